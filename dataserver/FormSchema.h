@@ -1,0 +1,96 @@
+#pragma once
+
+// Tables of the form-data server. Column order is part of the protocol: clients read
+// "SELECT A.*, R.*" and "SELECT * From HORSMAST" answers by position.
+// Text columns compare case-insensitively (NOCASE); numeric-looking columns use NUMERIC
+// affinity so that "2.5" compares as a number while "WON"/"DIS" stay text.
+
+namespace formschema {
+
+inline constexpr const char *kFormTables[] = {"WORKRACE", "RACEMAST", "HORSMAST", "MEETMAST", "Track", "RaceShortCode"};
+
+inline constexpr const char *kCreateSql = R"SQL(
+CREATE TABLE IF NOT EXISTS WORKRACE (
+    WRaceDate   TEXT COLLATE NOCASE,
+    WRaceNo     INTEGER,
+    WHorse      TEXT COLLATE NOCASE,
+    WTrack      TEXT COLLATE NOCASE,
+    WWgtChar    NUMERIC,
+    WApClaim    NUMERIC,
+    WBeatMar    NUMERIC,
+    WJockey     TEXT COLLATE NOCASE,
+    WMoneyWon   NUMERIC,
+    WBarPosn    INTEGER,
+    WFinPosn    INTEGER,
+    WBookPrice  NUMERIC,
+    WWghtRat    NUMERIC,
+    W800400     TEXT COLLATE NOCASE,
+    DateUpdated TEXT COLLATE NOCASE,
+    WTrainer    TEXT COLLATE NOCASE
+);
+CREATE TABLE IF NOT EXISTS RACEMAST (
+    RDate      TEXT COLLATE NOCASE,
+    RTrack     TEXT COLLATE NOCASE,
+    RRaceNo    INTEGER,
+    RAgeRestr  TEXT COLLATE NOCASE,
+    RDistance  INTEGER,
+    RSexRestr  TEXT COLLATE NOCASE,
+    RTrCond    TEXT COLLATE NOCASE,
+    RClass     TEXT COLLATE NOCASE,
+    RRaceName  TEXT COLLATE NOCASE,
+    RWgtType   TEXT COLLATE NOCASE,
+    RTrackType TEXT COLLATE NOCASE,
+    RRail      TEXT COLLATE NOCASE,
+    RLimWgt    NUMERIC,
+    RStarters  INTEGER,
+    RValue     NUMERIC,
+    RTime      TEXT COLLATE NOCASE,
+    RWinTime   TEXT COLLATE NOCASE,
+    R800Time   TEXT COLLATE NOCASE,
+    R400Time   TEXT COLLATE NOCASE,
+    RSecTime   TEXT COLLATE NOCASE
+);
+CREATE TABLE IF NOT EXISTS HORSMAST (
+    HHorse   TEXT COLLATE NOCASE,
+    HDob     TEXT COLLATE NOCASE,
+    HSireWin TEXT COLLATE NOCASE,
+    HDamWin  TEXT COLLATE NOCASE,
+    HWinAge  INTEGER,
+    HWinSex  TEXT COLLATE NOCASE,
+    HTrainer TEXT COLLATE NOCASE
+);
+CREATE TABLE IF NOT EXISTS MEETMAST (
+    MDate    TEXT COLLATE NOCASE,
+    MTrack   TEXT COLLATE NOCASE,
+    MState   TEXT COLLATE NOCASE,
+    MClub    TEXT COLLATE NOCASE,
+    MMetType TEXT COLLATE NOCASE
+);
+CREATE TABLE IF NOT EXISTS Track (
+    TrackCode  TEXT COLLATE NOCASE,
+    TrackClub  TEXT COLLATE NOCASE,
+    State      TEXT COLLATE NOCASE,
+    MeetType   TEXT COLLATE NOCASE,
+    TrackLocat TEXT COLLATE NOCASE
+);
+CREATE TABLE IF NOT EXISTS RaceShortCode (
+    RaceTerm TEXT COLLATE NOCASE,
+    ShtTerm  TEXT COLLATE NOCASE
+);
+)SQL";
+
+// Created after bulk loads (import, generate-demo): building them once is much faster than
+// maintaining them row by row.
+inline constexpr const char *kIndexSql = R"SQL(
+CREATE INDEX IF NOT EXISTS WorkraceHorse   ON WORKRACE (WHorse, WRaceDate);
+CREATE INDEX IF NOT EXISTS WorkraceJockey  ON WORKRACE (WJockey, DateUpdated);
+CREATE INDEX IF NOT EXISTS WorkraceTrainer ON WORKRACE (WTrainer, WRaceDate);
+CREATE INDEX IF NOT EXISTS WorkraceRace    ON WORKRACE (WRaceDate, WTrack, WRaceNo);
+CREATE INDEX IF NOT EXISTS RacemastRace    ON RACEMAST (RDate, RTrack, RRaceNo);
+CREATE INDEX IF NOT EXISTS HorsmastHorse   ON HORSMAST (HHorse);
+CREATE INDEX IF NOT EXISTS MeetmastMeet    ON MEETMAST (MDate, MTrack);
+CREATE INDEX IF NOT EXISTS TrackLocat      ON Track (TrackLocat);
+CREATE INDEX IF NOT EXISTS TrackCode       ON Track (TrackCode);
+)SQL";
+
+} // namespace formschema

@@ -1,0 +1,231 @@
+#include "QueryConnection.h"
+
+#include "DialectFunctions.h"
+#include "FormSchema.h"
+#include "SqlDialect.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <strings.h>
+
+namespace {
+
+bool equalsNoCase(const char *a, const char *b)
+{
+    return a && b && strcasecmp(a, b) == 0;
+}
+
+bool isFormTable(const char *name)
+{
+    return std::any_of(std::begin(formschema::kFormTables), std::end(formschema::kFormTables),
+                       [&](const char *t) { return equalsNoCase(t, name); });
+}
+
+// SQLite's own functions that a read-only report may use; everything else (randomblob, zeroblob, printf,
+// load_extension, sqlite_* introspection …) is refused.
+constexpr const char *kAllowedFunctions[] = {
+    "count", "min", "max", "avg", "sum", "total", "group_concat", "abs", "round", "upper", "lower", "length",
+    "substr", "substring", "coalesce", "ifnull", "nullif", "iif", "replace", "trim", "ltrim", "rtrim", "date",
+    "time", "datetime", "julianday", "strftime", "like", "typeof", "sign", "floor", "ceil", "ceiling", "unicode"};
+
+bool isAllowedFunction(const char *name)
+{
+    return std::any_of(std::begin(kAllowedFunctions), std::end(kAllowedFunctions),
+                       [&](const char *f) { return equalsNoCase(f, name); })
+        || std::any_of(std::begin(dialectfunctions::kNames), std::end(dialectfunctions::kNames),
+                       [&](const char *f) { return equalsNoCase(f, name); });
+}
+
+void appendReal(std::string &out, double v)
+{
+    char buf[64];
+    if (std::isfinite(v) && std::fabs(v) < 1e15 && v == std::floor(v))
+        std::snprintf(buf, sizeof buf, "%.0f", v);
+    else
+        std::snprintf(buf, sizeof buf, "%.15g", v);
+    out += buf;
+}
+
+bool onlyBlanksAndSemicolons(const char *tail)
+{
+    for (; tail && *tail; ++tail) {
+        const char c = *tail;
+        if (c != ';' && c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '\f' && c != '\v')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::unique_ptr<QueryConnection> QueryConnection::open(const std::string &path, std::string &error)
+{
+    std::unique_ptr<QueryConnection> conn(new QueryConnection);
+    const int rc = sqlite3_open_v2(path.c_str(), &conn->m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        error = conn->m_db ? sqlite3_errmsg(conn->m_db) : sqlite3_errstr(rc);
+        return nullptr;
+    }
+    sqlite3 *db = conn->m_db;
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, 2000);
+    // Settings first, while no authorizer is installed yet (it refuses every PRAGMA).
+    const char *setup = "PRAGMA query_only = 1; PRAGMA mmap_size = 1073741824; PRAGMA cache_size = -32000;"
+                        "PRAGMA temp_store = FILE;";
+    char *msg = nullptr;
+    if (sqlite3_exec(db, setup, nullptr, nullptr, &msg) != SQLITE_OK) {
+        error = msg ? msg : "cannot configure the connection";
+        sqlite3_free(msg);
+        return nullptr;
+    }
+    // Loads the schema now, so a file that is not a form database fails here and not on the first query.
+    if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, &msg) != SQLITE_OK) {
+        error = msg ? msg : "cannot read the database";
+        sqlite3_free(msg);
+        return nullptr;
+    }
+    if (!dialectfunctions::registerAll(db)) {
+        error = "cannot register the SQL functions";
+        return nullptr;
+    }
+    sqlite3_limit(db, SQLITE_LIMIT_LENGTH, 1000000);
+    sqlite3_limit(db, SQLITE_LIMIT_SQL_LENGTH, 200000);
+    sqlite3_limit(db, SQLITE_LIMIT_COLUMN, 200);
+    sqlite3_limit(db, SQLITE_LIMIT_EXPR_DEPTH, 200);
+    sqlite3_limit(db, SQLITE_LIMIT_COMPOUND_SELECT, 20);
+    sqlite3_limit(db, SQLITE_LIMIT_VDBE_OP, 250000);
+    sqlite3_limit(db, SQLITE_LIMIT_FUNCTION_ARG, 32);
+    sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 0);
+    sqlite3_limit(db, SQLITE_LIMIT_LIKE_PATTERN_LENGTH, 200);
+    sqlite3_limit(db, SQLITE_LIMIT_VARIABLE_NUMBER, 0);
+    sqlite3_limit(db, SQLITE_LIMIT_TRIGGER_DEPTH, 1);
+    sqlite3_limit(db, SQLITE_LIMIT_WORKER_THREADS, 0);
+    sqlite3_set_authorizer(db, &QueryConnection::authorize, conn.get());
+    sqlite3_progress_handler(db, 1000, &QueryConnection::progress, conn.get());
+    return conn;
+}
+
+QueryConnection::~QueryConnection()
+{
+    sqlite3_close_v2(m_db);
+}
+
+int QueryConnection::authorize(void *selfPtr, int action, const char *a3, const char *a4, const char *a5,
+                               const char *)
+{
+    auto *self = static_cast<QueryConnection *>(selfPtr);
+    switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_RECURSIVE:
+        return SQLITE_OK;
+    case SQLITE_READ:
+        if (isFormTable(a3) && equalsNoCase(a5, "main"))
+            return SQLITE_OK;
+        if (!a5) // a common table expression: its own reads of real tables are checked one by one
+            return SQLITE_OK;
+        self->m_refusal = std::string("reading table ") + (a3 ? a3 : "?") + " is not allowed";
+        return SQLITE_DENY;
+    case SQLITE_FUNCTION:
+        if (isAllowedFunction(a4))
+            return SQLITE_OK;
+        self->m_refusal = std::string("function ") + (a4 ? a4 : "?") + " is not allowed";
+        return SQLITE_DENY;
+    default:
+        self->m_refusal = "only a SELECT over the form tables is allowed";
+        return SQLITE_DENY;
+    }
+}
+
+int QueryConnection::progress(void *selfPtr)
+{
+    auto *self = static_cast<QueryConnection *>(selfPtr);
+    if (std::chrono::steady_clock::now() > self->m_deadline) {
+        self->m_timedOut = true;
+        return 1;
+    }
+    return 0;
+}
+
+QueryOutcome QueryConnection::run(const std::string &clientSql, const QueryLimits &limits)
+{
+    QueryOutcome result;
+    auto fail = [&result](const char *kind, const std::string &why) {
+        result.ok = false;
+        result.errorKind = kind;
+        std::string line = "Error: " + why;
+        std::replace(line.begin(), line.end(), '\n', ' ');
+        std::replace(line.begin(), line.end(), '\r', ' ');
+        result.body = line + "\n";
+        return result;
+    };
+    m_refusal.clear();
+    m_timedOut = false;
+    m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limits.timeoutMs);
+
+    const std::string sql = SqlDialect::translate(clientSql);
+    sqlite3_stmt *stmt = nullptr;
+    const char *tail = nullptr;
+    const int rc = sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail);
+    struct Finalizer {
+        sqlite3_stmt *&s;
+        ~Finalizer() { sqlite3_finalize(s); }
+    } finalizer{stmt};
+    if (rc != SQLITE_OK) {
+        if (!m_refusal.empty())
+            return fail("refused", "statement refused: " + m_refusal);
+        if (m_timedOut)
+            return fail("timeout", "time limit of " + std::to_string(limits.timeoutMs) + " ms exceeded");
+        return fail("sql", sqlite3_errmsg(m_db));
+    }
+    if (!stmt)
+        return fail("sql", "empty query");
+    if (!onlyBlanksAndSemicolons(tail))
+        return fail("refused", "statement refused: only one statement per query");
+    if (!sqlite3_stmt_readonly(stmt) || sqlite3_stmt_isexplain(stmt))
+        return fail("refused", "statement refused: only a SELECT over the form tables is allowed");
+
+    std::string &out = result.body;
+    const int columns = sqlite3_column_count(stmt);
+    int step;
+    while ((step = sqlite3_step(stmt)) == SQLITE_ROW) {
+        if (++result.rows > limits.maxRows)
+            return fail("rows", "too many rows: the answer is limited to " + std::to_string(limits.maxRows)
+                                    + " rows");
+        for (int c = 0; c < columns; ++c) {
+            if (c > 0)
+                out += '|';
+            switch (sqlite3_column_type(stmt, c)) {
+            case SQLITE_NULL:
+                break;
+            case SQLITE_INTEGER:
+                out += std::to_string(sqlite3_column_int64(stmt, c));
+                break;
+            case SQLITE_FLOAT:
+                appendReal(out, sqlite3_column_double(stmt, c));
+                break;
+            default:
+                out.append(reinterpret_cast<const char *>(sqlite3_column_text(stmt, c)),
+                           static_cast<size_t>(sqlite3_column_bytes(stmt, c)));
+            }
+        }
+        out += "<br>\n";
+        if (out.size() > limits.maxBytes)
+            return fail("bytes", "answer too large: the limit is " + std::to_string(limits.maxBytes) + " bytes");
+    }
+    if (step != SQLITE_DONE) {
+        if (m_timedOut)
+            return fail("timeout", "time limit of " + std::to_string(limits.timeoutMs) + " ms exceeded");
+        return fail("sql", sqlite3_errmsg(m_db));
+    }
+    result.ok = true;
+    return result;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+struct sqlite3;
+
+struct QueryLimits {
+    int timeoutMs = 5000;
+    long long maxRows = 50000;
+    size_t maxBytes = 16u << 20;
+};
+
+struct QueryOutcome {
+    bool ok = false;
+    std::string body;      // the answer text, or one "Error: …" line
+    long long rows = 0;
+    std::string errorKind; // short tag for the access log: refused, timeout, sql, rows, bytes
+};
+
+// One read-only, guarded connection to the form database; used by one worker thread at a time.
+// The guard is the engine's: read-only open, query_only, an authorizer that admits reading the six
+// form tables and an allow-list of functions, tight limits and a progress-handler time limit.
+class QueryConnection
+{
+public:
+    static std::unique_ptr<QueryConnection> open(const std::string &path, std::string &error);
+    ~QueryConnection();
+    QueryConnection(const QueryConnection &) = delete;
+    QueryConnection &operator=(const QueryConnection &) = delete;
+
+    // Translates the client's text to SQLite's dialect and runs it; never throws.
+    QueryOutcome run(const std::string &clientSql, const QueryLimits &limits);
+
+private:
+    QueryConnection() = default;
+    static int authorize(void *self, int action, const char *a3, const char *a4, const char *a5, const char *a6);
+    static int progress(void *self);
+
+    sqlite3 *m_db = nullptr;
+    std::string m_refusal;
+    std::chrono::steady_clock::time_point m_deadline;
+    bool m_timedOut = false;
+};

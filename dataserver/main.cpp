@@ -1,0 +1,242 @@
+// ostrevan-dataserver: the form-data server and its maintenance commands.
+
+#include "AdminCommands.h"
+#include "CsvImporter.h"
+#include "DemoGenerator.h"
+#include "QueryServer.h"
+
+#include <sqlite3.h>
+
+#include <csignal>
+#include <iostream>
+#include <map>
+#include <pthread.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const char *const kUsage =
+    "usage: ostrevan-dataserver COMMAND ... --db FILE\n"
+    "  serve --db FILE --listen HOST:PORT [--threads N] [--query-timeout-ms N] [--max-rows N] [--max-bytes N]\n"
+    "  init --db FILE\n"
+    "  add-user NAME --db FILE            (password on standard input)\n"
+    "  import TABLE FILE.csv --db FILE\n"
+    "  generate-demo [--seed N] [--years N] [--until YYYY-MM-DD] [--fields-dir DIR] --db FILE\n";
+
+struct Args {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> options;
+};
+
+bool parseArgs(int argc, char **argv, Args &args, std::string &error)
+{
+    for (int i = 2; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a.rfind("--", 0) == 0) {
+            std::string name = a.substr(2), val;
+            const size_t eq = name.find('=');
+            if (eq != std::string::npos) {
+                val = name.substr(eq + 1);
+                name.resize(eq);
+            } else if (i + 1 < argc) {
+                val = argv[++i];
+            } else {
+                error = "option --" + name + " needs a value";
+                return false;
+            }
+            args.options[name] = val;
+        } else {
+            args.positional.push_back(a);
+        }
+    }
+    return true;
+}
+
+bool checkOptions(const Args &args, std::initializer_list<const char *> allowed, size_t positional, std::string &error)
+{
+    for (const auto &[name, val] : args.options) {
+        bool ok = false;
+        for (const char *a : allowed)
+            ok = ok || name == a;
+        if (!ok) {
+            error = "unknown option --" + name;
+            return false;
+        }
+    }
+    if (!args.options.count("db")) {
+        error = "--db FILE is required";
+        return false;
+    }
+    if (args.positional.size() != positional) {
+        error = "expected " + std::to_string(positional) + " argument(s) before the options";
+        return false;
+    }
+    return true;
+}
+
+bool toNumber(const std::string &text, long long min, long long max, long long &out)
+{
+    try {
+        size_t used = 0;
+        out = std::stoll(text, &used);
+        return used == text.size() && out >= min && out <= max;
+    } catch (...) {
+        return false;
+    }
+}
+
+int serve(const Args &args)
+{
+    ServerOptions opt;
+    opt.dbPath = args.options.at("db");
+    const auto listen = args.options.find("listen");
+    if (listen == args.options.end()) {
+        std::cerr << "serve: --listen HOST:PORT is required\n";
+        return 2;
+    }
+    const size_t colon = listen->second.rfind(':');
+    long long port = 0, n = 0;
+    if (colon == std::string::npos || !toNumber(listen->second.substr(colon + 1), 0, 65535, port)) {
+        std::cerr << "serve: --listen wants HOST:PORT\n";
+        return 2;
+    }
+    opt.host = listen->second.substr(0, colon);
+    opt.port = static_cast<int>(port);
+    struct NumberOption {
+        const char *name;
+        long long min, max;
+        long long *target;
+    };
+    long long threads = opt.threads, timeout = opt.limits.timeoutMs, rows = opt.limits.maxRows,
+              bytes = static_cast<long long>(opt.limits.maxBytes);
+    for (const NumberOption &o : {NumberOption{"threads", 1, 256, &threads},
+                                  NumberOption{"query-timeout-ms", 10, 600000, &timeout},
+                                  NumberOption{"max-rows", 1, 100000000, &rows},
+                                  NumberOption{"max-bytes", 1024, 1LL << 31, &bytes}}) {
+        const auto it = args.options.find(o.name);
+        if (it == args.options.end())
+            continue;
+        if (!toNumber(it->second, o.min, o.max, n)) {
+            std::cerr << "serve: --" << o.name << " wants a number from " << o.min << " to " << o.max << '\n';
+            return 2;
+        }
+        *o.target = n;
+    }
+    opt.threads = static_cast<int>(threads);
+    opt.limits.timeoutMs = static_cast<int>(timeout);
+    opt.limits.maxRows = rows;
+    opt.limits.maxBytes = static_cast<size_t>(bytes);
+
+    std::string error;
+    if (!QueryConnection::open(opt.dbPath, error)) {
+        std::cerr << "serve: cannot open " << opt.dbPath << " read-only: " << error << '\n';
+        return 1;
+    }
+    // Bounds what all workers together may hold, whatever queries arrive.
+    sqlite3_hard_heap_limit64(1LL << 30);
+
+    // Signals are taken by one thread with sigwait, so the stop request never runs inside a signal handler.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    QueryServer server(opt);
+    std::thread signalThread([&server, signals] {
+        int sig = 0;
+        sigwait(&signals, &sig);
+        server.stop();
+    });
+    const bool ok = server.run();
+    pthread_kill(signalThread.native_handle(), SIGTERM); // wakes the waiter when run() ended by itself
+    signalThread.join();
+    std::cerr << "stopped\n";
+    return ok ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 2) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    const std::string command = argv[1];
+    if (command == "-h" || command == "--help" || command == "help") {
+        std::cout << kUsage;
+        return 0;
+    }
+    Args args;
+    std::string error;
+    if (!parseArgs(argc, argv, args, error)) {
+        std::cerr << command << ": " << error << '\n' << kUsage;
+        return 2;
+    }
+    if (command == "serve") {
+        if (!checkOptions(args, {"db", "listen", "threads", "query-timeout-ms", "max-rows", "max-bytes"}, 0, error)) {
+            std::cerr << "serve: " << error << '\n';
+            return 2;
+        }
+        return serve(args);
+    }
+    if (command == "init") {
+        if (!checkOptions(args, {"db"}, 0, error)) {
+            std::cerr << "init: " << error << '\n';
+            return 2;
+        }
+        return admincommands::init(args.options["db"], std::cout, std::cerr);
+    }
+    if (command == "add-user") {
+        if (!checkOptions(args, {"db"}, 1, error)) {
+            std::cerr << "add-user: " << error << '\n';
+            return 2;
+        }
+        return admincommands::addUser(args.options["db"], args.positional[0], std::cin, std::cout, std::cerr);
+    }
+    if (command == "import") {
+        if (!checkOptions(args, {"db"}, 2, error)) {
+            std::cerr << "import: " << error << '\n';
+            return 2;
+        }
+        return CsvImporter::run(args.options["db"], args.positional[0], args.positional[1], std::cout, std::cerr);
+    }
+    if (command == "generate-demo") {
+        if (!checkOptions(args, {"db", "seed", "years", "until", "fields-dir"}, 0, error)) {
+            std::cerr << "generate-demo: " << error << '\n';
+            return 2;
+        }
+        DemoOptions demo;
+        demo.dbPath = args.options["db"];
+        long long seed = 1;
+        if (args.options.count("seed") && !toNumber(args.options["seed"], 0, 0xFFFFFFFFLL, seed)) {
+            std::cerr << "generate-demo: --seed wants a whole number\n";
+            return 2;
+        }
+        demo.seed = static_cast<unsigned>(seed);
+        if (args.options.count("years")) {
+            try {
+                size_t used = 0;
+                demo.years = std::stod(args.options["years"], &used);
+                if (used != args.options["years"].size() || demo.years <= 0 || demo.years > 50)
+                    throw std::invalid_argument("years");
+            } catch (...) {
+                std::cerr << "generate-demo: --years wants a number of years (up to 50)\n";
+                return 2;
+            }
+        }
+        demo.until = args.options.count("until") ? args.options["until"] : std::string();
+        if (!demo.until.empty() && (demo.until.size() != 10 || demo.until[4] != '-' || demo.until[7] != '-')) {
+            std::cerr << "generate-demo: --until wants YYYY-MM-DD\n";
+            return 2;
+        }
+        demo.fieldsDir = args.options.count("fields-dir") ? args.options["fields-dir"] : std::string();
+        return generateDemo(demo, std::cout, std::cerr);
+    }
+    std::cerr << "unknown command " << command << '\n' << kUsage;
+    return 2;
+}

@@ -1,0 +1,34 @@
+#include "Sound.h"
+
+#include <QFile>
+
+namespace sounds {
+namespace {
+Player &player()
+{
+    static Player instance;
+    return instance;
+}
+} // namespace
+
+QString resourcePath(const QString &name)
+{
+    QString bare = name;
+    while (bare.startsWith(QLatin1Char('\\')) || bare.startsWith(QLatin1Char('/')))
+        bare.remove(0, 1);
+    return QStringLiteral(":/sounds/") + bare;
+}
+
+bool playSound(const QString &name, bool async)
+{
+    const QString path = resourcePath(name);
+    if (!player() || !QFile::exists(path))
+        return false;
+    return player()(path, async);
+}
+
+void setPlayer(Player newPlayer)
+{
+    player() = std::move(newPlayer);
+}
+} // namespace sounds

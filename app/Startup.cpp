@@ -1,0 +1,119 @@
+#include "Startup.h"
+
+#include "Paths.h"
+#include "QueryCredentials.h"
+#include "StartupMigration.h"
+#include "StatusSink.h"
+#include "UserDialogs.h"
+#include "cAppSettings.h"
+#include "db/Database.h"
+#include "db/Schema.h"
+#include "db/SchemaUpgrade.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace startup {
+namespace {
+
+std::function<void()> &rideRefresher()
+{
+    static std::function<void()> refresher;
+    return refresher;
+}
+
+void defaultDatabaseFolder()
+{
+    cAppSettings &settings = cAppSettings::instance();
+    if (settings.DBPath.isEmpty())
+        settings.DBPath = QDir::toNativeSeparators(programFolder());
+}
+
+// The program folder always holds a database: the one delivered with the system is made
+// here when there is none (after an interrupted compaction has had its chance to recover).
+void ensureDeliveredDatabase()
+{
+    const QString folder = programFolder();
+    if (recoverInterruptedCompaction(folder))
+        return;
+    try {
+        schema::createDatabase(databaseFileIn(folder));
+    } catch (const DbError &error) {
+        UserDialogs::instance().critical(QStringLiteral("Error"), error.message());
+    }
+}
+
+} // namespace
+
+void setRideRefresher(std::function<void()> refresher)
+{
+    rideRefresher() = std::move(refresher);
+}
+
+void loadForSplash()
+{
+    cAppSettings &settings = cAppSettings::instance();
+    showStatus(QStringLiteral("Loading Application Settings"));
+    settings.LoadSettings();
+    defaultDatabaseFolder();
+    ensureDeliveredDatabase();
+    if (!settings.AlreadyUpgraded) {
+        try {
+            runStartupMigration();
+            settings.AlreadyUpgraded = true;
+            settings.SaveSettings();
+        } catch (const DbError &error) {
+            // Left unflagged so that the next start tries again; the current database is untouched.
+            UserDialogs::instance().critical(QStringLiteral("Error"),
+                                             QStringLiteral("The previous installation's database could not be "
+                                                            "taken over: ")
+                                                 + error.message());
+        }
+    }
+}
+
+Outcome prepareDatabase()
+{
+    cAppSettings &settings = cAppSettings::instance();
+    showStatus(QStringLiteral("Loading Application Settings"));
+    settings.LoadSettings();
+    defaultDatabaseFolder();
+
+    recoverInterruptedCompaction(settings.DBPath);
+    if (!QFileInfo(databaseFileIn(settings.DBPath)).isFile()) {
+        UserDialogs::FileRequest request;
+        request.title = QStringLiteral("Locate the Ostrevan Database");
+        request.filter = QStringLiteral("Ostrevan Database|Kelbrin.mdb");
+        request.startFolder = settings.DBPath;
+        const QStringList chosen = UserDialogs::instance().openFiles(request);
+        if (chosen.isEmpty() || chosen.first().isEmpty() || !QFileInfo(chosen.first()).isFile())
+            return Outcome::NoDatabase;
+        settings.DBPath = QDir::toNativeSeparators(QFileInfo(chosen.first()).absolutePath());
+    }
+
+    showStatus(QStringLiteral("Compact The Database"));
+    if (!CompactDb()) {
+        UserDialogs::instance().message(QStringLiteral("Critical Error"), QLatin1String(kCompactFailedText),
+                                        UserDialogs::Icon::Critical);
+        return Outcome::CompactFailed;
+    }
+
+    QueryCredentials::current() = {settings.UserName, settings.UserPass};
+
+    showStatus(QStringLiteral("Checking Database for Updates"));
+    try {
+        UpgradeSchema();
+    } catch (const DbError &error) {
+        // AppVersion stays where it was, so the upgrade is tried again at the next start.
+        UserDialogs::instance().critical(QStringLiteral("Error"),
+                                         QStringLiteral("The database could not be brought up to date: ")
+                                             + error.message());
+    }
+
+    showStatus(QStringLiteral("Loading Jockey and Race Data"));
+    if (rideRefresher())
+        rideRefresher()();
+    return Outcome::Ready;
+}
+
+} // namespace startup

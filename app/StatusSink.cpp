@@ -1,0 +1,16 @@
+#include "StatusSink.h"
+
+namespace {
+StatusSink *current = nullptr;
+}
+
+void StatusSink::setInstance(StatusSink *sink)
+{
+    current = sink;
+}
+
+void showStatus(const QString &text)
+{
+    if (current)
+        current->showStatus(text);
+}

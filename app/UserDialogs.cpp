@@ -1,0 +1,45 @@
+#include "UserDialogs.h"
+
+namespace {
+class SilentDialogs final : public UserDialogs
+{
+public:
+    Answer ask(const QString &, const QString &, Icon, Buttons buttons, Answer) override
+    {
+        return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+    }
+    QStringList openFiles(const FileRequest &) override { return {}; }
+    QString saveFile(const FileRequest &) override { return {}; }
+    std::optional<QColor> pickColor(const QColor &, const QString &) override { return std::nullopt; }
+};
+
+SilentDialogs silentDialogs;
+UserDialogs *current = &silentDialogs;
+} // namespace
+
+UserDialogs &UserDialogs::instance()
+{
+    return *current;
+}
+
+void UserDialogs::setInstance(UserDialogs *dialogs)
+{
+    current = dialogs ? dialogs : &silentDialogs;
+}
+
+QString toQtFileFilter(const QString &pipeFilter)
+{
+    const QStringList parts = pipeFilter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts.at(i).trimmed();
+        const QString patterns = parts.at(i + 1).trimmed();
+        if (description.isEmpty() && patterns.isEmpty())
+            continue;
+        QString joined = patterns;
+        joined.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // Qt takes the patterns from the last parenthesis, whatever the description says.
+        filters << description + QStringLiteral(" (") + joined + QLatin1Char(')');
+    }
+    return filters.join(QStringLiteral(";;"));
+}

@@ -1,0 +1,235 @@
+#include "cAppSettings.h"
+
+#include "cRegistry.h"
+
+#include <QLocale>
+
+#include <charconv>
+#include <variant>
+
+namespace {
+
+using Field = std::variant<QString cAppSettings::*, qint32 cAppSettings::*, float cAppSettings::*, bool cAppSettings::*>;
+
+struct Entry {
+    const char *storedName;
+    Field field;
+};
+
+#define TEXT(name) Entry{#name, &cAppSettings::name}
+#define NUM(name) Entry{#name, &cAppSettings::name}
+
+// Load order. Save order differs in two places (see saveOrder()).
+const Entry kLoadOrder[] = {
+    TEXT(DBPath), TEXT(DataServer), TEXT(AddDataPath), TEXT(BackupPath), TEXT(DebugPath), TEXT(MainTrainerSortKey),
+    TEXT(StatHorseSortKey), TEXT(StatTrainerSortKey), TEXT(StatJockeySortKey), TEXT(MainTrainerOrder),
+    TEXT(MainTrainerWidth), TEXT(MainNomsOrder), TEXT(MainNomsWidth), NUM(MainLeft), NUM(MainTop), NUM(MainHeight),
+    NUM(MainWidth), NUM(MainMax), TEXT(RaceRaceOrder), TEXT(RaceRaceWidth), NUM(RaceLeft), NUM(RaceTop),
+    NUM(RaceHeight), NUM(RaceWidth), NUM(RaceMax), TEXT(RaceResultsGridOrder), TEXT(RaceResultsGridWidth),
+    NUM(RaceResultsLeft), NUM(RaceResultsTop), NUM(RaceResultsHeight), NUM(RaceResultsWidth), NUM(RaceResultsMax),
+    TEXT(StatHorseOrder), TEXT(StatHorseWidth), NUM(FrmHorseLeft), NUM(FrmHorseTop), NUM(FrmHorseHeight),
+    NUM(FrmHorseWidth), NUM(FrmHorseMax), TEXT(StatJockeyOrder), TEXT(StatJockeyWidth), NUM(FrmJockeyLeft),
+    NUM(FrmJockeyTop), NUM(FrmJockeyHeight), NUM(FrmJockeyWidth), NUM(FrmJockeyMax), TEXT(StatTrainerOrder),
+    TEXT(StatTrainerWidth), NUM(FrmTrainerLeft), NUM(FrmTrainerTop), NUM(FrmTrainerHeight), NUM(FrmTrainerWidth),
+    NUM(FrmTrainerMax), NUM(AppVersion), Entry{"Upgraded", &cAppSettings::AlreadyUpgraded}, TEXT(DefaultState),
+    TEXT(ABN), NUM(ApplyGST), TEXT(UserName), TEXT(UserPass), NUM(NextInvoiceNumber),
+    Entry{"CompanyName", &cAppSettings::Companyname}, NUM(AlwCalcWeights), TEXT(ExtChgText1), TEXT(ExtChgText2),
+    NUM(ExtChgVal1), NUM(ExtChgVal2),
+    // Our own additions come last so that the original values keep their order.
+    TEXT(RacingHost), TEXT(WaClubHost), TEXT(RatingHost), TEXT(RegistrationHost), TEXT(PreviousInstallPath)};
+
+#undef TEXT
+#undef NUM
+
+QList<const Entry *> saveOrder()
+{
+    QList<const Entry *> order;
+    for (const Entry &entry : kLoadOrder)
+        order << &entry;
+    auto indexOf = [&order](const char *name) {
+        for (qsizetype i = 0; i < order.size(); ++i)
+            if (qstrcmp(order.at(i)->storedName, name) == 0)
+                return i;
+        Q_UNREACHABLE();
+        return qsizetype(-1);
+    };
+    // DebugPath is written before BackupPath.
+    order.swapItemsAt(indexOf("BackupPath"), indexOf("DebugPath"));
+    // After DefaultState: ApplyGST, NextInvoiceNumber, CompanyName, ABN, UserName, UserPass.
+    const char *block[] = {"ApplyGST", "NextInvoiceNumber", "CompanyName", "ABN", "UserName", "UserPass"};
+    QList<const Entry *> moved;
+    for (const char *name : block)
+        moved << order.takeAt(indexOf(name));
+    qsizetype at = indexOf("DefaultState") + 1;
+    for (const Entry *entry : moved)
+        order.insert(at++, entry);
+    return order;
+}
+
+QString normalisedNumber(QString text)
+{
+    text = text.trimmed();
+    const QString localePoint = QLocale().decimalPoint();
+    if (localePoint != QLatin1String("."))
+        text.replace(localePoint, QStringLiteral("."));
+    return text;
+}
+
+// Conversions of stored text to a field's type; false when the text cannot be converted.
+bool convert(const QVariant &stored, QString &out)
+{
+    out = stored.toString();
+    return true;
+}
+
+bool convert(const QVariant &stored, double &out)
+{
+    const QString text = normalisedNumber(stored.toString());
+    if (text.isEmpty()) {
+        out = 0;
+        return true;
+    }
+    bool ok = false;
+    out = text.toDouble(&ok);
+    return ok;
+}
+
+bool convert(const QVariant &stored, qint32 &out)
+{
+    double number = 0;
+    if (!convert(stored, number) || number > 2147483647.0 || number < -2147483648.0)
+        return false;
+    out = qint32(qRound64(number));
+    return true;
+}
+
+bool convert(const QVariant &stored, float &out)
+{
+    double number = 0;
+    if (!convert(stored, number))
+        return false;
+    out = float(number);
+    return true;
+}
+
+bool convert(const QVariant &stored, bool &out)
+{
+    const QString text = stored.toString().trimmed();
+    if (text.isEmpty() || text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) {
+        out = false;
+        return true;
+    }
+    if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) {
+        out = true;
+        return true;
+    }
+    double number = 0;
+    if (!convert(stored, number))
+        return false;
+    out = number != 0;
+    return true;
+}
+
+QString toStoredText(const QString &value) { return value; }
+QString toStoredText(qint32 value) { return QString::number(value); }
+QString toStoredText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+QString toStoredText(float value)
+{
+    // Shortest text that reads back as the same float: 2.617 stays "2.617".
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    QString text = QString::fromLatin1(buffer, result.ptr - buffer);
+    const QString localePoint = QLocale().decimalPoint();
+    if (localePoint != QLatin1String("."))
+        text.replace(QLatin1Char('.'), localePoint);
+    return text;
+}
+
+void prepare(cRegistry &registry)
+{
+    registry.setClassKey(cRegistry::HKEY_CURRENT_USER);
+    registry.setSectionKey(cAppSettings::kSectionKey);
+    registry.setValueType(cRegistry::REG_SZ);
+}
+
+} // namespace
+
+cAppSettings &cAppSettings::instance()
+{
+    static cAppSettings settings;
+    return settings;
+}
+
+QString cAppSettings::defaultPreviousInstallPath()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("C:\\Program Files\\Ostrevan\\");
+#else
+    return QStringLiteral("/opt/ostrevan/");
+#endif
+}
+
+QString cAppSettings::effectiveDefaultState() const
+{
+    const QString state = DefaultState.trimmed();
+    return state.isEmpty() ? QStringLiteral("VIC") : state;
+}
+
+void cAppSettings::applyOwnDefaults()
+{
+    // Our own host settings are never left empty, so a fresh store works out of the box.
+    if (RacingHost.isEmpty())
+        RacingHost = kDefaultRacingHost;
+    if (WaClubHost.isEmpty())
+        WaClubHost = kDefaultWaClubHost;
+    if (RatingHost.isEmpty())
+        RatingHost = kDefaultRatingHost;
+    if (RegistrationHost.isEmpty())
+        RegistrationHost = kDefaultRegistrationHost;
+    if (PreviousInstallPath.isEmpty())
+        PreviousInstallPath = defaultPreviousInstallPath();
+}
+
+bool cAppSettings::LoadSettings()
+{
+    cRegistry registry;
+    prepare(registry);
+    for (const Entry &entry : kLoadOrder) {
+        registry.setValueKey(QLatin1String(entry.storedName));
+        const QVariant stored = registry.value();
+        const bool ok = std::visit(
+            [this, &stored](auto member) {
+                auto converted = this->*member;
+                if (!convert(stored, converted))
+                    return false;
+                this->*member = converted;
+                return true;
+            },
+            entry.field);
+        if (!ok) {
+            applyOwnDefaults();
+            return false;
+        }
+        if (qstrcmp(entry.storedName, "DataServer") == 0 && DataServer.isEmpty())
+            DataServer = kDefaultDataServer;
+    }
+    applyOwnDefaults();
+    return true;
+}
+
+bool cAppSettings::SaveSettings()
+{
+    cRegistry registry;
+    prepare(registry);
+    try {
+        for (const Entry *entry : saveOrder()) {
+            registry.setValueKey(QLatin1String(entry->storedName));
+            std::visit([this, &registry](auto member) { registry.setValue(toStoredText(this->*member)); },
+                       entry->field);
+        }
+        registry.flush();
+    } catch (const RegistryError &) {
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QString>
+
+// The per-user settings record: one program-wide instance whose fields the windows read and
+// assign directly; LoadSettings/SaveSettings move the whole set to and from the store.
+class cAppSettings
+{
+public:
+    // The local data server that the run command starts; a stored empty value falls back to it.
+    static inline const QString kDefaultDataServer = QStringLiteral("127.0.0.1:8421");
+    static inline const QString kSectionKey = QStringLiteral("Software\\Ostrevan\\AppSettings");
+
+    static cAppSettings &instance();
+
+    // Returns false at the first value that cannot be read or written; the fields before it
+    // keep their new contents, the rest what they had.
+    bool LoadSettings();
+    bool SaveSettings();
+
+    // Back to the state of a fresh record (empty texts, zeros, false).
+    void reset() { *this = cAppSettings(); }
+
+    QString DBPath;
+    QString DataServer;
+    QString AddDataPath;
+    QString BackupPath;
+    QString DebugPath;
+    QString MainTrainerSortKey;
+    QString StatHorseSortKey;
+    QString StatTrainerSortKey;
+    QString StatJockeySortKey;
+    QString MainTrainerOrder;
+    QString MainTrainerWidth;
+    QString MainNomsOrder;
+    QString MainNomsWidth;
+    qint32 MainLeft = 0;
+    qint32 MainTop = 0;
+    qint32 MainHeight = 0;
+    qint32 MainWidth = 0;
+    bool MainMax = false;
+    QString RaceRaceOrder;
+    QString RaceRaceWidth;
+    qint32 RaceLeft = 0;
+    qint32 RaceTop = 0;
+    qint32 RaceHeight = 0;
+    qint32 RaceWidth = 0;
+    bool RaceMax = false;
+    QString RaceResultsGridOrder;
+    QString RaceResultsGridWidth;
+    qint32 RaceResultsLeft = 0;
+    qint32 RaceResultsTop = 0;
+    qint32 RaceResultsHeight = 0;
+    qint32 RaceResultsWidth = 0;
+    bool RaceResultsMax = false;
+    QString StatHorseOrder;
+    QString StatHorseWidth;
+    qint32 FrmHorseLeft = 0;
+    qint32 FrmHorseTop = 0;
+    qint32 FrmHorseHeight = 0;
+    qint32 FrmHorseWidth = 0;
+    bool FrmHorseMax = false;
+    QString StatJockeyOrder;
+    QString StatJockeyWidth;
+    qint32 FrmJockeyLeft = 0;
+    qint32 FrmJockeyTop = 0;
+    qint32 FrmJockeyHeight = 0;
+    qint32 FrmJockeyWidth = 0;
+    bool FrmJockeyMax = false;
+    QString StatTrainerOrder;
+    QString StatTrainerWidth;
+    qint32 FrmTrainerLeft = 0;
+    qint32 FrmTrainerTop = 0;
+    qint32 FrmTrainerHeight = 0;
+    qint32 FrmTrainerWidth = 0;
+    bool FrmTrainerMax = false;
+    float AppVersion = 0;
+    bool AlreadyUpgraded = false;
+    QString DefaultState;
+    QString ABN;
+    bool ApplyGST = false;
+    QString UserName;
+    QString UserPass;
+    float NextInvoiceNumber = 0;
+    QString Companyname;
+    bool AlwCalcWeights = false;
+    QString ExtChgText1;
+    QString ExtChgText2;
+    qint32 ExtChgVal1 = 0;
+    qint32 ExtChgVal2 = 0;
+
+    // Hosts of the racing web sites (host[:port], no scheme); tests point them at loopback servers.
+    QString RacingHost;
+    QString WaClubHost;
+    QString RatingHost;
+    QString RegistrationHost;
+    // Folder of a previous installation whose database the first start takes over.
+    QString PreviousInstallPath;
+
+    static inline const QString kDefaultRacingHost = QStringLiteral("www.racingaustralia.horse");
+    static inline const QString kDefaultWaClubHost = QStringLiteral("www.perthracing.org.au");
+    static inline const QString kDefaultRatingHost = QStringLiteral("www.racingvictoria.com.au");
+    static inline const QString kDefaultRegistrationHost = QStringLiteral("www.studbook.org.au");
+    static QString defaultPreviousInstallPath();
+
+    // `DefaultState` as its readers take it: blank counts as "VIC".
+    QString effectiveDefaultState() const;
+
+private:
+    void applyOwnDefaults();
+};

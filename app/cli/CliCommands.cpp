@@ -1,0 +1,72 @@
+#include "CliCommands.h"
+
+#include "CliDialogs.h"
+#include "app/Paths.h"
+#include "app/cAppSettings.h"
+
+#include <QDir>
+#include <QMap>
+
+#include <cstdio>
+
+namespace cli {
+namespace {
+
+struct Entry {
+    QString usage;
+    Command command;
+};
+
+QMap<QString, Entry> &commands()
+{
+    static QMap<QString, Entry> registry;
+    return registry;
+}
+
+} // namespace
+
+Registration::Registration(const char *name, const char *usage, Command command)
+{
+    commands().insert(QLatin1String(name), {QLatin1String(usage), std::move(command)});
+}
+
+QString commandSummary()
+{
+    QString summary;
+    for (auto it = commands().cbegin(); it != commands().cend(); ++it)
+        summary += QStringLiteral("  ") + it->usage + QLatin1Char('\n');
+    return summary;
+}
+
+int run(const QString &name, const QStringList &arguments, CliDialogs &dialogs)
+{
+    const auto it = commands().constFind(name);
+    if (it == commands().cend()) {
+        err(QStringLiteral("Unknown command: %1\n%2").arg(name, commandSummary()));
+        return 2;
+    }
+    return it->command(arguments, dialogs);
+}
+
+void out(const QString &line)
+{
+    std::fprintf(stdout, "%s\n", qPrintable(line));
+    std::fflush(stdout);
+}
+
+void err(const QString &line)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(line));
+}
+
+bool loadSettings()
+{
+    cAppSettings &settings = cAppSettings::instance();
+    if (!settings.LoadSettings())
+        err(QStringLiteral("warning: some settings could not be read and keep their defaults"));
+    if (settings.DBPath.isEmpty())
+        settings.DBPath = QDir::toNativeSeparators(programFolder());
+    return true;
+}
+
+} // namespace cli

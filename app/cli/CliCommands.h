@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class CliDialogs;
+
+namespace cli {
+
+// A command gets its own arguments and returns the process exit status.
+using Command = std::function<int(const QStringList &arguments, CliDialogs &dialogs)>;
+
+// Each command file registers its commands with a static Registration.
+struct Registration {
+    Registration(const char *name, const char *usage, Command command);
+};
+
+QString commandSummary();
+int run(const QString &name, const QStringList &arguments, CliDialogs &dialogs);
+
+// Prints a line to stdout / stderr.
+void out(const QString &line);
+void err(const QString &line);
+
+// Loads the settings (as the program does at start) and puts the default database folder in
+// place; false with a message when the settings cannot be read.
+bool loadSettings();
+
+} // namespace cli

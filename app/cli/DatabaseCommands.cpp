@@ -1,0 +1,70 @@
+// ostrevan-cli: init, upgrade and compact of the agent's database.
+#include "CliCommands.h"
+#include "CliDialogs.h"
+#include "app/Startup.h"
+#include "app/Version.h"
+#include "app/cAppSettings.h"
+#include "db/Database.h"
+#include "db/Schema.h"
+#include "db/SchemaUpgrade.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+int initCommand(const QStringList &, CliDialogs &dialogs)
+{
+    cli::loadSettings();
+    const cAppSettings &settings = cAppSettings::instance();
+    const QFileInfo folder(settings.DBPath);
+    if (!folder.isDir()) {
+        dialogs.critical(QStringLiteral("Error"),
+                         QStringLiteral("The database folder %1 does not exist.").arg(settings.DBPath));
+        return 1;
+    }
+    const QString path = databaseFilePath();
+    if (!QFileInfo::exists(path)) {
+        try {
+            schema::createDatabase(path);
+        } catch (const DbError &error) {
+            dialogs.critical(QStringLiteral("Error"), error.message());
+            return 1;
+        }
+    }
+    cli::out(QDir::toNativeSeparators(path));
+    return 0;
+}
+
+int upgradeCommand(const QStringList &, CliDialogs &dialogs)
+{
+    cli::loadSettings();
+    cAppSettings &settings = cAppSettings::instance();
+    const float before = settings.AppVersion;
+    try {
+        UpgradeSchema();
+    } catch (const DbError &error) {
+        dialogs.critical(QStringLiteral("Error"), error.message());
+        return 1;
+    }
+    cli::out(QStringLiteral("AppVersion %1 -> %2").arg(QString::number(before, 'g', 6), QString::number(settings.AppVersion, 'g', 6)));
+    return 0;
+}
+
+int compactCommand(const QStringList &, CliDialogs &dialogs)
+{
+    cli::loadSettings();
+    if (!CompactDb()) {
+        dialogs.message(QStringLiteral("Critical Error"), QLatin1String(startup::kCompactFailedText),
+                        UserDialogs::Icon::Critical);
+        return 1;
+    }
+    cli::out(QStringLiteral("Compacted %1").arg(QDir::toNativeSeparators(databaseFilePath())));
+    return 0;
+}
+
+const cli::Registration init("init", "init                      create the database in DBPath when it is missing; print its path", initCommand);
+const cli::Registration upgrade("upgrade", "upgrade                   bring the database up to date; print the old and new AppVersion", upgradeCommand);
+const cli::Registration compact("compact", "compact                   compact the database (exit 1 when it fails)", compactCommand);
+
+} // namespace

@@ -1,0 +1,65 @@
+#include "CliCommands.h"
+#include "CliDialogs.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace {
+
+const char *kUsage = "usage: ostrevan-cli [--settings FILE] [--answer yes|no] COMMAND [ARGS...]\n\n"
+                     "Ostrevan 2 without windows: scripted imports, downloads, invoices and maintenance\n"
+                     "on the agent's database. Messages print as TITLE: TEXT on stderr; questions are\n"
+                     "answered from --answer (default no).\n\nCommands:\n";
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Ostrevan"));
+    QCoreApplication::setApplicationName(QStringLiteral("Ostrevan"));
+
+    // The global options may stand anywhere; everything else belongs to the command.
+    QStringList rest;
+    QString answer = QStringLiteral("no");
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        auto valueOf = [&](const QString &name, QString &value) {
+            if (argument == name && i + 1 < arguments.size()) {
+                value = arguments.at(++i);
+                return true;
+            }
+            if (argument.startsWith(name + QLatin1Char('='))) {
+                value = argument.mid(name.size() + 1);
+                return true;
+            }
+            return false;
+        };
+        QString value;
+        if (valueOf(QStringLiteral("--settings"), value))
+            qputenv("OSTREVAN_SETTINGS", value.toLocal8Bit());
+        else if (valueOf(QStringLiteral("--answer"), value))
+            answer = value.toLower();
+        else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            std::printf("%s%s", kUsage, qPrintable(cli::commandSummary()));
+            return 0;
+        } else
+            rest << argument;
+    }
+    if (answer != QLatin1String("yes") && answer != QLatin1String("no")) {
+        std::fprintf(stderr, "--answer takes yes or no\n");
+        return 2;
+    }
+    if (rest.isEmpty()) {
+        std::fprintf(stderr, "%s%s", kUsage, qPrintable(cli::commandSummary()));
+        return 2;
+    }
+
+    CliDialogs dialogs(answer == QLatin1String("yes"));
+    UserDialogs::setInstance(&dialogs);
+    const int status = cli::run(rest.first(), rest.mid(1), dialogs);
+    UserDialogs::setInstance(nullptr);
+    return status;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class QHeaderView;
+class QWidget;
+
+#include "app/ColumnLayout.h"
+
+// Applies and reads the stored column layout lists of a grid's header: column i's display
+// position and width, each entry applied only when greater than 0.
+void applyHeaderLayout(QHeaderView *header, const QString &orderText, const QString &widthText);
+QString headerOrderList(const QHeaderView *header);
+QString headerWidthList(const QHeaderView *header);
+
+// A window's stored placement: maximised wins; otherwise each value only when greater than 0.
+void applyPlacement(QWidget *window, const layout::Placement &placement);
+layout::Placement placementOf(const QWidget *window);

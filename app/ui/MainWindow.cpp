@@ -1,0 +1,285 @@
+#include "MainWindow.h"
+
+#include "AboutDialog.h"
+#include "HeaderLayout.h"
+#include "app/Startup.h"
+#include "app/StatusSink.h"
+#include "app/Version.h"
+#include "app/cAppSettings.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+MainWindow *MainWindow::s_instance = nullptr;
+
+MainWindow *MainWindow::instance()
+{
+    if (!s_instance)
+        s_instance = new MainWindow;
+    return s_instance;
+}
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(1200, 800);
+    buildWidgets();
+    buildMenus();
+}
+
+MainWindow::~MainWindow()
+{
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+namespace {
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
+QTableView *makeGrid(QWidget *parent, const char *name)
+{
+    auto *grid = new QTableView(parent);
+    grid->setObjectName(QLatin1String(name));
+    grid->setModel(new QStandardItemModel(grid));
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(20);
+    grid->horizontalHeader()->setSectionsMovable(true);
+    grid->horizontalHeader()->setHighlightSections(false);
+    return grid;
+}
+
+QLineEdit *makeEdit(QWidget *parent, const char *name)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    return edit;
+}
+
+} // namespace
+
+void MainWindow::buildWidgets()
+{
+    auto *central = new QWidget(this);
+    auto *outer = new QVBoxLayout(central);
+
+    auto *buttons = new QHBoxLayout;
+    cmdBrowse = makeButton(central, "cmdBrowse", QStringLiteral("&Add Data"));
+    CmdGetData = makeButton(central, "CmdGetData", QStringLiteral("&Get Data"));
+    CmdFindHorse = makeButton(central, "CmdFindHorse", QStringLiteral("Find &Horse"));
+    cmdReload = makeButton(central, "cmdReload", QStringLiteral("&Refresh"));
+    cmdExit = makeButton(central, "cmdExit", QStringLiteral("E&xit"));
+    // Enabled once the database is known (start-up step 6).
+    cmdBrowse->setEnabled(false);
+    CmdGetData->setEnabled(false);
+    CmdGetData->setVisible(false);
+    for (QPushButton *button : {cmdBrowse, CmdGetData, CmdFindHorse, cmdReload})
+        buttons->addWidget(button);
+    buttons->addWidget(new QLabel(QStringLiteral("Weight:"), central));
+    txtWeight = makeEdit(central, "txtWeight");
+    txtWeight->setMaximumWidth(60);
+    buttons->addWidget(txtWeight);
+    UpDown1 = new QSpinBox(central);
+    UpDown1->setObjectName(QStringLiteral("UpDown1"));
+    UpDown1->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
+    UpDown1->setMaximumWidth(20);
+    buttons->addWidget(UpDown1);
+    buttons->addStretch();
+    buttons->addWidget(cmdExit);
+    outer->addLayout(buttons);
+
+    auto *split = new QSplitter(Qt::Horizontal, central);
+    auto *left = new QWidget(split);
+    auto *leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    auto *meetingHeader = new QHBoxLayout;
+    meetingHeader->addWidget(new QLabel(QStringLiteral("Meetings"), left));
+    cmdMtgRfs = makeButton(left, "cmdMtgRfs", QString());
+    cmdMtgRfs->setToolTip(QStringLiteral("Refresh's Meetings in Above list. "));
+    cmdMtgRfs->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    meetingHeader->addStretch();
+    meetingHeader->addWidget(cmdMtgRfs);
+    grdMeeting = makeGrid(left, "grdMeeting");
+    grdMeeting->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    grdJockey = makeGrid(left, "grdJockey");
+    leftLayout->addLayout(meetingHeader);
+    leftLayout->addWidget(grdMeeting, 3);
+    leftLayout->addWidget(new QLabel(QStringLiteral("Jockeys"), left));
+    leftLayout->addWidget(grdJockey, 2);
+
+    grdNames = makeGrid(split, "grdNames");
+
+    auto *right = new QWidget(split);
+    auto *rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    grdNoms = makeGrid(right, "grdNoms");
+    auto *details = new QHBoxLayout;
+    txtRace = new QTextEdit(right);
+    txtRace->setObjectName(QStringLiteral("txtRace"));
+    txtRace->setReadOnly(true);
+    auto *trainer = new QGroupBox(QStringLiteral("Trainer"), right);
+    auto *trainerLayout = new QGridLayout(trainer);
+    txtTrainLocation = makeEdit(trainer, "txtTrainLocation");
+    TxtTrainPhone = makeEdit(trainer, "TxtTrainPhone");
+    txtTrainMobile = makeEdit(trainer, "txtTrainMobile");
+    trainerLayout->addWidget(new QLabel(QStringLiteral("Location"), trainer), 0, 0);
+    trainerLayout->addWidget(txtTrainLocation, 0, 1);
+    trainerLayout->addWidget(new QLabel(QStringLiteral("Phone"), trainer), 1, 0);
+    trainerLayout->addWidget(TxtTrainPhone, 1, 1);
+    trainerLayout->addWidget(new QLabel(QStringLiteral("Mobile"), trainer), 2, 0);
+    trainerLayout->addWidget(txtTrainMobile, 2, 1);
+    details->addWidget(txtRace, 2);
+    details->addWidget(trainer, 1);
+    rightLayout->addWidget(grdNoms, 3);
+    rightLayout->addLayout(details, 1);
+
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 2);
+    split->setStretchFactor(2, 5);
+    outer->addWidget(split);
+
+    // The pick lists open over a grid cell when a booking is edited.
+    cmbJockey = new QComboBox(central);
+    cmbJockey->setObjectName(QStringLiteral("cmbJockey"));
+    cmbJockey->hide();
+    cmbBookText = new QComboBox(central);
+    cmbBookText->setObjectName(QStringLiteral("cmbBookText"));
+    cmbBookText->hide();
+
+    setCentralWidget(central);
+    connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void MainWindow::buildMenus()
+{
+    auto addAction = [this](QMenu *menu, const char *name, const QString &caption, bool enabled) {
+        QAction *action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        action->setEnabled(enabled);
+        return action;
+    };
+
+    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    addAction(mnuFile, "mnuEditJockey", QStringLiteral("Edit &Jockey"), false);
+    addAction(mnuFile, "mnuBackupDatabase", QStringLiteral("&Backup Database"), false);
+    addAction(mnuFile, "mnuRepairDB", QStringLiteral("&Compact and Repair Database"), false);
+    addAction(mnuFile, "mnuRemove", QStringLiteral("&Remove Unwanted Data"), false);
+    QAction *debug = addAction(mnuFile, "mnudebugtoggle", QStringLiteral("&Debug Mode"), false);
+    debug->setCheckable(true);
+    connect(addAction(mnuFile, "mnuResetRace", QStringLiteral("&Reset Race Window"), true), &QAction::triggered, this,
+            &MainWindow::resetRaceWindow);
+
+    mnuSetup = menuBar()->addMenu(QStringLiteral("&Setup"));
+    mnuSetup->setObjectName(QStringLiteral("mnuSetup"));
+    addAction(mnuSetup, "MnuBookTemp", QStringLiteral("&Booking Templates"), false);
+    addAction(mnuSetup, "mnuBookRate", QStringLiteral("&Riding Fees"), false);
+    addAction(mnuSetup, "mnuSystemSettings", QStringLiteral("&System Settings"), false);
+
+    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    connect(addAction(mnuHelp, "mnuAbout", QStringLiteral("&About"), true), &QAction::triggered, this,
+            &MainWindow::showAbout);
+}
+
+QAction *MainWindow::action(const QString &name) const
+{
+    return findChild<QAction *>(name);
+}
+
+bool MainWindow::load()
+{
+    setWindowTitle(QStringLiteral("Ostrevan 2 Version ") + version::dotted());
+    if (startup::prepareDatabase() != startup::Outcome::Ready)
+        return false;
+    cmdBrowse->setEnabled(true);
+    CmdGetData->setEnabled(true);
+    CmdGetData->setVisible(true);
+    showStatus(QStringLiteral("Setting up Main Form"));
+    showStatus(QStringLiteral("Loading Data into Grid - setup grdMeeting"));
+    showStatus(QStringLiteral("Loading Data into Grid - setup grdJockey"));
+    showStatus(QStringLiteral("Loading Data into Grid - Load grdMeeting"));
+    showStatus(QStringLiteral("Loading Data into Grid - Load grdJockey"));
+    showStatus(QStringLiteral("Loading Data into Grid - Load grdNames"));
+    showStatus(QStringLiteral("Loading Settings"));
+    cAppSettings::instance().LoadSettings();
+    restoreLayout();
+    show();
+    m_loaded = true;
+    return true;
+}
+
+void MainWindow::restoreLayout()
+{
+    const cAppSettings &settings = cAppSettings::instance();
+    if (const auto key = layout::parseSortKey(settings.MainTrainerSortKey)) {
+        const int column = key->column - 1;
+        if (column < grdNames->model()->columnCount())
+            grdNames->sortByColumn(column, key->ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    }
+    applyPlacement(this, {settings.MainLeft, settings.MainTop, settings.MainWidth, settings.MainHeight, settings.MainMax});
+    applyHeaderLayout(grdNames->horizontalHeader(), settings.MainTrainerOrder, settings.MainTrainerWidth);
+    applyHeaderLayout(grdNoms->horizontalHeader(), settings.MainNomsOrder, settings.MainNomsWidth);
+}
+
+void MainWindow::storeLayout()
+{
+    cAppSettings &settings = cAppSettings::instance();
+    settings.MainTrainerOrder = headerOrderList(grdNames->horizontalHeader());
+    settings.MainTrainerWidth = headerWidthList(grdNames->horizontalHeader());
+    settings.MainNomsOrder = headerOrderList(grdNoms->horizontalHeader());
+    settings.MainNomsWidth = headerWidthList(grdNoms->horizontalHeader());
+    const layout::Placement placement = placementOf(this);
+    settings.MainLeft = placement.left;
+    settings.MainTop = placement.top;
+    settings.MainWidth = placement.width;
+    settings.MainHeight = placement.height;
+    settings.MainMax = placement.maximised;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // A window that never finished loading has no layout worth keeping.
+    if (m_loaded) {
+        storeLayout();
+        cAppSettings::instance().SaveSettings();
+    }
+    event->accept();
+}
+
+void MainWindow::showAbout()
+{
+    AboutDialog dialog(this);
+    dialog.exec();
+}
+
+void MainWindow::resetRaceWindow()
+{
+    cAppSettings &settings = cAppSettings::instance();
+    settings.RaceTop = 0;
+    settings.RaceLeft = 0;
+    settings.SaveSettings();
+}

@@ -1,0 +1,110 @@
+#include "SplashWindow.h"
+
+#include "MainWindow.h"
+#include "app/Sound.h"
+#include "app/Startup.h"
+#include "app/Version.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+// A horseshoe over the track's rail, drawn rather than shipped as an image.
+QPixmap drawLogo()
+{
+    QPixmap pixmap(120, 90);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x1f, 0x4e, 0x8c), 12, Qt::SolidLine, Qt::RoundCap));
+    painter.drawArc(QRect(25, 8, 70, 70), 210 * 16, -240 * 16);
+    painter.setPen(QPen(QColor(0x2e, 0x8b, 0x57), 4));
+    painter.drawLine(5, 84, 115, 84);
+    return pixmap;
+}
+} // namespace
+
+SplashWindow::SplashWindow(QWidget *parent) : QWidget(parent, Qt::SplashScreen)
+{
+    setObjectName(QStringLiteral("frmSplash"));
+    auto *layout = new QVBoxLayout(this);
+    auto *logo = new QLabel(this);
+    logo->setObjectName(QStringLiteral("imgLogo"));
+    logo->setPixmap(drawLogo());
+    logo->setAlignment(Qt::AlignCenter);
+    auto *title = new QLabel(QStringLiteral("The Ostrevan 2"), this);
+    title->setObjectName(QStringLiteral("lblProductName"));
+    QFont titleFont = title->font();
+    titleFont.setPointSize(22);
+    titleFont.setBold(true);
+    title->setFont(titleFont);
+    title->setAlignment(Qt::AlignCenter);
+    lblVersion = new QLabel(this);
+    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    lblVersion->setAlignment(Qt::AlignCenter);
+    lblPlatform = new QLabel(this);
+    lblPlatform->setObjectName(QStringLiteral("lblPlatform"));
+    lblStatus = new QLabel(QStringLiteral("Starting up..."), this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    layout->addWidget(logo);
+    layout->addWidget(title);
+    layout->addWidget(lblVersion);
+    layout->addWidget(lblPlatform);
+    layout->addWidget(lblStatus);
+    resize(420, 300);
+
+    TmrSplash = new QTimer(this);
+    TmrSplash->setObjectName(QStringLiteral("TmrSplash"));
+    TmrSplash->setInterval(600);
+    TmrSplash->setSingleShot(true);
+    connect(TmrSplash, &QTimer::timeout, this, &SplashWindow::openMainWindow);
+    StatusSink::setInstance(this);
+}
+
+SplashWindow::~SplashWindow()
+{
+    StatusSink::setInstance(nullptr);
+}
+
+void SplashWindow::showStatus(const QString &text)
+{
+    lblStatus->setText(text + QStringLiteral("..."));
+    QCoreApplication::processEvents();
+}
+
+void SplashWindow::load()
+{
+    sounds::playSound(sounds::kSplash, true);
+    startup::loadForSplash();
+    TmrSplash->start();
+    lblVersion->setText(QStringLiteral("Version ") + version::dotted());
+    lblPlatform->clear();
+}
+
+void SplashWindow::keyPressEvent(QKeyEvent *event)
+{
+    openMainWindow();
+    event->accept();
+}
+
+void SplashWindow::openMainWindow()
+{
+    // The timer and a key press can both arrive while the main window loads: open it once.
+    if (m_opening)
+        return;
+    m_opening = true;
+    TmrSplash->stop();
+    MainWindow *window = MainWindow::instance();
+    const bool ready = window->load();
+    StatusSink::setInstance(nullptr);
+    close();
+    emit finished(ready ? window : nullptr);
+    if (!ready) {
+        window->deleteLater();
+        QCoreApplication::exit(0);
+    }
+}

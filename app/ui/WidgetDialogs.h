@@ -1,0 +1,16 @@
+#pragma once
+
+#include "app/UserDialogs.h"
+
+class QWidget;
+
+// The desktop's dialogs: standard message boxes, file and colour dialogs.
+class WidgetDialogs final : public UserDialogs
+{
+public:
+    Answer ask(const QString &title, const QString &text, Icon icon, Buttons buttons,
+                   Answer defaultAnswer) override;
+    QStringList openFiles(const FileRequest &request) override;
+    QString saveFile(const FileRequest &request) override;
+    std::optional<QColor> pickColor(const QColor &initial, const QString &title) override;
+};

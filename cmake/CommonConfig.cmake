@@ -1,0 +1,17 @@
+# One interface target carries the language standard, warnings and hygiene defines for every target.
+add_library(ostrevan_common_cfg INTERFACE)
+target_compile_features(ostrevan_common_cfg INTERFACE cxx_std_20)
+set(CMAKE_CXX_EXTENSIONS OFF)
+target_compile_options(ostrevan_common_cfg INTERFACE
+    $<$<CXX_COMPILER_ID:GNU,Clang>:-Wall -Wextra -Wno-missing-field-initializers>
+    $<$<CXX_COMPILER_ID:MSVC>:/W4>)
+target_compile_definitions(ostrevan_common_cfg INTERFACE
+    QT_NO_CAST_TO_ASCII
+    QT_NO_URL_CAST_FROM_STRING
+    QT_NO_FOREACH
+    QT_USE_QSTRINGBUILDER
+    $<$<CONFIG:Debug>:_GLIBCXX_ASSERTIONS>)
+option(OSTREVAN_WERROR "Treat warnings as errors" OFF)
+if(OSTREVAN_WERROR)
+    target_compile_options(ostrevan_common_cfg INTERFACE $<$<CXX_COMPILER_ID:GNU,Clang>:-Werror>)
+endif()

@@ -1,0 +1,352 @@
+#include "Database.h"
+
+#include "app/Paths.h"
+#include "app/cAppSettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QSqlError>
+#include <QSqlRecord>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+
+namespace {
+
+QString nextConnectionName()
+{
+    static std::atomic<quint64> counter{0};
+    return QStringLiteral("ostrevan-%1").arg(++counter);
+}
+
+QString describe(const QSqlError &error, const QString &sql)
+{
+    QString text = error.text().trimmed();
+    if (!sql.isEmpty())
+        text += QStringLiteral(" [") + sql.simplified().left(200) + QLatin1Char(']');
+    return text;
+}
+
+} // namespace
+
+QString databaseFileIn(const QString &folder)
+{
+    QString base = folder.trimmed();
+    if (base.isEmpty())
+        base = programFolder();
+    while (base.size() > 1 && (base.endsWith(QLatin1Char('/')) || base.endsWith(QLatin1Char('\\'))))
+        base.chop(1);
+    return QDir::cleanPath(base + QLatin1Char('/') + kDatabaseFileName);
+}
+
+QString databaseFilePath()
+{
+    return databaseFileIn(cAppSettings::instance().DBPath);
+}
+
+Db::Db(const QString &filePath, bool mustExist) : m_connection(nextConnectionName()), m_filePath(filePath)
+{
+    if (mustExist && !QFileInfo(filePath).isFile())
+        throw DbError(QStringLiteral("Database file not found: %1").arg(QDir::toNativeSeparators(filePath)));
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    m_db.setDatabaseName(filePath);
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
+    if (!m_db.open()) {
+        const QString why = m_db.lastError().text();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connection);
+        m_connection.clear();
+        throw DbError(QStringLiteral("Cannot open database %1: %2").arg(QDir::toNativeSeparators(filePath), why));
+    }
+}
+
+Db::Db(Db &&other) noexcept
+    : m_connection(std::exchange(other.m_connection, QString())), m_filePath(other.m_filePath),
+      m_db(std::exchange(other.m_db, QSqlDatabase()))
+{
+}
+
+Db::~Db()
+{
+    if (m_connection.isEmpty())
+        return;
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
+QSqlQuery Db::exec(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        throw DbError(describe(query.lastError(), sql));
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    if (!query.exec())
+        throw DbError(describe(query.lastError(), sql));
+    return query;
+}
+
+QVariant Db::scalar(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery query = exec(sql, values);
+    return query.next() ? query.value(0) : QVariant();
+}
+
+void Db::begin()
+{
+    if (!m_db.transaction())
+        throw DbError(describe(m_db.lastError(), QStringLiteral("BEGIN")));
+}
+
+void Db::commit()
+{
+    if (!m_db.commit())
+        throw DbError(describe(m_db.lastError(), QStringLiteral("COMMIT")));
+}
+
+void Db::rollback()
+{
+    m_db.rollback();
+}
+
+Db OpenDb()
+{
+    return Db(databaseFilePath());
+}
+
+QueryResult OpenQuery(const QString &sql, const QVariantList &values)
+{
+    QueryResult result{OpenDb(), QSqlQuery()};
+    result.query = result.db.exec(sql, values);
+    return result;
+}
+
+QString SqlQuote(const QString &text)
+{
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+    return quoted;
+}
+
+QString SqlQuoteForUrl(QString &text)
+{
+    text = SqlQuote(text);
+    QString forUrl = text;
+    forUrl.replace(QLatin1Char('&'), QLatin1String("%26"));
+    return forUrl;
+}
+
+QVariant NullToEmpty(const QVariant &value)
+{
+    return value.isNull() ? QVariant(QString()) : value;
+}
+
+QString sqliteTypeFor(const QString &typeText)
+{
+    const QString type = typeText.trimmed().toUpper();
+    if (type.startsWith(QLatin1String("TEXT")) || type.startsWith(QLatin1String("CHAR"))
+        || type.startsWith(QLatin1String("VARCHAR")) || type == QLatin1String("MEMO"))
+        return QStringLiteral("TEXT");
+    if (type == QLatin1String("DATE") || type == QLatin1String("DATETIME") || type == QLatin1String("TIME"))
+        return QStringLiteral("TEXT");
+    if (type == QLatin1String("SINGLE") || type == QLatin1String("DOUBLE") || type == QLatin1String("FLOAT")
+        || type == QLatin1String("REAL"))
+        return QStringLiteral("REAL");
+    if (type == QLatin1String("LONG") || type == QLatin1String("INTEGER") || type == QLatin1String("BYTE")
+        || type == QLatin1String("SHORT") || type == QLatin1String("YESNO") || type == QLatin1String("YES/NO")
+        || type == QLatin1String("BIT") || type == QLatin1String("COUNTER"))
+        return QStringLiteral("INTEGER");
+    if (type == QLatin1String("CURRENCY") || type == QLatin1String("NUMERIC") || type == QLatin1String("DECIMAL"))
+        return QStringLiteral("NUMERIC");
+    throw DbError(QStringLiteral("Unknown field type: %1").arg(typeText));
+}
+
+namespace {
+
+QString quoteIdentifier(const QString &name)
+{
+    QString quoted = name;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+struct Column {
+    QString name;
+    QString type;
+    bool notNull = false;
+    QVariant defaultValue;
+    int primaryKeyPosition = 0;
+};
+
+QList<Column> columnsOf(Db &db, const QString &table)
+{
+    QList<Column> columns;
+    QSqlQuery info = db.exec(QStringLiteral("SELECT name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?)"),
+                             {table});
+    while (info.next())
+        columns.append({info.value(0).toString(), info.value(1).toString(), info.value(2).toBool(), info.value(3),
+                        info.value(4).toInt()});
+    return columns;
+}
+
+// SQLite cannot change a column's type in place: rebuild the table with the new type and
+// copy every row across, keeping its indexes.
+void rebuildWithType(Db &db, const QString &table, const QString &field, const QString &newType,
+                     const QList<Column> &columns)
+{
+    QStringList definitions;
+    QStringList names;
+    for (const Column &column : columns) {
+        QString definition = quoteIdentifier(column.name) + QLatin1Char(' ')
+                             + (column.name == field ? newType : column.type);
+        if (column.notNull)
+            definition += QStringLiteral(" NOT NULL");
+        if (!column.defaultValue.isNull())
+            definition += QStringLiteral(" DEFAULT ") + column.defaultValue.toString();
+        definitions << definition;
+        names << quoteIdentifier(column.name);
+    }
+    QMap<int, QString> keyColumns;
+    for (const Column &column : columns)
+        if (column.primaryKeyPosition > 0)
+            keyColumns.insert(column.primaryKeyPosition, quoteIdentifier(column.name));
+    if (!keyColumns.isEmpty())
+        definitions << QStringLiteral("PRIMARY KEY (") + keyColumns.values().join(QStringLiteral(", ")) + QLatin1Char(')');
+    QStringList indexes;
+    QSqlQuery indexQuery = db.exec(
+        QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ? AND sql IS NOT NULL"),
+        {table});
+    while (indexQuery.next())
+        indexes << indexQuery.value(0).toString();
+
+    const QString work = quoteIdentifier(table + QStringLiteral("__rebuild"));
+    db.exec(QStringLiteral("PRAGMA legacy_alter_table = ON"));
+    Transaction transaction(db);
+    db.exec(QStringLiteral("CREATE TABLE ") + work + QStringLiteral(" (") + definitions.join(QStringLiteral(", ")) + ')');
+    db.exec(QStringLiteral("INSERT INTO ") + work + QStringLiteral(" SELECT ") + names.join(QStringLiteral(", "))
+            + QStringLiteral(" FROM ") + quoteIdentifier(table));
+    db.exec(QStringLiteral("DROP TABLE ") + quoteIdentifier(table));
+    db.exec(QStringLiteral("ALTER TABLE ") + work + QStringLiteral(" RENAME TO ") + quoteIdentifier(table));
+    for (const QString &index : std::as_const(indexes))
+        db.exec(index);
+    transaction.commit();
+}
+
+} // namespace
+
+void AddOrAlterColumn(const QString &table, const QString &field, const QString &typeText)
+{
+    const QString newType = sqliteTypeFor(typeText);
+    Db db = OpenDb();
+    const QList<Column> columns = columnsOf(db, table);
+    if (columns.isEmpty())
+        throw DbError(QStringLiteral("No table named %1").arg(table));
+    const bool exists = std::any_of(columns.begin(), columns.end(), [&](const Column &c) { return c.name == field; });
+    if (exists)
+        rebuildWithType(db, table, field, newType, columns);
+    else
+        db.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(quoteIdentifier(table), quoteIdentifier(field), newType));
+}
+
+namespace {
+
+// A database file that SQLite can read through and whose structure is sound.
+bool passesChecks(const QString &filePath, QString *why, QMap<QString, qint64> *rowCounts = nullptr)
+{
+    try {
+        Db db(filePath);
+        const QString check = db.scalar(QStringLiteral("PRAGMA quick_check")).toString();
+        if (check != QLatin1String("ok")) {
+            if (why)
+                *why = QStringLiteral("integrity check failed: ") + check;
+            return false;
+        }
+        if (rowCounts) {
+            QStringList tables;
+            QSqlQuery list = db.exec(QStringLiteral(
+                "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' ORDER BY name"));
+            while (list.next())
+                tables << list.value(0).toString();
+            for (const QString &table : std::as_const(tables))
+                rowCounts->insert(table, db.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + quoteIdentifier(table)).toLongLong());
+        }
+        return true;
+    } catch (const DbError &error) {
+        if (why)
+            *why = error.message();
+        return false;
+    }
+}
+
+bool replaceFile(const QString &from, const QString &to, QString *why)
+{
+    std::error_code code;
+    std::filesystem::rename(std::filesystem::path(from.toStdU16String()), std::filesystem::path(to.toStdU16String()), code);
+    if (code && why)
+        *why = QString::fromStdString(code.message());
+    return !code;
+}
+
+} // namespace
+
+bool recoverInterruptedCompaction(const QString &folder)
+{
+    const QString database = databaseFileIn(folder);
+    if (QFileInfo::exists(database))
+        return true;
+    const QString work = QFileInfo(database).absolutePath() + QLatin1Char('/') + kCompactWorkFileName;
+    if (!QFileInfo(work).isFile() || !passesChecks(work, nullptr))
+        return false;
+    return replaceFile(work, database, nullptr);
+}
+
+bool compactDatabaseIn(const QString &folder, QString *why)
+{
+    const QString database = databaseFileIn(folder);
+    const QString work = QFileInfo(database).absolutePath() + QLatin1Char('/') + kCompactWorkFileName;
+    recoverInterruptedCompaction(folder);
+
+    if (QFileInfo::exists(work) && !QFile::remove(work)) {
+        if (why)
+            *why = QStringLiteral("cannot remove the stale work file");
+        return false;
+    }
+    QMap<QString, qint64> before;
+    if (!QFileInfo(database).isFile()) {
+        if (why)
+            *why = QStringLiteral("database file not found");
+        return false;
+    }
+    if (!passesChecks(database, why, &before))
+        return false;
+    try {
+        Db db(database);
+        // Another program writing the file holds a lock we cannot take.
+        db.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        db.exec(QStringLiteral("COMMIT"));
+        db.exec(QStringLiteral("VACUUM INTO ?"), {work});
+    } catch (const DbError &error) {
+        if (why)
+            *why = error.message();
+        QFile::remove(work);
+        return false;
+    }
+    QMap<QString, qint64> after;
+    if (!passesChecks(work, why, &after) || after != before) {
+        if (why && why->isEmpty())
+            *why = QStringLiteral("the compacted copy does not hold the same rows");
+        QFile::remove(work);
+        return false;
+    }
+    return replaceFile(work, database, why);
+}
+
+bool CompactDb()
+{
+    return compactDatabaseIn(cAppSettings::instance().DBPath);
+}

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+
+#include <stdexcept>
+
+inline const QString kDatabaseFileName = QStringLiteral("Kelbrin.mdb");
+inline const QString kCompactWorkFileName = QStringLiteral("temp.mdb");
+
+// A failed database statement or connection; ends the operation at that step.
+class DbError : public std::runtime_error
+{
+public:
+    explicit DbError(const QString &message) : std::runtime_error(message.toStdString()), m_message(message) {}
+    const QString &message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// The database file inside a folder: a trailing separator or none give the same file; an
+// empty folder means the program folder.
+QString databaseFileIn(const QString &folder);
+// The database file named by the `DBPath` setting.
+QString databaseFilePath();
+
+// One open connection to a database file, closed when it goes out of scope. Every operation
+// opens its own; nothing keeps the database open between operations.
+class Db
+{
+public:
+    explicit Db(const QString &filePath, bool mustExist = true);
+    ~Db();
+    Db(const Db &) = delete;
+    Db &operator=(const Db &) = delete;
+    Db(Db &&other) noexcept;
+
+    QSqlDatabase &handle() { return m_db; }
+    const QString &filePath() const { return m_filePath; }
+
+    // Prepares and runs one statement with bound values; throws DbError on failure.
+    QSqlQuery exec(const QString &sql, const QVariantList &values = {});
+    // First column of the first row, or an invalid QVariant when there is no row.
+    QVariant scalar(const QString &sql, const QVariantList &values = {});
+
+    void begin();
+    void commit();
+    void rollback();
+
+private:
+    QString m_connection;
+    QString m_filePath;
+    QSqlDatabase m_db;
+};
+
+// Rolls back unless committed: a failure inside leaves the database as it was.
+class Transaction
+{
+public:
+    explicit Transaction(Db &db) : m_db(db) { m_db.begin(); }
+    ~Transaction()
+    {
+        if (!m_done)
+            m_db.rollback();
+    }
+    void commit()
+    {
+        m_db.commit();
+        m_done = true;
+    }
+
+private:
+    Db &m_db;
+    bool m_done = false;
+};
+
+// Opens the database named by `DBPath`.
+Db OpenDb();
+
+// A query result together with the connection it lives on.
+struct QueryResult {
+    Db db;
+    QSqlQuery query;
+    bool next() { return query.next(); }
+    QVariant value(const QString &field) const { return query.value(field); }
+    QVariant value(int column) const { return query.value(column); }
+};
+QueryResult OpenQuery(const QString &sql, const QVariantList &values = {});
+
+// Doubles every single quote, so that the text can stand between single quotes in SQL.
+QString SqlQuote(const QString &text);
+// Doubles single quotes (writing that back into `text`), then turns "&" into "%26": for SQL
+// that travels inside a query string.
+QString SqlQuoteForUrl(QString &text);
+// An empty text for NULL, else the value unchanged.
+QVariant NullToEmpty(const QVariant &value);
+
+// Adds the column, or changes the declared type of an existing one (names compared
+// case-sensitively), keeping every row. `typeText` is a field type as the system names them:
+// "Text(2)", "Date", "Single", "Long", "Yes/No", "Currency", …
+void AddOrAlterColumn(const QString &table, const QString &field, const QString &typeText);
+// The SQLite declared type for a field type text.
+QString sqliteTypeFor(const QString &typeText);
+
+// Compacts the database file named by `DBPath` through a verified copy; the original is
+// replaced only by a copy that passed its checks. Returns false on any failure.
+bool CompactDb();
+// Compacts the database file in `folder`.
+bool compactDatabaseIn(const QString &folder, QString *why = nullptr);
+// When an earlier compaction stopped after the database file was gone, puts its verified
+// work copy back. Returns true when the database file exists afterwards.
+bool recoverInterruptedCompaction(const QString &folder);

@@ -1,0 +1,172 @@
+#include "Schema.h"
+
+#include "Database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace schema {
+
+QStringList createStatements()
+{
+    return {
+        QStringLiteral(R"(CREATE TABLE Meeting (
+            MeetingCode TEXT NOT NULL PRIMARY KEY, MeetingLocation TEXT, MeetingDetails TEXT, MeetingLevel TEXT,
+            MeetingDate TEXT, DisplayMeeting INTEGER NOT NULL DEFAULT 1, State TEXT, MeetType TEXT,
+            MeetingRSBCode TEXT))"),
+        QStringLiteral(R"(CREATE TABLE Race (
+            MeetingCode TEXT NOT NULL, RaceCode TEXT(20), RaceNumber INTEGER, RaceDetails TEXT, RaceDistance INTEGER,
+            RaceTime TEXT, ApprClaim INTEGER NOT NULL DEFAULT 0, RaceRSBCode TEXT, RaceType TEXT))"),
+        QStringLiteral("CREATE INDEX RaceByMeeting ON Race (MeetingCode, RaceNumber)"),
+        QStringLiteral(R"(CREATE TABLE Noms (
+            MeetingCode TEXT NOT NULL, RaceCode TEXT(20), RaceNumber INTEGER, Horse TEXT NOT NULL, HorseName TEXT,
+            TrainerName TEXT(30), TrainerLocation TEXT, Phone TEXT, Class TEXT, Form TEXT, Weight INTEGER DEFAULT 0,
+            Rating TEXT, Jockey TEXT(30), HorseType TEXT, Blood1 TEXT, Blood2 TEXT, Blood3 TEXT, Owners TEXT,
+            HorseDOB TEXT, Ballot INTEGER, Barrier INTEGER, EntryNo INTEGER, EorB TEXT(1), LastJockey TEXT,
+            LastRode TEXT, LastRaceClass TEXT(6), LastRaceValue NUMERIC, LastWeight REAL, WgtRat REAL,
+            LastMargin REAL, AvgWin REAL, FormTrainer TEXT(24), W800400 TEXT(5), RSecTime REAL))"),
+        QStringLiteral("CREATE INDEX NomsByMeeting ON Noms (MeetingCode, RaceNumber)"),
+        QStringLiteral("CREATE INDEX NomsByTrainer ON Noms (TrainerName)"),
+        QStringLiteral("CREATE INDEX NomsByHorse ON Noms (MeetingCode, Horse)"),
+        QStringLiteral(R"(CREATE TABLE Bookings (
+            MeetingCode TEXT NOT NULL, RaceCode TEXT, Horse TEXT NOT NULL, TrainerName TEXT, Jockey TEXT,
+            BookingSelection TEXT, Confirmed INTEGER NOT NULL DEFAULT 0))"),
+        QStringLiteral("CREATE INDEX BookingsByHorse ON Bookings (MeetingCode, Horse)"),
+        QStringLiteral(R"(CREATE TABLE Jockey (
+            Jockey TEXT NOT NULL PRIMARY KEY, FullName TEXT, JockeyColor TEXT, JockeyEmail TEXT, JockeyMobile TEXT,
+            Ridewgt REAL DEFAULT 0, ManagerRate REAL DEFAULT 0, ManBookFee NUMERIC DEFAULT 0,
+            ScratchFee NUMERIC DEFAULT 0, TrialFee NUMERIC DEFAULT 0, InvoicePeriod TEXT(2), LastInvoiceDate TEXT,
+            DateLastStats TEXT))"),
+        QStringLiteral(R"(CREATE TABLE Trainer (
+            TrainerName TEXT NOT NULL PRIMARY KEY, TrainerLocation TEXT, Phone TEXT, TrainerMobile TEXT,
+            TrainerComments TEXT, IgnoreTrainer INTEGER NOT NULL DEFAULT 0, TrainerType TEXT))"),
+        QStringLiteral(R"(CREATE TABLE RaceStats (
+            Jockey TEXT, RaceDate TEXT, RaceNumber INTEGER, TrackCode TEXT, Horse TEXT, FinishPos INTEGER,
+            PrizeMoney NUMERIC, TrainerName TEXT, State TEXT))"),
+        QStringLiteral("CREATE INDEX ByTrainer ON RaceStats (TrainerName, RaceDate DESC)"),
+        QStringLiteral("CREATE INDEX RaceStatsByRide ON RaceStats (RaceDate, RaceNumber, TrackCode, Horse)"),
+        QStringLiteral("CREATE INDEX RaceStatsByJockey ON RaceStats (Jockey, Horse)"),
+        QStringLiteral("CREATE TABLE RaceType (RaceType TEXT, MetroOrder INTEGER DEFAULT 0, ProvOrder INTEGER DEFAULT 0)"),
+        QStringLiteral("CREATE TABLE RBHTable (MeetType TEXT, RaceType TEXT, Rating INTEGER, Weight REAL)"),
+        QStringLiteral("CREATE TABLE BookRate (State TEXT, RaceType TEXT(1), DateEffective TEXT, BookingRate NUMERIC)"),
+        QStringLiteral("CREATE TABLE BookingTemplate (Sequence INTEGER, Template TEXT)"),
+        // One row per nomination of a meeting with its race, trainer and booking: the meeting report.
+        QStringLiteral(R"(CREATE VIEW qryMeetingView AS
+            SELECT N.MeetingCode, N.RaceNumber, R.RaceDetails, R.RaceDistance, R.RaceTime, R.ApprClaim AS AppClaim,
+                   N.Form, N.Horse, N.TrainerName, N.Weight, N.Rating, N.HorseType, N.Class, N.Ballot, N.Barrier,
+                   N.EorB, N.EntryNo, COALESCE(J.FullName, B.Jockey) AS JockeyName, B.BookingSelection,
+                   COALESCE(NULLIF(T.Phone, ''), NULLIF(T.TrainerMobile, ''), N.Phone) AS TrainerPhone
+            FROM Noms N
+            LEFT JOIN Race R ON R.MeetingCode = N.MeetingCode AND R.RaceNumber = N.RaceNumber
+            LEFT JOIN Bookings B ON B.MeetingCode = N.MeetingCode AND B.Horse = N.Horse
+            LEFT JOIN Jockey J ON J.Jockey = B.Jockey
+            LEFT JOIN Trainer T ON T.TrainerName = N.TrainerName)"),
+        // One row per ride with the race booking rate of its state in force on the race day.
+        QStringLiteral(R"(CREATE VIEW qryJockeyInvoice AS
+            SELECT S.Jockey, S.RaceDate, S.RaceNumber, S.TrackCode, S.Horse, S.FinishPos, S.PrizeMoney, S.State,
+                   (SELECT BR.BookingRate FROM BookRate BR
+                     WHERE BR.State = S.State AND BR.RaceType = 'R' AND BR.DateEffective <= S.RaceDate
+                     ORDER BY BR.DateEffective DESC LIMIT 1) AS BookingRate
+            FROM RaceStats S)"),
+    };
+}
+
+QStringList referenceRowStatements()
+{
+    QStringList statements;
+    // Race types for the weight calculation; "M" suffix types are metropolitan.
+    const struct {
+        const char *type;
+        int metro;
+        int prov;
+    } raceTypes[] = {
+        {"MDN M", 1, 0},   {"CL1 M", 2, 0},  {"CL2 M", 3, 0},    {"CL3 M", 4, 0},  {"CL6 M", 5, 0},
+        {"BM70 M", 6, 0},  {"BM78 M", 7, 0}, {"BM84 M", 8, 0},   {"OPN M", 9, 0},  {"F&M BM78 M", 10, 0},
+        {"1MWLY M", 11, 0}, {"MDN P", 0, 1}, {"CL1 P", 0, 2},    {"BM58 P", 0, 3}, {"BM64 P", 0, 4},
+        {"BM70 P", 0, 5},  {"F&M BM64 P", 0, 6}, {"OPN P", 0, 7},
+    };
+    for (const auto &row : raceTypes)
+        statements << QStringLiteral("INSERT INTO RaceType (RaceType, MetroOrder, ProvOrder) VALUES ('%1', %2, %3)")
+                          .arg(QLatin1String(row.type))
+                          .arg(row.metro)
+                          .arg(row.prov);
+
+    // Rating-to-weight scale for Victorian metropolitan (M) and provincial (P) meetings: the
+    // top-rated horse of a class carries the top weight, a point of rating is worth half a
+    // kilogram, and nobody goes below the minimum of 54 kg.
+    const struct {
+        const char *meetType;
+        const char *type;
+        int baseRating;
+        double topWeight;
+    } scales[] = {
+        {"M", "MDN M", 0, 58.0},  {"M", "CL1 M", 0, 59.0},  {"M", "CL2 M", 0, 59.0},  {"M", "CL3 M", 0, 59.0},
+        {"M", "BM70 M", 70, 59.0}, {"M", "BM78 M", 78, 59.0}, {"M", "BM84 M", 84, 59.0}, {"M", "F&M BM78 M", 78, 59.0},
+        {"P", "MDN P", 0, 58.0},  {"P", "CL1 P", 0, 59.0},  {"P", "BM58 P", 58, 60.0}, {"P", "BM64 P", 64, 60.0},
+        {"P", "BM70 P", 70, 60.0}, {"P", "F&M BM64 P", 64, 60.0},
+    };
+    for (const auto &scale : scales) {
+        for (int rating = 0; rating <= 110; ++rating) {
+            double weight = 0;
+            if (scale.baseRating == 0) {
+                // Maidens and class races: set weights by rating band.
+                weight = rating >= 40 ? scale.topWeight : scale.topWeight - 1.0;
+            } else {
+                weight = scale.topWeight - 0.5 * (scale.baseRating + 6 - rating);
+                weight = std::min(weight, scale.topWeight + 2.0);
+                weight = std::max(weight, 54.0);
+            }
+            statements << QStringLiteral("INSERT INTO RBHTable (MeetType, RaceType, Rating, Weight) VALUES ('%1', '%2', %3, %4)")
+                              .arg(QLatin1String(scale.meetType), QLatin1String(scale.type))
+                              .arg(rating)
+                              .arg(weight, 0, 'f', 1);
+        }
+    }
+
+    const char *templates[] = {"Pencilled In", "Trainer To Confirm", "Owner To Confirm", "Awaiting Acceptance",
+                               "Subject To Weight"};
+    int sequence = 1;
+    for (const char *text : templates)
+        statements << QStringLiteral("INSERT INTO BookingTemplate (Sequence, Template) VALUES (%1, '%2')")
+                          .arg(sequence++)
+                          .arg(QLatin1String(text));
+
+    // Booking fees per ride: races (R), jumps (J) and trials (T) in each state.
+    const char *states[] = {"VIC", "NSW", "QLD", "SA", "WA", "TAS", "NT", "ACT"};
+    for (const char *state : states) {
+        statements << QStringLiteral("INSERT INTO BookRate VALUES ('%1', 'R', '2020-07-01', 25)").arg(QLatin1String(state));
+        statements << QStringLiteral("INSERT INTO BookRate VALUES ('%1', 'J', '2020-07-01', 30)").arg(QLatin1String(state));
+        statements << QStringLiteral("INSERT INTO BookRate VALUES ('%1', 'T', '2020-07-01', 10)").arg(QLatin1String(state));
+    }
+    return statements;
+}
+
+void createDatabase(const QString &filePath)
+{
+    if (QFileInfo::exists(filePath))
+        throw DbError(QStringLiteral("A database already exists at %1").arg(filePath));
+    const QFileInfo target(filePath);
+    if (!target.absoluteDir().exists())
+        throw DbError(QStringLiteral("The folder %1 does not exist").arg(target.absolutePath()));
+    const QString building = filePath + QStringLiteral(".new");
+    QFile::remove(building);
+    try {
+        Db db(building, false);
+        Transaction transaction(db);
+        for (const QString &statement : createStatements())
+            db.exec(statement);
+        for (const QString &statement : referenceRowStatements())
+            db.exec(statement);
+        transaction.commit();
+    } catch (...) {
+        QFile::remove(building);
+        throw;
+    }
+    if (!QFile::rename(building, filePath)) {
+        QFile::remove(building);
+        throw DbError(QStringLiteral("Cannot create %1").arg(filePath));
+    }
+}
+
+} // namespace schema

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The layout of a new database: every table and field, the ByTrainer index, the two views
+// and the reference rows. Field kinds: dates are TEXT 'YYYY-MM-DD' (date-times with
+// ' HH:MM:SS'), yes/no INTEGER 0/1, nomination weights INTEGER tenths of a kilogram, money NUMERIC.
+namespace schema {
+
+// Statements that create the tables, index and views, in order.
+QStringList createStatements();
+// Statements that insert the reference rows (race types, rating scale, templates, rates).
+QStringList referenceRowStatements();
+
+// Creates a new database file at `filePath` (which must not exist). Built under a temporary
+// name and moved into place, so a failure never leaves a half-made file. Throws DbError.
+void createDatabase(const QString &filePath);
+
+} // namespace schema

@@ -1,0 +1,51 @@
+#include "ScriptedDialogs.h"
+
+ScriptedDialogs::ScriptedDialogs()
+{
+    UserDialogs::setInstance(this);
+}
+
+ScriptedDialogs::~ScriptedDialogs()
+{
+    UserDialogs::setInstance(nullptr);
+}
+
+UserDialogs::Answer ScriptedDialogs::ask(const QString &title, const QString &text, Icon icon, Buttons buttons,
+                                             Answer)
+{
+    messages.append({title, text, icon, buttons});
+    if (buttons == Buttons::Ok)
+        return Answer::Ok;
+    return m_answers.isEmpty() ? Answer::No : m_answers.dequeue();
+}
+
+QStringList ScriptedDialogs::openFiles(const FileRequest &request)
+{
+    fileRequests.append(request);
+    return m_files.isEmpty() ? QStringList() : m_files.dequeue();
+}
+
+QString ScriptedDialogs::saveFile(const FileRequest &request)
+{
+    fileRequests.append(request);
+    return m_saveFiles.isEmpty() ? QString() : m_saveFiles.dequeue();
+}
+
+std::optional<QColor> ScriptedDialogs::pickColor(const QColor &, const QString &)
+{
+    if (m_colors.isEmpty())
+        return std::nullopt;
+    return m_colors.dequeue();
+}
+
+void ScriptedDialogs::answerYes(int times)
+{
+    while (times-- > 0)
+        m_answers.enqueue(Answer::Yes);
+}
+
+void ScriptedDialogs::answerNo(int times)
+{
+    while (times-- > 0)
+        m_answers.enqueue(Answer::No);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/UserDialogs.h"
+
+#include <QList>
+#include <QQueue>
+
+// The user's side of every dialog, scripted: records each message and answers from queues.
+// An unscripted question answers No; an unscripted file dialog is cancelled.
+class ScriptedDialogs final : public UserDialogs
+{
+public:
+    struct Message {
+        QString title;
+        QString text;
+        Icon icon;
+        Buttons buttons;
+    };
+
+    ScriptedDialogs();
+    ~ScriptedDialogs() override;
+
+    Answer ask(const QString &title, const QString &text, Icon icon, Buttons buttons,
+                   Answer defaultAnswer) override;
+    QStringList openFiles(const FileRequest &request) override;
+    QString saveFile(const FileRequest &request) override;
+    std::optional<QColor> pickColor(const QColor &initial, const QString &title) override;
+
+    void answerYes(int times = 1);
+    void answerNo(int times = 1);
+    void chooseFiles(const QStringList &files) { m_files.enqueue(files); }
+    void chooseSaveFile(const QString &file) { m_saveFiles.enqueue(file); }
+    void chooseColor(const QColor &color) { m_colors.enqueue(color); }
+
+    QList<Message> messages;
+    QList<FileRequest> fileRequests;
+
+private:
+    QQueue<Answer> m_answers;
+    QQueue<QStringList> m_files;
+    QQueue<QString> m_saveFiles;
+    QQueue<QColor> m_colors;
+};

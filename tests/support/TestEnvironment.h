@@ -1,0 +1,40 @@
+#pragma once
+
+#include "app/StatusSink.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+// Isolates a test from the user's settings, program folder and database: a temporary
+// settings file (OSTREVAN_SETTINGS), program folder (OSTREVAN_HOME) and database folder.
+// The settings record is reset; DBPath points at the database folder.
+class TestEnvironment
+{
+public:
+    TestEnvironment();
+    ~TestEnvironment();
+
+    QString root() const { return m_dir.path(); }
+    QString settingsFile() const { return m_dir.filePath(QStringLiteral("AppSettings.conf")); }
+    QString programFolder() const { return m_dir.filePath(QStringLiteral("home")); }
+    QString dataFolder() const { return m_dir.filePath(QStringLiteral("data")); }
+    QString databaseFile() const { return dataFolder() + QStringLiteral("/Kelbrin.mdb"); }
+
+    // Creates a new database in the data folder (the delivered layout).
+    void createDatabase() const;
+
+    static QString fixture(const QString &relative);
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Records every status text.
+class RecordingStatus final : public StatusSink
+{
+public:
+    RecordingStatus() { StatusSink::setInstance(this); }
+    ~RecordingStatus() override { StatusSink::setInstance(nullptr); }
+    void showStatus(const QString &text) override { texts << text; }
+    QStringList texts;
+};

@@ -58,7 +58,7 @@ std::map<std::string, std::string> QueryString::parse(const std::string &query)
         const std::string piece = query.substr(start, end - start);
         const size_t eq = piece.find('=');
         const std::string key = decode(piece.substr(0, eq));
-        if (eq != std::string::npos && isKnownKey(key) && !rawValues.count(key)) {
+        if (eq != std::string::npos && isKnownKey(key)) { // a repeated key: the last one counts, as in PHP
             rawValues[key] = piece.substr(eq + 1);
             lastKey = key;
         } else if (!lastKey.empty()) {

@@ -1,0 +1,589 @@
+// End-to-end tests of ostrevan-dataserver: the real program on loopback, over a database built with its own
+// init / add-user / import commands from small hand-made CSV fixtures whose answers are known exactly.
+
+#include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kUser = u"agent"_s;
+const QString kPass = u"Derby2024"_s;
+
+// The client's own quoting helpers: doubled single quotes, and '&' travelling as %26.
+QString sqlQuote(QString s)
+{
+    return s.replace(u"'"_s, u"''"_s);
+}
+
+QString sqlQuoteForUrl(const QString &s)
+{
+    return sqlQuote(s).replace(u"&"_s, u"%26"_s);
+}
+
+QString enrichmentSql(const QStringList &horseKeys)
+{
+    QString list;
+    for (const QString &key : horseKeys)
+        list += (list.isEmpty() ? u"( '"_s : u", '"_s) + sqlQuote(key) + u"'"_s;
+    if (!list.isEmpty())
+        list += u")"_s;
+    return u"Select W.WHORSE,W.wJockey,W.wRaceDate,W.WWgtChar,RClass,HWinAge,HWinSex,RValue,W.WWghtRat, "_s
+        u"(Select CAST(AVG(CASE WHEN WBeatMar = 'WON' THEN 0 WHEN WBeatMar = 'DIS' THEN 20 WHEN WBeatMar > 20 THEN 20 ELSE WBeatMar END)As Decimal(3,1)) "_s
+        u"FROM WORKRACE WHERE W.WHorse = WHorse ORDER BY WRaceDate DESC Limit 10) as AvgMar, "_s
+        u"(SELECT CAST( Avg(WMoneyWon) AS DECIMAL( 5, 0 ) )  FROM WORKRACE WHERE "_s
+        u"WHorse=W.WHORSE ORDER BY WRaceDate DESC Limit 10) AS AvgWin, W.WTrainer, W800400,RSecTime "_s
+        u"From WORKRACE W JOIN "_s
+        u"(SELECT WHorse, Max(wRaceDate) as LastDate from WORKRACE where Whorse in "_s
+        + list +
+        u" GROUP BY WHorse) AS j ON W.WHorse = j.WHorse and W.WRaceDate = LastDate "_s
+        u"JOIN RACEMAST on WRaceDate=RDate and rRaceNo = W.WRaceNo and rTrack=W.wTrack "_s
+        u"JOIN HORSMAST on HHorse = W.WHORSE"_s
+        u" Order by W.WHORSE"_s;
+}
+
+QString formStatsSql(const QString &where)
+{
+    return u"SELECT A.*, R.*, W.WHorse as Winner, S.WHorse as 2nd, T.WHORSE  as 3rd "_s
+        u" FROM WORKRACE A INNER JOIN RACEMAST R ON A.WRaceDate = R.RDate AND A.WTrack = R.RTrack AND A.WRaceNo = R.RRaceNo"_s
+        u" INNER JOIN WORKRACE W ON A.WRaceDate = W.WRaceDate AND A.WRaceNo = W.WRaceNo AND A.WTrack = W.WTrack AND W.WFinPosn =1"_s
+        u" LEFT OUTER JOIN WORKRACE S ON A.WRaceDate = S.WRaceDate AND A.WRaceNo = S.WRaceNo AND A.WTrack = S.WTrack AND S.WFinPosn =2"_s
+        u" LEFT OUTER JOIN WORKRACE T ON A.WRaceDate = T.WRaceDate AND A.WRaceNo = T.WRaceNo AND A.WTrack = T.WTrack "_s
+        u"AND T.WFinPosn =3 WHERE "_s
+        + where + u" ORDER BY A.WRaceDate DESC, A.WTrack, A.WRaceNo, A.WHorse LIMIT 0,90"_s;
+}
+
+QString jockeyRidesSql(const QString &jockey, const QString &since)
+{
+    QString sql = u"SELECT WRaceDate, WRaceNo, WTrack, WHorse, WFinPosn, WJockey, WMoneyWon, Wtrainer, mState "_s
+                  u"from WORKRACE, MEETMAST "_s
+                  u" WHERE WJockey= '"_s + sqlQuote(jockey.toUpper()) + u"' and wRaceDate=mDate and WTrack=mTrack"_s;
+    if (!since.isEmpty())
+        sql += u" and DateUpdated >= '"_s + since + u"'"_s;
+    return sql;
+}
+
+QString resultHeaderSql(const QString &date, const QString &track, const QString &raceNo)
+{
+    return u"SELECT MClub, MMetType, MState, RDistance, RRaceName, RClass, RSecTime, RTrCond, "_s
+           u"RLimWgt, RValue FROM MEETMAST M, RACEMAST R "_s
+           u"WHERE M.MDate = R.RDate AND M.MTrack = R.RTrack "_s
+           u"AND RDate = '"_s + date + u"' "_s + u"AND RTrack = '"_s + track + u"' "_s + u"AND RRaceNo = '"_s + raceNo
+        + u"' "_s;
+}
+
+QString resultRunnersSql(const QString &date, const QString &track, const QString &raceNo)
+{
+    return u"SELECT WFinPosn, WHorse, WBeatMar, WJockey, WBarPosn, WWgtChar, WApClaim, W800400, WTrainer, "_s
+           u"WBookPrice, WMoneyWon, HWinAge, HWinSex, HSireWin, HDamWin "_s
+           u"FROM WORKRACE W LEFT JOIN HORSMAST H ON W.WHorse = H.HHorse "_s
+           u"WHERE WRaceDate = '"_s + date + u"' "_s + u"AND WTrack = '"_s + track + u"' "_s + u"AND WRaceNo = '"_s
+        + raceNo + u"' "_s;
+}
+
+QString sortedLines(const QString &body)
+{
+    QStringList rows = body.split(u"<br>\n"_s);
+    std::sort(rows.begin(), rows.end());
+    return rows.join(u"<br>\n"_s);
+}
+
+QByteArray fileHash(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+// A running ostrevan-dataserver on a free loopback port, stopped with SIGTERM.
+class ServerProcess
+{
+public:
+    bool start(const QString &db, const QStringList &extra)
+    {
+        process.setProgram(QStringLiteral(DATASERVER_PATH));
+        process.setArguments(QStringList{u"serve"_s, u"--db"_s, db, u"--listen"_s, u"127.0.0.1:0"_s} + extra);
+        process.start();
+        if (!process.waitForStarted())
+            return false;
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 10000) {
+            log += process.readAllStandardError();
+            const int at = log.indexOf("listening on 127.0.0.1:");
+            const int end = log.indexOf('\n', at);
+            if (at >= 0 && end > at) {
+                port = log.mid(at + 23, end - at - 23).trimmed().toInt();
+                return port > 0;
+            }
+            if (process.state() != QProcess::Running)
+                return false;
+            process.waitForReadyRead(200);
+        }
+        return false;
+    }
+
+    int stop()
+    {
+        process.terminate();
+        if (!process.waitForFinished(10000)) {
+            process.kill();
+            process.waitForFinished();
+            return -1;
+        }
+        log += process.readAllStandardError();
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QString address(const QString &sql, const QString &user = kUser, const QString &pass = kPass) const
+    {
+        return u"http://127.0.0.1:"_s + QString::number(port) + u"/SQLQuery.php?sqlquery="_s + sql + u"&username="_s
+            + user + u"&userpass="_s + pass;
+    }
+
+    QProcess process;
+    QByteArray log;
+    int port = 0;
+};
+
+// Sends GET requests the way the desktop client does (the address string handed to QUrl as it stands).
+QList<QByteArray> getAll(const QStringList &addresses, int timeoutMs = 30000)
+{
+    QList<QByteArray> answers(addresses.size());
+    std::vector<std::unique_ptr<QNetworkAccessManager>> managers;
+    QEventLoop loop;
+    int pending = int(addresses.size());
+    for (int i = 0; i < addresses.size(); ++i) {
+        managers.push_back(std::make_unique<QNetworkAccessManager>());
+        QNetworkRequest request{QUrl(addresses[i])};
+        request.setHeader(QNetworkRequest::UserAgentHeader, u"Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)"_s);
+        QNetworkReply *reply = managers.back()->get(request);
+        QObject::connect(reply, &QNetworkReply::finished, &loop, [&answers, &pending, &loop, reply, i] {
+            const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+            answers[i] = status == 200 ? reply->readAll() : "HTTP " + QByteArray::number(status) + ' ' + reply->readAll();
+            reply->deleteLater();
+            if (--pending == 0)
+                loop.quit();
+        });
+    }
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return answers;
+}
+
+QByteArray get(const QString &address)
+{
+    return getAll({address}).value(0);
+}
+
+} // namespace
+
+class TestDataServerE2e : public QObject
+{
+    Q_OBJECT
+
+private:
+    int runAdmin(const QStringList &args, const QByteArray &input = {}, QByteArray *errors = nullptr)
+    {
+        QProcess p;
+        p.start(QStringLiteral(DATASERVER_PATH), args);
+        p.write(input);
+        p.closeWriteChannel();
+        p.waitForFinished(60000);
+        if (errors)
+            *errors = p.readAllStandardError();
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+
+    QString fixture(const QString &name) const
+    {
+        return QStringLiteral(DATASERVER_FIXTURES) + u"/"_s + name;
+    }
+
+    QTemporaryDir m_dir;
+    QString m_db;
+    QByteArray m_dbHashBefore;
+    ServerProcess m_server; // generous caps, 1 s time limit
+    ServerProcess m_capped; // 10 rows, 1 KiB
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_db = m_dir.filePath(u"form.db"_s);
+        QCOMPARE(runAdmin({u"init"_s, u"--db"_s, m_db}), 0);
+        QCOMPARE(runAdmin({u"add-user"_s, kUser, u"--db"_s, m_db}, kPass.toUtf8() + '\n'), 0);
+        for (const char *table : {"Track", "RaceShortCode", "MEETMAST", "RACEMAST", "HORSMAST", "WORKRACE"}) {
+            QByteArray errors;
+            const QString name = QString::fromLatin1(table);
+            QCOMPARE(runAdmin({u"import"_s, name, fixture(name + u".csv"_s), u"--db"_s, m_db}, {}, &errors), 0);
+        }
+        m_dbHashBefore = fileHash(m_db);
+        QVERIFY(m_server.start(m_db, {u"--threads"_s, u"4"_s, u"--query-timeout-ms"_s, u"1000"_s}));
+        QVERIFY(m_capped.start(m_db, {u"--max-rows"_s, u"10"_s, u"--max-bytes"_s, u"1024"_s}));
+    }
+
+    void cleanupTestCase()
+    {
+        QCOMPARE(m_capped.stop(), 0);
+        QCOMPARE(m_server.stop(), 0); // SIGTERM is a clean shutdown
+        QVERIFY(m_server.log.contains("stopped"));
+        QVERIFY2(!m_server.log.contains(kPass.toUtf8()), "the access log must never show a password");
+        QCOMPARE(fileHash(m_db), m_dbHashBefore); // serving never writes the database
+    }
+
+    void answerFormat_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("no rows") << u"SELECT TrackCode FROM Track WHERE TrackLocat = 'NOWHERE'"_s << QByteArray();
+        QTest::newRow("null is empty, dates as stored")
+            << u"SELECT HHorse, HDob, HSireWin, HDamWin FROM HORSMAST WHERE HHorse = 'DARK STAR'"_s
+            << QByteArray("DARK STAR|2017-11-11||STARLIGHT<br>\n");
+        QTest::newRow("date-time, integer, real")
+            << u"SELECT DateUpdated, WRaceNo, WWgtChar, WBeatMar FROM WORKRACE WHERE WHorse = 'BLUE MOON' AND WRaceDate = '2024/01/06'"_s
+            << QByteArray("2024-01-07 09:00:00|1|56|2.25<br>\n");
+        QTest::newRow("decimal keeps its scale")
+            << u"SELECT CAST(2 AS DECIMAL(5,2)), CAST(0.05 AS DECIMAL(3,1)), CAST(-2.25 AS DECIMAL(4,1)), CAST(NULL AS DECIMAL(3,1))"_s
+            << QByteArray("2.00|0.1|-2.3|<br>\n");
+        QTest::newRow("mysql decimal saturates") << u"SELECT CAST(123456 AS DECIMAL(5,0))"_s << QByteArray("99999<br>\n");
+        QTest::newRow("aggregate real without .0") << u"SELECT Max(RLimWgt), Min(RLimWgt), Avg(RStarters) FROM RACEMAST"_s
+                                                   << QByteArray("58|54.5|3.75<br>\n");
+        QTest::newRow("several rows, text order ignores case")
+            << u"SELECT HHorse FROM HORSMAST WHERE HHorse > 'g' ORDER BY HHorse Limit 3"_s
+            << QByteArray("GREEN FLASH<br>\nGreen Valley<br>\nGREENWOOD<br>\n");
+        QTest::newRow("plus is a blank, %2B a plus") << u"SELECT+1%2B2,+'a+b'"_s << QByteArray("3|a b<br>\n");
+        QTest::newRow("mysql helpers")
+            << u"SELECT CONCAT(HHorse,'/',HWinSex), LEFT(HHorse,3), RIGHT(HHorse,4), UCASE('ab'), IF(HWinAge > 4,'old','young') FROM HORSMAST WHERE HHorse = 'green flash'"_s
+            << QByteArray("GREEN FLASH/G|GRE|LASH|AB|old<br>\n");
+    }
+
+    void answerFormat()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(get(m_server.address(sql)), expected);
+    }
+
+    // Every query text the client sends, built exactly as the client builds it.
+    void clientQueries_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<bool>("unordered");
+
+        QTest::newRow("track by location")
+            << u"SELECT TrackCode, TrackClub, State, MeetType FROM Track WHERE TrackLocat = '"_s
+                   + sqlQuoteForUrl(u"King's Park"_s.toUpper()) + u"'"_s
+            << QByteArray("KPRK|Kings Park Club, Turf & Co|WA|P<br>\n") << false;
+        QTest::newRow("track by code") << u"SELECT State, MeetType FROM Track WHERE TrackCode = '"_s + u"FLEM"_s + u"'"_s
+                                       << QByteArray("VIC|M<br>\n") << false;
+        QTest::newRow("race short codes") << u"SELECT RaceTerm, ShtTerm FROM RaceShortCode"_s
+                                          << QByteArray("BENCHMARK|BM<br>\nHANDICAP|HCP<br>\nMAIDEN|MDN<br>\n") << true;
+        // Averages over the last ten runs only: RED ROVER's two old runs (DIS, 30 lengths, $100,000) fall outside.
+        QTest::newRow("enrichment")
+            << enrichmentSql({u"GREEN FLASH"_s, u"RED ROVER"_s, u"NOSUCH HORSE"_s, u"BLUE MOON "_s, u"DARK STAR"_s})
+            << QByteArray("BLUE MOON|L NGUYEN|2024-03-16|55|GRP1|4|F|1000000|66|8.8|4167|P MOODY|0909|35.20<br>\n"
+                          "DARK STAR|L NGUYEN|2024-05-20|54|CL.1|7|G|25000|61|10.4|2000|P MOODY|0302|33.75<br>\n"
+                          "GREEN FLASH|K O'BRIEN|2024-05-20|60|CL.1|5|G|25000|77|1.1|16750|T WATERS|0606|33.75<br>\n"
+                          "RED ROVER|K O'BRIEN|2024-02-10|57|BM70|6|G|80000|70|1.8|2400|SMITH & JONES|0606|36.05<br>\n")
+            << false;
+        QTest::newRow("jockey rides, full")
+            << jockeyRidesSql(u"k o'brien"_s, {})
+            << QByteArray("2024-01-06|1|FLEM|RED ROVER|2|K O'BRIEN|10000|SMITH & JONES|VIC<br>\n"
+                          "2024-02-10|3|FLEM|RED ROVER|3|K O'BRIEN|6000|SMITH & JONES|VIC<br>\n"
+                          "2024-03-16|2|RAND|SILVER ARROW|1|K O'BRIEN|60000|SMITH & JONES|NSW<br>\n"
+                          "2024-05-20|5|BALL|GREEN FLASH|3|K O'BRIEN|2000|T WATERS|VIC<br>\n")
+            << true;
+        QTest::newRow("jockey rides, since")
+            << jockeyRidesSql(u"K O'Brien"_s, u"2024-03-17 08:00:00"_s)
+            << QByteArray("2024-03-16|2|RAND|SILVER ARROW|1|K O'BRIEN|60000|SMITH & JONES|NSW<br>\n"
+                          "2024-05-20|5|BALL|GREEN FLASH|3|K O'BRIEN|2000|T WATERS|VIC<br>\n")
+            << true;
+        QTest::newRow("result header, date as yyyy/mm/dd")
+            << resultHeaderSql(u"2024/05/20"_s, u"BALL"_s, u"5"_s)
+            << QByteArray("Ballarat Turf Club||VIC|1000|CLASS 1 HANDICAP|CL.1|33.75|D|58|25000<br>\n") << false;
+        QTest::newRow("result runners, horse without record")
+            << resultRunnersSql(u"2024/05/20"_s, u"BALL"_s, u"5"_s)
+            << QByteArray("1|EVERGREEN|WON|J SMITH|2|58||0101|SMITH & JONES|2.1|12000|4|M|EVERMORE|GREENIE<br>\n"
+                          "2|DARK STAR|0.8|L NGUYEN|4|54|3|0302|P MOODY|9|4000|7|G||STARLIGHT<br>\n"
+                          "3|GREEN FLASH|1.2|K O'BRIEN|6|60||0606|T WATERS|1.9|2000|5|G|FLASHY|GREEN LADY<br>\n"
+                          "4|UNKNOWN HORSE|2|M ZAHRA|5|53|||P MOODY|50|0||||<br>\n")
+            << true;
+        // The search window appends the credentials to its SQL itself; the transport then adds them again.
+        QTest::newRow("horse search")
+            << u"SELECT * From HORSMAST where Instr(HHORSE,'"_s + sqlQuoteForUrl(u"green"_s.toUpper())
+                   + u"') and hWinage > 0 order by HWinAge, hhorse LIMIT 0,30 &username="_s + kUser + u"&userpass="_s
+                   + kPass
+            << QByteArray("EVERGREEN|2020-08-15|EVERMORE|GREENIE|4|M|SMITH & JONES<br>\n"
+                          "Green Valley|2020-01-01|VALLEY|GREENISH|4|M|P MOODY<br>\n"
+                          "GREEN FLASH|2019-09-01|FLASHY|GREEN LADY|5|G|T WATERS<br>\n")
+            << false;
+        QTest::newRow("horse search, nothing found")
+            << u"SELECT * From HORSMAST where Instr(HHORSE,'ZZZ') and hWinage > 0 order by HWinAge, hhorse LIMIT 0,30 "_s
+            << QByteArray() << false;
+        QTest::newRow("jockey picker") << u"SELECT WJockey From WORKRACE where INSTR(WJockey,'"_s + u"SMITH"_s
+                                              + u"') Group by WJockey"_s
+                                       << QByteArray("J SMITH<br>\n") << false;
+    }
+
+    void clientQueries()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QByteArray, expected);
+        QFETCH(bool, unordered);
+        const QByteArray answer = get(m_server.address(sql));
+        if (unordered)
+            QCOMPARE(sortedLines(QString::fromUtf8(answer)), sortedLines(QString::fromUtf8(expected)));
+        else
+            QCOMPARE(answer, expected);
+    }
+
+    // The statistics window reads the answer by position: A.* (16), R.* (20), then the placegetters.
+    void formStatistics_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("firstRow");
+        const QString raceD = u"2024-05-20|5|GREEN FLASH|BALL|60||1.2|K O'BRIEN|2000|6|3|1.9|77|0606|2024-05-21 07:30:00|"
+                              u"T WATERS|2024-05-20|BALL|5||1000|F|D|CL.1|CLASS 1 HANDICAP|HCP|TURF||58|4|25000|16:20|"
+                              u"0:59.90|||33.75|EVERGREEN|DARK STAR|GREEN FLASH"_s;
+        QTest::newRow("horse") << u"A.WHorse= '"_s + u"GREEN FLASH"_s + u"'"_s << 5 << raceD;
+        QTest::newRow("horse/jockey") << u"A.WHorse= 'GREEN FLASH'and A.WJockey in ( 'K O''BRIEN')"_s << 1 << raceD;
+        QTest::newRow("horse/jockeys")
+            << u"A.WHorse= 'GREEN FLASH'and A.WJockey in ( 'J SMITH', 'K O''BRIEN')"_s << 5 << raceD;
+        QTest::newRow("trainer with ampersand")
+            << u"(A.WTrainer = '"_s + sqlQuoteForUrl(u"SMITH & JONES"_s) + u"')"_s << 7
+            << u"2024-05-20|5|EVERGREEN|BALL|58||WON|J SMITH|12000|2|1|2.1|70|0101|2024-05-21 07:30:00|SMITH & JONES|"
+               u"2024-05-20|BALL|5||1000|F|D|CL.1|CLASS 1 HANDICAP|HCP|TURF||58|4|25000|16:20|0:59.90|||33.75|"
+               u"EVERGREEN|DARK STAR|GREEN FLASH"_s;
+        QTest::newRow("trainer, two spellings, jockeys")
+            << u"(A.WTrainer = 'T WATERS' or A.WTrainer = 'P Moody') and A.WJockey in ( 'L NGUYEN')"_s << 3
+            << u"2024-05-20|5|DARK STAR|BALL|54|3|0.8|L NGUYEN|4000|4|2|9|61|0302|2024-05-21 07:30:00|P MOODY|"
+               u"2024-05-20|BALL|5||1000|F|D|CL.1|CLASS 1 HANDICAP|HCP|TURF||58|4|25000|16:20|0:59.90|||33.75|"
+               u"EVERGREEN|DARK STAR|GREEN FLASH"_s;
+        QTest::newRow("jockey") << u"A.WJockey= 'L NGUYEN'"_s << 5
+                                << u"2024-05-20|5|DARK STAR|BALL|54|3|0.8|L NGUYEN|4000|4|2|9|61|0302|2024-05-21 07:30:00|"
+                                   u"P MOODY|2024-05-20|BALL|5||1000|F|D|CL.1|CLASS 1 HANDICAP|HCP|TURF||58|4|25000|"
+                                   u"16:20|0:59.90|||33.75|EVERGREEN|DARK STAR|GREEN FLASH"_s;
+    }
+
+    void formStatistics()
+    {
+        QFETCH(QString, where);
+        QFETCH(int, rows);
+        QFETCH(QString, firstRow);
+        const QString answer = QString::fromUtf8(get(m_server.address(formStatsSql(where))));
+        QStringList lines = answer.split(u"<br>\n"_s);
+        QCOMPARE(lines.takeLast(), QString());
+        QCOMPARE(lines.size(), rows);
+        QCOMPARE(lines.first(), firstRow);
+        for (const QString &line : std::as_const(lines))
+            QCOMPARE(line.split(u'|').size(), 39);
+    }
+
+    void formStatisticsDeadHeat()
+    {
+        // Two winners: the run appears once per winner, with no second placegetter.
+        const QString answer = QString::fromUtf8(get(m_server.address(formStatsSql(u"A.WHorse= 'RED ROVER'"_s))));
+        const QStringList lines = answer.split(u"<br>\n"_s, Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3); // its SAND runs have no race record
+        QStringList deadHeat = {lines[0].section(u'|', 36), lines[1].section(u'|', 36)};
+        deadHeat.sort();
+        QCOMPARE(deadHeat, (QStringList{u"EVERGREEN||RED ROVER"_s, u"GREEN FLASH||RED ROVER"_s}));
+        QCOMPARE(lines[2].section(u'|', 36), u"GREEN FLASH|RED ROVER|BLUE MOON"_s);
+    }
+
+    void guard_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("expectedStart");
+        const QString refused = u"Error: statement refused"_s;
+        QTest::newRow("insert") << u"INSERT INTO Track VALUES ('X','X','X','X','X')"_s << refused;
+        QTest::newRow("update") << u"UPDATE WORKRACE SET WFinPosn = 1"_s << refused;
+        QTest::newRow("delete") << u"DELETE FROM HORSMAST"_s << refused;
+        QTest::newRow("drop") << u"DROP TABLE Track"_s << refused;
+        QTest::newRow("create") << u"CREATE TABLE x (a)"_s << refused;
+        QTest::newRow("attach") << u"ATTACH DATABASE '/tmp/other.db' AS other"_s << refused;
+        QTest::newRow("pragma") << u"PRAGMA table_info(WORKRACE)"_s << refused;
+        QTest::newRow("pragma function") << u"SELECT * FROM pragma_table_info('WORKRACE')"_s << u"Error:"_s;
+        QTest::newRow("transaction") << u"BEGIN"_s << refused;
+        QTest::newRow("vacuum into") << u"VACUUM INTO '/tmp/copy.db'"_s << refused;
+        QTest::newRow("users table") << u"SELECT * FROM ServerUsers"_s << refused;
+        QTest::newRow("users table via cte") << u"WITH u AS (SELECT Name FROM ServerUsers) SELECT * FROM u"_s << refused;
+        QTest::newRow("users table in subquery") << u"SELECT (SELECT count(*) FROM main.ServerUsers)"_s << refused;
+        QTest::newRow("sqlite_master") << u"SELECT name FROM sqlite_master"_s << refused;
+        QTest::newRow("sqlite_schema") << u"SELECT sql FROM sqlite_schema"_s << refused;
+        QTest::newRow("load_extension") << u"SELECT load_extension('/tmp/evil.so')"_s << refused;
+        QTest::newRow("two statements") << u"SELECT 1; DELETE FROM Track"_s << refused;
+        QTest::newRow("two selects") << u"SELECT 1;SELECT 2"_s << refused;
+        QTest::newRow("writable cte") << u"WITH x AS (SELECT 1) DELETE FROM Track"_s << refused;
+        QTest::newRow("randomblob") << u"SELECT length(randomblob(500000000))"_s << refused;
+        QTest::newRow("zeroblob") << u"SELECT zeroblob(500000000)"_s << refused;
+        QTest::newRow("printf") << u"SELECT printf('%.*c', 100000000, 'x')"_s << refused;
+        QTest::newRow("huge replace") << u"SELECT replace(replace(replace(replace(replace(replace('xxxxxxxxxx','x','xxxxxxxxxx'),"
+                                         u"'x','xxxxxxxxxx'),'x','xxxxxxxxxx'),'x','xxxxxxxxxx'),'x','xxxxxxxxxx'),'x','xxxxxxxxxx')"_s
+                                      << u"Error: string or blob too big"_s;
+        QTest::newRow("never-ending cte")
+            << u"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x%2B1 FROM c) SELECT count(*) FROM c"_s
+            << u"Error: time limit"_s;
+        QTest::newRow("cross join") << u"SELECT count(*) FROM WORKRACE a, WORKRACE b, WORKRACE c, WORKRACE d, WORKRACE e, WORKRACE f"_s
+                                    << u"Error: time limit"_s;
+        QTest::newRow("syntax") << u"SELEC * FROM Track"_s << u"Error: near \"SELEC\": syntax error"_s;
+        QTest::newRow("unknown column") << u"SELECT Nope FROM Track"_s << u"Error: no such column: Nope"_s;
+        QTest::newRow("unterminated string") << u"SELECT 'abc FROM Track"_s << u"Error: unrecognized token"_s;
+    }
+
+    void guard()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, expectedStart);
+        QElapsedTimer timer;
+        timer.start();
+        const QString answer = QString::fromUtf8(get(m_server.address(sql)));
+        QVERIFY2(answer.startsWith(expectedStart), qPrintable(answer));
+        QVERIFY2(answer.count(u'\n') == 1, "an error is one line");
+        QVERIFY(timer.elapsed() < 5000);
+        // The server keeps serving and nothing changed.
+        QCOMPARE(get(m_server.address(u"SELECT count(*) FROM Track"_s)), QByteArray("4<br>\n"));
+    }
+
+    void credentials_data()
+    {
+        QTest::addColumn<QString>("query"); // everything after "?"
+        QTest::addColumn<QString>("expectedStart");
+        QTest::newRow("good") << u"sqlquery=SELECT 7&username=agent&userpass=Derby2024"_s << u"7<br>"_s;
+        QTest::newRow("wrong password") << u"sqlquery=SELECT 7&username=agent&userpass=derby2024"_s
+                                        << u"Error: bad user name or password"_s;
+        QTest::newRow("unknown user") << u"sqlquery=SELECT 7&username=nobody&userpass=Derby2024"_s
+                                      << u"Error: bad user name or password"_s;
+        QTest::newRow("empty password") << u"sqlquery=SELECT 7&username=agent&userpass="_s
+                                        << u"Error: bad user name or password"_s;
+        QTest::newRow("no password") << u"sqlquery=SELECT 7&username=agent"_s << u"Error: missing parameter userpass"_s;
+        QTest::newRow("no user") << u"sqlquery=SELECT 7&userpass=Derby2024"_s << u"Error: missing parameter username"_s;
+        QTest::newRow("no query") << u"username=agent&userpass=Derby2024"_s << u"Error: missing parameter sqlquery"_s;
+        QTest::newRow("blank query") << u"sqlquery=%20%20&username=agent&userpass=Derby2024"_s
+                                     << u"Error: missing parameter sqlquery"_s;
+        QTest::newRow("nothing") << QString() << u"Error: missing parameter sqlquery"_s;
+        QTest::newRow("raw ampersand in literal")
+            << u"sqlquery=SELECT count(*) FROM WORKRACE WHERE WTrainer = 'SMITH & JONES'&username=agent&userpass=Derby2024"_s
+            << u"15<br>"_s;
+        QTest::newRow("stray percent") << u"sqlquery=SELECT '100%'&username=agent&userpass=Derby2024"_s << u"100%<br>"_s;
+        QTest::newRow("not utf-8") << u"sqlquery=SELECT '%FF%FE'&username=agent&userpass=Derby2024"_s
+                                   << u"Error: the request is not valid UTF-8"_s;
+        QTest::newRow("nul") << u"sqlquery=SELECT 1%00; DROP TABLE Track&username=agent&userpass=Derby2024"_s
+                             << u"Error: the query text holds a NUL character"_s;
+    }
+
+    void credentials()
+    {
+        QFETCH(QString, query);
+        QFETCH(QString, expectedStart);
+        const QString address = u"http://127.0.0.1:"_s + QString::number(m_server.port) + u"/SQLQuery.php?"_s + query;
+        const QString answer = QString::fromUtf8(get(address));
+        QVERIFY2(answer.startsWith(expectedStart), qPrintable(answer));
+    }
+
+    void caps_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("expectedStart");
+        QTest::newRow("within caps") << u"SELECT count(*) FROM WORKRACE"_s << u"25<br>"_s;
+        QTest::newRow("too many rows") << u"SELECT WHorse FROM WORKRACE"_s << u"Error: too many rows"_s;
+        QTest::newRow("too many bytes") << u"SELECT A.*, R.* FROM WORKRACE A JOIN RACEMAST R ON A.WRaceDate = R.RDate LIMIT 9"_s
+                                        << u"Error: answer too large"_s;
+    }
+
+    void caps()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, expectedStart);
+        const QString answer = QString::fromUtf8(get(m_capped.address(sql)));
+        QVERIFY2(answer.startsWith(expectedStart), qPrintable(answer));
+    }
+
+    void concurrentClients()
+    {
+        const QString enrichment = m_server.address(enrichmentSql({u"GREEN FLASH"_s, u"RED ROVER"_s}));
+        const QByteArray expected = get(enrichment);
+        QVERIFY(expected.startsWith("GREEN FLASH|"));
+        QStringList addresses;
+        addresses << m_server.address(u"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x%2B1 FROM c) SELECT count(*) FROM c"_s);
+        for (int i = 0; i < 20; ++i)
+            addresses << enrichment;
+        QElapsedTimer timer;
+        timer.start();
+        const QList<QByteArray> answers = getAll(addresses);
+        QVERIFY(timer.elapsed() < 20000);
+        QVERIFY2(answers[0].startsWith("Error: time limit"), answers[0].constData());
+        for (int i = 1; i < answers.size(); ++i)
+            QCOMPARE(answers[i], expected);
+    }
+
+    void hostileRequests()
+    {
+        // Longer than any request line the server accepts.
+        const QString huge = u"SELECT '"_s + QString(20000, u'x') + u"'"_s;
+        QVERIFY(get(m_server.address(huge)).contains("Error: request too long"));
+        QVERIFY(get(u"http://127.0.0.1:"_s + QString::number(m_server.port) + u"/index.php"_s).startsWith("HTTP 404 Error:"));
+
+        // Garbage on the socket gets an answer or a closed connection, never a dead server.
+        for (const QByteArray &junk : {QByteArray("GARBAGE\r\n\r\n"), QByteArray("\xff\xfe\x00\x01\r\n\r\n", 8),
+                                       QByteArray("GET /SQLQuery.php?sqlquery=SELECT%201 HTTP/1.1\r\nHost: x\r\n")}) {
+            QTcpSocket socket;
+            socket.connectToHost(u"127.0.0.1"_s, quint16(m_server.port));
+            QVERIFY(socket.waitForConnected(3000));
+            socket.write(junk);
+            socket.waitForBytesWritten(1000);
+            socket.waitForReadyRead(300);
+            socket.abort();
+        }
+        QCOMPARE(get(m_server.address(u"SELECT count(*) FROM RaceShortCode"_s)), QByteArray("3<br>\n"));
+    }
+
+    void importBadRowImportsNothing()
+    {
+        const QString db = m_dir.filePath(u"import.db"_s);
+        QCOMPARE(runAdmin({u"init"_s, u"--db"_s, db}), 0);
+        QCOMPARE(runAdmin({u"import"_s, u"WORKRACE"_s, fixture(u"WORKRACE.csv"_s), u"--db"_s, db}), 0);
+        QByteArray errors;
+        QCOMPARE(runAdmin({u"import"_s, u"WORKRACE"_s, fixture(u"WORKRACE_badrow.csv"_s), u"--db"_s, db}, {}, &errors), 1);
+        QVERIFY2(errors.contains("line 5: WRaceNo \"x3\" is not a whole number"), errors.constData());
+        QVERIFY(errors.contains("nothing imported"));
+        QCOMPARE(runAdmin({u"import"_s, u"NOSUCH"_s, fixture(u"Track.csv"_s), u"--db"_s, db}, {}, &errors), 2);
+        QCOMPARE(runAdmin({u"import"_s, u"Track"_s, fixture(u"WORKRACE.csv"_s), u"--db"_s, db}, {}, &errors), 1);
+        QVERIFY2(errors.contains("line 1: Track has no column \"WRaceDate\""), errors.constData());
+        {
+            QSqlDatabase sql = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"check"_s);
+            sql.setDatabaseName(db);
+            QVERIFY(sql.open());
+            QSqlQuery q(u"SELECT count(*), count(DISTINCT WHorse) FROM WORKRACE"_s, sql);
+            QVERIFY(q.next());
+            QCOMPARE(q.value(0).toInt(), 25);
+            QCOMPARE(q.value(1).toInt(), 7);
+            QSqlQuery idx(u"SELECT count(*) FROM sqlite_master WHERE type = 'index' AND tbl_name = 'WORKRACE'"_s, sql);
+            QVERIFY(idx.next());
+            QVERIFY(idx.value(0).toInt() >= 4);
+        }
+        QSqlDatabase::removeDatabase(u"check"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDataServerE2e)
+#include "tst_dataserver_e2e.moc"

@@ -309,19 +309,18 @@ bool compactDatabaseIn(const QString &folder, QString *why)
 {
     const QString database = databaseFileIn(folder);
     const QString work = QFileInfo(database).absolutePath() + QLatin1Char('/') + kCompactWorkFileName;
-    recoverInterruptedCompaction(folder);
-
+    // Without the database file, a work file may be the only copy of the data: never delete it then.
+    if (!recoverInterruptedCompaction(folder) || !QFileInfo(database).isFile()) {
+        if (why)
+            *why = QStringLiteral("database file not found");
+        return false;
+    }
     if (QFileInfo::exists(work) && !QFile::remove(work)) {
         if (why)
             *why = QStringLiteral("cannot remove the stale work file");
         return false;
     }
     QMap<QString, qint64> before;
-    if (!QFileInfo(database).isFile()) {
-        if (why)
-            *why = QStringLiteral("database file not found");
-        return false;
-    }
     if (!passesChecks(database, why, &before))
         return false;
     try {

@@ -1,0 +1,165 @@
+#include "app/Version.h"
+#include "app/cAppSettings.h"
+#include "db/Database.h"
+#include "db/SchemaUpgrade.h"
+#include "support/TestEnvironment.h"
+
+#include <QSettings>
+#include <QTest>
+
+namespace {
+
+const QStringList kUpgradeColumns = {QStringLiteral("Jockey.InvoicePeriod"), QStringLiteral("Jockey.LastInvoiceDate"),
+                                     QStringLiteral("Noms.LastMargin"),      QStringLiteral("Noms.WgtRat"),
+                                     QStringLiteral("Noms.AvgWin"),          QStringLiteral("Noms.FormTrainer"),
+                                     QStringLiteral("Noms.W800400"),         QStringLiteral("Noms.RSecTime")};
+
+// The oldest layout: none of the columns that later versions added, and no ByTrainer index.
+void makeLegacyLayout(const QString &path, const QStringList &keep = {})
+{
+    Db db(path);
+    db.exec(QStringLiteral("INSERT INTO Noms (MeetingCode, Horse, TrainerName) VALUES ('0101FLEM', 'ALPHA', 'T ONE')"));
+    db.exec(QStringLiteral("INSERT INTO Jockey (Jockey, FullName) VALUES ('J SMITH', 'John Smith')"));
+    db.exec(QStringLiteral("DROP INDEX ByTrainer"));
+    db.exec(QStringLiteral("DROP VIEW qryMeetingView"));
+    for (const QString &qualified : kUpgradeColumns) {
+        if (keep.contains(qualified))
+            continue;
+        const QStringList parts = qualified.split(QLatin1Char('.'));
+        db.exec(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(parts.at(0), parts.at(1)));
+    }
+}
+
+QStringList presentColumns(const QString &path)
+{
+    Db db(path);
+    QStringList present;
+    for (const QString &qualified : kUpgradeColumns) {
+        const QStringList parts = qualified.split(QLatin1Char('.'));
+        if (db.scalar(QStringLiteral("SELECT 1 FROM pragma_table_info(?) WHERE name = ?"), {parts.at(0), parts.at(1)}).isValid())
+            present << qualified;
+    }
+    return present;
+}
+
+bool hasByTrainer(const QString &path)
+{
+    Db db(path);
+    return db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = 'ByTrainer'")).isValid();
+}
+
+} // namespace
+
+class TestSchemaUpgrade : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void stepsByStoredVersion_data()
+    {
+        QTest::addColumn<float>("storedVersion");
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<bool>("index");
+        QTest::newRow("new installation") << 0.0f << kUpgradeColumns << true;
+        QTest::newRow("2.56 skips step 1") << 2.56f << kUpgradeColumns.mid(2) << true;
+        QTest::newRow("2.617 runs 2 to 5, not 6") << 2.617f << kUpgradeColumns.mid(2, 4) << true;
+        // 2.617 is compared as a number: a stored 2.63 is not below it, so the last step stays out.
+        QTest::newRow("2.63 runs 4 and 5") << 2.63f << kUpgradeColumns.mid(4, 2) << true;
+        QTest::newRow("2.65 runs 5") << 2.65f << kUpgradeColumns.mid(5, 1) << true;
+        QTest::newRow("2.6 runs 2 to 6") << 2.6f << kUpgradeColumns.mid(2) << true;
+        QTest::newRow("2.66 runs nothing") << 2.66f << QStringList() << false;
+        QTest::newRow("current runs nothing") << version::asNumber() << QStringList() << false;
+    }
+
+    void stepsByStoredVersion()
+    {
+        QFETCH(float, storedVersion);
+        QFETCH(QStringList, added);
+        QFETCH(bool, index);
+        TestEnvironment env;
+        env.createDatabase();
+        makeLegacyLayout(env.databaseFile());
+        cAppSettings::instance().AppVersion = storedVersion;
+        UpgradeSchema();
+        QCOMPARE(presentColumns(env.databaseFile()), added);
+        QCOMPARE(hasByTrainer(env.databaseFile()), index);
+        QCOMPARE(cAppSettings::instance().AppVersion, version::asNumber());
+        // Stored and saved.
+        cAppSettings::instance().reset();
+        cAppSettings::instance().LoadSettings();
+        QCOMPARE(cAppSettings::instance().AppVersion, version::asNumber());
+        Db db(env.databaseFile());
+        QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM Noms")).toInt(), 1);
+        QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM Jockey")).toInt(), 1);
+    }
+
+    void everyStepAppliesToANewInstallation()
+    {
+        // The program's version lies above every threshold, so a new file (0) gets them all
+        // and the next start none.
+        QVERIFY(version::asNumber() >= 2.66f);
+        QCOMPARE(version::kMajor, 2);
+    }
+
+    void runningTwiceChangesNothingTheSecondTime()
+    {
+        TestEnvironment env;
+        env.createDatabase();
+        makeLegacyLayout(env.databaseFile());
+        UpgradeSchema();
+        const QStringList afterFirst = presentColumns(env.databaseFile());
+        {
+            Db db(env.databaseFile());
+            db.exec(QStringLiteral("UPDATE Noms SET LastMargin = 3.5"));
+        }
+        UpgradeSchema();
+        QCOMPARE(presentColumns(env.databaseFile()), afterFirst);
+        Db db(env.databaseFile());
+        QCOMPARE(db.scalar(QStringLiteral("SELECT LastMargin FROM Noms")).toDouble(), 3.5);
+    }
+
+    void existingIndexDoesNotStopTheUpgrade()
+    {
+        TestEnvironment env;
+        env.createDatabase(); // the new layout already has the index and every column
+        cAppSettings::instance().AppVersion = 0;
+        UpgradeSchema();
+        QVERIFY(hasByTrainer(env.databaseFile()));
+        QCOMPARE(presentColumns(env.databaseFile()), kUpgradeColumns);
+        QCOMPARE(cAppSettings::instance().AppVersion, version::asNumber());
+    }
+
+    void earlyErrorEndsTheUpgradeWithoutAdvancing()
+    {
+        TestEnvironment env;
+        env.createDatabase();
+        {
+            Db db(env.databaseFile());
+            db.exec(QStringLiteral("DROP TABLE Jockey"));
+        }
+        cAppSettings::instance().AppVersion = 0;
+        QVERIFY_THROWS_EXCEPTION(DbError, UpgradeSchema());
+        QCOMPARE(cAppSettings::instance().AppVersion, 0.0f);
+    }
+
+    void lateErrorIsIgnoredAndAdvances()
+    {
+        TestEnvironment env;
+        env.createDatabase();
+        makeLegacyLayout(env.databaseFile(), {QStringLiteral("Noms.W800400")});
+        {
+            // Makes the rebuild of Noms in the last step fail.
+            Db db(env.databaseFile());
+            db.exec(QStringLiteral("CREATE TABLE Noms__rebuild (x)"));
+        }
+        cAppSettings::instance().AppVersion = 2.56f;
+        UpgradeSchema();
+        QCOMPARE(cAppSettings::instance().AppVersion, version::asNumber());
+        const QStringList present = presentColumns(env.databaseFile());
+        QVERIFY(present.contains(QStringLiteral("Noms.FormTrainer")));
+        QVERIFY(present.contains(QStringLiteral("Noms.RSecTime"))); // the step's second statement still ran
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSchemaUpgrade)
+#include "tst_schemaupgrade.moc"

@@ -1,0 +1,241 @@
+#include "app/cAppSettings.h"
+#include "app/cRegistry.h"
+#include "support/TestEnvironment.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTest>
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstRunLoadsDefaults()
+    {
+        TestEnvironment env;
+        cAppSettings &s = cAppSettings::instance();
+        s.reset();
+        QVERIFY(s.LoadSettings());
+        QCOMPARE(s.DBPath, QString());
+        QCOMPARE(s.DataServer, cAppSettings::kDefaultDataServer);
+        QCOMPARE(s.MainLeft, 0);
+        QCOMPARE(s.MainMax, false);
+        QCOMPARE(s.AppVersion, 0.0f);
+        QCOMPARE(s.AlreadyUpgraded, false);
+        QVERIFY(!QFile::exists(env.settingsFile()));
+        // The first save creates the store with every value.
+        QVERIFY(s.SaveSettings());
+        QSettings stored(env.settingsFile(), QSettings::IniFormat);
+        QCOMPARE(stored.value(QStringLiteral("DataServer")).toString(), cAppSettings::kDefaultDataServer);
+        QCOMPARE(stored.value(QStringLiteral("Upgraded")).toString(), QStringLiteral("False"));
+        QVERIFY(stored.contains(QStringLiteral("CompanyName")));
+        QVERIFY(!stored.contains(QStringLiteral("Companyname")));
+        QVERIFY(!stored.contains(QStringLiteral("AlreadyUpgraded")));
+    }
+
+    void emptyDataServerFallsBackToDefault()
+    {
+        TestEnvironment env;
+        QSettings(env.settingsFile(), QSettings::IniFormat).setValue(QStringLiteral("DataServer"), QString());
+        cAppSettings &s = cAppSettings::instance();
+        s.reset();
+        QVERIFY(s.LoadSettings());
+        QCOMPARE(s.DataServer, cAppSettings::kDefaultDataServer);
+        QVERIFY(s.SaveSettings());
+        QCOMPARE(QSettings(env.settingsFile(), QSettings::IniFormat).value(QStringLiteral("DataServer")).toString(),
+                 cAppSettings::kDefaultDataServer);
+    }
+
+    void everyFieldRoundTrips()
+    {
+        TestEnvironment env;
+        cAppSettings &s = cAppSettings::instance();
+        s.reset();
+        s.DBPath = QStringLiteral("/data/racing");
+        s.DataServer = QStringLiteral("form.example:8080");
+        s.BackupPath = QStringLiteral("/backups");
+        s.DebugPath = QStringLiteral("/debug");
+        s.MainTrainerSortKey = QStringLiteral("3+");
+        s.MainTrainerOrder = QStringLiteral("1,3,2");
+        s.MainNomsWidth = QStringLiteral("120,,80");
+        s.MainLeft = 15;
+        s.MainHeight = 700;
+        s.MainMax = true;
+        s.RaceResultsMax = true;
+        s.FrmTrainerWidth = -4;
+        s.AppVersion = 2.617f;
+        s.AlreadyUpgraded = true;
+        s.DefaultState = QStringLiteral("NSW");
+        s.ABN = QStringLiteral("12-345-678-901");
+        s.ApplyGST = true;
+        s.UserName = QStringLiteral("agent");
+        s.UserPass = QStringLiteral("p@ss|word,with=signs");
+        s.NextInvoiceNumber = 1234;
+        s.Companyname = QStringLiteral("O'Brien & Sons");
+        s.AlwCalcWeights = true;
+        s.ExtChgText1 = QStringLiteral("Mobile phone");
+        s.ExtChgVal2 = 55;
+        const cAppSettings saved = s;
+        QVERIFY(s.SaveSettings());
+
+        QSettings stored(env.settingsFile(), QSettings::IniFormat);
+        QCOMPARE(stored.value(QStringLiteral("AppVersion")).toString(), QStringLiteral("2.617"));
+        QCOMPARE(stored.value(QStringLiteral("NextInvoiceNumber")).toString(), QStringLiteral("1234"));
+        QCOMPARE(stored.value(QStringLiteral("MainMax")).toString(), QStringLiteral("True"));
+        QCOMPARE(stored.value(QStringLiteral("ApplyGST")).toString(), QStringLiteral("True"));
+
+        s.reset();
+        QVERIFY(s.LoadSettings());
+        QCOMPARE(s.DBPath, saved.DBPath);
+        QCOMPARE(s.DataServer, saved.DataServer);
+        QCOMPARE(s.BackupPath, saved.BackupPath);
+        QCOMPARE(s.DebugPath, saved.DebugPath);
+        QCOMPARE(s.MainTrainerSortKey, saved.MainTrainerSortKey);
+        QCOMPARE(s.MainTrainerOrder, saved.MainTrainerOrder);
+        QCOMPARE(s.MainNomsWidth, saved.MainNomsWidth);
+        QCOMPARE(s.MainLeft, 15);
+        QCOMPARE(s.MainHeight, 700);
+        QCOMPARE(s.MainMax, true);
+        QCOMPARE(s.RaceResultsMax, true);
+        QCOMPARE(s.FrmTrainerWidth, -4);
+        QCOMPARE(s.AppVersion, 2.617f);
+        QCOMPARE(s.AlreadyUpgraded, true);
+        QCOMPARE(s.DefaultState, saved.DefaultState);
+        QCOMPARE(s.ABN, saved.ABN);
+        QCOMPARE(s.ApplyGST, true);
+        QCOMPARE(s.UserName, saved.UserName);
+        QCOMPARE(s.UserPass, saved.UserPass);
+        QCOMPARE(s.NextInvoiceNumber, 1234.0f);
+        QCOMPARE(s.Companyname, saved.Companyname);
+        QCOMPARE(s.AlwCalcWeights, true);
+        QCOMPARE(s.ExtChgText1, saved.ExtChgText1);
+        QCOMPARE(s.ExtChgVal2, 55);
+    }
+
+    void storedTextConverts_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("loads");
+        QTest::addColumn<QString>("expected"); // the field as text after the load
+
+        QTest::newRow("bool True") << "MainMax" << "True" << true << "true";
+        QTest::newRow("bool false lower") << "MainMax" << "false" << true << "false";
+        QTest::newRow("bool numeric non-zero") << "MainMax" << "-1" << true << "true";
+        QTest::newRow("bool numeric zero") << "MainMax" << "0" << true << "false";
+        QTest::newRow("bool garbage") << "MainMax" << "maybe" << false << "false";
+        QTest::newRow("int") << "MainLeft" << "640" << true << "640";
+        QTest::newRow("int rounds decimals") << "MainLeft" << "12.6" << true << "13";
+        QTest::newRow("int not numeric") << "MainLeft" << "wide" << false << "0";
+        QTest::newRow("int too large") << "MainLeft" << "99999999999" << false << "0";
+        QTest::newRow("float") << "AppVersion" << "2.66" << true << "2.66";
+        QTest::newRow("float not numeric") << "AppVersion" << "two" << false << "0";
+    }
+
+    void storedTextConverts()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, stored);
+        QFETCH(bool, loads);
+        QFETCH(QString, expected);
+        TestEnvironment env;
+        {
+            QSettings file(env.settingsFile(), QSettings::IniFormat);
+            file.setValue(name, stored);
+            file.setValue(QStringLiteral("UserName"), QStringLiteral("after the failure"));
+        }
+        cAppSettings &s = cAppSettings::instance();
+        s.reset();
+        QCOMPARE(s.LoadSettings(), loads);
+        QString actual;
+        if (name == QLatin1String("MainMax"))
+            actual = s.MainMax ? QStringLiteral("true") : QStringLiteral("false");
+        else if (name == QLatin1String("MainLeft"))
+            actual = QString::number(s.MainLeft);
+        else
+            actual = QString::number(s.AppVersion, 'g', 6);
+        QCOMPARE(actual, expected);
+        // A failing value stops the load: the fields after it keep what they had.
+        QCOMPARE(s.UserName, loads ? QStringLiteral("after the failure") : QString());
+        // The program still starts with usable hosts.
+        QVERIFY(!s.RacingHost.isEmpty());
+    }
+
+    void backupAndDebugPathsAreSeparate()
+    {
+        TestEnvironment env;
+        cAppSettings &s = cAppSettings::instance();
+        s.BackupPath = QStringLiteral("B");
+        s.DebugPath = QStringLiteral("D");
+        QVERIFY(s.SaveSettings());
+        s.reset();
+        QVERIFY(s.LoadSettings());
+        QCOMPARE(s.BackupPath, QStringLiteral("B"));
+        QCOMPARE(s.DebugPath, QStringLiteral("D"));
+    }
+
+    void twoPercentSignsExpandEnvironment_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("variable") << "%OSTREVAN_TEST_DIR%\\Racing" << "C:\\Users\\agent\\Racing";
+        QTest::newRow("two variables") << "%OSTREVAN_TEST_DIR%%OSTREVAN_TEST_DIR%" << "C:\\Users\\agentC:\\Users\\agent";
+        QTest::newRow("unknown stays") << "%NO_SUCH_VARIABLE_X%\\a" << "%NO_SUCH_VARIABLE_X%\\a";
+        QTest::newRow("one percent") << "100% sure" << "100% sure";
+        QTest::newRow("percent then variable") << "5% of %OSTREVAN_TEST_DIR%" << "5% of C:\\Users\\agent";
+    }
+
+    void twoPercentSignsExpandEnvironment()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, expected);
+        qputenv("OSTREVAN_TEST_DIR", "C:\\Users\\agent");
+        TestEnvironment env;
+        cAppSettings &s = cAppSettings::instance();
+        s.AddDataPath = stored;
+        QVERIFY(s.SaveSettings());
+        s.reset();
+        QVERIFY(s.LoadSettings());
+        QCOMPARE(s.AddDataPath, expected);
+    }
+
+    void unwritableStoreFailsTheSave()
+    {
+        TestEnvironment env;
+        // A folder where the settings file should be: nothing can be written there.
+        const QString blocked = env.root() + QStringLiteral("/blocked");
+        QDir().mkpath(blocked + QStringLiteral("/AppSettings.conf"));
+        qputenv("OSTREVAN_SETTINGS", (blocked + QStringLiteral("/AppSettings.conf")).toLocal8Bit());
+        cAppSettings &s = cAppSettings::instance();
+        s.UserName = QStringLiteral("someone");
+        QVERIFY(!s.SaveSettings());
+        QCOMPARE(s.UserName, QStringLiteral("someone"));
+    }
+
+    void commaListWrittenByHandReadsAsText()
+    {
+        TestEnvironment env;
+        QFile file(env.settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[General]\nMainNomsOrder=1,3,2\nMainTrainerWidth=\"120,,80\"\n");
+        file.close();
+        cAppSettings &s = cAppSettings::instance();
+        s.reset();
+        QVERIFY(s.LoadSettings());
+        QCOMPARE(s.MainNomsOrder, QStringLiteral("1,3,2"));
+        QCOMPARE(s.MainTrainerWidth, QStringLiteral("120,,80"));
+    }
+
+    void defaultStateBlankIsVic()
+    {
+        cAppSettings s;
+        s.DefaultState = QStringLiteral("   ");
+        QCOMPARE(s.effectiveDefaultState(), QStringLiteral("VIC"));
+        s.DefaultState = QStringLiteral("WA");
+        QCOMPARE(s.effectiveDefaultState(), QStringLiteral("WA"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "tst_settings.moc"

@@ -233,3 +233,37 @@ bool cAppSettings::SaveSettings()
     }
     return true;
 }
+
+namespace {
+const Entry *entryNamed(const QString &storedName)
+{
+    for (const Entry &entry : kLoadOrder)
+        if (storedName == QLatin1String(entry.storedName))
+            return &entry;
+    return nullptr;
+}
+} // namespace
+
+std::optional<QString> cAppSettings::textOf(const QString &storedName) const
+{
+    const Entry *entry = entryNamed(storedName);
+    if (!entry)
+        return std::nullopt;
+    return std::visit([this](auto member) { return toStoredText(this->*member); }, entry->field);
+}
+
+bool cAppSettings::setFromText(const QString &storedName, const QString &text)
+{
+    const Entry *entry = entryNamed(storedName);
+    if (!entry)
+        return false;
+    return std::visit(
+        [this, &text](auto member) {
+            auto converted = this->*member;
+            if (!convert(QVariant(text), converted))
+                return false;
+            this->*member = converted;
+            return true;
+        },
+        entry->field);
+}

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // The per-user settings record: one program-wide instance whose fields the windows read and
 // assign directly; LoadSettings/SaveSettings move the whole set to and from the store.
 class cAppSettings
@@ -102,6 +104,11 @@ public:
     static inline const QString kDefaultRatingHost = QStringLiteral("www.racingvictoria.com.au");
     static inline const QString kDefaultRegistrationHost = QStringLiteral("www.studbook.org.au");
     static QString defaultPreviousInstallPath();
+
+    // A field by its stored name as stored text ("True", "2.617"), and back; false for an
+    // unknown name or a text the field's type cannot take.
+    std::optional<QString> textOf(const QString &storedName) const;
+    bool setFromText(const QString &storedName, const QString &text);
 
     // `DefaultState` as its readers take it: blank counts as "VIC".
     QString effectiveDefaultState() const;

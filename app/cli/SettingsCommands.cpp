@@ -1,0 +1,61 @@
+// ostrevan-cli: reading and writing settings values by their stored names.
+#include "CliCommands.h"
+#include "CliDialogs.h"
+#include "app/cAppSettings.h"
+
+namespace {
+
+// NAME VALUE pairs; `onlyWhenEmpty` leaves values that are already set alone.
+int assign(const QStringList &arguments, CliDialogs &dialogs, bool onlyWhenEmpty)
+{
+    if (arguments.isEmpty() || arguments.size() % 2 != 0) {
+        cli::err(QStringLiteral("expected NAME VALUE pairs"));
+        return 2;
+    }
+    cAppSettings &settings = cAppSettings::instance();
+    settings.LoadSettings();
+    for (qsizetype i = 0; i < arguments.size(); i += 2) {
+        const QString &name = arguments.at(i);
+        const auto current = settings.textOf(name);
+        if (!current) {
+            dialogs.critical(QStringLiteral("Settings Error"), QStringLiteral("No setting named %1").arg(name));
+            return 2;
+        }
+        if (onlyWhenEmpty && !current->isEmpty() && *current != QLatin1String("0")
+            && *current != QLatin1String("False"))
+            continue;
+        if (!settings.setFromText(name, arguments.at(i + 1))) {
+            dialogs.critical(QStringLiteral("Settings Error"),
+                             QStringLiteral("%1 cannot take the value %2").arg(name, arguments.at(i + 1)));
+            return 2;
+        }
+    }
+    if (!settings.SaveSettings()) {
+        dialogs.critical(QStringLiteral("Settings Error"), QStringLiteral("The settings could not be saved"));
+        return 1;
+    }
+    return 0;
+}
+
+int getCommand(const QStringList &arguments, CliDialogs &dialogs)
+{
+    cAppSettings &settings = cAppSettings::instance();
+    settings.LoadSettings();
+    for (const QString &name : arguments) {
+        const auto value = settings.textOf(name);
+        if (!value) {
+            dialogs.critical(QStringLiteral("Settings Error"), QStringLiteral("No setting named %1").arg(name));
+            return 2;
+        }
+        cli::out(name + QLatin1Char('=') + *value);
+    }
+    return 0;
+}
+
+const cli::Registration getting("settings-get", "settings-get NAME...      print settings values", getCommand);
+const cli::Registration setting("settings-set", "settings-set NAME VALUE...  store settings values",
+                                [](const QStringList &a, CliDialogs &d) { return assign(a, d, false); });
+const cli::Registration defaulting("settings-default", "settings-default NAME VALUE...  store values that are still empty",
+                                   [](const QStringList &a, CliDialogs &d) { return assign(a, d, true); });
+
+} // namespace

@@ -1,0 +1,223 @@
+#include "app/QueryCredentials.h"
+#include "app/Startup.h"
+#include "app/Version.h"
+#include "app/cAppSettings.h"
+#include "app/ui/AboutDialog.h"
+#include "app/ui/MainWindow.h"
+#include "app/ui/SplashWindow.h"
+#include "db/Database.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+void addTrainer(const QString &databaseFile, const QString &name)
+{
+    Db db(databaseFile);
+    db.exec(QStringLiteral("INSERT INTO Trainer (TrainerName, Phone) VALUES (?, '03 9999 0000')"), {name});
+}
+
+QStringList trainers(const QString &databaseFile)
+{
+    Db db(databaseFile);
+    QSqlQuery query = db.exec(QStringLiteral("SELECT TrainerName FROM Trainer ORDER BY TrainerName"));
+    QStringList names;
+    while (query.next())
+        names << query.value(0).toString();
+    return names;
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void statusTextsInOrder()
+    {
+        TestEnvironment env;
+        env.createDatabase();
+        ScriptedDialogs dialogs;
+        RecordingStatus status;
+        cAppSettings::instance().UserName = QStringLiteral("agent");
+        cAppSettings::instance().UserPass = QStringLiteral("secret");
+        cAppSettings::instance().SaveSettings();
+        QCOMPARE(startup::prepareDatabase(), startup::Outcome::Ready);
+        QCOMPARE(status.texts, (QStringList{QStringLiteral("Loading Application Settings"),
+                                            QStringLiteral("Compact The Database"),
+                                            QStringLiteral("Checking Database for Updates"),
+                                            QStringLiteral("Loading Jockey and Race Data")}));
+        QCOMPARE(QueryCredentials::current().userName, QStringLiteral("agent"));
+        QCOMPARE(QueryCredentials::current().password, QStringLiteral("secret"));
+        QCOMPARE(cAppSettings::instance().AppVersion, version::asNumber());
+        QVERIFY(dialogs.messages.isEmpty());
+    }
+
+    void missingDatabase_data()
+    {
+        QTest::addColumn<QString>("choice"); // "", "missing" or "other"
+        QTest::addColumn<bool>("ready");
+        QTest::newRow("cancelled") << "" << false;
+        QTest::newRow("chosen file missing") << "missing" << false;
+        QTest::newRow("chosen file exists") << "other" << true;
+    }
+
+    void missingDatabase()
+    {
+        QFETCH(QString, choice);
+        QFETCH(bool, ready);
+        TestEnvironment env;
+        const QString other = env.root() + QStringLiteral("/elsewhere");
+        QDir().mkpath(other);
+        Db(other + QStringLiteral("/Kelbrin.mdb"), false).exec(QStringLiteral("CREATE TABLE Noms (x)"));
+        cAppSettings::instance().DBPath = env.root() + QStringLiteral("/nowhere");
+        cAppSettings::instance().SaveSettings();
+        ScriptedDialogs dialogs;
+        if (choice == QLatin1String("missing"))
+            dialogs.chooseFiles({env.root() + QStringLiteral("/gone/Kelbrin.mdb")});
+        else if (choice == QLatin1String("other"))
+            dialogs.chooseFiles({other + QStringLiteral("/Kelbrin.mdb")});
+        const startup::Outcome outcome = startup::prepareDatabase();
+        QCOMPARE(outcome == startup::Outcome::Ready, ready);
+        QCOMPARE(dialogs.fileRequests.size(), 1);
+        QCOMPARE(dialogs.fileRequests.first().filter, QStringLiteral("Ostrevan Database|Kelbrin.mdb"));
+        if (ready)
+            QCOMPARE(QDir::fromNativeSeparators(cAppSettings::instance().DBPath), other);
+        else
+            QVERIFY(dialogs.messages.isEmpty()); // ends silently
+        QVERIFY(!QFile::exists(env.root() + QStringLiteral("/nowhere/Kelbrin.mdb")));
+    }
+
+    void compactionFailureIsCritical()
+    {
+        TestEnvironment env;
+        QFile file(env.databaseFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, 'x'));
+        file.close();
+        ScriptedDialogs dialogs;
+        QCOMPARE(startup::prepareDatabase(), startup::Outcome::CompactFailed);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages.first().title, QStringLiteral("Critical Error"));
+        QCOMPARE(dialogs.messages.first().text,
+                 QStringLiteral("Database damaged or being used by another program, please contact Vantrell Support."));
+        QCOMPARE(dialogs.messages.first().icon, UserDialogs::Icon::Critical);
+        QFile again(env.databaseFile());
+        QVERIFY(again.open(QIODevice::ReadOnly));
+        QCOMPARE(again.readAll(), QByteArray(4096, 'x'));
+    }
+
+    void migrationRunsOnce()
+    {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        // The previous installation's database, without a booking-rate table.
+        const QString previous = env.root() + QStringLiteral("/previous");
+        QDir().mkpath(previous);
+        {
+            Db old(previous + QStringLiteral("/Kelbrin.mdb"), false);
+            old.exec(QStringLiteral("CREATE TABLE Trainer (TrainerName TEXT, TrainerLocation TEXT, Phone TEXT, "
+                                    "TrainerMobile TEXT, TrainerComments TEXT, IgnoreTrainer INTEGER, TrainerType TEXT)"));
+            old.exec(QStringLiteral("INSERT INTO Trainer (TrainerName, Phone) VALUES ('SHARED', 'old phone'), ('OLD ONLY', '1')"));
+        }
+        cAppSettings::instance().DBPath.clear();
+        cAppSettings::instance().PreviousInstallPath = previous;
+        cAppSettings::instance().SaveSettings();
+        // The delivered database in the program folder, with trainers of its own.
+        const QString delivered = env.programFolder() + QStringLiteral("/Kelbrin.mdb");
+        startup::loadForSplash();
+        QVERIFY(cAppSettings::instance().AlreadyUpgraded);
+        QCOMPARE(trainers(delivered), (QStringList{QStringLiteral("OLD ONLY"), QStringLiteral("SHARED")}));
+        {
+            Db db(delivered);
+            QVERIFY(db.scalar(QStringLiteral("SELECT COUNT(*) FROM BookRate")).toInt() > 0);
+            QCOMPARE(db.scalar(QStringLiteral("SELECT Phone FROM Trainer WHERE TrainerName = 'SHARED'")).toString(),
+                     QStringLiteral("old phone"));
+        }
+        QVERIFY(!QFile::exists(env.programFolder() + QStringLiteral("/oldKelbrin.mdb")));
+
+        // A second start leaves the working database alone even though the old one is still there.
+        addTrainer(delivered, QStringLiteral("ADDED SINCE"));
+        cAppSettings::instance().reset();
+        startup::loadForSplash();
+        QVERIFY(trainers(delivered).contains(QStringLiteral("ADDED SINCE")));
+    }
+
+    void migrationWithoutPreviousInstallationStillSetsTheFlag()
+    {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        cAppSettings::instance().PreviousInstallPath = env.root() + QStringLiteral("/none");
+        cAppSettings::instance().SaveSettings();
+        startup::loadForSplash();
+        QVERIFY(cAppSettings::instance().AlreadyUpgraded);
+        cAppSettings::instance().reset();
+        cAppSettings::instance().LoadSettings();
+        QVERIFY(cAppSettings::instance().AlreadyUpgraded);
+        // The delivered database was made in the program folder.
+        QVERIFY(QFile::exists(env.programFolder() + QStringLiteral("/Kelbrin.mdb")));
+        QVERIFY(dialogs.messages.isEmpty());
+    }
+
+    void splashOpensTheMainWindowAndRestoresPlacement()
+    {
+        TestEnvironment env;
+        env.createDatabase();
+        ScriptedDialogs dialogs;
+        cAppSettings::instance().MainLeft = 40;
+        cAppSettings::instance().MainTop = 50;
+        cAppSettings::instance().MainWidth = 900;
+        cAppSettings::instance().MainHeight = 600;
+        cAppSettings::instance().SaveSettings();
+
+        auto *splash = new SplashWindow;
+        splash->setAttribute(Qt::WA_DeleteOnClose);
+        QPointer<SplashWindow> guard(splash);
+        splash->show();
+        splash->load();
+        QCOMPARE(splash->lblVersion->text(), QStringLiteral("Version ") + version::dotted());
+        QVERIFY(splash->lblPlatform->text().isEmpty());
+        QTRY_VERIFY(guard.isNull()); // the 600 ms timer opened the main window and closed the splash
+        MainWindow *window = MainWindow::instance();
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->windowTitle(), QStringLiteral("Ostrevan 2 Version ") + version::dotted());
+        QVERIFY(window->cmdBrowse->isEnabled());
+        QVERIFY(window->CmdGetData->isVisible());
+        QCOMPARE(window->geometry(), QRect(40, 50, 900, 600));
+
+        // Closing stores the placement.
+        window->setGeometry(70, 80, 1000, 700);
+        QPointer<MainWindow> windowGuard(window);
+        window->close();
+        QTRY_VERIFY(windowGuard.isNull());
+        cAppSettings::instance().reset();
+        cAppSettings::instance().LoadSettings();
+        QCOMPARE(cAppSettings::instance().MainLeft, 70);
+        QCOMPARE(cAppSettings::instance().MainWidth, 1000);
+        QCOMPARE(cAppSettings::instance().MainMax, false);
+        QVERIFY(dialogs.messages.isEmpty());
+    }
+
+    void aboutWithoutSystemInformation()
+    {
+        if (!AboutDialog::systemInfoTool().isEmpty())
+            QSKIP("this machine has a system information tool");
+        ScriptedDialogs dialogs;
+        AboutDialog about;
+        QCOMPARE(about.windowTitle(), QStringLiteral("About Ostrevan 2"));
+        QCOMPARE(about.lblVersion->text(), QStringLiteral("Version ") + version::dotted());
+        about.cmdSysInfo->click();
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages.first().text, QStringLiteral("System Information Is Unavailable At This Time"));
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"

@@ -9,6 +9,7 @@
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "db/SchemaUpgrade.h"
+#include "formdata/RideStatistics.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -113,6 +114,8 @@ Outcome prepareDatabase()
     showStatus(QStringLiteral("Loading Jockey and Race Data"));
     if (rideRefresher())
         rideRefresher()();
+    else
+        RefreshAllJockeyRides();
     return Outcome::Ready;
 }
 

@@ -1,0 +1,104 @@
+// ostrevan-cli: ride downloads and horse-form enrichment from the data server.
+#include "CliCommands.h"
+#include "CliDialogs.h"
+#include "app/QueryCredentials.h"
+#include "app/cAppSettings.h"
+#include "db/Database.h"
+#include "formdata/HorseForm.h"
+#include "formdata/RideStatistics.h"
+
+namespace {
+
+void loadSettingsAndCredentials()
+{
+    cli::loadSettings();
+    const cAppSettings &settings = cAppSettings::instance();
+    QueryCredentials::current() = {settings.UserName, settings.UserPass};
+}
+
+int downloadRidesCommand(const QStringList &arguments, CliDialogs &dialogs)
+{
+    bool full = false;
+    QString jockey;
+    for (const QString &argument : arguments) {
+        if (argument == QLatin1String("--full"))
+            full = true;
+        else if (jockey.isEmpty() && !argument.startsWith(QLatin1String("--")))
+            jockey = argument;
+        else {
+            cli::err(QStringLiteral("download-rides: unexpected argument %1").arg(argument));
+            return 2;
+        }
+    }
+    loadSettingsAndCredentials();
+    try {
+        QList<JockeyDownloadDate> jockeys = jockeyDownloadDates();
+        if (!jockey.isEmpty()) {
+            const auto known = std::find_if(jockeys.cbegin(), jockeys.cend(), [&](const JockeyDownloadDate &entry) {
+                return entry.jockey.compare(jockey, Qt::CaseInsensitive) == 0;
+            });
+            // A name that is not (yet) a managed jockey still downloads, from the floor date.
+            jockeys = {known != jockeys.cend() ? *known : JockeyDownloadDate{jockey, kRideStatsFloor}};
+        }
+        int status = 0;
+        for (const JockeyDownloadDate &entry : jockeys) {
+            const RideDownloadResult result = DownloadJockeyRides(entry.jockey, full, entry.since);
+            if (!result.answered) {
+                cli::out(QStringLiteral("%1: failed").arg(entry.jockey));
+                status = 1;
+                continue;
+            }
+            cli::out(QStringLiteral("%1: %2 rows received, %3 added, %4 updated")
+                         .arg(entry.jockey)
+                         .arg(result.received)
+                         .arg(result.added)
+                         .arg(result.updated));
+        }
+        return status;
+    } catch (const DbError &error) {
+        dialogs.critical(QStringLiteral("Error"), error.message());
+        return 1;
+    }
+}
+
+int enrichCommand(const QStringList &arguments, CliDialogs &dialogs)
+{
+    if (arguments.isEmpty() || arguments.size() > 2) {
+        cli::err(QStringLiteral("usage: enrich MEETINGCODE [RACENUMBER]"));
+        return 2;
+    }
+    qint16 race = 0;
+    if (arguments.size() == 2) {
+        bool ok = false;
+        race = arguments.at(1).toShort(&ok);
+        if (!ok || race < 0) {
+            cli::err(QStringLiteral("enrich: the race number must be a whole number"));
+            return 2;
+        }
+    }
+    loadSettingsAndCredentials();
+    try {
+        const HorseFormResult result = FetchHorseForm(arguments.at(0), race);
+        if (!result.answered)
+            return 1;
+        for (const QString &skipped : result.skipped)
+            cli::err(QStringLiteral("skipped %1").arg(skipped));
+        cli::out(QStringLiteral("%1 horses in the answer, %2 nominations updated")
+                     .arg(result.horsesInAnswer)
+                     .arg(result.nomsUpdated));
+        return 0;
+    } catch (const DbError &error) {
+        dialogs.critical(QStringLiteral("Error"), error.message());
+        return 1;
+    }
+}
+
+const cli::Registration downloadRides(
+    "download-rides",
+    "download-rides [--full] [JOCKEY]  download rides into RaceStats (every jockey, incrementally, without a name)",
+    downloadRidesCommand);
+const cli::Registration enrich("enrich",
+                               "enrich MEETINGCODE [RACENUMBER]   fetch the last-start form of a meeting's horses",
+                               enrichCommand);
+
+} // namespace

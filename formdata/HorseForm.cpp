@@ -1,0 +1,199 @@
+#include "HorseForm.h"
+
+#include "FormText.h"
+#include "RemoteQuery.h"
+#include "bookings/ManagedJockeys.h"
+#include "db/Database.h"
+
+#include <QDate>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QSet>
+
+namespace {
+
+enum Column {
+    ColHorse,
+    ColJockey,
+    ColRaceDate,
+    ColWeight,
+    ColClass,
+    ColAge,
+    ColSex,
+    ColValue,
+    ColWeightRating,
+    ColAvgMargin,
+    ColAvgWin,
+    ColTrainer,
+    Col800400,
+    ColSectional,
+    ColumnCount
+};
+
+void showBusyPointer()
+{
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return;
+    if (QGuiApplication::overrideCursor())
+        QGuiApplication::changeOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+QDate raceDateOf(const QString &text)
+{
+    const QString day = text.left(10);
+    QDate date = QDate::fromString(day, QStringLiteral("yyyy-MM-dd"));
+    if (!date.isValid())
+        date = QDate::fromString(day, QStringLiteral("yyyy/MM/dd"));
+    return date;
+}
+
+QVariant horseType(const QString &sex, const QString &age)
+{
+    const QString trimmed = sex.trimmed();
+    if (trimmed.isEmpty() && age.isEmpty())
+        return QVariant(QMetaType::fromType<QString>());
+    return QVariant(QString(trimmed.left(1) + QLatin1Char(' ') + age));
+}
+
+// The server compares names without regard to case or trailing blanks ("NAME (NZ)" leaves
+// "NAME "), and so must the local match.
+const QString kLocalMatchKey = QStringLiteral(
+    "rtrim(iif(instr(Horse,'(')>0,substr(Horse,1,instr(Horse,'(')-1),Horse)) = rtrim(?) COLLATE NOCASE");
+
+} // namespace
+
+QString horseMatchKey(const QString &horse)
+{
+    const qsizetype bracket = horse.indexOf(QLatin1Char('('));
+    return bracket >= 0 ? horse.left(bracket) : horse;
+}
+
+QString horseFormSql(const QStringList &quotedKeys)
+{
+    QString horseList;
+    for (const QString &key : quotedKeys)
+        horseList += (horseList.isEmpty() ? QStringLiteral("( '") : QStringLiteral(", '")) + key + QLatin1Char('\'');
+    if (!horseList.isEmpty())
+        horseList += QLatin1Char(')');
+
+    return QStringLiteral("Select W.WHORSE,W.wJockey,W.wRaceDate,W.WWgtChar,RClass,HWinAge,HWinSex,RValue,W.WWghtRat, ")
+        + QStringLiteral("(Select CAST(AVG(CASE WHEN WBeatMar = 'WON' THEN 0 WHEN WBeatMar = 'DIS' THEN 20 WHEN "
+                         "WBeatMar > 20 THEN 20 ELSE WBeatMar END)As Decimal(3,1)) ")
+        + QStringLiteral("FROM WORKRACE WHERE W.WHorse = WHorse ORDER BY WRaceDate DESC Limit 10) as AvgMar, ")
+        + QStringLiteral("(SELECT CAST( Avg(WMoneyWon) AS DECIMAL( 5, 0 ) )  FROM WORKRACE WHERE ")
+        + QStringLiteral("WHorse=W.WHORSE ORDER BY WRaceDate DESC Limit 10) AS AvgWin, W.WTrainer, W800400,RSecTime ")
+        + QStringLiteral("From WORKRACE W JOIN ")
+        + QStringLiteral("(SELECT WHorse, Max(wRaceDate) as LastDate from WORKRACE where Whorse in ") + horseList
+        + QStringLiteral(" GROUP BY WHorse) AS j ON W.WHorse = j.WHorse and W.WRaceDate = LastDate ")
+        + QStringLiteral("JOIN RACEMAST on WRaceDate=RDate and rRaceNo = W.WRaceNo and rTrack=W.wTrack ")
+        + QStringLiteral("JOIN HORSMAST on HHorse = W.WHORSE") + QStringLiteral(" Order by W.WHORSE");
+}
+
+HorseFormResult FetchHorseForm(const QString &meetingCode, qint16 raceNumber)
+{
+    showBusyPointer();
+    HorseFormResult result;
+
+    QString raceFilter;
+    QVariantList filterValues{meetingCode};
+    if (raceNumber > 0) {
+        raceFilter = QStringLiteral(" AND RaceNumber = ?");
+        filterValues << int(raceNumber);
+    }
+
+    QStringList keys;
+    {
+        QueryResult horses = OpenQuery(QStringLiteral("SELECT Horse FROM Noms WHERE MeetingCode = ?") + raceFilter,
+                                       filterValues);
+        QSet<QString> seen;
+        while (horses.next()) {
+            const QString key = SqlQuote(horseMatchKey(horses.value(0).toString()));
+            if (!seen.contains(key.toUpper())) {
+                seen.insert(key.toUpper());
+                keys << key;
+            }
+        }
+    }
+    // Nothing to ask about: an empty list would only make the server refuse the statement.
+    if (keys.isEmpty()) {
+        result.answered = true;
+        return result;
+    }
+
+    const std::optional<QList<QStringList>> rows = DataServerRows(horseFormSql(keys));
+    if (!rows)
+        return result;
+    result.answered = true;
+    result.horsesInAnswer = int(rows->size());
+
+    Db db = OpenDb();
+    Transaction transaction(db);
+    const QString update = QStringLiteral(
+        "UPDATE Noms SET LastJockey = ?, LastRode = ?, LastRaceClass = ?, LastWeight = ?, HorseType = ?, "
+        "LastRaceValue = ?, WgtRat = ?, LastMargin = ?, AvgWin = ?, FormTrainer = ?, W800400 = ?, RSecTime = ? "
+        "WHERE MeetingCode = ?") + raceFilter + QStringLiteral(" AND ") + kLocalMatchKey;
+    for (const QStringList &row : *rows) {
+        const QString horse = row.value(ColHorse);
+        if (row.size() < ColumnCount) {
+            result.skipped << horse + QStringLiteral(": %1 of %2 columns").arg(row.size()).arg(int(ColumnCount));
+            continue;
+        }
+        const QDate raced = raceDateOf(row.at(ColRaceDate));
+        if (!raced.isValid()) {
+            result.skipped << horse + QStringLiteral(": race date '%1' cannot be read").arg(row.at(ColRaceDate));
+            continue;
+        }
+        QString raceClass = row.at(ColClass);
+        raceClass.remove(QLatin1Char('.'));
+
+        QVariantList values{
+            properCase(row.at(ColJockey)),
+            raced.toString(QStringLiteral("yyyy-MM-dd")),
+            raceClass.left(6),
+            leadingNumber(row.at(ColWeight)),
+            horseType(row.at(ColSex), row.at(ColAge)),
+            leadingNumber(row.at(ColValue)),
+            leadingNumber(row.at(ColWeightRating)),
+            leadingNumber(row.at(ColAvgMargin)),
+            leadingNumber(row.at(ColAvgWin)),
+            row.at(ColTrainer),
+            row.at(Col800400),
+            leadingNumber(row.at(ColSectional).right(5)),
+        };
+        values << filterValues << horseMatchKey(horse);
+        result.nomsUpdated += db.exec(update, values).numRowsAffected();
+    }
+    transaction.commit();
+    return result;
+}
+
+QString BestHorsePositionColumn(const QString &alias, const QString &jockeyInList)
+{
+    if (jockeyInList.isEmpty())
+        return QStringLiteral("0 as BestHPosn");
+    return QStringLiteral("(SELECT Min(FinishPos) from Racestats where Racestats.Horse =") + alias
+        + QStringLiteral(".HorseName COLLATE NOCASE and Racestats.Jockey COLLATE NOCASE in ") + jockeyInList
+        + QStringLiteral(") as BestHPosn");
+}
+
+QString BestTrainerPositionColumn(const QString &alias, const QString &jockeyInList)
+{
+    if (jockeyInList.isEmpty())
+        return QStringLiteral("0 as BestPosn");
+    return QStringLiteral("(SELECT Min(FinishPos) from Racestats where ")
+        + QStringLiteral(" Racestats.Trainername =") + alias
+        + QStringLiteral(".FormTrainer COLLATE NOCASE and Racestats.Jockey COLLATE NOCASE in ") + jockeyInList
+        + QStringLiteral(") as BestPosn");
+}
+
+QString BestHorsePositionColumn(const QString &alias)
+{
+    return BestHorsePositionColumn(alias, ManagedJockeys::IconJockeyList());
+}
+
+QString BestTrainerPositionColumn(const QString &alias)
+{
+    return BestTrainerPositionColumn(alias, ManagedJockeys::IconJockeyList());
+}

@@ -1,0 +1,152 @@
+#include "HttpRequest.h"
+
+#include "app/UserDialogs.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QStringDecoder>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+std::chrono::milliseconds g_timeout = kDefaultHttpRequestTimeout;
+
+const QString kErrorPrefix = QStringLiteral("Error:");
+
+// Failures where no connection to the server could be made at all: the answer names the
+// status 12029 that the desktop's HTTP component gave for them, so messages read the same.
+bool isCannotConnect(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::UnknownNetworkError:
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyNotFoundError:
+    case QNetworkReply::ProxyTimeoutError:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString cannotConnectText(const QString &address)
+{
+    return kErrorPrefix + QStringLiteral(" 12029 ") + QStringLiteral("Connection to Server cannot be ")
+        + QStringLiteral("Established.") + QLatin1Char('\r')
+        + QStringLiteral("Check internet Connection, the server you are connecting to may have a problem.")
+        + QLatin1Char('\r') + address.left(50);
+}
+
+QString timedOutText(const QString &address)
+{
+    return kErrorPrefix + QStringLiteral(" Internert Connection has Timed out. Check internet connection. ")
+        + QLatin1Char('\r') + QStringLiteral("May Mean Website server is down.") + QLatin1Char('\r')
+        + address.left(50);
+}
+
+// The body in the character set the server names, UTF-8 when it names none we know.
+QString decodeBody(const QByteArray &bytes, const QByteArray &contentType)
+{
+    const qsizetype at = contentType.toLower().indexOf("charset=");
+    if (at >= 0) {
+        QByteArray name = contentType.mid(at + 8);
+        const qsizetype end = name.indexOf(';');
+        if (end >= 0)
+            name.truncate(end);
+        name = name.trimmed();
+        if (name.startsWith('"') && name.endsWith('"') && name.size() >= 2)
+            name = name.mid(1, name.size() - 2);
+        QStringDecoder decoder(name.constData());
+        if (decoder.isValid())
+            return decoder.decode(bytes);
+    }
+    return QString::fromUtf8(bytes);
+}
+
+} // namespace
+
+void setHttpRequestTimeout(std::chrono::milliseconds timeout)
+{
+    g_timeout = timeout;
+}
+
+std::chrono::milliseconds httpRequestTimeout()
+{
+    return g_timeout;
+}
+
+bool isServerErrorPage(const QString &answer)
+{
+    return answer.startsWith(kErrorPrefix) || answer.startsWith(QLatin1String("Statem"))
+        || answer.mid(10, 7) == QLatin1String("Warning");
+}
+
+QString HttpRequest(const QString &address, const QString &method, const QString &body)
+{
+    return HttpRequest(address, method, body, nullptr);
+}
+
+QString HttpRequest(const QString &address, const QString &method, const QString &body, bool *errorPageShown)
+{
+    if (errorPageShown)
+        *errorPageShown = false;
+    // Everything of this request lives in this frame, so a request started by an event handler
+    // while this one waits cannot disturb it.
+    QNetworkAccessManager manager;
+    QNetworkRequest request(QUrl(address, QUrl::TolerantMode));
+    QNetworkReply *reply = nullptr;
+    if (method.compare(QLatin1String("POST"), Qt::CaseInsensitive) == 0) {
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+        reply = manager.post(request, body.toUtf8());
+    } else {
+        request.setRawHeader("User-Agent", "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)");
+        if (method.compare(QLatin1String("GET"), Qt::CaseInsensitive) == 0)
+            reply = manager.get(request);
+        else
+            reply = manager.sendCustomRequest(request, method.toUpper().toLatin1());
+    }
+
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(g_timeout);
+    if (!reply->isFinished())
+        loop.exec();
+    timer.stop();
+
+    if (!reply->isFinished()) {
+        QObject::disconnect(reply, nullptr, &loop, nullptr);
+        reply->abort();
+        return timedOutText(address);
+    }
+
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid()) {
+        if (isCannotConnect(reply->error()))
+            return cannotConnectText(address);
+        return kErrorPrefix + QStringLiteral(" 0 ") + reply->errorString();
+    }
+    if (status.toInt() != 200) {
+        return kErrorPrefix + QLatin1Char(' ') + QString::number(status.toInt()) + QLatin1Char(' ')
+            + reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+    }
+
+    const QString answer = decodeBody(reply->readAll(), reply->rawHeader("Content-Type"));
+    if (isServerErrorPage(answer)) {
+        UserDialogs::instance().message(QLatin1String(kServerErrorPageTitle), answer.left(120),
+                                        UserDialogs::Icon::Critical);
+        if (errorPageShown)
+            *errorPageShown = true;
+        return {};
+    }
+    return answer;
+}

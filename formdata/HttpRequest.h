@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+#include <chrono>
+
+// The one routine for every HTTP access of the system (the data server and the racing web
+// sites alike). Waits for the answer while the event loop keeps running, so windows stay
+// usable and a handler may start a second request meanwhile; each call keeps its own state.
+//
+// Returns the response body for status 200. Any other outcome returns a text that begins with
+// "Error:" (another status, a refused connection, the time-out). A status-200 page that is a
+// server-side error or warning is shown here (critical message) and gives an empty answer.
+QString HttpRequest(const QString &address, const QString &method = QStringLiteral("GET"),
+                    const QString &body = {});
+// The same; *errorPageShown tells the caller that the empty answer stands for a server error
+// page that has already been shown, not for a query without rows.
+QString HttpRequest(const QString &address, const QString &method, const QString &body, bool *errorPageShown);
+
+// How long a request may wait before it is aborted. The default lets more than 50 whole
+// seconds pass; tests shorten it.
+void setHttpRequestTimeout(std::chrono::milliseconds timeout);
+std::chrono::milliseconds httpRequestTimeout();
+inline constexpr std::chrono::milliseconds kDefaultHttpRequestTimeout{51000};
+
+// Title of the message shown for a server error or warning page.
+inline constexpr const char *kServerErrorPageTitle = "Connection error, Please Check Internet Connection";
+
+// True when a status-200 answer is a server error or warning page rather than data.
+bool isServerErrorPage(const QString &answer);

@@ -1,0 +1,108 @@
+#include "RemoteQuery.h"
+
+#include "HttpRequest.h"
+#include "app/QueryCredentials.h"
+#include "app/UserDialogs.h"
+#include "app/cAppSettings.h"
+
+#include <QUrl>
+
+namespace {
+
+const QString kRowSeparator = QStringLiteral("<br>\n");
+
+QString encodedCredential(const QString &text)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(text));
+}
+
+} // namespace
+
+QString dataServerAddress(const QString &sql)
+{
+    QString text = sql;
+    text.replace(QLatin1Char('+'), QLatin1String("%2B"));
+    text.replace(QLatin1Char('#'), QLatin1String("%23"));
+    const QueryCredentials &credentials = QueryCredentials::current();
+    return QStringLiteral("http://") + cAppSettings::instance().DataServer + QStringLiteral("/SQLQuery.php?sqlquery=")
+        + text + QStringLiteral("&username=") + encodedCredential(credentials.userName) + QStringLiteral("&userpass=")
+        + encodedCredential(credentials.password);
+}
+
+QString DataServerRequest(const QString &sql)
+{
+    return DataServerRequest(sql, nullptr);
+}
+
+QString DataServerRequest(const QString &sql, bool *errorPageShown)
+{
+    return HttpRequest(dataServerAddress(sql), QStringLiteral("GET"), {}, errorPageShown);
+}
+
+QStringList splitAnswerRows(const QString &answer)
+{
+    return answer.split(kRowSeparator);
+}
+
+QStringList splitAnswerFields(const QString &row)
+{
+    return row.split(QLatin1Char('|'));
+}
+
+std::optional<QList<QStringList>> DataServerRows(const QString &sql)
+{
+    bool errorPageShown = false;
+    const QString answer = DataServerRequest(sql, &errorPageShown);
+    if (errorPageShown)
+        return std::nullopt;
+    if (answer.startsWith(QLatin1String("Error:"))) {
+        UserDialogs::instance().message(QLatin1String(kConnectionErrorTitle), answer, UserDialogs::Icon::Critical);
+        return std::nullopt;
+    }
+    QList<QStringList> rows;
+    for (const QString &row : splitAnswerRows(answer)) {
+        if (!row.isEmpty())
+            rows.append(splitAnswerFields(row));
+    }
+    return rows;
+}
+
+QString LookUpTrack(const QString &location)
+{
+    const QString sql = QStringLiteral("SELECT TrackCode, TrackClub, State, MeetType FROM Track WHERE TrackLocat = '")
+        + location.toUpper() + QLatin1Char('\'');
+    bool errorPageShown = false;
+    const QString answer = DataServerRequest(sql, &errorPageShown);
+    if (answer.startsWith(QLatin1String("Error:"))) {
+        UserDialogs::instance().message(QLatin1String(kConnectionErrorTitle), answer, UserDialogs::Icon::Critical);
+        return {};
+    }
+    const QStringList pieces = splitAnswerRows(answer);
+    return pieces.size() > 1 ? pieces.first() : QString();
+}
+
+bool LoadRaceShortCodes()
+{
+    const QString sql = QStringLiteral("SELECT RaceTerm, ShtTerm FROM RaceShortCode");
+    bool errorPageShown = false;
+    const QString answer = DataServerRequest(sql, &errorPageShown);
+    if (errorPageShown)
+        return false;
+    if (answer.startsWith(QLatin1String("Error:"))) {
+        UserDialogs::instance().message(QLatin1String(kConnectionErrorTitle), answer, UserDialogs::Icon::Critical);
+        return false;
+    }
+    QStringList codes;
+    for (const QString &row : splitAnswerRows(answer)) {
+        if (!row.isEmpty())
+            codes << row;
+    }
+    raceShortCodes() = codes;
+    return true;
+}
+
+QStringList &raceShortCodes()
+{
+    static QStringList codes;
+    return codes;
+}

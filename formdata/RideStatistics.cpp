@@ -1,0 +1,176 @@
+#include "RideStatistics.h"
+
+#include "FormText.h"
+#include "RemoteQuery.h"
+#include "app/Clock.h"
+#include "app/StatusSink.h"
+#include "app/UserDialogs.h"
+#include "db/Database.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+enum Column { ColRaceDate, ColRaceNo, ColTrack, ColHorse, ColFinish, ColJockey, ColMoney, ColTrainer, ColState };
+
+void execOrThrow(QSqlQuery &query)
+{
+    if (!query.exec())
+        throw DbError(query.lastError().text() + QStringLiteral(" in ") + query.lastQuery());
+}
+
+QSqlQuery prepared(Db &db, const QString &sql)
+{
+    QSqlQuery query(db.handle());
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        throw DbError(query.lastError().text() + QStringLiteral(" in ") + sql);
+    return query;
+}
+
+// Dates as the local database keeps them; the server sends them so already.
+QString localDate(const QString &text)
+{
+    QString date = text.left(10);
+    date.replace(QLatin1Char('/'), QLatin1Char('-'));
+    return date;
+}
+
+QVariant wholeNumberOrNull(const QString &text)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok ? QVariant(value) : QVariant(QMetaType::fromType<int>());
+}
+
+QVariant textOrNull(const QString &text)
+{
+    return text.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(text);
+}
+
+} // namespace
+
+QString jockeyRidesSql(const QString &jockey, bool fullReload, const QDateTime &since)
+{
+    QString sql = QStringLiteral("SELECT WRaceDate, WRaceNo, WTrack, WHorse, WFinPosn, WJockey, WMoneyWon, Wtrainer, mState ")
+        + QStringLiteral("from WORKRACE, MEETMAST ") + QStringLiteral(" WHERE WJockey= '") + SqlQuote(jockey).toUpper()
+        + QStringLiteral("' and wRaceDate=mDate and WTrack=mTrack");
+    if (!fullReload)
+        sql += QStringLiteral(" and DateUpdated >= '") + since.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+            + QLatin1Char('\'');
+    return sql;
+}
+
+RideDownloadResult DownloadJockeyRides(const QString &jockey, bool fullReload, const QDateTime &since)
+{
+    RideDownloadResult result;
+    if (jockey.isEmpty())
+        return result;
+
+    const std::optional<QList<QStringList>> rows = DataServerRows(jockeyRidesSql(jockey, fullReload, since));
+    if (!rows)
+        return result;
+    result.answered = true;
+
+    Db db = OpenDb();
+    Transaction transaction(db);
+    // Names compare without regard to case, as the agent types them and the server holds them in capitals.
+    if (fullReload)
+        db.exec(QStringLiteral("DELETE FROM RaceStats WHERE Jockey = ? COLLATE NOCASE"), {jockey});
+
+    // RaceDate and RaceNumber lead the RaceStatsByRide index, so each find touches a handful of rows.
+    QSqlQuery find = prepared(db, QStringLiteral("SELECT rowid FROM RaceStats WHERE RaceDate = ? AND RaceNumber = ? "
+                                                 "AND TrackCode = ? COLLATE NOCASE AND Horse = ? COLLATE NOCASE LIMIT 1"));
+    QSqlQuery insert = prepared(db, QStringLiteral("INSERT INTO RaceStats (RaceDate, RaceNumber, TrackCode, Horse, "
+                                                   "FinishPos, Jockey, PrizeMoney, TrainerName, State) "
+                                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    QSqlQuery update = prepared(db, QStringLiteral("UPDATE RaceStats SET RaceDate = ?, RaceNumber = ?, TrackCode = ?, "
+                                                   "Horse = ?, FinishPos = ?, Jockey = ?, PrizeMoney = ?, "
+                                                   "TrainerName = ?, State = ? WHERE rowid = ?"));
+
+    for (const QStringList &row : *rows) {
+        if (row.size() < 3)
+            continue;
+        ++result.received;
+        const QString raceDate = localDate(row.at(ColRaceDate));
+        const QVariant raceNumber = wholeNumberOrNull(row.at(ColRaceNo));
+        const QVariantList values{
+            raceDate,
+            raceNumber,
+            row.at(ColTrack),
+            row.value(ColHorse),
+            wholeNumberOrNull(row.value(ColFinish)),
+            row.value(ColJockey),
+            leadingNumber(row.value(ColMoney)),
+            textOrNull(row.value(ColTrainer)),
+            textOrNull(row.value(ColState)),
+        };
+
+        QVariant existing;
+        if (!fullReload) {
+            find.bindValue(0, raceDate);
+            find.bindValue(1, raceNumber);
+            find.bindValue(2, row.at(ColTrack));
+            find.bindValue(3, row.value(ColHorse));
+            execOrThrow(find);
+            if (find.next())
+                existing = find.value(0);
+            find.finish();
+        }
+        QSqlQuery &write = existing.isValid() ? update : insert;
+        for (int i = 0; i < values.size(); ++i)
+            write.bindValue(i, values.at(i));
+        if (existing.isValid())
+            write.bindValue(int(values.size()), existing);
+        execOrThrow(write);
+        ++(existing.isValid() ? result.updated : result.added);
+    }
+
+    db.exec(QStringLiteral("UPDATE Jockey SET DateLastStats = ? WHERE Jockey = ? COLLATE NOCASE"),
+            {Clock::instance().now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), jockey});
+    transaction.commit();
+    return result;
+}
+
+QList<JockeyDownloadDate> jockeyDownloadDates()
+{
+    QList<JockeyDownloadDate> jockeys;
+    QueryResult query = OpenQuery(QStringLiteral("SELECT Jockey, DateLastStats FROM Jockey ORDER BY Jockey"));
+    while (query.next()) {
+        const QString stamp = query.value(1).toString();
+        QDateTime since = QDateTime::fromString(stamp.left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (!since.isValid())
+            since = QDateTime(QDate::fromString(stamp.left(10), Qt::ISODate), QTime(0, 0));
+        if (!since.isValid() || since <= kRideStatsFloor)
+            since = kRideStatsFloor;
+        jockeys.append({query.value(0).toString(), since});
+    }
+    return jockeys;
+}
+
+void RefreshAllJockeyRides()
+{
+    try {
+        for (const JockeyDownloadDate &entry : jockeyDownloadDates()) {
+            showStatus(QStringLiteral("Loading Jockey data for ") + entry.jockey);
+            DownloadJockeyRides(entry.jockey, false, entry.since);
+        }
+    } catch (const DbError &error) {
+        UserDialogs::instance().critical(QStringLiteral("Error"), error.message());
+    }
+}
+
+QString TrainerRideSummary(const QString &trainer, Db &db)
+{
+    QSqlQuery query = db.exec(QStringLiteral("SELECT Count(TrainerName) AS Rides, MIN(FinishPos) AS BestPosn "
+                                             "FROM RaceStats WHERE TrainerName = ? COLLATE NOCASE "
+                                             "AND RaceStats.Jockey COLLATE NOCASE IN (SELECT Jockey.Jockey FROM Jockey)"),
+                              {trainer});
+    if (!query.next())
+        return {};
+    const int rides = query.value(0).toInt();
+    if (rides <= 0)
+        return {};
+    return QString::number(rides) + QLatin1Char('(') + QString::number(query.value(1).toInt()) + QLatin1Char(')');
+}

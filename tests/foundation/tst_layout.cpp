@@ -6,6 +6,8 @@
 #include <QTableView>
 #include <QTest>
 
+Q_DECLARE_METATYPE(layout::Placement)
+
 class TestLayout : public QObject
 {
     Q_OBJECT
@@ -143,6 +145,5 @@ private slots:
     }
 };
 
-Q_DECLARE_METATYPE(layout::Placement)
 QTEST_MAIN(TestLayout)
 #include "tst_layout.moc"

@@ -102,6 +102,7 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(QByteArray(4096, 'x'));
         file.close();
+        cAppSettings::instance().SaveSettings();
         ScriptedDialogs dialogs;
         QCOMPARE(startup::prepareDatabase(), startup::Outcome::CompactFailed);
         QCOMPARE(dialogs.messages.size(), 1);

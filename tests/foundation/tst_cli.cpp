@@ -1,0 +1,118 @@
+#include "db/Database.h"
+#include "support/TestEnvironment.h"
+
+#include <QProcess>
+#include <QSettings>
+#include <QTest>
+
+namespace {
+
+struct Result {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Result runCli(const TestEnvironment &env, const QStringList &arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("OSTREVAN_HOME"), env.programFolder());
+    environment.remove(QStringLiteral("OSTREVAN_SETTINGS"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(OSTREVAN_CLI_PATH), QStringList{QStringLiteral("--settings"), env.settingsFile()} + arguments);
+    if (!process.waitForFinished(60000))
+        return {};
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+void writeDbPath(const TestEnvironment &env, const QString &folder)
+{
+    QSettings settings(env.settingsFile(), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("DBPath"), folder);
+}
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initUpgradeCompact()
+    {
+        TestEnvironment env;
+        writeDbPath(env, env.dataFolder());
+        Result init = runCli(env, {QStringLiteral("init")});
+        QCOMPARE(init.status, 0);
+        QCOMPARE(init.out.trimmed(), env.databaseFile());
+        QVERIFY(QFile::exists(env.databaseFile()));
+
+        Result upgrade = runCli(env, {QStringLiteral("upgrade")});
+        QCOMPARE(upgrade.status, 0);
+        QCOMPARE(upgrade.out.trimmed(), QStringLiteral("AppVersion 0 -> 2.7"));
+        QCOMPARE(QSettings(env.settingsFile(), QSettings::IniFormat).value(QStringLiteral("AppVersion")).toString(),
+                 QStringLiteral("2.7"));
+
+        {
+            Db db(env.databaseFile());
+            db.exec(QStringLiteral("INSERT INTO Trainer (TrainerName) VALUES ('O''Brien')"));
+        }
+        Result compact = runCli(env, {QStringLiteral("compact")});
+        QCOMPARE(compact.status, 0);
+        Db db(env.databaseFile());
+        QCOMPARE(db.scalar(QStringLiteral("SELECT TrainerName FROM Trainer")).toString(), QStringLiteral("O'Brien"));
+        // init on an existing database keeps it.
+        QCOMPARE(runCli(env, {QStringLiteral("init")}).status, 0);
+        QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM Trainer")).toInt(), 1);
+    }
+
+    void compactFailureIsReported()
+    {
+        TestEnvironment env;
+        writeDbPath(env, env.dataFolder());
+        QFile file(env.databaseFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(2048, 'z'));
+        file.close();
+        Result compact = runCli(env, {QStringLiteral("compact")});
+        QCOMPARE(compact.status, 1);
+        QVERIFY(compact.err.contains(QLatin1String(
+            "Critical Error: Database damaged or being used by another program, please contact Vantrell Support.")));
+    }
+
+    void initRefusesAMissingFolder()
+    {
+        TestEnvironment env;
+        writeDbPath(env, env.root() + QStringLiteral("/no/such/folder"));
+        Result init = runCli(env, {QStringLiteral("init")});
+        QCOMPARE(init.status, 1);
+        QVERIFY(init.err.contains(QLatin1String("does not exist")));
+        QVERIFY(!QFile::exists(env.root() + QStringLiteral("/no")));
+    }
+
+    void settingsCommands()
+    {
+        TestEnvironment env;
+        QCOMPARE(runCli(env, {QStringLiteral("settings-set"), QStringLiteral("UserName"), QStringLiteral("agent"),
+                              QStringLiteral("MainMax"), QStringLiteral("True")}).status, 0);
+        QCOMPARE(runCli(env, {QStringLiteral("settings-default"), QStringLiteral("UserName"), QStringLiteral("demo"),
+                              QStringLiteral("UserPass"), QStringLiteral("demo")}).status, 0);
+        Result get = runCli(env, {QStringLiteral("settings-get"), QStringLiteral("UserName"), QStringLiteral("UserPass"),
+                                  QStringLiteral("MainMax")});
+        QCOMPARE(get.out, QStringLiteral("UserName=agent\nUserPass=demo\nMainMax=True\n"));
+        QCOMPARE(runCli(env, {QStringLiteral("settings-set"), QStringLiteral("MainLeft"), QStringLiteral("wide")}).status, 2);
+        QCOMPARE(runCli(env, {QStringLiteral("settings-get"), QStringLiteral("NoSuchThing")}).status, 2);
+    }
+
+    void unknownCommandAndBadAnswer()
+    {
+        TestEnvironment env;
+        QCOMPARE(runCli(env, {QStringLiteral("frobnicate")}).status, 2);
+        QCOMPARE(runCli(env, {QStringLiteral("--answer"), QStringLiteral("maybe"), QStringLiteral("init")}).status, 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"

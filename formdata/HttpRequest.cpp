@@ -116,6 +116,7 @@ QString HttpRequest(const QString &address, const QString &method, const QString
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(g_timeout);

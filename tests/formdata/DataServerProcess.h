@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+
+// The real data server on a free loopback port, over a database built from CSV files.
+class DataServerProcess
+{
+public:
+    explicit DataServerProcess(const QString &dbFile) : m_dbFile(dbFile) {}
+    ~DataServerProcess() { stop(); }
+
+    // init, import every table whose CSV file lies in `csvFolder`, add the user. Empty on
+    // success, else what failed.
+    QString build(const QString &csvFolder, const QString &user, const QString &password);
+    // Runs one admin command; empty on success, else its error output.
+    QString admin(const QStringList &arguments, const QByteArray &input = {});
+    // Starts serving and waits until it accepts connections.
+    bool start();
+    void stop();
+
+    QString host() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+    const QString &dbFile() const { return m_dbFile; }
+
+    static quint16 freePort();
+
+private:
+    QString m_dbFile;
+    QProcess m_process;
+    quint16 m_port = 0;
+};

@@ -1,0 +1,52 @@
+#include "FixtureHttpServer.h"
+
+#include <QTcpSocket>
+
+FixtureHttpServer::FixtureHttpServer()
+{
+    m_server.listen(QHostAddress::LocalHost, 0);
+    connect(&m_server, &QTcpServer::newConnection, this, &FixtureHttpServer::accept);
+}
+
+QString FixtureHttpServer::host() const
+{
+    return QStringLiteral("127.0.0.1:%1").arg(port());
+}
+
+QString FixtureHttpServer::url(const QString &pathAndQuery) const
+{
+    return QStringLiteral("http://") + host() + pathAndQuery;
+}
+
+void FixtureHttpServer::accept()
+{
+    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        socket->setParent(this);
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    }
+}
+
+void FixtureHttpServer::read(QTcpSocket *socket)
+{
+    QByteArray buffer = socket->property("buffer").toByteArray() + socket->readAll();
+    socket->setProperty("buffer", buffer);
+    const qsizetype headEnd = buffer.indexOf("\r\n\r\n");
+    if (headEnd < 0)
+        return;
+    qsizetype length = 0;
+    for (const QByteArray &line : buffer.left(headEnd).split('\n')) {
+        if (line.toLower().startsWith("content-length:"))
+            length = line.mid(15).trimmed().toLongLong();
+    }
+    if (buffer.size() < headEnd + 4 + length)
+        return;
+    requests << buffer;
+    socket->setProperty("buffer", QByteArray());
+    if (m_silent)
+        return;
+    socket->write("HTTP/1.1 " + QByteArray::number(m_response.status) + ' ' + m_response.reason
+                  + "\r\nContent-Type: " + m_response.contentType + "\r\nContent-Length: "
+                  + QByteArray::number(m_response.body.size()) + "\r\nConnection: close\r\n\r\n" + m_response.body);
+    socket->disconnectFromHost();
+}

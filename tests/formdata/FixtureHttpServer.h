@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QTcpServer>
+
+class QTcpSocket;
+
+// A loopback HTTP server in the test process: answers every request with the response set,
+// or accepts and never answers (silent), and records each request as it arrived.
+class FixtureHttpServer : public QObject
+{
+    Q_OBJECT
+public:
+    struct Response {
+        int status = 200;
+        QByteArray reason = "OK";
+        QByteArray body;
+        QByteArray contentType = "text/plain";
+    };
+
+    FixtureHttpServer();
+    quint16 port() const { return m_server.serverPort(); }
+    QString host() const;
+    QString url(const QString &pathAndQuery) const;
+
+    void setResponse(const Response &response) { m_response = response; }
+    void setBody(const QByteArray &body) { m_response = Response{200, "OK", body, "text/plain"}; }
+    void setSilent(bool silent) { m_silent = silent; }
+
+    QList<QByteArray> requests; // head and body of each request
+
+private:
+    void accept();
+    void read(QTcpSocket *socket);
+
+    QTcpServer m_server;
+    Response m_response;
+    bool m_silent = false;
+};

@@ -1,0 +1,359 @@
+// Form data against the real data server on loopback, over the hand-made tables in fixtures/formdata.
+#include "DataServerProcess.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnvironment.h"
+
+#include "app/Clock.h"
+#include "app/QueryCredentials.h"
+#include "app/cAppSettings.h"
+#include "bookings/ManagedJockeys.h"
+#include "db/Database.h"
+#include "formdata/HorseForm.h"
+#include "formdata/RemoteQuery.h"
+#include "formdata/RideStatistics.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QStringList rowsOf(const QString &sql, const QVariantList &values = {})
+{
+    QStringList rows;
+    QueryResult query = OpenQuery(sql, values);
+    while (query.next()) {
+        QStringList fields;
+        for (int i = 0; i < query.query.record().count(); ++i)
+            fields << query.value(i).toString();
+        rows << fields.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+QDateTime at(const char *text)
+{
+    return QDateTime::fromString(QString::fromLatin1(text), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+} // namespace
+
+class TestFormDataE2e : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void queriesTravelIntact_data();
+    void queriesTravelIntact();
+    void serverErrorsAreShownOnce();
+    void enrichesMeetingOrRace_data();
+    void enrichesMeetingOrRace();
+    void bestPositionColumns();
+    void fullDownloadReplacesRides();
+    void incrementalDownloadUpdatesInPlace();
+    void connectionErrorChangesNothing();
+    void trainerRideSummary_data();
+    void trainerRideSummary();
+
+private:
+    void writeServer(const QString &sql);
+    void addNom(const QString &meeting, int race, const QString &horse);
+
+    QTemporaryDir m_serverDir;
+    std::unique_ptr<DataServerProcess> m_server;
+    std::unique_ptr<TestEnvironment> m_environment;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    FixedClock m_clock{at("2025-01-01 10:00:00")};
+};
+
+void TestFormDataE2e::initTestCase()
+{
+    m_server = std::make_unique<DataServerProcess>(m_serverDir.filePath(QStringLiteral("form.db")));
+    const QString failure = m_server->build(TestEnvironment::fixture(QStringLiteral("formdata")),
+                                            QStringLiteral("agent"), QStringLiteral("s3cret+&#"));
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QVERIFY(m_server->start());
+}
+
+void TestFormDataE2e::init()
+{
+    m_environment = std::make_unique<TestEnvironment>();
+    m_environment->createDatabase();
+    m_dialogs = std::make_unique<ScriptedDialogs>();
+    cAppSettings::instance().DataServer = m_server->host();
+    QueryCredentials::current() = {QStringLiteral("agent"), QStringLiteral("s3cret+&#")};
+    m_clock.set(at("2025-01-01 10:00:00"));
+    Clock::setInstance(&m_clock);
+    Db db = OpenDb();
+    db.exec(QStringLiteral("INSERT INTO Jockey (Jockey) VALUES ('J Smith'), ('K O''Brien')"));
+}
+
+void TestFormDataE2e::cleanup()
+{
+    Clock::setInstance(nullptr);
+    m_dialogs.reset();
+    m_environment.reset();
+}
+
+void TestFormDataE2e::writeServer(const QString &sql)
+{
+    const QString name = QStringLiteral("server-writer");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(m_server->dbFile());
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY2(query.exec(sql), qPrintable(query.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+void TestFormDataE2e::addNom(const QString &meeting, int race, const QString &horse)
+{
+    Db db = OpenDb();
+    db.exec(QStringLiteral("INSERT INTO Noms (MeetingCode, RaceNumber, Horse, HorseName, LastJockey, AvgWin) "
+                           "VALUES (?, ?, ?, ?, 'Before', 1)"),
+            {meeting, race, horse, horse});
+}
+
+void TestFormDataE2e::queriesTravelIntact_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QStringList>("rows");
+    // '+' must not arrive as a blank, '#' must not end the address; quotes, '<', '>' and '"' go as they are.
+    QTest::newRow("plus and comparisons")
+        << QStringLiteral("SELECT HHorse, HWinAge + 1 FROM HORSMAST WHERE HWinAge < 6 AND HWinAge > 3 "
+                          "AND HHorse <> 'A+B#C' AND HHorse <> \"X Y\" ORDER BY HHorse")
+        << QStringList{QStringLiteral("BLUE MOON|5"), QStringLiteral("GREEN FLASH|6")};
+    QString location = QStringLiteral("KING'S PARK");
+    QTest::newRow("quoted location") << QStringLiteral("SELECT TrackCode FROM Track WHERE TrackLocat = '")
+            + SqlQuoteForUrl(location) + QLatin1Char('\'')
+                                     << QStringList{QStringLiteral("KPRK")};
+    QString trainer = QStringLiteral("SMITH & JONES");
+    QTest::newRow("ampersand") << QStringLiteral("SELECT DISTINCT WHorse FROM WORKRACE WHERE WTrainer = '")
+            + SqlQuoteForUrl(trainer) + QLatin1Char('\'')
+                               << QStringList{QStringLiteral("RED ROVER")};
+    QTest::newRow("no rows") << QStringLiteral("SELECT HHorse FROM HORSMAST WHERE HHorse = 'NOBODY'") << QStringList{};
+}
+
+void TestFormDataE2e::queriesTravelIntact()
+{
+    QFETCH(QString, sql);
+    QFETCH(QStringList, rows);
+    const auto answer = DataServerRows(sql);
+    QVERIFY(answer.has_value());
+    QStringList joined;
+    for (const QStringList &row : *answer)
+        joined << row.join(QLatin1Char('|'));
+    QCOMPARE(joined, rows);
+    QVERIFY(m_dialogs->messages.isEmpty());
+
+    QCOMPARE(LookUpTrack(QStringLiteral("Randwick")), QStringLiteral("RAND|Australian Turf Club|NSW|M"));
+    QCOMPARE(LookUpTrack(QStringLiteral("Nowhere")), QString());
+    QVERIFY(LoadRaceShortCodes());
+    QCOMPARE(raceShortCodes(), (QStringList{QStringLiteral("HANDICAP|HCP"), QStringLiteral("MAIDEN|MDN")}));
+}
+
+void TestFormDataE2e::serverErrorsAreShownOnce()
+{
+    QueryCredentials::current().password = QStringLiteral("wrong");
+    QVERIFY(!DataServerRows(QStringLiteral("SELECT TrackCode FROM Track")).has_value());
+    QCOMPARE(m_dialogs->messages.size(), 1);
+    QCOMPARE(m_dialogs->messages.first().title, QStringLiteral("Connection error, Please Check Internet Connection"));
+    QVERIFY(m_dialogs->messages.first().text.startsWith(QStringLiteral("Error:")));
+
+    // A refused query must not cost the jockey his rides or move his stamp.
+    Db db = OpenDb();
+    db.exec(QStringLiteral("INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse) "
+                           "VALUES ('J SMITH', '2023-01-01', 1, 'FLEM', 'OLD HORSE')"));
+    QVERIFY(!DownloadJockeyRides(QStringLiteral("J Smith"), true, kRideStatsFloor).answered);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM RaceStats")).toInt(), 1);
+    QVERIFY(db.scalar(QStringLiteral("SELECT DateLastStats FROM Jockey WHERE Jockey = 'J Smith'")).isNull());
+}
+
+void TestFormDataE2e::enrichesMeetingOrRace_data()
+{
+    QTest::addColumn<int>("race");
+    QTest::addColumn<QStringList>("expected");
+    const QString green = QStringLiteral("K O'brien|2024-03-16|CL1 HA|60|G 5|25000|75|1.2|15667|T O'SULLIVAN|0606|33.75");
+    const QString red = QStringLiteral("L Nguyen|2024-03-16|CL1 HA|58|M 6|25000|71|0.5|20667|SMITH & JONES|0705|33.75");
+    const QString blue = QStringLiteral("M Zahra|2024-02-10|BM70|55|F 4|80000|60|20|0|P MOODY||36.05");
+    const QString untouched = QStringLiteral("Before||||||||1|||");
+    QTest::newRow("whole meeting") << 0
+                                   << QStringList{QStringLiteral("1|GREEN FLASH (NZ)|") + green,
+                                                  QStringLiteral("1|RED ROVER|") + red,
+                                                  QStringLiteral("2|GREEN FLASH|") + green,
+                                                  QStringLiteral("2|UNKNOWN HORSE|") + untouched,
+                                                  QStringLiteral("3|Blue Moon|") + blue};
+    QTest::newRow("race 2 only") << 2
+                                 << QStringList{QStringLiteral("1|GREEN FLASH (NZ)|") + untouched,
+                                                QStringLiteral("1|RED ROVER|") + untouched,
+                                                QStringLiteral("2|GREEN FLASH|") + green,
+                                                QStringLiteral("2|UNKNOWN HORSE|") + untouched,
+                                                QStringLiteral("3|Blue Moon|") + untouched};
+}
+
+void TestFormDataE2e::enrichesMeetingOrRace()
+{
+    QFETCH(int, race);
+    QFETCH(QStringList, expected);
+    addNom(QStringLiteral("0604FLEM"), 1, QStringLiteral("GREEN FLASH (NZ)"));
+    addNom(QStringLiteral("0604FLEM"), 1, QStringLiteral("RED ROVER"));
+    addNom(QStringLiteral("0604FLEM"), 2, QStringLiteral("GREEN FLASH"));
+    addNom(QStringLiteral("0604FLEM"), 2, QStringLiteral("UNKNOWN HORSE"));
+    addNom(QStringLiteral("0604FLEM"), 3, QStringLiteral("Blue Moon"));
+    addNom(QStringLiteral("0704RAND"), 1, QStringLiteral("RED ROVER"));
+
+    const HorseFormResult result = FetchHorseForm(QStringLiteral("0604FLEM"), qint16(race));
+    QVERIFY(result.answered);
+    QVERIFY(result.skipped.isEmpty());
+    QCOMPARE(result.nomsUpdated, race == 0 ? 4 : 1);
+    const QString columns = QStringLiteral(
+        "RaceNumber, Horse, LastJockey, LastRode, LastRaceClass, LastWeight, HorseType, LastRaceValue, WgtRat, "
+        "LastMargin, AvgWin, FormTrainer, W800400, RSecTime");
+    QCOMPARE(rowsOf(QStringLiteral("SELECT ") + columns
+                    + QStringLiteral(" FROM Noms WHERE MeetingCode = '0604FLEM' ORDER BY RaceNumber, Horse")),
+             expected);
+    // The other meeting's nomination of the same horse is not touched.
+    QCOMPARE(rowsOf(QStringLiteral("SELECT LastJockey FROM Noms WHERE MeetingCode = '0704RAND'")),
+             QStringList{QStringLiteral("Before")});
+    QVERIFY(m_dialogs->messages.isEmpty());
+}
+
+void TestFormDataE2e::bestPositionColumns()
+{
+    QCOMPARE(BestHorsePositionColumn(QStringLiteral("N"), QString()), QStringLiteral("0 as BestHPosn"));
+    QCOMPARE(BestTrainerPositionColumn(QStringLiteral("N"), QString()), QStringLiteral("0 as BestPosn"));
+
+    QVERIFY(DownloadJockeyRides(QStringLiteral("J Smith"), true, kRideStatsFloor).answered);
+    QVERIFY(DownloadJockeyRides(QStringLiteral("K O'Brien"), true, kRideStatsFloor).answered);
+    addNom(QStringLiteral("0604FLEM"), 1, QStringLiteral("GREEN FLASH"));
+    addNom(QStringLiteral("0604FLEM"), 1, QStringLiteral("RED ROVER"));
+    addNom(QStringLiteral("0604FLEM"), 1, QStringLiteral("BLUE MOON"));
+    QVERIFY(FetchHorseForm(QStringLiteral("0604FLEM"), 0).answered);
+
+    const auto positions = [](const QString &jockeys) {
+        return rowsOf(QStringLiteral("SELECT N.Horse, ") + BestHorsePositionColumn(QStringLiteral("N"), jockeys)
+                      + QStringLiteral(", ") + BestTrainerPositionColumn(QStringLiteral("N"), jockeys)
+                      + QStringLiteral(" FROM Noms N ORDER BY N.Horse"));
+    };
+    const QString both = BuildJockeyInList({QStringLiteral("J Smith"), QStringLiteral("K O'Brien")});
+    QCOMPARE(positions(both), (QStringList{QStringLiteral("BLUE MOON||"), QStringLiteral("GREEN FLASH|1|1"),
+                                           QStringLiteral("RED ROVER|1|1")}));
+    QCOMPARE(positions(ManagedJockeys::singleJockeyList(QStringLiteral("K O'Brien"))),
+             (QStringList{QStringLiteral("BLUE MOON||"), QStringLiteral("GREEN FLASH|2|2"),
+                          QStringLiteral("RED ROVER|1|1")}));
+    QCOMPARE(positions(QString()), (QStringList{QStringLiteral("BLUE MOON|0|0"), QStringLiteral("GREEN FLASH|0|0"),
+                                                QStringLiteral("RED ROVER|0|0")}));
+}
+
+void TestFormDataE2e::fullDownloadReplacesRides()
+{
+    Db db = OpenDb();
+    db.exec(QStringLiteral("INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse) "
+                           "VALUES ('J SMITH', '2023-01-01', 1, 'FLEM', 'GONE HORSE'), "
+                           "('K O''BRIEN', '2023-01-01', 2, 'FLEM', 'KEPT HORSE')"));
+    const RideDownloadResult result = DownloadJockeyRides(QStringLiteral("J Smith"), true, kRideStatsFloor);
+    QVERIFY(result.answered);
+    QCOMPARE(result.received, 2);
+    QCOMPARE(result.added, 2);
+    QCOMPARE(rowsOf(QStringLiteral("SELECT * FROM RaceStats ORDER BY Jockey, RaceDate")),
+             (QStringList{QStringLiteral("J SMITH|2024-01-06|1|FLEM|GREEN FLASH|1|30000|T O'SULLIVAN|VIC"),
+                          QStringLiteral("J SMITH|2024-02-10|3|RAND|GREEN FLASH|2|15000|T O'SULLIVAN|NSW"),
+                          QStringLiteral("K O'BRIEN|2023-01-01|2|FLEM|KEPT HORSE||||")}));
+    QCOMPARE(rowsOf(QStringLiteral("SELECT Jockey, DateLastStats FROM Jockey ORDER BY Jockey")),
+             (QStringList{QStringLiteral("J Smith|2025-01-01 10:00:00"), QStringLiteral("K O'Brien|")}));
+}
+
+void TestFormDataE2e::incrementalDownloadUpdatesInPlace()
+{
+    // K O'Brien has never been downloaded: the refresh asks from the floor date and gets every ride.
+    RecordingStatus status;
+    RefreshAllJockeyRides();
+    QCOMPARE(status.texts, (QStringList{QStringLiteral("Loading Jockey data for J Smith"),
+                                        QStringLiteral("Loading Jockey data for K O'Brien")}));
+    QCOMPARE(rowsOf(QStringLiteral("SELECT Jockey, COUNT(*) FROM RaceStats GROUP BY Jockey ORDER BY Jockey")),
+             (QStringList{QStringLiteral("J SMITH|2"), QStringLiteral("K O'BRIEN|3")}));
+
+    // The server corrects a prize and adds a ride after the stamp; older rows are not sent again.
+    writeServer(QStringLiteral("UPDATE WORKRACE SET WMoneyWon = 31000, DateUpdated = '2025-01-02 08:00:00' "
+                               "WHERE WHorse = 'GREEN FLASH' AND WRaceDate = '2024-01-06'"));
+    writeServer(QStringLiteral("INSERT INTO WORKRACE (WRaceDate, WRaceNo, WHorse, WTrack, WJockey, WMoneyWon, WFinPosn, "
+                               "DateUpdated, WTrainer) VALUES ('2024-03-16', 5, 'BLUE MOON', 'BALL', 'J SMITH', 500, 3, "
+                               "'2025-01-02 08:00:00', 'P MOODY')"));
+    m_clock.set(at("2025-01-03 07:30:00"));
+    const RideDownloadResult result = DownloadJockeyRides(QStringLiteral("J Smith"), false, at("2025-01-01 10:00:00"));
+    writeServer(QStringLiteral("UPDATE WORKRACE SET WMoneyWon = 30000, DateUpdated = '2024-01-07 09:00:00' "
+                               "WHERE WHorse = 'GREEN FLASH' AND WRaceDate = '2024-01-06'"));
+    writeServer(QStringLiteral("DELETE FROM WORKRACE WHERE WHorse = 'BLUE MOON' AND WJockey = 'J SMITH'"));
+
+    QVERIFY(result.answered);
+    QCOMPARE(result.received, 2);
+    QCOMPARE(result.updated, 1);
+    QCOMPARE(result.added, 1);
+    QCOMPARE(rowsOf(QStringLiteral("SELECT RaceDate, Horse, PrizeMoney, State FROM RaceStats WHERE Jockey = 'J SMITH' "
+                                   "ORDER BY RaceDate")),
+             (QStringList{QStringLiteral("2024-01-06|GREEN FLASH|31000|VIC"),
+                          QStringLiteral("2024-02-10|GREEN FLASH|15000|NSW"),
+                          QStringLiteral("2024-03-16|BLUE MOON|500|VIC")}));
+    QCOMPARE(rowsOf(QStringLiteral("SELECT Jockey, DateLastStats FROM Jockey ORDER BY Jockey")),
+             (QStringList{QStringLiteral("J Smith|2025-01-03 07:30:00"), QStringLiteral("K O'Brien|2025-01-01 10:00:00")}));
+    QVERIFY(m_dialogs->messages.isEmpty());
+}
+
+void TestFormDataE2e::connectionErrorChangesNothing()
+{
+    QVERIFY(DownloadJockeyRides(QStringLiteral("J Smith"), true, kRideStatsFloor).answered);
+    cAppSettings::instance().DataServer = QStringLiteral("127.0.0.1:%1").arg(DataServerProcess::freePort());
+    m_clock.set(at("2025-02-01 00:00:00"));
+    addNom(QStringLiteral("0604FLEM"), 1, QStringLiteral("GREEN FLASH"));
+
+    QVERIFY(!DownloadJockeyRides(QStringLiteral("J Smith"), true, kRideStatsFloor).answered);
+    RefreshAllJockeyRides();
+    QVERIFY(!FetchHorseForm(QStringLiteral("0604FLEM"), 0).answered);
+
+    QCOMPARE(m_dialogs->messages.size(), 4);
+    for (const auto &message : m_dialogs->messages) {
+        QCOMPARE(message.title, QStringLiteral("Connection error"));
+        QVERIFY(message.text.startsWith(QStringLiteral("Error: 12029 ")));
+    }
+    QCOMPARE(rowsOf(QStringLiteral("SELECT COUNT(*) FROM RaceStats")), QStringList{QStringLiteral("2")});
+    QCOMPARE(rowsOf(QStringLiteral("SELECT Jockey, DateLastStats FROM Jockey ORDER BY Jockey")),
+             (QStringList{QStringLiteral("J Smith|2025-01-01 10:00:00"), QStringLiteral("K O'Brien|")}));
+    QCOMPARE(rowsOf(QStringLiteral("SELECT LastJockey FROM Noms")), QStringList{QStringLiteral("Before")});
+}
+
+void TestFormDataE2e::trainerRideSummary_data()
+{
+    QTest::addColumn<QString>("trainer");
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("apostrophe") << QStringLiteral("T O'Sullivan") << QStringLiteral("3(1)");
+    QTest::newRow("ampersand") << QStringLiteral("SMITH & JONES") << QStringLiteral("2(1)");
+    QTest::newRow("only other jockeys") << QStringLiteral("P MOODY") << QString();
+    QTest::newRow("unknown") << QStringLiteral("NOBODY") << QString();
+}
+
+void TestFormDataE2e::trainerRideSummary()
+{
+    QFETCH(QString, trainer);
+    QFETCH(QString, summary);
+    QVERIFY(DownloadJockeyRides(QStringLiteral("J Smith"), true, kRideStatsFloor).answered);
+    QVERIFY(DownloadJockeyRides(QStringLiteral("K O'Brien"), true, kRideStatsFloor).answered);
+    Db db = OpenDb();
+    // A ride of a jockey the agent does not manage counts for nobody.
+    db.exec(QStringLiteral("INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, TrainerName) "
+                           "VALUES ('L NGUYEN', '2024-01-06', 1, 'FLEM', 'BLUE MOON', 3, 'P MOODY')"));
+    QCOMPARE(TrainerRideSummary(trainer, db), summary);
+}
+
+QTEST_MAIN(TestFormDataE2e)
+#include "tst_formdata_e2e.moc"

@@ -61,6 +61,7 @@ bool QueryServer::run()
     httplib::Server &svr = *m_server;
     const int threads = std::max(1, m_options.threads);
     svr.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
+    svr.set_tcp_nodelay(true); // headers and body go out in separate writes; Nagle would hold the body back
     svr.set_keep_alive_max_count(100);
     svr.set_keep_alive_timeout(2);
     svr.set_read_timeout(10, 0);

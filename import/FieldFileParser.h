@@ -1,0 +1,123 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QTime>
+
+#include <optional>
+#include <stdexcept>
+
+// A field file that cannot be read; the message names the file and, where there is one, the line.
+class FieldFileError : public std::runtime_error
+{
+public:
+    explicit FieldFileError(const QString &message) : std::runtime_error(message.toStdString()), m_message(message) {}
+    const QString &message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// Meeting identity taken from a field file's name.
+struct FieldFileName {
+    QString meetingCode; // base name, blanks trimmed
+    QString trackCode;   // meeting code from its fifth character on
+    QString level;       // "NOM", "WGT", "ACP" or "N/A"
+};
+
+struct FieldMeeting {
+    int line = 0;
+    QString meetingCode;
+    QString trackCode;
+    QString level;
+    QString location;
+    QString details;
+    QDate date;
+};
+
+struct FieldRace {
+    int line = 0;
+    int raceNumber = 0;
+    QString raceCode; // at most 20 characters
+    int distance = 0;
+    QString details;  // race conditions joined by carriage returns
+    QTime time;       // kUnknownRaceTime when the file gives none
+    bool apprClaim = false;
+    int fieldLimit = 0;
+    int total = 0;    // field limit plus emergencies, 0 when either is missing
+    bool stored = false; // a race without a horse-level line is not stored
+};
+
+struct FieldHorse {
+    int line = 0;      // the trainer ("700") line that completes the horse
+    int raceIndex = 0; // into FieldFile::races
+    int raceNumber = 0;
+    QString raceCode;
+    QString horse;
+    QString horseName;
+    QString trainerName;
+    QString trainerLocation;
+    QString phone;
+    std::optional<QString> classText;
+    int weightTenths = 0;
+    QString form;
+    std::optional<QString> rating;
+    QString jockey;
+    QString horseType;
+    QString blood1, blood2, blood3;
+    QString owners;
+    QDate dob;         // invalid when the file gives none
+    QString ballotText;
+    std::optional<int> ballot;
+    int barrier = 0;
+    int entryNo = 0;
+    QString eorB;
+};
+
+struct FieldFile {
+    FieldMeeting meeting;
+    QList<FieldRace> races;
+    QList<FieldHorse> horses;
+};
+
+// Reads the racing authority's line-oriented field files (nominations, weights, acceptances).
+// Pure: no database, no network; every rule of the format lives here.
+class FieldFileParser
+{
+public:
+    // Files larger than this are not field files (a busy week's biggest is well under 1 MB).
+    static constexpr qint64 kMaxFileSize = 20 * 1024 * 1024;
+
+    // The meeting code, track code and level of a path; nullopt when the file name has no "."
+    // after its first character (such a file cannot be processed).
+    static std::optional<FieldFileName> fileName(const QString &path);
+    // "DGN" → "NOM" …; compared exactly, so lower-case extensions give "N/A".
+    static QString levelForExtension(const QString &extension);
+
+    // Reads and parses the file; throws FieldFileError.
+    static FieldFile parseFile(const QString &path);
+    // Parses the bytes of a file named `displayName` at the given identity; throws FieldFileError.
+    static FieldFile parse(const QByteArray &bytes, const QString &displayName, const FieldFileName &identity);
+
+    // The single-byte code page the files are written in.
+    static QString decodeWindows1252(const QByteArray &bytes);
+
+    // Rules of single fields, public for their tests. Each returns nullopt for text it cannot read.
+    // "56" → 560, "56|" → 565, "5" → 50, "" → 0.
+    static std::optional<int> weightTenths(const QString &text);
+    // "2.45" + "P.M." → 14:45; blank → kUnknownRaceTime.
+    static std::optional<QTime> raceTime(const QString &time, const QString &amPm);
+    // Upper case, without a bracketed suffix ("SUPER STAR (NZ)" → "SUPER STAR ").
+    static QString horseName(const QString &horse);
+    // A date whose three parts are separated by "/", in the order given by `order` ("dmy");
+    // two-digit years fall in 1930–2029.
+    static QDate parseDate(const QString &text, const QString &order);
+    // Emergency/balloted marker of an acceptance from its ballot order.
+    // nullopt when the ballot order is not a number.
+    static std::optional<QString> ballotMarker(const QString &marker, const QString &ballot, const QString &level, int fieldLimit,
+                                int total);
+
+    static inline const QTime kUnknownRaceTime{0, 1, 0};
+};

@@ -1,0 +1,235 @@
+#include "MaintenanceCommands.h"
+
+#include "DebugMode.h"
+#include "Startup.h"
+#include "UserDialogs.h"
+#include "cAppSettings.h"
+#include "bookings/BookingGrid.h"
+#include "bookings/BookingOperations.h"
+#include "bookings/ManagedJockeys.h"
+#include "db/Database.h"
+#include "formdata/RideStatistics.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace maintenance {
+
+namespace {
+
+bool sameFile(const QString &a, const QString &b)
+{
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    const Qt::CaseSensitivity cs =
+#ifdef Q_OS_WIN
+        Qt::CaseInsensitive;
+#else
+        Qt::CaseSensitive;
+#endif
+    if (QDir::cleanPath(first.absoluteFilePath()).compare(QDir::cleanPath(second.absoluteFilePath()), cs) == 0)
+        return true;
+    // A link or another spelling of the same folder must not get past the check either.
+    const QString canonicalA = first.canonicalFilePath();
+    return !canonicalA.isEmpty() && canonicalA.compare(second.canonicalFilePath(), cs) == 0;
+}
+
+// The copy lands under a temporary name beside the target and is renamed over it only once
+// complete, so an interrupted copy never leaves a truncated backup behind.
+bool copyThroughTemporary(const QString &from, const QString &to, QString *why)
+{
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly)) {
+        *why = source.errorString();
+        return false;
+    }
+    QSaveFile target(to);
+    if (!target.open(QIODevice::WriteOnly)) {
+        *why = target.errorString();
+        return false;
+    }
+    constexpr qint64 kChunk = 1 << 20;
+    while (!source.atEnd()) {
+        const QByteArray chunk = source.read(kChunk);
+        if (chunk.isEmpty() && source.error() != QFileDevice::NoError) {
+            *why = source.errorString();
+            target.cancelWriting();
+            return false;
+        }
+        if (target.write(chunk) != chunk.size()) {
+            *why = target.errorString();
+            target.cancelWriting();
+            return false;
+        }
+    }
+    if (!target.commit()) {
+        *why = target.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+BackupOutcome backupDatabase()
+{
+    UserDialogs &dialogs = UserDialogs::instance();
+    cAppSettings &settings = cAppSettings::instance();
+    UserDialogs::FileRequest request;
+    request.title = u"Backup Ostrevan Database"_s;
+    request.filter = u"Database Files|*.mdb|All Files|*.*"_s;
+    request.startFolder = settings.BackupPath;
+    request.suggestedName = kDatabaseFileName;
+    const QString chosen = dialogs.saveFile(request);
+    if (chosen.isEmpty())
+        return BackupOutcome::Cancelled;
+
+    const QString shown = QDir::toNativeSeparators(chosen);
+    settings.BackupPath = QDir::toNativeSeparators(QFileInfo(chosen).absolutePath());
+
+    const QString working = databaseFilePath();
+    if (sameFile(chosen, working)) {
+        dialogs.critical(u"Backup error"_s,
+                         "Error You cannot backup to the same location and name as application "_L1 + shown);
+        return BackupOutcome::Refused;
+    }
+    QString why;
+    if (!copyThroughTemporary(working, chosen, &why)) {
+        dialogs.critical(u"Backup error"_s, "Backup of Ostrevan Database to "_L1 + shown + " failed: "_L1 + why);
+        return BackupOutcome::Failed;
+    }
+    dialogs.information(u"Backup Complete"_s, "Backup of Ostrevan Database Completed to Location: "_L1 + shown);
+    return BackupOutcome::Done;
+}
+
+bool compactAndRepair()
+{
+    if (CompactDb())
+        return true;
+    UserDialogs::instance().critical(u"Critical Error"_s, QString::fromLatin1(startup::kCompactFailedText));
+    return false;
+}
+
+bool removeUnwantedData()
+{
+    UserDialogs &dialogs = UserDialogs::instance();
+    if (!dialogs.askYesNo(u"Confirm Remove Old data"_s, u"Select Yes to Remove old Data, or No to Cancel"_s))
+        return false;
+    {
+        Db db = OpenDb();
+        Transaction transaction(db);
+        db.exec(u"DELETE FROM Meeting WHERE NOT DisplayMeeting"_s);
+        db.exec(u"DELETE FROM Noms WHERE NOT EXISTS (SELECT 1 FROM Meeting WHERE Meeting.MeetingCode = Noms.MeetingCode)"_s);
+        db.exec(u"DELETE FROM Race WHERE NOT EXISTS (SELECT 1 FROM Meeting WHERE Meeting.MeetingCode = Race.MeetingCode)"_s);
+        transaction.commit();
+    }
+    dialogs.information(u"Process Successfull"_s, u"All Non Current data has been Removed successfully"_s);
+    return true;
+}
+
+void deleteMeetings(const QStringList &meetingCodes)
+{
+    if (meetingCodes.isEmpty())
+        return;
+    Db db = OpenDb();
+    Transaction transaction(db);
+    for (const QString &code : meetingCodes) {
+        db.exec(u"DELETE FROM Noms WHERE MeetingCode = ?"_s, {code});
+        db.exec(u"UPDATE Meeting SET DisplayMeeting = 0 WHERE MeetingCode = ?"_s, {code});
+    }
+    transaction.commit();
+}
+
+bool toggleDebugMode()
+{
+    if (DebugMode::isOn()) {
+        DebugMode::turnOff();
+        return false;
+    }
+    cAppSettings &settings = cAppSettings::instance();
+    UserDialogs::FileRequest request;
+    request.title = u"Build a debug File"_s;
+    request.filter = u"Text Files|*.txt|All Files|*.*"_s;
+    request.startFolder = settings.DebugPath;
+    request.suggestedName = u"debug.txt"_s;
+    const QString chosen = UserDialogs::instance().saveFile(request);
+    if (chosen.isEmpty())
+        return false;
+    settings.DebugPath = QDir::toNativeSeparators(QFileInfo(chosen).absolutePath());
+    DebugMode::turnOn(chosen);
+    return true;
+}
+
+void resetRaceWindow()
+{
+    cAppSettings &settings = cAppSettings::instance();
+    settings.RaceTop = 0;
+    settings.RaceLeft = 0;
+    settings.SaveSettings();
+}
+
+std::optional<QString> remainingStatusFor(int column, const QString &cellText)
+{
+    if (column != kNomsStateColumn || cellText.isEmpty() || cellText == kPlanned || cellText == kConfirmed)
+        return std::nullopt;
+    return cellText;
+}
+
+QString remainingStatusCaption(const QString &state)
+{
+    return "Set Remaining Status to "_L1 + state;
+}
+
+int setRemainingStates(BookingGrid &grid, int rowCount, const QString &state, const QString &trainer)
+{
+    constexpr int kMeetingColumn = 1;
+    constexpr int kHorseColumn = 4;
+    constexpr int kRaceCodeColumn = 11;
+    int set = 0;
+    for (int row = 1; row <= rowCount; ++row) {
+        if (!grid.cellText(row, kNomsStateColumn).isEmpty())
+            continue;
+        SetBookingState(grid, row, kNomsStateColumn, state, grid.cellText(row, kMeetingColumn),
+                        grid.cellText(row, kRaceCodeColumn), grid.cellText(row, kHorseColumn).trimmed(), trainer);
+        ++set;
+    }
+    return set;
+}
+
+std::optional<QString> selectJockeyForIcons(const QString &selected, bool selectedIsHighlighted,
+                                            const QStringList &allJockeys)
+{
+    if (selected.isEmpty()) {
+        UserDialogs::instance().critical(QString::fromLatin1(kSelectJockeyTitle),
+                                         QString::fromLatin1(kSelectJockeyForIcons));
+        return std::nullopt;
+    }
+    if (selectedIsHighlighted) {
+        ManagedJockeys::rebuild(allJockeys);
+        return QString();
+    }
+    ManagedJockeys::selectIconJockey(selected);
+    return selected;
+}
+
+bool jockeySelectedForStrikeRate(const QString &selected)
+{
+    if (!selected.isEmpty())
+        return true;
+    UserDialogs::instance().critical(QString::fromLatin1(kSelectJockeyTitle),
+                                     QString::fromLatin1(kSelectJockeyForStrikeRate));
+    return false;
+}
+
+std::optional<RideDownloadResult> reloadJockeyFormData(const QString &jockey)
+{
+    if (jockey.isEmpty())
+        return std::nullopt;
+    return DownloadJockeyRides(jockey, true, kRideStatsFloor);
+}
+
+} // namespace maintenance

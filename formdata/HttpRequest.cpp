@@ -101,6 +101,9 @@ QString HttpRequest(const QString &address, const QString &method, const QString
     // while this one waits cannot disturb it.
     QNetworkAccessManager manager;
     QNetworkRequest request(QUrl(address, QUrl::TolerantMode));
+    // Uncompressed answers: the data server's brotli compression of a large answer costs far more
+    // time than the transfer it saves (0.75 s against 0.03 s for 10,000 rows).
+    request.setRawHeader("Accept-Encoding", "identity");
     QNetworkReply *reply = nullptr;
     if (method.compare(QLatin1String("POST"), Qt::CaseInsensitive) == 0) {
         request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));

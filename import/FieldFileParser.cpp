@@ -327,33 +327,42 @@ FieldFile FieldFileParser::parseFile(const QString &path)
 
 FieldFile FieldFileParser::parse(const QByteArray &bytes, const QString &displayName, const FieldFileName &identity)
 {
-    Reader reader(displayName, identity);
-    int lineNumber = 1;
-    qsizetype start = 0;
-    const qsizetype size = bytes.size();
     // An old DOS end-of-file mark may close the file.
-    qsizetype end = size;
+    qsizetype end = bytes.size();
     while (end > 0 && bytes.at(end - 1) == '\x1a')
         --end;
-    for (qsizetype i = 0; i <= end; ++i) {
-        const bool atEnd = i == end;
-        const char c = atEnd ? '\n' : bytes.at(i);
-        if (c == '\n' || c == '\r') {
-            if (!atEnd || i > start)
-                reader.line(lineNumber, decodeWindows1252(bytes.mid(start, i - start)));
-            if (c == '\r' && i + 1 < end && bytes.at(i + 1) == '\n')
-                ++i;
-            start = i + 1;
+
+    // Binary bytes anywhere mean another kind of file, whatever its first lines look like.
+    int lineNumber = 1;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < end; ++i) {
+        const auto byte = static_cast<unsigned char>(bytes.at(i));
+        if (byte == '\n' || (byte == '\r' && (i + 1 == end || bytes.at(i + 1) != '\n'))) {
             ++lineNumber;
-            continue;
-        }
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte < 0x20 && byte != '\t') || byte == 0x7f)
+            start = i + 1;
+        } else if ((byte < 0x20 && byte != '\t' && byte != '\r') || byte == 0x7f) {
             throw FieldFileError(u"%1, line %2: binary data (byte 0x%3 at column %4), not a field file"_s
                                      .arg(displayName)
                                      .arg(lineNumber)
                                      .arg(uint(byte), 2, 16, QChar(u'0'))
                                      .arg(qlonglong(i - start + 1)));
+        }
+    }
+
+    Reader reader(displayName, identity);
+    lineNumber = 1;
+    start = 0;
+    for (qsizetype i = 0; i <= end; ++i) {
+        const bool atEnd = i == end;
+        const char c = atEnd ? '\n' : bytes.at(i);
+        if (c != '\n' && c != '\r')
+            continue;
+        if (!atEnd || i > start)
+            reader.line(lineNumber, decodeWindows1252(bytes.mid(start, i - start)));
+        if (c == '\r' && i + 1 < end && bytes.at(i + 1) == '\n')
+            ++i;
+        start = i + 1;
+        ++lineNumber;
     }
     return reader.finish();
 }

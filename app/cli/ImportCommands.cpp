@@ -1,0 +1,42 @@
+// ostrevan-cli: loading field files.
+#include "CliCommands.h"
+#include "CliDialogs.h"
+#include "app/QueryCredentials.h"
+#include "app/cAppSettings.h"
+#include "import/FieldFileLoader.h"
+
+#include <QDir>
+
+namespace {
+
+int loadFieldsCommand(const QStringList &arguments, CliDialogs &)
+{
+    if (arguments.isEmpty()) {
+        cli::err(QStringLiteral("usage: load-fields FILE..."));
+        return 2;
+    }
+    cli::loadSettings();
+    const cAppSettings &settings = cAppSettings::instance();
+    QueryCredentials::current() = {settings.UserName, settings.UserPass};
+
+    int status = 0;
+    for (const FieldFileLoadResult &result : FieldFileLoader::loadFiles(arguments, {})) {
+        const QString name = QDir::toNativeSeparators(result.path);
+        if (result.loaded) {
+            cli::out(QStringLiteral("%1: meeting %2, level %3, %4 races, %5 horses")
+                         .arg(name, result.meetingCode, result.level)
+                         .arg(result.races)
+                         .arg(result.horses));
+        } else {
+            cli::out(QStringLiteral("%1: not loaded").arg(name));
+            status = 1;
+        }
+    }
+    return status;
+}
+
+const cli::Registration loadFields("load-fields",
+                                   "load-fields FILE...       load field files (.DGN/.DGW/.DGA ...); exit 1 when one failed",
+                                   loadFieldsCommand);
+
+} // namespace

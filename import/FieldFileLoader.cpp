@@ -1,0 +1,193 @@
+#include "FieldFileLoader.h"
+
+#include "FieldFileParser.h"
+#include "app/Sound.h"
+#include "app/UserDialogs.h"
+#include "app/cAppSettings.h"
+#include "bookings/BookingOperations.h"
+#include "db/Database.h"
+#include "formdata/RemoteQuery.h"
+
+#include <QSqlError>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QVariant nullText()
+{
+    return QVariant(QMetaType::fromType<QString>());
+}
+
+QVariant optionalText(const std::optional<QString> &text)
+{
+    return text ? QVariant(*text) : nullText();
+}
+
+// A statement prepared once per file and run for every row.
+class Prepared
+{
+public:
+    Prepared(Db &db, const QString &sql) : m_query(db.handle())
+    {
+        if (!m_query.prepare(sql))
+            throw DbError(m_query.lastError().text());
+    }
+    void run(const QVariantList &values)
+    {
+        for (int i = 0; i < values.size(); ++i)
+            m_query.bindValue(i, values.at(i));
+        if (!m_query.exec())
+            throw DbError(m_query.lastError().text());
+    }
+
+private:
+    QSqlQuery m_query;
+};
+
+FieldFileLoadResult refuse(FieldFileLoadResult result, const QString &detail)
+{
+    sounds::playSound(sounds::kFileError);
+    result.error = FieldFileLoader::kRefusedText;
+    if (!detail.isEmpty())
+        result.error += u'\n' + detail;
+    UserDialogs::instance().critical(FieldFileLoader::kRefusedTitle, result.error);
+    return result;
+}
+
+void store(Db &db, const FieldFile &file, const TrackInfo &track, FieldFileLoadResult &result)
+{
+    const FieldMeeting &meeting = file.meeting;
+    for (const char *table : {"Noms", "Race", "Meeting"})
+        db.exec(u"DELETE FROM %1 WHERE MeetingCode = ?"_s.arg(QLatin1String(table)), {meeting.meetingCode});
+
+    db.exec(u"INSERT INTO Meeting (MeetingCode, MeetingLocation, MeetingDetails, MeetingLevel, MeetingDate, "
+            "DisplayMeeting, State, MeetType) VALUES (?, ?, ?, ?, ?, 1, ?, ?)"_s,
+            {meeting.meetingCode, meeting.location, meeting.details, meeting.level,
+             meeting.date.toString(Qt::ISODate), track.state, track.meetType});
+
+    Prepared insertRace(db, u"INSERT INTO Race (MeetingCode, RaceCode, RaceNumber, RaceDetails, RaceDistance, "
+                            "RaceTime, ApprClaim) VALUES (?, ?, ?, ?, ?, ?, ?)"_s);
+    for (const FieldRace &race : file.races) {
+        if (!race.stored)
+            continue;
+        insertRace.run({meeting.meetingCode, race.raceCode, race.raceNumber, race.details, race.distance,
+                        race.time.toString(u"HH:mm:ss"_s), race.apprClaim ? 1 : 0});
+        ++result.races;
+    }
+
+    Prepared insertHorse(db, u"INSERT INTO Noms (MeetingCode, RaceCode, RaceNumber, Horse, HorseName, TrainerName, "
+                             "TrainerLocation, Phone, Class, Form, Weight, Rating, Jockey, HorseType, Blood1, Blood2, "
+                             "Blood3, Owners, HorseDOB, Ballot, Barrier, EntryNo, EorB) "
+                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s);
+    for (const FieldHorse &h : file.horses) {
+        insertHorse.run({meeting.meetingCode, h.raceCode, h.raceNumber, h.horse, h.horseName, h.trainerName,
+                         h.trainerLocation, h.phone, optionalText(h.classText), h.form, h.weightTenths,
+                         optionalText(h.rating), h.jockey, h.horseType, h.blood1, h.blood2, h.blood3, h.owners,
+                         h.dob.isValid() ? QVariant(h.dob.toString(Qt::ISODate)) : nullText(),
+                         h.ballot ? QVariant(*h.ballot) : QVariant(QMetaType::fromType<int>()), h.barrier, h.entryNo,
+                         h.eorB});
+        ++result.horses;
+        CheckBookedRide(db, h.jockey, meeting.meetingCode, h.horse, meeting.level, qint16(h.weightTenths));
+    }
+}
+
+} // namespace
+
+QString FieldFileLoader::fileFilter()
+{
+    return u"Noms & Weights Trainer Phone  (*.DGN;*.DGW;*.DNP;*.DNW;*.DNA)|*.DGN;*.DGW;*.DNP;*.DNW;*.DNA|"_s
+           u"Weights (*.DGW;*.DFW;*.DNW)|*.DGW;*.DFW;*.DNW|"_s
+           u"Nominations(*.DGN;*.DFN;*.DNP)|*.DGN;*.DFN;*.DNP|Acceptances (*.DGA;*DFA;*.DNA)|*.DGA;*.DFA;*.DNA"_s;
+}
+
+std::optional<TrackInfo> FieldFileLoader::lookUpTrack(const QString &trackCode)
+{
+    QString code = trackCode;
+    const QString sql = u"SELECT State, MeetType FROM Track WHERE TrackCode = '"_s + SqlQuoteForUrl(code) + u'\'';
+    bool errorPageShown = false;
+    const QString answer = DataServerRequest(sql, &errorPageShown);
+    // A server error page has been shown already; it must not pass for an unknown track.
+    if (errorPageShown)
+        return std::nullopt;
+    if (answer.startsWith("Error:"_L1)) {
+        UserDialogs::instance().critical(QLatin1String(kConnectionErrorTitle), answer);
+        return std::nullopt;
+    }
+    TrackInfo track;
+    if (answer.left(6) <= " "_L1)
+        return track;
+    const QStringList fields = splitAnswerFields(splitAnswerRows(answer).value(0));
+    track.state = fields.value(0);
+    track.meetType = fields.value(1);
+    return track;
+}
+
+FieldFileLoadResult FieldFileLoader::loadFile(const QString &path)
+{
+    FieldFileLoadResult result;
+    result.path = path;
+    const std::optional<FieldFileName> name = FieldFileParser::fileName(path);
+    if (!name)
+        return refuse(result, {});
+    result.meetingCode = name->meetingCode;
+    result.level = name->level;
+
+    FieldFile file;
+    try {
+        file = FieldFileParser::parseFile(path);
+    } catch (const FieldFileError &error) {
+        return refuse(result, error.message());
+    }
+
+    // Asked before the transaction starts: a failed look-up leaves the meeting as it was.
+    const std::optional<TrackInfo> track = lookUpTrack(name->trackCode);
+    if (!track) {
+        result.error = u"track look-up failed"_s;
+        return result;
+    }
+
+    try {
+        Db db = OpenDb();
+        Transaction transaction(db);
+        store(db, file, *track, result);
+        transaction.commit();
+        result.loaded = true;
+    } catch (const DbError &error) {
+        result.races = result.horses = 0;
+        result.error = error.message();
+        UserDialogs::instance().critical(u"Error"_s, error.message());
+    }
+    return result;
+}
+
+QList<FieldFileLoadResult> FieldFileLoader::loadFiles(const QStringList &paths,
+                                                      const std::function<void()> &onListsChanged)
+{
+    QList<FieldFileLoadResult> results;
+    for (const QString &path : paths)
+        results.append(loadFile(path));
+    sounds::playSound(sounds::kFieldsLoaded);
+    if (onListsChanged)
+        onListsChanged();
+    return results;
+}
+
+QList<FieldFileLoadResult> chooseAndLoadFieldFiles(const std::function<void()> &onListsChanged)
+{
+    cAppSettings &settings = cAppSettings::instance();
+    UserDialogs::FileRequest request;
+    request.title = FieldFileLoader::kDialogTitle;
+    request.filter = FieldFileLoader::fileFilter();
+    request.startFolder = settings.AddDataPath;
+    request.multiSelect = true;
+    const QStringList files = UserDialogs::instance().openFiles(request);
+    if (files.isEmpty())
+        return {};
+    if (files.size() == 1) {
+        const QString &path = files.first();
+        const qsizetype slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+        settings.AddDataPath = path.left(std::max<qsizetype>(slash, 0));
+    }
+    return FieldFileLoader::loadFiles(files, onListsChanged);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+// What became of one chosen field file.
+struct FieldFileLoadResult {
+    QString path;
+    bool loaded = false;
+    QString meetingCode;
+    QString level;
+    int races = 0;  // races stored
+    int horses = 0; // nominations stored
+    QString error;  // the text shown when the file was not loaded
+};
+
+// State and meeting type of a track from the data server.
+struct TrackInfo {
+    QString state;
+    QString meetType;
+};
+
+// Loads field files into the database: each file replaces its meeting's races and nominations
+// (bookings stay) in one transaction, so a file that fails leaves the meeting as it was.
+class FieldFileLoader
+{
+public:
+    static inline const QString kDialogTitle = QStringLiteral("Select RSB Downloaded file to load data into Ostrevan");
+    static inline const QString kRefusedTitle = QStringLiteral("Invalid For Convert");
+    static inline const QString kRefusedText = QStringLiteral("File cannot be processed.");
+
+    // The file dialog's filter list, pairs of shown text and patterns separated by "|".
+    static QString fileFilter();
+
+    // Loads one file; a refusal or failure has been shown (and its sound played) when this returns.
+    static FieldFileLoadResult loadFile(const QString &path);
+    // Loads the files in order (a failed one does not stop the rest), then plays the "loaded"
+    // sound and calls onListsChanged so that the meeting and trainer lists are re-read.
+    static QList<FieldFileLoadResult> loadFiles(const QStringList &paths,
+                                                const std::function<void()> &onListsChanged);
+
+    // Track look-up on the data server; nullopt when it failed (an "Error:" answer has been shown).
+    static std::optional<TrackInfo> lookUpTrack(const QString &trackCode);
+};
+
+// The "&Add Data" command: asks for field files (several may be chosen) starting in AddDataPath,
+// remembers the folder when exactly one file was chosen, and loads them. Cancelling changes nothing
+// and gives an empty list (onListsChanged is not called).
+QList<FieldFileLoadResult> chooseAndLoadFieldFiles(const std::function<void()> &onListsChanged);

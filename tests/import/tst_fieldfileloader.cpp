@@ -1,0 +1,356 @@
+// Field file loader end to end: hand-written field files, a real database file and a real
+// data server on loopback answering the track look-up.
+#include "app/QueryCredentials.h"
+#include "app/Sound.h"
+#include "app/cAppSettings.h"
+#include "db/Database.h"
+#include "formdata/HttpRequest.h"
+#include "import/FieldFileLoader.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnvironment.h"
+
+#include <QProcess>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kCr = u"\r"_s;
+
+QString fields(const QString &name)
+{
+    return TestEnvironment::fixture(u"fields/"_s + name);
+}
+
+int runTool(const QString &program, const QStringList &arguments, const QByteArray &input = {},
+            QByteArray *output = nullptr, QByteArray *errors = nullptr)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(60000);
+    if (output)
+        *output = process.readAllStandardOutput();
+    if (errors)
+        *errors = process.readAllStandardError();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+// A data server with the fixture Track table on a free loopback port.
+class DataServer
+{
+public:
+    bool create()
+    {
+        const QString tool = QStringLiteral(OSTREVAN_DATASERVER_PATH);
+        return runTool(tool, {u"init"_s, u"--db"_s, m_db}) == 0
+               && runTool(tool, {u"add-user"_s, u"agent"_s, u"--db"_s, m_db}, "secret\n") == 0
+               && runTool(tool, {u"import"_s, u"Track"_s, fields(u"Track.csv"_s), u"--db"_s, m_db}) == 0;
+    }
+    bool running() const { return m_process.state() == QProcess::Running; }
+    bool start()
+    {
+        port = 0;
+        m_process.start(QStringLiteral(OSTREVAN_DATASERVER_PATH),
+                        {u"serve"_s, u"--db"_s, m_db, u"--listen"_s, u"127.0.0.1:0"_s});
+        QByteArray log;
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 10000 && m_process.state() != QProcess::NotRunning) {
+            m_process.waitForReadyRead(200);
+            log += m_process.readAllStandardError();
+            const qsizetype at = log.indexOf("listening on 127.0.0.1:");
+            const qsizetype end = log.indexOf('\n', at);
+            if (at >= 0 && end > at) {
+                port = log.mid(at + 23, end - at - 23).trimmed().toInt();
+                return port > 0;
+            }
+        }
+        return false;
+    }
+    void stop()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(10000)) {
+            m_process.kill();
+            m_process.waitForFinished();
+        }
+    }
+    ~DataServer() { stop(); }
+
+    int port = 0;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_db = m_dir.filePath(u"server.db"_s);
+    QProcess m_process;
+};
+
+int count(const QString &sql)
+{
+    return OpenDb().scalar(sql).toInt();
+}
+
+} // namespace
+
+class TestFieldFileLoader : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    DataServer m_server;
+    QStringList m_sounds;
+
+    void setAccount()
+    {
+        cAppSettings &settings = cAppSettings::instance();
+        settings.DataServer = u"127.0.0.1:"_s + QString::number(m_server.port);
+        settings.UserName = u"agent"_s;
+        settings.UserPass = u"secret"_s;
+        QueryCredentials::current() = {settings.UserName, settings.UserPass};
+    }
+
+    QString meetingRow(const QString &code)
+    {
+        Db db = OpenDb();
+        QSqlQuery q = db.exec(u"SELECT MeetingLevel, State, MeetType, MeetingDate FROM Meeting WHERE MeetingCode = ?"_s,
+                              {code});
+        if (!q.next())
+            return {};
+        return QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString()}
+            .join(u'|');
+    }
+
+private slots:
+    void initTestCase()
+    {
+        setHttpRequestTimeout(std::chrono::milliseconds(5000));
+        QVERIFY(m_server.create());
+        sounds::setPlayer([this](const QString &path, bool) {
+            m_sounds << path.section(u'/', -1);
+            return true;
+        });
+    }
+
+    void init()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        m_env->createDatabase();
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+        m_sounds.clear();
+        if (!m_server.running())
+            QVERIFY(m_server.start());
+        setAccount();
+    }
+
+    void cleanup()
+    {
+        m_dialogs.reset();
+        m_env.reset();
+    }
+
+    void cleanupTestCase() { sounds::setPlayer({}); }
+
+    void loadsAndReplacesMeeting()
+    {
+        int listsRead = 0;
+        const auto results = FieldFileLoader::loadFiles({fields(u"2512RAND.DGW"_s), fields(u"2512RAND.DGW"_s)},
+                                                        [&] { ++listsRead; });
+        QCOMPARE(results.size(), 2);
+        QVERIFY(results.at(1).loaded);
+        QCOMPARE(results.at(1).races, 2);
+        QCOMPARE(results.at(1).horses, 3);
+        QCOMPARE(listsRead, 1);
+        QCOMPARE(m_sounds, QStringList{u"Bubble.wav"_s});
+        QVERIFY(m_dialogs->messages.isEmpty());
+        // The same file twice leaves one copy.
+        QCOMPARE(count(u"SELECT COUNT(*) FROM Meeting"_s), 1);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM Race"_s), 2);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM Noms"_s), 3);
+        QCOMPARE(meetingRow(u"2512RAND"_s), u"WGT|NSW|M|2008-12-25"_s);
+
+        {
+            Db db = OpenDb();
+            db.exec(u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, BookingSelection) VALUES "
+                    "('2512RAND', '1600 GROUP 3 SET WEI', '(FR) LEGEND', 'Planned')"_s);
+        }
+        // Acceptances replace the weights; the booking of a horse no longer entered stays.
+        QVERIFY(FieldFileLoader::loadFile(fields(u"2512RAND.DGA"_s)).loaded);
+        QCOMPARE(meetingRow(u"2512RAND"_s), u"ACP|NSW|M|2008-12-25"_s);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM Race"_s), 1);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM Bookings"_s), 1);
+        QStringList markers;
+        Db db = OpenDb();
+        QSqlQuery q = db.exec(u"SELECT Ballot, EorB, Weight, Barrier FROM Noms ORDER BY EntryNo"_s);
+        while (q.next())
+            markers << q.value(0).toString() + q.value(1).toString() + u'/' + q.value(2).toString();
+        QCOMPARE(markers, (QStringList{u"1/580"_s, u"2/570"_s, u"3/560"_s, u"4/550"_s, u"5E/540"_s, u"6E/540"_s,
+                                       u"7S/530"_s}));
+    }
+
+    void bookingCheck_data()
+    {
+        QTest::addColumn<QString>("horse");
+        QTest::addColumn<QString>("fullName");
+        QTest::addColumn<double>("rideWeight");
+        QTest::addColumn<bool>("answerYes");
+        QTest::addColumn<QString>("text"); // empty: no warning
+        QTest::addColumn<bool>("bookingKept");
+        const QString details = kCr + kCr + u"Booking was : Planned"_s + kCr + kCr
+                                + u"Trainer was : Trainer 1 0411 222 333 02 9999 0000"_s + kCr + kCr
+                                + u"Select Yes to remove your booking"_s;
+        QTest::newRow("other jockey, removed")
+            << u"SUPER STAR (NZ)"_s << u"J Smith"_s << 50.0 << true
+            << u"ACP For meeting has J McDonald"_s + kCr + kCr + u"Booked On Horse : SUPER STAR (NZ)"_s + kCr + kCr
+                   + u"You had previously booked your Jockey :J Smith on that Horse"_s + details
+            << false;
+        QTest::newRow("other jockey, kept") << u"SUPER STAR (NZ)"_s << u"J Smith"_s << 50.0 << false
+                                            << u"ACP For meeting has J McDonald"_s << true;
+        QTest::newRow("apprentice claim ignored") << u"MISS GRACE"_s << u"K McEvoy"_s << 50.0 << true << QString()
+                                                  << true;
+        QTest::newRow("too light") << u"MISS GRACE"_s << u"K McEvoy"_s << 57.5 << true
+                                   << u"ACP For meeting has Weight of 57.0 kg"_s + kCr + kCr
+                                          + u" for Horse MISS GRACE"_s
+                                   << false;
+    }
+    void bookingCheck()
+    {
+        QFETCH(QString, horse);
+        QFETCH(QString, fullName);
+        QFETCH(double, rideWeight);
+        QFETCH(bool, answerYes);
+        QFETCH(QString, text);
+        QFETCH(bool, bookingKept);
+        {
+            Db db = OpenDb();
+            db.exec(u"INSERT INTO Jockey (Jockey, FullName, Ridewgt) VALUES ('Jock', ?, ?)"_s, {fullName, rideWeight});
+            db.exec(u"INSERT INTO Trainer (TrainerName, TrainerMobile, Phone) VALUES "
+                    "('Trainer 1', '0411 222 333', '02 9999 0000')"_s);
+            db.exec(u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection) "
+                    "VALUES ('2512RAND', '1200 BM72', ?, 'Trainer 1', 'Jock', 'Planned')"_s,
+                    {horse});
+        }
+        if (answerYes)
+            m_dialogs->answerYes();
+        QVERIFY(FieldFileLoader::loadFile(fields(u"2512RAND.DGA"_s)).loaded);
+        if (text.isEmpty()) {
+            QVERIFY(m_dialogs->messages.isEmpty());
+        } else {
+            QCOMPARE(m_dialogs->messages.size(), 1);
+            QCOMPARE(m_dialogs->messages.at(0).title, u"Jockey booking Error"_s);
+            QVERIFY2(m_dialogs->messages.at(0).text.startsWith(text), qPrintable(m_dialogs->messages.at(0).text));
+        }
+        QCOMPARE(count(u"SELECT COUNT(*) FROM Bookings"_s), bookingKept ? 1 : 0);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM Noms"_s), 7);
+    }
+
+    void failingTrackLookUpKeepsMeeting()
+    {
+        QVERIFY(FieldFileLoader::loadFile(fields(u"2512RAND.DGW"_s)).loaded);
+        m_server.stop(); // the port now refuses connections
+        const FieldFileLoadResult result = FieldFileLoader::loadFile(fields(u"2512RAND.DGA"_s));
+        QVERIFY(!result.loaded);
+        QCOMPARE(m_dialogs->messages.size(), 1);
+        QCOMPARE(m_dialogs->messages.at(0).title, u"Connection error"_s);
+        QCOMPARE(m_dialogs->messages.at(0).icon, UserDialogs::Icon::Critical);
+        QVERIFY(m_dialogs->messages.at(0).text.startsWith(u"Error:"_s));
+        QCOMPARE(meetingRow(u"2512RAND"_s), u"WGT|NSW|M|2008-12-25"_s);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM Noms"_s), 3);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM Race"_s), 2);
+    }
+
+    // A file that cannot be processed is reported, keeps the meeting, and the next file still loads.
+    void refusedFiles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("no extension") << u"2512RAND"_s << QByteArray("0000000") << u"File cannot be processed."_s;
+        QTest::newRow("truncated race")
+            << u"2512RAND.DGA"_s << QByteArray("0000000RAND<NSW<A<THU 25/12/08<D<1<C<T<RANDWICK\r\n0100100")
+            << u"File cannot be processed.\n2512RAND.DGA, line 2: the race record has 1 fields"_s;
+        QTest::newRow("renamed picture") << u"2512RAND.DGW"_s << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)
+                                         << u"File cannot be processed.\n2512RAND.DGW, line 2: binary data"_s;
+    }
+    void refusedFiles()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QVERIFY(FieldFileLoader::loadFile(fields(u"2512RAND.DGW"_s)).loaded);
+        QFile bad(m_env->root() + u'/' + name);
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write(bytes);
+        bad.close();
+        m_sounds.clear();
+        const auto results = FieldFileLoader::loadFiles({bad.fileName(), fields(u"2612MOON.DGN"_s)}, {});
+        QVERIFY(!results.at(0).loaded);
+        QVERIFY(results.at(1).loaded);
+        QCOMPARE(m_dialogs->messages.size(), 1);
+        QCOMPARE(m_dialogs->messages.at(0).title, u"Invalid For Convert"_s);
+        QVERIFY2(m_dialogs->messages.at(0).text.startsWith(text), qPrintable(m_dialogs->messages.at(0).text));
+        QCOMPARE(m_sounds, (QStringList{u"Error.Wav"_s, u"Bubble.wav"_s}));
+        QCOMPARE(meetingRow(u"2512RAND"_s), u"WGT|NSW|M|2008-12-25"_s);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM Noms WHERE MeetingCode = '2512RAND'"_s), 3);
+        QCOMPARE(meetingRow(u"2612MOON"_s), u"NOM|VIC|M|2008-12-26"_s);
+    }
+
+    void chooseFiles_data()
+    {
+        QTest::addColumn<QStringList>("chosen");
+        QTest::addColumn<QString>("addDataPath");
+        QTest::addColumn<int>("meetings");
+        QTest::newRow("one file remembers its folder")
+            << QStringList{fields(u"2612MOON.DGN"_s)} << TestEnvironment::fixture(u"fields"_s) << 1;
+        QTest::newRow("several keep the folder")
+            << QStringList{fields(u"2612MOON.DGN"_s), fields(u"2512RAND.DGW"_s)} << u"/start"_s << 2;
+        QTest::newRow("cancelled") << QStringList() << u"/start"_s << 0;
+    }
+    void chooseFiles()
+    {
+        QFETCH(QStringList, chosen);
+        cAppSettings::instance().AddDataPath = u"/start"_s;
+        m_dialogs->chooseFiles(chosen);
+        int listsRead = 0;
+        const auto results = chooseAndLoadFieldFiles([&] { ++listsRead; });
+        QCOMPARE(m_dialogs->fileRequests.size(), 1);
+        const UserDialogs::FileRequest &request = m_dialogs->fileRequests.at(0);
+        QCOMPARE(request.title, u"Select RSB Downloaded file to load data into Ostrevan"_s);
+        QVERIFY(request.filter.startsWith(u"Noms & Weights Trainer Phone  (*.DGN;"_s));
+        QVERIFY(request.filter.endsWith(u"Acceptances (*.DGA;*DFA;*.DNA)|*.DGA;*.DFA;*.DNA"_s));
+        QCOMPARE(request.startFolder, u"/start"_s);
+        QVERIFY(request.multiSelect);
+        QTEST(cAppSettings::instance().AddDataPath, "addDataPath");
+        QTEST(int(results.size()), "meetings");
+        QTEST(count(u"SELECT COUNT(*) FROM Meeting"_s), "meetings");
+        QCOMPARE(listsRead, chosen.isEmpty() ? 0 : 1);
+    }
+
+    void commandLine()
+    {
+        cAppSettings::instance().SaveSettings();
+        {
+            Db db = OpenDb();
+            db.exec(u"INSERT INTO Jockey (Jockey, FullName) VALUES ('Jock', 'J Smith')"_s);
+            db.exec(u"INSERT INTO Bookings (MeetingCode, Horse, Jockey, BookingSelection) VALUES "
+                    "('2512RAND', 'SUPER STAR (NZ)', 'Jock', 'Planned')"_s);
+        }
+        QByteArray output, errors;
+        const int status = runTool(QStringLiteral(OSTREVAN_CLI_PATH),
+                                   {u"--settings"_s, m_env->settingsFile(), u"--answer"_s, u"yes"_s,
+                                    u"load-fields"_s, fields(u"2512RAND.DGA"_s), m_env->root() + u"/1111NONE.DGN"_s},
+                                   {}, &output, &errors);
+        QCOMPARE(status, 1);
+        QVERIFY2(output.contains("2512RAND.DGA: meeting 2512RAND, level ACP, 1 races, 7 horses"), output.constData());
+        QVERIFY2(output.contains("1111NONE.DGN: not loaded"), output.constData());
+        QVERIFY2(errors.contains("Jockey booking Error: ACP For meeting has J McDonald"), errors.constData());
+        QCOMPARE(count(u"SELECT COUNT(*) FROM Bookings"_s), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFieldFileLoader)
+#include "tst_fieldfileloader.moc"

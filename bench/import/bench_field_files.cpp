@@ -1,0 +1,186 @@
+// Loads a week of field files written by `ostrevan-dataserver generate-demo --fields-dir` into a new
+// local database, end to end: parse, track look-up on a real data server on loopback, one
+// transaction per file, booking check per horse. Prints the median of several runs per set.
+//
+//     bench_field_files [--runs N]
+//
+// Exit status 2 when a week of acceptances or weights takes longer than the 2 s target.
+#include "app/QueryCredentials.h"
+#include "app/cAppSettings.h"
+#include "db/Schema.h"
+#include "import/FieldFileLoader.h"
+#include "import/FieldFileParser.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kServer = QStringLiteral(OSTREVAN_DATASERVER_PATH);
+
+bool runTool(const QStringList &arguments, const QByteArray &input = {})
+{
+    QProcess process;
+    process.start(kServer, arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(600000) || process.exitCode() != 0) {
+        std::fprintf(stderr, "%s failed: %s\n", qPrintable(arguments.join(u' ')),
+                     process.readAllStandardError().constData());
+        return false;
+    }
+    return true;
+}
+
+int startServer(QProcess &process, const QString &db)
+{
+    process.start(kServer, {u"serve"_s, u"--db"_s, db, u"--listen"_s, u"127.0.0.1:0"_s});
+    QByteArray log;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 10000 && process.state() != QProcess::NotRunning) {
+        process.waitForReadyRead(200);
+        log += process.readAllStandardError();
+        const qsizetype at = log.indexOf("listening on 127.0.0.1:");
+        const qsizetype end = log.indexOf('\n', at);
+        if (at >= 0 && end > at)
+            return log.mid(at + 23, end - at - 23).trimmed().toInt();
+    }
+    return 0;
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const qsizetype n = values.size();
+    return n % 2 ? values.at(n / 2) : (values.at(n / 2 - 1) + values.at(n / 2)) / 2;
+}
+
+struct SetResult {
+    double medianMs = 0;
+    double minMs = 0;
+    double maxMs = 0;
+    int files = 0;
+    int horses = 0;
+    int failed = 0;
+};
+
+// Loads the set into a new database `runs` times (and once more on top, as a reload).
+SetResult loadSet(const QStringList &files, int runs, const QString &dataFolder, double *reloadMs)
+{
+    SetResult set;
+    QList<double> times;
+    for (int run = 0; run < runs; ++run) {
+        QFile::remove(dataFolder + u"/Kelbrin.mdb"_s);
+        schema::createDatabase(dataFolder + u"/Kelbrin.mdb"_s);
+        QElapsedTimer timer;
+        timer.start();
+        const auto results = FieldFileLoader::loadFiles(files, {});
+        times << timer.nsecsElapsed() / 1e6;
+        set.files = int(results.size());
+        set.horses = set.failed = 0;
+        for (const FieldFileLoadResult &result : results) {
+            set.horses += result.horses;
+            set.failed += result.loaded ? 0 : 1;
+        }
+    }
+    QElapsedTimer timer;
+    timer.start();
+    FieldFileLoader::loadFiles(files, {});
+    *reloadMs = timer.nsecsElapsed() / 1e6;
+    set.medianMs = median(times);
+    set.minMs = *std::min_element(times.cbegin(), times.cend());
+    set.maxMs = *std::max_element(times.cbegin(), times.cend());
+    return set;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    int runs = 7;
+    const QStringList arguments = app.arguments();
+    const qsizetype at = arguments.indexOf(u"--runs"_s);
+    if (at > 0 && at + 1 < arguments.size())
+        runs = std::max(1, arguments.at(at + 1).toInt());
+
+    QTemporaryDir dir;
+    const QString dataFolder = dir.filePath(u"data"_s);
+    const QString fieldsFolder = dir.filePath(u"fields"_s);
+    QDir().mkpath(dataFolder);
+    qputenv("OSTREVAN_SETTINGS", dir.filePath(u"AppSettings.conf"_s).toLocal8Bit());
+    qputenv("OSTREVAN_HOME", dir.filePath(u"home"_s).toLocal8Bit());
+
+    // Five weeks of history; the field files are those of the week after it.
+    const QString serverDb = dir.filePath(u"demo.db"_s);
+    if (!runTool({u"generate-demo"_s, u"--seed"_s, u"7"_s, u"--years"_s, u"0.1"_s, u"--until"_s, u"2024-06-01"_s,
+                  u"--fields-dir"_s, fieldsFolder, u"--db"_s, serverDb})
+        || !runTool({u"add-user"_s, u"bench"_s, u"--db"_s, serverDb}, "bench\n"))
+        return 1;
+    QProcess server;
+    const int port = startServer(server, serverDb);
+    if (port <= 0) {
+        std::fprintf(stderr, "the data server did not start\n");
+        return 1;
+    }
+
+    cAppSettings &settings = cAppSettings::instance();
+    settings.DBPath = dataFolder;
+    settings.DataServer = u"127.0.0.1:"_s + QString::number(port);
+    QueryCredentials::current() = {u"bench"_s, u"bench"_s};
+
+    const QDir fields(fieldsFolder);
+    auto filesOf = [&](const QStringList &patterns) {
+        QStringList paths;
+        for (const QString &name : fields.entryList(patterns, QDir::Files, QDir::Name))
+            paths << fields.filePath(name);
+        return paths;
+    };
+
+    // Parsing alone, every file of the week.
+    const QStringList all = filesOf({u"*.DGN"_s, u"*.DGW"_s, u"*.DGA"_s});
+    QList<double> parseTimes;
+    int parsedHorses = 0;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        parsedHorses = 0;
+        for (const QString &path : all)
+            parsedHorses += int(FieldFileParser::parseFile(path).horses.size());
+        parseTimes << timer.nsecsElapsed() / 1e6;
+    }
+    std::printf("parse only: %lld files, %d horses, median %.1f ms\n", qlonglong(all.size()), parsedHorses,
+                median(parseTimes));
+
+    int status = 0;
+    const struct {
+        const char *name;
+        QStringList files;
+        bool target;
+    } sets[] = {{"acceptances (.DGA)", filesOf({u"*.DGA"_s}), true},
+                {"weights (.DGW)", filesOf({u"*.DGW"_s}), true},
+                {"nominations (.DGN)", filesOf({u"*.DGN"_s}), false},
+                {"all three stages", all, false}};
+    for (const auto &s : sets) {
+        double reloadMs = 0;
+        const SetResult r = loadSet(s.files, runs, dataFolder, &reloadMs);
+        std::printf("%s: %d files, %d horses, %d failed; median %.0f ms (min %.0f, max %.0f) over %d runs; "
+                    "reload into the filled database %.0f ms\n",
+                    s.name, r.files, r.horses, r.failed, r.medianMs, r.minMs, r.maxMs, runs, reloadMs);
+        if (r.failed > 0 || (s.target && r.medianMs > 2000))
+            status = 2;
+    }
+    server.terminate();
+    server.waitForFinished(10000);
+    return status;
+}

@@ -317,7 +317,8 @@ double ladderPrice(double raw)
     return 501.0;
 }
 
-const double kPrizeShare[] = {0.575, 0.195, 0.0975, 0.0525, 0.025, 0.011, 0.011, 0.011, 0.011, 0.011};
+// Shares of the prize money by finishing position; the small remainder keeps rounded payouts within the prize.
+const double kPrizeShare[] = {0.575, 0.195, 0.0975, 0.0525, 0.025, 0.0105, 0.0105, 0.0105, 0.0105, 0.0105};
 
 // ---------------------------------------------------------------------------------------------
 // SQLite helpers
@@ -1256,7 +1257,7 @@ void Generator::runRace(std::vector<Runner> &runners, const RacePlan &p, int day
         if (cond == 'H' && (r.horse % 3) == 0)
             e += 2; // some like it wet
         r.expected = e;
-        r.score = e + m_rng.normal() * 7.0;
+        r.score = e + m_rng.normal() * 8.5;
     }
     double best = -1e9;
     for (const auto &r : runners)
@@ -1294,7 +1295,7 @@ void Generator::runRace(std::vector<Runner> &runners, const RacePlan &p, int day
             r.margin = 0;
             continue;
         }
-        const double gap = std::max(0.05, (previousScore - r.score) * 0.32 + m_rng.unit() * 0.3);
+        const double gap = std::max(0.05, (previousScore - r.score) * 0.2 + m_rng.unit() * 0.2);
         previousScore = std::min(previousScore, r.score);
         cumulative += gap;
         double shown = cumulative < 10 ? std::round(cumulative * 10) / 10 : std::round(cumulative * 2) / 2;
@@ -1452,6 +1453,25 @@ void Generator::writeRace(const Meeting &m, int raceNo, const RacePlan &p, std::
 
 // ---------------------------------------------------------------------------------------------
 // Field files for the coming week
+
+std::string conditionsText(const RacePlan &p)
+{
+    std::string cls;
+    switch (p.kind) {
+    case ClassKind::Maiden: cls = "Maiden"; break;
+    case ClassKind::ClassN: cls = "Class " + std::to_string(p.level); break;
+    case ClassKind::Benchmark: cls = "Benchmark " + std::to_string(p.level); break;
+    case ClassKind::Quality: cls = "Quality"; break;
+    case ClassKind::Open: cls = "Open"; break;
+    case ClassKind::Listed: cls = "Listed Race"; break;
+    case ClassKind::Group3: cls = "Group 3"; break;
+    case ClassKind::Group2: cls = "Group 2"; break;
+    case ClassKind::Group1: cls = "Group 1"; break;
+    }
+    const std::string weights = p.wgtType == "HCP" ? "Handicap" : p.wgtType == "SW" ? "Set Weights"
+                              : p.wgtType == "SWP" ? "Set Weights and Penalties" : "Weight for Age";
+    return cls + ", " + weights + ".";
+}
 
 struct FieldEntry {
     std::uint32_t horse = 0;
@@ -1665,8 +1685,8 @@ bool Generator::writeFields(const std::string &dir, std::ostream &errors)
                 out << rn << "00200" << "Of " << formatMoney(p.value) << ". "
                     << (p.ageRestr == 2 ? "For Two-Years-Old. " : p.ageRestr == 3 ? "For Three-Years-Old. "
                                                                                    : "For Three-Years-Old and Upwards. ")
-                    << (p.fillies ? "Fillies and Mares. " : "") << properCase(p.className) << ", " << p.wgtType
-                    << ". Minimum weight " << p.limitWeight << "kg." << "\r\n";
+                    << (p.fillies ? "Fillies and Mares. " : "") << conditionsText(p) << " Minimum weight " << p.limitWeight
+                    << "kg." << "\r\n";
                 out << rn << "00210" << (p.claims ? "Apprentices can claim." : "No Allowances for apprentices.")
                     << "\r\n";
                 lines += 3;

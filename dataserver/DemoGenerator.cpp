@@ -12,12 +12,17 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <condition_variable>
 #include <ctime>
+#include <deque>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 // The generator simulates Australian racing day by day: a weekly calendar of meetings over real
@@ -198,6 +203,7 @@ struct Jockey {
 
 struct Horse {
     std::string name;
+    const char *stableName = nullptr; // same text, in storage that never moves (read by the writer thread)
     std::string dam;
     std::uint32_t trainer = 0;
     std::uint16_t sire = 0;
@@ -398,6 +404,192 @@ std::string formatMoney(int value)
 }
 
 // ---------------------------------------------------------------------------------------------
+// Rows on their way to the database. The simulation fills batches while a writer thread inserts the
+// previous ones, so the two cores share the work; text pointers refer to storage that never moves.
+
+struct MeetRow {
+    const char *date;
+    const char *track;
+    const char *state;
+    const char *club;
+    char type[2];
+};
+
+struct RaceRow {
+    const char *date = nullptr;
+    const char *track = nullptr;
+    int raceNo = 0;
+    const char *age = nullptr;
+    int distance = 0;
+    const char *sexRestr = nullptr;
+    char cond[2] = {};
+    std::string className;
+    std::string name;
+    std::string wgtType;
+    const char *trackType = nullptr;
+    std::string rail;
+    int limitWeight = 0;
+    int starters = 0;
+    int value = 0;
+    char time[16] = {};
+    char t800[16] = {};
+    char t400[16] = {};
+    char t600[16] = {};
+};
+
+struct RunRow {
+    const char *date = nullptr;
+    int raceNo = 0;
+    const char *horse = nullptr;
+    const char *track = nullptr;
+    double weight = 0;
+    double claim = 0;
+    const char *beaten = nullptr; // "WON", "DIS" or null for a margin
+    double margin = 0;
+    const char *jockey = nullptr;
+    double money = 0;
+    int barrier = 0;
+    int pos = 0;
+    double price = 0;
+    int rating = 0;
+    char sectional[8] = {};
+    char updated[24] = {};
+    const char *trainer = nullptr;
+};
+
+struct Batch {
+    std::vector<MeetRow> meets;
+    std::vector<RaceRow> races;
+    std::vector<RunRow> runs;
+};
+
+class RowWriter {
+public:
+    explicit RowWriter(sqlite3 *db)
+        : m_run(db, "INSERT INTO WORKRACE (WRaceDate, WRaceNo, WHorse, WTrack, WWgtChar, WApClaim, WBeatMar, "
+                    "WJockey, WMoneyWon, WBarPosn, WFinPosn, WBookPrice, WWghtRat, W800400, DateUpdated, "
+                    "WTrainer) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+          m_race(db, "INSERT INTO RACEMAST (RDate, RTrack, RRaceNo, RAgeRestr, RDistance, RSexRestr, RTrCond, "
+                     "RClass, RRaceName, RWgtType, RTrackType, RRail, RLimWgt, RStarters, RValue, RTime, "
+                     "RWinTime, R800Time, R400Time, RSecTime) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+          m_meet(db, "INSERT INTO MEETMAST (MDate, MTrack, MState, MClub, MMetType) VALUES (?,?,?,?,?)")
+    {
+        if (ok())
+            m_thread = std::thread([this] { work(); });
+    }
+    ~RowWriter() { finish(); }
+    RowWriter(const RowWriter &) = delete;
+    RowWriter &operator=(const RowWriter &) = delete;
+    bool ok() const { return m_run.ok() && m_race.ok() && m_meet.ok(); }
+
+    // Hands a batch over; waits while the writer is two batches behind.
+    void submit(Batch &&batch)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_queue.size() < 2; });
+        m_queue.push_back(std::move(batch));
+        m_changed.notify_all();
+    }
+    // Waits until everything is written; false when an insert failed.
+    bool finish()
+    {
+        if (m_thread.joinable()) {
+            {
+                std::lock_guard lock(m_mutex);
+                m_done = true;
+                m_changed.notify_all();
+            }
+            m_thread.join();
+        }
+        return !m_failed;
+    }
+
+private:
+    void work()
+    {
+        for (;;) {
+            Batch batch;
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [this] { return !m_queue.empty() || m_done; });
+                if (m_queue.empty())
+                    return;
+                batch = std::move(m_queue.front());
+                m_queue.pop_front();
+                m_changed.notify_all();
+            }
+            write(batch);
+        }
+    }
+    void write(const Batch &batch)
+    {
+        for (const MeetRow &m : batch.meets) {
+            m_meet.text(1, m.date);
+            m_meet.text(2, m.track);
+            m_meet.text(3, m.state);
+            m_meet.text(4, m.club);
+            m_meet.text(5, m.type);
+            m_failed = !m_meet.step() || m_failed;
+        }
+        for (const RaceRow &r : batch.races) {
+            m_race.text(1, r.date);
+            m_race.text(2, r.track);
+            m_race.integer(3, r.raceNo);
+            m_race.text(4, r.age);
+            m_race.integer(5, r.distance);
+            m_race.text(6, r.sexRestr);
+            m_race.text(7, r.cond);
+            m_race.text(8, r.className);
+            m_race.text(9, r.name);
+            m_race.text(10, r.wgtType);
+            m_race.text(11, r.trackType);
+            m_race.text(12, r.rail);
+            m_race.number(13, r.limitWeight);
+            m_race.integer(14, r.starters);
+            m_race.number(15, r.value);
+            m_race.text(16, r.time);
+            m_race.text(17, r.time);
+            m_race.text(18, r.t800);
+            m_race.text(19, r.t400);
+            m_race.text(20, r.t600);
+            m_failed = !m_race.step() || m_failed;
+        }
+        for (const RunRow &r : batch.runs) {
+            m_run.text(1, r.date);
+            m_run.integer(2, r.raceNo);
+            m_run.text(3, r.horse);
+            m_run.text(4, r.track);
+            m_run.number(5, r.weight);
+            m_run.number(6, r.claim);
+            if (r.beaten)
+                m_run.text(7, r.beaten);
+            else
+                m_run.number(7, r.margin);
+            m_run.text(8, r.jockey);
+            m_run.number(9, r.money);
+            m_run.integer(10, r.barrier);
+            m_run.integer(11, r.pos);
+            m_run.number(12, r.price);
+            m_run.integer(13, r.rating);
+            m_run.text(14, r.sectional);
+            m_run.text(15, r.updated);
+            m_run.text(16, r.trainer);
+            m_failed = !m_run.step() || m_failed;
+        }
+    }
+
+    Statement m_run;
+    Statement m_race;
+    Statement m_meet;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Batch> m_queue;
+    bool m_done = false;
+    bool m_failed = false;
+    std::thread m_thread;
+};
+
+// ---------------------------------------------------------------------------------------------
 // The simulation
 
 class Generator {
@@ -458,13 +650,12 @@ private:
     std::vector<std::string> m_sires;
     std::vector<Horse> m_horses;
     std::unordered_set<std::string> m_usedNames;
+    std::deque<std::string> m_nameStore;
     std::vector<std::uint32_t> m_buckets[kStateCount][kBandCount];
     std::vector<std::vector<std::uint32_t>> m_returns; // spell returns by day offset
     std::vector<std::string> m_dates;                 // 'YYYY-MM-DD' by day offset
 
-    Statement *m_insRun = nullptr;
-    Statement *m_insRace = nullptr;
-    Statement *m_insMeet = nullptr;
+    Batch m_batch;
     long long m_runCount = 0;
     long long m_raceCount = 0;
     long long m_meetCount = 0;
@@ -612,6 +803,8 @@ std::uint32_t Generator::newHorse(int state, int day, int age, int ability, bool
 {
     Horse h;
     h.name = horseName();
+    m_nameStore.push_back(h.name);
+    h.stableName = m_nameStore.back().c_str();
     h.dam = horseName();
     h.state = std::uint8_t(state);
     h.trainer = pickTrainer(state);
@@ -1371,32 +1564,28 @@ void Generator::writeRace(const Meeting &m, int raceNo, const RacePlan &p, std::
     const double last800 = last600 * 1.345 + m_rng.normal() * 0.25;
     const std::string tRace = formatTime(raceTime), t800 = formatSeconds(last800), t400 = formatSeconds(last400),
                       t600 = formatSeconds(last600);
-    const std::string age = p.ageRestr == 2 ? "2YO" : p.ageRestr == 3 ? "3YO" : p.ageRestr == 4 ? "4U" : "3U";
-    const std::string condText(1, cond);
-    const char *sexRestr = p.fillies ? "F&M" : "";
 
-    Statement &race = *m_insRace;
-    race.text(1, date);
-    race.text(2, code);
-    race.integer(3, raceNo);
-    race.text(4, age);
-    race.integer(5, p.distance);
-    race.text(6, sexRestr);
-    race.text(7, condText);
-    race.text(8, p.className);
-    race.text(9, p.name);
-    race.text(10, p.wgtType);
-    race.text(11, synthetic ? "SYNTHETIC" : "TURF");
-    race.text(12, rail);
-    race.number(13, p.limitWeight);
-    race.integer(14, n);
-    race.number(15, p.value);
-    race.text(16, tRace);
-    race.text(17, tRace);
-    race.text(18, t800);
-    race.text(19, t400);
-    race.text(20, t600);
-    race.step();
+    RaceRow &race = m_batch.races.emplace_back();
+    race.date = date.c_str();
+    race.track = code;
+    race.raceNo = raceNo;
+    race.age = p.ageRestr == 2 ? "2YO" : p.ageRestr == 3 ? "3YO" : p.ageRestr == 4 ? "4U" : "3U";
+    race.distance = p.distance;
+    race.sexRestr = p.fillies ? "F&M" : "";
+    race.cond[0] = cond;
+    race.cond[1] = 0;
+    race.className = p.className;
+    race.name = p.name;
+    race.wgtType = p.wgtType;
+    race.trackType = synthetic ? "SYNTHETIC" : "TURF";
+    race.rail = rail;
+    race.limitWeight = p.limitWeight;
+    race.starters = n;
+    race.value = p.value;
+    std::snprintf(race.time, sizeof race.time, "%s", tRace.c_str());
+    std::snprintf(race.t800, sizeof race.t800, "%s", t800.c_str());
+    std::snprintf(race.t400, sizeof race.t400, "%s", t400.c_str());
+    std::snprintf(race.t600, sizeof race.t600, "%s", t600.c_str());
     ++m_raceCount;
 
     std::vector<int> order(runners.size());
@@ -1404,9 +1593,6 @@ void Generator::writeRace(const Meeting &m, int raceNo, const RacePlan &p, std::
         order[std::size_t(i)] = i;
     std::sort(order.begin(), order.end(),
               [&](int a, int b) { return runners[std::size_t(a)].pos < runners[std::size_t(b)].pos; });
-    Statement &run = *m_insRun;
-    char updated[32];
-    char sectional[32];
     for (int k : order) {
         Runner &r = runners[std::size_t(k)];
         const Horse &h = m_horses[r.horse];
@@ -1420,33 +1606,28 @@ void Generator::writeRace(const Meeting &m, int raceNo, const RacePlan &p, std::
             hour = m_rng.range(18, 23);
         }
         const Civil uc = civilFromDays(updDay);
-        std::snprintf(updated, sizeof updated, "%04d-%02d-%02d %02d:%02d:%02d", uc.y, uc.m, uc.d, hour,
+        RunRow &run = m_batch.runs.emplace_back();
+        std::snprintf(run.updated, sizeof run.updated, "%04d-%02d-%02d %02d:%02d:%02d", uc.y, uc.m, uc.d, hour,
                       int(m_rng.below(60)), int(m_rng.below(60)));
-        std::snprintf(sectional, sizeof sectional, "%02d%02d", std::min(r.pos800, 99), std::min(r.pos400, 99));
+        std::snprintf(run.sectional, sizeof run.sectional, "%02d%02d", std::min(r.pos800, 99) % 100,
+                      std::min(r.pos400, 99) % 100);
         const double money = r.disq || r.pos > 10 ? 0 : std::floor(p.value * kPrizeShare[r.pos - 1] + 0.5);
 
-        run.text(1, date);
-        run.integer(2, raceNo);
-        run.text(3, h.name);
-        run.text(4, code);
-        run.number(5, r.weight2 / 2.0);
-        run.number(6, r.claim10 / 10.0);
-        if (r.disq)
-            run.text(7, "DIS");
-        else if (r.pos == 1)
-            run.text(7, "WON");
-        else
-            run.number(7, r.margin);
-        run.text(8, j.code);
-        run.number(9, money);
-        run.integer(10, r.barrier);
-        run.integer(11, r.pos);
-        run.number(12, r.price);
-        run.integer(13, h.rating);
-        run.text(14, sectional);
-        run.text(15, updated);
-        run.text(16, m_trainers[h.trainer].upper);
-        run.step();
+        run.date = date.c_str();
+        run.raceNo = raceNo;
+        run.horse = h.stableName;
+        run.track = code;
+        run.weight = r.weight2 / 2.0;
+        run.claim = r.claim10 / 10.0;
+        run.beaten = r.disq ? "DIS" : r.pos == 1 ? "WON" : nullptr;
+        run.margin = r.margin;
+        run.jockey = j.code.c_str();
+        run.money = money;
+        run.barrier = r.barrier;
+        run.pos = r.pos;
+        run.price = r.price;
+        run.rating = h.rating;
+        run.trainer = m_trainers[h.trainer].upper.c_str();
         ++m_runCount;
     }
 }
@@ -1826,20 +2007,11 @@ bool Generator::run(sqlite3 *db, const std::string &fieldsDir, std::ostream &err
         }
     }
 
-    Statement insRun(db, "INSERT INTO WORKRACE (WRaceDate, WRaceNo, WHorse, WTrack, WWgtChar, WApClaim, WBeatMar, "
-                         "WJockey, WMoneyWon, WBarPosn, WFinPosn, WBookPrice, WWghtRat, W800400, DateUpdated, "
-                         "WTrainer) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
-    Statement insRace(db, "INSERT INTO RACEMAST (RDate, RTrack, RRaceNo, RAgeRestr, RDistance, RSexRestr, RTrCond, "
-                          "RClass, RRaceName, RWgtType, RTrackType, RRail, RLimWgt, RStarters, RValue, RTime, "
-                          "RWinTime, R800Time, R400Time, RSecTime) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
-    Statement insMeet(db, "INSERT INTO MEETMAST (MDate, MTrack, MState, MClub, MMetType) VALUES (?,?,?,?,?)");
-    if (!insRun.ok() || !insRace.ok() || !insMeet.ok()) {
+    RowWriter writer(db);
+    if (!writer.ok()) {
         errors << "generate-demo: " << sqlite3_errmsg(db) << "\n";
         return false;
     }
-    m_insRun = &insRun;
-    m_insRace = &insRace;
-    m_insMeet = &insMeet;
 
     int raceStamp = 0;
     int nextReport = 1;
@@ -1878,13 +2050,8 @@ bool Generator::run(sqlite3 *db, const std::string &fieldsDir, std::ostream &err
                 rides += int(fields.back().size());
             }
             const std::vector<std::uint32_t> jockeyPool = meetingJockeys(state, type, day, rides, false);
-            insMeet.text(1, m_dates[std::size_t(day - m_first)]);
-            insMeet.text(2, track.code);
-            insMeet.text(3, track.state);
-            insMeet.text(4, track.club);
-            const char typeText[2] = {type, 0};
-            insMeet.text(5, typeText);
-            insMeet.step();
+            m_batch.meets.push_back({m_dates[std::size_t(day - m_first)].c_str(), track.code, track.state,
+                                     track.club, {type, 0}});
             ++m_meetCount;
 
             for (std::size_t ri = 0; ri < plans.size(); ++ri) {
@@ -1932,6 +2099,8 @@ bool Generator::run(sqlite3 *db, const std::string &fieldsDir, std::ostream &err
                     afterRun(r, day, int(runners.size()));
             }
         }
+        if (m_batch.runs.size() >= 20000 || day + 1 == m_until)
+            writer.submit(std::exchange(m_batch, Batch{}));
         if (days > 0 && (day - m_first + 1) * 10 >= nextReport * days) {
             m_progress << "generate-demo: " << nextReport * 10 << "% to " << m_dates[std::size_t(day - m_first)]
                        << ": " << m_meetCount << " meetings, " << m_raceCount << " races, " << m_runCount << " runs, "
@@ -1940,6 +2109,11 @@ bool Generator::run(sqlite3 *db, const std::string &fieldsDir, std::ostream &err
             while (nextReport * days <= (day - m_first + 1) * 10)
                 ++nextReport;
         }
+    }
+
+    if (!writer.finish()) {
+        errors << "generate-demo: " << sqlite3_errmsg(db) << "\n";
+        return false;
     }
 
     // Horses that ran, as they stand at the end of the history.

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+class BookingGrid;
+class Db;
+
+// The operations that change bookings. Each writes the database first and then updates the
+// calling grid row; questions and refusals go through UserDialogs. Database failures throw
+// DbError to the calling window.
+
+// Pick-list items that remove a booking instead of naming a jockey or a state.
+inline const QString kDeleteJockey = QStringLiteral("Delete Jockey");
+inline const QString kRemoveBooking = QStringLiteral("Remove Booking");
+inline const QString kPlanned = QStringLiteral("Planned");
+inline const QString kConfirmed = QStringLiteral("Confirmed");
+// Image-list index of the "confirmed" mark in the booking-state cell.
+inline constexpr int kConfirmedIcon = 7;
+
+// Where a grid keeps the booked jockey and the booking state (1-based): the main window's
+// nominations list ("grdNoms") differs from the race window's runners grid.
+int bookingJockeyColumn(const BookingGrid &grid);
+int bookingStateColumn(const BookingGrid &grid);
+
+// Books `jockey` on the nomination (meeting code + horse), replaces the booked jockey (the
+// state and confirmation stay) or, with kDeleteJockey, removes the booking. `column` is the
+// jockey cell. `color` is the jockey's colour for the jockey cell, or for a removal the row
+// colour that cells 2..last are painted in (invalid = grid default).
+void BookJockey(BookingGrid &grid, int row, int column, const QString &jockey, const QString &horse,
+                const QString &meetingCode, const QString &raceCode, const QString &trainer, const QColor &color);
+
+// Sets the booking's state text (not confirmed), creating a booking without a jockey when there
+// is none, or with kRemoveBooking removes the booking. `column` is the state cell.
+void SetBookingState(BookingGrid &grid, int row, int column, const QString &state, const QString &meetingCode,
+                     const QString &raceCode, const QString &horse, const QString &trainer);
+
+// Marks the booking of meeting + race + horse confirmed and paints the whole row in `color`.
+// Without a booking nothing is stored but the row is still shown confirmed. The state cell is
+// the grid's booking-state column whatever cell the gesture was on (`column` is kept for the
+// callers' symmetry).
+void ConfirmBooking(BookingGrid &grid, int row, int column, const QString &meetingCode, const QString &raceCode,
+                    const QString &horse, const QColor &color);
+
+// Run for each nomination a field import stores: warns when the field names another jockey
+// than the booked one, or a weight below the booked jockey's riding weight, and deletes the
+// booking when the agent answers Yes. This overload works on the caller's open connection (the
+// importers call it inside their write transaction).
+void CheckBookedRide(Db &db, const QString &fieldJockey, const QString &meetingCode, const QString &horse,
+                     const QString &meetingLevel, qint16 weightTenths);
+// The same on a connection of its own.
+void CheckBookedRide(const QString &fieldJockey, const QString &meetingCode, const QString &horse,
+                     const QString &meetingLevel, qint16 weightTenths);
+
+// "#0.0 kg": 56.5 gives "56.5 kg", 5 gives "5.0 kg".
+QString formatKilograms(double kilograms);

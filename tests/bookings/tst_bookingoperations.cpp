@@ -1,0 +1,585 @@
+#include "TestGrid.h"
+
+#include "bookings/BookingOperations.h"
+#include "bookings/BookingPickLists.h"
+#include "bookings/ManagedJockeys.h"
+#include "bookings/StoredColor.h"
+#include "db/Database.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnvironment.h"
+
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString kMeeting = u"0312FLEM"_s;
+const QString kRace = u"1200 MDN"_s;
+const QString kHorse = u"O'Reilly's Star"_s;
+const QString kTrainer = u"D O'Hayes"_s;          // has both phone numbers
+const QString kIgnored = u"P O'Brien"_s;          // set to ignore
+const QString kQuietTrainer = u"L Freedman"_s;    // no phone numbers
+const QColor kRed(255, 0, 0);
+const QColor kBlue(0, 0, 255);
+
+// Records the default button of each question and lets ScriptedDialogs answer it.
+class DefaultsRecorder final : public UserDialogs
+{
+public:
+    explicit DefaultsRecorder(ScriptedDialogs &inner) : m_inner(inner) { UserDialogs::setInstance(this); }
+    ~DefaultsRecorder() override { UserDialogs::setInstance(&m_inner); }
+    QStringList openFiles(const FileRequest &request) override { return m_inner.openFiles(request); }
+    QString saveFile(const FileRequest &request) override { return m_inner.saveFile(request); }
+    std::optional<QColor> pickColor(const QColor &initial, const QString &title) override
+    {
+        return m_inner.pickColor(initial, title);
+    }
+    Answer ask(const QString &title, const QString &text, Icon icon, Buttons buttons, Answer defaultAnswer) override
+    {
+        defaults << defaultAnswer;
+        return m_inner.ask(title, text, icon, buttons, defaultAnswer);
+    }
+    QList<Answer> defaults;
+
+private:
+    ScriptedDialogs &m_inner;
+};
+
+enum class Op { Replace, DeleteJockey, RemoveBooking, CheckMismatch, CheckWeight };
+
+} // namespace
+
+class TestBookingOperations : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void answeringNoChangesNothing_data();
+    void answeringNoChangesNothing();
+    void ignoredTrainerIsRefused_data();
+    void ignoredTrainerIsRefused();
+    void bookJockey_data();
+    void bookJockey();
+    void removingAJockey();
+    void setBookingState_data();
+    void setBookingState();
+    void confirmBooking_data();
+    void confirmBooking();
+    void checkBookedRide_data();
+    void checkBookedRide();
+    void checkBookedRideInsideCallersTransaction();
+    void formatKilograms_data();
+    void formatKilograms();
+    void managedJockeysList_data();
+    void managedJockeysList();
+    void storedColors_data();
+    void storedColors();
+    void pickLists();
+
+private:
+    void addBooking(const QString &jockey, const QString &selection, bool confirmed, const QString &trainer = kTrainer);
+    QStringList bookings() const;
+    // A grid row showing the nomination as the lists draw it.
+    void showBooking(TestGrid &grid, const QString &jockey, const QString &state);
+
+    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<DefaultsRecorder> m_defaults;
+};
+
+void TestBookingOperations::init()
+{
+    m_env = std::make_unique<TestEnvironment>();
+    m_env->createDatabase();
+    m_dialogs = std::make_unique<ScriptedDialogs>();
+    m_defaults = std::make_unique<DefaultsRecorder>(*m_dialogs);
+
+    Db db = OpenDb();
+    db.exec(u"INSERT INTO Jockey (Jockey, FullName, JockeyColor, Ridewgt) VALUES (?, ?, ?, ?)"_s,
+            {u"J Smith"_s, u"Jane Smith"_s, u"255"_s, 54.5});
+    db.exec(u"INSERT INTO Jockey (Jockey, FullName, JockeyColor, Ridewgt) VALUES (?, ?, ?, ?)"_s,
+            {u"K O'Neil"_s, u"Kate O'Neil"_s, kDefaultStoredColor, 54.0});
+    db.exec(u"INSERT INTO Trainer (TrainerName, TrainerMobile, Phone, IgnoreTrainer) VALUES (?, ?, ?, 0)"_s,
+            {kTrainer, u"0412 345 678"_s, u"03 9876 5432"_s});
+    db.exec(u"INSERT INTO Trainer (TrainerName, IgnoreTrainer) VALUES (?, 1)"_s, {kIgnored});
+    db.exec(u"INSERT INTO Trainer (TrainerName, Phone, IgnoreTrainer) VALUES (?, '', 0)"_s, {kQuietTrainer});
+}
+
+void TestBookingOperations::cleanup()
+{
+    m_defaults.reset();
+    m_dialogs.reset();
+    m_env.reset();
+}
+
+void TestBookingOperations::addBooking(const QString &jockey, const QString &selection, bool confirmed,
+                                       const QString &trainer)
+{
+    Db db = OpenDb();
+    db.exec(u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, Confirmed) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?)"_s,
+            {kMeeting, kRace, kHorse, trainer, jockey.isEmpty() ? QVariant() : QVariant(jockey), selection,
+             confirmed ? 1 : 0});
+}
+
+QStringList TestBookingOperations::bookings() const
+{
+    QStringList rows;
+    QueryResult query = OpenQuery(u"SELECT MeetingCode, RaceCode, Horse, TrainerName, COALESCE(Jockey, '<null>'), "
+                                  "BookingSelection, Confirmed FROM Bookings ORDER BY rowid"_s);
+    while (query.next()) {
+        QStringList fields;
+        for (int i = 0; i < 7; ++i)
+            fields << query.value(i).toString();
+        rows << fields.join(u'|');
+    }
+    return rows;
+}
+
+void TestBookingOperations::showBooking(TestGrid &grid, const QString &jockey, const QString &state)
+{
+    const int jockeyColumn = bookingJockeyColumn(grid);
+    grid.cell(1, 1).text = kMeeting;
+    grid.cell(1, 4).text = kHorse;
+    grid.cell(1, jockeyColumn).text = jockey;
+    grid.cell(1, jockeyColumn).back = kRed;
+    grid.cell(1, bookingStateColumn(grid)).text = state;
+    grid.markDrawn();
+}
+
+void TestBookingOperations::answeringNoChangesNothing_data()
+{
+    QTest::addColumn<Op>("op");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("replace jockey") << Op::Replace << u"Confirm Jockey ride"_s;
+    QTest::newRow("delete jockey") << Op::DeleteJockey << u"Confirm Jockey ride"_s;
+    QTest::newRow("remove booking") << Op::RemoveBooking << u"Confirm Removal"_s;
+    QTest::newRow("field names another jockey") << Op::CheckMismatch << u"Jockey booking Error"_s;
+    QTest::newRow("weight below ride weight") << Op::CheckWeight << u"Jockey booking Error"_s;
+}
+
+void TestBookingOperations::answeringNoChangesNothing()
+{
+    QFETCH(Op, op);
+    QFETCH(QString, title);
+    addBooking(u"J Smith"_s, u"Pencilled In"_s, false);
+    TestGrid grid(u"grdNoms"_s, 16, 1);
+    showBooking(grid, u"J Smith"_s, u"Pencilled In"_s);
+    const QStringList before = bookings();
+    const QList<TestGrid::Row> gridBefore = grid.rows();
+
+    m_dialogs->answerNo();
+    switch (op) {
+    case Op::Replace:
+        BookJockey(grid, 1, 10, u"K O'Neil"_s, kHorse, kMeeting, kRace, kTrainer, kBlue);
+        break;
+    case Op::DeleteJockey:
+        BookJockey(grid, 1, 10, kDeleteJockey, kHorse, kMeeting, kRace, kTrainer, QColor());
+        break;
+    case Op::RemoveBooking:
+        SetBookingState(grid, 1, 13, kRemoveBooking, kMeeting, kRace, kHorse, kTrainer);
+        break;
+    case Op::CheckMismatch:
+        CheckBookedRide(u"B Rawiller"_s, kMeeting, kHorse, u"ACP"_s, 0);
+        break;
+    case Op::CheckWeight:
+        CheckBookedRide(u"Jane Smith"_s, kMeeting, kHorse, u"ACP"_s, 530);
+        break;
+    }
+
+    QCOMPARE(m_dialogs->messages.size(), 1);
+    QCOMPARE(m_dialogs->messages.first().title, title);
+    QCOMPARE(m_dialogs->messages.first().buttons, UserDialogs::Buttons::YesNo);
+    QCOMPARE(bookings(), before);
+    QVERIFY(grid.rows() == gridBefore);
+}
+
+void TestBookingOperations::ignoredTrainerIsRefused_data()
+{
+    QTest::addColumn<QString>("jockey");
+    QTest::addColumn<bool>("booked");
+    QTest::newRow("new booking") << u"J Smith"_s << false;
+    QTest::newRow("replacing the jockey") << u"K O'Neil"_s << true;
+    QTest::newRow("removal") << kDeleteJockey << true;
+}
+
+void TestBookingOperations::ignoredTrainerIsRefused()
+{
+    QFETCH(QString, jockey);
+    QFETCH(bool, booked);
+    TestGrid grid(u"grdRace"_s, 31, 1);
+    if (booked) {
+        addBooking(u"J Smith"_s, kPlanned, false, kIgnored);
+        showBooking(grid, u"J Smith"_s, kPlanned);
+        m_dialogs->answerYes();
+    }
+    const QStringList before = bookings();
+    const QList<TestGrid::Row> gridBefore = grid.rows();
+
+    BookJockey(grid, 1, 14, jockey, kHorse, kMeeting, kRace, kIgnored, kBlue);
+
+    const ScriptedDialogs::Message refusal = m_dialogs->messages.last();
+    QCOMPARE(m_dialogs->messages.size(), booked ? 2 : 1);
+    QCOMPARE(refusal.title, u"Error"_s);
+    QCOMPARE(refusal.text, u"Trainer P O'Brien set to ignore cannot make bookings"_s);
+    QCOMPARE(refusal.buttons, UserDialogs::Buttons::Ok);
+    QCOMPARE(bookings(), before);
+    QVERIFY(grid.rows() == gridBefore);
+}
+
+void TestBookingOperations::bookJockey_data()
+{
+    QTest::addColumn<QString>("grid");
+    QTest::addColumn<QString>("storedJockey"); // "-": no booking
+    QTest::addColumn<QString>("storedState");
+    QTest::addColumn<bool>("confirmed");
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<QString>("expectedBooking");
+    QTest::addColumn<QString>("expectedState");
+
+    const QString booked = kMeeting + u'|' + kRace + u'|' + kHorse + u'|' + kTrainer + u'|';
+    QTest::newRow("new booking, nominations list")
+        << u"grdNoms"_s << u"-"_s << QString() << false << QString() << booked + u"K O'Neil|Planned|0"_s << kPlanned;
+    QTest::newRow("new booking, race window")
+        << u"grdRace"_s << u"-"_s << QString() << false << QString() << booked + u"K O'Neil|Planned|0"_s << kPlanned;
+    QTest::newRow("state-only booking keeps its state")
+        << u"grdNoms"_s << QString() << u"Pencilled In"_s << false << QString()
+        << booked + u"K O'Neil|Pencilled In|0"_s << u"Pencilled In"_s;
+    QTest::newRow("re-booking keeps state and confirmation")
+        << u"grdRace"_s << u"J Smith"_s << kConfirmed << true
+        << u"J Smith Already booked for this ride are you sure\ryou wish replace with K O'Neil"_s
+        << booked + u"K O'Neil|Confirmed|1"_s << kConfirmed;
+    QTest::newRow("same jockey again does nothing")
+        << u"grdNoms"_s << u"K O'Neil"_s << kPlanned << false << QString() << booked + u"K O'Neil|Planned|0"_s
+        << kPlanned;
+}
+
+void TestBookingOperations::bookJockey()
+{
+    QFETCH(QString, grid);
+    QFETCH(QString, storedJockey);
+    QFETCH(QString, storedState);
+    QFETCH(bool, confirmed);
+    QFETCH(QString, question);
+    QFETCH(QString, expectedBooking);
+    QFETCH(QString, expectedState);
+
+    TestGrid rows(grid, grid == "grdNoms"_L1 ? 16 : 31, 1);
+    const int jockeyColumn = bookingJockeyColumn(rows);
+    if (storedJockey != "-"_L1) {
+        addBooking(storedJockey, storedState, confirmed);
+        showBooking(rows, storedJockey, storedState);
+    }
+    m_dialogs->answerYes();
+
+    BookJockey(rows, 1, jockeyColumn, u"K O'Neil"_s, kHorse, kMeeting, kRace, kTrainer, kBlue);
+
+    QCOMPARE(m_dialogs->messages.size(), question.isEmpty() ? 0 : 1);
+    if (!question.isEmpty())
+        QCOMPARE(m_dialogs->messages.first().text, question);
+    QCOMPARE(bookings(), QStringList{expectedBooking});
+    QCOMPARE(rows.cellText(1, jockeyColumn), u"K O'Neil"_s);
+    QCOMPARE(rows.cellText(1, bookingStateColumn(rows)), expectedState);
+    if (storedJockey != "K O'Neil"_L1)
+        QCOMPARE(rows.cellBackColor(1, jockeyColumn), kBlue);
+}
+
+void TestBookingOperations::removingAJockey()
+{
+    addBooking(u"J Smith"_s, kConfirmed, true);
+    TestGrid grid(u"grdNoms"_s, 16, 1);
+    showBooking(grid, u"J Smith"_s, kConfirmed);
+    grid.cell(1, 13).icon = kConfirmedIcon;
+    grid.cell(1, 1).back = kRed;
+    m_dialogs->answerYes();
+
+    BookJockey(grid, 1, 10, kDeleteJockey, kHorse, kMeeting, kRace, kTrainer, QColor());
+
+    QCOMPARE(m_dialogs->messages.first().text, u"J Smith Confirm Removal of booking from \rHorse O'Reilly's Star"_s);
+    QVERIFY(bookings().isEmpty());
+    QCOMPARE(grid.cellText(1, 10), QString());
+    QCOMPARE(grid.cellText(1, 13), QString());
+    QCOMPARE(grid.cell(1, 13).icon, 0);
+    QCOMPARE(grid.cellBackColor(1, 1), kRed); // painting starts at column 2
+    for (int c = 2; c <= 16; ++c)
+        QVERIFY2(!grid.cellBackColor(1, c).isValid(), qPrintable(QString::number(c)));
+}
+
+void TestBookingOperations::setBookingState_data()
+{
+    QTest::addColumn<bool>("booked");
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QString>("trainer");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("shownJockey");
+
+    const QString longTrainer = u"Anthony O'Sullivan-Richardson & Partners"_s;
+    QTest::newRow("creates a booking without a jockey")
+        << false << u"Pencilled In"_s << longTrainer
+        << QStringList{kMeeting + u'|' + kRace + u'|' + kHorse + u'|' + longTrainer.left(30)
+                       + u"|<null>|Pencilled In|0"_s}
+        << QString();
+    QTest::newRow("template text unconfirms")
+        << true << u"Owner To Confirm"_s << kTrainer
+        << QStringList{kMeeting + u'|' + kRace + u'|' + kHorse + u'|' + kTrainer + u"|J Smith|Owner To Confirm|0"_s}
+        << u"J Smith"_s;
+    QTest::newRow("remove booking") << true << kRemoveBooking << kTrainer << QStringList() << QString();
+    QTest::newRow("remove without a booking") << false << kRemoveBooking << kTrainer << QStringList() << QString();
+}
+
+void TestBookingOperations::setBookingState()
+{
+    QFETCH(bool, booked);
+    QFETCH(QString, state);
+    QFETCH(QString, trainer);
+    QFETCH(QStringList, expected);
+    QFETCH(QString, shownJockey);
+
+    TestGrid grid(u"grdRace"_s, 31, 1);
+    if (booked) {
+        addBooking(u"J Smith"_s, kConfirmed, true);
+        showBooking(grid, u"J Smith"_s, kConfirmed);
+        grid.cell(1, 16).icon = kConfirmedIcon;
+        grid.cell(1, 3).back = kBlue; // painted since the list was drawn
+    }
+    m_dialogs->answerYes();
+
+    SetBookingState(grid, 1, 16, state, kMeeting, kRace, kHorse, trainer);
+
+    const bool removal = state == kRemoveBooking;
+    QCOMPARE(m_dialogs->messages.size(), removal && booked ? 1 : 0);
+    if (removal && booked)
+        QCOMPARE(m_dialogs->messages.first().text, u"Remove Text : Confirmed\r  from Horse O'Reilly's Star"_s);
+    QCOMPARE(bookings(), expected);
+    QCOMPARE(grid.cellText(1, 16), removal ? QString() : state);
+    QCOMPARE(grid.cellText(1, 14), shownJockey);
+    if (removal) {
+        QCOMPARE(grid.resets, 1);
+        QCOMPARE(grid.cell(1, 16).icon, 0);
+        QVERIFY(!grid.cellBackColor(1, 3).isValid());
+    }
+}
+
+void TestBookingOperations::confirmBooking_data()
+{
+    QTest::addColumn<QString>("bookedRace");
+    QTest::addColumn<QStringList>("expected");
+    const QString row = kMeeting + u'|' + kRace + u'|' + kHorse + u'|' + kTrainer + u"|J Smith|"_s;
+    QTest::newRow("booked") << kRace << QStringList{row + u"Confirmed|1"_s};
+    QTest::newRow("no booking") << QString() << QStringList();
+    QTest::newRow("booked in another race")
+        << u"1400 BM70"_s
+        << QStringList{kMeeting + u"|1400 BM70|"_s + kHorse + u'|' + kTrainer + u"|J Smith|Planned|0"_s};
+}
+
+void TestBookingOperations::confirmBooking()
+{
+    QFETCH(QString, bookedRace);
+    QFETCH(QStringList, expected);
+    if (!bookedRace.isEmpty()) {
+        Db db = OpenDb();
+        db.exec(u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection) "
+                "VALUES (?, ?, ?, ?, 'J Smith', 'Planned')"_s,
+                {kMeeting, bookedRace, kHorse, kTrainer});
+    }
+    TestGrid grid(u"grdNoms"_s, 16, 1);
+    showBooking(grid, u"J Smith"_s, kPlanned);
+
+    ConfirmBooking(grid, 1, 4, kMeeting, kRace, kHorse, kRed);
+
+    QCOMPARE(bookings(), expected);
+    QCOMPARE(grid.cellText(1, 13), kConfirmed);
+    QCOMPARE(grid.cell(1, 13).icon, kConfirmedIcon);
+    QCOMPARE(grid.cellText(1, 4), kHorse);
+    for (int c = 1; c <= 16; ++c)
+        QCOMPARE(grid.cellBackColor(1, c), kRed);
+}
+
+void TestBookingOperations::checkBookedRide_data()
+{
+    QTest::addColumn<QString>("fieldJockey");
+    QTest::addColumn<QString>("level");
+    QTest::addColumn<int>("weight");
+    QTest::addColumn<QString>("trainer");
+    QTest::addColumn<bool>("answerYes");
+    QTest::addColumn<QString>("message"); // empty: no warning
+    QTest::addColumn<bool>("defaultNo");
+
+    const QString tail = u"\r\rBooking was : Planned\r\rTrainer was : D O'Hayes 0412 345 678 03 9876 5432"
+                         "\r\rSelect Yes to remove your booking"_s;
+    const QString quietTail =
+        u"\r\rBooking was : Planned\r\rTrainer was : L Freedman\r\rSelect Yes to remove your booking"_s;
+    const QString booked = u"\r\rBooked On Horse : O'Reilly's Star\r\rYou had previously booked your Jockey :Jane Smith"
+                           " on that Horse"_s;
+
+    QTest::newRow("acceptances without a jockey") << QString() << u"ACP"_s << 0 << kTrainer << false
+                                                  << u"ACP For meeting has No Jockey"_s + booked + tail << false;
+    QTest::newRow("another jockey, yes deletes") << u"B Rawiller"_s << u"WGT"_s << 0 << kTrainer << true
+                                                 << u"WGT For meeting has B Rawiller"_s + booked + tail << false;
+    QTest::newRow("trainer without phones") << u"B Rawiller"_s << u"ACP"_s << 0 << kQuietTrainer << false
+                                            << u"ACP For meeting has B Rawiller"_s + booked + quietTail << false;
+    QTest::newRow("another apprentice, claim dropped")
+        << u"T Nugent (a2)"_s << u"ACP"_s << 0 << kTrainer << false
+        << u"ACP For meeting has T Nugent "_s + booked + tail << false;
+    QTest::newRow("booked apprentice with claim matches") << u" Jane Smith (a3)"_s << u"ACP"_s << 0 << kTrainer
+                                                          << true << QString() << false;
+    QTest::newRow("nominations without jockey or weight") << QString() << u"NOM"_s << 0 << kTrainer << true
+                                                          << QString() << false;
+
+    const QString weight = u"\r\r for Horse O'Reilly's Star\r\r you have booked Jockey Jane Smith"
+                           "\r\r who has a ride weight of 54.5 kg"_s;
+    QTest::newRow("weights below ride weight") << QString() << u"WGT"_s << 540 << kTrainer << false
+                                               << u"WGT For meeting has Weight of 54.0 kg"_s + weight + tail << true;
+    QTest::newRow("weight warning, yes deletes") << u"Jane Smith"_s << u"ACP"_s << 505 << kQuietTrainer << true
+                                                 << u"ACP For meeting has Weight of 50.5 kg"_s + weight + quietTail
+                                                 << true;
+    QTest::newRow("weight equal to ride weight") << u"Jane Smith"_s << u"ACP"_s << 545 << kTrainer << true
+                                                 << QString() << false;
+    QTest::newRow("no weight yet") << u"Jane Smith"_s << u"ACP"_s << 0 << kTrainer << true << QString() << false;
+}
+
+void TestBookingOperations::checkBookedRide()
+{
+    QFETCH(QString, fieldJockey);
+    QFETCH(QString, level);
+    QFETCH(int, weight);
+    QFETCH(QString, trainer);
+    QFETCH(bool, answerYes);
+    QFETCH(QString, message);
+    QFETCH(bool, defaultNo);
+    addBooking(u"J Smith"_s, kPlanned, false, trainer);
+    if (answerYes)
+        m_dialogs->answerYes();
+    else
+        m_dialogs->answerNo();
+
+    CheckBookedRide(fieldJockey, kMeeting, kHorse, level, qint16(weight));
+
+    if (message.isEmpty()) {
+        QVERIFY(m_dialogs->messages.isEmpty());
+        QCOMPARE(bookings().size(), 1);
+        return;
+    }
+    QCOMPARE(m_dialogs->messages.size(), 1);
+    const ScriptedDialogs::Message shown = m_dialogs->messages.first();
+    QCOMPARE(shown.title, u"Jockey booking Error"_s);
+    QCOMPARE(shown.text, message);
+    QCOMPARE(shown.icon, UserDialogs::Icon::Exclamation);
+    QCOMPARE(shown.buttons, UserDialogs::Buttons::YesNo);
+    QCOMPARE(m_defaults->defaults.first() == UserDialogs::Answer::No, defaultNo);
+    QCOMPARE(bookings().size(), answerYes ? 0 : 1);
+}
+
+void TestBookingOperations::checkBookedRideInsideCallersTransaction()
+{
+    addBooking(u"J Smith"_s, kPlanned, false);
+    m_dialogs->answerYes();
+    {
+        Db db = OpenDb();
+        Transaction transaction(db);
+        db.exec(u"INSERT INTO Noms (MeetingCode, Horse) VALUES (?, ?)"_s, {kMeeting, kHorse});
+        CheckBookedRide(db, u"B Rawiller"_s, kMeeting, kHorse, u"ACP"_s, 560);
+        transaction.commit();
+    }
+    QCOMPARE(m_dialogs->messages.size(), 1);
+    QVERIFY(bookings().isEmpty());
+}
+
+void TestBookingOperations::formatKilograms_data()
+{
+    QTest::addColumn<double>("kilograms");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("half") << 56.5 << u"56.5 kg"_s;
+    QTest::newRow("whole") << 5.0 << u"5.0 kg"_s;
+    QTest::newRow("below one") << 0.5 << u"0.5 kg"_s;
+}
+
+void TestBookingOperations::formatKilograms()
+{
+    QFETCH(double, kilograms);
+    QFETCH(QString, text);
+    QCOMPARE(::formatKilograms(kilograms), text);
+}
+
+void TestBookingOperations::managedJockeysList_data()
+{
+    QTest::addColumn<QStringList>("jockeys");
+    QTest::addColumn<QString>("list");
+    QTest::newRow("none") << QStringList() << QString();
+    QTest::newRow("one") << QStringList{u"J Smith"_s} << u"( 'J Smith')"_s;
+    QTest::newRow("quotes doubled") << QStringList{u"J Smith"_s, u"K O'Neil"_s, u"L Nolen"_s}
+                                    << u"( 'J Smith', 'K O''Neil', 'L Nolen')"_s;
+}
+
+void TestBookingOperations::managedJockeysList()
+{
+    QFETCH(QStringList, jockeys);
+    QFETCH(QString, list);
+    QCOMPARE(BuildJockeyInList(jockeys), list);
+
+    ManagedJockeys::selectIconJockey(u"K O'Neil"_s);
+    QCOMPARE(ManagedJockeys::IconJockeyList(), u"( 'K O''Neil')"_s);
+    QCOMPARE(ManagedJockeys::IconJockey(), u"K O'Neil"_s);
+    ManagedJockeys::rebuild(jockeys);
+    QCOMPARE(ManagedJockeys::IconJockeyList(), list);
+    QVERIFY(ManagedJockeys::IconJockey().isEmpty());
+}
+
+void TestBookingOperations::storedColors_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QColor>("color");
+    QTest::newRow("red") << u"255"_s << QColor(255, 0, 0);
+    QTest::newRow("blue") << u"16711680"_s << QColor(0, 0, 255);
+    QTest::newRow("mixed") << u"8224025"_s << QColor(0x19, 0x7D, 0x7D);
+    QTest::newRow("hex") << u"&HFF0000"_s << QColor(0, 0, 255);
+    QTest::newRow("window background") << kDefaultStoredColor << QColor();
+    QTest::newRow("window background as number") << u"-2147483643"_s << QColor();
+    QTest::newRow("unset") << u"0"_s << QColor();
+    QTest::newRow("empty") << QString() << QColor();
+}
+
+void TestBookingOperations::storedColors()
+{
+    QFETCH(QString, text);
+    QFETCH(QColor, color);
+    QCOMPARE(fromStoredColor(text), color);
+    if (color.isValid())
+        QCOMPARE(fromStoredColor(toStoredColor(color)), color);
+    else
+        QCOMPARE(toStoredColor(color), kDefaultStoredColor);
+}
+
+void TestBookingOperations::pickLists()
+{
+    const QList<JockeyPickItem> jockeys = LoadJockeyPickList();
+    QCOMPARE(jockeys.size(), 2);
+    QCOMPARE(jockeys.at(0).jockey, u"J Smith"_s);
+    QCOMPARE(jockeys.at(0).color, kRed);
+    QVERIFY(!jockeys.at(1).color.isValid());
+    QCOMPARE(jockeyComboItems(jockeys), (QStringList{u"J Smith"_s, u"K O'Neil"_s, kDeleteJockey}));
+
+    QCOMPARE(LoadBookingStates(),
+             (QStringList{kPlanned, u"Pencilled In"_s, u"Trainer To Confirm"_s, u"Owner To Confirm"_s,
+                          u"Awaiting Acceptance"_s, u"Subject To Weight"_s, kConfirmed, kRemoveBooking}));
+
+    Db db = OpenDb();
+    db.exec(u"INSERT INTO RaceType (RaceType, MetroOrder, ProvOrder) VALUES ('HCP X', 0, 0)"_s);
+    db.exec(u"UPDATE RaceType SET MetroOrder = 0 WHERE RaceType = 'OPN M'"_s);
+    const QStringList metro = LoadRaceTypes(u"M"_s);
+    QCOMPARE(metro.first(), u"MDN M"_s);
+    QVERIFY(!metro.contains(u"OPN M"_s) && !metro.contains(u"MDN P"_s) && !metro.contains(u"HCP X"_s));
+    const QStringList provincial = LoadRaceTypes(u"P"_s);
+    QCOMPARE(provincial.first(), u"MDN P"_s);
+    QCOMPARE(provincial.last(), u"OPN P"_s);
+    QVERIFY(!provincial.contains(u"MDN M"_s));
+}
+
+QTEST_GUILESS_MAIN(TestBookingOperations)
+#include "tst_bookingoperations.moc"

@@ -2,6 +2,7 @@
 
 #include "AboutDialog.h"
 #include "HeaderLayout.h"
+#include "MainWindowCommands.h"
 #include "app/Startup.h"
 #include "app/StatusSink.h"
 #include "app/Version.h"
@@ -41,6 +42,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     resize(1200, 800);
     buildWidgets();
     buildMenus();
+    new MainWindowCommands(this);
 }
 
 MainWindow::~MainWindow()

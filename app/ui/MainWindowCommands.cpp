@@ -1,0 +1,328 @@
+#include "MainWindowCommands.h"
+
+#include "MainWindow.h"
+#include "app/DebugMode.h"
+#include "app/MaintenanceCommands.h"
+#include "app/UserDialogs.h"
+#include "bookings/ManagedJockeys.h"
+#include "db/Database.h"
+
+#include <QAbstractItemModel>
+#include <QItemSelectionModel>
+#include <QPushButton>
+#include <QAction>
+#include <QApplication>
+#include <QFont>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTableView>
+#include <QTextEdit>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QAction *addItem(QMenu *menu, const char *name, const QString &caption, bool enabled)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    action->setEnabled(enabled);
+    return action;
+}
+
+QMenu *makePopup(QWidget *parent, const char *name)
+{
+    auto *menu = new QMenu(parent);
+    menu->setObjectName(QLatin1String(name));
+    return menu;
+}
+
+// Long steps show the busy pointer until they return.
+class BusyCursor
+{
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
+// The nominations list as a booking grid and the chosen trainer come from the window's list
+// code; until it offers them, "Set Remaining Status to" stays disabled.
+template<typename Window>
+constexpr bool kHasNomsGrid = requires(Window &w) {
+    w.nomsGrid();
+    w.chosenTrainer();
+};
+
+template<typename Window>
+bool setRemainingStates(Window &window, const QString &state)
+{
+    if constexpr (kHasNomsGrid<Window>) {
+        maintenance::setRemainingStates(window.nomsGrid(), window.grdNoms->model()->rowCount(), state,
+                                        window.chosenTrainer());
+        return true;
+    } else {
+        Q_UNUSED(window);
+        Q_UNUSED(state);
+        return false;
+    }
+}
+
+QStringList selectedTexts(const QTableView *grid)
+{
+    QStringList texts;
+    if (!grid->selectionModel())
+        return texts;
+    QModelIndexList rows = grid->selectionModel()->selectedRows(0);
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    for (const QModelIndex &index : rows)
+        texts << index.data().toString();
+    return texts;
+}
+
+} // namespace
+
+MainWindowCommands::MainWindowCommands(MainWindow *window) : QObject(window), m_window(window)
+{
+    setObjectName(u"mainWindowCommands"_s);
+    connectMenuBar();
+    buildPopups();
+}
+
+template<typename Command>
+void MainWindowCommands::guarded(Command command)
+{
+    try {
+        command();
+    } catch (const DbError &error) {
+        UserDialogs::instance().critical(u"Error"_s, error.message());
+    }
+}
+
+void MainWindowCommands::connectMenuBar()
+{
+    // Only the commands that work today are enabled; the editors of later steps enable their own items.
+    auto wire = [this](const char *name, void (MainWindowCommands::*slot)()) {
+        if (QAction *action = m_window->action(QLatin1String(name))) {
+            action->setEnabled(true);
+            connect(action, &QAction::triggered, this, slot);
+        }
+    };
+    wire("mnuBackupDatabase", &MainWindowCommands::backupDatabase);
+    wire("mnuRepairDB", &MainWindowCommands::compactDatabase);
+    wire("mnuRemove", &MainWindowCommands::removeUnwantedData);
+    wire("mnudebugtoggle", &MainWindowCommands::toggleDebugMode);
+    if (QAction *debug = m_window->action(u"mnudebugtoggle"_s))
+        debug->setChecked(DebugMode::isOn());
+}
+
+void MainWindowCommands::buildPopups()
+{
+    // Items whose window does not exist yet stay disabled; the items without any action are
+    // kept visible but disabled, so the menus have their familiar shape.
+    mnuPUMenu = makePopup(m_window, "mnuPUMenu");
+    addItem(mnuPUMenu, "MnuRace", u"&Race View"_s, false);
+    addItem(mnuPUMenu, "MnuMeetingView", u"&Meeting View"_s, false);
+    connect(addItem(mnuPUMenu, "mnuReload", u"Re&load Data"_s, true), &QAction::triggered, this,
+            [this] { guarded([this] { refresh(); }); });
+    addItem(mnuPUMenu, "mnuMeetingForm", u"&Form"_s, false);
+    connect(addItem(mnuPUMenu, "mnuDeleteMeeting", u"&Delete Meeting"_s, true), &QAction::triggered, this,
+            &MainWindowCommands::deleteMeetings);
+
+    MnuPUNoms = makePopup(m_window, "MnuPUNoms");
+    addItem(MnuPUNoms, "mnuRaceView", u"Race View"_s, false);
+    addItem(MnuPUNoms, "MnuHorseForm", u"&Horse Form"_s, false);
+    addItem(MnuPUNoms, "mnuVicRatings", u"&Ratings"_s, false);
+    addItem(MnuPUNoms, "mnuNomsRBForm", u"Race &Form"_s, false);
+    addItem(MnuPUNoms, "mnuJockeystats", u"&Jockey Stats"_s, false);
+    addItem(MnuPUNoms, "mnuRego", u"Rego Search"_s, false);
+    addItem(MnuPUNoms, "mnuVideoForm", u"Video Form"_s, false);
+    m_updateStatus = addItem(MnuPUNoms, "mnuUpdateStatus", maintenance::remainingStatusCaption(QString()),
+                             kHasNomsGrid<MainWindow>);
+    m_updateStatus->setVisible(false);
+    connect(m_updateStatus, &QAction::triggered, this, &MainWindowCommands::setRemainingStatus);
+
+    mnuPUNames = makePopup(m_window, "mnuPUNames");
+    addItem(mnuPUNames, "mnuTrainerStats", u"&Trainer Stats"_s, false);
+    addItem(mnuPUNames, "mnuEditTrainer", u"&Edit Trainer"_s, false);
+    addItem(mnuPUNames, "mnutrainStrk", u"Trainer Strike Rate"_s, false);
+    addItem(mnuPUNames, "MnuTranierJockStrk", u"Trainer/Jockey Strike Rate"_s, false);
+    addItem(mnuPUNames, "MnuTrainJockForm", u"Trainer/Jockey Form"_s, false);
+
+    MnuPuJockey = makePopup(m_window, "MnuPuJockey");
+    addItem(MnuPuJockey, "mnuPrvRides", u"&Previous Rides"_s, false);
+    addItem(MnuPuJockey, "MnuJockStrike", u"Jockey Strike rate"_s, false);
+    connect(addItem(MnuPuJockey, "mnuTrnJockStrk", u"Trainer Jockey Strike Rate"_s, true), &QAction::triggered,
+            this, &MainWindowCommands::trainerJockeyStrikeRate);
+    connect(addItem(MnuPuJockey, "mnuRldJokDta", u"Reload Jockey Form Data"_s, true), &QAction::triggered, this,
+            &MainWindowCommands::reloadJockeyFormData);
+    connect(addItem(MnuPuJockey, "mnuSelJckIcn", u"Select Jockey for Icons"_s, true), &QAction::triggered, this,
+            &MainWindowCommands::selectJockeyForIcons);
+    addItem(MnuPuJockey, "mnuJockeyReport", u"Print Jockey Invoice Report"_s, false);
+
+    for (QTableView *grid : {m_window->grdMeeting, m_window->grdNoms, m_window->grdNames, m_window->grdJockey}) {
+        grid->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(grid, &QWidget::customContextMenuRequested, this,
+                [this, grid](const QPoint &pos) { showPopup(grid, pos); });
+    }
+}
+
+QMenu *MainWindowCommands::popupFor(QTableView *grid, const QPoint &pos)
+{
+    if (grid == m_window->grdMeeting)
+        return mnuPUMenu;
+    if (grid == m_window->grdNames)
+        return mnuPUNames;
+    if (grid == m_window->grdJockey)
+        return MnuPuJockey;
+    if (grid != m_window->grdNoms)
+        return nullptr;
+
+    const QModelIndex index = grid->indexAt(pos);
+    const std::optional<QString> state =
+        index.isValid() ? maintenance::remainingStatusFor(index.column() + 1, index.data().toString()) : std::nullopt;
+    m_updateStatus->setVisible(state.has_value());
+    m_updateStatus->setData(state.value_or(QString()));
+    m_updateStatus->setText(maintenance::remainingStatusCaption(state.value_or(QString())));
+    return MnuPUNoms;
+}
+
+void MainWindowCommands::showPopup(QTableView *grid, const QPoint &pos)
+{
+    // The lists act on a right click only over a row, as they do on a selected cell.
+    if (!grid->indexAt(pos).isValid())
+        return;
+    if (QMenu *menu = popupFor(grid, pos))
+        menu->popup(grid->viewport()->mapToGlobal(pos));
+}
+
+void MainWindowCommands::backupDatabase()
+{
+    guarded([] { maintenance::backupDatabase(); });
+}
+
+void MainWindowCommands::compactDatabase()
+{
+    BusyCursor busy;
+    maintenance::compactAndRepair();
+}
+
+void MainWindowCommands::removeUnwantedData()
+{
+    guarded([this] {
+        if (!maintenance::removeUnwantedData())
+            return;
+        reloadMeetings();
+        refresh();
+    });
+}
+
+void MainWindowCommands::toggleDebugMode()
+{
+    const bool on = maintenance::toggleDebugMode();
+    if (QAction *debug = m_window->action(u"mnudebugtoggle"_s))
+        debug->setChecked(on);
+}
+
+void MainWindowCommands::deleteMeetings()
+{
+    guarded([this] {
+        const QStringList codes = selectedTexts(m_window->grdMeeting);
+        if (codes.isEmpty())
+            return;
+        maintenance::deleteMeetings(codes);
+        reloadMeetings();
+        refresh();
+    });
+}
+
+void MainWindowCommands::setRemainingStatus()
+{
+    const QString state = m_updateStatus->data().toString();
+    if (state.isEmpty())
+        return;
+    guarded([this, &state] {
+        BusyCursor busy;
+        setRemainingStates(*m_window, state);
+    });
+}
+
+void MainWindowCommands::trainerJockeyStrikeRate()
+{
+    maintenance::jockeySelectedForStrikeRate(selectedJockey());
+}
+
+void MainWindowCommands::reloadJockeyFormData()
+{
+    guarded([this] {
+        std::optional<RideDownloadResult> result;
+        {
+            BusyCursor busy;
+            result = maintenance::reloadJockeyFormData(selectedJockey());
+        }
+        // The best-placing icons of the trainers count the rides just downloaded.
+        if (result && result->answered)
+            reloadTrainers();
+    });
+}
+
+void MainWindowCommands::selectJockeyForIcons()
+{
+    guarded([this] {
+        const QString selected = selectedJockey();
+        const std::optional<QString> highlight = maintenance::selectJockeyForIcons(
+            selected, !selected.isEmpty() && selected == ManagedJockeys::IconJockey(), jockeyNames());
+        if (!highlight)
+            return;
+        highlightJockey(*highlight);
+        reloadTrainers();
+        m_window->txtRace->clear();
+        m_window->txtTrainLocation->clear();
+        m_window->txtTrainMobile->clear();
+        m_window->TxtTrainPhone->clear();
+    });
+}
+
+QString MainWindowCommands::selectedJockey() const
+{
+    return selectedTexts(m_window->grdJockey).value(0);
+}
+
+void MainWindowCommands::reloadMeetings()
+{
+    m_window->cmdMtgRfs->click();
+}
+
+void MainWindowCommands::refresh()
+{
+    m_window->cmdReload->click();
+}
+
+void MainWindowCommands::reloadTrainers()
+{
+    // "&Refresh" re-reads the trainers list under the current filters (and empties the nominations).
+    m_window->cmdReload->click();
+}
+
+QStringList MainWindowCommands::jockeyNames() const
+{
+    QStringList names;
+    const QAbstractItemModel *model = m_window->grdJockey->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        names << model->index(row, 0).data().toString();
+    return names;
+}
+
+void MainWindowCommands::highlightJockey(const QString &jockey)
+{
+    QAbstractItemModel *model = m_window->grdJockey->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex name = model->index(row, 0);
+        QFont font = m_window->grdJockey->font();
+        font.setBold(!jockey.isEmpty() && name.data().toString() == jockey);
+        model->setData(name, font, Qt::FontRole);
+    }
+}

@@ -3,13 +3,31 @@
 #include "AboutDialog.h"
 #include "HeaderLayout.h"
 #include "MainWindowCommands.h"
+#include "app/Sound.h"
 #include "app/Startup.h"
 #include "app/StatusSink.h"
 #include "app/Version.h"
+#include "app/UserDialogs.h"
 #include "app/cAppSettings.h"
+#include "bookings/BookingOperations.h"
+#include "bookings/BookingPickLists.h"
+#include "bookings/ManagedJockeys.h"
+#include "bookings/StoredColor.h"
+#include "bookings/ui/ListModel.h"
+#include "db/Database.h"
+#include "import/FieldFileLoader.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDrag>
+#include <QDropEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QTextCharFormat>
+#include <QTextCursor>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -21,7 +39,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QSplitter>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -42,6 +59,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     resize(1200, 800);
     buildWidgets();
     buildMenus();
+    connectLists();
     new MainWindowCommands(this);
 }
 
@@ -60,15 +78,18 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &captio
     return button;
 }
 
-QTableView *makeGrid(QWidget *parent, const char *name)
+QTableView *makeGrid(QWidget *parent, const char *name, const QList<ListColumn> &columns)
 {
     auto *grid = new QTableView(parent);
     grid->setObjectName(QLatin1String(name));
-    grid->setModel(new QStandardItemModel(grid));
+    grid->setModel(new ListModel(QLatin1String(name), columns, grid));
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->verticalHeader()->hide();
     grid->verticalHeader()->setDefaultSectionSize(20);
+    // Fixed row heights keep a season's trainers list instant to lay out.
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->setWordWrap(false);
     grid->horizontalHeader()->setSectionsMovable(true);
     grid->horizontalHeader()->setHighlightSections(false);
     return grid;
@@ -108,6 +129,10 @@ void MainWindow::buildWidgets()
     UpDown1->setObjectName(QStringLiteral("UpDown1"));
     UpDown1->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
     UpDown1->setMaximumWidth(20);
+    // Tenths of a kilogram; txtWeight shows the kilograms.
+    UpDown1->setRange(0, 1500);
+    UpDown1->setSingleStep(5);
+    txtWeight->setText(QStringLiteral("0.0"));
     buttons->addWidget(UpDown1);
     buttons->addStretch();
     buttons->addWidget(cmdExit);
@@ -115,6 +140,7 @@ void MainWindow::buildWidgets()
 
     auto *split = new QSplitter(Qt::Horizontal, central);
     auto *left = new QWidget(split);
+    left->setObjectName(QStringLiteral("meetingsPane"));
     auto *leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     auto *meetingHeader = new QHBoxLayout;
@@ -124,38 +150,49 @@ void MainWindow::buildWidgets()
     cmdMtgRfs->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     meetingHeader->addStretch();
     meetingHeader->addWidget(cmdMtgRfs);
-    grdMeeting = makeGrid(left, "grdMeeting");
+    grdMeeting = makeGrid(left, "grdMeeting", mainlists::meetingColumns());
     grdMeeting->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    grdJockey = makeGrid(left, "grdJockey");
+    grdJockey = makeGrid(left, "grdJockey", mainlists::jockeyColumns());
     leftLayout->addLayout(meetingHeader);
     leftLayout->addWidget(grdMeeting, 3);
     leftLayout->addWidget(new QLabel(QStringLiteral("Jockeys"), left));
     leftLayout->addWidget(grdJockey, 2);
 
-    grdNames = makeGrid(split, "grdNames");
+    auto *middle = new QWidget(split);
+    auto *middleLayout = new QVBoxLayout(middle);
+    middleLayout->setContentsMargins(0, 0, 0, 0);
+    grdNames = makeGrid(middle, "grdNames", mainlists::trainerColumns());
+    middleLayout->addWidget(new QLabel(QStringLiteral("Trainers"), middle));
+    middleLayout->addWidget(grdNames);
 
     auto *right = new QWidget(split);
     auto *rightLayout = new QVBoxLayout(right);
     rightLayout->setContentsMargins(0, 0, 0, 0);
-    grdNoms = makeGrid(right, "grdNoms");
+    grdNoms = makeGrid(right, "grdNoms", mainlists::nominationColumns());
     auto *details = new QHBoxLayout;
     txtRace = new QTextEdit(right);
     txtRace->setObjectName(QStringLiteral("txtRace"));
     txtRace->setReadOnly(true);
     auto *trainer = new QGroupBox(QStringLiteral("Trainer"), right);
     auto *trainerLayout = new QGridLayout(trainer);
+    txtTrainerName = makeEdit(trainer, "txtTrainerName");
+    txtTrainerName->setReadOnly(true);
     txtTrainLocation = makeEdit(trainer, "txtTrainLocation");
     TxtTrainPhone = makeEdit(trainer, "TxtTrainPhone");
     txtTrainMobile = makeEdit(trainer, "txtTrainMobile");
-    trainerLayout->addWidget(new QLabel(QStringLiteral("Location"), trainer), 0, 0);
-    trainerLayout->addWidget(txtTrainLocation, 0, 1);
-    trainerLayout->addWidget(new QLabel(QStringLiteral("Phone"), trainer), 1, 0);
-    trainerLayout->addWidget(TxtTrainPhone, 1, 1);
-    trainerLayout->addWidget(new QLabel(QStringLiteral("Mobile"), trainer), 2, 0);
-    trainerLayout->addWidget(txtTrainMobile, 2, 1);
+    trainerLayout->addWidget(txtTrainerName, 0, 0, 1, 2);
+    trainerLayout->addWidget(new QLabel(QStringLiteral("Location"), trainer), 1, 0);
+    trainerLayout->addWidget(txtTrainLocation, 1, 1);
+    trainerLayout->addWidget(new QLabel(QStringLiteral("Phone :"), trainer), 2, 0);
+    trainerLayout->addWidget(TxtTrainPhone, 2, 1);
+    trainerLayout->addWidget(new QLabel(QStringLiteral("Mobile :"), trainer), 3, 0);
+    trainerLayout->addWidget(txtTrainMobile, 3, 1);
+    trainerLayout->setRowStretch(4, 1);
     details->addWidget(txtRace, 2);
     details->addWidget(trainer, 1);
+    rightLayout->addWidget(new QLabel(QStringLiteral("Nominations"), right));
     rightLayout->addWidget(grdNoms, 3);
+    rightLayout->addWidget(new QLabel(QStringLiteral("Race Details"), right));
     rightLayout->addLayout(details, 1);
 
     split->setStretchFactor(0, 2);
@@ -221,11 +258,22 @@ bool MainWindow::load()
     CmdGetData->setEnabled(true);
     CmdGetData->setVisible(true);
     showStatus(QStringLiteral("Setting up Main Form"));
+    setupColumns(grdNames);
+    setupColumns(grdNoms);
     showStatus(QStringLiteral("Loading Data into Grid - setup grdMeeting"));
+    setupColumns(grdMeeting);
     showStatus(QStringLiteral("Loading Data into Grid - setup grdJockey"));
+    setupColumns(grdJockey);
     showStatus(QStringLiteral("Loading Data into Grid - Load grdMeeting"));
+    guarded([this] { reloadMeetings(); });
     showStatus(QStringLiteral("Loading Data into Grid - Load grdJockey"));
+    guarded([this] { reloadJockeys(); });
     showStatus(QStringLiteral("Loading Data into Grid - Load grdNames"));
+    guarded([this] {
+        cmbBookText->clear();
+        cmbBookText->addItems(LoadBookingStates());
+        reloadTrainers();
+    });
     showStatus(QStringLiteral("Loading Settings"));
     cAppSettings::instance().LoadSettings();
     restoreLayout();
@@ -238,9 +286,11 @@ void MainWindow::restoreLayout()
 {
     const cAppSettings &settings = cAppSettings::instance();
     if (const auto key = layout::parseSortKey(settings.MainTrainerSortKey)) {
-        const int column = key->column - 1;
-        if (column < grdNames->model()->columnCount())
-            grdNames->sortByColumn(column, key->ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+        if (key->column >= 1 && key->column <= m_trainers->columnCount()) {
+            m_trainers->sortByColumn(key->column, key->ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+            grdNames->horizontalHeader()->setSortIndicator(key->column - 1, key->ascending ? Qt::AscendingOrder
+                                                                                           : Qt::DescendingOrder);
+        }
     }
     applyPlacement(this, {settings.MainLeft, settings.MainTop, settings.MainWidth, settings.MainHeight, settings.MainMax});
     applyHeaderLayout(grdNames->horizontalHeader(), settings.MainTrainerOrder, settings.MainTrainerWidth);
@@ -284,4 +334,482 @@ void MainWindow::resetRaceWindow()
     settings.RaceTop = 0;
     settings.RaceLeft = 0;
     settings.SaveSettings();
+}
+
+// ---- Lists ----
+
+namespace {
+
+int oneBasedRow(const QTableView *grid)
+{
+    const QModelIndex current = grid->currentIndex();
+    if (current.isValid() && grid->selectionModel()->isRowSelected(current.row(), QModelIndex()))
+        return current.row() + 1;
+    const QModelIndexList rows = grid->selectionModel()->selectedRows();
+    return rows.isEmpty() ? 0 : rows.first().row() + 1;
+}
+
+// Busy pointer while a list is sorted.
+class BusyPointer
+{
+public:
+    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
+    BusyPointer(const BusyPointer &) = delete;
+    BusyPointer &operator=(const BusyPointer &) = delete;
+};
+
+} // namespace
+
+template<typename Step>
+void MainWindow::guarded(Step step)
+{
+    // A failed statement ends the gesture; the window stays usable.
+    try {
+        step();
+    } catch (const DbError &error) {
+        UserDialogs::instance().critical(QStringLiteral("Error"), error.message());
+    }
+}
+
+void MainWindow::connectLists()
+{
+    m_meetings = static_cast<ListModel *>(grdMeeting->model());
+    m_jockeys = static_cast<ListModel *>(grdJockey->model());
+    m_trainers = static_cast<ListModel *>(grdNames->model());
+    m_noms = static_cast<ListModel *>(grdNoms->model());
+    for (QTableView *grid : {grdMeeting, grdJockey, grdNames, grdNoms})
+        setupColumns(grid);
+    grdNoms->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdNames->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdJockey->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdNoms->setIconSize(QSize(14, 14));
+    grdNames->setIconSize(QSize(14, 14));
+
+    connect(cmdReload, &QPushButton::clicked, this, [this] { guarded([this] { refresh(); }); });
+    connect(cmdMtgRfs, &QPushButton::clicked, this, [this] { guarded([this] { reloadMeetings(); }); });
+    connect(cmdBrowse, &QPushButton::clicked, this, &MainWindow::addData);
+
+    for (QTableView *grid : {grdNames, grdNoms}) {
+        grid->horizontalHeader()->setSortIndicatorShown(true);
+        grid->horizontalHeader()->setSectionsClickable(true);
+        connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
+                [this, grid](int section) { sortList(grid, section + 1); });
+    }
+    connect(grdNames, &QTableView::clicked, this, [this](const QModelIndex &index) {
+        guarded([this, index] {
+            chooseTrainer(index.row() + 1);
+            if (index.column() + 1 == mainlists::names::Icon1)
+                emit trainerFormRequested(m_trainers->cellText(index.row() + 1, mainlists::names::Trainer).trimmed());
+        });
+    });
+    connect(grdNoms, &QTableView::clicked, this,
+            [this](const QModelIndex &index) { guarded([this, index] { showRaceOf(index.row() + 1); }); });
+    connect(grdNoms, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
+        guarded([this, index] { editRequest(index.row() + 1, index.column() + 1); });
+    });
+    connect(grdMeeting, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
+        emit raceWindowRequested(m_meetings->cellText(index.row() + 1, 1));
+    });
+
+    // Dragging jockeys, dropping them on nominations, edit requests by key, leaving the pick list.
+    grdJockey->viewport()->installEventFilter(this);
+    grdNoms->viewport()->installEventFilter(this);
+    grdNoms->viewport()->setAcceptDrops(true);
+    grdNoms->installEventFilter(this);
+    cmbJockey->installEventFilter(this);
+    txtRace->viewport()->installEventFilter(this);
+    connect(cmbJockey, &QComboBox::activated, this, [this] {
+        // The choice is booked when the list loses the focus, as when the agent tabs away.
+        grdNoms->setFocus(Qt::OtherFocusReason);
+        if (cmbJockey->isVisible())
+            commitJockeyPick();
+    });
+    connect(cmbBookText, &QComboBox::activated, this,
+            [this](int index) { guarded([this, index] { chooseBookingState(cmbBookText->itemText(index)); }); });
+
+    connect(txtTrainLocation, &QLineEdit::editingFinished, this,
+            [this] { saveContact(mainlists::ContactField::Location); });
+    connect(TxtTrainPhone, &QLineEdit::editingFinished, this, [this] { saveContact(mainlists::ContactField::Phone); });
+    connect(txtTrainMobile, &QLineEdit::editingFinished, this,
+            [this] { saveContact(mainlists::ContactField::Mobile); });
+
+    connect(UpDown1, &QSpinBox::valueChanged, this,
+            [this](int tenths) { txtWeight->setText(QString::number(tenths / 10.0, 'f', 1)); });
+    connect(txtWeight, &QLineEdit::editingFinished, this, &MainWindow::weightEdited);
+}
+
+void MainWindow::setupColumns(QTableView *grid)
+{
+    const auto *model = static_cast<ListModel *>(grid->model());
+    QHeaderView *header = grid->horizontalHeader();
+    const QList<ListColumn> &columns = model->columns();
+    for (int c = 0; c < columns.size(); ++c) {
+        const ListColumn &column = columns.at(c);
+        grid->setColumnHidden(c, column.hidden);
+        // Icon columns get room for the 14-pixel pictures and the cell margins.
+        const int width = column.header.isEmpty() && !column.hidden ? std::max(column.width, 22) : column.width;
+        if (width > 0 && !column.hidden)
+            header->resizeSection(c, width);
+    }
+    header->setStretchLastSection(true);
+}
+
+BookingGrid &MainWindow::nomsGrid()
+{
+    return *m_noms;
+}
+
+QStringList MainWindow::selectedMeetingCodes() const
+{
+    QModelIndexList rows = grdMeeting->selectionModel()->selectedRows(0);
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    QStringList codes;
+    for (const QModelIndex &index : rows)
+        codes << index.data().toString();
+    return codes;
+}
+
+QString MainWindow::selectedJockey() const
+{
+    const int row = oneBasedRow(grdJockey);
+    return row > 0 ? m_jockeys->cellText(row, 1) : QString();
+}
+
+QString MainWindow::selectedTrainer() const
+{
+    const int row = oneBasedRow(grdNames);
+    return row > 0 ? m_trainers->cellText(row, mainlists::names::Trainer).trimmed() : QString();
+}
+
+mainlists::ListFilter MainWindow::currentFilter() const
+{
+    return {m_meetingsFilter, txtWeight->text().trimmed().toDouble()};
+}
+
+QString MainWindow::currentMeetingsFilter() const
+{
+    return mainlists::meetingsFilterText(m_meetingsFilter);
+}
+
+void MainWindow::reloadMeetings()
+{
+    m_meetings->setRows(mainlists::loadMeetings());
+}
+
+void MainWindow::reloadJockeys()
+{
+    QList<ListRow> rows = mainlists::loadJockeys();
+    QStringList names;
+    for (const ListRow &row : rows)
+        names << row.text(1);
+    m_jockeys->setRows(std::move(rows));
+    cmbJockey->clear();
+    cmbJockey->addItems(names);
+    cmbJockey->addItem(kDeleteJockey);
+    ManagedJockeys::rebuild(names);
+}
+
+void MainWindow::reloadTrainers()
+{
+    m_trainers->setRows(mainlists::loadTrainers(currentFilter()));
+    grdNames->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+}
+
+void MainWindow::reloadNoms()
+{
+    if (m_chosenTrainer.isEmpty()) {
+        m_noms->clear();
+        return;
+    }
+    mainlists::NominationsResult result = mainlists::loadNominations(m_chosenTrainer, currentFilter());
+    m_noms->setRows(std::move(result.rows));
+    grdNoms->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    if (txtTrainLocation->text().isEmpty())
+        txtTrainLocation->setText(result.trainerLocation);
+    if (TxtTrainPhone->text().isEmpty())
+        TxtTrainPhone->setText(result.phone);
+    txtTrainerName->setText(m_chosenTrainer);
+}
+
+void MainWindow::refresh()
+{
+    m_meetingsFilter = selectedMeetingCodes();
+    reloadTrainers();
+    // Nothing is chosen any more, so the same trainer can be chosen again.
+    m_chosenTrainer.clear();
+    m_raceMeeting.clear();
+    m_raceNumber = -1;
+    m_noms->clear();
+    txtRace->clear();
+    for (QLineEdit *box : {txtTrainerName, txtTrainLocation, txtTrainMobile, TxtTrainPhone})
+        box->clear();
+}
+
+bool MainWindow::chooseTrainer(int row)
+{
+    if (row < 1 || row > m_trainers->rowCount())
+        return false;
+    const QString trainer = m_trainers->cellText(row, mainlists::names::Trainer);
+    if (trainer == m_chosenTrainer)
+        return true;
+    txtRace->clear();
+    m_raceMeeting.clear();
+    m_raceNumber = -1;
+    if (m_trainers->cellText(row, mainlists::names::IgnTrainer) == QLatin1String("True")) {
+        UserDialogs::instance().message(QStringLiteral("Error"),
+                                        QStringLiteral("Trainer set to ignore cannot make bookings"),
+                                        UserDialogs::Icon::Critical);
+        return false;
+    }
+    m_chosenTrainer = trainer;
+    const mainlists::TrainerContact contact = mainlists::loadTrainerContact(trainer);
+    TxtTrainPhone->setText(contact.phone);
+    txtTrainMobile->setText(contact.mobile);
+    txtTrainLocation->setText(contact.location);
+    reloadNoms();
+    return true;
+}
+
+void MainWindow::showRaceOf(int row)
+{
+    if (row < 1 || row > m_noms->rowCount())
+        return;
+    const QString meeting = m_noms->cellText(row, mainlists::noms::Meeting);
+    const int race = m_noms->cellText(row, mainlists::noms::Race).toInt();
+    if (meeting == m_raceMeeting && race == m_raceNumber)
+        return;
+    m_raceMeeting = meeting;
+    m_raceNumber = race;
+    txtRace->clear();
+    QTextCursor cursor(txtRace->document());
+    for (const mainlists::TextRun &run : mainlists::raceDetails(meeting, race)) {
+        QTextCharFormat format;
+        format.setFontPointSize(run.pointSize);
+        format.setFontWeight(run.bold ? QFont::Bold : QFont::Normal);
+        format.setForeground(run.color);
+        cursor.insertText(run.text, format);
+    }
+}
+
+void MainWindow::sortList(QTableView *grid, int column)
+{
+    auto *model = static_cast<ListModel *>(grid->model());
+    if (column < 1 || column > model->columnCount())
+        return;
+    {
+        BusyPointer busy;
+        const Qt::SortOrder order = model->sortByColumn(column);
+        grid->horizontalHeader()->setSortIndicator(column - 1, order);
+    }
+    sounds::playSound(sounds::kSorted);
+}
+
+// ---- Booking interactions ----
+
+QMimeData *MainWindow::jockeyDragData(int row) const
+{
+    if (row < 1 || row > m_jockeys->rowCount())
+        return nullptr;
+    auto *data = new QMimeData;
+    const QString name = m_jockeys->cellText(row, 1);
+    const QString color = m_jockeys->cellText(row, 2);
+    data->setText(name);
+    data->setData(ListModel::jockeyMimeType(), (name + QLatin1Char('\n') + color).toUtf8());
+    return data;
+}
+
+void MainWindow::startJockeyDrag(int row)
+{
+    QMimeData *data = jockeyDragData(row);
+    if (!data)
+        return;
+    auto *drag = new QDrag(grdJockey);
+    drag->setMimeData(data);
+    const QRect cell = grdJockey->visualRect(m_jockeys->index(row - 1, 0));
+    drag->setPixmap(grdJockey->viewport()->grab(cell));
+    drag->exec(Qt::CopyAction);
+}
+
+bool MainWindow::dropJockey(const QPoint &viewportPos, const QString &jockey, const QColor &color)
+{
+    const QModelIndex index = grdNoms->indexAt(viewportPos);
+    if (!index.isValid() || jockey.isEmpty())
+        return false;
+    const int row = index.row() + 1;
+    using namespace mainlists::noms;
+    guarded([&] {
+        BookJockey(*m_noms, row, Jockey, jockey, m_noms->cellText(row, Horse).trimmed(),
+                   m_noms->cellText(row, Meeting), m_noms->cellText(row, RaceCode), selectedTrainer(), color);
+    });
+    return true;
+}
+
+void MainWindow::openPickList(QComboBox *box, int row, int column)
+{
+    m_pickRow = row;
+    m_pickColumn = column;
+    const QModelIndex index = m_noms->index(row - 1, column - 1);
+    grdNoms->scrollTo(index);
+    const QRect cell = grdNoms->visualRect(index);
+    const QPoint topLeft = grdNoms->viewport()->mapTo(box->parentWidget(), cell.topLeft());
+    box->setGeometry(QRect(topLeft, QSize(std::max(cell.width(), 130), std::max(cell.height(), 22))));
+    box->setCurrentIndex(box->findText(m_noms->cellText(row, column)));
+    box->show();
+    box->raise();
+    box->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::editRequest(int row, int column)
+{
+    if (row < 1 || row > m_noms->rowCount())
+        return;
+    using namespace mainlists::noms;
+    if (column == Jockey) {
+        openPickList(cmbJockey, row, column);
+    } else if (column == Booking) {
+        openPickList(cmbBookText, row, column);
+    } else if (column == Icon1) {
+        emit horseFormRequested(m_noms->cellText(row, Horse).trimmed());
+    } else {
+        const QString state = m_noms->cellText(row, Booking);
+        if (!m_noms->cellText(row, Jockey).isEmpty() && !state.isEmpty() && state != kConfirmed)
+            ConfirmBooking(*m_noms, row, Booking, m_noms->cellText(row, Meeting), m_noms->cellText(row, RaceCode),
+                           m_noms->cellText(row, Horse), m_noms->cellBackColor(row, Jockey));
+    }
+}
+
+void MainWindow::commitJockeyPick()
+{
+    cmbJockey->hide();
+    if (m_pickRow == 0)
+        return;
+    const int row = m_pickRow;
+    const int column = m_pickColumn;
+    m_pickRow = 0;
+    const QString choice = cmbJockey->currentText();
+    if (choice.isEmpty() || row < 1 || row > m_noms->rowCount())
+        return;
+    // The list position of the choice is the jockey list's row; "Delete Jockey" paints the default.
+    const QColor color = choice == kDeleteJockey ? QColor() : m_jockeys->cellBackColor(cmbJockey->currentIndex() + 1, 2);
+    using namespace mainlists::noms;
+    guarded([&] {
+        BookJockey(*m_noms, row, column, choice, m_noms->cellText(row, Horse).trimmed(),
+                   m_noms->cellText(row, Meeting), m_noms->cellText(row, RaceCode), selectedTrainer(), color);
+    });
+}
+
+void MainWindow::chooseBookingState(const QString &state)
+{
+    cmbBookText->hide();
+    const int row = m_pickRow;
+    const int column = m_pickColumn;
+    m_pickRow = 0;
+    if (state.isEmpty() || row < 1 || row > m_noms->rowCount())
+        return;
+    using namespace mainlists::noms;
+    if (state == kConfirmed) {
+        if (m_noms->cellText(row, Jockey).isEmpty()) {
+            UserDialogs::instance().message(QStringLiteral("Ostrevan 2"),
+                                            QStringLiteral("You cannot confirm, if no jockey has been entered"),
+                                            UserDialogs::Icon::Exclamation);
+            return;
+        }
+        ConfirmBooking(*m_noms, row, column, m_noms->cellText(row, Meeting), m_noms->cellText(row, RaceCode),
+                       m_noms->cellText(row, Horse).trimmed(), m_noms->cellBackColor(row, Jockey));
+        return;
+    }
+    SetBookingState(*m_noms, row, column, state, m_noms->cellText(row, Meeting), m_noms->cellText(row, RaceCode),
+                    m_noms->cellText(row, Horse).trimmed(), selectedTrainer());
+}
+
+void MainWindow::saveContact(mainlists::ContactField field)
+{
+    if (m_chosenTrainer.isEmpty())
+        return;
+    guarded([&] {
+        mainlists::saveTrainerContact(m_chosenTrainer, field,
+                                      {false, txtTrainLocation->text(), TxtTrainPhone->text(), txtTrainMobile->text()});
+    });
+}
+
+void MainWindow::weightEdited()
+{
+    bool ok = false;
+    const double kilograms = txtWeight->text().trimmed().toDouble(&ok);
+    if (ok && kilograms >= 40)
+        UpDown1->setValue(qRound(kilograms * 10));
+}
+
+void MainWindow::addData()
+{
+    guarded([this] {
+        chooseAndLoadFieldFiles([this] {
+            reloadMeetings();
+            reloadTrainers();
+        });
+    });
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == grdJockey->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            const QModelIndex index = grdJockey->indexAt(mouse->position().toPoint());
+            m_dragRow = mouse->button() == Qt::LeftButton && index.isValid() ? index.row() + 1 : -1;
+            m_dragStart = mouse->position().toPoint();
+        } else if (event->type() == QEvent::MouseMove && m_dragRow > 0) {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            if ((mouse->buttons() & Qt::LeftButton)
+                && (mouse->position().toPoint() - m_dragStart).manhattanLength() >= QApplication::startDragDistance()) {
+                const int row = m_dragRow;
+                m_dragRow = -1;
+                startJockeyDrag(row);
+                return true;
+            }
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            m_dragRow = -1;
+        }
+    } else if (watched == grdNoms->viewport()) {
+        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+            auto *drag = static_cast<QDropEvent *>(event);
+            if (drag->mimeData()->hasFormat(ListModel::jockeyMimeType())
+                && grdNoms->indexAt(drag->position().toPoint()).isValid())
+                drag->acceptProposedAction();
+            else if (event->type() == QEvent::DragEnter)
+                drag->acceptProposedAction(); // keep receiving moves; a drop outside a cell does nothing
+            else
+                drag->ignore();
+            return true;
+        }
+        if (event->type() == QEvent::Drop) {
+            auto *drop = static_cast<QDropEvent *>(event);
+            if (drop->mimeData()->hasFormat(ListModel::jockeyMimeType())) {
+                const QStringList parts =
+                    QString::fromUtf8(drop->mimeData()->data(ListModel::jockeyMimeType())).split(QLatin1Char('\n'));
+                if (dropJockey(drop->position().toPoint(), parts.value(0), fromStoredColor(parts.value(1))))
+                    drop->acceptProposedAction();
+            }
+            return true;
+        }
+    } else if (watched == grdNoms && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const QModelIndex current = grdNoms->currentIndex();
+        const bool request = key->key() == Qt::Key_F2 || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
+            || key->key() == Qt::Key_Space || (!key->text().isEmpty() && key->text().at(0).isPrint());
+        if (request && current.isValid()) {
+            guarded([&] { editRequest(current.row() + 1, current.column() + 1); });
+            return true;
+        }
+    } else if (watched == cmbJockey && event->type() == QEvent::FocusOut) {
+        // Opening its own drop-down is no leaving.
+        if (static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason && cmbJockey->isVisible()
+            && !cmbJockey->view()->isVisible())
+            commitJockeyPick();
+    } else if (watched == txtRace->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        if (!m_raceMeeting.isEmpty())
+            emit raceWindowRequested(m_raceMeeting);
+    }
+    return QMainWindow::eventFilter(watched, event);
 }

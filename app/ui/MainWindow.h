@@ -1,7 +1,12 @@
 #pragma once
 
+#include "bookings/MainLists.h"
+
 #include <QMainWindow>
 
+class BookingGrid;
+class ListModel;
+class QMimeData;
 class QAction;
 class QLineEdit;
 class QMenu;
@@ -35,6 +40,7 @@ public:
     QTableView *grdNames = nullptr;
     QTableView *grdNoms = nullptr;
     QTextEdit *txtRace = nullptr;
+    QLineEdit *txtTrainerName = nullptr;
     QLineEdit *txtTrainLocation = nullptr;
     QLineEdit *TxtTrainPhone = nullptr;
     QLineEdit *txtTrainMobile = nullptr;
@@ -50,8 +56,62 @@ public:
     // A menu action by its control name (nullptr when there is none).
     QAction *action(const QString &name) const;
 
+    // The lists' models (columns numbered from 1 as in mainlists::noms / mainlists::names).
+    ListModel *meetingModel() const { return m_meetings; }
+    ListModel *jockeyModel() const { return m_jockeys; }
+    ListModel *trainerModel() const { return m_trainers; }
+    ListModel *nomsModel() const { return m_noms; }
+    // The nominations list as the booking operations update it.
+    BookingGrid &nomsGrid();
+
+    // The codes of the selected meetings, in list order.
+    QStringList selectedMeetingCodes() const;
+    // The trainer whose nominations are shown (empty for none), as stored.
+    QString chosenTrainer() const { return m_chosenTrainer; }
+    // The jockey of the selected jockey-list row (empty for none).
+    QString selectedJockey() const;
+    // The filters the trainers and nominations lists are read with.
+    mainlists::ListFilter currentFilter() const;
+    // "( 'A', 'B')" built by "&Refresh"; empty when every meeting is shown.
+    QString currentMeetingsFilter() const;
+
+    // List reloads: the meetings list (cmdMtgRfs); the jockey list with cmbJockey and the
+    // managed-jockeys list; the trainers list under the current filters; the chosen trainer's
+    // nominations; and "&Refresh" (filter from the selected meetings, trainers re-read,
+    // nominations, race details and trainer boxes emptied).
+    void reloadMeetings();
+    void reloadJockeys();
+    void reloadTrainers();
+    void reloadNoms();
+    void refresh();
+
+    // Gestures, rows and columns numbered from 1.
+    // Choosing a trainer-list row; false when it was refused (ignored trainer).
+    bool chooseTrainer(int row);
+    // Shows the race of a nominations-list row in txtRace (when it is not already shown).
+    void showRaceOf(int row);
+    // A header click on grdNames or grdNoms.
+    void sortList(QTableView *grid, int column);
+    // A jockey dropped at a point of grdNoms' viewport; false when not over a cell.
+    bool dropJockey(const QPoint &viewportPos, const QString &jockey, const QColor &color);
+    // A double click or key press on a nominations cell.
+    void editRequest(int row, int column);
+    // cmbJockey losing the focus: books its choice on the cell it was opened over.
+    void commitJockeyPick();
+    // A choice in cmbBookText.
+    void chooseBookingState(const QString &state);
+    // What dragging a jockey-list row carries (nullptr for no row).
+    QMimeData *jockeyDragData(int row) const;
+
+signals:
+    // Windows of other parts that the lists open.
+    void horseFormRequested(const QString &horse);
+    void trainerFormRequested(const QString &trainer);
+    void raceWindowRequested(const QString &meetingCode);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     explicit MainWindow(QWidget *parent = nullptr);
@@ -61,7 +121,30 @@ private:
     void storeLayout();
     void showAbout();
     void resetRaceWindow();
+    void connectLists();
+    void setupColumns(QTableView *grid);
+    void addData();
+    void saveContact(mainlists::ContactField field);
+    void weightEdited();
+    void openPickList(QComboBox *box, int row, int column);
+    // The trainer of the selected trainer-list row, blanks trimmed.
+    QString selectedTrainer() const;
+    void startJockeyDrag(int row);
+    template<typename Step>
+    void guarded(Step step);
 
+    ListModel *m_meetings = nullptr;
+    ListModel *m_jockeys = nullptr;
+    ListModel *m_trainers = nullptr;
+    ListModel *m_noms = nullptr;
+    QStringList m_meetingsFilter;
+    QString m_chosenTrainer;
+    QString m_raceMeeting;
+    int m_raceNumber = -1;
+    int m_pickRow = 0;
+    int m_pickColumn = 0;
+    int m_dragRow = -1;
+    QPoint m_dragStart;
     bool m_loaded = false;
     static MainWindow *s_instance;
 };

@@ -198,6 +198,8 @@ void MainWindow::buildWidgets()
     split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 2);
     split->setStretchFactor(2, 5);
+    // Room for the trainers' counts and icons next to their names.
+    split->setSizes({250, 300, 650});
     outer->addWidget(split);
 
     // The pick lists open over a grid cell when a booking is edited.

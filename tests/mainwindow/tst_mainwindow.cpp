@@ -1,0 +1,593 @@
+#include "MainWindowSeed.h"
+
+#include "app/Sound.h"
+#include "app/Startup.h"
+#include "app/cAppSettings.h"
+#include "app/ui/HeaderLayout.h"
+#include "app/ui/MainWindow.h"
+#include "bookings/BookingOperations.h"
+#include "bookings/MainLists.h"
+#include "bookings/StoredColor.h"
+#include "bookings/ui/ListModel.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnvironment.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPointer>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+#include <QTextEdit>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace mainlists;
+
+namespace {
+
+struct StoredBooking {
+    bool exists = false;
+    QString jockey;
+    QString state;
+    int confirmed = 0;
+};
+
+StoredBooking bookingOf(const QString &horse)
+{
+    QueryResult query = OpenQuery(
+        u"SELECT Jockey, BookingSelection, Confirmed FROM Bookings WHERE MeetingCode = 'MEL0106' AND Horse = ?"_s,
+        {horse});
+    if (!query.next())
+        return {};
+    return {true, query.value(0).toString(), query.value(1).toString(), query.value(2).toInt()};
+}
+
+QStringList columnTexts(const ListModel *model, int column)
+{
+    QStringList texts;
+    for (int row = 1; row <= model->rowCount(); ++row)
+        texts << model->cellText(row, column);
+    return texts;
+}
+
+int rowOf(const ListModel *model, int column, const QString &text)
+{
+    for (int row = 1; row <= model->rowCount(); ++row) {
+        if (model->cellText(row, column) == text)
+            return row;
+    }
+    return 0;
+}
+
+QPoint cellCentre(QTableView *grid, int row, int column)
+{
+    return grid->visualRect(grid->model()->index(row - 1, column - 1)).center();
+}
+
+void clickCell(QTableView *grid, int row, int column)
+{
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cellCentre(grid, row, column));
+}
+
+void doubleClickCell(QTableView *grid, int row, int column)
+{
+    // A real double click: the view only reports it over the cell that was pressed.
+    const QPoint at = cellCentre(grid, row, column);
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, at);
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void startupFillsTheLists();
+    void choosingATrainer();
+    void ignoredTrainerIsRefused();
+    void nominationShowsItsRace();
+    void dropJockey_data();
+    void dropJockey();
+    void dragCarriesNameAndColour();
+    void jockeyPickList_data();
+    void jockeyPickList();
+    void bookingStatePickList_data();
+    void bookingStatePickList();
+    void confirmGesture_data();
+    void confirmGesture();
+    void contactBoxWrittenOnLeaving();
+    void sortingFlipsDirection();
+    void refreshWithChosenMeetings();
+    void weightFilterBoxes();
+    void layoutPersistsAcrossRestart();
+
+private:
+    MainWindow *openWindow();
+    void chooseTrainer(const QString &trainer);
+    int nomRow(const QString &horse) const { return rowOf(m_window->nomsModel(), noms::Horse, horse); }
+
+    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    QPointer<MainWindow> m_window;
+    QStringList m_sounds;
+};
+
+void TestMainWindow::init()
+{
+    m_env = std::make_unique<TestEnvironment>();
+    m_env->createDatabase();
+    seed::seedLists(m_env->databaseFile());
+    // The window reloads the settings: DBPath must be in the store.
+    cAppSettings::instance().SaveSettings();
+    m_dialogs = std::make_unique<ScriptedDialogs>();
+    startup::setRideRefresher([] {});
+    m_sounds.clear();
+    sounds::setPlayer([this](const QString &path, bool) {
+        m_sounds << path;
+        return true;
+    });
+}
+
+void TestMainWindow::cleanup()
+{
+    delete m_window;
+    sounds::setPlayer({});
+    startup::setRideRefresher({});
+    m_dialogs.reset();
+    m_env.reset();
+}
+
+MainWindow *TestMainWindow::openWindow()
+{
+    m_window = MainWindow::instance();
+    if (!m_window->load())
+        return nullptr;
+    m_window->activateWindow();
+    if (!QTest::qWaitForWindowExposed(m_window))
+        return nullptr;
+    return m_window;
+}
+
+void TestMainWindow::chooseTrainer(const QString &trainer)
+{
+    const int row = rowOf(m_window->trainerModel(), names::Trainer, trainer);
+    QVERIFY(row > 0);
+    clickCell(m_window->grdNames, row, names::Trainer);
+    QCOMPARE(m_window->chosenTrainer(), trainer);
+}
+
+void TestMainWindow::startupFillsTheLists()
+{
+    RecordingStatus status;
+    QVERIFY(openWindow());
+    const QStringList steps{u"Setting up Main Form"_s,
+                            u"Loading Data into Grid - setup grdMeeting"_s,
+                            u"Loading Data into Grid - setup grdJockey"_s,
+                            u"Loading Data into Grid - Load grdMeeting"_s,
+                            u"Loading Data into Grid - Load grdJockey"_s,
+                            u"Loading Data into Grid - Load grdNames"_s,
+                            u"Loading Settings"_s};
+    QCOMPARE(status.texts.mid(status.texts.indexOf(steps.first()), steps.size()), steps);
+
+    QCOMPARE(columnTexts(m_window->meetingModel(), 1), (QStringList{u"CAU0107"_s, u"MEL0106"_s, u"SAN0108"_s}));
+    QCOMPARE(columnTexts(m_window->jockeyModel(), 1), (QStringList{u"Bob Roe"_s, u"Jane Doe"_s}));
+    QStringList jockeyItems;
+    for (int i = 0; i < m_window->cmbJockey->count(); ++i)
+        jockeyItems << m_window->cmbJockey->itemText(i);
+    QCOMPARE(jockeyItems, (QStringList{u"Bob Roe"_s, u"Jane Doe"_s, u"Delete Jockey"_s}));
+    QStringList states;
+    for (int i = 0; i < m_window->cmbBookText->count(); ++i)
+        states << m_window->cmbBookText->itemText(i);
+    QCOMPARE(states, (QStringList{u"Planned"_s, u"Ring Trainer"_s, u"Pencilled In"_s, u"Trainer To Confirm"_s,
+                                  u"Owner To Confirm"_s, u"Awaiting Acceptance"_s, u"Subject To Weight"_s,
+                                  u"Confirmed"_s, u"Remove Booking"_s}));
+    QCOMPARE(columnTexts(m_window->trainerModel(), names::Trainer),
+             (QStringList{u"A Lone"_s, u"Hidden Only"_s, u"J Smith"_s, u"Multi"_s, u"P O'Brien"_s, u"Z Ignored"_s}));
+
+    // Headers, hidden columns, colours and icons as the views see them.
+    QAbstractItemModel *names = m_window->grdNames->model();
+    QCOMPARE(names->headerData(1, Qt::Horizontal).toString(), u"Rnrs"_s);
+    QVERIFY(m_window->grdNames->isColumnHidden(names::IgnTrainer - 1));
+    for (int c : {noms::RaceCode, noms::Confirmed, noms::Date, noms::Name, noms::State})
+        QVERIFY2(m_window->grdNoms->isColumnHidden(c - 1), qPrintable(QString::number(c)));
+    QVERIFY(!m_window->grdNoms->isColumnHidden(noms::Booking - 1));
+    QCOMPARE(m_window->grdNoms->model()->headerData(noms::Rtg - 1, Qt::Horizontal).toString(), u"Bmk"_s);
+    const int smith = rowOf(m_window->trainerModel(), names::Trainer, u"J Smith"_s);
+    QVERIFY(!names->index(smith - 1, names::Icon1 - 1).data(Qt::DecorationRole).value<QIcon>().isNull());
+    QCOMPARE(names->index(smith - 1, names::Icon1 - 1).data(Qt::UserRole).toInt(), kWinnerIcon);
+    const int ignored = rowOf(m_window->trainerModel(), names::Trainer, u"Z Ignored"_s);
+    QCOMPARE(names->index(ignored - 1, 0).data(Qt::ForegroundRole).value<QBrush>().color(), fromStoredColor(255));
+    QVERIFY(!names->index(0, 0).data(Qt::ForegroundRole).isValid());
+    QCOMPARE(m_window->grdMeeting->model()->index(0, 0).data(Qt::ForegroundRole).value<QBrush>().color(),
+             QColor(0, 0, 255));
+    QVERIFY(m_dialogs->messages.isEmpty());
+}
+
+void TestMainWindow::choosingATrainer()
+{
+    QVERIFY(openWindow());
+    chooseTrainer(u"J Smith"_s);
+    QCOMPARE(columnTexts(m_window->nomsModel(), noms::Horse), (QStringList{u"Alpha"_s, u"Bravo"_s, u"Charlie"_s}));
+    QCOMPARE(m_window->txtTrainerName->text(), u"J Smith"_s);
+    QCOMPARE(m_window->txtTrainLocation->text(), u"Flemington"_s);
+    QCOMPARE(m_window->TxtTrainPhone->text(), u"03 9000 1111"_s);
+    QCOMPARE(m_window->txtTrainMobile->text(), u"0400 111 222"_s);
+    const QModelIndex bravoState = m_window->grdNoms->model()->index(nomRow(u"Bravo"_s) - 1, noms::Booking - 1);
+    QVERIFY(!bravoState.data(Qt::DecorationRole).value<QIcon>().isNull());
+    QCOMPARE(bravoState.data(Qt::BackgroundRole).value<QBrush>().color(), QColor(0, 0, 255));
+
+    // A trainer without a Trainer row takes location and phone from the field.
+    chooseTrainer(u"A Lone"_s);
+    QCOMPARE(m_window->txtTrainLocation->text(), u"Mornington"_s);
+    QCOMPARE(m_window->TxtTrainPhone->text(), u"03 5555 0000"_s);
+    QCOMPARE(m_window->txtTrainMobile->text(), QString());
+}
+
+void TestMainWindow::ignoredTrainerIsRefused()
+{
+    QVERIFY(openWindow());
+    chooseTrainer(u"J Smith"_s);
+    const int ignored = rowOf(m_window->trainerModel(), names::Trainer, u"Z Ignored"_s);
+    clickCell(m_window->grdNames, ignored, names::Trainer);
+    QCOMPARE(m_dialogs->messages.size(), 1);
+    QCOMPARE(m_dialogs->messages.first().title, u"Error"_s);
+    QCOMPARE(m_dialogs->messages.first().text, u"Trainer set to ignore cannot make bookings"_s);
+    QCOMPARE(m_window->chosenTrainer(), u"J Smith"_s);
+    QCOMPARE(m_window->nomsModel()->rowCount(), 3);
+}
+
+void TestMainWindow::nominationShowsItsRace()
+{
+    QVERIFY(openWindow());
+    chooseTrainer(u"J Smith"_s);
+    clickCell(m_window->grdNoms, nomRow(u"Alpha"_s), noms::Horse);
+    const QString text = m_window->txtRace->toPlainText();
+    QVERIFY2(text.startsWith(u"Flemington\n     VIC\n     Good 4, rail true\nRace :1     01:05 PM"_s), qPrintable(text));
+    QVERIFY(text.contains(u"Apprentices can claim."_s));
+    QTextCursor cursor(m_window->txtRace->document());
+    cursor.setPosition(1);
+    QCOMPARE(cursor.charFormat().fontPointSize(), 14.0);
+    QCOMPARE(cursor.charFormat().fontWeight(), int(QFont::Bold));
+    QCOMPARE(cursor.charFormat().foreground().color(), QColor(0, 0, 255));
+}
+
+void TestMainWindow::dropJockey_data()
+{
+    QTest::addColumn<QString>("horse");
+    QTest::addColumn<QString>("jockey");
+    QTest::addColumn<int>("answer"); // -1 none scripted, 0 no, 1 yes
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<QString>("storedJockey");
+    QTest::addColumn<QString>("storedState");
+
+    QTest::newRow("onto a state without jockey") << u"Charlie"_s << u"Bob Roe"_s << -1 << 0 << u"Bob Roe"_s
+                                                 << u"Ring Trainer"_s;
+    QTest::newRow("the jockey already booked") << u"Alpha"_s << u"Jane Doe"_s << -1 << 0 << u"Jane Doe"_s
+                                               << u"Planned"_s;
+    QTest::newRow("a second jockey, Yes") << u"Alpha"_s << u"Bob Roe"_s << 1 << 1 << u"Bob Roe"_s << u"Planned"_s;
+    QTest::newRow("a second jockey, No") << u"Alpha"_s << u"Bob Roe"_s << 0 << 1 << u"Jane Doe"_s << u"Planned"_s;
+    QTest::newRow("outside any cell") << QString() << u"Bob Roe"_s << -1 << 0 << QString() << QString();
+}
+
+void TestMainWindow::dropJockey()
+{
+    QFETCH(QString, horse);
+    QFETCH(QString, jockey);
+    QFETCH(int, answer);
+    QFETCH(int, questions);
+    QFETCH(QString, storedJockey);
+    QFETCH(QString, storedState);
+    QVERIFY(openWindow());
+    chooseTrainer(u"J Smith"_s);
+    if (answer == 1)
+        m_dialogs->answerYes();
+    else if (answer == 0)
+        m_dialogs->answerNo();
+
+    const int source = rowOf(m_window->jockeyModel(), 1, jockey);
+    std::unique_ptr<QMimeData> data(m_window->jockeyDragData(source));
+    QVERIFY(data);
+    const int row = horse.isEmpty() ? 0 : nomRow(horse);
+    const QPoint at = row > 0 ? cellCentre(m_window->grdNoms, row, noms::Class)
+                              : QPoint(10, m_window->grdNoms->viewport()->height() - 3);
+    // A drop reaches the widget that accepted the drag's entry.
+    QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(m_window->grdNoms->viewport(), &enter);
+    QDropEvent drop(at, Qt::CopyAction, data.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(m_window->grdNoms->viewport(), &drop);
+
+    QCOMPARE(m_dialogs->messages.size(), questions);
+    if (horse.isEmpty()) {
+        QCOMPARE(bookingOf(u"Alpha"_s).jockey, u"Jane Doe"_s);
+        QCOMPARE(bookingOf(u"Charlie"_s).jockey, QString());
+        return;
+    }
+    const StoredBooking stored = bookingOf(horse);
+    QCOMPARE(stored.jockey, storedJockey);
+    QCOMPARE(stored.state, storedState);
+    // The row shows what is stored, the jockey in the jockey's colour.
+    QCOMPARE(m_window->nomsModel()->cellText(row, noms::Jockey), storedJockey);
+    QCOMPARE(m_window->nomsModel()->cellText(row, noms::Booking), storedState);
+    const QColor colour = storedJockey == u"Bob Roe"_s ? fromStoredColor(16711680) : fromStoredColor(65535);
+    QCOMPARE(m_window->nomsModel()->cellBackColor(row, noms::Jockey), colour);
+}
+
+void TestMainWindow::dragCarriesNameAndColour()
+{
+    QVERIFY(openWindow());
+    std::unique_ptr<QMimeData> data(m_window->jockeyDragData(rowOf(m_window->jockeyModel(), 1, u"Jane Doe"_s)));
+    QVERIFY(data);
+    QCOMPARE(data->text(), u"Jane Doe"_s);
+    QCOMPARE(QString::fromUtf8(data->data(ListModel::jockeyMimeType())), u"Jane Doe\n65535"_s);
+    QVERIFY(!m_window->jockeyDragData(0));
+}
+
+void TestMainWindow::jockeyPickList_data()
+{
+    QTest::addColumn<QString>("horse");
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QString>("storedJockey");
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<QString>("cell");
+
+    QTest::newRow("book on a state-only booking") << u"Charlie"_s << u"Jane Doe"_s << false << u"Jane Doe"_s << true
+                                                  << u"Jane Doe"_s;
+    QTest::newRow("Delete Jockey, Yes") << u"Alpha"_s << u"Delete Jockey"_s << true << QString() << false << QString();
+    QTest::newRow("Delete Jockey, No") << u"Alpha"_s << u"Delete Jockey"_s << false << u"Jane Doe"_s << true
+                                       << u"Jane Doe"_s;
+}
+
+void TestMainWindow::jockeyPickList()
+{
+    QFETCH(QString, horse);
+    QFETCH(QString, choice);
+    QFETCH(bool, yes);
+    QFETCH(QString, storedJockey);
+    QFETCH(bool, exists);
+    QFETCH(QString, cell);
+    QVERIFY(openWindow());
+    chooseTrainer(u"J Smith"_s);
+    if (yes)
+        m_dialogs->answerYes();
+    const int row = nomRow(horse);
+    doubleClickCell(m_window->grdNoms, row, noms::Jockey);
+    QComboBox *box = m_window->cmbJockey;
+    QVERIFY(box->isVisible());
+    // Opened over the cell with the cell's jockey chosen.
+    QCOMPARE(box->currentText(), m_window->nomsModel()->cellText(row, noms::Jockey));
+    const QRect cellRect = m_window->grdNoms->visualRect(m_window->nomsModel()->index(row - 1, noms::Jockey - 1));
+    QCOMPARE(box->mapTo(m_window, QPoint(0, 0)), m_window->grdNoms->viewport()->mapTo(m_window, cellRect.topLeft()));
+
+    box->setCurrentIndex(box->findText(choice));
+    // Leaving the list books the choice.
+    m_window->grdNoms->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(!box->isVisible());
+    const StoredBooking stored = bookingOf(horse);
+    QCOMPARE(stored.exists, exists);
+    QCOMPARE(stored.jockey, storedJockey);
+    QCOMPARE(m_window->nomsModel()->cellText(row, noms::Jockey), cell);
+}
+
+void TestMainWindow::bookingStatePickList_data()
+{
+    QTest::addColumn<QString>("horse");
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<QString>("storedState");
+    QTest::addColumn<int>("confirmed");
+
+    QTest::newRow("Confirmed without a jockey") << u"Charlie"_s << u"Confirmed"_s << false
+                                                << u"You cannot confirm, if no jockey has been entered"_s << true
+                                                << u"Ring Trainer"_s << 0;
+    QTest::newRow("Confirmed with a jockey") << u"Alpha"_s << u"Confirmed"_s << false << QString() << true
+                                             << u"Confirmed"_s << 1;
+    QTest::newRow("a template state") << u"Alpha"_s << u"Awaiting Acceptance"_s << false << QString() << true
+                                      << u"Awaiting Acceptance"_s << 0;
+    QTest::newRow("unconfirming") << u"Bravo"_s << u"Planned"_s << false << QString() << true << u"Planned"_s << 0;
+    QTest::newRow("Remove Booking, Yes") << u"Charlie"_s << u"Remove Booking"_s << true << u"Remove Text : Ring "
+                                                                                           "Trainer\r  from Horse "
+                                                                                           "Charlie"_s
+                                         << false << QString() << 0;
+}
+
+void TestMainWindow::bookingStatePickList()
+{
+    QFETCH(QString, horse);
+    QFETCH(QString, choice);
+    QFETCH(bool, yes);
+    QFETCH(QString, message);
+    QFETCH(bool, exists);
+    QFETCH(QString, storedState);
+    QFETCH(int, confirmed);
+    QVERIFY(openWindow());
+    chooseTrainer(u"J Smith"_s);
+    if (yes)
+        m_dialogs->answerYes();
+    const int row = nomRow(horse);
+    doubleClickCell(m_window->grdNoms, row, noms::Booking);
+    QComboBox *box = m_window->cmbBookText;
+    QVERIFY(box->isVisible());
+    QCOMPARE(box->currentText(), m_window->nomsModel()->cellText(row, noms::Booking));
+    const int index = box->findText(choice);
+    QVERIFY(index >= 0);
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+    QVERIFY(!box->isVisible());
+
+    QCOMPARE(m_dialogs->messages.isEmpty() ? QString() : m_dialogs->messages.last().text, message);
+    const StoredBooking stored = bookingOf(horse);
+    QCOMPARE(stored.exists, exists);
+    QCOMPARE(stored.state, storedState);
+    QCOMPARE(stored.confirmed, confirmed);
+    ListModel *model = m_window->nomsModel();
+    QCOMPARE(model->cellText(row, noms::Booking), storedState);
+    if (confirmed) {
+        QCOMPARE(model->index(row - 1, noms::Booking - 1).data(Qt::UserRole).toInt(), mainlists::kConfirmedIcon);
+        QCOMPARE(model->cellBackColor(row, noms::Horse), fromStoredColor(65535));
+    }
+}
+
+void TestMainWindow::confirmGesture_data()
+{
+    QTest::addColumn<QString>("horse");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<bool>("byKey");
+    QTest::addColumn<QString>("storedState");
+
+    QTest::newRow("double click on the horse of a planned ride") << u"Alpha"_s << noms::Horse << false
+                                                                 << u"Confirmed"_s;
+    QTest::newRow("key press on the form of a planned ride") << u"Alpha"_s << noms::Form << true << u"Confirmed"_s;
+    QTest::newRow("already confirmed") << u"Bravo"_s << noms::Horse << false << u"Confirmed"_s;
+    QTest::newRow("no jockey") << u"Charlie"_s << noms::Horse << false << u"Ring Trainer"_s;
+}
+
+void TestMainWindow::confirmGesture()
+{
+    QFETCH(QString, horse);
+    QFETCH(int, column);
+    QFETCH(bool, byKey);
+    QFETCH(QString, storedState);
+    QVERIFY(openWindow());
+    chooseTrainer(u"J Smith"_s);
+    const int row = nomRow(horse);
+    if (byKey) {
+        m_window->grdNoms->setCurrentIndex(m_window->nomsModel()->index(row - 1, column - 1));
+        QTest::keyClick(m_window->grdNoms, Qt::Key_F2);
+    } else {
+        doubleClickCell(m_window->grdNoms, row, column);
+    }
+    QCOMPARE(bookingOf(horse).state, storedState);
+    QCOMPARE(m_window->nomsModel()->cellText(row, noms::Booking), storedState);
+    QVERIFY(m_dialogs->messages.isEmpty());
+    QVERIFY(!m_window->cmbJockey->isVisible());
+    QVERIFY(!m_window->cmbBookText->isVisible());
+}
+
+void TestMainWindow::contactBoxWrittenOnLeaving()
+{
+    QVERIFY(openWindow());
+    chooseTrainer(u"J Smith"_s);
+    m_window->TxtTrainPhone->setFocus();
+    m_window->TxtTrainPhone->clear();
+    m_window->txtTrainMobile->setFocus();
+    QTRY_VERIFY(m_window->txtTrainMobile->hasFocus());
+    const TrainerContact contact = loadTrainerContact(u"J Smith"_s);
+    QCOMPARE(contact.phone, QString());
+    QCOMPARE(contact.location, u"Flemington"_s);
+    QCOMPARE(contact.mobile, u"0400 111 222"_s);
+}
+
+void TestMainWindow::sortingFlipsDirection()
+{
+    QVERIFY(openWindow());
+    QHeaderView *header = m_window->grdNames->horizontalHeader();
+    auto click = [header](int column) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column - 1) + 5, header->height() / 2));
+    };
+    click(names::Runners); // starts descending
+    QCOMPARE(m_window->trainerModel()->cellText(1, names::Trainer), u"J Smith"_s);
+    QCOMPARE(m_sounds, QStringList{sounds::resourcePath(sounds::kSorted)});
+    click(names::Runners);
+    QCOMPARE(m_window->trainerModel()->cellText(m_window->trainerModel()->rowCount(), names::Trainer), u"J Smith"_s);
+    click(names::Trainer); // starts ascending
+    QCOMPARE(m_window->trainerModel()->cellText(1, names::Trainer), u"A Lone"_s);
+    click(names::Trainer);
+    QCOMPARE(m_window->trainerModel()->cellText(1, names::Trainer), u"Z Ignored"_s);
+    QCOMPARE(m_sounds.size(), 4);
+
+    // The nominations list: the icon column starts descending.
+    chooseTrainer(u"J Smith"_s);
+    m_window->sortList(m_window->grdNoms, noms::Icon1);
+    QCOMPARE(m_window->nomsModel()->cellText(1, noms::Horse), u"Alpha"_s);
+    QCOMPARE(m_window->nomsModel()->nextSortOrder(noms::Icon1), Qt::AscendingOrder);
+    m_window->sortList(m_window->grdNoms, noms::Horse);
+    QCOMPARE(columnTexts(m_window->nomsModel(), noms::Horse), (QStringList{u"Alpha"_s, u"Bravo"_s, u"Charlie"_s}));
+}
+
+void TestMainWindow::refreshWithChosenMeetings()
+{
+    QVERIFY(openWindow());
+    chooseTrainer(u"J Smith"_s);
+    clickCell(m_window->grdMeeting, rowOf(m_window->meetingModel(), 1, u"MEL0106"_s), 1);
+    QCOMPARE(m_window->selectedMeetingCodes(), QStringList{u"MEL0106"_s});
+    m_window->txtWeight->setText(u"43.0"_s);
+    m_window->cmdReload->click();
+    QCOMPARE(m_window->currentMeetingsFilter(), u"( 'MEL0106')"_s);
+    QCOMPARE(columnTexts(m_window->trainerModel(), names::Trainer), (QStringList{u"J Smith"_s, u"Multi"_s}));
+    QCOMPARE(m_window->nomsModel()->rowCount(), 0);
+    QVERIFY(m_window->txtRace->toPlainText().isEmpty());
+    QVERIFY(m_window->TxtTrainPhone->text().isEmpty());
+    QVERIFY(m_window->txtTrainerName->text().isEmpty());
+    // The same trainer can be chosen again, now with the filter.
+    chooseTrainer(u"Multi"_s);
+    QCOMPARE(columnTexts(m_window->nomsModel(), noms::Horse), QStringList{u"Golf"_s});
+}
+
+void TestMainWindow::weightFilterBoxes()
+{
+    QVERIFY(openWindow());
+    m_window->UpDown1->setValue(455);
+    QCOMPARE(m_window->txtWeight->text(), u"45.5"_s);
+    m_window->txtWeight->setText(u"50"_s);
+    emit m_window->txtWeight->editingFinished();
+    QCOMPARE(m_window->UpDown1->value(), 500);
+    QCOMPARE(m_window->txtWeight->text(), u"50.0"_s);
+    m_window->txtWeight->setText(u"39.9"_s);
+    emit m_window->txtWeight->editingFinished();
+    QCOMPARE(m_window->UpDown1->value(), 500);
+}
+
+void TestMainWindow::layoutPersistsAcrossRestart()
+{
+    cAppSettings::instance().MainTrainerSortKey = u"3+"_s;
+    cAppSettings::instance().SaveSettings();
+    QVERIFY(openWindow());
+    // Ascending by races; ties keep the trainer order.
+    QCOMPARE(m_window->trainerModel()->cellText(m_window->trainerModel()->rowCount(), names::Trainer), u"J Smith"_s);
+    QHeaderView *trainers = m_window->grdNames->horizontalHeader();
+    QHeaderView *nominations = m_window->grdNoms->horizontalHeader();
+    trainers->resizeSection(0, 177);
+    trainers->moveSection(2, 0);
+    nominations->resizeSection(3, 141);
+    nominations->moveSection(3, 1);
+    const QString trainerOrder = headerOrderList(trainers);
+    const QString nomsWidths = headerWidthList(nominations);
+    QPointer<MainWindow> first(m_window);
+    m_window->close();
+    QTRY_VERIFY(first.isNull());
+
+    cAppSettings::instance().reset();
+    cAppSettings::instance().LoadSettings();
+    QCOMPARE(cAppSettings::instance().MainTrainerSortKey, u"3+"_s); // read, never written by the window
+    QCOMPARE(cAppSettings::instance().MainNomsOrder.split(u',').size(), nominationColumns().size());
+
+    QVERIFY(openWindow());
+    trainers = m_window->grdNames->horizontalHeader();
+    nominations = m_window->grdNoms->horizontalHeader();
+    QCOMPARE(trainers->sectionSize(0), 177);
+    QCOMPARE(trainers->visualIndex(2), 0);
+    QCOMPARE(nominations->sectionSize(3), 141);
+    QCOMPARE(nominations->visualIndex(3), 1);
+    QCOMPARE(headerOrderList(trainers), trainerOrder);
+    QCOMPARE(headerWidthList(nominations), nomsWidths);
+    QCOMPARE(m_window->trainerModel()->cellText(m_window->trainerModel()->rowCount(), names::Trainer), u"J Smith"_s);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

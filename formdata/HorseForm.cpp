@@ -9,6 +9,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QSet>
+#include <QUrl>
 
 namespace {
 
@@ -91,6 +92,25 @@ QString horseFormSql(const QStringList &quotedKeys)
         + QStringLiteral("JOIN HORSMAST on HHorse = W.WHORSE") + QStringLiteral(" Order by W.WHORSE");
 }
 
+// Splits the horse list so that each query's address stays within kMaxAddressBytes once encoded.
+QList<QStringList> horseBatches(const QStringList &quotedKeys)
+{
+    auto encodedSize = [](const QStringList &keys) {
+        return QUrl(dataServerAddress(horseFormSql(keys)), QUrl::TolerantMode).toEncoded().size();
+    };
+    QList<QStringList> batches{{}};
+    for (const QString &key : quotedKeys) {
+        QStringList candidate = batches.last();
+        candidate << key;
+        if (!batches.last().isEmpty() && encodedSize(candidate) > kMaxAddressBytes)
+            batches.append(QStringList{key});
+        else
+            batches.last() = candidate;
+    }
+    return batches;
+}
+
+
 HorseFormResult FetchHorseForm(const QString &meetingCode, qint16 raceNumber)
 {
     showBusyPointer();
@@ -122,9 +142,16 @@ HorseFormResult FetchHorseForm(const QString &meetingCode, qint16 raceNumber)
         return result;
     }
 
-    const std::optional<QList<QStringList>> rows = DataServerRows(horseFormSql(keys));
-    if (!rows)
-        return result;
+    // One query for the meeting, unless its horse list would make the address longer than a
+    // server accepts (a nominations field of several hundred horses): then as few batches as fit.
+    QList<QStringList> answerRows;
+    for (const QStringList &batch : horseBatches(keys)) {
+        const std::optional<QList<QStringList>> batchRows = DataServerRows(horseFormSql(batch));
+        if (!batchRows)
+            return result;
+        answerRows << *batchRows;
+    }
+    const std::optional<QList<QStringList>> rows = answerRows;
     result.answered = true;
     result.horsesInAnswer = int(rows->size());
 

@@ -24,6 +24,11 @@ QString horseMatchKey(const QString &horse);
 // The remote query for the given match keys (each already quoted with SqlQuote).
 QString horseFormSql(const QStringList &quotedKeys);
 
+// The data server reads request lines of up to 8 KiB; query addresses stay below this.
+inline constexpr qsizetype kMaxAddressBytes = 7000;
+// The horse list in as few batches as keep each query's encoded address within kMaxAddressBytes.
+QList<QStringList> horseBatches(const QStringList &quotedKeys);
+
 // Select-list texts for the managed jockeys' best finishing position on a nomination's horse
 // and with its form trainer; "0 as BestHPosn" / "0 as BestPosn" when no jockey is managed.
 // The one-argument forms use the program-wide managed-jockeys list.

@@ -22,6 +22,34 @@ class TestHttpRequest : public QObject
     Q_OBJECT
 
 private slots:
+    void horseListsSplitOnlyWhenTheAddressWouldBeTooLong_data()
+    {
+        QTest::addColumn<int>("horses");
+        QTest::addColumn<bool>("split");
+        QTest::newRow("a race") << 14 << false;
+        QTest::newRow("an acceptance meeting") << 150 << false;
+        QTest::newRow("a big nominations field") << 700 << true;
+    }
+
+    void horseListsSplitOnlyWhenTheAddressWouldBeTooLong()
+    {
+        QFETCH(int, horses);
+        QFETCH(bool, split);
+        TestEnvironment env;
+        QStringList keys;
+        for (int i = 0; i < horses; ++i)
+            keys << QStringLiteral("O''HORSE NAME %1").arg(i);
+        const QList<QStringList> batches = horseBatches(keys);
+        QCOMPARE(batches.size() > 1, split);
+        QStringList joined;
+        for (const QStringList &batch : batches) {
+            QVERIFY(!batch.isEmpty());
+            QVERIFY(QUrl(dataServerAddress(horseFormSql(batch)), QUrl::TolerantMode).toEncoded().size() <= kMaxAddressBytes);
+            joined << batch;
+        }
+        QCOMPARE(joined, keys);
+    }
+
     void cleanup() { setHttpRequestTimeout(kDefaultHttpRequestTimeout); }
 
     void splitsAnswers_data();

@@ -226,7 +226,9 @@ QList<ListRow> loadTrainers(const ListFilter &filter)
 {
     Db db = OpenDb();
     const Condition condition = nominationCondition(filter);
-    QString sql = u"SELECT Noms.TrainerName, Noms.RaceNumber, Noms.FormTrainer FROM Noms"_s;
+    // The index NomsByTrainerList answers this in order by itself; the form trainer is read
+    // afterwards for each trainer's first row only, the one row whose best placing counts.
+    QString sql = u"SELECT Noms.TrainerName, Noms.RaceNumber, Noms.rowid FROM Noms"_s;
     if (!condition.sql.isEmpty())
         sql += " WHERE "_L1 + condition.sql;
     sql += " ORDER BY Noms.TrainerName, Noms.MeetingCode, Noms.RaceNumber"_L1;
@@ -241,9 +243,22 @@ QList<ListRow> loadTrainers(const ListFilter &filter)
             query.addBindValue(value);
         if (!query.exec())
             throw DbError(query.lastError().text());
+        QSqlQuery form(db.handle());
+        if (!form.prepare(u"SELECT FormTrainer FROM Noms WHERE rowid = ?"_s))
+            throw DbError(form.lastError().text());
         while (query.next()) {
-            const QVariant form = query.value(2);
-            nominations.append({query.value(0).toString(), query.value(1).toInt(), form.toString(), form.isNull()});
+            TrainerNomination row{query.value(0).toString(), query.value(1).toInt(), QString(), true};
+            if (nominations.isEmpty() || nominations.constLast().trainer != row.trainer) {
+                form.addBindValue(query.value(2));
+                if (!form.exec())
+                    throw DbError(form.lastError().text());
+                if (form.next()) {
+                    row.formTrainer = form.value(0).toString();
+                    row.formTrainerNull = form.value(0).isNull();
+                }
+                form.finish();
+            }
+            nominations.append(row);
         }
     }
 

@@ -29,6 +29,8 @@ QStringList createStatements()
         QStringLiteral("CREATE INDEX NomsByMeeting ON Noms (MeetingCode, RaceNumber)"),
         QStringLiteral("CREATE INDEX NomsByTrainer ON Noms (TrainerName)"),
         QStringLiteral("CREATE INDEX NomsByHorse ON Noms (MeetingCode, Horse)"),
+        // The main window's trainers list reads nominations in this order (no sort of a season's rows).
+        QStringLiteral("CREATE INDEX NomsByTrainerList ON Noms (TrainerName, MeetingCode, RaceNumber, Weight)"),
         QStringLiteral(R"(CREATE TABLE Bookings (
             MeetingCode TEXT NOT NULL, RaceCode TEXT, Horse TEXT NOT NULL, TrainerName TEXT, Jockey TEXT,
             BookingSelection TEXT, Confirmed INTEGER NOT NULL DEFAULT 0))"),
@@ -47,6 +49,11 @@ QStringList createStatements()
         QStringLiteral("CREATE INDEX ByTrainer ON RaceStats (TrainerName, RaceDate DESC)"),
         QStringLiteral("CREATE INDEX RaceStatsByRide ON RaceStats (RaceDate, RaceNumber, TrackCode, Horse)"),
         QStringLiteral("CREATE INDEX RaceStatsByJockey ON RaceStats (Jockey, Horse)"),
+        // The best placings of the lists compare horse, trainer and jockey names without case.
+        QStringLiteral("CREATE INDEX RaceStatsByHorseNoCase ON RaceStats (Horse COLLATE NOCASE, Jockey COLLATE NOCASE, "
+                       "FinishPos)"),
+        QStringLiteral("CREATE INDEX RaceStatsByTrainerPlacing ON RaceStats (TrainerName, Jockey COLLATE NOCASE, "
+                       "FinishPos)"),
         QStringLiteral("CREATE TABLE RaceType (RaceType TEXT, MetroOrder INTEGER DEFAULT 0, ProvOrder INTEGER DEFAULT 0)"),
         QStringLiteral("CREATE TABLE RBHTable (MeetType TEXT, RaceType TEXT, Rating INTEGER, Weight REAL)"),
         QStringLiteral("CREATE TABLE BookRate (State TEXT, RaceType TEXT(1), DateEffective TEXT, BookingRate NUMERIC)"),

@@ -1,6 +1,7 @@
 #include "SchemaUpgrade.h"
 
 #include "Database.h"
+#include "Schema.h"
 
 #include "app/Version.h"
 #include "app/cAppSettings.h"
@@ -49,6 +50,14 @@ void UpgradeSchema()
     if (below(2.617f)) {
         ignoringErrors([] { AddOrAlterColumn(QStringLiteral("Noms"), QStringLiteral("W800400"), QStringLiteral("Text(5)")); });
         ignoringErrors([] { AddOrAlterColumn(QStringLiteral("Noms"), QStringLiteral("RSecTime"), QStringLiteral("Single")); });
+    }
+    // Indexes the lists rely on for speed, which files made by older versions lack; cheap when present.
+    for (const QString &statement : schema::createStatements()) {
+        if (!statement.startsWith(QLatin1String("CREATE INDEX ")) || statement.contains(QLatin1String(" ByTrainer ")))
+            continue;
+        QString ifMissing = statement;
+        ifMissing.insert(int(qstrlen("CREATE INDEX ")), QStringLiteral("IF NOT EXISTS "));
+        ignoringErrors([&ifMissing] { OpenDb().exec(ifMissing); });
     }
     cAppSettings::instance().AppVersion = version::asNumber();
     cAppSettings::instance().SaveSettings();

@@ -129,6 +129,23 @@ private slots:
         QCOMPARE(cAppSettings::instance().AppVersion, version::asNumber());
     }
 
+    void missingListIndexesAreAddedWhateverTheVersion()
+    {
+        TestEnvironment env;
+        env.createDatabase();
+        {
+            Db db(env.databaseFile());
+            db.exec(QStringLiteral("DROP INDEX NomsByTrainerList"));
+            db.exec(QStringLiteral("DROP INDEX RaceStatsByRide"));
+        }
+        cAppSettings::instance().AppVersion = version::asNumber();
+        UpgradeSchema();
+        Db db(env.databaseFile());
+        for (const char *name : {"NomsByTrainerList", "RaceStatsByRide"})
+            QVERIFY2(db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?"),
+                               {QLatin1String(name)}).isValid(), name);
+    }
+
     void earlyErrorEndsTheUpgradeWithoutAdvancing()
     {
         TestEnvironment env;

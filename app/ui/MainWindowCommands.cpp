@@ -49,28 +49,6 @@ public:
     BusyCursor &operator=(const BusyCursor &) = delete;
 };
 
-// The nominations list as a booking grid and the chosen trainer come from the window's list
-// code; until it offers them, "Set Remaining Status to" stays disabled.
-template<typename Window>
-constexpr bool kHasNomsGrid = requires(Window &w) {
-    w.nomsGrid();
-    w.chosenTrainer();
-};
-
-template<typename Window>
-bool setRemainingStates(Window &window, const QString &state)
-{
-    if constexpr (kHasNomsGrid<Window>) {
-        maintenance::setRemainingStates(window.nomsGrid(), window.grdNoms->model()->rowCount(), state,
-                                        window.chosenTrainer());
-        return true;
-    } else {
-        Q_UNUSED(window);
-        Q_UNUSED(state);
-        return false;
-    }
-}
-
 QStringList selectedTexts(const QTableView *grid)
 {
     QStringList texts;
@@ -141,7 +119,7 @@ void MainWindowCommands::buildPopups()
     addItem(MnuPUNoms, "mnuRego", u"Rego Search"_s, false);
     addItem(MnuPUNoms, "mnuVideoForm", u"Video Form"_s, false);
     m_updateStatus = addItem(MnuPUNoms, "mnuUpdateStatus", maintenance::remainingStatusCaption(QString()),
-                             kHasNomsGrid<MainWindow>);
+                             true);
     m_updateStatus->setVisible(false);
     connect(m_updateStatus, &QAction::triggered, this, &MainWindowCommands::setRemainingStatus);
 
@@ -246,7 +224,8 @@ void MainWindowCommands::setRemainingStatus()
         return;
     guarded([this, &state] {
         BusyCursor busy;
-        setRemainingStates(*m_window, state);
+        maintenance::setRemainingStates(m_window->nomsGrid(), m_window->grdNoms->model()->rowCount(), state,
+                                        m_window->chosenTrainer());
     });
 }
 

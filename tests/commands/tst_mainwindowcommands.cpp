@@ -1,6 +1,8 @@
 #include "app/DebugMode.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/MainWindowCommands.h"
+#include "bookings/BookingGrid.h"
+#include "bookings/ui/ListModel.h"
 #include "db/Database.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
@@ -34,11 +36,16 @@ private slots:
     void rightClickOpensPopup();
     void remainingStatusItem_data();
     void remainingStatusItem();
+    void setRemainingStatusFillsOnlyEmptyStates();
     void debugModeCheckMark();
     void deleteMeetingHidesIt();
 
 private:
     MainWindowCommands *commands() const { return m_window->findChild<MainWindowCommands *>(); }
+    // A meeting with four nominations of one trainer: a template state, none, planned, confirmed.
+    void seedNominations();
+    // The nominations-list row (from 1) that shows the horse, 0 when none does.
+    int nomsRowOf(const QString &horse) const;
 
     std::unique_ptr<TestEnvironment> m_env;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
@@ -144,15 +151,12 @@ void TestMainWindowCommands::rightClickOpensPopup()
 {
     QFETCH(QString, grid);
     QFETCH(QString, menu);
+    seedNominations();
     auto *view = m_window->findChild<QTableView *>(grid);
-    auto *model = qobject_cast<QStandardItemModel *>(view->model());
-    if (!model)
-        QSKIP("the list's model is not an item model");
-    model->setColumnCount(qMax(model->columnCount(), 16));
-    model->appendRow(new QStandardItem(u"row"_s));
+    QVERIFY(view->model()->rowCount() > 0);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    const QPoint pos = view->visualRect(model->index(model->rowCount() - 1, 0)).center();
+    const QPoint pos = view->visualRect(view->model()->index(0, 0)).center();
     QContextMenuEvent event(QContextMenuEvent::Mouse, pos, view->viewport()->mapToGlobal(pos));
     QCoreApplication::sendEvent(view->viewport(), &event);
 
@@ -163,38 +167,56 @@ void TestMainWindowCommands::rightClickOpensPopup()
 
 void TestMainWindowCommands::remainingStatusItem_data()
 {
+    QTest::addColumn<QString>("horse");
     QTest::addColumn<int>("column");
-    QTest::addColumn<QString>("cell");
     QTest::addColumn<bool>("visible");
-    QTest::newRow("template state") << 13 << u"Gallops Tue"_s << true;
-    QTest::newRow("planned") << 13 << u"Planned"_s << false;
-    QTest::newRow("confirmed") << 13 << u"Confirmed"_s << false;
-    QTest::newRow("empty") << 13 << QString() << false;
-    QTest::newRow("horse column") << 4 << u"Gallops Tue"_s << false;
+    QTest::newRow("template state") << u"Alpha"_s << 13 << true;
+    QTest::newRow("planned") << u"Charlie"_s << 13 << false;
+    QTest::newRow("confirmed") << u"Delta"_s << 13 << false;
+    QTest::newRow("empty") << u"Bravo"_s << 13 << false;
+    QTest::newRow("horse column") << u"Alpha"_s << 4 << false;
 }
 
 void TestMainWindowCommands::remainingStatusItem()
 {
+    QFETCH(QString, horse);
     QFETCH(int, column);
-    QFETCH(QString, cell);
     QFETCH(bool, visible);
-    auto *model = qobject_cast<QStandardItemModel *>(m_window->grdNoms->model());
-    if (!model)
-        QSKIP("the nominations list's model is not an item model");
-    model->setColumnCount(qMax(model->columnCount(), 16));
-    model->setRowCount(qMax(model->rowCount(), 1));
-    model->setData(model->index(0, column - 1), cell);
-    m_window->grdNoms->setColumnHidden(column - 1, false);
+    seedNominations();
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    const QPoint pos = m_window->grdNoms->visualRect(model->index(0, column - 1)).center();
+    const int row = nomsRowOf(horse);
+    QVERIFY(row > 0);
+    auto *model = m_window->grdNoms->model();
+    const QPoint pos = m_window->grdNoms->visualRect(model->index(row - 1, column - 1)).center();
 
     QMenu *menu = commands()->popupFor(m_window->grdNoms, pos);
     QCOMPARE(menu, commands()->MnuPUNoms);
     QAction *item = m_window->findChild<QAction *>(u"mnuUpdateStatus"_s);
     QCOMPARE(item->isVisible(), visible);
-    if (visible)
-        QCOMPARE(item->text(), "Set Remaining Status to "_L1 + cell);
+    if (visible) {
+        QCOMPARE(item->text(), u"Set Remaining Status to Gallops Tue"_s);
+        QVERIFY(item->isEnabled());
+    }
+}
+
+void TestMainWindowCommands::setRemainingStatusFillsOnlyEmptyStates()
+{
+    seedNominations();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    auto *model = m_window->grdNoms->model();
+    const QPoint pos = m_window->grdNoms->visualRect(model->index(nomsRowOf(u"Alpha"_s) - 1, 12)).center();
+    QCOMPARE(commands()->popupFor(m_window->grdNoms, pos), commands()->MnuPUNoms);
+    m_window->findChild<QAction *>(u"mnuUpdateStatus"_s)->trigger();
+
+    QCOMPARE(m_window->nomsGrid().cellText(nomsRowOf(u"Bravo"_s), 13), u"Gallops Tue"_s);
+    QCOMPARE(m_window->nomsGrid().cellText(nomsRowOf(u"Charlie"_s), 13), u"Planned"_s);
+    Db db = OpenDb();
+    QCOMPARE(db.scalar(u"SELECT BookingSelection FROM Bookings WHERE Horse = 'Bravo'"_s).toString(), u"Gallops Tue"_s);
+    QCOMPARE(db.scalar(u"SELECT BookingSelection FROM Bookings WHERE Horse = 'Charlie'"_s).toString(), u"Planned"_s);
+    QCOMPARE(db.scalar(u"SELECT BookingSelection FROM Bookings WHERE Horse = 'Delta'"_s).toString(), u"Confirmed"_s);
+    QCOMPARE(db.scalar(u"SELECT COUNT(*) FROM Bookings"_s).toInt(), 4);
 }
 
 void TestMainWindowCommands::debugModeCheckMark()
@@ -225,8 +247,7 @@ void TestMainWindowCommands::deleteMeetingHidesIt()
                 "VALUES ('0312FLEM', '1200 MDN', 1, 'Star', 'D Hayes')"_s);
     }
     m_window->cmdMtgRfs->click();
-    if (m_window->grdMeeting->model()->rowCount() != 1)
-        QSKIP("the meetings list is not filled by this build");
+    QCOMPARE(m_window->grdMeeting->model()->rowCount(), 1);
     m_window->grdMeeting->selectRow(0);
 
     m_window->findChild<QAction *>(u"mnuDeleteMeeting"_s)->trigger();
@@ -235,6 +256,39 @@ void TestMainWindowCommands::deleteMeetingHidesIt()
     Db db = OpenDb();
     QCOMPARE(db.scalar(u"SELECT DisplayMeeting FROM Meeting WHERE MeetingCode = '0312FLEM'"_s).toInt(), 0);
     QCOMPARE(db.scalar(u"SELECT COUNT(*) FROM Noms"_s).toInt(), 0);
+}
+
+void TestMainWindowCommands::seedNominations()
+{
+    {
+        Db db = OpenDb();
+        db.exec(u"INSERT INTO Meeting (MeetingCode, MeetingLocation, MeetingLevel, MeetingDate, DisplayMeeting, State) "
+                "VALUES ('0312FLEM', 'Flemington', 'ACP', '2026-12-03', 1, 'VIC')"_s);
+        db.exec(u"INSERT INTO Race (MeetingCode, RaceCode, RaceNumber, RaceDetails) VALUES ('0312FLEM', '1200 MDN', 1, 'Maiden')"_s);
+        db.exec(u"INSERT INTO Jockey (Jockey, FullName, JockeyColor) VALUES ('J SMITH', 'John Smith', '65535')"_s);
+        for (const char *horse : {"Alpha", "Bravo", "Charlie", "Delta"})
+            db.exec(u"INSERT INTO Noms (MeetingCode, RaceCode, RaceNumber, Horse, HorseName, TrainerName, Weight) "
+                    "VALUES ('0312FLEM', '1200 MDN', 1, ?, ?, 'D Hayes', 560)"_s,
+                    {QLatin1String(horse), QLatin1String(horse)});
+        db.exec(u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, Confirmed) VALUES "
+                "('0312FLEM', '1200 MDN', 'Alpha', 'D Hayes', NULL, 'Gallops Tue', 0), "
+                "('0312FLEM', '1200 MDN', 'Charlie', 'D Hayes', 'J SMITH', 'Planned', 0), "
+                "('0312FLEM', '1200 MDN', 'Delta', 'D Hayes', 'J SMITH', 'Confirmed', 1)"_s);
+    }
+    m_window->reloadMeetings();
+    m_window->reloadJockeys();
+    m_window->reloadTrainers();
+    QCOMPARE(m_window->trainerModel()->rowCount(), 1);
+    QVERIFY(m_window->chooseTrainer(1));
+    QCOMPARE(m_window->grdNoms->model()->rowCount(), 4);
+}
+
+int TestMainWindowCommands::nomsRowOf(const QString &horse) const
+{
+    for (int row = 1; row <= m_window->grdNoms->model()->rowCount(); ++row)
+        if (m_window->nomsGrid().cellText(row, 4).trimmed() == horse)
+            return row;
+    return 0;
 }
 
 QTEST_MAIN(TestMainWindowCommands)

@@ -3,6 +3,7 @@
 #include "AboutDialog.h"
 #include "HeaderLayout.h"
 #include "MainWindowCommands.h"
+#include "BusyPointer.h"
 #include "app/Sound.h"
 #include "app/Startup.h"
 #include "app/StatusSink.h"
@@ -350,16 +351,6 @@ int oneBasedRow(const QTableView *grid)
     const QModelIndexList rows = grid->selectionModel()->selectedRows();
     return rows.isEmpty() ? 0 : rows.first().row() + 1;
 }
-
-// Busy pointer while a list is sorted.
-class BusyPointer
-{
-public:
-    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
-    BusyPointer(const BusyPointer &) = delete;
-    BusyPointer &operator=(const BusyPointer &) = delete;
-};
 
 } // namespace
 

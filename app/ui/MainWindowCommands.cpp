@@ -1,6 +1,7 @@
 #include "MainWindowCommands.h"
 
 #include "MainWindow.h"
+#include "BusyPointer.h"
 #include "app/DebugMode.h"
 #include "app/MaintenanceCommands.h"
 #include "app/UserDialogs.h"
@@ -38,16 +39,6 @@ QMenu *makePopup(QWidget *parent, const char *name)
     menu->setObjectName(QLatin1String(name));
     return menu;
 }
-
-// Long steps show the busy pointer until they return.
-class BusyCursor
-{
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
 
 QStringList selectedTexts(const QTableView *grid)
 {
@@ -184,7 +175,7 @@ void MainWindowCommands::backupDatabase()
 
 void MainWindowCommands::compactDatabase()
 {
-    BusyCursor busy;
+    BusyPointer busy;
     maintenance::compactAndRepair();
 }
 
@@ -223,7 +214,7 @@ void MainWindowCommands::setRemainingStatus()
     if (state.isEmpty())
         return;
     guarded([this, &state] {
-        BusyCursor busy;
+        BusyPointer busy;
         maintenance::setRemainingStates(m_window->nomsGrid(), m_window->grdNoms->model()->rowCount(), state,
                                         m_window->chosenTrainer());
     });
@@ -239,7 +230,7 @@ void MainWindowCommands::reloadJockeyFormData()
     guarded([this] {
         std::optional<RideDownloadResult> result;
         {
-            BusyCursor busy;
+            BusyPointer busy;
             result = maintenance::reloadJockeyFormData(selectedJockey());
         }
         // The best-placing icons of the trainers count the rides just downloaded.

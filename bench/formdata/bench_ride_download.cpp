@@ -1,6 +1,6 @@
 // Times DownloadJockeyRides for a jockey with about 10,000 rides in a multi-year history
 // (48,000 runs in all), served by the real data server on loopback.
-#include "DataServerProcess.h"
+#include "support/DataServerProcess.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 

@@ -1,5 +1,5 @@
 // Form data against the real data server on loopback, over the hand-made tables in fixtures/formdata.
-#include "DataServerProcess.h"
+#include "support/DataServerProcess.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 

@@ -1,6 +1,6 @@
 // The request routine and the data-server protocol against loopback servers in the test process.
 #include "FixtureHttpServer.h"
-#include "DataServerProcess.h"
+#include "support/DataServerProcess.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 

@@ -6,6 +6,7 @@
 #include "db/Database.h"
 #include "formdata/HttpRequest.h"
 #include "import/FieldFileLoader.h"
+#include "support/DataServerProcess.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
@@ -38,56 +39,6 @@ int runTool(const QString &program, const QStringList &arguments, const QByteArr
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
-// A data server with the fixture Track table on a free loopback port.
-class DataServer
-{
-public:
-    bool create()
-    {
-        const QString tool = QStringLiteral(OSTREVAN_DATASERVER_PATH);
-        return runTool(tool, {u"init"_s, u"--db"_s, m_db}) == 0
-               && runTool(tool, {u"add-user"_s, u"agent"_s, u"--db"_s, m_db}, "secret\n") == 0
-               && runTool(tool, {u"import"_s, u"Track"_s, fields(u"Track.csv"_s), u"--db"_s, m_db}) == 0;
-    }
-    bool running() const { return m_process.state() == QProcess::Running; }
-    bool start()
-    {
-        port = 0;
-        m_process.start(QStringLiteral(OSTREVAN_DATASERVER_PATH),
-                        {u"serve"_s, u"--db"_s, m_db, u"--listen"_s, u"127.0.0.1:0"_s});
-        QByteArray log;
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < 10000 && m_process.state() != QProcess::NotRunning) {
-            m_process.waitForReadyRead(200);
-            log += m_process.readAllStandardError();
-            const qsizetype at = log.indexOf("listening on 127.0.0.1:");
-            const qsizetype end = log.indexOf('\n', at);
-            if (at >= 0 && end > at) {
-                port = log.mid(at + 23, end - at - 23).trimmed().toInt();
-                return port > 0;
-            }
-        }
-        return false;
-    }
-    void stop()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(10000)) {
-            m_process.kill();
-            m_process.waitForFinished();
-        }
-    }
-    ~DataServer() { stop(); }
-
-    int port = 0;
-
-private:
-    QTemporaryDir m_dir;
-    QString m_db = m_dir.filePath(u"server.db"_s);
-    QProcess m_process;
-};
-
 int count(const QString &sql)
 {
     return OpenDb().scalar(sql).toInt();
@@ -102,13 +53,15 @@ class TestFieldFileLoader : public QObject
 private:
     std::unique_ptr<TestEnvironment> m_env;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
-    DataServer m_server;
+    QTemporaryDir m_serverDir;
+    // The real data server with the fixture Track table, on a free loopback port.
+    DataServerProcess m_server{m_serverDir.filePath(u"server.db"_s)};
     QStringList m_sounds;
 
     void setAccount()
     {
         cAppSettings &settings = cAppSettings::instance();
-        settings.DataServer = u"127.0.0.1:"_s + QString::number(m_server.port);
+        settings.DataServer = m_server.host();
         settings.UserName = u"agent"_s;
         settings.UserPass = u"secret"_s;
         QueryCredentials::current() = {settings.UserName, settings.UserPass};
@@ -129,7 +82,7 @@ private slots:
     void initTestCase()
     {
         setHttpRequestTimeout(std::chrono::milliseconds(5000));
-        QVERIFY(m_server.create());
+        QCOMPARE(m_server.build(TestEnvironment::fixture(u"fields"_s), u"agent"_s, u"secret"_s), QString());
         sounds::setPlayer([this](const QString &path, bool) {
             m_sounds << path.section(u'/', -1);
             return true;

@@ -18,6 +18,7 @@ public:
     // Starts serving and waits until it accepts connections.
     bool start();
     void stop();
+    bool running() const { return m_process.state() == QProcess::Running; }
 
     QString host() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
     const QString &dbFile() const { return m_dbFile; }

@@ -1,9 +1,9 @@
 #include "MaintenanceCommands.h"
 
-#include "DebugMode.h"
+#include "core/DebugMode.h"
 #include "Startup.h"
-#include "UserDialogs.h"
-#include "cAppSettings.h"
+#include "core/UserDialogs.h"
+#include "core/cAppSettings.h"
 #include "bookings/BookingGrid.h"
 #include "bookings/BookingOperations.h"
 #include "bookings/ManagedJockeys.h"

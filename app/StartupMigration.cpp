@@ -1,7 +1,7 @@
 #include "StartupMigration.h"
 
-#include "Paths.h"
-#include "cAppSettings.h"
+#include "core/Paths.h"
+#include "core/cAppSettings.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 

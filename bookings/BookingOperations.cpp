@@ -1,7 +1,7 @@
 #include "BookingOperations.h"
 
 #include "BookingGrid.h"
-#include "app/UserDialogs.h"
+#include "core/UserDialogs.h"
 #include "db/Database.h"
 
 #include <optional>

@@ -1,7 +1,7 @@
 #include "Database.h"
 
-#include "app/Paths.h"
-#include "app/cAppSettings.h"
+#include "core/Paths.h"
+#include "core/cAppSettings.h"
 
 #include <QDir>
 #include <QFile>

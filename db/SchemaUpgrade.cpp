@@ -3,8 +3,8 @@
 #include "Database.h"
 #include "Schema.h"
 
-#include "app/Version.h"
-#include "app/cAppSettings.h"
+#include "core/Version.h"
+#include "core/cAppSettings.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "HttpRequest.h"
 
-#include "app/UserDialogs.h"
+#include "core/UserDialogs.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>

@@ -1,9 +1,9 @@
 #include "RemoteQuery.h"
 
 #include "HttpRequest.h"
-#include "app/QueryCredentials.h"
-#include "app/UserDialogs.h"
-#include "app/cAppSettings.h"
+#include "core/QueryCredentials.h"
+#include "core/UserDialogs.h"
+#include "core/cAppSettings.h"
 
 #include <QUrl>
 

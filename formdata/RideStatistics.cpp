@@ -2,9 +2,9 @@
 
 #include "FormText.h"
 #include "RemoteQuery.h"
-#include "app/Clock.h"
-#include "app/StatusSink.h"
-#include "app/UserDialogs.h"
+#include "core/Clock.h"
+#include "core/StatusSink.h"
+#include "core/UserDialogs.h"
 #include "db/Database.h"
 
 #include <QSqlError>

@@ -1,9 +1,9 @@
 #include "FieldFileLoader.h"
 
 #include "FieldFileParser.h"
-#include "app/Sound.h"
-#include "app/UserDialogs.h"
-#include "app/cAppSettings.h"
+#include "core/Sound.h"
+#include "core/UserDialogs.h"
+#include "core/cAppSettings.h"
 #include "bookings/BookingOperations.h"
 #include "db/Database.h"
 #include "formdata/RemoteQuery.h"

@@ -1,8 +1,8 @@
 #include "CliCommands.h"
 
 #include "CliDialogs.h"
-#include "app/Paths.h"
-#include "app/cAppSettings.h"
+#include "core/Paths.h"
+#include "core/cAppSettings.h"
 
 #include <QDir>
 #include <QMap>

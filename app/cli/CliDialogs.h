@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/UserDialogs.h"
+#include "core/UserDialogs.h"
 
 // Messages go to stderr as "TITLE: TEXT"; questions are answered from --answer; file
 // dialogs answer from the command's own arguments (none by default).

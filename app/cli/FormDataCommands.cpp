@@ -1,8 +1,8 @@
 // ostrevan-cli: ride downloads and horse-form enrichment from the data server.
 #include "CliCommands.h"
 #include "CliDialogs.h"
-#include "app/QueryCredentials.h"
-#include "app/cAppSettings.h"
+#include "core/QueryCredentials.h"
+#include "core/cAppSettings.h"
 #include "db/Database.h"
 #include "formdata/HorseForm.h"
 #include "formdata/RideStatistics.h"

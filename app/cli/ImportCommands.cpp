@@ -1,8 +1,8 @@
 // ostrevan-cli: loading field files.
 #include "CliCommands.h"
 #include "CliDialogs.h"
-#include "app/QueryCredentials.h"
-#include "app/cAppSettings.h"
+#include "core/QueryCredentials.h"
+#include "core/cAppSettings.h"
 #include "import/FieldFileLoader.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // ostrevan-cli: reading and writing settings values by their stored names.
 #include "CliCommands.h"
 #include "CliDialogs.h"
-#include "app/cAppSettings.h"
+#include "core/cAppSettings.h"
 
 namespace {
 

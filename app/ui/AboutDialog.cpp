@@ -1,7 +1,7 @@
 #include "AboutDialog.h"
 
-#include "app/UserDialogs.h"
-#include "app/Version.h"
+#include "core/UserDialogs.h"
+#include "core/Version.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>

@@ -1,10 +1,10 @@
 #include "MainWindowCommands.h"
 
 #include "MainWindow.h"
-#include "BusyPointer.h"
-#include "app/DebugMode.h"
+#include "core/ui/BusyPointer.h"
+#include "core/DebugMode.h"
 #include "app/MaintenanceCommands.h"
-#include "app/UserDialogs.h"
+#include "core/UserDialogs.h"
 #include "bookings/ManagedJockeys.h"
 #include "db/Database.h"
 

@@ -1,6 +1,6 @@
 #include "SoundPlayer.h"
 
-#include "app/Sound.h"
+#include "core/Sound.h"
 
 #include <QCoreApplication>
 #include <QAudioDevice>

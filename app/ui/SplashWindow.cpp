@@ -1,9 +1,9 @@
 #include "SplashWindow.h"
 
 #include "MainWindow.h"
-#include "app/Sound.h"
+#include "core/Sound.h"
 #include "app/Startup.h"
-#include "app/Version.h"
+#include "core/Version.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/StatusSink.h"
+#include "core/StatusSink.h"
 
 #include <QWidget>
 

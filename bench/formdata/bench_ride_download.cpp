@@ -4,8 +4,8 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
-#include "app/QueryCredentials.h"
-#include "app/cAppSettings.h"
+#include "core/QueryCredentials.h"
+#include "core/cAppSettings.h"
 #include "db/Database.h"
 #include "formdata/RideStatistics.h"
 

@@ -5,8 +5,8 @@
 //     bench_field_files [--runs N]
 //
 // Exit status 2 when a week of acceptances or weights takes longer than the 2 s target.
-#include "app/QueryCredentials.h"
-#include "app/cAppSettings.h"
+#include "core/QueryCredentials.h"
+#include "core/cAppSettings.h"
 #include "db/Schema.h"
 #include "import/FieldFileLoader.h"
 #include "import/FieldFileParser.h"

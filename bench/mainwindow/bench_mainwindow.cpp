@@ -4,7 +4,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
-#include "app/cAppSettings.h"
+#include "core/cAppSettings.h"
 #include "app/ui/MainWindow.h"
 #include "bookings/BookingPickLists.h"
 #include "bookings/MainLists.h"

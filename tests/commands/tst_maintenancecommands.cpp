@@ -1,6 +1,6 @@
-#include "app/DebugMode.h"
+#include "core/DebugMode.h"
 #include "app/MaintenanceCommands.h"
-#include "app/cAppSettings.h"
+#include "core/cAppSettings.h"
 #include "bookings/BookingGrid.h"
 #include "bookings/ManagedJockeys.h"
 #include "db/Database.h"

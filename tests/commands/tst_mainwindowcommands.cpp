@@ -1,4 +1,4 @@
-#include "app/DebugMode.h"
+#include "core/DebugMode.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/MainWindowCommands.h"
 #include "bookings/BookingGrid.h"

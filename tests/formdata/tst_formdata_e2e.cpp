@@ -3,9 +3,9 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
-#include "app/Clock.h"
-#include "app/QueryCredentials.h"
-#include "app/cAppSettings.h"
+#include "core/Clock.h"
+#include "core/QueryCredentials.h"
+#include "core/cAppSettings.h"
 #include "bookings/ManagedJockeys.h"
 #include "db/Database.h"
 #include "formdata/HorseForm.h"

@@ -4,7 +4,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
-#include "app/cAppSettings.h"
+#include "core/cAppSettings.h"
 #include "db/Database.h"
 #include "formdata/HorseForm.h"
 #include "formdata/HttpRequest.h"

@@ -1,6 +1,6 @@
 #include "db/Database.h"
 #include "db/Schema.h"
-#include "app/cAppSettings.h"
+#include "core/cAppSettings.h"
 #include "support/TestEnvironment.h"
 
 #include <QCryptographicHash>

@@ -1,5 +1,5 @@
-#include "app/ColumnLayout.h"
-#include "app/ui/HeaderLayout.h"
+#include "core/ColumnLayout.h"
+#include "core/ui/HeaderLayout.h"
 
 #include <QHeaderView>
 #include <QStandardItemModel>

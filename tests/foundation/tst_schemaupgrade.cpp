@@ -1,5 +1,5 @@
-#include "app/Version.h"
-#include "app/cAppSettings.h"
+#include "core/Version.h"
+#include "core/cAppSettings.h"
 #include "db/Database.h"
 #include "db/SchemaUpgrade.h"
 #include "support/TestEnvironment.h"

@@ -1,5 +1,5 @@
-#include "app/cAppSettings.h"
-#include "app/cRegistry.h"
+#include "core/cAppSettings.h"
+#include "core/cRegistry.h"
 #include "support/TestEnvironment.h"
 
 #include <QFile>

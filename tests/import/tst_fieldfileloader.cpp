@@ -1,8 +1,8 @@
 // Field file loader end to end: hand-written field files, a real database file and a real
 // data server on loopback answering the track look-up.
-#include "app/QueryCredentials.h"
-#include "app/Sound.h"
-#include "app/cAppSettings.h"
+#include "core/QueryCredentials.h"
+#include "core/Sound.h"
+#include "core/cAppSettings.h"
 #include "db/Database.h"
 #include "formdata/HttpRequest.h"
 #include "import/FieldFileLoader.h"

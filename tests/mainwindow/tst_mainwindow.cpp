@@ -1,9 +1,9 @@
 #include "MainWindowSeed.h"
 
-#include "app/Sound.h"
+#include "core/Sound.h"
 #include "app/Startup.h"
-#include "app/cAppSettings.h"
-#include "app/ui/HeaderLayout.h"
+#include "core/cAppSettings.h"
+#include "core/ui/HeaderLayout.h"
 #include "app/ui/MainWindow.h"
 #include "bookings/BookingOperations.h"
 #include "bookings/MainLists.h"

@@ -1,7 +1,7 @@
 #include "MainWindowSeed.h"
 
 #include "app/Startup.h"
-#include "app/cAppSettings.h"
+#include "core/cAppSettings.h"
 #include "app/ui/MainWindow.h"
 #include "bookings/MainLists.h"
 #include "bookings/ui/ListModel.h"

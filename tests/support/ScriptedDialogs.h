@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/UserDialogs.h"
+#include "core/UserDialogs.h"
 
 #include <QList>
 #include <QQueue>

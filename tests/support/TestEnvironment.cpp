@@ -1,6 +1,6 @@
 #include "TestEnvironment.h"
 
-#include "app/cAppSettings.h"
+#include "core/cAppSettings.h"
 #include "db/Schema.h"
 
 #include <QDir>

@@ -5,7 +5,7 @@
 class QHeaderView;
 class QWidget;
 
-#include "app/ColumnLayout.h"
+#include "core/ColumnLayout.h"
 
 // Applies and reads the stored column layout lists of a grid's header: column i's display
 // position and width, each entry applied only when greater than 0.

@@ -1,0 +1,137 @@
+#include "Currency.h"
+
+#include <cstdlib>
+
+namespace {
+
+// a / b rounded half away from zero; b > 0.
+qint64 divideRounded(__int128 a, __int128 b)
+{
+    const __int128 magnitude = (a < 0 ? -a : a);
+    const __int128 quotient = (magnitude + b / 2) / b;
+    return qint64(a < 0 ? -quotient : quotient);
+}
+
+} // namespace
+
+std::optional<DecimalFraction> parseDecimal(const QString &text)
+{
+    QString digits = text.trimmed();
+    bool negative = false;
+    if (digits.startsWith(QLatin1Char('(')) && digits.endsWith(QLatin1Char(')'))) {
+        negative = true;
+        digits = digits.mid(1, digits.size() - 2).trimmed();
+    }
+    if (digits.startsWith(QLatin1Char('-')) || digits.startsWith(QLatin1Char('+'))) {
+        negative = negative || digits.startsWith(QLatin1Char('-'));
+        digits = digits.mid(1).trimmed();
+    }
+    if (digits.startsWith(QLatin1Char('$')))
+        digits = digits.mid(1).trimmed();
+    if (!negative && digits.startsWith(QLatin1Char('-'))) {
+        negative = true;
+        digits = digits.mid(1);
+    }
+    digits.remove(QLatin1Char(','));
+    if (digits.isEmpty() || digits == QLatin1String("."))
+        return std::nullopt;
+
+    DecimalFraction result;
+    bool seenPoint = false;
+    int integerDigits = 0;
+    for (const QChar c : std::as_const(digits)) {
+        if (c == QLatin1Char('.') && !seenPoint) {
+            seenPoint = true;
+            continue;
+        }
+        if (!c.isDigit() || c.unicode() > '9')
+            return std::nullopt;
+        // Digits beyond twelve decimals cannot change a four-decimal amount's rounding in practice.
+        if (seenPoint && result.denominator >= 1'000'000'000'000LL)
+            continue;
+        if (!seenPoint && ++integerDigits > 14)
+            return std::nullopt;
+        result.numerator = result.numerator * 10 + (c.unicode() - '0');
+        if (seenPoint)
+            result.denominator *= 10;
+    }
+    if (negative)
+        result.numerator = -result.numerator;
+    return result;
+}
+
+DecimalFraction decimalOf(float value)
+{
+    // The shortest text that reads back as the same single gives the decimal that was entered.
+    return parseDecimal(QString::number(value, 'g', 7)).value_or(DecimalFraction{});
+}
+
+std::optional<Currency> Currency::parse(const QString &text)
+{
+    const std::optional<DecimalFraction> decimal = parseDecimal(text);
+    if (!decimal)
+        return std::nullopt;
+    return Currency(divideRounded(__int128(decimal->numerator) * kScale, decimal->denominator));
+}
+
+Currency Currency::fromVariant(const QVariant &value)
+{
+    if (value.isNull())
+        return {};
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return dollars(value.toLongLong());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return parse(QString::number(value.toDouble(), 'f', 8)).value_or(Currency());
+    default:
+        return parse(value.toString()).value_or(Currency());
+    }
+}
+
+Currency Currency::roundedTo(qint64 step) const
+{
+    return Currency(divideRounded(m_units, step) * step);
+}
+
+Currency Currency::times(qint64 numerator, qint64 denominator) const
+{
+    if (denominator < 0) {
+        numerator = -numerator;
+        denominator = -denominator;
+    }
+    return Currency(divideRounded(__int128(m_units) * numerator, denominator));
+}
+
+Currency Currency::timesDecimal(const QString &factor) const
+{
+    const DecimalFraction decimal = parseDecimal(factor).value_or(DecimalFraction{});
+    return times(decimal.numerator, decimal.denominator);
+}
+
+QString Currency::toPlainText() const
+{
+    const qint64 magnitude = std::llabs(m_units);
+    QString text = QString::number(magnitude / kScale);
+    const qint64 fraction = magnitude % kScale;
+    if (fraction != 0) {
+        QString decimals = QStringLiteral("%1").arg(fraction, 4, 10, QLatin1Char('0'));
+        while (decimals.endsWith(QLatin1Char('0')))
+            decimals.chop(1);
+        text += QLatin1Char('.') + decimals;
+    }
+    return m_units < 0 ? QLatin1Char('-') + text : text;
+}
+
+QString Currency::toDisplay() const
+{
+    const qint64 cents = std::llabs(roundedToCents().m_units) / 100;
+    QString whole = QString::number(cents / 100);
+    for (qsizetype at = whole.size() - 3; at > 0; at -= 3)
+        whole.insert(at, QLatin1Char(','));
+    const QString text = QStringLiteral("$%1.%2").arg(whole).arg(cents % 100, 2, 10, QLatin1Char('0'));
+    return cents != 0 && m_units < 0 ? QLatin1Char('-') + text : text;
+}

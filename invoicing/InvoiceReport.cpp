@@ -1,0 +1,314 @@
+#include "InvoiceReport.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Layout in points; the painter is scaled so that one unit is one point on any device.
+constexpr double kRowHeight = 13;
+constexpr double kFooterStep = 18; // the footer's line step (450 twips is 22.5 points; a little tighter here)
+constexpr double kHeaderHeight = 150;
+
+struct Column {
+    const char *head;
+    double left;  // fraction of the width
+    double width; // fraction of the width
+    Qt::Alignment align;
+};
+// "Race Date", "Race No", "Horse Name", "Finish Position", "Prize Money", "Track Name", "State", "Fee".
+const Column kColumns[] = {
+    {"Race Date", 0.00, 0.13, Qt::AlignLeft}, {"Race No", 0.13, 0.07, Qt::AlignRight},
+    {"Horse Name", 0.22, 0.23, Qt::AlignLeft}, {"Finish Position", 0.45, 0.08, Qt::AlignRight},
+    {"Prize Money", 0.54, 0.14, Qt::AlignRight}, {"Track Name", 0.70, 0.13, Qt::AlignLeft},
+    {"State", 0.83, 0.06, Qt::AlignLeft}, {"Fee", 0.89, 0.11, Qt::AlignRight},
+};
+
+QFont reportFont(double points, bool bold = false, bool italic = false)
+{
+    QFont font(u"DejaVu Sans"_s);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+// Draws in points on a device measured in its own pixels.
+class Canvas
+{
+public:
+    Canvas(QPainter &painter, QPagedPaintDevice *device)
+        : m_painter(painter), m_scale(device->logicalDpiY() / 72.0), m_device(device)
+    {
+        m_width = device->width() / m_scale;
+        m_height = device->height() / m_scale;
+    }
+    double width() const { return m_width; }
+    double height() const { return m_height; }
+
+    void text(double x, double y, double w, double h, const QString &text, const QFont &font,
+              Qt::Alignment align = Qt::AlignLeft, bool wrap = false)
+    {
+        QFont scaled = font;
+        scaled.setPixelSize(qMax(1, qRound(font.pointSizeF() * m_scale)));
+        m_painter.setFont(scaled);
+        const int flags = int(align | Qt::AlignTop) | (wrap ? Qt::TextWordWrap : 0);
+        m_painter.drawText(QRectF(x * m_scale, y * m_scale, w * m_scale, h * m_scale), flags, text);
+    }
+    void line(double x1, double y1, double x2, double y2)
+    {
+        m_painter.setPen(QPen(Qt::black, qMax(1.0, 0.6 * m_scale)));
+        m_painter.drawLine(QPointF(x1 * m_scale, y1 * m_scale), QPointF(x2 * m_scale, y2 * m_scale));
+    }
+    double wrappedHeight(const QString &text, const QFont &font, double w) const
+    {
+        const QFontMetricsF metrics(font, m_device);
+        return metrics.boundingRect(QRectF(0, 0, w * m_scale, 1e6), Qt::TextWordWrap, text).height() / m_scale;
+    }
+
+private:
+    QPainter &m_painter;
+    double m_scale;
+    QPagedPaintDevice *m_device;
+    double m_width = 0;
+    double m_height = 0;
+};
+
+double footerHeight(const JockeyInvoice &invoice, double noteHeight)
+{
+    return 10 + kFooterStep * double(invoice.footer.size()) + (noteHeight > 0 ? noteHeight + 12 : 0);
+}
+
+void drawHeader(Canvas &canvas, const JockeyInvoice &invoice, int page, int pages)
+{
+    const double w = canvas.width();
+    const InvoiceParticulars &seller = invoice.particulars;
+    canvas.text(0, 0, w * 0.6, 24, invoice.heading, reportFont(16, true));
+    canvas.text(w * 0.6, 0, w * 0.4, 14, u"Page : %1 of %2"_s.arg(page).arg(pages), reportFont(9), Qt::AlignRight);
+    canvas.text(0, 26, w * 0.6, 16, seller.company, reportFont(12, true));
+    if (!invoice.abnText.isEmpty())
+        canvas.text(0, 42, w * 0.6, 14, u"ABN "_s + invoice.abnText, reportFont(9));
+    canvas.text(w * 0.6, 26, w * 0.4, 14, u"Invoice No. "_s + seller.invoiceNumber, reportFont(10, true),
+                Qt::AlignRight);
+    canvas.text(w * 0.6, 42, w * 0.4, 14, u"Date of issue: "_s + seller.issued.toString(u"d MMMM yyyy"_s),
+                reportFont(9), Qt::AlignRight);
+    const QString recipient = invoice.jockey.fullName.trimmed().isEmpty() || invoice.jockey.fullName == invoice.jockey.name
+                                  ? invoice.jockey.name
+                                  : u"%1 (%2)"_s.arg(invoice.jockey.fullName, invoice.jockey.name);
+    canvas.text(0, 62, w, 14, u"To: "_s + recipient, reportFont(10));
+    canvas.text(0, 84, w, 16, invoice.title, reportFont(11, true));
+
+    const QFont head = reportFont(8, true);
+    for (const Column &column : kColumns)
+        canvas.text(w * column.left, 112, w * column.width, 26, QLatin1String(column.head), head, column.align, true);
+    canvas.line(0, kHeaderHeight - 8, w, kHeaderHeight - 8);
+}
+
+void drawRide(Canvas &canvas, const InvoiceRide &ride, double y)
+{
+    const double w = canvas.width();
+    const QFont font = reportFont(8.5);
+    const QString cells[] = {ride.raceDate.toString(u"d MMM yyyy"_s), QString::number(ride.raceNumber), ride.horse,
+                             ride.finish, ride.prizeMoney.toDisplay(), ride.track, ride.state,
+                             ride.bookingRate.toDisplay()};
+    for (int i = 0; i < 8; ++i) {
+        const Column &column = kColumns[i];
+        canvas.text(w * column.left, y, w * column.width, kRowHeight, cells[i], font, column.align);
+    }
+}
+
+// The footer's lines in order; hidden lines are simply absent, so nothing leaves a gap.
+double drawFooter(Canvas &canvas, const JockeyInvoice &invoice, double y)
+{
+    const double w = canvas.width();
+    const Column &prize = kColumns[4];
+    const Column &fee = kColumns[7];
+    const double valueRight = w * (prize.left + prize.width);
+    const double valueWidth = w * prize.width;
+    canvas.line(0, y + 2, w, y + 2);
+    y += 10;
+    for (const InvoiceFooterLine &line : invoice.footer) {
+        const bool total = line.ruleAbove;
+        if (total)
+            canvas.line(valueRight - valueWidth, y - 2, valueRight, y - 2);
+        const QFont font = reportFont(9, total);
+        canvas.text(w * 0.04, y, w * 0.30, kFooterStep, line.label, font);
+        if (!line.count.isEmpty())
+            canvas.text(w * 0.30, y, w * 0.06, kFooterStep, line.count, font, Qt::AlignRight);
+        if (!line.rate.isEmpty())
+            canvas.text(w * 0.37, y, w * 0.16, kFooterStep, line.rate, font);
+        canvas.text(valueRight - valueWidth, y, valueWidth, kFooterStep, line.value, font, Qt::AlignRight);
+        if (!line.feeColumn.isEmpty())
+            canvas.text(w * fee.left, y, w * fee.width, kFooterStep, line.feeColumn, font, Qt::AlignRight);
+        y += kFooterStep;
+    }
+    if (!invoice.missingRateNote.isEmpty())
+        canvas.text(0, y + 8, w, canvas.height() - y, invoice.missingRateNote, reportFont(8, false, true),
+                    Qt::AlignLeft, true);
+    return y;
+}
+
+QString csvField(const QString &text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')))
+        return text;
+    QString quoted = text;
+    quoted.replace(u"\""_s, u"\"\""_s);
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+// A money text of the report as a plain number for bookkeeping ("$1,234.50" → "1234.50").
+QString csvAmount(QString display)
+{
+    if (!display.contains(QLatin1Char('$')))
+        return display;
+    return display.remove(QLatin1Char('$')).remove(QLatin1Char(','));
+}
+
+QString plainCents(const Currency &amount)
+{
+    return csvAmount(amount.toDisplay());
+}
+
+} // namespace
+
+QList<InvoiceReport::Page> InvoiceReport::paginate(double pageHeight, double footerNeeds) const
+{
+    QList<Page> pages;
+    const double body = pageHeight - kHeaderHeight;
+    const auto perPage = qsizetype(qMax(1.0, std::floor(body / kRowHeight)));
+    const qsizetype rides = m_invoice.rides.size();
+    qsizetype at = 0;
+    do {
+        Page page;
+        page.firstRide = at;
+        page.rideCount = qMin(perPage, rides - at);
+        at += page.rideCount;
+        pages << page;
+    } while (at < rides);
+    // The footer goes below the last rides when it fits there, else on a page of its own.
+    Page &last = pages.last();
+    if (body - double(last.rideCount) * kRowHeight >= footerNeeds)
+        last.footer = true;
+    else
+        pages << Page{rides, 0, true};
+    return pages;
+}
+
+int InvoiceReport::pageCount(QPagedPaintDevice *device) const
+{
+    const double scale = device->logicalDpiY() / 72.0;
+    const double width = device->width() / scale;
+    const double height = device->height() / scale;
+    double note = 0;
+    if (!m_invoice.missingRateNote.isEmpty()) {
+        const QFontMetricsF metrics(reportFont(8, false, true), device);
+        note = metrics.boundingRect(QRectF(0, 0, width * scale, 1e6), Qt::TextWordWrap, m_invoice.missingRateNote)
+                   .height()
+               / scale;
+    }
+    return int(paginate(height, footerHeight(m_invoice, note)).size());
+}
+
+int InvoiceReport::paint(QPagedPaintDevice *device) const
+{
+    QPainter painter;
+    if (!painter.begin(device))
+        return 0;
+    Canvas canvas(painter, device);
+    const double note = m_invoice.missingRateNote.isEmpty()
+                            ? 0
+                            : canvas.wrappedHeight(m_invoice.missingRateNote, reportFont(8, false, true), canvas.width());
+    const QList<Page> pages = paginate(canvas.height(), footerHeight(m_invoice, note));
+    for (qsizetype index = 0; index < pages.size(); ++index) {
+        if (index > 0 && !device->newPage())
+            return 0;
+        const Page &page = pages.at(index);
+        drawHeader(canvas, m_invoice, int(index + 1), int(pages.size()));
+        double y = kHeaderHeight;
+        for (qsizetype ride = page.firstRide; ride < page.firstRide + page.rideCount; ++ride) {
+            drawRide(canvas, m_invoice.rides.at(ride), y);
+            y += kRowHeight;
+        }
+        if (page.footer)
+            drawFooter(canvas, m_invoice, y);
+    }
+    return painter.end() ? int(pages.size()) : 0;
+}
+
+bool InvoiceReport::writePdf(const QString &path, QString *why) const
+{
+    // Drawn into memory first, so that a file that cannot be written is never left half made.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *why = u"The PDF file %1 cannot be written: %2"_s.arg(path, file.errorString());
+        return false;
+    }
+    {
+        QPdfWriter writer(&file);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
+                                         QPageLayout::Millimeter));
+        writer.setResolution(300);
+        writer.setTitle(m_invoice.heading + u" "_s + m_invoice.particulars.invoiceNumber + u" - "_s
+                        + m_invoice.jockey.name);
+        writer.setCreator(m_invoice.particulars.company);
+        if (paint(&writer) == 0) {
+            file.cancelWriting();
+            *why = u"The invoice could not be drawn into %1"_s.arg(path);
+            return false;
+        }
+    }
+    if (!file.commit()) {
+        *why = u"The PDF file %1 cannot be written: %2"_s.arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+QString InvoiceReport::csvText() const
+{
+    QStringList lines;
+    QStringList heads;
+    for (const Column &column : kColumns)
+        heads << QLatin1String(column.head);
+    lines << heads.join(QLatin1Char(','));
+    for (const InvoiceRide &ride : m_invoice.rides) {
+        lines << QStringList{ride.raceDate.toString(Qt::ISODate), QString::number(ride.raceNumber), csvField(ride.horse),
+                             csvField(ride.finish), plainCents(ride.prizeMoney), csvField(ride.track),
+                             csvField(ride.state), plainCents(ride.bookingRate)}
+                     .join(QLatin1Char(','));
+    }
+    lines << QString();
+    lines << u"Item,Count,Rate,Amount"_s;
+    lines << u"Invoice No.,,,"_s + csvField(m_invoice.particulars.invoiceNumber);
+    for (const InvoiceFooterLine &line : m_invoice.footer) {
+        lines << QStringList{csvField(line.label), line.count, csvField(csvAmount(line.rate.mid(2))),
+                             csvField(csvAmount(line.value))}
+                     .join(QLatin1Char(','));
+        if (!line.feeColumn.isEmpty())
+            lines << u"Total Fee,,,"_s + csvAmount(line.feeColumn);
+    }
+    if (!m_invoice.missingRateNote.isEmpty())
+        lines << u"Note,,,"_s + csvField(m_invoice.missingRateNote);
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+bool InvoiceReport::writeCsv(const QString &path, QString *why) const
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        file.write(csvText().toUtf8());
+        if (file.commit())
+            return true;
+    }
+    *why = u"The CSV file %1 cannot be written: %2"_s.arg(path, file.errorString());
+    return false;
+}

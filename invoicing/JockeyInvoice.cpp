@@ -1,0 +1,358 @@
+#include "JockeyInvoice.h"
+
+#include "core/Clock.h"
+#include "core/cAppSettings.h"
+#include "db/Database.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QDate monthEnd(const QDate &day)
+{
+    return QDate(day.year(), day.month(), 1).addMonths(1).addDays(-1);
+}
+
+// The last-invoiced date that makes the offered period the latest whole one before today.
+QDate assumedLastInvoiceDate(const QString &code, const QDate &today)
+{
+    const QDate monthStart(today.year(), today.month(), 1);
+    if (code == " 7"_L1)
+        return today.addDays(-8);
+    if (code == "14"_L1)
+        return today.addDays(-15);
+    if (code == "28"_L1)
+        return today.addDays(-29);
+    if (code == "MT"_L1)
+        return monthStart.addMonths(-1).addDays(-1);
+    if (code == "HF"_L1)
+        return today.day() > 15 ? monthStart.addDays(-1) : monthStart.addMonths(-1).addDays(14);
+    return today.addDays(-2);
+}
+
+QDate dateOf(const QVariant &value)
+{
+    return QDate::fromString(value.toString().left(10), Qt::ISODate);
+}
+
+QString moneyOrNothing(const std::optional<int> &count, const Currency &fee, Currency *total)
+{
+    *total = count ? fee.times(*count) : Currency();
+    return count ? total->toDisplay() : QString();
+}
+
+// A count box: empty (nullopt, the line is hidden) or a whole number of at least 0; false otherwise.
+bool parseCount(const QString &text, std::optional<int> *count)
+{
+    const QString trimmed = text.trimmed();
+    count->reset();
+    if (trimmed.isEmpty())
+        return true;
+    bool ok = false;
+    const int value = trimmed.toInt(&ok);
+    if (!ok || value < 0)
+        return false;
+    *count = value;
+    return true;
+}
+
+QString invoiceNumberText(float number)
+{
+    const double value = number;
+    return value == double(qint64(value)) ? QString::number(qint64(value)) : QString::number(value, 'g', 7);
+}
+
+} // namespace
+
+InvoicePeriod invoicePeriodFor(const QDate &lastInvoiceDate, const QString &code, const QDate &today)
+{
+    const QDate last = lastInvoiceDate.isValid() ? lastInvoiceDate : assumedLastInvoiceDate(code, today);
+    const QDate start = last.addDays(1);
+    QDate end = start;
+    if (code == " 7"_L1)
+        end = last.addDays(7);
+    else if (code == "14"_L1)
+        end = last.addDays(14);
+    else if (code == "28"_L1)
+        end = last.addDays(28);
+    else if (code == "MT"_L1)
+        end = monthEnd(start);
+    else if (code == "HF"_L1)
+        end = start.day() == 1 ? last.addDays(15) : monthEnd(start);
+    return {start, end};
+}
+
+std::optional<InvoiceJockey> readInvoiceJockey(const QString &name)
+{
+    QueryResult row = OpenQuery(u"SELECT Jockey, FullName, ManagerRate, ManBookFee, ScratchFee, TrialFee, "
+                                "InvoicePeriod, LastInvoiceDate FROM Jockey WHERE UPPER(Jockey) = UPPER(?)"_s,
+                                {name});
+    if (!row.next())
+        return std::nullopt;
+    InvoiceJockey jockey;
+    jockey.name = row.value(0).toString();
+    jockey.fullName = row.value(1).toString();
+    jockey.managerRate = row.value(2).toFloat();
+    jockey.manBookFee = Currency::fromVariant(row.value(3));
+    jockey.scratchFee = Currency::fromVariant(row.value(4));
+    jockey.trialFee = Currency::fromVariant(row.value(5));
+    jockey.invoicePeriod = row.value(6).toString();
+    jockey.lastInvoiceDate = dateOf(row.value(7));
+    return jockey;
+}
+
+InvoicePeriod offeredPeriod(const InvoiceJockey &jockey)
+{
+    return invoicePeriodFor(jockey.lastInvoiceDate, jockey.invoicePeriod, Clock::instance().today());
+}
+
+QString extraChargeMessage(int which)
+{
+    return u"Extra Charge %1 is not a valid numeric"_s.arg(which);
+}
+
+std::optional<Currency> parseExtraAmount(const QString &text)
+{
+    const std::optional<Currency> amount = Currency::parse(text);
+    if (!amount || *amount < Currency())
+        return std::nullopt;
+    return amount;
+}
+
+std::optional<InvoiceCharges> parseCharges(const QString &scratchings, const QString &trials, const QString &extraText1,
+                                           const QString &extraAmount1, const QString &extraText2,
+                                           const QString &extraAmount2, QString *message)
+{
+    InvoiceCharges charges;
+    const auto extra1 = parseExtraAmount(extraAmount1);
+    const auto extra2 = parseExtraAmount(extraAmount2);
+    if (!parseCount(scratchings, &charges.scratchings))
+        *message = u"Number of Scratchings is not a valid numeric"_s;
+    else if (!parseCount(trials, &charges.trials))
+        *message = u"Number of Trials is not a valid numeric"_s;
+    else if (!extra1)
+        *message = extraChargeMessage(1);
+    else if (!extra2)
+        *message = extraChargeMessage(2);
+    else {
+        charges.extraText1 = extraText1;
+        charges.extraText2 = extraText2;
+        charges.extra1 = *extra1;
+        charges.extra2 = *extra2;
+        return charges;
+    }
+    return std::nullopt;
+}
+
+bool saveExtraCharges(const QString &text1, const QString &amount1, const QString &text2, const QString &amount2,
+                      QString *message)
+{
+    const auto extra1 = parseExtraAmount(amount1);
+    const auto extra2 = parseExtraAmount(amount2);
+    if (!extra1 || !extra2) {
+        *message = extraChargeMessage(extra1 ? 2 : 1);
+        return false;
+    }
+    cAppSettings &settings = cAppSettings::instance();
+    const cAppSettings before = settings;
+    settings.ExtChgText1 = text1;
+    settings.ExtChgText2 = text2;
+    settings.ExtChgVal1 = qint32(extra1->roundedToWhole().units() / Currency::kScale);
+    settings.ExtChgVal2 = qint32(extra2->roundedToWhole().units() / Currency::kScale);
+    if (!settings.SaveSettings()) {
+        settings = before;
+        *message = u"The settings could not be saved"_s;
+        return false;
+    }
+    return true;
+}
+
+InvoiceParticulars currentParticulars()
+{
+    const cAppSettings &settings = cAppSettings::instance();
+    return {settings.Companyname, invoiceNumberText(settings.NextInvoiceNumber), settings.ABN, settings.ApplyGST,
+            Clock::instance().today()};
+}
+
+QString formatAbn(const QString &stored)
+{
+    QString digits;
+    for (const QChar c : stored)
+        if (c.isDigit())
+            digits += c;
+    if (digits.isEmpty())
+        return {};
+    // Groups of 2, 3, 3 and 3 digits.
+    for (qsizetype at : {11, 8, 5, 2})
+        if (at < digits.size())
+            digits.insert(at, QLatin1Char(' '));
+    return digits;
+}
+
+QList<InvoiceRide> readInvoiceRides(const QString &jockey, const InvoicePeriod &period)
+{
+    // The end is exclusive on the next day, so that dates stored with a time still count.
+    QueryResult query = OpenQuery(u"SELECT RaceDate, RaceNumber, TrackCode, Horse, FinishPos, PrizeMoney, State, "
+                                  "BookingRate FROM qryJockeyInvoice WHERE Jockey = ? COLLATE NOCASE "
+                                  "AND RaceDate >= ? AND RaceDate < ? ORDER BY RaceDate, RaceNumber"_s,
+                                  {jockey, period.start.toString(Qt::ISODate),
+                                   period.end.addDays(1).toString(Qt::ISODate)});
+    QList<InvoiceRide> rides;
+    while (query.next()) {
+        InvoiceRide ride;
+        ride.raceDate = dateOf(query.value(0));
+        ride.raceNumber = query.value(1).toInt();
+        ride.track = query.value(2).toString();
+        ride.horse = query.value(3).toString();
+        ride.finish = query.value(4).toString();
+        ride.prizeMoney = Currency::fromVariant(query.value(5));
+        ride.state = query.value(6).toString();
+        ride.hasRate = !query.value(7).isNull();
+        ride.bookingRate = Currency::fromVariant(query.value(7));
+        rides << ride;
+    }
+    return rides;
+}
+
+const InvoiceFooterLine *JockeyInvoice::line(const QString &key) const
+{
+    for (const InvoiceFooterLine &entry : footer)
+        if (entry.key == key)
+            return &entry;
+    return nullptr;
+}
+
+JockeyInvoice computeJockeyInvoice(const InvoiceJockey &jockey, const InvoicePeriod &period,
+                                   const InvoiceCharges &charges, const InvoiceParticulars &particulars)
+{
+    JockeyInvoice invoice;
+    invoice.jockey = jockey;
+    invoice.period = period;
+    invoice.particulars = particulars;
+    invoice.rides = readInvoiceRides(jockey.name, period);
+    computeFigures(invoice, charges);
+    return invoice;
+}
+
+void computeFigures(JockeyInvoice &invoice, const InvoiceCharges &charges)
+{
+    const InvoiceJockey &jockey = invoice.jockey;
+    const InvoiceParticulars &particulars = invoice.particulars;
+    invoice.heading = particulars.applyGst ? u"Tax Invoice"_s : u"Invoice"_s;
+    invoice.title = u"Rides for %1 for period %2 to %3"_s.arg(jockey.name,
+                                                               invoice.period.start.toString(u"dd/MM/yyyy"_s),
+                                                               invoice.period.end.toString(u"dd/MM/yyyy"_s));
+    invoice.abnText = formatAbn(particulars.abn);
+
+    QStringList unrated;
+    invoice.rideCount = int(invoice.rides.size());
+    invoice.prizeMoney = invoice.bookValue = Currency();
+    for (const InvoiceRide &ride : std::as_const(invoice.rides)) {
+        invoice.prizeMoney += ride.prizeMoney;
+        invoice.bookValue += ride.bookingRate;
+        if (!ride.hasRate)
+            unrated << u"%1 race %2 %3 (%4)"_s.arg(ride.raceDate.toString(u"d MMM yyyy"_s))
+                           .arg(ride.raceNumber)
+                           .arg(ride.track, ride.state.isEmpty() ? u"no state"_s : ride.state);
+    }
+    if (!unrated.isEmpty()) {
+        const qsizetype shown = std::min<qsizetype>(unrated.size(), 12);
+        invoice.missingRateNote = u"No booking rate for %1 %2 (fee $0.00): %3%4"_s.arg(unrated.size())
+                                      .arg(unrated.size() == 1 ? u"ride"_s : u"rides"_s)
+                                      .arg(unrated.mid(0, shown).join(u"; "_s))
+                                      .arg(shown < unrated.size() ? u"; and %1 more"_s.arg(unrated.size() - shown)
+                                                                  : QString());
+    }
+
+    // The manager's rate is a single as entered; take it as the decimal the agent typed.
+    const DecimalFraction rate = decimalOf(jockey.managerRate);
+    invoice.jockeyCommission = invoice.prizeMoney.times(5, 100);
+    invoice.managerCommission = invoice.jockeyCommission.times(rate.numerator, rate.denominator * 100);
+    invoice.atCommissionRate = !(jockey.manBookFee > Currency());
+    invoice.bookingFee = invoice.atCommissionRate
+                             ? invoice.bookValue.times(rate.numerator, rate.denominator * 100)
+                             : jockey.manBookFee.times(invoice.rideCount);
+    invoice.extra1 = charges.extra1;
+    invoice.extra2 = charges.extra2;
+
+    QList<InvoiceFooterLine> &lines = invoice.footer;
+    lines.clear();
+    lines << InvoiceFooterLine{u"rides"_s, u"Number of rides"_s, QString::number(invoice.rideCount), {}, {}, {}, false};
+    lines << InvoiceFooterLine{u"prize"_s, u"Total Prize Money"_s, invoice.prizeMoney.toDisplay(), {}, {},
+                               invoice.bookValue.toDisplay(), false};
+    lines << InvoiceFooterLine{u"jockeyCommission"_s, u"Jockey Commission (5%)"_s,
+                               invoice.jockeyCommission.toDisplay(), {}, {}, {}, false};
+    lines << InvoiceFooterLine{u"managerCommission"_s,
+                               u"Manager Commission (%1%)"_s.arg(double(jockey.managerRate), 0, 'f', 2),
+                               invoice.managerCommission.toDisplay(), {}, {}, {}, false};
+    lines << InvoiceFooterLine{u"perRide"_s, u"Dollars per ride"_s,
+                               invoice.atCommissionRate ? u"At Commision Rate"_s : jockey.manBookFee.toDisplay(), {},
+                               {}, {}, false};
+    lines << InvoiceFooterLine{u"bookingFee"_s, u"Ostrevan Fee"_s, invoice.bookingFee.toDisplay(), {}, {}, {}, false};
+
+    // Empty optional lines are left out, so the lines after them close up.
+    const QString scratchText = moneyOrNothing(charges.scratchings, jockey.scratchFee, &invoice.scratchingsTotal);
+    if (charges.scratchings)
+        lines << InvoiceFooterLine{u"scratchings"_s, u"Scratchings"_s, scratchText,
+                                   QString::number(*charges.scratchings), u"@ "_s + jockey.scratchFee.toDisplay(), {},
+                                   false};
+    const QString trialText = moneyOrNothing(charges.trials, jockey.trialFee, &invoice.trialsTotal);
+    if (charges.trials)
+        lines << InvoiceFooterLine{u"trials"_s, u"Trials"_s, trialText, QString::number(*charges.trials),
+                                   u"@ "_s + jockey.trialFee.toDisplay(), {}, false};
+    if (!charges.extra1.isZero())
+        lines << InvoiceFooterLine{u"extra1"_s,
+                                   charges.extraText1.trimmed().isEmpty() ? u"Extra Charge 1"_s : charges.extraText1,
+                                   charges.extra1.toDisplay(), {}, {}, {}, false};
+    if (!charges.extra2.isZero())
+        lines << InvoiceFooterLine{u"extra2"_s,
+                                   charges.extraText2.trimmed().isEmpty() ? u"Extra Charge 2"_s : charges.extraText2,
+                                   charges.extra2.toDisplay(), {}, {}, {}, false};
+
+    invoice.total = (invoice.managerCommission + invoice.bookingFee + invoice.scratchingsTotal + invoice.trialsTotal
+                     + invoice.extra1 + invoice.extra2)
+                        .roundedToCents();
+    lines << InvoiceFooterLine{u"total"_s, u"Total Owed to Manager"_s, invoice.total.toDisplay(), {}, {}, {}, true};
+    if (particulars.applyGst) {
+        invoice.gst = invoice.total.times(1, 10).roundedToCents();
+        invoice.totalIncGst = invoice.total + invoice.gst;
+        lines << InvoiceFooterLine{u"gst"_s, u"GST"_s, invoice.gst.toDisplay(), {}, {}, {}, false};
+        lines << InvoiceFooterLine{u"totalIncGst"_s, u"Total Owed Incl. GST"_s, invoice.totalIncGst.toDisplay(), {},
+                                   {}, {}, true};
+    } else {
+        invoice.gst = Currency();
+        invoice.totalIncGst = invoice.total;
+    }
+    if (!invoice.abnText.isEmpty())
+        lines << InvoiceFooterLine{u"abn"_s, u"ABN"_s, invoice.abnText, {}, {}, {}, false};
+}
+
+QString updateQuestion(const QString &jockey)
+{
+    return u"Update Next Invoice number and Last Invoice Dates for Jockey "_s + jockey;
+}
+
+bool advanceInvoiceNumberAndDate(const QString &jockey, const QDate &periodEnd, QString *why)
+{
+    Db db = OpenDb();
+    const QVariant previous =
+        db.scalar(u"SELECT LastInvoiceDate FROM Jockey WHERE UPPER(Jockey) = UPPER(?)"_s, {jockey});
+    if (!previous.isValid()) {
+        *why = u"There is no jockey named %1"_s.arg(jockey);
+        return false;
+    }
+    const QString update = u"UPDATE Jockey SET LastInvoiceDate = ? WHERE UPPER(Jockey) = UPPER(?)"_s;
+    db.exec(update, {periodEnd.toString(Qt::ISODate), jockey});
+
+    cAppSettings &settings = cAppSettings::instance();
+    const float number = settings.NextInvoiceNumber;
+    settings.NextInvoiceNumber = float(qRound64(number) + 1);
+    if (!settings.SaveSettings()) {
+        // Both or neither: the settings store and the database cannot share a transaction.
+        settings.NextInvoiceNumber = number;
+        db.exec(update, {previous, jockey});
+        *why = u"The settings could not be saved, so the invoice number and the last invoice date are unchanged"_s;
+        return false;
+    }
+    return true;
+}

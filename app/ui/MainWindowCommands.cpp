@@ -7,6 +7,7 @@
 #include "core/UserDialogs.h"
 #include "bookings/ManagedJockeys.h"
 #include "db/Database.h"
+#include "invoicing/ui/frmSelectDate.h"
 
 #include <QAbstractItemModel>
 #include <QItemSelectionModel>
@@ -130,7 +131,8 @@ void MainWindowCommands::buildPopups()
             &MainWindowCommands::reloadJockeyFormData);
     connect(addItem(MnuPuJockey, "mnuSelJckIcn", u"Select Jockey for Icons"_s, true), &QAction::triggered, this,
             &MainWindowCommands::selectJockeyForIcons);
-    addItem(MnuPuJockey, "mnuJockeyReport", u"Print Jockey Invoice Report"_s, false);
+    connect(addItem(MnuPuJockey, "mnuJockeyReport", u"Print Jockey Invoice Report"_s, true), &QAction::triggered, this,
+            [this] { frmSelectDate::OpenSelect(selectedJockey(), m_window); });
 
     for (QTableView *grid : {m_window->grdMeeting, m_window->grdNoms, m_window->grdNames, m_window->grdJockey}) {
         grid->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -1,0 +1,310 @@
+#include "core/cAppSettings.h"
+#include "db/Database.h"
+#include "invoicing/InvoiceReport.h"
+#include "invoicing/ui/frmSelectDate.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnvironment.h"
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QDate day(const char *iso)
+{
+    return QDate::fromString(QLatin1String(iso), Qt::ISODate);
+}
+
+QString lastInvoiceDate()
+{
+    return OpenDb().scalar(u"SELECT LastInvoiceDate FROM Jockey WHERE Jockey = 'J ONE'"_s).toString();
+}
+
+} // namespace
+
+class TestJockeyInvoice : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void money_data();
+    void money();
+    void periods_data();
+    void periods();
+    void invoice_data();
+    void invoice();
+    void exportsHoldFooter();
+    void window_data();
+    void window();
+    void cliAdvancesOnce();
+
+private:
+    JockeyInvoice compute(const QDate &from, const QDate &to, bool gst, const QString &scratchings = {},
+                          const QString &trials = {}, const QString &extra1 = u"0"_s, const QString &extra2 = u"0"_s);
+
+    std::unique_ptr<TestEnvironment> m_env;
+};
+
+void TestJockeyInvoice::init()
+{
+    m_env = std::make_unique<TestEnvironment>();
+    m_env->createDatabase();
+    cAppSettings &settings = cAppSettings::instance();
+    settings.Companyname = u"Acme Bookings"_s;
+    settings.ABN = u"12-345-678-901"_s;
+    settings.NextInvoiceNumber = 41;
+    QVERIFY(settings.SaveSettings());
+    Db db = OpenDb();
+    // Rates: VIC changes on 15 Feb 2024; NT has none; jumps and future rates must not count.
+    for (const QString &sql :
+         {u"DELETE FROM BookRate"_s,
+          u"INSERT INTO BookRate VALUES ('VIC','R','2020-01-01',25), ('VIC','R','2024-02-15',30), "
+          "('VIC','J','2024-01-01',99), ('NSW','R','2030-01-01',50)"_s,
+          u"INSERT INTO Jockey (Jockey, FullName, ManagerRate, ManBookFee, ScratchFee, TrialFee, InvoicePeriod, "
+          "LastInvoiceDate) VALUES ('J ONE','Jo One',10,30,20,15.5,'MT','2024-01-31')"_s,
+          u"INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, PrizeMoney, State) VALUES "
+          "('J ONE','2024-02-10',2,'FLEM','ALPHA',1,9000,'VIC'), ('j one','2024-02-20',5,'CAUL','BETA',3,1000,'VIC'), "
+          "('J ONE','2024-02-25',3,'DARW','GAMMA',7,0,'NT'), ('J TWO','2024-02-10',4,'FLEM','DELTA',1,5000,'VIC'), "
+          "('J ONE','2024-03-01',1,'FLEM','EPSILON',1,7000,'VIC')"_s})
+        db.exec(sql);
+}
+
+void TestJockeyInvoice::cleanup()
+{
+    m_env.reset();
+}
+
+JockeyInvoice TestJockeyInvoice::compute(const QDate &from, const QDate &to, bool gst, const QString &scratchings,
+                                         const QString &trials, const QString &extra1, const QString &extra2)
+{
+    QString message;
+    const auto charges = parseCharges(scratchings, trials, u"Travel"_s, extra1, {}, extra2, &message);
+    if (!charges)
+        qFatal("bad charges: %s", qPrintable(message));
+    InvoiceParticulars particulars = currentParticulars();
+    particulars.applyGst = gst;
+    return computeJockeyInvoice(*readInvoiceJockey(u"j one"_s), {from, to}, *charges, particulars);
+}
+
+void TestJockeyInvoice::money_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("display"); // empty: not a number
+    QTest::newRow("grouped negative, half cent away from zero") << u"-$1,234.565"_s << u"-$1,234.57"_s;
+    QTest::newRow("fifth decimal rounds half away") << u"0.00005"_s << u"$0.00"_s;
+    QTest::newRow("brackets are negative") << u"(2.5)"_s << u"-$2.50"_s;
+    QTest::newRow("half cent up") << u"0.005"_s << u"$0.01"_s;
+    QTest::newRow("junk") << u"12abc"_s << QString();
+    QTest::newRow("empty") << QString() << QString();
+}
+
+void TestJockeyInvoice::money()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, display);
+    const std::optional<Currency> amount = Currency::parse(text);
+    QCOMPARE(amount ? amount->toDisplay() : QString(), display);
+}
+
+void TestJockeyInvoice::periods_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QDate>("last"); // null: never invoiced
+    QTest::addColumn<QDate>("start");
+    QTest::addColumn<QDate>("end");
+    const QDate never;
+    QTest::newRow("7 days over the leap day") << u" 7"_s << day("2024-02-25") << day("2024-02-26") << day("2024-03-03");
+    QTest::newRow("14 days to the leap day") << u"14"_s << day("2024-02-15") << day("2024-02-16") << day("2024-02-29");
+    QTest::newRow("28 days from a month end") << u"28"_s << day("2024-01-31") << day("2024-02-01") << day("2024-02-28");
+    QTest::newRow("month: leap February") << u"MT"_s << day("2024-01-31") << day("2024-02-01") << day("2024-02-29");
+    QTest::newRow("month: common February") << u"MT"_s << day("2023-01-31") << day("2023-02-01") << day("2023-02-28");
+    QTest::newRow("month after the leap day") << u"MT"_s << day("2024-02-29") << day("2024-03-01") << day("2024-03-31");
+    QTest::newRow("half: from a month end") << u"HF"_s << day("2024-01-31") << day("2024-02-01") << day("2024-02-15");
+    QTest::newRow("half: leap second half") << u"HF"_s << day("2024-02-15") << day("2024-02-16") << day("2024-02-29");
+    QTest::newRow("half: from the leap day") << u"HF"_s << day("2024-02-29") << day("2024-03-01") << day("2024-03-15");
+    QTest::newRow("half: 30-day month") << u"HF"_s << day("2024-04-15") << day("2024-04-16") << day("2024-04-30");
+    QTest::newRow("7 without its blank: one day") << u"7"_s << day("2024-02-29") << day("2024-03-01") << day("2024-03-01");
+    QTest::newRow("never invoiced: last month") << u"MT"_s << never << day("2024-02-01") << day("2024-02-29");
+    QTest::newRow("never invoiced: last half") << u"HF"_s << never << day("2024-02-16") << day("2024-02-29");
+    QTest::newRow("never invoiced: last week") << u" 7"_s << never << day("2024-03-03") << day("2024-03-09");
+}
+
+void TestJockeyInvoice::periods()
+{
+    QFETCH(QString, code);
+    QFETCH(QDate, last);
+    QFETCH(QDate, start);
+    QFETCH(QDate, end);
+    const InvoicePeriod period = invoicePeriodFor(last, code, day("2024-03-10"));
+    QCOMPARE(period.start, start);
+    QCOMPARE(period.end, end);
+}
+
+void TestJockeyInvoice::invoice_data()
+{
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QDate>("to");
+    QTest::addColumn<QString>("manBookFee");
+    QTest::addColumn<float>("managerRate");
+    QTest::addColumn<bool>("gst");
+    QTest::addColumn<QStringList>("charges"); // scratchings, trials, extra 1, extra 2
+    QTest::addColumn<QString>("expected");   // the footer lines shown, in order, key=value
+    const QDate feb1 = day("2024-02-01"), feb29 = day("2024-02-29");
+    QTest::newRow("per ride; worked commission; NT ride without rate")
+        << feb1 << feb29 << u"30"_s << 10.0f << false << QStringList{{}, {}, u"0"_s, u"0"_s}
+        << u"rides=3;prize=$10,000.00|$55.00;jockeyCommission=$500.00;managerCommission=$50.00;perRide=$30.00;"
+           "bookingFee=$90.00;total=$140.00;abn=12 345 678 901"_s;
+    QTest::newRow("at commission rate; rate changes mid-period")
+        << feb1 << feb29 << u"0"_s << 10.0f << false << QStringList{{}, {}, u"0"_s, u"0"_s}
+        << u"rides=3;prize=$10,000.00|$55.00;jockeyCommission=$500.00;managerCommission=$50.00;"
+           "perRide=At Commision Rate;bookingFee=$5.50;total=$55.50;abn=12 345 678 901"_s;
+    // 62.50 + 6.875 + 40 + 15.50 + 10 + 4.75 = 139.625: the total rounds half away from zero.
+    QTest::newRow("every line with GST; half-cent total")
+        << feb1 << feb29 << u"0"_s << 12.5f << true << QStringList{u"2"_s, u"1"_s, u"$10.00"_s, u"4.75"_s}
+        << u"rides=3;prize=$10,000.00|$55.00;jockeyCommission=$500.00;managerCommission=$62.50;"
+           "perRide=At Commision Rate;bookingFee=$6.88;scratchings=$40.00;trials=$15.50;extra1=$10.00;extra2=$4.75;"
+           "total=$139.63;gst=$13.96;totalIncGst=$153.59;abn=12 345 678 901"_s;
+    // 10 % of 0.05 is half a cent: GST rounds up to 0.01.
+    QTest::newRow("no rides: charges only; half-cent GST")
+        << day("2024-05-01") << day("2024-05-31") << u"30"_s << 10.0f << true
+        << QStringList{u"0"_s, {}, u"0.05"_s, u"0"_s}
+        << u"rides=0;prize=$0.00|$0.00;jockeyCommission=$0.00;managerCommission=$0.00;perRide=$30.00;"
+           "bookingFee=$0.00;scratchings=$0.00;extra1=$0.05;total=$0.05;gst=$0.01;totalIncGst=$0.06;"
+           "abn=12 345 678 901"_s;
+}
+
+void TestJockeyInvoice::invoice()
+{
+    QFETCH(QDate, from);
+    QFETCH(QDate, to);
+    QFETCH(QString, manBookFee);
+    QFETCH(float, managerRate);
+    QFETCH(bool, gst);
+    QFETCH(QStringList, charges);
+    QFETCH(QString, expected);
+    OpenDb().exec(u"UPDATE Jockey SET ManBookFee = ?, ManagerRate = ?"_s, {manBookFee, managerRate});
+    const JockeyInvoice invoice = compute(from, to, gst, charges[0], charges[1], charges[2], charges[3]);
+    QStringList shown;
+    for (const InvoiceFooterLine &line : invoice.footer)
+        shown << line.key + u"="_s + line.value + (line.feeColumn.isEmpty() ? QString() : u"|"_s + line.feeColumn);
+    QCOMPARE(shown.join(u";"_s), expected);
+    QCOMPARE(invoice.heading, gst ? u"Tax Invoice"_s : u"Invoice"_s);
+    QCOMPARE(invoice.missingRateNote.contains(u"25 Feb 2024 race 3 DARW (NT)"_s), invoice.rideCount > 0);
+}
+
+void TestJockeyInvoice::exportsHoldFooter()
+{
+    const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
+    if (pdftotext.isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    const InvoiceReport report(compute(day("2024-02-01"), day("2024-02-29"), true, u"2"_s, {}, u"7.25"_s));
+    const QString pdf = m_env->root() + u"/inv.pdf"_s, csv = m_env->root() + u"/inv.csv"_s;
+    QString why;
+    QVERIFY2(report.writePdf(pdf, &why), qPrintable(why));
+    QVERIFY2(report.writeCsv(csv, &why), qPrintable(why));
+    QVERIFY(!report.writePdf(m_env->root() + u"/missing/folder/x.pdf"_s, &why));
+    QProcess process;
+    process.start(pdftotext, {u"-layout"_s, pdf, u"-"_s});
+    QVERIFY(process.waitForFinished(30000));
+    const QString pdfText = QString::fromUtf8(process.readAllStandardOutput()).simplified();
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString csvText = QString::fromUtf8(file.readAll());
+    for (const char *expected : {"Tax Invoice", "Page : 1 of 1", "Invoice No. 41", "ALPHA", "BETA", "GAMMA"})
+        QVERIFY2(pdfText.contains(QLatin1String(expected)), expected);
+    for (const InvoiceFooterLine &line : report.invoice().footer) {
+        QVERIFY2(pdfText.contains(line.label + u" "_s), qPrintable(line.label));
+        QVERIFY2(pdfText.contains(line.value), qPrintable(line.value));
+        QString plain = line.value;
+        QVERIFY2(csvText.contains(line.label + u","_s) && csvText.contains(plain.remove(u'$').remove(u',')),
+                 qPrintable(line.label));
+    }
+    QVERIFY(csvText.contains(u"2024-02-20,5,BETA,3,1000.00,CAUL,VIC,30.00"_s));
+}
+
+void TestJockeyInvoice::window_data()
+{
+    QTest::addColumn<QDate>("end");
+    QTest::addColumn<QString>("extra1");
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<bool>("settingsWritable");
+    QTest::addColumn<QString>("message"); // the first message shown
+    QTest::addColumn<bool>("advanced");
+    const QString question = updateQuestion(u"J ONE"_s);
+    QTest::newRow("Yes advances both") << day("2024-02-29") << u"$5.00"_s << true << true << question << true;
+    QTest::newRow("No changes nothing") << day("2024-02-29") << u"5"_s << false << true << question << false;
+    QTest::newRow("end before start refused") << day("2024-01-15") << u"5"_s << true << true
+                                              << u"The End Date must not be before the Start Date"_s << false;
+    QTest::newRow("empty extra charge refused") << day("2024-02-29") << QString() << true << true
+                                                << u"Extra Charge 1 is not a valid numeric"_s << false;
+    QTest::newRow("settings not saved: date put back") << day("2024-02-29") << u"5"_s << true << false << question
+                                                        << false;
+}
+
+void TestJockeyInvoice::window()
+{
+    QFETCH(QDate, end);
+    QFETCH(QString, extra1);
+    QFETCH(bool, yes);
+    QFETCH(bool, settingsWritable);
+    QFETCH(QString, message);
+    QFETCH(bool, advanced);
+    ScriptedDialogs dialogs;
+    yes ? dialogs.answerYes() : dialogs.answerNo();
+    frmSelectDate window;
+    QVERIFY(window.prepare(u"J ONE"_s));
+    QCOMPARE(window.windowTitle(), u"Jockey Invoice Settings - J ONE"_s);
+    QCOMPARE(window.dtpStart->date(), day("2024-02-01"));
+    QCOMPARE(window.dtpEnd->date(), day("2024-02-29"));
+    window.dtpEnd->setDate(end);
+    window.meExtra1->setText(extra1);
+    bool previewed = false;
+    QObject scope; // no preview: the timer must not outlive this row
+    QTimer::singleShot(0, &scope, [&] {
+        if (auto *preview = qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget())) {
+            previewed = true;
+            preview->reject();
+        }
+    });
+    if (!settingsWritable) // a settings path under a plain file cannot be written
+        qputenv("OSTREVAN_SETTINGS", (m_env->databaseFile() + u"/AppSettings.conf"_s).toLocal8Bit());
+    window.cmdReport->click();
+    qputenv("OSTREVAN_SETTINGS", m_env->settingsFile().toLocal8Bit());
+    QVERIFY(!dialogs.messages.isEmpty());
+    QCOMPARE(dialogs.messages.first().text, message);
+    QCOMPARE(previewed, message == updateQuestion(u"J ONE"_s));
+    QCOMPARE(lastInvoiceDate(), advanced ? u"2024-02-29"_s : u"2024-01-31"_s);
+    cAppSettings::instance().LoadSettings();
+    QCOMPARE(cAppSettings::instance().NextInvoiceNumber, advanced ? 42.0f : 41.0f);
+    QCOMPARE(dialogs.messages.last().title == u"Error"_s, !settingsWritable);
+}
+
+void TestJockeyInvoice::cliAdvancesOnce()
+{
+    QProcess cli;
+    cli.start(QStringLiteral(OSTREVAN_CLI_PATH), {u"--answer"_s, u"yes"_s, u"invoice"_s, u"J ONE"_s, u"--scratchings"_s,
+                                                  u"1"_s, u"--extra1"_s, u"2.5"_s});
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitCode(), 0);
+    const QString out = QString::fromUtf8(cli.readAllStandardOutput());
+    for (const char *line : {"Invoice No.: 41\n", "Number of rides: 3\n", "Scratchings: $20.00\n",
+                             "Extra Charge 1: $2.50\n", "Total Owed to Manager: $162.50\n"})
+        QVERIFY2(out.contains(QLatin1String(line)), qPrintable(out));
+    QCOMPARE(lastInvoiceDate(), u"2024-02-29"_s);
+    cAppSettings::instance().LoadSettings();
+    QCOMPARE(cAppSettings::instance().NextInvoiceNumber, 42.0f);
+}
+
+QTEST_MAIN(TestJockeyInvoice)
+#include "tst_jockeyinvoice.moc"

@@ -49,6 +49,8 @@ QStringList createStatements()
         QStringLiteral("CREATE INDEX ByTrainer ON RaceStats (TrainerName, RaceDate DESC)"),
         QStringLiteral("CREATE INDEX RaceStatsByRide ON RaceStats (RaceDate, RaceNumber, TrackCode, Horse)"),
         QStringLiteral("CREATE INDEX RaceStatsByJockey ON RaceStats (Jockey, Horse)"),
+        // A jockey's rides of an invoice period, names compared without case.
+        QStringLiteral("CREATE INDEX RaceStatsByJockeyDate ON RaceStats (Jockey COLLATE NOCASE, RaceDate)"),
         // The best placings of the lists compare horse, trainer and jockey names without case.
         QStringLiteral("CREATE INDEX RaceStatsByHorseNoCase ON RaceStats (Horse COLLATE NOCASE, Jockey COLLATE NOCASE, "
                        "FinishPos)"),
@@ -57,6 +59,8 @@ QStringList createStatements()
         QStringLiteral("CREATE TABLE RaceType (RaceType TEXT, MetroOrder INTEGER DEFAULT 0, ProvOrder INTEGER DEFAULT 0)"),
         QStringLiteral("CREATE TABLE RBHTable (MeetType TEXT, RaceType TEXT, Rating INTEGER, Weight REAL)"),
         QStringLiteral("CREATE TABLE BookRate (State TEXT, RaceType TEXT(1), DateEffective TEXT, BookingRate NUMERIC)"),
+        // The invoice looks up the rate of each ride: the latest of its state and race type up to the race date.
+        QStringLiteral("CREATE INDEX BookRateByStateType ON BookRate (State, RaceType, DateEffective)"),
         QStringLiteral("CREATE TABLE BookingTemplate (Sequence INTEGER, Template TEXT)"),
         // One row per nomination of a meeting with its race, trainer and booking: the meeting report.
         QStringLiteral(R"(CREATE VIEW qryMeetingView AS

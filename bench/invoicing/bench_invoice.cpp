@@ -7,7 +7,11 @@
 #include "db/Database.h"
 #include "invoicing/InvoiceReport.h"
 
+#include <QBuffer>
 #include <QElapsedTimer>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
 #include <QFileInfo>
 #include <QGuiApplication>
 
@@ -104,7 +108,12 @@ int main(int argc, char **argv)
         if (!invoiceReport.writePdf(pdf, &why))
             std::printf("%s\n", qPrintable(why));
     });
-    std::printf("PDF: %lld bytes\n", QFileInfo(pdf).size());
+    QBuffer sink;
+    sink.open(QIODevice::WriteOnly);
+    QPdfWriter sizing(&sink);
+    sizing.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
+                                      QPageLayout::Millimeter));
+    std::printf("PDF: %lld bytes, %d pages\n", QFileInfo(pdf).size(), invoiceReport.pageCount(&sizing));
 
     bool met = report("Figures of 1,500 rides (query and sums)", figures, 50);
     met = report("Report of 1,500 rides rendered to PDF", rendering, 1000) && met;

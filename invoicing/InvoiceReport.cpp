@@ -145,7 +145,9 @@ double drawFooter(Canvas &canvas, const JockeyInvoice &invoice, double y)
             canvas.text(w * 0.30, y, w * 0.06, kFooterStep, line.count, font, Qt::AlignRight);
         if (!line.rate.isEmpty())
             canvas.text(w * 0.37, y, w * 0.16, kFooterStep, line.rate, font);
-        canvas.text(valueRight - valueWidth, y, valueWidth, kFooterStep, line.value, font, Qt::AlignRight);
+        // Texts such as "At Commision Rate" may run left of the amounts' column.
+        const double left = line.rate.isEmpty() ? w * 0.30 : valueRight - valueWidth;
+        canvas.text(left, y, valueRight - left, kFooterStep, line.value, font, Qt::AlignRight);
         if (!line.feeColumn.isEmpty())
             canvas.text(w * fee.left, y, w * fee.width, kFooterStep, line.feeColumn, font, Qt::AlignRight);
         y += kFooterStep;

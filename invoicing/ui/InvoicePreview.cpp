@@ -38,7 +38,7 @@ void exportFile(const InvoiceReport &report, bool pdf)
 
 } // namespace
 
-void showInvoicePreview(const InvoiceReport &report, QWidget *parent)
+bool showInvoicePreview(const InvoiceReport &report, QWidget *parent)
 {
     const JockeyInvoice &invoice = report.invoice();
     QPrinter printer(QPrinter::HighResolution);
@@ -48,11 +48,13 @@ void showInvoicePreview(const InvoiceReport &report, QWidget *parent)
     QPrintPreviewDialog preview(&printer, parent);
     preview.setObjectName(u"drJockey"_s);
     preview.setWindowTitle(invoice.title);
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&report](QPrinter *target) {
-        if (report.paint(target) == 0 || target->printerState() == QPrinter::Error)
-            UserDialogs::instance().critical(u"Error"_s, u"The invoice could not be printed on %1"_s.arg(
-                                                              target->printerName().isEmpty() ? u"the printer"_s
-                                                                                              : target->printerName()));
+    bool printed = true;
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&report, &printed](QPrinter *target) {
+        if (report.paint(target) != 0 && target->printerState() != QPrinter::Error)
+            return;
+        printed = false;
+        const QString printer = target->printerName().isEmpty() ? u"the printer"_s : target->printerName();
+        UserDialogs::instance().critical(u"Error"_s, u"The invoice could not be printed on %1"_s.arg(printer));
     });
     if (auto *toolbar = preview.findChild<QToolBar *>()) {
         toolbar->addSeparator();
@@ -64,4 +66,5 @@ void showInvoicePreview(const InvoiceReport &report, QWidget *parent)
         QObject::connect(csv, &QAction::triggered, &preview, [&report] { exportFile(report, false); });
     }
     preview.exec();
+    return printed;
 }

@@ -4,5 +4,6 @@ class InvoiceReport;
 class QWidget;
 
 // Shows the invoice in a print preview with Print, "Export PDF…" and "Export CSV…"; returns
-// when the agent closes it. Failures to print or export are reported as messages.
-void showInvoicePreview(const InvoiceReport &report, QWidget *parent);
+// when the agent closes it. Failures to print or export are reported as messages; false when
+// the invoice could not be printed.
+bool showInvoicePreview(const InvoiceReport &report, QWidget *parent);

@@ -169,7 +169,9 @@ void frmSelectDate::printInvoice()
     }
     try {
         const InvoiceReport report(computeJockeyInvoice(m_jockey, period, *charges, currentParticulars()));
-        showInvoicePreview(report, this);
+        // An invoice that failed to print keeps its number and period for the next try.
+        if (!showInvoicePreview(report, this))
+            return;
         if (dialogs.askYesNo(u"Invoice update message"_s, updateQuestion(m_jockey.name))) {
             QString why;
             if (!advanceInvoiceNumberAndDate(m_jockey.name, period.end, &why)) {

@@ -5,6 +5,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDateEdit>
 #include <QLineEdit>
@@ -47,6 +48,8 @@ private slots:
     void exportsHoldFooter();
     void window_data();
     void window();
+    void saveExtras_data();
+    void saveExtras();
     void cliAdvancesOnce();
 
 private:
@@ -274,6 +277,8 @@ void TestJockeyInvoice::window()
     QTimer::singleShot(0, &scope, [&] {
         if (auto *preview = qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget())) {
             previewed = true;
+            dialogs.chooseSaveFile(m_env->root() + u"/export.csv"_s);
+            preview->findChild<QAction *>(u"actExportCsv"_s)->trigger();
             preview->reject();
         }
     });
@@ -284,10 +289,45 @@ void TestJockeyInvoice::window()
     QVERIFY(!dialogs.messages.isEmpty());
     QCOMPARE(dialogs.messages.first().text, message);
     QCOMPARE(previewed, message == updateQuestion(u"J ONE"_s));
+    QCOMPARE(QFile::exists(m_env->root() + u"/export.csv"_s), previewed);
     QCOMPARE(lastInvoiceDate(), advanced ? u"2024-02-29"_s : u"2024-01-31"_s);
     cAppSettings::instance().LoadSettings();
     QCOMPARE(cAppSettings::instance().NextInvoiceNumber, advanced ? 42.0f : 41.0f);
     QCOMPARE(dialogs.messages.last().title == u"Error"_s, !settingsWritable);
+}
+
+void TestJockeyInvoice::saveExtras_data()
+{
+    QTest::addColumn<QString>("amount1");
+    QTest::addColumn<QString>("amount2");
+    QTest::addColumn<QString>("message"); // empty: stored
+    QTest::addColumn<int>("stored1");
+    QTest::addColumn<int>("stored2");
+    QTest::newRow("rounded to whole dollars") << u"12.60"_s << u"$3"_s << QString() << 13 << 3;
+    QTest::newRow("first not numeric") << u"abc"_s << u"3"_s << extraChargeMessage(1) << 0 << 0;
+    QTest::newRow("second negative") << u"1"_s << u"-2"_s << extraChargeMessage(2) << 0 << 0;
+}
+
+void TestJockeyInvoice::saveExtras()
+{
+    QFETCH(QString, amount1);
+    QFETCH(QString, amount2);
+    QFETCH(QString, message);
+    QFETCH(int, stored1);
+    QFETCH(int, stored2);
+    ScriptedDialogs dialogs;
+    frmSelectDate window;
+    QVERIFY(window.prepare(u"J ONE"_s));
+    window.txtExtra1->setText(u"Travel"_s);
+    window.meExtra1->setText(amount1);
+    window.meExtra2->setText(amount2);
+    window.cmdSaveExtras->click();
+    QCOMPARE(dialogs.messages.isEmpty() ? QString() : dialogs.messages.first().text, message);
+    cAppSettings &settings = cAppSettings::instance();
+    settings.LoadSettings();
+    QCOMPARE(settings.ExtChgVal1, stored1);
+    QCOMPARE(settings.ExtChgVal2, stored2);
+    QCOMPARE(settings.ExtChgText1, message.isEmpty() ? u"Travel"_s : QString());
 }
 
 void TestJockeyInvoice::cliAdvancesOnce()

@@ -8,12 +8,14 @@
 #include "support/TestEnvironment.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -39,6 +41,7 @@ private slots:
     void setRemainingStatusFillsOnlyEmptyStates();
     void debugModeCheckMark();
     void deleteMeetingHidesIt();
+    void jockeyInvoiceForSelectedJockey();
 
 private:
     MainWindowCommands *commands() const { return m_window->findChild<MainWindowCommands *>(); }
@@ -120,7 +123,7 @@ void TestMainWindowCommands::popupItems_data()
                                             u"mnuTrnJockStrk|Trainer Jockey Strike Rate|+"_s,
                                             u"mnuRldJokDta|Reload Jockey Form Data|+"_s,
                                             u"mnuSelJckIcn|Select Jockey for Icons|+"_s,
-                                            u"mnuJockeyReport|Print Jockey Invoice Report|-"_s};
+                                            u"mnuJockeyReport|Print Jockey Invoice Report|+"_s};
 }
 
 void TestMainWindowCommands::popupItems()
@@ -256,6 +259,22 @@ void TestMainWindowCommands::deleteMeetingHidesIt()
     Db db = OpenDb();
     QCOMPARE(db.scalar(u"SELECT DisplayMeeting FROM Meeting WHERE MeetingCode = '0312FLEM'"_s).toInt(), 0);
     QCOMPARE(db.scalar(u"SELECT COUNT(*) FROM Noms"_s).toInt(), 0);
+}
+
+void TestMainWindowCommands::jockeyInvoiceForSelectedJockey()
+{
+    seedNominations();
+    m_window->grdJockey->selectRow(0);
+    QString caption;
+    QObject scope;
+    QTimer::singleShot(0, &scope, [&caption] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            caption = modal->windowTitle();
+            modal->close();
+        }
+    });
+    m_window->findChild<QAction *>(u"mnuJockeyReport"_s)->trigger();
+    QCOMPARE(caption, u"Jockey Invoice Settings - J SMITH"_s);
 }
 
 void TestMainWindowCommands::seedNominations()

@@ -25,10 +25,10 @@ struct Column {
 };
 // "Race Date", "Race No", "Horse Name", "Finish Position", "Prize Money", "Track Name", "State", "Fee".
 const Column kColumns[] = {
-    {"Race Date", 0.00, 0.13, Qt::AlignLeft}, {"Race No", 0.13, 0.07, Qt::AlignRight},
-    {"Horse Name", 0.22, 0.23, Qt::AlignLeft}, {"Finish Position", 0.45, 0.08, Qt::AlignRight},
+    {"Race Date", 0.00, 0.13, Qt::AlignLeft},    {"Race No", 0.13, 0.07, Qt::AlignRight},
+    {"Horse Name", 0.22, 0.23, Qt::AlignLeft},   {"Finish Position", 0.45, 0.08, Qt::AlignRight},
     {"Prize Money", 0.54, 0.14, Qt::AlignRight}, {"Track Name", 0.70, 0.13, Qt::AlignLeft},
-    {"State", 0.83, 0.06, Qt::AlignLeft}, {"Fee", 0.89, 0.11, Qt::AlignRight},
+    {"State", 0.83, 0.06, Qt::AlignLeft},        {"Fee", 0.89, 0.11, Qt::AlignRight},
 };
 
 QFont reportFont(double points, bool bold = false, bool italic = false)
@@ -100,9 +100,10 @@ void drawHeader(Canvas &canvas, const JockeyInvoice &invoice, int page, int page
                 Qt::AlignRight);
     canvas.text(w * 0.6, 42, w * 0.4, 14, u"Date of issue: "_s + seller.issued.toString(u"d MMMM yyyy"_s),
                 reportFont(9), Qt::AlignRight);
-    const QString recipient = invoice.jockey.fullName.trimmed().isEmpty() || invoice.jockey.fullName == invoice.jockey.name
-                                  ? invoice.jockey.name
-                                  : u"%1 (%2)"_s.arg(invoice.jockey.fullName, invoice.jockey.name);
+    const QString recipient =
+        invoice.jockey.fullName.trimmed().isEmpty() || invoice.jockey.fullName == invoice.jockey.name
+            ? invoice.jockey.name
+            : u"%1 (%2)"_s.arg(invoice.jockey.fullName, invoice.jockey.name);
     canvas.text(0, 62, w, 14, u"To: "_s + recipient, reportFont(10));
     canvas.text(0, 84, w, 16, invoice.title, reportFont(11, true));
 
@@ -116,8 +117,13 @@ void drawRide(Canvas &canvas, const InvoiceRide &ride, double y)
 {
     const double w = canvas.width();
     const QFont font = reportFont(8.5);
-    const QString cells[] = {ride.raceDate.toString(u"d MMM yyyy"_s), QString::number(ride.raceNumber), ride.horse,
-                             ride.finish, ride.prizeMoney.toDisplay(), ride.track, ride.state,
+    const QString cells[] = {ride.raceDate.toString(u"d MMM yyyy"_s),
+                             QString::number(ride.raceNumber),
+                             ride.horse,
+                             ride.finish,
+                             ride.prizeMoney.toDisplay(),
+                             ride.track,
+                             ride.state,
                              ride.bookingRate.toDisplay()};
     for (int i = 0; i < 8; ++i) {
         const Column &column = kColumns[i];
@@ -214,8 +220,8 @@ int InvoiceReport::pageCount(QPagedPaintDevice *device) const
     if (!m_invoice.missingRateNote.isEmpty()) {
         const QFontMetricsF metrics(reportFont(8, false, true), device);
         note = metrics.boundingRect(QRectF(0, 0, width * scale, 1e6), Qt::TextWordWrap, m_invoice.missingRateNote)
-                   .height()
-               / scale;
+                   .height() /
+               scale;
     }
     return int(paginate(height, footerHeight(m_invoice, note)).size());
 }
@@ -226,9 +232,10 @@ int InvoiceReport::paint(QPagedPaintDevice *device) const
     if (!painter.begin(device))
         return 0;
     Canvas canvas(painter, device);
-    const double note = m_invoice.missingRateNote.isEmpty()
-                            ? 0
-                            : canvas.wrappedHeight(m_invoice.missingRateNote, reportFont(8, false, true), canvas.width());
+    const double note =
+        m_invoice.missingRateNote.isEmpty()
+            ? 0
+            : canvas.wrappedHeight(m_invoice.missingRateNote, reportFont(8, false, true), canvas.width());
     const QList<Page> pages = paginate(canvas.height(), footerHeight(m_invoice, note));
     for (qsizetype index = 0; index < pages.size(); ++index) {
         if (index > 0 && !device->newPage())
@@ -259,8 +266,8 @@ bool InvoiceReport::writePdf(const QString &path, QString *why) const
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
                                          QPageLayout::Millimeter));
         writer.setResolution(300);
-        writer.setTitle(m_invoice.heading + u" "_s + m_invoice.particulars.invoiceNumber + u" - "_s
-                        + m_invoice.jockey.name);
+        writer.setTitle(m_invoice.heading + u" "_s + m_invoice.particulars.invoiceNumber + u" - "_s +
+                        m_invoice.jockey.name);
         writer.setCreator(m_invoice.particulars.company);
         if (paint(&writer) == 0) {
             file.cancelWriting();
@@ -283,9 +290,14 @@ QString InvoiceReport::csvText() const
         heads << QLatin1String(column.head);
     lines << heads.join(QLatin1Char(','));
     for (const InvoiceRide &ride : m_invoice.rides) {
-        lines << QStringList{ride.raceDate.toString(Qt::ISODate), QString::number(ride.raceNumber), csvField(ride.horse),
-                             csvField(ride.finish), plainCents(ride.prizeMoney), csvField(ride.track),
-                             csvField(ride.state), plainCents(ride.bookingRate)}
+        lines << QStringList{ride.raceDate.toString(Qt::ISODate),
+                             QString::number(ride.raceNumber),
+                             csvField(ride.horse),
+                             csvField(ride.finish),
+                             plainCents(ride.prizeMoney),
+                             csvField(ride.track),
+                             csvField(ride.state),
+                             plainCents(ride.bookingRate)}
                      .join(QLatin1Char(','));
     }
     lines << QString();

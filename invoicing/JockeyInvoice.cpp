@@ -192,11 +192,11 @@ QString formatAbn(const QString &stored)
 QList<InvoiceRide> readInvoiceRides(const QString &jockey, const InvoicePeriod &period)
 {
     // The end is exclusive on the next day, so that dates stored with a time still count.
-    QueryResult query = OpenQuery(u"SELECT RaceDate, RaceNumber, TrackCode, Horse, FinishPos, PrizeMoney, State, "
-                                  "BookingRate FROM qryJockeyInvoice WHERE Jockey = ? COLLATE NOCASE "
-                                  "AND RaceDate >= ? AND RaceDate < ? ORDER BY RaceDate, RaceNumber"_s,
-                                  {jockey, period.start.toString(Qt::ISODate),
-                                   period.end.addDays(1).toString(Qt::ISODate)});
+    QueryResult query =
+        OpenQuery(u"SELECT RaceDate, RaceNumber, TrackCode, Horse, FinishPos, PrizeMoney, State, "
+                  "BookingRate FROM qryJockeyInvoice WHERE Jockey = ? COLLATE NOCASE "
+                  "AND RaceDate >= ? AND RaceDate < ? ORDER BY RaceDate, RaceNumber"_s,
+                  {jockey, period.start.toString(Qt::ISODate), period.end.addDays(1).toString(Qt::ISODate)});
     QList<InvoiceRide> rides;
     while (query.next()) {
         InvoiceRide ride;
@@ -239,9 +239,8 @@ void computeFigures(JockeyInvoice &invoice, const InvoiceCharges &charges)
     const InvoiceJockey &jockey = invoice.jockey;
     const InvoiceParticulars &particulars = invoice.particulars;
     invoice.heading = particulars.applyGst ? u"Tax Invoice"_s : u"Invoice"_s;
-    invoice.title = u"Rides for %1 for period %2 to %3"_s.arg(jockey.name,
-                                                               invoice.period.start.toString(u"dd/MM/yyyy"_s),
-                                                               invoice.period.end.toString(u"dd/MM/yyyy"_s));
+    invoice.title = u"Rides for %1 for period %2 to %3"_s.arg(
+        jockey.name, invoice.period.start.toString(u"dd/MM/yyyy"_s), invoice.period.end.toString(u"dd/MM/yyyy"_s));
     invoice.abnText = formatAbn(particulars.abn);
 
     QStringList unrated;
@@ -257,11 +256,11 @@ void computeFigures(JockeyInvoice &invoice, const InvoiceCharges &charges)
     }
     if (!unrated.isEmpty()) {
         const qsizetype shown = std::min<qsizetype>(unrated.size(), 12);
-        invoice.missingRateNote = u"No booking rate for %1 %2 (fee $0.00): %3%4"_s.arg(unrated.size())
-                                      .arg(unrated.size() == 1 ? u"ride"_s : u"rides"_s)
-                                      .arg(unrated.mid(0, shown).join(u"; "_s))
-                                      .arg(shown < unrated.size() ? u"; and %1 more"_s.arg(unrated.size() - shown)
-                                                                  : QString());
+        invoice.missingRateNote =
+            u"No booking rate for %1 %2 (fee $0.00): %3%4"_s.arg(unrated.size())
+                .arg(unrated.size() == 1 ? u"ride"_s : u"rides"_s)
+                .arg(unrated.mid(0, shown).join(u"; "_s))
+                .arg(shown < unrated.size() ? u"; and %1 more"_s.arg(unrated.size() - shown) : QString());
     }
 
     // The manager's rate is a single as entered; take it as the decimal the agent typed.
@@ -269,56 +268,81 @@ void computeFigures(JockeyInvoice &invoice, const InvoiceCharges &charges)
     invoice.jockeyCommission = invoice.prizeMoney.times(5, 100);
     invoice.managerCommission = invoice.jockeyCommission.times(rate.numerator, rate.denominator * 100);
     invoice.atCommissionRate = !(jockey.manBookFee > Currency());
-    invoice.bookingFee = invoice.atCommissionRate
-                             ? invoice.bookValue.times(rate.numerator, rate.denominator * 100)
-                             : jockey.manBookFee.times(invoice.rideCount);
+    invoice.bookingFee = invoice.atCommissionRate ? invoice.bookValue.times(rate.numerator, rate.denominator * 100)
+                                                  : jockey.manBookFee.times(invoice.rideCount);
     invoice.extra1 = charges.extra1;
     invoice.extra2 = charges.extra2;
 
     QList<InvoiceFooterLine> &lines = invoice.footer;
     lines.clear();
     lines << InvoiceFooterLine{u"rides"_s, u"Number of rides"_s, QString::number(invoice.rideCount), {}, {}, {}, false};
-    lines << InvoiceFooterLine{u"prize"_s, u"Total Prize Money"_s, invoice.prizeMoney.toDisplay(), {}, {},
-                               invoice.bookValue.toDisplay(), false};
-    lines << InvoiceFooterLine{u"jockeyCommission"_s, u"Jockey Commission (5%)"_s,
-                               invoice.jockeyCommission.toDisplay(), {}, {}, {}, false};
+    lines << InvoiceFooterLine{
+        u"prize"_s, u"Total Prize Money"_s, invoice.prizeMoney.toDisplay(), {}, {}, invoice.bookValue.toDisplay(),
+        false};
+    lines << InvoiceFooterLine{
+        u"jockeyCommission"_s, u"Jockey Commission (5%)"_s, invoice.jockeyCommission.toDisplay(), {}, {}, {}, false};
     lines << InvoiceFooterLine{u"managerCommission"_s,
                                u"Manager Commission (%1%)"_s.arg(double(jockey.managerRate), 0, 'f', 2),
-                               invoice.managerCommission.toDisplay(), {}, {}, {}, false};
-    lines << InvoiceFooterLine{u"perRide"_s, u"Dollars per ride"_s,
-                               invoice.atCommissionRate ? u"At Commision Rate"_s : jockey.manBookFee.toDisplay(), {},
-                               {}, {}, false};
+                               invoice.managerCommission.toDisplay(),
+                               {},
+                               {},
+                               {},
+                               false};
+    lines << InvoiceFooterLine{u"perRide"_s,
+                               u"Dollars per ride"_s,
+                               invoice.atCommissionRate ? u"At Commision Rate"_s : jockey.manBookFee.toDisplay(),
+                               {},
+                               {},
+                               {},
+                               false};
     lines << InvoiceFooterLine{u"bookingFee"_s, u"Ostrevan Fee"_s, invoice.bookingFee.toDisplay(), {}, {}, {}, false};
 
     // Empty optional lines are left out, so the lines after them close up.
     const QString scratchText = moneyOrNothing(charges.scratchings, jockey.scratchFee, &invoice.scratchingsTotal);
     if (charges.scratchings)
-        lines << InvoiceFooterLine{u"scratchings"_s, u"Scratchings"_s, scratchText,
-                                   QString::number(*charges.scratchings), u"@ "_s + jockey.scratchFee.toDisplay(), {},
+        lines << InvoiceFooterLine{u"scratchings"_s,
+                                   u"Scratchings"_s,
+                                   scratchText,
+                                   QString::number(*charges.scratchings),
+                                   u"@ "_s + jockey.scratchFee.toDisplay(),
+                                   {},
                                    false};
     const QString trialText = moneyOrNothing(charges.trials, jockey.trialFee, &invoice.trialsTotal);
     if (charges.trials)
-        lines << InvoiceFooterLine{u"trials"_s, u"Trials"_s, trialText, QString::number(*charges.trials),
-                                   u"@ "_s + jockey.trialFee.toDisplay(), {}, false};
+        lines << InvoiceFooterLine{u"trials"_s,
+                                   u"Trials"_s,
+                                   trialText,
+                                   QString::number(*charges.trials),
+                                   u"@ "_s + jockey.trialFee.toDisplay(),
+                                   {},
+                                   false};
     if (!charges.extra1.isZero())
         lines << InvoiceFooterLine{u"extra1"_s,
                                    charges.extraText1.trimmed().isEmpty() ? u"Extra Charge 1"_s : charges.extraText1,
-                                   charges.extra1.toDisplay(), {}, {}, {}, false};
+                                   charges.extra1.toDisplay(),
+                                   {},
+                                   {},
+                                   {},
+                                   false};
     if (!charges.extra2.isZero())
         lines << InvoiceFooterLine{u"extra2"_s,
                                    charges.extraText2.trimmed().isEmpty() ? u"Extra Charge 2"_s : charges.extraText2,
-                                   charges.extra2.toDisplay(), {}, {}, {}, false};
+                                   charges.extra2.toDisplay(),
+                                   {},
+                                   {},
+                                   {},
+                                   false};
 
-    invoice.total = (invoice.managerCommission + invoice.bookingFee + invoice.scratchingsTotal + invoice.trialsTotal
-                     + invoice.extra1 + invoice.extra2)
+    invoice.total = (invoice.managerCommission + invoice.bookingFee + invoice.scratchingsTotal + invoice.trialsTotal +
+                     invoice.extra1 + invoice.extra2)
                         .roundedToCents();
     lines << InvoiceFooterLine{u"total"_s, u"Total Owed to Manager"_s, invoice.total.toDisplay(), {}, {}, {}, true};
     if (particulars.applyGst) {
         invoice.gst = invoice.total.times(1, 10).roundedToCents();
         invoice.totalIncGst = invoice.total + invoice.gst;
         lines << InvoiceFooterLine{u"gst"_s, u"GST"_s, invoice.gst.toDisplay(), {}, {}, {}, false};
-        lines << InvoiceFooterLine{u"totalIncGst"_s, u"Total Owed Incl. GST"_s, invoice.totalIncGst.toDisplay(), {},
-                                   {}, {}, true};
+        lines << InvoiceFooterLine{
+            u"totalIncGst"_s, u"Total Owed Incl. GST"_s, invoice.totalIncGst.toDisplay(), {}, {}, {}, true};
     } else {
         invoice.gst = Currency();
         invoice.totalIncGst = invoice.total;

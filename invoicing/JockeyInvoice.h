@@ -87,7 +87,7 @@ struct InvoiceFooterLine {
     QString value;
     QString count;
     QString rate;
-    QString feeColumn;   // shown under the rides' "Fee" column
+    QString feeColumn;      // shown under the rides' "Fee" column
     bool ruleAbove = false; // a total: ruled off above
 };
 
@@ -95,9 +95,9 @@ struct JockeyInvoice {
     InvoiceJockey jockey;
     InvoiceParticulars particulars;
     InvoicePeriod period;
-    QString heading;      // "Tax Invoice" with GST, else "Invoice"
-    QString title;        // "Rides for NAME for period dd/mm/yyyy to dd/mm/yyyy"
-    QString abnText;      // "99 999 999 999", empty when no ABN
+    QString heading; // "Tax Invoice" with GST, else "Invoice"
+    QString title;   // "Rides for NAME for period dd/mm/yyyy to dd/mm/yyyy"
+    QString abnText; // "99 999 999 999", empty when no ABN
     QList<InvoiceRide> rides;
 
     int rideCount = 0;

@@ -22,12 +22,9 @@ bool parseOptions(const QStringList &arguments, InvoiceOptions *options)
 {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
-        const QHash<QString, QString *> valued{{u"--from"_s, &options->from},
-                                               {u"--to"_s, &options->to},
-                                               {u"--scratchings"_s, &options->scratchings},
-                                               {u"--trials"_s, &options->trials},
-                                               {u"--pdf"_s, &options->pdf},
-                                               {u"--csv"_s, &options->csv}};
+        const QHash<QString, QString *> valued{
+            {u"--from"_s, &options->from},     {u"--to"_s, &options->to},   {u"--scratchings"_s, &options->scratchings},
+            {u"--trials"_s, &options->trials}, {u"--pdf"_s, &options->pdf}, {u"--csv"_s, &options->csv}};
         if (valued.contains(argument) && i + 1 < arguments.size()) {
             *valued.value(argument) = arguments.at(++i);
         } else if ((argument == "--extra1"_L1 || argument == "--extra2"_L1) && i + 1 < arguments.size()) {
@@ -79,10 +76,10 @@ int invoiceCommand(const QStringList &arguments, CliDialogs &dialogs)
             return 2;
         }
         QString message;
-        const std::optional<InvoiceCharges> charges = parseCharges(
-            options.scratchings, options.trials, settings.ExtChgText1,
-            options.extra1.value_or(QString::number(settings.ExtChgVal1)), settings.ExtChgText2,
-            options.extra2.value_or(QString::number(settings.ExtChgVal2)), &message);
+        const std::optional<InvoiceCharges> charges =
+            parseCharges(options.scratchings, options.trials, settings.ExtChgText1,
+                         options.extra1.value_or(QString::number(settings.ExtChgVal1)), settings.ExtChgText2,
+                         options.extra2.value_or(QString::number(settings.ExtChgVal2)), &message);
         if (!charges) {
             dialogs.message(kSettingsTitle, message, UserDialogs::Icon::None);
             return 2;
@@ -101,8 +98,8 @@ int invoiceCommand(const QStringList &arguments, CliDialogs &dialogs)
             cli::err(u"Note: "_s + invoice.missingRateNote);
 
         QString why;
-        if ((!options.pdf.isEmpty() && !report.writePdf(options.pdf, &why))
-            || (!options.csv.isEmpty() && !report.writeCsv(options.csv, &why))) {
+        if ((!options.pdf.isEmpty() && !report.writePdf(options.pdf, &why)) ||
+            (!options.csv.isEmpty() && !report.writeCsv(options.csv, &why))) {
             dialogs.critical(u"Error"_s, why);
             return 1;
         }
@@ -119,10 +116,10 @@ int invoiceCommand(const QStringList &arguments, CliDialogs &dialogs)
     }
 }
 
-const cli::Registration invoicing(
-    "invoice",
-    "invoice JOCKEY [--from YYYY-MM-DD --to YYYY-MM-DD] [--scratchings N] [--trials N] [--extra1 AMOUNT] "
-    "[--extra2 AMOUNT] [--pdf FILE] [--csv FILE]  print the jockey's invoice figures",
-    invoiceCommand);
+const cli::Registration
+    invoicing("invoice",
+              "invoice JOCKEY [--from YYYY-MM-DD --to YYYY-MM-DD] [--scratchings N] [--trials N] [--extra1 AMOUNT] "
+              "[--extra2 AMOUNT] [--pdf FILE] [--csv FILE]  print the jockey's invoice figures",
+              invoiceCommand);
 
 } // namespace

@@ -9,11 +9,11 @@
 
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QFileInfo>
-#include <QGuiApplication>
 
 #include <algorithm>
 #include <cstdio>
@@ -97,7 +97,8 @@ int main(int argc, char **argv)
     const InvoiceCharges charges = *parseCharges(QStringLiteral("3"), QStringLiteral("2"), QStringLiteral("Travel"),
                                                  QStringLiteral("120"), {}, QStringLiteral("0"), &message);
     JockeyInvoice invoice;
-    const Timing figures = measure([&] { invoice = computeJockeyInvoice(jockey, year, charges, currentParticulars()); });
+    const Timing figures =
+        measure([&] { invoice = computeJockeyInvoice(jockey, year, charges, currentParticulars()); });
     std::printf("%d rides, total %s, GST %s\n", invoice.rideCount, qPrintable(invoice.total.toDisplay()),
                 qPrintable(invoice.gst.toDisplay()));
 
@@ -112,7 +113,7 @@ int main(int argc, char **argv)
     sink.open(QIODevice::WriteOnly);
     QPdfWriter sizing(&sink);
     sizing.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
-                                      QPageLayout::Millimeter));
+                                     QPageLayout::Millimeter));
     std::printf("PDF: %lld bytes, %d pages\n", QFileInfo(pdf).size(), invoiceReport.pageCount(&sizing));
 
     bool met = report("Figures of 1,500 rides (query and sums)", figures, 50);

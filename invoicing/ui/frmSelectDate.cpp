@@ -20,8 +20,7 @@ namespace {
 
 const QString kCaption = u"Jockey Invoice Settings"_s;
 
-template<typename Widget>
-Widget *named(Widget *widget, const QString &name)
+template <typename Widget> Widget *named(Widget *widget, const QString &name)
 {
     widget->setObjectName(name);
     return widget;
@@ -161,8 +160,8 @@ void frmSelectDate::printInvoice()
     }
     QString message;
     const std::optional<InvoiceCharges> charges =
-        parseCharges(medScratchings->text(), MedTrials->text(), txtExtra1->text(), meExtra1->text(),
-                     txtExtra2->text(), meExtra2->text(), &message);
+        parseCharges(medScratchings->text(), MedTrials->text(), txtExtra1->text(), meExtra1->text(), txtExtra2->text(),
+                     meExtra2->text(), &message);
     if (!charges) {
         dialogs.message(kCaption, message, UserDialogs::Icon::None);
         return;

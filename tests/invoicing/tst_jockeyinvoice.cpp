@@ -76,7 +76,8 @@ void TestJockeyInvoice::init()
           "('VIC','J','2024-01-01',99), ('NSW','R','2030-01-01',50)"_s,
           u"INSERT INTO Jockey (Jockey, FullName, ManagerRate, ManBookFee, ScratchFee, TrialFee, InvoicePeriod, "
           "LastInvoiceDate) VALUES ('J ONE','Jo One',10,30,20,15.5,'MT','2024-01-31')"_s,
-          u"INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, PrizeMoney, State) VALUES "
+          u"INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, PrizeMoney, State) "
+          u"VALUES "
           "('J ONE','2024-02-10',2,'FLEM','ALPHA',1,9000,'VIC'), ('j one','2024-02-20',5,'CAUL','BETA',3,1000,'VIC'), "
           "('J ONE','2024-02-25',3,'DARW','GAMMA',7,0,'NT'), ('J TWO','2024-02-10',4,'FLEM','DELTA',1,5000,'VIC'), "
           "('J ONE','2024-03-01',1,'FLEM','EPSILON',1,7000,'VIC')"_s})
@@ -137,7 +138,8 @@ void TestJockeyInvoice::periods_data()
     QTest::newRow("half: leap second half") << u"HF"_s << day("2024-02-15") << day("2024-02-16") << day("2024-02-29");
     QTest::newRow("half: from the leap day") << u"HF"_s << day("2024-02-29") << day("2024-03-01") << day("2024-03-15");
     QTest::newRow("half: 30-day month") << u"HF"_s << day("2024-04-15") << day("2024-04-16") << day("2024-04-30");
-    QTest::newRow("7 without its blank: one day") << u"7"_s << day("2024-02-29") << day("2024-03-01") << day("2024-03-01");
+    QTest::newRow("7 without its blank: one day")
+        << u"7"_s << day("2024-02-29") << day("2024-03-01") << day("2024-03-01");
     QTest::newRow("never invoiced: last month") << u"MT"_s << never << day("2024-02-01") << day("2024-02-29");
     QTest::newRow("never invoiced: last half") << u"HF"_s << never << day("2024-02-16") << day("2024-02-29");
     QTest::newRow("never invoiced: last week") << u" 7"_s << never << day("2024-03-03") << day("2024-03-09");
@@ -162,7 +164,7 @@ void TestJockeyInvoice::invoice_data()
     QTest::addColumn<float>("managerRate");
     QTest::addColumn<bool>("gst");
     QTest::addColumn<QStringList>("charges"); // scratchings, trials, extra 1, extra 2
-    QTest::addColumn<QString>("expected");   // the footer lines shown, in order, key=value
+    QTest::addColumn<QString>("expected");    // the footer lines shown, in order, key=value
     const QDate feb1 = day("2024-02-01"), feb29 = day("2024-02-29");
     QTest::newRow("per ride; worked commission; NT ride without rate")
         << feb1 << feb29 << u"30"_s << 10.0f << false << QStringList{{}, {}, u"0"_s, u"0"_s}
@@ -247,12 +249,12 @@ void TestJockeyInvoice::window_data()
     const QString question = updateQuestion(u"J ONE"_s);
     QTest::newRow("Yes advances both") << day("2024-02-29") << u"$5.00"_s << true << true << question << true;
     QTest::newRow("No changes nothing") << day("2024-02-29") << u"5"_s << false << true << question << false;
-    QTest::newRow("end before start refused") << day("2024-01-15") << u"5"_s << true << true
-                                              << u"The End Date must not be before the Start Date"_s << false;
-    QTest::newRow("empty extra charge refused") << day("2024-02-29") << QString() << true << true
-                                                << u"Extra Charge 1 is not a valid numeric"_s << false;
-    QTest::newRow("settings not saved: date put back") << day("2024-02-29") << u"5"_s << true << false << question
-                                                        << false;
+    QTest::newRow("end before start refused")
+        << day("2024-01-15") << u"5"_s << true << true << u"The End Date must not be before the Start Date"_s << false;
+    QTest::newRow("empty extra charge refused")
+        << day("2024-02-29") << QString() << true << true << u"Extra Charge 1 is not a valid numeric"_s << false;
+    QTest::newRow("settings not saved: date put back")
+        << day("2024-02-29") << u"5"_s << true << false << question << false;
 }
 
 void TestJockeyInvoice::window()
@@ -333,8 +335,8 @@ void TestJockeyInvoice::saveExtras()
 void TestJockeyInvoice::cliAdvancesOnce()
 {
     QProcess cli;
-    cli.start(QStringLiteral(OSTREVAN_CLI_PATH), {u"--answer"_s, u"yes"_s, u"invoice"_s, u"J ONE"_s, u"--scratchings"_s,
-                                                  u"1"_s, u"--extra1"_s, u"2.5"_s});
+    cli.start(QStringLiteral(OSTREVAN_CLI_PATH),
+              {u"--answer"_s, u"yes"_s, u"invoice"_s, u"J ONE"_s, u"--scratchings"_s, u"1"_s, u"--extra1"_s, u"2.5"_s});
     QVERIFY(cli.waitForFinished(60000));
     QCOMPARE(cli.exitCode(), 0);
     const QString out = QString::fromUtf8(cli.readAllStandardOutput());

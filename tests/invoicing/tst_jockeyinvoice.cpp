@@ -77,8 +77,9 @@ void TestJockeyInvoice::init()
           u"INSERT INTO Jockey (Jockey, FullName, ManagerRate, ManBookFee, ScratchFee, TrialFee, InvoicePeriod, "
           "LastInvoiceDate) VALUES ('J ONE','Jo One',10,30,20,15.5,'MT','2024-01-31')"_s,
           u"INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, PrizeMoney, State) "
-          "VALUES ('J ONE','2024-02-10',2,'FLEM','ALPHA',1,9000,'VIC'), ('j one','2024-02-20',5,'CAUL','BETA',3,1000,'VIC'), "
-          "('J ONE','2024-02-25',3,'DARW','GAMMA',7,0,'NT'), ('J TWO','2024-02-10',4,'FLEM','DELTA',1,5000,'VIC'), "
+          "VALUES ('J ONE','2024-02-10',2,'FLEM','ALPHA',1,9000,'VIC'), "
+          "('j one','2024-02-20',5,'CAUL','BETA',3,1000,'VIC'), ('J ONE','2024-02-25',3,'DARW','GAMMA',7,0,'NT'), "
+          "('J TWO','2024-02-10',4,'FLEM','DELTA',1,5000,'VIC'), "
           "('J ONE','2024-03-01',1,'FLEM','EPSILON',1,7000,'VIC')"_s})
         db.exec(sql);
 }

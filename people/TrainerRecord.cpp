@@ -1,0 +1,74 @@
+#include "TrainerRecord.h"
+
+#include "bookings/BookingGrid.h"
+#include "bookings/MainLists.h"
+#include "db/Database.h"
+
+#include <QColor>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace trainers {
+
+namespace {
+
+QVariant textOrNull(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    return trimmed.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(trimmed);
+}
+
+} // namespace
+
+EditorStart editorStart(const QString &name, const TrainerNotes &detailBoxes)
+{
+    EditorStart start;
+    start.notes.name = name;
+    QueryResult query = OpenQuery(u"SELECT TrainerLocation, Phone, TrainerMobile, TrainerComments, IgnoreTrainer "
+                                  "FROM Trainer WHERE TrainerName = ?"_s,
+                                  {name});
+    if (!query.next()) {
+        start.notes.location = detailBoxes.location;
+        start.notes.phone = detailBoxes.phone;
+        start.notes.mobile = detailBoxes.mobile;
+        return start;
+    }
+    start.stored = true;
+    auto orBox = [](const QVariant &value, const QString &box) { return value.isNull() ? box : value.toString(); };
+    start.notes.location = orBox(query.value(0), detailBoxes.location);
+    start.notes.phone = orBox(query.value(1), detailBoxes.phone);
+    start.notes.mobile = orBox(query.value(2), detailBoxes.mobile);
+    start.notes.comments = query.value(3).toString();
+    start.notes.ignore = query.value(4).toInt() != 0;
+    return start;
+}
+
+void storeTrainer(const TrainerNotes &notes)
+{
+    Db db = OpenDb();
+    Transaction transaction(db);
+    const QVariantList values{textOrNull(notes.location), textOrNull(notes.phone), textOrNull(notes.mobile),
+                              textOrNull(notes.comments), notes.ignore ? 1 : 0, notes.name};
+    // A second window may have added the trainer meanwhile: then this one updates it.
+    if (db.scalar(u"SELECT 1 FROM Trainer WHERE TrainerName = ?"_s, {notes.name}).isValid())
+        db.exec(u"UPDATE Trainer SET TrainerLocation = ?, Phone = ?, TrainerMobile = ?, TrainerComments = ?, "
+                "IgnoreTrainer = ? WHERE TrainerName = ?"_s,
+                values);
+    else
+        db.exec(u"INSERT INTO Trainer (TrainerLocation, Phone, TrainerMobile, TrainerComments, IgnoreTrainer, "
+                "TrainerName) VALUES (?, ?, ?, ?, ?, ?)"_s,
+                values);
+    transaction.commit();
+}
+
+void markTrainerRow(BookingGrid &grid, int row, const TrainerNotes &notes)
+{
+    using namespace mainlists;
+    grid.setCellIcon(row, names::Icon2, notes.comments.trimmed().isEmpty() ? 0 : kCommentIcon);
+    grid.setCellText(row, names::IgnTrainer, notes.ignore ? u"True"_s : u"False"_s);
+    const QColor fore = notes.ignore ? QColor(Qt::red) : QColor();
+    for (int column = 1; column <= grid.columnCount(); ++column)
+        grid.setCellForeColor(row, column, fore);
+}
+
+} // namespace trainers

@@ -1,0 +1,343 @@
+#include "frmJockey.h"
+
+#include "frmSelJockey.h"
+
+#include "bookings/StoredColor.h"
+#include "core/Clock.h"
+#include "core/UserDialogs.h"
+#include "core/ui/BusyPointer.h"
+#include "db/Database.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString kTitle = u"Jockey"_s;
+
+QPushButton *button(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+frmJockey::frmJockey(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(u"frmJockey"_s);
+    setWindowTitle(kTitle);
+    buildWidgets();
+}
+
+void frmJockey::buildWidgets()
+{
+    auto *grid = new QGridLayout;
+    const char *textLabels[] = {"Jockey:", "JockeyEmail:", "JockeyMobile:", "Select Jockey Highlight Colour",
+                                "Full Name:"};
+    int line = 0;
+    for (int i = 0; i < 5; ++i, ++line) {
+        txtFields[i] = new QLineEdit(this);
+        txtFields[i]->setObjectName(u"txtFields(%1)"_s.arg(i));
+        grid->addWidget(new QLabel(QLatin1String(textLabels[i]), this), line, 0);
+        grid->addWidget(txtFields[i], line, 1);
+        connect(txtFields[i], &QLineEdit::textChanged, this, &frmJockey::recolorColorField);
+    }
+    txtFields[4]->setToolTip(u"Full name as displayed by RISA at Acceptance time."_s);
+    cmdSeachJockey = button(this, "cmdSeachJockey", u"Search"_s);
+    cmdSeachJockey->setToolTip(u"Enter Jockey Surname Then Press this to Find Jockey"_s);
+    grid->addWidget(cmdSeachJockey, 0, 2);
+    cmdSelColor = button(this, "cmdSelColor", u"Select Color"_s);
+    grid->addWidget(cmdSelColor, 3, 2);
+
+    const char *amountLabels[] = {"Manager Rate (%):", "Booking Fee Per Ride:", "Scratchings Rate:", "Trials Rate:"};
+    for (int i = 0; i < 4; ++i, ++line) {
+        mebFields[i] = new QLineEdit(this);
+        mebFields[i]->setObjectName(u"mebFields(%1)"_s.arg(i));
+        mebFields[i]->setAlignment(Qt::AlignRight);
+        grid->addWidget(new QLabel(QLatin1String(amountLabels[i]), this), line, 0);
+        grid->addWidget(mebFields[i], line, 1);
+        connect(mebFields[i], &QLineEdit::editingFinished, this, [this, i] { formatAmount(i); });
+    }
+    mebFields[0]->setToolTip(u"This is the percentage of the Jockeys winnings that the Ostrevan is Paid"_s);
+    mebFields[1]->setToolTip(u"This is the amount the Ostrevan charges The Jockey for booking each ride."_s);
+
+    vblcInvPer = new QComboBox(this);
+    vblcInvPer->setObjectName(u"vblcInvPer"_s);
+    vblcInvPer->addItems(jockeys::invoicePeriodTexts());
+    grid->addWidget(new QLabel(u"Invoce Period:"_s, this), line, 0);
+    grid->addWidget(vblcInvPer, line++, 1);
+    dtpLast = new QDateEdit(this);
+    dtpLast->setObjectName(u"dtpLast"_s);
+    dtpLast->setCalendarPopup(true);
+    dtpLast->setDisplayFormat(u"d/MM/yyyy"_s);
+    grid->addWidget(new QLabel(u"Invoice to Last Date :"_s, this), line, 0);
+    grid->addWidget(dtpLast, line++, 1);
+
+    cmdAdd = button(this, "cmdAdd", u"&Add New"_s);
+    cmdUpdate = button(this, "cmdUpdate", u"&Update"_s);
+    cmdDelete = button(this, "cmdDelete", u"&Delete"_s);
+    cmdClose = button(this, "cmdClose", u"&Close"_s);
+    cmdPrevious = button(this, "cmdPrevious", u"< &Previous"_s);
+    cmdNext = button(this, "cmdNext", u"&Next >"_s);
+    auto *buttons = new QHBoxLayout;
+    for (QPushButton *b : {cmdPrevious, cmdNext, cmdAdd, cmdUpdate, cmdDelete, cmdClose})
+        buttons->addWidget(b);
+
+    auto *outer = new QVBoxLayout(this);
+    outer->addLayout(grid);
+    outer->addLayout(buttons);
+
+    connect(cmdAdd, &QPushButton::clicked, this, &frmJockey::addNew);
+    connect(cmdUpdate, &QPushButton::clicked, this, &frmJockey::update);
+    connect(cmdDelete, &QPushButton::clicked, this, &frmJockey::deleteCurrent);
+    connect(cmdClose, &QPushButton::clicked, this, &frmJockey::closeOrCancel);
+    connect(cmdNext, &QPushButton::clicked, this, &frmJockey::next);
+    connect(cmdPrevious, &QPushButton::clicked, this, &frmJockey::previous);
+    connect(cmdSelColor, &QPushButton::clicked, this, &frmJockey::selectColor);
+    connect(cmdSeachJockey, &QPushButton::clicked, this, &frmJockey::searchJockey);
+}
+
+void frmJockey::OpenJockey(QWidget *parent, const QString &jockeyName)
+{
+    frmJockey window(parent);
+    try {
+        window.load(jockeyName);
+    } catch (const DbError &error) {
+        UserDialogs::instance().critical(u"Error"_s, error.message());
+        return;
+    }
+    window.exec();
+}
+
+void frmJockey::load(const QString &jockeyName)
+{
+    m_filter = jockeyName;
+    m_rows = jockeys::loadJockeys(jockeyName);
+    m_position = m_rows.isEmpty() ? -1 : 0;
+    SetEditMode(u"Edit"_s);
+    ShowJockeyRecord();
+}
+
+bool frmJockey::adding() const
+{
+    return !cmdAdd->isEnabled();
+}
+
+void frmJockey::ShowJockeyRecord()
+{
+    if (m_position < 0 || m_position >= m_rows.size())
+        return;
+    const JockeyRecord &r = m_rows.at(m_position);
+    const QString texts[] = {r.jockey, r.email, r.mobile, r.color, r.fullName};
+    for (int i = 0; i < 5; ++i)
+        txtFields[i]->setText(texts[i]);
+    mebFields[0]->setText(jockeys::rateText(r.managerRate));
+    mebFields[1]->setText(jockeys::moneyText(r.bookFee));
+    mebFields[2]->setText(jockeys::moneyText(r.scratchFee));
+    mebFields[3]->setText(jockeys::moneyText(r.trialFee));
+    vblcInvPer->setCurrentIndex(vblcInvPer->findText(jockeys::periodTextFor(r.invoicePeriod)));
+    dtpLast->setDate(r.lastInvoiceDate.isValid() ? r.lastInvoiceDate : Clock::instance().today());
+}
+
+void frmJockey::SetEditMode(const QString &mode)
+{
+    bool edit;
+    if (mode == u"Add"_s)
+        edit = false;
+    else if (mode == u"Edit"_s)
+        edit = true;
+    else
+        return;
+    cmdClose->setText(edit ? u"&Close"_s : u"Cancel Update"_s);
+    for (QPushButton *b : {cmdPrevious, cmdNext, cmdDelete, cmdAdd})
+        b->setEnabled(edit);
+}
+
+void frmJockey::recolorColorField()
+{
+    const QColor color = fromStoredColor(txtFields[3]->text());
+    QPalette palette = txtFields[3]->palette();
+    palette.setColor(QPalette::Base, color.isValid() ? color : QWidget::palette().color(QPalette::Base));
+    txtFields[3]->setPalette(palette);
+}
+
+void frmJockey::formatAmount(int index)
+{
+    const std::optional<double> value = jockeys::amountOf(mebFields[index]->text());
+    if (!value)
+        return; // left as typed; Update names the field
+    mebFields[index]->setText(index == 0 ? jockeys::rateText(*value) : jockeys::moneyText(*value));
+}
+
+void frmJockey::addNew()
+{
+    SetEditMode(u"Add"_s);
+    for (int i : {0, 1, 2, 4})
+        txtFields[i]->clear();
+    txtFields[3]->setText(kDefaultStoredColor);
+    for (QLineEdit *box : mebFields)
+        box->clear();
+    vblcInvPer->setCurrentIndex(-1);
+    dtpLast->setDate(Clock::instance().today());
+    txtFields[0]->setFocus();
+}
+
+void frmJockey::focusField(jockeys::Field field)
+{
+    switch (field) {
+    case jockeys::Field::Jockey: txtFields[0]->setFocus(); break;
+    case jockeys::Field::ManagerRate: mebFields[0]->setFocus(); break;
+    case jockeys::Field::BookFee: mebFields[1]->setFocus(); break;
+    case jockeys::Field::ScratchFee: mebFields[2]->setFocus(); break;
+    case jockeys::Field::TrialFee: mebFields[3]->setFocus(); break;
+    }
+}
+
+void frmJockey::update()
+{
+    // With no row to update, Update stores the fields as a new jockey.
+    const bool add = adding() || m_position < 0;
+    const QString original = add ? QString() : m_rows.at(m_position).jockey;
+    const jockeys::JockeyInput input{txtFields[0]->text(), txtFields[1]->text(),  txtFields[2]->text(),
+                                     txtFields[3]->text(), txtFields[4]->text(),  mebFields[0]->text(),
+                                     mebFields[1]->text(), mebFields[2]->text(),  mebFields[3]->text(),
+                                     vblcInvPer->currentText(), dtpLast->date()};
+    JockeyRecord record;
+    try {
+        if (const std::optional<jockeys::InputError> error = jockeys::validate(input, original, &record)) {
+            UserDialogs::instance().message(kTitle, error->message, UserDialogs::Icon::Exclamation);
+            focusField(error->field);
+            return;
+        }
+        if (!add) {
+            jockeys::updateJockey(original, record);
+            reloadAt(record.jockey);
+            return;
+        }
+        QProgressDialog progress(u"Downloading every ride of %1 from the data server..."_s.arg(record.jockey),
+                                 u"Cancel"_s, 0, 0, this);
+        progress.setObjectName(u"progressRides"_s);
+        progress.setWindowTitle(kTitle);
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(0);
+        progress.show();
+        jockeys::AddOutcome outcome;
+        {
+            BusyPointer busy;
+            outcome = jockeys::addJockey(record, [&progress] { return progress.wasCanceled(); });
+        }
+        progress.close();
+        if (outcome == jockeys::AddOutcome::Cancelled)
+            return; // still adding: the agent may store again or cancel the add
+        if (outcome == jockeys::AddOutcome::StoredWithoutRides)
+            UserDialogs::instance().information(
+                kTitle, u"%1 is stored, but the rides could not be downloaded. Use \"Reload Jockey Form Data\" "
+                        "when the data server answers."_s.arg(record.jockey));
+        SetEditMode(u"Edit"_s);
+        reloadAt(record.jockey);
+    } catch (const DbError &error) {
+        UserDialogs::instance().critical(u"Error"_s, error.message());
+    }
+}
+
+void frmJockey::reloadAt(const QString &jockey)
+{
+    m_rows = jockeys::loadJockeys(m_filter.trimmed().isEmpty() ? QString() : jockey);
+    m_position = m_rows.isEmpty() ? -1 : 0;
+    for (int i = 0; i < m_rows.size(); ++i) {
+        if (m_rows.at(i).jockey == jockey)
+            m_position = i;
+    }
+    ShowJockeyRecord();
+}
+
+void frmJockey::deleteCurrent()
+{
+    if (adding() || m_position < 0)
+        return;
+    const QString jockey = m_rows.at(m_position).jockey;
+    try {
+        if (!UserDialogs::instance().askYesNo(u"Confirm Removal"_s,
+                                              jockeys::deleteQuestion(jockey, jockeys::rideCount(jockey)),
+                                              UserDialogs::Icon::Question, UserDialogs::Answer::No))
+            return;
+        jockeys::deleteJockey(jockey);
+        const int position = m_position;
+        m_rows = jockeys::loadJockeys(m_filter);
+        if (m_rows.isEmpty()) {
+            m_position = -1;
+            UserDialogs::instance().message(QString(), u"No more data left"_s, UserDialogs::Icon::None);
+            reject();
+            return;
+        }
+        m_position = std::min(position, int(m_rows.size()) - 1);
+        ShowJockeyRecord();
+    } catch (const DbError &error) {
+        UserDialogs::instance().critical(u"Error"_s, error.message());
+    }
+}
+
+void frmJockey::closeOrCancel()
+{
+    if (adding()) {
+        SetEditMode(u"Edit"_s);
+        ShowJockeyRecord();
+        return;
+    }
+    accept();
+}
+
+void frmJockey::next()
+{
+    if (adding())
+        return;
+    if (m_position < rowCount() - 1)
+        ++m_position;
+    ShowJockeyRecord();
+}
+
+void frmJockey::previous()
+{
+    if (adding())
+        return;
+    if (m_position > 0)
+        --m_position;
+    ShowJockeyRecord();
+}
+
+void frmJockey::selectColor()
+{
+    const std::optional<QColor> chosen =
+        UserDialogs::instance().pickColor(fromStoredColor(txtFields[3]->text()), u"Select Jockey Highlight Colour"_s);
+    if (chosen && chosen->isValid() && toStoredColorValue(*chosen) != 0) {
+        txtFields[3]->setText(toStoredColor(*chosen));
+        recolorColorField();
+        return;
+    }
+    QPalette palette = txtFields[3]->palette();
+    palette.setColor(QPalette::Base, QWidget::palette().color(QPalette::Base));
+    txtFields[3]->setPalette(palette);
+}
+
+void frmJockey::searchJockey()
+{
+    if (txtFields[0]->text().isEmpty()) {
+        UserDialogs::instance().critical(kTitle, u"Enter Jockeys Surname then Press Seach Button"_s);
+        return;
+    }
+    frmSelJockey picker(txtFields[0], this);
+    if (picker.load())
+        picker.exec();
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "people/JockeyRecord.h"
+
+#include <QDialog>
+#include <QList>
+
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The jockey editor: browses the managed jockeys one at a time, adds, updates and deletes them.
+class frmJockey final : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit frmJockey(QWidget *parent = nullptr);
+
+    // Reads the jockeys (all, or the one named) and shows the first; the caller then shows the
+    // window modally (OpenJockey does both).
+    void load(const QString &jockeyName = {});
+    static void OpenJockey(QWidget *parent, const QString &jockeyName = {});
+
+    bool adding() const;
+    // The position of the row shown (-1 with no rows).
+    int position() const { return m_position; }
+    int rowCount() const { return int(m_rows.size()); }
+
+    QLineEdit *txtFields[5] = {};
+    QLineEdit *mebFields[4] = {};
+    QComboBox *vblcInvPer = nullptr;
+    QDateEdit *dtpLast = nullptr;
+    QPushButton *cmdAdd = nullptr;
+    QPushButton *cmdUpdate = nullptr;
+    QPushButton *cmdDelete = nullptr;
+    QPushButton *cmdClose = nullptr;
+    QPushButton *cmdPrevious = nullptr;
+    QPushButton *cmdNext = nullptr;
+    QPushButton *cmdSeachJockey = nullptr;
+    QPushButton *cmdSelColor = nullptr;
+
+    void addNew();
+    void update();
+    void deleteCurrent();
+    void closeOrCancel();
+    void next();
+    void previous();
+    void selectColor();
+    void searchJockey();
+
+private:
+    void buildWidgets();
+    void ShowJockeyRecord();
+    void SetEditMode(const QString &mode);
+    void recolorColorField();
+    void formatAmount(int index);
+    // Re-reads the rows and shows the one named (the first when it is gone).
+    void reloadAt(const QString &jockey);
+    void focusField(jockeys::Field field);
+
+    QList<JockeyRecord> m_rows;
+    int m_position = -1;
+    QString m_filter;
+};

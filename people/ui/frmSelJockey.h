@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+class QTableWidget;
+
+// The jockey picker: the data server's spellings of the names that hold the surname typed in
+// the editor's name field; double-clicking one writes it back there.
+class frmSelJockey final : public QDialog
+{
+    Q_OBJECT
+public:
+    frmSelJockey(QLineEdit *jockeyField, QWidget *parent = nullptr);
+
+    // Runs the search and fills the grid; false (after its message) when there is nothing to pick.
+    bool load();
+    // Writes the name of a grid row (from 0) into the editor's field and closes.
+    void chooseRow(int row);
+
+    QTableWidget *grdSelJockey = nullptr;
+
+private:
+    QLineEdit *m_jockeyField;
+};

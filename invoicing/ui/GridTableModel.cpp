@@ -1,0 +1,123 @@
+#include "GridTableModel.h"
+
+#include "db/Database.h"
+
+using namespace ratetables;
+
+GridTableModel::GridTableModel(GridTable table, QObject *parent) : QAbstractTableModel(parent), m_table(std::move(table))
+{
+}
+
+void GridTableModel::reload()
+{
+    beginResetModel();
+    m_rows = loadRows(m_table);
+    m_dirty.clear();
+    appendBlankRow();
+    endResetModel();
+}
+
+void GridTableModel::appendBlankRow()
+{
+    m_rows.append(GridRow{0, QStringList(m_table.columns.size())});
+}
+
+bool GridTableModel::commitRow(int row, CellError *why)
+{
+    if (row < 0 || row >= m_rows.size() || !m_dirty.contains(row))
+        return true;
+    GridRow &line = m_rows[row];
+    if (line.rowid == 0 && isBlankRow(line.texts)) {
+        m_dirty.remove(row);
+        return true;
+    }
+    if (const std::optional<CellError> error = checkRow(m_table, line.texts)) {
+        *why = *error;
+        return false;
+    }
+    line.rowid = storeRow(m_table, line);
+    m_dirty.remove(row);
+    // Shown again in display form, as the table now holds it.
+    for (int i = 0; i < m_table.columns.size(); ++i) {
+        const Kind kind = m_table.columns.at(i).kind;
+        if (kind == Kind::Date)
+            line.texts[i] = displayText(kind, parseDate(line.texts.at(i)).toString(Qt::ISODate));
+        else if (kind == Kind::Money)
+            line.texts[i] = displayText(kind, *parseMoney(line.texts.at(i)));
+        else if (kind == Kind::State || kind == Kind::RaceType)
+            line.texts[i] = line.texts.at(i).trimmed().toUpper();
+    }
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    if (row == m_rows.size() - 1) {
+        beginInsertRows({}, int(m_rows.size()), int(m_rows.size()));
+        appendBlankRow();
+        endInsertRows();
+    }
+    return true;
+}
+
+void GridTableModel::removeRow(int row)
+{
+    if (row < 0 || row >= m_rows.size())
+        return;
+    if (m_rows.at(row).rowid != 0)
+        deleteRow(m_table, m_rows.at(row).rowid);
+    if (row == m_rows.size() - 1) {
+        // The new-row line stays; it only loses what was typed.
+        m_rows[row].texts = QStringList(m_table.columns.size());
+        m_dirty.remove(row);
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+        return;
+    }
+    beginRemoveRows({}, row, row);
+    m_rows.removeAt(row);
+    QSet<int> dirty;
+    for (int r : std::as_const(m_dirty))
+        dirty.insert(r > row ? r - 1 : r);
+    m_dirty = dirty;
+    endRemoveRows();
+}
+
+int GridTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int GridTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_table.columns.size());
+}
+
+QVariant GridTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    return m_rows.at(index.row()).texts.value(index.column());
+}
+
+bool GridTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole)
+        return false;
+    QString &text = m_rows[index.row()].texts[index.column()];
+    if (text == value.toString())
+        return true;
+    text = value.toString();
+    m_dirty.insert(index.row());
+    emit dataChanged(index, index);
+    return true;
+}
+
+QVariant GridTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Horizontal)
+        return m_table.columns.value(section).caption;
+    return section == m_rows.size() - 1 ? QVariant(QStringLiteral("*")) : QVariant();
+}
+
+Qt::ItemFlags GridTableModel::flags(const QModelIndex &index) const
+{
+    return QAbstractTableModel::flags(index) | Qt::ItemIsEditable;
+}

@@ -1,0 +1,100 @@
+#include "TableGridDialog.h"
+
+#include "GridTableModel.h"
+
+#include "core/UserDialogs.h"
+#include "db/Database.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QShortcut>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+TableGridDialog::TableGridDialog(const ratetables::GridTable &table, const QString &gridName, const QString &caption,
+                                 const QString &note, QWidget *parent)
+    : QDialog(parent), m_model(new GridTableModel(table, this)), m_grid(new QTableView(this))
+{
+    setWindowTitle(caption);
+    m_grid->setObjectName(gridName);
+    m_grid->setModel(m_model);
+    m_grid->horizontalHeader()->setStretchLastSection(true);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    auto *label = new QLabel(note, this);
+    label->setObjectName(u"lblNote"_s);
+    label->setWordWrap(true);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_grid, 1);
+    layout->addWidget(label);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this, &TableGridDialog::rowLeft);
+    auto *remove = new QShortcut(QKeySequence::Delete, m_grid, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(remove, &QShortcut::activated, this, &TableGridDialog::deleteCurrentRow);
+    resize(520, 420);
+}
+
+bool TableGridDialog::load()
+{
+    try {
+        m_model->reload();
+    } catch (const DbError &error) {
+        UserDialogs::instance().critical(u"Error"_s, error.message());
+        return false;
+    }
+    return true;
+}
+
+bool TableGridDialog::commitRow(int row)
+{
+    ratetables::CellError why{0, {}};
+    try {
+        if (m_model->commitRow(row, &why))
+            return true;
+    } catch (const DbError &error) {
+        why.message = error.message();
+    }
+    UserDialogs::instance().message(windowTitle(), why.message, UserDialogs::Icon::Exclamation);
+    m_returning = true;
+    m_grid->setCurrentIndex(m_model->index(row, why.column));
+    m_returning = false;
+    return false;
+}
+
+void TableGridDialog::rowLeft(const QModelIndex &current, const QModelIndex &previous)
+{
+    if (m_returning || !previous.isValid() || current.row() == previous.row())
+        return;
+    const int row = previous.row();
+    // Back to the row that could not be stored once the view has finished moving.
+    if (m_model->isDirty(row))
+        QTimer::singleShot(0, this, [this, row] { commitRow(row); });
+}
+
+void TableGridDialog::deleteCurrentRow()
+{
+    const QModelIndex current = m_grid->currentIndex();
+    if (!current.isValid())
+        return;
+    if (!UserDialogs::instance().askYesNo(windowTitle(), u"Delete this row?"_s, UserDialogs::Icon::Question,
+                                          UserDialogs::Answer::No))
+        return;
+    try {
+        m_model->removeRow(current.row());
+    } catch (const DbError &error) {
+        UserDialogs::instance().critical(u"Error"_s, error.message());
+    }
+}
+
+void TableGridDialog::done(int result)
+{
+    if (QWidget *focus = focusWidget())
+        focus->clearFocus(); // closes a cell editor, committing its text
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (m_model->isDirty(row) && !commitRow(row))
+            return;
+    }
+    QDialog::done(result);
+}

@@ -1,0 +1,61 @@
+#include "frmBookRate.h"
+
+#include "GridTableModel.h"
+
+#include <QHeaderView>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QTableView>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+constexpr int kRaceTypeColumn = 1;
+}
+
+frmBookRate::frmBookRate(QWidget *parent)
+    : TableGridDialog(ratetables::bookRateTable(), u"dgBookRate"_s, u"Jockey Booking Rates"_s,
+                      u"Note: This form lets you setup the various Jockey Booking Rates,. for various states, The Race "
+                      "Type is R for Races, J for Jumps and T for Trials, The Date Effective is the date theat a Rate "
+                      "becomes effective. This data is  used to calculate the Total Jockeys Earnings and Manager "
+                      "comissions for the Jockey Invoice."_s,
+                      parent)
+{
+    setObjectName(u"frmBookRate"_s);
+    lstType = new QListWidget(this);
+    lstType->setObjectName(u"lstType"_s);
+    lstType->addItems({u"R"_s, u"T"_s, u"J"_s});
+    lstType->hide();
+    connect(lstType, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) { pickType(item->text()); });
+    // The picker belongs to one cell: moving the grid leaves it behind.
+    connect(grid()->verticalScrollBar(), &QScrollBar::valueChanged, lstType, &QWidget::hide);
+    connect(grid()->horizontalScrollBar(), &QScrollBar::valueChanged, lstType, &QWidget::hide);
+    connect(grid(), &QTableView::clicked, this, [this](const QModelIndex &index) {
+        if (index.column() == kRaceTypeColumn)
+            showTypeList(index.row());
+        else
+            lstType->hide();
+    });
+}
+
+void frmBookRate::showTypeList(int row)
+{
+    m_typeRow = row;
+    const QRect cell = grid()->visualRect(model()->index(row, kRaceTypeColumn));
+    const QPoint topLeft = grid()->viewport()->mapTo(this, cell.bottomLeft() + QPoint(0, 1));
+    lstType->setGeometry(topLeft.x(), topLeft.y(), cell.width(), lstType->sizeHintForRow(0) * 3 + 4);
+    lstType->show();
+    lstType->raise();
+    lstType->setFocus();
+}
+
+void frmBookRate::pickType(const QString &letter)
+{
+    lstType->hide();
+    if (m_typeRow < 0)
+        return;
+    const QModelIndex cell = model()->index(m_typeRow, kRaceTypeColumn);
+    model()->setData(cell, letter);
+    grid()->setCurrentIndex(cell);
+    grid()->setFocus();
+}

@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include "core/Paths.h"
+#include "core/PasswordStore.h"
 #include "core/QueryCredentials.h"
 #include "StartupMigration.h"
 #include "core/StatusSink.h"
@@ -100,6 +101,7 @@ Outcome prepareDatabase()
     }
 
     QueryCredentials::current() = {settings.UserName, settings.UserPass};
+    passwordstore::adoptKeychainPassword();
 
     showStatus(QStringLiteral("Checking Database for Updates"));
     try {

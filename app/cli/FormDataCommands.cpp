@@ -1,6 +1,7 @@
 // ostrevan-cli: ride downloads and horse-form enrichment from the data server.
 #include "CliCommands.h"
 #include "CliDialogs.h"
+#include "core/PasswordStore.h"
 #include "core/QueryCredentials.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
@@ -14,6 +15,7 @@ void loadSettingsAndCredentials()
     cli::loadSettings();
     const cAppSettings &settings = cAppSettings::instance();
     QueryCredentials::current() = {settings.UserName, settings.UserPass};
+    passwordstore::adoptKeychainPassword();
 }
 
 int downloadRidesCommand(const QStringList &arguments, CliDialogs &dialogs)

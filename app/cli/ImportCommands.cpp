@@ -1,6 +1,7 @@
 // ostrevan-cli: loading field files.
 #include "CliCommands.h"
 #include "CliDialogs.h"
+#include "core/PasswordStore.h"
 #include "core/QueryCredentials.h"
 #include "core/cAppSettings.h"
 #include "import/FieldFileLoader.h"
@@ -18,6 +19,7 @@ int loadFieldsCommand(const QStringList &arguments, CliDialogs &)
     cli::loadSettings();
     const cAppSettings &settings = cAppSettings::instance();
     QueryCredentials::current() = {settings.UserName, settings.UserPass};
+    passwordstore::adoptKeychainPassword();
 
     int status = 0;
     for (const FieldFileLoadResult &result : FieldFileLoader::loadFiles(arguments, {})) {

@@ -3,6 +3,7 @@
 #include "AboutDialog.h"
 #include "core/ui/HeaderLayout.h"
 #include "MainWindowCommands.h"
+#include "SetupCommands.h"
 #include "core/ui/BusyPointer.h"
 #include "core/Sound.h"
 #include "app/Startup.h"
@@ -62,6 +63,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     buildMenus();
     connectLists();
     new MainWindowCommands(this);
+    new SetupCommands(this);
 }
 
 MainWindow::~MainWindow()

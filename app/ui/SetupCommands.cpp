@@ -1,0 +1,95 @@
+#include "SetupCommands.h"
+
+#include "MainWindow.h"
+#include "frmState.h"
+
+#include "bookings/BookingPickLists.h"
+#include "bookings/ui/ListModel.h"
+#include "core/UserDialogs.h"
+#include "db/Database.h"
+#include "invoicing/ui/frmBookRate.h"
+#include "invoicing/ui/frmBookingTemplate.h"
+#include "people/ui/frmEditTrainer.h"
+#include "people/ui/frmJockey.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QTableView>
+
+using namespace Qt::Literals::StringLiterals;
+
+SetupCommands::SetupCommands(MainWindow *window) : QObject(window), m_window(window)
+{
+    setObjectName(u"setupCommands"_s);
+    auto wire = [this](const char *name, void (SetupCommands::*slot)()) {
+        if (auto *action = m_window->findChild<QAction *>(QLatin1String(name))) {
+            action->setEnabled(true);
+            connect(action, &QAction::triggered, this, slot);
+        }
+    };
+    wire("mnuEditJockey", &SetupCommands::editJockey);
+    wire("mnuEditTrainer", &SetupCommands::editTrainer);
+    wire("MnuBookTemp", &SetupCommands::bookingTemplates);
+    wire("mnuBookRate", &SetupCommands::ridingFees);
+    wire("mnuSystemSettings", &SetupCommands::systemSettings);
+}
+
+void SetupCommands::editJockey()
+{
+    frmJockey::OpenJockey(m_window);
+    try {
+        m_window->reloadJockeys();
+    } catch (const DbError &error) {
+        UserDialogs::instance().critical(u"Error"_s, error.message());
+    }
+}
+
+void SetupCommands::editTrainer()
+{
+    const QModelIndexList rows =
+        m_window->grdNames->selectionModel() ? m_window->grdNames->selectionModel()->selectedRows() : QModelIndexList();
+    if (rows.isEmpty())
+        return;
+    const int row = rows.first().row() + 1;
+    ListModel *list = m_window->trainerModel();
+    const QString trainer = list->cellText(row, mainlists::names::Trainer).trimmed();
+    const trainers::TrainerNotes boxes{trainer, m_window->txtTrainLocation->text(), m_window->TxtTrainPhone->text(),
+                                       m_window->txtTrainMobile->text(), {}, false};
+    frmEditTrainer editor(trainer, boxes, list, row, m_window);
+    try {
+        editor.activate();
+    } catch (const DbError &error) {
+        UserDialogs::instance().critical(u"Error"_s, error.message());
+        return;
+    }
+    editor.exec();
+}
+
+void SetupCommands::bookingTemplates()
+{
+    frmBookingTemplate window(m_window);
+    if (!window.load())
+        return;
+    window.exec();
+    try {
+        m_window->cmbBookText->clear();
+        m_window->cmbBookText->addItems(LoadBookingStates());
+    } catch (const DbError &error) {
+        UserDialogs::instance().critical(u"Error"_s, error.message());
+    }
+}
+
+void SetupCommands::ridingFees()
+{
+    frmBookRate window(m_window);
+    if (window.load())
+        window.exec();
+}
+
+void SetupCommands::systemSettings()
+{
+    frmState dialog(m_window);
+    dialog.OpenSetting();
+}

@@ -52,7 +52,7 @@ SearchResult searchJockeys(const QString &typedName)
     bool errorPageShown = false;
     const QString answer = DataServerRequest(searchSql(surnameOf(typedName)), &errorPageShown);
     if (errorPageShown)
-        return {SearchResult::ConnectionError, {}};
+        return {SearchResult::ErrorShown, {}};
     return namesOfAnswer(answer);
 }
 

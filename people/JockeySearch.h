@@ -15,7 +15,8 @@ QString searchSql(const QString &surname);
 QString properCase(const QString &name);
 
 struct SearchResult {
-    enum Kind { Names, ConnectionError, NoneFound } kind = NoneFound;
+    // ErrorShown: the transport has already shown the server's error.
+    enum Kind { Names, ConnectionError, ErrorShown, NoneFound } kind = NoneFound;
     QStringList names; // proper case, in the server's order
 };
 // Asks the data server for every jockey whose name holds the surname.

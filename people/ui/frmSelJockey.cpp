@@ -39,6 +39,8 @@ bool frmSelJockey::load()
     case jockeysearch::SearchResult::ConnectionError:
         UserDialogs::instance().critical(QLatin1String(kConnectionErrorTitle), u"Connection error"_s);
         return false;
+    case jockeysearch::SearchResult::ErrorShown:
+        return false;
     case jockeysearch::SearchResult::NoneFound:
         UserDialogs::instance().message(u"Error"_s, u"No Jockey Found with Surname"_s, UserDialogs::Icon::Critical);
         return false;

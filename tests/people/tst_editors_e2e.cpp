@@ -1,0 +1,372 @@
+// The editors driven through their widgets, over a real database and the real data server.
+#include "support/DataServerProcess.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnvironment.h"
+
+#include "app/SystemDefaults.h"
+#include "app/ui/frmState.h"
+#include "bookings/BookingPickLists.h"
+#include "bookings/MainLists.h"
+#include "bookings/ui/ListModel.h"
+#include "core/QueryCredentials.h"
+#include "core/cAppSettings.h"
+#include "db/Database.h"
+#include "formdata/RemoteQuery.h"
+#include "invoicing/ui/GridTableModel.h"
+#include "invoicing/ui/frmBookRate.h"
+#include "invoicing/ui/frmBookingTemplate.h"
+#include "people/JockeySearch.h"
+#include "people/ui/frmEditTrainer.h"
+#include "people/ui/frmJockey.h"
+#include "people/ui/frmSelJockey.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QString one(const QString &sql, const QVariantList &values = {})
+{
+    Db db = OpenDb();
+    return db.scalar(sql, values).toString();
+}
+
+void typeRow(GridTableModel *model, int row, const QStringList &texts)
+{
+    for (int i = 0; i < texts.size(); ++i)
+        model->setData(model->index(row, i), texts.at(i));
+}
+
+} // namespace
+
+class TestEditors : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void addUpdateDeleteJockey();
+    void cancelledAddStoresNothing();
+    void jockeyInputIsChecked_data();
+    void jockeyInputIsChecked();
+    void periodCodes_data();
+    void periodCodes();
+    void pickerSearchesBySurname();
+    void trainerAddThenUpdateMarksTheList();
+    void rateAndTemplateThroughTheGrids();
+    void badGridRowsAreRefused_data();
+    void badGridRowsAreRefused();
+    void settingsRulesAndCredentials_data();
+    void settingsRulesAndCredentials();
+
+private:
+    frmJockey *typeJockey(const QString &name, const QString &rate = u"10"_s);
+
+    QTemporaryDir m_serverDir;
+    std::unique_ptr<DataServerProcess> m_server;
+    std::unique_ptr<TestEnvironment> m_environment;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<frmJockey> m_jockeys;
+};
+
+void TestEditors::initTestCase()
+{
+    m_server = std::make_unique<DataServerProcess>(m_serverDir.filePath(u"form.db"_s));
+    const QString failure = m_server->build(TestEnvironment::fixture(u"formdata"_s), u"agent"_s, u"s3cret"_s);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QVERIFY(m_server->start());
+}
+
+void TestEditors::init()
+{
+    m_environment = std::make_unique<TestEnvironment>();
+    m_environment->createDatabase();
+    m_dialogs = std::make_unique<ScriptedDialogs>();
+    cAppSettings::instance().DataServer = m_server->host();
+    QueryCredentials::current() = {u"agent"_s, u"s3cret"_s};
+    m_jockeys = std::make_unique<frmJockey>();
+    m_jockeys->load();
+}
+
+void TestEditors::cleanup()
+{
+    m_jockeys.reset();
+    m_dialogs.reset();
+    m_environment.reset();
+}
+
+frmJockey *TestEditors::typeJockey(const QString &name, const QString &rate)
+{
+    m_jockeys->addNew();
+    m_jockeys->txtFields[0]->setText(name);
+    m_jockeys->mebFields[0]->setText(rate);
+    m_jockeys->mebFields[1]->setText(u"$1,250.5"_s);
+    return m_jockeys.get();
+}
+
+void TestEditors::addUpdateDeleteJockey()
+{
+    typeJockey(u"J Smith"_s)->update();
+    QVERIFY(!m_jockeys->adding());
+    QCOMPARE(one(u"SELECT ManBookFee FROM Jockey WHERE Jockey = 'J Smith'"_s), u"1250.5"_s);
+    QCOMPARE(m_jockeys->mebFields[1]->text(), u"$1,250.50"_s);
+    QCOMPARE(one(u"SELECT COUNT(*) FROM RaceStats WHERE Jockey = 'J SMITH'"_s), u"2"_s);
+
+    // A server that refuses the query still leaves the jockey stored, with no rides.
+    QueryCredentials::current().password = u"wrong"_s;
+    typeJockey(u"K O'Brien & Co"_s)->update();
+    QueryCredentials::current().password = u"s3cret"_s;
+    QCOMPARE(one(u"SELECT COUNT(*) FROM Jockey"_s), u"2"_s);
+    QCOMPARE(m_jockeys->txtFields[0]->text(), u"K O'Brien & Co"_s);
+
+    // Renaming carries the rides along; deleting asks and takes them away.
+    m_jockeys->previous();
+    m_jockeys->txtFields[0]->setText(u"John Smith"_s);
+    m_jockeys->update();
+    QCOMPARE(one(u"SELECT COUNT(*) FROM RaceStats WHERE Jockey = 'John Smith'"_s), u"2"_s);
+    m_dialogs->answerYes();
+    m_jockeys->deleteCurrent();
+    QCOMPARE(m_dialogs->messages.last().text, u"Delete John Smith and the 2 rides downloaded for this jockey?"_s);
+    QCOMPARE(one(u"SELECT COUNT(*) FROM RaceStats"_s), u"0"_s);
+    QCOMPARE(m_jockeys->rowCount(), 1);
+    m_dialogs->answerYes();
+    m_jockeys->deleteCurrent();
+    QCOMPARE(m_dialogs->messages.last().text, u"No more data left"_s);
+    QCOMPARE(one(u"SELECT COUNT(*) FROM Jockey"_s), u"0"_s);
+}
+
+void TestEditors::cancelledAddStoresNothing()
+{
+    typeJockey(u"J Smith"_s);
+    // The agent cancels while the rides are on their way.
+    QTimer::singleShot(0, m_jockeys.get(), [this] {
+        if (auto *progress = m_jockeys->findChild<QProgressDialog *>(u"progressRides"_s))
+            progress->cancel();
+    });
+    m_jockeys->update();
+    QVERIFY(m_jockeys->adding());
+    QCOMPARE(one(u"SELECT COUNT(*) FROM Jockey"_s), u"0"_s);
+    QCOMPARE(one(u"SELECT COUNT(*) FROM RaceStats"_s), u"0"_s);
+    m_jockeys->closeOrCancel();
+    QVERIFY(!m_jockeys->adding());
+    QCOMPARE(one(u"SELECT COUNT(*) FROM Jockey"_s), u"0"_s);
+}
+
+void TestEditors::jockeyInputIsChecked_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("rate");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("empty name") << u"  "_s << u"10"_s << u"Enter the jockey's name."_s;
+    QTest::newRow("same name, other case") << u"m zahra"_s << u"10"_s << u"A jockey named m zahra is already kept."_s;
+    QTest::newRow("rate not a number") << u"A New"_s << u"ten"_s << u"Manager Rate (%) must be a number of 0 or more."_s;
+    QTest::newRow("negative rate") << u"A New"_s << u"-1"_s << u"Manager Rate (%) must be a number of 0 or more."_s;
+    QTest::newRow("rate above 100") << u"A New"_s << u"100.5"_s << u"Manager Rate (%) cannot be above 100."_s;
+}
+
+void TestEditors::jockeyInputIsChecked()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, rate);
+    QFETCH(QString, message);
+    OpenDb().exec(u"INSERT INTO Jockey (Jockey) VALUES ('M Zahra')"_s);
+    typeJockey(name, rate)->update();
+    QCOMPARE(m_dialogs->messages.size(), 1);
+    QCOMPARE(m_dialogs->messages.first().text, message);
+    QVERIFY(m_jockeys->adding());
+    QCOMPARE(one(u"SELECT COUNT(*) FROM Jockey"_s), u"1"_s);
+}
+
+void TestEditors::periodCodes_data()
+{
+    QTest::addColumn<QString>("comboText");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shownAgain");
+    QTest::newRow("7 days") << u"7 Days"_s << u" 7"_s << u"7 Days"_s;
+    QTest::newRow("month") << u"Calender Month"_s << u"MT"_s << u"Calender Month"_s;
+    QTest::newRow("half month") << u"Half Monthly"_s << u"HF"_s << u"Half Monthly"_s;
+    QTest::newRow("none") << QString() << QString() << QString();
+}
+
+void TestEditors::periodCodes()
+{
+    QFETCH(QString, comboText);
+    QFETCH(QString, stored);
+    QFETCH(QString, shownAgain);
+    OpenDb().exec(u"INSERT INTO Jockey (Jockey, InvoicePeriod) VALUES ('A', '7')"_s);
+    m_jockeys->load();
+    QCOMPARE(m_jockeys->vblcInvPer->currentText(), QString()); // "7" without its blank is no code
+    m_jockeys->vblcInvPer->setCurrentIndex(m_jockeys->vblcInvPer->findText(comboText));
+    m_jockeys->update();
+    QCOMPARE(one(u"SELECT InvoicePeriod FROM Jockey"_s), stored);
+    m_jockeys->load();
+    QCOMPARE(m_jockeys->vblcInvPer->currentText(), shownAgain);
+}
+
+void TestEditors::pickerSearchesBySurname()
+{
+    QCOMPARE(jockeysearch::searchSql(jockeysearch::surnameOf(u"kevin o'brien"_s)),
+             u"SELECT WJockey From WORKRACE where INSTR(WJockey,'O''BRIEN') Group by WJockey"_s);
+    m_jockeys->addNew();
+    m_jockeys->txtFields[0]->setText(u"Kevin O'Brien"_s);
+    frmSelJockey picker(m_jockeys->txtFields[0]);
+    QVERIFY(picker.load());
+    QCOMPARE(picker.grdSelJockey->rowCount(), 1);
+    picker.chooseRow(0);
+    QCOMPARE(m_jockeys->txtFields[0]->text(), u"K O'brien"_s);
+
+    m_jockeys->txtFields[0]->setText(u"Nobody"_s);
+    frmSelJockey none(m_jockeys->txtFields[0]);
+    QVERIFY(!none.load());
+    QCOMPARE(m_dialogs->messages.last().text, u"No Jockey Found with Surname"_s);
+}
+
+void TestEditors::trainerAddThenUpdateMarksTheList()
+{
+    ListModel list(u"grdNames"_s, mainlists::trainerColumns());
+    ListRow row(6);
+    row.cell(mainlists::names::Trainer).text = u"T O'Sullivan"_s;
+    list.setRows({row});
+    const trainers::TrainerNotes boxes{u"T O'Sullivan"_s, u"Caulfield"_s, u"03 9999 0000"_s, {}, {}, false};
+
+    frmEditTrainer add(u"T O'Sullivan"_s, boxes, &list, 1);
+    add.activate();
+    QVERIFY(add.cmdAdd->isEnabled() && !add.cmdUpdate->isEnabled());
+    QCOMPARE(add.txtFields[2]->text(), u"03 9999 0000"_s);
+    add.txtFields[3]->setText(u"Rings back"_s);
+    add.chkFields->setChecked(true);
+    add.cmdAdd->click();
+    QCOMPARE(list.cellText(1, mainlists::names::IgnTrainer), u"True"_s);
+    QCOMPARE(list.data(list.index(0, 0), Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+    QCOMPARE(list.line(1).cell(mainlists::names::Icon2).icon, mainlists::kCommentIcon);
+    QCOMPARE(one(u"SELECT TrainerMobile IS NULL FROM Trainer"_s), u"1"_s);
+
+    frmEditTrainer update(u"T O'Sullivan"_s, boxes, &list, 1);
+    update.activate();
+    QVERIFY(!update.cmdAdd->isEnabled() && update.cmdUpdate->isEnabled());
+    update.txtFields[2]->clear();
+    update.txtFields[3]->clear();
+    update.chkFields->setChecked(false);
+    update.cmdUpdate->click();
+    QCOMPARE(one(u"SELECT Phone IS NULL AND TrainerComments IS NULL FROM Trainer"_s), u"1"_s);
+    QCOMPARE(list.cellText(1, mainlists::names::IgnTrainer), u"False"_s);
+    QVERIFY(!list.data(list.index(0, 0), Qt::ForegroundRole).value<QColor>().isValid());
+    QCOMPARE(list.line(1).cell(mainlists::names::Icon2).icon, 0);
+    // The emptied phone shows the main window's again.
+    frmEditTrainer again(u"T O'Sullivan"_s, boxes, &list, 1);
+    again.activate();
+    QCOMPARE(again.txtFields[2]->text(), u"03 9999 0000"_s);
+}
+
+void TestEditors::rateAndTemplateThroughTheGrids()
+{
+    frmBookRate rates;
+    QVERIFY(rates.load());
+    const int last = rates.model()->rowCount() - 1;
+    typeRow(rates.model(), last, {u"wa"_s, QString(), u"1/7/26"_s, u"$1,040.5"_s});
+    rates.showTypeList(last);
+    rates.pickType(u"J"_s);
+    QCOMPARE(rates.model()->index(last, 1).data().toString(), u"J"_s);
+    rates.grid()->setCurrentIndex(rates.model()->index(0, 0)); // leaving the row stores it
+    QTRY_COMPARE(one(u"SELECT State || RaceType || DateEffective || ' ' || BookingRate FROM BookRate "
+                     "WHERE DateEffective = '2026-07-01'"_s),
+                 u"WAJ2026-07-01 1040.5"_s);
+    QCOMPARE(rates.model()->index(last, 3).data().toString(), u"$1,040.50"_s);
+
+    frmBookingTemplate templates;
+    QVERIFY(templates.load());
+    typeRow(templates.model(), templates.model()->rowCount() - 1, {u"0"_s, u"Ring Owner"_s});
+    templates.accept(); // closing stores the row being edited
+    QCOMPARE(LoadBookingStates().value(1), u"Ring Owner"_s);
+}
+
+void TestEditors::badGridRowsAreRefused_data()
+{
+    QTest::addColumn<QStringList>("row");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("state") << QStringList{u"XX"_s, u"R"_s, u"1/7/26"_s, u"5"_s}
+                           << u"State must be one of VIC, QLD, NSW, TAS, SA, WA, NT, ACT."_s;
+    QTest::newRow("race type") << QStringList{u"VIC"_s, u"X"_s, u"1/7/26"_s, u"5"_s}
+                               << u"Race Type must be R (races), J (jumps) or T (trials)."_s;
+    QTest::newRow("date") << QStringList{u"VIC"_s, u"R"_s, u"31/2/26"_s, u"5"_s}
+                          << u"Date Effective must be a date such as 1/7/25."_s;
+    QTest::newRow("rate") << QStringList{u"VIC"_s, u"R"_s, u"1/7/26"_s, u"five"_s}
+                          << u"Booking Rate must be an amount of 0 or more, such as $25.00."_s;
+}
+
+void TestEditors::badGridRowsAreRefused()
+{
+    QFETCH(QStringList, row);
+    QFETCH(QString, message);
+    const QString before = one(u"SELECT COUNT(*) FROM BookRate"_s);
+    frmBookRate rates;
+    QVERIFY(rates.load());
+    typeRow(rates.model(), 0, row);
+    rates.reject();
+    QCOMPARE(m_dialogs->messages.last().text, message);
+    QCOMPARE(one(u"SELECT COUNT(*) FROM BookRate"_s), before);
+    QVERIFY(rates.model()->isDirty(0)); // what was typed stays for the agent to mend
+}
+
+void TestEditors::settingsRulesAndCredentials_data()
+{
+    QTest::addColumn<bool>("gst");
+    QTest::addColumn<QString>("abn");
+    QTest::addColumn<QString>("next");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("gst without abn") << true << QString() << u"7"_s << u"If GST then ABN must be entered"_s;
+    QTest::newRow("short abn") << false << u"5182475355"_s << u"7"_s << u"The A. B. N. must have 11 digits."_s;
+    QTest::newRow("bad check digits") << true << u"51824753557"_s << u"7"_s
+                                      << u"51-824-753-557 is not a valid A. B. N.: its check digits do not add up."_s;
+    QTest::newRow("invoice number") << false << QString() << u"12.5"_s << u"Next Invoice Number must be a whole number."_s;
+    QTest::newRow("valid") << true << u"51824753556"_s << u"1234"_s << QString();
+}
+
+void TestEditors::settingsRulesAndCredentials()
+{
+    QFETCH(bool, gst);
+    QFETCH(QString, abn);
+    QFETCH(QString, next);
+    QFETCH(QString, message);
+    frmState dialog;
+    dialog.fill();
+    QCOMPARE(dialog.cmbState->currentText(), u"VIC"_s);
+    QCOMPARE(dialog.txtUserPass->text(), u"s3cret"_s);
+    dialog.chkGST->setChecked(gst);
+    dialog.meABN->setText(abn);
+    dialog.mebNextInvoiceNumber->setText(next);
+    dialog.txtUser->setText(u"agent"_s);
+    dialog.txtUserPass->setText(u"changed"_s);
+    QCOMPARE(dialog.change(), message.isEmpty());
+    if (!message.isEmpty()) {
+        QCOMPARE(m_dialogs->messages.last().text, message);
+        QCOMPARE(QueryCredentials::current().password, u"s3cret"_s);
+        return;
+    }
+    QCOMPARE(cAppSettings::instance().ABN, u"51-824-753-556"_s);
+    QCOMPARE(cAppSettings::instance().NextInvoiceNumber, 1234.0f);
+    QCOMPARE(cAppSettings::instance().DefaultState, u"VIC"_s);
+    // The very next query travels with the new password, which this server refuses.
+    QVERIFY(!DataServerRows(u"SELECT MTrack FROM MEETMAST"_s));
+    dialog.txtUserPass->setText(u"s3cret"_s);
+    QVERIFY(dialog.change());
+    QVERIFY(DataServerRows(u"SELECT MTrack FROM MEETMAST"_s));
+    cAppSettings::instance().reset();
+    cAppSettings::instance().LoadSettings();
+    QCOMPARE(cAppSettings::instance().UserPass, u"s3cret"_s); // no keychain here: the settings file keeps it
+}
+
+QTEST_MAIN(TestEditors)
+#include "tst_editors_e2e.moc"

@@ -3,7 +3,9 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
+#include "app/Startup.h"
 #include "app/SystemDefaults.h"
+#include "app/ui/MainWindow.h"
 #include "app/ui/frmState.h"
 #include "bookings/BookingPickLists.h"
 #include "bookings/MainLists.h"
@@ -20,6 +22,8 @@
 #include "people/ui/frmJockey.h"
 #include "people/ui/frmSelJockey.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -70,6 +74,7 @@ private slots:
     void badGridRowsAreRefused();
     void settingsRulesAndCredentials_data();
     void settingsRulesAndCredentials();
+    void menuEntriesOpenTheEditors();
 
 private:
     frmJockey *typeJockey(const QString &name, const QString &rate = u"10"_s);
@@ -366,6 +371,47 @@ void TestEditors::settingsRulesAndCredentials()
     cAppSettings::instance().reset();
     cAppSettings::instance().LoadSettings();
     QCOMPARE(cAppSettings::instance().UserPass, u"s3cret"_s); // no keychain here: the settings file keeps it
+}
+
+void TestEditors::menuEntriesOpenTheEditors()
+{
+    cAppSettings::instance().SaveSettings(); // the window reloads the settings
+    startup::setRideRefresher([] {});
+    QPointer<MainWindow> window = MainWindow::instance();
+    QVERIFY(window->load());
+    for (const char *name : {"mnuEditJockey", "mnuEditTrainer", "MnuBookTemp", "mnuBookRate", "mnuSystemSettings"})
+        QVERIFY2(window->action(QLatin1String(name))->isEnabled(), name);
+
+    // Each entry opens its window modally; the agent's work there is done once it shows.
+    auto whenOpen = [](auto work) {
+        QTimer::singleShot(0, qApp, [work] { work(QApplication::activeModalWidget()); });
+    };
+    whenOpen([](QWidget *modal) {
+        auto *templates = qobject_cast<frmBookingTemplate *>(modal);
+        QVERIFY(templates);
+        typeRow(templates->model(), templates->model()->rowCount() - 1, {u"9"_s, u"Waiting on owner"_s});
+        templates->accept();
+    });
+    window->action(u"MnuBookTemp"_s)->trigger();
+    QVERIFY(window->cmbBookText->findText(u"Waiting on owner"_s) >= 0);
+
+    whenOpen([](QWidget *modal) {
+        auto *jockeys = qobject_cast<frmJockey *>(modal);
+        QVERIFY(jockeys);
+        jockeys->txtFields[0]->setText(u"L Nguyen"_s);
+        jockeys->update();
+        jockeys->cmdClose->click();
+    });
+    window->action(u"mnuEditJockey"_s)->trigger();
+    QCOMPARE(window->jockeyModel()->cellText(1, 1), u"L Nguyen"_s);
+
+    whenOpen([](QWidget *modal) {
+        QVERIFY(qobject_cast<frmState *>(modal));
+        modal->close();
+    });
+    window->action(u"mnuSystemSettings"_s)->trigger();
+    delete window;
+    startup::setRideRefresher({});
 }
 
 QTEST_MAIN(TestEditors)

@@ -83,9 +83,9 @@ void TestMainWindowCommands::menuBarItems_data()
     QTest::newRow("purge") << u"mnuRemove"_s << true;
     QTest::newRow("debug") << u"mnudebugtoggle"_s << true;
     QTest::newRow("reset race window") << u"mnuResetRace"_s << true;
-    QTest::newRow("jockey editor") << u"mnuEditJockey"_s << false;
-    QTest::newRow("booking templates") << u"MnuBookTemp"_s << false;
-    QTest::newRow("riding fees") << u"mnuBookRate"_s << false;
+    QTest::newRow("jockey editor") << u"mnuEditJockey"_s << true;
+    QTest::newRow("booking templates") << u"MnuBookTemp"_s << true;
+    QTest::newRow("riding fees") << u"mnuBookRate"_s << true;
 }
 
 void TestMainWindowCommands::menuBarItems()
@@ -113,7 +113,7 @@ void TestMainWindowCommands::popupItems_data()
                                                 u"mnuVideoForm|Video Form|-"_s,
                                                 u"mnuUpdateStatus|Set Remaining Status to |*"_s};
     QTest::newRow("trainers") << u"mnuPUNames"_s
-                              << QStringList{u"mnuTrainerStats|&Trainer Stats|-"_s, u"mnuEditTrainer|&Edit Trainer|-"_s,
+                              << QStringList{u"mnuTrainerStats|&Trainer Stats|-"_s, u"mnuEditTrainer|&Edit Trainer|+"_s,
                                              u"mnutrainStrk|Trainer Strike Rate|-"_s,
                                              u"MnuTranierJockStrk|Trainer/Jockey Strike Rate|-"_s,
                                              u"MnuTrainJockForm|Trainer/Jockey Form|-"_s};

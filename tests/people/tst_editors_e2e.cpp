@@ -74,6 +74,7 @@ private slots:
     void badGridRowsAreRefused();
     void settingsRulesAndCredentials_data();
     void settingsRulesAndCredentials();
+    void browseAndMissingDatabase();
     void menuEntriesOpenTheEditors();
 
 private:
@@ -127,6 +128,10 @@ void TestEditors::addUpdateDeleteJockey()
     QVERIFY(!m_jockeys->adding());
     QCOMPARE(one(u"SELECT ManBookFee FROM Jockey WHERE Jockey = 'J Smith'"_s), u"1250.5"_s);
     QCOMPARE(m_jockeys->mebFields[1]->text(), u"$1,250.50"_s);
+    for (const auto &[text, back] : {std::pair{u"255"_s, QColor(Qt::red)}, {u"&H80000005"_s, m_jockeys->palette().color(QPalette::Base)}}) {
+        m_jockeys->txtFields[3]->setText(text);
+        QCOMPARE(m_jockeys->txtFields[3]->palette().color(QPalette::Base), back);
+    }
     QCOMPARE(one(u"SELECT COUNT(*) FROM RaceStats WHERE Jockey = 'J SMITH'"_s), u"2"_s);
 
     // A server that refuses the query still leaves the jockey stored, with no rides.
@@ -371,6 +376,21 @@ void TestEditors::settingsRulesAndCredentials()
     cAppSettings::instance().reset();
     cAppSettings::instance().LoadSettings();
     QCOMPARE(cAppSettings::instance().UserPass, u"s3cret"_s); // no keychain here: the settings file keeps it
+}
+
+void TestEditors::browseAndMissingDatabase()
+{
+    frmState dialog;
+    dialog.fill();
+    dialog.txtDBPath->setText(m_environment->root() + u"/empty"_s);
+    m_dialogs->chooseFiles({m_environment->root() + u"/other/Kelbrin.mdb"_s});
+    dialog.browse();
+    QCOMPARE(m_dialogs->fileRequests.last().startFolder, QFileInfo(m_environment->programFolder()).absoluteFilePath());
+    QCOMPARE(QDir::fromNativeSeparators(dialog.txtDBPath->text()), m_environment->root() + u"/other"_s);
+    // No database there: the agent is asked first and, answering No, nothing is stored.
+    QVERIFY(!dialog.change());
+    QCOMPARE(m_dialogs->messages.last().buttons, UserDialogs::Buttons::YesNo);
+    QCOMPARE(cAppSettings::instance().DBPath, m_environment->dataFolder());
 }
 
 void TestEditors::menuEntriesOpenTheEditors()

@@ -95,6 +95,11 @@ void frmJockey::buildWidgets()
     for (QPushButton *b : {cmdPrevious, cmdNext, cmdAdd, cmdUpdate, cmdDelete, cmdClose})
         buttons->addWidget(b);
 
+    m_grid = grid;
+    lblProblem = new QLabel(this);
+    lblProblem->setObjectName(u"lblProblem"_s);
+    lblProblem->setStyleSheet(u"color: red"_s);
+    lblProblem->hide();
     auto *outer = new QVBoxLayout(this);
     outer->addLayout(grid);
     outer->addLayout(buttons);
@@ -137,6 +142,7 @@ bool frmJockey::adding() const
 
 void frmJockey::ShowJockeyRecord()
 {
+    lblProblem->hide();
     if (m_position < 0 || m_position >= m_rows.size())
         return;
     const JockeyRecord &r = m_rows.at(m_position);
@@ -183,6 +189,7 @@ void frmJockey::formatAmount(int index)
 
 void frmJockey::addNew()
 {
+    lblProblem->hide();
     SetEditMode(u"Add"_s);
     for (int i : {0, 1, 2, 4})
         txtFields[i]->clear();
@@ -194,15 +201,25 @@ void frmJockey::addNew()
     txtFields[0]->setFocus();
 }
 
-void frmJockey::focusField(jockeys::Field field)
+void frmJockey::showProblem(jockeys::Field field, const QString &message)
 {
+    QLineEdit *box = txtFields[0];
     switch (field) {
-    case jockeys::Field::Jockey: txtFields[0]->setFocus(); break;
-    case jockeys::Field::ManagerRate: mebFields[0]->setFocus(); break;
-    case jockeys::Field::BookFee: mebFields[1]->setFocus(); break;
-    case jockeys::Field::ScratchFee: mebFields[2]->setFocus(); break;
-    case jockeys::Field::TrialFee: mebFields[3]->setFocus(); break;
+    case jockeys::Field::Jockey: box = txtFields[0]; break;
+    case jockeys::Field::ManagerRate: box = mebFields[0]; break;
+    case jockeys::Field::BookFee: box = mebFields[1]; break;
+    case jockeys::Field::ScratchFee: box = mebFields[2]; break;
+    case jockeys::Field::TrialFee: box = mebFields[3]; break;
     }
+    // The message stands beside the field it is about.
+    int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+    m_grid->getItemPosition(m_grid->indexOf(box), &row, &column, &rowSpan, &columnSpan);
+    m_grid->removeWidget(lblProblem);
+    m_grid->addWidget(lblProblem, row, 3);
+    lblProblem->setText(message);
+    lblProblem->show();
+    UserDialogs::instance().message(kTitle, message, UserDialogs::Icon::Exclamation);
+    box->setFocus();
 }
 
 void frmJockey::update()
@@ -217,10 +234,10 @@ void frmJockey::update()
     JockeyRecord record;
     try {
         if (const std::optional<jockeys::InputError> error = jockeys::validate(input, original, &record)) {
-            UserDialogs::instance().message(kTitle, error->message, UserDialogs::Icon::Exclamation);
-            focusField(error->field);
+            showProblem(error->field, error->message);
             return;
         }
+        lblProblem->hide();
         if (!add) {
             jockeys::updateJockey(original, record);
             reloadAt(record.jockey);

@@ -6,6 +6,7 @@
 #include <QList>
 
 class QComboBox;
+class QGridLayout;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
@@ -40,6 +41,7 @@ public:
     QPushButton *cmdNext = nullptr;
     QPushButton *cmdSeachJockey = nullptr;
     QPushButton *cmdSelColor = nullptr;
+    QLabel *lblProblem = nullptr;
 
     void addNew();
     void update();
@@ -58,8 +60,9 @@ private:
     void formatAmount(int index);
     // Re-reads the rows and shows the one named (the first when it is gone).
     void reloadAt(const QString &jockey);
-    void focusField(jockeys::Field field);
+    void showProblem(jockeys::Field field, const QString &message);
 
+    QGridLayout *m_grid = nullptr;
     QList<JockeyRecord> m_rows;
     int m_position = -1;
     QString m_filter;

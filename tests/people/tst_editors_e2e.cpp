@@ -26,6 +26,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -195,6 +196,7 @@ void TestEditors::jockeyInputIsChecked()
     typeJockey(name, rate)->update();
     QCOMPARE(m_dialogs->messages.size(), 1);
     QCOMPARE(m_dialogs->messages.first().text, message);
+    QCOMPARE(m_jockeys->lblProblem->text(), message);
     QVERIFY(m_jockeys->adding());
     QCOMPARE(one(u"SELECT COUNT(*) FROM Jockey"_s), u"1"_s);
 }

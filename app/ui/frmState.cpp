@@ -63,6 +63,7 @@ frmState::frmState(QWidget *parent) : QDialog(parent)
     outer->addLayout(form);
     outer->addWidget(cmdChange);
 
+    resize(560, sizeHint().height());
     connect(cmdBrowse, &QPushButton::clicked, this, &frmState::browse);
     connect(cmdChange, &QPushButton::clicked, this, [this] {
         if (change())

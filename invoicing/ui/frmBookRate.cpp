@@ -41,6 +41,7 @@ frmBookRate::frmBookRate(QWidget *parent)
 void frmBookRate::showTypeList(int row)
 {
     m_typeRow = row;
+    grid()->scrollTo(model()->index(row, kRaceTypeColumn));
     const QRect cell = grid()->visualRect(model()->index(row, kRaceTypeColumn));
     const QPoint topLeft = grid()->viewport()->mapTo(this, cell.bottomLeft() + QPoint(0, 1));
     lstType->setGeometry(topLeft.x(), topLeft.y(), cell.width(), lstType->sizeHintForRow(0) * 3 + 4);

@@ -289,13 +289,16 @@ void TestEditors::rateAndTemplateThroughTheGrids()
     const int last = rates.model()->rowCount() - 1;
     typeRow(rates.model(), last, {u"wa"_s, QString(), u"1/7/26"_s, u"$1,040.5"_s});
     rates.showTypeList(last);
-    rates.pickType(u"J"_s);
-    QCOMPARE(rates.model()->index(last, 1).data().toString(), u"J"_s);
+    rates.pickType(u"R"_s);
+    QCOMPARE(rates.model()->index(last, 1).data().toString(), u"R"_s);
     rates.grid()->setCurrentIndex(rates.model()->index(0, 0)); // leaving the row stores it
     QTRY_COMPARE(one(u"SELECT State || RaceType || DateEffective || ' ' || BookingRate FROM BookRate "
                      "WHERE DateEffective = '2026-07-01'"_s),
-                 u"WAJ2026-07-01 1040.5"_s);
+                 u"WAR2026-07-01 1040.5"_s);
     QCOMPARE(rates.model()->index(last, 3).data().toString(), u"$1,040.50"_s);
+    // The invoice's query charges it for a WA ride from that day on.
+    OpenDb().exec(u"INSERT INTO RaceStats (Jockey, RaceDate, State) VALUES ('A', '2026-07-02', 'WA')"_s);
+    QCOMPARE(one(u"SELECT BookingRate FROM qryJockeyInvoice"_s), u"1040.5"_s);
 
     frmBookingTemplate templates;
     QVERIFY(templates.load());

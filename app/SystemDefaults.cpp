@@ -1,7 +1,7 @@
 #include "SystemDefaults.h"
 
-#include "core/Paths.h"
 #include "core/PasswordStore.h"
+#include "core/Paths.h"
 #include "core/QueryCredentials.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
@@ -61,7 +61,8 @@ std::optional<Problem> check(const Values &values)
     if (!digits.isEmpty() && digits.size() != 11)
         return Problem{Field::Abn, title, u"The A. B. N. must have 11 digits."_s};
     if (!digits.isEmpty() && !abnChecksumValid(digits))
-        return Problem{Field::Abn, title, u"%1 is not a valid A. B. N.: its check digits do not add up."_s.arg(values.abn)};
+        return Problem{Field::Abn, title,
+                       u"%1 is not a valid A. B. N.: its check digits do not add up."_s.arg(values.abn)};
     bool whole = false;
     const qlonglong number = values.nextInvoiceNumber.trimmed().toLongLong(&whole);
     // The setting is a single-precision float: beyond 2^24 whole numbers are no longer exact.

@@ -180,9 +180,10 @@ qint64 storeRow(const GridTable &table, const GridRow &row)
     }
     Db db = OpenDb();
     if (row.rowid == 0) {
-        QSqlQuery insert = db.exec(u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(
-                                       table.table, fields.join(u", "_s), QStringList(fields.size(), u"?"_s).join(u", "_s)),
-                                   values);
+        QSqlQuery insert =
+            db.exec(u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(table.table, fields.join(u", "_s),
+                                                             QStringList(fields.size(), u"?"_s).join(u", "_s)),
+                    values);
         return insert.lastInsertId().toLongLong();
     }
     values << row.rowid;

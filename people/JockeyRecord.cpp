@@ -36,8 +36,16 @@ QVariant dateOrNull(const QDate &date)
 
 QVariantList rowValues(const JockeyRecord &r)
 {
-    return {r.jockey,     r.email,      r.mobile,  r.color,           r.fullName,
-            r.managerRate, r.bookFee,   r.scratchFee, r.trialFee,     r.invoicePeriod,
+    return {r.jockey,
+            r.email,
+            r.mobile,
+            r.color,
+            r.fullName,
+            r.managerRate,
+            r.bookFee,
+            r.scratchFee,
+            r.trialFee,
+            r.invoicePeriod,
             dateOrNull(r.lastInvoiceDate)};
 }
 
@@ -226,7 +234,8 @@ AddOutcome addJockey(const JockeyRecord &record, const std::function<bool()> &ca
     values << (rides.answered ? QVariant(Clock::instance().now().toString(u"yyyy-MM-dd HH:mm:ss"_s))
                               : QVariant(QMetaType::fromType<QString>()));
     try {
-        db.exec(u"INSERT INTO Jockey ("_s + kColumns + u", DateLastStats) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
+        db.exec(u"INSERT INTO Jockey ("_s + kColumns +
+                    u", DateLastStats) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
                 values);
         transaction.commit();
     } catch (const DbError &) {

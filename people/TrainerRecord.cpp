@@ -48,7 +48,7 @@ void storeTrainer(const TrainerNotes &notes)
     Db db = OpenDb();
     Transaction transaction(db);
     const QVariantList values{textOrNull(notes.location), textOrNull(notes.phone), textOrNull(notes.mobile),
-                              textOrNull(notes.comments), notes.ignore ? 1 : 0, notes.name};
+                              textOrNull(notes.comments), notes.ignore ? 1 : 0,    notes.name};
     // A second window may have added the trainer meanwhile: then this one updates it.
     if (db.scalar(u"SELECT 1 FROM Trainer WHERE TrainerName = ?"_s, {notes.name}).isValid())
         db.exec(u"UPDATE Trainer SET TrainerLocation = ?, Phone = ?, TrainerMobile = ?, TrainerComments = ?, "

@@ -55,8 +55,12 @@ void SetupCommands::editTrainer()
     const int row = rows.first().row() + 1;
     ListModel *list = m_window->trainerModel();
     const QString trainer = list->cellText(row, mainlists::names::Trainer).trimmed();
-    const trainers::TrainerNotes boxes{trainer, m_window->txtTrainLocation->text(), m_window->TxtTrainPhone->text(),
-                                       m_window->txtTrainMobile->text(), {}, false};
+    const trainers::TrainerNotes boxes{trainer,
+                                       m_window->txtTrainLocation->text(),
+                                       m_window->TxtTrainPhone->text(),
+                                       m_window->txtTrainMobile->text(),
+                                       {},
+                                       false};
     frmEditTrainer editor(trainer, boxes, list, row, m_window);
     try {
         editor.activate();

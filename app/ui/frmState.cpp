@@ -17,8 +17,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-template<typename W>
-W *named(W *widget, const char *name)
+template <typename W> W *named(W *widget, const char *name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
@@ -106,21 +105,27 @@ void frmState::browse()
 
 bool frmState::change()
 {
-    const systemdefaults::Values values{txtDBPath->text(),      txtDataServer->text(),  txtUser->text(),
-                                        txtUserPass->text(),    txtCompanyName->text(), meABN->displayText(),
-                                        chkGST->isChecked(),    mebNextInvoiceNumber->text(), cmbState->currentText()};
+    const systemdefaults::Values values{txtDBPath->text(),   txtDataServer->text(),        txtUser->text(),
+                                        txtUserPass->text(), txtCompanyName->text(),       meABN->displayText(),
+                                        chkGST->isChecked(), mebNextInvoiceNumber->text(), cmbState->currentText()};
     if (const std::optional<systemdefaults::Problem> problem = systemdefaults::check(values)) {
         UserDialogs::instance().critical(problem->title, problem->text);
         switch (problem->field) {
-        case systemdefaults::Field::Abn: meABN->setFocus(); break;
-        case systemdefaults::Field::NextInvoiceNumber: mebNextInvoiceNumber->setFocus(); break;
-        case systemdefaults::Field::DataServer: txtDataServer->setFocus(); break;
+        case systemdefaults::Field::Abn:
+            meABN->setFocus();
+            break;
+        case systemdefaults::Field::NextInvoiceNumber:
+            mebNextInvoiceNumber->setFocus();
+            break;
+        case systemdefaults::Field::DataServer:
+            txtDataServer->setFocus();
+            break;
         }
         return false;
     }
-    if (systemdefaults::databaseMissing(values.dbPath)
-        && !UserDialogs::instance().askYesNo(u"System Defaults"_s, systemdefaults::missingDatabaseQuestion(values.dbPath),
-                                             UserDialogs::Icon::Exclamation, UserDialogs::Answer::No)) {
+    if (systemdefaults::databaseMissing(values.dbPath) &&
+        !UserDialogs::instance().askYesNo(u"System Defaults"_s, systemdefaults::missingDatabaseQuestion(values.dbPath),
+                                          UserDialogs::Icon::Exclamation, UserDialogs::Answer::No)) {
         txtDBPath->setFocus();
         return false;
     }

@@ -4,9 +4,9 @@
 
 using namespace ratetables;
 
-GridTableModel::GridTableModel(GridTable table, QObject *parent) : QAbstractTableModel(parent), m_table(std::move(table))
-{
-}
+GridTableModel::GridTableModel(GridTable table, QObject *parent)
+    : QAbstractTableModel(parent), m_table(std::move(table))
+{}
 
 void GridTableModel::reload()
 {

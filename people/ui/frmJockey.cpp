@@ -205,11 +205,21 @@ void frmJockey::showProblem(jockeys::Field field, const QString &message)
 {
     QLineEdit *box = txtFields[0];
     switch (field) {
-    case jockeys::Field::Jockey: box = txtFields[0]; break;
-    case jockeys::Field::ManagerRate: box = mebFields[0]; break;
-    case jockeys::Field::BookFee: box = mebFields[1]; break;
-    case jockeys::Field::ScratchFee: box = mebFields[2]; break;
-    case jockeys::Field::TrialFee: box = mebFields[3]; break;
+    case jockeys::Field::Jockey:
+        box = txtFields[0];
+        break;
+    case jockeys::Field::ManagerRate:
+        box = mebFields[0];
+        break;
+    case jockeys::Field::BookFee:
+        box = mebFields[1];
+        break;
+    case jockeys::Field::ScratchFee:
+        box = mebFields[2];
+        break;
+    case jockeys::Field::TrialFee:
+        box = mebFields[3];
+        break;
     }
     // The message stands beside the field it is about.
     int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
@@ -227,9 +237,9 @@ void frmJockey::update()
     // With no row to update, Update stores the fields as a new jockey.
     const bool add = adding() || m_position < 0;
     const QString original = add ? QString() : m_rows.at(m_position).jockey;
-    const jockeys::JockeyInput input{txtFields[0]->text(), txtFields[1]->text(),  txtFields[2]->text(),
-                                     txtFields[3]->text(), txtFields[4]->text(),  mebFields[0]->text(),
-                                     mebFields[1]->text(), mebFields[2]->text(),  mebFields[3]->text(),
+    const jockeys::JockeyInput input{txtFields[0]->text(),      txtFields[1]->text(), txtFields[2]->text(),
+                                     txtFields[3]->text(),      txtFields[4]->text(), mebFields[0]->text(),
+                                     mebFields[1]->text(),      mebFields[2]->text(), mebFields[3]->text(),
                                      vblcInvPer->currentText(), dtpLast->date()};
     JockeyRecord record;
     try {

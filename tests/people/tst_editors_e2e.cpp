@@ -129,7 +129,8 @@ void TestEditors::addUpdateDeleteJockey()
     QVERIFY(!m_jockeys->adding());
     QCOMPARE(one(u"SELECT ManBookFee FROM Jockey WHERE Jockey = 'J Smith'"_s), u"1250.5"_s);
     QCOMPARE(m_jockeys->mebFields[1]->text(), u"$1,250.50"_s);
-    for (const auto &[text, back] : {std::pair{u"255"_s, QColor(Qt::red)}, {u"&H80000005"_s, m_jockeys->palette().color(QPalette::Base)}}) {
+    for (const auto &[text, back] :
+         {std::pair{u"255"_s, QColor(Qt::red)}, {u"&H80000005"_s, m_jockeys->palette().color(QPalette::Base)}}) {
         m_jockeys->txtFields[3]->setText(text);
         QCOMPARE(m_jockeys->txtFields[3]->palette().color(QPalette::Base), back);
     }
@@ -182,7 +183,8 @@ void TestEditors::jockeyInputIsChecked_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("empty name") << u"  "_s << u"10"_s << u"Enter the jockey's name."_s;
     QTest::newRow("same name, other case") << u"m zahra"_s << u"10"_s << u"A jockey named m zahra is already kept."_s;
-    QTest::newRow("rate not a number") << u"A New"_s << u"ten"_s << u"Manager Rate (%) must be a number of 0 or more."_s;
+    QTest::newRow("rate not a number") << u"A New"_s << u"ten"_s
+                                       << u"Manager Rate (%) must be a number of 0 or more."_s;
     QTest::newRow("negative rate") << u"A New"_s << u"-1"_s << u"Manager Rate (%) must be a number of 0 or more."_s;
     QTest::newRow("rate above 100") << u"A New"_s << u"100.5"_s << u"Manager Rate (%) cannot be above 100."_s;
 }
@@ -345,7 +347,8 @@ void TestEditors::settingsRulesAndCredentials_data()
     QTest::newRow("short abn") << false << u"5182475355"_s << u"7"_s << u"The A. B. N. must have 11 digits."_s;
     QTest::newRow("bad check digits") << true << u"51824753557"_s << u"7"_s
                                       << u"51-824-753-557 is not a valid A. B. N.: its check digits do not add up."_s;
-    QTest::newRow("invoice number") << false << QString() << u"12.5"_s << u"Next Invoice Number must be a whole number."_s;
+    QTest::newRow("invoice number") << false << QString() << u"12.5"_s
+                                    << u"Next Invoice Number must be a whole number."_s;
     QTest::newRow("valid") << true << u"51824753556"_s << u"1234"_s << QString();
 }
 
@@ -408,9 +411,7 @@ void TestEditors::menuEntriesOpenTheEditors()
         QVERIFY2(window->action(QLatin1String(name))->isEnabled(), name);
 
     // Each entry opens its window modally; the agent's work there is done once it shows.
-    auto whenOpen = [](auto work) {
-        QTimer::singleShot(0, qApp, [work] { work(QApplication::activeModalWidget()); });
-    };
+    auto whenOpen = [](auto work) { QTimer::singleShot(0, qApp, [work] { work(QApplication::activeModalWidget()); }); };
     whenOpen([](QWidget *modal) {
         auto *templates = qobject_cast<frmBookingTemplate *>(modal);
         QVERIFY(templates);

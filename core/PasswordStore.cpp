@@ -4,7 +4,10 @@
 #include "cAppSettings.h"
 
 #include <QEventLoop>
+#include <QPointer>
 #include <QTimer>
+
+#include <memory>
 
 #include <qt6keychain/keychain.h>
 
@@ -17,23 +20,34 @@ namespace {
 const QString kService = u"Ostrevan"_s;
 const QString kKey = u"DataServer/UserPass"_s;
 
+struct JobOutcome {
+    bool ok = false;
+    QString text;
+};
+
 // Runs a keychain job to its end; a service that does not answer within a few seconds counts
-// as no keychain.
-bool runJob(QKeychain::Job &job)
+// as no keychain. The job deletes itself when it finishes, so one abandoned here cannot answer
+// into a frame that is gone.
+JobOutcome runJob(QKeychain::Job *job)
 {
-    job.setAutoDelete(false);
-    job.setKey(kKey);
+    auto outcome = std::make_shared<std::optional<JobOutcome>>();
     QEventLoop loop;
-    bool finished = false;
-    QObject::connect(&job, &QKeychain::Job::finished, &loop, [&] {
-        finished = true;
-        loop.quit();
+    QPointer<QEventLoop> waiting(&loop);
+    job->setAutoDelete(true);
+    job->setKey(kKey);
+    QObject::connect(job, &QKeychain::Job::finished, job, [outcome, waiting](QKeychain::Job *done) {
+        JobOutcome result{done->error() == QKeychain::NoError, {}};
+        if (auto *read = qobject_cast<QKeychain::ReadPasswordJob *>(done))
+            result.text = read->textData();
+        *outcome = result;
+        if (waiting)
+            waiting->quit();
     });
     QTimer::singleShot(4000, &loop, &QEventLoop::quit);
-    job.start();
-    if (!finished)
+    job->start();
+    if (!outcome->has_value())
         loop.exec();
-    return finished && job.error() == QKeychain::NoError;
+    return outcome->value_or(JobOutcome{});
 }
 
 } // namespace
@@ -47,19 +61,19 @@ std::optional<QString> readKeychain()
 {
     if (!keychainWanted())
         return std::nullopt;
-    QKeychain::ReadPasswordJob job(kService);
-    if (!runJob(job))
+    const JobOutcome outcome = runJob(new QKeychain::ReadPasswordJob(kService));
+    if (!outcome.ok)
         return std::nullopt;
-    return job.textData();
+    return outcome.text;
 }
 
 bool writeKeychain(const QString &password)
 {
     if (!keychainWanted())
         return false;
-    QKeychain::WritePasswordJob job(kService);
-    job.setTextData(password);
-    return runJob(job);
+    auto *job = new QKeychain::WritePasswordJob(kService);
+    job->setTextData(password);
+    return runJob(job).ok;
 }
 
 void adoptKeychainPassword()

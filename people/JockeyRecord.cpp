@@ -205,8 +205,10 @@ void updateJockey(const QString &originalName, const JockeyRecord &record)
             "ManagerRate = ?, ManBookFee = ?, ScratchFee = ?, TrialFee = ?, InvoicePeriod = ?, LastInvoiceDate = ? "
             "WHERE Jockey = ?"_s,
             values);
-    if (record.jockey != originalName)
+    if (record.jockey != originalName) {
         db.exec(u"UPDATE RaceStats SET Jockey = ? WHERE Jockey = ? COLLATE NOCASE"_s, {record.jockey, originalName});
+        db.exec(u"UPDATE Bookings SET Jockey = ? WHERE Jockey = ?"_s, {record.jockey, originalName});
+    }
     transaction.commit();
 }
 

@@ -64,7 +64,7 @@ int rideCount(const QString &jockey);
 // "Delete J SMITH and the 1,234 rides downloaded for this jockey?"
 QString deleteQuestion(const QString &jockey, int rides);
 
-// Rewrites the stored row named `originalName`; a changed name carries its rides along.
+// Rewrites the stored row named `originalName`; a changed name carries its rides and bookings along.
 void updateJockey(const QString &originalName, const JockeyRecord &record);
 // Deletes the row and its rides in one transaction.
 void deleteJockey(const QString &jockey);

@@ -2,11 +2,8 @@
 
 #include "db/Database.h"
 
-#include <QLocale>
 #include <QSqlQuery>
 #include <QSqlRecord>
-
-#include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -33,7 +30,7 @@ QVariant storedValue(Kind kind, const QString &text)
     case Kind::Date:
         return parseDate(trimmed).toString(Qt::ISODate);
     case Kind::Money:
-        return std::round(*parseMoney(trimmed) * 10000.0) / 10000.0;
+        return parseMoney(trimmed)->toPlainText();
     case Kind::Whole:
         return trimmed.toInt();
     case Kind::Text:
@@ -69,7 +66,7 @@ QString displayText(Kind kind, const QVariant &stored)
         return date.isValid() ? date.toString(u"d/M/yy"_s) : stored.toString();
     }
     case Kind::Money:
-        return u"$"_s + QLocale(QLocale::English, QLocale::Australia).toString(stored.toDouble(), 'f', 2);
+        return Currency::fromVariant(stored).toDisplay();
     default:
         return stored.toString();
     }
@@ -89,15 +86,9 @@ QDate parseDate(const QString &text)
     return {};
 }
 
-std::optional<double> parseMoney(const QString &text)
+std::optional<Currency> parseMoney(const QString &text)
 {
-    QString plain = text.trimmed();
-    plain.remove(u'$').remove(u',').remove(u' ');
-    bool ok = false;
-    const double value = plain.toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return Currency::parse(text.trimmed());
 }
 
 std::optional<CellError> checkRow(const GridTable &table, const QStringList &texts)
@@ -120,8 +111,8 @@ std::optional<CellError> checkRow(const GridTable &table, const QStringList &tex
                 return CellError{i, u"%1 must be a date such as 1/7/25."_s.arg(caption)};
             break;
         case Kind::Money: {
-            const std::optional<double> value = parseMoney(text);
-            if (!value || *value < 0)
+            const std::optional<Currency> value = parseMoney(text);
+            if (!value || *value < Currency())
                 return CellError{i, u"%1 must be an amount of 0 or more, such as $25.00."_s.arg(caption)};
             break;
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Currency.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -39,7 +41,7 @@ QString displayText(Kind kind, const QVariant &stored);
 // "1/7/25", "01/07/2025" or "2025-07-01"; a two-digit year is in this century. Invalid when not a date.
 QDate parseDate(const QString &text);
 // "$1,234.50", "1234.5": the amount; nullopt for text that is not one.
-std::optional<double> parseMoney(const QString &text);
+std::optional<Currency> parseMoney(const QString &text);
 
 struct CellError {
     int column; // from 0

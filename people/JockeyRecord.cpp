@@ -23,12 +23,6 @@ constexpr Period kPeriods[] = {
     {"7 Days", " 7"}, {"14 Days", "14"}, {"28 Days", "28"}, {"Calender Month", "MT"}, {"Half Monthly", "HF"},
 };
 
-QString withThousands(double value)
-{
-    // Fixed English grouping: the display formats are the same whatever the desktop's locale.
-    return QLocale(QLocale::English, QLocale::Australia).toString(value, 'f', 2);
-}
-
 QVariant dateOrNull(const QDate &date)
 {
     return date.isValid() ? QVariant(date.toString(Qt::ISODate)) : QVariant(QMetaType::fromType<QString>());
@@ -42,9 +36,9 @@ QVariantList rowValues(const JockeyRecord &r)
             r.color,
             r.fullName,
             r.managerRate,
-            r.bookFee,
-            r.scratchFee,
-            r.trialFee,
+            r.bookFee.toPlainText(),
+            r.scratchFee.toPlainText(),
+            r.trialFee.toPlainText(),
             r.invoicePeriod,
             dateOrNull(r.lastInvoiceDate)};
 }
@@ -85,13 +79,14 @@ QString rateText(double value)
     return QString::number(value, 'f', 2);
 }
 
-QString moneyText(double value)
+QString moneyText(Currency value)
 {
-    const QString text = u"$"_s + withThousands(std::abs(value));
-    return value < 0 ? u"("_s + text + u")"_s : text;
+    if (value < Currency())
+        return u"("_s + (Currency() - value).toDisplay() + u")"_s;
+    return value.toDisplay();
 }
 
-std::optional<double> amountOf(const QString &text)
+QString plainAmount(const QString &text)
 {
     QString plain = text.trimmed();
     bool negative = false;
@@ -101,12 +96,22 @@ std::optional<double> amountOf(const QString &text)
     }
     plain.remove(u'$').remove(u',').remove(u' ').remove(u'%');
     if (plain.isEmpty())
-        return 0.0;
+        return u"0"_s;
+    return negative ? u"-"_s + plain : plain;
+}
+
+std::optional<double> amountOf(const QString &text)
+{
     bool ok = false;
-    const double value = plain.toDouble(&ok);
+    const double value = plainAmount(text).toDouble(&ok);
     if (!ok || !std::isfinite(value))
         return std::nullopt;
-    return negative ? -value : value;
+    return value;
+}
+
+std::optional<Currency> moneyOf(const QString &text)
+{
+    return Currency::parse(plainAmount(text));
 }
 
 std::optional<InputError> validate(const JockeyInput &input, const QString &originalName, JockeyRecord *record)
@@ -117,23 +122,25 @@ std::optional<InputError> validate(const JockeyInput &input, const QString &orig
     if (name.compare(originalName, Qt::CaseInsensitive) != 0 && jockeyExists(name))
         return InputError{Field::Jockey, u"A jockey named %1 is already kept."_s.arg(name)};
 
+    const auto rate = amountOf(input.managerRate);
+    if (!rate || *rate < 0)
+        return InputError{Field::ManagerRate, u"Manager Rate (%) must be a number of 0 or more."_s};
+    record->managerRate = *rate;
     const struct {
         Field field;
         const QString *text;
-        double *target;
+        Currency *target;
         const char *label;
     } amounts[] = {
-        {Field::ManagerRate, &input.managerRate, &record->managerRate, "Manager Rate (%)"},
         {Field::BookFee, &input.bookFee, &record->bookFee, "Booking Fee Per Ride"},
         {Field::ScratchFee, &input.scratchFee, &record->scratchFee, "Scratchings Rate"},
         {Field::TrialFee, &input.trialFee, &record->trialFee, "Trials Rate"},
     };
     for (const auto &amount : amounts) {
-        const std::optional<double> value = amountOf(*amount.text);
-        if (!value || *value < 0)
+        const std::optional<Currency> value = moneyOf(*amount.text);
+        if (!value || *value < Currency())
             return InputError{amount.field, u"%1 must be a number of 0 or more."_s.arg(QLatin1String(amount.label))};
-        // Money keeps four decimals, as the currency columns hold it.
-        *amount.target = std::round(*value * 10000.0) / 10000.0;
+        *amount.target = *value;
     }
     if (record->managerRate > 100)
         return InputError{Field::ManagerRate, u"Manager Rate (%) cannot be above 100."_s};
@@ -167,9 +174,9 @@ QList<JockeyRecord> loadJockeys(const QString &onlyName)
         r.color = query.value(3).toString();
         r.fullName = query.value(4).toString();
         r.managerRate = query.value(5).toDouble();
-        r.bookFee = query.value(6).toDouble();
-        r.scratchFee = query.value(7).toDouble();
-        r.trialFee = query.value(8).toDouble();
+        r.bookFee = Currency::fromVariant(query.value(6));
+        r.scratchFee = Currency::fromVariant(query.value(7));
+        r.trialFee = Currency::fromVariant(query.value(8));
         r.invoicePeriod = query.value(9).toString();
         r.lastInvoiceDate = QDate::fromString(query.value(10).toString().left(10), Qt::ISODate);
         rows << r;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Currency.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -18,9 +20,9 @@ struct JockeyRecord {
     QString color; // `JockeyColor` as stored text
     QString fullName;
     double managerRate = 0;
-    double bookFee = 0;
-    double scratchFee = 0;
-    double trialFee = 0;
+    Currency bookFee;
+    Currency scratchFee;
+    Currency trialFee;
     QString invoicePeriod; // stored two-character code
     QDate lastInvoiceDate; // invalid: null
 };
@@ -35,10 +37,11 @@ QString periodTextFor(const QString &code);
 
 // Display forms of the amount boxes: "#0.00" for the rate, "$#,##0.00;($#,##0.00)" for money.
 QString rateText(double value);
-QString moneyText(double value);
+QString moneyText(Currency value);
 // The edited value of an amount box: "$", thousands separators and blanks are dropped and a
 // bracketed amount is negative; an empty box is 0; nullopt for text that is not a number.
 std::optional<double> amountOf(const QString &text);
+std::optional<Currency> moneyOf(const QString &text);
 
 // The texts of the editor's fields, before conversion.
 struct JockeyInput {

@@ -43,7 +43,7 @@ bool GridTableModel::commitRow(int row, CellError *why)
         if (kind == Kind::Date)
             line.texts[i] = displayText(kind, parseDate(line.texts.at(i)).toString(Qt::ISODate));
         else if (kind == Kind::Money)
-            line.texts[i] = displayText(kind, *parseMoney(line.texts.at(i)));
+            line.texts[i] = displayText(kind, parseMoney(line.texts.at(i))->toPlainText());
         else if (kind == Kind::State || kind == Kind::RaceType)
             line.texts[i] = line.texts.at(i).trimmed().toUpper();
     }

@@ -181,10 +181,14 @@ void frmJockey::recolorColorField()
 
 void frmJockey::formatAmount(int index)
 {
-    const std::optional<double> value = jockeys::amountOf(mebFields[index]->text());
-    if (!value)
-        return; // left as typed; Update names the field
-    mebFields[index]->setText(index == 0 ? jockeys::rateText(*value) : jockeys::moneyText(*value));
+    // Text that is not an amount is left as typed; Update names the field.
+    const QString text = mebFields[index]->text();
+    if (index == 0) {
+        if (const std::optional<double> rate = jockeys::amountOf(text))
+            mebFields[index]->setText(jockeys::rateText(*rate));
+    } else if (const std::optional<Currency> money = jockeys::moneyOf(text)) {
+        mebFields[index]->setText(jockeys::moneyText(*money));
+    }
 }
 
 void frmJockey::addNew()

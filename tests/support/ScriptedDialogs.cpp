@@ -11,9 +11,9 @@ ScriptedDialogs::~ScriptedDialogs()
 }
 
 UserDialogs::Answer ScriptedDialogs::ask(const QString &title, const QString &text, Icon icon, Buttons buttons,
-                                             Answer)
+                                             Answer defaultAnswer)
 {
-    messages.append({title, text, icon, buttons});
+    messages.append({title, text, icon, buttons, defaultAnswer});
     if (buttons == Buttons::Ok)
         return Answer::Ok;
     return m_answers.isEmpty() ? Answer::No : m_answers.dequeue();
@@ -48,4 +48,12 @@ void ScriptedDialogs::answerNo(int times)
 {
     while (times-- > 0)
         m_answers.enqueue(Answer::No);
+}
+
+QStringList ScriptedDialogs::shown() const
+{
+    QStringList lines;
+    for (const Message &message : messages)
+        lines << message.title + QLatin1Char('|') + message.text;
+    return lines;
 }

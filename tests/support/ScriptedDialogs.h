@@ -15,6 +15,7 @@ public:
         QString text;
         Icon icon;
         Buttons buttons;
+        Answer defaultAnswer;
     };
 
     ScriptedDialogs();
@@ -31,6 +32,9 @@ public:
     void chooseFiles(const QStringList &files) { m_files.enqueue(files); }
     void chooseSaveFile(const QString &file) { m_saveFiles.enqueue(file); }
     void chooseColor(const QColor &color) { m_colors.enqueue(color); }
+
+    // Every message so far as "title|text", for comparing all of them in one line.
+    QStringList shown() const;
 
     QList<Message> messages;
     QList<FileRequest> fileRequests;

@@ -6,6 +6,7 @@
 #include "app/ui/MainWindow.h"
 #include "app/ui/SplashWindow.h"
 #include "db/Database.h"
+#include "db/Schema.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
@@ -119,7 +120,7 @@ private slots:
     {
         TestEnvironment env;
         ScriptedDialogs dialogs;
-        // The previous installation's database, without a booking-rate table.
+        // The previous installation's database: an older Trainer table and no booking-rate table.
         const QString previous = env.root() + QStringLiteral("/previous");
         QDir().mkpath(previous);
         {
@@ -131,16 +132,29 @@ private slots:
         cAppSettings::instance().DBPath.clear();
         cAppSettings::instance().PreviousInstallPath = previous;
         cAppSettings::instance().SaveSettings();
-        // The delivered database in the program folder, with trainers of its own.
+        // The delivered database in the program folder, with trainers and a rate of its own.
         const QString delivered = env.programFolder() + QStringLiteral("/Kelbrin.mdb");
-        startup::loadForSplash();
-        QVERIFY(cAppSettings::instance().AlreadyUpgraded);
-        QCOMPARE(trainers(delivered), (QStringList{QStringLiteral("OLD ONLY"), QStringLiteral("SHARED")}));
+        schema::createDatabase(delivered);
+        addTrainer(delivered, QStringLiteral("SHARED"));
+        addTrainer(delivered, QStringLiteral("NEW ONLY"));
         {
             Db db(delivered);
-            QVERIFY(db.scalar(QStringLiteral("SELECT COUNT(*) FROM BookRate")).toInt() > 0);
+            db.exec(QStringLiteral("DELETE FROM BookRate"));
+            db.exec(QStringLiteral("INSERT INTO BookRate (State, RaceType, DateEffective, BookingRate) "
+                                   "VALUES ('VIC', 'M', '2025-07-01', 40)"));
+        }
+
+        startup::loadForSplash();
+        QVERIFY(cAppSettings::instance().AlreadyUpgraded);
+        // The old rows as they were, plus the new installation's trainers and rates the old one lacked.
+        QCOMPARE(trainers(delivered),
+                 (QStringList{QStringLiteral("NEW ONLY"), QStringLiteral("OLD ONLY"), QStringLiteral("SHARED")}));
+        {
+            Db db(delivered);
             QCOMPARE(db.scalar(QStringLiteral("SELECT Phone FROM Trainer WHERE TrainerName = 'SHARED'")).toString(),
                      QStringLiteral("old phone"));
+            QCOMPARE(db.scalar(QStringLiteral("SELECT State || RaceType || BookingRate FROM BookRate")).toString(),
+                     QStringLiteral("VICM40"));
         }
         QVERIFY(!QFile::exists(env.programFolder() + QStringLiteral("/oldKelbrin.mdb")));
 
@@ -149,6 +163,7 @@ private slots:
         cAppSettings::instance().reset();
         startup::loadForSplash();
         QVERIFY(trainers(delivered).contains(QStringLiteral("ADDED SINCE")));
+        QVERIFY(dialogs.messages.isEmpty());
     }
 
     void migrationWithoutPreviousInstallationStillSetsTheFlag()
@@ -188,9 +203,6 @@ private slots:
         QTRY_VERIFY(guard.isNull()); // the 600 ms timer opened the main window and closed the splash
         MainWindow *window = MainWindow::instance();
         QVERIFY(window->isVisible());
-        QCOMPARE(window->windowTitle(), QStringLiteral("Ostrevan 2 Version ") + version::dotted());
-        QVERIFY(window->cmdBrowse->isEnabled());
-        QVERIFY(window->CmdGetData->isVisible());
         QCOMPARE(window->geometry(), QRect(40, 50, 900, 600));
 
         // Closing stores the placement.
@@ -202,7 +214,6 @@ private slots:
         cAppSettings::instance().LoadSettings();
         QCOMPARE(cAppSettings::instance().MainLeft, 70);
         QCOMPARE(cAppSettings::instance().MainWidth, 1000);
-        QCOMPARE(cAppSettings::instance().MainMax, false);
         QVERIFY(dialogs.messages.isEmpty());
     }
 

@@ -99,16 +99,8 @@ void TestBookingOperations::addBooking(const QString &jockey, const QString &sel
 
 QStringList TestBookingOperations::bookings() const
 {
-    QStringList rows;
-    QueryResult query = OpenQuery(u"SELECT MeetingCode, RaceCode, Horse, TrainerName, COALESCE(Jockey, '<null>'), "
-                                  "BookingSelection, Confirmed FROM Bookings ORDER BY rowid"_s);
-    while (query.next()) {
-        QStringList fields;
-        for (int i = 0; i < 7; ++i)
-            fields << query.value(i).toString();
-        rows << fields.join(u'|');
-    }
-    return rows;
+    return queryRows(u"SELECT MeetingCode, RaceCode, Horse, TrainerName, COALESCE(Jockey, '<null>'), "
+                     "BookingSelection, Confirmed FROM Bookings ORDER BY rowid"_s);
 }
 
 void TestBookingOperations::showBooking(TestGrid &grid, const QString &jockey, const QString &state)

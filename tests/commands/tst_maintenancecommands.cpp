@@ -28,15 +28,6 @@ void setRow(TestGrid &grid, int row, const QString &meeting, const QString &hors
     grid.setCellText(row, 13, state);
 }
 
-QStringList column(const QString &sql)
-{
-    QStringList values;
-    QueryResult query = OpenQuery(sql);
-    while (query.next())
-        values << query.value(0).toString();
-    return values;
-}
-
 QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
@@ -196,7 +187,7 @@ void TestMaintenanceCommands::compact()
 
     if (databaseThere) {
         QVERIFY(m_dialogs->messages.isEmpty());
-        QCOMPARE(column(u"SELECT MeetingCode FROM Meeting ORDER BY 1"_s), (QStringList{u"0312FLEM"_s, u"2811CAUL"_s}));
+        QCOMPARE(queryRows(u"SELECT MeetingCode FROM Meeting ORDER BY 1"_s), (QStringList{u"0312FLEM"_s, u"2811CAUL"_s}));
         return;
     }
     QCOMPARE(m_dialogs->shown(), QStringList{u"Critical Error|Database damaged or being used by another program, "
@@ -227,11 +218,11 @@ void TestMaintenanceCommands::purge()
 
     QCOMPARE(maintenance::removeUnwantedData(), yes);
 
-    QCOMPARE(column(u"SELECT MeetingCode FROM Meeting ORDER BY 1"_s), meetings);
-    QCOMPARE(column(u"SELECT MeetingCode FROM Race ORDER BY 1"_s), races);
-    QCOMPARE(column(u"SELECT MeetingCode FROM Noms ORDER BY 1"_s), noms);
-    QCOMPARE(column(u"SELECT Horse FROM Bookings"_s), QStringList{u"Horse of 2811CAUL"_s});
-    QCOMPARE(column(u"SELECT Horse FROM RaceStats"_s), QStringList{u"Horse of 2811CAUL"_s});
+    QCOMPARE(queryRows(u"SELECT MeetingCode FROM Meeting ORDER BY 1"_s), meetings);
+    QCOMPARE(queryRows(u"SELECT MeetingCode FROM Race ORDER BY 1"_s), races);
+    QCOMPARE(queryRows(u"SELECT MeetingCode FROM Noms ORDER BY 1"_s), noms);
+    QCOMPARE(queryRows(u"SELECT Horse FROM Bookings"_s), QStringList{u"Horse of 2811CAUL"_s});
+    QCOMPARE(queryRows(u"SELECT Horse FROM RaceStats"_s), QStringList{u"Horse of 2811CAUL"_s});
 
     QStringList shown{u"Confirm Remove Old data|Select Yes to Remove old Data, or No to Cancel"_s};
     if (yes)
@@ -249,18 +240,18 @@ void TestMaintenanceCommands::deletedMeetingIsHiddenThenPurged()
     }
     maintenance::deleteMeetings({u"0312FLEM"_s});
 
-    QCOMPARE(column(u"SELECT MeetingCode FROM Meeting WHERE DisplayMeeting ORDER BY 1"_s), QStringList());
-    QCOMPARE(column(u"SELECT MeetingCode FROM Meeting ORDER BY 1"_s), (QStringList{u"0312FLEM"_s, u"2811CAUL"_s}));
-    QCOMPARE(column(u"SELECT MeetingCode FROM Race WHERE MeetingCode = '0312FLEM'"_s), QStringList{u"0312FLEM"_s});
-    QCOMPARE(column(u"SELECT MeetingCode FROM Noms WHERE MeetingCode = '0312FLEM'"_s), QStringList());
+    QCOMPARE(queryRows(u"SELECT MeetingCode FROM Meeting WHERE DisplayMeeting ORDER BY 1"_s), QStringList());
+    QCOMPARE(queryRows(u"SELECT MeetingCode FROM Meeting ORDER BY 1"_s), (QStringList{u"0312FLEM"_s, u"2811CAUL"_s}));
+    QCOMPARE(queryRows(u"SELECT MeetingCode FROM Race WHERE MeetingCode = '0312FLEM'"_s), QStringList{u"0312FLEM"_s});
+    QCOMPARE(queryRows(u"SELECT MeetingCode FROM Noms WHERE MeetingCode = '0312FLEM'"_s), QStringList());
     QVERIFY(m_dialogs->messages.isEmpty());
 
     m_dialogs->answerYes();
     QVERIFY(maintenance::removeUnwantedData());
-    QCOMPARE(column(u"SELECT MeetingCode FROM Meeting"_s), QStringList());
-    QCOMPARE(column(u"SELECT MeetingCode FROM Race"_s), QStringList());
-    QCOMPARE(column(u"SELECT MeetingCode FROM Noms"_s), QStringList());
-    QCOMPARE(column(u"SELECT MeetingCode FROM Bookings ORDER BY 1"_s), (QStringList{u"0312FLEM"_s, u"2811CAUL"_s}));
+    QCOMPARE(queryRows(u"SELECT MeetingCode FROM Meeting"_s), QStringList());
+    QCOMPARE(queryRows(u"SELECT MeetingCode FROM Race"_s), QStringList());
+    QCOMPARE(queryRows(u"SELECT MeetingCode FROM Noms"_s), QStringList());
+    QCOMPARE(queryRows(u"SELECT MeetingCode FROM Bookings ORDER BY 1"_s), (QStringList{u"0312FLEM"_s, u"2811CAUL"_s}));
 }
 
 void TestMaintenanceCommands::remainingStatusOffered_data()
@@ -305,7 +296,7 @@ void TestMaintenanceCommands::setRemainingStates()
     QCOMPARE(grid.cellText(2, 13), u"Planned"_s);
     QCOMPARE(grid.cellText(3, 13), u"Trial Fri"_s);
     QCOMPARE(grid.cellText(4, 13), u"Gallops"_s);
-    QCOMPARE(column(u"SELECT MeetingCode || '|' || RaceCode || '|' || Horse || '|' || TrainerName || '|' || "
+    QCOMPARE(queryRows(u"SELECT MeetingCode || '|' || RaceCode || '|' || Horse || '|' || TrainerName || '|' || "
                     "BookingSelection FROM Bookings ORDER BY rowid"_s),
              (QStringList{u"0312FLEM|1200 MDN|Planned Horse|D O'Hayes|Planned"_s,
                           u"0312FLEM|1200 MDN|Free Horse|D O'Hayes|Trial Fri"_s,

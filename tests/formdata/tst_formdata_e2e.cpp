@@ -23,19 +23,6 @@
 
 namespace {
 
-QStringList rowsOf(const QString &sql, const QVariantList &values = {})
-{
-    QStringList rows;
-    QueryResult query = OpenQuery(sql, values);
-    while (query.next()) {
-        QStringList fields;
-        for (int i = 0; i < query.query.record().count(); ++i)
-            fields << query.value(i).toString();
-        rows << fields.join(QLatin1Char('|'));
-    }
-    return rows;
-}
-
 QDateTime at(const char *text)
 {
     return QDateTime::fromString(QString::fromLatin1(text), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
@@ -220,11 +207,11 @@ void TestFormDataE2e::enrichesMeetingOrRace()
     const QString columns = QStringLiteral(
         "RaceNumber, Horse, LastJockey, LastRode, LastRaceClass, LastWeight, HorseType, LastRaceValue, WgtRat, "
         "LastMargin, AvgWin, FormTrainer, W800400, RSecTime");
-    QCOMPARE(rowsOf(QStringLiteral("SELECT ") + columns
+    QCOMPARE(queryRows(QStringLiteral("SELECT ") + columns
                     + QStringLiteral(" FROM Noms WHERE MeetingCode = '0604FLEM' ORDER BY RaceNumber, Horse")),
              expected);
     // The other meeting's nomination of the same horse is not touched.
-    QCOMPARE(rowsOf(QStringLiteral("SELECT LastJockey FROM Noms WHERE MeetingCode = '0704RAND'")),
+    QCOMPARE(queryRows(QStringLiteral("SELECT LastJockey FROM Noms WHERE MeetingCode = '0704RAND'")),
              QStringList{QStringLiteral("Before")});
     QVERIFY(m_dialogs->messages.isEmpty());
 }
@@ -242,7 +229,7 @@ void TestFormDataE2e::bestPositionColumns()
     QVERIFY(FetchHorseForm(QStringLiteral("0604FLEM"), 0).answered);
 
     const auto positions = [](const QString &jockeys) {
-        return rowsOf(QStringLiteral("SELECT N.Horse, ") + BestHorsePositionColumn(QStringLiteral("N"), jockeys)
+        return queryRows(QStringLiteral("SELECT N.Horse, ") + BestHorsePositionColumn(QStringLiteral("N"), jockeys)
                       + QStringLiteral(", ") + BestTrainerPositionColumn(QStringLiteral("N"), jockeys)
                       + QStringLiteral(" FROM Noms N ORDER BY N.Horse"));
     };
@@ -266,11 +253,11 @@ void TestFormDataE2e::fullDownloadReplacesRides()
     QVERIFY(result.answered);
     QCOMPARE(result.received, 2);
     QCOMPARE(result.added, 2);
-    QCOMPARE(rowsOf(QStringLiteral("SELECT * FROM RaceStats ORDER BY Jockey, RaceDate")),
+    QCOMPARE(queryRows(QStringLiteral("SELECT * FROM RaceStats ORDER BY Jockey, RaceDate")),
              (QStringList{QStringLiteral("J SMITH|2024-01-06|1|FLEM|GREEN FLASH|1|30000|T O'SULLIVAN|VIC"),
                           QStringLiteral("J SMITH|2024-02-10|3|RAND|GREEN FLASH|2|15000|T O'SULLIVAN|NSW"),
                           QStringLiteral("K O'BRIEN|2023-01-01|2|FLEM|KEPT HORSE||||")}));
-    QCOMPARE(rowsOf(QStringLiteral("SELECT Jockey, DateLastStats FROM Jockey ORDER BY Jockey")),
+    QCOMPARE(queryRows(QStringLiteral("SELECT Jockey, DateLastStats FROM Jockey ORDER BY Jockey")),
              (QStringList{QStringLiteral("J Smith|2025-01-01 10:00:00"), QStringLiteral("K O'Brien|")}));
 }
 
@@ -281,7 +268,7 @@ void TestFormDataE2e::incrementalDownloadUpdatesInPlace()
     RefreshAllJockeyRides();
     QCOMPARE(status.texts, (QStringList{QStringLiteral("Loading Jockey data for J Smith"),
                                         QStringLiteral("Loading Jockey data for K O'Brien")}));
-    QCOMPARE(rowsOf(QStringLiteral("SELECT Jockey, COUNT(*) FROM RaceStats GROUP BY Jockey ORDER BY Jockey")),
+    QCOMPARE(queryRows(QStringLiteral("SELECT Jockey, COUNT(*) FROM RaceStats GROUP BY Jockey ORDER BY Jockey")),
              (QStringList{QStringLiteral("J SMITH|2"), QStringLiteral("K O'BRIEN|3")}));
 
     // The server corrects a prize and adds a ride after the stamp; older rows are not sent again.
@@ -300,12 +287,12 @@ void TestFormDataE2e::incrementalDownloadUpdatesInPlace()
     QCOMPARE(result.received, 2);
     QCOMPARE(result.updated, 1);
     QCOMPARE(result.added, 1);
-    QCOMPARE(rowsOf(QStringLiteral("SELECT RaceDate, Horse, PrizeMoney, State FROM RaceStats WHERE Jockey = 'J SMITH' "
+    QCOMPARE(queryRows(QStringLiteral("SELECT RaceDate, Horse, PrizeMoney, State FROM RaceStats WHERE Jockey = 'J SMITH' "
                                    "ORDER BY RaceDate")),
              (QStringList{QStringLiteral("2024-01-06|GREEN FLASH|31000|VIC"),
                           QStringLiteral("2024-02-10|GREEN FLASH|15000|NSW"),
                           QStringLiteral("2024-03-16|BLUE MOON|500|VIC")}));
-    QCOMPARE(rowsOf(QStringLiteral("SELECT Jockey, DateLastStats FROM Jockey ORDER BY Jockey")),
+    QCOMPARE(queryRows(QStringLiteral("SELECT Jockey, DateLastStats FROM Jockey ORDER BY Jockey")),
              (QStringList{QStringLiteral("J Smith|2025-01-03 07:30:00"), QStringLiteral("K O'Brien|2025-01-01 10:00:00")}));
     QVERIFY(m_dialogs->messages.isEmpty());
 }
@@ -326,10 +313,10 @@ void TestFormDataE2e::connectionErrorChangesNothing()
         QCOMPARE(message.title, QStringLiteral("Connection error"));
         QVERIFY(message.text.startsWith(QStringLiteral("Error: 12029 ")));
     }
-    QCOMPARE(rowsOf(QStringLiteral("SELECT COUNT(*) FROM RaceStats")), QStringList{QStringLiteral("2")});
-    QCOMPARE(rowsOf(QStringLiteral("SELECT Jockey, DateLastStats FROM Jockey ORDER BY Jockey")),
+    QCOMPARE(queryRows(QStringLiteral("SELECT COUNT(*) FROM RaceStats")), QStringList{QStringLiteral("2")});
+    QCOMPARE(queryRows(QStringLiteral("SELECT Jockey, DateLastStats FROM Jockey ORDER BY Jockey")),
              (QStringList{QStringLiteral("J Smith|2025-01-01 10:00:00"), QStringLiteral("K O'Brien|")}));
-    QCOMPARE(rowsOf(QStringLiteral("SELECT LastJockey FROM Noms")), QStringList{QStringLiteral("Before")});
+    QCOMPARE(queryRows(QStringLiteral("SELECT LastJockey FROM Noms")), QStringList{QStringLiteral("Before")});
 }
 
 void TestFormDataE2e::trainerRideSummary_data()

@@ -113,10 +113,8 @@ void TestHttpRequest::errorPages()
     QCOMPARE(shown, isErrorPage);
     if (isErrorPage) {
         QCOMPARE(answer, QString());
-        QCOMPARE(dialogs.messages.size(), 1);
-        QCOMPARE(dialogs.messages.first().title, QStringLiteral("Connection error, Please Check Internet Connection"));
-        QCOMPARE(dialogs.messages.first().text, QString::fromUtf8(body).left(120));
-        QCOMPARE(dialogs.messages.first().icon, UserDialogs::Icon::Critical);
+        QCOMPARE(dialogs.shown(), QStringList{QStringLiteral("Connection error, Please Check Internet Connection|")
+                                              + QString::fromUtf8(body).left(120)});
     } else {
         QCOMPARE(answer, QString::fromUtf8(body));
         QVERIFY(dialogs.messages.isEmpty());
@@ -128,8 +126,6 @@ void TestHttpRequest::otherStatuses_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("reason");
     QTest::newRow("404") << 404 << QByteArray("Not Found");
-    QTest::newRow("500") << 500 << QByteArray("Internal Server Error");
-    QTest::newRow("403") << 403 << QByteArray("Forbidden");
     QTest::newRow("204") << 204 << QByteArray("No Content");
 }
 
@@ -255,14 +251,9 @@ void TestHttpRequest::enrichmentSkipsRowsItCannotUse()
     QVERIFY(result.skipped.at(0).startsWith(QStringLiteral("BRAVO")));
     QVERIFY(result.skipped.at(1).startsWith(QStringLiteral("CHARLIE")));
 
-    QueryResult rows = OpenQuery(QStringLiteral("SELECT Horse, LastJockey, LastRaceClass, RSecTime FROM Noms ORDER BY Horse"));
-    const QStringList expected{QStringLiteral("ALPHA|J Smith|BM64|34.56"), QStringLiteral("BRAVO|Old||"),
-                               QStringLiteral("CHARLIE|Old||"), QStringLiteral("DELTA|M Zahra|MDN|35.1")};
-    QStringList actual;
-    while (rows.next())
-        actual << QStringList{rows.value(0).toString(), rows.value(1).toString(), rows.value(2).toString(),
-                              rows.value(3).toString()}.join(QLatin1Char('|'));
-    QCOMPARE(actual, expected);
+    QCOMPARE(queryRows(QStringLiteral("SELECT Horse, LastJockey, LastRaceClass, RSecTime FROM Noms ORDER BY Horse")),
+             (QStringList{QStringLiteral("ALPHA|J Smith|BM64|34.56"), QStringLiteral("BRAVO|Old||"),
+                          QStringLiteral("CHARLIE|Old||"), QStringLiteral("DELTA|M Zahra|MDN|35.1")}));
     QVERIFY(dialogs.messages.isEmpty());
     // The one query names each horse once, by its match key.
     QCOMPARE(server.requests.size(), 1);

@@ -136,13 +136,8 @@ private slots:
         QCOMPARE(meetingRow(u"2512RAND"_s), u"ACP|NSW|M|2008-12-25"_s);
         QCOMPARE(count(u"SELECT COUNT(*) FROM Race"_s), 1);
         QCOMPARE(count(u"SELECT COUNT(*) FROM Bookings"_s), 1);
-        QStringList markers;
-        Db db = OpenDb();
-        QSqlQuery q = db.exec(u"SELECT Ballot, EorB, Weight, Barrier FROM Noms ORDER BY EntryNo"_s);
-        while (q.next())
-            markers << q.value(0).toString() + q.value(1).toString() + u'/' + q.value(2).toString();
-        QCOMPARE(markers, (QStringList{u"1/580"_s, u"2/570"_s, u"3/560"_s, u"4/550"_s, u"5E/540"_s, u"6E/540"_s,
-                                       u"7S/530"_s}));
+        QCOMPARE(queryRows(u"SELECT Ballot || IFNULL(EorB, ''), Weight FROM Noms ORDER BY EntryNo"_s),
+                 (QStringList{u"1|580"_s, u"2|570"_s, u"3|560"_s, u"4|550"_s, u"5E|540"_s, u"6E|540"_s, u"7S|530"_s}));
     }
 
     void bookingCheck_data()

@@ -1,9 +1,11 @@
 #include "TestEnvironment.h"
 
 #include "core/cAppSettings.h"
+#include "db/Database.h"
 #include "db/Schema.h"
 
 #include <QDir>
+#include <QSqlRecord>
 
 TestEnvironment::TestEnvironment()
 {
@@ -31,4 +33,17 @@ void TestEnvironment::createDatabase() const
 QString TestEnvironment::fixture(const QString &relative)
 {
     return QStringLiteral(OSTREVAN_FIXTURES_DIR "/") + relative;
+}
+
+QStringList queryRows(const QString &sql, const QVariantList &values)
+{
+    QStringList rows;
+    QueryResult query = OpenQuery(sql, values);
+    while (query.next()) {
+        QStringList fields;
+        for (int i = 0; i < query.query.record().count(); ++i)
+            fields << query.value(i).toString();
+        rows << fields.join(QLatin1Char('|'));
+    }
+    return rows;
 }

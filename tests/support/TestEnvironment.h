@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QVariantList>
 
 // Isolates a test from the user's settings, program folder and database: a temporary
 // settings file (OSTREVAN_SETTINGS), program folder (OSTREVAN_HOME) and database folder.
@@ -28,6 +29,9 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// The rows a query over the working database returns, each as "field|field|...".
+QStringList queryRows(const QString &sql, const QVariantList &values = {});
 
 // Records every status text.
 class RecordingStatus final : public StatusSink

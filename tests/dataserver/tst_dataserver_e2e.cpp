@@ -1,6 +1,8 @@
 // End-to-end tests of ostrevan-dataserver: the real program on loopback, over a database built with its own
 // init / add-user / import commands from small hand-made CSV fixtures whose answers are known exactly.
 
+#include "support/DataServerProcess.h"
+
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -111,56 +113,11 @@ QByteArray fileHash(const QString &path)
     return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
 }
 
-// A running ostrevan-dataserver on a free loopback port, stopped with SIGTERM.
-class ServerProcess
+QString address(const DataServerProcess &server, const QString &sql)
 {
-public:
-    bool start(const QString &db, const QStringList &extra)
-    {
-        process.setProgram(QStringLiteral(DATASERVER_PATH));
-        process.setArguments(QStringList{u"serve"_s, u"--db"_s, db, u"--listen"_s, u"127.0.0.1:0"_s} + extra);
-        process.start();
-        if (!process.waitForStarted())
-            return false;
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < 10000) {
-            log += process.readAllStandardError();
-            const int at = log.indexOf("listening on 127.0.0.1:");
-            const int end = log.indexOf('\n', at);
-            if (at >= 0 && end > at) {
-                port = log.mid(at + 23, end - at - 23).trimmed().toInt();
-                return port > 0;
-            }
-            if (process.state() != QProcess::Running)
-                return false;
-            process.waitForReadyRead(200);
-        }
-        return false;
-    }
-
-    int stop()
-    {
-        process.terminate();
-        if (!process.waitForFinished(10000)) {
-            process.kill();
-            process.waitForFinished();
-            return -1;
-        }
-        log += process.readAllStandardError();
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    }
-
-    QString address(const QString &sql, const QString &user = kUser, const QString &pass = kPass) const
-    {
-        return u"http://127.0.0.1:"_s + QString::number(port) + u"/SQLQuery.php?sqlquery="_s + sql + u"&username="_s
-            + user + u"&userpass="_s + pass;
-    }
-
-    QProcess process;
-    QByteArray log;
-    int port = 0;
-};
+    return u"http://"_s + server.host() + u"/SQLQuery.php?sqlquery="_s + sql + u"&username="_s + kUser
+        + u"&userpass="_s + kPass;
+}
 
 // Sends GET requests the way the desktop client does (the address string handed to QUrl as it stands).
 QList<QByteArray> getAll(const QStringList &addresses, int timeoutMs = 30000)
@@ -217,34 +174,27 @@ private:
     }
 
     QTemporaryDir m_dir;
-    QString m_db;
+    QString m_db = m_dir.filePath(u"form.db"_s);
     QByteArray m_dbHashBefore;
-    ServerProcess m_server; // generous caps, 1 s time limit
-    ServerProcess m_capped; // 10 rows, 1 KiB
+    DataServerProcess m_server{m_db}; // generous caps, 1 s time limit
+    DataServerProcess m_capped{m_db}; // 10 rows, 1 KiB
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        m_db = m_dir.filePath(u"form.db"_s);
-        QCOMPARE(runAdmin({u"init"_s, u"--db"_s, m_db}), 0);
-        QCOMPARE(runAdmin({u"add-user"_s, kUser, u"--db"_s, m_db}, kPass.toUtf8() + '\n'), 0);
-        for (const char *table : {"Track", "RaceShortCode", "MEETMAST", "RACEMAST", "HORSMAST", "WORKRACE"}) {
-            QByteArray errors;
-            const QString name = QString::fromLatin1(table);
-            QCOMPARE(runAdmin({u"import"_s, name, fixture(name + u".csv"_s), u"--db"_s, m_db}, {}, &errors), 0);
-        }
+        const QString failure = m_server.build(QStringLiteral(DATASERVER_FIXTURES), kUser, kPass);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
         m_dbHashBefore = fileHash(m_db);
-        QVERIFY(m_server.start(m_db, {u"--threads"_s, u"4"_s, u"--query-timeout-ms"_s, u"1000"_s}));
-        QVERIFY(m_capped.start(m_db, {u"--max-rows"_s, u"10"_s, u"--max-bytes"_s, u"1024"_s}));
+        QVERIFY(m_server.start({u"--threads"_s, u"4"_s, u"--query-timeout-ms"_s, u"1000"_s}));
+        QVERIFY(m_capped.start({u"--max-rows"_s, u"10"_s, u"--max-bytes"_s, u"1024"_s}));
     }
 
     void cleanupTestCase()
     {
         QCOMPARE(m_capped.stop(), 0);
         QCOMPARE(m_server.stop(), 0); // SIGTERM is a clean shutdown
-        QVERIFY(m_server.log.contains("stopped"));
-        QVERIFY2(!m_server.log.contains(kPass.toUtf8()), "the access log must never show a password");
+        QVERIFY(m_server.log().contains("stopped"));
+        QVERIFY2(!m_server.log().contains(kPass.toUtf8()), "the access log must never show a password");
         QCOMPARE(fileHash(m_db), m_dbHashBefore); // serving never writes the database
     }
 
@@ -278,7 +228,7 @@ private slots:
     {
         QFETCH(QString, sql);
         QFETCH(QByteArray, expected);
-        QCOMPARE(get(m_server.address(sql)), expected);
+        QCOMPARE(get(address(m_server, sql)), expected);
     }
 
     // Every query text the client sends, built exactly as the client builds it.
@@ -343,7 +293,7 @@ private slots:
         QFETCH(QString, sql);
         QFETCH(QByteArray, expected);
         QFETCH(bool, unordered);
-        const QByteArray answer = get(m_server.address(sql));
+        const QByteArray answer = get(address(m_server, sql));
         if (unordered)
             QCOMPARE(sortedLines(QString::fromUtf8(answer)), sortedLines(QString::fromUtf8(expected)));
         else
@@ -379,7 +329,7 @@ private slots:
         QFETCH(QString, where);
         QFETCH(int, rows);
         QFETCH(QString, firstRow);
-        const QString answer = QString::fromUtf8(get(m_server.address(formStatsSql(where))));
+        const QString answer = QString::fromUtf8(get(address(m_server, formStatsSql(where))));
         QStringList lines = answer.split(u"<br>\n"_s);
         QCOMPARE(lines.takeLast(), QString());
         QCOMPARE(lines.size(), rows);
@@ -391,7 +341,7 @@ private slots:
     void formStatisticsDeadHeat()
     {
         // Two winners: the run appears once per winner, with no second placegetter.
-        const QString answer = QString::fromUtf8(get(m_server.address(formStatsSql(u"A.WHorse= 'RED ROVER'"_s))));
+        const QString answer = QString::fromUtf8(get(address(m_server, formStatsSql(u"A.WHorse= 'RED ROVER'"_s))));
         const QStringList lines = answer.split(u"<br>\n"_s, Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 3); // its SAND runs have no race record
         QStringList deadHeat = {lines[0].section(u'|', 36), lines[1].section(u'|', 36)};
@@ -437,12 +387,12 @@ private slots:
         QFETCH(QString, expectedStart);
         QElapsedTimer timer;
         timer.start();
-        const QString answer = QString::fromUtf8(get(m_server.address(sql)));
+        const QString answer = QString::fromUtf8(get(address(m_server, sql)));
         QVERIFY2(answer.startsWith(expectedStart), qPrintable(answer));
         QVERIFY2(answer.count(u'\n') == 1, "an error is one line");
         QVERIFY(timer.elapsed() < 5000);
         // The server keeps serving and nothing changed.
-        QCOMPARE(get(m_server.address(u"SELECT count(*) FROM Track"_s)), QByteArray("4<br>\n"));
+        QCOMPARE(get(address(m_server, u"SELECT count(*) FROM Track"_s)), QByteArray("4<br>\n"));
     }
 
     void credentials_data()
@@ -472,7 +422,7 @@ private slots:
     {
         QFETCH(QString, query);
         QFETCH(QString, expectedStart);
-        const QString address = u"http://127.0.0.1:"_s + QString::number(m_server.port) + u"/SQLQuery.php?"_s + query;
+        const QString address = u"http://"_s + m_server.host() + u"/SQLQuery.php?"_s + query;
         const QString answer = QString::fromUtf8(get(address));
         QVERIFY2(answer.startsWith(expectedStart), qPrintable(answer));
     }
@@ -491,17 +441,17 @@ private slots:
     {
         QFETCH(QString, sql);
         QFETCH(QString, expectedStart);
-        const QString answer = QString::fromUtf8(get(m_capped.address(sql)));
+        const QString answer = QString::fromUtf8(get(address(m_capped, sql)));
         QVERIFY2(answer.startsWith(expectedStart), qPrintable(answer));
     }
 
     void concurrentClients()
     {
-        const QString enrichment = m_server.address(enrichmentSql({u"GREEN FLASH"_s, u"RED ROVER"_s}));
+        const QString enrichment = address(m_server, enrichmentSql({u"GREEN FLASH"_s, u"RED ROVER"_s}));
         const QByteArray expected = get(enrichment);
         QVERIFY(expected.startsWith("GREEN FLASH|"));
         QStringList addresses;
-        addresses << m_server.address(u"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x%2B1 FROM c) SELECT count(*) FROM c"_s);
+        addresses << address(m_server, u"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x%2B1 FROM c) SELECT count(*) FROM c"_s);
         for (int i = 0; i < 20; ++i)
             addresses << enrichment;
         QElapsedTimer timer;
@@ -517,21 +467,21 @@ private slots:
     {
         // Longer than any request line the server accepts.
         const QString huge = u"SELECT '"_s + QString(20000, u'x') + u"'"_s;
-        QVERIFY(get(m_server.address(huge)).contains("Error: request too long"));
-        QVERIFY(get(u"http://127.0.0.1:"_s + QString::number(m_server.port) + u"/index.php"_s).startsWith("HTTP 404 Error:"));
+        QVERIFY(get(address(m_server, huge)).contains("Error: request too long"));
+        QVERIFY(get(u"http://"_s + m_server.host() + u"/index.php"_s).startsWith("HTTP 404 Error:"));
 
         // Garbage on the socket gets an answer or a closed connection, never a dead server.
         for (const QByteArray &junk : {QByteArray("GARBAGE\r\n\r\n"), QByteArray("\xff\xfe\x00\x01\r\n\r\n", 8),
                                        QByteArray("GET /SQLQuery.php?sqlquery=SELECT%201 HTTP/1.1\r\nHost: x\r\n")}) {
             QTcpSocket socket;
-            socket.connectToHost(u"127.0.0.1"_s, quint16(m_server.port));
+            socket.connectToHost(u"127.0.0.1"_s, m_server.port());
             QVERIFY(socket.waitForConnected(3000));
             socket.write(junk);
             socket.waitForBytesWritten(1000);
             socket.waitForReadyRead(300);
             socket.abort();
         }
-        QCOMPARE(get(m_server.address(u"SELECT count(*) FROM RaceShortCode"_s)), QByteArray("3<br>\n"));
+        QCOMPARE(get(address(m_server, u"SELECT count(*) FROM RaceShortCode"_s)), QByteArray("3<br>\n"));
     }
 
     void importBadRowImportsNothing()

@@ -1,6 +1,7 @@
 #include "DataServerProcess.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -47,12 +48,23 @@ quint16 DataServerProcess::freePort()
     return probe.serverPort();
 }
 
-bool DataServerProcess::start()
+QString DataServerProcess::logFile() const
+{
+    return m_dbFile + QStringLiteral(".%1.log").arg(m_port);
+}
+
+QByteArray DataServerProcess::log() const
+{
+    QFile file(logFile());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool DataServerProcess::start(const QStringList &extraOptions)
 {
     m_port = freePort();
-    m_process.setStandardErrorFile(QProcess::nullDevice());
-    m_process.start(kServer, {QStringLiteral("serve"), QStringLiteral("--db"), m_dbFile, QStringLiteral("--listen"),
-                              host()});
+    m_process.setStandardErrorFile(logFile());
+    m_process.start(kServer, QStringList{QStringLiteral("serve"), QStringLiteral("--db"), m_dbFile,
+                                         QStringLiteral("--listen"), host()} + extraOptions);
     if (!m_process.waitForStarted(10000))
         return false;
     const QDeadlineTimer deadline(15000);
@@ -68,13 +80,15 @@ bool DataServerProcess::start()
     return false;
 }
 
-void DataServerProcess::stop()
+int DataServerProcess::stop()
 {
     if (m_process.state() == QProcess::NotRunning)
-        return;
+        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
     m_process.terminate();
     if (!m_process.waitForFinished(5000)) {
         m_process.kill();
         m_process.waitForFinished(5000);
+        return -1;
     }
+    return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
 }

@@ -15,17 +15,23 @@ public:
     QString build(const QString &csvFolder, const QString &user, const QString &password);
     // Runs one admin command; empty on success, else its error output.
     QString admin(const QStringList &arguments, const QByteArray &input = {});
-    // Starts serving and waits until it accepts connections.
-    bool start();
-    void stop();
+    // Starts serving (with extra `serve` options) and waits until it accepts connections.
+    bool start(const QStringList &extraOptions = {});
+    // Stops with SIGTERM; the exit code, -1 when it had to be killed or crashed.
+    int stop();
+    // What the server wrote on stderr (its access log).
+    QByteArray log() const;
     bool running() const { return m_process.state() == QProcess::Running; }
 
+    quint16 port() const { return m_port; }
     QString host() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
     const QString &dbFile() const { return m_dbFile; }
 
     static quint16 freePort();
 
 private:
+    QString logFile() const;
+
     QString m_dbFile;
     QProcess m_process;
     quint16 m_port = 0;

@@ -93,14 +93,6 @@ private slots:
         QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM Jockey")).toInt(), 1);
     }
 
-    void everyStepAppliesToANewInstallation()
-    {
-        // The program's version lies above every threshold, so a new file (0) gets them all
-        // and the next start none.
-        QVERIFY(version::asNumber() >= 2.66f);
-        QCOMPARE(version::kMajor, 2);
-    }
-
     void runningTwiceChangesNothingTheSecondTime()
     {
         TestEnvironment env;

@@ -212,7 +212,6 @@ private slots:
         QTest::newRow("decimal keeps its scale")
             << u"SELECT CAST(2 AS DECIMAL(5,2)), CAST(0.05 AS DECIMAL(3,1)), CAST(-2.25 AS DECIMAL(4,1)), CAST(NULL AS DECIMAL(3,1))"_s
             << QByteArray("2.00|0.1|-2.3|<br>\n");
-        QTest::newRow("mysql decimal saturates") << u"SELECT CAST(123456 AS DECIMAL(5,0))"_s << QByteArray("99999<br>\n");
         QTest::newRow("aggregate real without .0") << u"SELECT Max(RLimWgt), Min(RLimWgt), Avg(RStarters) FROM RACEMAST"_s
                                                    << QByteArray("58|54.5|3.75<br>\n");
         QTest::newRow("several rows, text order ignores case")
@@ -252,13 +251,6 @@ private slots:
                           "GREEN FLASH|K O'BRIEN|2024-05-20|60|CL.1|5|G|25000|77|1.1|16750|T WATERS|0606|33.75<br>\n"
                           "RED ROVER|K O'BRIEN|2024-02-10|57|BM70|6|G|80000|70|1.8|2400|SMITH & JONES|0606|36.05<br>\n")
             << false;
-        QTest::newRow("jockey rides, full")
-            << jockeyRidesSql(u"k o'brien"_s, {})
-            << QByteArray("2024-01-06|1|FLEM|RED ROVER|2|K O'BRIEN|10000|SMITH & JONES|VIC<br>\n"
-                          "2024-02-10|3|FLEM|RED ROVER|3|K O'BRIEN|6000|SMITH & JONES|VIC<br>\n"
-                          "2024-03-16|2|RAND|SILVER ARROW|1|K O'BRIEN|60000|SMITH & JONES|NSW<br>\n"
-                          "2024-05-20|5|BALL|GREEN FLASH|3|K O'BRIEN|2000|T WATERS|VIC<br>\n")
-            << true;
         QTest::newRow("jockey rides, since")
             << jockeyRidesSql(u"K O'Brien"_s, u"2024-03-17 08:00:00"_s)
             << QByteArray("2024-03-16|2|RAND|SILVER ARROW|1|K O'BRIEN|60000|SMITH & JONES|NSW<br>\n"
@@ -315,11 +307,6 @@ private slots:
         QTest::newRow("trainer with ampersand")
             << u"(A.WTrainer = '"_s + sqlQuoteForUrl(u"SMITH & JONES"_s) + u"')"_s << 7
             << u"2024-05-20|5|EVERGREEN|BALL|58||WON|J SMITH|12000|2|1|2.1|70|0101|2024-05-21 07:30:00|SMITH & JONES|"
-               u"2024-05-20|BALL|5||1000|F|D|CL.1|CLASS 1 HANDICAP|HCP|TURF||58|4|25000|16:20|0:59.90|||33.75|"
-               u"EVERGREEN|DARK STAR|GREEN FLASH"_s;
-        QTest::newRow("trainer, two spellings, jockeys")
-            << u"(A.WTrainer = 'T WATERS' or A.WTrainer = 'P Moody') and A.WJockey in ( 'L NGUYEN')"_s << 3
-            << u"2024-05-20|5|DARK STAR|BALL|54|3|0.8|L NGUYEN|4000|4|2|9|61|0302|2024-05-21 07:30:00|P MOODY|"
                u"2024-05-20|BALL|5||1000|F|D|CL.1|CLASS 1 HANDICAP|HCP|TURF||58|4|25000|16:20|0:59.90|||33.75|"
                u"EVERGREEN|DARK STAR|GREEN FLASH"_s;
     }

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <utility>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -24,43 +25,16 @@ const QString kUntil = u"2024-06-15"_s; // a Saturday, so the week of fields hol
 const QStringList kTables = {u"WORKRACE"_s, u"RACEMAST"_s, u"HORSMAST"_s, u"MEETMAST"_s, u"Track"_s,
                              u"RaceShortCode"_s};
 
-struct FieldHorse {
-    QStringList f400;  // fields of the "400" record
-    QString trainer;   // "700" f0
-};
-
-struct FieldRace {
-    QList<FieldHorse> horses;
-};
-
-struct FieldFile {
-    QString headerDate;
-    QMap<QString, FieldRace> races;
-};
-
-// Reads a field file the way the loader does: fixed columns first, then fields separated by '<'.
-FieldFile readFieldFile(const QString &path)
+// A field file's records split the way the loader splits them: fixed columns first, then fields
+// separated by '<'. Each entry is the record type ("000" header, "400" horse, ...) and its fields.
+QList<std::pair<QString, QStringList>> fieldRecords(const QString &path)
 {
-    FieldFile file;
+    QList<std::pair<QString, QStringList>> records;
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return file;
-    const QStringList lines = QString::fromLatin1(f.readAll()).split(u"\r\n"_s, Qt::SkipEmptyParts);
-    for (const QString &line : lines) {
-        const QStringList fields = line.mid(7).split(u'<');
-        const QString raceNo = line.left(2);
-        if (raceNo == u"00"_s) {
-            file.headerDate = fields.value(3).right(8);
-        } else if (line.mid(4, 3) >= u"400"_s) {
-            FieldRace &r = file.races[raceNo];
-            const QString type = line.mid(4, 3);
-            if (type == u"400"_s)
-                r.horses.append(FieldHorse{fields, QString()});
-            else if (type == u"700"_s && !r.horses.isEmpty())
-                r.horses.last().trainer = fields.value(0);
-        }
-    }
-    return file;
+    if (f.open(QIODevice::ReadOnly))
+        for (const QString &line : QString::fromLatin1(f.readAll()).split(u"\r\n"_s, Qt::SkipEmptyParts))
+            records.append({line.left(2) == u"00"_s ? u"000"_s : line.mid(4, 3), line.mid(7).split(u'<')});
+    return records;
 }
 
 QString nameKey(const QString &name)
@@ -269,11 +243,9 @@ void TestDemoGenerator::historyInvariants()
 void TestDemoGenerator::fieldFiles_data()
 {
     QTest::addColumn<QString>("extension");
-    QTest::addColumn<bool>("weights");
-    QTest::addColumn<bool>("jockeysAndBarriers");
-    QTest::newRow("nominations") << u"DGN"_s << false << false;
-    QTest::newRow("weights") << u"DGW"_s << true << false;
-    QTest::newRow("acceptances") << u"DGA"_s << true << true;
+    QTest::addColumn<bool>("acceptances"); // weights, jockeys and barriers
+    QTest::newRow("nominations") << u"DGN"_s << false;
+    QTest::newRow("acceptances") << u"DGA"_s << true;
 }
 
 // Every field file names a known track, horses of the history and their trainers, and at acceptances
@@ -281,9 +253,7 @@ void TestDemoGenerator::fieldFiles_data()
 void TestDemoGenerator::fieldFiles()
 {
     QFETCH(QString, extension);
-    QFETCH(bool, weights);
-    QFETCH(bool, jockeysAndBarriers);
-
+    QFETCH(bool, acceptances);
     const QSet<QString> tracks = column(u"SELECT TrackCode FROM Track"_s);
     const QSet<QString> horses = column(u"SELECT HHorse FROM HORSMAST"_s);
     const QSet<QString> trainers = column(u"SELECT DISTINCT WTrainer FROM WORKRACE"_s);
@@ -298,31 +268,27 @@ void TestDemoGenerator::fieldFiles()
     for (const QString &name : files) {
         const auto match = fileName.match(name);
         QVERIFY2(match.hasMatch() && tracks.contains(match.captured(3)), qPrintable(name));
-        const FieldFile file = readFieldFile(QDir(m_fieldsA).filePath(name));
-        QCOMPARE(file.headerDate.left(5), match.captured(1) + u'/' + match.captured(2));
-        QVERIFY(!file.races.isEmpty());
-        for (auto it = file.races.cbegin(); it != file.races.cend(); ++it) {
-            const QString where = name + u" race "_s + it.key();
-            for (const FieldHorse &h : it.value().horses) {
-                ++horsesSeen;
-                const QString horse = h.f400.value(13);
-                QVERIFY2(horses.contains(nameKey(horse)), qPrintable(where + u": "_s + horse));
-                QVERIFY2(trainers.contains(h.trainer.toUpper()), qPrintable(where + u": "_s + h.trainer));
-                QVERIFY2(weights ? weight.match(h.f400.value(3)).hasMatch() : h.f400.value(3).isEmpty(),
-                         qPrintable(where + u": weight "_s + h.f400.value(3)));
-                const QString jockey = h.f400.value(15);
-                if (!jockeysAndBarriers)
-                    QVERIFY2(jockey.isEmpty() && h.f400.value(2).isEmpty(), qPrintable(where));
-                if (jockey.isEmpty())
-                    continue;
+        for (const auto &[type, f] : fieldRecords(QDir(m_fieldsA).filePath(name))) {
+            const QString where = name + u": "_s + f.join(u'<').left(60);
+            if (type == u"000"_s)
+                QCOMPARE(f.value(3).right(8).left(5), match.captured(1) + u'/' + match.captured(2));
+            if (type == u"700"_s)
+                QVERIFY2(trainers.contains(f.value(0).toUpper()), qPrintable(where));
+            if (type != u"400"_s)
+                continue;
+            ++horsesSeen;
+            QVERIFY2(horses.contains(nameKey(f.value(13))), qPrintable(where));
+            QVERIFY2(acceptances ? weight.match(f.value(3)).hasMatch() : f.value(3).isEmpty(), qPrintable(where));
+            const QString jockey = f.value(15);
+            QVERIFY2(acceptances || (jockey.isEmpty() && f.value(2).isEmpty()), qPrintable(where));
+            if (!jockey.isEmpty()) {
                 ++jockeysSeen;
-                QVERIFY2(jockeys.contains(historyJockey(jockey)), qPrintable(where + u": "_s + jockey));
+                QVERIFY2(jockeys.contains(historyJockey(jockey)), qPrintable(where));
             }
         }
     }
     QVERIFY(horsesSeen > 1000);
-    if (jockeysAndBarriers)
-        QVERIFY(jockeysSeen > horsesSeen / 2);
+    QVERIFY(!acceptances || jockeysSeen > horsesSeen / 2);
 }
 
 void TestDemoGenerator::rejectsBadOptions_data()

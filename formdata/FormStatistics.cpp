@@ -179,12 +179,31 @@ StatsRequest prepareRequest(StatsHandOver &values, const QString &iconJockeyList
 
 namespace {
 
+// "yyyy-mm-dd" or "yyyy/mm/dd", read by hand: the format parser costs more than the rest of a row.
 QDate answerDate(const QString &text)
 {
-    QDate date = QDate::fromString(text.left(10), u"yyyy-MM-dd"_s);
-    if (!date.isValid())
-        date = QDate::fromString(text.left(10), u"yyyy/MM/dd"_s);
-    return date;
+    if (text.size() < 10)
+        return {};
+    auto number = [&text](int from, int length) {
+        int value = 0;
+        for (int i = from; i < from + length; ++i) {
+            const char16_t c = text.at(i).unicode();
+            if (c < u'0' || c > u'9')
+                return -1;
+            value = value * 10 + (c - u'0');
+        }
+        return value;
+    };
+    const int year = number(0, 4), month = number(5, 2), day = number(8, 2);
+    if (year < 0 || month < 0 || day < 0)
+        return {};
+    return QDate(year, month, day);
+}
+
+QString shortDate(const QDate &date)
+{
+    auto two = [](int n) { return QString::number(n).rightJustified(2, u'0'); };
+    return two(date.day()) + u'/' + two(date.month()) + u'/' + two(date.year() % 100);
 }
 
 QString numberText(double value)
@@ -192,16 +211,27 @@ QString numberText(double value)
     return QString::number(value, 'g', 15);
 }
 
-RunRow makeRow(const QStringList &f)
+QString text(const QString &field)
+{
+    return field;
+}
+QString text(QStringView field)
+{
+    return field.toString();
+}
+
+// A row's fields are answer pieces or views into the answer text; both read alike.
+template<typename Fields>
+RunRow makeRow(const Fields &f)
 {
     RunRow row;
-    auto at = [&f](int i) { return f.value(i); };
+    auto at = [&f](int i) { return i < f.size() ? text(f.at(i)) : QString(); };
     auto set = [&row](int column, const QString &text) { row.cells[column - 1] = text; };
     row.position = int(leadingNumber(at(10)));
     row.date = answerDate(at(0));
     row.condition = at(22).isEmpty() ? QChar() : at(22).at(0).toUpper();
     set(FP, at(10));
-    set(RaceDate, row.date.isValid() ? row.date.toString(u"dd/MM/yy"_s) : at(0));
+    set(RaceDate, row.date.isValid() ? shortDate(row.date) : at(0));
     set(Horse, properCase(at(2)));
     set(FinishPosition, at(10) + u'-' + at(29));
     set(WeightCarried, at(4));
@@ -235,30 +265,46 @@ RunRow makeRow(const QStringList &f)
 
 } // namespace
 
-QList<RunRow> foldRuns(const QList<QStringList> &answerRows)
+namespace {
+
+template<typename Fields>
+bool emptyField(const Fields &fields, int i)
+{
+    return i >= fields.size() || fields.at(i).isEmpty();
+}
+
+template<typename Fields>
+QString fieldText(const Fields &fields, int i)
+{
+    return i < fields.size() ? text(fields.at(i)) : QString();
+}
+
+template<typename Rows>
+QList<RunRow> fold(const Rows &answerRows)
 {
     QList<RunRow> runs;
+    runs.reserve(answerRows.size());
     bool secondMissing = false;
     bool thirdMissing = false;
-    for (const QStringList &fields : answerRows) {
+    for (const auto &fields : answerRows) {
         if (fields.size() < 3)
             continue;
         // A dead heat for first has no second placegetter and answers the run once per winner;
         // one for second likewise has no third.
-        if (fields.value(37).isEmpty()) {
+        if (emptyField(fields, 37)) {
             if (secondMissing) {
                 secondMissing = false;
                 if (!runs.isEmpty())
-                    runs.last().cells[Second - 1] = u'=' + properCase(fields.value(36));
+                    runs.last().cells[Second - 1] = u'=' + properCase(fieldText(fields, 36));
                 continue;
             }
             secondMissing = true;
         }
-        if (fields.value(38).isEmpty()) {
+        if (emptyField(fields, 38)) {
             if (thirdMissing) {
                 thirdMissing = false;
                 if (!runs.isEmpty())
-                    runs.last().cells[Third - 1] = u'=' + properCase(fields.value(37));
+                    runs.last().cells[Third - 1] = u'=' + properCase(fieldText(fields, 37));
                 continue;
             }
             thirdMissing = true;
@@ -268,12 +314,19 @@ QList<RunRow> foldRuns(const QList<QStringList> &answerRows)
     return runs;
 }
 
+} // namespace
+
+QList<RunRow> foldRuns(const QList<QStringList> &answerRows)
+{
+    return fold(answerRows);
+}
+
 QList<RunRow> foldAnswer(const QString &answer)
 {
-    QList<QStringList> rows;
-    for (const QString &row : splitAnswerRows(answer))
-        rows.append(splitAnswerFields(row));
-    return foldRuns(rows);
+    QList<QList<QStringView>> rows;
+    for (QStringView row : QStringView(answer).split(u"<br>\n"))
+        rows.append(row.split(u'|'));
+    return fold(rows);
 }
 
 void Counter::add(int position)

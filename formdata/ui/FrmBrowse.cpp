@@ -6,6 +6,8 @@
 #include <QVBoxLayout>
 
 #ifdef OSTREVAN_HAVE_WEBENGINE
+#include <unistd.h>
+
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
@@ -36,6 +38,9 @@ FrmBrowse::FrmBrowse(QWidget *parent) : QDialog(parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
 #ifdef OSTREVAN_HAVE_WEBENGINE
+    // The browser engine's sandbox refuses to start for the superuser.
+    if (::getuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     auto *view = new QWebEngineView(this);
     view->setObjectName(u"WebBrowser1"_s);
     // Silent: script errors of the pages are not the agent's concern.

@@ -298,11 +298,14 @@ void FrmRaceStats::storeLayout()
     *family.order = headerOrderList(grdStats->horizontalHeader());
     *family.width = headerWidthList(grdStats->horizontalHeader());
     const layout::Placement placement = placementOf(this);
-    *family.left = placement.left;
-    *family.top = placement.top;
-    *family.windowWidth = placement.width;
-    *family.height = placement.height;
+    // A maximised window keeps the normal place it had.
     *family.max = placement.maximised;
+    if (!placement.maximised) {
+        *family.left = placement.left;
+        *family.top = placement.top;
+        *family.windowWidth = placement.width;
+        *family.height = placement.height;
+    }
     cAppSettings::instance().SaveSettings();
 }
 

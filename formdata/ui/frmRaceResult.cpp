@@ -138,11 +138,13 @@ void frmRaceResult::done(int result)
     s.RaceResultsGridOrder = headerOrderList(grdResults->horizontalHeader());
     s.RaceResultsGridWidth = headerWidthList(grdResults->horizontalHeader());
     const layout::Placement placement = placementOf(this);
-    s.RaceResultsLeft = placement.left;
-    s.RaceResultsTop = placement.top;
-    s.RaceResultsWidth = placement.width;
-    s.RaceResultsHeight = placement.height;
     s.RaceResultsMax = placement.maximised;
+    if (!placement.maximised) {
+        s.RaceResultsLeft = placement.left;
+        s.RaceResultsTop = placement.top;
+        s.RaceResultsWidth = placement.width;
+        s.RaceResultsHeight = placement.height;
+    }
     s.SaveSettings();
     QDialog::done(result);
 }

@@ -1,5 +1,6 @@
 // The form windows opened from the main window's gestures, offscreen, against the real data
 // server over the hand-made tables in fixtures/formdata.
+#include "FixtureHttpServer.h"
 #include "mainwindow/MainWindowSeed.h"
 #include "support/DataServerProcess.h"
 #include "support/ScriptedDialogs.h"
@@ -11,6 +12,7 @@
 #include "bookings/ui/ListModel.h"
 #include "core/QueryCredentials.h"
 #include "core/cAppSettings.h"
+#include "formdata/ui/FrmBrowse.h"
 #include "formdata/ui/FrmRaceStats.h"
 #include "formdata/ui/FrmSelHorse.h"
 #include "formdata/ui/frmRaceResult.h"
@@ -69,6 +71,7 @@ private slots:
     void listGesturesOpenStatistics();
     void runOpensItsResult();
     void findHorseSearchesAndOpensForm();
+    void lookUpsShowTheirPages();
 
 private:
     QTemporaryDir m_serverDir;
@@ -224,6 +227,28 @@ void TestFormWindows::findHorseSearchesAndOpensForm()
     m_window->CmdFindHorse->click();
     QTRY_VERIFY(searchSeen);
     QVERIFY(formSeen);
+}
+
+void TestFormWindows::lookUpsShowTheirPages()
+{
+    FixtureHttpServer site;
+    site.setResponse({200, "OK", "<html>GREEN FLASH rating</html>", "text/html"});
+    cAppSettings::instance().RatingHost = site.host();
+    cAppSettings::instance().RegistrationHost = u"rego.test"_s;
+    QStringList shown;
+    FrmBrowse::setPresenter([&shown](const QString &caption, const QUrl &url) {
+        shown << caption + u' ' + url.toString();
+    });
+    m_window->grdNoms->setCurrentIndex(m_window->nomsModel()->index(0, 0));
+    m_window->findChild<QAction *>(u"mnuRego"_s)->trigger();
+    m_window->findChild<QAction *>(u"mnuVicRatings"_s)->trigger();
+    FrmBrowse::setPresenter({});
+    const QString display = QDir(m_env->programFolder()).filePath(u"display.html"_s);
+    QCOMPARE(shown, QStringList({u"Registration Search - GREEN FLASH http://rego.test/FreeServices/HorseSearch.aspx?key=GREEN FLASH"_s,
+                                 u"RBH Vic Rating "_s + QUrl::fromLocalFile(display).toString()}));
+    QFile page(display);
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    QCOMPARE(page.readAll(), QByteArray("<html>GREEN FLASH rating</html>"));
 }
 
 QTEST_MAIN(TestFormWindows)

@@ -63,7 +63,12 @@ int formCommand(const QStringList &arguments, CliDialogs &)
     else
         values.StatsTrainer = name;
     values.StatsFormTrainer = formTrainer;
-    const QString jockeys = (mode == Mode::HorseJockey || mode == Mode::TrainerJockey) ? managedJockeyList() : QString();
+    const bool combined = mode == Mode::HorseJockey || mode == Mode::TrainerJockey;
+    const QString jockeys = combined ? managedJockeyList() : QString();
+    if (combined && jockeys.isEmpty()) {
+        cli::err(u"form: %1 needs managed jockeys in the database (Jockey table)"_s.arg(rest.at(0)));
+        return 1;
+    }
     const std::optional<formstats::StatsResult> result = formstats::loadStatistics(values, jockeys);
     if (!result)
         return 1;

@@ -190,6 +190,11 @@ void TestFormWindows::runOpensItsResult()
                 &resultSeen);
             // Newest first: the Randwick run is the second row.
             stats->openRun(2);
+            // "Finish position" sorts by the hidden number, ascending first.
+            stats->sortByColumn(formstats::FinishPosition);
+            QCOMPARE(stats->runsModel()->index(0, formstats::FinishPosition - 1).data().toString(), u"1-3"_s);
+            stats->sortByColumn(formstats::FinishPosition);
+            QCOMPARE(stats->runsModel()->index(2, formstats::FinishPosition - 1).data().toString(), u"1-3"_s);
         },
         &statsSeen);
     m_window->grdNoms->setCurrentIndex(m_window->nomsModel()->index(0, 0));

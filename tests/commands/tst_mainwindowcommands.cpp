@@ -107,18 +107,18 @@ void TestMainWindowCommands::popupItems_data()
                                              u"mnuReload|Re&load Data|+"_s, u"mnuMeetingForm|&Form|-"_s,
                                              u"mnuDeleteMeeting|&Delete Meeting|+"_s};
     QTest::newRow("nominations") << u"MnuPUNoms"_s
-                                 << QStringList{u"mnuRaceView|Race View|-"_s, u"MnuHorseForm|&Horse Form|-"_s,
-                                                u"mnuVicRatings|&Ratings|-"_s, u"mnuNomsRBForm|Race &Form|-"_s,
-                                                u"mnuJockeystats|&Jockey Stats|-"_s, u"mnuRego|Rego Search|-"_s,
+                                 << QStringList{u"mnuRaceView|Race View|-"_s, u"MnuHorseForm|&Horse Form|+"_s,
+                                                u"mnuVicRatings|&Ratings|+"_s, u"mnuNomsRBForm|Race &Form|-"_s,
+                                                u"mnuJockeystats|&Jockey Stats|-"_s, u"mnuRego|Rego Search|+"_s,
                                                 u"mnuVideoForm|Video Form|-"_s,
                                                 u"mnuUpdateStatus|Set Remaining Status to |*"_s};
     QTest::newRow("trainers") << u"mnuPUNames"_s
-                              << QStringList{u"mnuTrainerStats|&Trainer Stats|-"_s, u"mnuEditTrainer|&Edit Trainer|+"_s,
+                              << QStringList{u"mnuTrainerStats|&Trainer Stats|+"_s, u"mnuEditTrainer|&Edit Trainer|+"_s,
                                              u"mnutrainStrk|Trainer Strike Rate|-"_s,
                                              u"MnuTranierJockStrk|Trainer/Jockey Strike Rate|-"_s,
-                                             u"MnuTrainJockForm|Trainer/Jockey Form|-"_s};
+                                             u"MnuTrainJockForm|Trainer/Jockey Form|+"_s};
     QTest::newRow("jockeys") << u"MnuPuJockey"_s
-                             << QStringList{u"mnuPrvRides|&Previous Rides|-"_s,
+                             << QStringList{u"mnuPrvRides|&Previous Rides|+"_s,
                                             u"MnuJockStrike|Jockey Strike rate|-"_s,
                                             u"mnuTrnJockStrk|Trainer Jockey Strike Rate|+"_s,
                                             u"mnuRldJokDta|Reload Jockey Form Data|+"_s,

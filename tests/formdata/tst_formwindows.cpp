@@ -72,6 +72,7 @@ private slots:
     void runOpensItsResult();
     void findHorseSearchesAndOpensForm();
     void lookUpsShowTheirPages();
+    void cliPrintsTheSameCore();
 
 private:
     QTemporaryDir m_serverDir;
@@ -254,6 +255,28 @@ void TestFormWindows::lookUpsShowTheirPages()
     QFile page(display);
     QVERIFY(page.open(QIODevice::ReadOnly));
     QCOMPARE(page.readAll(), QByteArray("<html>GREEN FLASH rating</html>"));
+}
+
+void TestFormWindows::cliPrintsTheSameCore()
+{
+    auto run = [this](const QStringList &arguments) {
+        QProcess cli;
+        cli.start(QStringLiteral(OSTREVAN_CLI_PATH), QStringList{u"--settings"_s, m_env->settingsFile()} + arguments);
+        cli.waitForFinished(30000);
+        return QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    };
+    const QStringList form = run({u"form"_s, u"horse"_s, u"green flash (nz)"_s});
+    QCOMPARE(form.size(), 4);
+    QCOMPARE(form.at(0), u"16/03/24\t2-2\t60kg\t\t1.2\tBALL\t1000\tCL1 HANDICAP\tK O'brien\t1\tS\t16:20\t6,6\t2.2\t"
+                         "Red Rover\tGreen Flash\t\t2000\t25000\t58\t33.75\tCLASS 1 HANDICAP\tFreshen(35d)"_s);
+    QCOMPARE(form.at(3), u"Career 3:1-2-0, This Prep 3:1-2-0, Last Start 2nd, 1st Up 0:0-0-0, 2nd Up 0:0-0-0, Fast "
+                         "0:0-0-0, Good 1:1-0-0, Dead 0:0-0-0, Slow 1:0-1-0, Heavy 1:0-1-0"_s);
+    const QStringList result = run({u"result"_s, u"2024/02/10"_s, u"RAND"_s, u"3"_s, u"Green Flash"_s});
+    QCOMPARE(result.size(), 4);
+    QVERIFY(result.at(0).startsWith(u" RAND 10/02/2024 - Australian Turf Club\t Metro\tNSW\t3    1400    "_s));
+    QCOMPARE(result.filter(u"\t*"_s), QStringList{u"2\tGreen Flash\t2.5\tJ Smith\t2\t59\t\t0403\tT O'sullivan\t3.1"
+                                                  "\t15000\t5  Gelding\tFlashy/Green Lady\t*"_s});
+    QCOMPARE(run({u"find-horse"_s, u"oo"_s}), QStringList{u"Blue Moon\tMoonrise\tBlue Bell\t4\tF\tP Moody"_s});
 }
 
 QTEST_MAIN(TestFormWindows)

@@ -122,8 +122,10 @@ QString statsSql(const QString &where)
         + u" ORDER BY A.WRaceDate DESC, A.WTrack, A.WRaceNo, A.WHorse LIMIT 0,90"_s;
 }
 
-StatsRequest prepareRequest(StatsHandOver &values, const QString &iconJockeyList)
+StatsRequest prepareRequest(StatsHandOver &values, const QString &managedJockeys)
 {
+    // Without managed jockeys the combined modes match no ride, rather than send a list the server cannot read.
+    const QString iconJockeyList = managedJockeys.isEmpty() ? u"( '')"_s : managedJockeys;
     StatsRequest request;
     request.mode = modeFromText(values.StatsMode);
     const bool combined = request.mode == Mode::HorseJockey || request.mode == Mode::TrainerJockey;

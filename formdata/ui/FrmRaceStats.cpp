@@ -142,6 +142,7 @@ FrmRaceStats::FrmRaceStats(QWidget *parent) : QDialog(parent)
     grdStats->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdStats->setWordWrap(false);
     grdStats->verticalHeader()->hide();
+    grdStats->verticalHeader()->setDefaultSectionSize(grdStats->fontMetrics().height() + 6);
     grdStats->horizontalHeader()->setSectionsMovable(true);
     grdStats->horizontalHeader()->setSectionsClickable(true);
     grdStats->horizontalHeader()->setSortIndicatorShown(true);
@@ -201,6 +202,9 @@ void FrmRaceStats::load()
     if (result) {
         m_summary = result->summary;
         fill(result->runs);
+        // Until the agent has set widths, no column cuts its texts short.
+        if (familyOf(m_mode).width->isEmpty())
+            widenToTexts();
     }
     fillSummary();
 }
@@ -227,6 +231,23 @@ void FrmRaceStats::fill(const QList<RunRow> &runs)
         m_model->appendRow(items);
     }
     updateRowHeights();
+}
+
+void FrmRaceStats::widenToTexts()
+{
+    // One measurement per column, of its longest text: measuring every cell costs more than the whole fill.
+    const QFontMetrics metrics = grdStats->fontMetrics();
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        if (grdStats->isColumnHidden(c))
+            continue;
+        QString longest;
+        for (int row = 0; row < m_model->rowCount(); ++row) {
+            const QString text = m_model->item(row, c)->text();
+            if (text.size() > longest.size())
+                longest = text;
+        }
+        grdStats->setColumnWidth(c, std::max(grdStats->columnWidth(c), metrics.horizontalAdvance(longest) + 14));
+    }
 }
 
 void FrmRaceStats::updateRowHeights()

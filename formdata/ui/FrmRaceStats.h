@@ -58,6 +58,7 @@ private:
     void restoreLayout();
     void storeLayout();
     void updateRowHeights();
+    void widenToTexts();
 
     QStandardItemModel *m_model = nullptr;
     formstats::Mode m_mode = formstats::Mode::Other;

@@ -58,6 +58,7 @@ FrmSelHorse::FrmSelHorse(QWidget *parent) : QDialog(parent)
     grdSelHorse = new QTableWidget(0, int(gridColumns().size()), this);
     grdSelHorse->setObjectName(u"grdSelHorse"_s);
     grdSelHorse->verticalHeader()->hide();
+    grdSelHorse->verticalHeader()->setDefaultSectionSize(grdSelHorse->fontMetrics().height() + 6);
     grdSelHorse->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdSelHorse->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdSelHorse->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -71,6 +71,7 @@ frmRaceResult::frmRaceResult(QWidget *parent) : QDialog(parent)
     grdResults = new QTableWidget(0, int(specs.size()), this);
     grdResults->setObjectName(u"grdResults"_s);
     grdResults->verticalHeader()->hide();
+    grdResults->verticalHeader()->setDefaultSectionSize(grdResults->fontMetrics().height() + 6);
     grdResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdResults->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdResults->setWordWrap(false);
@@ -82,6 +83,7 @@ frmRaceResult::frmRaceResult(QWidget *parent) : QDialog(parent)
         grdResults->setHorizontalHeaderItem(c, item);
         grdResults->horizontalHeader()->resizeSection(c, specs.at(c).width);
     }
+    grdResults->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(grdResults, 1);
 
     auto *buttons = new QHBoxLayout;

@@ -4,6 +4,7 @@
 #include "core/ui/HeaderLayout.h"
 #include "MainWindowCommands.h"
 #include "SetupCommands.h"
+#include "FormEntryPoints.h"
 #include "core/ui/BusyPointer.h"
 #include "core/Sound.h"
 #include "app/Startup.h"
@@ -64,6 +65,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     connectLists();
     new MainWindowCommands(this);
     new SetupCommands(this);
+    wireFormWindows(this);
 }
 
 MainWindow::~MainWindow()

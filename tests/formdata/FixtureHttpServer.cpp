@@ -45,8 +45,13 @@ void FixtureHttpServer::read(QTcpSocket *socket)
     socket->setProperty("buffer", QByteArray());
     if (m_silent)
         return;
-    socket->write("HTTP/1.1 " + QByteArray::number(m_response.status) + ' ' + m_response.reason
-                  + "\r\nContent-Type: " + m_response.contentType + "\r\nContent-Length: "
-                  + QByteArray::number(m_response.body.size()) + "\r\nConnection: close\r\n\r\n" + m_response.body);
+    Response response = m_response;
+    const QByteArray path = buffer.left(buffer.indexOf("\r\n")).split(' ').value(1);
+    for (auto it = m_routes.cbegin(); it != m_routes.cend(); ++it)
+        if (path.startsWith(it.key()))
+            response = it.value();
+    socket->write("HTTP/1.1 " + QByteArray::number(response.status) + ' ' + response.reason
+                  + "\r\nContent-Type: " + response.contentType + "\r\nContent-Length: "
+                  + QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n\r\n" + response.body);
     socket->disconnectFromHost();
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QTcpServer>
 
 class QTcpSocket;
@@ -27,6 +28,8 @@ public:
     void setResponse(const Response &response) { m_response = response; }
     void setBody(const QByteArray &body) { m_response = Response{200, "OK", body, "text/plain"}; }
     void setSilent(bool silent) { m_silent = silent; }
+    // Requests whose path begins with `pathPrefix` get this response instead.
+    void setRoute(const QByteArray &pathPrefix, const Response &response) { m_routes.insert(pathPrefix, response); }
 
     QList<QByteArray> requests; // head and body of each request
 
@@ -36,5 +39,6 @@ private:
 
     QTcpServer m_server;
     Response m_response;
+    QMap<QByteArray, Response> m_routes;
     bool m_silent = false;
 };

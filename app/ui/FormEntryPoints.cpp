@@ -1,0 +1,68 @@
+#include "FormEntryPoints.h"
+
+#include "MainWindow.h"
+#include "bookings/MainLists.h"
+#include "bookings/ui/ListModel.h"
+#include "formdata/ui/FormWindows.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QTableView>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The current row of a list (1-based), 0 for none.
+int currentRow(const QTableView *grid)
+{
+    const QModelIndex index = grid->currentIndex();
+    return index.isValid() ? index.row() + 1 : 0;
+}
+
+QString nominatedHorse(MainWindow *window)
+{
+    const int row = currentRow(window->grdNoms);
+    return row > 0 ? window->nomsModel()->cellText(row, mainlists::noms::Horse).trimmed() : QString();
+}
+
+QString listedTrainer(MainWindow *window)
+{
+    const int row = currentRow(window->grdNames);
+    return row > 0 ? window->trainerModel()->cellText(row, mainlists::names::Trainer).trimmed() : QString();
+}
+
+// Enables a pop-up item and runs `open` with the name it acts on, when there is one.
+template<typename Name, typename Open>
+void wireItem(MainWindow *window, const char *item, Name name, Open open)
+{
+    QAction *action = window->findChild<QAction *>(QLatin1String(item));
+    if (!action)
+        return;
+    action->setEnabled(true);
+    QObject::connect(action, &QAction::triggered, window, [window, name, open] {
+        const QString text = name(window);
+        if (!text.isEmpty())
+            open(window, text);
+    });
+}
+
+} // namespace
+
+void wireFormWindows(MainWindow *window)
+{
+    window->CmdFindHorse->setEnabled(true);
+    QObject::connect(window->CmdFindHorse, &QPushButton::clicked, window, [window] { openHorseSearch(window); });
+    QObject::connect(window, &MainWindow::horseFormRequested, window,
+                     [window](const QString &horse) { openHorseJockeyForm(window, horse); });
+    QObject::connect(window, &MainWindow::trainerFormRequested, window,
+                     [window](const QString &trainer) { openTrainerJockeyForm(window, trainer); });
+
+    wireItem(window, "MnuHorseForm", nominatedHorse, [](QWidget *w, const QString &h) { openHorseForm(w, h); });
+    wireItem(window, "mnuVicRatings", nominatedHorse, showRating);
+    wireItem(window, "mnuRego", nominatedHorse, showRegistration);
+    wireItem(window, "mnuTrainerStats", listedTrainer, [](QWidget *w, const QString &t) { openTrainerForm(w, t); });
+    wireItem(window, "MnuTrainJockForm", listedTrainer,
+             [](QWidget *w, const QString &t) { openTrainerJockeyForm(w, t); });
+    wireItem(window, "mnuPrvRides", [](MainWindow *w) { return w->selectedJockey(); }, openJockeyForm);
+}

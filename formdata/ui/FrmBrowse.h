@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDialog>
+#include <QUrl>
+
+#include <functional>
+
+// The browser window for the outside look-ups. With Qt WebEngine the page is shown in the
+// window; without it the system browser opens the page.
+class FrmBrowse final : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit FrmBrowse(QWidget *parent = nullptr);
+
+    void navigate(const QUrl &url);
+    QUrl url() const { return m_url; }
+
+    // Shows `url` under `caption`: modally in the window when it can hold a browser, else in
+    // the system browser.
+    static void showPage(QWidget *parent, const QString &caption, const QUrl &url, bool largeNearTop = false);
+
+    // Where pages go instead (tests, headless runs); empty restores the normal way.
+    using Presenter = std::function<void(const QString &caption, const QUrl &url)>;
+    static void setPresenter(Presenter presenter);
+
+private:
+    QUrl m_url;
+    QWidget *m_view = nullptr;
+};

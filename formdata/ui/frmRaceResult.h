@@ -1,0 +1,38 @@
+#pragma once
+
+#include "formdata/RaceResult.h"
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+// One past race: meeting and race header and the finishing order, the runner the agent came
+// from in bold.
+class frmRaceResult final : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit frmRaceResult(QWidget *parent = nullptr);
+
+    // Fills the window from a fetched result.
+    void fill(const raceresult::Result &result);
+
+    QLineEdit *txtMeetDesc = nullptr;
+    QLineEdit *txtMeetType = nullptr;
+    QLineEdit *txtMeetState = nullptr;
+    QLineEdit *txtRaceDesc = nullptr;
+    QLineEdit *txtRaceClass = nullptr;
+    QLineEdit *txtSec = nullptr;
+    QLineEdit *txtCond = nullptr;
+    QLineEdit *txtLimWeight = nullptr;
+    QLineEdit *txtValue = nullptr;
+    QLabel *lblDescription = nullptr;
+    QTableWidget *grdResults = nullptr;
+    QPushButton *cmdExit = nullptr;
+
+protected:
+    void done(int result) override;
+};

@@ -1,0 +1,275 @@
+// Form statistics, race result and rating rules on answer texts and hand-written pages.
+#include "FixtureHttpServer.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnvironment.h"
+
+#include "core/cAppSettings.h"
+#include "formdata/FormLookups.h"
+#include "formdata/FormStatistics.h"
+#include "formdata/RaceResult.h"
+
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace formstats;
+
+namespace {
+
+// One answer row of the statistics query: date, position, condition and the three placegetters.
+QStringList answerRow(const QString &date, const QString &position, const QString &condition,
+                      const QString &winner = u"A"_s, const QString &second = u"B"_s, const QString &third = u"C"_s)
+{
+    QStringList f(39);
+    f[0] = date;
+    f[2] = u"HORSE"_s;
+    f[10] = position;
+    f[22] = condition;
+    f[36] = winner;
+    f[37] = second;
+    f[38] = third;
+    return f;
+}
+
+} // namespace
+
+class TestFormStatistics : public QObject
+{
+    Q_OBJECT
+private slots:
+    void summary_data();
+    void summary();
+    void ordinalSuffix_data();
+    void ordinalSuffix();
+    void deadHeats();
+    void whereTexts_data();
+    void whereTexts();
+    void resultHeader_data();
+    void resultHeader();
+    void resultRunners();
+    void ratingWalk_data();
+    void ratingWalk();
+};
+
+void TestFormStatistics::summary_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QStringList>("runs"); // "date position condition", newest first
+    QTest::addColumn<QString>("rowTexts");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("45 days freshen") << u"horse"_s << QStringList{u"2024-03-16 1 G"_s, u"2024-01-31 2 G"_s}
+                                     << u"Freshen(45d)|"_s
+                                     << u"Career 2:1-1-0, This Prep 2:1-1-0, Last Start 1st, 1st Up 0:0-0-0, 2nd Up "
+                                        "0:0-0-0, Fast 0:0-0-0, Good 2:1-1-0, Dead 0:0-0-0, Slow 0:0-0-0, Heavy 0:0-0-0"_s;
+    QTest::newRow("70 days spell") << u"horse"_s << QStringList{u"2024-03-16 3 H"_s, u"2024-01-06 1 S"_s}
+                                   << u"Spell(10w)|"_s
+                                   << u"Career 2:1-0-1, This Prep 1:0-0-1, Last Start 3rd, 1st Up 1:0-0-1, 2nd Up "
+                                      "0:0-0-0, Fast 0:0-0-0, Good 0:0-0-0, Dead 0:0-0-0, Slow 1:1-0-0, Heavy 1:0-0-1"_s;
+    QTest::newRow("second up, prep ends at the spell")
+        << u"horse"_s
+        << QStringList{u"2024-04-01 2 D"_s, u"2024-03-16 1 G"_s, u"2024-01-06 4 F"_s, u"2023-12-20 11 F"_s}
+        << u"|Spell(10w)||"_s
+        << u"Career 4:1-1-0, This Prep 2:1-1-0, Last Start 2nd, 1st Up 1:1-0-0, 2nd Up 1:0-1-0, Fast 2:0-0-0, Good "
+           "1:1-0-0, Dead 1:0-1-0, Slow 0:0-0-0, Heavy 0:0-0-0"_s;
+    QTest::newRow("30 days nothing, 61 days spell")
+        << u"horse"_s
+        << QStringList{u"2024-04-15 3 G"_s, u"2024-03-01 1 G"_s, u"2024-01-31 2 G"_s, u"2023-12-01 22 G"_s}
+        << u"Freshen(45d)||Spell(8w)|"_s
+        << u"Career 4:1-1-1, This Prep 3:1-1-1, Last Start 3rd, 1st Up 1:0-1-0, 2nd Up 1:1-0-0, Fast 0:0-0-0, Good "
+           "4:1-1-1, Dead 0:0-0-0, Slow 0:0-0-0, Heavy 0:0-0-0"_s;
+    QTest::newRow("other modes see no spells") << u"jockey"_s << QStringList{u"2024-03-16 21 G"_s, u"2024-01-06 1 X"_s}
+                                               << u"|"_s
+                                               << u"Career 2:1-0-0, This Prep 2:1-0-0, Last Start 21st, 1st Up 0:0-0-0, "
+                                                  "2nd Up 0:0-0-0, Fast 0:0-0-0, Good 1:0-0-0, Dead 0:0-0-0, Slow "
+                                                  "0:0-0-0, Heavy 0:0-0-0"_s;
+}
+
+void TestFormStatistics::summary()
+{
+    QFETCH(QString, mode);
+    QFETCH(QStringList, runs);
+    QList<QStringList> answer;
+    for (const QString &run : std::as_const(runs)) {
+        const QStringList parts = run.split(u' ');
+        answer << answerRow(parts.at(0), parts.at(1), parts.at(2));
+    }
+    QList<RunRow> rows = foldRuns(answer);
+    const Summary summary = summarise(rows, modeFromText(mode));
+    QStringList texts;
+    for (const RunRow &row : std::as_const(rows))
+        texts << row.rowText;
+    QTEST(texts.join(u'|'), "rowTexts");
+    QTEST(summary.line(), "line");
+}
+
+void TestFormStatistics::ordinalSuffix_data()
+{
+    QTest::addColumn<int>("n");
+    QTest::addColumn<QString>("suffix");
+    const QList<std::pair<int, const char *>> cases{{0, ""},     {-1, ""},    {1, "st"},   {2, "nd"},  {3, "rd"},
+                                                   {4, "th"},   {11, "th"},  {12, "th"},  {13, "th"}, {20, "th"},
+                                                   {21, "st"},  {22, "nd"},  {23, "rd"},  {24, "th"}, {30, "th"},
+                                                   {111, "st"}, {112, "nd"}};
+    for (const auto &[n, suffix] : cases)
+        QTest::addRow("%d", n) << n << QString::fromLatin1(suffix);
+}
+
+void TestFormStatistics::ordinalSuffix()
+{
+    QFETCH(int, n);
+    QTEST(OrdinalSuffix(n), "suffix");
+}
+
+void TestFormStatistics::deadHeats()
+{
+    const QList<QStringList> rows{
+        answerRow(u"2024-03-16"_s, u"1"_s, u"G"_s, u"FIRST ONE"_s, QString(), u"THIRD"_s),
+        answerRow(u"2024-03-16"_s, u"1"_s, u"G"_s, u"FIRST TWO"_s, QString(), u"THIRD"_s),
+        answerRow(u"2024-02-01"_s, u"2"_s, u"G"_s, u"WINNER"_s, u"SECOND ONE"_s, QString()),
+        answerRow(u"2024-02-01"_s, u"2"_s, u"G"_s, u"WINNER"_s, u"SECOND TWO"_s, QString()),
+        answerRow(u"2024-01-01"_s, u"5"_s, u"G"_s),
+        {u"short"_s, u"row"_s},
+    };
+    QString answer;
+    for (const QStringList &row : rows)
+        answer += row.join(u'|') + u"<br>\n"_s;
+    QList<RunRow> runs = foldAnswer(answer);
+    QCOMPARE(runs.size(), 3);
+    QCOMPARE(runs.at(0).cell(Winner), u"First One"_s);
+    QCOMPARE(runs.at(0).cell(Second), u"=First Two"_s);
+    QCOMPARE(runs.at(1).cell(Second), u"Second One"_s);
+    QCOMPARE(runs.at(1).cell(Third), u"=Second Two"_s);
+    QCOMPARE(runs.at(2).cell(Third), u"C"_s);
+    QCOMPARE(summarise(runs, Mode::Horse).counters[Career].text(), u"3:1-1-0"_s);
+}
+
+void TestFormStatistics::whereTexts_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("formTrainer");
+    QTest::addColumn<QString>("jockeys");
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("handOver"); // horse|jockey|form trainer after opening
+    QTest::newRow("horse cut at the bracket") << u"horse"_s << u"Green Flash (NZ)"_s << u""_s << u""_s
+                                              << u"A.WHorse= 'GREEN FLASH '"_s << u"Green Flash ||"_s;
+    QTest::newRow("bracket first is kept") << u"horse"_s << u"(Odd) O'Neil & Co"_s << u""_s << u""_s
+                                           << u"A.WHorse= '(ODD) O''NEIL %26 CO'"_s << u"(Odd) O'Neil & Co||"_s;
+    QTest::newRow("horse, one jockey") << u"horse/jockey"_s << u"Blue(AUS)"_s << u""_s << u"( 'J Smith')"_s
+                                       << u"A.WHorse= 'BLUE'and A.WJockey in ( 'J Smith')"_s << u"Blue|J Smith|"_s;
+    QTest::newRow("horse, all jockeys") << u"horse/jockey"_s << u"Blue"_s << u""_s << u"( 'A', 'B')"_s
+                                        << u"A.WHorse= 'BLUE'and A.WJockey in ( 'A', 'B')"_s
+                                        << u"Blue|All Managed Jockeys|"_s;
+    QTest::newRow("trainer, same form name") << u"trainer"_s << u"t o'sullivan"_s << u"T O'SULLIVAN"_s << u""_s
+                                             << u"(A.WTrainer = 'T O''SULLIVAN')"_s << u"||"_s;
+    QTest::newRow("trainer, other form name") << u"trainer"_s << u"Smith & Jones"_s << u"Smith&Jones"_s << u""_s
+                                              << u"(A.WTrainer = 'SMITH %26 JONES'or A.WTrainer = 'Smith%26Jones')"_s
+                                              << u"||"_s;
+    QTest::newRow("trainer and jockeys, other form name")
+        << u"trainer/jockey"_s << u"P Moody"_s << u"PETER MOODY"_s << u"( 'A', 'B')"_s
+        << u"(A.WTrainer = 'P MOODY' or A.WTrainer = 'PETER MOODY') and A.WJockey in ( 'A', 'B')"_s
+        << u"|All Managed Jockeys|"_s;
+    QTest::newRow("trainer and jockey") << u"trainer/jockey"_s << u"P Moody"_s << u""_s << u"( 'A')"_s
+                                        << u"(A.WTrainer = 'P MOODY') and A.WJockey in ( 'A')"_s << u"|A|"_s;
+    QTest::newRow("jockey") << u"jockey"_s << u"k o'brien"_s << u""_s << u""_s << u"A.WJockey= 'K O''BRIEN'"_s
+                            << u"|k o'brien|"_s;
+}
+
+void TestFormStatistics::whereTexts()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, name);
+    QFETCH(QString, formTrainer);
+    QFETCH(QString, jockeys);
+    StatsHandOver values{mode, QString(), QString(), QString(), formTrainer};
+    (mode.startsWith(u"horse"_s) ? values.StatsHorse : mode == "jockey"_L1 ? values.StatsJockey : values.StatsTrainer) =
+        name;
+    const StatsRequest request = prepareRequest(values, jockeys);
+    QTEST(request.where, "where");
+    QVERIFY(request.sql.contains(u"AND T.WFinPosn =3 WHERE "_s + request.where + u" ORDER BY A.WRaceDate DESC"_s));
+    QTEST(QStringList({values.StatsHorse, values.StatsJockey, values.StatsFormTrainer}).join(u'|'), "handOver");
+}
+
+void TestFormStatistics::resultHeader_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("fields");
+    QTest::newRow("metro, class point")
+        << u"Victoria Racing Club|M|VIC|1200|MAIDEN PLATE|BM.70|34.50|G|54.5|50000<br>\n"_s
+        << u" FLEM 06/01/2024 - Victoria Racing Club| Metro|VIC|3    1200    MAIDEN PLATE|BM70|34.50|Good|54.5|$ 50,000.00"_s;
+    QTest::newRow("provincial, heavy") << u"Club|P|NSW|1000|X|CL.1.A|1|H|58|1234.5<br>\n"_s
+                                       << u" FLEM 06/01/2024 - Club| Provincial|NSW|3    1000    X|CL1A|1|Heavy|58|$ 1,234.50"_s;
+    QTest::newRow("country") << u"Club|C|NSW|1000|X|C|1|F|58|0<br>\n"_s
+                             << u" FLEM 06/01/2024 - Club| Country|NSW|3    1000    X|C|1|Fast|58|$ 0.00"_s;
+    QTest::newRow("empty type") << u"Club||NSW|1000|X|C|1|S|58|0<br>\n"_s
+                                << u" FLEM 06/01/2024 - Club|Unknown|NSW|3    1000    X|C|1|Slow|58|$ 0.00"_s;
+    QTest::newRow("other type, other condition") << u"Club|Q|NSW|1000|X|C|1|Z|58|0<br>\n"_s
+                                                 << u" FLEM 06/01/2024 - Club||NSW|3    1000    X|C|1||58|$ 0.00"_s;
+    QTest::newRow("no row") << u""_s << u"none"_s;
+}
+
+void TestFormStatistics::resultHeader()
+{
+    QFETCH(QString, answer);
+    const std::optional<raceresult::Header> header =
+        raceresult::parseHeader(answer, u"2024/01/06"_s, u"FLEM"_s, u"3"_s);
+    QTEST(header ? header->fields().join(u'|') : u"none"_s, "fields");
+}
+
+void TestFormStatistics::resultRunners()
+{
+    const QString answer = u"1|GREEN FLASH|WON|J SMITH|3|58.5||0302|T O'SULLIVAN|2.5|30000|5|G|FLASHY|GREEN LADY<br>\n"
+                           "1|RED ROVER|WON|K O'BRIEN|1|57|2|0101|SMITH & JONES|4.6|30000|||||<br>\n"
+                           "short|row<br>\n"_s;
+    const QList<raceresult::Runner> runners = raceresult::parseRunners(answer, u"red rover"_s);
+    QCOMPARE(runners.size(), 2);
+    QCOMPARE(runners.at(0).cells.at(1), u"Green Flash"_s);
+    QCOMPARE(runners.at(0).cells.at(11), u"5 G"_s);
+    QCOMPARE(runners.at(0).cells.at(12), u"Flashy/Green Lady"_s);
+    QCOMPARE(runners.at(0).boldFrom, 0);
+    QCOMPARE(runners.at(1).cells.at(12), u"/"_s);
+    QVERIFY(!runners.at(1).bold(1) && runners.at(1).bold(2) && runners.at(1).bold(11) && !runners.at(1).bold(12));
+}
+
+void TestFormStatistics::ratingWalk_data()
+{
+    QTest::addColumn<QByteArray>("listPage");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("page");
+    const QByteArray list = "<html><title>FIND HORSE - Ratings</title><table>"
+                            "<tr><td><a href='/Publishing/RBH/pgHorseDetails.asp?id=1'>GREEN FLASH</a></td>"
+                            "<td nowrap>Retired&nbsp;</td></tr>"
+                            "<tr><td><a href='/Publishing/RBH/pgHorseDetails.asp?id=2&amp;s=VIC'>GREEN FLASH</a></td>"
+                            "<td nowrap>Active&nbsp;</td></tr></table></html>";
+    QTest::newRow("active horse's details") << list << 200 << u"<html>details of 2</html>"_s;
+    QByteArray retired = list;
+    retired.replace("Active", "Gone");
+    QTest::newRow("no active horse: the list") << retired << 200 << QString::fromLatin1(retired);
+    QTest::newRow("site error") << list << 500 << QString();
+}
+
+void TestFormStatistics::ratingWalk()
+{
+    QFETCH(QByteArray, listPage);
+    QFETCH(int, status);
+    TestEnvironment environment;
+    ScriptedDialogs dialogs;
+    FixtureHttpServer site;
+    site.setRoute("/publishing/RBH/pgFindHorse.asp", {status, "OK", listPage, "text/html"});
+    site.setRoute("/Publishing/RBH/pgHorseDetails.asp?id=2", {200, "OK", "<html>details of 2</html>", "text/html"});
+    cAppSettings::instance().RatingHost = site.host();
+    const QString page = lookups::ratingLookUp(u"Green Flash"_s);
+    QTEST(page, "page");
+    QVERIFY(site.requests.first().startsWith("POST /publishing/RBH/pgFindHorse.asp?txtMode=ProcessSearch "));
+    QVERIFY(site.requests.first().endsWith(
+        "lstStates=VIC&lstRType=1&txtHorseName=Green+Flash&btnHorseName=Search&hdnStateIndex="));
+    QCOMPARE(dialogs.messages.size(), status == 200 ? 0 : 1);
+    if (status != 200)
+        QCOMPARE(dialogs.messages.first().title, u"Data Error"_s);
+    const QString written = lookups::writeDisplayPage(page);
+    QCOMPARE(written.isEmpty(), page.isEmpty());
+    if (!written.isEmpty())
+        QVERIFY(written.endsWith(u"/display.html"_s) && QFileInfo(written).size() == page.toUtf8().size());
+}
+
+QTEST_MAIN(TestFormStatistics)
+#include "tst_formstatistics.moc"

@@ -9,6 +9,7 @@
 #include "app/Startup.h"
 #include "core/StatusSink.h"
 #include "core/Version.h"
+#include "import/ui/frmSelectMeeting.h"
 #include "core/UserDialogs.h"
 #include "core/cAppSettings.h"
 #include "bookings/BookingOperations.h"
@@ -384,6 +385,10 @@ void MainWindow::connectLists()
     connect(cmdReload, &QPushButton::clicked, this, [this] { guarded([this] { refresh(); }); });
     connect(cmdMtgRfs, &QPushButton::clicked, this, [this] { guarded([this] { reloadMeetings(); }); });
     connect(cmdBrowse, &QPushButton::clicked, this, &MainWindow::addData);
+    connect(CmdGetData, &QPushButton::clicked, this, [this] {
+        frmSelectMeeting::OpenSelect(this);
+        guarded([this] { reloadMeetings(); reloadTrainers(); });
+    });
 
     for (QTableView *grid : {grdNames, grdNoms}) {
         grid->horizontalHeader()->setSortIndicatorShown(true);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QTcpServer>
 
@@ -27,6 +28,12 @@ public:
     void setResponse(const Response &response) { m_response = response; }
     void setBody(const QByteArray &body) { m_response = Response{200, "OK", body, "text/plain"}; }
     void setSilent(bool silent) { m_silent = silent; }
+    // Serves `body` at one path and query (once routes are set, other paths get 404); the first
+    // `failures` requests for it get 500.
+    void setRoute(const QString &pathAndQuery, const QByteArray &body, int failures = 0)
+    {
+        m_routes[pathAndQuery] = {body, failures};
+    }
 
     QList<QByteArray> requests; // head and body of each request
 
@@ -37,4 +44,5 @@ private:
     QTcpServer m_server;
     Response m_response;
     bool m_silent = false;
+    QHash<QString, QPair<QByteArray, int>> m_routes;
 };

@@ -63,6 +63,17 @@ QString rating(const QString &cell)
     return QString(cell).remove(QLatin1Char('(')).remove(QLatin1Char(')')).trimmed();
 }
 
+// "/FreeFields/Nominations.aspx?…" → "Nominations"; other kinds of page give empty text.
+QString phaseOfLink(const QString &link)
+{
+    const qsizetype at = link.indexOf(QLatin1String("/FreeFields"));
+    const QString kind = at < 0 ? QString() : link.mid(at + 12, 3);
+    return kind == QLatin1String("Nom")   ? kNominations
+           : kind == QLatin1String("Wei") ? kWeights
+           : kind == QLatin1String("Acc") ? kAcceptances
+                                          : QString();
+}
+
 struct Heading {
     int number = 0;
     QString title;
@@ -168,17 +179,15 @@ QList<CalendarEntry> parseCalendar(const QString &html, bool allPhases)
         const QString key = href.mid(href.indexOf(QLatin1String("Key=")) + 4);
         const QString date = key.mid(7, 2) + QLatin1Char('/') + key.mid(4, 3) + QLatin1Char('/') + key.mid(2, 2);
         const QString meeting = cellText(links.at(keyLink));
-        for (qsizetype i = keyLink + 1; i < links.size(); ++i) {
+        // The venue's own link counts when it already leads to a phase's field page.
+        const qsizetype firstPhaseLink = phaseOfLink(href).isEmpty() ? keyLink + 1 : keyLink;
+        for (qsizetype i = firstPhaseLink; i < links.size(); ++i) {
             const QString link = hrefOf(links.at(i));
             const qsizetype at = link.indexOf(QLatin1String("/FreeFields"));
             if (at < 0)
                 continue;
             const QString path = link.mid(at);
-            const QString kind = path.mid(12, 3);
-            const QString phase = kind == QLatin1String("Nom")   ? kNominations
-                                  : kind == QLatin1String("Wei") ? kWeights
-                                  : kind == QLatin1String("Acc") ? kAcceptances
-                                                                 : QString();
+            const QString phase = phaseOfLink(path);
             if (!phase.isEmpty())
                 entries << CalendarEntry{date, meeting, phase, path};
         }

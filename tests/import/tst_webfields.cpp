@@ -7,11 +7,16 @@
 #include "db/Database.h"
 #include "formdata/HttpRequest.h"
 #include "import/WebFieldDownload.h"
+#include "import/ui/frmSelectMeeting.h"
 #include "support/DataServerProcess.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
 #include <QSqlRecord>
+#include <QTableWidget>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -217,6 +222,34 @@ private slots:
             QCOMPARE(rows(u"SELECT COUNT(*) FROM Noms"_s), u"3"_s);
             QVERIFY(m_dialogs->messages.last().text.contains(u"Flemington (23/May/25)"_s));
         }
+    }
+
+    void dataServerDownStillDownloads()
+    {
+        cAppSettings::instance().DataServer = u"127.0.0.1:1"_s;
+        QVERIFY(WebFieldDownloader::downloadMeeting(u"VIC"_s, {u"24/May/25"_s, u"Caulfield"_s, u"Acceptances"_s, kLive}, false)
+                    .loaded);
+        QCOMPARE(rows(u"SELECT MeetingCode, State FROM Meeting"_s), u"2405CAUL|VIC"_s);
+    }
+
+    void selectMeetingsWindow()
+    {
+        frmSelectMeeting window;
+        window.show();
+        window.setState(cAppSettings::instance().effectiveDefaultState());
+        QCOMPARE(window.cmbState->currentText(), u"VIC"_s);
+        QCOMPARE(window.grdMeeting->rowCount(), 2);
+        window.chkShowPhase->click();
+        QCOMPARE(window.grdMeeting->rowCount(), 3);
+        const qsizetype asked = m_site->requests.size();
+        QTest::keyClick(&window, Qt::Key_F5);
+        QCOMPARE(m_site->requests.size(), asked + 1);
+        window.chkShowPhase->click();
+        window.grdMeeting->selectAll();
+        window.cmdDownload->click();
+        QCOMPARE(m_dialogs->messages.last().text, frmSelectMeeting::kSuccessText);
+        QCOMPARE(window.result(), int(QDialog::Accepted));
+        QCOMPARE(rows(u"SELECT MeetingCode FROM Meeting ORDER BY MeetingCode"_s), u"2305FLEM;2405CAUL"_s);
     }
 
     void cancelledBatchKeepsFinishedMeetings()

@@ -114,16 +114,25 @@ QList<HtmlNode> HtmlDocument::select(const char *xpath, HtmlNode context) const
     return nodes;
 }
 
-QList<HtmlNode> HtmlDocument::elements(HtmlNode from)
+namespace {
+
+void collectElements(HtmlNode from, QList<HtmlNode> &out, const char *name)
 {
-    QList<HtmlNode> out;
-    if (!from)
-        return out;
-    out << from;
+    if (!name || HtmlDocument::isElement(from, name))
+        out << from;
     for (HtmlNode child = from->children; child; child = child->next) {
         if (child->type == XML_ELEMENT_NODE)
-            out += elements(child);
+            collectElements(child, out, name);
     }
+}
+
+} // namespace
+
+QList<HtmlNode> HtmlDocument::elements(HtmlNode from, const char *name)
+{
+    QList<HtmlNode> out;
+    if (from)
+        collectElements(from, out, name);
     return out;
 }
 

@@ -22,8 +22,8 @@ public:
     // Nodes matching an XPath expression, in document order; relative to `context` when given.
     QList<HtmlNode> select(const char *xpath, HtmlNode context = nullptr) const;
 
-    // Every element below `from` (itself included) in document order.
-    static QList<HtmlNode> elements(HtmlNode from);
+    // Every element below `from` (itself included) in document order; only those named `name` when given.
+    static QList<HtmlNode> elements(HtmlNode from, const char *name = nullptr);
     static QList<HtmlNode> childElements(HtmlNode parent, const char *name1, const char *name2 = nullptr);
     static bool isElement(HtmlNode node, const char *name);
     static QString name(HtmlNode node);

@@ -44,7 +44,10 @@ Column columnOf(const QString &heading, bool first)
         {QStringLiteral("JOCKEY"), Column::Jockey},  {QStringLiteral("BARRIER"), Column::Barrier},
         {QStringLiteral("WEIGHT"), Column::Weight},  {QStringLiteral("PROBABLE WEIGHT"), Column::ProbableWeight},
         {QStringLiteral("HCP RATING"), Column::Rating}, {QStringLiteral("HANDICAPPER RATING"), Column::Rating},
-        {QStringLiteral("RATING"), Column::Rating},  {QStringLiteral("BALLOT"), Column::Ballot}};
+        {QStringLiteral("RATING"), Column::Rating},  {QStringLiteral("BALLOT"), Column::Ballot},
+        // Other spellings some pages use.
+        {QStringLiteral("#"), Column::No},           {QStringLiteral("FORM"), Column::Form},
+        {QStringLiteral("WGT"), Column::Weight},     {QStringLiteral("BAR"), Column::Barrier}};
     return kColumns.value(h, Column::Ignored);
 }
 
@@ -83,7 +86,7 @@ struct Heading {
 
 std::optional<Heading> parseHeading(const QString &text)
 {
-    static const QRegularExpression kStart(QStringLiteral("^Race\\s*(\\d+)\\s*-\\s*(.*)$"),
+    static const QRegularExpression kStart(QStringLiteral("^Race\\s*(\\d+)\\s*[-\u2013\u2014]\\s*(.*)$"),
                                            QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression kDistance(QStringLiteral("\\(\\s*([\\d,]+)\\s*METRES?\\s*\\)"),
                                               QRegularExpression::CaseInsensitiveOption);
@@ -166,7 +169,11 @@ QList<CalendarEntry> parseCalendar(const QString &html, bool allPhases)
 {
     HtmlDocument doc(html);
     QList<CalendarEntry> entries;
+    HtmlNode lastRow = nullptr;
     for (HtmlNode row : doc.select("//tr")) {
+        // A row nested in a meeting's row belongs to that meeting, already read.
+        if (lastRow && H::contains(lastRow, row))
+            continue;
         const QList<HtmlNode> links = doc.select(".//a[@href]", row);
         qsizetype keyLink = -1;
         for (qsizetype i = 0; i < links.size() && keyLink < 0; ++i) {
@@ -175,6 +182,7 @@ QList<CalendarEntry> parseCalendar(const QString &html, bool allPhases)
         }
         if (keyLink < 0)
             continue;
+        lastRow = row;
         const QString href = hrefOf(links.at(keyLink));
         const QString key = href.mid(href.indexOf(QLatin1String("Key=")) + 4);
         const QString date = key.mid(7, 2) + QLatin1Char('/') + key.mid(4, 3) + QLatin1Char('/') + key.mid(2, 2);
@@ -304,7 +312,7 @@ QList<WebRace> parseFieldPage(const QString &html)
             case Column::No: setEntryNo(runner, cell); break;
             case Column::Form: runner.form = cell; break;
             case Column::Horse: {
-                const QList<HtmlNode> links = doc.select(".//a", cells.at(i));
+                const QList<HtmlNode> links = H::elements(cells.at(i), "a");
                 const QString linked = links.isEmpty() ? QString() : cellText(links.first());
                 runner.horse = linked.isEmpty() ? cell : linked;
                 break;

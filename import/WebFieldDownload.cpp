@@ -174,13 +174,15 @@ QStringList scratchedRides(const QString &code, const QString &meeting, const QL
 
 void enrich(const QString &code)
 {
-    const bool hadPointer = QGuiApplication::overrideCursor() != nullptr;
+    // Without windows (the command line) there is no pointer to look after.
+    const bool windows = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
+    const bool hadPointer = windows && QGuiApplication::overrideCursor() != nullptr;
     try {
         FetchHorseForm(code, 0);
     } catch (const DbError &error) {
         UserDialogs::instance().critical(u"Error"_s, error.message());
     }
-    if (!hadPointer && QGuiApplication::overrideCursor())
+    if (windows && !hadPointer && QGuiApplication::overrideCursor())
         QGuiApplication::restoreOverrideCursor();
 }
 

@@ -252,6 +252,21 @@ private slots:
         QCOMPARE(rows(u"SELECT MeetingCode FROM Meeting ORDER BY MeetingCode"_s), u"2305FLEM;2405CAUL"_s);
     }
 
+    void commandLine()
+    {
+        cAppSettings &settings = cAppSettings::instance();
+        settings.UserName = u"agent"_s;
+        settings.UserPass = u"secret"_s;
+        QVERIFY(settings.SaveSettings());
+        QProcess cli; // the pages are served by this process: its events keep running while the command waits
+        cli.start(QStringLiteral(OSTREVAN_CLI_PATH), {u"download"_s, u"VIC"_s, u"24/May/25"_s, u"Caulfield"_s, kLive, u"Acceptances"_s});
+        QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 30000);
+        QCOMPARE(cli.readAllStandardOutput(), QByteArray("2405CAUL: 2 races, 3 runners\n"));
+        cli.start(QStringLiteral(OSTREVAN_CLI_PATH), {u"calendar"_s, u"VIC"_s});
+        QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 30000);
+        QCOMPARE(cli.readAllStandardOutput().count('\t'), 6);
+    }
+
     void cancelledBatchKeepsFinishedMeetings()
     {
         const QList<CalendarEntry> entries{{u"23/May/25"_s, u"Flemington"_s, u"Weights"_s, kFlem},

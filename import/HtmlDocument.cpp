@@ -172,12 +172,6 @@ QString HtmlDocument::attribute(HtmlNode node, const char *name)
     return text;
 }
 
-bool HtmlDocument::hasClass(HtmlNode node, const QString &className)
-{
-    const QStringList classes = attribute(node, "class").split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    return classes.contains(className, Qt::CaseInsensitive);
-}
-
 bool HtmlDocument::contains(HtmlNode ancestor, HtmlNode node)
 {
     for (; node; node = node->parent) {

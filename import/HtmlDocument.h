@@ -29,7 +29,6 @@ public:
     static QString name(HtmlNode node);
     static HtmlNode parent(HtmlNode node);
     static QString attribute(HtmlNode node, const char *name);
-    static bool hasClass(HtmlNode node, const QString &className); // case-insensitive
     static bool contains(HtmlNode ancestor, HtmlNode node);
     // The text as a reader sees it on one line: white space runs (no-break spaces too) become one
     // blank, trimmed; comments, scripts and styles left out.

@@ -77,6 +77,13 @@ QString phaseOfLink(const QString &link)
                                           : QString();
 }
 
+// True when the element's class or id holds the marker (any case, also as part of a longer name).
+bool marked(HtmlNode node, const char *marker)
+{
+    return H::attribute(node, "class").contains(QLatin1String(marker), Qt::CaseInsensitive)
+        || H::attribute(node, "id").contains(QLatin1String(marker), Qt::CaseInsensitive);
+}
+
 struct Heading {
     int number = 0;
     QString title;
@@ -283,7 +290,7 @@ QList<WebRace> parseFieldPage(const QString &html)
         if (races.isEmpty() || headings.contains(H::parent(node)))
             continue;
         WebRace &race = races.last();
-        if (!hasInfo.last() && H::hasClass(node, QStringLiteral("race-info"))) {
+        if (!hasInfo.last() && marked(node, "race-info")) {
             race.info = raceInfo(node);
             race.apprClaim = !race.info.contains(QLatin1String("No Allowances for apprentices"), Qt::CaseInsensitive);
             hasInfo.last() = true;
@@ -304,7 +311,7 @@ QList<WebRace> parseFieldPage(const QString &html)
         if (columns.isEmpty())
             continue;
         WebRunner runner;
-        runner.scratched = H::hasClass(node, QStringLiteral("Scratched"));
+        runner.scratched = marked(node, "scratch");
         int probableWeight = 0;
         for (qsizetype i = 0; i < cells.size() && i < columns.size(); ++i) {
             const QString &cell = texts.at(i);

@@ -72,6 +72,7 @@ frmSelectMeeting::frmSelectMeeting(QWidget *parent) : QDialog(parent)
     grdMeeting->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grdMeeting->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdMeeting->verticalHeader()->hide();
+    grdMeeting->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     grdMeeting->setToolTip(kHelpText);
     grdMeeting->horizontalHeader()->setSectionsClickable(true);
     grdMeeting->horizontalHeader()->setSortIndicatorShown(true);

@@ -12,9 +12,9 @@ QString fromXml(const xmlChar *text)
 
 bool isSkipped(HtmlNode node)
 {
-    return node->type == XML_COMMENT_NODE
-        || (node->type == XML_ELEMENT_NODE
-            && (HtmlDocument::isElement(node, "script") || HtmlDocument::isElement(node, "style")));
+    return node->type == XML_COMMENT_NODE ||
+           (node->type == XML_ELEMENT_NODE &&
+            (HtmlDocument::isElement(node, "script") || HtmlDocument::isElement(node, "style")));
 }
 
 bool breaksLine(HtmlNode node)
@@ -36,8 +36,8 @@ void appendText(HtmlNode node, QString &out)
             out += fromXml(child->content);
         } else if (child->type == XML_ELEMENT_NODE) {
             // "Handicapper<br>Rating" reads as two words.
-            const bool apart = breaksLine(child) || HtmlDocument::isElement(child, "td")
-                || HtmlDocument::isElement(child, "th");
+            const bool apart =
+                breaksLine(child) || HtmlDocument::isElement(child, "td") || HtmlDocument::isElement(child, "th");
             if (apart)
                 out += QLatin1Char(' ');
             appendText(child, out);
@@ -148,8 +148,8 @@ QList<HtmlNode> HtmlDocument::childElements(HtmlNode parent, const char *name1, 
 
 bool HtmlDocument::isElement(HtmlNode node, const char *name)
 {
-    return node && node->type == XML_ELEMENT_NODE && node->name
-        && xmlStrcasecmp(node->name, reinterpret_cast<const xmlChar *>(name)) == 0;
+    return node && node->type == XML_ELEMENT_NODE && node->name &&
+           xmlStrcasecmp(node->name, reinterpret_cast<const xmlChar *>(name)) == 0;
 }
 
 QString HtmlDocument::name(HtmlNode node)

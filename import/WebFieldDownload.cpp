@@ -1,9 +1,9 @@
 #include "WebFieldDownload.h"
 
-#include "core/Version.h"
 #include "bookings/BookingOperations.h"
 #include "core/Clock.h"
 #include "core/UserDialogs.h"
+#include "core/Version.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
 #include "formdata/HorseForm.h"
@@ -145,12 +145,13 @@ Stored store(Db &db, FieldSource source, const QString &code, const QString &lev
         }
         for (const QString &horse : std::as_const(order)) {
             const WebRunner &r = runners[horse];
-            db.exec(u"INSERT INTO Noms (MeetingCode, RaceCode, RaceNumber, Form, Horse, TrainerName, Jockey, Barrier, "
-                    "Weight, Rating, Ballot, EntryNo, EorB, HorseName) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
-                    {code, raceCode, race.number, r.form, r.horse, r.trainer.left(30), r.jockey.left(30), r.barrier,
-                     r.weightTenths, textOrNull(r.rating), intOrNull(r.ballot),
-                     r.entryNo ? QVariant(*r.entryNo) : QVariant(QMetaType::fromType<int>()), r.eorB,
-                     webpages::horseName(r.horse)});
+            db.exec(
+                u"INSERT INTO Noms (MeetingCode, RaceCode, RaceNumber, Form, Horse, TrainerName, Jockey, Barrier, "
+                "Weight, Rating, Ballot, EntryNo, EorB, HorseName) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                {code, raceCode, race.number, r.form, r.horse, r.trainer.left(30), r.jockey.left(30), r.barrier,
+                 r.weightTenths, textOrNull(r.rating), intOrNull(r.ballot),
+                 r.entryNo ? QVariant(*r.entryNo) : QVariant(QMetaType::fromType<int>()), r.eorB,
+                 webpages::horseName(r.horse)});
             ++stored.runners;
             if (source != FieldSource::WaClub)
                 CheckBookedRide(db, r.jockey, code, r.horse, level, qint16(r.weightTenths));
@@ -163,7 +164,8 @@ QStringList scratchedRides(const QString &code, const QString &meeting, const QL
 {
     QStringList rides;
     for (const auto &[raceNumber, horse] : scratched) {
-        QueryResult booked = OpenQuery(u"SELECT Jockey FROM Bookings WHERE MeetingCode = ? AND Horse = ?"_s, {code, horse});
+        QueryResult booked =
+            OpenQuery(u"SELECT Jockey FROM Bookings WHERE MeetingCode = ? AND Horse = ?"_s, {code, horse});
         while (booked.next()) {
             rides << u"%1 (%2) is scratched: %3 race %4"_s.arg(horse, booked.value(0).toString().trimmed(), meeting)
                          .arg(raceNumber);
@@ -209,15 +211,15 @@ QString WebFieldDownloader::fetchPage(const QString &url)
     return HttpGetPage(url, agent);
 }
 
-std::optional<QList<CalendarEntry>> WebFieldDownloader::calendar(const QString &state, bool allPhases,
-                                                                 bool otherSource)
+std::optional<QList<CalendarEntry>> WebFieldDownloader::calendar(const QString &state, bool allPhases, bool otherSource)
 {
     const FieldSource source = sourceFor(state, otherSource);
     QString page;
     if (source == FieldSource::WaClub) {
         page = fetchPage(waRoot() + kWaFolder + u"findinfo.hts"_s);
     } else if (source == FieldSource::StateList) {
-        const QString url = racingRoot() + u"/ozracing/DisplayNwaByState.aspx?StateCode="_s + webpages::stateCode(state);
+        const QString url =
+            racingRoot() + u"/ozracing/DisplayNwaByState.aspx?StateCode="_s + webpages::stateCode(state);
         page = fetchPage(url);
         if (page.startsWith("Error:"_L1))
             page = fetchPage(url);
@@ -241,8 +243,8 @@ std::optional<QList<CalendarEntry>> WebFieldDownloader::calendar(const QString &
     return entries;
 }
 
-WebMeetingResult WebFieldDownloader::downloadMeeting(const QString &state, const CalendarEntry &entry,
-                                                     bool otherSource, const std::function<bool()> &cancelled)
+WebMeetingResult WebFieldDownloader::downloadMeeting(const QString &state, const CalendarEntry &entry, bool otherSource,
+                                                     const std::function<bool()> &cancelled)
 {
     WebMeetingResult result;
     result.entry = entry;
@@ -274,21 +276,24 @@ WebMeetingResult WebFieldDownloader::downloadMeeting(const QString &state, const
 
     const QString level = webpages::meetingLevel(entry.phase);
     const QString calendarState = source == FieldSource::WaClub ? u"WA"_s : state;
-    const QString details = QLocale(QLocale::English, QLocale::Australia).toString(date, u"dddd d MMMM yyyy"_s)
-        + u' ' + (track ? track->club : QString());
+    const QString details = QLocale(QLocale::English, QLocale::Australia).toString(date, u"dddd d MMMM yyyy"_s) + u' ' +
+                            (track ? track->club : QString());
     Stored stored;
     try {
         Db db = OpenDb();
         Transaction transaction(db);
-        const QVariantList values{entry.meeting, date.toString(Qt::ISODate), details, level,
-                                  track ? track->state : calendarState, track ? track->meetType : QString(), code};
+        const QVariantList values{
+            entry.meeting, date.toString(Qt::ISODate),           details,
+            level,         track ? track->state : calendarState, track ? track->meetType : QString(),
+            code};
         db.exec(u"UPDATE Meeting SET MeetingRSBCode = '', MeetingLocation = ?, MeetingDate = ?, MeetingDetails = ?, "
                 "DisplayMeeting = 1, MeetingLevel = ?, State = ?, MeetType = ? WHERE MeetingCode = ?"_s,
                 values);
         if (!db.scalar(u"SELECT COUNT(*) FROM Meeting WHERE MeetingCode = ?"_s, {code}).toInt()) {
-            db.exec(u"INSERT INTO Meeting (MeetingLocation, MeetingDate, MeetingDetails, MeetingLevel, State, MeetType, "
-                    "MeetingCode, MeetingRSBCode, DisplayMeeting) VALUES (?, ?, ?, ?, ?, ?, ?, '', 1)"_s,
-                    values);
+            db.exec(
+                u"INSERT INTO Meeting (MeetingLocation, MeetingDate, MeetingDetails, MeetingLevel, State, MeetType, "
+                "MeetingCode, MeetingRSBCode, DisplayMeeting) VALUES (?, ?, ?, ?, ?, ?, ?, '', 1)"_s,
+                values);
         }
         stored = store(db, source, code, level, entry.phase == webpages::kAcceptances, races);
         transaction.commit();
@@ -306,9 +311,10 @@ WebMeetingResult WebFieldDownloader::downloadMeeting(const QString &state, const
     return result;
 }
 
-QList<WebMeetingResult> WebFieldDownloader::downloadMeetings(
-    const QString &state, const QList<CalendarEntry> &entries, bool otherSource,
-    const std::function<bool(int, const CalendarEntry &)> &proceed, const std::function<bool()> &cancelled)
+QList<WebMeetingResult>
+WebFieldDownloader::downloadMeetings(const QString &state, const QList<CalendarEntry> &entries, bool otherSource,
+                                     const std::function<bool(int, const CalendarEntry &)> &proceed,
+                                     const std::function<bool()> &cancelled)
 {
     QList<WebMeetingResult> results;
     for (qsizetype i = 0; i < entries.size(); ++i) {

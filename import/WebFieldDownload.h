@@ -23,7 +23,7 @@ struct WebMeetingResult {
     QString meetingCode;
     int races = 0;
     int runners = 0;
-    QString error;             // why the meeting kept its earlier fields
+    QString error;              // why the meeting kept its earlier fields
     QStringList scratchedRides; // bookings on horses the page lists as scratched
 };
 
@@ -51,8 +51,8 @@ public:
                                             const std::function<bool()> &cancelled = {});
     // Downloads the meetings in order; `proceed` is asked before each one (index, entry) and stops
     // the batch when it answers false. Finished meetings stay stored.
-    static QList<WebMeetingResult> downloadMeetings(
-        const QString &state, const QList<CalendarEntry> &entries, bool otherSource,
-        const std::function<bool(int, const CalendarEntry &)> &proceed = {},
-        const std::function<bool()> &cancelled = {});
+    static QList<WebMeetingResult> downloadMeetings(const QString &state, const QList<CalendarEntry> &entries,
+                                                    bool otherSource,
+                                                    const std::function<bool(int, const CalendarEntry &)> &proceed = {},
+                                                    const std::function<bool()> &cancelled = {});
 };

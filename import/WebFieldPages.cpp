@@ -38,16 +38,23 @@ Column columnOf(const QString &heading, bool first)
     const QString h = heading.toUpper().remove(QLatin1Char('.')).simplified();
     if (h.isEmpty())
         return first ? Column::No : Column::Ignored;
-    static const QHash<QString, Column> kColumns = {
-        {QStringLiteral("NO"), Column::No},          {QStringLiteral("LAST 10"), Column::Form},
-        {QStringLiteral("HORSE"), Column::Horse},    {QStringLiteral("TRAINER"), Column::Trainer},
-        {QStringLiteral("JOCKEY"), Column::Jockey},  {QStringLiteral("BARRIER"), Column::Barrier},
-        {QStringLiteral("WEIGHT"), Column::Weight},  {QStringLiteral("PROBABLE WEIGHT"), Column::ProbableWeight},
-        {QStringLiteral("HCP RATING"), Column::Rating}, {QStringLiteral("HANDICAPPER RATING"), Column::Rating},
-        {QStringLiteral("RATING"), Column::Rating},  {QStringLiteral("BALLOT"), Column::Ballot},
-        // Other spellings some pages use.
-        {QStringLiteral("#"), Column::No},           {QStringLiteral("FORM"), Column::Form},
-        {QStringLiteral("WGT"), Column::Weight},     {QStringLiteral("BAR"), Column::Barrier}};
+    static const QHash<QString, Column> kColumns = {{QStringLiteral("NO"), Column::No},
+                                                    {QStringLiteral("LAST 10"), Column::Form},
+                                                    {QStringLiteral("HORSE"), Column::Horse},
+                                                    {QStringLiteral("TRAINER"), Column::Trainer},
+                                                    {QStringLiteral("JOCKEY"), Column::Jockey},
+                                                    {QStringLiteral("BARRIER"), Column::Barrier},
+                                                    {QStringLiteral("WEIGHT"), Column::Weight},
+                                                    {QStringLiteral("PROBABLE WEIGHT"), Column::ProbableWeight},
+                                                    {QStringLiteral("HCP RATING"), Column::Rating},
+                                                    {QStringLiteral("HANDICAPPER RATING"), Column::Rating},
+                                                    {QStringLiteral("RATING"), Column::Rating},
+                                                    {QStringLiteral("BALLOT"), Column::Ballot},
+                                                    // Other spellings some pages use.
+                                                    {QStringLiteral("#"), Column::No},
+                                                    {QStringLiteral("FORM"), Column::Form},
+                                                    {QStringLiteral("WGT"), Column::Weight},
+                                                    {QStringLiteral("BAR"), Column::Barrier}};
     return kColumns.value(h, Column::Ignored);
 }
 
@@ -80,8 +87,8 @@ QString phaseOfLink(const QString &link)
 // True when the element's class or id holds the marker (any case, also as part of a longer name).
 bool marked(HtmlNode node, const char *marker)
 {
-    return H::attribute(node, "class").contains(QLatin1String(marker), Qt::CaseInsensitive)
-        || H::attribute(node, "id").contains(QLatin1String(marker), Qt::CaseInsensitive);
+    return H::attribute(node, "class").contains(QLatin1String(marker), Qt::CaseInsensitive) ||
+           H::attribute(node, "id").contains(QLatin1String(marker), Qt::CaseInsensitive);
 }
 
 struct Heading {
@@ -136,8 +143,7 @@ QString raceInfo(HtmlNode cell)
 QList<HtmlNode> raceHeadings(const HtmlDocument &doc)
 {
     QList<HtmlNode> headings;
-    const QList<HtmlNode> texts =
-        doc.select("//text()[contains(translate(., 'RACE', 'race'), 'race')]");
+    const QList<HtmlNode> texts = doc.select("//text()[contains(translate(., 'RACE', 'race'), 'race')]");
     for (HtmlNode text : texts) {
         HtmlNode node = H::parent(text);
         for (int depth = 0; node && depth < 5; ++depth, node = H::parent(node)) {
@@ -161,8 +167,8 @@ QList<CalendarEntry> latestPhaseOnly(const QList<CalendarEntry> &entries)
     for (const CalendarEntry &entry : entries) {
         if (!out.isEmpty()) {
             CalendarEntry &last = out.last();
-            if (last.date == entry.date && last.meeting == entry.meeting
-                && phaseRank(last.phase) >= 1 && phaseRank(last.phase) < phaseRank(entry.phase)) {
+            if (last.date == entry.date && last.meeting == entry.meeting && phaseRank(last.phase) >= 1 &&
+                phaseRank(last.phase) < phaseRank(entry.phase)) {
                 last = entry;
                 continue;
             }
@@ -240,8 +246,7 @@ QList<CalendarEntry> parseWaClubList(const QString &html, const QDate &today)
 {
     HtmlDocument doc(html);
     QList<CalendarEntry> entries;
-    for (HtmlNode option :
-         doc.select("//select[translate(@name, 'MEETNO', 'meetno')='meet_no']//option")) {
+    for (HtmlNode option : doc.select("//select[translate(@name, 'MEETNO', 'meetno')='meet_no']//option")) {
         const QString text = cellText(option);
         const qsizetype comma = text.lastIndexOf(QLatin1Char(','));
         const QString date = text.mid(comma + 1).trimmed();
@@ -316,22 +321,41 @@ QList<WebRace> parseFieldPage(const QString &html)
         for (qsizetype i = 0; i < cells.size() && i < columns.size(); ++i) {
             const QString &cell = texts.at(i);
             switch (columns.at(i)) {
-            case Column::No: setEntryNo(runner, cell); break;
-            case Column::Form: runner.form = cell; break;
+            case Column::No:
+                setEntryNo(runner, cell);
+                break;
+            case Column::Form:
+                runner.form = cell;
+                break;
             case Column::Horse: {
                 const QList<HtmlNode> links = H::elements(cells.at(i), "a");
                 const QString linked = links.isEmpty() ? QString() : cellText(links.first());
                 runner.horse = linked.isEmpty() ? cell : linked;
                 break;
             }
-            case Column::Trainer: runner.trainer = cell.left(30).trimmed(); break;
-            case Column::Jockey: runner.jockey = jockeyName(cell); break;
-            case Column::Barrier: runner.barrier = leadingInt(cell); break;
-            case Column::Weight: runner.weightTenths = weightTenths(cell); break;
-            case Column::ProbableWeight: probableWeight = weightTenths(cell); break;
-            case Column::Rating: runner.rating = rating(cell); break;
-            case Column::Ballot: runner.ballot = cell; break;
-            case Column::Ignored: break;
+            case Column::Trainer:
+                runner.trainer = cell.left(30).trimmed();
+                break;
+            case Column::Jockey:
+                runner.jockey = jockeyName(cell);
+                break;
+            case Column::Barrier:
+                runner.barrier = leadingInt(cell);
+                break;
+            case Column::Weight:
+                runner.weightTenths = weightTenths(cell);
+                break;
+            case Column::ProbableWeight:
+                probableWeight = weightTenths(cell);
+                break;
+            case Column::Rating:
+                runner.rating = rating(cell);
+                break;
+            case Column::Ballot:
+                runner.ballot = cell;
+                break;
+            case Column::Ignored:
+                break;
             }
         }
         if (runner.weightTenths == 0)
@@ -382,8 +406,9 @@ QList<WebRace> parseStateListPage(const QString &html, const QString &phase)
                     info << cellText(cell);
                 if (H::attribute(cell, "width").trimmed() == QLatin1String("70%"))
                     race.title = cellText(cell);
-                else if (H::attribute(cell, "align").trimmed().compare(QLatin1String("right"), Qt::CaseInsensitive) == 0
-                         && !afterDistance) {
+                else if (H::attribute(cell, "align").trimmed().compare(QLatin1String("right"), Qt::CaseInsensitive) ==
+                             0 &&
+                         !afterDistance) {
                     race.distance = leadingInt(cellText(cell));
                     afterDistance = true;
                 }
@@ -494,7 +519,8 @@ QDate meetingDate(const QString &text)
 {
     const QString t = text.simplified();
     const QLocale english(QLocale::English, QLocale::Australia);
-    static const QRegularExpression kParts(QStringLiteral("(\\d{1,2})[/\\- ]([A-Za-z]{3,}|\\d{1,2})[/\\- ,]+(\\d{2,4})"));
+    static const QRegularExpression kParts(
+        QStringLiteral("(\\d{1,2})[/\\- ]([A-Za-z]{3,}|\\d{1,2})[/\\- ,]+(\\d{2,4})"));
     const QRegularExpressionMatch m = kParts.match(t);
     if (!m.hasMatch())
         return {};

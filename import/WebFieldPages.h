@@ -21,7 +21,7 @@ struct WebRunner {
     QString form;
     QString trainer;
     QString jockey;
-    QString rating;  // empty when the page gives none
+    QString rating; // empty when the page gives none
     QString ballot;
     std::optional<int> entryNo;
     QString eorB;
@@ -34,8 +34,8 @@ struct WebRace {
     int number = 0;
     QString title;
     int distance = 0;
-    QString info;    // race conditions, lines joined by CR LF
-    QTime time;      // 00:00:00 when the page gives none
+    QString info; // race conditions, lines joined by CR LF
+    QTime time;   // 00:00:00 when the page gives none
     bool apprClaim = true;
     QString pageLink; // WA club: the race's own page
     QList<WebRunner> runners;
@@ -70,15 +70,15 @@ QList<WebRace> parseWaMeetingPage(const QString &html);
 void parseWaRacePage(const QString &html, WebRace &race);
 
 // Rules of single values.
-QString stateCode(const QString &state);           // "VIC" → "1" …, other text → "9"
-QString meetingLevel(const QString &phase);        // "NOM", "WGT", "ACP", "N/A"
-QDate meetingDate(const QString &text);            // "23/May/25", "23-May-25", "24/05/2025", "Sat 24 May 2025"
+QString stateCode(const QString &state);    // "VIC" → "1" …, other text → "9"
+QString meetingLevel(const QString &phase); // "NOM", "WGT", "ACP", "N/A"
+QDate meetingDate(const QString &text);     // "23/May/25", "23-May-25", "24/05/2025", "Sat 24 May 2025"
 QString shortCode(const QString &title, const QStringList &terms); // terms "RaceTerm|ShtTerm"
 QString raceCode(int distance, const QString &shortCode);
-QString horseName(const QString &horse);           // before the country suffix
-QString jockeyName(const QString &cell);           // claim cut to its first figure, 30 characters
+QString horseName(const QString &horse); // before the country suffix
+QString jockeyName(const QString &cell); // claim cut to its first figure, 30 characters
 int leadingInt(const QString &text);
-int weightTenths(const QString &text);             // "58.5kg" → 585
-QTime raceTime(const QString &text);               // "5:30PM" → 17:30; other text → 00:00:00
+int weightTenths(const QString &text); // "58.5kg" → 585
+QTime raceTime(const QString &text);   // "5:30PM" → 17:30; other text → 00:00:00
 
 } // namespace webpages

@@ -33,8 +33,8 @@ int calendarCommand(const QStringList &arguments, CliDialogs &)
     QStringList positional;
     bool allPhases = false;
     bool otherSource = false;
-    if (!readArguments(QStringLiteral("calendar"), arguments, positional, allPhases, otherSource)
-        || positional.size() != 1) {
+    if (!readArguments(QStringLiteral("calendar"), arguments, positional, allPhases, otherSource) ||
+        positional.size() != 1) {
         cli::err(QStringLiteral("usage: calendar STATE [--all-phases] [--other-source]"));
         return 2;
     }
@@ -51,8 +51,8 @@ int downloadCommand(const QStringList &arguments, CliDialogs &)
     QStringList positional;
     bool allPhases = false;
     bool otherSource = false;
-    if (!readArguments(QStringLiteral("download"), arguments, positional, allPhases, otherSource)
-        || positional.size() != 5) {
+    if (!readArguments(QStringLiteral("download"), arguments, positional, allPhases, otherSource) ||
+        positional.size() != 5) {
         cli::err(QStringLiteral("usage: download STATE DATE MEETING LINK PHASE [--other-source]"));
         return 2;
     }
@@ -70,8 +70,9 @@ int downloadCommand(const QStringList &arguments, CliDialogs &)
 const cli::Registration calendar("calendar",
                                  "calendar STATE [--all-phases] [--other-source]  list the web calendar's meetings",
                                  calendarCommand);
-const cli::Registration download(
-    "download", "download STATE DATE MEETING LINK PHASE [--other-source]  download one meeting's fields from the web",
-    downloadCommand);
+const cli::Registration
+    download("download",
+             "download STATE DATE MEETING LINK PHASE [--other-source]  download one meeting's fields from the web",
+             downloadCommand);
 
 } // namespace

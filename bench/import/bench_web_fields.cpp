@@ -5,10 +5,10 @@
 //     bench_web_fields [--runs N]
 //
 // Exit status 2 when a median misses its target (parse 20 ms, calendar 10 ms, download 200 ms).
-#include "formdata/FixtureHttpServer.h"
 #include "core/QueryCredentials.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
+#include "formdata/FixtureHttpServer.h"
 #include "import/WebFieldDownload.h"
 #include "support/DataServerProcess.h"
 #include "support/ScriptedDialogs.h"
@@ -33,21 +33,25 @@ QByteArray fieldPage(int races, int runnersPerRace)
 {
     QString html = u"<html><head><title>Fields</title></head><body><div class=\"nav\">Races</div>\n"_s;
     for (int r = 1; r <= races; ++r) {
-        html += u"<table class=\"race-title\"><tr><th><span class='raceNum'>Race %1</span> - %2:15PM BENCHMARK 64 "
-                "HANDICAP (%3 METRES)</th></tr><tr class=\"race-info\"><td><!-- info -->Of $40,000. First $22,000"
-                "<br>Apprentices can claim.<br>Field Limit: 14 + 4 EM</TD></tr></table>\n"
-                "<table class=\"race-strip-fields\"><thead><tr><th>No</th><th>Last 10</th><th>Horse</th><th>Trainer</th>"
-                "<th>Jockey</th><th>Barrier</th><th>Weight</th><th>Probable Weight</th><th>Hcp Rating</th>"
-                "<th>Penalty</th></tr></thead><tbody>\n"_s.arg(r).arg(r % 12 + 1).arg(1000 + 100 * r);
+        html +=
+            u"<table class=\"race-title\"><tr><th><span class='raceNum'>Race %1</span> - %2:15PM BENCHMARK 64 "
+            "HANDICAP (%3 METRES)</th></tr><tr class=\"race-info\"><td><!-- info -->Of $40,000. First $22,000"
+            "<br>Apprentices can claim.<br>Field Limit: 14 + 4 EM</TD></tr></table>\n"
+            "<table class=\"race-strip-fields\"><thead><tr><th>No</th><th>Last 10</th><th>Horse</th><th>Trainer</th>"
+            "<th>Jockey</th><th>Barrier</th><th>Weight</th><th>Probable Weight</th><th>Hcp Rating</th>"
+            "<th>Penalty</th></tr></thead><tbody>\n"_s.arg(r)
+                .arg(r % 12 + 1)
+                .arg(1000 + 100 * r);
         for (int n = 1; n <= runnersPerRace; ++n) {
-            html += u"<tr class=\"%1\"><td>%2</td><td>x21%3</td><td><a href=\"/h/%4\">HORSE %4 (NZ)</a></td>"
-                    "<td><a href=\"/t/%5\">Trainer&rsquo;s %5 &amp; Co</a></td><td><a href=\"/j/%2\"><span class='Hilite'>"
-                    "Jockey %2<span class='apprentice-claim'> (a3/53kg)</span></span></a></td><td>%2</td>"
-                    "<td>5%3.5kg</td><td></td><td>6%3</td><td>0</td></tr>\n"_s.arg(n == 7 ? u"Scratched"_s : u"Odd"_s)
-                        .arg(n)
-                        .arg(n % 10)
-                        .arg(r * 100 + n)
-                        .arg(n % 9);
+            html +=
+                u"<tr class=\"%1\"><td>%2</td><td>x21%3</td><td><a href=\"/h/%4\">HORSE %4 (NZ)</a></td>"
+                "<td><a href=\"/t/%5\">Trainer&rsquo;s %5 &amp; Co</a></td><td><a href=\"/j/%2\"><span class='Hilite'>"
+                "Jockey %2<span class='apprentice-claim'> (a3/53kg)</span></span></a></td><td>%2</td>"
+                "<td>5%3.5kg</td><td></td><td>6%3</td><td>0</td></tr>\n"_s.arg(n == 7 ? u"Scratched"_s : u"Odd"_s)
+                    .arg(n)
+                    .arg(n % 10)
+                    .arg(r * 100 + n)
+                    .arg(n % 9);
         }
         html += u"</tbody></table>\n"_s;
     }
@@ -109,18 +113,21 @@ int main(int argc, char **argv)
     const QString text = QString::fromUtf8(page);
     int runners = 0;
     double parseCpu = 0;
-    const double parse = medianMs(runs, [&] {
-        runners = 0;
-        for (const WebRace &race : webpages::parseFieldPage(text))
-            runners += int(race.runners.size());
-    }, &parseCpu);
+    const double parse = medianMs(
+        runs,
+        [&] {
+            runners = 0;
+            for (const WebRace &race : webpages::parseFieldPage(text))
+                runners += int(race.runners.size());
+        },
+        &parseCpu);
     std::printf("field page (%lld KB, 10 races, %d runners): parse median %.2f ms (processor %.2f ms)\n",
                 qlonglong(page.size() / 1024), runners, parse, parseCpu);
     const QString calendar = calendarPage(60);
     qsizetype entries = 0;
     double calendarCpu = 0;
-    const double calendarMs =
-        medianMs(runs, [&] { entries = webpages::parseCalendar(calendar, false).size(); }, &calendarCpu);
+    const double calendarMs = medianMs(
+        runs, [&] { entries = webpages::parseCalendar(calendar, false).size(); }, &calendarCpu);
     std::printf("calendar (60 meetings, %lld entries): parse median %.2f ms (processor %.2f ms)\n", qlonglong(entries),
                 calendarMs, calendarCpu);
 
@@ -145,8 +152,8 @@ int main(int argc, char **argv)
     }
     WebMeetingResult result;
     const double download = medianMs(runs, [&] {
-        result = WebFieldDownloader::downloadMeeting(u"VIC"_s, {u"23/May/25"_s, u"Flemington"_s, u"Acceptances"_s, kLink},
-                                                     false);
+        result = WebFieldDownloader::downloadMeeting(u"VIC"_s,
+                                                     {u"23/May/25"_s, u"Flemington"_s, u"Acceptances"_s, kLink}, false);
     });
     std::printf("download and store (%d races, %d runners, booking checks, track/short codes/form on loopback): "
                 "median %.1f ms over %d runs%s\n",

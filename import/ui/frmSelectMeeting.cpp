@@ -130,7 +130,8 @@ void frmSelectMeeting::setState(const QString &state)
 void frmSelectMeeting::setBusy(bool busy)
 {
     m_busy = busy;
-    for (QWidget *control : std::initializer_list<QWidget *>{cmbState, chkShowPhase, chkSwitch, cmdRefresh, cmdDownload})
+    for (QWidget *control :
+         std::initializer_list<QWidget *>{cmbState, chkShowPhase, chkSwitch, cmdRefresh, cmdDownload})
         control->setEnabled(!busy);
 }
 
@@ -163,7 +164,8 @@ void frmSelectMeeting::sortOn(int column)
 {
     QTableWidgetItem *header = grdMeeting->horizontalHeaderItem(column);
     // Clicking the sorted column again reverses it; the tag tells which way it is sorted now.
-    const bool descending = header->data(Qt::UserRole + 1).toBool() && header->data(Qt::UserRole).toString() != "DESC"_L1;
+    const bool descending =
+        header->data(Qt::UserRole + 1).toBool() && header->data(Qt::UserRole).toString() != "DESC"_L1;
     for (int c = 0; c < grdMeeting->columnCount(); ++c) {
         grdMeeting->horizontalHeaderItem(c)->setData(Qt::UserRole, QString());
         grdMeeting->horizontalHeaderItem(c)->setData(Qt::UserRole + 1, false);
@@ -207,7 +209,8 @@ void frmSelectMeeting::download()
             [&](int index, const CalendarEntry &entry) {
                 progress.setValue(index);
                 progress.setLabelText(u"Downloading %1 (%2), %3\nmeeting %4 of %5"_s.arg(
-                    entry.meeting, entry.date, entry.phase, QString::number(index + 1), QString::number(chosen.size())));
+                    entry.meeting, entry.date, entry.phase, QString::number(index + 1),
+                    QString::number(chosen.size())));
                 return !progress.wasCanceled();
             },
             [&] { return progress.wasCanceled(); });
@@ -216,8 +219,8 @@ void frmSelectMeeting::download()
     }
     setBusy(false);
     if (cancelled) {
-        UserDialogs::instance().information(u"Download Nominations"_s,
-                                            u"The download was cancelled; the meetings finished before it are stored."_s);
+        UserDialogs::instance().information(
+            u"Download Nominations"_s, u"The download was cancelled; the meetings finished before it are stored."_s);
         return;
     }
     UserDialogs::instance().information(u"Success"_s, kSuccessText);

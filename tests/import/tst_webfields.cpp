@@ -83,7 +83,8 @@ private slots:
             {u"/FreeFields/Calendar.aspx?State=WA"_s, u"calendar.html"_s},
             {u"/ozracing/DisplayNwaByState.aspx?StateCode=6"_s, u"statelist.html"_s},
             {u"/ozracing/viewfile.aspx?file=0523FLEM.DGW"_s, u"statelist_meeting.html"_s},
-            {kFlem, u"field.html"_s}, {kLive, u"live.html"_s},
+            {kFlem, u"field.html"_s},
+            {kLive, u"live.html"_s},
             {u"/scripts/ws.exe/syturf/findinfo.hts"_s, u"wa_list.html"_s},
             {u"/scripts/ws.exe/syturf/meet.hts?type=meet&meet_no=501"_s, u"wa_meeting.html"_s},
             {kWaRace, u"wa_race.html"_s}};
@@ -103,7 +104,8 @@ private slots:
         QTest::addColumn<bool>("allPhases");
         QTest::addColumn<bool>("otherSource");
         QTest::addColumn<QString>("expected");
-        const QString flemNom = u"23/May/25|Flemington|Nominations|/FreeFields/Nominations.aspx?Key=2025May23,VIC,Flemington"_s;
+        const QString flemNom =
+            u"23/May/25|Flemington|Nominations|/FreeFields/Nominations.aspx?Key=2025May23,VIC,Flemington"_s;
         const QString flemWei = u"23/May/25|Flemington|Weights|"_s + kFlem;
         const QString caulAcc = u"24/May/25|Caulfield|Acceptances|"_s + kLive;
         QTest::newRow("latest phase only") << u"VIC"_s << false << false << flemWei + u';' + caulAcc;
@@ -148,10 +150,11 @@ private slots:
         QTest::addColumn<QString>("races");
         QTest::addColumn<QString>("runners");
         const QString flemRaces = u"1|1200 MDN|MDN|1200|%1|0;2|1600 HCP|HCP|1600|%2|1"_s;
-        const QString flemRunners = u"1|SUPER STAR (NZ)|SUPER STAR |x2|Smith & Jones|J Bloggs|3|585|72|1|;"
-                                    "1|O'REILLY|O'REILLY||T O'Sullivan|A Brown (a3)|0|0||2|e;2|RED ROVER|RED ROVER|||C Green|0|600||1|"_s;
-        QTest::newRow("weights: no times") << u"VIC"_s << kFlem << u"Weights"_s << false << flemRaces.arg(QString(), QString())
-                                           << flemRunners;
+        const QString flemRunners =
+            u"1|SUPER STAR (NZ)|SUPER STAR |x2|Smith & Jones|J Bloggs|3|585|72|1|;"
+            "1|O'REILLY|O'REILLY||T O'Sullivan|A Brown (a3)|0|0||2|e;2|RED ROVER|RED ROVER|||C Green|0|600||1|"_s;
+        QTest::newRow("weights: no times")
+            << u"VIC"_s << kFlem << u"Weights"_s << false << flemRaces.arg(QString(), QString()) << flemRunners;
         QTest::newRow("acceptances: times") << u"VIC"_s << kFlem << u"Acceptances"_s << false
                                             << flemRaces.arg(u"13:30:00"_s, u"14:05:00"_s) << flemRunners;
         QTest::newRow("state list") << u"VIC"_s << u"viewfile.aspx?file=0523FLEM.DGW"_s << u"Weights"_s << true
@@ -168,12 +171,13 @@ private slots:
         QFETCH(bool, otherSource);
         QFETCH(QString, races);
         QFETCH(QString, runners);
-        const WebMeetingResult result = WebFieldDownloader::downloadMeeting(
-            state, {u"23/May/25"_s, u"Flemington"_s, phase, link}, otherSource);
+        const WebMeetingResult result =
+            WebFieldDownloader::downloadMeeting(state, {u"23/May/25"_s, u"Flemington"_s, phase, link}, otherSource);
         QVERIFY2(result.loaded, qPrintable(result.error));
         QCOMPARE(result.meetingCode, u"2305FLEM"_s);
         QCOMPARE(rows(u"SELECT RaceNumber, RaceCode, RaceRSBCode, RaceDistance, RaceTime, ApprClaim FROM Race "
-                      "ORDER BY RaceNumber"_s), races);
+                      "ORDER BY RaceNumber"_s),
+                 races);
         QCOMPARE(rows(u"SELECT RaceNumber, Horse, HorseName, Form, TrainerName, Jockey, Barrier, Weight, Rating, "
                       "EntryNo, EorB FROM Noms ORDER BY RaceNumber, EntryNo"_s),
                  runners);
@@ -183,13 +187,16 @@ private slots:
 
     void liveShapeDropsScratchedAndReportsTheirBookings()
     {
-        OpenDb().exec(u"INSERT INTO Bookings (MeetingCode, Horse, Jockey) VALUES ('2405CAUL', 'GONE HOME', 'M Rider')"_s);
+        OpenDb().exec(
+            u"INSERT INTO Bookings (MeetingCode, Horse, Jockey) VALUES ('2405CAUL', 'GONE HOME', 'M Rider')"_s);
         const WebMeetingResult result = WebFieldDownloader::downloadMeeting(
             u"NSW"_s, {u"24/May/25"_s, u"Caulfield"_s, u"Acceptances"_s, kLive}, false);
         QVERIFY2(result.loaded, qPrintable(result.error));
         QCOMPARE(result.meetingCode, u"2405CAUL"_s); // a venue unknown to the data server
-        QCOMPARE(rows(u"SELECT RaceNumber, Horse, Jockey, Weight, Rating, TrainerName FROM Noms ORDER BY RaceNumber, EntryNo"_s),
-                 u"1|FAST LANE|K Rider (a3)|585|70|P Trainer;1|LATE RUN|M Rider|560||Q Trainer;2|BLUE SKY|Z Rider|590||"_s);
+        QCOMPARE(
+            rows(u"SELECT RaceNumber, Horse, Jockey, Weight, Rating, TrainerName FROM Noms "
+                 "ORDER BY RaceNumber, EntryNo"_s),
+            u"1|FAST LANE|K Rider (a3)|585|70|P Trainer;1|LATE RUN|M Rider|560||Q Trainer;2|BLUE SKY|Z Rider|590||"_s);
         QCOMPARE(rows(u"SELECT RaceTime, RaceDetails FROM Race WHERE RaceNumber = 1"_s),
                  u"17:30:00|SPRINT HANDICAP\r\nOf $35,000.   Field Limit: 12"_s);
         QCOMPARE(rows(u"SELECT State FROM Meeting"_s), u"NSW"_s);
@@ -199,11 +206,14 @@ private slots:
     void waClubMeeting()
     {
         const WebMeetingResult result = WebFieldDownloader::downloadMeeting(
-            u"XA"_s, {u"24/05/2025"_s, u"ASCOT"_s, u"Acceptances"_s, u"/scripts/ws.exe/syturf/meet.hts?type=meet&meet_no=501"_s},
+            u"XA"_s,
+            {u"24/05/2025"_s, u"ASCOT"_s, u"Acceptances"_s, u"/scripts/ws.exe/syturf/meet.hts?type=meet&meet_no=501"_s},
             false);
         QVERIFY2(result.loaded, qPrintable(result.error));
-        QCOMPARE(rows(u"SELECT RaceTime, RaceDetails FROM Race"_s), u"12:40:00|MAIDEN PLATE\r\nMAIDEN PLATE\rFor maidens."_s);
-        QCOMPARE(rows(u"SELECT Horse, Barrier, Weight, Jockey, TrainerName FROM Noms"_s), u"WEST WIND|5|575|R Jones|S Smith & Co"_s);
+        QCOMPARE(rows(u"SELECT RaceTime, RaceDetails FROM Race"_s),
+                 u"12:40:00|MAIDEN PLATE\r\nMAIDEN PLATE\rFor maidens."_s);
+        QCOMPARE(rows(u"SELECT Horse, Barrier, Weight, Jockey, TrainerName FROM Noms"_s),
+                 u"WEST WIND|5|575|R Jones|S Smith & Co"_s);
     }
 
     void redownloadReplacesAndFailureKeeps()
@@ -227,7 +237,8 @@ private slots:
     void dataServerDownStillDownloads()
     {
         cAppSettings::instance().DataServer = u"127.0.0.1:1"_s;
-        QVERIFY(WebFieldDownloader::downloadMeeting(u"VIC"_s, {u"24/May/25"_s, u"Caulfield"_s, u"Acceptances"_s, kLive}, false)
+        QVERIFY(WebFieldDownloader::downloadMeeting(u"VIC"_s, {u"24/May/25"_s, u"Caulfield"_s, u"Acceptances"_s, kLive},
+                                                    false)
                     .loaded);
         QCOMPARE(rows(u"SELECT MeetingCode, State FROM Meeting"_s), u"2405CAUL|VIC"_s);
     }
@@ -259,7 +270,8 @@ private slots:
         settings.UserPass = u"secret"_s;
         QVERIFY(settings.SaveSettings());
         QProcess cli; // the pages are served by this process: its events keep running while the command waits
-        cli.start(QStringLiteral(OSTREVAN_CLI_PATH), {u"download"_s, u"VIC"_s, u"24/May/25"_s, u"Caulfield"_s, kLive, u"Acceptances"_s});
+        cli.start(QStringLiteral(OSTREVAN_CLI_PATH),
+                  {u"download"_s, u"VIC"_s, u"24/May/25"_s, u"Caulfield"_s, kLive, u"Acceptances"_s});
         QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 30000);
         QCOMPARE(cli.readAllStandardOutput(), QByteArray("2405CAUL: 2 races, 3 runners\n"));
         cli.start(QStringLiteral(OSTREVAN_CLI_PATH), {u"calendar"_s, u"VIC"_s});
@@ -271,8 +283,8 @@ private slots:
     {
         const QList<CalendarEntry> entries{{u"23/May/25"_s, u"Flemington"_s, u"Weights"_s, kFlem},
                                            {u"24/May/25"_s, u"Caulfield"_s, u"Acceptances"_s, kLive}};
-        const auto results = WebFieldDownloader::downloadMeetings(u"VIC"_s, entries, false,
-                                                                  [](int index, const CalendarEntry &) { return index < 1; });
+        const auto results = WebFieldDownloader::downloadMeetings(
+            u"VIC"_s, entries, false, [](int index, const CalendarEntry &) { return index < 1; });
         QCOMPARE(results.size(), 1);
         QCOMPARE(rows(u"SELECT MeetingCode FROM Meeting"_s), u"2305FLEM"_s);
     }

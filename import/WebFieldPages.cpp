@@ -55,7 +55,13 @@ Column columnOf(const QString &heading, bool first)
                                                     {QStringLiteral("FORM"), Column::Form},
                                                     {QStringLiteral("WGT"), Column::Weight},
                                                     {QStringLiteral("BAR"), Column::Barrier}};
-    return kColumns.value(h, Column::Ignored);
+    const Column column = kColumns.value(h, Column::Ignored);
+    if (column != Column::Ignored)
+        return column;
+    // "Last 10 Starts", "Handicap Rating" and the like.
+    if (h.startsWith(QLatin1String("LAST ")))
+        return Column::Form;
+    return h.endsWith(QLatin1String(" RATING")) ? Column::Rating : Column::Ignored;
 }
 
 void setEntryNo(WebRunner &runner, const QString &cell)

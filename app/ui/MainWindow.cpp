@@ -261,7 +261,6 @@ bool MainWindow::load()
     if (startup::prepareDatabase() != startup::Outcome::Ready)
         return false;
     cmdBrowse->setEnabled(true);
-    CmdGetData->setEnabled(true);
     CmdGetData->setVisible(true);
     showStatus(QStringLiteral("Setting up Main Form"));
     setupColumns(grdNames);
@@ -283,6 +282,7 @@ bool MainWindow::load()
     showStatus(QStringLiteral("Loading Settings"));
     cAppSettings::instance().LoadSettings();
     restoreLayout();
+    CmdGetData->setEnabled(true); // opens the Select Meetings window
     show();
     m_loaded = true;
     return true;

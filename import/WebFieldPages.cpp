@@ -206,17 +206,12 @@ QList<CalendarEntry> parseCalendar(const QString &html, bool allPhases)
         const QString key = href.mid(href.indexOf(QLatin1String("Key=")) + 4);
         const QString date = key.mid(7, 2) + QLatin1Char('/') + key.mid(4, 3) + QLatin1Char('/') + key.mid(2, 2);
         const QString meeting = cellText(links.at(keyLink));
-        // The venue's own link counts when it already leads to a phase's field page.
-        const qsizetype firstPhaseLink = phaseOfLink(href).isEmpty() ? keyLink + 1 : keyLink;
-        for (qsizetype i = firstPhaseLink; i < links.size(); ++i) {
-            const QString link = hrefOf(links.at(i));
-            const qsizetype at = link.indexOf(QLatin1String("/FreeFields"));
-            if (at < 0)
-                continue;
-            const QString path = link.mid(at);
-            const QString phase = phaseOfLink(path);
+        // Every phase link of the meeting's row, wherever it stands (the venue's own link too).
+        for (HtmlNode a : links) {
+            const QString link = hrefOf(a);
+            const QString phase = phaseOfLink(link);
             if (!phase.isEmpty())
-                entries << CalendarEntry{date, meeting, phase, path};
+                entries << CalendarEntry{date, meeting, phase, link.mid(link.indexOf(QLatin1String("/FreeFields")))};
         }
     }
     return allPhases ? entries : latestPhaseOnly(entries);

@@ -6,6 +6,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 using H = HtmlDocument;
 
 namespace webpages {
@@ -54,7 +56,10 @@ Column columnOf(const QString &heading, bool first)
                                                     {QStringLiteral("#"), Column::No},
                                                     {QStringLiteral("FORM"), Column::Form},
                                                     {QStringLiteral("WGT"), Column::Weight},
-                                                    {QStringLiteral("BAR"), Column::Barrier}};
+                                                    {QStringLiteral("BAR"), Column::Barrier},
+                                                    {QStringLiteral("HORSE NAME"), Column::Horse},
+                                                    {QStringLiteral("TRAINER NAME"), Column::Trainer},
+                                                    {QStringLiteral("JOCKEY NAME"), Column::Jockey}};
     const Column column = kColumns.value(h, Column::Ignored);
     if (column != Column::Ignored)
         return column;
@@ -308,7 +313,8 @@ QList<WebRace> parseFieldPage(const QString &html)
         QStringList texts;
         for (HtmlNode cell : cells)
             texts << cellText(cell);
-        if (texts.contains(QStringLiteral("Horse"), Qt::CaseInsensitive)) {
+        if (std::any_of(texts.cbegin(), texts.cend(),
+                        [](const QString &t) { return columnOf(t, false) == Column::Horse; })) {
             columns.clear();
             for (qsizetype i = 0; i < texts.size(); ++i)
                 columns << columnOf(texts.at(i), i == 0);

@@ -91,7 +91,7 @@ public:
     qint32 ExtChgVal1 = 0;
     qint32 ExtChgVal2 = 0;
 
-    // Hosts of the racing web sites (host[:port], no scheme); tests point them at loopback servers.
+    // Hosts of the racing web sites: host[:port] (reached by https://), or with a scheme (http://127.0.0.1:8080).
     QString RacingHost;
     QString WaClubHost;
     QString RatingHost;

@@ -93,7 +93,10 @@ QString HttpRequest(const QString &address, const QString &method, const QString
     return HttpRequest(address, method, body, nullptr);
 }
 
-QString HttpRequest(const QString &address, const QString &method, const QString &body, bool *errorPageShown)
+namespace {
+
+QString send(const QString &address, const QString &method, const QString &body, bool *errorPageShown,
+             const QByteArray &userAgent)
 {
     if (errorPageShown)
         *errorPageShown = false;
@@ -109,7 +112,7 @@ QString HttpRequest(const QString &address, const QString &method, const QString
         request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
         reply = manager.post(request, body.toUtf8());
     } else {
-        request.setRawHeader("User-Agent", "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)");
+        request.setRawHeader("User-Agent", userAgent);
         if (method.compare(QLatin1String("GET"), Qt::CaseInsensitive) == 0)
             reply = manager.get(request);
         else
@@ -153,4 +156,16 @@ QString HttpRequest(const QString &address, const QString &method, const QString
         return {};
     }
     return answer;
+}
+
+} // namespace
+
+QString HttpRequest(const QString &address, const QString &method, const QString &body, bool *errorPageShown)
+{
+    return send(address, method, body, errorPageShown, "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)");
+}
+
+QString HttpGetPage(const QString &address, const QByteArray &userAgent, bool *errorPageShown)
+{
+    return send(address, QStringLiteral("GET"), {}, errorPageShown, userAgent);
 }

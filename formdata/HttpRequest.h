@@ -16,6 +16,8 @@ QString HttpRequest(const QString &address, const QString &method = QStringLiter
 // The same; *errorPageShown tells the caller that the empty answer stands for a server error
 // page that has already been shown, not for a query without rows.
 QString HttpRequest(const QString &address, const QString &method, const QString &body, bool *errorPageShown);
+// A GET of a public web page that names the program to the site with `userAgent`; answers as above.
+QString HttpGetPage(const QString &address, const QByteArray &userAgent, bool *errorPageShown = nullptr);
 
 // How long a request may wait before it is aborted. The default lets more than 50 whole
 // seconds pass; tests shorten it.

@@ -10,6 +10,7 @@
 #include "app/Startup.h"
 #include "core/StatusSink.h"
 #include "core/Version.h"
+#include "import/ui/frmSelectMeeting.h"
 #include "core/UserDialogs.h"
 #include "core/cAppSettings.h"
 #include "bookings/BookingOperations.h"
@@ -262,7 +263,6 @@ bool MainWindow::load()
     if (startup::prepareDatabase() != startup::Outcome::Ready)
         return false;
     cmdBrowse->setEnabled(true);
-    CmdGetData->setEnabled(true);
     CmdGetData->setVisible(true);
     showStatus(QStringLiteral("Setting up Main Form"));
     setupColumns(grdNames);
@@ -284,6 +284,7 @@ bool MainWindow::load()
     showStatus(QStringLiteral("Loading Settings"));
     cAppSettings::instance().LoadSettings();
     restoreLayout();
+    CmdGetData->setEnabled(true); // opens the Select Meetings window
     show();
     m_loaded = true;
     return true;
@@ -386,6 +387,10 @@ void MainWindow::connectLists()
     connect(cmdReload, &QPushButton::clicked, this, [this] { guarded([this] { refresh(); }); });
     connect(cmdMtgRfs, &QPushButton::clicked, this, [this] { guarded([this] { reloadMeetings(); }); });
     connect(cmdBrowse, &QPushButton::clicked, this, &MainWindow::addData);
+    connect(CmdGetData, &QPushButton::clicked, this, [this] {
+        frmSelectMeeting::OpenSelect(this);
+        guarded([this] { reloadMeetings(); reloadTrainers(); });
+    });
 
     for (QTableView *grid : {grdNames, grdNoms}) {
         grid->horizontalHeader()->setSortIndicatorShown(true);

@@ -1,6 +1,7 @@
 #include "FixtureHttpServer.h"
 
 #include <QTcpSocket>
+#include <QUrl>
 
 FixtureHttpServer::FixtureHttpServer()
 {
@@ -47,9 +48,16 @@ void FixtureHttpServer::read(QTcpSocket *socket)
         return;
     Response response = m_response;
     const QByteArray path = buffer.left(buffer.indexOf("\r\n")).split(' ').value(1);
-    for (auto it = m_routes.cbegin(); it != m_routes.cend(); ++it)
+    for (auto it = m_prefixRoutes.cbegin(); it != m_prefixRoutes.cend(); ++it)
         if (path.startsWith(it.key()))
             response = it.value();
+    if (!m_routes.isEmpty()) {
+        const QString target = QUrl::fromPercentEncoding(buffer.left(buffer.indexOf('\r')).split(' ').value(1));
+        const auto route = m_routes.find(target);
+        response = route == m_routes.end() ? Response{404, "Not Found", "no such page", "text/html"}
+                   : route->second-- > 0     ? Response{500, "Server Error", "busy", "text/html"}
+                                             : Response{200, "OK", route->first, "text/html; charset=utf-8"};
+    }
     socket->write("HTTP/1.1 " + QByteArray::number(response.status) + ' ' + response.reason
                   + "\r\nContent-Type: " + response.contentType + "\r\nContent-Length: "
                   + QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n\r\n" + response.body);

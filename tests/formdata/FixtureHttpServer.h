@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QTcpServer>
@@ -29,7 +30,13 @@ public:
     void setBody(const QByteArray &body) { m_response = Response{200, "OK", body, "text/plain"}; }
     void setSilent(bool silent) { m_silent = silent; }
     // Requests whose path begins with `pathPrefix` get this response instead.
-    void setRoute(const QByteArray &pathPrefix, const Response &response) { m_routes.insert(pathPrefix, response); }
+    void setPrefixRoute(const QByteArray &pathPrefix, const Response &response) { m_prefixRoutes.insert(pathPrefix, response); }
+    // Serves `body` at one path and query (once routes are set, other paths get 404); the first
+    // `failures` requests for it get 500.
+    void setRoute(const QString &pathAndQuery, const QByteArray &body, int failures = 0)
+    {
+        m_routes[pathAndQuery] = {body, failures};
+    }
 
     QList<QByteArray> requests; // head and body of each request
 
@@ -39,6 +46,7 @@ private:
 
     QTcpServer m_server;
     Response m_response;
-    QMap<QByteArray, Response> m_routes;
+    QMap<QByteArray, Response> m_prefixRoutes;
     bool m_silent = false;
+    QHash<QString, QPair<QByteArray, int>> m_routes;
 };

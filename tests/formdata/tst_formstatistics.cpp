@@ -254,8 +254,8 @@ void TestFormStatistics::ratingWalk()
     TestEnvironment environment;
     ScriptedDialogs dialogs;
     FixtureHttpServer site;
-    site.setRoute("/publishing/RBH/pgFindHorse.asp", {status, "OK", listPage, "text/html"});
-    site.setRoute("/Publishing/RBH/pgHorseDetails.asp?id=2", {200, "OK", "<html>details of 2</html>", "text/html"});
+    site.setPrefixRoute("/publishing/RBH/pgFindHorse.asp", {status, "OK", listPage, "text/html"});
+    site.setPrefixRoute("/Publishing/RBH/pgHorseDetails.asp?id=2", {200, "OK", "<html>details of 2</html>", "text/html"});
     cAppSettings::instance().RatingHost = site.host();
     const QString page = lookups::ratingLookUp(u"Green Flash"_s);
     QTEST(page, "page");

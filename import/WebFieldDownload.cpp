@@ -1,0 +1,328 @@
+#include "WebFieldDownload.h"
+
+#include "bookings/BookingOperations.h"
+#include "core/Clock.h"
+#include "core/UserDialogs.h"
+#include "core/Version.h"
+#include "core/cAppSettings.h"
+#include "db/Database.h"
+#include "formdata/HorseForm.h"
+#include "formdata/HttpRequest.h"
+#include "formdata/RemoteQuery.h"
+
+#include <QGuiApplication>
+#include <QLocale>
+#include <QMap>
+#include <QSet>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kWaFolder = u"/scripts/ws.exe/syturf/"_s;
+
+bool failed(const QString &answer)
+{
+    return answer.isEmpty() || answer.startsWith("Error:"_L1);
+}
+
+QString racingRoot()
+{
+    return WebFieldDownloader::siteRoot(cAppSettings::instance().RacingHost);
+}
+
+QString waRoot()
+{
+    return WebFieldDownloader::siteRoot(cAppSettings::instance().WaClubHost);
+}
+
+// A state-list link may be relative to the list's folder.
+QString stateListUrl(const QString &link)
+{
+    if (link.startsWith("http"_L1, Qt::CaseInsensitive))
+        return link;
+    return racingRoot() + (link.startsWith(u'/') ? link : u"/ozracing/"_s + link);
+}
+
+struct Track {
+    QString code, club, state, meetType;
+};
+
+std::optional<Track> lookUpTrack(const QString &venue)
+{
+    QString quoted = venue;
+    const QString row = LookUpTrack(SqlQuoteForUrl(quoted));
+    if (row.trimmed().isEmpty())
+        return std::nullopt;
+    const QStringList fields = splitAnswerFields(row);
+    return Track{fields.value(0).trimmed(), fields.value(1).trimmed(), fields.value(2).trimmed(),
+                 fields.value(3).trimmed()};
+}
+
+// Reads every page of the meeting; an empty message means the races were read.
+QString readRaces(FieldSource source, const CalendarEntry &entry, QList<WebRace> &races)
+{
+    QString page;
+    switch (source) {
+    case FieldSource::Calendar:
+        page = WebFieldDownloader::fetchPage(racingRoot() + entry.link);
+        if (!failed(page))
+            races = webpages::parseFieldPage(page);
+        break;
+    case FieldSource::StateList:
+        page = WebFieldDownloader::fetchPage(stateListUrl(entry.link));
+        if (!failed(page))
+            races = webpages::parseStateListPage(page, entry.phase);
+        break;
+    case FieldSource::WaClub:
+        page = WebFieldDownloader::fetchPage(waRoot() + entry.link);
+        if (failed(page))
+            break;
+        races = webpages::parseWaMeetingPage(page);
+        for (WebRace &race : races) {
+            const QString racePage = WebFieldDownloader::fetchPage(waRoot() + race.pageLink);
+            if (failed(racePage))
+                return u"the page of race %1 could not be read (%2)"_s.arg(race.number).arg(racePage.left(120));
+            webpages::parseWaRacePage(racePage, race);
+        }
+        break;
+    }
+    if (failed(page))
+        return u"the field page could not be read (%1)"_s.arg(page.isEmpty() ? u"empty answer"_s : page.left(120));
+    if (races.isEmpty())
+        return u"the page holds no races"_s;
+    return {};
+}
+
+QVariant textOrNull(const QString &text)
+{
+    return text.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(text);
+}
+
+QVariant intOrNull(const QString &text)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok ? QVariant(value) : QVariant(QMetaType::fromType<int>());
+}
+
+struct Stored {
+    int races = 0;
+    int runners = 0;
+    QList<QPair<int, QString>> scratched; // race number, horse
+};
+
+Stored store(Db &db, FieldSource source, const QString &code, const QString &level, bool acceptances,
+             const QList<WebRace> &parsed)
+{
+    Stored stored;
+    db.exec(u"DELETE FROM Race WHERE MeetingCode = ?"_s, {code});
+    db.exec(u"DELETE FROM Noms WHERE MeetingCode = ?"_s, {code});
+    // A race or runner listed twice is stored once, as last listed.
+    QMap<int, WebRace> races;
+    for (const WebRace &race : parsed)
+        races.insert(race.number, race);
+    const QStringList &terms = raceShortCodes();
+    for (const WebRace &race : std::as_const(races)) {
+        const QString shortCode = webpages::shortCode(race.title, terms);
+        const QString raceCode = webpages::raceCode(race.distance, shortCode);
+        db.exec(u"INSERT INTO Race (MeetingCode, RaceCode, RaceNumber, RaceDetails, RaceDistance, RaceRSBCode, "
+                "RaceTime, ApprClaim) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                {code, raceCode, race.number, QString(race.title + u"\r\n"_s + race.info), race.distance, shortCode,
+                 acceptances ? QVariant(race.time.toString(u"HH:mm:ss"_s)) : QVariant(QMetaType::fromType<QString>()),
+                 race.apprClaim ? 1 : 0});
+        ++stored.races;
+        QMap<QString, WebRunner> runners;
+        QStringList order;
+        for (const WebRunner &runner : race.runners) {
+            if (runner.scratched) {
+                stored.scratched << qMakePair(race.number, runner.horse);
+                continue;
+            }
+            if (!runners.contains(runner.horse))
+                order << runner.horse;
+            runners.insert(runner.horse, runner);
+        }
+        for (const QString &horse : std::as_const(order)) {
+            const WebRunner &r = runners[horse];
+            db.exec(
+                u"INSERT INTO Noms (MeetingCode, RaceCode, RaceNumber, Form, Horse, TrainerName, Jockey, Barrier, "
+                "Weight, Rating, Ballot, EntryNo, EorB, HorseName) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                {code, raceCode, race.number, r.form, r.horse, r.trainer.left(30), r.jockey.left(30), r.barrier,
+                 r.weightTenths, textOrNull(r.rating), intOrNull(r.ballot),
+                 r.entryNo ? QVariant(*r.entryNo) : QVariant(QMetaType::fromType<int>()), r.eorB,
+                 webpages::horseName(r.horse)});
+            ++stored.runners;
+            if (source != FieldSource::WaClub)
+                CheckBookedRide(db, r.jockey, code, r.horse, level, qint16(r.weightTenths));
+        }
+    }
+    return stored;
+}
+
+QStringList scratchedRides(const QString &code, const QString &meeting, const QList<QPair<int, QString>> &scratched)
+{
+    QStringList rides;
+    for (const auto &[raceNumber, horse] : scratched) {
+        QueryResult booked =
+            OpenQuery(u"SELECT Jockey FROM Bookings WHERE MeetingCode = ? AND Horse = ?"_s, {code, horse});
+        while (booked.next()) {
+            rides << u"%1 (%2) is scratched: %3 race %4"_s.arg(horse, booked.value(0).toString().trimmed(), meeting)
+                         .arg(raceNumber);
+        }
+    }
+    return rides;
+}
+
+void enrich(const QString &code)
+{
+    // Without windows (the command line) there is no pointer to look after.
+    const bool windows = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
+    const bool hadPointer = windows && QGuiApplication::overrideCursor() != nullptr;
+    try {
+        FetchHorseForm(code, 0);
+    } catch (const DbError &error) {
+        UserDialogs::instance().critical(u"Error"_s, error.message());
+    }
+    if (windows && !hadPointer && QGuiApplication::overrideCursor())
+        QGuiApplication::restoreOverrideCursor();
+}
+
+} // namespace
+
+FieldSource WebFieldDownloader::sourceFor(const QString &state, bool otherSource)
+{
+    if (state.trimmed().toUpper() == "XA"_L1)
+        return FieldSource::WaClub;
+    return otherSource ? FieldSource::StateList : FieldSource::Calendar;
+}
+
+QString WebFieldDownloader::siteRoot(const QString &host)
+{
+    QString root = host.trimmed();
+    while (root.endsWith(u'/'))
+        root.chop(1);
+    return root.contains("://"_L1) ? root : u"https://"_s + root;
+}
+
+QString WebFieldDownloader::fetchPage(const QString &url)
+{
+    static const QByteArray agent = "Ostrevan/" + version::dotted().toLatin1() + " (booking agent's field reader)";
+    return HttpGetPage(url, agent);
+}
+
+std::optional<QList<CalendarEntry>> WebFieldDownloader::calendar(const QString &state, bool allPhases, bool otherSource)
+{
+    const FieldSource source = sourceFor(state, otherSource);
+    QString page;
+    if (source == FieldSource::WaClub) {
+        page = fetchPage(waRoot() + kWaFolder + u"findinfo.hts"_s);
+    } else if (source == FieldSource::StateList) {
+        const QString url =
+            racingRoot() + u"/ozracing/DisplayNwaByState.aspx?StateCode="_s + webpages::stateCode(state);
+        page = fetchPage(url);
+        if (page.startsWith("Error:"_L1))
+            page = fetchPage(url);
+    } else {
+        page = fetchPage(racingRoot() + u"/FreeFields/Calendar.aspx?State="_s + state);
+    }
+    if (page.startsWith("Error:"_L1)) {
+        UserDialogs::instance().critical(QLatin1String(kConnectionErrorTitle), kCalendarErrorText);
+        return std::nullopt;
+    }
+    if (source == FieldSource::Calendar)
+        return webpages::parseCalendar(page, allPhases);
+    if (source == FieldSource::StateList)
+        return webpages::parseStateList(page, allPhases);
+    QList<CalendarEntry> entries = webpages::parseWaClubList(page, Clock::instance().today());
+    for (CalendarEntry &entry : entries) {
+        const QString meetingPage = fetchPage(waRoot() + entry.link);
+        if (!failed(meetingPage))
+            entry.phase = webpages::waMeetingPhase(meetingPage);
+    }
+    return entries;
+}
+
+WebMeetingResult WebFieldDownloader::downloadMeeting(const QString &state, const CalendarEntry &entry, bool otherSource,
+                                                     const std::function<bool()> &cancelled)
+{
+    WebMeetingResult result;
+    result.entry = entry;
+    const FieldSource source = sourceFor(state, otherSource);
+    const QDate date = webpages::meetingDate(entry.date);
+    const QString name = entry.meeting + u" ("_s + entry.date + u')';
+    auto fail = [&](const QString &why) {
+        result.error = why;
+        UserDialogs::instance().critical(kFailedTitle, u"The fields of %1 could not be downloaded: %2.\n"
+                                                       "The meeting keeps its earlier fields."_s.arg(name, why));
+        return result;
+    };
+    if (!date.isValid())
+        return fail(u"the date \"%1\" cannot be read"_s.arg(entry.date));
+
+    // Everything is read before the database is touched.
+    QList<WebRace> races;
+    const QString why = readRaces(source, entry, races);
+    if (!why.isEmpty())
+        return fail(why);
+    const std::optional<Track> track = lookUpTrack(entry.meeting);
+    LoadRaceShortCodes();
+    const QString code = date.toString(u"ddMM"_s) + (track ? track->code : entry.meeting.left(4).toUpper());
+    result.meetingCode = code;
+    if (cancelled && cancelled()) {
+        result.error = u"cancelled"_s;
+        return result;
+    }
+
+    const QString level = webpages::meetingLevel(entry.phase);
+    const QString calendarState = source == FieldSource::WaClub ? u"WA"_s : state;
+    const QString details = QLocale(QLocale::English, QLocale::Australia).toString(date, u"dddd d MMMM yyyy"_s) + u' ' +
+                            (track ? track->club : QString());
+    Stored stored;
+    try {
+        Db db = OpenDb();
+        Transaction transaction(db);
+        const QVariantList values{
+            entry.meeting, date.toString(Qt::ISODate),           details,
+            level,         track ? track->state : calendarState, track ? track->meetType : QString(),
+            code};
+        db.exec(u"UPDATE Meeting SET MeetingRSBCode = '', MeetingLocation = ?, MeetingDate = ?, MeetingDetails = ?, "
+                "DisplayMeeting = 1, MeetingLevel = ?, State = ?, MeetType = ? WHERE MeetingCode = ?"_s,
+                values);
+        if (!db.scalar(u"SELECT COUNT(*) FROM Meeting WHERE MeetingCode = ?"_s, {code}).toInt()) {
+            db.exec(
+                u"INSERT INTO Meeting (MeetingLocation, MeetingDate, MeetingDetails, MeetingLevel, State, MeetType, "
+                "MeetingCode, MeetingRSBCode, DisplayMeeting) VALUES (?, ?, ?, ?, ?, ?, ?, '', 1)"_s,
+                values);
+        }
+        stored = store(db, source, code, level, entry.phase == webpages::kAcceptances, races);
+        transaction.commit();
+    } catch (const DbError &error) {
+        return fail(error.message());
+    }
+    result.loaded = true;
+    result.races = stored.races;
+    result.runners = stored.runners;
+    result.scratchedRides = scratchedRides(code, entry.meeting, stored.scratched);
+    if (!result.scratchedRides.isEmpty())
+        UserDialogs::instance().information(kScratchedTitle, result.scratchedRides.join(u'\n'));
+    if (source == FieldSource::Calendar)
+        enrich(code);
+    return result;
+}
+
+QList<WebMeetingResult>
+WebFieldDownloader::downloadMeetings(const QString &state, const QList<CalendarEntry> &entries, bool otherSource,
+                                     const std::function<bool(int, const CalendarEntry &)> &proceed,
+                                     const std::function<bool()> &cancelled)
+{
+    QList<WebMeetingResult> results;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (proceed && !proceed(int(i), entries.at(i)))
+            break;
+        results << downloadMeeting(state, entries.at(i), otherSource, cancelled);
+        if (cancelled && cancelled())
+            break;
+    }
+    return results;
+}

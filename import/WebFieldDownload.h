@@ -1,0 +1,58 @@
+#pragma once
+
+#include "WebFieldPages.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+// Where a state's meetings are read from.
+enum class FieldSource {
+    Calendar,  // the racing authority's calendar and field pages
+    StateList, // the racing authority's state list of field files ("Use other source for Noms")
+    WaClub     // the WA turf club's site (pseudo-state "XA")
+};
+
+// What became of one meeting's download.
+struct WebMeetingResult {
+    CalendarEntry entry;
+    bool loaded = false;
+    QString meetingCode;
+    int races = 0;
+    int runners = 0;
+    QString error;              // why the meeting kept its earlier fields
+    QStringList scratchedRides; // bookings on horses the page lists as scratched
+};
+
+// Reads the racing web sites and stores a meeting's fields: each meeting in one transaction, so a
+// page that cannot be read or stored leaves the meeting's earlier races and runners in place.
+class WebFieldDownloader
+{
+public:
+    static inline const QString kCalendarErrorText = QStringLiteral("Connection error");
+    static inline const QString kFailedTitle = QStringLiteral("Download Nominations");
+    static inline const QString kScratchedTitle = QStringLiteral("Scratched Horses");
+
+    static FieldSource sourceFor(const QString &state, bool otherSource);
+    // "https://" + host, or the host as it stands when it carries its scheme.
+    static QString siteRoot(const QString &host);
+    // One GET of a page of the sites, naming the program and its version.
+    static QString fetchPage(const QString &url);
+
+    // The meetings of a state; nullopt when the site could not be reached ("Connection error" shown).
+    static std::optional<QList<CalendarEntry>> calendar(const QString &state, bool allPhases, bool otherSource);
+
+    // Downloads and stores one meeting; a failure has been reported (naming the meeting) when this
+    // returns. `cancelled`, asked just before the meeting is stored, leaves it as it was.
+    static WebMeetingResult downloadMeeting(const QString &state, const CalendarEntry &entry, bool otherSource,
+                                            const std::function<bool()> &cancelled = {});
+    // Downloads the meetings in order; `proceed` is asked before each one (index, entry) and stops
+    // the batch when it answers false. Finished meetings stay stored.
+    static QList<WebMeetingResult> downloadMeetings(const QString &state, const QList<CalendarEntry> &entries,
+                                                    bool otherSource,
+                                                    const std::function<bool(int, const CalendarEntry &)> &proceed = {},
+                                                    const std::function<bool()> &cancelled = {});
+};

@@ -1,0 +1,294 @@
+// Race fields from the web end to end: hand-written pages of each site served on loopback, the real
+// data server for the track and short-code look-ups, a real database file.
+#include "../formdata/FixtureHttpServer.h"
+#include "core/Clock.h"
+#include "core/QueryCredentials.h"
+#include "core/cAppSettings.h"
+#include "db/Database.h"
+#include "formdata/HttpRequest.h"
+#include "import/WebFieldDownload.h"
+#include "import/ui/frmSelectMeeting.h"
+#include "support/DataServerProcess.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnvironment.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QSqlRecord>
+#include <QTableWidget>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray page(const QString &name)
+{
+    QFile file(TestEnvironment::fixture(u"webfields/"_s + name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString rows(const QString &sql, const QVariantList &values = {})
+{
+    QStringList out;
+    for (QueryResult q = OpenQuery(sql, values); q.next();) {
+        QStringList fields;
+        for (int i = 0; i < q.query.record().count(); ++i)
+            fields << q.value(i).toString();
+        out << fields.join(u'|');
+    }
+    return out.join(u';');
+}
+
+const QString kFlem = u"/FreeFields/Weights.aspx?Key=2025May23,VIC,Flemington"_s;
+const QString kLive = u"/FreeFields/Acceptances.aspx?Key=2025May24,VIC,Caulfield&r=1"_s;
+const QString kWaRace = u"/scripts/ws.exe/syturf/race.hts?meeting_no=501&race_no=1&race_type=MAIDENPLATE"_s;
+
+} // namespace
+
+class TestWebFields : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<FixtureHttpServer> m_site;
+    QTemporaryDir m_serverDir;
+    DataServerProcess m_server{m_serverDir.filePath(u"server.db"_s)};
+    FixedClock m_clock{QDateTime(QDate(2025, 5, 22), QTime(9, 0))};
+
+private slots:
+    void initTestCase()
+    {
+        setHttpRequestTimeout(std::chrono::milliseconds(5000));
+        QCOMPARE(m_server.build(TestEnvironment::fixture(u"formdata"_s), u"agent"_s, u"secret"_s), QString());
+        QVERIFY(m_server.start());
+        Clock::setInstance(&m_clock);
+    }
+    void cleanupTestCase() { Clock::setInstance(nullptr); }
+
+    void init()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        m_env->createDatabase();
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+        m_site = std::make_unique<FixtureHttpServer>();
+        cAppSettings &settings = cAppSettings::instance();
+        settings.DataServer = m_server.host();
+        settings.RacingHost = settings.WaClubHost = u"http://"_s + m_site->host();
+        QueryCredentials::current() = {u"agent"_s, u"secret"_s};
+        const QList<QPair<QString, QString>> routes{
+            {u"/FreeFields/Calendar.aspx?State=VIC"_s, u"calendar.html"_s},
+            {u"/FreeFields/Calendar.aspx?State=WA"_s, u"calendar.html"_s},
+            {u"/ozracing/DisplayNwaByState.aspx?StateCode=6"_s, u"statelist.html"_s},
+            {u"/ozracing/viewfile.aspx?file=0523FLEM.DGW"_s, u"statelist_meeting.html"_s},
+            {kFlem, u"field.html"_s},
+            {kLive, u"live.html"_s},
+            {u"/scripts/ws.exe/syturf/findinfo.hts"_s, u"wa_list.html"_s},
+            {u"/scripts/ws.exe/syturf/meet.hts?type=meet&meet_no=501"_s, u"wa_meeting.html"_s},
+            {kWaRace, u"wa_race.html"_s}};
+        for (const auto &[path, file] : routes)
+            m_site->setRoute(path, page(file));
+    }
+
+    void cleanup()
+    {
+        m_dialogs.reset();
+        m_env.reset();
+    }
+
+    void calendarOfEachSource_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<bool>("allPhases");
+        QTest::addColumn<bool>("otherSource");
+        QTest::addColumn<QString>("expected");
+        const QString flemNom =
+            u"23/May/25|Flemington|Nominations|/FreeFields/Nominations.aspx?Key=2025May23,VIC,Flemington"_s;
+        const QString flemWei = u"23/May/25|Flemington|Weights|"_s + kFlem;
+        const QString caulAcc = u"24/May/25|Caulfield|Acceptances|"_s + kLive;
+        QTest::newRow("latest phase only") << u"VIC"_s << false << false << flemWei + u';' + caulAcc;
+        QTest::newRow("all phases") << u"VIC"_s << true << false << flemNom + u';' + flemWei + u';' + caulAcc;
+        QTest::newRow("WA is the racing calendar") << u"WA"_s << false << false << flemWei + u';' + caulAcc;
+        QTest::newRow("state list") << u"WA"_s << false << true
+                                    << u"23-May-25|Flemington|Weights|viewfile.aspx?file=0523FLEM.DGW"_s;
+        QTest::newRow("XA is the WA club, up to today")
+            << u"XA"_s << false << false
+            << u"24/05/2025|ASCOT|Acceptances|/scripts/ws.exe/syturf/meet.hts?type=meet&meet_no=501"_s;
+    }
+
+    void calendarOfEachSource()
+    {
+        QFETCH(QString, state);
+        QFETCH(bool, allPhases);
+        QFETCH(bool, otherSource);
+        QFETCH(QString, expected);
+        const auto entries = WebFieldDownloader::calendar(state, allPhases, otherSource);
+        QVERIFY(entries);
+        QStringList lines;
+        for (const CalendarEntry &e : *entries)
+            lines << QStringList{e.date, e.meeting, e.phase, e.link}.join(u'|');
+        QCOMPARE(lines.join(u';'), expected);
+        QVERIFY(m_site->requests.first().contains("User-Agent: Ostrevan/"));
+    }
+
+    void stateListIsAskedTwice()
+    {
+        m_site->setRoute(u"/ozracing/DisplayNwaByState.aspx?StateCode=1"_s, page(u"statelist.html"_s), 1);
+        QCOMPARE(WebFieldDownloader::calendar(u"VIC"_s, true, true)->size(), 2);
+        QCOMPARE(m_site->requests.size(), 2);
+        QVERIFY(m_dialogs->messages.isEmpty());
+    }
+
+    void meetingOfEachSource_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("phase");
+        QTest::addColumn<bool>("otherSource");
+        QTest::addColumn<QString>("races");
+        QTest::addColumn<QString>("runners");
+        const QString flemRaces = u"1|1200 MDN|MDN|1200|%1|0;2|1600 HCP|HCP|1600|%2|1"_s;
+        const QString flemRunners =
+            u"1|SUPER STAR (NZ)|SUPER STAR |x2|Smith & Jones|J Bloggs|3|585|72|1|;"
+            "1|O'REILLY|O'REILLY||T O'Sullivan|A Brown (a3)|0|0||2|e;2|RED ROVER|RED ROVER|||C Green|0|600||1|"_s;
+        QTest::newRow("weights: no times")
+            << u"VIC"_s << kFlem << u"Weights"_s << false << flemRaces.arg(QString(), QString()) << flemRunners;
+        QTest::newRow("acceptances: times") << u"VIC"_s << kFlem << u"Acceptances"_s << false
+                                            << flemRaces.arg(u"13:30:00"_s, u"14:05:00"_s) << flemRunners;
+        QTest::newRow("state list") << u"VIC"_s << u"viewfile.aspx?file=0523FLEM.DGW"_s << u"Weights"_s << true
+                                    << u"1|1200 MDN|MDN|1200||1;2|1600 HCP|HCP|1600||0"_s
+                                    << u"1|SUPER STAR (NZ)|SUPER STAR ||Smith & Jones|J Bloggs|0|585|72|1|;"
+                                       "2|RED ROVER|RED ROVER||T Smith|C Green|0|600||1|"_s;
+    }
+
+    void meetingOfEachSource()
+    {
+        QFETCH(QString, state);
+        QFETCH(QString, link);
+        QFETCH(QString, phase);
+        QFETCH(bool, otherSource);
+        QFETCH(QString, races);
+        QFETCH(QString, runners);
+        const WebMeetingResult result =
+            WebFieldDownloader::downloadMeeting(state, {u"23/May/25"_s, u"Flemington"_s, phase, link}, otherSource);
+        QVERIFY2(result.loaded, qPrintable(result.error));
+        QCOMPARE(result.meetingCode, u"2305FLEM"_s);
+        QCOMPARE(rows(u"SELECT RaceNumber, RaceCode, RaceRSBCode, RaceDistance, RaceTime, ApprClaim FROM Race "
+                      "ORDER BY RaceNumber"_s),
+                 races);
+        QCOMPARE(rows(u"SELECT RaceNumber, Horse, HorseName, Form, TrainerName, Jockey, Barrier, Weight, Rating, "
+                      "EntryNo, EorB FROM Noms ORDER BY RaceNumber, EntryNo"_s),
+                 runners);
+        QCOMPARE(rows(u"SELECT State, MeetingLevel FROM Meeting"_s),
+                 u"VIC|"_s + (phase == u"Weights"_s ? u"WGT"_s : u"ACP"_s));
+    }
+
+    void liveShapeDropsScratchedAndReportsTheirBookings()
+    {
+        OpenDb().exec(
+            u"INSERT INTO Bookings (MeetingCode, Horse, Jockey) VALUES ('2405CAUL', 'GONE HOME', 'M Rider')"_s);
+        const WebMeetingResult result = WebFieldDownloader::downloadMeeting(
+            u"NSW"_s, {u"24/May/25"_s, u"Caulfield"_s, u"Acceptances"_s, kLive}, false);
+        QVERIFY2(result.loaded, qPrintable(result.error));
+        QCOMPARE(result.meetingCode, u"2405CAUL"_s); // a venue unknown to the data server
+        QCOMPARE(
+            rows(u"SELECT RaceNumber, Horse, Jockey, Weight, Rating, TrainerName FROM Noms "
+                 "ORDER BY RaceNumber, EntryNo"_s),
+            u"1|FAST LANE|K Rider (a3)|585|70|P Trainer;1|LATE RUN|M Rider|560||Q Trainer;2|BLUE SKY|Z Rider|590||"_s);
+        QCOMPARE(rows(u"SELECT RaceTime, RaceDetails FROM Race WHERE RaceNumber = 1"_s),
+                 u"17:30:00|SPRINT HANDICAP\r\nOf $35,000.   Field Limit: 12"_s);
+        QCOMPARE(rows(u"SELECT State FROM Meeting"_s), u"NSW"_s);
+        QCOMPARE(result.scratchedRides, QStringList{u"GONE HOME (M Rider) is scratched: Caulfield race 1"_s});
+    }
+
+    void waClubMeeting()
+    {
+        const WebMeetingResult result = WebFieldDownloader::downloadMeeting(
+            u"XA"_s,
+            {u"24/05/2025"_s, u"ASCOT"_s, u"Acceptances"_s, u"/scripts/ws.exe/syturf/meet.hts?type=meet&meet_no=501"_s},
+            false);
+        QVERIFY2(result.loaded, qPrintable(result.error));
+        QCOMPARE(rows(u"SELECT RaceTime, RaceDetails FROM Race"_s),
+                 u"12:40:00|MAIDEN PLATE\r\nMAIDEN PLATE\rFor maidens."_s);
+        QCOMPARE(rows(u"SELECT Horse, Barrier, Weight, Jockey, TrainerName FROM Noms"_s),
+                 u"WEST WIND|5|575|R Jones|S Smith & Co"_s);
+    }
+
+    void redownloadReplacesAndFailureKeeps()
+    {
+        const CalendarEntry entry{u"23/May/25"_s, u"Flemington"_s, u"Weights"_s, kFlem};
+        QVERIFY(WebFieldDownloader::downloadMeeting(u"VIC"_s, entry, false).loaded);
+        OpenDb().exec(u"INSERT INTO Noms (MeetingCode, RaceNumber, Horse) VALUES ('2305FLEM', 9, 'OLD')"_s);
+        QVERIFY(WebFieldDownloader::downloadMeeting(u"VIC"_s, entry, false).loaded);
+        QCOMPARE(rows(u"SELECT COUNT(*) FROM Noms"_s), u"3"_s);
+        QCOMPARE(rows(u"SELECT COUNT(*) FROM Meeting"_s), u"1"_s);
+        m_dialogs->messages.clear();
+        for (const QByteArray &broken : {QByteArray("<html><body>Service unavailable</body></html>"), QByteArray()}) {
+            m_site->setRoute(kFlem, broken, broken.isEmpty() ? 9 : 0);
+            const WebMeetingResult failed = WebFieldDownloader::downloadMeeting(u"VIC"_s, entry, false);
+            QVERIFY(!failed.loaded);
+            QCOMPARE(rows(u"SELECT COUNT(*) FROM Noms"_s), u"3"_s);
+            QVERIFY(m_dialogs->messages.last().text.contains(u"Flemington (23/May/25)"_s));
+        }
+    }
+
+    void dataServerDownStillDownloads()
+    {
+        cAppSettings::instance().DataServer = u"127.0.0.1:1"_s;
+        QVERIFY(WebFieldDownloader::downloadMeeting(u"VIC"_s, {u"24/May/25"_s, u"Caulfield"_s, u"Acceptances"_s, kLive},
+                                                    false)
+                    .loaded);
+        QCOMPARE(rows(u"SELECT MeetingCode, State FROM Meeting"_s), u"2405CAUL|VIC"_s);
+    }
+
+    void selectMeetingsWindow()
+    {
+        frmSelectMeeting window;
+        window.show();
+        window.setState(cAppSettings::instance().effectiveDefaultState());
+        QCOMPARE(window.cmbState->currentText(), u"VIC"_s);
+        QCOMPARE(window.grdMeeting->rowCount(), 2);
+        window.chkShowPhase->click();
+        QCOMPARE(window.grdMeeting->rowCount(), 3);
+        const qsizetype asked = m_site->requests.size();
+        QTest::keyClick(&window, Qt::Key_F5);
+        QCOMPARE(m_site->requests.size(), asked + 1);
+        window.chkShowPhase->click();
+        window.grdMeeting->selectAll();
+        window.cmdDownload->click();
+        QCOMPARE(m_dialogs->messages.last().text, frmSelectMeeting::kSuccessText);
+        QCOMPARE(window.result(), int(QDialog::Accepted));
+        QCOMPARE(rows(u"SELECT MeetingCode FROM Meeting ORDER BY MeetingCode"_s), u"2305FLEM;2405CAUL"_s);
+    }
+
+    void commandLine()
+    {
+        cAppSettings &settings = cAppSettings::instance();
+        settings.UserName = u"agent"_s;
+        settings.UserPass = u"secret"_s;
+        QVERIFY(settings.SaveSettings());
+        QProcess cli; // the pages are served by this process: its events keep running while the command waits
+        cli.start(QStringLiteral(OSTREVAN_CLI_PATH),
+                  {u"download"_s, u"VIC"_s, u"24/May/25"_s, u"Caulfield"_s, kLive, u"Acceptances"_s});
+        QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 30000);
+        QCOMPARE(cli.readAllStandardOutput(), QByteArray("2405CAUL: 2 races, 3 runners\n"));
+        cli.start(QStringLiteral(OSTREVAN_CLI_PATH), {u"calendar"_s, u"VIC"_s});
+        QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 30000);
+        QCOMPARE(cli.readAllStandardOutput().count('\t'), 6);
+    }
+
+    void cancelledBatchKeepsFinishedMeetings()
+    {
+        const QList<CalendarEntry> entries{{u"23/May/25"_s, u"Flemington"_s, u"Weights"_s, kFlem},
+                                           {u"24/May/25"_s, u"Caulfield"_s, u"Acceptances"_s, kLive}};
+        const auto results = WebFieldDownloader::downloadMeetings(
+            u"VIC"_s, entries, false, [](int index, const CalendarEntry &) { return index < 1; });
+        QCOMPARE(results.size(), 1);
+        QCOMPARE(rows(u"SELECT MeetingCode FROM Meeting"_s), u"2305FLEM"_s);
+    }
+};
+
+QTEST_MAIN(TestWebFields)
+#include "tst_webfields.moc"

@@ -1,6 +1,7 @@
 #include "BookingOperations.h"
 
 #include "BookingGrid.h"
+#include "DoubleBooking.h"
 #include "core/UserDialogs.h"
 #include "db/Database.h"
 
@@ -84,6 +85,10 @@ void BookJockey(BookingGrid &grid, int row, int column, const QString &jockey, c
                             UserDialogs::Icon::Critical);
             return;
         }
+
+        // A jockey already riding in this race or elsewhere that day is booked only when the agent says so.
+        if (!removal && !confirmClashingRide(db, jockey, meetingCode, horse))
+            return;
 
         const std::optional<StoredBooking> booking = findBooking(db, meetingCode, horse);
         if (booking) {

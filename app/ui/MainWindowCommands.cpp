@@ -6,6 +6,8 @@
 #include "app/MaintenanceCommands.h"
 #include "core/UserDialogs.h"
 #include "bookings/ManagedJockeys.h"
+#include "bookings/ui/FrmRace.h"
+#include "bookings/ui/ListModel.h"
 #include "db/Database.h"
 #include "invoicing/ui/frmSelectDate.h"
 
@@ -53,6 +55,20 @@ QStringList selectedTexts(const QTableView *grid)
     return texts;
 }
 
+// The race window for a meeting and race (0: the meeting view); the nominations list then shows
+// what was booked there.
+void showRaceWindow(MainWindow *window, const QString &meetingCode, int raceNumber)
+{
+    if (meetingCode.isEmpty())
+        return;
+    FrmRace::open(window, meetingCode, raceNumber);
+    try {
+        window->reloadNoms();
+    } catch (const DbError &error) {
+        UserDialogs::instance().critical(u"Error"_s, error.message());
+    }
+}
+
 } // namespace
 
 MainWindowCommands::MainWindowCommands(MainWindow *window) : QObject(window), m_window(window)
@@ -94,8 +110,12 @@ void MainWindowCommands::buildPopups()
     // Items whose window does not exist yet stay disabled; the items without any action are
     // kept visible but disabled, so the menus have their familiar shape.
     mnuPUMenu = makePopup(m_window, "mnuPUMenu");
-    addItem(mnuPUMenu, "MnuRace", u"&Race View"_s, false);
-    addItem(mnuPUMenu, "MnuMeetingView", u"&Meeting View"_s, false);
+    connect(addItem(mnuPUMenu, "MnuRace", u"&Race View"_s, true), &QAction::triggered, this,
+            [this] { showRaceWindow(m_window, selectedTexts(m_window->grdMeeting).value(0), 1); });
+    connect(addItem(mnuPUMenu, "MnuMeetingView", u"&Meeting View"_s, true), &QAction::triggered, this,
+            [this] { showRaceWindow(m_window, selectedTexts(m_window->grdMeeting).value(0), 0); });
+    connect(m_window, &MainWindow::raceWindowRequested, this,
+            [this](const QString &meetingCode) { showRaceWindow(m_window, meetingCode, 1); });
     connect(addItem(mnuPUMenu, "mnuReload", u"Re&load Data"_s, true), &QAction::triggered, this,
             [this] { guarded([this] { refresh(); }); });
     addItem(mnuPUMenu, "mnuMeetingForm", u"&Form"_s, false);
@@ -103,7 +123,12 @@ void MainWindowCommands::buildPopups()
             &MainWindowCommands::deleteMeetings);
 
     MnuPUNoms = makePopup(m_window, "MnuPUNoms");
-    addItem(MnuPUNoms, "mnuRaceView", u"Race View"_s, false);
+    connect(addItem(MnuPUNoms, "mnuRaceView", u"Race View"_s, true), &QAction::triggered, this, [this] {
+        const int row = m_window->grdNoms->currentIndex().row() + 1;
+        if (row >= 1)
+            showRaceWindow(m_window, m_window->nomsModel()->cellText(row, mainlists::noms::Meeting),
+                           m_window->nomsModel()->cellText(row, mainlists::noms::Race).toInt());
+    });
     addItem(MnuPUNoms, "MnuHorseForm", u"&Horse Form"_s, false);
     addItem(MnuPUNoms, "mnuVicRatings", u"&Ratings"_s, false);
     addItem(MnuPUNoms, "mnuNomsRBForm", u"Race &Form"_s, false);

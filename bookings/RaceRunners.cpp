@@ -1,0 +1,332 @@
+#include "RaceRunners.h"
+
+#include "BookingOperations.h"
+#include "StoredColor.h"
+#include "core/Clock.h"
+#include "db/Database.h"
+#include "formdata/HorseForm.h"
+
+#include <QDate>
+#include <QRegularExpression>
+#include <QSqlQuery>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace racewindow {
+
+namespace {
+
+const QColor kRed = fromStoredColor(255);
+const QColor kBlue = fromStoredColor(0xFF0000);
+
+int iconForPlacing(const QVariant &best)
+{
+    if (best.isNull())
+        return 0;
+    const int placing = best.toInt();
+    if (placing == 1)
+        return mainlists::kWinnerIcon;
+    return placing > 1 ? mainlists::kPlacedIcon : 0;
+}
+
+// Numbers as the grid shows them: nothing for no value, no trailing zeros.
+QString numberText(const QVariant &value)
+{
+    if (value.isNull() || value.toString().trimmed().isEmpty())
+        return QString();
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    return ok ? QString::number(number) : value.toString();
+}
+
+} // namespace
+
+QList<ListColumn> runnerColumns(const QString &meetingLevel)
+{
+    ListColumn numberColumn{u"N/A"_s, u"N/A"_s, 30, true};
+    if (meetingLevel == "ACP"_L1)
+        numberColumn = {u"Barr"_s, u"Bar"_s, 25};
+    else if (meetingLevel == "WGT"_L1)
+        numberColumn = {u"Ballot"_s, u"Bllt"_s, 30};
+    const bool desc = true;
+    return {{u"Nbr"_s, u"Nbr"_s, 20},
+            {u"Race"_s, u"Race"_s, 20, true},
+            {u"Form"_s, u"Form"_s, 55},
+            {u"Horse"_s, u"Horse"_s, 130},
+            {u"Hicon1"_s, QString(), 15, false, desc},
+            {u"Hicon2"_s, QString(), 15, false, desc},
+            {u"Trainer"_s, u"Trainer"_s, 115},
+            {u"Ticon1"_s, QString(), 15, false, desc},
+            {u"Ticon2"_s, QString(), 15, false, desc},
+            {u"Wgt"_s, u"Wgt"_s, 40, false, desc},
+            {u"Rtg"_s, u"Bmk "_s, 40, false, desc},
+            {u"Details"_s, u"Details"_s, 0},
+            {u"Class"_s, u"Class"_s, 57},
+            {u"Jockey"_s, u"Jockey"_s, 120},
+            {u"RaceDetails"_s, u"Race"_s, 80, true},
+            {u"Booking"_s, u"Booking Status"_s, 130},
+            {u"TrainerLoc"_s, u"Locn"_s, 20},
+            numberColumn,
+            {u"Ball/BarrNum"_s, QString(), 10, true},
+            {u"LastJockey"_s, u"Last Rider"_s, 110},
+            {u"Last Ride Days"_s, u"Lst Ride Days"_s, 25},
+            {u"LastWeight"_s, u"L Wgt"_s, 40},
+            {u"LastRide Class"_s, u"L Class"_s, 50},
+            {u"Last Race Value"_s, u"L Prz"_s, 50},
+            {u"Margin"_s, u"Marg Avg"_s, 40, false, desc},
+            {u"Rating"_s, u"Rtg"_s, 40, false, desc},
+            {u"AvgWin"_s, u"Avg Win"_s, 60},
+            {u"Last 800/400"_s, u"8/4"_s, 60},
+            {u"Sec"_s, u"600"_s, 60, false, desc},
+            {u"FormTrainer"_s, QString(), 0, true},
+            {u"BookText"_s, QString(), 100}};
+}
+
+char cellAlignment(int column)
+{
+    switch (column) {
+    case col::Nbr:
+    case col::Form:
+    case col::Wgt:
+    case col::Rtg:
+    case col::LastRideDays:
+    case col::LastWeight:
+    case col::LastValue:
+    case col::Margin:
+    case col::Rating:
+    case col::AvgWin:
+    case col::Last800:
+    case col::Sec:
+        return 'R';
+    case col::Details:
+        return 'C';
+    default:
+        return 'L';
+    }
+}
+
+int sortColumnFor(int column)
+{
+    return column == col::LastJockey ? col::LastWeight : column;
+}
+
+MeetingHeader loadMeetingHeader(const QString &meetingCode)
+{
+    MeetingHeader header;
+    QueryResult query = OpenQuery(u"SELECT MeetingLocation, MeetingDetails, MeetingLevel, MeetType, State "
+                                  "FROM Meeting WHERE MeetingCode = ?"_s,
+                                  {meetingCode});
+    if (!query.next())
+        return header;
+    header.found = true;
+    header.code = meetingCode;
+    header.location = query.value(0).toString();
+    header.details = header.location + ", "_L1 + query.value(1).toString();
+    header.level = query.value(2).toString();
+    header.meetType = query.value(3).toString();
+    header.state = query.value(4).toString();
+    return header;
+}
+
+RaceHeader loadRaceHeader(const QString &meetingCode, int raceNumber)
+{
+    RaceHeader header;
+    QueryResult query = OpenQuery(u"SELECT RaceCode, RaceType, RaceTime, ApprClaim, RaceDetails FROM Race "
+                                  "WHERE MeetingCode = ? AND RaceNumber = ?"_s,
+                                  {meetingCode, raceNumber});
+    if (!query.next())
+        return header;
+    header.found = true;
+    header.raceText = query.value(0).toString().mid(4);
+    header.raceType = query.value(1).toString();
+    header.runs.append({"Race :"_L1 + QString::number(raceNumber), 12, true, kBlue});
+    QString text;
+    const QString time = mainlists::raceTimeText(query.value(2).toString());
+    if (!time.isEmpty())
+        text += "     "_L1 + time;
+    text += query.value(3).toInt() != 0 ? "           Apprentices can claim.\n"_L1
+                                        : "         No Allowances for apprentices.\n"_L1;
+    header.runs.append({text, 9.25, true, Qt::black});
+    header.runs.append({query.value(4).toString() + u'\n', 9.25, false, Qt::black});
+    return header;
+}
+
+QList<RaceEntry> loadRaceList(const QString &meetingCode)
+{
+    QList<RaceEntry> races;
+    QueryResult query =
+        OpenQuery(u"SELECT RaceNumber, RaceCode FROM Race WHERE MeetingCode = ? ORDER BY RaceNumber"_s, {meetingCode});
+    while (query.next()) {
+        const int number = query.value(0).toInt();
+        if (number != kUnlistedRace)
+            races.append({number, query.value(1).toString()});
+    }
+    return races;
+}
+
+NumberCells numberCells(const QVariant &stored, const QString &eorB)
+{
+    const QString text = stored.toString().trimmed();
+    if (stored.isNull() || text.isEmpty())
+        return {};
+    QString digits = text;
+    digits.remove(u'=');
+    bool ok = false;
+    const int number = digits.toInt(&ok);
+    if (ok && number == 0)
+        return {eorB, QString::number(kNoNumberSortValue)};
+    return {text + eorB, ok ? QString::number(number) : QString()};
+}
+
+int classRank(const QString &raceClass)
+{
+    const QString text = raceClass.trimmed().toUpper();
+    if (text.isEmpty())
+        return 0;
+    static const QRegularExpression number(u"(\\d+)"_s);
+    const QRegularExpressionMatch match = number.match(text);
+    const int value = match.hasMatch() ? match.captured(1).toInt() : 0;
+    if (text.startsWith("MDN"_L1) || text.startsWith("MAID"_L1))
+        return 10;
+    if (text.startsWith("CL"_L1) || text.startsWith("C"_L1))
+        return 20 + value;
+    if (text.startsWith("BM"_L1))
+        return 100 + value;
+    if (text.startsWith("LR"_L1) || text.startsWith("LST"_L1))
+        return 300;
+    if (text.startsWith("G"_L1))
+        return 400 - value; // group 1 above group 3
+    if (text.startsWith("OPN"_L1) || text.startsWith("OP"_L1))
+        return 250;
+    return 50;
+}
+
+QList<RunnerLine> loadRunners(const QString &meetingCode, int raceNumber, const QString &meetingLevel,
+                              const QString &jockeyInList)
+{
+    QString sql =
+        "SELECT N.EntryNo, N.RaceNumber, N.Form, N.Horse, N.TrainerName, N.Weight, N.Rating, N.HorseType, N.Class, "
+        "N.Jockey, N.TrainerLocation, N.Ballot, N.Barrier, N.EorB, N.LastJockey, N.LastRode, N.LastWeight, "
+        "N.LastRaceClass, N.LastRaceValue, N.LastMargin, N.WgtRat, N.AvgWin, N.W800400, N.RSecTime, N.FormTrainer, "_L1
+        + BestHorsePositionColumn(u"N"_s, jockeyInList) + ", "_L1 + BestTrainerPositionColumn(u"N"_s, jockeyInList)
+        + ", B.Jockey, B.BookingSelection, B.Confirmed, J.JockeyColor, T.IgnoreTrainer, J2.JockeyColor "
+          "FROM Noms N "
+          "LEFT JOIN Bookings B ON B.rowid = (SELECT rowid FROM Bookings WHERE MeetingCode = N.MeetingCode "
+          "AND Horse = N.Horse LIMIT 1) "
+          "LEFT JOIN Jockey J ON J.Jockey = B.Jockey "
+          "LEFT JOIN Trainer T ON T.TrainerName = N.TrainerName "
+          "LEFT JOIN Jockey J2 ON J2.Jockey = N.LastJockey "
+          "WHERE N.MeetingCode = ?"_L1;
+    QVariantList values{meetingCode};
+    if (raceNumber != 0) {
+        sql += " AND N.RaceNumber = ?"_L1;
+        values << raceNumber;
+    }
+    sql += " ORDER BY N.RaceNumber, N.EntryNo, N.Horse"_L1;
+
+    QHash<int, QString> raceCodes;
+    if (raceNumber == 0) {
+        for (const RaceEntry &race : loadRaceList(meetingCode))
+            raceCodes.insert(race.number, race.code);
+    }
+    const QDate today = Clock::instance().today();
+    const bool nominations = meetingLevel == "NOM"_L1;
+
+    QList<RunnerLine> lines;
+    QueryResult query = OpenQuery(sql, values);
+    while (query.next()) {
+        auto v = [&query](int i) { return query.value(i); };
+        RunnerLine line;
+        ListRow &row = line.row;
+        line.raceNumber = v(1).toInt();
+        row.cell(col::Nbr).text = v(0).toString();
+        row.cell(col::Race).text = QString::number(line.raceNumber).rightJustified(2, u' ');
+        row.cell(col::Form).text = v(2).toString().trimmed();
+        row.cell(col::Horse).text = v(3).toString();
+        row.cell(col::Hicon1).icon = iconForPlacing(v(25));
+        row.cell(col::Trainer).text = v(4).toString();
+        row.cell(col::Ticon1).icon = iconForPlacing(v(26));
+        row.cell(col::Wgt).text = QString::number(v(5).toInt() / 10.0);
+        row.cell(col::Rtg).text = v(6).toString();
+        row.cell(col::Details).text = v(7).toString();
+        row.cell(col::Class).text = v(8).toString();
+        row.cell(col::TrainerLoc).text = v(10).toString();
+        const QString eorB = v(13).toString();
+        NumberCells number;
+        if (meetingLevel == "WGT"_L1)
+            number = numberCells(v(11), eorB);
+        else if (meetingLevel == "ACP"_L1)
+            number = numberCells(v(12), eorB);
+        row.cell(col::BarrBallot).text = number.shown;
+        row.cell(col::BarrBallotSort).text = number.sortValue;
+        const QString lastJockey = v(14).toString();
+        row.cell(col::LastJockey).text = lastJockey;
+        if (!lastJockey.isEmpty()) {
+            const QDate lastRode = QDate::fromString(v(15).toString().left(10), Qt::ISODate);
+            if (lastRode.isValid())
+                row.cell(col::LastRideDays).text = QString::number(lastRode.daysTo(today));
+        }
+        row.cell(col::LastWeight).text = numberText(v(16));
+        row.cell(col::LastClass).text = v(17).toString();
+        line.classRank = classRank(v(17).toString());
+        row.cell(col::LastValue).text = numberText(v(18));
+        row.cell(col::Margin).text = numberText(v(19));
+        row.cell(col::Rating).text = numberText(v(20));
+        row.cell(col::AvgWin).text = numberText(v(21));
+        row.cell(col::Last800).text = v(22).toString();
+        row.cell(col::Sec).text = numberText(v(23));
+        row.cell(col::FormTrainer).text = v(24).toString();
+        if (raceNumber == 0)
+            row.cell(col::RaceDetails).text = groupLabel(line.raceNumber, raceCodes.value(line.raceNumber));
+
+        // Colours as drawn before any booking, so that a removed booking brings them back.
+        const QString fieldJockey = v(9).toString();
+        if (eorB == "B"_L1)
+            row.cell(col::Horse).fore = kRed;
+        else if (eorB == "E"_L1)
+            row.cell(col::Horse).fore = kBlue;
+        if (v(31).toInt() != 0)
+            row.cell(col::Trainer).fore = kRed;
+        if (!fieldJockey.isEmpty() && !nominations)
+            row.cell(col::Jockey).fore = kBlue;
+        const QColor lastRiderColor = fromStoredColor(v(32).toString().trimmed());
+        row.cell(col::LastJockey).back = lastRiderColor;
+        row.markDrawn();
+
+        QColor rowColor;
+        const QString bookedJockey = v(27).toString();
+        const bool confirmed = v(29).toInt() != 0;
+        const QColor jockeyColor = fromStoredColor(v(30).toString());
+        row.cell(col::Jockey).text = bookedJockey.isEmpty() ? fieldJockey : bookedJockey;
+        row.cell(col::Booking).text = v(28).toString();
+        if (!bookedJockey.isEmpty())
+            row.cell(col::Jockey).back = jockeyColor;
+        if (confirmed) {
+            rowColor = jockeyColor;
+            row.cell(col::Booking).icon = kConfirmedIcon;
+        }
+        if (rowColor.isValid()) {
+            for (int c = 1; c <= col::Count; ++c) {
+                if (c == col::Jockey || c == col::RaceDetails || c == col::TrainerLoc || c == col::BarrBallotSort)
+                    continue;
+                if (c == col::LastJockey && lastRiderColor.isValid())
+                    continue;
+                row.cell(c).back = rowColor;
+            }
+        }
+        lines.append(std::move(line));
+    }
+    return lines;
+}
+
+bool weightControlsShown(const QString &state, const QString &raceText, bool allowed)
+{
+    return state == "VIC"_L1 && !raceText.contains("SW"_L1) && allowed;
+}
+
+QString groupLabel(int raceNumber, const QString &raceCode)
+{
+    return QString::number(raceNumber).rightJustified(2, u' ') + u' ' + raceCode;
+}
+
+} // namespace racewindow

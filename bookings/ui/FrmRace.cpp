@@ -1,0 +1,847 @@
+#include "FrmRace.h"
+
+#include "ListIcons.h"
+#include "ListModel.h"
+#include "MeetingPrintPreview.h"
+#include "RunnerModel.h"
+#include "bookings/BookingOperations.h"
+#include "bookings/BookingPickLists.h"
+#include "bookings/ManagedJockeys.h"
+#include "bookings/RaceRunners.h"
+#include "bookings/RatingUpdate.h"
+#include "bookings/StoredColor.h"
+#include "bookings/WeightCalculation.h"
+#include "core/Sound.h"
+#include "core/UserDialogs.h"
+#include "core/cAppSettings.h"
+#include "core/ui/BusyPointer.h"
+#include "core/ui/HeaderLayout.h"
+#include "db/Database.h"
+#include "formdata/HorseForm.h"
+#include "formdata/RatingLookup.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QDrag>
+#include <QDropEvent>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableView>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace racewindow;
+
+namespace {
+
+QTableView *makeGrid(QWidget *parent, const char *name)
+{
+    auto *grid = new QTableView(parent);
+    grid->setObjectName(QLatin1String(name));
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(20);
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->setWordWrap(false);
+    grid->setIconSize(QSize(ListIcons::kSize, ListIcons::kSize));
+    grid->horizontalHeader()->setHighlightSections(false);
+    return grid;
+}
+
+void setupColumns(QTableView *grid, const QList<ListColumn> &columns)
+{
+    QHeaderView *header = grid->horizontalHeader();
+    for (int c = 0; c < columns.size(); ++c) {
+        const ListColumn &column = columns.at(c);
+        grid->setColumnHidden(c, column.hidden);
+        const int width = column.header.isEmpty() && !column.hidden ? std::max(column.width, 22) : column.width;
+        if (width > 0)
+            header->resizeSection(c, width);
+    }
+}
+
+template<typename T>
+T *named(T *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QLineEdit *readOnlyEdit(QWidget *parent, const char *name)
+{
+    auto *edit = named(new QLineEdit(parent), name);
+    edit->setReadOnly(true);
+    return edit;
+}
+
+QAction *addItem(QMenu *menu, const QString &caption, const QString &tip, const QString &key, bool enabled)
+{
+    QAction *action = menu->addAction(caption);
+    action->setToolTip(tip);
+    action->setData(key);
+    action->setEnabled(enabled);
+    return action;
+}
+
+const QString kTitle = u"Ostrevan 2"_s;
+
+} // namespace
+
+FrmRace::FrmRace(const QString &meetingCode, const QString &level, int raceNumber, QWidget *parent)
+    : QDialog(parent), m_meeting(meetingCode), m_level(level), m_race(raceNumber), m_meetingView(raceNumber == 0)
+{
+    setObjectName(u"FrmRace"_s);
+    setWindowTitle(u"Meeting : View"_s);
+    setModal(true);
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    resize(1200, 760);
+    buildWidgets();
+    buildMenus();
+    connectSignals();
+    guarded([this] { loadAll(); });
+    restoreLayout();
+}
+
+FrmRace::~FrmRace() = default;
+
+void FrmRace::open(QWidget *parent, const QString &meetingCode, int raceNumber)
+{
+    std::unique_ptr<FrmRace> window;
+    {
+        BusyPointer busy;
+        QString level;
+        try {
+            level = racewindow::loadMeetingHeader(meetingCode).level;
+        } catch (const DbError &error) {
+            UserDialogs::instance().critical(u"Error"_s, error.message());
+            return;
+        }
+        window = std::make_unique<FrmRace>(meetingCode, level, raceNumber, parent);
+    }
+    window->exec();
+}
+
+template<typename Step>
+void FrmRace::guarded(Step step)
+{
+    try {
+        step();
+    } catch (const DbError &error) {
+        UserDialogs::instance().critical(u"Error"_s, error.message());
+    }
+}
+
+void FrmRace::buildWidgets()
+{
+    auto *outer = new QVBoxLayout(this);
+
+    auto *header = new QGridLayout;
+    txtMeeting = readOnlyEdit(this, "txtMeeting");
+    txtMeetingDetails = readOnlyEdit(this, "txtMeetingDetails");
+    txtMeetingType = readOnlyEdit(this, "txtMeetingType");
+    txtMeeting->setMaximumWidth(110);
+    txtMeetingType->setMaximumWidth(50);
+    lblState = named(new QLabel(this), "lblState");
+    lblMetro = named(new QLabel(this), "lblMetro");
+    lblRaceType = named(new QLabel(u"Race Type"_s, this), "lblRaceType");
+    lblRaceTxt = named(new QLabel(this), "lblRaceTxt");
+    cmbRaceType = named(new QComboBox(this), "cmbRaceType");
+    cmbRaceType->setMinimumWidth(130);
+    header->addWidget(txtMeeting, 0, 0);
+    header->addWidget(txtMeetingDetails, 0, 1, 1, 4);
+    header->addWidget(txtMeetingType, 0, 5);
+    header->addWidget(lblState, 1, 0);
+    header->addWidget(lblMetro, 1, 1);
+    header->addWidget(lblRaceType, 1, 2);
+    header->addWidget(cmbRaceType, 1, 3);
+    header->addWidget(lblRaceTxt, 1, 4, 1, 2);
+    txtRace = named(new QTextEdit(this), "txtRace");
+    txtRace->setReadOnly(true);
+    txtRace->setMaximumHeight(80);
+
+    auto *top = new QHBoxLayout;
+    auto *headerBox = new QVBoxLayout;
+    headerBox->addLayout(header);
+    headerBox->addWidget(txtRace);
+    top->addLayout(headerBox, 3);
+    auto *trainer = new QGridLayout;
+    txtTrainLocation = named(new QLineEdit(this), "txtTrainLocation");
+    TxtTrainPhone = named(new QLineEdit(this), "TxtTrainPhone");
+    txtTrainMobile = named(new QLineEdit(this), "txtTrainMobile");
+    trainer->addWidget(new QLabel(u"Location"_s, this), 0, 0);
+    trainer->addWidget(txtTrainLocation, 0, 1);
+    trainer->addWidget(new QLabel(u"Phone"_s, this), 1, 0);
+    trainer->addWidget(TxtTrainPhone, 1, 1);
+    trainer->addWidget(new QLabel(u"Mobile"_s, this), 2, 0);
+    trainer->addWidget(txtTrainMobile, 2, 1);
+    for (QLineEdit *box : {txtTrainLocation, TxtTrainPhone, txtTrainMobile})
+        box->setReadOnly(true); // unlocked once a runner's trainer is chosen
+    top->addLayout(trainer, 1);
+    auto *buttons = new QVBoxLayout;
+    cmdCalcWgts = named(new QPushButton(u"Caculate &Weights"_s, this), "cmdCalcWgts");
+    CmdUpdExtra = named(new QPushButton(u"Update &Extras"_s, this), "CmdUpdExtra");
+    cmdRating = named(new QPushButton(u"Update &Ratings"_s, this), "cmdRating");
+    cmdPrint = named(new QPushButton(u"&Print Meeting"_s, this), "cmdPrint");
+    cmdExit = named(new QPushButton(u"E&xit"_s, this), "cmdExit");
+    for (QPushButton *button : {cmdCalcWgts, CmdUpdExtra, cmdRating, cmdPrint, cmdExit}) {
+        button->setAutoDefault(false);
+        buttons->addWidget(button);
+    }
+    top->addLayout(buttons);
+    outer->addLayout(top);
+
+    auto *split = new QSplitter(Qt::Horizontal, this);
+    auto *left = new QSplitter(Qt::Vertical, split);
+    grdMeeting = makeGrid(left, "grdMeeting");
+    m_meetings = new ListModel(u"grdMeeting"_s, mainlists::meetingColumns(), grdMeeting);
+    grdMeeting->setModel(m_meetings);
+    grdRaces = makeGrid(left, "grdRaces");
+    m_races = new ListModel(u"grdRaces"_s,
+                            {{QString(), QString(), 20}, {u"Details"_s, u"Race"_s, 0}, {u"RaceRow"_s, QString(), 0,
+                                                                                       !m_meetingView, false}},
+                            grdRaces);
+    // Meeting view keeps the group rows in a hidden column; race view has no such column.
+    grdRaces->setModel(m_races);
+    grdRaces->setColumnHidden(2, true);
+    grdRaces->horizontalHeader()->setStretchLastSection(true);
+    grdJockey = makeGrid(left, "grdJockey");
+    m_jockeys = new ListModel(u"grdJockey"_s, mainlists::jockeyColumns(), grdJockey);
+    grdJockey->setModel(m_jockeys);
+    setupColumns(grdMeeting, m_meetings->columns());
+    setupColumns(grdJockey, m_jockeys->columns());
+    grdRace = makeGrid(split, "grdRace");
+    grdRace->setSelectionBehavior(QAbstractItemView::SelectItems);
+    m_runners = new RunnerModel(grdRace);
+    grdRace->setModel(m_runners);
+    grdRace->horizontalHeader()->setSectionsMovable(true);
+    grdRace->viewport()->setAcceptDrops(true);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 4);
+    split->setSizes({260, 940});
+    outer->addWidget(split, 1);
+
+    cmbJockey = named(new QComboBox(grdRace->viewport()), "cmbJockey");
+    cmbJockey->hide();
+    cmbBookText = named(new QComboBox(grdRace->viewport()), "cmbBookText");
+    cmbBookText->hide();
+    lblJockey = named(new QLabel(u"Jockey for Drag drop"_s, this), "lblJockey");
+    lblBackColor = named(new QLabel(u"BackColor for Jockey"_s, this), "lblBackColor");
+    lblJockey->hide();
+    lblBackColor->hide();
+
+    cmdRating->setEnabled(!m_meetingView);
+}
+
+void FrmRace::buildMenus()
+{
+    // The form windows open from here once they exist; until then their items stay disabled.
+    raceMenu = named(new QMenu(u"Race"_s, this), "PopMenuRace");
+    addItem(raceMenu, u"Horse &Form"_s, u"Display the Horses Form Data"_s, u"Horse Form"_s, false);
+    addItem(raceMenu, u"&Rego Seach"_s, u"Display Horse Recistration"_s, u"Rego"_s, false);
+    addItem(raceMenu, u"Horse Ra&ting"_s, u"Display Horse Racting(Vic)"_s, u"Rating"_s, false);
+    addItem(raceMenu, u"&Jockey Form"_s, u"Display Jockeys Form"_s, u"Jockey"_s, false);
+    addItem(raceMenu, u"Trainer Form"_s, u"Display Tainers Form"_s, u"Trainer"_s, false);
+    addItem(raceMenu, u"&Video Form"_s, u"Display Video Form"_s, u"Video"_s, false);
+    jockeyMenu = named(new QMenu(u"Jockey"_s, this), "PopMenuJockey");
+    addItem(jockeyMenu, u"&Jockey Form"_s, u"Display Jockeys Form"_s, u"Jockey"_s, false);
+    QAction *select =
+        addItem(jockeyMenu, u"Select Jockey for Icons"_s, u"Display Tainers Form"_s, u"SelJockeyIcon"_s, true);
+    connect(select, &QAction::triggered, this, [this] {
+        const QModelIndexList rows = grdJockey->selectionModel()->selectedRows();
+        selectJockeyForIcons(rows.isEmpty() ? 0 : rows.first().row() + 1);
+    });
+}
+
+void FrmRace::connectSignals()
+{
+    connect(cmdExit, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cmdCalcWgts, &QPushButton::clicked, this, &FrmRace::calculateWeights);
+    connect(cmdRating, &QPushButton::clicked, this, &FrmRace::updateRatings);
+    connect(CmdUpdExtra, &QPushButton::clicked, this, &FrmRace::updateExtras);
+    connect(cmdPrint, &QPushButton::clicked, this, &FrmRace::printMeeting);
+    connect(grdRace, &QTableView::clicked, this,
+            [this](const QModelIndex &index) { clickRunner(index.row() + 1, index.column() + 1); });
+    connect(grdRace, &QTableView::doubleClicked, this,
+            [this](const QModelIndex &index) { editRequest(index.row() + 1, index.column() + 1); });
+    grdRace->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grdRace, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        const QModelIndex index = grdRace->indexAt(pos);
+        if (index.isValid())
+            clickRunner(index.row() + 1, index.column() + 1, true);
+    });
+    grdJockey->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grdJockey, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        const QModelIndex index = grdJockey->indexAt(pos);
+        if (index.isValid())
+            grdJockey->selectRow(index.row());
+        jockeyMenu->popup(grdJockey->viewport()->mapToGlobal(pos));
+    });
+    connect(grdRaces, &QTableView::clicked, this, [this](const QModelIndex &index) { clickRace(index.row() + 1); });
+    connect(grdMeeting, &QTableView::clicked, this,
+            [this](const QModelIndex &index) { clickMeeting(index.row() + 1); });
+    grdRace->horizontalHeader()->setSectionsClickable(true);
+    connect(grdRace->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int section) { sortRunners(section + 1); });
+    connect(m_runners, &QAbstractItemModel::modelReset, this, &FrmRace::applyGroupSpans);
+    connect(cmbBookText, &QComboBox::activated, this, [this] { chooseBookingState(cmbBookText->currentText()); });
+    connect(cmbJockey, &QComboBox::activated, this, [this] {
+        grdRace->setFocus(Qt::OtherFocusReason);
+        if (cmbJockey->isVisible())
+            commitJockeyPick();
+    });
+    connect(txtTrainLocation, &QLineEdit::editingFinished, this,
+            [this] { saveContact(mainlists::ContactField::Location); });
+    connect(TxtTrainPhone, &QLineEdit::editingFinished, this, [this] { saveContact(mainlists::ContactField::Phone); });
+    connect(txtTrainMobile, &QLineEdit::editingFinished, this,
+            [this] { saveContact(mainlists::ContactField::Mobile); });
+    grdJockey->viewport()->installEventFilter(this);
+    grdRace->viewport()->installEventFilter(this);
+    grdRace->installEventFilter(this);
+    cmbJockey->installEventFilter(this);
+}
+
+// ---- Loading ----
+
+void FrmRace::loadAll()
+{
+    loadMeetingHeader();
+    if (!m_meetingView)
+        loadRaceHeader();
+    if (lblState->text() == "VIC"_L1) {
+        cmbRaceType->clear();
+        cmbRaceType->addItem(QString());
+        cmbRaceType->addItems(LoadRaceTypes(lblMetro->text()));
+    }
+    loadRaceList();
+    loadRunners();
+    loadJockeys();
+    m_meetings->setRows(mainlists::loadMeetings());
+    cmbBookText->clear();
+    cmbBookText->addItems(LoadBookingStates());
+}
+
+void FrmRace::loadMeetingHeader()
+{
+    const MeetingHeader header = racewindow::loadMeetingHeader(m_meeting);
+    if (!header.found)
+        return;
+    txtMeeting->setText(header.code);
+    setWindowTitle(header.location);
+    txtMeetingDetails->setText(header.details);
+    txtMeetingType->setText(header.level);
+    lblMetro->setText(header.meetType);
+    lblState->setText(header.state);
+}
+
+void FrmRace::loadRaceHeader()
+{
+    txtRace->clear();
+    const RaceHeader header = racewindow::loadRaceHeader(m_meeting, m_race);
+    if (header.found) {
+        lblRaceTxt->setText(header.raceText);
+        cmbRaceType->setCurrentText(header.raceType);
+        const int at = cmbRaceType->findText(header.raceType);
+        cmbRaceType->setCurrentIndex(at >= 0 ? at : 0);
+        QTextCursor cursor(txtRace->document());
+        for (const mainlists::TextRun &run : header.runs) {
+            QTextCharFormat format;
+            format.setFontPointSize(run.pointSize);
+            format.setFontWeight(run.bold ? QFont::Bold : QFont::Normal);
+            format.setForeground(run.color);
+            cursor.insertText(run.text, format);
+        }
+    } else {
+        lblRaceTxt->clear();
+    }
+    setWindowTitle(windowTitle() + " - Race :"_L1 + QString::number(m_race));
+}
+
+void FrmRace::loadRaceList()
+{
+    m_raceCodes.clear();
+    QList<ListRow> rows;
+    for (const RaceEntry &race : racewindow::loadRaceList(m_meeting)) {
+        ListRow row(3);
+        row.cell(1).text = QString::number(race.number);
+        row.cell(2).text = race.code;
+        row.markDrawn();
+        rows << row;
+        m_raceCodes.insert(race.number, race.code);
+    }
+    m_races->setRows(rows);
+}
+
+void FrmRace::loadRunners()
+{
+    const QString level = txtMeetingType->text();
+    if (level != m_columnsLevel || m_runners->columns().isEmpty()) {
+        m_columnsLevel = level;
+        m_runners->setColumns(runnerColumns(level));
+        setupColumns(grdRace, m_runners->columns());
+    }
+    grdRace->setUpdatesEnabled(false);
+    m_runners->setRunners(racewindow::loadRunners(m_meeting, m_meetingView ? 0 : m_race, m_level,
+                                                  ManagedJockeys::IconJockeyList()),
+                          m_meetingView);
+    if (m_meetingView) {
+        for (int r = 1; r <= m_races->rowCount(); ++r)
+            m_races->setCellText(r, 3, QString::number(m_runners->groupRowOf(m_races->cellText(r, 1).toInt())));
+    }
+    const bool weights =
+        weightControlsShown(lblState->text(), lblRaceTxt->text(), cAppSettings::instance().AlwCalcWeights);
+    cmdCalcWgts->setEnabled(weights);
+    cmbRaceType->setEnabled(weights);
+    for (QWidget *widget : {static_cast<QWidget *>(cmbRaceType), static_cast<QWidget *>(lblRaceTxt),
+                            static_cast<QWidget *>(lblState), static_cast<QWidget *>(lblMetro),
+                            static_cast<QWidget *>(lblRaceType)})
+        widget->setVisible(weights);
+    grdRace->setUpdatesEnabled(true);
+}
+
+void FrmRace::loadJockeys()
+{
+    const QList<ListRow> rows = mainlists::loadJockeys();
+    m_jockeys->setRows(rows);
+    const QList<JockeyPickItem> items = LoadJockeyPickList();
+    cmbJockey->clear();
+    cmbJockey->addItems(jockeyComboItems(items));
+    // The managed-jockeys list counts every jockey unless one was chosen for the icons.
+    if (ManagedJockeys::IconJockey().isEmpty()) {
+        QStringList names;
+        for (const JockeyPickItem &item : items)
+            names << item.jockey;
+        ManagedJockeys::rebuild(names);
+    }
+    for (int r = 1; r <= m_jockeys->rowCount(); ++r)
+        m_jockeys->setCellIcon(r, 1, m_jockeys->cellText(r, 1) == ManagedJockeys::IconJockey() ? mainlists::kPlacedIcon
+                                                                                              : 0);
+}
+
+void FrmRace::applyGroupSpans()
+{
+    grdRace->clearSpans();
+    if (!m_meetingView)
+        return;
+    for (int r = 1; r <= m_runners->rowCount(); ++r) {
+        if (m_runners->isGroupRow(r))
+            grdRace->setSpan(r - 1, 0, 1, m_runners->columnCount());
+    }
+}
+
+// ---- Layout ----
+
+void FrmRace::restoreLayout()
+{
+    const cAppSettings &settings = cAppSettings::instance();
+    applyPlacement(this, {settings.RaceLeft, settings.RaceTop, settings.RaceWidth, settings.RaceHeight,
+                          settings.RaceMax});
+    applyHeaderLayout(grdRace->horizontalHeader(), settings.RaceRaceOrder, settings.RaceRaceWidth);
+}
+
+void FrmRace::storeLayout()
+{
+    cAppSettings &settings = cAppSettings::instance();
+    settings.RaceRaceWidth = headerWidthList(grdRace->horizontalHeader());
+    settings.RaceRaceOrder = headerOrderList(grdRace->horizontalHeader());
+    const layout::Placement placement = placementOf(this);
+    settings.RaceMax = placement.maximised;
+    if (!placement.maximised) {
+        settings.RaceLeft = placement.left;
+        settings.RaceTop = placement.top;
+        settings.RaceWidth = placement.width;
+        settings.RaceHeight = placement.height;
+    }
+    settings.SaveSettings();
+}
+
+void FrmRace::done(int result)
+{
+    // A jockey picked and not yet booked is booked before the window goes.
+    if (cmbJockey->isVisible())
+        commitJockeyPick();
+    storeLayout();
+    QDialog::done(result);
+}
+
+// ---- Gestures ----
+
+void FrmRace::clickRunner(int row, int column, bool rightButton)
+{
+    if (row < 1 || row > m_runners->rowCount() || m_runners->isGroupRow(row))
+        return;
+    grdRace->setCurrentIndex(m_runners->index(row - 1, column - 1));
+    guarded([&] {
+        const int race = m_runners->raceOfRow(row);
+        if (m_meetingView && race != m_race) {
+            m_race = race;
+            loadMeetingHeader();
+            loadRaceHeader();
+        }
+        if (!m_runners->cellText(row, col::Horse).isEmpty())
+            fillTrainerBoxes(row);
+    });
+    if (rightButton)
+        raceMenu->popup(QCursor::pos());
+}
+
+void FrmRace::fillTrainerBoxes(int row)
+{
+    m_trainer = m_runners->cellText(row, col::Trainer);
+    const mainlists::TrainerContact contact = mainlists::loadTrainerContact(m_trainer);
+    TxtTrainPhone->setText(contact.found ? contact.phone : QString());
+    txtTrainMobile->setText(contact.found ? contact.mobile : QString());
+    txtTrainLocation->setText(contact.found ? contact.location : m_runners->cellText(row, col::TrainerLoc));
+    for (QLineEdit *box : {txtTrainLocation, TxtTrainPhone, txtTrainMobile})
+        box->setReadOnly(false);
+}
+
+void FrmRace::saveContact(mainlists::ContactField field)
+{
+    if (m_trainer.isEmpty() || txtTrainLocation->isReadOnly())
+        return;
+    guarded([&] {
+        mainlists::saveTrainerContact(m_trainer, field,
+                                      {false, txtTrainLocation->text(), TxtTrainPhone->text(), txtTrainMobile->text()});
+    });
+}
+
+QString FrmRace::raceCodeOfRow(int row) const
+{
+    return m_raceCodes.value(m_runners->raceOfRow(row));
+}
+
+int FrmRace::rowOfHorse(const QString &horse) const
+{
+    for (int r = 1; r <= m_runners->rowCount(); ++r) {
+        if (!m_runners->isGroupRow(r) && m_runners->cellText(r, col::Horse) == horse)
+            return r;
+    }
+    return 0;
+}
+
+void FrmRace::doubleClickRunner(int row, int column)
+{
+    if (row < 1 || row > m_runners->rowCount() || m_runners->isGroupRow(row))
+        return;
+    // The icon columns open the statistics window once it exists.
+    if ((column == col::Hicon1 || column == col::Ticon1) && m_runners->data(m_runners->index(row - 1, column - 1),
+                                                                            Qt::UserRole).toInt() > 0)
+        return;
+    if (m_runners->cellText(row, col::Jockey).isEmpty() || m_runners->cellText(row, col::Booking).isEmpty())
+        return;
+    if (m_runners->cellText(row, col::Booking) == kConfirmed)
+        return;
+    guarded([&] {
+        ConfirmBooking(*m_runners, row, col::Booking, m_meeting, raceCodeOfRow(row),
+                       m_runners->cellText(row, col::Horse).trimmed(),
+                       m_runners->cellBackColor(row, col::Jockey));
+        m_changed = true;
+    });
+}
+
+void FrmRace::editRequest(int row, int column)
+{
+    if (row < 1 || row > m_runners->rowCount() || m_runners->isGroupRow(row))
+        return;
+    if (column == col::Jockey)
+        openPickList(cmbJockey, row, column);
+    else if (column == col::Booking)
+        openPickList(cmbBookText, row, column);
+    else
+        doubleClickRunner(row, column);
+}
+
+void FrmRace::openPickList(QComboBox *box, int row, int column)
+{
+    m_pickHorse = m_runners->cellText(row, col::Horse);
+    m_pickColumn = column;
+    const QModelIndex index = m_runners->index(row - 1, column - 1);
+    grdRace->scrollTo(index);
+    const QRect cell = grdRace->visualRect(index);
+    box->setFont(grdRace->font());
+    box->setGeometry(QRect(cell.topLeft(), QSize(std::max(cell.width(), 130), std::max(cell.height(), 22))));
+    box->setCurrentIndex(box == cmbJockey ? box->findText(m_runners->cellText(row, column)) : -1);
+    box->show();
+    box->raise();
+    box->setFocus(Qt::OtherFocusReason);
+}
+
+void FrmRace::commitJockeyPick()
+{
+    cmbJockey->hide();
+    const QString horse = m_pickHorse;
+    m_pickHorse.clear();
+    const QString choice = cmbJockey->currentText();
+    cmbJockey->setCurrentIndex(-1);
+    const int row = rowOfHorse(horse);
+    if (horse.isEmpty() || choice.isEmpty() || row == 0)
+        return;
+    const QColor color =
+        choice == kDeleteJockey ? QColor() : m_jockeys->cellBackColor(cmbJockey->findText(choice) + 1, 2);
+    lblBackColor->setText(toStoredColor(color));
+    guarded([&] {
+        BookJockey(*m_runners, row, col::Jockey, choice, horse.trimmed(), m_meeting, raceCodeOfRow(row),
+                   m_runners->cellText(row, col::Trainer), color);
+        m_changed = true;
+    });
+}
+
+void FrmRace::chooseBookingState(const QString &state)
+{
+    cmbBookText->hide();
+    const int row = rowOfHorse(m_pickHorse);
+    m_pickHorse.clear();
+    if (state.isEmpty() || row == 0)
+        return;
+    guarded([&] {
+        const QString horse = m_runners->cellText(row, col::Horse).trimmed();
+        if (state == kConfirmed) {
+            if (m_runners->cellText(row, col::Jockey).isEmpty()) {
+                UserDialogs::instance().message(kTitle, u"You cannot confirm, if no jockey has been entered"_s,
+                                                UserDialogs::Icon::Exclamation);
+                return;
+            }
+            ConfirmBooking(*m_runners, row, col::Booking, m_meeting, raceCodeOfRow(row), horse,
+                           m_runners->cellBackColor(row, col::Jockey));
+        } else {
+            SetBookingState(*m_runners, row, col::Booking, state, m_meeting, raceCodeOfRow(row), horse,
+                            m_runners->cellText(row, col::Trainer));
+        }
+        m_changed = true;
+    });
+}
+
+QMimeData *FrmRace::jockeyDragData(int row) const
+{
+    if (row < 1 || row > m_jockeys->rowCount())
+        return nullptr;
+    auto *data = new QMimeData;
+    const QString name = m_jockeys->cellText(row, 1);
+    data->setText(name);
+    data->setData(ListModel::jockeyMimeType(), (name + u'\n' + m_jockeys->cellText(row, 2)).toUtf8());
+    return data;
+}
+
+void FrmRace::startJockeyDrag(int row)
+{
+    QMimeData *data = jockeyDragData(row);
+    if (!data)
+        return;
+    lblJockey->setText(m_jockeys->cellText(row, 1));
+    lblBackColor->setText(m_jockeys->cellText(row, 2));
+    auto *drag = new QDrag(grdJockey);
+    drag->setMimeData(data);
+    drag->exec(Qt::CopyAction);
+}
+
+bool FrmRace::dropJockey(int row, const QString &jockey, const QColor &color)
+{
+    if (row < 1 || row > m_runners->rowCount() || m_runners->isGroupRow(row) || jockey.isEmpty())
+        return false;
+    guarded([&] {
+        BookJockey(*m_runners, row, col::Jockey, jockey, m_runners->cellText(row, col::Horse).trimmed(), m_meeting,
+                   raceCodeOfRow(row), m_runners->cellText(row, col::Trainer), color);
+        m_changed = true;
+    });
+    return true;
+}
+
+void FrmRace::selectJockeyForIcons(int jockeyRow)
+{
+    const QString jockey = jockeyRow >= 1 ? m_jockeys->cellText(jockeyRow, 1) : QString();
+    if (jockey.isEmpty()) {
+        UserDialogs::instance().message(u"Select a Jockey"_s, u"Jockey Must be Seleted for Icons."_s,
+                                        UserDialogs::Icon::Exclamation);
+        return;
+    }
+    if (jockey == ManagedJockeys::IconJockey()) {
+        QStringList names;
+        for (int r = 1; r <= m_jockeys->rowCount(); ++r)
+            names << m_jockeys->cellText(r, 1);
+        ManagedJockeys::rebuild(names);
+    } else {
+        ManagedJockeys::selectIconJockey(jockey);
+    }
+    for (int r = 1; r <= m_jockeys->rowCount(); ++r)
+        m_jockeys->setCellIcon(r, 1, m_jockeys->cellText(r, 1) == ManagedJockeys::IconJockey() ? mainlists::kPlacedIcon
+                                                                                              : 0);
+    guarded([this] { loadRunners(); });
+    for (QLineEdit *box : {txtTrainLocation, TxtTrainPhone, txtTrainMobile})
+        box->clear();
+}
+
+void FrmRace::clickRace(int row)
+{
+    if (row < 1 || row > m_races->rowCount())
+        return;
+    m_race = m_races->cellText(row, 1).toInt();
+    if (!m_meetingView) {
+        BusyPointer busy;
+        guarded([this] {
+            loadMeetingHeader();
+            loadRaceHeader();
+            loadRunners();
+        });
+        return;
+    }
+    // Bring the race's group into view at the top: the last row first, then the group row.
+    const int group = m_runners->groupRowOf(m_race);
+    if (group == 0)
+        return;
+    grdRace->scrollToBottom();
+    grdRace->scrollTo(m_runners->index(group - 1, 0), QAbstractItemView::PositionAtTop);
+    grdRace->setCurrentIndex(m_runners->index(group - 1, 0));
+}
+
+void FrmRace::clickMeeting(int row)
+{
+    if (row < 1 || row > m_meetings->rowCount())
+        return;
+    BusyPointer busy;
+    m_meeting = m_meetings->cellText(row, 1).trimmed();
+    if (!m_meetingView)
+        m_race = 1;
+    else
+        m_runners->clear();
+    guarded([this] {
+        loadMeetingHeader();
+        m_level = txtMeetingType->text();
+        loadRaceHeader();
+        loadRaceList();
+        loadRunners();
+    });
+}
+
+void FrmRace::sortRunners(int column)
+{
+    if (column < 1 || column > m_runners->columnCount())
+        return;
+    {
+        BusyPointer busy;
+        const Qt::SortOrder order = m_runners->sortByColumn(column);
+        grdRace->horizontalHeader()->setSortIndicatorShown(true);
+        grdRace->horizontalHeader()->setSortIndicator(column - 1, order);
+    }
+    sounds::playSound(sounds::kSorted);
+}
+
+// ---- Commands ----
+
+void FrmRace::calculateWeights()
+{
+    {
+        BusyPointer busy;
+        guarded([this] {
+            const WeightResult result =
+                CalculateWeights(m_meeting, m_race, cmbRaceType->currentText(), lblRaceTxt->text());
+            if (result.outcome == WeightResult::Outcome::Done) {
+                m_changed = true;
+                loadRunners();
+            }
+        });
+    }
+}
+
+void FrmRace::updateRatings()
+{
+    if (m_meetingView) {
+        UserDialogs::instance().message(u"Access denied"_s, u"Only allowed in race view!"_s,
+                                        UserDialogs::Icon::Information);
+        return;
+    }
+    BusyPointer busy;
+    guarded([this] {
+        UpdateRatings(m_meeting, m_race, fetchRatingPage);
+        m_changed = true;
+        loadRunners();
+    });
+}
+
+void FrmRace::updateExtras()
+{
+    BusyPointer busy;
+    guarded([this] {
+        FetchHorseForm(m_meeting, static_cast<qint16>(m_meetingView ? 0 : m_race));
+        m_changed = true;
+        loadRunners();
+    });
+}
+
+void FrmRace::printMeeting()
+{
+    if (m_meeting.isEmpty())
+        return;
+    guarded([this] { showMeetingPrintPreview(this, m_meeting); });
+}
+
+bool FrmRace::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == grdJockey->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            const QModelIndex index = grdJockey->indexAt(mouse->position().toPoint());
+            m_dragRow = mouse->button() == Qt::LeftButton && index.isValid() ? index.row() + 1 : -1;
+            m_dragStart = mouse->position().toPoint();
+        } else if (event->type() == QEvent::MouseMove && m_dragRow > 0) {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            if ((mouse->buttons() & Qt::LeftButton)
+                && (mouse->position().toPoint() - m_dragStart).manhattanLength() >= QApplication::startDragDistance()) {
+                const int row = m_dragRow;
+                m_dragRow = -1;
+                startJockeyDrag(row);
+                return true;
+            }
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            m_dragRow = -1;
+        }
+    } else if (watched == grdRace->viewport()) {
+        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+            auto *drag = static_cast<QDropEvent *>(event);
+            if (drag->mimeData()->hasFormat(ListModel::jockeyMimeType()))
+                drag->acceptProposedAction();
+            else
+                drag->ignore();
+            return true;
+        }
+        if (event->type() == QEvent::Drop) {
+            auto *drop = static_cast<QDropEvent *>(event);
+            if (drop->mimeData()->hasFormat(ListModel::jockeyMimeType())) {
+                const QStringList parts =
+                    QString::fromUtf8(drop->mimeData()->data(ListModel::jockeyMimeType())).split(u'\n');
+                const QModelIndex index = grdRace->indexAt(drop->position().toPoint());
+                if (index.isValid() && dropJockey(index.row() + 1, parts.value(0), fromStoredColor(parts.value(1))))
+                    drop->acceptProposedAction();
+            }
+            return true;
+        }
+    } else if (watched == grdRace && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const QModelIndex current = grdRace->currentIndex();
+        const bool request = key->key() == Qt::Key_F2 || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
+            || key->key() == Qt::Key_Space;
+        if (request && current.isValid()) {
+            editRequest(current.row() + 1, current.column() + 1);
+            return true;
+        }
+    } else if (watched == cmbJockey && event->type() == QEvent::FocusOut) {
+        if (static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason && cmbJockey->isVisible()
+            && !cmbJockey->view()->isVisible())
+            commitJockeyPick();
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,137 @@
+#pragma once
+
+#include "bookings/MainLists.h"
+
+#include <QDialog>
+#include <QHash>
+
+class ListModel;
+class RunnerModel;
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMimeData;
+class QPushButton;
+class QTableView;
+class QTextEdit;
+
+// The agent's working sheet for one meeting: one race (race view) or every race grouped
+// (meeting view, race number 0). Books jockeys through the booking operations, edits a
+// trainer's contact details, calculates weights, fetches ratings and form, prints the meeting.
+class FrmRace final : public QDialog
+{
+    Q_OBJECT
+public:
+    // `level` is the meeting level handed over by the caller (compared with "NOM").
+    FrmRace(const QString &meetingCode, const QString &level, int raceNumber, QWidget *parent = nullptr);
+    ~FrmRace() override;
+
+    // Opens the window modally for the meeting (its own level) and race; true when it opened.
+    static void open(QWidget *parent, const QString &meetingCode, int raceNumber);
+
+    QLineEdit *txtMeeting = nullptr;
+    QLineEdit *txtMeetingDetails = nullptr;
+    QLineEdit *txtMeetingType = nullptr;
+    QLabel *lblState = nullptr;
+    QLabel *lblMetro = nullptr;
+    QLabel *lblRaceType = nullptr;
+    QLabel *lblRaceTxt = nullptr;
+    QComboBox *cmbRaceType = nullptr;
+    QTextEdit *txtRace = nullptr;
+    QTableView *grdMeeting = nullptr;
+    QTableView *grdRaces = nullptr;
+    QTableView *grdJockey = nullptr;
+    QTableView *grdRace = nullptr;
+    QComboBox *cmbJockey = nullptr;
+    QComboBox *cmbBookText = nullptr;
+    QLineEdit *txtTrainLocation = nullptr;
+    QLineEdit *TxtTrainPhone = nullptr;
+    QLineEdit *txtTrainMobile = nullptr;
+    QPushButton *cmdCalcWgts = nullptr;
+    QPushButton *CmdUpdExtra = nullptr;
+    QPushButton *cmdRating = nullptr;
+    QPushButton *cmdPrint = nullptr;
+    QPushButton *cmdExit = nullptr;
+    QLabel *lblJockey = nullptr;
+    QLabel *lblBackColor = nullptr;
+    QMenu *raceMenu = nullptr;
+    QMenu *jockeyMenu = nullptr;
+
+    RunnerModel *runners() const { return m_runners; }
+    ListModel *jockeys() const { return m_jockeys; }
+    ListModel *races() const { return m_races; }
+    ListModel *meetings() const { return m_meetings; }
+    bool meetingView() const { return m_meetingView; }
+    int currentRace() const { return m_race; }
+    QString currentMeeting() const { return m_meeting; }
+    // True when a booking, rating or weight changed while the window was open.
+    bool changedBookings() const { return m_changed; }
+
+    // Gestures, rows and columns numbered from 1.
+    void clickRunner(int row, int column, bool rightButton = false);
+    void doubleClickRunner(int row, int column);
+    void editRequest(int row, int column);
+    void clickRace(int row);
+    void clickMeeting(int row);
+    void sortRunners(int column);
+    // Drops the jockey of the jockey-list row onto a runner row.
+    bool dropJockey(int runnerRow, const QString &jockey, const QColor &color);
+    QMimeData *jockeyDragData(int row) const;
+    // The pickers: a jockey or "Delete Jockey" leaving cmbJockey; a state chosen in cmbBookText.
+    void commitJockeyPick();
+    void chooseBookingState(const QString &state);
+    void selectJockeyForIcons(int jockeyRow);
+    void calculateWeights();
+    void updateRatings();
+    void updateExtras();
+    void printMeeting();
+
+    // The runner row of a horse (0 when it is not shown).
+    int rowOfHorse(const QString &horse) const;
+
+protected:
+    void done(int result) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildWidgets();
+    void buildMenus();
+    void connectSignals();
+    void loadAll();
+    void loadMeetingHeader();
+    void loadRaceHeader();
+    void loadRaceList();
+    void loadRunners();
+    void loadJockeys();
+    void restoreLayout();
+    void storeLayout();
+    void applyGroupSpans();
+    void fillTrainerBoxes(int row);
+    void saveContact(mainlists::ContactField field);
+    void openPickList(QComboBox *box, int row, int column);
+    QString raceCodeOfRow(int row) const;
+    void startJockeyDrag(int row);
+    template<typename Step>
+    void guarded(Step step);
+
+    QString m_meeting;
+    QString m_level;
+    int m_race = 0;
+    bool m_meetingView = false;
+    QString m_columnsLevel;
+    QString m_trainer;
+    QHash<int, QString> m_raceCodes;
+    // The runner a picker was opened for: bound to the horse, not to a row that a sort moves.
+    QString m_pickHorse;
+    int m_pickColumn = 0;
+    int m_dragRow = -1;
+    QPoint m_dragStart;
+    bool m_changed = false;
+
+    ListModel *m_meetings = nullptr;
+    ListModel *m_races = nullptr;
+    ListModel *m_jockeys = nullptr;
+    RunnerModel *m_runners = nullptr;
+};

@@ -328,8 +328,9 @@ void FrmRace::loadAll()
         cmbRaceType->addItems(LoadRaceTypes(lblMetro->text()));
     }
     loadRaceList();
-    loadRunners();
+    // The managed-jockeys list the icons count is in place before the runners are read.
     loadJockeys();
+    loadRunners();
     m_meetings->setRows(mainlists::loadMeetings());
     cmbBookText->clear();
     cmbBookText->addItems(LoadBookingStates());

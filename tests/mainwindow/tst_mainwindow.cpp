@@ -257,7 +257,8 @@ void TestMainWindow::dropJockey_data()
 
     QTest::newRow("onto a state without jockey") << u"Charlie"_s << u"Bob Roe"_s << -1 << 0 << u"Bob Roe"_s
                                                  << u"Ring Trainer"_s;
-    QTest::newRow("a second jockey, Yes") << u"Alpha"_s << u"Bob Roe"_s << 1 << 1 << u"Bob Roe"_s << u"Planned"_s;
+    // Bob Roe already rides Bravo in the same race: replacing asks, and so does the double booking.
+    QTest::newRow("a second jockey, Yes") << u"Alpha"_s << u"Bob Roe"_s << 1 << 2 << u"Bob Roe"_s << u"Planned"_s;
     QTest::newRow("outside any cell") << QString() << u"Bob Roe"_s << -1 << 0 << QString() << QString();
 }
 
@@ -272,7 +273,7 @@ void TestMainWindow::dropJockey()
     QVERIFY(openWindow());
     chooseTrainer(u"J Smith"_s);
     if (answer == 1)
-        m_dialogs->answerYes();
+        m_dialogs->answerYes(questions);
     else if (answer == 0)
         m_dialogs->answerNo();
 

@@ -1,0 +1,224 @@
+#include "MainWindowSeed.h"
+#include "bookings/DoubleBooking.h"
+#include "bookings/MeetingReport.h"
+#include "bookings/RaceRunners.h"
+#include "bookings/RatingUpdate.h"
+#include "bookings/WeightCalculation.h"
+#include "core/cAppSettings.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnvironment.h"
+
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+class TestRaceCore : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void weights_data();
+    void weights();
+    void weightsNeedTypeAndTable();
+    void ratingPage_data();
+    void ratingPage();
+    void numberCells_data();
+    void numberCells();
+    void clashingRide_data();
+    void clashingRide();
+    void reportRowsAndPages();
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+};
+
+void TestRaceCore::init()
+{
+    m_env = std::make_unique<TestEnvironment>();
+    m_env->createDatabase();
+    seed::seedLists(m_env->databaseFile());
+    m_dialogs = std::make_unique<ScriptedDialogs>();
+    Db db(m_env->databaseFile());
+    // Race 1 of MEL0106 (meet type M): a mare, a gelding, a filly rated off the table, an
+    // unrated and a badly rated runner.
+    db.exec(u"DELETE FROM RBHTable"_s);
+    db.exec(u"INSERT INTO RBHTable (MeetType, RaceType, Rating, Weight) VALUES ('M', 'BM78 M', 70, 57), "
+            "('M', 'BM78 M', 72, 58), ('M', 'OPN M', 70, 59), ('M', 'F&M BM78 M', 70, 56), ('P', 'BM78 M', 70, 61), "
+            "('M', 'BM78 M', 0, 60), ('M', 'BM78 M', 40, 50)"_s);
+    db.exec(u"UPDATE Noms SET Rating = '70', HorseType = 'Mare' WHERE Horse = 'Alpha'"_s);
+    db.exec(u"UPDATE Noms SET Rating = '72', HorseType = 'Gelding' WHERE Horse = 'Bravo'"_s);
+    seed::addNom(db, u"MEL0106"_s, 1, u"Kilo"_s, u"J Smith"_s, 540);
+    db.exec(u"UPDATE Noms SET Rating = '71', HorseType = 'Filly' WHERE Horse = 'Kilo'"_s);
+    seed::addNom(db, u"MEL0106"_s, 1, u"Lima"_s, u"J Smith"_s, 540);
+    db.exec(u"UPDATE Noms SET Rating = '', HorseType = 'Mare' WHERE Horse = 'Lima'"_s);
+    seed::addNom(db, u"MEL0106"_s, 1, u"Mike"_s, u"J Smith"_s, 540);
+    db.exec(u"UPDATE Noms SET Rating = 'n/a', HorseType = 'Filly', LastWeight = 44 WHERE Horse = 'Mike'"_s);
+    seed::addNom(db, u"MEL0106"_s, 1, u"November"_s, u"J Smith"_s, 540);
+    db.exec(u"UPDATE Noms SET Rating = '40', HorseType = 'Mare' WHERE Horse = 'November'"_s);
+}
+
+void TestRaceCore::cleanup()
+{
+    m_dialogs.reset();
+    m_env.reset();
+}
+
+void TestRaceCore::weights_data()
+{
+    QTest::addColumn<QString>("raceType");
+    QTest::addColumn<QString>("raceText");
+    QTest::addColumn<QString>("expected"); // Alpha Bravo Kilo Lima Mike November
+    QTest::newRow("mare allowance") << u"BM78 M"_s << u"HCP"_s << u"54.5 58 0 0 0 50"_s;
+    QTest::newRow("control characters stripped") << u"BM78 M\r"_s << u"HCP"_s << u"54.5 58 0 0 0 50"_s;
+    QTest::newRow("race text for mares") << u"BM78 M"_s << u"MARES HCP"_s << u"57 58 0 0 0 50"_s;
+    QTest::newRow("fillies text") << u"BM78 M"_s << u"FILLIES"_s << u"57 58 0 0 0 50"_s;
+    QTest::newRow("open race") << u"OPN M"_s << u"HCP"_s << u"59 0 0 0 0 0"_s;
+    QTest::newRow("fillies and mares type") << u"F&M BM78 M"_s << u"HCP"_s << u"56 0 0 0 0 0"_s;
+    QTest::newRow("no table rows") << u"CL1 M"_s << u"HCP"_s << u"0 0 0 0 0 0"_s;
+}
+
+void TestRaceCore::weights()
+{
+    QFETCH(QString, raceType);
+    QFETCH(QString, raceText);
+    QFETCH(QString, expected);
+    // A second run must give the same weights: the first run's allowance never stacks.
+    for (int run = 0; run < 2; ++run)
+        QCOMPARE(int(CalculateWeights(u"MEL0106"_s, 1, raceType, raceText).outcome),
+                 int(WeightResult::Outcome::Done));
+    QStringList weights;
+    for (const char *horse : {"Alpha", "Bravo", "Kilo", "Lima", "Mike", "November"}) {
+        QueryResult query = OpenQuery(u"SELECT LastWeight FROM Noms WHERE Horse = ?"_s, {QString::fromLatin1(horse)});
+        QVERIFY(query.next());
+        weights << QString::number(query.value(0).toDouble());
+    }
+    QCOMPARE(weights.join(u' '), expected);
+    QCOMPARE(OpenQuery(u"SELECT RaceType FROM Race WHERE MeetingCode = 'MEL0106' AND RaceNumber = 1"_s).query.next(),
+             true);
+    QCOMPARE(racewindow::loadRaceHeader(u"MEL0106"_s, 1).raceType, raceType);
+    QVERIFY(m_dialogs->messages.isEmpty());
+}
+
+void TestRaceCore::weightsNeedTypeAndTable()
+{
+    QCOMPARE(int(CalculateWeights(u"MEL0106"_s, 1, u"\r"_s, QString()).outcome),
+             int(WeightResult::Outcome::NoRaceType));
+    QCOMPARE(m_dialogs->messages.value(0).text, kNoRaceTypeMessage);
+    Db(m_env->databaseFile()).exec(u"DELETE FROM RBHTable"_s);
+    QCOMPARE(int(CalculateWeights(u"MEL0106"_s, 1, u"BM78 M"_s, QString()).outcome),
+             int(WeightResult::Outcome::EmptyTable));
+    QVERIFY(m_dialogs->messages.value(1).text.contains("import-weights"_L1));
+    // Nothing was reset: Mike keeps the weight stored before.
+    QCOMPARE(OpenQuery(u"SELECT LastWeight FROM Noms WHERE Horse = 'Mike'"_s).query.next(), true);
+    QueryResult mike = OpenQuery(u"SELECT LastWeight FROM Noms WHERE Horse = 'Mike'"_s);
+    QVERIFY(mike.next());
+    QCOMPARE(mike.value(0).toDouble(), 44.0);
+}
+
+void TestRaceCore::ratingPage_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("rating"); // empty: none
+    const QString head = u"<table><tr><td class=CellHead>VIC Rating</td></tr>\n"_s;
+    QTest::newRow("sixth cell") << head + "<tr><td>A</td><td>B</td><td>C</td><td>D</td><td>E</td><td>68</td></tr>"_L1
+                                << u"68"_s;
+    QTest::newRow("blank cell") << head + "<tr><td>A</td><td>B</td><td>C</td><td>D</td><td>E</td><td>&nbsp;</td>"_L1
+                                << QString();
+    QTest::newRow("short row") << head + "<tr><td>A</td><td>B</td></tr><tr><td>3</td><td>4</td><td>5</td><td>6</td>"
+                                         "<td>7</td><td>8</td></tr>"_L1
+                               << QString();
+    QTest::newRow("no heading") << u"<tr><td>1</td><td>2</td><td>3</td><td>4</td><td>5</td><td>6</td></tr>"_s
+                                << QString();
+}
+
+void TestRaceCore::ratingPage()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, rating);
+    QCOMPARE(parseVicRating(page).value_or(QString()), rating);
+}
+
+void TestRaceCore::numberCells_data()
+{
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<QString>("eorB");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("sortValue");
+    QTest::newRow("number") << QVariant(7) << u"E"_s << u"7E"_s << u"7"_s;
+    QTest::newRow("equal sign") << QVariant(u"12="_s) << QString() << u"12="_s << u"12"_s;
+    QTest::newRow("zero") << QVariant(0) << u"B"_s << u"B"_s << u"999"_s;
+    QTest::newRow("none") << QVariant() << u"E"_s << QString() << QString();
+}
+
+void TestRaceCore::numberCells()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(QString, eorB);
+    const racewindow::NumberCells cells = racewindow::numberCells(stored, eorB);
+    QTEST(cells.shown, "shown");
+    QTEST(cells.sortValue, "sortValue");
+}
+
+void TestRaceCore::clashingRide_data()
+{
+    QTest::addColumn<QString>("meeting");
+    QTest::addColumn<QString>("horse");
+    QTest::addColumn<QString>("question"); // empty: free to book
+    // Jane Doe rides Alpha in MEL0106 race 1 (Flemington, 6 January).
+    QTest::newRow("same race") << u"MEL0106"_s << u"Bravo"_s
+                               << u"JANE DOE is already booked on ALPHA in race 1 at FLEMINGTON. Book anyway?"_s;
+    QTest::newRow("another race") << u"MEL0106"_s << u"Golf"_s << QString();
+    QTest::newRow("another meeting that day") << u"OTH0106"_s << u"Papa"_s
+                                              << u"JANE DOE is already booked on ALPHA in race 1 at FLEMINGTON. "
+                                                 "Book anyway?"_s;
+    QTest::newRow("another day") << u"CAU0107"_s << u"Delta"_s << QString();
+    QTest::newRow("her own ride") << u"MEL0106"_s << u"Alpha"_s << QString();
+}
+
+void TestRaceCore::clashingRide()
+{
+    QFETCH(QString, meeting);
+    QFETCH(QString, horse);
+    QFETCH(QString, question);
+    Db db(m_env->databaseFile());
+    db.exec(u"INSERT INTO Meeting (MeetingCode, MeetingLocation, MeetingLevel, MeetingDate) "
+            "VALUES ('OTH0106', 'Moonee Valley', 'ACP', '2024-01-06')"_s);
+    seed::addNom(db, u"OTH0106"_s, 5, u"Papa"_s, u"Multi"_s, 550);
+    const std::optional<ClashingRide> ride = findClashingRide(db, u"Jane Doe"_s, meeting, horse);
+    QCOMPARE(ride ? clashQuestion(*ride) : QString(), question);
+}
+
+void TestRaceCore::reportRowsAndPages()
+{
+    {
+        Db db(m_env->databaseFile());
+        db.exec(u"UPDATE Noms SET LastJockey = 'K Last', Barrier = 4, EorB = 'E' WHERE Horse = 'Golf'"_s);
+    }
+    meetingreport::Report report = meetingreport::buildReport(u"MEL0106"_s);
+    QVERIFY(report.found);
+    QCOMPARE(report.groups.size(), 3);
+    QCOMPARE(report.lineCount(), 9); // 5 seeded runners + the 4 added for the weights
+    const meetingreport::Group &race3 = report.groups.at(2);
+    QCOMPARE(race3.raceNumber, 3);
+    QCOMPARE(race3.time, u"14.10"_s);
+    const meetingreport::Line &golf = race3.lines.at(race3.lines.at(0).horse == "Golf"_L1 ? 0 : 1);
+    QCOMPARE(golf.jockey, u"@K Last"_s); // no booking: the last rider, marked
+    QCOMPARE(golf.varData, u"4E"_s);     // acceptances: barrier and E/B
+    QCOMPARE(report.groups.at(0).lines.at(0).jockey, u"Jane Doe"_s);
+    QCOMPARE(report.groups.at(0).lines.at(0).weight, u"55.0"_s);
+    QCOMPARE(meetingreport::pageCount(report), 1);
+
+    // A long meeting runs over pages, every runner printed once.
+    for (int i = 0; i < 70; ++i)
+        report.groups[i % 3].lines.append(report.groups.at(0).lines.at(0));
+    QCOMPARE(meetingreport::pageCount(report), 2);
+    const QString pdf = m_env->root() + "/report.pdf"_L1;
+    QVERIFY(meetingreport::writePdf(report, pdf));
+    QVERIFY(QFileInfo(pdf).size() > 1000);
+    QVERIFY(!meetingreport::writePdf(report, m_env->root() + "/no/such/folder/report.pdf"_L1));
+}
+
+QTEST_MAIN(TestRaceCore)
+#include "tst_racecore.moc"

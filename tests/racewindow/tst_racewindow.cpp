@@ -1,0 +1,190 @@
+#include "MainWindowSeed.h"
+#include "bookings/BookingOperations.h"
+#include "bookings/ManagedJockeys.h"
+#include "bookings/StoredColor.h"
+#include "bookings/ui/FrmRace.h"
+#include "bookings/ui/ListModel.h"
+#include "bookings/ui/RunnerModel.h"
+#include "core/cAppSettings.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnvironment.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTableView>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace racewindow;
+
+namespace {
+
+QString bookedJockey(const QString &horse)
+{
+    QueryResult query = OpenQuery(u"SELECT Jockey FROM Bookings WHERE MeetingCode = 'MEL0106' AND Horse = ?"_s, {horse});
+    return query.next() ? query.value(0).toString() : u"(none)"_s;
+}
+
+int jockeyRow(const ListModel *jockeys, const QString &name)
+{
+    for (int r = 1; r <= jockeys->rowCount(); ++r)
+        if (jockeys->cellText(r, 1) == name)
+            return r;
+    return 0;
+}
+
+} // namespace
+
+class TestRaceWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void runnersGrid_data();
+    void runnersGrid();
+    void nominationsHideTheNumberColumn();
+    void meetingViewGroupsAndJumps();
+    void bookingByDropAndPickList();
+
+private:
+    std::unique_ptr<FrmRace> open(const QString &meeting, const QString &level, int race)
+    {
+        auto window = std::make_unique<FrmRace>(meeting, level, race);
+        window->show();
+        return window;
+    }
+    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+};
+
+void TestRaceWindow::init()
+{
+    m_env = std::make_unique<TestEnvironment>();
+    m_env->createDatabase();
+    seed::seedLists(m_env->databaseFile());
+    Db(m_env->databaseFile()).exec(u"UPDATE Noms SET Barrier = 0, EorB = 'E' WHERE Horse = 'Golf'"_s);
+    m_dialogs = std::make_unique<ScriptedDialogs>();
+    ManagedJockeys::rebuild({});
+}
+
+void TestRaceWindow::cleanup()
+{
+    m_dialogs.reset();
+    m_env.reset();
+}
+
+void TestRaceWindow::runnersGrid_data()
+{
+    QTest::addColumn<QString>("horse");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("back"); // stored colour text, "&H80000005" for the default
+    QTest::addColumn<int>("icon");
+    const QString yellow = u"65535"_s, blue = u"16711680"_s, none = kDefaultStoredColor;
+    // Planned: only the jockey cell in the jockey's colour; confirmed: the whole row and the tick.
+    QTest::newRow("planned jockey") << u"Alpha"_s << col::Jockey << u"Jane Doe"_s << yellow << 0;
+    QTest::newRow("planned row") << u"Alpha"_s << col::Horse << u"Alpha"_s << none << 0;
+    QTest::newRow("confirmed row") << u"Bravo"_s << col::Horse << u"Bravo"_s << blue << 0;
+    QTest::newRow("confirmed state") << u"Bravo"_s << col::Booking << kConfirmed << blue << kConfirmedIcon;
+    QTest::newRow("location keeps default") << u"Bravo"_s << col::TrainerLoc << QString() << none << 0;
+    // Jane Doe placed third on Alpha and won for J Smith.
+    QTest::newRow("horse placed") << u"Alpha"_s << col::Hicon1 << QString() << none << 4;
+    QTest::newRow("trainer won") << u"Alpha"_s << col::Ticon1 << QString() << none << 5;
+    QTest::newRow("no placing") << u"Foxtrot"_s << col::Hicon1 << QString() << none << 0;
+    QTest::newRow("barrier 0") << u"Golf"_s << col::BarrBallot << u"E"_s << none << 0;
+    QTest::newRow("barrier 0 sorts last") << u"Golf"_s << col::BarrBallotSort << u"999"_s << none << 0;
+}
+
+void TestRaceWindow::runnersGrid()
+{
+    QFETCH(QString, horse);
+    QFETCH(int, column);
+    auto window = open(u"MEL0106"_s, u"ACP"_s, 0);
+    RunnerModel *runners = window->runners();
+    const int row = window->rowOfHorse(horse);
+    QVERIFY(row > 0);
+    QTEST(runners->cellText(row, column), "text");
+    QTEST(toStoredColor(runners->cellBackColor(row, column)), "back");
+    QTEST(runners->data(runners->index(row - 1, column - 1), Qt::UserRole).toInt(), "icon");
+    QCOMPARE(runners->headerData(col::BarrBallot - 1, Qt::Horizontal).toString(), u"Bar"_s);
+}
+
+void TestRaceWindow::nominationsHideTheNumberColumn()
+{
+    auto window = open(u"SAN0108"_s, u"NOM"_s, 1);
+    QVERIFY(window->grdRace->isColumnHidden(col::BarrBallot - 1));
+    QCOMPARE(window->runners()->runnerCount(), 1);
+    // Without managed jockeys' rides no icon shows.
+    ManagedJockeys::rebuild({});
+    auto acp = open(u"MEL0106"_s, u"ACP"_s, 1);
+    QVERIFY(!acp->grdRace->isColumnHidden(col::BarrBallot - 1));
+}
+
+void TestRaceWindow::meetingViewGroupsAndJumps()
+{
+    auto window = open(u"MEL0106"_s, u"ACP"_s, 0);
+    RunnerModel *runners = window->runners();
+    QCOMPARE(runners->runnerCount(), 5);
+    QCOMPARE(runners->rowCount(), 8); // a group row for each of the three races
+    const int group3 = runners->groupRowOf(3);
+    QVERIFY(runners->isGroupRow(group3));
+    QCOMPARE(runners->groupText(group3), u" 3 1600 HCP"_s);
+    // Sorting keeps each race under its heading.
+    window->sortRunners(col::Horse);
+    window->sortRunners(col::Horse);
+    QCOMPARE(runners->raceOfRow(runners->groupRowOf(3) + 1), 3);
+
+    window->clickRace(3);
+    QCOMPARE(window->grdRace->currentIndex().row() + 1, runners->groupRowOf(3));
+    window->clickRunner(window->rowOfHorse(u"Charlie"_s), col::Horse);
+    QCOMPARE(window->currentRace(), 2);
+    QCOMPARE(window->txtTrainLocation->text(), u"Flemington"_s);
+}
+
+void TestRaceWindow::bookingByDropAndPickList()
+{
+    auto window = open(u"MEL0106"_s, u"ACP"_s, 3);
+    const int bob = jockeyRow(window->jockeys(), u"Bob Roe"_s);
+    std::unique_ptr<QMimeData> drag(window->jockeyDragData(bob));
+    QVERIFY(drag);
+    // Bob Roe rides in race 1 only: free for Golf.
+    QVERIFY(window->dropJockey(window->rowOfHorse(u"Golf"_s), u"Bob Roe"_s, fromStoredColor(u"16711680"_s)));
+    QCOMPARE(bookedJockey(u"Golf"_s), u"Bob Roe"_s);
+    QVERIFY(m_dialogs->messages.isEmpty());
+
+    // Foxtrot (field jockey K Field) runs in the same race: replacing is asked, then the double
+    // booking, and No changes nothing.
+    m_dialogs->answerYes();
+    m_dialogs->answerNo();
+    window->dropJockey(window->rowOfHorse(u"Foxtrot"_s), u"Bob Roe"_s, QColor());
+    QCOMPARE(m_dialogs->messages.size(), 2);
+    QCOMPARE(m_dialogs->messages.at(1).text,
+             u"BOB ROE is already booked on GOLF in race 3 at FLEMINGTON. Book anyway?"_s);
+    QCOMPARE(bookedJockey(u"Foxtrot"_s), u"(none)"_s);
+
+    // The jockey picker stays with its runner while a sort moves the rows.
+    window->editRequest(window->rowOfHorse(u"Foxtrot"_s), col::Jockey);
+    QVERIFY(window->cmbJockey->isVisible());
+    window->sortRunners(col::Horse);
+    window->sortRunners(col::Horse);
+    window->cmbJockey->setCurrentIndex(window->cmbJockey->findText(u"Jane Doe"_s));
+    m_dialogs->answerYes();
+    window->commitJockeyPick();
+    QCOMPARE(bookedJockey(u"Foxtrot"_s), u"Jane Doe"_s);
+    QCOMPARE(bookedJockey(u"Golf"_s), u"Bob Roe"_s);
+    const int golf = window->rowOfHorse(u"Golf"_s);
+    QCOMPARE(window->runners()->cellText(golf, col::Booking), kPlanned);
+
+    // A double click confirms: stored, ticked and the row painted.
+    window->editRequest(golf, col::Form);
+    QueryResult confirmed = OpenQuery(u"SELECT Confirmed FROM Bookings WHERE Horse = 'Golf'"_s);
+    QVERIFY(confirmed.next());
+    QCOMPARE(confirmed.value(0).toInt(), 1);
+    QCOMPARE(window->runners()->cellText(golf, col::Booking), kConfirmed);
+    QVERIFY(window->changedBookings());
+}
+
+QTEST_MAIN(TestRaceWindow)
+#include "tst_racewindow.moc"

@@ -4,7 +4,6 @@
 #include "StoredColor.h"
 #include "core/Clock.h"
 #include "db/Database.h"
-#include "formdata/HorseForm.h"
 
 #include <QDate>
 #include <QRegularExpression>
@@ -208,8 +207,7 @@ QList<RunnerLine> loadRunners(const QString &meetingCode, int raceNumber, const 
         "SELECT N.EntryNo, N.RaceNumber, N.Form, N.Horse, N.TrainerName, N.Weight, N.Rating, N.HorseType, N.Class, "
         "N.Jockey, N.TrainerLocation, N.Ballot, N.Barrier, N.EorB, N.LastJockey, N.LastRode, N.LastWeight, "
         "N.LastRaceClass, N.LastRaceValue, N.LastMargin, N.WgtRat, N.AvgWin, N.W800400, N.RSecTime, N.FormTrainer, "_L1
-        + BestHorsePositionColumn(u"N"_s, jockeyInList) + ", "_L1 + BestTrainerPositionColumn(u"N"_s, jockeyInList)
-        + ", B.Jockey, B.BookingSelection, B.Confirmed, J.JockeyColor, T.IgnoreTrainer, J2.JockeyColor "
+        + "N.HorseName, NULL, B.Jockey, B.BookingSelection, B.Confirmed, J.JockeyColor, T.IgnoreTrainer, J2.JockeyColor "
           "FROM Noms N "
           "LEFT JOIN Bookings B ON B.rowid = (SELECT rowid FROM Bookings WHERE MeetingCode = N.MeetingCode "
           "AND Horse = N.Horse LIMIT 1) "
@@ -229,6 +227,33 @@ QList<RunnerLine> loadRunners(const QString &meetingCode, int raceNumber, const 
         for (const RaceEntry &race : loadRaceList(meetingCode))
             raceCodes.insert(race.number, race.code);
     }
+    // The managed jockeys' best placings with the runners' horses and trainers, one look-up each for
+    // the whole field rather than one per runner; names compare without case.
+    QHash<QString, int> horseBest;
+    QHash<QString, int> trainerBest;
+    if (!jockeyInList.isEmpty()) {
+        const QString runners = "(SELECT %1 FROM Noms WHERE MeetingCode = ?"_L1
+            + (raceNumber != 0 ? " AND RaceNumber = ?"_L1 : QString()) + u')';
+        const QVariantList keys = raceNumber != 0 ? QVariantList{meetingCode, raceNumber} : QVariantList{meetingCode};
+        auto placings = [&](const QString &field, const QString &nomsField, QHash<QString, int> &into) {
+            QueryResult best = OpenQuery("SELECT R."_L1 + field + ", R.FinishPos FROM RaceStats R WHERE R."_L1 + field
+                                             + " COLLATE NOCASE IN "_L1 + runners.arg(nomsField)
+                                             + " AND R.Jockey COLLATE NOCASE IN "_L1 + jockeyInList
+                                             + " AND R.FinishPos IS NOT NULL"_L1,
+                                         keys);
+            while (best.next()) {
+                const QString name = best.value(0).toString().toLower();
+                const int placing = best.value(1).toInt();
+                auto it = into.find(name);
+                if (it == into.end())
+                    into.insert(name, placing);
+                else if (placing < *it)
+                    *it = placing;
+            }
+        };
+        placings(u"Horse"_s, u"HorseName"_s, horseBest);
+        placings(u"TrainerName"_s, u"FormTrainer"_s, trainerBest);
+    }
     const QDate today = Clock::instance().today();
     const bool nominations = meetingLevel == "NOM"_L1;
 
@@ -243,9 +268,11 @@ QList<RunnerLine> loadRunners(const QString &meetingCode, int raceNumber, const 
         row.cell(col::Race).text = QString::number(line.raceNumber).rightJustified(2, u' ');
         row.cell(col::Form).text = v(2).toString().trimmed();
         row.cell(col::Horse).text = v(3).toString();
-        row.cell(col::Hicon1).icon = iconForPlacing(v(25));
+        const auto horseIt = horseBest.constFind(v(25).toString().toLower());
+        row.cell(col::Hicon1).icon = horseIt == horseBest.constEnd() ? 0 : iconForPlacing(*horseIt);
         row.cell(col::Trainer).text = v(4).toString();
-        row.cell(col::Ticon1).icon = iconForPlacing(v(26));
+        const auto best = trainerBest.constFind(v(24).toString().toLower());
+        row.cell(col::Ticon1).icon = best == trainerBest.constEnd() ? 0 : iconForPlacing(*best);
         row.cell(col::Wgt).text = QString::number(v(5).toInt() / 10.0);
         row.cell(col::Rtg).text = v(6).toString();
         row.cell(col::Details).text = v(7).toString();

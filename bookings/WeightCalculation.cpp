@@ -66,7 +66,6 @@ WeightResult CalculateWeights(const QString &meetingCode, int raceNumber, const 
     }
 
     Transaction transaction(db);
-    db.exec(u"UPDATE Noms SET LastWeight = 0 WHERE MeetingCode = ? AND RaceNumber = ?"_s, {meetingCode, raceNumber});
     // The race keeps the type as chosen; the table is keyed by the type without control characters.
     db.exec(u"UPDATE Race SET RaceType = ? WHERE MeetingCode = ? AND RaceNumber = ?"_s,
             {raceType, meetingCode, raceNumber});
@@ -93,8 +92,8 @@ WeightResult CalculateWeights(const QString &meetingCode, int raceNumber, const 
             const QString horseType = query.value(3).toString();
             if (allowance && (horseType.startsWith(u'M') || horseType.startsWith(u'F')) && weight > kAllowanceFloor)
                 weight -= kMareAllowance;
-            if (weight != 0)
-                updates.append({query.value(0).toLongLong(), weight});
+            // Every runner is written, 0 where no weight applies, so a repeat run never stacks.
+            updates.append({query.value(0).toLongLong(), weight});
             result.runners.append({query.value(1).toString(), weight});
         }
     }

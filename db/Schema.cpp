@@ -56,6 +56,9 @@ QStringList createStatements()
                        "FinishPos)"),
         QStringLiteral("CREATE INDEX RaceStatsByTrainerPlacing ON RaceStats (TrainerName, Jockey COLLATE NOCASE, "
                        "FinishPos)"),
+        // The race window looks the best placings of a meeting's trainers up by name without case.
+        QStringLiteral("CREATE INDEX RaceStatsByTrainerNoCase ON RaceStats (TrainerName COLLATE NOCASE, "
+                       "Jockey COLLATE NOCASE, FinishPos)"),
         QStringLiteral("CREATE TABLE RaceType (RaceType TEXT, MetroOrder INTEGER DEFAULT 0, ProvOrder INTEGER DEFAULT 0)"),
         QStringLiteral("CREATE TABLE RBHTable (MeetType TEXT, RaceType TEXT, Rating INTEGER, Weight REAL)"),
         QStringLiteral("CREATE TABLE BookRate (State TEXT, RaceType TEXT(1), DateEffective TEXT, BookingRate NUMERIC)"),

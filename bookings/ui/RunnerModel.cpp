@@ -190,7 +190,10 @@ QVariant RunnerModel::data(const QModelIndex &index, int role) const
     case Qt::EditRole:
         return cell.text;
     case Qt::ForegroundRole:
-        return cell.fore.isValid() ? QVariant(QBrush(cell.fore)) : QVariant();
+        if (cell.fore.isValid())
+            return QBrush(cell.fore);
+        // Plain text stays readable on a dark jockey colour.
+        return cell.back.isValid() && cell.back.lightness() < 110 ? QVariant(QBrush(Qt::white)) : QVariant();
     case Qt::BackgroundRole:
         return cell.back.isValid() ? QVariant(QBrush(cell.back)) : QVariant();
     case Qt::DecorationRole:

@@ -745,6 +745,11 @@ void FrmRace::sortRunners(int column)
 
 void FrmRace::calculateWeights()
 {
+    if (m_race < 1) {
+        UserDialogs::instance().message(kTitle, u"Click a runner of the race to calculate its weights."_s,
+                                        UserDialogs::Icon::Information);
+        return;
+    }
     {
         BusyPointer busy;
         guarded([this] {

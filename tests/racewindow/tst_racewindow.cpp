@@ -5,11 +5,13 @@
 #include "bookings/ui/FrmRace.h"
 #include "bookings/ui/ListModel.h"
 #include "bookings/ui/RunnerModel.h"
+#include "core/ColumnLayout.h"
 #include "core/cAppSettings.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTableView>
@@ -47,6 +49,7 @@ private slots:
     void nominationsHideTheNumberColumn();
     void meetingViewGroupsAndJumps();
     void bookingByDropAndPickList();
+    void layoutKeptAcrossOpenings();
 
 private:
     std::unique_ptr<FrmRace> open(const QString &meeting, const QString &level, int race)
@@ -184,6 +187,20 @@ void TestRaceWindow::bookingByDropAndPickList()
     QCOMPARE(confirmed.value(0).toInt(), 1);
     QCOMPARE(window->runners()->cellText(golf, col::Booking), kConfirmed);
     QVERIFY(window->changedBookings());
+}
+
+void TestRaceWindow::layoutKeptAcrossOpenings()
+{
+    {
+        auto window = open(u"MEL0106"_s, u"ACP"_s, 1);
+        window->grdRace->horizontalHeader()->resizeSection(col::Horse - 1, 177);
+        window->grdRace->horizontalHeader()->moveSection(col::Trainer - 1, 0);
+        window->accept();
+    }
+    QCOMPARE(layout::parseList(cAppSettings::instance().RaceRaceWidth, col::Count).at(col::Horse - 1), 177);
+    auto again = open(u"MEL0106"_s, u"ACP"_s, 0);
+    QCOMPARE(again->grdRace->horizontalHeader()->sectionSize(col::Horse - 1), 177);
+    QCOMPARE(again->grdRace->horizontalHeader()->visualIndex(col::Trainer - 1), 0);
 }
 
 QTEST_MAIN(TestRaceWindow)

@@ -33,6 +33,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -89,9 +90,10 @@ QLineEdit *readOnlyEdit(QWidget *parent, const char *name)
     return edit;
 }
 
-QAction *addItem(QMenu *menu, const QString &caption, const QString &tip, const QString &key, bool enabled)
+QAction *addItem(QMenu *menu, const QString &caption, const QString &tip, const QString &key, bool enabled,
+                 int icon)
 {
-    QAction *action = menu->addAction(caption);
+    QAction *action = menu->addAction(ListIcons::icon(icon), caption);
     action->setToolTip(tip);
     action->setData(key);
     action->setEnabled(enabled);
@@ -251,16 +253,23 @@ void FrmRace::buildMenus()
 {
     // The form windows open from here once they exist; until then their items stay disabled.
     raceMenu = named(new QMenu(u"Race"_s, this), "PopMenuRace");
-    addItem(raceMenu, u"Horse &Form"_s, u"Display the Horses Form Data"_s, u"Horse Form"_s, false);
-    addItem(raceMenu, u"&Rego Seach"_s, u"Display Horse Recistration"_s, u"Rego"_s, false);
-    addItem(raceMenu, u"Horse Ra&ting"_s, u"Display Horse Racting(Vic)"_s, u"Rating"_s, false);
-    addItem(raceMenu, u"&Jockey Form"_s, u"Display Jockeys Form"_s, u"Jockey"_s, false);
-    addItem(raceMenu, u"Trainer Form"_s, u"Display Tainers Form"_s, u"Trainer"_s, false);
-    addItem(raceMenu, u"&Video Form"_s, u"Display Video Form"_s, u"Video"_s, false);
+    addItem(raceMenu, u"Horse &Form"_s, u"Display the Horses Form Data"_s, u"Horse Form"_s, false, 9);
+    addItem(raceMenu, u"&Rego Seach"_s, u"Display Horse Recistration"_s, u"Rego"_s, false, 2);
+    addItem(raceMenu, u"Horse Ra&ting"_s, u"Display Horse Racting(Vic)"_s, u"Rating"_s, false, 8);
+    addItem(raceMenu, u"&Jockey Form"_s, u"Display Jockeys Form"_s, u"Jockey"_s, false, 4);
+    addItem(raceMenu, u"Trainer Form"_s, u"Display Tainers Form"_s, u"Trainer"_s, false, 3);
+    addItem(raceMenu, u"&Video Form"_s, u"Display Video Form"_s, u"Video"_s, false, 10);
+    // The window's own menu: the horse look-ups of the selected runner, with the form windows.
+    auto *bar = new QMenuBar(this);
+    QMenu *entries = bar->addMenu(u"&Race"_s);
+    for (const auto &[name, caption] : {std::pair{"mnuPURaceEnt", u"Race Entries"_s}, {"MnuVicRatings", u"Ratings"_s},
+                                        {"mnuRego", u"Rego Search"_s}})
+        named(entries->addAction(caption), name)->setEnabled(false);
+    layout()->setMenuBar(bar);
     jockeyMenu = named(new QMenu(u"Jockey"_s, this), "PopMenuJockey");
-    addItem(jockeyMenu, u"&Jockey Form"_s, u"Display Jockeys Form"_s, u"Jockey"_s, false);
+    addItem(jockeyMenu, u"&Jockey Form"_s, u"Display Jockeys Form"_s, u"Jockey"_s, false, 4);
     QAction *select =
-        addItem(jockeyMenu, u"Select Jockey for Icons"_s, u"Display Tainers Form"_s, u"SelJockeyIcon"_s, true);
+        addItem(jockeyMenu, u"Select Jockey for Icons"_s, u"Display Tainers Form"_s, u"SelJockeyIcon"_s, true, 8);
     connect(select, &QAction::triggered, this, [this] {
         const QModelIndexList rows = grdJockey->selectionModel()->selectedRows();
         selectJockeyForIcons(rows.isEmpty() ? 0 : rows.first().row() + 1);

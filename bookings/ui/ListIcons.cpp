@@ -5,6 +5,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <cmath>
+
 namespace {
 
 QPixmap canvas()
@@ -68,6 +70,75 @@ QPixmap tick()
     return pixmap;
 }
 
+// The pop-up menus' pictures: a plain shape on the small canvas, drawn by `paint`.
+template<typename Paint>
+QPixmap drawn(Paint paint)
+{
+    QPixmap pixmap = canvas();
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    paint(p);
+    return pixmap;
+}
+
+QPixmap document()
+{
+    return drawn([](QPainter &p) {
+        p.setPen(QPen(QColor(60, 60, 60), 1));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(2.5, 0.5, 9, 13));
+        for (double y : {3.5, 6.5, 9.5})
+            p.drawLine(QPointF(4.5, y), QPointF(9.5, y));
+    });
+}
+
+QPixmap person()
+{
+    return drawn([](QPainter &p) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(90, 60, 30));
+        p.drawEllipse(QRectF(4, 1, 6, 6));
+        p.drawPie(QRectF(1.5, 7.5, 11, 12), 0, 180 * 16);
+    });
+}
+
+QPixmap star()
+{
+    return drawn([](QPainter &p) {
+        QPolygonF points;
+        for (int i = 0; i < 10; ++i) {
+            const double radius = i % 2 == 0 ? 6.5 : 2.8;
+            const double angle = -M_PI / 2 + i * M_PI / 5;
+            points << QPointF(7 + radius * std::cos(angle), 7.3 + radius * std::sin(angle));
+        }
+        p.setPen(QPen(QColor(170, 120, 0), 1));
+        p.setBrush(QColor(250, 200, 40));
+        p.drawPolygon(points);
+    });
+}
+
+QPixmap horseshoe()
+{
+    return drawn([](QPainter &p) {
+        p.setPen(QPen(QColor(110, 110, 120), 2.6, Qt::SolidLine, Qt::FlatCap));
+        p.drawArc(QRectF(2.5, 1.5, 9, 11), -20 * 16, 220 * 16);
+    });
+}
+
+QPixmap film()
+{
+    return drawn([](QPainter &p) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(40, 40, 40));
+        p.drawRect(QRectF(1, 2, 12, 10));
+        p.setBrush(Qt::white);
+        for (double x : {2.5, 5.5, 8.5, 11.0}) {
+            p.drawRect(QRectF(x, 2.8, 1.4, 1.4));
+            p.drawRect(QRectF(x, 9.8, 1.4, 1.4));
+        }
+    });
+}
+
 } // namespace
 
 QIcon ListIcons::icon(int index)
@@ -77,6 +148,21 @@ QIcon ListIcons::icon(int index)
         return *found;
     QIcon made;
     switch (index) {
+    case 2:
+        made = QIcon(document());
+        break;
+    case 3:
+        made = QIcon(person());
+        break;
+    case 8:
+        made = QIcon(star());
+        break;
+    case 9:
+        made = QIcon(horseshoe());
+        break;
+    case 10:
+        made = QIcon(film());
+        break;
     case 4:
         made = QIcon(rosette(QColor(200, 215, 235), QColor(40, 80, 170), QStringLiteral("P")));
         break;

@@ -2,23 +2,16 @@
 
 #include "ListIcons.h"
 #include "ListModel.h"
-#include "MeetingPrintPreview.h"
 #include "RunnerModel.h"
 #include "bookings/BookingOperations.h"
 #include "bookings/BookingPickLists.h"
 #include "bookings/ManagedJockeys.h"
 #include "bookings/RaceRunners.h"
-#include "bookings/RatingUpdate.h"
 #include "bookings/StoredColor.h"
-#include "bookings/WeightCalculation.h"
 #include "core/Sound.h"
-#include "core/UserDialogs.h"
 #include "core/cAppSettings.h"
 #include "core/ui/BusyPointer.h"
 #include "core/ui/HeaderLayout.h"
-#include "db/Database.h"
-#include "formdata/HorseForm.h"
-#include "formdata/RatingLookup.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -138,15 +131,6 @@ void FrmRace::open(QWidget *parent, const QString &meetingCode, int raceNumber)
     window->exec();
 }
 
-template<typename Step>
-void FrmRace::guarded(Step step)
-{
-    try {
-        step();
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(u"Error"_s, error.message());
-    }
-}
 
 void FrmRace::buildWidgets()
 {
@@ -748,60 +732,6 @@ void FrmRace::sortRunners(int column)
         grdRace->horizontalHeader()->setSortIndicator(column - 1, order);
     }
     sounds::playSound(sounds::kSorted);
-}
-
-// ---- Commands ----
-
-void FrmRace::calculateWeights()
-{
-    if (m_race < 1) {
-        UserDialogs::instance().message(kTitle, u"Click a runner of the race to calculate its weights."_s,
-                                        UserDialogs::Icon::Information);
-        return;
-    }
-    {
-        BusyPointer busy;
-        guarded([this] {
-            const WeightResult result =
-                CalculateWeights(m_meeting, m_race, cmbRaceType->currentText(), lblRaceTxt->text());
-            if (result.outcome == WeightResult::Outcome::Done) {
-                m_changed = true;
-                loadRunners();
-            }
-        });
-    }
-}
-
-void FrmRace::updateRatings()
-{
-    if (m_meetingView) {
-        UserDialogs::instance().message(u"Access denied"_s, u"Only allowed in race view!"_s,
-                                        UserDialogs::Icon::Information);
-        return;
-    }
-    BusyPointer busy;
-    guarded([this] {
-        UpdateRatings(m_meeting, m_race, fetchRatingPage);
-        m_changed = true;
-        loadRunners();
-    });
-}
-
-void FrmRace::updateExtras()
-{
-    BusyPointer busy;
-    guarded([this] {
-        FetchHorseForm(m_meeting, static_cast<qint16>(m_meetingView ? 0 : m_race));
-        m_changed = true;
-        loadRunners();
-    });
-}
-
-void FrmRace::printMeeting()
-{
-    if (m_meeting.isEmpty())
-        return;
-    guarded([this] { showMeetingPrintPreview(this, m_meeting); });
 }
 
 bool FrmRace::eventFilter(QObject *watched, QEvent *event)

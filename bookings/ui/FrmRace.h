@@ -1,6 +1,8 @@
 #pragma once
 
 #include "bookings/MainLists.h"
+#include "core/UserDialogs.h"
+#include "db/Database.h"
 
 #include <QDialog>
 #include <QHash>
@@ -135,3 +137,14 @@ private:
     ListModel *m_jockeys = nullptr;
     RunnerModel *m_runners = nullptr;
 };
+
+// A failed statement ends the gesture with a message; the window stays usable.
+template<typename Step>
+void FrmRace::guarded(Step step)
+{
+    try {
+        step();
+    } catch (const DbError &error) {
+        UserDialogs::instance().critical(QStringLiteral("Error"), error.message());
+    }
+}

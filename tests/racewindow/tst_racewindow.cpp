@@ -50,6 +50,8 @@ private slots:
     void meetingViewGroupsAndJumps();
     void bookingByDropAndPickList();
     void layoutKeptAcrossOpenings();
+    void sortValues_data();
+    void sortValues();
 
 private:
     std::unique_ptr<FrmRace> open(const QString &meeting, const QString &level, int race)
@@ -201,6 +203,30 @@ void TestRaceWindow::layoutKeptAcrossOpenings()
     auto again = open(u"MEL0106"_s, u"ACP"_s, 0);
     QCOMPARE(again->grdRace->horizontalHeader()->sectionSize(col::Horse - 1), 177);
     QCOMPARE(again->grdRace->horizontalHeader()->visualIndex(col::Trainer - 1), 0);
+}
+
+void TestRaceWindow::sortValues_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("first"); // after the first click
+    // Alpha: last rider "Zed" at 60 kg, barrier 10; Bravo: "Abe" at 50 kg, barrier 0 (sorts as 999).
+    QTest::newRow("last rider by last weight") << col::LastJockey << u"Bravo"_s;
+    QTest::newRow("barrier by number") << col::BarrBallot << u"Alpha"_s;
+    QTest::newRow("weight descending first") << col::Wgt << u"Alpha"_s;
+}
+
+void TestRaceWindow::sortValues()
+{
+    QFETCH(int, column);
+    Db db(m_env->databaseFile());
+    db.exec(u"UPDATE Noms SET LastJockey = 'Zed', LastWeight = 60, Barrier = 10 WHERE Horse = 'Alpha'"_s);
+    db.exec(u"UPDATE Noms SET LastJockey = 'Abe', LastWeight = 50, Barrier = 0 WHERE Horse = 'Bravo'"_s);
+    auto window = open(u"MEL0106"_s, u"ACP"_s, 1);
+    window->sortRunners(column);
+    QTEST(window->runners()->cellText(1, col::Horse), "first");
+    window->sortRunners(column);
+    QVERIFY(window->runners()->cellText(1, col::Horse) != window->runners()->cellText(2, col::Horse));
+    QTEST(window->runners()->cellText(2, col::Horse), "first");
 }
 
 QTEST_MAIN(TestRaceWindow)

@@ -154,6 +154,13 @@ void TestRaceWindow::bookingByDropAndPickList()
     const int bob = jockeyRow(window->jockeys(), u"Bob Roe"_s);
     std::unique_ptr<QMimeData> drag(window->jockeyDragData(bob));
     QVERIFY(drag);
+    // No jockey, no confirmation, and nothing stored.
+    window->editRequest(window->rowOfHorse(u"Golf"_s), col::Booking);
+    window->chooseBookingState(kConfirmed);
+    QCOMPARE(m_dialogs->messages.value(0).text, u"You cannot confirm, if no jockey has been entered"_s);
+    QCOMPARE(bookedJockey(u"Golf"_s), u"(none)"_s);
+    m_dialogs->messages.clear();
+
     // Bob Roe rides in race 1 only: free for Golf.
     QVERIFY(window->dropJockey(window->rowOfHorse(u"Golf"_s), u"Bob Roe"_s, fromStoredColor(u"16711680"_s)));
     QCOMPARE(bookedJockey(u"Golf"_s), u"Bob Roe"_s);

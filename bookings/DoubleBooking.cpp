@@ -24,15 +24,14 @@ std::optional<ClashingRide> findClashingRide(Db &db, const QString &jockey, cons
         date = target.value(1).toString().left(10);
     }
     // The same race of this meeting, or any other meeting of the same day.
-    QSqlQuery query = db.exec(
-        u"SELECT B.Horse, N.RaceNumber, M.MeetingLocation FROM Bookings B "
-        "JOIN Noms N ON N.MeetingCode = B.MeetingCode AND N.Horse = B.Horse "
-        "LEFT JOIN Meeting M ON M.MeetingCode = B.MeetingCode "
-        "WHERE B.Jockey = ? COLLATE NOCASE AND NOT (B.MeetingCode = ? AND B.Horse = ?) "
-        "AND ((B.MeetingCode = ? AND N.RaceNumber = ?) OR (B.MeetingCode <> ? AND ? <> '' "
-        "AND substr(M.MeetingDate, 1, 10) = ?)) "
-        "ORDER BY B.MeetingCode = ? DESC, N.RaceNumber LIMIT 1"_s,
-        {jockey, meetingCode, horse, meetingCode, race, meetingCode, date, date, meetingCode});
+    QSqlQuery query = db.exec(u"SELECT B.Horse, N.RaceNumber, M.MeetingLocation FROM Bookings B "
+                              "JOIN Noms N ON N.MeetingCode = B.MeetingCode AND N.Horse = B.Horse "
+                              "LEFT JOIN Meeting M ON M.MeetingCode = B.MeetingCode "
+                              "WHERE B.Jockey = ? COLLATE NOCASE AND NOT (B.MeetingCode = ? AND B.Horse = ?) "
+                              "AND ((B.MeetingCode = ? AND N.RaceNumber = ?) OR (B.MeetingCode <> ? AND ? <> '' "
+                              "AND substr(M.MeetingDate, 1, 10) = ?)) "
+                              "ORDER BY B.MeetingCode = ? DESC, N.RaceNumber LIMIT 1"_s,
+                              {jockey, meetingCode, horse, meetingCode, race, meetingCode, date, date, meetingCode});
     if (!query.next())
         return std::nullopt;
     return ClashingRide{jockey, query.value(0).toString(), query.value(1).toInt(), query.value(2).toString()};
@@ -49,6 +48,6 @@ bool confirmClashingRide(Db &db, const QString &jockey, const QString &meetingCo
     const std::optional<ClashingRide> ride = findClashingRide(db, jockey, meetingCode, horse);
     if (!ride)
         return true;
-    return UserDialogs::instance().askYesNo(u"Confirm Jockey ride"_s, clashQuestion(*ride),
-                                            UserDialogs::Icon::Question, UserDialogs::Answer::No);
+    return UserDialogs::instance().askYesNo(u"Confirm Jockey ride"_s, clashQuestion(*ride), UserDialogs::Icon::Question,
+                                            UserDialogs::Answer::No);
 }

@@ -147,8 +147,9 @@ void drawPage(QPainter &p, const Report &report, const QList<Item> &items, int p
         }
         const Line &line = group.lines.at(item.line);
         p.setFont(pointFont(9));
-        drawCells(p, y, {line.entryNo, line.form, line.horse, line.trainer, line.weight, line.rating, line.varData,
-                         line.jockey, line.booking, line.phone},
+        drawCells(p, y,
+                  {line.entryNo, line.form, line.horse, line.trainer, line.weight, line.rating, line.varData,
+                   line.jockey, line.booking, line.phone},
                   kLineHeight);
         y += kLineHeight;
     }
@@ -173,8 +174,8 @@ int Report::lineCount() const
 
 QStringList columnCaptions()
 {
-    return {u"No"_s,  u"Form"_s,        u"Horse Name"_s,  u"Trainer Name"_s, u"Wgt"_s,
-            u"Rtg"_s, u"B/C"_s, u"Jockey Name"_s, u"Book Status"_s, u"Trainer Phone"_s};
+    return {u"No"_s,  u"Form"_s, u"Horse Name"_s,  u"Trainer Name"_s, u"Wgt"_s,
+            u"Rtg"_s, u"B/C"_s,  u"Jockey Name"_s, u"Book Status"_s,  u"Trainer Phone"_s};
 }
 
 Report buildReport(const QString &meetingCode)
@@ -191,8 +192,9 @@ Report buildReport(const QString &meetingCode)
         report.found = true;
         report.title = meeting.value(0).toString();
         const QDate date = QDate::fromString(meeting.value(1).toString().left(10), Qt::ISODate);
-        report.date = date.isValid() ? QLocale(QLocale::English, QLocale::Australia).toString(date, u"dddd d MMMM yyyy"_s)
-                                     : meeting.value(1).toString();
+        report.date = date.isValid()
+                          ? QLocale(QLocale::English, QLocale::Australia).toString(date, u"dddd d MMMM yyyy"_s)
+                          : meeting.value(1).toString();
         level = meeting.value(2).toString();
     }
     QString varData = u"V.Class"_s;
@@ -202,12 +204,12 @@ Report buildReport(const QString &meetingCode)
         varData = u"COALESCE(V.Ballot, '') || COALESCE(V.EorB, '')"_s;
     QSqlQuery query = db.exec(
         "SELECT V.RaceNumber, V.RaceDetails, V.RaceDistance, V.RaceTime, V.AppClaim, V.Form, V.Horse, V.TrainerName, "
-        "V.Weight, V.Rating, "_L1
-            + varData
-            + ", V.JockeyName, V.BookingSelection, V.TrainerPhone, V.EntryNo, N.LastJockey "
-              "FROM qryMeetingView V LEFT JOIN Noms N ON N.rowid = (SELECT rowid FROM Noms WHERE MeetingCode = "
-              "V.MeetingCode AND Horse = V.Horse LIMIT 1) WHERE V.MeetingCode = ? ORDER BY V.RaceNumber, V.EntryNo, "
-              "V.Horse"_L1,
+        "V.Weight, V.Rating, "_L1 +
+            varData +
+            ", V.JockeyName, V.BookingSelection, V.TrainerPhone, V.EntryNo, N.LastJockey "
+            "FROM qryMeetingView V LEFT JOIN Noms N ON N.rowid = (SELECT rowid FROM Noms WHERE MeetingCode = "
+            "V.MeetingCode AND Horse = V.Horse LIMIT 1) WHERE V.MeetingCode = ? ORDER BY V.RaceNumber, V.EntryNo, "
+            "V.Horse"_L1,
         {meetingCode});
     while (query.next()) {
         const int race = query.value(0).toInt();

@@ -15,8 +15,8 @@ struct Line {
     QString form;
     QString horse;
     QString trainer;
-    QString weight; // "#.0", blank for no weight
-    QString rating; // blank for none
+    QString weight;  // "#.0", blank for no weight
+    QString rating;  // blank for none
     QString varData; // barrier or ballot with E/B, or the class, by meeting level
     QString jockey;  // the booked jockey's name, or "@" + the last rider
     QString booking;

@@ -206,15 +206,15 @@ QList<RunnerLine> loadRunners(const QString &meetingCode, int raceNumber, const 
     QString sql =
         "SELECT N.EntryNo, N.RaceNumber, N.Form, N.Horse, N.TrainerName, N.Weight, N.Rating, N.HorseType, N.Class, "
         "N.Jockey, N.TrainerLocation, N.Ballot, N.Barrier, N.EorB, N.LastJockey, N.LastRode, N.LastWeight, "
-        "N.LastRaceClass, N.LastRaceValue, N.LastMargin, N.WgtRat, N.AvgWin, N.W800400, N.RSecTime, N.FormTrainer, "_L1
-        + "N.HorseName, NULL, B.Jockey, B.BookingSelection, B.Confirmed, J.JockeyColor, T.IgnoreTrainer, J2.JockeyColor "
-          "FROM Noms N "
-          "LEFT JOIN Bookings B ON B.rowid = (SELECT rowid FROM Bookings WHERE MeetingCode = N.MeetingCode "
-          "AND Horse = N.Horse LIMIT 1) "
-          "LEFT JOIN Jockey J ON J.Jockey = B.Jockey "
-          "LEFT JOIN Trainer T ON T.TrainerName = N.TrainerName "
-          "LEFT JOIN Jockey J2 ON J2.Jockey = N.LastJockey "
-          "WHERE N.MeetingCode = ?"_L1;
+        "N.LastRaceClass, N.LastRaceValue, N.LastMargin, N.WgtRat, N.AvgWin, N.W800400, N.RSecTime, N.FormTrainer, "_L1 +
+        "N.HorseName, NULL, B.Jockey, B.BookingSelection, B.Confirmed, J.JockeyColor, T.IgnoreTrainer, J2.JockeyColor "
+        "FROM Noms N "
+        "LEFT JOIN Bookings B ON B.rowid = (SELECT rowid FROM Bookings WHERE MeetingCode = N.MeetingCode "
+        "AND Horse = N.Horse LIMIT 1) "
+        "LEFT JOIN Jockey J ON J.Jockey = B.Jockey "
+        "LEFT JOIN Trainer T ON T.TrainerName = N.TrainerName "
+        "LEFT JOIN Jockey J2 ON J2.Jockey = N.LastJockey "
+        "WHERE N.MeetingCode = ?"_L1;
     QVariantList values{meetingCode};
     if (raceNumber != 0) {
         sql += " AND N.RaceNumber = ?"_L1;
@@ -232,15 +232,15 @@ QList<RunnerLine> loadRunners(const QString &meetingCode, int raceNumber, const 
     QHash<QString, int> horseBest;
     QHash<QString, int> trainerBest;
     if (!jockeyInList.isEmpty()) {
-        const QString runners = "(SELECT %1 FROM Noms WHERE MeetingCode = ?"_L1
-            + (raceNumber != 0 ? " AND RaceNumber = ?"_L1 : QString()) + u')';
+        const QString runners = "(SELECT %1 FROM Noms WHERE MeetingCode = ?"_L1 +
+                                (raceNumber != 0 ? " AND RaceNumber = ?"_L1 : QString()) + u')';
         const QVariantList keys = raceNumber != 0 ? QVariantList{meetingCode, raceNumber} : QVariantList{meetingCode};
         auto placings = [&](const QString &field, const QString &nomsField, QHash<QString, int> &into) {
-            QueryResult best = OpenQuery("SELECT R."_L1 + field + ", R.FinishPos FROM RaceStats R WHERE R."_L1 + field
-                                             + " COLLATE NOCASE IN "_L1 + runners.arg(nomsField)
-                                             + " AND R.Jockey COLLATE NOCASE IN "_L1 + jockeyInList
-                                             + " AND R.FinishPos IS NOT NULL"_L1,
-                                         keys);
+            QueryResult best =
+                OpenQuery("SELECT R."_L1 + field + ", R.FinishPos FROM RaceStats R WHERE R."_L1 + field +
+                              " COLLATE NOCASE IN "_L1 + runners.arg(nomsField) +
+                              " AND R.Jockey COLLATE NOCASE IN "_L1 + jockeyInList + " AND R.FinishPos IS NOT NULL"_L1,
+                          keys);
             while (best.next()) {
                 const QString name = best.value(0).toString().toLower();
                 const int placing = best.value(1).toInt();

@@ -59,8 +59,7 @@ WeightResult CalculateWeights(const QString &meetingCode, int raceNumber, const 
 
     Db db = OpenDb();
     if (db.scalar(u"SELECT COUNT(*) FROM RBHTable"_s).toInt() == 0) {
-        UserDialogs::instance().message(u"Weight Table Missing"_s, emptyTableMessage(),
-                                        UserDialogs::Icon::Exclamation);
+        UserDialogs::instance().message(u"Weight Table Missing"_s, emptyTableMessage(), UserDialogs::Icon::Exclamation);
         result.outcome = WeightResult::Outcome::EmptyTable;
         return result;
     }
@@ -72,9 +71,10 @@ WeightResult CalculateWeights(const QString &meetingCode, int raceNumber, const 
 
     QHash<int, double> table;
     {
-        QSqlQuery query = db.exec(u"SELECT R.Rating, R.Weight FROM RBHTable R JOIN Meeting M ON R.MeetType = M.MeetType "
-                                  "WHERE M.MeetingCode = ? AND R.RaceType = ?"_s,
-                                  {meetingCode, type});
+        QSqlQuery query =
+            db.exec(u"SELECT R.Rating, R.Weight FROM RBHTable R JOIN Meeting M ON R.MeetType = M.MeetType "
+                    "WHERE M.MeetingCode = ? AND R.RaceType = ?"_s,
+                    {meetingCode, type});
         while (query.next())
             table.insert(query.value(0).toInt(), query.value(1).toDouble());
     }

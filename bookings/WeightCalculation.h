@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QList>
-#include <optional>
 #include <QString>
+#include <optional>
 
 // Expected weights of a Victorian race's runners from their ratings: the rating-to-weight
 // table for the meeting's meet type and the chosen race type, less the fillies-and-mares

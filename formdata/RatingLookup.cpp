@@ -32,10 +32,9 @@ QString fetchRatingPage(const QString &horse)
 {
     QString name = horse;
     name.replace(u' ', u'+');
-    const QString answer = HttpRequest(siteRoot() + "/publishing/RBH/pgFindHorse.asp?txtMode=ProcessSearch"_L1,
-                                       u"POST"_s,
-                                       "lstStates=VIC&lstRType=1&txtHorseName="_L1 + name
-                                           + "&btnHorseName=Search&hdnStateIndex="_L1);
+    const QString answer =
+        HttpRequest(siteRoot() + "/publishing/RBH/pgFindHorse.asp?txtMode=ProcessSearch"_L1, u"POST"_s,
+                    "lstStates=VIC&lstRType=1&txtHorseName="_L1 + name + "&btnHorseName=Search&hdnStateIndex="_L1);
     if (answer.startsWith("Error:"_L1)) {
         UserDialogs::instance().message(
             u"Data Error"_s, u"There is some problem trying to retrieve the real-time data. Please try again later."_s,

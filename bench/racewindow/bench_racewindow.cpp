@@ -38,21 +38,22 @@ void seedMeeting(const QString &file)
             {kMeeting});
     const QString counter =
         QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < %1) ");
-    db.exec(counter.arg(12)
-            + QStringLiteral("INSERT INTO Race (MeetingCode, RaceCode, RaceNumber, RaceDetails, RaceDistance, RaceTime, "
-                             "ApprClaim) SELECT 'BIG1212', printf('%d BM78', 1000 + i * 100), i + 1, 'Benchmark 78', "
-                             "1000 + i * 100, printf('%02d:%02d:00', 12 + i / 2, (i % 2) * 30), i % 2 FROM n"));
-    db.exec(counter.arg(200)
-            + QStringLiteral("INSERT INTO Noms (MeetingCode, RaceCode, RaceNumber, Horse, HorseName, TrainerName, Class, "
-                             "Form, Weight, Rating, Jockey, HorseType, Barrier, EorB, EntryNo, LastJockey, LastRode, "
-                             "LastRaceClass, FormTrainer) SELECT 'BIG1212', printf('%d BM78', 1000 + (i % 12) * 100), "
-                             "i % 12 + 1, printf('Horse %d', i * 499), printf('Horse %d', i * 499), "
-                             "printf('Trainer %d', i * 7), 'BM78', 'x123', 540 + i % 40, CAST(60 + i % 30 AS TEXT), "
-                             "'', CASE i % 3 WHEN 0 THEN 'Mare' ELSE 'Gelding' END, i / 12 + 1, '', i / 12 + 1, "
-                             "printf('Jockey %d', i % 20), '2024-02-01', 'BM70', printf('Trainer %d', i * 7) FROM n"));
-    db.exec(QStringLiteral("INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, "
-                           "Confirmed) SELECT MeetingCode, RaceCode, Horse, TrainerName, printf('Jockey %d', rowid % 20), "
-                           "'Planned', rowid % 2 FROM Noms WHERE MeetingCode = 'BIG1212' AND rowid % 4 = 0"));
+    db.exec(counter.arg(12) +
+            QStringLiteral("INSERT INTO Race (MeetingCode, RaceCode, RaceNumber, RaceDetails, RaceDistance, RaceTime, "
+                           "ApprClaim) SELECT 'BIG1212', printf('%d BM78', 1000 + i * 100), i + 1, 'Benchmark 78', "
+                           "1000 + i * 100, printf('%02d:%02d:00', 12 + i / 2, (i % 2) * 30), i % 2 FROM n"));
+    db.exec(counter.arg(200) +
+            QStringLiteral("INSERT INTO Noms (MeetingCode, RaceCode, RaceNumber, Horse, HorseName, TrainerName, Class, "
+                           "Form, Weight, Rating, Jockey, HorseType, Barrier, EorB, EntryNo, LastJockey, LastRode, "
+                           "LastRaceClass, FormTrainer) SELECT 'BIG1212', printf('%d BM78', 1000 + (i % 12) * 100), "
+                           "i % 12 + 1, printf('Horse %d', i * 499), printf('Horse %d', i * 499), "
+                           "printf('Trainer %d', i * 7), 'BM78', 'x123', 540 + i % 40, CAST(60 + i % 30 AS TEXT), "
+                           "'', CASE i % 3 WHEN 0 THEN 'Mare' ELSE 'Gelding' END, i / 12 + 1, '', i / 12 + 1, "
+                           "printf('Jockey %d', i % 20), '2024-02-01', 'BM70', printf('Trainer %d', i * 7) FROM n"));
+    db.exec(
+        QStringLiteral("INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, "
+                       "Confirmed) SELECT MeetingCode, RaceCode, Horse, TrainerName, printf('Jockey %d', rowid % 20), "
+                       "'Planned', rowid % 2 FROM Noms WHERE MeetingCode = 'BIG1212' AND rowid % 4 = 0"));
     transaction.commit();
 }
 
@@ -123,9 +124,8 @@ int main(int argc, char **argv)
     });
 
     const QString pdf = env.root() + QStringLiteral("/meeting.pdf");
-    figures << time("meeting report to PDF", 1000, [&pdf](int) {
-        meetingreport::writePdf(meetingreport::buildReport(kMeeting), pdf);
-    });
+    figures << time("meeting report to PDF", 1000,
+                    [&pdf](int) { meetingreport::writePdf(meetingreport::buildReport(kMeeting), pdf); });
 
     bool missed = false;
     for (const Figure &figure : figures)

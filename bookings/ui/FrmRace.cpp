@@ -69,8 +69,7 @@ void setupColumns(QTableView *grid, const QList<ListColumn> &columns)
     }
 }
 
-template<typename T>
-T *named(T *widget, const char *name)
+template <typename T> T *named(T *widget, const char *name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
@@ -83,8 +82,7 @@ QLineEdit *readOnlyEdit(QWidget *parent, const char *name)
     return edit;
 }
 
-QAction *addItem(QMenu *menu, const QString &caption, const QString &tip, const QString &key, bool enabled,
-                 int icon)
+QAction *addItem(QMenu *menu, const QString &caption, const QString &tip, const QString &key, bool enabled, int icon)
 {
     QAction *action = menu->addAction(ListIcons::icon(icon), caption);
     action->setToolTip(tip);
@@ -130,7 +128,6 @@ void FrmRace::open(QWidget *parent, const QString &meetingCode, int raceNumber)
     }
     window->exec();
 }
-
 
 void FrmRace::buildWidgets()
 {
@@ -197,10 +194,10 @@ void FrmRace::buildWidgets()
     m_meetings = new ListModel(u"grdMeeting"_s, mainlists::meetingColumns(), grdMeeting);
     grdMeeting->setModel(m_meetings);
     grdRaces = makeGrid(left, "grdRaces");
-    m_races = new ListModel(u"grdRaces"_s,
-                            {{QString(), QString(), 20}, {u"Details"_s, u"Race"_s, 0}, {u"RaceRow"_s, QString(), 0,
-                                                                                       !m_meetingView, false}},
-                            grdRaces);
+    m_races = new ListModel(
+        u"grdRaces"_s,
+        {{QString(), QString(), 20}, {u"Details"_s, u"Race"_s, 0}, {u"RaceRow"_s, QString(), 0, !m_meetingView, false}},
+        grdRaces);
     // Meeting view keeps the group rows in a hidden column; race view has no such column.
     grdRaces->setModel(m_races);
     grdRaces->setColumnHidden(2, true);
@@ -246,8 +243,8 @@ void FrmRace::buildMenus()
     // The window's own menu: the horse look-ups of the selected runner, with the form windows.
     auto *bar = new QMenuBar(this);
     QMenu *entries = bar->addMenu(u"&Race"_s);
-    for (const auto &[name, caption] : {std::pair{"mnuPURaceEnt", u"Race Entries"_s}, {"MnuVicRatings", u"Ratings"_s},
-                                        {"mnuRego", u"Rego Search"_s}})
+    for (const auto &[name, caption] :
+         {std::pair{"mnuPURaceEnt", u"Race Entries"_s}, {"MnuVicRatings", u"Ratings"_s}, {"mnuRego", u"Rego Search"_s}})
         named(entries->addAction(caption), name)->setEnabled(false);
     layout()->setMenuBar(bar);
     jockeyMenu = named(new QMenu(u"Jockey"_s, this), "PopMenuJockey");
@@ -389,9 +386,9 @@ void FrmRace::loadRunners()
         setupColumns(grdRace, m_runners->columns());
     }
     grdRace->setUpdatesEnabled(false);
-    m_runners->setRunners(racewindow::loadRunners(m_meeting, m_meetingView ? 0 : m_race, m_level,
-                                                  ManagedJockeys::IconJockeyList()),
-                          m_meetingView);
+    m_runners->setRunners(
+        racewindow::loadRunners(m_meeting, m_meetingView ? 0 : m_race, m_level, ManagedJockeys::IconJockeyList()),
+        m_meetingView);
     if (m_meetingView) {
         for (int r = 1; r <= m_races->rowCount(); ++r)
             m_races->setCellText(r, 3, QString::number(m_runners->groupRowOf(m_races->cellText(r, 1).toInt())));
@@ -400,9 +397,9 @@ void FrmRace::loadRunners()
         weightControlsShown(lblState->text(), lblRaceTxt->text(), cAppSettings::instance().AlwCalcWeights);
     cmdCalcWgts->setEnabled(weights);
     cmbRaceType->setEnabled(weights);
-    for (QWidget *widget : {static_cast<QWidget *>(cmbRaceType), static_cast<QWidget *>(lblRaceTxt),
-                            static_cast<QWidget *>(lblState), static_cast<QWidget *>(lblMetro),
-                            static_cast<QWidget *>(lblRaceType)})
+    for (QWidget *widget :
+         {static_cast<QWidget *>(cmbRaceType), static_cast<QWidget *>(lblRaceTxt), static_cast<QWidget *>(lblState),
+          static_cast<QWidget *>(lblMetro), static_cast<QWidget *>(lblRaceType)})
         widget->setVisible(weights);
     grdRace->setUpdatesEnabled(true);
 }
@@ -422,8 +419,8 @@ void FrmRace::loadJockeys()
         ManagedJockeys::rebuild(names);
     }
     for (int r = 1; r <= m_jockeys->rowCount(); ++r)
-        m_jockeys->setCellIcon(r, 1, m_jockeys->cellText(r, 1) == ManagedJockeys::IconJockey() ? mainlists::kPlacedIcon
-                                                                                              : 0);
+        m_jockeys->setCellIcon(r, 1,
+                               m_jockeys->cellText(r, 1) == ManagedJockeys::IconJockey() ? mainlists::kPlacedIcon : 0);
 }
 
 void FrmRace::applyGroupSpans()
@@ -442,8 +439,8 @@ void FrmRace::applyGroupSpans()
 void FrmRace::restoreLayout()
 {
     const cAppSettings &settings = cAppSettings::instance();
-    applyPlacement(this, {settings.RaceLeft, settings.RaceTop, settings.RaceWidth, settings.RaceHeight,
-                          settings.RaceMax});
+    applyPlacement(this,
+                   {settings.RaceLeft, settings.RaceTop, settings.RaceWidth, settings.RaceHeight, settings.RaceMax});
     applyHeaderLayout(grdRace->horizontalHeader(), settings.RaceRaceOrder, settings.RaceRaceWidth);
 }
 
@@ -533,8 +530,8 @@ void FrmRace::doubleClickRunner(int row, int column)
     if (row < 1 || row > m_runners->rowCount() || m_runners->isGroupRow(row))
         return;
     // The icon columns open the statistics window once it exists.
-    if ((column == col::Hicon1 || column == col::Ticon1) && m_runners->data(m_runners->index(row - 1, column - 1),
-                                                                            Qt::UserRole).toInt() > 0)
+    if ((column == col::Hicon1 || column == col::Ticon1) &&
+        m_runners->data(m_runners->index(row - 1, column - 1), Qt::UserRole).toInt() > 0)
         return;
     if (m_runners->cellText(row, col::Jockey).isEmpty() || m_runners->cellText(row, col::Booking).isEmpty())
         return;
@@ -542,8 +539,7 @@ void FrmRace::doubleClickRunner(int row, int column)
         return;
     guarded([&] {
         ConfirmBooking(*m_runners, row, col::Booking, m_meeting, raceCodeOfRow(row),
-                       m_runners->cellText(row, col::Horse).trimmed(),
-                       m_runners->cellBackColor(row, col::Jockey));
+                       m_runners->cellText(row, col::Horse).trimmed(), m_runners->cellBackColor(row, col::Jockey));
         m_changed = true;
     });
 }
@@ -672,8 +668,8 @@ void FrmRace::selectJockeyForIcons(int jockeyRow)
         ManagedJockeys::selectIconJockey(jockey);
     }
     for (int r = 1; r <= m_jockeys->rowCount(); ++r)
-        m_jockeys->setCellIcon(r, 1, m_jockeys->cellText(r, 1) == ManagedJockeys::IconJockey() ? mainlists::kPlacedIcon
-                                                                                              : 0);
+        m_jockeys->setCellIcon(r, 1,
+                               m_jockeys->cellText(r, 1) == ManagedJockeys::IconJockey() ? mainlists::kPlacedIcon : 0);
     guarded([this] { loadRunners(); });
     for (QLineEdit *box : {txtTrainLocation, TxtTrainPhone, txtTrainMobile})
         box->clear();
@@ -744,8 +740,8 @@ bool FrmRace::eventFilter(QObject *watched, QEvent *event)
             m_dragStart = mouse->position().toPoint();
         } else if (event->type() == QEvent::MouseMove && m_dragRow > 0) {
             auto *mouse = static_cast<QMouseEvent *>(event);
-            if ((mouse->buttons() & Qt::LeftButton)
-                && (mouse->position().toPoint() - m_dragStart).manhattanLength() >= QApplication::startDragDistance()) {
+            if ((mouse->buttons() & Qt::LeftButton) &&
+                (mouse->position().toPoint() - m_dragStart).manhattanLength() >= QApplication::startDragDistance()) {
                 const int row = m_dragRow;
                 m_dragRow = -1;
                 startJockeyDrag(row);
@@ -777,15 +773,15 @@ bool FrmRace::eventFilter(QObject *watched, QEvent *event)
     } else if (watched == grdRace && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         const QModelIndex current = grdRace->currentIndex();
-        const bool request = key->key() == Qt::Key_F2 || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
-            || key->key() == Qt::Key_Space;
+        const bool request = key->key() == Qt::Key_F2 || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                             key->key() == Qt::Key_Space;
         if (request && current.isValid()) {
             editRequest(current.row() + 1, current.column() + 1);
             return true;
         }
     } else if (watched == cmbJockey && event->type() == QEvent::FocusOut) {
-        if (static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason && cmbJockey->isVisible()
-            && !cmbJockey->view()->isVisible())
+        if (static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason && cmbJockey->isVisible() &&
+            !cmbJockey->view()->isVisible())
             commitJockeyPick();
     }
     return QDialog::eventFilter(watched, event);

@@ -115,8 +115,7 @@ private:
     void openPickList(QComboBox *box, int row, int column);
     QString raceCodeOfRow(int row) const;
     void startJockeyDrag(int row);
-    template<typename Step>
-    void guarded(Step step);
+    template <typename Step> void guarded(Step step);
 
     QString m_meeting;
     QString m_level;
@@ -139,8 +138,7 @@ private:
 };
 
 // A failed statement ends the gesture with a message; the window stays usable.
-template<typename Step>
-void FrmRace::guarded(Step step)
+template <typename Step> void FrmRace::guarded(Step step)
 {
     try {
         step();

@@ -67,4 +67,3 @@ void FrmRace::printMeeting()
         return;
     guarded([this] { showMeetingPrintPreview(this, m_meeting); });
 }
-

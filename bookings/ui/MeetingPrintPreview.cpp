@@ -14,8 +14,8 @@ void showMeetingPrintPreview(QWidget *parent, const QString &meetingCode)
 {
     const meetingreport::Report report = meetingreport::buildReport(meetingCode);
     if (!report.found || report.groups.isEmpty()) {
-        UserDialogs::instance().message(u"Meeting Report"_s, "There are no runners to print for meeting "_L1
-                                                                 + meetingCode + u'.',
+        UserDialogs::instance().message(u"Meeting Report"_s,
+                                        "There are no runners to print for meeting "_L1 + meetingCode + u'.',
                                         UserDialogs::Icon::Information);
         return;
     }

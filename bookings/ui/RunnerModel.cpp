@@ -202,8 +202,10 @@ QVariant RunnerModel::data(const QModelIndex &index, int role) const
         return cell.icon;
     case Qt::TextAlignmentRole: {
         const char align = cellAlignment(index.column() + 1);
-        return int((align == 'R' ? Qt::AlignRight : align == 'C' ? Qt::AlignHCenter : Qt::AlignLeft)
-                   | Qt::AlignVCenter);
+        return int((align == 'R'   ? Qt::AlignRight
+                    : align == 'C' ? Qt::AlignHCenter
+                                   : Qt::AlignLeft) |
+                   Qt::AlignVCenter);
     }
     default:
         return {};

@@ -22,11 +22,12 @@ void TestRaceCli::commands_data()
     QTest::addColumn<QString>("out"); // expected start of stdout
     QTest::newRow("weights") << QStringList{u"calc-weights"_s, u"MEL0106"_s, u"1"_s, u"BM78 M"_s} << 0
                              << u"Alpha\t55.0\nBravo\t58.0\n"_s;
-    QTest::newRow("no such race") << QStringList{u"calc-weights"_s, u"MEL0106"_s, u"40"_s, u"BM78 M"_s} << 1 << QString();
+    QTest::newRow("no such race") << QStringList{u"calc-weights"_s, u"MEL0106"_s, u"40"_s, u"BM78 M"_s} << 1
+                                  << QString();
     QTest::newRow("report") << QStringList{u"meeting-report"_s, u"MEL0106"_s, u"--pdf"_s, u"%1/mel.pdf"_s} << 0
                             << u"%1/mel.pdf: 5 runners in 3 races, 1 pages\n"_s;
-    QTest::newRow("unwritable pdf") << QStringList{u"meeting-report"_s, u"MEL0106"_s, u"--pdf"_s, u"%1/no/x.pdf"_s}
-                                    << 1 << QString();
+    QTest::newRow("unwritable pdf") << QStringList{u"meeting-report"_s, u"MEL0106"_s, u"--pdf"_s, u"%1/no/x.pdf"_s} << 1
+                                    << QString();
 }
 
 void TestRaceCli::commands()

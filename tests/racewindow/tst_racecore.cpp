@@ -87,8 +87,7 @@ void TestRaceCore::weights()
     QFETCH(QString, expected);
     // A second run must give the same weights: the first run's allowance never stacks.
     for (int run = 0; run < 2; ++run)
-        QCOMPARE(int(CalculateWeights(u"MEL0106"_s, 1, raceType, raceText).outcome),
-                 int(WeightResult::Outcome::Done));
+        QCOMPARE(int(CalculateWeights(u"MEL0106"_s, 1, raceType, raceText).outcome), int(WeightResult::Outcome::Done));
     QStringList weights;
     for (const char *horse : {"Alpha", "Bravo", "Kilo", "Lima", "Mike", "November"}) {
         QueryResult query = OpenQuery(u"SELECT LastWeight FROM Noms WHERE Horse = ?"_s, {QString::fromLatin1(horse)});

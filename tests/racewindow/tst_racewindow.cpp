@@ -24,7 +24,8 @@ namespace {
 
 QString bookedJockey(const QString &horse)
 {
-    QueryResult query = OpenQuery(u"SELECT Jockey FROM Bookings WHERE MeetingCode = 'MEL0106' AND Horse = ?"_s, {horse});
+    QueryResult query =
+        OpenQuery(u"SELECT Jockey FROM Bookings WHERE MeetingCode = 'MEL0106' AND Horse = ?"_s, {horse});
     return query.next() ? query.value(0).toString() : u"(none)"_s;
 }
 

@@ -12,6 +12,7 @@
 #include "core/cAppSettings.h"
 #include "core/ui/BusyPointer.h"
 #include "core/ui/HeaderLayout.h"
+#include "formdata/ui/FormWindows.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -232,29 +233,39 @@ void FrmRace::buildWidgets()
 
 void FrmRace::buildMenus()
 {
-    // The form windows open from here once they exist; until then their items stay disabled.
     raceMenu = named(new QMenu(u"Race"_s, this), "PopMenuRace");
-    addItem(raceMenu, u"Horse &Form"_s, u"Display the Horses Form Data"_s, u"Horse Form"_s, false, 9);
-    addItem(raceMenu, u"&Rego Seach"_s, u"Display Horse Recistration"_s, u"Rego"_s, false, 2);
-    addItem(raceMenu, u"Horse Ra&ting"_s, u"Display Horse Racting(Vic)"_s, u"Rating"_s, false, 8);
-    addItem(raceMenu, u"&Jockey Form"_s, u"Display Jockeys Form"_s, u"Jockey"_s, false, 4);
-    addItem(raceMenu, u"Trainer Form"_s, u"Display Tainers Form"_s, u"Trainer"_s, false, 3);
+    addItem(raceMenu, u"Horse &Form"_s, u"Display the Horses Form Data"_s, u"Horse Form"_s, true, 9);
+    addItem(raceMenu, u"&Rego Seach"_s, u"Display Horse Recistration"_s, u"Rego"_s, true, 2);
+    addItem(raceMenu, u"Horse Ra&ting"_s, u"Display Horse Racting(Vic)"_s, u"Rating"_s, true, 8);
+    addItem(raceMenu, u"&Jockey Form"_s, u"Display Jockeys Form"_s, u"Jockey"_s, true, 4);
+    addItem(raceMenu, u"Trainer Form"_s, u"Display Tainers Form"_s, u"Trainer"_s, true, 3);
     addItem(raceMenu, u"&Video Form"_s, u"Display Video Form"_s, u"Video"_s, false, 10);
-    // The window's own menu: the horse look-ups of the selected runner, with the form windows.
+    connect(raceMenu, &QMenu::triggered, this,
+            [this](QAction *action) { raceMenuChosen(m_menuRow, action->data().toString()); });
+    // The window's own menu: the horse look-ups of the selected runner.
     auto *bar = new QMenuBar(this);
     QMenu *entries = bar->addMenu(u"&Race"_s);
-    for (const auto &[name, caption] :
-         {std::pair{"mnuPURaceEnt", u"Race Entries"_s}, {"MnuVicRatings", u"Ratings"_s}, {"mnuRego", u"Rego Search"_s}})
-        named(entries->addAction(caption), name)->setEnabled(false);
+    named(entries->addAction(u"Race Entries"_s), "mnuPURaceEnt")->setEnabled(false);
+    auto selectedRow = [this] { return grdRace->currentIndex().isValid() ? grdRace->currentIndex().row() + 1 : 0; };
+    connect(named(entries->addAction(u"Ratings"_s), "MnuVicRatings"), &QAction::triggered, this,
+            [this, selectedRow] { raceMenuChosen(selectedRow(), u"Rating"_s); });
+    connect(named(entries->addAction(u"Rego Search"_s), "mnuRego"), &QAction::triggered, this,
+            [this, selectedRow] { raceMenuChosen(selectedRow(), u"Rego"_s); });
     layout()->setMenuBar(bar);
     jockeyMenu = named(new QMenu(u"Jockey"_s, this), "PopMenuJockey");
-    addItem(jockeyMenu, u"&Jockey Form"_s, u"Display Jockeys Form"_s, u"Jockey"_s, false, 4);
+    QAction *form = addItem(jockeyMenu, u"&Jockey Form"_s, u"Display Jockeys Form"_s, u"Jockey"_s, true, 4);
+    auto jockeyRow = [this] {
+        const QModelIndexList rows = grdJockey->selectionModel()->selectedRows();
+        return rows.isEmpty() ? 0 : rows.first().row() + 1;
+    };
+    connect(form, &QAction::triggered, this, [this, jockeyRow] {
+        const QString jockey = jockeyRow() > 0 ? m_jockeys->cellText(jockeyRow(), 1) : QString();
+        if (!jockey.isEmpty())
+            openJockeyForm(this, jockey);
+    });
     QAction *select =
         addItem(jockeyMenu, u"Select Jockey for Icons"_s, u"Display Tainers Form"_s, u"SelJockeyIcon"_s, true, 8);
-    connect(select, &QAction::triggered, this, [this] {
-        const QModelIndexList rows = grdJockey->selectionModel()->selectedRows();
-        selectJockeyForIcons(rows.isEmpty() ? 0 : rows.first().row() + 1);
-    });
+    connect(select, &QAction::triggered, this, [this, jockeyRow] { selectJockeyForIcons(jockeyRow()); });
 }
 
 void FrmRace::connectSignals()
@@ -486,8 +497,10 @@ void FrmRace::clickRunner(int row, int column, bool rightButton)
         if (!m_runners->cellText(row, col::Horse).isEmpty())
             fillTrainerBoxes(row);
     });
-    if (rightButton)
+    if (rightButton) {
+        m_menuRow = row;
         raceMenu->popup(QCursor::pos());
+    }
 }
 
 void FrmRace::fillTrainerBoxes(int row)
@@ -529,10 +542,16 @@ void FrmRace::doubleClickRunner(int row, int column)
 {
     if (row < 1 || row > m_runners->rowCount() || m_runners->isGroupRow(row))
         return;
-    // The icon columns open the statistics window once it exists.
-    if ((column == col::Hicon1 || column == col::Ticon1) &&
-        m_runners->data(m_runners->index(row - 1, column - 1), Qt::UserRole).toInt() > 0)
+    // The best-placing icons open the form with the managed jockeys' rides.
+    const bool icon = m_runners->data(m_runners->index(row - 1, column - 1), Qt::UserRole).toInt() > 0;
+    if (column == col::Hicon1 && icon) {
+        openHorseJockeyForm(this, m_runners->cellText(row, col::Horse).trimmed());
         return;
+    }
+    if (column == col::Ticon1 && icon) {
+        openTrainerJockeyForm(this, m_runners->cellText(row, col::Trainer), m_runners->cellText(row, col::FormTrainer));
+        return;
+    }
     if (m_runners->cellText(row, col::Jockey).isEmpty() || m_runners->cellText(row, col::Booking).isEmpty())
         return;
     if (m_runners->cellText(row, col::Booking) == kConfirmed)
@@ -649,30 +668,6 @@ bool FrmRace::dropJockey(int row, const QString &jockey, const QColor &color)
         m_changed = true;
     });
     return true;
-}
-
-void FrmRace::selectJockeyForIcons(int jockeyRow)
-{
-    const QString jockey = jockeyRow >= 1 ? m_jockeys->cellText(jockeyRow, 1) : QString();
-    if (jockey.isEmpty()) {
-        UserDialogs::instance().message(u"Select a Jockey"_s, u"Jockey Must be Seleted for Icons."_s,
-                                        UserDialogs::Icon::Exclamation);
-        return;
-    }
-    if (jockey == ManagedJockeys::IconJockey()) {
-        QStringList names;
-        for (int r = 1; r <= m_jockeys->rowCount(); ++r)
-            names << m_jockeys->cellText(r, 1);
-        ManagedJockeys::rebuild(names);
-    } else {
-        ManagedJockeys::selectIconJockey(jockey);
-    }
-    for (int r = 1; r <= m_jockeys->rowCount(); ++r)
-        m_jockeys->setCellIcon(r, 1,
-                               m_jockeys->cellText(r, 1) == ManagedJockeys::IconJockey() ? mainlists::kPlacedIcon : 0);
-    guarded([this] { loadRunners(); });
-    for (QLineEdit *box : {txtTrainLocation, TxtTrainPhone, txtTrainMobile})
-        box->clear();
 }
 
 void FrmRace::clickRace(int row)

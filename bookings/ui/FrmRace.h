@@ -89,6 +89,8 @@ public:
     void updateRatings();
     void updateExtras();
     void printMeeting();
+    // An item of the runners' pop-up menu ("Horse Form", "Rating", "Rego", "Jockey", "Trainer") for a row.
+    void raceMenuChosen(int row, const QString &key);
 
     // The runner row of a horse (0 when it is not shown).
     int rowOfHorse(const QString &horse) const;
@@ -127,6 +129,7 @@ private:
     // The runner a picker was opened for: bound to the horse, not to a row that a sort moves.
     QString m_pickHorse;
     int m_pickColumn = 0;
+    int m_menuRow = 0;
     int m_dragRow = -1;
     QPoint m_dragStart;
     bool m_changed = false;

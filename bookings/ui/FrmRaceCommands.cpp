@@ -1,20 +1,28 @@
-// The race window's buttons: weights, ratings, form and the meeting report. Kept apart from the
+// The race window's buttons and menu items: weights, ratings, form windows and the meeting report. Kept apart from the
 // window's lists and gestures in FrmRace.cpp.
 #include "FrmRace.h"
 
+#include "ListModel.h"
 #include "MeetingPrintPreview.h"
+#include "RunnerModel.h"
+#include "bookings/MainLists.h"
+#include "bookings/ManagedJockeys.h"
+#include "bookings/RaceRunners.h"
 #include "bookings/RatingUpdate.h"
 #include "bookings/WeightCalculation.h"
 #include "core/UserDialogs.h"
 #include "core/ui/BusyPointer.h"
 #include "db/Database.h"
+#include "formdata/FormLookups.h"
 #include "formdata/HorseForm.h"
-#include "formdata/RatingLookup.h"
+#include "formdata/ui/FormWindows.h"
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 
 using namespace Qt::Literals::StringLiterals;
+using namespace racewindow;
 
 void FrmRace::calculateWeights()
 {
@@ -45,7 +53,7 @@ void FrmRace::updateRatings()
     }
     BusyPointer busy;
     guarded([this] {
-        UpdateRatings(m_meeting, m_race, fetchRatingPage);
+        UpdateRatings(m_meeting, m_race, lookups::ratingLookUp);
         m_changed = true;
         loadRunners();
     });
@@ -66,4 +74,45 @@ void FrmRace::printMeeting()
     if (m_meeting.isEmpty())
         return;
     guarded([this] { showMeetingPrintPreview(this, m_meeting); });
+}
+
+void FrmRace::raceMenuChosen(int row, const QString &key)
+{
+    if (row < 1 || row > m_runners->rowCount() || m_runners->isGroupRow(row))
+        return;
+    const QString horse = m_runners->cellText(row, col::Horse).trimmed();
+    if (key == "Horse Form"_L1)
+        openHorseForm(this, horse);
+    else if (key == "Rating"_L1)
+        showRating(this, horse);
+    else if (key == "Rego"_L1)
+        showRegistration(this, horse);
+    else if (key == "Jockey"_L1 && !m_runners->cellText(row, col::Jockey).isEmpty())
+        openJockeyForm(this, m_runners->cellText(row, col::Jockey));
+    else if (key == "Trainer"_L1)
+        openTrainerForm(this, m_runners->cellText(row, col::Trainer), m_runners->cellText(row, col::FormTrainer));
+}
+
+void FrmRace::selectJockeyForIcons(int jockeyRow)
+{
+    const QString jockey = jockeyRow >= 1 ? m_jockeys->cellText(jockeyRow, 1) : QString();
+    if (jockey.isEmpty()) {
+        UserDialogs::instance().message(u"Select a Jockey"_s, u"Jockey Must be Seleted for Icons."_s,
+                                        UserDialogs::Icon::Exclamation);
+        return;
+    }
+    if (jockey == ManagedJockeys::IconJockey()) {
+        QStringList names;
+        for (int r = 1; r <= m_jockeys->rowCount(); ++r)
+            names << m_jockeys->cellText(r, 1);
+        ManagedJockeys::rebuild(names);
+    } else {
+        ManagedJockeys::selectIconJockey(jockey);
+    }
+    for (int r = 1; r <= m_jockeys->rowCount(); ++r)
+        m_jockeys->setCellIcon(r, 1,
+                               m_jockeys->cellText(r, 1) == ManagedJockeys::IconJockey() ? mainlists::kPlacedIcon : 0);
+    guarded([this] { loadRunners(); });
+    for (QLineEdit *box : {txtTrainLocation, TxtTrainPhone, txtTrainMobile})
+        box->clear();
 }

@@ -5,7 +5,6 @@
 #include "bookings/RatingUpdate.h"
 #include "bookings/WeightCalculation.h"
 #include "core/cAppSettings.h"
-#include "formdata/RatingLookup.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
@@ -138,11 +137,6 @@ void TestRaceCore::ratingPage()
     QFETCH(QString, page);
     QFETCH(QString, rating);
     QCOMPARE(parseVicRating(page).value_or(QString()), rating);
-    // A search list leads to the first active horse's details page.
-    const QString list = u"<a href='/Publishing/RBH/pgHorseDetails.asp?id=1'>OLD</a><td nowrap>Retired&nbsp;</td>"
-                         "<a href='/Publishing/RBH/pgHorseDetails.asp?id=2'>NEW</a><td nowrap>Active&nbsp;</td>"_s;
-    QCOMPARE(activeHorseLink(list), u"/Publishing/RBH/pgHorseDetails.asp?id=2"_s);
-    QCOMPARE(activeHorseLink(page), QString());
 }
 
 void TestRaceCore::numberCells_data()

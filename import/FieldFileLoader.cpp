@@ -8,6 +8,7 @@
 #include "db/Database.h"
 #include "formdata/RemoteQuery.h"
 
+#include <QFileInfo>
 #include <QSqlError>
 
 using namespace Qt::StringLiterals;
@@ -55,16 +56,23 @@ FieldFileLoadResult refuse(FieldFileLoadResult result, const QString &detail)
     return result;
 }
 
-void store(Db &db, const FieldFile &file, const TrackInfo &track, FieldFileLoadResult &result)
+// `track` is nullopt when the data server could not be asked: the meeting keeps the state and
+// meeting type it had.
+void store(Db &db, const FieldFile &file, std::optional<TrackInfo> track, FieldFileLoadResult &result)
 {
     const FieldMeeting &meeting = file.meeting;
+    if (!track) {
+        QSqlQuery previous = db.exec(u"SELECT State, MeetType FROM Meeting WHERE MeetingCode = ?"_s,
+                                     {meeting.meetingCode});
+        track = previous.next() ? TrackInfo{previous.value(0).toString(), previous.value(1).toString()} : TrackInfo{};
+    }
     for (const char *table : {"Noms", "Race", "Meeting"})
         db.exec(u"DELETE FROM %1 WHERE MeetingCode = ?"_s.arg(QLatin1String(table)), {meeting.meetingCode});
 
     db.exec(u"INSERT INTO Meeting (MeetingCode, MeetingLocation, MeetingDetails, MeetingLevel, MeetingDate, "
             "DisplayMeeting, State, MeetType) VALUES (?, ?, ?, ?, ?, 1, ?, ?)"_s,
             {meeting.meetingCode, meeting.location, meeting.details, meeting.level,
-             meeting.date.toString(Qt::ISODate), track.state, track.meetType});
+             meeting.date.toString(Qt::ISODate), track->state, track->meetType});
 
     Prepared insertRace(db, u"INSERT INTO Race (MeetingCode, RaceCode, RaceNumber, RaceDetails, RaceDistance, "
                             "RaceTime, ApprClaim) VALUES (?, ?, ?, ?, ?, ?, ?)"_s);
@@ -92,7 +100,31 @@ void store(Db &db, const FieldFile &file, const TrackInfo &track, FieldFileLoadR
     }
 }
 
+// "<file>: N lines could not be read and were left out:" and one line per record.
+QString skippedText(const QString &path, const QList<SkippedLine> &skipped)
+{
+    constexpr int kShown = 20;
+    QString text = u"%1: %2 could not be read and %3 left out:"_s.arg(
+        QFileInfo(path).fileName(), skipped.size() == 1 ? u"1 line"_s : u"%1 lines"_s.arg(skipped.size()),
+        skipped.size() == 1 ? u"was"_s : u"were"_s);
+    for (qsizetype i = 0; i < std::min<qsizetype>(skipped.size(), kShown); ++i) {
+        const SkippedLine &line = skipped.at(i);
+        text += u"\nline %1: %2"_s.arg(line.line).arg(line.reason);
+        if (line.horsesLeftOut > 0)
+            text += u" (its %1 horse(s) left out with it)"_s.arg(line.horsesLeftOut);
+    }
+    if (skipped.size() > kShown)
+        text += u"\n... and %1 more"_s.arg(skipped.size() - kShown);
+    return text;
+}
+
 } // namespace
+
+// One "&Add Data" batch: a failed track look-up is shown once, and the data server is not
+// asked again until the next batch.
+struct FieldFileLoader::Batch {
+    bool trackLookUpFailed = false;
+};
 
 QString FieldFileLoader::fileFilter()
 {
@@ -125,6 +157,12 @@ std::optional<TrackInfo> FieldFileLoader::lookUpTrack(const QString &trackCode)
 
 FieldFileLoadResult FieldFileLoader::loadFile(const QString &path)
 {
+    Batch batch;
+    return loadFile(path, batch);
+}
+
+FieldFileLoadResult FieldFileLoader::loadFile(const QString &path, Batch &batch)
+{
     FieldFileLoadResult result;
     result.path = path;
     const std::optional<FieldFileName> name = FieldFileParser::fileName(path);
@@ -140,19 +178,27 @@ FieldFileLoadResult FieldFileLoader::loadFile(const QString &path)
         return refuse(result, error.message());
     }
 
-    // Asked before the transaction starts: a failed look-up leaves the meeting as it was.
-    const std::optional<TrackInfo> track = lookUpTrack(name->trackCode);
-    if (!track) {
-        result.error = u"track look-up failed"_s;
-        return result;
+    // Nothing loadable: the meeting's rows are not replaced by an empty field.
+    if (file.horses.isEmpty() && !file.skipped.isEmpty())
+        return refuse(result, skippedText(path, file.skipped));
+
+    // The field file is local: without the data server only the state and meeting type are unknown.
+    std::optional<TrackInfo> track;
+    if (!batch.trackLookUpFailed) {
+        track = lookUpTrack(name->trackCode);
+        batch.trackLookUpFailed = !track;
     }
 
     try {
         Db db = OpenDb();
         Transaction transaction(db);
-        store(db, file, *track, result);
+        store(db, file, track, result);
         transaction.commit();
         result.loaded = true;
+        result.skippedLines = int(file.skipped.size());
+        if (!file.skipped.isEmpty())
+            UserDialogs::instance().message(kSkippedTitle, skippedText(path, file.skipped),
+                                            UserDialogs::Icon::Exclamation);
     } catch (const DbError &error) {
         result.races = result.horses = 0;
         result.error = error.message();
@@ -165,8 +211,9 @@ QList<FieldFileLoadResult> FieldFileLoader::loadFiles(const QStringList &paths,
                                                       const std::function<void()> &onListsChanged)
 {
     QList<FieldFileLoadResult> results;
+    Batch batch;
     for (const QString &path : paths)
-        results.append(loadFile(path));
+        results.append(loadFile(path, batch));
     sounds::playSound(sounds::kFieldsLoaded);
     if (onListsChanged)
         onListsChanged();

@@ -15,6 +15,7 @@ struct FieldFileLoadResult {
     QString level;
     int races = 0;  // races stored
     int horses = 0; // nominations stored
+    int skippedLines = 0; // records that could not be read and were left out
     QString error;  // the text shown when the file was not loaded
 };
 
@@ -26,17 +27,21 @@ struct TrackInfo {
 
 // Loads field files into the database: each file replaces its meeting's races and nominations
 // (bookings stay) in one transaction, so a file that fails leaves the meeting as it was.
+// State and meeting type come from the data server; when it cannot be asked they stay as stored.
 class FieldFileLoader
 {
 public:
     static inline const QString kDialogTitle = QStringLiteral("Select RSB Downloaded file to load data into Ostrevan");
     static inline const QString kRefusedTitle = QStringLiteral("Invalid For Convert");
     static inline const QString kRefusedText = QStringLiteral("File cannot be processed.");
+    static inline const QString kSkippedTitle = QStringLiteral("Lines Skipped");
 
     // The file dialog's filter list, pairs of shown text and patterns separated by "|".
     static QString fileFilter();
 
-    // Loads one file; a refusal or failure has been shown (and its sound played) when this returns.
+    // Loads one file: every record that can be read, in one transaction; the lines left out are
+    // shown once afterwards. A refusal or failure has been shown (and its sound played) when this
+    // returns. A failed track look-up is shown and the file loads all the same.
     static FieldFileLoadResult loadFile(const QString &path);
     // Loads the files in order (a failed one does not stop the rest), then plays the "loaded"
     // sound and calls onListsChanged so that the meeting and trainer lists are re-read.
@@ -45,6 +50,10 @@ public:
 
     // Track look-up on the data server; nullopt when it failed (an "Error:" answer has been shown).
     static std::optional<TrackInfo> lookUpTrack(const QString &trackCode);
+
+private:
+    struct Batch;
+    static FieldFileLoadResult loadFile(const QString &path, Batch &batch);
 };
 
 // The "&Add Data" command: asks for field files (several may be chosen) starting in AddDataPath,

@@ -43,6 +43,11 @@ Kind kindOf(const QString &line)
     return Kind::Other;
 }
 
+// Why a record cannot be read; the record is left out and the file goes on.
+struct Unreadable {
+    QString why;
+};
+
 // Reads one file's lines into the result, keeping what a horse's records say until its
 // trainer record completes it.
 class Reader
@@ -60,11 +65,33 @@ public:
         m_line = number;
         if (text.trimmed().isEmpty())
             return;
+        try {
+            record(text);
+        } catch (const Unreadable &unreadable) {
+            m_file.skipped.append({m_line, unreadable.why, 0});
+        }
+    }
+
+    FieldFile finish()
+    {
+        if (!m_haveHeader) {
+            QString why = u"%1: no meeting header line (a line beginning \"00\") could be read"_s.arg(m_name);
+            if (!m_file.skipped.isEmpty())
+                why += u" (line %1: %2)"_s.arg(m_file.skipped.first().line).arg(m_file.skipped.first().reason);
+            throw FieldFileError(why);
+        }
+        horseWithoutTrainer();
+        return std::move(m_file);
+    }
+
+private:
+    void record(const QString &text)
+    {
         if (text.size() < 7)
             fail(u"the line is truncated (%1 characters)"_s.arg(text.size()));
         for (int i = 0; i < 7; ++i) {
             if (!text.at(i).isDigit() || text.at(i).unicode() > 127)
-                fail(u"columns 1-7 must be digits, found \"%1\" (not a field file?)"_s.arg(text.left(7)));
+                fail(u"columns 1-7 must be digits, found \"%1\""_s.arg(text.left(7)));
         }
         const QStringList fields = text.mid(7).split(u'<');
         switch (kindOf(text)) {
@@ -86,20 +113,9 @@ public:
         }
     }
 
-    FieldFile finish()
-    {
-        if (!m_haveHeader)
-            throw FieldFileError(u"%1: no meeting header line (a line beginning \"00\")"_s.arg(m_name));
-        return std::move(m_file);
-    }
+    [[noreturn]] static void fail(const QString &why) { throw Unreadable{why}; }
 
-private:
-    [[noreturn]] void fail(const QString &why) const
-    {
-        throw FieldFileError(u"%1, line %2: %3"_s.arg(m_name).arg(m_line).arg(why));
-    }
-
-    void need(const QStringList &fields, int count, const char *record) const
+    static void need(const QStringList &fields, int count, const char *record)
     {
         if (fields.size() < count)
             fail(u"the %1 record has %2 fields, at least %3 are needed"_s.arg(QLatin1String(record))
@@ -107,11 +123,21 @@ private:
                      .arg(count));
     }
 
-    int number(const QString &text, const char *what) const
+    // Field `index` of the record as a whole number.
+    static int number(const QStringList &fields, int index, const char *what)
     {
-        const std::optional<int> value = wholeNumber(text);
+        const std::optional<int> value = wholeNumber(fields.at(index));
         if (!value)
-            fail(u"the %1 \"%2\" is not a whole number"_s.arg(QLatin1String(what), text));
+            fail(u"field %1 (%2) \"%3\" is not a whole number"_s.arg(index).arg(QLatin1String(what), fields.at(index)));
+        return *value;
+    }
+
+    // Columns `from`-`from + length - 1` of the line as a whole number.
+    static int columns(const QString &text, int from, int length, const char *what)
+    {
+        const std::optional<int> value = wholeNumber(text.mid(from - 1, length));
+        if (!value)
+            fail(u"columns %1-%2 (%3) are not a whole number"_s.arg(from).arg(from + length - 1).arg(QLatin1String(what)));
         return *value;
     }
 
@@ -121,10 +147,10 @@ private:
             fail(u"a second meeting header"_s);
         need(fields, 9, "meeting header");
         FieldMeeting &meeting = m_file.meeting;
-        meeting.line = m_line;
         meeting.date = FieldFileParser::parseDate(fields.at(3).right(8), u"dmy"_s);
         if (!meeting.date.isValid())
-            fail(u"the meeting header has no date (field 3 is \"%1\", it must end with dd/mm/yy)"_s.arg(fields.at(3)));
+            fail(u"field 3 (meeting date) \"%1\" must end with dd/mm/yy"_s.arg(fields.at(3)));
+        meeting.line = m_line;
         meeting.details = fields.at(6) + u' ' + fields.at(7);
         meeting.location = fields.at(8);
         m_haveHeader = true;
@@ -132,56 +158,87 @@ private:
 
     void race(const QString &text, const QStringList &fields)
     {
+        horseWithoutTrainer();
+        // Until this race reads, its horse records belong to no race.
+        m_raceOpen = false;
+        m_raceSkipped = true;
+        m_hundreds = 0;
         if (!m_haveHeader)
             fail(u"a race line before the meeting header"_s);
         need(fields, 21, "race");
         FieldRace race;
         race.line = m_line;
-        race.raceNumber = number(text.left(2), "race number");
-        race.distance = number(fields.at(18), "race distance");
+        race.raceNumber = columns(text, 1, 2, "race number");
+        race.distance = number(fields, 18, "distance");
         race.raceCode = QString(fields.at(18) + u' ' + fields.at(17)).left(20);
         race.details = fields.at(0) + u' ' + fields.at(4) + u' ' + fields.at(11);
         const QString limit = fields.at(19);
         const QString emergencies = fields.at(20);
         if (limit > "0"_L1) {
-            race.fieldLimit = number(limit, "field limit");
+            race.fieldLimit = number(fields, 19, "field limit");
             race.details += " Field Limit: "_L1 + limit;
             if (emergencies > "0"_L1) {
-                race.total = race.fieldLimit + number(emergencies, "number of emergencies");
+                race.total = race.fieldLimit + number(fields, 20, "emergencies");
                 race.details += u'+' + emergencies;
             }
         }
         const std::optional<QTime> time = FieldFileParser::raceTime(fields.at(2), fields.at(3));
         if (!time)
-            fail(u"the start time \"%1\" is not a time of day"_s.arg(fields.at(2)));
+            fail(u"field 2 (start time) \"%1\" is not a time of day"_s.arg(fields.at(2)));
         race.time = *time;
         race.apprClaim = fields.at(5) == "C"_L1;
         m_file.races.append(race);
         m_raceOpen = true;
-        m_hundreds = 0;
+        m_raceSkipped = false;
     }
 
     void horseLevel(const QString &text, const QStringList &fields)
     {
-        if (m_file.races.isEmpty())
+        if (m_raceSkipped) {
+            // Part of a race that could not be read (or of none): left out with it.
+            if (!m_file.races.isEmpty() || !m_file.skipped.isEmpty()) {
+                if (text.mid(4, 3) == "700"_L1 && !m_file.skipped.isEmpty())
+                    ++m_file.skipped.last().horsesLeftOut;
+                return;
+            }
             fail(u"a horse record before any race line"_s);
+        }
         if (m_raceOpen) {
             m_file.races.last().stored = true;
             m_raceOpen = false;
             m_hundreds = 0;
         }
         const QString type = text.mid(4, 3);
-        if (type == "400"_L1)
+        if (type == "400"_L1) {
+            horseWithoutTrainer();
+            m_horseSkipped = true; // until the record reads
             horse(fields);
-        else if (type == "500"_L1) {
+            m_horseSkipped = false;
+        } else if (m_horseSkipped) {
+            // The other records of a horse whose "400" could not be read; its "700" ends it.
+            if (type == "700"_L1)
+                m_horseSkipped = false;
+        } else if (type == "500"_L1) {
             need(fields, 3, "breeding");
             m_horse.blood1 = fields.at(0);
             m_horse.blood2 = fields.at(1);
             m_horse.blood3 = fields.at(2);
-        } else if (type == "600"_L1)
+        } else if (type == "600"_L1) {
             m_horse.owners = fields.at(0);
-        else if (type == "700"_L1)
+        } else if (type == "700"_L1) {
             trainer(text, fields);
+        }
+    }
+
+    // A horse whose records ended without its trainer record is not entered; the agent hears of it.
+    void horseWithoutTrainer()
+    {
+        if (!m_haveHorse)
+            return;
+        m_haveHorse = false;
+        m_file.skipped.append({m_horse.line, u"the horse %1 has no trainer (\"700\") record"_s.arg(m_horse.horse), 0});
+        std::stable_sort(m_file.skipped.begin(), m_file.skipped.end(),
+                  [](const SkippedLine &a, const SkippedLine &b) { return a.line < b.line; });
     }
 
     // Class, rating and age start empty for every horse: a record that leaves them out means
@@ -191,31 +248,34 @@ private:
         need(fields, 18, "horse");
         const FieldRace &race = m_file.races.last();
         FieldHorse h;
+        h.line = m_line;
         h.horse = fields.at(13);
         if (h.horse.trimmed().isEmpty())
-            fail(u"the horse record has no horse name (field 13)"_s);
+            fail(u"field 13 (horse name) is empty"_s);
         h.horseName = FieldFileParser::horseName(h.horse);
         const QString dob = fields.at(12);
         if (!dob.isEmpty()) {
             h.dob = FieldFileParser::parseDate(dob, u"dmy"_s);
             if (!h.dob.isValid())
-                fail(u"the date of birth \"%1\" is not a date"_s.arg(dob));
+                fail(u"field 12 (date of birth) \"%1\" is not a date"_s.arg(dob));
         }
-        h.barrier = fields.at(2).trimmed().isEmpty() ? 0 : number(fields.at(2), "barrier");
+        h.barrier = fields.at(2).trimmed().isEmpty() ? 0 : number(fields, 2, "barrier");
         const std::optional<int> weight = FieldFileParser::weightTenths(fields.at(3));
         if (!weight)
-            fail(u"the weight \"%1\" is not kilograms (two digits, optionally followed by \"|\")"_s.arg(fields.at(3)));
+            fail(u"field 3 (weight) \"%1\" is not kilograms (two digits, optionally followed by \"|\")"_s.arg(fields.at(3)));
         h.weightTenths = *weight;
         QString age;
         if (!fields.at(7).trimmed().isEmpty())
-            age = QString::number(number(fields.at(7), "age"));
+            age = QString::number(number(fields, 7, "age"));
         h.horseType = fields.at(5).toLower() + u' ' + fields.at(6).toLower() + u' ' + age;
         h.form = fields.at(14).toLower();
         h.jockey = fields.at(15);
         h.ballotText = fields.at(17);
         if (!h.ballotText.trimmed().isEmpty()) {
             QString digits = h.ballotText;
-            h.ballot = number(digits.remove(u'='), "ballot order");
+            if (!wholeNumber(digits.remove(u'=')))
+                fail(u"field 17 (ballot order) \"%1\" is not a whole number"_s.arg(h.ballotText));
+            h.ballot = wholeNumber(digits);
         }
         if (fields.size() >= 19 && fields.at(18) != ">"_L1)
             h.classText = fields.at(18);
@@ -227,35 +287,35 @@ private:
                 bool ok = false;
                 const double value = rating.toDouble(&ok);
                 if (!ok)
-                    fail(u"the rating \"%1\" is not a number"_s.arg(rating));
+                    fail(u"field 19 (rating) \"%1\" is not a number"_s.arg(rating));
                 h.rating = QString::number(value);
             }
         }
-        const std::optional<QString> marker = FieldFileParser::ballotMarker(fields.at(9), h.ballotText,
-                                                                             m_file.meeting.level, race.fieldLimit,
-                                                                             race.total);
-        if (!marker)
-            fail(u"the ballot order \"%1\" is not a whole number"_s.arg(h.ballotText));
-        h.eorB = *marker;
+        h.eorB = FieldFileParser::ballotMarker(fields.at(9), h.ballotText, m_file.meeting.level, race.fieldLimit,
+                                               race.total)
+                     .value_or(QString());
         m_horse = h;
         m_haveHorse = true;
     }
 
     void trainer(const QString &text, const QStringList &fields)
     {
-        need(fields, 3, "trainer");
-        if (fields.at(0).isEmpty())
-            return; // a horse without a trainer is not entered
         if (!m_haveHorse)
             fail(u"a trainer record without a horse record before it"_s);
-        const int entry = number(text.mid(2, 2), "horse number");
+        need(fields, 3, "trainer");
+        if (fields.at(0).isEmpty()) {
+            m_haveHorse = false; // a horse without a trainer is not entered
+            return;
+        }
+        const int entry = columns(text, 3, 2, "horse number");
+        const int raceNumber = columns(text, 1, 2, "race number");
         if (entry == 0)
             m_hundreds += 100;
         const FieldRace &race = m_file.races.last();
         FieldHorse h = m_horse;
         h.line = m_line;
         h.raceIndex = int(m_file.races.size()) - 1;
-        h.raceNumber = number(text.left(2), "race number");
+        h.raceNumber = raceNumber;
         h.raceCode = race.raceCode;
         h.trainerName = fields.at(0).trimmed().left(30);
         h.trainerLocation = fields.at(1);
@@ -274,6 +334,8 @@ private:
     int m_line = 0;
     bool m_haveHeader = false;
     bool m_raceOpen = false;
+    bool m_raceSkipped = true; // no race read yet
+    bool m_horseSkipped = false;
     int m_hundreds = 0;
     FieldHorse m_horse;
     bool m_haveHorse = false;

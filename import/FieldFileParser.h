@@ -76,14 +76,24 @@ struct FieldHorse {
     QString eorB;
 };
 
+// A record that could not be read and was left out, with why (naming the field).
+struct SkippedLine {
+    int line = 0;
+    QString reason;
+    int horsesLeftOut = 0; // a race line's horses, left out with it
+};
+
 struct FieldFile {
     FieldMeeting meeting;
     QList<FieldRace> races;
     QList<FieldHorse> horses;
+    QList<SkippedLine> skipped; // in line order
 };
 
 // Reads the racing authority's line-oriented field files (nominations, weights, acceptances).
-// Pure: no database, no network; every rule of the format lives here.
+// Pure: no database, no network; every rule of the format lives here. A record that cannot be
+// read is left out and listed in FieldFile::skipped; only a file that is not a field file at all
+// (binary data, no readable meeting header) is refused.
 class FieldFileParser
 {
 public:
@@ -96,9 +106,9 @@ public:
     // "DGN" → "NOM" …; compared exactly, so lower-case extensions give "N/A".
     static QString levelForExtension(const QString &extension);
 
-    // Reads and parses the file; throws FieldFileError.
+    // Reads and parses the file; throws FieldFileError when it is refused.
     static FieldFile parseFile(const QString &path);
-    // Parses the bytes of a file named `displayName` at the given identity; throws FieldFileError.
+    // Parses the bytes of a file named `displayName` at the given identity; throws FieldFileError when refused.
     static FieldFile parse(const QByteArray &bytes, const QString &displayName, const FieldFileName &identity);
 
     // The single-byte code page the files are written in.

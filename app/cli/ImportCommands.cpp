@@ -25,10 +25,12 @@ int loadFieldsCommand(const QStringList &arguments, CliDialogs &)
     for (const FieldFileLoadResult &result : FieldFileLoader::loadFiles(arguments, {})) {
         const QString name = QDir::toNativeSeparators(result.path);
         if (result.loaded) {
-            cli::out(QStringLiteral("%1: meeting %2, level %3, %4 races, %5 horses")
+            cli::out(QStringLiteral("%1: meeting %2, level %3, %4 races, %5 horses%6")
                          .arg(name, result.meetingCode, result.level)
                          .arg(result.races)
-                         .arg(result.horses));
+                         .arg(result.horses)
+                         .arg(result.skippedLines ? QStringLiteral(", %1 lines skipped").arg(result.skippedLines)
+                                                  : QString()));
         } else {
             cli::out(QStringLiteral("%1: not loaded").arg(name));
             status = 1;

@@ -196,19 +196,37 @@ private slots:
         QCOMPARE(count(u"SELECT COUNT(*) FROM Noms"_s), 7);
     }
 
-    void failingTrackLookUpKeepsMeeting()
+    // The agent works offline: one message for the batch, every file loads, known states stay.
+    void failingTrackLookUpStillLoads()
     {
         QVERIFY(FieldFileLoader::loadFile(fields(u"2512RAND.DGW"_s)).loaded);
         m_server.stop(); // the port now refuses connections
-        const FieldFileLoadResult result = FieldFileLoader::loadFile(fields(u"2512RAND.DGA"_s));
-        QVERIFY(!result.loaded);
+        const auto results = FieldFileLoader::loadFiles({fields(u"2512RAND.DGA"_s), fields(u"2612MOON.DGN"_s)}, {});
+        QVERIFY(results.at(0).loaded && results.at(1).loaded);
         QCOMPARE(m_dialogs->messages.size(), 1);
         QCOMPARE(m_dialogs->messages.at(0).title, u"Connection error"_s);
-        QCOMPARE(m_dialogs->messages.at(0).icon, UserDialogs::Icon::Critical);
         QVERIFY(m_dialogs->messages.at(0).text.startsWith(u"Error:"_s));
-        QCOMPARE(meetingRow(u"2512RAND"_s), u"WGT|NSW|M|2008-12-25"_s);
-        QCOMPARE(count(u"SELECT COUNT(*) FROM Noms"_s), 3);
-        QCOMPARE(count(u"SELECT COUNT(*) FROM Race"_s), 2);
+        QCOMPARE(meetingRow(u"2512RAND"_s), u"ACP|NSW|M|2008-12-25"_s);
+        QCOMPARE(meetingRow(u"2612MOON"_s), u"NOM|||2008-12-26"_s);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM Noms"_s), 9);
+    }
+
+    void unreadableLineIsLeftOutAndNamed()
+    {
+        QFile fixture(fields(u"2512RAND.DGW"_s));
+        QVERIFY(fixture.open(QIODevice::ReadOnly));
+        QFile bad(m_env->root() + u"/2512RAND.DGW"_s);
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write(fixture.readAll().replace("<<58|<<", "<<560<<"));
+        bad.close();
+        const FieldFileLoadResult result = FieldFileLoader::loadFile(bad.fileName());
+        QVERIFY(result.loaded);
+        QCOMPARE(result.horses, 2);
+        QCOMPARE(m_dialogs->messages.size(), 1);
+        QCOMPARE(m_dialogs->messages.at(0).title, u"Lines Skipped"_s);
+        QVERIFY2(m_dialogs->messages.at(0).text.startsWith(u"2512RAND.DGW: 1 line could not be read and was left "
+                                                            "out:\nline 5: field 3 (weight) \"560\""_s),
+                 qPrintable(m_dialogs->messages.at(0).text));
     }
 
     // A file that cannot be processed is reported, keeps the meeting, and the next file still loads.
@@ -220,7 +238,8 @@ private slots:
         QTest::newRow("no extension") << u"2512RAND"_s << QByteArray("0000000") << u"File cannot be processed."_s;
         QTest::newRow("truncated race")
             << u"2512RAND.DGA"_s << QByteArray("0000000RAND<NSW<A<THU 25/12/08<D<1<C<T<RANDWICK\r\n0100100")
-            << u"File cannot be processed.\n2512RAND.DGA, line 2: the race record has 1 fields"_s;
+            << u"File cannot be processed.\n2512RAND.DGA: 1 line could not be read and was left out:\nline 2: the race "
+               "record has 1 fields"_s;
         QTest::newRow("renamed picture") << u"2512RAND.DGW"_s << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)
                                          << u"File cannot be processed.\n2512RAND.DGW, line 2: binary data"_s;
     }

@@ -234,39 +234,50 @@ private slots:
         QCOMPARE(file.horses.at(2).horseName, u"(FR) LEGEND"_s);
     }
 
+    // Unreadable records are left out and named; only a file with no readable header is refused.
     void badInput_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("truncated") << header() + race(1) + "0101\r\n" << u"bad.DGA, line 3: the line is truncated"_s;
-        QTest::newRow("missing race fields") << header() + "0100100NAME<1<2.45\r\n"
-                                             << u"bad.DGA, line 2: the race record has 3 fields"_s;
+        QTest::addColumn<int>("horses"); // -1: refused
+        QTest::addColumn<QString>("message"); // the refusal, or the first line left out
+        QTest::newRow("truncated") << header() + race(1) + "0101\r\n" + horse(1, 1, "A") << 1
+                                   << u"line 3: the line is truncated"_s;
+        QTest::newRow("missing race fields, its horse goes too")
+            << header() + "0100100NAME<1<2.45\r\n" + horse(1, 1, "A") + race(2) + horse(2, 1, "B") << 1
+            << u"line 2: the race record has 3 fields|1"_s;
+        QTest::newRow("weight 560") << header() + race(1) + horse(1, 1, "A", "1", "", "560") + horse(1, 2, "B") << 1
+                                    << u"line 3: field 3 (weight) \"560\""_s;
+        QTest::newRow("ballot") << header() + race(1) + horse(1, 1, "A", "x1") << 0
+                                << u"line 3: field 17 (ballot order) \"x1\" is not a whole number"_s;
+        QTest::newRow("distance") << header() + race(1).replace("<1200<", "<12OO<") + horse(1, 1, "A") << 0
+                                  << u"line 2: field 18 (distance) \"12OO\"|1"_s;
+        QTest::newRow("second header") << header() + race(1) + header() + horse(1, 1, "A") << 1
+                                       << u"line 3: a second meeting header"_s;
+        QTest::newRow("trainer before its horse")
+            << header() + race(1) + "0101700T<L<P\r\n" + horse(1, 1, "A").replace("0101700T<L<P\r\n", "") << 0
+            << u"line 3: a trainer record without a horse record"_s;
         QTest::newRow("header without date")
-            << QByteArray("0000000RAND<NSW<ACP<THURSDAY<DAY<1<Club<Type<RANDWICK\r\n")
-            << u"bad.DGA, line 1: the meeting header has no date"_s;
-        QTest::newRow("weight") << header() + race(1) + horse(1, 1, "A", "1", "", "5x")
-                                << u"bad.DGA, line 3: the weight \"5x\""_s;
-        QTest::newRow("ballot") << header() + race(1) + horse(1, 1, "A", "x1")
-                                << u"bad.DGA, line 3: the ballot order \"x1\" is not a whole number"_s;
-        QTest::newRow("distance") << header() + race(1).replace("<1200<", "<12OO<")
-                                  << u"bad.DGA, line 2: the race distance \"12OO\""_s;
-        QTest::newRow("binary") << header() + QByteArray("01\x00\x01", 4) << u"bad.DGA, line 2: binary data"_s;
-        QTest::newRow("other kind of file") << QByteArray("<html><body>Not found</body></html>\r\n")
-                                            << u"bad.DGA, line 1: columns 1-7 must be digits"_s;
-        QTest::newRow("empty") << QByteArray() << u"bad.DGA: no meeting header"_s;
-        QTest::newRow("horse before race") << header() + horse(1, 1, "A")
-                                           << u"bad.DGA, line 2: a horse record before any race line"_s;
-        QTest::newRow("trainer without horse") << header() + race(1) + "0101700T<L<P\r\n"
-                                               << u"bad.DGA, line 3: a trainer record without a horse record"_s;
+            << QByteArray("0000000RAND<NSW<ACP<THURSDAY<DAY<1<Club<Type<RANDWICK\r\n") << -1
+            << u"bad.DGA: no meeting header line"_s;
+        QTest::newRow("binary") << header() + QByteArray("01\x00\x01", 4) << -1 << u"bad.DGA, line 2: binary data"_s;
+        QTest::newRow("other kind of file") << QByteArray("<html><body>Not found</body></html>\r\n") << -1
+                                            << u"bad.DGA: no meeting header line"_s;
     }
     void badInput()
     {
         QFETCH(QByteArray, bytes);
+        QFETCH(int, horses);
         QFETCH(QString, message);
         try {
-            FieldFileParser::parse(bytes, u"bad.DGA"_s, kAcp);
-            QFAIL("accepted");
+            const FieldFile file = FieldFileParser::parse(bytes, u"bad.DGA"_s, kAcp);
+            QCOMPARE(int(file.horses.size()), horses);
+            QVERIFY(!file.skipped.isEmpty());
+            const SkippedLine &first = file.skipped.first();
+            const QString shown = u"line %1: %2|%3"_s.arg(first.line).arg(first.reason).arg(first.horsesLeftOut);
+            QVERIFY2(shown.startsWith(message.section(u'|', 0, 0)), qPrintable(shown));
+            QCOMPARE(first.horsesLeftOut, message.section(u'|', 1).toInt());
         } catch (const FieldFileError &error) {
+            QCOMPARE(horses, -1);
             QVERIFY2(error.message().startsWith(message), qPrintable(error.message()));
         }
     }

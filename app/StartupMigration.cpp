@@ -34,7 +34,8 @@ void runStartupMigration()
     if (!QFile::copy(previous, work))
         throw DbError(QStringLiteral("Cannot copy %1 to %2").arg(previous, work));
 
-    {
+    // Without a current database there is nothing to add; attaching would make an empty file.
+    if (QFile::exists(databaseFilePath())) {
         Db old(work);
         old.exec(QStringLiteral("ATTACH DATABASE ? AS cur"), {databaseFilePath()});
         Transaction transaction(old);
@@ -53,7 +54,7 @@ void runStartupMigration()
             const QString list = shared.join(QStringLiteral(", "));
             old.exec(QStringLiteral("INSERT INTO main.Trainer (%1) SELECT %1 FROM cur.Trainer C "
                                     "WHERE IFNULL(C.TrainerName, '') <> '' AND NOT EXISTS "
-                                    "(SELECT 1 FROM main.Trainer O WHERE O.TrainerName = C.TrainerName)")
+                                    "(SELECT 1 FROM main.Trainer O WHERE O.TrainerName = C.TrainerName COLLATE NOCASE)")
                          .arg(list));
         }
         if (!old.scalar(QStringLiteral("SELECT 1 FROM main.sqlite_master WHERE type = 'table' AND name = 'BookRate'")).isValid()) {

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlRecord>
 
@@ -181,29 +182,87 @@ struct Column {
     bool notNull = false;
     QVariant defaultValue;
     int primaryKeyPosition = 0;
+    QString collation; // empty: the default (binary)
 };
+
+// The column definitions of a CREATE TABLE text, split at the commas outside brackets and quotes.
+QStringList columnDefinitions(const QString &createSql)
+{
+    const qsizetype open = createSql.indexOf(QLatin1Char('('));
+    const qsizetype close = createSql.lastIndexOf(QLatin1Char(')'));
+    QStringList definitions;
+    if (open < 0 || close <= open)
+        return definitions;
+    int depth = 0;
+    QChar quote;
+    QString current;
+    for (qsizetype i = open + 1; i < close; ++i) {
+        const QChar c = createSql.at(i);
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == QLatin1Char('"') || c == QLatin1Char('\'') || c == QLatin1Char('`') || c == QLatin1Char('[')) {
+            quote = c == QLatin1Char('[') ? QLatin1Char(']') : c;
+        } else if (c == QLatin1Char('(')) {
+            ++depth;
+        } else if (c == QLatin1Char(')')) {
+            --depth;
+        } else if (c == QLatin1Char(',') && depth == 0) {
+            definitions << current.trimmed();
+            current.clear();
+            continue;
+        }
+        current += c;
+    }
+    definitions << current.trimmed();
+    return definitions;
+}
+
+// The collation each column declares ("NOCASE"), by column name.
+QMap<QString, QString> declaredCollations(Db &db, const QString &table)
+{
+    static const QRegularExpression collate(QStringLiteral("\\bCOLLATE\\s+(\\w+)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    QMap<QString, QString> collations;
+    const QString sql =
+        db.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?"), {table}).toString();
+    for (const QString &definition : columnDefinitions(sql)) {
+        const QRegularExpressionMatch match = collate.match(definition);
+        if (!match.hasMatch())
+            continue;
+        QString name = definition.section(QLatin1Char(' '), 0, 0);
+        if (name.size() > 1 && QStringLiteral("\"`[").contains(name.front()))
+            name = name.mid(1, name.size() - 2);
+        collations.insert(name, match.captured(1).toUpper());
+    }
+    return collations;
+}
 
 QList<Column> columnsOf(Db &db, const QString &table)
 {
     QList<Column> columns;
+    const QMap<QString, QString> collations = declaredCollations(db, table);
     QSqlQuery info = db.exec(QStringLiteral("SELECT name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?)"),
                              {table});
-    while (info.next())
-        columns.append({info.value(0).toString(), info.value(1).toString(), info.value(2).toBool(), info.value(3),
-                        info.value(4).toInt()});
+    while (info.next()) {
+        const QString name = info.value(0).toString();
+        columns.append({name, info.value(1).toString(), info.value(2).toBool(), info.value(3), info.value(4).toInt(),
+                        collations.value(name)});
+    }
     return columns;
 }
 
-// SQLite cannot change a column's type in place: rebuild the table with the new type and
-// copy every row across, keeping its indexes.
-void rebuildWithType(Db &db, const QString &table, const QString &field, const QString &newType,
-                     const QList<Column> &columns)
+// SQLite cannot change a column's type or collation in place: rebuild the table with the new
+// columns and copy every row across, keeping its indexes. With `firstOfDuplicates` a row whose
+// key now equals an earlier one's is left out instead of failing the rebuild.
+void rebuildTable(Db &db, const QString &table, const QList<Column> &columns, bool firstOfDuplicates = false)
 {
     QStringList definitions;
     QStringList names;
     for (const Column &column : columns) {
-        QString definition = quoteIdentifier(column.name) + QLatin1Char(' ')
-                             + (column.name == field ? newType : column.type);
+        QString definition = quoteIdentifier(column.name) + QLatin1Char(' ') + column.type;
+        if (!column.collation.isEmpty())
+            definition += QStringLiteral(" COLLATE ") + column.collation;
         if (column.notNull)
             definition += QStringLiteral(" NOT NULL");
         if (!column.defaultValue.isNull())
@@ -228,8 +287,9 @@ void rebuildWithType(Db &db, const QString &table, const QString &field, const Q
     db.exec(QStringLiteral("PRAGMA legacy_alter_table = ON"));
     Transaction transaction(db);
     db.exec(QStringLiteral("CREATE TABLE ") + work + QStringLiteral(" (") + definitions.join(QStringLiteral(", ")) + ')');
-    db.exec(QStringLiteral("INSERT INTO ") + work + QStringLiteral(" SELECT ") + names.join(QStringLiteral(", "))
-            + QStringLiteral(" FROM ") + quoteIdentifier(table));
+    db.exec(QStringLiteral("INSERT %1INTO %2 SELECT %3 FROM %4 ORDER BY rowid")
+                .arg(firstOfDuplicates ? QStringLiteral("OR IGNORE ") : QString(), work,
+                     names.join(QStringLiteral(", ")), quoteIdentifier(table)));
     db.exec(QStringLiteral("DROP TABLE ") + quoteIdentifier(table));
     db.exec(QStringLiteral("ALTER TABLE ") + work + QStringLiteral(" RENAME TO ") + quoteIdentifier(table));
     for (const QString &index : std::as_const(indexes))
@@ -247,10 +307,37 @@ void AddOrAlterColumn(const QString &table, const QString &field, const QString 
     if (columns.isEmpty())
         throw DbError(QStringLiteral("No table named %1").arg(table));
     const bool exists = std::any_of(columns.begin(), columns.end(), [&](const Column &c) { return c.name == field; });
-    if (exists)
-        rebuildWithType(db, table, field, newType, columns);
-    else
+    if (exists) {
+        QList<Column> changed = columns;
+        for (Column &column : changed)
+            if (column.name == field)
+                column.type = newType;
+        rebuildTable(db, table, changed);
+    } else
         db.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(quoteIdentifier(table), quoteIdentifier(field), newType));
+}
+
+void makeColumnsCaseBlind(const QStringList &columnNames)
+{
+    Db db = OpenDb();
+    QStringList tables;
+    QSqlQuery list = db.exec(QStringLiteral(
+        "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' ORDER BY name"));
+    while (list.next())
+        tables << list.value(0).toString();
+    for (const QString &table : std::as_const(tables)) {
+        QList<Column> columns = columnsOf(db, table);
+        bool changed = false;
+        for (Column &column : columns) {
+            if (columnNames.contains(column.name) && column.collation != QLatin1String("NOCASE")) {
+                column.collation = QStringLiteral("NOCASE");
+                changed = true;
+            }
+        }
+        // Names that differ only in case were one name to the agent: the first row keeps the key.
+        if (changed)
+            rebuildTable(db, table, columns, true);
+    }
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <stdexcept>
@@ -102,6 +103,10 @@ QVariant NullToEmpty(const QVariant &value);
 // case-sensitively), keeping every row. `typeText` is a field type as the system names them:
 // "Text(2)", "Date", "Single", "Long", "Yes/No", "Currency", …
 void AddOrAlterColumn(const QString &table, const QString &field, const QString &typeText);
+// Gives the columns of these names, in every table that has them, case-blind comparison
+// (COLLATE NOCASE), rebuilding each table that lacks it in one transaction. Rows whose key then
+// equals an earlier row's are left out (the first row stays). Throws DbError.
+void makeColumnsCaseBlind(const QStringList &columnNames);
 // The SQLite declared type for a field type text.
 QString sqliteTypeFor(const QString &typeText);
 

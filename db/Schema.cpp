@@ -20,9 +20,10 @@ QStringList createStatements()
             RaceTime TEXT, ApprClaim INTEGER NOT NULL DEFAULT 0, RaceRSBCode TEXT, RaceType TEXT))"),
         QStringLiteral("CREATE INDEX RaceByMeeting ON Race (MeetingCode, RaceNumber)"),
         QStringLiteral(R"(CREATE TABLE Noms (
-            MeetingCode TEXT NOT NULL, RaceCode TEXT(20), RaceNumber INTEGER, Horse TEXT NOT NULL, HorseName TEXT,
-            TrainerName TEXT(30), TrainerLocation TEXT, Phone TEXT, Class TEXT, Form TEXT, Weight INTEGER DEFAULT 0,
-            Rating TEXT, Jockey TEXT(30), HorseType TEXT, Blood1 TEXT, Blood2 TEXT, Blood3 TEXT, Owners TEXT,
+            MeetingCode TEXT NOT NULL, RaceCode TEXT(20), RaceNumber INTEGER, Horse TEXT NOT NULL COLLATE NOCASE,
+            HorseName TEXT, TrainerName TEXT(30) COLLATE NOCASE, TrainerLocation TEXT, Phone TEXT, Class TEXT,
+            Form TEXT, Weight INTEGER DEFAULT 0, Rating TEXT, Jockey TEXT(30) COLLATE NOCASE, HorseType TEXT,
+            Blood1 TEXT, Blood2 TEXT, Blood3 TEXT, Owners TEXT,
             HorseDOB TEXT, Ballot INTEGER, Barrier INTEGER, EntryNo INTEGER, EorB TEXT(1), LastJockey TEXT,
             LastRode TEXT, LastRaceClass TEXT(6), LastRaceValue NUMERIC, LastWeight REAL, WgtRat REAL,
             LastMargin REAL, AvgWin REAL, FormTrainer TEXT(24), W800400 TEXT(5), RSecTime REAL))"),
@@ -32,20 +33,22 @@ QStringList createStatements()
         // The main window's trainers list reads nominations in this order (no sort of a season's rows).
         QStringLiteral("CREATE INDEX NomsByTrainerList ON Noms (TrainerName, MeetingCode, RaceNumber, Weight)"),
         QStringLiteral(R"(CREATE TABLE Bookings (
-            MeetingCode TEXT NOT NULL, RaceCode TEXT, Horse TEXT NOT NULL, TrainerName TEXT, Jockey TEXT,
-            BookingSelection TEXT, Confirmed INTEGER NOT NULL DEFAULT 0))"),
+            MeetingCode TEXT NOT NULL, RaceCode TEXT, Horse TEXT NOT NULL COLLATE NOCASE,
+            TrainerName TEXT COLLATE NOCASE, Jockey TEXT COLLATE NOCASE, BookingSelection TEXT,
+            Confirmed INTEGER NOT NULL DEFAULT 0))"),
         QStringLiteral("CREATE INDEX BookingsByHorse ON Bookings (MeetingCode, Horse)"),
         QStringLiteral(R"(CREATE TABLE Jockey (
-            Jockey TEXT NOT NULL PRIMARY KEY, FullName TEXT, JockeyColor TEXT, JockeyEmail TEXT, JockeyMobile TEXT,
+            Jockey TEXT NOT NULL COLLATE NOCASE PRIMARY KEY, FullName TEXT COLLATE NOCASE,
+            JockeyColor TEXT, JockeyEmail TEXT, JockeyMobile TEXT,
             Ridewgt REAL DEFAULT 0, ManagerRate REAL DEFAULT 0, ManBookFee NUMERIC DEFAULT 0,
             ScratchFee NUMERIC DEFAULT 0, TrialFee NUMERIC DEFAULT 0, InvoicePeriod TEXT(2), LastInvoiceDate TEXT,
             DateLastStats TEXT))"),
         QStringLiteral(R"(CREATE TABLE Trainer (
-            TrainerName TEXT NOT NULL PRIMARY KEY, TrainerLocation TEXT, Phone TEXT, TrainerMobile TEXT,
+            TrainerName TEXT NOT NULL COLLATE NOCASE PRIMARY KEY, TrainerLocation TEXT, Phone TEXT, TrainerMobile TEXT,
             TrainerComments TEXT, IgnoreTrainer INTEGER NOT NULL DEFAULT 0, TrainerType TEXT))"),
         QStringLiteral(R"(CREATE TABLE RaceStats (
-            Jockey TEXT, RaceDate TEXT, RaceNumber INTEGER, TrackCode TEXT, Horse TEXT, FinishPos INTEGER,
-            PrizeMoney NUMERIC, TrainerName TEXT, State TEXT))"),
+            Jockey TEXT COLLATE NOCASE, RaceDate TEXT, RaceNumber INTEGER, TrackCode TEXT, Horse TEXT COLLATE NOCASE,
+            FinishPos INTEGER, PrizeMoney NUMERIC, TrainerName TEXT COLLATE NOCASE, State TEXT))"),
         QStringLiteral("CREATE INDEX ByTrainer ON RaceStats (TrainerName, RaceDate DESC)"),
         QStringLiteral("CREATE INDEX RaceStatsByRide ON RaceStats (RaceDate, RaceNumber, TrackCode, Horse)"),
         QStringLiteral("CREATE INDEX RaceStatsByJockey ON RaceStats (Jockey, Horse)"),
@@ -64,7 +67,7 @@ QStringList createStatements()
         QStringLiteral("CREATE TABLE BookRate (State TEXT, RaceType TEXT(1), DateEffective TEXT, BookingRate NUMERIC)"),
         // The invoice looks up the rate of each ride: the latest of its state and race type up to the race date.
         QStringLiteral("CREATE INDEX BookRateByStateType ON BookRate (State, RaceType, DateEffective)"),
-        QStringLiteral("CREATE TABLE BookingTemplate (Sequence INTEGER, Template TEXT)"),
+        QStringLiteral("CREATE TABLE BookingTemplate (Sequence INTEGER, Template TEXT COLLATE NOCASE)"),
         // One row per nomination of a meeting with its race, trainer and booking: the meeting report.
         QStringLiteral(R"(CREATE VIEW qryMeetingView AS
             SELECT N.MeetingCode, N.RaceNumber, R.RaceDetails, R.RaceDistance, R.RaceTime, R.ApprClaim AS AppClaim,
@@ -106,38 +109,6 @@ QStringList referenceRowStatements()
                           .arg(row.metro)
                           .arg(row.prov);
 
-    // Rating-to-weight scale for Victorian metropolitan (M) and provincial (P) meetings: the
-    // top-rated horse of a class carries the top weight, a point of rating is worth half a
-    // kilogram, and nobody goes below the minimum of 54 kg.
-    const struct {
-        const char *meetType;
-        const char *type;
-        int baseRating;
-        double topWeight;
-    } scales[] = {
-        {"M", "MDN M", 0, 58.0},  {"M", "CL1 M", 0, 59.0},  {"M", "CL2 M", 0, 59.0},  {"M", "CL3 M", 0, 59.0},
-        {"M", "BM70 M", 70, 59.0}, {"M", "BM78 M", 78, 59.0}, {"M", "BM84 M", 84, 59.0}, {"M", "F&M BM78 M", 78, 59.0},
-        {"P", "MDN P", 0, 58.0},  {"P", "CL1 P", 0, 59.0},  {"P", "BM58 P", 58, 60.0}, {"P", "BM64 P", 64, 60.0},
-        {"P", "BM70 P", 70, 60.0}, {"P", "F&M BM64 P", 64, 60.0},
-    };
-    for (const auto &scale : scales) {
-        for (int rating = 0; rating <= 110; ++rating) {
-            double weight = 0;
-            if (scale.baseRating == 0) {
-                // Maidens and class races: set weights by rating band.
-                weight = rating >= 40 ? scale.topWeight : scale.topWeight - 1.0;
-            } else {
-                weight = scale.topWeight - 0.5 * (scale.baseRating + 6 - rating);
-                weight = std::min(weight, scale.topWeight + 2.0);
-                weight = std::max(weight, 54.0);
-            }
-            statements << QStringLiteral("INSERT INTO RBHTable (MeetType, RaceType, Rating, Weight) VALUES ('%1', '%2', %3, %4)")
-                              .arg(QLatin1String(scale.meetType), QLatin1String(scale.type))
-                              .arg(rating)
-                              .arg(weight, 0, 'f', 1);
-        }
-    }
-
     const char *templates[] = {"Pencilled In", "Trainer To Confirm", "Owner To Confirm", "Awaiting Acceptance",
                                "Subject To Weight"};
     int sequence = 1;
@@ -146,14 +117,13 @@ QStringList referenceRowStatements()
                           .arg(sequence++)
                           .arg(QLatin1String(text));
 
-    // Booking fees per ride: races (R), jumps (J) and trials (T) in each state.
-    const char *states[] = {"VIC", "NSW", "QLD", "SA", "WA", "TAS", "NT", "ACT"};
-    for (const char *state : states) {
-        statements << QStringLiteral("INSERT INTO BookRate VALUES ('%1', 'R', '2020-07-01', 25)").arg(QLatin1String(state));
-        statements << QStringLiteral("INSERT INTO BookRate VALUES ('%1', 'J', '2020-07-01', 30)").arg(QLatin1String(state));
-        statements << QStringLiteral("INSERT INTO BookRate VALUES ('%1', 'T', '2020-07-01', 10)").arg(QLatin1String(state));
-    }
     return statements;
+}
+
+QStringList caseBlindColumns()
+{
+    return {QStringLiteral("TrainerName"), QStringLiteral("Jockey"), QStringLiteral("Horse"), QStringLiteral("FullName"),
+            QStringLiteral("Template")};
 }
 
 void createDatabase(const QString &filePath)

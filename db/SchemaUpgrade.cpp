@@ -51,6 +51,8 @@ void UpgradeSchema()
         ignoringErrors([] { AddOrAlterColumn(QStringLiteral("Noms"), QStringLiteral("W800400"), QStringLiteral("Text(5)")); });
         ignoringErrors([] { AddOrAlterColumn(QStringLiteral("Noms"), QStringLiteral("RSecTime"), QStringLiteral("Single")); });
     }
+    // Files of older versions compare names with case; every query expects them not to.
+    ignoringErrors([] { makeColumnsCaseBlind(schema::caseBlindColumns()); });
     // Indexes the lists rely on for speed, which files made by older versions lack; cheap when present.
     for (const QString &statement : schema::createStatements()) {
         if (!statement.startsWith(QLatin1String("CREATE INDEX ")) || statement.contains(QLatin1String(" ByTrainer ")))

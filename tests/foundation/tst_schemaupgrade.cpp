@@ -138,6 +138,25 @@ private slots:
                                {QLatin1String(name)}).isValid(), name);
     }
 
+    // Files of older versions compared names with case; the upgrade makes them case-blind once.
+    void nameColumnsBecomeCaseBlind()
+    {
+        TestEnvironment env;
+        {
+            Db db(env.databaseFile(), false);
+            db.exec(QStringLiteral("CREATE TABLE Trainer (TrainerName TEXT NOT NULL PRIMARY KEY, IgnoreTrainer INTEGER)"));
+            db.exec(QStringLiteral("CREATE INDEX TrainerByIgnore ON Trainer (IgnoreTrainer)"));
+            db.exec(QStringLiteral("INSERT INTO Trainer VALUES ('P O''BRIEN', 1), ('p o''brien', 0), ('J Smith', 0)"));
+        }
+        cAppSettings::instance().AppVersion = version::asNumber();
+        UpgradeSchema();
+        UpgradeSchema(); // nothing left to change the second time
+        Db db(env.databaseFile());
+        QCOMPARE(db.scalar(QStringLiteral("SELECT IgnoreTrainer FROM Trainer WHERE TrainerName = 'P O''Brien'")).toInt(), 1);
+        QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM Trainer")).toInt(), 2);
+        QVERIFY(db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'TrainerByIgnore'")).isValid());
+    }
+
     void earlyErrorEndsTheUpgradeWithoutAdvancing()
     {
         TestEnvironment env;

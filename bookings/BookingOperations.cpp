@@ -20,17 +20,15 @@ bool isMainNominationsGrid(const BookingGrid &grid)
 
 struct StoredBooking {
     qint64 rowId = 0;
-    QString selection;
 };
 
 // The nomination's booking (meeting code + horse); the first one when a horse was booked twice.
 std::optional<StoredBooking> findBooking(Db &db, const QString &meetingCode, const QString &horse)
 {
-    QSqlQuery query = db.exec(u"SELECT rowid, BookingSelection FROM Bookings WHERE MeetingCode = ? AND Horse = ?"_s,
-                              {meetingCode, horse});
+    QSqlQuery query = db.exec(u"SELECT rowid FROM Bookings WHERE MeetingCode = ? AND Horse = ?"_s, {meetingCode, horse});
     if (!query.next())
         return std::nullopt;
-    return StoredBooking{query.value(0).toLongLong(), query.value(1).toString()};
+    return StoredBooking{query.value(0).toLongLong()};
 }
 
 void deleteBookingRow(Db &db, qint64 rowId)
@@ -75,7 +73,6 @@ void BookJockey(BookingGrid &grid, int row, int column, const QString &jockey, c
             return;
     }
 
-    QString shownState = kPlanned;
     {
         Db db = OpenDb();
         const QVariant ignore =
@@ -97,7 +94,6 @@ void BookJockey(BookingGrid &grid, int row, int column, const QString &jockey, c
             } else {
                 // A new jockey takes over the ride; the booking's state and confirmation stay.
                 db.exec(u"UPDATE Bookings SET Jockey = ? WHERE rowid = ?"_s, {jockey, booking->rowId});
-                shownState = booking->selection;
             }
         } else if (!removal) {
             db.exec(u"INSERT INTO Bookings (Jockey, MeetingCode, RaceCode, Horse, TrainerName, BookingSelection) "
@@ -114,9 +110,9 @@ void BookJockey(BookingGrid &grid, int row, int column, const QString &jockey, c
         for (int c = 2; c <= grid.columnCount(); ++c)
             grid.setCellBackColor(row, c, color);
     } else {
-        // The state cell shows what is stored, so a re-booked ride keeps its state on screen too.
+        // The cell reads "Planned" even when the stored state stayed: the agent has just booked the ride.
         grid.setCellText(row, column, jockey);
-        grid.setCellText(row, stateColumn, shownState);
+        grid.setCellText(row, stateColumn, kPlanned);
         grid.setCellBackColor(row, column, color);
     }
 }
@@ -229,22 +225,26 @@ void CheckBookedRide(Db &db, const QString &fieldJockey, const QString &meetingC
 
     QString selection, trainer, fullName;
     double rideWeight = 0;
+    bool sameJockey = false;
     {
+        // FullName compares as its column does (without case), as the field prints names in capitals at times.
         QSqlQuery query = db.exec(
-            u"SELECT B.Jockey, Confirmed, BookingSelection, TrainerName, FullName, Ridewgt FROM Bookings B, Jockey J "
+            u"SELECT B.Jockey, Confirmed, BookingSelection, TrainerName, FullName, Ridewgt, FullName = ? "
+            "FROM Bookings B, Jockey J "
             "WHERE MeetingCode = ? AND Horse = ? AND J.Jockey = B.Jockey AND (FullName > '' OR Ridewgt > 0)"_s,
-            {meetingCode, horse});
+            {jockey.trimmed(), meetingCode, horse});
         if (!query.next())
             return;
         selection = query.value(2).toString();
         trainer = query.value(3).toString();
         fullName = query.value(4).toString();
         rideWeight = query.value(5).toDouble();
+        sameJockey = query.value(6).toInt() != 0;
     }
 
     UserDialogs &dialogs = UserDialogs::instance();
     const QString title = u"Jockey booking Error"_s;
-    if (!fullName.isEmpty() && fullName != jockey.trimmed() && (meetingLevel == "ACP"_L1 || !jockey.isEmpty())) {
+    if (!fullName.isEmpty() && !sameJockey && (meetingLevel == "ACP"_L1 || !jockey.isEmpty())) {
         const QString text = meetingLevel + " For meeting has "_L1 + (jockey.isEmpty() ? u"No Jockey"_s : jockey) + kCr
                              + kCr + "Booked On Horse : "_L1 + horse + kCr + kCr
                              + "You had previously booked your Jockey :"_L1 + fullName + " on that Horse"_L1

@@ -191,7 +191,8 @@ QList<ListRow> buildTrainerLines(const QList<TrainerNomination> &rows, const QHa
         int races = 0;
         int previousRace = 0;
         qsizetype j = i;
-        for (; j < rows.size() && rows.at(j).trainer == first.trainer; ++j) {
+        // The query sorts names without case, so one trainer's spellings stand together and make one line.
+        for (; j < rows.size() && rows.at(j).trainer.compare(first.trainer, Qt::CaseInsensitive) == 0; ++j) {
             ++runners;
             if (j == i || rows.at(j).raceNumber != previousRace)
                 ++races;
@@ -203,7 +204,7 @@ QList<ListRow> buildTrainerLines(const QList<TrainerNomination> &rows, const QHa
             if (found != bestPlacing.constEnd())
                 best = *found;
         }
-        const TrainerFacts fact = facts.value(first.trainer);
+        const TrainerFacts fact = facts.value(first.trainer.toLower());
 
         ListRow line(6);
         line.cell(names::Trainer).text = first.trainer;
@@ -266,7 +267,7 @@ QList<ListRow> loadTrainers(const ListFilter &filter)
     {
         QSqlQuery query = db.exec(u"SELECT TrainerName, TrainerComments, IgnoreTrainer FROM Trainer"_s);
         while (query.next())
-            facts.insert(query.value(0).toString(), {query.value(1).toString(), query.value(2).toInt() != 0});
+            facts.insert(query.value(0).toString().toLower(), {query.value(1).toString(), query.value(2).toInt() != 0});
     }
     return buildTrainerLines(nominations, bestPlacingByTrainer(db, ManagedJockeys::IconJockeyList()), facts);
 }

@@ -80,7 +80,7 @@ struct TrainerFacts {
 // Groups consecutive rows of one trainer: runners, races (rows whose race number differs from
 // the trainer's previous row, the first counting), best placing from the trainer's first row.
 // `bestPlacing` maps a lower-case form trainer to the managed jockeys' best finish with them;
-// `facts` holds each trainer's comments and ignore flag by name.
+// `facts` holds each trainer's comments and ignore flag by lower-case name; names compare without case.
 QList<ListRow> buildTrainerLines(const QList<TrainerNomination> &rows, const QHash<QString, int> &bestPlacing,
                                  const QHash<QString, TrainerFacts> &facts);
 // Every trainer with runners under the filter.

@@ -18,6 +18,7 @@
 #include "bookings/ManagedJockeys.h"
 #include "bookings/StoredColor.h"
 #include "bookings/ui/ListModel.h"
+#include "bookings/ui/NominationPick.h"
 #include "db/Database.h"
 #include "import/FieldFileLoader.h"
 
@@ -121,10 +122,12 @@ void MainWindow::buildWidgets()
     CmdFindHorse = makeButton(central, "CmdFindHorse", QStringLiteral("Find &Horse"));
     cmdReload = makeButton(central, "cmdReload", QStringLiteral("&Refresh"));
     cmdExit = makeButton(central, "cmdExit", QStringLiteral("E&xit"));
-    // Enabled once the database is known (start-up step 6).
+    // "&Add Data" is enabled once the database is known (start-up step 6); "&Get Data" and
+    // "Find &Horse" by the windows they open, so that no button does nothing.
     cmdBrowse->setEnabled(false);
     CmdGetData->setEnabled(false);
     CmdGetData->setVisible(false);
+    CmdFindHorse->setEnabled(false);
     for (QPushButton *button : {cmdBrowse, CmdGetData, CmdFindHorse, cmdReload})
         buttons->addWidget(button);
     buttons->addWidget(new QLabel(QStringLiteral("Weight:"), central));
@@ -383,6 +386,8 @@ void MainWindow::connectLists()
     grdJockey->setSelectionMode(QAbstractItemView::SingleSelection);
     grdNoms->setIconSize(QSize(14, 14));
     grdNames->setIconSize(QSize(14, 14));
+    m_jockeyPick = new NominationPick(cmbJockey, grdNoms, m_noms);
+    m_statePick = new NominationPick(cmbBookText, grdNoms, m_noms);
 
     connect(cmdReload, &QPushButton::clicked, this, [this] { guarded([this] { refresh(); }); });
     connect(cmdMtgRfs, &QPushButton::clicked, this, [this] { guarded([this] { reloadMeetings(); }); });
@@ -424,7 +429,7 @@ void MainWindow::connectLists()
     connect(cmbJockey, &QComboBox::activated, this, [this] {
         // The choice is booked when the list loses the focus, as when the agent tabs away.
         grdNoms->setFocus(Qt::OtherFocusReason);
-        if (cmbJockey->isVisible())
+        if (m_jockeyPick->isOpen())
             commitJockeyPick();
     });
     connect(cmbBookText, &QComboBox::activated, this,
@@ -516,6 +521,13 @@ void MainWindow::reloadTrainers()
 {
     m_trainers->setRows(mainlists::loadTrainers(currentFilter()));
     grdNames->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    // The chosen trainer stays selected: bookings take their trainer from the selected row.
+    for (int row = 1; !m_chosenTrainer.isEmpty() && row <= m_trainers->rowCount(); ++row) {
+        if (m_trainers->cellText(row, mainlists::names::Trainer) == m_chosenTrainer) {
+            grdNames->selectRow(row - 1);
+            break;
+        }
+    }
 }
 
 void MainWindow::reloadNoms()
@@ -537,9 +549,9 @@ void MainWindow::reloadNoms()
 void MainWindow::refresh()
 {
     m_meetingsFilter = selectedMeetingCodes();
-    reloadTrainers();
     // Nothing is chosen any more, so the same trainer can be chosen again.
     m_chosenTrainer.clear();
+    reloadTrainers();
     m_raceMeeting.clear();
     m_raceNumber = -1;
     m_noms->clear();
@@ -555,6 +567,8 @@ bool MainWindow::chooseTrainer(int row)
     const QString trainer = m_trainers->cellText(row, mainlists::names::Trainer);
     if (trainer == m_chosenTrainer)
         return true;
+    m_jockeyPick->close();
+    m_statePick->close();
     txtRace->clear();
     m_raceMeeting.clear();
     m_raceNumber = -1;
@@ -647,30 +661,15 @@ bool MainWindow::dropJockey(const QPoint &viewportPos, const QString &jockey, co
     return true;
 }
 
-void MainWindow::openPickList(QComboBox *box, int row, int column)
-{
-    m_pickRow = row;
-    m_pickColumn = column;
-    const QModelIndex index = m_noms->index(row - 1, column - 1);
-    grdNoms->scrollTo(index);
-    const QRect cell = grdNoms->visualRect(index);
-    const QPoint topLeft = grdNoms->viewport()->mapTo(box->parentWidget(), cell.topLeft());
-    box->setGeometry(QRect(topLeft, QSize(std::max(cell.width(), 130), std::max(cell.height(), 22))));
-    box->setCurrentIndex(box->findText(m_noms->cellText(row, column)));
-    box->show();
-    box->raise();
-    box->setFocus(Qt::OtherFocusReason);
-}
-
 void MainWindow::editRequest(int row, int column)
 {
     if (row < 1 || row > m_noms->rowCount())
         return;
     using namespace mainlists::noms;
     if (column == Jockey) {
-        openPickList(cmbJockey, row, column);
+        m_jockeyPick->open(row, column);
     } else if (column == Booking) {
-        openPickList(cmbBookText, row, column);
+        m_statePick->open(row, column);
     } else if (column == Icon1) {
         emit horseFormRequested(m_noms->cellText(row, Horse).trimmed());
     } else {
@@ -683,14 +682,9 @@ void MainWindow::editRequest(int row, int column)
 
 void MainWindow::commitJockeyPick()
 {
-    cmbJockey->hide();
-    if (m_pickRow == 0)
-        return;
-    const int row = m_pickRow;
-    const int column = m_pickColumn;
-    m_pickRow = 0;
     const QString choice = cmbJockey->currentText();
-    if (choice.isEmpty() || row < 1 || row > m_noms->rowCount())
+    const auto [row, column] = m_jockeyPick->take();
+    if (choice.isEmpty() || row < 1)
         return;
     // The list position of the choice is the jockey list's row; "Delete Jockey" paints the default.
     const QColor color = choice == kDeleteJockey ? QColor() : m_jockeys->cellBackColor(cmbJockey->currentIndex() + 1, 2);
@@ -703,11 +697,8 @@ void MainWindow::commitJockeyPick()
 
 void MainWindow::chooseBookingState(const QString &state)
 {
-    cmbBookText->hide();
-    const int row = m_pickRow;
-    const int column = m_pickColumn;
-    m_pickRow = 0;
-    if (state.isEmpty() || row < 1 || row > m_noms->rowCount())
+    const auto [row, column] = m_statePick->take();
+    if (state.isEmpty() || row < 1)
         return;
     using namespace mainlists::noms;
     if (state == kConfirmed) {
@@ -806,7 +797,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         }
     } else if (watched == cmbJockey && event->type() == QEvent::FocusOut) {
         // Opening its own drop-down is no leaving.
-        if (static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason && cmbJockey->isVisible()
+        if (static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason && m_jockeyPick->isOpen()
             && !cmbJockey->view()->isVisible())
             commitJockeyPick();
     } else if (watched == txtRace->viewport() && event->type() == QEvent::MouseButtonDblClick) {

@@ -6,6 +6,7 @@
 
 class BookingGrid;
 class ListModel;
+class NominationPick;
 class QMimeData;
 class QAction;
 class QLineEdit;
@@ -96,7 +97,7 @@ public:
     bool dropJockey(const QPoint &viewportPos, const QString &jockey, const QColor &color);
     // A double click or key press on a nominations cell.
     void editRequest(int row, int column);
-    // cmbJockey losing the focus: books its choice on the cell it was opened over.
+    // cmbJockey losing the focus: books its choice on the nomination it was opened over.
     void commitJockeyPick();
     // A choice in cmbBookText.
     void chooseBookingState(const QString &state);
@@ -126,7 +127,6 @@ private:
     void addData();
     void saveContact(mainlists::ContactField field);
     void weightEdited();
-    void openPickList(QComboBox *box, int row, int column);
     // The trainer of the selected trainer-list row, blanks trimmed.
     QString selectedTrainer() const;
     void startJockeyDrag(int row);
@@ -141,8 +141,8 @@ private:
     QString m_chosenTrainer;
     QString m_raceMeeting;
     int m_raceNumber = -1;
-    int m_pickRow = 0;
-    int m_pickColumn = 0;
+    NominationPick *m_jockeyPick = nullptr;
+    NominationPick *m_statePick = nullptr;
     int m_dragRow = -1;
     QPoint m_dragStart;
     bool m_loaded = false;

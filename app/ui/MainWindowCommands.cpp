@@ -188,9 +188,7 @@ QMenu *MainWindowCommands::popupFor(QTableView *grid, const QPoint &pos)
 
 void MainWindowCommands::showPopup(QTableView *grid, const QPoint &pos)
 {
-    // The lists act on a right click only over a row, as they do on a selected cell.
-    if (!grid->indexAt(pos).isValid())
-        return;
+    // Also over an empty list: "Re&load Data" must be reachable when no meeting is listed.
     if (QMenu *menu = popupFor(grid, pos))
         menu->popup(grid->viewport()->mapToGlobal(pos));
 }
@@ -254,15 +252,10 @@ void MainWindowCommands::trainerJockeyStrikeRate()
 
 void MainWindowCommands::reloadJockeyFormData()
 {
+    // Only the download: the lists and the chosen trainer stay as they are.
     guarded([this] {
-        std::optional<RideDownloadResult> result;
-        {
-            BusyPointer busy;
-            result = maintenance::reloadJockeyFormData(selectedJockey());
-        }
-        // The best-placing icons of the trainers count the rides just downloaded.
-        if (result && result->answered)
-            reloadTrainers();
+        BusyPointer busy;
+        maintenance::reloadJockeyFormData(selectedJockey());
     });
 }
 
@@ -275,7 +268,8 @@ void MainWindowCommands::selectJockeyForIcons()
         if (!highlight)
             return;
         highlightJockey(*highlight);
-        reloadTrainers();
+        // The trainers list counts the icon jockey's rides now; the chosen trainer and nominations stay.
+        m_window->reloadTrainers();
         m_window->txtRace->clear();
         m_window->txtTrainLocation->clear();
         m_window->txtTrainMobile->clear();
@@ -295,12 +289,6 @@ void MainWindowCommands::reloadMeetings()
 
 void MainWindowCommands::refresh()
 {
-    m_window->cmdReload->click();
-}
-
-void MainWindowCommands::reloadTrainers()
-{
-    // "&Refresh" re-reads the trainers list under the current filters (and empties the nominations).
     m_window->cmdReload->click();
 }
 

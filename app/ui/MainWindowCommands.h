@@ -49,7 +49,6 @@ private:
     // The list reloads go through the window's own buttons, the same actions the agent has.
     void reloadMeetings();
     void refresh();
-    void reloadTrainers();
     // Every jockey of the jockey list, in its order.
     QStringList jockeyNames() const;
     // Bolds the icon jockey's row of the jockey list (none for an empty name).

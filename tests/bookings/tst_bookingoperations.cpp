@@ -164,15 +164,18 @@ void TestBookingOperations::ignoredTrainerIsRefused_data()
 {
     QTest::addColumn<QString>("jockey");
     QTest::addColumn<bool>("booked");
-    QTest::newRow("new booking") << u"J Smith"_s << false;
-    QTest::newRow("replacing the jockey") << u"K O'Neil"_s << true;
-    QTest::newRow("removal") << kDeleteJockey << true;
+    QTest::addColumn<QString>("trainer");
+    QTest::newRow("new booking") << u"J Smith"_s << false << kIgnored;
+    QTest::newRow("replacing the jockey") << u"K O'Neil"_s << true << kIgnored;
+    QTest::newRow("removal") << kDeleteJockey << true << kIgnored;
+    QTest::newRow("name in capitals") << u"J Smith"_s << false << kIgnored.toUpper();
 }
 
 void TestBookingOperations::ignoredTrainerIsRefused()
 {
     QFETCH(QString, jockey);
     QFETCH(bool, booked);
+    QFETCH(QString, trainer);
     TestGrid grid(u"grdRace"_s, 31, 1);
     if (booked) {
         addBooking(u"J Smith"_s, kPlanned, false, kIgnored);
@@ -182,10 +185,10 @@ void TestBookingOperations::ignoredTrainerIsRefused()
     const QStringList before = bookings();
     const QList<TestGrid::Row> gridBefore = grid.rows();
 
-    BookJockey(grid, 1, 14, jockey, kHorse, kMeeting, kRace, kIgnored, kBlue);
+    BookJockey(grid, 1, 14, jockey, kHorse, kMeeting, kRace, trainer, kBlue);
 
     QCOMPARE(m_dialogs->shown().size(), booked ? 2 : 1);
-    QCOMPARE(m_dialogs->shown().last(), u"Error|Trainer P O'Brien set to ignore cannot make bookings"_s);
+    QCOMPARE(m_dialogs->shown().last(), u"Error|Trainer "_s + trainer + u" set to ignore cannot make bookings"_s);
     QCOMPARE(bookings(), before);
     QVERIFY(grid.rows() == gridBefore);
 }
@@ -207,11 +210,11 @@ void TestBookingOperations::bookJockey_data()
         << u"grdRace"_s << u"-"_s << QString() << false << QString() << booked + u"K O'Neil|Planned|0"_s << kPlanned;
     QTest::newRow("state-only booking keeps its state")
         << u"grdNoms"_s << QString() << u"Pencilled In"_s << false << QString()
-        << booked + u"K O'Neil|Pencilled In|0"_s << u"Pencilled In"_s;
+        << booked + u"K O'Neil|Pencilled In|0"_s << kPlanned;
     QTest::newRow("re-booking keeps state and confirmation")
         << u"grdRace"_s << u"J Smith"_s << kConfirmed << true
         << u"J Smith Already booked for this ride are you sure\ryou wish replace with K O'Neil"_s
-        << booked + u"K O'Neil|Confirmed|1"_s << kConfirmed;
+        << booked + u"K O'Neil|Confirmed|1"_s << kPlanned;
     QTest::newRow("same jockey again does nothing")
         << u"grdNoms"_s << u"K O'Neil"_s << kPlanned << false << QString() << booked + u"K O'Neil|Planned|0"_s
         << kPlanned;
@@ -386,6 +389,8 @@ void TestBookingOperations::checkBookedRide_data()
         << u"ACP For meeting has T Nugent "_s + booked + tail << false;
     QTest::newRow("booked apprentice with claim matches") << u" Jane Smith (a3)"_s << u"ACP"_s << 0 << kTrainer
                                                           << true << QString() << false;
+    QTest::newRow("field in capitals matches") << u"JANE SMITH"_s << u"ACP"_s << 0 << kTrainer << true << QString()
+                                               << false;
     QTest::newRow("nominations without jockey or weight") << QString() << u"NOM"_s << 0 << kTrainer << true
                                                           << QString() << false;
 

@@ -31,6 +31,7 @@ private slots:
     void rightClickOpensPopup_data();
     void rightClickOpensPopup();
     void setRemainingStatusFillsOnlyEmptyStates();
+    void selectJockeyForIconsKeepsTheTrainer();
     void debugModeCheckMark();
     void deleteMeetingHidesIt();
     void jockeyInvoiceForSelectedJockey();
@@ -70,22 +71,26 @@ void TestMainWindowCommands::rightClickOpensPopup_data()
 {
     QTest::addColumn<QString>("grid");
     QTest::addColumn<QString>("menu");
-    QTest::newRow("meetings") << u"grdMeeting"_s << u"mnuPUMenu"_s;
-    QTest::newRow("nominations") << u"grdNoms"_s << u"MnuPUNoms"_s;
-    QTest::newRow("trainers") << u"grdNames"_s << u"mnuPUNames"_s;
-    QTest::newRow("jockeys") << u"grdJockey"_s << u"MnuPuJockey"_s;
+    QTest::addColumn<bool>("empty");
+    QTest::newRow("meetings") << u"grdMeeting"_s << u"mnuPUMenu"_s << false;
+    QTest::newRow("nominations") << u"grdNoms"_s << u"MnuPUNoms"_s << false;
+    QTest::newRow("trainers") << u"grdNames"_s << u"mnuPUNames"_s << false;
+    QTest::newRow("jockeys") << u"grdJockey"_s << u"MnuPuJockey"_s << false;
+    QTest::newRow("empty meetings list") << u"grdMeeting"_s << u"mnuPUMenu"_s << true;
 }
 
 void TestMainWindowCommands::rightClickOpensPopup()
 {
     QFETCH(QString, grid);
     QFETCH(QString, menu);
-    seedNominations();
+    QFETCH(bool, empty);
+    if (!empty)
+        seedNominations();
     auto *view = m_window->findChild<QTableView *>(grid);
-    QVERIFY(view->model()->rowCount() > 0);
+    QCOMPARE(view->model()->rowCount() == 0, empty);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    const QPoint pos = view->visualRect(view->model()->index(0, 0)).center();
+    const QPoint pos = empty ? QPoint(5, 5) : view->visualRect(view->model()->index(0, 0)).center();
     QContextMenuEvent event(QContextMenuEvent::Mouse, pos, view->viewport()->mapToGlobal(pos));
     QCoreApplication::sendEvent(view->viewport(), &event);
 
@@ -109,6 +114,17 @@ void TestMainWindowCommands::setRemainingStatusFillsOnlyEmptyStates()
     QCOMPARE(m_window->nomsGrid().cellText(nomsRowOf(u"Charlie"_s), 13), u"Planned"_s);
     QCOMPARE(OpenDb().scalar(u"SELECT BookingSelection FROM Bookings WHERE Horse = 'Bravo'"_s).toString(),
              u"Gallops Tue"_s);
+}
+
+// Narrowing the icons to one jockey re-reads the trainers only: the chosen trainer and nominations stay.
+void TestMainWindowCommands::selectJockeyForIconsKeepsTheTrainer()
+{
+    seedNominations();
+    m_window->grdJockey->selectRow(0);
+    m_window->findChild<QAction *>(u"mnuSelJckIcn"_s)->trigger();
+    QCOMPARE(m_window->chosenTrainer(), u"D Hayes"_s);
+    QCOMPARE(m_window->grdNoms->model()->rowCount(), 4);
+    QVERIFY(m_window->grdNames->selectionModel()->isRowSelected(0, {}));
 }
 
 // The menu's check mark follows the debug file (the toggle's rules are the maintenance suite's).

@@ -79,6 +79,8 @@ void TestMainLists::trainerCounts_data()
                                                                       << QStringList{u"A 2 1"_s};
     QTest::newRow("back to an earlier race number counts again")
         << QStringList{u"A|1"_s, u"A|2"_s, u"A|1"_s} << QStringList{u"A 3 3"_s};
+    QTest::newRow("spellings of one trainer make one line") << QStringList{u"A B|1"_s, u"a b|2"_s}
+                                                            << QStringList{u"A B 2 2"_s};
     QTest::newRow("no rows") << QStringList() << QStringList();
 }
 
@@ -152,6 +154,10 @@ void TestMainLists::trainerLines()
     QVERIFY(ignored);
     QCOMPARE(ignored->text(names::IgnTrainer), u"True"_s);
     QCOMPARE(ignored->cell(names::Trainer).fore, kRed);
+
+    // The trainer row spelt in capitals still gives the comment icon.
+    OpenDb().exec(u"UPDATE Trainer SET TrainerName = 'J SMITH' WHERE TrainerName = 'J Smith'"_s);
+    QCOMPARE(lineOf(loadTrainers({}), names::Trainer, u"J Smith"_s)->cell(names::Icon2).icon, kCommentIcon);
 
     // Narrowed to Bob Roe (no rides), no trainer has a placing.
     ManagedJockeys::selectIconJockey(u"Bob Roe"_s);

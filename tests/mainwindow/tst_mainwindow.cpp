@@ -102,6 +102,8 @@ private slots:
     void dropJockey();
     void jockeyPickList_data();
     void jockeyPickList();
+    void pickListClosesWhenRowsChange_data();
+    void pickListClosesWhenRowsChange();
     void bookingStatePickList_data();
     void bookingStatePickList();
     void confirmGesture_data();
@@ -298,9 +300,9 @@ void TestMainWindow::dropJockey()
     const StoredBooking stored = bookingOf(horse);
     QCOMPARE(stored.jockey, storedJockey);
     QCOMPARE(stored.state, storedState);
-    // The row shows what is stored, the jockey in the jockey's colour.
+    // The row shows the jockey in the jockey's colour and, even where the stored state stayed, "Planned".
     QCOMPARE(m_window->nomsModel()->cellText(row, noms::Jockey), storedJockey);
-    QCOMPARE(m_window->nomsModel()->cellText(row, noms::Booking), storedState);
+    QCOMPARE(m_window->nomsModel()->cellText(row, noms::Booking), kPlanned);
     const QColor colour = storedJockey == u"Bob Roe"_s ? fromStoredColor(16711680) : fromStoredColor(65535);
     QCOMPARE(m_window->nomsModel()->cellBackColor(row, noms::Jockey), colour);
 }
@@ -348,6 +350,43 @@ void TestMainWindow::jockeyPickList()
     QCOMPARE(stored.exists, exists);
     QCOMPARE(stored.jockey, storedJockey);
     QCOMPARE(m_window->nomsModel()->cellText(row, noms::Jockey), cell);
+}
+
+void TestMainWindow::pickListClosesWhenRowsChange_data()
+{
+    QTest::addColumn<int>("change");
+    QTest::newRow("sorted") << 0;
+    QTest::newRow("another trainer") << 1;
+    QTest::newRow("refresh") << 2;
+}
+
+// A list opened over Alpha's row must never book on whichever horse sits in that row afterwards.
+void TestMainWindow::pickListClosesWhenRowsChange()
+{
+    QFETCH(int, change);
+    QVERIFY(openWindow());
+    chooseTrainer(u"J Smith"_s);
+    const auto allBookings = [] {
+        return OpenDb().scalar(u"SELECT group_concat(Horse || IFNULL(Jockey, '') || BookingSelection) FROM Bookings"_s)
+            .toString();
+    };
+    const QString before = allBookings();
+    doubleClickCell(m_window->grdNoms, nomRow(u"Alpha"_s), noms::Jockey);
+    QComboBox *box = m_window->cmbJockey;
+    QVERIFY(box->isVisible());
+    box->setCurrentIndex(box->findText(u"Bob Roe"_s));
+    if (change == 0) {
+        m_window->sortList(m_window->grdNoms, noms::Horse);
+        m_window->sortList(m_window->grdNoms, noms::Horse); // descending: Charlie now stands in Alpha's row
+    } else if (change == 1) {
+        QVERIFY(m_window->chooseTrainer(rowOf(m_window->trainerModel(), names::Trainer, u"P O'Brien"_s)));
+    } else {
+        m_window->cmdReload->click();
+    }
+    QVERIFY(!box->isVisible());
+    m_window->commitJockeyPick();
+    QCOMPARE(allBookings(), before);
+    QVERIFY(m_dialogs->messages.isEmpty());
 }
 
 void TestMainWindow::bookingStatePickList_data()

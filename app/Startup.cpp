@@ -31,8 +31,8 @@ void defaultDatabaseFolder()
         settings.DBPath = QDir::toNativeSeparators(programFolder());
 }
 
-// The program folder always holds a database: the one delivered with the system is made
-// here when there is none (after an interrupted compaction has had its chance to recover).
+// The very first start makes a new database in the program folder (after an interrupted
+// compaction has had its chance to recover); later starts ask where the database is.
 void ensureDeliveredDatabase()
 {
     const QString folder = programFolder();
@@ -56,9 +56,11 @@ void loadForSplash()
 {
     cAppSettings &settings = cAppSettings::instance();
     showStatus(QStringLiteral("Loading Application Settings"));
+    const bool firstStart = !cAppSettings::isStored();
     settings.LoadSettings();
     defaultDatabaseFolder();
-    ensureDeliveredDatabase();
+    if (firstStart)
+        ensureDeliveredDatabase();
     if (!settings.AlreadyUpgraded) {
         try {
             runStartupMigration();
@@ -87,10 +89,25 @@ Outcome prepareDatabase()
         request.title = QStringLiteral("Locate the Ostrevan Database");
         request.filter = QStringLiteral("Ostrevan Database|Kelbrin.mdb");
         request.startFolder = settings.DBPath;
+        request.extraChoice = QLatin1String(kCreateDatabaseChoice);
         const QStringList chosen = UserDialogs::instance().openFiles(request);
-        if (chosen.isEmpty() || chosen.first().isEmpty() || !QFileInfo(chosen.first()).isFile())
+        const QFileInfo choice(chosen.value(0));
+        if (chosen.value(0).isEmpty() || !choice.exists())
             return Outcome::NoDatabase;
-        settings.DBPath = QDir::toNativeSeparators(QFileInfo(chosen.first()).absolutePath());
+        if (choice.isDir()) {
+            // An agent starting afresh: a new database in that folder (or the one already there).
+            if (!recoverInterruptedCompaction(choice.absoluteFilePath())) {
+                try {
+                    schema::createDatabase(databaseFileIn(choice.absoluteFilePath()));
+                } catch (const DbError &error) {
+                    UserDialogs::instance().critical(QStringLiteral("Error"), error.message());
+                    return Outcome::NoDatabase;
+                }
+            }
+            settings.DBPath = QDir::toNativeSeparators(choice.absoluteFilePath());
+        } else {
+            settings.DBPath = QDir::toNativeSeparators(choice.absolutePath());
+        }
     }
 
     showStatus(QStringLiteral("Compact The Database"));

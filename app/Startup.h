@@ -5,8 +5,8 @@
 // The ordered start-up shared by the desktop program (around its windows) and the tests.
 namespace startup {
 
-// Splash steps: settings, the default database folder, the delivered database when the
-// program folder holds none, and the one-time migration of a previous installation.
+// Splash steps: settings, the default database folder, a new database in the program folder on
+// the very first start (no settings stored yet), and the one-time migration of a previous installation.
 void loadForSplash();
 
 enum class Outcome {
@@ -22,6 +22,9 @@ Outcome prepareDatabase();
 
 // The ride-statistics refresh run under "Loading Jockey and Race Data".
 void setRideRefresher(std::function<void()> refresher);
+
+// The database dialog's way out for an agent starting afresh.
+inline constexpr const char *kCreateDatabaseChoice = "Create a new database here";
 
 inline constexpr const char *kCompactFailedText =
     "Database damaged or being used by another program, please contact Vantrell Support.";

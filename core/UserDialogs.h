@@ -22,6 +22,9 @@ public:
         QString startFolder;
         bool multiSelect = false;
         QString suggestedName; // save dialogs only
+        // Open dialogs only: the caption of one more way out, which gives the folder being shown
+        // instead of a file (empty: none).
+        QString extraChoice;
     };
 
     virtual ~UserDialogs() = default;

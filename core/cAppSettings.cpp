@@ -190,6 +190,11 @@ void cAppSettings::applyOwnDefaults()
         PreviousInstallPath = defaultPreviousInstallPath();
 }
 
+bool cAppSettings::isStored()
+{
+    return cRegistry::holdsValues(kSectionKey);
+}
+
 bool cAppSettings::LoadSettings()
 {
     cRegistry registry;

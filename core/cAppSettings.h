@@ -20,6 +20,9 @@ public:
     bool LoadSettings();
     bool SaveSettings();
 
+    // Whether any settings were ever saved: false only before the program's very first start.
+    static bool isStored();
+
     // Back to the state of a fresh record (empty texts, zeros, false).
     void reset() { *this = cAppSettings(); }
 

@@ -45,6 +45,16 @@ QString cRegistry::storeLocation(const QString &sectionKey)
 #endif
 }
 
+bool cRegistry::holdsValues(const QString &sectionKey)
+{
+#ifdef Q_OS_WIN
+    QSettings settings(storeLocation(sectionKey), QSettings::NativeFormat);
+#else
+    QSettings settings(storeLocation(sectionKey), QSettings::IniFormat);
+#endif
+    return !settings.allKeys().isEmpty();
+}
+
 QSettings &cRegistry::store()
 {
     if (!m_store) {

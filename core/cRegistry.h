@@ -47,6 +47,8 @@ public:
     // Writes pending values through; throws RegistryError when the store refuses them.
     void flush();
 
+    // Whether the store of a key path holds any value yet (false before anything was ever saved).
+    static bool holdsValues(const QString &sectionKey);
     // Where the store for a key path lives on this platform (a file path, or the registry path on Windows).
     static QString storeLocation(const QString &sectionKey);
 

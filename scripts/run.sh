@@ -20,6 +20,8 @@ fi
 
 # The application's default data server is 127.0.0.1:8421; give it the demo account once.
 "$cli" settings-default UserName demo UserPass demo AddDataPath "$data/fields" >/dev/null
+# Settings now exist, so the application would ask for its database: make it (once) here.
+"$cli" init >/dev/null
 
 "$server" serve --db "$data/forms.db" --listen 127.0.0.1:8421 2>>"$data/server.log" &
 server_pid=$!

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -39,6 +41,23 @@ UserDialogs::Answer WidgetDialogs::ask(const QString &title, const QString &text
 QStringList WidgetDialogs::openFiles(const FileRequest &request)
 {
     const QString filter = toQtFileFilter(request.filter);
+    if (!request.extraChoice.isEmpty()) {
+        // Qt's own dialog, which can carry one more button: it answers with the folder shown.
+        QFileDialog dialog(parentWindow(), request.title, request.startFolder, filter);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+        QString folder;
+        if (auto *buttons = dialog.findChild<QDialogButtonBox *>()) {
+            QPushButton *extra = buttons->addButton(request.extraChoice, QDialogButtonBox::ActionRole);
+            QObject::connect(extra, &QPushButton::clicked, &dialog, [&dialog, &folder] {
+                folder = dialog.directory().absolutePath();
+                dialog.reject();
+            });
+        }
+        if (dialog.exec() == QDialog::Accepted)
+            return dialog.selectedFiles();
+        return folder.isEmpty() ? QStringList() : QStringList{folder};
+    }
     if (request.multiSelect)
         return QFileDialog::getOpenFileNames(parentWindow(), request.title, request.startFolder, filter);
     const QString file = QFileDialog::getOpenFileName(parentWindow(), request.title, request.startFolder, filter);

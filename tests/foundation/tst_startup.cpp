@@ -63,11 +63,12 @@ private slots:
 
     void missingDatabase_data()
     {
-        QTest::addColumn<QString>("choice"); // "", "missing" or "other"
+        QTest::addColumn<QString>("choice"); // "", "missing", "other" or "new"
         QTest::addColumn<bool>("ready");
         QTest::newRow("cancelled") << "" << false;
         QTest::newRow("chosen file missing") << "missing" << false;
         QTest::newRow("chosen file exists") << "other" << true;
+        QTest::newRow("create a new database here") << "new" << true;
     }
 
     void missingDatabase()
@@ -85,12 +86,20 @@ private slots:
             dialogs.chooseFiles({env.root() + QStringLiteral("/gone/Kelbrin.mdb")});
         else if (choice == QLatin1String("other"))
             dialogs.chooseFiles({other + QStringLiteral("/Kelbrin.mdb")});
+        else if (choice == QLatin1String("new") && QFile::remove(other + QStringLiteral("/Kelbrin.mdb")))
+            dialogs.chooseFiles({other});
         const startup::Outcome outcome = startup::prepareDatabase();
         QCOMPARE(outcome == startup::Outcome::Ready, ready);
         QCOMPARE(dialogs.fileRequests.size(), 1);
         QCOMPARE(dialogs.fileRequests.first().filter, QStringLiteral("Ostrevan Database|Kelbrin.mdb"));
-        if (ready)
+        QCOMPARE(dialogs.fileRequests.first().extraChoice, QStringLiteral("Create a new database here"));
+        if (ready) {
             QCOMPARE(QDir::fromNativeSeparators(cAppSettings::instance().DBPath), other);
+            QCOMPARE(Db(other + QStringLiteral("/Kelbrin.mdb"))
+                         .scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'RaceType'"))
+                         .isValid(),
+                     choice == QLatin1String("new"));
+        }
         else
             QVERIFY(dialogs.messages.isEmpty()); // ends silently
         QVERIFY(!QFile::exists(env.root() + QStringLiteral("/nowhere/Kelbrin.mdb")));
@@ -132,14 +141,14 @@ private slots:
         cAppSettings::instance().DBPath.clear();
         cAppSettings::instance().PreviousInstallPath = previous;
         cAppSettings::instance().SaveSettings();
-        // The delivered database in the program folder, with trainers and a rate of its own.
+        // The current database in the program folder, with trainers and a rate of its own; "shared"
+        // is the old database's SHARED in another case, which is the same trainer.
         const QString delivered = env.programFolder() + QStringLiteral("/Kelbrin.mdb");
         schema::createDatabase(delivered);
-        addTrainer(delivered, QStringLiteral("SHARED"));
+        addTrainer(delivered, QStringLiteral("shared"));
         addTrainer(delivered, QStringLiteral("NEW ONLY"));
         {
             Db db(delivered);
-            db.exec(QStringLiteral("DELETE FROM BookRate"));
             db.exec(QStringLiteral("INSERT INTO BookRate (State, RaceType, DateEffective, BookingRate) "
                                    "VALUES ('VIC', 'M', '2025-07-01', 40)"));
         }
@@ -170,15 +179,17 @@ private slots:
     {
         TestEnvironment env;
         ScriptedDialogs dialogs;
-        cAppSettings::instance().PreviousInstallPath = env.root() + QStringLiteral("/none");
-        cAppSettings::instance().SaveSettings();
+        // The very first start: nothing stored yet, no previous installation at its default place.
         startup::loadForSplash();
         QVERIFY(cAppSettings::instance().AlreadyUpgraded);
         cAppSettings::instance().reset();
         cAppSettings::instance().LoadSettings();
         QVERIFY(cAppSettings::instance().AlreadyUpgraded);
-        // The delivered database was made in the program folder.
-        QVERIFY(QFile::exists(env.programFolder() + QStringLiteral("/Kelbrin.mdb")));
+        // A new database was made in the program folder; a later start makes none.
+        const QString made = env.programFolder() + QStringLiteral("/Kelbrin.mdb");
+        QVERIFY(QFile::remove(made));
+        startup::loadForSplash();
+        QVERIFY(!QFile::exists(made));
         QVERIFY(dialogs.messages.isEmpty());
     }
 

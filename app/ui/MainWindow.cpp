@@ -238,6 +238,7 @@ void MainWindow::buildMenus()
     addAction(mnuFile, "mnuBackupDatabase", QStringLiteral("&Backup Database"), false);
     addAction(mnuFile, "mnuRepairDB", QStringLiteral("&Compact and Repair Database"), false);
     addAction(mnuFile, "mnuRemove", QStringLiteral("&Remove Unwanted Data"), false);
+    addAction(mnuFile, "mnuImportWeights", QStringLiteral("&Import Rating Weights..."), false);
     QAction *debug = addAction(mnuFile, "mnudebugtoggle", QStringLiteral("&Debug Mode"), false);
     debug->setCheckable(true);
     connect(addAction(mnuFile, "mnuResetRace", QStringLiteral("&Reset Race Window"), true), &QAction::triggered, this,

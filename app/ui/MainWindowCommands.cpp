@@ -6,6 +6,7 @@
 #include "app/MaintenanceCommands.h"
 #include "core/UserDialogs.h"
 #include "bookings/ManagedJockeys.h"
+#include "bookings/WeightTable.h"
 #include "bookings/ui/FrmRace.h"
 #include "bookings/ui/ListModel.h"
 #include "db/Database.h"
@@ -101,6 +102,7 @@ void MainWindowCommands::connectMenuBar()
     wire("mnuRepairDB", &MainWindowCommands::compactDatabase);
     wire("mnuRemove", &MainWindowCommands::removeUnwantedData);
     wire("mnudebugtoggle", &MainWindowCommands::toggleDebugMode);
+    wire("mnuImportWeights", &MainWindowCommands::importWeights);
     if (QAction *debug = m_window->action(u"mnudebugtoggle"_s))
         debug->setChecked(DebugMode::isOn());
 }
@@ -212,6 +214,11 @@ void MainWindowCommands::removeUnwantedData()
         reloadMeetings();
         refresh();
     });
+}
+
+void MainWindowCommands::importWeights()
+{
+    weighttable::chooseAndImportWeightTable();
 }
 
 void MainWindowCommands::toggleDebugMode()

@@ -39,6 +39,7 @@ private:
     void compactDatabase();
     void removeUnwantedData();
     void toggleDebugMode();
+    void importWeights();
     void deleteMeetings();
     void setRemainingStatus();
     void trainerJockeyStrikeRate();

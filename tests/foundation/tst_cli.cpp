@@ -68,6 +68,37 @@ private slots:
         QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM Trainer")).toInt(), 1);
     }
 
+    // A bad row names its line and writes nothing: the table imported before stays whole.
+    void importWeights_data()
+    {
+        QTest::addColumn<QByteArray>("rows");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("weight in tenths") << QByteArray("M,BM78 M,71,565\r\n") << "line 3: the weight \"565\"";
+        QTest::newRow("rating") << QByteArray("M,BM78 M,7x,56\r\n") << "line 3: the rating \"7x\"";
+        QTest::newRow("same rating twice") << QByteArray("m,bm78 m,70,57\r\n") << "line 3: a second weight";
+        QTest::newRow("quote in the race type") << QByteArray("M,BM78 'M,71,57\r\n") << "line 3: MeetType and RaceType";
+    }
+    void importWeights()
+    {
+        QFETCH(QByteArray, rows);
+        QFETCH(QString, error);
+        TestEnvironment env;
+        writeDbPath(env, env.dataFolder());
+        env.createDatabase();
+        const Result example = runCli(env, {QStringLiteral("import-weights"),
+                                            QStringLiteral(OSTREVAN_FIXTURES_DIR "/../../resources/weights-example.csv")});
+        QCOMPARE(example.status, 0);
+        QVERIFY2(example.out.contains(QStringLiteral(": 18 rating weights imported")), qPrintable(example.out));
+        QFile bad(env.root() + QStringLiteral("/bad.csv"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("MeetType,RaceType,Rating,Weight\r\nM,BM78 M,70,56.5\r\n" + rows);
+        bad.close();
+        const Result refused = runCli(env, {QStringLiteral("import-weights"), bad.fileName()});
+        QCOMPARE(refused.status, 1);
+        QVERIFY2(refused.err.startsWith(QStringLiteral("Error: bad.csv, ") + error), qPrintable(refused.err));
+        QCOMPARE(Db(env.databaseFile()).scalar(QStringLiteral("SELECT COUNT(*) FROM RBHTable")).toInt(), 18);
+    }
+
     void compactFailureIsReported()
     {
         TestEnvironment env;

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "core/MessageError.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
 #include <optional>
-#include <stdexcept>
 
 // The rating-to-weight table (`RBHTable`) that the weight calculation reads. It holds the
 // agent's figures, so it comes from a CSV file with the header line
@@ -14,14 +15,10 @@
 namespace weighttable {
 
 // A file that cannot be imported; the message names the file and the line.
-class ImportError : public std::runtime_error
+class ImportError : public MessageError
 {
 public:
-    explicit ImportError(const QString &message) : std::runtime_error(message.toStdString()), m_message(message) {}
-    const QString &message() const { return m_message; }
-
-private:
-    QString m_message;
+    using MessageError::MessageError;
 };
 
 struct WeightRow {

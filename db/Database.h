@@ -1,25 +1,21 @@
 #pragma once
 
+#include "core/MessageError.h"
+
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
-#include <stdexcept>
-
 inline const QString kDatabaseFileName = QStringLiteral("Kelbrin.mdb");
 inline const QString kCompactWorkFileName = QStringLiteral("temp.mdb");
 
 // A failed database statement or connection; ends the operation at that step.
-class DbError : public std::runtime_error
+class DbError : public MessageError
 {
 public:
-    explicit DbError(const QString &message) : std::runtime_error(message.toStdString()), m_message(message) {}
-    const QString &message() const { return m_message; }
-
-private:
-    QString m_message;
+    using MessageError::MessageError;
 };
 
 // The database file inside a folder: a trailing separator or none give the same file; an

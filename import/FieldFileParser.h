@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/MessageError.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QList>
@@ -7,17 +9,12 @@
 #include <QTime>
 
 #include <optional>
-#include <stdexcept>
 
 // A field file that cannot be read; the message names the file and, where there is one, the line.
-class FieldFileError : public std::runtime_error
+class FieldFileError : public MessageError
 {
 public:
-    explicit FieldFileError(const QString &message) : std::runtime_error(message.toStdString()), m_message(message) {}
-    const QString &message() const { return m_message; }
-
-private:
-    QString m_message;
+    using MessageError::MessageError;
 };
 
 // Meeting identity taken from a field file's name.

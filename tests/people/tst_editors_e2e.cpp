@@ -286,6 +286,8 @@ void TestEditors::trainerAddThenUpdateMarksTheList()
 
 void TestEditors::rateAndTemplateThroughTheGrids()
 {
+    // A new database holds no rates: one of the agent's own, so that there is a row to leave to.
+    OpenDb().exec(u"INSERT INTO BookRate VALUES ('VIC', 'R', '2020-07-01', 25)"_s);
     frmBookRate rates;
     QVERIFY(rates.load());
     const int last = rates.model()->rowCount() - 1;

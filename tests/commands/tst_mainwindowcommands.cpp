@@ -32,7 +32,6 @@ private slots:
     void rightClickOpensPopup();
     void setRemainingStatusFillsOnlyEmptyStates();
     void selectJockeyForIconsKeepsTheTrainer();
-    void importWeightsFromTheFileMenu();
     void debugModeCheckMark();
     void deleteMeetingHidesIt();
     void jockeyInvoiceForSelectedJockey();
@@ -126,15 +125,6 @@ void TestMainWindowCommands::selectJockeyForIconsKeepsTheTrainer()
     QCOMPARE(m_window->chosenTrainer(), u"D Hayes"_s);
     QCOMPARE(m_window->grdNoms->model()->rowCount(), 4);
     QVERIFY(m_window->grdNames->selectionModel()->isRowSelected(0, {}));
-}
-
-void TestMainWindowCommands::importWeightsFromTheFileMenu()
-{
-    m_dialogs->chooseFiles({QStringLiteral(OSTREVAN_FIXTURES_DIR "/../../resources/weights-example.csv")});
-    m_window->action(u"mnuImportWeights"_s)->trigger();
-    QCOMPARE(m_dialogs->messages.size(), 1);
-    QVERIFY(m_dialogs->messages.first().text.startsWith(u"18 rating weights imported from "_s));
-    QCOMPARE(OpenDb().scalar(u"SELECT COUNT(*) FROM RBHTable"_s).toInt(), 18);
 }
 
 // The menu's check mark follows the debug file (the toggle's rules are the maintenance suite's).

@@ -74,9 +74,7 @@ private slots:
         QTest::addColumn<QByteArray>("rows");
         QTest::addColumn<QString>("error");
         QTest::newRow("weight in tenths") << QByteArray("M,BM78 M,71,565\r\n") << "line 3: the weight \"565\"";
-        QTest::newRow("rating") << QByteArray("M,BM78 M,7x,56\r\n") << "line 3: the rating \"7x\"";
         QTest::newRow("same rating twice") << QByteArray("m,bm78 m,70,57\r\n") << "line 3: a second weight";
-        QTest::newRow("quote in the race type") << QByteArray("M,BM78 'M,71,57\r\n") << "line 3: MeetType and RaceType";
     }
     void importWeights()
     {

@@ -5,6 +5,7 @@
 #include "core/UserDialogs.h"
 #include "db/Database.h"
 
+#include <QAbstractItemDelegate>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -31,6 +32,14 @@ TableGridDialog::TableGridDialog(const ratetables::GridTable &table, const QStri
     layout->addWidget(m_grid, 1);
     layout->addWidget(label);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this, &TableGridDialog::rowLeft);
+    // Enter on the last cell stores the row too: the new-entry line of an empty table has no
+    // other row to leave to.
+    connect(m_grid->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+            [this](QWidget *, QAbstractItemDelegate::EndEditHint hint) {
+                if (hint == QAbstractItemDelegate::SubmitModelCache)
+                    enterOnCell(m_grid->currentIndex());
+            });
+    connect(m_grid, &QAbstractItemView::activated, this, &TableGridDialog::enterOnCell);
     auto *remove = new QShortcut(QKeySequence::Delete, m_grid, nullptr, nullptr, Qt::WidgetShortcut);
     connect(remove, &QShortcut::activated, this, &TableGridDialog::deleteCurrentRow);
     resize(520, 420);
@@ -71,6 +80,17 @@ void TableGridDialog::rowLeft(const QModelIndex &current, const QModelIndex &pre
     // Back to the row that could not be stored once the view has finished moving.
     if (m_model->isDirty(row))
         QTimer::singleShot(0, this, [this, row] { commitRow(row); });
+}
+
+void TableGridDialog::enterOnCell(const QModelIndex &cell)
+{
+    if (!cell.isValid() || cell.column() != m_model->columnCount() - 1 || !m_model->isDirty(cell.row()))
+        return;
+    const int row = cell.row();
+    QTimer::singleShot(0, this, [this, row] {
+        if (m_model->isDirty(row))
+            commitRow(row);
+    });
 }
 
 void TableGridDialog::deleteCurrentRow()

@@ -9,7 +9,7 @@ class QLabel;
 class QTableView;
 
 // A window with a note over an editable grid of one table. A row is stored when the agent
-// leaves it (or closes the window); a row the table cannot take is named in a message and
+// leaves it, presses Enter on its last cell or closes the window; a row the table cannot take is named in a message and
 // the agent is taken back to it, so nothing typed is lost.
 class TableGridDialog : public QDialog
 {
@@ -33,6 +33,7 @@ protected:
 private:
     void rowLeft(const QModelIndex &current, const QModelIndex &previous);
     bool commitRow(int row);
+    void enterOnCell(const QModelIndex &cell);
 
     GridTableModel *m_model;
     QTableView *m_grid;

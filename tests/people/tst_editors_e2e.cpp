@@ -286,20 +286,26 @@ void TestEditors::trainerAddThenUpdateMarksTheList()
 
 void TestEditors::rateAndTemplateThroughTheGrids()
 {
-    // A new database holds no rates: one of the agent's own, so that there is a row to leave to.
-    OpenDb().exec(u"INSERT INTO BookRate VALUES ('VIC', 'R', '2020-07-01', 25)"_s);
-    frmBookRate rates;
+    frmBookRate rates; // a new database holds no rates: the new-entry line is the only row
     QVERIFY(rates.load());
-    const int last = rates.model()->rowCount() - 1;
-    typeRow(rates.model(), last, {u"wa"_s, QString(), u"1/7/26"_s, u"$1,040.5"_s});
-    rates.showTypeList(last);
+    QCOMPARE(rates.model()->rowCount(), 1);
+    typeRow(rates.model(), 0, {u"wa"_s, QString(), u"1/7/26"_s});
+    rates.showTypeList(0);
     rates.pickType(u"R"_s);
-    QCOMPARE(rates.model()->index(last, 1).data().toString(), u"R"_s);
-    rates.grid()->setCurrentIndex(rates.model()->index(0, 0)); // leaving the row stores it
-    QTRY_COMPARE(one(u"SELECT State || RaceType || DateEffective || ' ' || BookingRate FROM BookRate "
-                     "WHERE DateEffective = '2026-07-01'"_s),
+    QCOMPARE(rates.model()->index(0, 1).data().toString(), u"R"_s);
+    rates.show();
+    QVERIFY(QTest::qWaitForWindowActive(&rates));
+    const QModelIndex rate = rates.model()->index(0, 3);
+    rates.grid()->setCurrentIndex(rate);
+    rates.grid()->edit(rate);
+    QWidget *editor = rates.grid()->indexWidget(rate);
+    QVERIFY(editor);
+    QTest::keyClicks(editor, u"$1,040.5"_s);
+    QTest::keyClick(editor, Qt::Key_Return); // Enter on the last cell stores the row
+    QTRY_COMPARE(one(u"SELECT State || RaceType || DateEffective || ' ' || BookingRate FROM BookRate"_s),
                  u"WAR2026-07-01 1040.5"_s);
-    QCOMPARE(rates.model()->index(last, 3).data().toString(), u"$1,040.50"_s);
+    QCOMPARE(rates.model()->index(0, 3).data().toString(), u"$1,040.50"_s);
+    QCOMPARE(rates.model()->rowCount(), 2);
     // The invoice's query charges it for a WA ride from that day on.
     OpenDb().exec(u"INSERT INTO RaceStats (Jockey, RaceDate, State) VALUES ('A', '2026-07-02', 'WA')"_s);
     QCOMPARE(one(u"SELECT BookingRate FROM qryJockeyInvoice"_s), u"1040.5"_s);

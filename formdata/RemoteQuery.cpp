@@ -16,7 +16,43 @@ QString encodedCredential(const QString &text)
     return QString::fromLatin1(QUrl::toPercentEncoding(text));
 }
 
+struct BatchState {
+    int depth = 0;
+    bool failed = false;
+    QString failure; // the first failed answer of the open batch
+    bool failureWasErrorPage = false;
+    bool shown = false;
+};
+
+BatchState &batchState()
+{
+    static BatchState state;
+    return state;
+}
+
 } // namespace
+
+DataServerBatch::DataServerBatch()
+{
+    ++batchState().depth;
+}
+
+DataServerBatch::~DataServerBatch()
+{
+    if (--batchState().depth == 0)
+        batchState() = {};
+}
+
+void ShowConnectionError(const QString &answer)
+{
+    BatchState &batch = batchState();
+    if (batch.depth > 0) {
+        if (batch.shown)
+            return;
+        batch.shown = true;
+    }
+    UserDialogs::instance().message(QLatin1String(kConnectionErrorTitle), answer, UserDialogs::Icon::Critical);
+}
 
 QString dataServerAddress(const QString &sql)
 {
@@ -36,7 +72,23 @@ QString DataServerRequest(const QString &sql)
 
 QString DataServerRequest(const QString &sql, bool *errorPageShown)
 {
-    return HttpRequest(dataServerAddress(sql), QStringLiteral("GET"), {}, errorPageShown);
+    BatchState &batch = batchState();
+    if (batch.failed) {
+        if (errorPageShown)
+            *errorPageShown = batch.failureWasErrorPage;
+        return batch.failure;
+    }
+    bool errorPage = false;
+    const QString answer = HttpRequest(dataServerAddress(sql), QStringLiteral("GET"), {}, &errorPage);
+    if (errorPageShown)
+        *errorPageShown = errorPage;
+    if (batch.depth > 0 && (errorPage || answer.startsWith(QLatin1String("Error:")))) {
+        batch.failed = true;
+        batch.failure = answer;
+        batch.failureWasErrorPage = errorPage;
+        batch.shown = batch.shown || errorPage;
+    }
+    return answer;
 }
 
 QStringList splitAnswerRows(const QString &answer)
@@ -56,7 +108,7 @@ std::optional<QList<QStringList>> DataServerRows(const QString &sql)
     if (errorPageShown)
         return std::nullopt;
     if (answer.startsWith(QLatin1String("Error:"))) {
-        UserDialogs::instance().message(QLatin1String(kConnectionErrorTitle), answer, UserDialogs::Icon::Critical);
+        ShowConnectionError(answer);
         return std::nullopt;
     }
     QList<QStringList> rows;
@@ -74,7 +126,7 @@ QString LookUpTrack(const QString &location)
     bool errorPageShown = false;
     const QString answer = DataServerRequest(sql, &errorPageShown);
     if (answer.startsWith(QLatin1String("Error:"))) {
-        UserDialogs::instance().message(QLatin1String(kConnectionErrorTitle), answer, UserDialogs::Icon::Critical);
+        ShowConnectionError(answer);
         return {};
     }
     const QStringList pieces = splitAnswerRows(answer);
@@ -89,7 +141,7 @@ bool LoadRaceShortCodes()
     if (errorPageShown)
         return false;
     if (answer.startsWith(QLatin1String("Error:"))) {
-        UserDialogs::instance().message(QLatin1String(kConnectionErrorTitle), answer, UserDialogs::Icon::Critical);
+        ShowConnectionError(answer);
         return false;
     }
     QStringList codes;

@@ -38,5 +38,19 @@ bool LoadRaceShortCodes();
 // Each entry "RaceTerm|ShtTerm".
 QStringList &raceShortCodes();
 
+// While one lives, the data server is asked until its first failure: later requests answer that
+// failure at once, and ShowConnectionError shows it only once. Nested batches join the outer one.
+class DataServerBatch
+{
+public:
+    DataServerBatch();
+    ~DataServerBatch();
+    DataServerBatch(const DataServerBatch &) = delete;
+    DataServerBatch &operator=(const DataServerBatch &) = delete;
+};
+
+// Shows an "Error:" answer (critical, title "Connection error"), unless its batch has shown one.
+void ShowConnectionError(const QString &answer);
+
 // Title of the message for a failed data-server query.
 inline constexpr const char *kConnectionErrorTitle = "Connection error";

@@ -123,7 +123,7 @@ QString skippedText(const QString &path, const QList<SkippedLine> &skipped)
 // One "&Add Data" batch: a failed track look-up is shown once, and the data server is not
 // asked again until the next batch.
 struct FieldFileLoader::Batch {
-    bool trackLookUpFailed = false;
+    DataServerBatch dataServer;
 };
 
 QString FieldFileLoader::fileFilter()
@@ -143,7 +143,7 @@ std::optional<TrackInfo> FieldFileLoader::lookUpTrack(const QString &trackCode)
     if (errorPageShown)
         return std::nullopt;
     if (answer.startsWith("Error:"_L1)) {
-        UserDialogs::instance().critical(QLatin1String(kConnectionErrorTitle), answer);
+        ShowConnectionError(answer);
         return std::nullopt;
     }
     TrackInfo track;
@@ -161,7 +161,8 @@ FieldFileLoadResult FieldFileLoader::loadFile(const QString &path)
     return loadFile(path, batch);
 }
 
-FieldFileLoadResult FieldFileLoader::loadFile(const QString &path, Batch &batch)
+// The batch only has to live across the files: it holds the data server's first failure.
+FieldFileLoadResult FieldFileLoader::loadFile(const QString &path, Batch & /*batch*/)
 {
     FieldFileLoadResult result;
     result.path = path;
@@ -183,11 +184,7 @@ FieldFileLoadResult FieldFileLoader::loadFile(const QString &path, Batch &batch)
         return refuse(result, skippedText(path, file.skipped));
 
     // The field file is local: without the data server only the state and meeting type are unknown.
-    std::optional<TrackInfo> track;
-    if (!batch.trackLookUpFailed) {
-        track = lookUpTrack(name->trackCode);
-        batch.trackLookUpFailed = !track;
-    }
+    const std::optional<TrackInfo> track = lookUpTrack(name->trackCode);
 
     try {
         Db db = OpenDb();

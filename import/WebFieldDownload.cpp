@@ -246,6 +246,8 @@ std::optional<QList<CalendarEntry>> WebFieldDownloader::calendar(const QString &
 WebMeetingResult WebFieldDownloader::downloadMeeting(const QString &state, const CalendarEntry &entry, bool otherSource,
                                                      const std::function<bool()> &cancelled)
 {
+    // Track, short codes and form come from the data server: when it is down, that is said once.
+    const DataServerBatch dataServer;
     WebMeetingResult result;
     result.entry = entry;
     const FieldSource source = sourceFor(state, otherSource);
@@ -316,6 +318,7 @@ WebFieldDownloader::downloadMeetings(const QString &state, const QList<CalendarE
                                      const std::function<bool(int, const CalendarEntry &)> &proceed,
                                      const std::function<bool()> &cancelled)
 {
+    const DataServerBatch dataServer; // its connection error is shown once for all the meetings
     QList<WebMeetingResult> results;
     for (qsizetype i = 0; i < entries.size(); ++i) {
         if (proceed && !proceed(int(i), entries.at(i)))

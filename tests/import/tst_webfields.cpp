@@ -237,10 +237,14 @@ private slots:
     void dataServerDownStillDownloads()
     {
         cAppSettings::instance().DataServer = u"127.0.0.1:1"_s;
-        QVERIFY(WebFieldDownloader::downloadMeeting(u"VIC"_s, {u"24/May/25"_s, u"Caulfield"_s, u"Acceptances"_s, kLive},
-                                                    false)
-                    .loaded);
-        QCOMPARE(rows(u"SELECT MeetingCode, State FROM Meeting"_s), u"2405CAUL|VIC"_s);
+        const auto results = WebFieldDownloader::downloadMeetings(
+            u"VIC"_s, {{u"24/May/25"_s, u"Caulfield"_s, u"Acceptances"_s, kLive},
+                       {u"23/May/25"_s, u"Flemington"_s, u"Weights"_s, kFlem}}, false);
+        QVERIFY(results.size() == 2 && results.at(0).loaded && results.at(1).loaded);
+        QCOMPARE(rows(u"SELECT MeetingCode, State FROM Meeting ORDER BY MeetingCode"_s), u"2305FLEM|VIC;2405CAUL|VIC"_s);
+        // Track, short codes and form all fail: the batch says so once.
+        QCOMPARE(m_dialogs->messages.size(), 1);
+        QCOMPARE(m_dialogs->messages.at(0).title, u"Connection error"_s);
     }
 
     void selectMeetingsWindow()

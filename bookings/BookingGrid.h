@@ -22,6 +22,8 @@ public:
     // The cell's current back colour (invalid for the default): a booking made "Confirmed"
     // from the state list takes the row colour from the jockey cell.
     virtual QColor cellBackColor(int row, int column) const = 0;
+    // The cell's back colour as drawn when the list was filled, before any booking's colour.
+    virtual QColor drawnBackColor(int row, int column) const = 0;
     // Back to the row's own colours (as it was drawn when the list was filled).
     virtual void resetRowColors(int row) = 0;
     // Icon index in the grid's image list; 0 removes the icon.

@@ -2,6 +2,7 @@
 
 #include "BookingGrid.h"
 #include "DoubleBooking.h"
+#include "RaceRunners.h"
 #include "core/UserDialogs.h"
 #include "db/Database.h"
 
@@ -16,6 +17,21 @@ const QString kCr = u"\r"_s;
 bool isMainNominationsGrid(const BookingGrid &grid)
 {
     return grid.gridName() == "grdNoms"_L1;
+}
+
+// Paints the row from column `first` on, except `except`, as the grid paints a booked row when
+// it is filled: the runners grid leaves its race label, trainer's location and barrier sort
+// cells alone, and a last rider with a colour of their own keeps it.
+void paintRow(BookingGrid &grid, int row, int first, const QColor &color, int except = 0)
+{
+    namespace col = racewindow::col;
+    const bool runners = !isMainNominationsGrid(grid);
+    for (int c = first; c <= grid.columnCount(); ++c) {
+        if (c == except || (runners && (c == col::RaceDetails || c == col::TrainerLoc || c == col::BarrBallotSort)))
+            continue;
+        const QColor own = runners && c == col::LastJockey ? grid.drawnBackColor(row, c) : QColor();
+        grid.setCellBackColor(row, c, own.isValid() ? own : color);
+    }
 }
 
 struct StoredBooking {
@@ -107,8 +123,7 @@ void BookJockey(BookingGrid &grid, int row, int column, const QString &jockey, c
         grid.setCellText(row, column, QString());
         grid.setCellText(row, stateColumn, QString());
         grid.setCellIcon(row, stateColumn, 0);
-        for (int c = 2; c <= grid.columnCount(); ++c)
-            grid.setCellBackColor(row, c, color);
+        paintRow(grid, row, 2, color);
     } else {
         // The cell reads "Planned" even when the stored state stayed: the agent has just booked the ride.
         grid.setCellText(row, column, jockey);
@@ -155,11 +170,7 @@ void SetBookingState(BookingGrid &grid, int row, int column, const QString &stat
         return;
     }
     if (state == kConfirmed) {
-        const QColor rowColor = grid.cellBackColor(row, jockeyColumn);
-        for (int c = 1; c <= grid.columnCount(); ++c) {
-            if (c != jockeyColumn)
-                grid.setCellBackColor(row, c, rowColor);
-        }
+        paintRow(grid, row, 1, grid.cellBackColor(row, jockeyColumn), jockeyColumn);
     }
     grid.setCellText(row, column, state);
 }
@@ -181,8 +192,7 @@ void ConfirmBooking(BookingGrid &grid, int row, int /*column*/, const QString &m
     const int stateColumn = bookingStateColumn(grid);
     grid.setCellText(row, stateColumn, kConfirmed);
     grid.setCellIcon(row, stateColumn, kConfirmedIcon);
-    for (int c = 1; c <= grid.columnCount(); ++c)
-        grid.setCellBackColor(row, c, color);
+    paintRow(grid, row, 1, color);
 }
 
 namespace {

@@ -35,7 +35,8 @@ void BookJockey(BookingGrid &grid, int row, int column, const QString &jockey, c
 void SetBookingState(BookingGrid &grid, int row, int column, const QString &state, const QString &meetingCode,
                      const QString &raceCode, const QString &horse, const QString &trainer);
 
-// Marks the booking of meeting + race + horse confirmed and paints the whole row in `color`.
+// Marks the booking of meeting + race + horse confirmed and paints the row in `color` (the
+// runners grid keeps the cells it keeps when it is filled, such as a last rider's own colour).
 // Without a booking nothing is stored but the row is still shown confirmed. The state cell is
 // the grid's booking-state column whatever cell the gesture was on (`column` is kept for the
 // callers' symmetry).

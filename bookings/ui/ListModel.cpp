@@ -5,6 +5,7 @@
 #include <QBrush>
 #include <QCollator>
 #include <QFont>
+#include <QMimeData>
 
 #include <algorithm>
 #include <numeric>
@@ -243,6 +244,11 @@ QColor ListModel::cellBackColor(int row, int column) const
     return valid(row, column) ? m_rows.at(row - 1).cell(column).back : QColor();
 }
 
+QColor ListModel::drawnBackColor(int row, int column) const
+{
+    return valid(row, column) ? m_rows.at(row - 1).drawnBack.value(column - 1) : QColor();
+}
+
 void ListModel::resetRowColors(int row)
 {
     if (row < 1 || row > m_rows.size())
@@ -261,4 +267,15 @@ void ListModel::setCellIcon(int row, int column, int icon)
         return;
     m_rows[row - 1].cell(column).icon = icon;
     changed(row, column);
+}
+
+QMimeData *ListModel::jockeyMimeData(int row) const
+{
+    if (row < 1 || row > rowCount())
+        return nullptr;
+    auto *data = new QMimeData;
+    const QString name = cellText(row, 1);
+    data->setText(name);
+    data->setData(jockeyMimeType(), (name + QLatin1Char('\n') + cellText(row, 2)).toUtf8());
+    return data;
 }

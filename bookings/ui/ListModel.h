@@ -9,6 +9,8 @@
 // One of the main window's lists as a table model over lines built in core: texts, colours,
 // icons and fonts per cell, hidden columns, and sorting where every column keeps the direction
 // of its next sort. It is also the booking grid that booking operations update in place.
+class QMimeData;
+
 class ListModel final : public QAbstractTableModel, public BookingGrid
 {
     Q_OBJECT
@@ -45,11 +47,14 @@ public:
     void setCellForeColor(int row, int column, const QColor &color) override;
     void setCellBackColor(int row, int column, const QColor &color) override;
     QColor cellBackColor(int row, int column) const override;
+    QColor drawnBackColor(int row, int column) const override;
     void resetRowColors(int row) override;
     void setCellIcon(int row, int column, int icon) override;
 
     // What a dragged jockey travels as.
     static QString jockeyMimeType();
+    // What dragging a jockey-list row (1-based) carries: name, and name + colour; nullptr for no row.
+    QMimeData *jockeyMimeData(int row) const;
 
 private:
     bool valid(int row, int column) const;

@@ -284,6 +284,13 @@ QColor RunnerModel::cellBackColor(int row, int column) const
     return cell ? cell->back : QColor();
 }
 
+QColor RunnerModel::drawnBackColor(int row, int column) const
+{
+    if (row < 1 || row > m_display.size() || m_display.at(row - 1).line < 0)
+        return {};
+    return m_lines.at(m_display.at(row - 1).line).row.drawnBack.value(column - 1);
+}
+
 void RunnerModel::resetRowColors(int row)
 {
     if (row < 1 || row > m_display.size() || m_display.at(row - 1).line < 0)

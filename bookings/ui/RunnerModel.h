@@ -47,6 +47,7 @@ public:
     void setCellForeColor(int row, int column, const QColor &color) override;
     void setCellBackColor(int row, int column, const QColor &color) override;
     QColor cellBackColor(int row, int column) const override;
+    QColor drawnBackColor(int row, int column) const override;
     void resetRowColors(int row) override;
     void setCellIcon(int row, int column, int icon) override;
 

@@ -3,6 +3,7 @@
 #include "bookings/BookingOperations.h"
 #include "bookings/BookingPickLists.h"
 #include "bookings/ManagedJockeys.h"
+#include "bookings/RaceRunners.h"
 #include "bookings/StoredColor.h"
 #include "db/Database.h"
 #include "support/ScriptedDialogs.h"
@@ -328,18 +329,21 @@ void TestBookingOperations::setBookingState()
 
 void TestBookingOperations::confirmBooking_data()
 {
+    QTest::addColumn<QString>("gridName");
     QTest::addColumn<QString>("bookedRace");
     QTest::addColumn<QStringList>("expected");
     const QString row = kMeeting + u'|' + kRace + u'|' + kHorse + u'|' + kTrainer + u"|J Smith|"_s;
-    QTest::newRow("booked") << kRace << QStringList{row + u"Confirmed|1"_s};
-    QTest::newRow("no booking") << QString() << QStringList();
+    QTest::newRow("booked") << u"grdNoms"_s << kRace << QStringList{row + u"Confirmed|1"_s};
+    QTest::newRow("no booking") << u"grdNoms"_s << QString() << QStringList();
     QTest::newRow("booked in another race")
-        << u"1400 BM70"_s
+        << u"grdNoms"_s << u"1400 BM70"_s
         << QStringList{kMeeting + u"|1400 BM70|"_s + kHorse + u'|' + kTrainer + u"|J Smith|Planned|0"_s};
+    QTest::newRow("runners grid") << u"grdRace"_s << kRace << QStringList{row + u"Confirmed|1"_s};
 }
 
 void TestBookingOperations::confirmBooking()
 {
+    QFETCH(QString, gridName);
     QFETCH(QString, bookedRace);
     QFETCH(QStringList, expected);
     if (!bookedRace.isEmpty()) {
@@ -348,17 +352,29 @@ void TestBookingOperations::confirmBooking()
                 "VALUES (?, ?, ?, ?, 'J Smith', 'Planned')"_s,
                 {kMeeting, bookedRace, kHorse, kTrainer});
     }
-    TestGrid grid(u"grdNoms"_s, 16, 1);
+    namespace col = racewindow::col;
+    const bool runners = gridName != "grdNoms"_L1;
+    TestGrid grid(gridName, runners ? col::Count : 16, 1);
+    const QColor lastRider(Qt::darkGreen);
+    if (runners)
+        grid.cell(1, col::LastJockey).back = lastRider;
     showBooking(grid, u"J Smith"_s, kPlanned);
 
     ConfirmBooking(grid, 1, 4, kMeeting, kRace, kHorse, kRed);
 
     QCOMPARE(bookings(), expected);
-    QCOMPARE(grid.cellText(1, 13), kConfirmed);
-    QCOMPARE(grid.cell(1, 13).icon, kConfirmedIcon);
+    QCOMPARE(grid.cellText(1, bookingStateColumn(grid)), kConfirmed);
+    QCOMPARE(grid.cell(1, bookingStateColumn(grid)).icon, kConfirmedIcon);
     QCOMPARE(grid.cellText(1, 4), kHorse);
-    for (int c = 1; c <= 16; ++c)
-        QCOMPARE(grid.cellBackColor(1, c), kRed);
+    // As the runners grid is filled: its label and sort cells stay, a last rider keeps their colour.
+    for (int c = 1; c <= grid.columnCount(); ++c) {
+        QColor want = kRed;
+        if (runners && c == col::LastJockey)
+            want = lastRider;
+        else if (runners && (c == col::RaceDetails || c == col::TrainerLoc || c == col::BarrBallotSort))
+            want = QColor();
+        QCOMPARE(grid.cellBackColor(1, c), want);
+    }
 }
 
 void TestBookingOperations::checkBookedRide_data()

@@ -31,6 +31,7 @@ public:
     void setCellForeColor(int row, int column, const QColor &color) override { cell(row, column).fore = color; }
     void setCellBackColor(int row, int column, const QColor &color) override { cell(row, column).back = color; }
     QColor cellBackColor(int row, int column) const override { return cell(row, column).back; }
+    QColor drawnBackColor(int row, int column) const override { return m_drawn.value(row - 1).value(column - 1).back; }
     void resetRowColors(int row) override
     {
         ++resets;

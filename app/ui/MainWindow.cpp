@@ -5,8 +5,6 @@
 #include "MainWindowCommands.h"
 #include "SetupCommands.h"
 #include "FormEntryPoints.h"
-#include "core/ui/BusyPointer.h"
-#include "core/Sound.h"
 #include "app/Startup.h"
 #include "core/StatusSink.h"
 #include "core/Version.h"
@@ -18,6 +16,7 @@
 #include "bookings/ManagedJockeys.h"
 #include "bookings/StoredColor.h"
 #include "bookings/ui/ListModel.h"
+#include "bookings/ui/ListViews.h"
 #include "bookings/ui/NominationPick.h"
 #include "db/Database.h"
 #include "import/FieldFileLoader.h"
@@ -25,7 +24,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDrag>
 #include <QDropEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -269,12 +267,12 @@ bool MainWindow::load()
     cmdBrowse->setEnabled(true);
     CmdGetData->setVisible(true);
     showStatus(QStringLiteral("Setting up Main Form"));
-    setupColumns(grdNames);
-    setupColumns(grdNoms);
+    listviews::setupColumns(grdNames);
+    listviews::setupColumns(grdNoms);
     showStatus(QStringLiteral("Loading Data into Grid - setup grdMeeting"));
-    setupColumns(grdMeeting);
+    listviews::setupColumns(grdMeeting);
     showStatus(QStringLiteral("Loading Data into Grid - setup grdJockey"));
-    setupColumns(grdJockey);
+    listviews::setupColumns(grdJockey);
     showStatus(QStringLiteral("Loading Data into Grid - Load grdMeeting"));
     guarded([this] { reloadMeetings(); });
     showStatus(QStringLiteral("Loading Data into Grid - Load grdJockey"));
@@ -381,7 +379,7 @@ void MainWindow::connectLists()
     m_trainers = static_cast<ListModel *>(grdNames->model());
     m_noms = static_cast<ListModel *>(grdNoms->model());
     for (QTableView *grid : {grdMeeting, grdJockey, grdNames, grdNoms})
-        setupColumns(grid);
+        listviews::setupColumns(grid);
     grdNoms->setSelectionMode(QAbstractItemView::SingleSelection);
     grdNames->setSelectionMode(QAbstractItemView::SingleSelection);
     grdJockey->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -445,22 +443,6 @@ void MainWindow::connectLists()
     connect(UpDown1, &QSpinBox::valueChanged, this,
             [this](int tenths) { txtWeight->setText(QString::number(tenths / 10.0, 'f', 1)); });
     connect(txtWeight, &QLineEdit::editingFinished, this, &MainWindow::weightEdited);
-}
-
-void MainWindow::setupColumns(QTableView *grid)
-{
-    const auto *model = static_cast<ListModel *>(grid->model());
-    QHeaderView *header = grid->horizontalHeader();
-    const QList<ListColumn> &columns = model->columns();
-    for (int c = 0; c < columns.size(); ++c) {
-        const ListColumn &column = columns.at(c);
-        grid->setColumnHidden(c, column.hidden);
-        // Icon columns get room for the 14-pixel pictures and the cell margins.
-        const int width = column.header.isEmpty() && !column.hidden ? std::max(column.width, 22) : column.width;
-        if (width > 0 && !column.hidden)
-            header->resizeSection(c, width);
-    }
-    header->setStretchLastSection(true);
 }
 
 BookingGrid &MainWindow::nomsGrid()
@@ -611,41 +593,14 @@ void MainWindow::showRaceOf(int row)
 
 void MainWindow::sortList(QTableView *grid, int column)
 {
-    auto *model = static_cast<ListModel *>(grid->model());
-    if (column < 1 || column > model->columnCount())
-        return;
-    {
-        BusyPointer busy;
-        const Qt::SortOrder order = model->sortByColumn(column);
-        grid->horizontalHeader()->setSortIndicator(column - 1, order);
-    }
-    sounds::playSound(sounds::kSorted);
+    listviews::sortByColumn(grid, column);
 }
 
 // ---- Booking interactions ----
 
 QMimeData *MainWindow::jockeyDragData(int row) const
 {
-    if (row < 1 || row > m_jockeys->rowCount())
-        return nullptr;
-    auto *data = new QMimeData;
-    const QString name = m_jockeys->cellText(row, 1);
-    const QString color = m_jockeys->cellText(row, 2);
-    data->setText(name);
-    data->setData(ListModel::jockeyMimeType(), (name + QLatin1Char('\n') + color).toUtf8());
-    return data;
-}
-
-void MainWindow::startJockeyDrag(int row)
-{
-    QMimeData *data = jockeyDragData(row);
-    if (!data)
-        return;
-    auto *drag = new QDrag(grdJockey);
-    drag->setMimeData(data);
-    const QRect cell = grdJockey->visualRect(m_jockeys->index(row - 1, 0));
-    drag->setPixmap(grdJockey->viewport()->grab(cell));
-    drag->exec(Qt::CopyAction);
+    return m_jockeys->jockeyMimeData(row);
 }
 
 bool MainWindow::dropJockey(const QPoint &viewportPos, const QString &jockey, const QColor &color)
@@ -759,7 +714,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
                 && (mouse->position().toPoint() - m_dragStart).manhattanLength() >= QApplication::startDragDistance()) {
                 const int row = m_dragRow;
                 m_dragRow = -1;
-                startJockeyDrag(row);
+                listviews::startJockeyDrag(grdJockey, row);
                 return true;
             }
         } else if (event->type() == QEvent::MouseButtonRelease) {

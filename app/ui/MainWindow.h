@@ -123,13 +123,11 @@ private:
     void showAbout();
     void resetRaceWindow();
     void connectLists();
-    void setupColumns(QTableView *grid);
     void addData();
     void saveContact(mainlists::ContactField field);
     void weightEdited();
     // The trainer of the selected trainer-list row, blanks trimmed.
     QString selectedTrainer() const;
-    void startJockeyDrag(int row);
     template<typename Step>
     void guarded(Step step);
 

@@ -43,13 +43,7 @@ private:
 };
 
 // The settings of one mode family: horse, trainer or jockey windows.
-struct FamilySettings {
-    QString *order, *width;
-    qint32 *left, *top, *windowWidth, *height;
-    bool *max;
-};
-
-FamilySettings familyOf(Mode mode)
+StoredGridWindow familyOf(Mode mode)
 {
     cAppSettings &s = cAppSettings::instance();
     switch (mode) {
@@ -308,26 +302,12 @@ void FrmRaceStats::openRun(int row)
 
 void FrmRaceStats::restoreLayout()
 {
-    const FamilySettings family = familyOf(m_mode);
-    applyPlacement(this, {*family.left, *family.top, *family.windowWidth, *family.height, *family.max});
-    applyHeaderLayout(grdStats->horizontalHeader(), *family.order, *family.width);
+    restoreGridWindow(this, grdStats->horizontalHeader(), familyOf(m_mode));
 }
 
 void FrmRaceStats::storeLayout()
 {
-    const FamilySettings family = familyOf(m_mode);
-    *family.order = headerOrderList(grdStats->horizontalHeader());
-    *family.width = headerWidthList(grdStats->horizontalHeader());
-    const layout::Placement placement = placementOf(this);
-    // A maximised window keeps the normal place it had.
-    *family.max = placement.maximised;
-    if (!placement.maximised) {
-        *family.left = placement.left;
-        *family.top = placement.top;
-        *family.windowWidth = placement.width;
-        *family.height = placement.height;
-    }
-    cAppSettings::instance().SaveSettings();
+    storeGridWindow(this, grdStats->horizontalHeader(), familyOf(m_mode));
 }
 
 void FrmRaceStats::done(int result)

@@ -24,6 +24,13 @@ QLineEdit *makeBox(QWidget *parent, const char *name)
     return box;
 }
 
+StoredGridWindow storedLayout()
+{
+    cAppSettings &s = cAppSettings::instance();
+    return {&s.RaceResultsGridOrder, &s.RaceResultsGridWidth, &s.RaceResultsLeft, &s.RaceResultsTop,
+            &s.RaceResultsWidth,     &s.RaceResultsHeight,    &s.RaceResultsMax};
+}
+
 } // namespace
 
 frmRaceResult::frmRaceResult(QWidget *parent) : QDialog(parent)
@@ -94,10 +101,7 @@ frmRaceResult::frmRaceResult(QWidget *parent) : QDialog(parent)
     layout->addLayout(buttons);
     connect(cmdExit, &QPushButton::clicked, this, &QDialog::accept);
 
-    const cAppSettings &s = cAppSettings::instance();
-    applyPlacement(this, {s.RaceResultsLeft, s.RaceResultsTop, s.RaceResultsWidth, s.RaceResultsHeight,
-                          s.RaceResultsMax});
-    applyHeaderLayout(grdResults->horizontalHeader(), s.RaceResultsGridOrder, s.RaceResultsGridWidth);
+    restoreGridWindow(this, grdResults->horizontalHeader(), storedLayout());
 }
 
 void frmRaceResult::fill(const raceresult::Result &result)
@@ -136,17 +140,6 @@ void frmRaceResult::fill(const raceresult::Result &result)
 
 void frmRaceResult::done(int result)
 {
-    cAppSettings &s = cAppSettings::instance();
-    s.RaceResultsGridOrder = headerOrderList(grdResults->horizontalHeader());
-    s.RaceResultsGridWidth = headerWidthList(grdResults->horizontalHeader());
-    const layout::Placement placement = placementOf(this);
-    s.RaceResultsMax = placement.maximised;
-    if (!placement.maximised) {
-        s.RaceResultsLeft = placement.left;
-        s.RaceResultsTop = placement.top;
-        s.RaceResultsWidth = placement.width;
-        s.RaceResultsHeight = placement.height;
-    }
-    s.SaveSettings();
+    storeGridWindow(this, grdResults->horizontalHeader(), storedLayout());
     QDialog::done(result);
 }

@@ -6,6 +6,7 @@
 #include "core/cAppSettings.h"
 #include "core/ui/BusyPointer.h"
 #include "core/ui/HeaderLayout.h"
+#include "core/ui/ReadOnlyGrid.h"
 #include "formdata/FormText.h"
 
 #include <QHBoxLayout>
@@ -131,12 +132,9 @@ FrmRaceStats::FrmRaceStats(QWidget *parent) : QDialog(parent)
     m_model->setSortRole(kSortRole);
     grdStats->setModel(m_model);
     grdStats->setItemDelegate(new RunCellDelegate(grdStats));
-    grdStats->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdStats->setSelectionMode(QAbstractItemView::SingleSelection);
-    grdStats->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdStats->setWordWrap(false);
-    grdStats->verticalHeader()->hide();
-    grdStats->verticalHeader()->setDefaultSectionSize(grdStats->fontMetrics().height() + 6);
+    setUpReadOnlyGrid(grdStats);
     grdStats->horizontalHeader()->setSectionsMovable(true);
     grdStats->horizontalHeader()->setSectionsClickable(true);
     grdStats->horizontalHeader()->setSortIndicatorShown(true);

@@ -2,6 +2,7 @@
 
 #include "core/cAppSettings.h"
 #include "core/ui/HeaderLayout.h"
+#include "core/ui/ReadOnlyGrid.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -77,10 +78,7 @@ frmRaceResult::frmRaceResult(QWidget *parent) : QDialog(parent)
     const QList<raceresult::ColumnSpec> &specs = raceresult::columns();
     grdResults = new QTableWidget(0, int(specs.size()), this);
     grdResults->setObjectName(u"grdResults"_s);
-    grdResults->verticalHeader()->hide();
-    grdResults->verticalHeader()->setDefaultSectionSize(grdResults->fontMetrics().height() + 6);
-    grdResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grdResults->setSelectionBehavior(QAbstractItemView::SelectRows);
+    setUpReadOnlyGrid(grdResults);
     grdResults->setWordWrap(false);
     grdResults->horizontalHeader()->setSectionsMovable(true);
     for (int c = 0; c < specs.size(); ++c) {

@@ -353,7 +353,7 @@ NominationsResult loadNominations(const QString &trainer, const ListFilter &filt
     return result;
 }
 
-QString raceTimeText(const QString &storedTime)
+QTime storedRaceTime(const QString &storedTime)
 {
     QString text = storedTime.trimmed();
     // A date-time keeps its time part.
@@ -362,7 +362,13 @@ QString raceTimeText(const QString &storedTime)
     QTime time = QTime::fromString(text, u"HH:mm:ss"_s);
     if (!time.isValid())
         time = QTime::fromString(text, u"HH:mm"_s);
-    if (!time.isValid() || time == QTime(0, 1))
+    return time == QTime(0, 1) ? QTime() : time;
+}
+
+QString raceTimeText(const QString &storedTime)
+{
+    const QTime time = storedRaceTime(storedTime);
+    if (!time.isValid())
         return QString();
     return QLocale(QLocale::English, QLocale::UnitedStates).toString(time, u"hh:mm AP"_s);
 }

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTime>
 #include <QVariantList>
 
 class Db;
@@ -106,6 +107,8 @@ struct TextRun {
     QColor color = Qt::black;
 };
 QList<TextRun> raceDetails(const QString &meetingCode, int raceNumber);
+// The time of day in a stored time or date-time; invalid when missing or the unknown time 00:01.
+QTime storedRaceTime(const QString &storedTime);
 // "hh:mm AMPM" for a stored time of day; empty for the unknown time 00:01.
 QString raceTimeText(const QString &storedTime);
 

@@ -1,5 +1,6 @@
 #include "MeetingReport.h"
 
+#include "MainLists.h"
 #include "db/Database.h"
 
 #include <QDate>
@@ -44,15 +45,8 @@ QString blankIfZero(const QVariant &value, bool oneDecimal, double divisor)
 
 QString timeText(const QString &stored)
 {
-    QString text = stored.trimmed();
-    if (text.size() > 10 && text.at(10) == u' ')
-        text = text.mid(11);
-    QTime time = QTime::fromString(text, u"HH:mm:ss"_s);
-    if (!time.isValid())
-        time = QTime::fromString(text, u"HH:mm"_s);
-    if (!time.isValid() || time == QTime(0, 1))
-        return QString();
-    return time.toString(u"HH.mm"_s);
+    const QTime time = mainlists::storedRaceTime(stored);
+    return time.isValid() ? time.toString(u"HH.mm"_s) : QString();
 }
 
 // One thing drawn on a page: a group header (line < 0) or a runner line.

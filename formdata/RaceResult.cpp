@@ -29,32 +29,32 @@ QString runnersSql(const QString &date, const QString &track, const QString &rac
         + SqlQuote(raceNo) + u"' "_s;
 }
 
+namespace {
+
+// The text a one-letter code stands for; empty for a letter not in the table.
+QString codeText(const QString &letter, std::initializer_list<std::pair<QLatin1String, QLatin1String>> table)
+{
+    for (const auto &[code, text] : table) {
+        if (letter == code)
+            return text;
+    }
+    return {};
+}
+
+} // namespace
+
 QString meetTypeText(const QString &letter)
 {
-    if (letter == "M"_L1)
-        return u" Metro"_s;
-    if (letter == "P"_L1)
-        return u" Provincial"_s;
-    if (letter == "C"_L1)
-        return u" Country"_s;
     if (letter.isEmpty())
         return u"Unknown"_s;
-    return {};
+    return codeText(letter, {{"M"_L1, " Metro"_L1}, {"P"_L1, " Provincial"_L1}, {"C"_L1, " Country"_L1}});
 }
 
 QString conditionText(const QString &letter)
 {
-    if (letter == "G"_L1)
-        return u"Good"_s;
-    if (letter == "D"_L1)
-        return u"Dead"_s;
-    if (letter == "F"_L1)
-        return u"Fast"_s;
-    if (letter == "S"_L1)
-        return u"Slow"_s;
-    if (letter == "H"_L1)
-        return u"Heavy"_s;
-    return {};
+    return codeText(
+        letter,
+        {{"G"_L1, "Good"_L1}, {"D"_L1, "Dead"_L1}, {"F"_L1, "Fast"_L1}, {"S"_L1, "Slow"_L1}, {"H"_L1, "Heavy"_L1}});
 }
 
 QString valueText(const QString &value)

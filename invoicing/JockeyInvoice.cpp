@@ -35,10 +35,23 @@ QDate dateOf(const QVariant &value)
     return QDate::fromString(value.toString().left(10), Qt::ISODate);
 }
 
-QString moneyOrNothing(const std::optional<int> &count, const Currency &fee, Currency *total)
+// A charge per item: its total is kept (zero for an empty box) and its line shown only for a count.
+void addCountedCharge(QList<InvoiceFooterLine> &lines, const QString &key, const QString &label,
+                      const std::optional<int> &count, const Currency &fee, Currency *total)
 {
     *total = count ? fee.times(*count) : Currency();
-    return count ? total->toDisplay() : QString();
+    if (count)
+        lines << InvoiceFooterLine{key, label, total->toDisplay(), QString::number(*count), u"@ "_s + fee.toDisplay(),
+                                   {},  false};
+}
+
+// An extra charge, shown only when it is not zero, under its own text or a default one.
+void addExtraCharge(QList<InvoiceFooterLine> &lines, const QString &key, const QString &text, const QString &fallback,
+                    const Currency &amount)
+{
+    if (!amount.isZero())
+        lines << InvoiceFooterLine{key,  text.trimmed().isEmpty() ? fallback : text, amount.toDisplay(), {}, {}, {},
+                                   false};
 }
 
 // A count box: empty (nullopt, the line is hidden) or a whole number of at least 0; false otherwise.
@@ -298,40 +311,11 @@ void computeFigures(JockeyInvoice &invoice, const InvoiceCharges &charges)
     lines << InvoiceFooterLine{u"bookingFee"_s, u"Ostrevan Fee"_s, invoice.bookingFee.toDisplay(), {}, {}, {}, false};
 
     // Empty optional lines are left out, so the lines after them close up.
-    const QString scratchText = moneyOrNothing(charges.scratchings, jockey.scratchFee, &invoice.scratchingsTotal);
-    if (charges.scratchings)
-        lines << InvoiceFooterLine{u"scratchings"_s,
-                                   u"Scratchings"_s,
-                                   scratchText,
-                                   QString::number(*charges.scratchings),
-                                   u"@ "_s + jockey.scratchFee.toDisplay(),
-                                   {},
-                                   false};
-    const QString trialText = moneyOrNothing(charges.trials, jockey.trialFee, &invoice.trialsTotal);
-    if (charges.trials)
-        lines << InvoiceFooterLine{u"trials"_s,
-                                   u"Trials"_s,
-                                   trialText,
-                                   QString::number(*charges.trials),
-                                   u"@ "_s + jockey.trialFee.toDisplay(),
-                                   {},
-                                   false};
-    if (!charges.extra1.isZero())
-        lines << InvoiceFooterLine{u"extra1"_s,
-                                   charges.extraText1.trimmed().isEmpty() ? u"Extra Charge 1"_s : charges.extraText1,
-                                   charges.extra1.toDisplay(),
-                                   {},
-                                   {},
-                                   {},
-                                   false};
-    if (!charges.extra2.isZero())
-        lines << InvoiceFooterLine{u"extra2"_s,
-                                   charges.extraText2.trimmed().isEmpty() ? u"Extra Charge 2"_s : charges.extraText2,
-                                   charges.extra2.toDisplay(),
-                                   {},
-                                   {},
-                                   {},
-                                   false};
+    addCountedCharge(lines, u"scratchings"_s, u"Scratchings"_s, charges.scratchings, jockey.scratchFee,
+                     &invoice.scratchingsTotal);
+    addCountedCharge(lines, u"trials"_s, u"Trials"_s, charges.trials, jockey.trialFee, &invoice.trialsTotal);
+    addExtraCharge(lines, u"extra1"_s, charges.extraText1, u"Extra Charge 1"_s, charges.extra1);
+    addExtraCharge(lines, u"extra2"_s, charges.extraText2, u"Extra Charge 2"_s, charges.extra2);
 
     invoice.total = (invoice.managerCommission + invoice.bookingFee + invoice.scratchingsTotal + invoice.trialsTotal +
                      invoice.extra1 + invoice.extra2)

@@ -447,28 +447,24 @@ void FrmRace::applyGroupSpans()
 
 // ---- Layout ----
 
+namespace {
+
+StoredGridWindow storedLayout()
+{
+    cAppSettings &s = cAppSettings::instance();
+    return {&s.RaceRaceOrder, &s.RaceRaceWidth, &s.RaceLeft, &s.RaceTop, &s.RaceWidth, &s.RaceHeight, &s.RaceMax};
+}
+
+} // namespace
+
 void FrmRace::restoreLayout()
 {
-    const cAppSettings &settings = cAppSettings::instance();
-    applyPlacement(this,
-                   {settings.RaceLeft, settings.RaceTop, settings.RaceWidth, settings.RaceHeight, settings.RaceMax});
-    applyHeaderLayout(grdRace->horizontalHeader(), settings.RaceRaceOrder, settings.RaceRaceWidth);
+    restoreGridWindow(this, grdRace->horizontalHeader(), storedLayout());
 }
 
 void FrmRace::storeLayout()
 {
-    cAppSettings &settings = cAppSettings::instance();
-    settings.RaceRaceWidth = headerWidthList(grdRace->horizontalHeader());
-    settings.RaceRaceOrder = headerOrderList(grdRace->horizontalHeader());
-    const layout::Placement placement = placementOf(this);
-    settings.RaceMax = placement.maximised;
-    if (!placement.maximised) {
-        settings.RaceLeft = placement.left;
-        settings.RaceTop = placement.top;
-        settings.RaceWidth = placement.width;
-        settings.RaceHeight = placement.height;
-    }
-    settings.SaveSettings();
+    storeGridWindow(this, grdRace->horizontalHeader(), storedLayout());
 }
 
 void FrmRace::done(int result)

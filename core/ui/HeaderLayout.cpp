@@ -1,5 +1,7 @@
 #include "HeaderLayout.h"
 
+#include "core/cAppSettings.h"
+
 #include <QHeaderView>
 #include <QWidget>
 
@@ -65,4 +67,25 @@ layout::Placement placementOf(const QWidget *window)
     // Stored even when maximised: the normal geometry is what a restore returns to.
     const QRect geometry = window->isMaximized() ? window->normalGeometry() : window->geometry();
     return {geometry.left(), geometry.top(), geometry.width(), geometry.height(), window->isMaximized()};
+}
+
+void restoreGridWindow(QWidget *window, QHeaderView *header, const StoredGridWindow &stored)
+{
+    applyPlacement(window, {*stored.left, *stored.top, *stored.windowWidth, *stored.height, *stored.max});
+    applyHeaderLayout(header, *stored.order, *stored.width);
+}
+
+void storeGridWindow(const QWidget *window, const QHeaderView *header, const StoredGridWindow &stored)
+{
+    *stored.order = headerOrderList(header);
+    *stored.width = headerWidthList(header);
+    const layout::Placement placement = placementOf(window);
+    *stored.max = placement.maximised;
+    if (!placement.maximised) {
+        *stored.left = placement.left;
+        *stored.top = placement.top;
+        *stored.windowWidth = placement.width;
+        *stored.height = placement.height;
+    }
+    cAppSettings::instance().SaveSettings();
 }

@@ -16,3 +16,15 @@ QString headerWidthList(const QHeaderView *header);
 // A window's stored placement: maximised wins; otherwise each value only when greater than 0.
 void applyPlacement(QWidget *window, const layout::Placement &placement);
 layout::Placement placementOf(const QWidget *window);
+
+// Where a window with one grid keeps its layout in the settings.
+struct StoredGridWindow {
+    QString *order, *width;
+    qint32 *left, *top, *windowWidth, *height;
+    bool *max;
+};
+// Puts the window and its grid's columns where they were stored.
+void restoreGridWindow(QWidget *window, QHeaderView *header, const StoredGridWindow &stored);
+// Stores the columns and the window's place, then saves the settings. A maximised window keeps
+// the normal place it had.
+void storeGridWindow(const QWidget *window, const QHeaderView *header, const StoredGridWindow &stored);

@@ -6,6 +6,7 @@
 #include "core/cAppSettings.h"
 #include "core/ui/BusyPointer.h"
 #include "core/ui/HeaderLayout.h"
+#include "core/ui/ReadOnlyGrid.h"
 #include "formdata/FormText.h"
 
 #include <QHBoxLayout>
@@ -43,13 +44,7 @@ private:
 };
 
 // The settings of one mode family: horse, trainer or jockey windows.
-struct FamilySettings {
-    QString *order, *width;
-    qint32 *left, *top, *windowWidth, *height;
-    bool *max;
-};
-
-FamilySettings familyOf(Mode mode)
+StoredGridWindow familyOf(Mode mode)
 {
     cAppSettings &s = cAppSettings::instance();
     switch (mode) {
@@ -137,12 +132,9 @@ FrmRaceStats::FrmRaceStats(QWidget *parent) : QDialog(parent)
     m_model->setSortRole(kSortRole);
     grdStats->setModel(m_model);
     grdStats->setItemDelegate(new RunCellDelegate(grdStats));
-    grdStats->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdStats->setSelectionMode(QAbstractItemView::SingleSelection);
-    grdStats->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdStats->setWordWrap(false);
-    grdStats->verticalHeader()->hide();
-    grdStats->verticalHeader()->setDefaultSectionSize(grdStats->fontMetrics().height() + 6);
+    setUpReadOnlyGrid(grdStats);
     grdStats->horizontalHeader()->setSectionsMovable(true);
     grdStats->horizontalHeader()->setSectionsClickable(true);
     grdStats->horizontalHeader()->setSortIndicatorShown(true);
@@ -308,26 +300,12 @@ void FrmRaceStats::openRun(int row)
 
 void FrmRaceStats::restoreLayout()
 {
-    const FamilySettings family = familyOf(m_mode);
-    applyPlacement(this, {*family.left, *family.top, *family.windowWidth, *family.height, *family.max});
-    applyHeaderLayout(grdStats->horizontalHeader(), *family.order, *family.width);
+    restoreGridWindow(this, grdStats->horizontalHeader(), familyOf(m_mode));
 }
 
 void FrmRaceStats::storeLayout()
 {
-    const FamilySettings family = familyOf(m_mode);
-    *family.order = headerOrderList(grdStats->horizontalHeader());
-    *family.width = headerWidthList(grdStats->horizontalHeader());
-    const layout::Placement placement = placementOf(this);
-    // A maximised window keeps the normal place it had.
-    *family.max = placement.maximised;
-    if (!placement.maximised) {
-        *family.left = placement.left;
-        *family.top = placement.top;
-        *family.windowWidth = placement.width;
-        *family.height = placement.height;
-    }
-    cAppSettings::instance().SaveSettings();
+    storeGridWindow(this, grdStats->horizontalHeader(), familyOf(m_mode));
 }
 
 void FrmRaceStats::done(int result)

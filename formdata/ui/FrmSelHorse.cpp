@@ -2,6 +2,7 @@
 
 #include "FormWindows.h"
 #include "core/ui/BusyPointer.h"
+#include "core/ui/ReadOnlyGrid.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -57,10 +58,7 @@ FrmSelHorse::FrmSelHorse(QWidget *parent) : QDialog(parent)
 
     grdSelHorse = new QTableWidget(0, int(gridColumns().size()), this);
     grdSelHorse->setObjectName(u"grdSelHorse"_s);
-    grdSelHorse->verticalHeader()->hide();
-    grdSelHorse->verticalHeader()->setDefaultSectionSize(grdSelHorse->fontMetrics().height() + 6);
-    grdSelHorse->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grdSelHorse->setSelectionBehavior(QAbstractItemView::SelectRows);
+    setUpReadOnlyGrid(grdSelHorse);
     grdSelHorse->setSelectionMode(QAbstractItemView::SingleSelection);
     for (int c = 0; c < gridColumns().size(); ++c) {
         auto *item = new QTableWidgetItem(gridColumns().at(c).caption);

@@ -2,6 +2,7 @@
 
 #include "core/cAppSettings.h"
 #include "core/ui/HeaderLayout.h"
+#include "core/ui/ReadOnlyGrid.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -22,6 +23,13 @@ QLineEdit *makeBox(QWidget *parent, const char *name)
     box->setObjectName(QLatin1String(name));
     box->setReadOnly(true);
     return box;
+}
+
+StoredGridWindow storedLayout()
+{
+    cAppSettings &s = cAppSettings::instance();
+    return {&s.RaceResultsGridOrder, &s.RaceResultsGridWidth, &s.RaceResultsLeft, &s.RaceResultsTop,
+            &s.RaceResultsWidth,     &s.RaceResultsHeight,    &s.RaceResultsMax};
 }
 
 } // namespace
@@ -70,10 +78,7 @@ frmRaceResult::frmRaceResult(QWidget *parent) : QDialog(parent)
     const QList<raceresult::ColumnSpec> &specs = raceresult::columns();
     grdResults = new QTableWidget(0, int(specs.size()), this);
     grdResults->setObjectName(u"grdResults"_s);
-    grdResults->verticalHeader()->hide();
-    grdResults->verticalHeader()->setDefaultSectionSize(grdResults->fontMetrics().height() + 6);
-    grdResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grdResults->setSelectionBehavior(QAbstractItemView::SelectRows);
+    setUpReadOnlyGrid(grdResults);
     grdResults->setWordWrap(false);
     grdResults->horizontalHeader()->setSectionsMovable(true);
     for (int c = 0; c < specs.size(); ++c) {
@@ -94,10 +99,7 @@ frmRaceResult::frmRaceResult(QWidget *parent) : QDialog(parent)
     layout->addLayout(buttons);
     connect(cmdExit, &QPushButton::clicked, this, &QDialog::accept);
 
-    const cAppSettings &s = cAppSettings::instance();
-    applyPlacement(this, {s.RaceResultsLeft, s.RaceResultsTop, s.RaceResultsWidth, s.RaceResultsHeight,
-                          s.RaceResultsMax});
-    applyHeaderLayout(grdResults->horizontalHeader(), s.RaceResultsGridOrder, s.RaceResultsGridWidth);
+    restoreGridWindow(this, grdResults->horizontalHeader(), storedLayout());
 }
 
 void frmRaceResult::fill(const raceresult::Result &result)
@@ -136,17 +138,6 @@ void frmRaceResult::fill(const raceresult::Result &result)
 
 void frmRaceResult::done(int result)
 {
-    cAppSettings &s = cAppSettings::instance();
-    s.RaceResultsGridOrder = headerOrderList(grdResults->horizontalHeader());
-    s.RaceResultsGridWidth = headerWidthList(grdResults->horizontalHeader());
-    const layout::Placement placement = placementOf(this);
-    s.RaceResultsMax = placement.maximised;
-    if (!placement.maximised) {
-        s.RaceResultsLeft = placement.left;
-        s.RaceResultsTop = placement.top;
-        s.RaceResultsWidth = placement.width;
-        s.RaceResultsHeight = placement.height;
-    }
-    s.SaveSettings();
+    storeGridWindow(this, grdResults->horizontalHeader(), storedLayout());
     QDialog::done(result);
 }

@@ -29,8 +29,6 @@ public:
     static QString jockeyMimeType();
     // What dragging a jockey-list row (1-based) carries: name, and name + colour; nullptr for no row.
     QMimeData *jockeyMimeData(int row) const;
-    // What dragging a jockey-list row (1-based) carries: name, and name + colour; nullptr for no row.
-    QMimeData *jockeyMimeData(int row) const;
 
 protected:
     int lineCount() const override { return static_cast<int>(m_rows.size()); }

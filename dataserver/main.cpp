@@ -20,6 +20,7 @@ namespace {
 const char *const kUsage =
     "usage: ostrevan-dataserver COMMAND ... --db FILE\n"
     "  serve --db FILE --listen HOST:PORT [--threads N] [--query-timeout-ms N] [--max-rows N] [--max-bytes N]\n"
+    "        [--tls-cert FILE --tls-key FILE]\n"
     "  init --db FILE\n"
     "  add-user NAME --db FILE            (password on standard input)\n"
     "  import TABLE FILE.csv --db FILE\n"
@@ -124,6 +125,12 @@ int serve(const Args &args)
         }
         *o.target = n;
     }
+    opt.tlsCert = args.options.count("tls-cert") ? args.options.at("tls-cert") : std::string();
+    opt.tlsKey = args.options.count("tls-key") ? args.options.at("tls-key") : std::string();
+    if (opt.tlsCert.empty() != opt.tlsKey.empty()) {
+        std::cerr << "serve: --tls-cert and --tls-key go together\n";
+        return 2;
+    }
     opt.threads = static_cast<int>(threads);
     opt.limits.timeoutMs = static_cast<int>(timeout);
     opt.limits.maxRows = rows;
@@ -178,7 +185,7 @@ int main(int argc, char **argv)
         return 2;
     }
     if (command == "serve") {
-        if (!checkOptions(args, {"db", "listen", "threads", "query-timeout-ms", "max-rows", "max-bytes"}, 0, error)) {
+        if (!checkOptions(args, {"db", "listen", "threads", "query-timeout-ms", "max-rows", "max-bytes", "tls-cert", "tls-key"}, 0, error)) {
             std::cerr << "serve: " << error << '\n';
             return 2;
         }

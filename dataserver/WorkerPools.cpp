@@ -1,6 +1,7 @@
 #include "WorkerPools.h"
 
 #include <chrono>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -25,8 +26,12 @@ void ConnectionThreads::enqueue(std::function<void()> fn)
         m_wake.notify_one();
         return;
     }
-    ++m_threads;
-    std::thread([this] { work(); }).detach();
+    try {
+        std::thread([this] { work(); }).detach();
+        ++m_threads;
+    } catch (const std::system_error &) {
+        // Out of threads: the connection waits for one of the running threads.
+    }
 }
 
 void ConnectionThreads::shutdown()

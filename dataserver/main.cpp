@@ -7,10 +7,12 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <csignal>
 #include <iostream>
 #include <map>
 #include <pthread.h>
+#include <sys/resource.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -143,6 +145,12 @@ int serve(const Args &args)
     }
     // Bounds what all workers together may hold, whatever queries arrive.
     sqlite3_hard_heap_limit64(1LL << 30);
+    // Every open client connection holds a descriptor; the usual soft limit of 1024 would stop accepting early.
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = std::min<rlim_t>(files.rlim_max, 65536);
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
 
     // Signals are taken by one thread with sigwait, so the stop request never runs inside a signal handler.
     sigset_t signals;

@@ -73,23 +73,40 @@ CredentialStore::StoredHash CredentialStore::lookUp(const std::string &user)
     return out;
 }
 
-bool CredentialStore::slowCheck(const std::string &password, const StoredHash &stored)
+CredentialStore::Result CredentialStore::slowCheck(const std::string &password, const StoredHash &stored,
+                                                   const std::string &peer)
 {
     {
         std::unique_lock lock(m_hashMutex);
         m_hashFreed.wait(lock, [this] { return m_hashing < kConcurrentHashes; });
         ++m_hashing;
     }
+    const auto release = [this] {
+        {
+            std::lock_guard lock(m_hashMutex);
+            --m_hashing;
+        }
+        m_hashFreed.notify_one();
+    };
+    // The address may have started cooling off while this request waited for its turn.
+    if (coolingOff(peer)) {
+        release();
+        return Result::CoolingOff;
+    }
     // An unknown user costs the same as a wrong password, so timing does not tell which names exist.
     const std::vector<unsigned char> computed =
         pbkdf2(password, stored.salt.data(), static_cast<int>(stored.salt.size()), stored.iterations);
-    {
-        std::lock_guard lock(m_hashMutex);
-        --m_hashing;
-    }
-    m_hashFreed.notify_one();
-    return stored.found && stored.hash.size() == computed.size()
+    release();
+    const bool match = stored.found && stored.hash.size() == computed.size()
         && CRYPTO_memcmp(stored.hash.data(), computed.data(), computed.size()) == 0;
+    return match ? Result::Ok : Result::Wrong;
+}
+
+bool CredentialStore::coolingOff(const std::string &peer)
+{
+    std::lock_guard lock(m_cacheMutex);
+    const auto f = m_failures.find(peer);
+    return f != m_failures.end() && f->second.coolUntil > Clock::now();
 }
 
 void CredentialStore::noteFailure(const std::string &peer)
@@ -117,7 +134,6 @@ CredentialStore::Result CredentialStore::verify(const std::string &user, const s
     const Digest digest = keyedHash(user, password, peer);
     const auto now = Clock::now();
     std::vector<unsigned char> rememberedHash;
-    bool cooling = false;
     {
         std::lock_guard lock(m_cacheMutex);
         const auto it = m_remembered.find(user);
@@ -128,17 +144,17 @@ CredentialStore::Result CredentialStore::verify(const std::string &user, const s
                     rememberedHash = r.storedHash;
             }
         }
-        const auto f = m_failures.find(peer);
-        cooling = f != m_failures.end() && f->second.coolUntil > now;
     }
-    if (rememberedHash.empty() && cooling)
+    if (rememberedHash.empty() && coolingOff(peer))
         return Result::CoolingOff;
     const StoredHash stored = lookUp(user);
     if (!rememberedHash.empty() && stored.found && stored.hash == rememberedHash)
         return Result::Ok;
-    if (!slowCheck(password, stored)) {
-        noteFailure(peer);
-        return Result::Wrong;
+    const Result checked = slowCheck(password, stored, peer);
+    if (checked != Result::Ok) {
+        if (checked == Result::Wrong)
+            noteFailure(peer);
+        return checked;
     }
     std::lock_guard lock(m_cacheMutex);
     auto &entries = m_remembered[user];

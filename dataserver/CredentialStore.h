@@ -61,7 +61,8 @@ private:
 
     Digest keyedHash(const std::string &user, const std::string &password, const std::string &peer) const;
     StoredHash lookUp(const std::string &user);
-    bool slowCheck(const std::string &password, const StoredHash &stored);
+    Result slowCheck(const std::string &password, const StoredHash &stored, const std::string &peer);
+    bool coolingOff(const std::string &peer);
     void noteFailure(const std::string &peer);
 
     std::string m_dbPath;

@@ -35,7 +35,9 @@ if [ "$seconds" -gt 0 ]; then
         name="${target#fuzz_}"
         work="$build/fuzz-corpus/$name"
         mkdir -p "$work"
-        seeds=("$here/tests/fuzz/$name")
+        # Field files: the test fixtures are the seeds; regression inputs go to tests/fuzz/fieldfile/.
+        seeds=()
+        [ -d "$here/tests/fuzz/$name" ] && seeds+=("$here/tests/fuzz/$name")
         [ "$name" = fieldfile ] && seeds+=("$here/tests/fixtures/fields")
         echo "fuzzing $target for $seconds s"
         nice "$build/fuzz/$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \

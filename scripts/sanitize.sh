@@ -40,8 +40,14 @@ if [ "$seconds" -gt 0 ]; then
         [ -d "$here/tests/fuzz/$name" ] && seeds+=("$here/tests/fuzz/$name")
         [ "$name" = fieldfile ] && seeds+=("$here/tests/fixtures/fields")
         echo "fuzzing $target for $seconds s"
-        nice "$build/fuzz/$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
-            -artifact_prefix="$build/fuzz-crashes/$name-" "$work" "${seeds[@]}" 2>&1 | tail -n 3
+        log="$build/fuzz-$name.log"
+        if ! nice "$build/fuzz/$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+                -artifact_prefix="$build/fuzz-crashes/$name-" "$work" "${seeds[@]}" >"$log" 2>&1; then
+            tail -n 60 "$log"
+            echo "$target found a crash; its input is in $build/fuzz-crashes/" >&2
+            exit 1
+        fi
+        tail -n 1 "$log"
     done < "$build/fuzzers.txt"
 fi
 echo "sanitizer tree and fuzzing: $((SECONDS - started)) s"

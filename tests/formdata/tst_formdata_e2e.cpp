@@ -360,7 +360,7 @@ void TestFormDataE2e::backslashNameRoundTrips()
     writeServer(QStringLiteral("DELETE FROM WORKRACE WHERE WJockey = 'Z BACK'"));
     writeServer(QStringLiteral("DELETE FROM HORSMAST WHERE HWinSex = 'F' AND HWinAge = 4"));
     QVERIFY(result.answered);
-    QCOMPARE(rowsOf(QStringLiteral("SELECT Horse, LastJockey, FormTrainer FROM Noms")),
+    QCOMPARE(queryRows(QStringLiteral("SELECT Horse, LastJockey, FormTrainer FROM Noms")),
              QStringList{named + QStringLiteral("|Z Back|T BACK")});
 }
 
@@ -396,7 +396,7 @@ void TestFormDataE2e::ridesOverTls()
     const RideDownloadResult result = DownloadJockeyRides(QStringLiteral("J Smith"), true, kRideStatsFloor);
     cAppSettings::instance().DataServerCaFile.clear();
     QCOMPARE(result.answered, trustCa);
-    QCOMPARE(rowsOf(QStringLiteral("SELECT COUNT(*) FROM RaceStats")), QStringList{QString::number(trustCa ? 2 : 0)});
+    QCOMPARE(queryRows(QStringLiteral("SELECT COUNT(*) FROM RaceStats")), QStringList{QString::number(trustCa ? 2 : 0)});
     QCOMPARE(m_dialogs->messages.size(), trustCa ? 0 : 1);
 }
 

@@ -35,10 +35,11 @@ if [ "$seconds" -gt 0 ]; then
         name="${target#fuzz_}"
         work="$build/fuzz-corpus/$name"
         mkdir -p "$work"
-        # Field files: the test fixtures are the seeds; regression inputs go to tests/fuzz/fieldfile/.
+        # Field files and web pages: the test fixtures are the seeds; regression inputs go to tests/fuzz/<name>/.
         seeds=()
         [ -d "$here/tests/fuzz/$name" ] && seeds+=("$here/tests/fuzz/$name")
         [ "$name" = fieldfile ] && seeds+=("$here/tests/fixtures/fields")
+        [ "$name" = webpages ] && seeds+=("$here/tests/fixtures/webfields")
         echo "fuzzing $target for $seconds s"
         log="$build/fuzz-$name.log"
         if ! nice "$build/fuzz/$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \

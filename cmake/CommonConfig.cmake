@@ -15,3 +15,13 @@ option(OSTREVAN_WERROR "Treat warnings as errors" OFF)
 if(OSTREVAN_WERROR)
     target_compile_options(ostrevan_common_cfg INTERFACE $<$<CXX_COMPILER_ID:GNU,Clang>:-Werror>)
 endif()
+
+# A second tree for CI: AddressSanitizer and UndefinedBehaviorSanitizer on every target.
+option(OSTREVAN_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(OSTREVAN_SANITIZE)
+    # vptr checks give false alarms across Qt's shared libraries.
+    set(sanitize_flags -fsanitize=address,undefined -fno-sanitize=vptr -fno-sanitize-recover=undefined
+        -fno-omit-frame-pointer)
+    add_compile_options(${sanitize_flags})
+    add_link_options(${sanitize_flags})
+endif()

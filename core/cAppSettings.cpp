@@ -36,7 +36,8 @@ const Entry kLoadOrder[] = {
     Entry{"CompanyName", &cAppSettings::Companyname}, NUM(AlwCalcWeights), TEXT(ExtChgText1), TEXT(ExtChgText2),
     NUM(ExtChgVal1), NUM(ExtChgVal2),
     // Our own additions come last so that the original values keep their order.
-    TEXT(RacingHost), TEXT(WaClubHost), TEXT(RatingHost), TEXT(RegistrationHost), TEXT(PreviousInstallPath)};
+    TEXT(RacingHost), TEXT(WaClubHost), TEXT(RatingHost), TEXT(RegistrationHost), TEXT(PreviousInstallPath),
+    TEXT(DataServerCaFile)};
 
 #undef TEXT
 #undef NUM

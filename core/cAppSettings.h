@@ -101,6 +101,8 @@ public:
     QString RegistrationHost;
     // Folder of a previous installation whose database the first start takes over.
     QString PreviousInstallPath;
+    // A PEM file of certificates trusted for an https:// DataServer besides the system's; empty: none.
+    QString DataServerCaFile;
 
     static inline const QString kDefaultRacingHost = QStringLiteral("www.racingaustralia.horse");
     static inline const QString kDefaultWaClubHost = QStringLiteral("www.perthracing.org.au");

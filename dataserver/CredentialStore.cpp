@@ -27,9 +27,15 @@ CredentialStore::CredentialStore(std::string dbPath)
     RAND_bytes(m_cacheKey.data(), static_cast<int>(m_cacheKey.size()));
 }
 
-CredentialStore::Digest CredentialStore::keyedHash(const std::string &user, const std::string &password) const
+CredentialStore::~CredentialStore()
 {
-    const std::string message = user + '\0' + password;
+    sqlite3_close_v2(m_db);
+}
+
+CredentialStore::Digest CredentialStore::keyedHash(const std::string &user, const std::string &password,
+                                                   const std::string &peer) const
+{
+    const std::string message = user + '\0' + password + '\0' + peer;
     Digest digest{};
     unsigned int len = 0;
     HMAC(EVP_sha256(), m_cacheKey.data(), static_cast<int>(m_cacheKey.size()),
@@ -37,60 +43,127 @@ CredentialStore::Digest CredentialStore::keyedHash(const std::string &user, cons
     return digest;
 }
 
-bool CredentialStore::verify(const std::string &user, const std::string &password)
+CredentialStore::StoredHash CredentialStore::lookUp(const std::string &user)
 {
-    if (user.empty())
-        return false;
-    const Digest digest = keyedHash(user, password);
-    {
-        std::lock_guard lock(m_cacheMutex);
-        const auto it = m_verified.find(user);
-        if (it != m_verified.end() && CRYPTO_memcmp(it->second.data(), digest.data(), digest.size()) == 0)
-            return true;
+    StoredHash out;
+    std::lock_guard lock(m_dbMutex);
+    if (!m_db && sqlite3_open_v2(m_dbPath.c_str(), &m_db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        return out;
     }
-    std::lock_guard slow(m_slowMutex);
-    {
-        std::lock_guard lock(m_cacheMutex); // another worker may have verified it meanwhile
-        const auto it = m_verified.find(user);
-        if (it != m_verified.end() && CRYPTO_memcmp(it->second.data(), digest.data(), digest.size()) == 0)
-            return true;
+    sqlite3_stmt *stmt = nullptr;
+    const std::string sql = std::string("SELECT Salt, Hash, Iterations FROM ") + kUsersTable + " WHERE Name = ?";
+    if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK) {
+        sqlite3_bind_text(stmt, 1, user.c_str(), static_cast<int>(user.size()), SQLITE_TRANSIENT);
+        if (sqlite3_step(stmt) == SQLITE_ROW) {
+            const auto *s = static_cast<const unsigned char *>(sqlite3_column_blob(stmt, 0));
+            out.salt.assign(s, s + sqlite3_column_bytes(stmt, 0));
+            const auto *h = static_cast<const unsigned char *>(sqlite3_column_blob(stmt, 1));
+            out.hash.assign(h, h + sqlite3_column_bytes(stmt, 1));
+            out.iterations = sqlite3_column_int(stmt, 2);
+            out.found = out.iterations > 0 && !out.hash.empty();
+        }
     }
-    if (!verifySlow(user, password))
-        return false;
-    std::lock_guard lock(m_cacheMutex);
-    m_verified[user] = digest;
-    return true;
+    sqlite3_finalize(stmt);
+    if (!out.found) {
+        out.salt.assign(16, 0);
+        out.iterations = kIterations;
+    }
+    return out;
 }
 
-bool CredentialStore::verifySlow(const std::string &user, const std::string &password)
+CredentialStore::Result CredentialStore::slowCheck(const std::string &password, const StoredHash &stored,
+                                                   const std::string &peer)
 {
-    sqlite3 *db = nullptr;
-    bool found = false;
-    std::vector<unsigned char> salt(16, 0), stored;
-    int iterations = kIterations;
-    if (sqlite3_open_v2(m_dbPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt *stmt = nullptr;
-        const std::string sql =
-            std::string("SELECT Salt, Hash, Iterations FROM ") + kUsersTable + " WHERE Name = ?";
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK) {
-            sqlite3_bind_text(stmt, 1, user.c_str(), static_cast<int>(user.size()), SQLITE_TRANSIENT);
-            if (sqlite3_step(stmt) == SQLITE_ROW) {
-                const auto *s = static_cast<const unsigned char *>(sqlite3_column_blob(stmt, 0));
-                salt.assign(s, s + sqlite3_column_bytes(stmt, 0));
-                const auto *h = static_cast<const unsigned char *>(sqlite3_column_blob(stmt, 1));
-                stored.assign(h, h + sqlite3_column_bytes(stmt, 1));
-                iterations = sqlite3_column_int(stmt, 2);
-                found = iterations > 0 && !stored.empty();
-            }
-        }
-        sqlite3_finalize(stmt);
+    {
+        std::unique_lock lock(m_hashMutex);
+        m_hashFreed.wait(lock, [this] { return m_hashing < kConcurrentHashes; });
+        ++m_hashing;
     }
-    sqlite3_close_v2(db);
+    const auto release = [this] {
+        {
+            std::lock_guard lock(m_hashMutex);
+            --m_hashing;
+        }
+        m_hashFreed.notify_one();
+    };
+    // The address may have started cooling off while this request waited for its turn.
+    if (coolingOff(peer)) {
+        release();
+        return Result::CoolingOff;
+    }
     // An unknown user costs the same as a wrong password, so timing does not tell which names exist.
     const std::vector<unsigned char> computed =
-        pbkdf2(password, salt.data(), static_cast<int>(salt.size()), found ? iterations : kIterations);
-    return found && stored.size() == computed.size()
-        && CRYPTO_memcmp(stored.data(), computed.data(), computed.size()) == 0;
+        pbkdf2(password, stored.salt.data(), static_cast<int>(stored.salt.size()), stored.iterations);
+    release();
+    const bool match = stored.found && stored.hash.size() == computed.size()
+        && CRYPTO_memcmp(stored.hash.data(), computed.data(), computed.size()) == 0;
+    return match ? Result::Ok : Result::Wrong;
+}
+
+bool CredentialStore::coolingOff(const std::string &peer)
+{
+    std::lock_guard lock(m_cacheMutex);
+    const auto f = m_failures.find(peer);
+    return f != m_failures.end() && f->second.coolUntil > Clock::now();
+}
+
+void CredentialStore::noteFailure(const std::string &peer)
+{
+    const auto now = Clock::now();
+    std::lock_guard lock(m_cacheMutex);
+    if (m_failures.size() > 100000) // a flood of addresses must not grow the table without end
+        std::erase_if(m_failures, [now](const auto &f) { return f.second.coolUntil < now; });
+    Failures &f = m_failures[peer];
+    if (now - f.windowStart > kFailureWindow) {
+        f.count = 0;
+        f.windowStart = now;
+    }
+    if (++f.count >= kFailuresBeforeCooling) {
+        f.coolUntil = now + kCoolingOff;
+        f.count = 0;
+    }
+}
+
+CredentialStore::Result CredentialStore::verify(const std::string &user, const std::string &password,
+                                                const std::string &peer)
+{
+    if (user.empty())
+        return Result::Wrong;
+    const Digest digest = keyedHash(user, password, peer);
+    const auto now = Clock::now();
+    std::vector<unsigned char> rememberedHash;
+    {
+        std::lock_guard lock(m_cacheMutex);
+        const auto it = m_remembered.find(user);
+        if (it != m_remembered.end()) {
+            std::erase_if(it->second, [now](const Remembered &r) { return r.until < now; });
+            for (const Remembered &r : it->second) {
+                if (CRYPTO_memcmp(r.digest.data(), digest.data(), digest.size()) == 0)
+                    rememberedHash = r.storedHash;
+            }
+        }
+    }
+    if (rememberedHash.empty() && coolingOff(peer))
+        return Result::CoolingOff;
+    const StoredHash stored = lookUp(user);
+    if (!rememberedHash.empty() && stored.found && stored.hash == rememberedHash)
+        return Result::Ok;
+    const Result checked = slowCheck(password, stored, peer);
+    if (checked != Result::Ok) {
+        if (checked == Result::Wrong)
+            noteFailure(peer);
+        return checked;
+    }
+    std::lock_guard lock(m_cacheMutex);
+    auto &entries = m_remembered[user];
+    std::erase_if(entries, [&digest](const Remembered &r) {
+        return CRYPTO_memcmp(r.digest.data(), digest.data(), digest.size()) == 0;
+    });
+    if (entries.size() < 64)
+        entries.push_back({digest, stored.hash, now + kRememberFor});
+    return Result::Ok;
 }
 
 bool CredentialStore::createTable(sqlite3 *db, std::string &error)

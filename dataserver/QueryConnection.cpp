@@ -7,9 +7,11 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <strings.h>
 
 namespace {
@@ -50,6 +52,14 @@ void appendReal(std::string &out, double v)
     out += buf;
 }
 
+std::string lowerAscii(const char *text)
+{
+    std::string out(text);
+    for (char &c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
 bool onlyBlanksAndSemicolons(const char *tail)
 {
     for (; tail && *tail; ++tail) {
@@ -87,8 +97,16 @@ std::unique_ptr<QueryConnection> QueryConnection::open(const std::string &path, 
         sqlite3_free(msg);
         return nullptr;
     }
-    // Loads the schema now, so a file that is not a form database fails here and not on the first query.
-    if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, &msg) != SQLITE_OK) {
+    // Loads the schema now, so a file that is not a form database fails here and not on the first query;
+    // the names of its tables tell the authorizer a real table from a common table expression.
+    const auto collect = [](void *names, int, char **values, char **) {
+        if (values[0])
+            static_cast<std::set<std::string> *>(names)->insert(lowerAscii(values[0]));
+        return 0;
+    };
+    if (sqlite3_exec(db, "SELECT name FROM sqlite_schema WHERE type IN ('table', 'view')", collect,
+                     &conn->m_schemaTables, &msg)
+        != SQLITE_OK) {
         error = msg ? msg : "cannot read the database";
         sqlite3_free(msg);
         return nullptr;
@@ -128,9 +146,11 @@ int QueryConnection::authorize(void *selfPtr, int action, const char *a3, const 
     case SQLITE_RECURSIVE:
         return SQLITE_OK;
     case SQLITE_READ:
-        if (isFormTable(a3) && equalsNoCase(a5, "main"))
+        if (isFormTable(a3) && (!a5 || equalsNoCase(a5, "main")))
             return SQLITE_OK;
-        if (!a5) // a common table expression: its own reads of real tables are checked one by one
+        // No schema name: a common table expression, or a real table read without any column (count(*),
+        // SELECT 1 FROM t). Only the former may pass; its own reads of real tables are checked one by one.
+        if (!a5 && a3 && !self->m_schemaTables.count(lowerAscii(a3)) && strncasecmp(a3, "sqlite_", 7) != 0)
             return SQLITE_OK;
         self->m_refusal = std::string("reading table ") + (a3 ? a3 : "?") + " is not allowed";
         return SQLITE_DENY;
@@ -171,7 +191,10 @@ QueryOutcome QueryConnection::run(const std::string &clientSql, const QueryLimit
     m_timedOut = false;
     m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limits.timeoutMs);
 
-    const std::string sql = SqlDialect::translate(clientSql);
+    std::string tooComplex;
+    const std::string sql = SqlDialect::translate(clientSql, &tooComplex);
+    if (!tooComplex.empty())
+        return fail("refused", tooComplex);
     sqlite3_stmt *stmt = nullptr;
     const char *tail = nullptr;
     const int rc = sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail);

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <memory>
+#include <set>
 #include <string>
 
 struct sqlite3;
@@ -40,6 +41,7 @@ private:
 
     sqlite3 *m_db = nullptr;
     std::string m_refusal;
+    std::set<std::string> m_schemaTables; // lower-case names of the file's tables and views
     std::chrono::steady_clock::time_point m_deadline;
     bool m_timedOut = false;
 };

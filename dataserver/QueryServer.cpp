@@ -12,12 +12,14 @@ namespace {
 
 constexpr const char *kPlain = "text/plain; charset=utf-8";
 
-// Each worker opens its connection on first use and closes it when the pool's thread ends.
-struct WorkerConnection {
-    const void *owner = nullptr;
-    std::unique_ptr<QueryConnection> conn;
+// The library listens with a backlog of 5; listening again on the bound socket widens it.
+template <class Base>
+class WideBacklog : public Base
+{
+public:
+    using Base::Base;
+    void widenBacklog(int backlog) { ::listen(this->svr_sock_, backlog); }
 };
-thread_local WorkerConnection tlsConnection;
 
 std::string nowText()
 {
@@ -45,8 +47,17 @@ std::string printable(const std::string &s)
 QueryServer::QueryServer(ServerOptions options)
     : m_options(std::move(options))
     , m_credentials(m_options.dbPath)
-    , m_server(std::make_unique<httplib::Server>())
+    , m_queries(m_options.dbPath, static_cast<size_t>(std::max(1, m_options.threads)))
 {
+    const auto make = [this](auto server) {
+        auto *raw = server.get();
+        m_widenBacklog = [raw] { raw->widenBacklog(kListenBacklog); };
+        m_server = std::move(server);
+    };
+    if (!m_options.tlsCert.empty())
+        make(std::make_unique<WideBacklog<httplib::SSLServer>>(m_options.tlsCert.c_str(), m_options.tlsKey.c_str()));
+    else
+        make(std::make_unique<WideBacklog<httplib::Server>>());
 }
 
 QueryServer::~QueryServer() = default;
@@ -59,12 +70,16 @@ void QueryServer::stop()
 bool QueryServer::run()
 {
     httplib::Server &svr = *m_server;
-    const int threads = std::max(1, m_options.threads);
-    svr.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
+    if (!svr.is_valid()) {
+        std::cerr << "serve: cannot use the certificate " << m_options.tlsCert << " with the key "
+                  << m_options.tlsKey << '\n';
+        return false;
+    }
+    svr.new_task_queue = [] { return new ConnectionThreads(kMaxConnections); };
     svr.set_tcp_nodelay(true); // headers and body go out in separate writes; Nagle would hold the body back
     svr.set_keep_alive_max_count(100);
     svr.set_keep_alive_timeout(2);
-    svr.set_read_timeout(10, 0);
+    svr.set_read_timeout(5, 0);
     svr.set_write_timeout(10, 0);
     svr.set_payload_max_length(64 * 1024);
     auto handler = [this](const httplib::Request &req, httplib::Response &res) { handle(req, res); };
@@ -96,6 +111,7 @@ bool QueryServer::run()
         std::cerr << "serve: cannot listen on " << m_options.host << ':' << port << '\n';
         return false;
     }
+    m_widenBacklog();
     std::cerr << "listening on " << m_options.host << ':' << port << std::endl;
     return svr.listen_after_bind();
 }
@@ -136,19 +152,18 @@ void QueryServer::handle(const httplib::Request &req, httplib::Response &res)
         refuse("encoding", "the request is not valid UTF-8");
     else if (sql->find('\0') != std::string::npos)
         refuse("encoding", "the query text holds a NUL character");
-    else if (!m_credentials.verify(*user, *pass))
-        refuse("credentials", "bad user name or password");
     else {
-        WorkerConnection &worker = tlsConnection;
-        if (!worker.conn || worker.owner != this) {
-            std::string error;
-            worker.conn = QueryConnection::open(m_options.dbPath, error);
-            worker.owner = this;
-            if (!worker.conn)
-                refuse("database", "form database unavailable: " + error);
+        switch (m_credentials.verify(*user, *pass, req.remote_addr)) {
+        case CredentialStore::Result::Wrong:
+            refuse("credentials", "bad user name or password");
+            break;
+        case CredentialStore::Result::CoolingOff:
+            refuse("cooling-off", "too many failed logins from this address; try again later");
+            break;
+        case CredentialStore::Result::Ok:
+            outcome = m_queries.run(*sql, m_options.limits);
+            break;
         }
-        if (worker.conn)
-            outcome = worker.conn->run(*sql, m_options.limits);
     }
     res.status = 200;
     res.set_content(outcome.body, kPlain);

@@ -2,7 +2,9 @@
 
 #include "CredentialStore.h"
 #include "QueryConnection.h"
+#include "WorkerPools.h"
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -15,19 +17,26 @@ struct Response;
 
 struct ServerOptions {
     std::string dbPath;
+    std::string tlsCert, tlsKey; // PEM files; both set: the server speaks HTTPS only
     std::string host = "127.0.0.1";
     int port = 8080;          // 0: any free port (printed when listening)
     int threads = 8;
     QueryLimits limits;
 };
 
-// Answers GET /SQLQuery.php?sqlquery=…&username=…&userpass=… from the form database. Every worker thread
-// keeps its own guarded read-only connection; the access log goes to stderr.
+// Answers GET /SQLQuery.php?sqlquery=…&username=…&userpass=… from the form database. Each client
+// connection has a thread of its own; queries run on a pool of `threads` guarded read-only
+// connections; the access log goes to stderr.
 class QueryServer
 {
 public:
     explicit QueryServer(ServerOptions options);
     ~QueryServer();
+
+    // Connections served at once; more wait for a free thread.
+    static constexpr size_t kMaxConnections = 2048;
+    // Pending connections the kernel keeps before accept: a burst of clients never waits for a SYN retry.
+    static constexpr int kListenBacklog = 1024;
 
     // Binds, prints "listening on HOST:PORT" to stderr and serves until stop(). Returns false on bind failure.
     bool run();
@@ -40,6 +49,8 @@ private:
 
     ServerOptions m_options;
     CredentialStore m_credentials;
+    QueryConnectionPool m_queries;
     std::unique_ptr<httplib::Server> m_server;
+    std::function<void()> m_widenBacklog;
     std::mutex m_logMutex;
 };

@@ -28,26 +28,15 @@ bool equalsWord(const std::string &a, const char *b)
     return n == a.size();
 }
 
-// MySQL string literal: '' or \x escapes inside '…' or "…".
+// Standard SQL string literal inside '…' or "…": a doubled quote stands for one; a backslash is an
+// ordinary character (the client escapes only by doubling quotes).
 size_t readString(const std::string &s, size_t i, std::string &value, bool &terminated)
 {
     terminated = false;
     const char quote = s[i++];
     while (i < s.size()) {
         const char c = s[i];
-        if (c == '\\' && i + 1 < s.size()) {
-            const char e = s[i + 1];
-            switch (e) {
-            case 'n': value += '\n'; break;
-            case 't': value += '\t'; break;
-            case 'r': value += '\r'; break;
-            case '0': break; // NUL cannot travel inside SQL text
-            case '%': value += "\\%"; break; // MySQL keeps these two escaped for LIKE
-            case '_': value += "\\_"; break;
-            default: value += e; break;
-            }
-            i += 2;
-        } else if (c == quote) {
+        if (c == quote) {
             if (i + 1 < s.size() && s[i + 1] == quote) {
                 value += quote;
                 i += 2;
@@ -63,12 +52,21 @@ size_t readString(const std::string &s, size_t i, std::string &value, bool &term
     return i;
 }
 
-std::vector<Token> tokenize(const std::string &s, bool &unterminated)
+// The tree walks recurse once per bracket level, so nesting and size are bounded before any walk.
+constexpr int kMaxNesting = 100;
+constexpr size_t kMaxTokens = 20000;
+
+std::vector<Token> tokenize(const std::string &s, bool &unterminated, std::string &error)
 {
     std::vector<Token> out;
     size_t i = 0;
+    int depth = 0;
     unterminated = false;
     while (i < s.size()) {
+        if (out.size() >= kMaxTokens) {
+            error = "query too complex: more than " + std::to_string(kMaxTokens) + " tokens";
+            return {};
+        }
         const unsigned char c = static_cast<unsigned char>(s[i]);
         const size_t start = i;
         if (std::isspace(c)) {
@@ -129,9 +127,14 @@ std::vector<Token> tokenize(const std::string &s, bool &unterminated)
                 ++i;
             out.push_back({Kind::Word, s.substr(start, i - start)});
         } else if (c == '(') {
+            if (++depth > kMaxNesting) {
+                error = "query too complex: brackets nested deeper than " + std::to_string(kMaxNesting) + " levels";
+                return {};
+            }
             out.push_back({Kind::Open, "("});
             ++i;
         } else if (c == ')') {
+            depth = std::max(0, depth - 1);
             out.push_back({Kind::Close, ")"});
             ++i;
         } else {
@@ -533,10 +536,16 @@ void transform(Seq &seq, bool parentIsIn)
 
 } // namespace
 
-std::string SqlDialect::translate(const std::string &mysqlText)
+std::string SqlDialect::translate(const std::string &mysqlText, std::string *error)
 {
     bool unterminated = false;
-    const std::vector<Token> tokens = tokenize(mysqlText, unterminated);
+    std::string why;
+    const std::vector<Token> tokens = tokenize(mysqlText, unterminated, why);
+    if (!why.empty()) {
+        if (error)
+            *error = why;
+        return {};
+    }
     if (unterminated)
         return mysqlText; // let SQLite report the unfinished literal as it stands
     Seq seq;

@@ -7,10 +7,12 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <csignal>
 #include <iostream>
 #include <map>
 #include <pthread.h>
+#include <sys/resource.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +22,7 @@ namespace {
 const char *const kUsage =
     "usage: ostrevan-dataserver COMMAND ... --db FILE\n"
     "  serve --db FILE --listen HOST:PORT [--threads N] [--query-timeout-ms N] [--max-rows N] [--max-bytes N]\n"
+    "        [--tls-cert FILE --tls-key FILE]\n"
     "  init --db FILE\n"
     "  add-user NAME --db FILE            (password on standard input)\n"
     "  import TABLE FILE.csv --db FILE\n"
@@ -124,6 +127,12 @@ int serve(const Args &args)
         }
         *o.target = n;
     }
+    opt.tlsCert = args.options.count("tls-cert") ? args.options.at("tls-cert") : std::string();
+    opt.tlsKey = args.options.count("tls-key") ? args.options.at("tls-key") : std::string();
+    if (opt.tlsCert.empty() != opt.tlsKey.empty()) {
+        std::cerr << "serve: --tls-cert and --tls-key go together\n";
+        return 2;
+    }
     opt.threads = static_cast<int>(threads);
     opt.limits.timeoutMs = static_cast<int>(timeout);
     opt.limits.maxRows = rows;
@@ -136,6 +145,12 @@ int serve(const Args &args)
     }
     // Bounds what all workers together may hold, whatever queries arrive.
     sqlite3_hard_heap_limit64(1LL << 30);
+    // Every open client connection holds a descriptor; the usual soft limit of 1024 would stop accepting early.
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = std::min<rlim_t>(files.rlim_max, 65536);
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
 
     // Signals are taken by one thread with sigwait, so the stop request never runs inside a signal handler.
     sigset_t signals;
@@ -178,7 +193,7 @@ int main(int argc, char **argv)
         return 2;
     }
     if (command == "serve") {
-        if (!checkOptions(args, {"db", "listen", "threads", "query-timeout-ms", "max-rows", "max-bytes"}, 0, error)) {
+        if (!checkOptions(args, {"db", "listen", "threads", "query-timeout-ms", "max-rows", "max-bytes", "tls-cert", "tls-key"}, 0, error)) {
             std::cerr << "serve: " << error << '\n';
             return 2;
         }

@@ -60,7 +60,14 @@ QString dataServerAddress(const QString &sql)
     text.replace(QLatin1Char('+'), QLatin1String("%2B"));
     text.replace(QLatin1Char('#'), QLatin1String("%23"));
     const QueryCredentials &credentials = QueryCredentials::current();
-    return QStringLiteral("http://") + cAppSettings::instance().DataServer + QStringLiteral("/SQLQuery.php?sqlquery=")
+    // "host:port" is plain HTTP as it always was; a setting with its own scheme (https://) keeps it.
+    QString server = cAppSettings::instance().DataServer;
+    if (!server.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)
+        && !server.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
+        server.prepend(QLatin1String("http://"));
+    while (server.endsWith(QLatin1Char('/')))
+        server.chop(1);
+    return server + QStringLiteral("/SQLQuery.php?sqlquery=")
         + text + QStringLiteral("&username=") + encodedCredential(credentials.userName) + QStringLiteral("&userpass=")
         + encodedCredential(credentials.password);
 }

@@ -12,6 +12,8 @@
 #include "formdata/RemoteQuery.h"
 #include "formdata/RideStatistics.h"
 
+#include <QFile>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlRecord>
@@ -50,6 +52,9 @@ private slots:
     void connectionErrorChangesNothing();
     void trainerRideSummary_data();
     void trainerRideSummary();
+    void backslashNameRoundTrips();
+    void ridesOverTls_data();
+    void ridesOverTls();
 
 private:
     void writeServer(const QString &sql);
@@ -343,4 +348,56 @@ void TestFormDataE2e::trainerRideSummary()
 }
 
 QTEST_MAIN(TestFormDataE2e)
+void TestFormDataE2e::backslashNameRoundTrips()
+{
+    // A backslash is an ordinary character, so the name reaches the server and comes back as it is.
+    const QString named = QStringLiteral("BACK\\SLASH'S");
+    writeServer(QStringLiteral("INSERT INTO WORKRACE (WRaceDate, WRaceNo, WHorse, WTrack, WJockey, WTrainer) "
+                               "VALUES ('2024-01-06', 1, 'BACK\\SLASH''S', 'FLEM', 'Z BACK', 'T BACK')"));
+    writeServer(QStringLiteral("INSERT INTO HORSMAST (HHorse, HWinAge, HWinSex) VALUES ('BACK\\SLASH''S', 4, 'F')"));
+    addNom(QStringLiteral("0604FLEM"), 1, named);
+    const HorseFormResult result = FetchHorseForm(QStringLiteral("0604FLEM"), 0);
+    writeServer(QStringLiteral("DELETE FROM WORKRACE WHERE WJockey = 'Z BACK'"));
+    writeServer(QStringLiteral("DELETE FROM HORSMAST WHERE HWinSex = 'F' AND HWinAge = 4"));
+    QVERIFY(result.answered);
+    QCOMPARE(queryRows(QStringLiteral("SELECT Horse, LastJockey, FormTrainer FROM Noms")),
+             QStringList{named + QStringLiteral("|Z Back|T BACK")});
+}
+
+void TestFormDataE2e::ridesOverTls_data()
+{
+    QTest::addColumn<bool>("trustCa");
+    QTest::newRow("provider's CA file") << true;
+    QTest::newRow("untrusted certificate") << false;
+}
+
+void TestFormDataE2e::ridesOverTls()
+{
+    QFETCH(bool, trustCa);
+    // A throwaway CA and a certificate for 127.0.0.1 signed by it.
+    const QString dir = m_serverDir.path() + QLatin1Char('/');
+    for (const char *command : {"req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2 -subj /CN=TestCA",
+                                "req -newkey rsa:2048 -nodes -keyout tls.key -out tls.csr -subj /CN=127.0.0.1",
+                                "x509 -req -in tls.csr -CA ca.pem -CAkey ca.key -CAcreateserial -out tls.pem -days 2 "
+                                "-extfile ext.cnf"}) {
+        QFile ext(dir + QStringLiteral("ext.cnf"));
+        QVERIFY(ext.open(QIODevice::WriteOnly) && ext.write("subjectAltName=IP:127.0.0.1\n") > 0);
+        ext.close();
+        QProcess openssl;
+        openssl.setWorkingDirectory(dir);
+        openssl.start(QStringLiteral("openssl"), QString::fromLatin1(command).split(QLatin1Char(' ')));
+        QVERIFY(openssl.waitForFinished(60000) && openssl.exitCode() == 0);
+    }
+    DataServerProcess tls(m_server->dbFile());
+    QVERIFY(tls.start({QStringLiteral("--tls-cert"), dir + QStringLiteral("tls.pem"), QStringLiteral("--tls-key"),
+                       dir + QStringLiteral("tls.key")}));
+    cAppSettings::instance().DataServer = QStringLiteral("https://") + tls.host();
+    cAppSettings::instance().DataServerCaFile = trustCa ? dir + QStringLiteral("ca.pem") : QString();
+    const RideDownloadResult result = DownloadJockeyRides(QStringLiteral("J Smith"), true, kRideStatsFloor);
+    cAppSettings::instance().DataServerCaFile.clear();
+    QCOMPARE(result.answered, trustCa);
+    QCOMPARE(queryRows(QStringLiteral("SELECT COUNT(*) FROM RaceStats")), QStringList{QString::number(trustCa ? 2 : 0)});
+    QCOMPARE(m_dialogs->messages.size(), trustCa ? 0 : 1);
+}
+
 #include "tst_formdata_e2e.moc"

@@ -1,0 +1,20 @@
+// Field files come from the racing authority's file service: every byte of them is outside input.
+#include "import/FieldFileParser.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    static const FieldFileName identity{QStringLiteral("0604FLEM"), QStringLiteral("FLEM"), QStringLiteral("ACP")};
+    try {
+        const FieldFile file = FieldFileParser::parse(bytes, QStringLiteral("0604FLEM.ACP"), identity);
+        for (const FieldHorse &horse : file.horses) {
+            if (horse.raceIndex < 0 || horse.raceIndex >= file.races.size())
+                __builtin_trap();
+        }
+    } catch (const FieldFileError &) {
+    }
+    return 0;
+}

@@ -42,16 +42,6 @@ bool isAllowedFunction(const char *name)
                        [&](const char *f) { return equalsNoCase(f, name); });
 }
 
-void appendReal(std::string &out, double v)
-{
-    char buf[64];
-    if (std::isfinite(v) && std::fabs(v) < 1e15 && v == std::floor(v))
-        std::snprintf(buf, sizeof buf, "%.0f", v);
-    else
-        std::snprintf(buf, sizeof buf, "%.15g", v);
-    out += buf;
-}
-
 std::string lowerAscii(const char *text)
 {
     std::string out(text);
@@ -177,16 +167,8 @@ int QueryConnection::progress(void *selfPtr)
 
 QueryOutcome QueryConnection::run(const std::string &clientSql, const QueryLimits &limits)
 {
-    QueryOutcome result;
-    auto fail = [&result](const char *kind, const std::string &why) {
-        result.ok = false;
-        result.errorKind = kind;
-        std::string line = "Error: " + why;
-        std::replace(line.begin(), line.end(), '\n', ' ');
-        std::replace(line.begin(), line.end(), '\r', ' ');
-        result.body = line + "\n";
-        return result;
-    };
+    AnswerWriter answer(limits);
+    auto fail = [&answer](const char *kind, const std::string &why) { return answer.fail(kind, why); };
     m_refusal.clear();
     m_timedOut = false;
     m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limits.timeoutMs);
@@ -216,39 +198,32 @@ QueryOutcome QueryConnection::run(const std::string &clientSql, const QueryLimit
     if (!sqlite3_stmt_readonly(stmt) || sqlite3_stmt_isexplain(stmt))
         return fail("refused", "statement refused: only a SELECT over the form tables is allowed");
 
-    std::string &out = result.body;
     const int columns = sqlite3_column_count(stmt);
     int step;
     while ((step = sqlite3_step(stmt)) == SQLITE_ROW) {
-        if (++result.rows > limits.maxRows)
-            return fail("rows", "too many rows: the answer is limited to " + std::to_string(limits.maxRows)
-                                    + " rows");
         for (int c = 0; c < columns; ++c) {
-            if (c > 0)
-                out += '|';
             switch (sqlite3_column_type(stmt, c)) {
             case SQLITE_NULL:
+                answer.null();
                 break;
             case SQLITE_INTEGER:
-                out += std::to_string(sqlite3_column_int64(stmt, c));
+                answer.integer(sqlite3_column_int64(stmt, c));
                 break;
             case SQLITE_FLOAT:
-                appendReal(out, sqlite3_column_double(stmt, c));
+                answer.real(sqlite3_column_double(stmt, c));
                 break;
             default:
-                out.append(reinterpret_cast<const char *>(sqlite3_column_text(stmt, c)),
-                           static_cast<size_t>(sqlite3_column_bytes(stmt, c)));
+                answer.text(reinterpret_cast<const char *>(sqlite3_column_text(stmt, c)),
+                            static_cast<size_t>(sqlite3_column_bytes(stmt, c)));
             }
         }
-        out += "<br>\n";
-        if (out.size() > limits.maxBytes)
-            return fail("bytes", "answer too large: the limit is " + std::to_string(limits.maxBytes) + " bytes");
+        if (!answer.endRow())
+            return answer.finish();
     }
     if (step != SQLITE_DONE) {
         if (m_timedOut)
             return fail("timeout", "time limit of " + std::to_string(limits.timeoutMs) + " ms exceeded");
         return fail("sql", sqlite3_errmsg(m_db));
     }
-    result.ok = true;
-    return result;
+    return answer.finish();
 }

@@ -1,24 +1,13 @@
 #pragma once
 
+#include "FormBackend.h"
+
 #include <chrono>
 #include <memory>
 #include <set>
 #include <string>
 
 struct sqlite3;
-
-struct QueryLimits {
-    int timeoutMs = 5000;
-    long long maxRows = 50000;
-    size_t maxBytes = 16u << 20;
-};
-
-struct QueryOutcome {
-    bool ok = false;
-    std::string body;      // the answer text, or one "Error: …" line
-    long long rows = 0;
-    std::string errorKind; // short tag for the access log: refused, timeout, sql, rows, bytes
-};
 
 // One read-only, guarded connection to the form database; used by one worker thread at a time.
 // The guard is the engine's: read-only open, query_only, an authorizer that admits reading the six

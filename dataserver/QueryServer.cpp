@@ -46,8 +46,8 @@ std::string printable(const std::string &s)
 
 QueryServer::QueryServer(ServerOptions options)
     : m_options(std::move(options))
-    , m_credentials(m_options.dbPath)
-    , m_queries(m_options.dbPath, static_cast<size_t>(std::max(1, m_options.threads)))
+    , m_credentials(m_options.usersPath.empty() ? m_options.dbPath : m_options.usersPath)
+    , m_queries(FormBackend::create(m_options.dbPath, static_cast<size_t>(std::max(1, m_options.threads))))
 {
     const auto make = [this](auto server) {
         auto *raw = server.get();
@@ -161,7 +161,7 @@ void QueryServer::handle(const httplib::Request &req, httplib::Response &res)
             refuse("cooling-off", "too many failed logins from this address; try again later");
             break;
         case CredentialStore::Result::Ok:
-            outcome = m_queries.run(*sql, m_options.limits);
+            outcome = m_queries->run(*sql, m_options.limits);
             break;
         }
     }

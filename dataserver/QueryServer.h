@@ -16,7 +16,8 @@ struct Response;
 } // namespace httplib
 
 struct ServerOptions {
-    std::string dbPath;
+    std::string dbPath;       // a SQLite file or a mariadb:// address
+    std::string usersPath;    // the SQLite file of the query users; empty: dbPath
     std::string tlsCert, tlsKey; // PEM files; both set: the server speaks HTTPS only
     std::string host = "127.0.0.1";
     int port = 8080;          // 0: any free port (printed when listening)
@@ -49,7 +50,7 @@ private:
 
     ServerOptions m_options;
     CredentialStore m_credentials;
-    QueryConnectionPool m_queries;
+    std::unique_ptr<FormBackend> m_queries;
     std::unique_ptr<httplib::Server> m_server;
     std::function<void()> m_widenBacklog;
     std::mutex m_logMutex;

@@ -1,0 +1,54 @@
+#pragma once
+
+// The six form tables in MariaDB, column for column in the SQLite order (clients read "A.*, R.*" by
+// position). Texts compare ignoring case and trailing blanks (utf8mb4_general_ci pads with blanks); dates
+// are DATE and DATETIME, printed 'YYYY-MM-DD' and 'YYYY-MM-DD HH:MM:SS'; the SQLite NUMERIC columns are
+// DOUBLE, printed as reals, except WBeatMar, which holds "WON" and "DIS" beside lengths and compares
+// with numbers as a number.
+
+namespace mariadbschema {
+
+struct Column {
+    const char *name;
+    const char *type;
+};
+
+struct Table {
+    const char *name;
+    Column columns[20];
+    const char *indexes[6]; // "Name (col, …)"
+};
+
+inline constexpr const char *kName = "VARCHAR(100)";
+inline constexpr const char *kCode = "VARCHAR(40)";
+inline constexpr const char *kLong = "VARCHAR(255)";
+
+inline constexpr Table kTables[] = {
+    {"WORKRACE",
+     {{"WRaceDate", "DATE"}, {"WRaceNo", "INT"}, {"WHorse", kName}, {"WTrack", kCode}, {"WWgtChar", "DOUBLE"},
+      {"WApClaim", "DOUBLE"}, {"WBeatMar", kCode}, {"WJockey", kName}, {"WMoneyWon", "DOUBLE"}, {"WBarPosn", "INT"},
+      {"WFinPosn", "INT"}, {"WBookPrice", "DOUBLE"}, {"WWghtRat", "DOUBLE"}, {"W800400", kCode},
+      {"DateUpdated", "DATETIME"}, {"WTrainer", kName}},
+     {"WorkraceHorse (WHorse, WRaceDate)", "WorkraceJockeyForm (WJockey, WRaceDate, WTrack, WRaceNo, WHorse)",
+      "WorkraceJockey (WJockey, DateUpdated)", "WorkraceTrainerForm (WTrainer, WRaceDate, WTrack, WRaceNo, WHorse)",
+      "WorkraceRace (WRaceDate, WTrack, WRaceNo, WFinPosn)"}},
+    {"RACEMAST",
+     {{"RDate", "DATE"}, {"RTrack", kCode}, {"RRaceNo", "INT"}, {"RAgeRestr", kCode}, {"RDistance", "INT"},
+      {"RSexRestr", kCode}, {"RTrCond", kCode}, {"RClass", kName}, {"RRaceName", kLong}, {"RWgtType", kCode},
+      {"RTrackType", kCode}, {"RRail", kName}, {"RLimWgt", "DOUBLE"}, {"RStarters", "INT"}, {"RValue", "DOUBLE"},
+      {"RTime", kCode}, {"RWinTime", kCode}, {"R800Time", kCode}, {"R400Time", kCode}, {"RSecTime", kCode}},
+     {"RacemastRace (RDate, RTrack, RRaceNo)"}},
+    {"HORSMAST",
+     {{"HHorse", kName}, {"HDob", "DATE"}, {"HSireWin", kName}, {"HDamWin", kName}, {"HWinAge", "INT"},
+      {"HWinSex", kCode}, {"HTrainer", kName}},
+     {"HorsmastHorse (HHorse)"}},
+    {"MEETMAST",
+     {{"MDate", "DATE"}, {"MTrack", kCode}, {"MState", kCode}, {"MClub", kLong}, {"MMetType", kCode}},
+     {"MeetmastMeet (MDate, MTrack)"}},
+    {"Track",
+     {{"TrackCode", kCode}, {"TrackClub", kLong}, {"State", kCode}, {"MeetType", kCode}, {"TrackLocat", kName}},
+     {"TrackLocat (TrackLocat)", "TrackCode (TrackCode)"}},
+    {"RaceShortCode", {{"RaceTerm", kName}, {"ShtTerm", kName}}, {}},
+};
+
+} // namespace mariadbschema

@@ -1,10 +1,13 @@
 // End-to-end tests of ostrevan-dataserver: the real program on loopback, over a database built with its own
 // init / add-user / import commands from small hand-made CSV fixtures whose answers are known exactly.
+// OSTREVAN_DATASERVER_BACKEND=mariadb runs the same suite with the form tables in a real MariaDB server
+// started in a temporary folder, served by an account that may only SELECT the six tables.
 
 #include "formdata/HorseForm.h"
 #include "formdata/RideStatistics.h"
 #include "support/DataServerProcess.h"
 
+#include <QTcpServer>
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -120,6 +123,76 @@ QByteArray get(const QString &address)
     return getAll({address}).value(0);
 }
 
+const bool kMariaDb = qgetenv("OSTREVAN_DATASERVER_BACKEND") == "mariadb";
+const QString kTables[] = {u"Track"_s, u"RaceShortCode"_s, u"MEETMAST"_s, u"RACEMAST"_s, u"HORSMAST"_s, u"WORKRACE"_s};
+
+// A private MariaDB server on a free port, with a loading account and a serving account.
+class MariaDbInstance
+{
+public:
+    QString start(const QString &dir)
+    {
+        m_dir = dir;
+        QTcpServer probe; // a free port
+        probe.listen(QHostAddress::LocalHost);
+        port = probe.serverPort();
+        probe.close();
+        QProcess install;
+        install.start(u"mariadb-install-db"_s, {u"--no-defaults"_s, u"--auth-root-authentication-method=normal"_s,
+                                                u"--user=root"_s, u"--datadir="_s + dir + u"/data"_s});
+        if (!install.waitForFinished(120000) || install.exitCode() != 0)
+            return u"mariadb-install-db failed (is mariadb-server installed?): "_s + install.readAllStandardError();
+        if (!launch())
+            return u"mariadbd did not start: "_s + QString::fromUtf8(server.readAllStandardError());
+        return sql(u"DROP USER IF EXISTS ''@'localhost'; CREATE DATABASE form; "
+                   u"CREATE USER loader@'%' IDENTIFIED BY 'load-pw'; GRANT ALL ON form.* TO loader@'%'; "
+                   u"CREATE USER reader@'%' IDENTIFIED BY 'read-pw';"_s);
+    }
+
+    bool launch()
+    {
+        server.start(u"/usr/sbin/mariadbd"_s, {u"--no-defaults"_s, u"--user=root"_s, u"--datadir="_s + m_dir + u"/data"_s,
+                                               u"--socket="_s + m_dir + u"/sock"_s, u"--port="_s + QString::number(port),
+                                               u"--bind-address=127.0.0.1"_s, u"--max-allowed-packet=256K"_s});
+        for (int i = 0; i < 100; ++i) {
+            if (sql(u"SELECT 1"_s).isEmpty())
+                return true;
+            QTest::qWait(200);
+        }
+        return false;
+    }
+
+    void stop()
+    {
+        server.terminate();
+        server.waitForFinished(30000);
+    }
+
+    // Runs statements as root; empty on success, else the error output. `out` gets the rows.
+    QString sql(const QString &statements, QByteArray *out = nullptr)
+    {
+        QProcess p;
+        p.start(u"mariadb"_s, {u"--no-defaults"_s, u"-uroot"_s, u"--socket="_s + m_dir + u"/sock"_s, u"-N"_s,
+                               u"-e"_s, statements});
+        p.waitForFinished(30000);
+        if (out)
+            *out = p.readAllStandardOutput();
+        return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 ? QString()
+                                                                             : QString::fromUtf8(p.readAllStandardError() + "?");
+    }
+
+    QString address(const QString &account) const
+    {
+        return u"mariadb://"_s + account + u"@127.0.0.1:"_s + QString::number(port) + u"/form"_s;
+    }
+
+    QProcess server;
+    int port = 0;
+
+private:
+    QString m_dir;
+};
+
 } // namespace
 
 class TestDataServerE2e : public QObject
@@ -144,8 +217,21 @@ private:
         return QStringLiteral(DATASERVER_FIXTURES) + u"/"_s + name;
     }
 
+    // The form tables' fingerprint: the file's hash, or MariaDB's table checksums.
+    QByteArray formState()
+    {
+        if (!kMariaDb)
+            return fileHash(m_db);
+        QByteArray out;
+        m_maria.sql(u"CHECKSUM TABLE form.WORKRACE, form.RACEMAST, form.HORSMAST, form.MEETMAST, form.Track, "
+                    u"form.RaceShortCode EXTENDED"_s,
+                    &out);
+        return out;
+    }
+
     QTemporaryDir m_dir;
-    QString m_db = m_dir.filePath(u"form.db"_s);
+    MariaDbInstance m_maria;
+    QString m_db = m_dir.filePath(u"form.db"_s); // SQLite: the form tables and the users; MariaDB: the users
     QByteArray m_dbHashBefore;
     DataServerProcess m_server{m_db}; // generous caps, 1 s time limit
     DataServerProcess m_capped{m_db}; // 10 rows, 1 KiB
@@ -153,11 +239,25 @@ private:
 private slots:
     void initTestCase()
     {
-        const QString failure = m_server.build(QStringLiteral(DATASERVER_FIXTURES), kUser, kPass);
+        QString failure = m_server.build(QStringLiteral(DATASERVER_FIXTURES), kUser, kPass);
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
-        m_dbHashBefore = fileHash(m_db);
-        QVERIFY(m_server.start({u"--threads"_s, u"4"_s, u"--query-timeout-ms"_s, u"1000"_s}));
-        QVERIFY(m_capped.start({u"--max-rows"_s, u"10"_s, u"--max-bytes"_s, u"1024"_s}));
+        QStringList users;
+        if (kMariaDb) {
+            failure = m_maria.start(m_dir.filePath(u"maria"_s));
+            QVERIFY2(failure.isEmpty(), qPrintable(failure));
+            DataServerProcess loader(m_maria.address(u"loader:load-pw"_s));
+            QCOMPARE(loader.admin({u"init"_s}), QString());
+            for (const QString &name : kTables)
+                QCOMPARE(loader.admin({u"import"_s, name, fixture(name + u".csv"_s)}), QString());
+            for (const QString &name : kTables) // the README's grants: nothing but SELECT on the six tables
+                QCOMPARE(m_maria.sql(u"GRANT SELECT ON form."_s + name + u" TO reader@'%'"_s), QString());
+            m_server.setDatabase(m_maria.address(u"reader:read-pw"_s));
+            m_capped.setDatabase(m_maria.address(u"reader:read-pw"_s));
+            users = QStringList{u"--users"_s, m_db};
+        }
+        m_dbHashBefore = formState();
+        QVERIFY(m_server.start(users + QStringList{u"--threads"_s, u"4"_s, u"--query-timeout-ms"_s, u"1000"_s}));
+        QVERIFY(m_capped.start(users + QStringList{u"--max-rows"_s, u"10"_s, u"--max-bytes"_s, u"1024"_s}));
     }
 
     void cleanupTestCase()
@@ -166,7 +266,9 @@ private slots:
         QCOMPARE(m_server.stop(), 0); // SIGTERM is a clean shutdown
         QVERIFY(m_server.log().contains("stopped"));
         QVERIFY2(!m_server.log().contains(kPass.toUtf8()), "the access log must never show a password");
-        QCOMPARE(fileHash(m_db), m_dbHashBefore); // serving never writes the database
+        QCOMPARE(formState(), m_dbHashBefore); // serving never writes the database
+        if (kMariaDb)
+            m_maria.stop();
     }
 
     void answerFormat_data()

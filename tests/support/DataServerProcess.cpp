@@ -1,6 +1,7 @@
 #include "DataServerProcess.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTcpServer>
@@ -50,6 +51,8 @@ quint16 DataServerProcess::freePort()
 
 QString DataServerProcess::logFile() const
 {
+    if (m_dbFile.startsWith(QStringLiteral("mariadb://")))
+        return QDir::temp().filePath(QStringLiteral("ostrevan-dataserver-%1.log").arg(m_port));
     return m_dbFile + QStringLiteral(".%1.log").arg(m_port);
 }
 

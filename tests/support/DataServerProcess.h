@@ -7,7 +7,9 @@
 class DataServerProcess
 {
 public:
+    // `dbFile`: a SQLite file or a mariadb:// address.
     explicit DataServerProcess(const QString &dbFile) : m_dbFile(dbFile) {}
+    void setDatabase(const QString &db) { m_dbFile = db; }
     ~DataServerProcess() { stop(); }
 
     // init, import every table whose CSV file lies in `csvFolder`, add the user. Empty on

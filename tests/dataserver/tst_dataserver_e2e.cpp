@@ -543,6 +543,24 @@ private slots:
         QCOMPARE(get(address(m_server, u"SELECT count(*) FROM RaceShortCode"_s)), QByteArray("3<br>\n"));
     }
 
+    void mariaDbGoesAwayAndComesBack()
+    {
+        if (!kMariaDb)
+            QSKIP("MariaDB backend only");
+        const QString enrichment = m_server.address(enrichmentSql({u"GREEN FLASH"_s, u"RED ROVER"_s}));
+        const QByteArray expected = get(enrichment);
+        ServerProcess second; // a second process on the same database answers the same; stopping it loses nothing
+        QVERIFY(second.start(m_db, {u"--users"_s, m_users}));
+        const QString stats = formStatsSql(u"A.WJockey= 'L NGUYEN'"_s);
+        QCOMPARE(get(second.address(stats)), get(m_server.address(stats)));
+        QCOMPARE(second.stop(), 0);
+        QCOMPARE(get(enrichment), expected);
+        m_maria.stop();
+        QVERIFY(get(enrichment).startsWith("Error: form database unavailable"));
+        QVERIFY(m_maria.launch());
+        QCOMPARE(get(enrichment), expected);
+    }
+
     void importBadRowImportsNothing()
     {
         const QString db = m_dir.filePath(u"import.db"_s);

@@ -555,18 +555,25 @@ void transform(Seq &seq, bool parentIsIn)
             const size_t g = nextSig(seq, i + 1);
             if (g >= seq.size() || !seq[g].group)
                 continue;
-            const Seq &kids = seq[g].kids;
-            bool decimal = false;
+            Seq kids = seq[g].kids;
+            long asAt = -1;
             for (size_t k = 0; k < kids.size(); ++k) {
                 if (isWord(kids[k], "AS")) {
                     const size_t t = nextSig(kids, k + 1);
-                    decimal = t < kids.size()
+                    if (t < kids.size()
                         && (isWord(kids[t], "DECIMAL") || isWord(kids[t], "DEC") || isWord(kids[t], "NUMERIC")
-                            || isWord(kids[t], "FIXED"));
+                            || isWord(kids[t], "FIXED")))
+                        asAt = long(k);
                 }
             }
-            if (decimal) {
-                Seq wrapped = {word("CAST"), group(kids), word(" AS CHAR")};
+            if (asAt >= 0) {
+                // Rounded as the SQLite backend rounds a real: to its first 15 digits or so, then half away from
+                // zero (an average of 3.95 held as 3.9499999… gives 4.0, not 3.9).
+                Seq value(kids.begin(), kids.begin() + asAt);
+                value.push_back(word(" AS DECIMAL(65,12)"));
+                Seq rounded = {word("CAST"), group(std::move(value)), space()};
+                rounded.insert(rounded.end(), kids.begin() + asAt, kids.end());
+                Seq wrapped = {word("CAST"), group(std::move(rounded)), word(" AS CHAR")};
                 seq[g].kids = std::move(wrapped);
             }
         }

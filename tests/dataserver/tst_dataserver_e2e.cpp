@@ -285,6 +285,9 @@ private slots:
         QTest::newRow("decimal keeps its scale")
             << u"SELECT CAST(2 AS DECIMAL(5,2)), CAST(0.05 AS DECIMAL(3,1)), CAST(-2.25 AS DECIMAL(4,1)), CAST(NULL AS DECIMAL(3,1))"_s
             << QByteArray("2.00|0.1|-2.3|<br>\n");
+        QTest::newRow("decimal of a real rounds its shortest digits")
+            << u"SELECT CAST(3.95e0 AS DECIMAL(3,1)), CAST(AVG(WBeatMar) AS DECIMAL(4,2)) FROM WORKRACE WHERE WBeatMar < 'A'"_s
+            << QByteArray("4.0|4.80<br>\n");
         QTest::newRow("aggregate real without .0") << u"SELECT Max(RLimWgt), Min(RLimWgt), Avg(RStarters) FROM RACEMAST"_s
                                                    << QByteArray("58|54.5|3.75<br>\n");
         QTest::newRow("several rows, text order ignores case")
@@ -547,18 +550,19 @@ private slots:
     {
         if (!kMariaDb)
             QSKIP("MariaDB backend only");
-        const QString enrichment = m_server.address(enrichmentSql({u"GREEN FLASH"_s, u"RED ROVER"_s}));
-        const QByteArray expected = get(enrichment);
-        ServerProcess second; // a second process on the same database answers the same; stopping it loses nothing
-        QVERIFY(second.start(m_db, {u"--users"_s, m_users}));
+        const QString form = address(m_server, horseFormSql({u"GREEN FLASH"_s, u"RED ROVER"_s}));
+        const QByteArray expected = get(form);
+        DataServerProcess second(m_maria.address(u"reader:read-pw"_s)); // same database, same answers
+        QVERIFY(second.start({u"--users"_s, m_db}));
         const QString stats = formStatsSql(u"A.WJockey= 'L NGUYEN'"_s);
-        QCOMPARE(get(second.address(stats)), get(m_server.address(stats)));
-        QCOMPARE(second.stop(), 0);
-        QCOMPARE(get(enrichment), expected);
+        QCOMPARE(sortedLines(QString::fromUtf8(get(address(second, stats)))),
+                 sortedLines(QString::fromUtf8(get(address(m_server, stats))))); // dead heats come in either order
+        QCOMPARE(second.stop(), 0); // stopping one loses nothing
+        QCOMPARE(get(form), expected);
         m_maria.stop();
-        QVERIFY(get(enrichment).startsWith("Error: form database unavailable"));
+        QVERIFY(get(form).startsWith("Error: form database unavailable"));
         QVERIFY(m_maria.launch());
-        QCOMPARE(get(enrichment), expected);
+        QCOMPARE(get(form), expected);
     }
 
     void importBadRowImportsNothing()

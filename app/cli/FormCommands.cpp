@@ -76,8 +76,8 @@ int formCommand(const QStringList &arguments, CliDialogs &)
     for (const formstats::RunRow &run : result->runs) {
         QStringList fields;
         for (int c = 1; c < formstats::Spell; ++c) {
-            const formstats::ColumnSpec &spec = formstats::columns().at(c - 1);
-            const bool shown = !spec.hidden && !(c == formstats::Horse && !request.showHorse)
+            const formstats::ColumnSpec &column = formstats::columns().at(c - 1);
+            const bool shown = !column.hidden && !(c == formstats::Horse && !request.showHorse)
                 && !(c == formstats::Jockey && !request.showJockey)
                 && !(c == formstats::Trainer && !request.showTrainer);
             if (shown)

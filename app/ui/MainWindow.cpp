@@ -639,7 +639,9 @@ void MainWindow::editRequest(int row, int column)
 void MainWindow::commitJockeyPick()
 {
     const QString choice = cmbJockey->currentText();
-    const auto [row, column] = m_jockeyPick->take();
+    const NominationPick::Target target = m_jockeyPick->take();
+    const int row = target.row;
+    const int column = target.column;
     if (choice.isEmpty() || row < 1)
         return;
     // The list position of the choice is the jockey list's row; "Delete Jockey" paints the default.
@@ -653,7 +655,9 @@ void MainWindow::commitJockeyPick()
 
 void MainWindow::chooseBookingState(const QString &state)
 {
-    const auto [row, column] = m_statePick->take();
+    const NominationPick::Target target = m_statePick->take();
+    const int row = target.row;
+    const int column = target.column;
     if (state.isEmpty() || row < 1)
         return;
     using namespace mainlists::noms;

@@ -1,345 +1,23 @@
 #include "SqlDialect.h"
 
-#include <algorithm>
-#include <cctype>
+#include "SqlTokens.h"
+
 #include <vector>
 
 namespace {
 
-enum class Kind { Space, Word, Ident, String, Number, Punct, Open, Close };
+using namespace sqltokens;
 
-struct Token {
-    Kind kind;
-    std::string text; // Word/Number/Punct/Space: as written; String: the value; Ident: the name
-};
+// SQLite reports an unfinished literal itself, so the lexer only has to stop at it; "--" starts a comment
+// anywhere, as on the old server, and [name] is a name as SQLite reads it.
+constexpr LexOptions kLex{.bracketNames = true, .doubleEquals = true};
+constexpr RenderOptions kRender{.identQuote = '"'};
 
-bool isIdentChar(unsigned char c)
-{
-    return std::isalnum(c) || c == '_' || c == '$' || c >= 0x80;
-}
-
-bool equalsWord(const std::string &a, const char *b)
-{
-    size_t n = 0;
-    for (; b[n]; ++n) {
-        if (n >= a.size() || std::toupper(static_cast<unsigned char>(a[n])) != b[n])
-            return false;
-    }
-    return n == a.size();
-}
-
-// Standard SQL string literal inside '…' or "…": a doubled quote stands for one; a backslash is an
-// ordinary character (the client escapes only by doubling quotes).
-size_t readString(const std::string &s, size_t i, std::string &value, bool &terminated)
-{
-    terminated = false;
-    const char quote = s[i++];
-    while (i < s.size()) {
-        const char c = s[i];
-        if (c == quote) {
-            if (i + 1 < s.size() && s[i + 1] == quote) {
-                value += quote;
-                i += 2;
-            } else {
-                terminated = true;
-                return i + 1;
-            }
-        } else {
-            value += c;
-            ++i;
-        }
-    }
-    return i;
-}
-
-// The tree walks recurse once per bracket level, so nesting and size are bounded before any walk.
-constexpr int kMaxNesting = 100;
-constexpr size_t kMaxTokens = 20000;
-
-std::vector<Token> tokenize(const std::string &s, bool &unterminated, std::string &error)
-{
-    std::vector<Token> out;
-    size_t i = 0;
-    int depth = 0;
-    unterminated = false;
-    while (i < s.size()) {
-        if (out.size() >= kMaxTokens) {
-            error = "query too complex: more than " + std::to_string(kMaxTokens) + " tokens";
-            return {};
-        }
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        const size_t start = i;
-        if (std::isspace(c)) {
-            while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i])))
-                ++i;
-            out.push_back({Kind::Space, s.substr(start, i - start)});
-        } else if (c == '#' || (c == '-' && s.compare(i, 2, "--") == 0)) {
-            while (i < s.size() && s[i] != '\n')
-                ++i;
-            out.push_back({Kind::Space, " "});
-        } else if (c == '/' && s.compare(i, 2, "/*") == 0) {
-            const size_t end = s.find("*/", i + 2);
-            i = end == std::string::npos ? s.size() : end + 2;
-            out.push_back({Kind::Space, " "});
-        } else if (c == '\'' || c == '"') {
-            std::string value;
-            bool terminated = false;
-            i = readString(s, i, value, terminated);
-            if (!terminated)
-                unterminated = true;
-            out.push_back({Kind::String, value});
-        } else if (c == '`' || c == '[') {
-            const char close = c == '`' ? '`' : ']';
-            const size_t end = s.find(close, i + 1);
-            const size_t stop = end == std::string::npos ? s.size() : end;
-            out.push_back({Kind::Ident, s.substr(i + 1, stop - i - 1)});
-            i = end == std::string::npos ? s.size() : end + 1;
-            if (end == std::string::npos)
-                unterminated = true;
-        } else if (std::isdigit(c) || (c == '.' && i + 1 < s.size() && std::isdigit(static_cast<unsigned char>(s[i + 1])))) {
-            while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
-                ++i;
-            if (i < s.size() && s[i] == '.') {
-                ++i;
-                while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
-                    ++i;
-            }
-            if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-                size_t j = i + 1;
-                if (j < s.size() && (s[j] == '+' || s[j] == '-'))
-                    ++j;
-                if (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) {
-                    i = j;
-                    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
-                        ++i;
-                }
-            }
-            if (i < s.size() && isIdentChar(static_cast<unsigned char>(s[i]))) {
-                // MySQL allows names such as 2nd; SQLite needs them quoted.
-                while (i < s.size() && isIdentChar(static_cast<unsigned char>(s[i])))
-                    ++i;
-                out.push_back({Kind::Ident, s.substr(start, i - start)});
-            } else {
-                out.push_back({Kind::Number, s.substr(start, i - start)});
-            }
-        } else if (isIdentChar(c)) {
-            while (i < s.size() && isIdentChar(static_cast<unsigned char>(s[i])))
-                ++i;
-            out.push_back({Kind::Word, s.substr(start, i - start)});
-        } else if (c == '(') {
-            if (++depth > kMaxNesting) {
-                error = "query too complex: brackets nested deeper than " + std::to_string(kMaxNesting) + " levels";
-                return {};
-            }
-            out.push_back({Kind::Open, "("});
-            ++i;
-        } else if (c == ')') {
-            depth = std::max(0, depth - 1);
-            out.push_back({Kind::Close, ")"});
-            ++i;
-        } else {
-            static const char *const twoChar[] = {"<=", ">=", "<>", "!=", "==", "||", "&&", "<<", ">>"};
-            std::string op(1, static_cast<char>(c));
-            for (const char *t : twoChar) {
-                if (s.compare(i, 2, t) == 0) {
-                    op = t;
-                    break;
-                }
-            }
-            if (op == "<" && s.compare(i, 3, "<=>") == 0)
-                op = "<=>";
-            i += op.size();
-            out.push_back({Kind::Punct, op});
-        }
-    }
-    return out;
-}
-
-// Parenthesised groups become child sequences so that rewrites can look at whole subexpressions.
-struct Node {
-    Token tok;
-    bool group = false;
-    bool closed = true;
-    std::vector<Node> kids;
-};
-
-using Seq = std::vector<Node>;
-
-size_t buildSeq(const std::vector<Token> &tokens, size_t i, Seq &seq, bool inGroup, bool &closed)
-{
-    closed = !inGroup;
-    while (i < tokens.size()) {
-        const Token &t = tokens[i];
-        if (t.kind == Kind::Open) {
-            Node n{t, true, true, {}};
-            i = buildSeq(tokens, i + 1, n.kids, true, n.closed);
-            seq.push_back(std::move(n));
-        } else if (t.kind == Kind::Close) {
-            if (inGroup) {
-                closed = true;
-                return i + 1;
-            }
-            seq.push_back({t, false, true, {}});
-            ++i;
-        } else {
-            seq.push_back({t, false, true, {}});
-            ++i;
-        }
-    }
-    return i;
-}
-
-bool isWord(const Node &n, const char *w)
-{
-    return !n.group && n.tok.kind == Kind::Word && equalsWord(n.tok.text, w);
-}
-
-bool isPunct(const Node &n, const char *p)
-{
-    return !n.group && n.tok.kind == Kind::Punct && n.tok.text == p;
-}
-
-bool isSpace(const Node &n)
-{
-    return !n.group && n.tok.kind == Kind::Space;
-}
-
-size_t nextSig(const Seq &seq, size_t i)
-{
-    while (i < seq.size() && isSpace(seq[i]))
-        ++i;
-    return i;
-}
-
-long prevSig(const Seq &seq, long i)
-{
-    while (i >= 0 && isSpace(seq[static_cast<size_t>(i)]))
-        --i;
-    return i;
-}
-
-Node word(const std::string &w)
-{
-    return {{Kind::Word, w}, false, true, {}};
-}
-
-Node punct(const std::string &p)
-{
-    return {{Kind::Punct, p}, false, true, {}};
-}
-
-Node space()
-{
-    return {{Kind::Space, " "}, false, true, {}};
-}
-
-Node group(Seq kids)
-{
-    return {{Kind::Open, "("}, true, true, std::move(kids)};
-}
-
-void render(const Seq &seq, std::string &out)
-{
-    for (const Node &n : seq) {
-        if (n.group) {
-            out += '(';
-            render(n.kids, out);
-            if (n.closed)
-                out += ')';
-            continue;
-        }
-        switch (n.tok.kind) {
-        case Kind::String:
-            out += '\'';
-            for (char c : n.tok.text) {
-                if (c == '\'')
-                    out += '\'';
-                out += c;
-            }
-            out += '\'';
-            break;
-        case Kind::Ident:
-            out += '"';
-            for (char c : n.tok.text) {
-                if (c == '"')
-                    out += '"';
-                out += c;
-            }
-            out += '"';
-            break;
-        default:
-            out += n.tok.text;
-        }
-    }
-}
-
-bool allDigits(const std::string &s, size_t from, size_t len)
-{
-    for (size_t i = from; i < from + len; ++i) {
-        if (i >= s.size() || !std::isdigit(static_cast<unsigned char>(s[i])))
-            return false;
-    }
-    return true;
-}
-
-// 'yyyy/mm/dd' (as the client writes dates) → the stored 'yyyy-mm-dd'; a time part is kept.
-void normaliseDate(std::string &v)
-{
-    if (v.size() < 8 || !allDigits(v, 0, 4) || v[4] != '/')
-        return;
-    size_t p = 5;
-    std::string parts[2];
-    for (int k = 0; k < 2; ++k) {
-        const size_t start = p;
-        while (p < v.size() && std::isdigit(static_cast<unsigned char>(v[p])))
-            ++p;
-        if (p == start || p - start > 2)
-            return;
-        parts[k] = std::string(2 - (p - start), '0') + v.substr(start, p - start);
-        if (k == 0) {
-            if (p >= v.size() || v[p] != '/')
-                return;
-            ++p;
-        }
-    }
-    if (p != v.size() && v[p] != ' ')
-        return;
-    v = v.substr(0, 4) + '-' + parts[0] + '-' + parts[1] + v.substr(p);
-}
-
-bool isComparison(const Node &n)
-{
-    static const char *const ops[] = {"=", "==", "<>", "!=", "<", ">", "<=", ">=", "<=>"};
-    if (n.group || n.tok.kind != Kind::Punct)
-        return false;
-    return std::any_of(std::begin(ops), std::end(ops), [&](const char *op) { return n.tok.text == op; });
-}
-
-void rtrimBlanks(std::string &v)
-{
-    const size_t end = v.find_last_not_of(' ');
-    if (end != std::string::npos)
-        v.erase(end + 1);
-}
-
-bool isAggregateName(const Node &n)
-{
-    static const char *const names[] = {"AVG", "SUM", "COUNT", "MIN", "MAX", "TOTAL", "GROUP_CONCAT"};
-    return std::any_of(std::begin(names), std::end(names), [&](const char *w) { return isWord(n, w); });
-}
+constexpr const char *kAggregates[] = {"AVG", "SUM", "COUNT", "MIN", "MAX", "TOTAL", "GROUP_CONCAT"};
 
 bool containsAggregate(const Seq &seq, size_t from, size_t to)
 {
-    for (size_t i = from; i < to && i < seq.size(); ++i) {
-        if (isAggregateName(seq[i])) {
-            const size_t j = nextSig(seq, i + 1);
-            if (j < seq.size() && seq[j].group)
-                return true;
-        }
-        if (seq[i].group && containsAggregate(seq[i].kids, 0, seq[i].kids.size()))
-            return true;
-    }
-    return false;
+    return containsCall(seq, from, to, kAggregates);
 }
 
 void transform(Seq &seq, bool parentIsIn);
@@ -491,7 +169,7 @@ void transform(Seq &seq, bool parentIsIn)
             const size_t after = nextSig(seq, i + 1);
             if (parentIsIn || (before >= 0 && isComparison(seq[static_cast<size_t>(before)]))
                 || (after < seq.size() && isComparison(seq[after])))
-                rtrimBlanks(n.tok.text);
+                trimTrailingBlanks(n.tok.text, false);
             break;
         }
         case Kind::Punct:
@@ -538,22 +216,18 @@ void transform(Seq &seq, bool parentIsIn)
 
 std::string SqlDialect::translate(const std::string &mysqlText, std::string *error)
 {
-    bool unterminated = false;
-    std::string why;
-    const std::vector<Token> tokens = tokenize(mysqlText, unterminated, why);
-    if (!why.empty()) {
+    const Lexed lexed = tokenize(mysqlText, kLex);
+    if (lexed.fault == Fault::Unterminated)
+        return mysqlText; // let SQLite report the unfinished literal as it stands
+    if (lexed.fault != Fault::None) {
         if (error)
-            *error = why;
+            *error = lexed.error;
         return {};
     }
-    if (unterminated)
-        return mysqlText; // let SQLite report the unfinished literal as it stands
-    Seq seq;
-    bool closed = true;
-    buildSeq(tokens, 0, seq, false, closed);
+    Seq seq = buildTree(lexed.tokens).seq;
     transform(seq, false);
     std::string out;
     out.reserve(mysqlText.size() + 64);
-    render(seq, out);
+    render(seq, out, kRender);
     return out;
 }

@@ -1,48 +1,34 @@
 #include "MariaDbDialect.h"
 
 #include "FormSchema.h"
+#include "SqlTokens.h"
 
 #include <algorithm>
-#include <cctype>
 #include <set>
 #include <stdexcept>
 #include <vector>
 
 namespace {
 
-enum class Kind { Space, Word, Ident, String, Number, Punct, Open, Close };
+using namespace sqltokens;
 
-struct Token {
-    Kind kind;
-    std::string text; // String: the value; Ident: the name; others: as written
-};
+// The statement check must see exactly the statement the server will run: "--" is a comment only where
+// MariaDB reads one, and anything the lexer cannot close is refused rather than passed on.
+constexpr LexOptions kLex{.collapseSpace = true,
+                          .dashCommentNeedsBlank = true,
+                          .unclosedCommentIsError = true,
+                          .refuseExecutableComments = true,
+                          .refuseVariables = true,
+                          .dottedNumbers = true,
+                          .nullSafeEquals = true};
+constexpr RenderOptions kRender{.identQuote = '`', .blankAfterMinus = true};
 
-struct Node {
-    Token tok;
-    bool group = false;
-    std::vector<Node> kids;
-};
-using Seq = std::vector<Node>;
+constexpr const char *kAggregates[] = {"AVG", "SUM", "COUNT", "MIN", "MAX", "GROUP_CONCAT"};
 
 // Thrown by the walks below; caught once in prepareForMariaDb.
 struct Refusal {
     std::string kind, why;
 };
-
-constexpr int kMaxNesting = 100;
-constexpr size_t kMaxTokens = 20000;
-
-bool isIdentChar(unsigned char c)
-{
-    return std::isalnum(c) || c == '_' || c == '$' || c >= 0x80;
-}
-
-std::string upper(std::string s)
-{
-    for (char &c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 bool inList(const std::string &word, std::initializer_list<const char *> list)
 {
@@ -55,178 +41,33 @@ bool inList(const std::string &word, std::initializer_list<const char *> list)
     throw Refusal{"refused", "statement refused: " + why};
 }
 
-std::vector<Token> tokenize(const std::string &s)
+Seq parse(const std::string &text)
 {
-    std::vector<Token> out;
-    size_t i = 0;
-    int depth = 0;
-    while (i < s.size()) {
-        if (out.size() >= kMaxTokens)
-            throw Refusal{"refused", "query too complex: more than " + std::to_string(kMaxTokens) + " tokens"};
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        const size_t start = i;
-        if (std::isspace(c)) {
-            while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i])))
-                ++i;
-            out.push_back({Kind::Space, " "});
-        } else if (c == '#' || (s.compare(i, 2, "--") == 0
-                                && (i + 2 == s.size() || static_cast<unsigned char>(s[i + 2]) <= ' '))) {
-            while (i < s.size() && s[i] != '\n')
-                ++i;
-            out.push_back({Kind::Space, " "});
-        } else if (s.compare(i, 2, "/*") == 0) {
-            // /*! … */ and /*M! … */ run as code on the server: a place to hide a second statement.
-            if (s.compare(i, 3, "/*!") == 0 || s.compare(i, 4, "/*M!") == 0)
-                refuse("executable comments are not allowed");
-            const size_t end = s.find("*/", i + 2);
-            if (end == std::string::npos)
-                throw Refusal{"sql", "unrecognized token: \"" + s.substr(i, 40) + "\""};
-            i = end + 2;
-            out.push_back({Kind::Space, " "});
-        } else if (c == '\'' || c == '"' || c == '`') {
-            // A doubled quote stands for one; a backslash is an ordinary character (NO_BACKSLASH_ESCAPES).
-            std::string value;
-            ++i;
-            bool closed = false;
-            while (i < s.size()) {
-                if (s[i] == static_cast<char>(c)) {
-                    if (i + 1 < s.size() && s[i + 1] == static_cast<char>(c)) {
-                        value += s[i];
-                        i += 2;
-                        continue;
-                    }
-                    closed = true;
-                    ++i;
-                    break;
-                }
-                value += s[i++];
-            }
-            if (!closed)
-                throw Refusal{"sql", "unrecognized token: \"" + s.substr(start, 40) + "\""};
-            out.push_back({c == '`' ? Kind::Ident : Kind::String, value});
-        } else if (std::isdigit(c) || (c == '.' && i + 1 < s.size() && std::isdigit(static_cast<unsigned char>(s[i + 1])))) {
-            while (i < s.size() && (std::isdigit(static_cast<unsigned char>(s[i])) || s[i] == '.'))
-                ++i;
-            if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-                size_t j = i + 1;
-                if (j < s.size() && (s[j] == '+' || s[j] == '-'))
-                    ++j;
-                if (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) {
-                    i = j;
-                    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
-                        ++i;
-                }
-            }
-            if (i < s.size() && isIdentChar(static_cast<unsigned char>(s[i]))) {
-                while (i < s.size() && isIdentChar(static_cast<unsigned char>(s[i])))
-                    ++i;
-                out.push_back({Kind::Ident, s.substr(start, i - start)}); // names such as 2nd
-            } else {
-                out.push_back({Kind::Number, s.substr(start, i - start)});
-            }
-        } else if (isIdentChar(c)) {
-            while (i < s.size() && isIdentChar(static_cast<unsigned char>(s[i])))
-                ++i;
-            out.push_back({Kind::Word, s.substr(start, i - start)});
-        } else if (c == '(') {
-            if (++depth > kMaxNesting)
-                throw Refusal{"refused", "query too complex: brackets nested deeper than "
-                                             + std::to_string(kMaxNesting) + " levels"};
-            out.push_back({Kind::Open, "("});
-            ++i;
-        } else if (c == ')') {
-            depth = std::max(0, depth - 1);
-            out.push_back({Kind::Close, ")"});
-            ++i;
-        } else {
-            if (c == '@')
-                refuse("variables are not allowed");
-            static const char *const twoChar[] = {"<=>", "<=", ">=", "<>", "!=", "||", "&&", "<<", ">>", ":="};
-            std::string op(1, static_cast<char>(c));
-            for (const char *t : twoChar) {
-                if (s.compare(i, std::char_traits<char>::length(t), t) == 0) {
-                    op = t;
-                    break;
-                }
-            }
-            if (op == ":=")
-                refuse("variables are not allowed");
-            i += op.size();
-            out.push_back({Kind::Punct, op});
-        }
+    const Lexed lexed = tokenize(text, kLex);
+    switch (lexed.fault) {
+    case Fault::None:
+        break;
+    case Fault::TooComplex:
+        throw Refusal{"refused", lexed.error};
+    case Fault::Unterminated:
+        throw Refusal{"sql", "unrecognized token: \"" + text.substr(lexed.at, 40) + "\""};
+    case Fault::ExecutableComment:
+        // /*! … */ and /*M! … */ run as code on the server: a place to hide a second statement.
+        refuse("executable comments are not allowed");
+    case Fault::Variable:
+        refuse("variables are not allowed");
     }
-    return out;
-}
-
-size_t build(const std::vector<Token> &tokens, size_t i, Seq &seq, bool inGroup)
-{
-    while (i < tokens.size()) {
-        const Token &t = tokens[i];
-        if (t.kind == Kind::Open) {
-            Node n{t, true, {}};
-            i = build(tokens, i + 1, n.kids, true);
-            seq.push_back(std::move(n));
-        } else if (t.kind == Kind::Close) {
-            if (!inGroup)
-                throw Refusal{"sql", "near \")\": syntax error"};
-            return i + 1;
-        } else {
-            seq.push_back({t, false, {}});
-            ++i;
-        }
-    }
-    if (inGroup)
+    Tree tree = buildTree(lexed.tokens);
+    if (tree.strayClose)
+        throw Refusal{"sql", "near \")\": syntax error"};
+    if (tree.unclosed)
         throw Refusal{"sql", "incomplete input"};
-    return i;
-}
-
-bool isWord(const Node &n, const char *w)
-{
-    return !n.group && n.tok.kind == Kind::Word && upper(n.tok.text) == w;
+    return std::move(tree.seq);
 }
 
 bool isName(const Node &n)
 {
     return !n.group && (n.tok.kind == Kind::Word || n.tok.kind == Kind::Ident);
-}
-
-bool isPunct(const Node &n, const char *p)
-{
-    return !n.group && n.tok.kind == Kind::Punct && n.tok.text == p;
-}
-
-bool isSpace(const Node &n)
-{
-    return !n.group && n.tok.kind == Kind::Space;
-}
-
-size_t nextSig(const Seq &seq, size_t i)
-{
-    while (i < seq.size() && isSpace(seq[i]))
-        ++i;
-    return i;
-}
-
-long prevSig(const Seq &seq, long i)
-{
-    while (i >= 0 && isSpace(seq[static_cast<size_t>(i)]))
-        --i;
-    return i;
-}
-
-Node word(const std::string &w)
-{
-    return {{Kind::Word, w}, false, {}};
-}
-
-Node space()
-{
-    return {{Kind::Space, " "}, false, {}};
-}
-
-Node group(Seq kids)
-{
-    return {{Kind::Open, "("}, true, std::move(kids)};
 }
 
 // Words that end a FROM clause at their own bracket level.
@@ -385,60 +226,9 @@ void checkStatement(Seq &seq, const std::set<std::string> &ctes)
     check(seq, Context::Query, ctes);
 }
 
-bool allDigits(const std::string &s, size_t from, size_t len)
-{
-    for (size_t i = from; i < from + len; ++i) {
-        if (i >= s.size() || !std::isdigit(static_cast<unsigned char>(s[i])))
-            return false;
-    }
-    return true;
-}
-
-// 'yyyy/mm/dd' (as the client writes dates) → 'yyyy-mm-dd'; a time part is kept.
-void normaliseDate(std::string &v)
-{
-    if (v.size() < 8 || !allDigits(v, 0, 4) || v[4] != '/')
-        return;
-    size_t p = 5;
-    std::string parts[2];
-    for (int k = 0; k < 2; ++k) {
-        const size_t start = p;
-        while (p < v.size() && std::isdigit(static_cast<unsigned char>(v[p])))
-            ++p;
-        if (p == start || p - start > 2)
-            return;
-        parts[k] = std::string(2 - (p - start), '0') + v.substr(start, p - start);
-        if (k == 0) {
-            if (p >= v.size() || v[p] != '/')
-                return;
-            ++p;
-        }
-    }
-    if (p != v.size() && v[p] != ' ')
-        return;
-    v = v.substr(0, 4) + '-' + parts[0] + '-' + parts[1] + v.substr(p);
-}
-
-bool isComparison(const Node &n)
-{
-    return !n.group && n.tok.kind == Kind::Punct
-        && (n.tok.text == "=" || n.tok.text == "<>" || n.tok.text == "!=" || n.tok.text == "<"
-            || n.tok.text == ">" || n.tok.text == "<=" || n.tok.text == ">=" || n.tok.text == "<=>");
-}
-
 bool containsAggregate(const Seq &seq, size_t from, size_t to)
 {
-    for (size_t i = from; i < to && i < seq.size(); ++i) {
-        if (!seq[i].group && seq[i].tok.kind == Kind::Word
-            && inList(seq[i].tok.text, {"AVG", "SUM", "COUNT", "MIN", "MAX", "GROUP_CONCAT"})) {
-            const size_t j = nextSig(seq, i + 1);
-            if (j < seq.size() && seq[j].group)
-                return true;
-        }
-        if (seq[i].group && containsAggregate(seq[i].kids, 0, seq[i].kids.size()))
-            return true;
-    }
-    return false;
+    return containsCall(seq, from, to, kAggregates);
 }
 
 // (SELECT AGG(…) FROM t [a] [WHERE c] ORDER BY k [ASC|DESC] LIMIT n): the client means the aggregate over
@@ -545,10 +335,8 @@ void transform(Seq &seq, bool parentIsIn)
             const long before = prevSig(seq, long(i) - 1);
             const size_t after = nextSig(seq, i + 1);
             if (parentIsIn || (before >= 0 && isComparison(seq[size_t(before)]))
-                || (after < seq.size() && isComparison(seq[after]))) {
-                const size_t end = n.tok.text.find_last_not_of(' ');
-                n.tok.text.erase(end == std::string::npos ? 0 : end + 1);
-            }
+                || (after < seq.size() && isComparison(seq[after])))
+                trimTrailingBlanks(n.tok.text, true);
         } else if (isWord(n, "CAST")) {
             // The answer keeps the decimals the client asked for; MariaDB would print a DECIMAL the same
             // way, but so would it print AVG(int), which the SQLite backend prints as a plain number.
@@ -580,58 +368,18 @@ void transform(Seq &seq, bool parentIsIn)
     }
 }
 
-void render(const Seq &seq, std::string &out)
-{
-    for (const Node &n : seq) {
-        if (n.group) {
-            out += '(';
-            render(n.kids, out);
-            out += ')';
-            continue;
-        }
-        switch (n.tok.kind) {
-        case Kind::String:
-            out += '\'';
-            for (char c : n.tok.text) {
-                if (c == '\'')
-                    out += '\'';
-                out += c;
-            }
-            out += '\'';
-            break;
-        case Kind::Ident:
-            out += '`';
-            for (char c : n.tok.text) {
-                if (c == '`')
-                    out += '`';
-                out += c;
-            }
-            out += '`';
-            break;
-        case Kind::Punct:
-            out += n.tok.text;
-            if (n.tok.text == "-")
-                out += ' '; // "--" followed by a blank would start a comment
-            break;
-        default:
-            out += n.tok.text;
-        }
-    }
-}
-
 } // namespace
 
 MariaDbStatement prepareForMariaDb(const std::string &clientText)
 {
     MariaDbStatement result;
     try {
-        Seq seq;
-        build(tokenize(clientText), 0, seq, false);
+        Seq seq = parse(clientText);
         std::set<std::string> ctes;
         collectCteNames(seq, ctes);
         checkStatement(seq, ctes);
         transform(seq, false);
-        render(seq, result.sql);
+        render(seq, result.sql, kRender);
         result.ok = true;
     } catch (const Refusal &r) {
         result.errorKind = r.kind;

@@ -108,7 +108,7 @@ Lexed tokenize(const std::string &s, const LexOptions &options)
             return stop(Fault::TooComplex, i, "query too complex: more than " + std::to_string(kMaxTokens) + " tokens");
         const unsigned char c = static_cast<unsigned char>(s[i]);
         const size_t start = i;
-        const bool dashComment = s.compare(i, 2, "--") == 0
+        const bool dashComment = c == '-' && s.compare(i, 2, "--") == 0
             && (!options.dashCommentNeedsBlank || i + 2 == s.size() || static_cast<unsigned char>(s[i + 2]) <= ' ');
         if (std::isspace(c)) {
             while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i])))
@@ -142,7 +142,7 @@ Lexed tokenize(const std::string &s, const LexOptions &options)
         } else if (std::isdigit(c) || (c == '.' && isDigit(s, i + 1))) {
             i = readNumber(s, i, options.dottedNumbers);
             if (i < s.size() && isIdentChar(static_cast<unsigned char>(s[i]))) {
-                // MySQL allows names such as 2nd; SQLite needs them quoted.
+                // MySQL allows names such as 2nd; both backends need them quoted.
                 while (i < s.size() && isIdentChar(static_cast<unsigned char>(s[i])))
                     ++i;
                 out.push_back({Kind::Ident, s.substr(start, i - start)});
@@ -155,8 +155,8 @@ Lexed tokenize(const std::string &s, const LexOptions &options)
             out.push_back({Kind::Word, s.substr(start, i - start)});
         } else if (c == '(') {
             if (++depth > kMaxNesting)
-                return stop(Fault::TooComplex, i,
-                            "query too complex: brackets nested deeper than " + std::to_string(kMaxNesting) + " levels");
+                return stop(Fault::TooComplex, i, "query too complex: brackets nested deeper than "
+                                                      + std::to_string(kMaxNesting) + " levels");
             out.push_back({Kind::Open, "("});
             ++i;
         } else if (c == ')') {
@@ -172,10 +172,10 @@ Lexed tokenize(const std::string &s, const LexOptions &options)
                 op = "<=>";
             else if (options.doubleEquals && s.compare(i, 2, "==") == 0)
                 op = "==";
-            else if (const auto *t = std::find_if(std::begin(twoChar), std::end(twoChar),
-                                                  [&](const char *two) { return s.compare(i, 2, two) == 0; });
-                     t != std::end(twoChar))
-                op = *t;
+            else if (const auto *two = std::find_if(std::begin(twoChar), std::end(twoChar),
+                                                    [&](const char *t) { return s.compare(i, 2, t) == 0; });
+                     two != std::end(twoChar))
+                op = *two;
             i += op.size();
             out.push_back({Kind::Punct, op});
         }
@@ -201,45 +201,6 @@ std::string upper(std::string s)
     for (char &c : s)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
-}
-
-bool equalsWord(const std::string &text, const char *upperWord)
-{
-    size_t n = 0;
-    for (; upperWord[n]; ++n) {
-        if (n >= text.size() || std::toupper(static_cast<unsigned char>(text[n])) != upperWord[n])
-            return false;
-    }
-    return n == text.size();
-}
-
-bool isWord(const Node &n, const char *upperWord)
-{
-    return !n.group && n.tok.kind == Kind::Word && equalsWord(n.tok.text, upperWord);
-}
-
-bool isPunct(const Node &n, const char *p)
-{
-    return !n.group && n.tok.kind == Kind::Punct && n.tok.text == p;
-}
-
-bool isSpace(const Node &n)
-{
-    return !n.group && n.tok.kind == Kind::Space;
-}
-
-size_t nextSig(const Seq &seq, size_t i)
-{
-    while (i < seq.size() && isSpace(seq[i]))
-        ++i;
-    return i;
-}
-
-long prevSig(const Seq &seq, long i)
-{
-    while (i >= 0 && isSpace(seq[static_cast<size_t>(i)]))
-        --i;
-    return i;
 }
 
 Node word(const std::string &w)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cctype>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -68,12 +69,49 @@ Tree buildTree(const std::vector<Token> &tokens);
 
 bool isIdentChar(unsigned char c);
 std::string upper(std::string s);
-bool equalsWord(const std::string &text, const char *upperWord); // ignoring case
-bool isWord(const Node &n, const char *upperWord);
-bool isPunct(const Node &n, const char *p);
-bool isSpace(const Node &n);
-size_t nextSig(const Seq &seq, size_t i); // the first node at or after i that is not white space
-long prevSig(const Seq &seq, long i);     // the last node at or before i that is not white space, or -1
+
+// The rewrites call these on every node: inline, as they were when each translator had its own.
+inline bool equalsWord(const std::string &text, const char *upperWord) // ignoring case
+{
+    size_t n = 0;
+    for (; upperWord[n]; ++n) {
+        if (n >= text.size() || std::toupper(static_cast<unsigned char>(text[n])) != upperWord[n])
+            return false;
+    }
+    return n == text.size();
+}
+
+inline bool isWord(const Node &n, const char *upperWord)
+{
+    return !n.group && n.tok.kind == Kind::Word && equalsWord(n.tok.text, upperWord);
+}
+
+inline bool isPunct(const Node &n, const char *p)
+{
+    return !n.group && n.tok.kind == Kind::Punct && n.tok.text == p;
+}
+
+inline bool isSpace(const Node &n)
+{
+    return !n.group && n.tok.kind == Kind::Space;
+}
+
+// The first node at or after i that is not white space.
+inline size_t nextSig(const Seq &seq, size_t i)
+{
+    while (i < seq.size() && isSpace(seq[i]))
+        ++i;
+    return i;
+}
+
+// The last node at or before i that is not white space, or -1.
+inline long prevSig(const Seq &seq, long i)
+{
+    while (i >= 0 && isSpace(seq[static_cast<size_t>(i)]))
+        --i;
+    return i;
+}
+
 Node word(const std::string &w);
 Node punct(const std::string &p);
 Node space();

@@ -5,6 +5,12 @@
 // Text columns compare case-insensitively (NOCASE); numeric-looking columns use NUMERIC
 // affinity so that "2.5" compares as a number while "WON"/"DIS" stay text.
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <vector>
+
 namespace formschema {
 
 inline constexpr const char *kFormTables[] = {"WORKRACE", "RACEMAST", "HORSMAST", "MEETMAST", "Track", "RaceShortCode"};
@@ -83,7 +89,7 @@ CREATE TABLE IF NOT EXISTS RaceShortCode (
 // maintaining them row by row. The two *Form indexes follow the statistics window's ORDER BY, so a
 // busy jockey's or trainer's latest 90 runs are read in order instead of sorting a whole career.
 inline constexpr const char *kIndexSql = R"SQL(
-CREATE INDEX IF NOT EXISTS WorkraceHorse   ON WORKRACE (WHorse, WRaceDate);
+CREATE INDEX IF NOT EXISTS WorkraceHorseForm ON WORKRACE (WHorse, WRaceDate, WTrack, WRaceNo);
 CREATE INDEX IF NOT EXISTS WorkraceJockey  ON WORKRACE (WJockey, DateUpdated);
 CREATE INDEX IF NOT EXISTS WorkraceTrainer ON WORKRACE (WTrainer, WRaceDate);
 CREATE INDEX IF NOT EXISTS WorkraceJockeyForm  ON WORKRACE (WJockey, WRaceDate DESC, WTrack, WRaceNo, WHorse);
@@ -91,9 +97,45 @@ CREATE INDEX IF NOT EXISTS WorkraceTrainerForm ON WORKRACE (WTrainer, WRaceDate 
 CREATE INDEX IF NOT EXISTS WorkraceRace    ON WORKRACE (WRaceDate, WTrack, WRaceNo);
 CREATE INDEX IF NOT EXISTS RacemastRace    ON RACEMAST (RDate, RTrack, RRaceNo);
 CREATE INDEX IF NOT EXISTS HorsmastHorse   ON HORSMAST (HHorse);
+CREATE INDEX IF NOT EXISTS HorsmastAgeHorse ON HORSMAST (HWinAge, HHorse);
 CREATE INDEX IF NOT EXISTS MeetmastMeet    ON MEETMAST (MDate, MTrack);
 CREATE INDEX IF NOT EXISTS TrackLocat      ON Track (TrackLocat);
 CREATE INDEX IF NOT EXISTS TrackCode       ON Track (TrackCode);
 )SQL";
+
+// The columns that tell one row of a table from another. An aggregate "over the n most recent" rows
+// breaks ties in its sort key with them, so that every backend takes the same n rows.
+struct RowKey {
+    const char *table;
+    const char *columns[4];
+};
+
+inline constexpr RowKey kRowKeys[] = {
+    {"WORKRACE", {"WRaceDate", "WTrack", "WRaceNo", "WHorse"}},
+    {"RACEMAST", {"RDate", "RTrack", "RRaceNo"}},
+    {"HORSMAST", {"HHorse"}},
+    {"MEETMAST", {"MDate", "MTrack"}},
+    {"Track", {"TrackCode", "TrackLocat"}},
+    {"RaceShortCode", {"RaceTerm"}},
+};
+
+// The row key of `table` without `sortColumn` (names compared ignoring case); empty for other tables.
+inline std::vector<std::string> tieBreakColumns(const std::string &table, const std::string &sortColumn)
+{
+    const auto same = [](const std::string &a, const char *b) {
+        return a.size() == std::strlen(b)
+            && std::equal(a.begin(), a.end(), b, [](char x, char y) { return std::tolower(x) == std::tolower(y); });
+    };
+    std::vector<std::string> out;
+    for (const RowKey &key : kRowKeys) {
+        if (!same(table, key.table))
+            continue;
+        for (const char *column : key.columns) {
+            if (column && !same(sortColumn, column))
+                out.emplace_back(column);
+        }
+    }
+    return out;
+}
 
 } // namespace formschema

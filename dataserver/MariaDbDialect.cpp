@@ -231,9 +231,43 @@ bool containsAggregate(const Seq &seq, size_t from, size_t to)
     return containsCall(seq, from, to, kAggregates);
 }
 
+// Aggregates that MariaDB can also compute over a window frame: COUNT would give no row instead of 0 over
+// no rows, and GROUP_CONCAT and DISTINCT have no window form.
+bool windowable(const Seq &seq)
+{
+    for (size_t i = 0; i < seq.size(); ++i) {
+        if (seq[i].group ? !windowable(seq[i].kids)
+                         : isWord(seq[i], "COUNT") || isWord(seq[i], "GROUP_CONCAT") || isWord(seq[i], "DISTINCT"))
+            return false;
+    }
+    return true;
+}
+
+// Every aggregate call in seq gets the window `frame`.
+Seq framed(const Seq &seq, const Seq &frame)
+{
+    Seq out;
+    for (size_t i = 0; i < seq.size(); ++i) {
+        Node n = seq[i];
+        if (n.group)
+            n.kids = framed(n.kids, frame);
+        out.push_back(std::move(n));
+        if (seq[i].group) {
+            const long before = prevSig(seq, long(i) - 1);
+            if (before >= 0 && isCall(seq, size_t(before), kAggregates))
+                out.insert(out.end(), frame.begin(), frame.end());
+        }
+    }
+    return out;
+}
+
 // (SELECT AGG(…) FROM t [a] [WHERE c] ORDER BY k [ASC|DESC] LIMIT n): the client means the aggregate over
 // those n rows. MariaDB applies LIMIT after aggregating and cannot see outer columns from a derived table,
-// so the rows are picked by the n-th key instead:
+// so the aggregate runs over a window of n rows from the first one instead:
+//   SELECT AGG(…) OVER (ORDER BY k DESC, c2 DESC … ROWS BETWEEN CURRENT ROW AND n-1 FOLLOWING) FROM t [a]
+//   [WHERE c] ORDER BY k DESC, c2 DESC … LIMIT 1
+// where c2 … (the rest of the table's row key) break ties as the SQLite backend breaks them. An aggregate
+// with no window form picks the rows by the n-th key instead (ties at the n-th key are then all taken):
 //   … WHERE (c) AND COALESCE(k >= (SELECT k FROM t [a] [WHERE c] ORDER BY k DESC LIMIT n-1,1), 1)
 void rewriteLimitedAggregate(Seq &inner)
 {
@@ -257,7 +291,8 @@ void rewriteLimitedAggregate(Seq &inner)
         else if (fromAt >= 0 && whereAt < 0 && orderAt < 0 && isPunct(n, ","))
             return;
     }
-    if (fromAt < 0 || orderAt < 0 || limitAt < orderAt || !containsAggregate(inner, first + 1, size_t(fromAt)))
+    if (fromAt < 0 || orderAt < 0 || limitAt < orderAt || whereAt > orderAt
+        || !containsAggregate(inner, first + 1, size_t(fromAt)))
         return;
     const size_t byAt = nextSig(inner, size_t(orderAt) + 1);
     if (byAt >= inner.size() || !isWord(inner[byAt], "BY"))
@@ -287,6 +322,29 @@ void rewriteLimitedAggregate(Seq &inner)
     const Seq head(inner.begin(), inner.begin() + (whereAt >= 0 ? whereAt : orderAt));
     const Seq from(inner.begin() + fromAt, inner.begin() + (whereAt >= 0 ? whereAt : orderAt));
     const Seq cond = whereAt >= 0 ? Seq(inner.begin() + whereAt + 1, inner.begin() + orderAt) : Seq();
+    const std::string direction = descending ? " DESC" : " ASC";
+
+    if (windowable(Seq(inner.begin() + long(first) + 1, inner.begin() + fromAt))) {
+        const size_t tableAt = nextSig(inner, size_t(fromAt) + 1);
+        const long keyLast = prevSig(key, long(key.size()) - 1);
+        Seq order = key;
+        order.push_back(word(direction));
+        if (tableAt < inner.size() && isName(inner[tableAt]) && keyLast >= 0 && isName(key[size_t(keyLast)])) {
+            for (const std::string &column :
+                 formschema::tieBreakColumns(inner[tableAt].tok.text, key[size_t(keyLast)].tok.text))
+                order.push_back(word(", " + column + direction));
+        }
+        Seq window = {word("ORDER BY ")};
+        window.insert(window.end(), order.begin(), order.end());
+        window.push_back(word(" ROWS BETWEEN CURRENT ROW AND " + std::to_string(n - 1) + " FOLLOWING"));
+        Seq out = framed(Seq(inner.begin(), inner.begin() + fromAt), Seq{word(" OVER "), group(window)});
+        out.insert(out.end(), inner.begin() + fromAt, inner.begin() + orderAt);
+        out.push_back(word("ORDER BY "));
+        out.insert(out.end(), order.begin(), order.end());
+        out.push_back(word(" LIMIT 1"));
+        inner = std::move(out);
+        return;
+    }
 
     Seq boundary = {word("SELECT"), space()};
     boundary.insert(boundary.end(), key.begin(), key.end());
@@ -298,7 +356,7 @@ void rewriteLimitedAggregate(Seq &inner)
     }
     boundary.push_back(word(" ORDER BY "));
     boundary.insert(boundary.end(), key.begin(), key.end());
-    boundary.push_back(word(descending ? " DESC" : " ASC"));
+    boundary.push_back(word(direction));
     boundary.push_back(word(" LIMIT " + std::to_string(n - 1) + ", 1"));
 
     Seq test = key;

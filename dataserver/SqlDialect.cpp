@@ -1,5 +1,6 @@
 #include "SqlDialect.h"
 
+#include "FormSchema.h"
 #include "SqlTokens.h"
 
 #include <vector>
@@ -83,6 +84,34 @@ bool rewriteCast(Seq &seq, size_t castAt, size_t groupAt)
     return true;
 }
 
+// ORDER BY k [ASC|DESC] → ORDER BY k, c2, … in k's direction: the rest of the table's row key breaks ties
+// in k, so that every backend takes the same n rows.
+void breakTies(Seq &inner, size_t orderAt, size_t limitAt, const std::string &table)
+{
+    const size_t byAt = nextSig(inner, orderAt + 1);
+    const long last = prevSig(inner, static_cast<long>(limitAt) - 1);
+    if (byAt >= limitAt || !isWord(inner[byAt], "BY") || last <= static_cast<long>(byAt))
+        return;
+    long keyEnd = last;
+    std::string direction = " ASC";
+    if (isWord(inner[static_cast<size_t>(last)], "DESC") || isWord(inner[static_cast<size_t>(last)], "ASC")) {
+        direction = isWord(inner[static_cast<size_t>(last)], "DESC") ? " DESC" : " ASC";
+        keyEnd = prevSig(inner, last - 1);
+    }
+    for (size_t i = byAt + 1; i < limitAt; ++i) {
+        if (isPunct(inner[i], ","))
+            return;
+    }
+    const Node &column = inner[static_cast<size_t>(keyEnd)];
+    if (keyEnd <= static_cast<long>(byAt) || column.group
+        || (column.tok.kind != Kind::Word && column.tok.kind != Kind::Ident))
+        return;
+    Seq extra;
+    for (const std::string &tie : formschema::tieBreakColumns(table, column.tok.text))
+        extra.push_back(word(", " + tie + direction));
+    inner.insert(inner.begin() + last + 1, extra.begin(), extra.end());
+}
+
 // (SELECT AGG(…) FROM t [a] WHERE … ORDER BY … LIMIT n): MySQL-era queries expect the aggregate over those
 // n rows, so the rows are picked in a derived table first; correlated references stay inside it.
 void rewriteLimitedAggregate(Seq &inner)
@@ -130,6 +159,7 @@ void rewriteLimitedAggregate(Seq &inner)
         alias = last.tok.text;
         aliasKind = last.tok.kind;
     }
+    breakTies(inner, static_cast<size_t>(orderAt), static_cast<size_t>(limitAt), inner[fromSig[0]].tok.text);
     Seq derived;
     derived.push_back(word("SELECT"));
     derived.push_back(space());

@@ -264,15 +264,18 @@ void trimTrailingBlanks(std::string &v, bool emptyIfAllBlank)
         v.clear();
 }
 
+bool isCall(const Seq &seq, size_t i, std::span<const char *const> names)
+{
+    if (!std::any_of(names.begin(), names.end(), [&](const char *w) { return isWord(seq[i], w); }))
+        return false;
+    const size_t j = nextSig(seq, i + 1);
+    return j < seq.size() && seq[j].group;
+}
+
 bool containsCall(const Seq &seq, size_t from, size_t to, std::span<const char *const> names)
 {
     for (size_t i = from; i < to && i < seq.size(); ++i) {
-        if (std::any_of(names.begin(), names.end(), [&](const char *w) { return isWord(seq[i], w); })) {
-            const size_t j = nextSig(seq, i + 1);
-            if (j < seq.size() && seq[j].group)
-                return true;
-        }
-        if (seq[i].group && containsCall(seq[i].kids, 0, seq[i].kids.size(), names))
+        if (isCall(seq, i, names) || (seq[i].group && containsCall(seq[i].kids, 0, seq[i].kids.size(), names)))
             return true;
     }
     return false;

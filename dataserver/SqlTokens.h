@@ -122,6 +122,8 @@ void normaliseDate(std::string &v);
 bool isComparison(const Node &n);
 // MySQL's PAD SPACE collations ignore trailing blanks; a value of blanks only is kept unless emptyIfAllBlank.
 void trimTrailingBlanks(std::string &v, bool emptyIfAllBlank);
+// Whether seq[i] names one of the (upper-case) names and a bracket follows it.
+bool isCall(const Seq &seq, size_t i, std::span<const char *const> names);
 // Whether seq[from, to) calls one of the (upper-case) names, at that level or inside a bracket there.
 bool containsCall(const Seq &seq, size_t from, size_t to, std::span<const char *const> names);
 

@@ -199,6 +199,7 @@ struct Timed {
     double ms = 0;
     size_t rows = 0;
     bool ok = false;
+    size_t digest = 0; // of the whole answer, to compare the backends
 };
 
 Timed timedGet(httplib::Client &cli, const std::string &sql)
@@ -207,6 +208,8 @@ Timed timedGet(httplib::Client &cli, const std::string &sql)
     auto res = cli.Get(path(sql).c_str());
     Timed t;
     t.ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    if (res)
+        t.digest = std::hash<std::string>{}(res->body);
     if (res && res->status == 200 && res->body.rfind("Error:", 0) != 0) {
         t.ok = true;
         for (size_t i = 0; (i = res->body.find("<br>\n", i)) != std::string::npos; i += 5)
@@ -483,8 +486,15 @@ int main(int argc, char **argv)
     std::printf("Track look-up: %.0f q/s with %d keep-alive clients over %d s (%ld failures)\n\n",
                 static_cast<double>(done) / seconds, clients, seconds, failed.load());
 
-    // The same queries (same seed) on each backend in turn.
+    // The same queries (same seed) on each backend in turn; the answers' digests by query kind.
+    using Answers = std::map<std::string, std::vector<size_t>>;
     const auto measureKinds = [&](int port, const char *backend) {
+    Answers answers;
+    const auto report = [&answers](const char *name, const std::vector<Timed> &samples) {
+        printStats(name, summarise(samples));
+        for (const Timed &t : samples)
+            answers[name].push_back(t.digest);
+    };
     std::printf("\n%s backend\n", backend);
     auto client = [port] {
         auto c = std::make_unique<httplib::Client>("127.0.0.1", port);
@@ -511,9 +521,9 @@ int main(int argc, char **argv)
     all = horse;
     all.insert(all.end(), jockey.begin(), jockey.end());
     all.insert(all.end(), trainer.begin(), trainer.end());
-    printStats("form statistics, horse (LIMIT 0,90)", summarise(horse));
-    printStats("form statistics, jockey (LIMIT 0,90)", summarise(jockey));
-    printStats("form statistics, trainer (LIMIT 0,90)", summarise(trainer));
+    report("form statistics, horse (LIMIT 0,90)", horse);
+    report("form statistics, jockey (LIMIT 0,90)", jockey);
+    report("form statistics, trainer (LIMIT 0,90)", trainer);
     printStats("form statistics, all three modes", summarise(all));
 
     std::vector<Timed> enrich;
@@ -525,7 +535,7 @@ int main(int argc, char **argv)
         enrich.push_back(timedGet(*cli, enrichmentSql(horses)));
         enrichRows += enrich.back().rows;
     }
-    printStats("enrichment, 150 horses", summarise(enrich));
+    report("enrichment, 150 horses", enrich);
 
     std::vector<Timed> history;
     size_t historyRows = 0;
@@ -535,7 +545,7 @@ int main(int argc, char **argv)
             historyRows = std::max(historyRows, history.back().rows);
         }
     }
-    printStats("full ride history, 5 busiest jockeys", summarise(history));
+    report("full ride history, 5 busiest jockeys", history);
 
     std::vector<Timed> result;
     for (int i = 0; i < 200; ++i) {
@@ -544,18 +554,20 @@ int main(int argc, char **argv)
         const Timed r = timedGet(*cli, resultRunnersSql(race));
         h.ms += r.ms;
         h.ok = h.ok && r.ok && h.rows == 1;
+        h.digest = h.digest * 31 + r.digest;
         result.push_back(h);
     }
-    printStats("race result, header + runners", summarise(result));
+    report("race result, header + runners", result);
 
     std::vector<Timed> search;
     for (const auto &text : sample.searchTexts)
         search.push_back(timedGet(*cli, horseSearchSql(text)));
-    printStats("horse search (Instr, LIMIT 0,30)", summarise(search));
+    report("horse search (Instr, LIMIT 0,30)", search);
     std::printf("\nenrichment answered %.0f horses per query on average; longest ride history %zu rows\n",
                 static_cast<double>(enrichRows) / enrich.size(), historyRows);
+    return answers;
     };
-    measureKinds(child.port, "SQLite");
+    const Answers onSqlite = measureKinds(child.port, "SQLite");
     if (opt.count("mariadb")) {
         const ServerChild maria = startServer(server, opt["mariadb"], threads, db);
         if (maria.port <= 0) {
@@ -566,7 +578,15 @@ int main(int argc, char **argv)
                 warm->set_url_encode(false);
                 timedGet(*warm, trackSql(sample.locations[0]));
             }
-            measureKinds(maria.port, "MariaDB");
+            const Answers onMariaDb = measureKinds(maria.port, "MariaDB");
+            std::printf("\nanswers equal byte for byte on both backends:\n");
+            for (const auto &[kind, digests] : onSqlite) {
+                const std::vector<size_t> &other = onMariaDb.at(kind);
+                size_t equal = 0;
+                for (size_t i = 0; i < digests.size() && i < other.size(); ++i)
+                    equal += digests[i] == other[i] ? 1 : 0;
+                std::printf("  %-44s %zu of %zu\n", kind.c_str(), equal, digests.size());
+            }
             kill(maria.pid, SIGTERM);
             int status = 0;
             waitpid(maria.pid, &status, 0);

@@ -72,13 +72,6 @@ QString resultRunnersSql(const QString &date, const QString &track, const QStrin
         + raceNo + u"' "_s;
 }
 
-QString sortedLines(const QString &body)
-{
-    QStringList rows = body.split(u"<br>\n"_s);
-    std::sort(rows.begin(), rows.end());
-    return rows.join(u"<br>\n"_s);
-}
-
 QByteArray fileHash(const QString &path)
 {
     QFile f(path);
@@ -544,11 +537,22 @@ private slots:
             QSKIP("MariaDB backend only");
         const QString form = address(m_server, horseFormSql({u"GREEN FLASH"_s, u"RED ROVER"_s}));
         const QByteArray expected = get(form);
-        DataServerProcess second(m_maria.address(u"reader:read-pw"_s)); // same database, same answers
-        QVERIFY(second.start({u"--users"_s, m_db}));
-        const QString stats = formStatsSql(u"A.WJockey= 'L NGUYEN'"_s);
-        QCOMPARE(sortedLines(QString::fromUtf8(get(address(second, stats)))),
-                 sortedLines(QString::fromUtf8(get(address(m_server, stats))))); // dead heats come in either order
+        // A second process on the same database and the same port: the kernel shares the connections out,
+        // and every answer is the one a single process gives.
+        const QStringList queries = {form, address(m_server, resultRunnersSql(u"2024/05/20"_s, u"BALL"_s, u"5"_s)),
+                                     address(m_server, u"SELECT TrackCode FROM Track ORDER BY TrackCode"_s)};
+        QList<QByteArray> single;
+        for (const QString &query : queries)
+            single << get(query);
+        DataServerProcess second(m_maria.address(u"reader:read-pw"_s));
+        QVERIFY(second.start({u"--users"_s, m_db}, m_server.port()));
+        QStringList mixed;
+        for (int i = 0; i < 30; ++i)
+            mixed << queries[i % 3];
+        const QList<QByteArray> answers = getAll(mixed);
+        for (int i = 0; i < answers.size(); ++i)
+            QCOMPARE(answers[i], single[i % 3]);
+        QVERIFY(second.log().contains(" ok\n")); // it did serve some of them
         QCOMPARE(second.stop(), 0); // stopping one loses nothing
         QCOMPARE(get(form), expected);
         m_maria.stop();

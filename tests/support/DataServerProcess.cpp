@@ -52,8 +52,8 @@ quint16 DataServerProcess::freePort()
 QString DataServerProcess::logFile() const
 {
     if (m_dbFile.startsWith(QStringLiteral("mariadb://")))
-        return QDir::temp().filePath(QStringLiteral("ostrevan-dataserver-%1.log").arg(m_port));
-    return m_dbFile + QStringLiteral(".%1.log").arg(m_port);
+        return QDir::temp().filePath(QStringLiteral("ostrevan-dataserver-%1-%2.log").arg(m_port).arg(quintptr(this)));
+    return m_dbFile + QStringLiteral(".%1-%2.log").arg(m_port).arg(quintptr(this));
 }
 
 QByteArray DataServerProcess::log() const
@@ -62,19 +62,20 @@ QByteArray DataServerProcess::log() const
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool DataServerProcess::start(const QStringList &extraOptions)
+bool DataServerProcess::start(const QStringList &extraOptions, quint16 port)
 {
-    m_port = freePort();
+    m_port = port ? port : freePort();
     m_process.setStandardErrorFile(logFile());
     m_process.start(kServer, QStringList{QStringLiteral("serve"), QStringLiteral("--db"), m_dbFile,
                                          QStringLiteral("--listen"), host()} + extraOptions);
     if (!m_process.waitForStarted(10000))
         return false;
+    // Ready once it says so: another server may already answer on a shared port.
     const QDeadlineTimer deadline(15000);
     while (!deadline.hasExpired()) {
         QTcpSocket probe;
         probe.connectToHost(QHostAddress::LocalHost, m_port);
-        if (probe.waitForConnected(500))
+        if (probe.waitForConnected(500) && log().contains("listening on"))
             return true;
         if (m_process.state() != QProcess::Running)
             return false;

@@ -17,8 +17,9 @@ public:
     QString build(const QString &csvFolder, const QString &user, const QString &password);
     // Runs one admin command; empty on success, else its error output.
     QString admin(const QStringList &arguments, const QByteArray &input = {});
-    // Starts serving (with extra `serve` options) and waits until it accepts connections.
-    bool start(const QStringList &extraOptions = {});
+    // Starts serving (with extra `serve` options) and waits until it accepts connections; on a free port, or
+    // on `port` beside another server already listening there.
+    bool start(const QStringList &extraOptions = {}, quint16 port = 0);
     // Stops with SIGTERM; the exit code, -1 when it had to be killed or crashed.
     int stop();
     // What the server wrote on stderr (its access log).

@@ -55,13 +55,24 @@ std::string createSql(const Table &t)
     return sql + ") ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci";
 }
 
-bool isTextColumn(const Table &t, const std::string &name)
+const char *columnType(const Table &t, const std::string &name)
 {
     for (const auto &c : t.columns) {
         if (c.name && strcasecmp(c.name, name.c_str()) == 0)
-            return std::string(c.type).rfind("VARCHAR", 0) == 0;
+            return c.type;
     }
-    return false;
+    return "";
+}
+
+bool isTextColumn(const Table &t, const std::string &name)
+{
+    return std::string(columnType(t, name)).rfind("VARCHAR", 0) == 0;
+}
+
+bool isNumberColumn(const Table &t, const std::string &name)
+{
+    const std::string type = columnType(t, name);
+    return type == "DOUBLE" || type == "INT";
 }
 
 bool createIndexes(MariaDbConnection &db, const Table &t, std::string &error)
@@ -118,11 +129,12 @@ bool copyTable(sqlite3 *src, MariaDbConnection &db, const Table &t, long long &r
         ~Finalizer() { sqlite3_finalize(s); }
     } finalizer{stmt};
     const int columns = sqlite3_column_count(stmt);
-    std::vector<bool> asText(static_cast<size_t>(columns));
+    std::vector<bool> asText(static_cast<size_t>(columns)), asNumber(static_cast<size_t>(columns));
     std::string head = "INSERT INTO " + quoteIdent(t.name) + " (";
     for (int c = 0; c < columns; ++c) {
         const std::string name = sqlite3_column_name(stmt, c);
         asText[static_cast<size_t>(c)] = isTextColumn(t, name);
+        asNumber[static_cast<size_t>(c)] = isNumberColumn(t, name);
         head += (c ? ", " : "") + quoteIdent(name);
     }
     head += ") VALUES ";
@@ -147,9 +159,17 @@ bool copyTable(sqlite3 *src, MariaDbConnection &db, const Table &t, long long &r
             case SQLITE_FLOAT:
                 sql += realText(sqlite3_column_double(stmt, c), asText[static_cast<size_t>(c)]);
                 break;
-            default:
-                sql += quoteText(reinterpret_cast<const char *>(sqlite3_column_text(stmt, c)),
-                                 static_cast<size_t>(sqlite3_column_bytes(stmt, c)));
+            default: {
+                const std::string value(reinterpret_cast<const char *>(sqlite3_column_text(stmt, c)),
+                                        static_cast<size_t>(sqlite3_column_bytes(stmt, c)));
+                // SQLite keeps such a value as text; a MariaDB number column cannot hold it.
+                if (asNumber[static_cast<size_t>(c)]) {
+                    error = std::string(sqlite3_column_name(stmt, c)) + " \"" + value + "\" in data row "
+                        + std::to_string(rows + 1) + " is not a number";
+                    return false;
+                }
+                sql += quoteText(value.data(), value.size());
+            }
             }
         }
         sql += ')';

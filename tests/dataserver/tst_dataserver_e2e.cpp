@@ -586,6 +586,18 @@ private slots:
             QVERIFY(idx.value(0).toInt() >= 4);
         }
         QSqlDatabase::removeDatabase(u"check"_s);
+        if (kMariaDb) { // SQLite keeps a price such as "4.6F" as text; a MariaDB number column cannot
+            QFile csv(m_dir.filePath(u"price.csv"_s));
+            QVERIFY(csv.open(QIODevice::WriteOnly));
+            csv.write("WRaceDate,WRaceNo,WHorse,WTrack,WBookPrice\n2024-01-06,1,NEW HORSE,FLEM,4.6F\n");
+            csv.close();
+            const QByteArray before = formState();
+            const QString failure = DataServerProcess(m_maria.address(u"loader:load-pw"_s))
+                                        .admin({u"import"_s, u"WORKRACE"_s, csv.fileName()});
+            QVERIFY2(failure.contains("WBookPrice \"4.6F\" in data row 1 is not a number; nothing imported"),
+                     qPrintable(failure));
+            QCOMPARE(formState(), before);
+        }
     }
 };
 

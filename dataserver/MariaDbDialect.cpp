@@ -394,7 +394,7 @@ void transform(Seq &seq, bool parentIsIn)
             const size_t after = nextSig(seq, i + 1);
             if (parentIsIn || (before >= 0 && isComparison(seq[size_t(before)]))
                 || (after < seq.size() && isComparison(seq[after])))
-                trimTrailingBlanks(n.tok.text, true);
+                trimTrailingBlanks(n.tok.text);
         } else if (isWord(n, "CAST")) {
             // The answer keeps the decimals the client asked for; MariaDB would print a DECIMAL the same
             // way, but so would it print AVG(int), which the SQLite backend prints as a plain number.

@@ -11,7 +11,7 @@ using namespace sqltokens;
 
 // SQLite reports an unfinished literal itself, so the lexer only has to stop at it; "--" starts a comment
 // anywhere, as on the old server, and [name] is a name as SQLite reads it.
-constexpr LexOptions kLex{.bracketNames = true, .doubleEquals = true};
+constexpr LexOptions kLex{.bracketNames = true, .doubleEquals = true, .nullSafeEquals = true};
 constexpr RenderOptions kRender{.identQuote = '"'};
 
 constexpr const char *kAggregates[] = {"AVG", "SUM", "COUNT", "MIN", "MAX", "TOTAL", "GROUP_CONCAT"};
@@ -199,16 +199,16 @@ void transform(Seq &seq, bool parentIsIn)
             const size_t after = nextSig(seq, i + 1);
             if (parentIsIn || (before >= 0 && isComparison(seq[static_cast<size_t>(before)]))
                 || (after < seq.size() && isComparison(seq[after])))
-                trimTrailingBlanks(n.tok.text, false);
+                trimTrailingBlanks(n.tok.text);
             break;
         }
-        case Kind::Punct:
+        case Kind::Punct: // blanks around the words: operators need none ("a||b")
             if (n.tok.text == "||")
-                n = word("OR");
+                n = word(" OR ");
             else if (n.tok.text == "&&")
-                n = word("AND");
+                n = word(" AND ");
             else if (n.tok.text == "<=>")
-                n = word("IS");
+                n = word(" IS ");
             break;
         case Kind::Word: {
             const size_t next = nextSig(seq, i + 1);

@@ -255,13 +255,10 @@ bool isComparison(const Node &n)
     return std::any_of(std::begin(ops), std::end(ops), [&](const char *op) { return n.tok.text == op; });
 }
 
-void trimTrailingBlanks(std::string &v, bool emptyIfAllBlank)
+void trimTrailingBlanks(std::string &v)
 {
     const size_t end = v.find_last_not_of(' ');
-    if (end != std::string::npos)
-        v.erase(end + 1);
-    else if (emptyIfAllBlank)
-        v.clear();
+    v.erase(end == std::string::npos ? 0 : end + 1);
 }
 
 bool isCall(const Seq &seq, size_t i, std::span<const char *const> names)

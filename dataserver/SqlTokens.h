@@ -120,8 +120,8 @@ Node group(Seq kids);
 // 'yyyy/mm/dd' (as the client writes dates) → the stored 'yyyy-mm-dd'; a time part is kept.
 void normaliseDate(std::string &v);
 bool isComparison(const Node &n);
-// MySQL's PAD SPACE collations ignore trailing blanks; a value of blanks only is kept unless emptyIfAllBlank.
-void trimTrailingBlanks(std::string &v, bool emptyIfAllBlank);
+// MySQL's PAD SPACE collations ignore trailing blanks: a value of blanks only equals ''.
+void trimTrailingBlanks(std::string &v);
 // Whether seq[i] names one of the (upper-case) names and a bracket follows it.
 bool isCall(const Seq &seq, size_t i, std::span<const char *const> names);
 // Whether seq[from, to) calls one of the (upper-case) names, at that level or inside a bracket there.

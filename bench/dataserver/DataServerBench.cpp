@@ -528,7 +528,7 @@ int main(int argc, char **argv)
 
     std::vector<Timed> enrich;
     size_t enrichRows = 0;
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < 50; ++i) {
         std::vector<std::string> horses;
         for (int k = 0; k < 150; ++k)
             horses.push_back(sample.horses[rng() % sample.horses.size()]);

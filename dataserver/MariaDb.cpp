@@ -94,6 +94,15 @@ bool MariaDbAddress::parse(const std::string &text, MariaDbAddress &out, std::st
     out.password = colon == std::string::npos ? std::string() : QueryString::decode(account.substr(colon + 1));
     std::string hostPort = rest.substr(at + 1, slash - at - 1);
     out.database = rest.substr(slash + 1);
+    if (const size_t query = out.database.find('?'); query != std::string::npos) {
+        const std::string option = out.database.substr(query + 1);
+        out.database.resize(query);
+        if (option.rfind("socket=", 0) != 0) {
+            error = "the only option of a MariaDB address is ?socket=PATH";
+            return false;
+        }
+        out.socket = QueryString::decode(option.substr(7));
+    }
     const size_t portAt = hostPort.rfind(':');
     out.port = 3306;
     if (portAt != std::string::npos) {
@@ -136,7 +145,8 @@ std::unique_ptr<MariaDbConnection> MariaDbConnection::open(const MariaDbAddress 
     if (readTimeoutS > 0)
         mysql_options(conn->m_db, MYSQL_OPT_READ_TIMEOUT, &readTimeoutS);
     if (!mysql_real_connect(conn->m_db, address.host.c_str(), address.user.c_str(), address.password.c_str(),
-                            address.database.c_str(), address.port, nullptr, 0)) {
+                            address.database.c_str(), address.port,
+                            address.socket.empty() ? nullptr : address.socket.c_str(), 0)) {
         error = mysql_error(conn->m_db);
         return nullptr;
     }

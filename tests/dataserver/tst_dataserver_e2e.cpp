@@ -179,6 +179,12 @@ public:
         return u"mariadb://"_s + account + u"@127.0.0.1:"_s + QString::number(port) + u"/form"_s;
     }
 
+    // Through the local socket, as a server on the database's own host would connect.
+    QString socketAddress(const QString &account) const
+    {
+        return u"mariadb://"_s + account + u"@localhost/form?socket="_s + m_dir + u"/sock"_s;
+    }
+
     QProcess server;
     int port = 0;
 
@@ -244,7 +250,7 @@ private slots:
                 QCOMPARE(loader.admin({u"import"_s, name, fixture(name + u".csv"_s)}), QString());
             for (const QString &name : kTables) // the README's grants: nothing but SELECT on the six tables
                 QCOMPARE(m_maria.sql(u"GRANT SELECT ON form."_s + name + u" TO reader@'%'"_s), QString());
-            m_server.setDatabase(m_maria.address(u"reader:read-pw"_s));
+            m_server.setDatabase(m_maria.socketAddress(u"reader:read-pw"_s));
             m_capped.setDatabase(m_maria.address(u"reader:read-pw"_s));
             users = QStringList{u"--users"_s, m_db};
         }

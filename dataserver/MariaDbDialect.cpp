@@ -243,13 +243,13 @@ bool windowable(const Seq &seq)
     return true;
 }
 
-// Every aggregate call in seq gets the window `frame`.
+// Every aggregate call in seq gets the window `frame`; a subquery inside keeps its own aggregates.
 Seq framed(const Seq &seq, const Seq &frame)
 {
     Seq out;
     for (size_t i = 0; i < seq.size(); ++i) {
         Node n = seq[i];
-        if (n.group)
+        if (n.group && !startsQuery(n.kids))
             n.kids = framed(n.kids, frame);
         out.push_back(std::move(n));
         if (seq[i].group) {

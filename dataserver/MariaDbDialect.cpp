@@ -1,6 +1,7 @@
 #include "MariaDbDialect.h"
 
 #include "FormSchema.h"
+#include "MariaDbAggregates.h"
 #include "SqlTokens.h"
 
 #include <algorithm>
@@ -23,7 +24,6 @@ constexpr LexOptions kLex{.collapseSpace = true,
                           .nullSafeEquals = true};
 constexpr RenderOptions kRender{.identQuote = '`', .blankAfterMinus = true};
 
-constexpr const char *kAggregates[] = {"AVG", "SUM", "COUNT", "MIN", "MAX", "GROUP_CONCAT"};
 
 // Thrown by the walks below; caught once in prepareForMariaDb.
 struct Refusal {
@@ -63,11 +63,6 @@ Seq parse(const std::string &text)
     if (tree.unclosed)
         throw Refusal{"sql", "incomplete input"};
     return std::move(tree.seq);
-}
-
-bool isName(const Node &n)
-{
-    return !n.group && (n.tok.kind == Kind::Word || n.tok.kind == Kind::Ident);
 }
 
 // Words that end a FROM clause at their own bracket level.
@@ -130,12 +125,6 @@ void collectCteNames(const Seq &seq, std::set<std::string> &names)
                 names.insert(upper(seq[i].tok.text));
         }
     }
-}
-
-bool startsQuery(const Seq &seq)
-{
-    const size_t f = nextSig(seq, 0);
-    return f < seq.size() && (isWord(seq[f], "SELECT") || isWord(seq[f], "WITH"));
 }
 
 enum class Context { Query, From, Expression };
@@ -226,155 +215,6 @@ void checkStatement(Seq &seq, const std::set<std::string> &ctes)
     check(seq, Context::Query, ctes);
 }
 
-bool containsAggregate(const Seq &seq, size_t from, size_t to)
-{
-    return containsCall(seq, from, to, kAggregates);
-}
-
-// Aggregates that MariaDB can also compute over a window frame: COUNT would give no row instead of 0 over
-// no rows, and GROUP_CONCAT and DISTINCT have no window form.
-bool windowable(const Seq &seq)
-{
-    for (size_t i = 0; i < seq.size(); ++i) {
-        if (seq[i].group ? !windowable(seq[i].kids)
-                         : isWord(seq[i], "COUNT") || isWord(seq[i], "GROUP_CONCAT") || isWord(seq[i], "DISTINCT"))
-            return false;
-    }
-    return true;
-}
-
-// Every aggregate call in seq gets the window `frame`; a subquery inside keeps its own aggregates.
-Seq framed(const Seq &seq, const Seq &frame)
-{
-    Seq out;
-    for (size_t i = 0; i < seq.size(); ++i) {
-        Node n = seq[i];
-        if (n.group && !startsQuery(n.kids))
-            n.kids = framed(n.kids, frame);
-        out.push_back(std::move(n));
-        if (seq[i].group) {
-            const long before = prevSig(seq, long(i) - 1);
-            if (before >= 0 && isCall(seq, size_t(before), kAggregates))
-                out.insert(out.end(), frame.begin(), frame.end());
-        }
-    }
-    return out;
-}
-
-// (SELECT AGG(…) FROM t [a] [WHERE c] ORDER BY k [ASC|DESC] LIMIT n): the client means the aggregate over
-// those n rows. MariaDB applies LIMIT after aggregating and cannot see outer columns from a derived table,
-// so the aggregate runs over a window of n rows from the first one instead:
-//   SELECT AGG(…) OVER (ORDER BY k DESC, c2 DESC … ROWS BETWEEN CURRENT ROW AND n-1 FOLLOWING) FROM t [a]
-//   [WHERE c] ORDER BY k DESC, c2 DESC … LIMIT 1
-// where c2 … (the rest of the table's row key) break ties as the SQLite backend breaks them. An aggregate
-// with no window form picks the rows by the n-th key instead (ties at the n-th key are then all taken):
-//   … WHERE (c) AND COALESCE(k >= (SELECT k FROM t [a] [WHERE c] ORDER BY k DESC LIMIT n-1,1), 1)
-void rewriteLimitedAggregate(Seq &inner)
-{
-    const size_t first = nextSig(inner, 0);
-    if (first >= inner.size() || !isWord(inner[first], "SELECT"))
-        return;
-    long fromAt = -1, whereAt = -1, orderAt = -1, limitAt = -1;
-    for (size_t i = first + 1; i < inner.size(); ++i) {
-        const Node &n = inner[i];
-        if (isWord(n, "GROUP") || isWord(n, "HAVING") || isWord(n, "UNION") || isWord(n, "JOIN")
-            || isWord(n, "DISTINCT") || isWord(n, "EXCEPT") || isWord(n, "INTERSECT"))
-            return;
-        if (isWord(n, "FROM") && fromAt < 0)
-            fromAt = static_cast<long>(i);
-        else if (isWord(n, "WHERE") && fromAt >= 0 && whereAt < 0)
-            whereAt = static_cast<long>(i);
-        else if (isWord(n, "ORDER") && fromAt >= 0 && orderAt < 0)
-            orderAt = static_cast<long>(i);
-        else if (isWord(n, "LIMIT") && fromAt >= 0)
-            limitAt = static_cast<long>(i);
-        else if (fromAt >= 0 && whereAt < 0 && orderAt < 0 && isPunct(n, ","))
-            return;
-    }
-    if (fromAt < 0 || orderAt < 0 || limitAt < orderAt || whereAt > orderAt
-        || !containsAggregate(inner, first + 1, size_t(fromAt)))
-        return;
-    const size_t byAt = nextSig(inner, size_t(orderAt) + 1);
-    if (byAt >= inner.size() || !isWord(inner[byAt], "BY"))
-        return;
-    Seq key(inner.begin() + long(byAt) + 1, inner.begin() + limitAt);
-    while (!key.empty() && isSpace(key.back()))
-        key.pop_back();
-    bool descending = false;
-    if (!key.empty() && (isWord(key.back(), "DESC") || isWord(key.back(), "ASC"))) {
-        descending = isWord(key.back(), "DESC");
-        key.pop_back();
-    }
-    if (key.empty() || std::any_of(key.begin(), key.end(), [](const Node &n) { return isPunct(n, ","); }))
-        return;
-    const size_t countAt = nextSig(inner, size_t(limitAt) + 1);
-    if (countAt >= inner.size() || inner[countAt].group || inner[countAt].tok.kind != Kind::Number
-        || nextSig(inner, countAt + 1) < inner.size())
-        return;
-    long long n = 0;
-    try {
-        n = std::stoll(inner[countAt].tok.text);
-    } catch (const std::exception &) {
-        return;
-    }
-    if (n < 1)
-        return;
-    const Seq head(inner.begin(), inner.begin() + (whereAt >= 0 ? whereAt : orderAt));
-    const Seq from(inner.begin() + fromAt, inner.begin() + (whereAt >= 0 ? whereAt : orderAt));
-    const Seq cond = whereAt >= 0 ? Seq(inner.begin() + whereAt + 1, inner.begin() + orderAt) : Seq();
-    const std::string direction = descending ? " DESC" : " ASC";
-
-    if (windowable(Seq(inner.begin() + long(first) + 1, inner.begin() + fromAt))) {
-        const size_t tableAt = nextSig(inner, size_t(fromAt) + 1);
-        const long keyLast = prevSig(key, long(key.size()) - 1);
-        Seq order = key;
-        order.push_back(word(direction));
-        if (tableAt < inner.size() && isName(inner[tableAt]) && keyLast >= 0 && isName(key[size_t(keyLast)])) {
-            for (const std::string &column :
-                 formschema::tieBreakColumns(inner[tableAt].tok.text, key[size_t(keyLast)].tok.text))
-                order.push_back(word(", " + column + direction));
-        }
-        Seq window = {word("ORDER BY ")};
-        window.insert(window.end(), order.begin(), order.end());
-        window.push_back(word(" ROWS BETWEEN CURRENT ROW AND " + std::to_string(n - 1) + " FOLLOWING"));
-        Seq out = framed(Seq(inner.begin(), inner.begin() + fromAt), Seq{word(" OVER "), group(window)});
-        out.insert(out.end(), inner.begin() + fromAt, inner.begin() + orderAt);
-        out.push_back(word("ORDER BY "));
-        out.insert(out.end(), order.begin(), order.end());
-        out.push_back(word(" LIMIT 1"));
-        inner = std::move(out);
-        return;
-    }
-
-    Seq boundary = {word("SELECT"), space()};
-    boundary.insert(boundary.end(), key.begin(), key.end());
-    boundary.push_back(space());
-    boundary.insert(boundary.end(), from.begin(), from.end());
-    if (!cond.empty()) {
-        boundary.push_back(word(" WHERE "));
-        boundary.insert(boundary.end(), cond.begin(), cond.end());
-    }
-    boundary.push_back(word(" ORDER BY "));
-    boundary.insert(boundary.end(), key.begin(), key.end());
-    boundary.push_back(word(direction));
-    boundary.push_back(word(" LIMIT " + std::to_string(n - 1) + ", 1"));
-
-    Seq test = key;
-    test.push_back(word(descending ? " >= " : " <= "));
-    test.push_back(group(std::move(boundary)));
-    test.push_back(word(", 1"));
-
-    Seq out = head;
-    out.push_back(word(" WHERE "));
-    if (!cond.empty()) {
-        out.push_back(group(cond));
-        out.push_back(word(" AND "));
-    }
-    out.push_back(word("COALESCE"));
-    out.push_back(group(std::move(test)));
-    inner = std::move(out);
-}
-
 void transform(Seq &seq, bool parentIsIn)
 {
     for (size_t i = 0; i < seq.size(); ++i) {
@@ -436,6 +276,7 @@ MariaDbStatement prepareForMariaDb(const std::string &clientText)
         std::set<std::string> ctes;
         collectCteNames(seq, ctes);
         checkStatement(seq, ctes);
+        decorrelateLimitedAggregates(seq);
         transform(seq, false);
         render(seq, result.sql, kRender);
         result.ok = true;

@@ -96,6 +96,11 @@ inline bool isSpace(const Node &n)
     return !n.group && n.tok.kind == Kind::Space;
 }
 
+inline bool isName(const Node &n)
+{
+    return !n.group && (n.tok.kind == Kind::Word || n.tok.kind == Kind::Ident);
+}
+
 // The first node at or after i that is not white space.
 inline size_t nextSig(const Seq &seq, size_t i)
 {
@@ -110,6 +115,13 @@ inline long prevSig(const Seq &seq, long i)
     while (i >= 0 && isSpace(seq[static_cast<size_t>(i)]))
         --i;
     return i;
+}
+
+// Whether seq is a query: SELECT … or WITH ….
+inline bool startsQuery(const Seq &seq)
+{
+    const size_t f = nextSig(seq, 0);
+    return f < seq.size() && (isWord(seq[f], "SELECT") || isWord(seq[f], "WITH"));
 }
 
 Node word(const std::string &w);

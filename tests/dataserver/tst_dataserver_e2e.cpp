@@ -296,6 +296,10 @@ private slots:
         QTest::newRow("mysql helpers")
             << u"SELECT CONCAT(HHorse,'/',HWinSex), LEFT(HHorse,3), RIGHT(HHorse,4), UCASE('ab'), IF(HWinAge > 4,'old','young') FROM HORSMAST WHERE HHorse = 'green flash'"_s
             << QByteArray("GREEN FLASH/G|GRE|LASH|AB|old<br>\n");
+        QTest::newRow("last ten runs, one horse at a time")
+            << u"SELECT HHorse, (SELECT AVG(WMoneyWon) FROM WORKRACE WHERE WHorse = H.HHorse ORDER BY WRaceDate DESC "
+               u"LIMIT 10) FROM HORSMAST H WHERE HHorse = 'RED ROVER'"_s
+            << QByteArray("RED ROVER|2400<br>\n");
         QTest::newRow("mysql operators, blanks only equal empty")
             << u"SELECT NULL<=>NULL, 1<=>NULL, 1||0, 0&&1, '  ' = ''"_s << QByteArray("1|0|1|0|1<br>\n");
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BookingOperations.h"
 #include "ListRows.h"
 
 #include <QHash>
@@ -29,7 +30,7 @@ inline constexpr int Trainer = 1, Runners = 2, Races = 3, Icon1 = 4, Icon2 = 5, 
 inline constexpr int kPlacedIcon = 4;
 inline constexpr int kWinnerIcon = 5;
 inline constexpr int kCommentIcon = 6;
-inline constexpr int kConfirmedIcon = 7;
+using ::kConfirmedIcon; // the booking operations set it
 
 QList<ListColumn> meetingColumns();
 QList<ListColumn> jockeyColumns();

@@ -419,9 +419,10 @@ void MainWindow::connectLists()
     });
 
     // Dragging jockeys, dropping them on nominations, edit requests by key, leaving the pick list.
-    grdJockey->viewport()->installEventFilter(this);
-    grdNoms->viewport()->installEventFilter(this);
-    grdNoms->viewport()->setAcceptDrops(true);
+    new listviews::JockeyDragDrop(
+        grdJockey, grdNoms, [this](int row) { listviews::startJockeyDrag(grdJockey, row); },
+        [this](const QPoint &at, const QString &jockey, const QColor &color) { return dropJockey(at, jockey, color); },
+        this);
     grdNoms->installEventFilter(this);
     cmbJockey->installEventFilter(this);
     txtRace->viewport()->installEventFilter(this);
@@ -706,47 +707,7 @@ void MainWindow::addData()
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == grdJockey->viewport()) {
-        if (event->type() == QEvent::MouseButtonPress) {
-            auto *mouse = static_cast<QMouseEvent *>(event);
-            const QModelIndex index = grdJockey->indexAt(mouse->position().toPoint());
-            m_dragRow = mouse->button() == Qt::LeftButton && index.isValid() ? index.row() + 1 : -1;
-            m_dragStart = mouse->position().toPoint();
-        } else if (event->type() == QEvent::MouseMove && m_dragRow > 0) {
-            auto *mouse = static_cast<QMouseEvent *>(event);
-            if ((mouse->buttons() & Qt::LeftButton)
-                && (mouse->position().toPoint() - m_dragStart).manhattanLength() >= QApplication::startDragDistance()) {
-                const int row = m_dragRow;
-                m_dragRow = -1;
-                listviews::startJockeyDrag(grdJockey, row);
-                return true;
-            }
-        } else if (event->type() == QEvent::MouseButtonRelease) {
-            m_dragRow = -1;
-        }
-    } else if (watched == grdNoms->viewport()) {
-        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
-            auto *drag = static_cast<QDropEvent *>(event);
-            if (drag->mimeData()->hasFormat(ListModel::jockeyMimeType())
-                && grdNoms->indexAt(drag->position().toPoint()).isValid())
-                drag->acceptProposedAction();
-            else if (event->type() == QEvent::DragEnter)
-                drag->acceptProposedAction(); // keep receiving moves; a drop outside a cell does nothing
-            else
-                drag->ignore();
-            return true;
-        }
-        if (event->type() == QEvent::Drop) {
-            auto *drop = static_cast<QDropEvent *>(event);
-            if (drop->mimeData()->hasFormat(ListModel::jockeyMimeType())) {
-                const QStringList parts =
-                    QString::fromUtf8(drop->mimeData()->data(ListModel::jockeyMimeType())).split(QLatin1Char('\n'));
-                if (dropJockey(drop->position().toPoint(), parts.value(0), fromStoredColor(parts.value(1))))
-                    drop->acceptProposedAction();
-            }
-            return true;
-        }
-    } else if (watched == grdNoms && event->type() == QEvent::KeyPress) {
+    if (watched == grdNoms && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         const QModelIndex current = grdNoms->currentIndex();
         const bool request = key->key() == Qt::Key_F2 || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter

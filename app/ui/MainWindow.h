@@ -141,8 +141,6 @@ private:
     int m_raceNumber = -1;
     NominationPick *m_jockeyPick = nullptr;
     NominationPick *m_statePick = nullptr;
-    int m_dragRow = -1;
-    QPoint m_dragStart;
     bool m_loaded = false;
     static MainWindow *s_instance;
 };

@@ -2,6 +2,7 @@
 
 #include "ListIcons.h"
 #include "ListModel.h"
+#include "ListViews.h"
 #include "RunnerModel.h"
 #include "bookings/BookingOperations.h"
 #include "bookings/BookingPickLists.h"
@@ -213,7 +214,6 @@ void FrmRace::buildWidgets()
     m_runners = new RunnerModel(grdRace);
     grdRace->setModel(m_runners);
     grdRace->horizontalHeader()->setSectionsMovable(true);
-    grdRace->viewport()->setAcceptDrops(true);
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 4);
     split->setSizes({260, 940});
@@ -310,8 +310,13 @@ void FrmRace::connectSignals()
     connect(TxtTrainPhone, &QLineEdit::editingFinished, this, [this] { saveContact(mainlists::ContactField::Phone); });
     connect(txtTrainMobile, &QLineEdit::editingFinished, this,
             [this] { saveContact(mainlists::ContactField::Mobile); });
-    grdJockey->viewport()->installEventFilter(this);
-    grdRace->viewport()->installEventFilter(this);
+    new listviews::JockeyDragDrop(
+        grdJockey, grdRace, [this](int row) { startJockeyDrag(row); },
+        [this](const QPoint &at, const QString &jockey, const QColor &color) {
+            const QModelIndex index = grdRace->indexAt(at);
+            return index.isValid() && dropJockey(index.row() + 1, jockey, color);
+        },
+        this);
     grdRace->installEventFilter(this);
     cmbJockey->installEventFilter(this);
 }
@@ -723,45 +728,7 @@ void FrmRace::sortRunners(int column)
 
 bool FrmRace::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == grdJockey->viewport()) {
-        if (event->type() == QEvent::MouseButtonPress) {
-            auto *mouse = static_cast<QMouseEvent *>(event);
-            const QModelIndex index = grdJockey->indexAt(mouse->position().toPoint());
-            m_dragRow = mouse->button() == Qt::LeftButton && index.isValid() ? index.row() + 1 : -1;
-            m_dragStart = mouse->position().toPoint();
-        } else if (event->type() == QEvent::MouseMove && m_dragRow > 0) {
-            auto *mouse = static_cast<QMouseEvent *>(event);
-            if ((mouse->buttons() & Qt::LeftButton) &&
-                (mouse->position().toPoint() - m_dragStart).manhattanLength() >= QApplication::startDragDistance()) {
-                const int row = m_dragRow;
-                m_dragRow = -1;
-                startJockeyDrag(row);
-                return true;
-            }
-        } else if (event->type() == QEvent::MouseButtonRelease) {
-            m_dragRow = -1;
-        }
-    } else if (watched == grdRace->viewport()) {
-        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
-            auto *drag = static_cast<QDropEvent *>(event);
-            if (drag->mimeData()->hasFormat(ListModel::jockeyMimeType()))
-                drag->acceptProposedAction();
-            else
-                drag->ignore();
-            return true;
-        }
-        if (event->type() == QEvent::Drop) {
-            auto *drop = static_cast<QDropEvent *>(event);
-            if (drop->mimeData()->hasFormat(ListModel::jockeyMimeType())) {
-                const QStringList parts =
-                    QString::fromUtf8(drop->mimeData()->data(ListModel::jockeyMimeType())).split(u'\n');
-                const QModelIndex index = grdRace->indexAt(drop->position().toPoint());
-                if (index.isValid() && dropJockey(index.row() + 1, parts.value(0), fromStoredColor(parts.value(1))))
-                    drop->acceptProposedAction();
-            }
-            return true;
-        }
-    } else if (watched == grdRace && event->type() == QEvent::KeyPress) {
+    if (watched == grdRace && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         const QModelIndex current = grdRace->currentIndex();
         const bool request = key->key() == Qt::Key_F2 || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||

@@ -130,8 +130,6 @@ private:
     QString m_pickHorse;
     int m_pickColumn = 0;
     int m_menuRow = 0;
-    int m_dragRow = -1;
-    QPoint m_dragStart;
     bool m_changed = false;
 
     ListModel *m_meetings = nullptr;

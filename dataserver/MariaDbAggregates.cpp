@@ -69,26 +69,11 @@ struct LimitedAggregate {
 
 std::optional<LimitedAggregate> matchLimitedAggregate(const Seq &inner)
 {
-    const size_t first = nextSig(inner, 0);
-    if (first >= inner.size() || !isWord(inner[first], "SELECT"))
+    const auto clauses = simpleSelect(inner);
+    if (!clauses)
         return std::nullopt;
-    long fromAt = -1, whereAt = -1, orderAt = -1, limitAt = -1;
-    for (size_t i = first + 1; i < inner.size(); ++i) {
-        const Node &n = inner[i];
-        if (isWord(n, "GROUP") || isWord(n, "HAVING") || isWord(n, "UNION") || isWord(n, "JOIN")
-            || isWord(n, "DISTINCT") || isWord(n, "EXCEPT") || isWord(n, "INTERSECT"))
-            return std::nullopt;
-        if (isWord(n, "FROM") && fromAt < 0)
-            fromAt = static_cast<long>(i);
-        else if (isWord(n, "WHERE") && fromAt >= 0 && whereAt < 0)
-            whereAt = static_cast<long>(i);
-        else if (isWord(n, "ORDER") && fromAt >= 0 && orderAt < 0)
-            orderAt = static_cast<long>(i);
-        else if (isWord(n, "LIMIT") && fromAt >= 0)
-            limitAt = static_cast<long>(i);
-        else if (fromAt >= 0 && whereAt < 0 && orderAt < 0 && isPunct(n, ","))
-            return std::nullopt;
-    }
+    const size_t first = clauses->select;
+    const long fromAt = clauses->from, whereAt = clauses->where, orderAt = clauses->order, limitAt = clauses->limit;
     if (fromAt < 0 || orderAt < 0 || limitAt < orderAt || whereAt > orderAt
         || !containsCall(inner, first + 1, size_t(fromAt), kAggregates))
         return std::nullopt;

@@ -261,6 +261,31 @@ void trimTrailingBlanks(std::string &v)
     v.erase(end == std::string::npos ? 0 : end + 1);
 }
 
+std::optional<SimpleSelect> simpleSelect(const Seq &seq)
+{
+    SimpleSelect s;
+    s.select = nextSig(seq, 0);
+    if (s.select >= seq.size() || !isWord(seq[s.select], "SELECT"))
+        return std::nullopt;
+    for (size_t i = s.select + 1; i < seq.size(); ++i) {
+        const Node &n = seq[i];
+        if (isWord(n, "GROUP") || isWord(n, "HAVING") || isWord(n, "UNION") || isWord(n, "EXCEPT")
+            || isWord(n, "INTERSECT") || isWord(n, "JOIN") || isWord(n, "DISTINCT") || isWord(n, "WINDOW"))
+            return std::nullopt;
+        if (isWord(n, "FROM") && s.from < 0)
+            s.from = static_cast<long>(i);
+        else if (isWord(n, "WHERE") && s.from >= 0 && s.where < 0)
+            s.where = static_cast<long>(i);
+        else if (isWord(n, "ORDER") && s.from >= 0 && s.order < 0)
+            s.order = static_cast<long>(i);
+        else if (isWord(n, "LIMIT") && s.from >= 0)
+            s.limit = static_cast<long>(i);
+        else if (s.from >= 0 && s.where < 0 && s.order < 0 && isPunct(n, ","))
+            return std::nullopt;
+    }
+    return s;
+}
+
 bool isCall(const Seq &seq, size_t i, std::span<const char *const> names)
 {
     if (!std::any_of(names.begin(), names.end(), [&](const char *w) { return isWord(seq[i], w); }))

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -134,6 +135,14 @@ void normaliseDate(std::string &v);
 bool isComparison(const Node &n);
 // MySQL's PAD SPACE collations ignore trailing blanks: a value of blanks only equals ''.
 void trimTrailingBlanks(std::string &v);
+// Where the clauses of "SELECT … FROM t … [WHERE …] [ORDER BY …] [LIMIT …]" start in seq (-1: absent).
+struct SimpleSelect {
+    size_t select = 0;
+    long from = -1, where = -1, order = -1, limit = -1;
+};
+// Nothing for any other statement: joins, several tables, grouping, DISTINCT, set operations, windows.
+std::optional<SimpleSelect> simpleSelect(const Seq &seq);
+
 // Whether seq[i] names one of the (upper-case) names and a bracket follows it.
 bool isCall(const Seq &seq, size_t i, std::span<const char *const> names);
 // Whether seq[from, to) calls one of the (upper-case) names, at that level or inside a bracket there.

@@ -197,7 +197,7 @@ bool MariaDbConnection::applyLimits(const QueryLimits &limits, std::string &erro
 
 MariaDbBackend::MariaDbBackend(MariaDbAddress address, size_t connections)
     : m_address(std::move(address))
-    , m_size(std::max<size_t>(1, connections))
+    , m_pool(connections)
 {
 }
 
@@ -210,16 +210,7 @@ QueryOutcome MariaDbBackend::run(const std::string &clientSql, const QueryLimits
         AnswerWriter answer(limits);
         return answer.fail(statement.errorKind.c_str(), statement.error);
     }
-    std::unique_ptr<MariaDbConnection> conn;
-    {
-        std::unique_lock lock(m_mutex);
-        m_freed.wait(lock, [this] { return m_inUse < m_size; });
-        ++m_inUse;
-        if (!m_free.empty()) {
-            conn = std::move(m_free.back());
-            m_free.pop_back();
-        }
-    }
+    std::unique_ptr<MariaDbConnection> conn = m_pool.take();
     // A kept connection may have been closed by the server meanwhile: one more try on a fresh one.
     bool retry = false;
     QueryOutcome outcome = runOn(conn, statement.sql, limits, retry);
@@ -229,11 +220,7 @@ QueryOutcome MariaDbBackend::run(const std::string &clientSql, const QueryLimits
         if (retry)
             conn.reset();
     }
-    std::lock_guard lock(m_mutex);
-    --m_inUse;
-    if (conn)
-        m_free.push_back(std::move(conn));
-    m_freed.notify_one();
+    m_pool.give(std::move(conn));
     return outcome;
 }
 

@@ -1,12 +1,10 @@
 #pragma once
 
+#include "ConnectionPool.h"
 #include "FormBackend.h"
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <vector>
 
 struct st_mysql;
 
@@ -61,9 +59,5 @@ private:
     void killQuery(unsigned long threadId);
 
     MariaDbAddress m_address;
-    size_t m_size;
-    std::mutex m_mutex;
-    std::condition_variable m_freed;
-    std::vector<std::unique_ptr<MariaDbConnection>> m_free;
-    size_t m_inUse = 0;
+    ConnectionPool<MariaDbConnection> m_pool;
 };

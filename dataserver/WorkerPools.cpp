@@ -64,22 +64,13 @@ void ConnectionThreads::work()
 
 QueryConnectionPool::QueryConnectionPool(std::string dbPath, size_t size)
     : m_dbPath(std::move(dbPath))
-    , m_size(std::max<size_t>(1, size))
+    , m_pool(size)
 {
 }
 
 QueryOutcome QueryConnectionPool::run(const std::string &sql, const QueryLimits &limits)
 {
-    std::unique_ptr<QueryConnection> conn;
-    {
-        std::unique_lock lock(m_mutex);
-        m_freed.wait(lock, [this] { return m_inUse < m_size; });
-        ++m_inUse;
-        if (!m_free.empty()) {
-            conn = std::move(m_free.back());
-            m_free.pop_back();
-        }
-    }
+    std::unique_ptr<QueryConnection> conn = m_pool.take();
     QueryOutcome outcome;
     std::string error;
     if (!conn)
@@ -90,10 +81,6 @@ QueryOutcome QueryConnectionPool::run(const std::string &sql, const QueryLimits 
         outcome.errorKind = "database";
         outcome.body = "Error: form database unavailable: " + error + "\n";
     }
-    std::lock_guard lock(m_mutex);
-    --m_inUse;
-    if (conn)
-        m_free.push_back(std::move(conn));
-    m_freed.notify_one();
+    m_pool.give(std::move(conn));
     return outcome;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConnectionPool.h"
 #include "QueryConnection.h"
 
 #include <httplib.h>
@@ -49,9 +50,5 @@ public:
 
 private:
     std::string m_dbPath;
-    size_t m_size;
-    std::mutex m_mutex;
-    std::condition_variable m_freed;
-    std::vector<std::unique_ptr<QueryConnection>> m_free;
-    size_t m_inUse = 0;
+    ConnectionPool<QueryConnection> m_pool;
 };

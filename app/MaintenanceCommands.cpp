@@ -6,7 +6,7 @@
 #include "core/cAppSettings.h"
 #include "bookings/BookingGrid.h"
 #include "bookings/BookingOperations.h"
-#include "bookings/ManagedJockeys.h"
+#include "people/ManagedJockeys.h"
 #include "db/Database.h"
 #include "formdata/RideStatistics.h"
 

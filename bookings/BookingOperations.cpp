@@ -5,6 +5,7 @@
 #include "RaceRunners.h"
 #include "core/UserDialogs.h"
 #include "db/Database.h"
+#include "people/RiderName.h"
 
 #include <optional>
 
@@ -227,11 +228,8 @@ void CheckBookedRide(Db &db, const QString &fieldJockey, const QString &meetingC
     if (nothingToCheck(fieldJockey, meetingLevel, weightTenths))
         return;
 
-    // An apprentice's claim in brackets ("J Smith (a2)") is not part of the name.
-    QString jockey = fieldJockey;
-    const qsizetype bracket = jockey.indexOf(u'(');
-    if (bracket > 0)
-        jockey = jockey.left(bracket);
+    // Neither a title ("Ms Anna Lee") nor an apprentice's claim ("J Smith (a2)") is part of the name.
+    const QString jockey = plainRiderName(fieldJockey);
 
     QString selection, trainer, fullName;
     double rideWeight = 0;
@@ -242,7 +240,7 @@ void CheckBookedRide(Db &db, const QString &fieldJockey, const QString &meetingC
             u"SELECT B.Jockey, Confirmed, BookingSelection, TrainerName, FullName, Ridewgt, FullName = ? "
             "FROM Bookings B, Jockey J "
             "WHERE MeetingCode = ? AND Horse = ? AND J.Jockey = B.Jockey AND (FullName > '' OR Ridewgt > 0)"_s,
-            {jockey.trimmed(), meetingCode, horse});
+            {jockey, meetingCode, horse});
         if (!query.next())
             return;
         selection = query.value(2).toString();
@@ -260,7 +258,7 @@ void CheckBookedRide(Db &db, const QString &fieldJockey, const QString &meetingC
                              + "You had previously booked your Jockey :"_L1 + fullName + " on that Horse"_L1
                              + bookingDetails(db, selection, trainer);
         if (dialogs.message(title, text, UserDialogs::Icon::Exclamation, UserDialogs::Buttons::YesNo,
-                            UserDialogs::Answer::Yes)
+                            UserDialogs::Answer::No)
             == UserDialogs::Answer::Yes)
             db.exec(u"DELETE FROM Bookings WHERE MeetingCode = ? AND Horse = ?"_s, {meetingCode, horse});
         return;

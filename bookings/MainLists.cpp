@@ -2,7 +2,7 @@
 
 #include "BookingOperations.h"
 #include "BookingPickLists.h"
-#include "ManagedJockeys.h"
+#include "people/ManagedJockeys.h"
 #include "StoredColor.h"
 #include "db/Database.h"
 #include "formdata/HorseForm.h"

@@ -2,7 +2,7 @@
 
 #include "FormText.h"
 #include "RemoteQuery.h"
-#include "bookings/ManagedJockeys.h"
+#include "people/ManagedJockeys.h"
 #include "db/Database.h"
 
 #include <QDate>

@@ -1,7 +1,7 @@
 // ostrevan-cli: form statistics, race results and the horse search, one tab-separated line each.
 #include "CliCommands.h"
 #include "CliDialogs.h"
-#include "bookings/ManagedJockeys.h"
+#include "people/ManagedJockeys.h"
 #include "core/QueryCredentials.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"

@@ -13,7 +13,7 @@
 #include "core/cAppSettings.h"
 #include "bookings/BookingOperations.h"
 #include "bookings/BookingPickLists.h"
-#include "bookings/ManagedJockeys.h"
+#include "people/ManagedJockeys.h"
 #include "bookings/StoredColor.h"
 #include "bookings/ui/ListModel.h"
 #include "bookings/ui/ListViews.h"

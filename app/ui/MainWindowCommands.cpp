@@ -5,7 +5,7 @@
 #include "core/DebugMode.h"
 #include "app/MaintenanceCommands.h"
 #include "core/UserDialogs.h"
-#include "bookings/ManagedJockeys.h"
+#include "people/ManagedJockeys.h"
 #include "bookings/WeightTable.h"
 #include "bookings/ui/FrmRace.h"
 #include "bookings/ui/ListModel.h"

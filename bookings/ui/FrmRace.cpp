@@ -6,7 +6,7 @@
 #include "RunnerModel.h"
 #include "bookings/BookingOperations.h"
 #include "bookings/BookingPickLists.h"
-#include "bookings/ManagedJockeys.h"
+#include "people/ManagedJockeys.h"
 #include "bookings/RaceRunners.h"
 #include "bookings/StoredColor.h"
 #include "core/Sound.h"

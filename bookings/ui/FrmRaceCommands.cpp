@@ -6,7 +6,7 @@
 #include "MeetingPrintPreview.h"
 #include "RunnerModel.h"
 #include "bookings/MainLists.h"
-#include "bookings/ManagedJockeys.h"
+#include "people/ManagedJockeys.h"
 #include "bookings/RaceRunners.h"
 #include "bookings/RatingUpdate.h"
 #include "bookings/WeightCalculation.h"

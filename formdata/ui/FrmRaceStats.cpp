@@ -1,7 +1,7 @@
 #include "FrmRaceStats.h"
 
 #include "FormWindows.h"
-#include "bookings/ManagedJockeys.h"
+#include "people/ManagedJockeys.h"
 #include "core/Sound.h"
 #include "core/cAppSettings.h"
 #include "core/ui/BusyPointer.h"

@@ -2,7 +2,7 @@
 
 #include "bookings/BookingOperations.h"
 #include "bookings/BookingPickLists.h"
-#include "bookings/ManagedJockeys.h"
+#include "people/ManagedJockeys.h"
 #include "bookings/RaceRunners.h"
 #include "bookings/StoredColor.h"
 #include "db/Database.h"

@@ -1,7 +1,7 @@
 #include "core/DebugMode.h"
 #include "app/MaintenanceCommands.h"
 #include "core/cAppSettings.h"
-#include "bookings/ManagedJockeys.h"
+#include "people/ManagedJockeys.h"
 #include "db/Database.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestGrid.h"

@@ -6,7 +6,7 @@
 #include "core/Clock.h"
 #include "core/QueryCredentials.h"
 #include "core/cAppSettings.h"
-#include "bookings/ManagedJockeys.h"
+#include "people/ManagedJockeys.h"
 #include "db/Database.h"
 #include "formdata/HorseForm.h"
 #include "formdata/RemoteQuery.h"

@@ -1,7 +1,7 @@
 #include "MainWindowSeed.h"
 
 #include "bookings/MainLists.h"
-#include "bookings/ManagedJockeys.h"
+#include "people/ManagedJockeys.h"
 #include "bookings/StoredColor.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"

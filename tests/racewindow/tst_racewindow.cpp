@@ -1,6 +1,6 @@
 #include "MainWindowSeed.h"
 #include "bookings/BookingOperations.h"
-#include "bookings/ManagedJockeys.h"
+#include "people/ManagedJockeys.h"
 #include "bookings/StoredColor.h"
 #include "bookings/ui/FrmRace.h"
 #include "bookings/ui/ListModel.h"

@@ -1,0 +1,25 @@
+#include "RiderName.h"
+
+#include <QStringList>
+
+QString plainRiderName(const QString &fieldRider)
+{
+    QString name = fieldRider;
+    const qsizetype bracket = name.indexOf(u'(');
+    if (bracket >= 0)
+        name.truncate(bracket);
+    name = name.simplified();
+
+    static const QStringList titles = {QStringLiteral("Ms"), QStringLiteral("Miss"), QStringLiteral("Mrs"),
+                                       QStringLiteral("Mr")};
+    const qsizetype blank = name.indexOf(u' ');
+    if (blank > 0) {
+        QString first = name.left(blank);
+        if (first.endsWith(u'.'))
+            first.chop(1);
+        // Only a title followed by a name: "Ms" alone could be somebody's initials.
+        if (titles.contains(first, Qt::CaseInsensitive))
+            name = name.mid(blank + 1);
+    }
+    return name;
+}

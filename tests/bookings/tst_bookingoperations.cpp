@@ -385,7 +385,6 @@ void TestBookingOperations::checkBookedRide_data()
     QTest::addColumn<QString>("trainer");
     QTest::addColumn<bool>("answerYes");
     QTest::addColumn<QString>("message"); // empty: no warning
-    QTest::addColumn<bool>("defaultNo");
 
     const QString tail = u"\r\rBooking was : Planned\r\rTrainer was : D O'Hayes 0412 345 678 03 9876 5432"
                          "\r\rSelect Yes to remove your booking"_s;
@@ -395,31 +394,33 @@ void TestBookingOperations::checkBookedRide_data()
                            " on that Horse"_s;
 
     QTest::newRow("acceptances without a jockey") << QString() << u"ACP"_s << 0 << kTrainer << false
-                                                  << u"ACP For meeting has No Jockey"_s + booked + tail << false;
+                                                  << u"ACP For meeting has No Jockey"_s + booked + tail;
     QTest::newRow("another jockey, yes deletes") << u"B Rawiller"_s << u"WGT"_s << 0 << kTrainer << true
-                                                 << u"WGT For meeting has B Rawiller"_s + booked + tail << false;
+                                                 << u"WGT For meeting has B Rawiller"_s + booked + tail;
     QTest::newRow("trainer without phones") << u"B Rawiller"_s << u"ACP"_s << 0 << kQuietTrainer << false
-                                            << u"ACP For meeting has B Rawiller"_s + booked + quietTail << false;
+                                            << u"ACP For meeting has B Rawiller"_s + booked + quietTail;
     QTest::newRow("another apprentice, claim dropped")
         << u"T Nugent (a2)"_s << u"ACP"_s << 0 << kTrainer << false
-        << u"ACP For meeting has T Nugent "_s + booked + tail << false;
+        << u"ACP For meeting has T Nugent"_s + booked + tail;
     QTest::newRow("booked apprentice with claim matches") << u" Jane Smith (a3)"_s << u"ACP"_s << 0 << kTrainer
-                                                          << true << QString() << false;
-    QTest::newRow("field in capitals matches") << u"JANE SMITH"_s << u"ACP"_s << 0 << kTrainer << true << QString()
-                                               << false;
+                                                          << true << QString();
+    QTest::newRow("titled rider matches") << u"Ms Jane Smith (a3)"_s << u"ACP"_s << 0 << kTrainer << true
+                                          << QString();
+    QTest::newRow("titled rider in capitals matches") << u"MRS  JANE SMITH"_s << u"WGT"_s << 0 << kTrainer << true
+                                                      << QString();
+    QTest::newRow("field in capitals matches") << u"JANE SMITH"_s << u"ACP"_s << 0 << kTrainer << true << QString();
     QTest::newRow("nominations without jockey or weight") << QString() << u"NOM"_s << 0 << kTrainer << true
-                                                          << QString() << false;
+                                                          << QString();
 
     const QString weight = u"\r\r for Horse O'Reilly's Star\r\r you have booked Jockey Jane Smith"
                            "\r\r who has a ride weight of 54.5 kg"_s;
     QTest::newRow("weights below ride weight") << QString() << u"WGT"_s << 540 << kTrainer << false
-                                               << u"WGT For meeting has Weight of 54.0 kg"_s + weight + tail << true;
+                                               << u"WGT For meeting has Weight of 54.0 kg"_s + weight + tail;
     QTest::newRow("weight warning, yes deletes") << u"Jane Smith"_s << u"ACP"_s << 505 << kQuietTrainer << true
-                                                 << u"ACP For meeting has Weight of 50.5 kg"_s + weight + quietTail
-                                                 << true;
+                                                 << u"ACP For meeting has Weight of 50.5 kg"_s + weight + quietTail;
     QTest::newRow("weight equal to ride weight") << u"Jane Smith"_s << u"ACP"_s << 545 << kTrainer << true
-                                                 << QString() << false;
-    QTest::newRow("no weight yet") << u"Jane Smith"_s << u"ACP"_s << 0 << kTrainer << true << QString() << false;
+                                                 << QString();
+    QTest::newRow("no weight yet") << u"Jane Smith"_s << u"ACP"_s << 0 << kTrainer << true << QString();
 }
 
 void TestBookingOperations::checkBookedRide()
@@ -430,7 +431,6 @@ void TestBookingOperations::checkBookedRide()
     QFETCH(QString, trainer);
     QFETCH(bool, answerYes);
     QFETCH(QString, message);
-    QFETCH(bool, defaultNo);
     addBooking(u"J Smith"_s, kPlanned, false, trainer);
     if (answerYes)
         m_dialogs->answerYes();
@@ -447,7 +447,8 @@ void TestBookingOperations::checkBookedRide()
     QCOMPARE(m_dialogs->shown(), QStringList{u"Jockey booking Error|"_s + message});
     const ScriptedDialogs::Message shown = m_dialogs->messages.first();
     QCOMPARE(shown.buttons, UserDialogs::Buttons::YesNo);
-    QCOMPARE(shown.defaultAnswer == UserDialogs::Answer::No, defaultNo);
+    // Deleting cannot be undone: keeping the booking is the default.
+    QCOMPARE(shown.defaultAnswer, UserDialogs::Answer::No);
     QCOMPARE(bookings().size(), answerYes ? 0 : 1);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "bookings/MainLists.h"
+#include "core/UserDialogs.h"
+#include "db/Database.h"
 
 #include <QMainWindow>
 
@@ -122,14 +124,24 @@ private:
     void storeLayout();
     void showAbout();
     void resetRaceWindow();
+    // The lists and the chosen trainer (MainWindowLists.cpp); the booking gestures (MainWindowBookings.cpp).
     void connectLists();
+    void connectBookings();
     void addData();
     void saveContact(mainlists::ContactField field);
     void weightEdited();
     // The trainer of the selected trainer-list row, blanks trimmed.
     QString selectedTrainer() const;
+    // A failed statement ends the gesture with a message; the window stays usable.
     template<typename Step>
-    void guarded(Step step);
+    void guarded(Step step)
+    {
+        try {
+            step();
+        } catch (const DbError &error) {
+            UserDialogs::instance().critical(QStringLiteral("Error"), error.message());
+        }
+    }
 
     ListModel *m_meetings = nullptr;
     ListModel *m_jockeys = nullptr;

@@ -1,5 +1,5 @@
-// The race window's buttons and menu items: weights, ratings, form windows and the meeting report. Kept apart from the
-// window's lists and gestures in FrmRace.cpp.
+// The race window's buttons and menu items: weights, ratings, form windows and the meeting report. The window
+// itself is in FrmRace.cpp, its booking gestures in FrmRaceBookings.cpp.
 #include "FrmRace.h"
 
 #include "ListModel.h"

@@ -100,22 +100,40 @@ void store(Db &db, const FieldFile &file, std::optional<TrackInfo> track, FieldF
     }
 }
 
-// "<file>: N lines could not be read and were left out:" and one line per record.
-QString skippedText(const QString &path, const QList<SkippedLine> &skipped)
+// "<file>: N lines could not be read and were left out:" and one line per record, then the values
+// left empty, each with its line, field and value.
+QString skippedText(const QString &path, const QList<SkippedLine> &skipped, const QList<EmptiedValue> &emptied = {})
 {
     constexpr int kShown = 20;
-    QString text = u"%1: %2 could not be read and %3 left out:"_s.arg(
-        QFileInfo(path).fileName(), skipped.size() == 1 ? u"1 line"_s : u"%1 lines"_s.arg(skipped.size()),
-        skipped.size() == 1 ? u"was"_s : u"were"_s);
-    for (qsizetype i = 0; i < std::min<qsizetype>(skipped.size(), kShown); ++i) {
-        const SkippedLine &line = skipped.at(i);
-        text += u"\nline %1: %2"_s.arg(line.line).arg(line.reason);
-        if (line.horsesLeftOut > 0)
-            text += u" (its %1 horse(s) left out with it)"_s.arg(line.horsesLeftOut);
+    const QString file = QFileInfo(path).fileName();
+    QStringList parts;
+    if (!skipped.isEmpty()) {
+        QString text = u"%1: %2 could not be read and %3 left out:"_s.arg(
+            file, skipped.size() == 1 ? u"1 line"_s : u"%1 lines"_s.arg(skipped.size()),
+            skipped.size() == 1 ? u"was"_s : u"were"_s);
+        for (qsizetype i = 0; i < std::min<qsizetype>(skipped.size(), kShown); ++i) {
+            const SkippedLine &line = skipped.at(i);
+            text += u"\nline %1: %2"_s.arg(line.line).arg(line.reason);
+            if (line.horsesLeftOut > 0)
+                text += u" (its %1 horse(s) left out with it)"_s.arg(line.horsesLeftOut);
+        }
+        if (skipped.size() > kShown)
+            text += u"\n... and %1 more"_s.arg(skipped.size() - kShown);
+        parts << text;
     }
-    if (skipped.size() > kShown)
-        text += u"\n... and %1 more"_s.arg(skipped.size() - kShown);
-    return text;
+    if (!emptied.isEmpty()) {
+        QString text = u"%1: %2 could not be read and %3 left empty:"_s.arg(
+            file, emptied.size() == 1 ? u"1 value"_s : u"%1 values"_s.arg(emptied.size()),
+            emptied.size() == 1 ? u"was"_s : u"were"_s);
+        for (qsizetype i = 0; i < std::min<qsizetype>(emptied.size(), kShown); ++i) {
+            const EmptiedValue &value = emptied.at(i);
+            text += u"\nline %1: field %2 (%3) \"%4\""_s.arg(value.line).arg(value.field).arg(value.what, value.value);
+        }
+        if (emptied.size() > kShown)
+            text += u"\n... and %1 more"_s.arg(emptied.size() - kShown);
+        parts << text;
+    }
+    return parts.join(u"\n\n"_s);
 }
 
 } // namespace
@@ -193,8 +211,9 @@ FieldFileLoadResult FieldFileLoader::loadFile(const QString &path, Batch & /*bat
         transaction.commit();
         result.loaded = true;
         result.skippedLines = int(file.skipped.size());
-        if (!file.skipped.isEmpty())
-            UserDialogs::instance().message(kSkippedTitle, skippedText(path, file.skipped),
+        result.emptiedValues = int(file.emptied.size());
+        if (!file.skipped.isEmpty() || !file.emptied.isEmpty())
+            UserDialogs::instance().message(kSkippedTitle, skippedText(path, file.skipped, file.emptied),
                                             UserDialogs::Icon::Exclamation);
     } catch (const DbError &error) {
         result.races = result.horses = 0;

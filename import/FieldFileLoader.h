@@ -16,6 +16,7 @@ struct FieldFileLoadResult {
     int races = 0;  // races stored
     int horses = 0; // nominations stored
     int skippedLines = 0; // records that could not be read and were left out
+    int emptiedValues = 0; // values that could not be read and were left empty
     QString error;  // the text shown when the file was not loaded
 };
 

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <cmath>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -123,13 +125,30 @@ private:
                      .arg(count));
     }
 
-    // Field `index` of the record as a whole number.
-    static int number(const QStringList &fields, int index, const char *what)
+    // Field `index` as a whole number; nullopt when it is blank, or when it is not a number, which
+    // leaves the value empty and is reported.
+    std::optional<int> secondaryNumber(const QStringList &fields, int index, const char *what)
     {
-        const std::optional<int> value = wholeNumber(fields.at(index));
+        const QString &text = fields.at(index);
+        if (text.trimmed().isEmpty())
+            return std::nullopt;
+        const std::optional<int> value = wholeNumber(text);
         if (!value)
-            fail(u"field %1 (%2) \"%3\" is not a whole number"_s.arg(index).arg(QLatin1String(what), fields.at(index)));
-        return *value;
+            leaveEmpty(index, what, text);
+        return value;
+    }
+
+    void leaveEmpty(int index, const char *what, const QString &value)
+    {
+        m_file.emptied.append({m_line, index, QLatin1String(what), value});
+    }
+
+    // A record with fewer fields than the format has: the missing ones are empty.
+    static QStringList padded(QStringList fields, int count)
+    {
+        while (fields.size() < count)
+            fields.append(QString());
+        return fields;
     }
 
     // Columns `from`-`from + length - 1` of the line as a whole number.
@@ -148,6 +167,8 @@ private:
         need(fields, 9, "meeting header");
         FieldMeeting &meeting = m_file.meeting;
         meeting.date = FieldFileParser::parseDate(fields.at(3).right(8), u"dmy"_s);
+        if (!meeting.date.isValid()) // a four-digit year: "THURSDAY 25/12/2008"
+            meeting.date = FieldFileParser::parseDate(fields.at(3).trimmed().section(u' ', -1), u"dmy"_s);
         if (!meeting.date.isValid())
             fail(u"field 3 (meeting date) \"%1\" must end with dd/mm/yy"_s.arg(fields.at(3)));
         meeting.line = m_line;
@@ -169,23 +190,26 @@ private:
         FieldRace race;
         race.line = m_line;
         race.raceNumber = columns(text, 1, 2, "race number");
-        race.distance = number(fields, 18, "distance");
+        race.distance = secondaryNumber(fields, 18, "distance").value_or(0);
         race.raceCode = QString(fields.at(18) + u' ' + fields.at(17)).left(20);
         race.details = fields.at(0) + u' ' + fields.at(4) + u' ' + fields.at(11);
         const QString limit = fields.at(19);
         const QString emergencies = fields.at(20);
         if (limit > "0"_L1) {
-            race.fieldLimit = number(fields, 19, "field limit");
+            const std::optional<int> fieldLimit = secondaryNumber(fields, 19, "field limit");
+            race.fieldLimit = fieldLimit.value_or(0);
             race.details += " Field Limit: "_L1 + limit;
             if (emergencies > "0"_L1) {
-                race.total = race.fieldLimit + number(fields, 20, "emergencies");
+                const std::optional<int> extra = secondaryNumber(fields, 20, "emergencies");
+                if (fieldLimit && extra)
+                    race.total = race.fieldLimit + *extra;
                 race.details += u'+' + emergencies;
             }
         }
         const std::optional<QTime> time = FieldFileParser::raceTime(fields.at(2), fields.at(3));
         if (!time)
-            fail(u"field 2 (start time) \"%1\" is not a time of day"_s.arg(fields.at(2)));
-        race.time = *time;
+            leaveEmpty(2, "start time", fields.at(2));
+        race.time = time.value_or(FieldFileParser::kUnknownRaceTime);
         race.apprClaim = fields.at(5) == "C"_L1;
         m_file.races.append(race);
         m_raceOpen = true;
@@ -219,10 +243,10 @@ private:
             if (type == "700"_L1)
                 m_horseSkipped = false;
         } else if (type == "500"_L1) {
-            need(fields, 3, "breeding");
-            m_horse.blood1 = fields.at(0);
-            m_horse.blood2 = fields.at(1);
-            m_horse.blood3 = fields.at(2);
+            const QStringList breeding = padded(fields, 3);
+            m_horse.blood1 = breeding.at(0);
+            m_horse.blood2 = breeding.at(1);
+            m_horse.blood3 = breeding.at(2);
         } else if (type == "600"_L1) {
             m_horse.owners = fields.at(0);
         } else if (type == "700"_L1) {
@@ -243,9 +267,10 @@ private:
 
     // Class, rating and age start empty for every horse: a record that leaves them out means
     // "not known", and carrying the previous horse's values over would show a wrong class.
-    void horse(const QStringList &fields)
+    void horse(const QStringList &record)
     {
-        need(fields, 18, "horse");
+        need(record, 14, "horse");
+        const QStringList fields = padded(record, 18);
         const FieldRace &race = m_file.races.last();
         FieldHorse h;
         h.line = m_line;
@@ -254,28 +279,34 @@ private:
             fail(u"field 13 (horse name) is empty"_s);
         h.horseName = FieldFileParser::horseName(h.horse);
         const QString dob = fields.at(12);
-        if (!dob.isEmpty()) {
-            h.dob = FieldFileParser::parseDate(dob, u"dmy"_s);
+        if (!dob.trimmed().isEmpty()) {
+            h.dob = FieldFileParser::dateOfBirth(dob);
             if (!h.dob.isValid())
-                fail(u"field 12 (date of birth) \"%1\" is not a date"_s.arg(dob));
+                leaveEmpty(12, "date of birth", dob);
         }
-        h.barrier = fields.at(2).trimmed().isEmpty() ? 0 : number(fields, 2, "barrier");
+        h.barrier = secondaryNumber(fields, 2, "barrier").value_or(0);
         const std::optional<int> weight = FieldFileParser::weightTenths(fields.at(3));
         if (!weight)
-            fail(u"field 3 (weight) \"%1\" is not kilograms (two digits, optionally followed by \"|\")"_s.arg(fields.at(3)));
-        h.weightTenths = *weight;
+            leaveEmpty(3, "weight", fields.at(3));
+        h.weightTenths = weight.value_or(0);
         QString age;
-        if (!fields.at(7).trimmed().isEmpty())
-            age = QString::number(number(fields, 7, "age"));
+        if (!fields.at(7).trimmed().isEmpty()) {
+            if (const std::optional<double> years = FieldFileParser::leadingNumber(fields.at(7)))
+                age = QString::number(int(*years));
+            else
+                leaveEmpty(7, "age", fields.at(7));
+        }
         h.horseType = fields.at(5).toLower() + u' ' + fields.at(6).toLower() + u' ' + age;
         h.form = fields.at(14).toLower();
         h.jockey = fields.at(15);
         h.ballotText = fields.at(17);
         if (!h.ballotText.trimmed().isEmpty()) {
             QString digits = h.ballotText;
-            if (!wholeNumber(digits.remove(u'=')))
-                fail(u"field 17 (ballot order) \"%1\" is not a whole number"_s.arg(h.ballotText));
-            h.ballot = wholeNumber(digits);
+            h.ballot = wholeNumber(digits.remove(u'='));
+            if (!h.ballot) {
+                leaveEmpty(17, "ballot order", h.ballotText);
+                h.ballotText.clear();
+            }
         }
         if (fields.size() >= 19 && fields.at(18) != ">"_L1)
             h.classText = fields.at(18);
@@ -283,13 +314,10 @@ private:
             const QString rating = fields.at(19).trimmed();
             if (rating.isEmpty())
                 h.rating = u"0"_s;
-            else {
-                bool ok = false;
-                const double value = rating.toDouble(&ok);
-                if (!ok)
-                    fail(u"field 19 (rating) \"%1\" is not a number"_s.arg(rating));
-                h.rating = QString::number(value);
-            }
+            else if (const std::optional<double> value = FieldFileParser::leadingNumber(rating))
+                h.rating = QString::number(*value);
+            else
+                leaveEmpty(19, "rating", rating);
         }
         h.eorB = FieldFileParser::ballotMarker(fields.at(9), h.ballotText, m_file.meeting.level, race.fieldLimit,
                                                race.total)
@@ -298,11 +326,11 @@ private:
         m_haveHorse = true;
     }
 
-    void trainer(const QString &text, const QStringList &fields)
+    void trainer(const QString &text, const QStringList &record)
     {
         if (!m_haveHorse)
             fail(u"a trainer record without a horse record before it"_s);
-        need(fields, 3, "trainer");
+        const QStringList fields = padded(record, 3);
         if (fields.at(0).isEmpty()) {
             m_haveHorse = false; // a horse without a trainer is not entered
             return;
@@ -447,12 +475,38 @@ std::optional<int> FieldFileParser::weightTenths(const QString &text)
         return 0;
     const bool half = weight.endsWith(u'|');
     const QString kilograms = half ? weight.chopped(1) : weight;
-    // One digit only without the bar ("5" reads as 50, as the format's two-character rule gives).
-    const bool valid = (kilograms.size() == 2 || (kilograms.size() == 1 && !half))
-                       && std::all_of(kilograms.cbegin(), kilograms.cend(), [](QChar c) { return c.isDigit(); });
-    if (!valid)
+    // The format's two characters of kilograms ("5" reads as 50, as that rule gives).
+    const bool format = (kilograms.size() == 2 || (kilograms.size() == 1 && !half))
+                        && std::all_of(kilograms.cbegin(), kilograms.cend(), [](QChar c) { return c.isDigit(); });
+    if (format)
+        return QString(kilograms + (half ? u'5' : u'0')).toInt();
+    // Otherwise kilograms as a number ("55.5", "56kg"), when they are a rider's weight at all.
+    const std::optional<double> value = leadingNumber(weight);
+    if (!value || *value < 10 || *value >= 100)
         return std::nullopt;
-    return QString(kilograms + (half ? u'5' : u'0')).toInt();
+    return int(std::lround(*value * 10));
+}
+
+std::optional<double> FieldFileParser::leadingNumber(const QString &text)
+{
+    const QString value = text.trimmed();
+    qsizetype end = 0;
+    while (end < value.size() && value.at(end).isDigit() && value.at(end).unicode() < 128)
+        ++end;
+    if (end == 0)
+        return std::nullopt;
+    if (end + 1 < value.size() && value.at(end) == u'.' && value.at(end + 1).isDigit()) {
+        ++end;
+        while (end < value.size() && value.at(end).isDigit() && value.at(end).unicode() < 128)
+            ++end;
+    }
+    return value.left(end).toDouble();
+}
+
+QDate FieldFileParser::dateOfBirth(const QString &text)
+{
+    const QDate date = parseDate(text, u"dmy"_s);
+    return date.isValid() ? date : QDate::fromString(text.trimmed(), Qt::ISODate);
 }
 
 std::optional<QTime> FieldFileParser::raceTime(const QString &time, const QString &amPm)

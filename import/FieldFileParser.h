@@ -80,17 +80,30 @@ struct SkippedLine {
     int horsesLeftOut = 0; // a race line's horses, left out with it
 };
 
+// A secondary value that could not be read: the record is kept with this value left empty.
+struct EmptiedValue {
+    int line = 0;
+    int field = 0;   // the record's field number, from 0
+    QString what;    // "rating", "date of birth" …
+    QString value;   // as the file has it
+};
+
 struct FieldFile {
     FieldMeeting meeting;
     QList<FieldRace> races;
     QList<FieldHorse> horses;
     QList<SkippedLine> skipped; // in line order
+    QList<EmptiedValue> emptied; // in line order
 };
 
 // Reads the racing authority's line-oriented field files (nominations, weights, acceptances).
-// Pure: no database, no network; every rule of the format lives here. A record that cannot be
-// read is left out and listed in FieldFile::skipped; only a file that is not a field file at all
-// (binary data, no readable meeting header) is refused.
+// Pure: no database, no network; every rule of the format lives here. Real files carry values a
+// little off the format ("70+", "5yo", "55.5", "2003-09-01"): those are read by their leading
+// number or as ISO dates, and a secondary value that still cannot be read is left empty and
+// listed in FieldFile::emptied, so that a booked horse is never lost over it. Only a record
+// that cannot be placed (a horse without a name, or outside any readable race) is left out and
+// listed in FieldFile::skipped; a file that is not a field file at all (binary data, no readable
+// meeting header) is refused.
 class FieldFileParser
 {
 public:
@@ -112,8 +125,12 @@ public:
     static QString decodeWindows1252(const QByteArray &bytes);
 
     // Rules of single fields, public for their tests. Each returns nullopt for text it cannot read.
-    // "56" → 560, "56|" → 565, "5" → 50, "" → 0.
+    // "56" → 560, "56|" → 565, "5" → 50, "55.5" → 555, "" → 0; nullopt beyond 10–99 kg.
     static std::optional<int> weightTenths(const QString &text);
+    // The leading number of a value ("70+" → 70, "5yo" → 5, " 72.5" → 72.5); nullopt when it has none.
+    static std::optional<double> leadingNumber(const QString &text);
+    // dd/mm/yyyy (or yy), else an ISO date (yyyy-mm-dd); invalid otherwise.
+    static QDate dateOfBirth(const QString &text);
     // "2.45" + "P.M." → 14:45; blank → kUnknownRaceTime.
     static std::optional<QTime> raceTime(const QString &time, const QString &amPm);
     // Upper case, without a bracketed suffix ("SUPER STAR (NZ)" → "SUPER STAR ").

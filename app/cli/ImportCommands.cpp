@@ -29,8 +29,11 @@ int loadFieldsCommand(const QStringList &arguments, CliDialogs &)
                          .arg(name, result.meetingCode, result.level)
                          .arg(result.races)
                          .arg(result.horses)
-                         .arg(result.skippedLines ? QStringLiteral(", %1 lines skipped").arg(result.skippedLines)
-                                                  : QString()));
+                         .arg((result.skippedLines ? QStringLiteral(", %1 lines skipped").arg(result.skippedLines)
+                                                   : QString())
+                              + (result.emptiedValues
+                                     ? QStringLiteral(", %1 values left empty").arg(result.emptiedValues)
+                                     : QString())));
         } else {
             cli::out(QStringLiteral("%1: not loaded").arg(name));
             status = 1;

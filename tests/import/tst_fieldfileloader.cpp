@@ -211,22 +211,53 @@ private slots:
         QCOMPARE(count(u"SELECT COUNT(*) FROM Noms"_s), 9);
     }
 
-    void unreadableLineIsLeftOutAndNamed()
+    // Odd values on a booked horse: it is stored with what can be read, the values left empty are
+    // named, and its booking is still checked (and kept by the question's default answer).
+    void oddValuesKeepTheBookedHorse()
     {
-        QFile fixture(fields(u"2512RAND.DGW"_s));
+        {
+            Db db = OpenDb();
+            db.exec(u"INSERT INTO Jockey (Jockey, FullName) VALUES ('Jock', 'J Smith')"_s);
+            db.exec(u"INSERT INTO Bookings (MeetingCode, Horse, Jockey, BookingSelection) VALUES "
+                    "('2512RAND', 'SUPER STAR (NZ)', 'Jock', 'Planned')"_s);
+        }
+        QFile fixture(fields(u"2512RAND.DGA"_s));
         QVERIFY(fixture.open(QIODevice::ReadOnly));
-        QFile bad(m_env->root() + u"/2512RAND.DGW"_s);
-        QVERIFY(bad.open(QIODevice::WriteOnly));
-        bad.write(fixture.readAll().replace("<<58|<<", "<<560<<"));
-        bad.close();
-        const FieldFileLoadResult result = FieldFileLoader::loadFile(bad.fileName());
+        QByteArray bytes = fixture.readAll();
+        const QByteArray star = "01014001<10<1<58<<BAY<G<5<<<<<01/09/2003<SUPER STAR (NZ)<x12<J McDonald<<1<C3<70";
+        QVERIFY(bytes.contains(star));
+        bytes.replace(star, "01014001<10<1<55.5<<BAY<G<5yo<<<<<Sept 2003<SUPER STAR (NZ)<x12<J McDonald<<x1<C3<70+");
+        QFile odd(m_env->root() + u"/2512RAND.DGA"_s);
+        QVERIFY(odd.open(QIODevice::WriteOnly));
+        odd.write(bytes);
+        odd.close();
+
+        const FieldFileLoadResult result = FieldFileLoader::loadFile(odd.fileName());
         QVERIFY(result.loaded);
-        QCOMPARE(result.horses, 2);
-        QCOMPARE(m_dialogs->messages.size(), 1);
-        QCOMPARE(m_dialogs->messages.at(0).title, u"Lines Skipped"_s);
-        QVERIFY2(m_dialogs->messages.at(0).text.startsWith(u"2512RAND.DGW: 1 line could not be read and was left "
-                                                            "out:\nline 5: field 3 (weight) \"560\""_s),
-                 qPrintable(m_dialogs->messages.at(0).text));
+        QCOMPARE(result.horses, 7);
+        QCOMPARE(queryRows(u"SELECT Weight, Rating, HorseType, IFNULL(HorseDOB, '-'), IFNULL(Ballot, '-') FROM Noms "
+                           "WHERE Horse = 'SUPER STAR (NZ)'"_s),
+                 QStringList{u"555|70|bay g 5|-|-"_s});
+        QCOMPARE(m_dialogs->messages.size(), 2);
+        QCOMPARE(m_dialogs->messages.at(0).title, u"Jockey booking Error"_s);
+        QVERIFY(m_dialogs->messages.at(0).defaultAnswer == UserDialogs::Answer::No);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM Bookings"_s), 1);
+        QCOMPARE(m_dialogs->messages.at(1).title, u"Lines Skipped"_s);
+        QCOMPARE(m_dialogs->messages.at(1).text,
+                 u"2512RAND.DGA: 2 values could not be read and were left empty:\n"
+                 "line 4: field 12 (date of birth) \"Sept 2003\"\nline 4: field 17 (ballot order) \"x1\""_s);
+    }
+
+    // Codes compare without case: a lower-case file name replaces the same meeting.
+    void lowerCaseFileNameReplacesTheMeeting()
+    {
+        QVERIFY(FieldFileLoader::loadFile(fields(u"2512RAND.DGW"_s)).loaded);
+        QFile::copy(fields(u"2512RAND.DGA"_s), m_env->root() + u"/2512rand.DGA"_s);
+        const FieldFileLoadResult result = FieldFileLoader::loadFile(m_env->root() + u"/2512rand.DGA"_s);
+        QVERIFY(result.loaded);
+        QCOMPARE(queryRows(u"SELECT MeetingCode, MeetingLevel FROM Meeting"_s), QStringList{u"2512rand|ACP"_s});
+        QCOMPARE(count(u"SELECT COUNT(*) FROM Noms"_s), 7);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM Race"_s), 1);
     }
 
     // A file that cannot be processed is reported, keeps the meeting, and the next file still loads.

@@ -12,28 +12,31 @@ QStringList createStatements()
 {
     return {
         QStringLiteral(R"(CREATE TABLE Meeting (
-            MeetingCode TEXT NOT NULL PRIMARY KEY, MeetingLocation TEXT, MeetingDetails TEXT, MeetingLevel TEXT,
+            MeetingCode TEXT NOT NULL COLLATE NOCASE PRIMARY KEY, MeetingLocation TEXT, MeetingDetails TEXT, MeetingLevel TEXT,
             MeetingDate TEXT, DisplayMeeting INTEGER NOT NULL DEFAULT 1, State TEXT, MeetType TEXT,
             MeetingRSBCode TEXT))"),
         QStringLiteral(R"(CREATE TABLE Race (
-            MeetingCode TEXT NOT NULL, RaceCode TEXT(20), RaceNumber INTEGER, RaceDetails TEXT, RaceDistance INTEGER,
+            MeetingCode TEXT NOT NULL COLLATE NOCASE, RaceCode TEXT(20) COLLATE NOCASE, RaceNumber INTEGER,
+            RaceDetails TEXT, RaceDistance INTEGER,
             RaceTime TEXT, ApprClaim INTEGER NOT NULL DEFAULT 0, RaceRSBCode TEXT, RaceType TEXT))"),
         QStringLiteral("CREATE INDEX RaceByMeeting ON Race (MeetingCode, RaceNumber)"),
         QStringLiteral(R"(CREATE TABLE Noms (
-            MeetingCode TEXT NOT NULL, RaceCode TEXT(20), RaceNumber INTEGER, Horse TEXT NOT NULL COLLATE NOCASE,
+            MeetingCode TEXT NOT NULL COLLATE NOCASE, RaceCode TEXT(20) COLLATE NOCASE, RaceNumber INTEGER,
+            Horse TEXT NOT NULL COLLATE NOCASE,
             HorseName TEXT, TrainerName TEXT(30) COLLATE NOCASE, TrainerLocation TEXT, Phone TEXT, Class TEXT,
             Form TEXT, Weight INTEGER DEFAULT 0, Rating TEXT, Jockey TEXT(30) COLLATE NOCASE, HorseType TEXT,
             Blood1 TEXT, Blood2 TEXT, Blood3 TEXT, Owners TEXT,
             HorseDOB TEXT, Ballot INTEGER, Barrier INTEGER, EntryNo INTEGER, EorB TEXT(1), LastJockey TEXT,
             LastRode TEXT, LastRaceClass TEXT(6), LastRaceValue NUMERIC, LastWeight REAL, WgtRat REAL,
-            LastMargin REAL, AvgWin REAL, FormTrainer TEXT(24), W800400 TEXT(5), RSecTime REAL))"),
+            LastMargin REAL, AvgWin REAL, FormTrainer TEXT(24), W800400 TEXT(5), RSecTime REAL,
+            LastStartWeight REAL))"),
         QStringLiteral("CREATE INDEX NomsByMeeting ON Noms (MeetingCode, RaceNumber)"),
         QStringLiteral("CREATE INDEX NomsByTrainer ON Noms (TrainerName)"),
         QStringLiteral("CREATE INDEX NomsByHorse ON Noms (MeetingCode, Horse)"),
         // The main window's trainers list reads nominations in this order (no sort of a season's rows).
         QStringLiteral("CREATE INDEX NomsByTrainerList ON Noms (TrainerName, MeetingCode, RaceNumber, Weight)"),
         QStringLiteral(R"(CREATE TABLE Bookings (
-            MeetingCode TEXT NOT NULL, RaceCode TEXT, Horse TEXT NOT NULL COLLATE NOCASE,
+            MeetingCode TEXT NOT NULL COLLATE NOCASE, RaceCode TEXT COLLATE NOCASE, Horse TEXT NOT NULL COLLATE NOCASE,
             TrainerName TEXT COLLATE NOCASE, Jockey TEXT COLLATE NOCASE, BookingSelection TEXT,
             Confirmed INTEGER NOT NULL DEFAULT 0))"),
         QStringLiteral("CREATE INDEX BookingsByHorse ON Bookings (MeetingCode, Horse)"),
@@ -68,6 +71,7 @@ QStringList createStatements()
         // The invoice looks up the rate of each ride: the latest of its state and race type up to the race date.
         QStringLiteral("CREATE INDEX BookRateByStateType ON BookRate (State, RaceType, DateEffective)"),
         QStringLiteral("CREATE TABLE BookingTemplate (Sequence INTEGER, Template TEXT COLLATE NOCASE)"),
+        trackAliasStatement(),
         // One row per nomination of a meeting with its race, trainer and booking: the meeting report.
         QStringLiteral(R"(CREATE VIEW qryMeetingView AS
             SELECT N.MeetingCode, N.RaceNumber, R.RaceDetails, R.RaceDistance, R.RaceTime, R.ApprClaim AS AppClaim,
@@ -122,8 +126,18 @@ QStringList referenceRowStatements()
 
 QStringList caseBlindColumns()
 {
-    return {QStringLiteral("TrainerName"), QStringLiteral("Jockey"), QStringLiteral("Horse"), QStringLiteral("FullName"),
-            QStringLiteral("Template")};
+    return {QStringLiteral("TrainerName"), QStringLiteral("Jockey"),      QStringLiteral("Horse"),
+            QStringLiteral("FullName"),    QStringLiteral("Template"),    QStringLiteral("MeetingCode"),
+            QStringLiteral("RaceCode")};
+}
+
+QString trackAliasStatement()
+{
+    // The racing sites name venues after their sponsors ("Sportsbet-Ballarat"): the agent's answer
+    // to which track such a venue is, kept for its later meetings. An empty TrackCode means the
+    // venue has no track (the meeting keeps a code made from the venue).
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS TrackAlias (Venue TEXT NOT NULL COLLATE NOCASE PRIMARY KEY, "
+                          "TrackCode TEXT)");
 }
 
 void createDatabase(const QString &filePath)

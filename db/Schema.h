@@ -13,8 +13,10 @@ QStringList createStatements();
 // Statements that insert the reference rows (race types, booking templates).
 QStringList referenceRowStatements();
 
-// The name columns, in whichever table they stand: they compare without regard to case.
+// The name and code columns, in whichever table they stand: they compare without regard to case.
 QStringList caseBlindColumns();
+// Creates the venue alias table when it is missing (new databases and the upgrade).
+QString trackAliasStatement();
 
 // Creates a new database file at `filePath` (which must not exist). Built under a temporary
 // name and moved into place, so a failure never leaves a half-made file. Throws DbError.

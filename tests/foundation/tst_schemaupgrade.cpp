@@ -157,6 +157,45 @@ private slots:
         QVERIFY(db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'TrainerByIgnore'")).isValid());
     }
 
+    // Meeting and race codes compare without case too; of two meetings whose codes differ only in
+    // case the one stored last stays. Venue aliases and the last-start weight get their homes.
+    void codesBecomeCaseBlindAndNewHomesAppear()
+    {
+        TestEnvironment env;
+        {
+            Db db(env.databaseFile(), false);
+            db.exec(QStringLiteral("CREATE TABLE Meeting (MeetingCode TEXT NOT NULL PRIMARY KEY, MeetingLevel TEXT)"));
+            db.exec(QStringLiteral("CREATE TABLE Race (MeetingCode TEXT NOT NULL, RaceCode TEXT, RaceNumber INTEGER)"));
+            db.exec(QStringLiteral("CREATE TABLE Noms (MeetingCode TEXT NOT NULL, RaceCode TEXT, Horse TEXT, "
+                                   "LastWeight REAL)"));
+            db.exec(QStringLiteral("CREATE TABLE Bookings (MeetingCode TEXT NOT NULL, RaceCode TEXT, Horse TEXT)"));
+            db.exec(QStringLiteral("INSERT INTO Meeting VALUES ('2512RAND', 'WGT'), ('2512rand', 'ACP'), "
+                                   "('2612MOON', 'NOM')"));
+            db.exec(QStringLiteral("INSERT INTO Race VALUES ('2512RAND', '1200 BM72', 1), ('2512rand', '1200 BM72', 1)"));
+            db.exec(QStringLiteral("INSERT INTO Noms VALUES ('2512RAND', '1200 BM72', 'OLD ONE', 56), "
+                                   "('2512rand', '1200 BM72', 'NEW ONE', 57), ('2612MOON', '1000 MDN', 'MOON', 0)"));
+            db.exec(QStringLiteral("INSERT INTO Bookings VALUES ('2512RAND', '1200 bm72', 'NEW ONE')"));
+        }
+        cAppSettings::instance().AppVersion = version::asNumber();
+        UpgradeSchema();
+        UpgradeSchema(); // nothing left to change the second time
+        Db db(env.databaseFile());
+        QCOMPARE(db.scalar(QStringLiteral("SELECT group_concat(MeetingCode || ':' || MeetingLevel, ' ') FROM "
+                                          "(SELECT * FROM Meeting ORDER BY MeetingCode)")).toString(),
+                 QStringLiteral("2512rand:ACP 2612MOON:NOM"));
+        QCOMPARE(db.scalar(QStringLiteral("SELECT group_concat(Horse, ' ') FROM Noms WHERE MeetingCode = '2512RAND'"))
+                     .toString(),
+                 QStringLiteral("NEW ONE"));
+        QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM Race")).toInt(), 1);
+        QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM Bookings B JOIN Noms N ON N.MeetingCode = B.MeetingCode "
+                                          "AND N.RaceCode = B.RaceCode AND N.Horse = B.Horse")).toInt(), 1);
+        db.exec(QStringLiteral("INSERT INTO TrackAlias (Venue, TrackCode) VALUES ('Sportsbet-Ballarat', 'BALL')"));
+        QCOMPARE(db.scalar(QStringLiteral("SELECT TrackCode FROM TrackAlias WHERE Venue = 'SPORTSBET-BALLARAT'"))
+                     .toString(),
+                 QStringLiteral("BALL"));
+        QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(LastStartWeight) FROM Noms")).toInt(), 0);
+    }
+
     void earlyErrorEndsTheUpgradeWithoutAdvancing()
     {
         TestEnvironment env;

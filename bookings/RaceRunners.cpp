@@ -69,7 +69,8 @@ QList<ListColumn> runnerColumns(const QString &meetingLevel)
             {u"Ball/BarrNum"_s, QString(), 10, true},
             {u"LastJockey"_s, u"Last Rider"_s, 110},
             {u"Last Ride Days"_s, u"Lst Ride Days"_s, 25},
-            {u"LastWeight"_s, u"L Wgt"_s, 40},
+            // The weight calculation's figure; the last start's weight is column 32.
+            {u"LastWeight"_s, u"Calc Wgt"_s, 40},
             {u"LastRide Class"_s, u"L Class"_s, 50},
             {u"Last Race Value"_s, u"L Prz"_s, 50},
             {u"Margin"_s, u"Marg Avg"_s, 40, false, desc},
@@ -78,7 +79,8 @@ QList<ListColumn> runnerColumns(const QString &meetingLevel)
             {u"Last 800/400"_s, u"8/4"_s, 60},
             {u"Sec"_s, u"600"_s, 60, false, desc},
             {u"FormTrainer"_s, QString(), 0, true},
-            {u"BookText"_s, QString(), 100}};
+            {u"BookText"_s, QString(), 100},
+            {u"LastStartWeight"_s, u"Last Wgt"_s, 40}};
 }
 
 char cellAlignment(int column)
@@ -90,6 +92,7 @@ char cellAlignment(int column)
     case col::Rtg:
     case col::LastRideDays:
     case col::LastWeight:
+    case col::LastStartWeight:
     case col::LastValue:
     case col::Margin:
     case col::Rating:
@@ -207,7 +210,8 @@ QList<RunnerLine> loadRunners(const QString &meetingCode, int raceNumber, const 
         "SELECT N.EntryNo, N.RaceNumber, N.Form, N.Horse, N.TrainerName, N.Weight, N.Rating, N.HorseType, N.Class, "
         "N.Jockey, N.TrainerLocation, N.Ballot, N.Barrier, N.EorB, N.LastJockey, N.LastRode, N.LastWeight, "
         "N.LastRaceClass, N.LastRaceValue, N.LastMargin, N.WgtRat, N.AvgWin, N.W800400, N.RSecTime, N.FormTrainer, "_L1 +
-        "N.HorseName, NULL, B.Jockey, B.BookingSelection, B.Confirmed, J.JockeyColor, T.IgnoreTrainer, J2.JockeyColor "
+        "N.HorseName, NULL, B.Jockey, B.BookingSelection, B.Confirmed, J.JockeyColor, T.IgnoreTrainer, J2.JockeyColor, "
+        "N.LastStartWeight "
         "FROM Noms N "
         "LEFT JOIN Bookings B ON B.rowid = (SELECT rowid FROM Bookings WHERE MeetingCode = N.MeetingCode "
         "AND Horse = N.Horse LIMIT 1) "
@@ -294,6 +298,7 @@ QList<RunnerLine> loadRunners(const QString &meetingCode, int raceNumber, const 
                 row.cell(col::LastRideDays).text = QString::number(lastRode.daysTo(today));
         }
         row.cell(col::LastWeight).text = numberText(v(16));
+        row.cell(col::LastStartWeight).text = numberText(v(33));
         row.cell(col::LastClass).text = v(17).toString();
         line.classRank = classRank(v(17).toString());
         row.cell(col::LastValue).text = numberText(v(18));

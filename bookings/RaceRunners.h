@@ -17,8 +17,8 @@ inline constexpr int Nbr = 1, Race = 2, Form = 3, Horse = 4, Hicon1 = 5, Hicon2 
                      Ticon2 = 9, Wgt = 10, Rtg = 11, Details = 12, Class = 13, Jockey = 14, RaceDetails = 15,
                      Booking = 16, TrainerLoc = 17, BarrBallot = 18, BarrBallotSort = 19, LastJockey = 20,
                      LastRideDays = 21, LastWeight = 22, LastClass = 23, LastValue = 24, Margin = 25, Rating = 26,
-                     AvgWin = 27, Last800 = 28, Sec = 29, FormTrainer = 30, BookText = 31;
-inline constexpr int Count = 31;
+                     AvgWin = 27, Last800 = 28, Sec = 29, FormTrainer = 30, BookText = 31, LastStartWeight = 32;
+inline constexpr int Count = 32;
 } // namespace col
 
 // Races 1 to 30 have a place in the window's race tables; 99 is never listed.
@@ -27,7 +27,7 @@ inline constexpr int kUnlistedRace = 99;
 // Sort value of a ballot or barrier of 0: after every numbered runner.
 inline constexpr int kNoNumberSortValue = 999;
 
-// The 31 columns; column 18 depends on the meeting level ("ACP" barrier, "WGT" ballot, others a
+// The 32 columns; column 18 depends on the meeting level ("ACP" barrier, "WGT" ballot, others a
 // hidden "N/A" column).
 QList<ListColumn> runnerColumns(const QString &meetingLevel);
 // Cell alignment of a column: 'R' right, 'C' centred, 'L' left.

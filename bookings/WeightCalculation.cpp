@@ -28,6 +28,15 @@ bool allowanceApplies(const QString &raceType, const QString &raceText)
     return raceType != "OPN M"_L1 && raceType != "CL6 M"_L1 && raceType != "1MWLY M"_L1;
 }
 
+QString horseSex(const QString &horseType)
+{
+    // The sex stands just before the age in both layouts; a missing age leaves it last.
+    QStringList words = horseType.simplified().split(u' ', Qt::SkipEmptyParts);
+    while (!words.isEmpty() && words.last().front().isDigit())
+        words.removeLast();
+    return words.isEmpty() ? QString() : words.last().left(1).toUpper();
+}
+
 std::optional<int> ratingKey(const QString &rating)
 {
     const QString text = rating.trimmed();
@@ -89,8 +98,8 @@ WeightResult CalculateWeights(const QString &meetingCode, int raceNumber, const 
             double weight = 0;
             if (const std::optional<int> key = ratingKey(query.value(2).toString()))
                 weight = table.value(*key, 0);
-            const QString horseType = query.value(3).toString();
-            if (allowance && (horseType.startsWith(u'M') || horseType.startsWith(u'F')) && weight > kAllowanceFloor)
+            const QString sex = horseSex(query.value(3).toString());
+            if (allowance && (sex == "M"_L1 || sex == "F"_L1) && weight > kAllowanceFloor)
                 weight -= kMareAllowance;
             // Every runner is written, 0 where no weight applies, so a repeat run never stacks.
             updates.append({query.value(0).toLongLong(), weight});

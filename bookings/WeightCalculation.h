@@ -19,6 +19,10 @@ inline constexpr double kAllowanceFloor = 50;
 // "FIL", race type with "F&M") or of a type that excludes it.
 bool allowanceApplies(const QString &raceType, const QString &raceText);
 
+// The sex letter of a HorseType in either layout: "M 5" as the enrichment writes it, or colour,
+// sex and age as field files give them ("bay m 5", "b/br m 4"); upper case, empty when none.
+QString horseSex(const QString &horseType);
+
 // A rating's numeric value as the table is keyed: the leading whole number; none for empty or
 // non-numeric text.
 std::optional<int> ratingKey(const QString &rating);

@@ -157,8 +157,9 @@ HorseFormResult FetchHorseForm(const QString &meetingCode, qint16 raceNumber)
 
     Db db = OpenDb();
     Transaction transaction(db);
+    // The last start's weight has a column of its own: LastWeight holds the weight calculation's figure.
     const QString update = QStringLiteral(
-        "UPDATE Noms SET LastJockey = ?, LastRode = ?, LastRaceClass = ?, LastWeight = ?, HorseType = ?, "
+        "UPDATE Noms SET LastJockey = ?, LastRode = ?, LastRaceClass = ?, LastStartWeight = ?, HorseType = ?, "
         "LastRaceValue = ?, WgtRat = ?, LastMargin = ?, AvgWin = ?, FormTrainer = ?, W800400 = ?, RSecTime = ? "
         "WHERE MeetingCode = ?") + raceFilter + QStringLiteral(" AND ") + kLocalMatchKey;
     for (const QStringList &row : *rows) {

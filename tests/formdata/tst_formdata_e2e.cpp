@@ -210,7 +210,7 @@ void TestFormDataE2e::enrichesMeetingOrRace()
     QVERIFY(result.skipped.isEmpty());
     QCOMPARE(result.nomsUpdated, race == 0 ? 4 : 1);
     const QString columns = QStringLiteral(
-        "RaceNumber, Horse, LastJockey, LastRode, LastRaceClass, LastWeight, HorseType, LastRaceValue, WgtRat, "
+        "RaceNumber, Horse, LastJockey, LastRode, LastRaceClass, LastStartWeight, HorseType, LastRaceValue, WgtRat, "
         "LastMargin, AvgWin, FormTrainer, W800400, RSecTime");
     QCOMPARE(queryRows(QStringLiteral("SELECT ") + columns
                     + QStringLiteral(" FROM Noms WHERE MeetingCode = '0604FLEM' ORDER BY RaceNumber, Horse")),

@@ -42,21 +42,26 @@ void TestRaceCore::init()
     m_dialogs = std::make_unique<ScriptedDialogs>();
     Db db(m_env->databaseFile());
     // Race 1 of MEL0106 (meet type M): a mare, a gelding, a filly rated off the table, an
-    // unrated and a badly rated runner.
+    // unrated and a badly rated runner, a filly and a mare; their HorseType as field files write it
+    // (colour, sex, age) or as the enrichment does (sex, age).
     db.exec(u"DELETE FROM RBHTable"_s);
     db.exec(u"INSERT INTO RBHTable (MeetType, RaceType, Rating, Weight) VALUES ('M', 'BM78 M', 70, 57), "
             "('M', 'BM78 M', 72, 58), ('M', 'OPN M', 70, 59), ('M', 'F&M BM78 M', 70, 56), ('P', 'BM78 M', 70, 61), "
             "('M', 'BM78 M', 0, 60), ('M', 'BM78 M', 40, 50)"_s);
-    db.exec(u"UPDATE Noms SET Rating = '70', HorseType = 'Mare' WHERE Horse = 'Alpha'"_s);
-    db.exec(u"UPDATE Noms SET Rating = '72', HorseType = 'Gelding' WHERE Horse = 'Bravo'"_s);
+    db.exec(u"UPDATE Noms SET Rating = '70', HorseType = 'bay m 5' WHERE Horse = 'Alpha'"_s);
+    db.exec(u"UPDATE Noms SET Rating = '72', HorseType = 'b g 4' WHERE Horse = 'Bravo'"_s);
     seed::addNom(db, u"MEL0106"_s, 1, u"Kilo"_s, u"J Smith"_s, 540);
-    db.exec(u"UPDATE Noms SET Rating = '71', HorseType = 'Filly' WHERE Horse = 'Kilo'"_s);
+    db.exec(u"UPDATE Noms SET Rating = '71', HorseType = 'ch f 3' WHERE Horse = 'Kilo'"_s);
     seed::addNom(db, u"MEL0106"_s, 1, u"Lima"_s, u"J Smith"_s, 540);
-    db.exec(u"UPDATE Noms SET Rating = '', HorseType = 'Mare' WHERE Horse = 'Lima'"_s);
+    db.exec(u"UPDATE Noms SET Rating = '', HorseType = 'b/br m 4' WHERE Horse = 'Lima'"_s);
     seed::addNom(db, u"MEL0106"_s, 1, u"Mike"_s, u"J Smith"_s, 540);
     db.exec(u"UPDATE Noms SET Rating = 'n/a', HorseType = 'Filly', LastWeight = 44 WHERE Horse = 'Mike'"_s);
     seed::addNom(db, u"MEL0106"_s, 1, u"November"_s, u"J Smith"_s, 540);
-    db.exec(u"UPDATE Noms SET Rating = '40', HorseType = 'Mare' WHERE Horse = 'November'"_s);
+    db.exec(u"UPDATE Noms SET Rating = '40', HorseType = 'M 5' WHERE Horse = 'November'"_s);
+    seed::addNom(db, u"MEL0106"_s, 1, u"Oscar"_s, u"J Smith"_s, 540);
+    db.exec(u"UPDATE Noms SET Rating = '72', HorseType = 'b f 3' WHERE Horse = 'Oscar'"_s);
+    seed::addNom(db, u"MEL0106"_s, 1, u"Papa"_s, u"J Smith"_s, 540);
+    db.exec(u"UPDATE Noms SET Rating = '72+', HorseType = 'M 6', LastStartWeight = 61 WHERE Horse = 'Papa'"_s);
 }
 
 void TestRaceCore::cleanup()
@@ -69,14 +74,14 @@ void TestRaceCore::weights_data()
 {
     QTest::addColumn<QString>("raceType");
     QTest::addColumn<QString>("raceText");
-    QTest::addColumn<QString>("expected"); // Alpha Bravo Kilo Lima Mike November
-    QTest::newRow("mare allowance") << u"BM78 M"_s << u"HCP"_s << u"54.5 58 0 0 0 50"_s;
-    QTest::newRow("control characters stripped") << u"BM78 M\r"_s << u"HCP"_s << u"54.5 58 0 0 0 50"_s;
-    QTest::newRow("race text for mares") << u"BM78 M"_s << u"MARES HCP"_s << u"57 58 0 0 0 50"_s;
-    QTest::newRow("fillies text") << u"BM78 M"_s << u"FILLIES"_s << u"57 58 0 0 0 50"_s;
-    QTest::newRow("open race") << u"OPN M"_s << u"HCP"_s << u"59 0 0 0 0 0"_s;
-    QTest::newRow("fillies and mares type") << u"F&M BM78 M"_s << u"HCP"_s << u"56 0 0 0 0 0"_s;
-    QTest::newRow("no table rows") << u"CL1 M"_s << u"HCP"_s << u"0 0 0 0 0 0"_s;
+    QTest::addColumn<QString>("expected"); // Alpha Bravo Kilo Lima Mike November Oscar Papa
+    QTest::newRow("mare allowance") << u"BM78 M"_s << u"HCP"_s << u"54.5 58 0 0 0 50 55.5 55.5"_s;
+    QTest::newRow("control characters stripped") << u"BM78 M\r"_s << u"HCP"_s << u"54.5 58 0 0 0 50 55.5 55.5"_s;
+    QTest::newRow("race text for mares") << u"BM78 M"_s << u"MARES HCP"_s << u"57 58 0 0 0 50 58 58"_s;
+    QTest::newRow("fillies text") << u"BM78 M"_s << u"FILLIES"_s << u"57 58 0 0 0 50 58 58"_s;
+    QTest::newRow("open race") << u"OPN M"_s << u"HCP"_s << u"59 0 0 0 0 0 0 0"_s;
+    QTest::newRow("fillies and mares type") << u"F&M BM78 M"_s << u"HCP"_s << u"56 0 0 0 0 0 0 0"_s;
+    QTest::newRow("no table rows") << u"CL1 M"_s << u"HCP"_s << u"0 0 0 0 0 0 0 0"_s;
 }
 
 void TestRaceCore::weights()
@@ -88,12 +93,17 @@ void TestRaceCore::weights()
     for (int run = 0; run < 2; ++run)
         QCOMPARE(int(CalculateWeights(u"MEL0106"_s, 1, raceType, raceText).outcome), int(WeightResult::Outcome::Done));
     QStringList weights;
-    for (const char *horse : {"Alpha", "Bravo", "Kilo", "Lima", "Mike", "November"}) {
+    for (const char *horse : {"Alpha", "Bravo", "Kilo", "Lima", "Mike", "November", "Oscar", "Papa"}) {
         QueryResult query = OpenQuery(u"SELECT LastWeight FROM Noms WHERE Horse = ?"_s, {QString::fromLatin1(horse)});
         QVERIFY(query.next());
         weights << QString::number(query.value(0).toDouble());
     }
     QCOMPARE(weights.join(u' '), expected);
+    // The enrichment's last-start weight is a figure of its own, which the calculation leaves alone.
+    QCOMPARE(OpenQuery(u"SELECT LastStartWeight FROM Noms WHERE Horse = 'Papa'"_s).query.next(), true);
+    QueryResult papa = OpenQuery(u"SELECT LastStartWeight FROM Noms WHERE Horse = 'Papa'"_s);
+    QVERIFY(papa.next());
+    QCOMPARE(papa.value(0).toDouble(), 61.0);
     QCOMPARE(OpenQuery(u"SELECT RaceType FROM Race WHERE MeetingCode = 'MEL0106' AND RaceNumber = 1"_s).query.next(),
              true);
     QCOMPARE(racewindow::loadRaceHeader(u"MEL0106"_s, 1).raceType, raceType);

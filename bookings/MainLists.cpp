@@ -4,6 +4,7 @@
 #include "BookingPickLists.h"
 #include "people/ManagedJockeys.h"
 #include "StoredColor.h"
+#include "core/MonthNames.h"
 #include "db/Database.h"
 #include "formdata/HorseForm.h"
 
@@ -121,10 +122,7 @@ QString meetingsFilterText(const QStringList &codes)
 
 QString listDate(const QString &storedDate)
 {
-    const QDate date = QDate::fromString(storedDate.left(10), Qt::ISODate);
-    if (!date.isValid())
-        return QString();
-    return QLocale(QLocale::English, QLocale::UnitedStates).toString(date, u"yyyyMMMdd"_s);
+    return monthnames::compactDate(QDate::fromString(storedDate.left(10), Qt::ISODate));
 }
 
 QList<ListRow> loadMeetings()

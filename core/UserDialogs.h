@@ -27,6 +27,15 @@ public:
         QString extraChoice;
     };
 
+    // A choice of one item from a list the agent can search, or of none of them.
+    struct ChoiceRequest {
+        QString title;
+        QString text;
+        QStringList items;
+        QString noneChoice; // caption of the answer "none of these"
+    };
+    static constexpr int kNoneChosen = -1;
+
     virtual ~UserDialogs() = default;
 
     Answer message(const QString &title, const QString &text, Icon icon, Buttons buttons = Buttons::Ok,
@@ -39,6 +48,9 @@ public:
     // Chosen path; empty when cancelled.
     virtual QString saveFile(const FileRequest &request) = 0;
     virtual std::optional<QColor> pickColor(const QColor &initial, const QString &title) = 0;
+    // The index of the chosen item, kNoneChosen for the "none" answer, nullopt when cancelled.
+    // Where nobody can choose (the command line) nothing is chosen.
+    virtual std::optional<int> chooseItem(const ChoiceRequest &) { return std::nullopt; }
 
     // Shortcuts for the common shapes.
     void critical(const QString &title, const QString &text) { message(title, text, Icon::Critical); }

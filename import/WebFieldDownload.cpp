@@ -9,6 +9,7 @@
 #include "formdata/HorseForm.h"
 #include "formdata/HttpRequest.h"
 #include "formdata/RemoteQuery.h"
+#include "import/TrackAlias.h"
 
 #include <QGuiApplication>
 #include <QLocale>
@@ -48,15 +49,72 @@ struct Track {
     QString code, club, state, meetType;
 };
 
+Track trackOfRow(const QStringList &fields)
+{
+    return Track{fields.value(0).trimmed(), fields.value(1).trimmed(), fields.value(2).trimmed(),
+                 fields.value(3).trimmed()};
+}
+
 std::optional<Track> lookUpTrack(const QString &venue)
 {
     QString quoted = venue;
     const QString row = LookUpTrack(SqlQuoteForUrl(quoted));
     if (row.trimmed().isEmpty())
         return std::nullopt;
-    const QStringList fields = splitAnswerFields(row);
-    return Track{fields.value(0).trimmed(), fields.value(1).trimmed(), fields.value(2).trimmed(),
-                 fields.value(3).trimmed()};
+    return trackOfRow(splitAnswerFields(row));
+}
+
+// A venue's alias names the track by its code; without the data server the code alone still
+// gives the meeting its code.
+Track trackByCode(const QString &code)
+{
+    QString quoted = code;
+    const auto rows = DataServerRows(u"SELECT TrackCode, TrackClub, State, MeetType FROM Track WHERE TrackCode = '"_s
+                                     + SqlQuoteForUrl(quoted) + u'\'');
+    if (rows && !rows->isEmpty())
+        return trackOfRow(rows->first());
+    return Track{code, {}, {}, {}};
+}
+
+// Asks the agent which of the provider's tracks a venue is, and keeps the answer (a track, or
+// none) for the venue's later meetings. Cancelling keeps nothing: the next download asks again.
+std::optional<Track> askForTrack(const QString &venue, const QString &date)
+{
+    const auto rows =
+        DataServerRows(u"SELECT TrackCode, TrackClub, State, MeetType, TrackLocat FROM Track ORDER BY TrackLocat"_s);
+    if (!rows || rows->isEmpty())
+        return std::nullopt;
+    UserDialogs::ChoiceRequest request;
+    request.title = WebFieldDownloader::kUnknownVenueTitle;
+    request.text = u"The data server knows no track named \"%1\" (meeting of %2).\n"
+                   "Which track is it? Your answer is kept for the venue's later meetings."_s.arg(venue, date);
+    request.noneChoice = u"None of these"_s;
+    for (const QStringList &row : *rows)
+        request.items << u"%1 (%2, %3)"_s.arg(row.value(4).trimmed(), row.value(0).trimmed(), row.value(2).trimmed());
+    const std::optional<int> choice = UserDialogs::instance().chooseItem(request);
+    if (!choice)
+        return std::nullopt;
+    const bool none = *choice == UserDialogs::kNoneChosen || *choice < 0 || *choice >= rows->size();
+    const std::optional<Track> track = none ? std::nullopt : std::optional<Track>(trackOfRow(rows->at(*choice)));
+    try {
+        trackalias::set(venue, track ? track->code : QString());
+    } catch (const DbError &error) {
+        UserDialogs::instance().critical(u"Error"_s, error.message());
+    }
+    return track;
+}
+
+// The venue's own alias first, then the data server's track of that name, then the agent.
+std::optional<Track> trackOfVenue(const QString &venue, const QString &date)
+{
+    if (const std::optional<QString> alias = trackalias::trackFor(venue)) {
+        if (alias->isEmpty())
+            return std::nullopt;
+        return trackByCode(*alias);
+    }
+    if (std::optional<Track> track = lookUpTrack(venue))
+        return track;
+    return askForTrack(venue, date);
 }
 
 // Reads every page of the meeting; an empty message means the races were read.
@@ -267,10 +325,11 @@ WebMeetingResult WebFieldDownloader::downloadMeeting(const QString &state, const
     const QString why = readRaces(source, entry, races);
     if (!why.isEmpty())
         return fail(why);
-    const std::optional<Track> track = lookUpTrack(entry.meeting);
+    const std::optional<Track> track = trackOfVenue(entry.meeting, entry.date);
     LoadRaceShortCodes();
     const QString code = date.toString(u"ddMM"_s) + (track ? track->code : entry.meeting.left(4).toUpper());
     result.meetingCode = code;
+    result.trackUnknown = !track;
     if (cancelled && cancelled()) {
         result.error = u"cancelled"_s;
         return result;
@@ -286,7 +345,8 @@ WebMeetingResult WebFieldDownloader::downloadMeeting(const QString &state, const
         Transaction transaction(db);
         const QVariantList values{
             entry.meeting, date.toString(Qt::ISODate),           details,
-            level,         track ? track->state : calendarState, track ? track->meetType : QString(),
+            level,         track && !track->state.isEmpty() ? track->state : calendarState,
+            track ? track->meetType : QString(),
             code};
         db.exec(u"UPDATE Meeting SET MeetingRSBCode = '', MeetingLocation = ?, MeetingDate = ?, MeetingDetails = ?, "
                 "DisplayMeeting = 1, MeetingLevel = ?, State = ?, MeetType = ? WHERE MeetingCode = ?"_s,

@@ -25,6 +25,7 @@ struct WebMeetingResult {
     int runners = 0;
     QString error;              // why the meeting kept its earlier fields
     QStringList scratchedRides; // bookings on horses the page lists as scratched
+    bool trackUnknown = false;  // no track for the venue: the meeting code is made from the venue
 };
 
 // Reads the racing web sites and stores a meeting's fields: each meeting in one transaction, so a
@@ -35,6 +36,7 @@ public:
     static inline const QString kCalendarErrorText = QStringLiteral("Connection error");
     static inline const QString kFailedTitle = QStringLiteral("Download Nominations");
     static inline const QString kScratchedTitle = QStringLiteral("Scratched Horses");
+    static inline const QString kUnknownVenueTitle = QStringLiteral("Which Track Is This Venue?");
 
     static FieldSource sourceFor(const QString &state, bool otherSource);
     // "https://" + host, or the host as it stands when it carries its scheme.

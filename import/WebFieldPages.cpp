@@ -1,9 +1,9 @@
 #include "WebFieldPages.h"
 
 #include "HtmlDocument.h"
+#include "core/MonthNames.h"
 
 #include <QHash>
-#include <QLocale>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -209,7 +209,9 @@ QList<CalendarEntry> parseCalendar(const QString &html, bool allPhases)
         lastRow = row;
         const QString href = hrefOf(links.at(keyLink));
         const QString key = href.mid(href.indexOf(QLatin1String("Key=")) + 4);
-        const QString date = key.mid(7, 2) + QLatin1Char('/') + key.mid(4, 3) + QLatin1Char('/') + key.mid(2, 2);
+        QString date = calendarKeyDate(key);
+        if (date.isEmpty()) // shown as the key has it; such a date is refused at download
+            date = key.mid(7, 2) + QLatin1Char('/') + key.mid(4, 3) + QLatin1Char('/') + key.mid(2, 2);
         const QString meeting = cellText(links.at(keyLink));
         // Every phase link of the meeting's row, wherever it stands (the venue's own link too).
         for (HtmlNode a : links) {
@@ -525,7 +527,6 @@ QString meetingLevel(const QString &phase)
 QDate meetingDate(const QString &text)
 {
     const QString t = text.simplified();
-    const QLocale english(QLocale::English, QLocale::Australia);
     static const QRegularExpression kParts(
         QStringLiteral("(\\d{1,2})[/\\- ]([A-Za-z]{3,}|\\d{1,2})[/\\- ,]+(\\d{2,4})"));
     const QRegularExpressionMatch m = kParts.match(t);
@@ -533,17 +534,26 @@ QDate meetingDate(const QString &text)
         return {};
     const int day = m.captured(1).toInt();
     int month = m.captured(2).toInt();
-    if (month == 0) {
-        const QString name = m.captured(2).left(3).toLower();
-        for (int i = 1; i <= 12 && month == 0; ++i) {
-            if (english.monthName(i, QLocale::ShortFormat).toLower() == name)
-                month = i;
-        }
-    }
+    if (month == 0)
+        month = monthnames::monthNumber(m.captured(2));
     int year = m.captured(3).toInt();
     if (m.captured(3).size() <= 2)
         year += year < 30 ? 2000 : 1900;
     return QDate(year, month, day);
+}
+
+QString calendarKeyDate(const QString &key)
+{
+    static const QRegularExpression kKey(QStringLiteral("^(\\d{4})([A-Za-z]{3,9})(\\d{1,2})"));
+    const QRegularExpressionMatch m = kKey.match(key);
+    if (!m.hasMatch())
+        return {};
+    const QDate date(m.captured(1).toInt(), monthnames::monthNumber(m.captured(2)), m.captured(3).toInt());
+    if (!date.isValid())
+        return {};
+    return QString::number(date.day()).rightJustified(2, QLatin1Char('0')) + QLatin1Char('/')
+           + monthnames::abbreviation(date.month()) + QLatin1Char('/')
+           + QString::number(date.year() % 100).rightJustified(2, QLatin1Char('0'));
 }
 
 QString shortCode(const QString &title, const QStringList &terms)

@@ -3,6 +3,8 @@
 #include "CliDialogs.h"
 #include "core/QueryCredentials.h"
 #include "core/cAppSettings.h"
+#include "db/Database.h"
+#include "import/TrackAlias.h"
 #include "import/WebFieldDownload.h"
 
 namespace {
@@ -64,6 +66,32 @@ int downloadCommand(const QStringList &arguments, CliDialogs &)
         return 1;
     }
     cli::out(QStringLiteral("%1: %2 races, %3 runners").arg(result.meetingCode).arg(result.races).arg(result.runners));
+    if (result.trackUnknown)
+        cli::err(QStringLiteral("No track: the venue \"%1\" has no track on the data server and no alias; its meeting "
+                                "code %2 is made from the venue (ostrevan-cli track-alias \"%1\" CODE sets one)")
+                     .arg(entry.meeting, result.meetingCode));
+    return 0;
+}
+
+// "track-alias VENUE CODE" keeps which track a venue is ("-" for none); "track-alias" lists them.
+int trackAliasCommand(const QStringList &arguments, CliDialogs &dialogs)
+{
+    if (arguments.size() != 0 && arguments.size() != 2) {
+        cli::err(QStringLiteral("usage: track-alias [VENUE CODE]"));
+        return 2;
+    }
+    cli::loadSettings();
+    try {
+        if (arguments.size() == 2) {
+            const QString code = arguments.at(1).trimmed() == QLatin1String("-") ? QString() : arguments.at(1);
+            trackalias::set(arguments.at(0), code);
+        }
+        for (const auto &[venue, code] : trackalias::all())
+            cli::out(venue + QLatin1Char('\t') + (code.isEmpty() ? QStringLiteral("-") : code));
+    } catch (const DbError &error) {
+        dialogs.critical(QStringLiteral("Error"), error.message());
+        return 1;
+    }
     return 0;
 }
 
@@ -74,5 +102,9 @@ const cli::Registration
     download("download",
              "download STATE DATE MEETING LINK PHASE [--other-source]  download one meeting's fields from the web",
              downloadCommand);
+const cli::Registration trackAlias(
+    "track-alias",
+    "track-alias [VENUE CODE]  set which track a web venue is (CODE \"-\": none); without arguments list the aliases",
+    trackAliasCommand);
 
 } // namespace

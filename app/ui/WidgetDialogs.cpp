@@ -2,11 +2,16 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
+#include <QVBoxLayout>
 
 namespace {
 QWidget *parentWindow()
@@ -77,4 +82,52 @@ std::optional<QColor> WidgetDialogs::pickColor(const QColor &initial, const QStr
     if (!chosen.isValid())
         return std::nullopt;
     return chosen;
+}
+
+std::optional<int> WidgetDialogs::chooseItem(const ChoiceRequest &request)
+{
+    QDialog dialog(parentWindow());
+    dialog.setWindowTitle(request.title);
+    auto *text = new QLabel(request.text, &dialog);
+    text->setWordWrap(true);
+    auto *search = new QLineEdit(&dialog);
+    search->setPlaceholderText(QStringLiteral("Search"));
+    search->setClearButtonEnabled(true);
+    auto *list = new QListWidget(&dialog);
+    list->addItems(request.items);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QPushButton *none = buttons->addButton(request.noneChoice, QDialogButtonBox::ActionRole);
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addWidget(text);
+    layout->addWidget(search);
+    layout->addWidget(list);
+    layout->addWidget(buttons);
+
+    // Typing narrows the list to the items holding the text, and the first of them is chosen.
+    QObject::connect(search, &QLineEdit::textChanged, &dialog, [list](const QString &typed) {
+        QListWidgetItem *first = nullptr;
+        for (int i = 0; i < list->count(); ++i) {
+            QListWidgetItem *item = list->item(i);
+            item->setHidden(!item->text().contains(typed.trimmed(), Qt::CaseInsensitive));
+            if (!first && !item->isHidden())
+                first = item;
+        }
+        list->setCurrentItem(first);
+    });
+    bool noneChosen = false;
+    QObject::connect(none, &QPushButton::clicked, &dialog, [&dialog, &noneChosen] {
+        noneChosen = true;
+        dialog.accept();
+    });
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
+    search->setFocus();
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    if (noneChosen)
+        return kNoneChosen;
+    if (!list->currentItem() || list->currentItem()->isHidden())
+        return std::nullopt;
+    return list->currentRow();
 }

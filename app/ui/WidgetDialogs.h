@@ -4,7 +4,7 @@
 
 class QWidget;
 
-// The desktop's dialogs: standard message boxes, file and colour dialogs.
+// The desktop's dialogs: standard message boxes, file and colour dialogs, a searchable list.
 class WidgetDialogs final : public UserDialogs
 {
 public:
@@ -13,4 +13,5 @@ public:
     QStringList openFiles(const FileRequest &request) override;
     QString saveFile(const FileRequest &request) override;
     std::optional<QColor> pickColor(const QColor &initial, const QString &title) override;
+    std::optional<int> chooseItem(const ChoiceRequest &request) override;
 };

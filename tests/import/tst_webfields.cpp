@@ -1,11 +1,15 @@
 // Race fields from the web end to end: hand-written pages of each site served on loopback, the real
 // data server for the track and short-code look-ups, a real database file.
 #include "../formdata/FixtureHttpServer.h"
+#include "bookings/MainLists.h"
 #include "core/Clock.h"
+#include "core/MonthNames.h"
 #include "core/QueryCredentials.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
 #include "formdata/HttpRequest.h"
+#include "import/FieldFileLoader.h"
+#include "import/TrackAlias.h"
 #include "import/WebFieldDownload.h"
 #include "import/ui/frmSelectMeeting.h"
 #include "support/DataServerProcess.h"
@@ -14,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QSqlRecord>
 #include <QTableWidget>
@@ -43,6 +48,9 @@ QString rows(const QString &sql, const QVariantList &values = {})
 
 const QString kFlem = u"/FreeFields/Weights.aspx?Key=2025May23,VIC,Flemington"_s;
 const QString kLive = u"/FreeFields/Acceptances.aspx?Key=2025May24,VIC,Caulfield&r=1"_s;
+const QString kGoldCoast = u"/FreeFields/Acceptances.aspx?Key=2025Jun21,QLD,Aquis Park Gold Coast"_s;
+const QString kBallarat = u"/FreeFields/Weights.aspx?Key=2025Jul05,VIC,Sportsbet-Ballarat"_s;
+const QString kFlemSep = u"/FreeFields/Nominations.aspx?Key=2025Sep13,VIC,Flemington"_s;
 const QString kWaRace = u"/scripts/ws.exe/syturf/race.hts?meeting_no=501&race_no=1&race_type=MAIDENPLATE"_s;
 
 } // namespace
@@ -278,9 +286,140 @@ private slots:
                   {u"download"_s, u"VIC"_s, u"24/May/25"_s, u"Caulfield"_s, kLive, u"Acceptances"_s});
         QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 30000);
         QCOMPARE(cli.readAllStandardOutput(), QByteArray("2405CAUL: 2 races, 3 runners\n"));
+        QVERIFY(cli.readAllStandardError().contains("No track: the venue \"Caulfield\" has no track"));
+        for (const QStringList &arguments : {QStringList{u"track-alias"_s, u"Sportsbet-Ballarat"_s, u"BALL"_s},
+                                             QStringList{u"track-alias"_s}}) {
+            cli.start(QStringLiteral(OSTREVAN_CLI_PATH), arguments);
+            QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 30000);
+            QCOMPARE(cli.readAllStandardOutput(), QByteArray("Sportsbet-Ballarat\tBALL\n"));
+        }
         cli.start(QStringLiteral(OSTREVAN_CLI_PATH), {u"calendar"_s, u"VIC"_s});
         QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 30000);
         QCOMPARE(cli.readAllStandardOutput().count('\t'), 6);
+    }
+
+    // Month names come from one fixed table whatever the locale: Australian English writes "June",
+    // "July" and "Sept", which once made a quarter of the racing year unreadable.
+    void monthsOfTheYear_data()
+    {
+        QTest::addColumn<int>("month");
+        for (int month = 1; month <= 12; ++month)
+            QTest::addRow("%s", monthnames::kFullNames[month - 1]) << month;
+    }
+    void monthsOfTheYear()
+    {
+        QFETCH(int, month);
+        const auto restore = qScopeGuard([before = QLocale()] { QLocale::setDefault(before); });
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::Australia));
+        const QDate day(2025, month, 7);
+        const QString name = QString::fromLatin1(monthnames::kFullNames[month - 1]);
+        const QString shown = webpages::calendarKeyDate(u"2025%1%2,QLD,Eagle Farm"_s.arg(name.left(3), u"07"_s));
+        QCOMPARE(shown, u"07/%1/25"_s.arg(name.left(3)));
+        QCOMPARE(webpages::meetingDate(shown), day);
+        QCOMPARE(webpages::meetingDate(u"Saturday 7 %1 2025"_s.arg(name)), day);
+        QCOMPARE(webpages::meetingDate(QLocale().toString(day, u"dd/MMM/yy"_s)), day); // "07/Sept/25"
+        QCOMPARE(mainlists::listDate(day.toString(Qt::ISODate)), u"2025%1%2"_s.arg(name.left(3), u"07"_s));
+    }
+
+    // June, July and September meetings list, sort as dates and download. The sponsor-named venue
+    // the data server does not know is asked about once; an alias answers for another; and the
+    // field file of the asked-about meeting lands on the same meeting.
+    void winterCalendarWithSponsorVenues()
+    {
+        m_site->setRoute(u"/FreeFields/Calendar.aspx?State=QLD"_s, page(u"calendar_winter.html"_s));
+        for (const QString &link : {kGoldCoast, kBallarat, kFlemSep})
+            m_site->setRoute(link, page(u"field.html"_s));
+        trackalias::set(u"SPORTSBET-BALLARAT"_s, u"BALL"_s);
+        m_dialogs->chooseListItem(u"GOLD COAST (GCST, QLD)"_s);
+
+        frmSelectMeeting window;
+        window.show();
+        window.setState(u"QLD"_s);
+        const auto dates = [&window] {
+            QStringList shown;
+            for (const CalendarEntry &entry : window.entries())
+                shown << entry.date;
+            return shown.join(u' ');
+        };
+        QCOMPARE(dates(), u"13/Sep/25 21/Jun/25 05/Jul/25"_s);
+        QHeaderView *header = window.grdMeeting->horizontalHeader();
+        const QPoint dateHeader(header->sectionViewportPosition(0) + 5, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, dateHeader);
+        QCOMPARE(dates(), u"21/Jun/25 05/Jul/25 13/Sep/25"_s);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, dateHeader);
+        QCOMPARE(dates(), u"13/Sep/25 05/Jul/25 21/Jun/25"_s);
+
+        window.grdMeeting->selectAll();
+        window.cmdDownload->click();
+        QCOMPARE(m_dialogs->messages.last().text, frmSelectMeeting::kSuccessText);
+        QCOMPARE(rows(u"SELECT MeetingCode, State, MeetType FROM Meeting ORDER BY MeetingCode"_s),
+                 u"0507BALL|VIC|P;1309FLEM|VIC|M;2106GCST|QLD|M"_s);
+        QCOMPARE(m_dialogs->choiceRequests.size(), 1);
+        QVERIFY(m_dialogs->choiceRequests.at(0).text.contains(u"\"Aquis Park Gold Coast\""_s));
+        QCOMPARE(trackalias::trackFor(u"aquis park gold coast"_s).value_or(u"-"_s), u"GCST"_s);
+
+        // Asked once: the next download of the venue takes the stored answer.
+        const WebMeetingResult again = WebFieldDownloader::downloadMeeting(
+            u"QLD"_s, {u"21/Jun/25"_s, u"Aquis Park Gold Coast"_s, u"Acceptances"_s, kGoldCoast}, false);
+        QCOMPARE(again.meetingCode, u"2106GCST"_s);
+        QCOMPARE(m_dialogs->choiceRequests.size(), 1);
+        const QString file = m_env->root() + u"/2106GCST.DGA"_s;
+        QVERIFY(QFile::copy(TestEnvironment::fixture(u"fields/2512RAND.DGA"_s), file));
+        QVERIFY(FieldFileLoader::loadFile(file).loaded);
+        QCOMPARE(rows(u"SELECT COUNT(*) FROM Meeting WHERE MeetingCode = '2106GCST'"_s), u"1"_s);
+        QCOMPARE(rows(u"SELECT COUNT(*) FROM Meeting"_s), u"3"_s);
+    }
+
+    // A rider written with a title or a claim keeps the booking without a question, on the web and
+    // the field-file paths; another rider asks, and keeping the booking is the default answer.
+    void titledRidersKeepTheirBookings_data()
+    {
+        QTest::addColumn<bool>("web");
+        QTest::addColumn<QString>("rider"); // as the field writes it
+        QTest::addColumn<QString>("fullName");
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("web: Ms") << true << u"Ms Anna Lee"_s << u"Anna Lee"_s << false;
+        QTest::newRow("web: Ms and a claim") << true << u"Ms Kate Rowe (a2)"_s << u"Kate Rowe"_s << false;
+        QTest::newRow("web: MRS in capitals") << true << u"MRS JO O'NEIL"_s << u"Jo O'Neil"_s << false;
+        QTest::newRow("web: another rider") << true << u"Ms Anna Leigh"_s << u"Anna Lee"_s << true;
+        QTest::newRow("file: Miss") << false << u"Miss Emily Lang"_s << u"Emily Lang"_s << false;
+        QTest::newRow("file: Mr and a claim") << false << u"Mr Tom Berry (a3)"_s << u"Tom Berry"_s << false;
+        QTest::newRow("file: another rider") << false << u"Ms Emily Lang"_s << u"Emma Lang"_s << true;
+    }
+    void titledRidersKeepTheirBookings()
+    {
+        QFETCH(bool, web);
+        QFETCH(QString, rider);
+        QFETCH(QString, fullName);
+        QFETCH(bool, asked);
+        const QString code = web ? u"2305FLEM"_s : u"2512RAND"_s;
+        {
+            Db db = OpenDb();
+            db.exec(u"INSERT INTO Jockey (Jockey, FullName, Ridewgt) VALUES ('Booked', ?, 50)"_s, {fullName});
+            db.exec(u"INSERT INTO Bookings (MeetingCode, Horse, Jockey, BookingSelection) "
+                    "VALUES (?, 'SUPER STAR (NZ)', 'Booked', 'Planned')"_s,
+                    {code});
+        }
+        if (web) {
+            m_site->setRoute(kFlem, page(u"field.html"_s).replace("J Bloggs", rider.toUtf8()));
+            QVERIFY(WebFieldDownloader::downloadMeeting(
+                        u"VIC"_s, {u"23/May/25"_s, u"Flemington"_s, u"Acceptances"_s, kFlem}, false)
+                        .loaded);
+        } else {
+            QFile fixture(TestEnvironment::fixture(u"fields/2512RAND.DGA"_s));
+            QVERIFY(fixture.open(QIODevice::ReadOnly));
+            QFile field(m_env->root() + u"/2512RAND.DGA"_s);
+            QVERIFY(field.open(QIODevice::WriteOnly));
+            field.write(fixture.readAll().replace("J McDonald", rider.toLatin1()));
+            field.close();
+            QVERIFY(FieldFileLoader::loadFile(field.fileName()).loaded);
+        }
+        QCOMPARE(m_dialogs->messages.size(), asked ? 1 : 0);
+        if (asked) {
+            QCOMPARE(m_dialogs->messages.at(0).title, u"Jockey booking Error"_s);
+            QVERIFY(m_dialogs->messages.at(0).defaultAnswer == UserDialogs::Answer::No);
+        }
+        QCOMPARE(rows(u"SELECT COUNT(*) FROM Bookings WHERE MeetingCode = ?"_s, {code}), u"1"_s);
     }
 
     void cancelledBatchKeepsFinishedMeetings()

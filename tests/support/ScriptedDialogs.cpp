@@ -38,6 +38,20 @@ std::optional<QColor> ScriptedDialogs::pickColor(const QColor &, const QString &
     return m_colors.dequeue();
 }
 
+std::optional<int> ScriptedDialogs::chooseItem(const ChoiceRequest &request)
+{
+    choiceRequests.append(request);
+    if (m_choices.isEmpty())
+        return std::nullopt;
+    const std::optional<QString> item = m_choices.dequeue();
+    if (!item)
+        return std::nullopt;
+    if (*item == request.noneChoice)
+        return kNoneChosen;
+    const qsizetype index = request.items.indexOf(*item);
+    return index < 0 ? std::nullopt : std::optional<int>(int(index));
+}
+
 void ScriptedDialogs::answerYes(int times)
 {
     while (times-- > 0)

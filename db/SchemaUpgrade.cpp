@@ -52,16 +52,21 @@ void UpgradeSchema()
         ignoringErrors([] { AddOrAlterColumn(QStringLiteral("Noms"), QStringLiteral("RSecTime"), QStringLiteral("Single")); });
     }
     // ---- Venue aliases, the enrichment's last-start weight, codes compared without case ----
-    // Checked on every upgrade (each is a no-op once done), so they need no version of their own.
-    {
+    // Checked on every upgrade (each is a no-op once done), so they need no version of their own;
+    // like the index steps they leave alone a file that lacks the tables.
+    ignoringErrors([] { OpenDb().exec(schema::trackAliasStatement()); });
+    ignoringErrors([] {
         Db db = OpenDb();
-        Transaction transaction(db);
-        db.exec(schema::trackAliasStatement());
         if (!db.scalar(QStringLiteral("SELECT 1 FROM pragma_table_info('Noms') WHERE name = 'LastStartWeight'"))
                  .isValid())
             db.exec(QStringLiteral("ALTER TABLE Noms ADD COLUMN LastStartWeight REAL"));
-        // Meetings whose codes differ only in case ("2512rand" loaded after "2512RAND") are one
-        // meeting: the one stored last stays, with its races and nominations; bookings stay.
+    });
+    // Meetings whose codes differ only in case ("2512rand" loaded after "2512RAND") are one meeting:
+    // the one stored last stays, with its races and nominations; bookings stay. Done before the
+    // codes become case-blind below.
+    ignoringErrors([] {
+        Db db = OpenDb();
+        Transaction transaction(db);
         const QString olderTwins = QStringLiteral(
             "SELECT M.MeetingCode FROM Meeting M WHERE EXISTS (SELECT 1 FROM Meeting L "
             "WHERE L.MeetingCode = M.MeetingCode COLLATE NOCASE AND L.MeetingCode <> M.MeetingCode COLLATE BINARY "
@@ -70,7 +75,7 @@ void UpgradeSchema()
             db.exec(QStringLiteral("DELETE FROM %1 WHERE MeetingCode COLLATE BINARY IN (%2)")
                         .arg(QLatin1String(table), olderTwins));
         transaction.commit();
-    }
+    });
     // ---- end of the venue, weight and code steps ----
 
     // Files of older versions compare names with case; every query expects them not to.

@@ -208,7 +208,7 @@ void TestRaceCore::reportRowsAndPages()
     meetingreport::Report report = meetingreport::buildReport(u"MEL0106"_s);
     QVERIFY(report.found);
     QCOMPARE(report.groups.size(), 3);
-    QCOMPARE(report.lineCount(), 9); // 5 seeded runners + the 4 added for the weights
+    QCOMPARE(report.lineCount(), 11); // 5 seeded runners + the 6 added for the weights
     const meetingreport::Group &race3 = report.groups.at(2);
     QCOMPARE(race3.raceNumber, 3);
     QCOMPARE(race3.time, u"14.10"_s);

@@ -162,22 +162,30 @@ void TestRaceCore::numberCells()
 
 void TestRaceCore::clashingRide_data()
 {
+    QTest::addColumn<QString>("jockey");
     QTest::addColumn<QString>("meeting");
     QTest::addColumn<QString>("horse");
     QTest::addColumn<QString>("question"); // empty: free to book
     // Jane Doe rides Alpha in MEL0106 race 1 (Flemington, 6 January).
-    QTest::newRow("same race") << u"MEL0106"_s << u"Bravo"_s
+    const QString jane = u"Jane Doe"_s;
+    QTest::newRow("same race") << jane << u"MEL0106"_s << u"Bravo"_s
                                << u"JANE DOE is already booked on ALPHA in race 1 at FLEMINGTON. Book anyway?"_s;
-    QTest::newRow("another race") << u"MEL0106"_s << u"Golf"_s << QString();
-    QTest::newRow("another meeting that day") << u"OTH0106"_s << u"Papa"_s
+    QTest::newRow("another race") << jane << u"MEL0106"_s << u"Golf"_s << QString();
+    QTest::newRow("another meeting that day") << jane << u"OTH0106"_s << u"Papa"_s
                                               << u"JANE DOE is already booked on ALPHA in race 1 at FLEMINGTON. "
                                                  "Book anyway?"_s;
-    QTest::newRow("another day") << u"CAU0107"_s << u"Delta"_s << QString();
-    QTest::newRow("her own ride") << u"MEL0106"_s << u"Alpha"_s << QString();
+    QTest::newRow("another day") << jane << u"CAU0107"_s << u"Delta"_s << QString();
+    QTest::newRow("her own ride") << jane << u"MEL0106"_s << u"Alpha"_s << QString();
+    // The acceptances name Bob Roe (FullName Robert Roe) on Golf, MEL0106 race 3, with title and claim.
+    QTest::newRow("field names him on another runner")
+        << u"Bob Roe"_s << u"MEL0106"_s << u"Foxtrot"_s
+        << u"BOB ROE is named by the field on GOLF in race 3 at FLEMINGTON. Book anyway?"_s;
+    QTest::newRow("field names him on that very horse") << u"Bob Roe"_s << u"MEL0106"_s << u"Golf"_s << QString();
 }
 
 void TestRaceCore::clashingRide()
 {
+    QFETCH(QString, jockey);
     QFETCH(QString, meeting);
     QFETCH(QString, horse);
     QFETCH(QString, question);
@@ -185,7 +193,8 @@ void TestRaceCore::clashingRide()
     db.exec(u"INSERT INTO Meeting (MeetingCode, MeetingLocation, MeetingLevel, MeetingDate) "
             "VALUES ('OTH0106', 'Moonee Valley', 'ACP', '2024-01-06')"_s);
     seed::addNom(db, u"OTH0106"_s, 5, u"Papa"_s, u"Multi"_s, 550);
-    const std::optional<ClashingRide> ride = findClashingRide(db, u"Jane Doe"_s, meeting, horse);
+    db.exec(u"UPDATE Noms SET Jockey = 'Mr Robert ROE (a3)' WHERE Horse = 'Golf'"_s);
+    const std::optional<ClashingRide> ride = findClashingRide(db, jockey, meeting, horse);
     QCOMPARE(ride ? clashQuestion(*ride) : QString(), question);
 }
 

@@ -8,6 +8,9 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -203,9 +206,14 @@ void TestRaceCore::reportRowsAndPages()
     {
         Db db(m_env->databaseFile());
         db.exec(u"UPDATE Noms SET LastJockey = 'K Last', Barrier = 4, EorB = 'E' WHERE Horse = 'Golf'"_s);
+        // A sponsor's long race name ends in "Field Lim": it must not run into the distance.
+        db.exec(u"UPDATE Race SET RaceDistance = 2000, RaceDetails = 'The Schweppes O''Brien Kelly Plate, "
+                "Benchmark 64 Handicap, Apprentices Field Lim' WHERE MeetingCode = 'MEL0106' AND RaceNumber = 1"_s);
     }
+    cAppSettings::instance().Companyname = u"Kelly & O'Hara Bookings"_s;
     meetingreport::Report report = meetingreport::buildReport(u"MEL0106"_s);
     QVERIFY(report.found);
+    QCOMPARE(report.company, u"Kelly & O'Hara Bookings"_s);
     QCOMPARE(report.groups.size(), 3);
     QCOMPARE(report.lineCount(), 9); // 5 seeded runners + the 4 added for the weights
     const meetingreport::Group &race3 = report.groups.at(2);
@@ -218,13 +226,30 @@ void TestRaceCore::reportRowsAndPages()
     QCOMPARE(report.groups.at(0).lines.at(0).weight, u"55.0"_s);
     QCOMPARE(meetingreport::pageCount(report), 1);
 
-    // A long meeting runs over pages, every runner printed once.
+    // A long meeting runs over pages, every runner printed once; a race that goes over a page
+    // has its heading again at the top of the next.
     for (int i = 0; i < 70; ++i)
         report.groups[i % 3].lines.append(report.groups.at(0).lines.at(0));
-    QCOMPARE(meetingreport::pageCount(report), 2);
+    const QList<QList<meetingreport::PageItem>> pages = meetingreport::layoutPages(report);
+    QCOMPARE(pages.size(), 2);
+    const meetingreport::PageItem &lastOnFirst = pages.at(0).last();
+    const meetingreport::PageItem &top = pages.at(1).first();
+    QVERIFY(lastOnFirst.line >= 0 && top.line < 0);
+    QCOMPARE(top.group, lastOnFirst.group);
+    QVERIFY(top.continued);
+    QCOMPARE(pages.at(1).at(1).line, lastOnFirst.line + 1);
     const QString pdf = m_env->root() + "/report.pdf"_L1;
     QVERIFY(meetingreport::writePdf(report, pdf));
-    QVERIFY(QFileInfo(pdf).size() > 1000);
+    const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
+    if (!pdftotext.isEmpty()) {
+        QProcess process;
+        process.start(pdftotext, {u"-layout"_s, pdf, u"-"_s});
+        QVERIFY(process.waitForFinished(30000));
+        const QString text = QString::fromUtf8(process.readAllStandardOutput());
+        QVERIFY2(text.contains(QRegularExpression(u"\\s2000mtrs"_s)) && !text.contains(u"Lim2000"_s), qPrintable(text));
+        QCOMPARE(text.count(u"Kelly & O'Hara Bookings"_s), 2); // the foot of both pages
+        QCOMPARE(text.count(u"(continued)"_s), 1);
+    }
     QVERIFY(!meetingreport::writePdf(report, m_env->root() + "/no/such/folder/report.pdf"_L1));
 }
 

@@ -95,7 +95,8 @@ QString headingRight(const Group &group)
 
 namespace {
 
-void drawCells(QPainter &p, double y, const QStringList &texts, double height)
+// Runners' texts are shortened with "…" to their cells; the captions are printed whole.
+void drawCells(QPainter &p, double y, const QStringList &texts, double height, bool elide = true)
 {
     double x = kMargin;
     const QFontMetricsF metrics(p.font(), p.device());
@@ -103,7 +104,8 @@ void drawCells(QPainter &p, double y, const QStringList &texts, double height)
         const double w = kWidths[i];
         const QRectF cell(x + 1, y, w - 3, height);
         const Qt::Alignment align = (i == 0 || i == 4 || i == 5) ? Qt::AlignRight : Qt::AlignLeft;
-        p.drawText(cell, align | Qt::AlignVCenter, metrics.elidedText(texts.at(i), Qt::ElideRight, cell.width()));
+        p.drawText(cell, align | Qt::AlignVCenter | Qt::TextDontClip,
+                   elide ? metrics.elidedText(texts.at(i), Qt::ElideRight, cell.width()) : texts.at(i));
         x += w;
     }
 }
@@ -135,7 +137,7 @@ void drawPage(QPainter &p, const Report &report, const QList<PageItem> &items, i
                kLastRiderNote);
     p.setFont(pointFont(8.5, true));
     const double captionsY = kMargin + kHeaderHeight - 20;
-    drawCells(p, captionsY, columnCaptions(), 16);
+    drawCells(p, captionsY, columnCaptions(), 16, false);
     p.drawLine(QPointF(kMargin, captionsY + 17), QPointF(kPageWidth - kMargin, captionsY + 17));
 
     double y = kMargin + kHeaderHeight;
@@ -151,9 +153,12 @@ void drawPage(QPainter &p, const Report &report, const QList<PageItem> &items, i
             p.drawText(band, Qt::AlignRight | Qt::AlignVCenter, right);
             p.setFont(pointFont(10, true));
             const QRectF left(band.left(), band.top(), std::max(0.0, band.width() - rightWidth - 18), band.height());
-            const QString name = headingLeft(group, item.continued);
-            p.drawText(left, Qt::AlignLeft | Qt::AlignVCenter,
-                       QFontMetricsF(p.font(), p.device()).elidedText(name, Qt::ElideRight, left.width()));
+            // A long name gives way, the "(continued)" mark does not.
+            const QFontMetricsF metrics(p.font(), p.device());
+            const QString mark = headingLeft(group, item.continued).mid(headingLeft(group, false).size());
+            const QString name = metrics.elidedText(headingLeft(group, false), Qt::ElideRight,
+                                                    std::max(0.0, left.width() - metrics.horizontalAdvance(mark)));
+            p.drawText(left, Qt::AlignLeft | Qt::AlignVCenter, name + mark);
             y += kGroupHeight;
             continue;
         }

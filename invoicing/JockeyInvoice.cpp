@@ -273,7 +273,10 @@ void computeFigures(JockeyInvoice &invoice, const InvoiceCharges &charges)
                            .arg(ride.raceNumber)
                            .arg(ride.track, ride.state.isEmpty() ? u"no state"_s : ride.state);
     }
-    if (!unrated.isEmpty()) {
+    invoice.atCommissionRate = !(jockey.manBookFee > Currency());
+    // A missing booking rate matters only where the fee is a share of the rates.
+    invoice.missingRateNote.clear();
+    if (invoice.atCommissionRate && !unrated.isEmpty()) {
         const qsizetype shown = std::min<qsizetype>(unrated.size(), 12);
         invoice.missingRateNote =
             u"No booking rate for %1 %2 (fee $0.00): %3%4"_s.arg(unrated.size())
@@ -286,7 +289,6 @@ void computeFigures(JockeyInvoice &invoice, const InvoiceCharges &charges)
     const DecimalFraction rate = decimalOf(jockey.managerRate);
     invoice.jockeyCommission = invoice.prizeMoney.times(5, 100);
     invoice.managerCommission = invoice.jockeyCommission.times(rate.numerator, rate.denominator * 100);
-    invoice.atCommissionRate = !(jockey.manBookFee > Currency());
     invoice.bookingFee = invoice.atCommissionRate ? invoice.bookValue.times(rate.numerator, rate.denominator * 100)
                                                   : jockey.manBookFee.times(invoice.rideCount);
     invoice.extra1 = charges.extra1;

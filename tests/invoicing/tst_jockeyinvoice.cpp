@@ -224,7 +224,8 @@ void TestJockeyInvoice::invoice()
         rideFees << ride.fee.toDisplay();
     QCOMPARE(rideFees.join(u' '), fees);
     QCOMPARE(invoice.heading, gst ? u"Tax Invoice"_s : u"Invoice"_s);
-    QCOMPARE(invoice.missingRateNote.contains(u"25 Feb 2024 race 3 DARW (NT)"_s), invoice.rideCount > 0);
+    QCOMPARE(invoice.missingRateNote.contains(u"25 Feb 2024 race 3 DARW (NT)"_s),
+             invoice.rideCount > 0 && invoice.atCommissionRate);
 }
 
 void TestJockeyInvoice::exportsHoldFooter()

@@ -6,6 +6,7 @@
 #include "core/cAppSettings.h"
 #include "bookings/BookingGrid.h"
 #include "bookings/BookingOperations.h"
+#include "bookings/MainLists.h"
 #include "people/ManagedJockeys.h"
 #include "db/Database.h"
 #include "formdata/RideStatistics.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSaveFile>
 
 using namespace Qt::Literals::StringLiterals;
@@ -142,6 +144,43 @@ void deleteMeetings(const QStringList &meetingCodes)
         db.exec(u"UPDATE Meeting SET DisplayMeeting = 0 WHERE MeetingCode = ?"_s, {code});
     }
     transaction.commit();
+}
+
+QString deleteMeetingsQuestion(const QStringList &meetingCodes)
+{
+    Db db = OpenDb();
+    QStringList names;
+    int nominations = 0;
+    int bookings = 0;
+    for (const QString &code : meetingCodes) {
+        QSqlQuery meeting =
+            db.exec(u"SELECT MeetingLocation, MeetingDate FROM Meeting WHERE MeetingCode = ?"_s, {code});
+        if (!meeting.next())
+            continue;
+        const QString place = meeting.value(0).toString().trimmed();
+        const QString day = mainlists::listDate(meeting.value(1).toString());
+        QStringList particulars;
+        for (const QString &part : {place, day})
+            if (!part.isEmpty())
+                particulars << part;
+        names << (particulars.isEmpty() ? code : u"%1 (%2)"_s.arg(code, particulars.join(u", "_s)));
+        nominations += db.scalar(u"SELECT COUNT(*) FROM Noms WHERE MeetingCode = ?"_s, {code}).toInt();
+        bookings += db.scalar(u"SELECT COUNT(*) FROM Bookings WHERE MeetingCode = ?"_s, {code}).toInt();
+    }
+    if (names.isEmpty())
+        return {};
+    const QLocale english(QLocale::English, QLocale::Australia);
+    auto count = [&english](int n, const char *one, const char *many) -> QString {
+        return english.toString(n) + u' ' + QLatin1String(n == 1 ? one : many);
+    };
+    QString text = names.size() == 1 ? u"Delete meeting %1?"_s.arg(names.first())
+                                     : u"Delete %1 meetings: %2?"_s.arg(names.size()).arg(names.join(u"; "_s));
+    text += u"\r\r"_s + count(nominations, "nomination", "nominations") + u" go with "_s +
+            (names.size() == 1 ? u"it"_s : u"them"_s);
+    if (bookings > 0)
+        text += u", and "_s + count(bookings, "booking", "bookings") +
+                u" leave the lists (kept: they show again when the meeting is loaded again)"_s;
+    return text + u'.';
 }
 
 bool toggleDebugMode()

@@ -32,6 +32,11 @@ bool removeUnwantedData();
 // "&Delete Meeting": removes the meetings' nominations and hides the meetings (their races
 // stay until the purge), in one transaction.
 void deleteMeetings(const QStringList &meetingCodes);
+// The question asked first: the meetings by code, place and day, with how many nominations go
+// and how many bookings leave the lists (they are kept, and show again when the meeting is
+// loaded again). Empty when none of the codes names a stored meeting.
+QString deleteMeetingsQuestion(const QStringList &meetingCodes);
+inline constexpr const char *kDeleteMeetingTitle = "Delete Meeting";
 
 // "&Debug Mode": turns debug mode off, or asks for the debug file and turns it on (a cancelled
 // dialog leaves it off). Returns whether debug mode is on afterwards.

@@ -37,15 +37,17 @@ void paintRow(BookingGrid &grid, int row, int first, const QColor &color, int ex
 
 struct StoredBooking {
     qint64 rowId = 0;
+    QString jockey; // empty for a booking that holds only a state
 };
 
 // The nomination's booking (meeting code + horse); the first one when a horse was booked twice.
 std::optional<StoredBooking> findBooking(Db &db, const QString &meetingCode, const QString &horse)
 {
-    QSqlQuery query = db.exec(u"SELECT rowid FROM Bookings WHERE MeetingCode = ? AND Horse = ?"_s, {meetingCode, horse});
+    QSqlQuery query =
+        db.exec(u"SELECT rowid, Jockey FROM Bookings WHERE MeetingCode = ? AND Horse = ?"_s, {meetingCode, horse});
     if (!query.next())
         return std::nullopt;
-    return StoredBooking{query.value(0).toLongLong()};
+    return StoredBooking{query.value(0).toLongLong(), query.value(1).toString()};
 }
 
 void deleteBookingRow(Db &db, qint64 rowId)
@@ -73,25 +75,28 @@ QString formatKilograms(double kilograms)
 void BookJockey(BookingGrid &grid, int row, int column, const QString &jockey, const QString &horse,
                 const QString &meetingCode, const QString &raceCode, const QString &trainer, const QColor &color)
 {
-    const QString cell = grid.cellText(row, column);
-    if (cell == jockey)
-        return;
-
+    // The jockey cell also shows the jockey the field names when nothing is booked: only a
+    // booking counts as "already booked", and booking the field's own rider asks nothing.
     const bool removal = jockey == kDeleteJockey;
     UserDialogs &dialogs = UserDialogs::instance();
-    if (removal) {
-        if (!cell.isEmpty()
-            && !dialogs.askYesNo(u"Confirm Jockey ride"_s,
-                                 cell + " Confirm Removal of booking from "_L1 + kCr + "Horse "_L1 + horse))
-            return;
-    } else if (!cell.isEmpty()) {
-        if (!dialogs.askYesNo(u"Confirm Jockey ride"_s, cell + " Already booked for this ride are you sure"_L1 + kCr
-                                                             + "you wish replace with "_L1 + jockey))
-            return;
-    }
-
+    QString fieldJockey;
     {
         Db db = OpenDb();
+        const std::optional<StoredBooking> booking = findBooking(db, meetingCode, horse);
+        const QString booked = booking ? booking->jockey : QString();
+        if (!removal && booked.compare(jockey, Qt::CaseInsensitive) == 0)
+            return;
+        if (removal) {
+            if (!booked.isEmpty() &&
+                !dialogs.askYesNo(u"Confirm Jockey ride"_s,
+                                  booked + " Confirm Removal of booking from "_L1 + kCr + "Horse "_L1 + horse))
+                return;
+        } else if (!booked.isEmpty()) {
+            if (!dialogs.askYesNo(u"Confirm Jockey ride"_s, booked + " Already booked for this ride are you sure"_L1 +
+                                                                kCr + "you wish replace with "_L1 + jockey))
+                return;
+        }
+
         const QVariant ignore =
             db.scalar(u"SELECT IgnoreTrainer FROM Trainer WHERE TrainerName = ?"_s, {trainer});
         if (ignore.isValid() && ignore.toInt() != 0) {
@@ -104,7 +109,6 @@ void BookJockey(BookingGrid &grid, int row, int column, const QString &jockey, c
         if (!removal && !confirmClashingRide(db, jockey, meetingCode, horse))
             return;
 
-        const std::optional<StoredBooking> booking = findBooking(db, meetingCode, horse);
         if (booking) {
             if (removal) {
                 deleteBookingRow(db, booking->rowId);
@@ -117,11 +121,16 @@ void BookJockey(BookingGrid &grid, int row, int column, const QString &jockey, c
                     "VALUES (?, ?, ?, ?, ?, ?)"_s,
                     {jockey, meetingCode, raceCode, horse, trainer, kPlanned});
         }
+        if (removal)
+            fieldJockey =
+                db.scalar(u"SELECT Jockey FROM Noms WHERE MeetingCode = ? AND Horse = ?"_s, {meetingCode, horse})
+                    .toString();
     }
 
     const int stateColumn = bookingStateColumn(grid);
     if (removal) {
-        grid.setCellText(row, column, QString());
+        // The row shows what it shows without a booking: the field's jockey, if it names one.
+        grid.setCellText(row, column, fieldJockey);
         grid.setCellText(row, stateColumn, QString());
         grid.setCellIcon(row, stateColumn, 0);
         paintRow(grid, row, 2, color);

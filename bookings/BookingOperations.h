@@ -24,9 +24,11 @@ int bookingJockeyColumn(const BookingGrid &grid);
 int bookingStateColumn(const BookingGrid &grid);
 
 // Books `jockey` on the nomination (meeting code + horse), replaces the booked jockey (the
-// state and confirmation stay) or, with kDeleteJockey, removes the booking. `column` is the
-// jockey cell. `color` is the jockey's colour for the jockey cell, or for a removal the row
-// colour that cells 2..last are painted in (invalid = grid default).
+// state and confirmation stay) or, with kDeleteJockey, removes the booking. What is booked is
+// read from the table, not from the cell, which shows the field's jockey where nothing is
+// booked: replacing or removing a booked jockey is asked about, the field's rider is not.
+// `column` is the jockey cell. `color` is the jockey's colour for the jockey cell, or for a
+// removal the row colour that cells 2..last are painted in (invalid = grid default).
 void BookJockey(BookingGrid &grid, int row, int column, const QString &jockey, const QString &horse,
                 const QString &meetingCode, const QString &raceCode, const QString &trainer, const QColor &color);
 

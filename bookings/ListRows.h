@@ -39,11 +39,13 @@ struct ListRow {
 };
 
 // One column of a list: its key, header text, width in pixels (0: the view's default), whether
-// it is hidden and whether its first sort is descending.
+// it is hidden, whether its first sort is descending, and whether it is a colour swatch (the
+// cell's back colour is shown; its text, the stored colour number, is kept but not shown).
 struct ListColumn {
     QString key;
     QString header;
     int width = 0;
     bool hidden = false;
     bool firstSortDescending = false;
+    bool swatch = false;
 };

@@ -50,7 +50,7 @@ QList<ListColumn> meetingColumns()
 
 QList<ListColumn> jockeyColumns()
 {
-    return {{u"Jockey"_s, u"Jockey"_s, 130}, {u"Color"_s, u"Color"_s, 80}};
+    return {{u"Jockey"_s, u"Jockey"_s, 130}, {u"Color"_s, u"Color"_s, 80, false, false, true}};
 }
 
 QList<ListColumn> trainerColumns()

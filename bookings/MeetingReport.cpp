@@ -1,6 +1,7 @@
 #include "MeetingReport.h"
 
 #include "MainLists.h"
+#include "core/cAppSettings.h"
 #include "db/Database.h"
 
 #include <QDate>
@@ -49,47 +50,62 @@ QString timeText(const QString &stored)
     return time.isValid() ? time.toString(u"HH.mm"_s) : QString();
 }
 
-// One thing drawn on a page: a group header (line < 0) or a runner line.
-struct Item {
-    int group = 0;
-    int line = -1;
-};
+} // namespace
 
-QList<QList<Item>> paginate(const Report &report)
+QList<QList<PageItem>> layoutPages(const Report &report)
 {
-    QList<QList<Item>> pages(1);
+    QList<QList<PageItem>> pages(1);
     double used = 0;
     for (int g = 0; g < report.groups.size(); ++g) {
         const Group &group = report.groups.at(g);
         // A race's header never stands alone at the foot of a page.
         const double headerNeed = kGroupHeight + (group.lines.isEmpty() ? 0 : kLineHeight);
         if (used > 0 && used + headerNeed > kBodyHeight) {
-            pages.append(QList<Item>());
+            pages.append(QList<PageItem>());
             used = 0;
         }
-        pages.last().append(Item{g, -1});
+        pages.last().append(PageItem{g, -1, false});
         used += kGroupHeight;
         for (int l = 0; l < group.lines.size(); ++l) {
             if (used + kLineHeight > kBodyHeight) {
-                pages.append(QList<Item>());
-                used = 0;
+                // The rest of the race goes over the page under its heading again.
+                pages.append(QList<PageItem>{PageItem{g, -1, true}});
+                used = kGroupHeight;
             }
-            pages.last().append(Item{g, l});
+            pages.last().append(PageItem{g, l, false});
             used += kLineHeight;
         }
     }
     return pages;
 }
 
-void drawCells(QPainter &p, double y, const QStringList &texts, double height)
+QString headingLeft(const Group &group, bool continued)
+{
+    return u"Race %1   %2%3"_s.arg(group.raceNumber).arg(group.raceDetails, continued ? u" (continued)"_s : QString());
+}
+
+QString headingRight(const Group &group)
+{
+    QStringList parts;
+    for (const QString &part : {group.distance, group.time, group.appClaim})
+        if (!part.isEmpty())
+            parts << part;
+    return parts.join(u"   "_s);
+}
+
+namespace {
+
+// Runners' texts are shortened with "…" to their cells; the captions are printed whole.
+void drawCells(QPainter &p, double y, const QStringList &texts, double height, bool elide = true)
 {
     double x = kMargin;
-    const QFontMetricsF metrics(p.font());
+    const QFontMetricsF metrics(p.font(), p.device());
     for (int i = 0; i < texts.size() && i < int(std::size(kWidths)); ++i) {
         const double w = kWidths[i];
         const QRectF cell(x + 1, y, w - 3, height);
         const Qt::Alignment align = (i == 0 || i == 4 || i == 5) ? Qt::AlignRight : Qt::AlignLeft;
-        p.drawText(cell, align | Qt::AlignVCenter, metrics.elidedText(texts.at(i), Qt::ElideRight, cell.width()));
+        p.drawText(cell, align | Qt::AlignVCenter | Qt::TextDontClip,
+                   elide ? metrics.elidedText(texts.at(i), Qt::ElideRight, cell.width()) : texts.at(i));
         x += w;
     }
 }
@@ -106,7 +122,7 @@ QFont pointFont(double size, bool bold = false)
     return font;
 }
 
-void drawPage(QPainter &p, const Report &report, const QList<Item> &items, int page, int pages)
+void drawPage(QPainter &p, const Report &report, const QList<PageItem> &items, int page, int pages)
 {
     // Page header: title, date, page number, the note and the column captions.
     p.setPen(Qt::black);
@@ -121,21 +137,28 @@ void drawPage(QPainter &p, const Report &report, const QList<Item> &items, int p
                kLastRiderNote);
     p.setFont(pointFont(8.5, true));
     const double captionsY = kMargin + kHeaderHeight - 20;
-    drawCells(p, captionsY, columnCaptions(), 16);
+    drawCells(p, captionsY, columnCaptions(), 16, false);
     p.drawLine(QPointF(kMargin, captionsY + 17), QPointF(kPageWidth - kMargin, captionsY + 17));
 
     double y = kMargin + kHeaderHeight;
-    for (const Item &item : items) {
+    for (const PageItem &item : items) {
         const Group &group = report.groups.at(item.group);
         if (item.line < 0) {
-            p.fillRect(QRectF(kMargin, y + 3, kPageWidth - 2 * kMargin, kGroupHeight - 5), QColor(225, 232, 245));
-            p.setFont(pointFont(10, true));
-            QString text = u"Race %1   %2"_s.arg(group.raceNumber).arg(group.raceDetails);
-            p.drawText(QRectF(kMargin + 4, y + 3, 360, kGroupHeight - 5), Qt::AlignLeft | Qt::AlignVCenter, text);
+            const QRectF band(kMargin + 4, y + 3, kPageWidth - 2 * kMargin - 8, kGroupHeight - 5);
+            p.fillRect(band.adjusted(-4, 0, 4, 0), QColor(225, 232, 245));
+            // The right side first: the race name gets what is left of the band, and a gap.
             p.setFont(pointFont(9));
-            const QString right = QStringList({group.distance, group.time, group.appClaim}).join("   "_L1).trimmed();
-            p.drawText(QRectF(kMargin, y + 3, kPageWidth - 2 * kMargin - 4, kGroupHeight - 5),
-                       Qt::AlignRight | Qt::AlignVCenter, right);
+            const QString right = headingRight(group);
+            const double rightWidth = QFontMetricsF(p.font(), p.device()).horizontalAdvance(right);
+            p.drawText(band, Qt::AlignRight | Qt::AlignVCenter, right);
+            p.setFont(pointFont(10, true));
+            const QRectF left(band.left(), band.top(), std::max(0.0, band.width() - rightWidth - 18), band.height());
+            // A long name gives way, the "(continued)" mark does not.
+            const QFontMetricsF metrics(p.font(), p.device());
+            const QString mark = headingLeft(group, item.continued).mid(headingLeft(group, false).size());
+            const QString name = metrics.elidedText(headingLeft(group, false), Qt::ElideRight,
+                                                    std::max(0.0, left.width() - metrics.horizontalAdvance(mark)));
+            p.drawText(left, Qt::AlignLeft | Qt::AlignVCenter, name + mark);
             y += kGroupHeight;
             continue;
         }
@@ -151,7 +174,7 @@ void drawPage(QPainter &p, const Report &report, const QList<Item> &items, int p
     const double footerY = kPageHeight - kMargin - kFooterHeight + 6;
     p.drawLine(QPointF(kMargin, footerY), QPointF(kPageWidth - kMargin, footerY));
     p.setFont(pointFont(8));
-    p.drawText(QRectF(kMargin, footerY + 2, 200, 14), Qt::AlignLeft | Qt::AlignVCenter, kPageFooterLeft);
+    p.drawText(QRectF(kMargin, footerY + 2, 300, 14), Qt::AlignLeft | Qt::AlignVCenter, report.company);
     p.drawText(QRectF(kPageWidth - kMargin - 200, footerY + 2, 200, 14), Qt::AlignRight | Qt::AlignVCenter,
                kPageFooterRight);
 }
@@ -175,6 +198,7 @@ QStringList columnCaptions()
 Report buildReport(const QString &meetingCode)
 {
     Report report;
+    report.company = cAppSettings::instance().Companyname.trimmed();
     report.meetingCode = meetingCode;
     Db db = OpenDb();
     QString level;
@@ -238,7 +262,7 @@ Report buildReport(const QString &meetingCode)
 
 int pageCount(const Report &report)
 {
-    return static_cast<int>(paginate(report).size());
+    return static_cast<int>(layoutPages(report).size());
 }
 
 bool render(const Report &report, QPagedPaintDevice *device)
@@ -252,7 +276,7 @@ bool render(const Report &report, QPagedPaintDevice *device)
     painter.scale(scale, scale);
     g_fontScale = 72.0 / device->logicalDpiY();
     painter.setRenderHint(QPainter::TextAntialiasing);
-    const QList<QList<Item>> pages = paginate(report);
+    const QList<QList<PageItem>> pages = layoutPages(report);
     for (int i = 0; i < pages.size(); ++i) {
         if (i > 0)
             device->newPage();

@@ -34,6 +34,7 @@ struct Group {
 
 struct Report {
     bool found = false; // the meeting exists
+    QString company;    // the agent's business (`CompanyName`), at the foot of every page
     QString meetingCode;
     QString title; // MeetingLocation
     QString date;  // MeetingDate as a day
@@ -41,8 +42,7 @@ struct Report {
     int lineCount() const;
 };
 
-// The texts that stand on every page.
-inline const QString kPageFooterLeft = QStringLiteral("Vantrell Pty");
+// The texts that stand on every page (the company's name stands at the left of the foot).
 inline const QString kPageFooterRight = QStringLiteral("Meeting Report");
 inline const QString kLastRiderNote = QStringLiteral("@ for last Jockey");
 QStringList columnCaptions();
@@ -50,8 +50,22 @@ QStringList columnCaptions();
 // The report's rows for the meeting, VarData chosen by the meeting's level.
 Report buildReport(const QString &meetingCode);
 
+// What one page holds, in order: race headings (line < 0) and runner lines. A race that runs
+// over to the next page has its heading there again, marked `continued`.
+struct PageItem {
+    int group = 0;
+    int line = -1;
+    bool continued = false;
+};
+QList<QList<PageItem>> layoutPages(const Report &report);
+
 // How many pages the report takes on A4 portrait.
 int pageCount(const Report &report);
+
+// A race heading's two sides: "Race 3   Field Lim" at the left and "2000mtrs   14.10   ..."
+// at the right; the left side is shortened with "…" rather than run into the right one.
+QString headingLeft(const Group &group, bool continued);
+QString headingRight(const Group &group);
 
 // Draws every page on `device` (set to A4 portrait); false when the device cannot be painted
 // on (a PDF path that cannot be written).

@@ -15,7 +15,7 @@ namespace {
 // Layout in points; the painter is scaled so that one unit is one point on any device.
 constexpr double kRowHeight = 13;
 constexpr double kFooterStep = 18; // the footer's line step (450 twips is 22.5 points; a little tighter here)
-constexpr double kHeaderHeight = 150;
+constexpr double kRecipientTop = 62;
 
 struct Column {
     const char *head;
@@ -45,8 +45,7 @@ QFont reportFont(double points, bool bold = false, bool italic = false)
 class Canvas
 {
 public:
-    Canvas(QPainter &painter, QPagedPaintDevice *device)
-        : m_painter(painter), m_scale(device->logicalDpiY() / 72.0), m_device(device)
+    Canvas(QPainter &painter, QPagedPaintDevice *device) : m_painter(painter), m_scale(device->logicalDpiY() / 72.0)
     {
         m_width = device->width() / m_scale;
         m_height = device->height() / m_scale;
@@ -68,26 +67,57 @@ public:
         m_painter.setPen(QPen(Qt::black, qMax(1.0, 0.6 * m_scale)));
         m_painter.drawLine(QPointF(x1 * m_scale, y1 * m_scale), QPointF(x2 * m_scale, y2 * m_scale));
     }
-    double wrappedHeight(const QString &text, const QFont &font, double w) const
-    {
-        const QFontMetricsF metrics(font, m_device);
-        return metrics.boundingRect(QRectF(0, 0, w * m_scale, 1e6), Qt::TextWordWrap, text).height() / m_scale;
-    }
 
 private:
     QPainter &m_painter;
     double m_scale;
-    QPagedPaintDevice *m_device;
     double m_width = 0;
     double m_height = 0;
 };
 
-double footerHeight(const JockeyInvoice &invoice, double noteHeight)
+// The height of a text wrapped at `width` points, in points.
+double wrappedHeight(QPaintDevice *device, const QString &text, const QFont &font, double width)
 {
-    return 10 + kFooterStep * double(invoice.footer.size()) + (noteHeight > 0 ? noteHeight + 12 : 0);
+    const double scale = device->logicalDpiY() / 72.0;
+    const QFontMetricsF metrics(font, device);
+    return metrics.boundingRect(QRectF(0, 0, width * scale, 1e6), Qt::TextWordWrap, text).height() / scale;
 }
 
-void drawHeader(Canvas &canvas, const JockeyInvoice &invoice, int page, int pages)
+QString recipientText(const JockeyInvoice &invoice)
+{
+    const QString recipient =
+        invoice.jockey.fullName.trimmed().isEmpty() || invoice.jockey.fullName == invoice.jockey.name
+            ? invoice.jockey.name
+            : u"%1 (%2)"_s.arg(invoice.jockey.fullName, invoice.jockey.name);
+    return u"To: "_s + recipient;
+}
+
+// Where the header's lines go: a long name wraps the recipient and period lines instead of
+// cutting them, and the column heads and rides move down to make room.
+struct HeaderLayout {
+    double titleTop = 0;
+    double headsTop = 0;
+    double height = 0; // where the rides begin
+};
+
+HeaderLayout headerLayout(QPaintDevice *device, const JockeyInvoice &invoice, double width)
+{
+    HeaderLayout layout;
+    layout.titleTop =
+        kRecipientTop + std::max(14.0, wrappedHeight(device, recipientText(invoice), reportFont(10), width)) + 8;
+    layout.headsTop =
+        layout.titleTop + std::max(16.0, wrappedHeight(device, invoice.title, reportFont(11, true), width)) + 12;
+    layout.height = layout.headsTop + 38;
+    return layout;
+}
+
+// The owed part starts with a heading of its own, half a line below the rides' figures.
+double footerHeight(const JockeyInvoice &invoice, double noteHeight)
+{
+    return 10 + kFooterStep * (double(invoice.footer.size()) + 1.5) + (noteHeight > 0 ? noteHeight + 12 : 0);
+}
+
+void drawHeader(Canvas &canvas, const JockeyInvoice &invoice, const HeaderLayout &layout, int page, int pages)
 {
     const double w = canvas.width();
     const InvoiceParticulars &seller = invoice.particulars;
@@ -100,17 +130,16 @@ void drawHeader(Canvas &canvas, const JockeyInvoice &invoice, int page, int page
                 Qt::AlignRight);
     canvas.text(w * 0.6, 42, w * 0.4, 14, u"Date of issue: "_s + seller.issued.toString(u"d MMMM yyyy"_s),
                 reportFont(9), Qt::AlignRight);
-    const QString recipient =
-        invoice.jockey.fullName.trimmed().isEmpty() || invoice.jockey.fullName == invoice.jockey.name
-            ? invoice.jockey.name
-            : u"%1 (%2)"_s.arg(invoice.jockey.fullName, invoice.jockey.name);
-    canvas.text(0, 62, w, 14, u"To: "_s + recipient, reportFont(10));
-    canvas.text(0, 84, w, 16, invoice.title, reportFont(11, true));
+    canvas.text(0, kRecipientTop, w, layout.titleTop - kRecipientTop, recipientText(invoice), reportFont(10),
+                Qt::AlignLeft, true);
+    canvas.text(0, layout.titleTop, w, layout.headsTop - layout.titleTop, invoice.title, reportFont(11, true),
+                Qt::AlignLeft, true);
 
     const QFont head = reportFont(8, true);
     for (const Column &column : kColumns)
-        canvas.text(w * column.left, 112, w * column.width, 26, QLatin1String(column.head), head, column.align, true);
-    canvas.line(0, kHeaderHeight - 8, w, kHeaderHeight - 8);
+        canvas.text(w * column.left, layout.headsTop, w * column.width, 26, QLatin1String(column.head), head,
+                    column.align, true);
+    canvas.line(0, layout.height - 8, w, layout.height - 8);
 }
 
 void drawRide(Canvas &canvas, const InvoiceRide &ride, double y)
@@ -124,38 +153,48 @@ void drawRide(Canvas &canvas, const InvoiceRide &ride, double y)
                              ride.prizeMoney.toDisplay(),
                              ride.track,
                              ride.state,
-                             ride.bookingRate.toDisplay()};
+                             ride.fee.toDisplay()};
     for (int i = 0; i < 8; ++i) {
         const Column &column = kColumns[i];
         canvas.text(w * column.left, y, w * column.width, kRowHeight, cells[i], font, column.align);
     }
 }
 
-// The footer's lines in order; hidden lines are simply absent, so nothing leaves a gap.
+// The footer's lines in order; hidden lines are simply absent, so nothing leaves a gap. The
+// rides' figures stand under the prize money; the amounts owed, under their own heading, stand
+// under the fees at the right, where their totals are.
 double drawFooter(Canvas &canvas, const JockeyInvoice &invoice, double y)
 {
     const double w = canvas.width();
     const Column &prize = kColumns[4];
     const Column &fee = kColumns[7];
-    const double valueRight = w * (prize.left + prize.width);
-    const double valueWidth = w * prize.width;
+    const double figureRight = w * (prize.left + prize.width);
+    const double owedWidth = w * fee.width + 10;
     canvas.line(0, y + 2, w, y + 2);
     y += 10;
+    bool owedPart = false;
     for (const InvoiceFooterLine &line : invoice.footer) {
+        if (line.owed && !owedPart) {
+            owedPart = true;
+            y += kFooterStep / 2;
+            canvas.text(0, y, w * 0.6, kFooterStep, u"Owed to the manager"_s, reportFont(9.5, true));
+            y += kFooterStep;
+        }
         const bool total = line.ruleAbove;
         if (total)
-            canvas.line(valueRight - valueWidth, y - 2, valueRight, y - 2);
+            canvas.line(w - owedWidth, y - 2, w, y - 2);
         const QFont font = reportFont(9, total);
         canvas.text(w * 0.04, y, w * 0.30, kFooterStep, line.label, font);
         if (!line.count.isEmpty())
-            canvas.text(w * 0.30, y, w * 0.06, kFooterStep, line.count, font, Qt::AlignRight);
+            canvas.text(w * 0.34, y, w * 0.05, kFooterStep, line.count, font, Qt::AlignRight);
         if (!line.rate.isEmpty())
-            canvas.text(w * 0.37, y, w * 0.16, kFooterStep, line.rate, font);
-        // Texts such as "At Commision Rate" may run left of the amounts' column.
-        const double left = line.rate.isEmpty() ? w * 0.30 : valueRight - valueWidth;
-        canvas.text(left, y, valueRight - left, kFooterStep, line.value, font, Qt::AlignRight);
-        if (!line.feeColumn.isEmpty())
-            canvas.text(w * fee.left, y, w * fee.width, kFooterStep, line.feeColumn, font, Qt::AlignRight);
+            canvas.text(w * 0.41, y, w * 0.44, kFooterStep, line.rate, font);
+        if (line.owed) {
+            canvas.text(w - owedWidth, y, owedWidth, kFooterStep, line.value, font, Qt::AlignRight);
+        } else {
+            // Texts such as "At Commision Rate" may run left of the amounts' column.
+            canvas.text(w * 0.30, y, figureRight - w * 0.30, kFooterStep, line.value, font, Qt::AlignRight);
+        }
         y += kFooterStep;
     }
     if (!invoice.missingRateNote.isEmpty())
@@ -188,10 +227,10 @@ QString plainCents(const Currency &amount)
 
 } // namespace
 
-QList<InvoiceReport::Page> InvoiceReport::paginate(double pageHeight, double footerNeeds) const
+QList<InvoiceReport::Page> InvoiceReport::paginate(double pageHeight, double headerHeight, double footerNeeds) const
 {
     QList<Page> pages;
-    const double body = pageHeight - kHeaderHeight;
+    const double body = pageHeight - headerHeight;
     const auto perPage = qsizetype(qMax(1.0, std::floor(body / kRowHeight)));
     const qsizetype rides = m_invoice.rides.size();
     qsizetype at = 0;
@@ -216,14 +255,11 @@ int InvoiceReport::pageCount(QPagedPaintDevice *device) const
     const double scale = device->logicalDpiY() / 72.0;
     const double width = device->width() / scale;
     const double height = device->height() / scale;
-    double note = 0;
-    if (!m_invoice.missingRateNote.isEmpty()) {
-        const QFontMetricsF metrics(reportFont(8, false, true), device);
-        note = metrics.boundingRect(QRectF(0, 0, width * scale, 1e6), Qt::TextWordWrap, m_invoice.missingRateNote)
-                   .height() /
-               scale;
-    }
-    return int(paginate(height, footerHeight(m_invoice, note)).size());
+    const double note = m_invoice.missingRateNote.isEmpty()
+                            ? 0
+                            : wrappedHeight(device, m_invoice.missingRateNote, reportFont(8, false, true), width);
+    const HeaderLayout header = headerLayout(device, m_invoice, width);
+    return int(paginate(height, header.height, footerHeight(m_invoice, note)).size());
 }
 
 int InvoiceReport::paint(QPagedPaintDevice *device) const
@@ -232,17 +268,17 @@ int InvoiceReport::paint(QPagedPaintDevice *device) const
     if (!painter.begin(device))
         return 0;
     Canvas canvas(painter, device);
-    const double note =
-        m_invoice.missingRateNote.isEmpty()
-            ? 0
-            : canvas.wrappedHeight(m_invoice.missingRateNote, reportFont(8, false, true), canvas.width());
-    const QList<Page> pages = paginate(canvas.height(), footerHeight(m_invoice, note));
+    const double note = m_invoice.missingRateNote.isEmpty() ? 0
+                                                            : wrappedHeight(device, m_invoice.missingRateNote,
+                                                                            reportFont(8, false, true), canvas.width());
+    const HeaderLayout header = headerLayout(device, m_invoice, canvas.width());
+    const QList<Page> pages = paginate(canvas.height(), header.height, footerHeight(m_invoice, note));
     for (qsizetype index = 0; index < pages.size(); ++index) {
         if (index > 0 && !device->newPage())
             return 0;
         const Page &page = pages.at(index);
-        drawHeader(canvas, m_invoice, int(index + 1), int(pages.size()));
-        double y = kHeaderHeight;
+        drawHeader(canvas, m_invoice, header, int(index + 1), int(pages.size()));
+        double y = header.height;
         for (qsizetype ride = page.firstRide; ride < page.firstRide + page.rideCount; ++ride) {
             drawRide(canvas, m_invoice.rides.at(ride), y);
             y += kRowHeight;
@@ -297,18 +333,17 @@ QString InvoiceReport::csvText() const
                              plainCents(ride.prizeMoney),
                              csvField(ride.track),
                              csvField(ride.state),
-                             plainCents(ride.bookingRate)}
+                             plainCents(ride.fee)}
                      .join(QLatin1Char(','));
     }
     lines << QString();
     lines << u"Item,Count,Rate,Amount"_s;
     lines << u"Invoice No.,,,"_s + csvField(m_invoice.particulars.invoiceNumber);
     for (const InvoiceFooterLine &line : m_invoice.footer) {
-        lines << QStringList{csvField(line.label), line.count, csvField(csvAmount(line.rate.mid(2))),
+        const QString rate = line.rate.startsWith(u"@ "_s) ? line.rate.mid(2) : line.rate;
+        lines << QStringList{csvField(line.label), line.count, csvField(csvAmount(rate)),
                              csvField(csvAmount(line.value))}
                      .join(QLatin1Char(','));
-        if (!line.feeColumn.isEmpty())
-            lines << u"Total Fee,,,"_s + csvAmount(line.feeColumn);
     }
     if (!m_invoice.missingRateNote.isEmpty())
         lines << u"Note,,,"_s + csvField(m_invoice.missingRateNote);

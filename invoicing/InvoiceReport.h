@@ -29,7 +29,7 @@ private:
         qsizetype rideCount = 0;
         bool footer = false;
     };
-    QList<Page> paginate(double pageHeight, double headerHeight) const;
+    QList<Page> paginate(double pageHeight, double headerHeight, double footerNeeds) const;
 
     JockeyInvoice m_invoice;
 };

@@ -35,14 +35,20 @@ QDate dateOf(const QVariant &value)
     return QDate::fromString(value.toString().left(10), Qt::ISODate);
 }
 
+// A line that is no amount owed: the rides' figures and the ABN.
+InvoiceFooterLine figureLine(const QString &key, const QString &label, const QString &value)
+{
+    return InvoiceFooterLine{key, label, value, {}, {}, false, false};
+}
+
 // A charge per item: its total is kept (zero for an empty box) and its line shown only for a count.
 void addCountedCharge(QList<InvoiceFooterLine> &lines, const QString &key, const QString &label,
                       const std::optional<int> &count, const Currency &fee, Currency *total)
 {
     *total = count ? fee.times(*count) : Currency();
     if (count)
-        lines << InvoiceFooterLine{key, label, total->toDisplay(), QString::number(*count), u"@ "_s + fee.toDisplay(),
-                                   {},  false};
+        lines << InvoiceFooterLine{key,   label, total->toDisplay(), QString::number(*count), u"@ "_s + fee.toDisplay(),
+                                   false, true};
 }
 
 // An extra charge, shown only when it is not zero, under its own text or a default one.
@@ -50,8 +56,8 @@ void addExtraCharge(QList<InvoiceFooterLine> &lines, const QString &key, const Q
                     const Currency &amount)
 {
     if (!amount.isZero())
-        lines << InvoiceFooterLine{key,  text.trimmed().isEmpty() ? fallback : text, amount.toDisplay(), {}, {}, {},
-                                   false};
+        lines << InvoiceFooterLine{key, text.trimmed().isEmpty() ? fallback : text, amount.toDisplay(), {}, {}, false,
+                                   true};
 }
 
 // A count box: empty (nullopt, the line is hidden) or a whole number of at least 0; false otherwise.
@@ -267,7 +273,10 @@ void computeFigures(JockeyInvoice &invoice, const InvoiceCharges &charges)
                            .arg(ride.raceNumber)
                            .arg(ride.track, ride.state.isEmpty() ? u"no state"_s : ride.state);
     }
-    if (!unrated.isEmpty()) {
+    invoice.atCommissionRate = !(jockey.manBookFee > Currency());
+    // A missing booking rate matters only where the fee is a share of the rates.
+    invoice.missingRateNote.clear();
+    if (invoice.atCommissionRate && !unrated.isEmpty()) {
         const qsizetype shown = std::min<qsizetype>(unrated.size(), 12);
         invoice.missingRateNote =
             u"No booking rate for %1 %2 (fee $0.00): %3%4"_s.arg(unrated.size())
@@ -280,35 +289,40 @@ void computeFigures(JockeyInvoice &invoice, const InvoiceCharges &charges)
     const DecimalFraction rate = decimalOf(jockey.managerRate);
     invoice.jockeyCommission = invoice.prizeMoney.times(5, 100);
     invoice.managerCommission = invoice.jockeyCommission.times(rate.numerator, rate.denominator * 100);
-    invoice.atCommissionRate = !(jockey.manBookFee > Currency());
     invoice.bookingFee = invoice.atCommissionRate ? invoice.bookValue.times(rate.numerator, rate.denominator * 100)
                                                   : jockey.manBookFee.times(invoice.rideCount);
     invoice.extra1 = charges.extra1;
     invoice.extra2 = charges.extra2;
 
+    for (InvoiceRide &ride : invoice.rides)
+        ride.fee = invoice.atCommissionRate ? ride.bookingRate : jockey.manBookFee;
+
     QList<InvoiceFooterLine> &lines = invoice.footer;
     lines.clear();
-    lines << InvoiceFooterLine{u"rides"_s, u"Number of rides"_s, QString::number(invoice.rideCount), {}, {}, {}, false};
-    lines << InvoiceFooterLine{
-        u"prize"_s, u"Total Prize Money"_s, invoice.prizeMoney.toDisplay(), {}, {}, invoice.bookValue.toDisplay(),
-        false};
-    lines << InvoiceFooterLine{
-        u"jockeyCommission"_s, u"Jockey Commission (5%)"_s, invoice.jockeyCommission.toDisplay(), {}, {}, {}, false};
+    // The rides' figures.
+    lines << figureLine(u"rides"_s, u"Number of rides"_s, QString::number(invoice.rideCount));
+    lines << figureLine(u"prize"_s, u"Total Prize Money"_s, invoice.prizeMoney.toDisplay());
+    lines << figureLine(u"jockeyCommission"_s, u"Jockey Commission (5%)"_s, invoice.jockeyCommission.toDisplay());
+    lines << figureLine(u"perRide"_s, u"Dollars per ride"_s,
+                        invoice.atCommissionRate ? u"At Commision Rate"_s : jockey.manBookFee.toDisplay());
+
+    // The amounts owed, each with what it is worked out from.
+    const QString percent = QString::number(double(jockey.managerRate), 'f', 2) + u'%';
     lines << InvoiceFooterLine{u"managerCommission"_s,
-                               u"Manager Commission (%1%)"_s.arg(double(jockey.managerRate), 0, 'f', 2),
+                               u"Manager Commission (%1)"_s.arg(percent),
                                invoice.managerCommission.toDisplay(),
                                {},
-                               {},
-                               {},
-                               false};
-    lines << InvoiceFooterLine{u"perRide"_s,
-                               u"Dollars per ride"_s,
-                               invoice.atCommissionRate ? u"At Commision Rate"_s : jockey.manBookFee.toDisplay(),
-                               {},
-                               {},
-                               {},
-                               false};
-    lines << InvoiceFooterLine{u"bookingFee"_s, u"Ostrevan Fee"_s, invoice.bookingFee.toDisplay(), {}, {}, {}, false};
+                               u"of "_s + invoice.jockeyCommission.toDisplay(),
+                               false,
+                               true};
+    lines << InvoiceFooterLine{u"bookingFee"_s,
+                               u"Ostrevan Fee"_s,
+                               invoice.bookingFee.toDisplay(),
+                               invoice.atCommissionRate ? QString() : QString::number(invoice.rideCount),
+                               invoice.atCommissionRate ? QString(percent + u" of "_s + invoice.bookValue.toDisplay())
+                                                        : QString(u"@ "_s + jockey.manBookFee.toDisplay()),
+                               false,
+                               true};
 
     // Empty optional lines are left out, so the lines after them close up.
     addCountedCharge(lines, u"scratchings"_s, u"Scratchings"_s, charges.scratchings, jockey.scratchFee,
@@ -320,24 +334,46 @@ void computeFigures(JockeyInvoice &invoice, const InvoiceCharges &charges)
     invoice.total = (invoice.managerCommission + invoice.bookingFee + invoice.scratchingsTotal + invoice.trialsTotal +
                      invoice.extra1 + invoice.extra2)
                         .roundedToCents();
-    lines << InvoiceFooterLine{u"total"_s, u"Total Owed to Manager"_s, invoice.total.toDisplay(), {}, {}, {}, true};
+    lines << InvoiceFooterLine{u"total"_s, u"Total Owed to Manager"_s, invoice.total.toDisplay(), {}, {}, true, true};
     if (particulars.applyGst) {
         invoice.gst = invoice.total.times(1, 10).roundedToCents();
         invoice.totalIncGst = invoice.total + invoice.gst;
-        lines << InvoiceFooterLine{u"gst"_s, u"GST"_s, invoice.gst.toDisplay(), {}, {}, {}, false};
+        lines << InvoiceFooterLine{u"gst"_s, u"GST"_s, invoice.gst.toDisplay(), {}, {}, false, true};
         lines << InvoiceFooterLine{
-            u"totalIncGst"_s, u"Total Owed Incl. GST"_s, invoice.totalIncGst.toDisplay(), {}, {}, {}, true};
+            u"totalIncGst"_s, u"Total Owed Incl. GST"_s, invoice.totalIncGst.toDisplay(), {}, {}, true, true};
     } else {
         invoice.gst = Currency();
         invoice.totalIncGst = invoice.total;
     }
     if (!invoice.abnText.isEmpty())
-        lines << InvoiceFooterLine{u"abn"_s, u"ABN"_s, invoice.abnText, {}, {}, {}, false};
+        lines << figureLine(u"abn"_s, u"ABN"_s, invoice.abnText);
 }
 
 QString updateQuestion(const QString &jockey)
 {
     return u"Update Next Invoice number and Last Invoice Dates for Jockey "_s + jockey;
+}
+
+QString updateQuestion(const JockeyInvoice &invoice, const QStringList &made)
+{
+    QString what = made.value(0);
+    if (made.size() > 1)
+        what = made.mid(0, made.size() - 1).join(u", "_s) + u" and "_s + made.last();
+    return u"Invoice No. %1 for %2 was %3."_s.arg(invoice.particulars.invoiceNumber, invoice.jockey.name, what) +
+           u"\r\r"_s + updateQuestion(invoice.jockey.name);
+}
+
+QString invoiceWarning(const JockeyInvoice &invoice, const QDate &today)
+{
+    const QString format = u"d/MM/yyyy"_s;
+    QStringList points;
+    if (invoice.period.end > today)
+        points << u"The period ends on %1, after today (%2): rides still to come are not on this invoice."_s.arg(
+            invoice.period.end.toString(format), today.toString(format));
+    if (invoice.rides.isEmpty())
+        points << u"%1 has no rides from %2 to %3."_s.arg(invoice.jockey.name, invoice.period.start.toString(format),
+                                                          invoice.period.end.toString(format));
+    return points.join(u"\r\r"_s);
 }
 
 bool advanceInvoiceNumberAndDate(const QString &jockey, const QDate &periodEnd, QString *why)

@@ -78,17 +78,22 @@ struct InvoiceRide {
     QString state;
     Currency bookingRate;
     bool hasRate = false;
+    // The "Fee" column: the fee charged for the ride when the jockey pays per ride, else the
+    // booking rate that the manager's share is taken of.
+    Currency fee;
 };
 
 // One shown line of the report footer: a caption, optional count and rate columns, the amount.
+// The rides' figures (prize money, the jockey's commission) stand apart from the amounts owed
+// to the manager, which add up to the totals.
 struct InvoiceFooterLine {
     QString key; // stable name for tests and exports
     QString label;
     QString value;
     QString count;
     QString rate;
-    QString feeColumn;      // shown under the rides' "Fee" column
     bool ruleAbove = false; // a total: ruled off above
+    bool owed = false;      // an amount owed to the manager, or one of its totals
 };
 
 struct JockeyInvoice {
@@ -134,8 +139,15 @@ QList<InvoiceRide> readInvoiceRides(const QString &jockey, const InvoicePeriod &
 // it holds no digits (the empty mask).
 QString formatAbn(const QString &stored);
 
-// The question after the report, and what Yes does: the next invoice number and the jockey's
-// last-invoiced date advance together. The database is written first and put back when the
-// settings cannot be saved. False with the reason when nothing changed.
+// What to point out before an invoice is made: a period that ends after `today` (rides still to
+// come are not on it) and a period without rides. Empty when there is nothing to say.
+QString invoiceWarning(const JockeyInvoice &invoice, const QDate &today);
+inline const QString kMakeAnyway = QStringLiteral("Make the invoice anyway?");
+
+// The question once the invoice has left the program (`made`: "printed on LaserJet",
+// "exported to /home/agent/Invoice 41 J ONE.pdf"), and what Yes does: the next invoice number
+// and the jockey's last-invoiced date advance together. The database is written first and put
+// back when the settings cannot be saved. False with the reason when nothing changed.
 QString updateQuestion(const QString &jockey);
+QString updateQuestion(const JockeyInvoice &invoice, const QStringList &made);
 bool advanceInvoiceNumberAndDate(const QString &jockey, const QDate &periodEnd, QString *why);

@@ -35,6 +35,7 @@ QVariantList rowValues(const JockeyRecord &r)
             r.mobile,
             r.color,
             r.fullName,
+            r.rideWeight,
             r.managerRate,
             r.bookFee.toPlainText(),
             r.scratchFee.toPlainText(),
@@ -43,8 +44,12 @@ QVariantList rowValues(const JockeyRecord &r)
             dateOrNull(r.lastInvoiceDate)};
 }
 
-const QString kColumns = u"Jockey, JockeyEmail, JockeyMobile, JockeyColor, FullName, ManagerRate, ManBookFee, "
-                         "ScratchFee, TrialFee, InvoicePeriod, LastInvoiceDate"_s;
+const QString kColumns = u"Jockey, JockeyEmail, JockeyMobile, JockeyColor, FullName, Ridewgt, ManagerRate, "
+                         "ManBookFee, ScratchFee, TrialFee, InvoicePeriod, LastInvoiceDate"_s;
+
+// A riding weight: from a light apprentice's to a jumps jockey's, with room to spare.
+constexpr double kLightestRide = 30;
+constexpr double kHeaviestRide = 90;
 
 } // namespace
 
@@ -77,6 +82,11 @@ QString periodTextFor(const QString &code)
 QString rateText(double value)
 {
     return QString::number(value, 'f', 2);
+}
+
+QString rideWeightText(double kilograms)
+{
+    return kilograms > 0 ? QString::number(kilograms, 'f', 1) : QString();
 }
 
 QString moneyText(Currency value)
@@ -122,6 +132,15 @@ std::optional<InputError> validate(const JockeyInput &input, const QString &orig
     if (name.compare(originalName, Qt::CaseInsensitive) != 0 && jockeyExists(name))
         return InputError{Field::Jockey, u"A jockey named %1 is already kept."_s.arg(name)};
 
+    QString weightText = input.rideWeight.trimmed();
+    if (weightText.endsWith(u"kg"_s, Qt::CaseInsensitive))
+        weightText.chop(2);
+    const auto weight = amountOf(weightText);
+    if (!weight || (*weight != 0 && (*weight < kLightestRide || *weight > kHeaviestRide)))
+        return InputError{Field::RideWeight, u"Riding Weight (kg) must be a weight in kilograms, such as 54.5, "
+                                             "or empty when not known."_s};
+    record->rideWeight = *weight;
+
     const auto rate = amountOf(input.managerRate);
     if (!rate || *rate < 0)
         return InputError{Field::ManagerRate, u"Manager Rate (%) must be a number of 0 or more."_s};
@@ -144,6 +163,8 @@ std::optional<InputError> validate(const JockeyInput &input, const QString &orig
     }
     if (record->managerRate > 100)
         return InputError{Field::ManagerRate, u"Manager Rate (%) cannot be above 100."_s};
+    if (periodCodeFor(input.periodText).isEmpty())
+        return InputError{Field::InvoicePeriod, u"Choose the Invoice Period: the invoice needs it."_s};
 
     record->jockey = name;
     record->email = input.email.trimmed();
@@ -173,12 +194,13 @@ QList<JockeyRecord> loadJockeys(const QString &onlyName)
         r.mobile = query.value(2).toString();
         r.color = query.value(3).toString();
         r.fullName = query.value(4).toString();
-        r.managerRate = query.value(5).toDouble();
-        r.bookFee = Currency::fromVariant(query.value(6));
-        r.scratchFee = Currency::fromVariant(query.value(7));
-        r.trialFee = Currency::fromVariant(query.value(8));
-        r.invoicePeriod = query.value(9).toString();
-        r.lastInvoiceDate = QDate::fromString(query.value(10).toString().left(10), Qt::ISODate);
+        r.rideWeight = query.value(5).toDouble();
+        r.managerRate = query.value(6).toDouble();
+        r.bookFee = Currency::fromVariant(query.value(7));
+        r.scratchFee = Currency::fromVariant(query.value(8));
+        r.trialFee = Currency::fromVariant(query.value(9));
+        r.invoicePeriod = query.value(10).toString();
+        r.lastInvoiceDate = QDate::fromString(query.value(11).toString().left(10), Qt::ISODate);
         rows << r;
     }
     return rows;
@@ -209,7 +231,8 @@ void updateJockey(const QString &originalName, const JockeyRecord &record)
     QVariantList values = rowValues(record);
     values << originalName;
     db.exec(u"UPDATE Jockey SET Jockey = ?, JockeyEmail = ?, JockeyMobile = ?, JockeyColor = ?, FullName = ?, "
-            "ManagerRate = ?, ManBookFee = ?, ScratchFee = ?, TrialFee = ?, InvoicePeriod = ?, LastInvoiceDate = ? "
+            "Ridewgt = ?, ManagerRate = ?, ManBookFee = ?, ScratchFee = ?, TrialFee = ?, InvoicePeriod = ?, "
+            "LastInvoiceDate = ? "
             "WHERE Jockey = ?"_s,
             values);
     if (record.jockey != originalName) {
@@ -244,7 +267,7 @@ AddOutcome addJockey(const JockeyRecord &record, const std::function<bool()> &ca
                               : QVariant(QMetaType::fromType<QString>()));
     try {
         db.exec(u"INSERT INTO Jockey ("_s + kColumns +
-                    u", DateLastStats) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                    u", DateLastStats) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
                 values);
         transaction.commit();
     } catch (const DbError &) {

@@ -19,6 +19,7 @@ struct JockeyRecord {
     QString mobile;
     QString color; // `JockeyColor` as stored text
     QString fullName;
+    double rideWeight = 0; // `Ridewgt`, kilograms; 0: not known
     double managerRate = 0;
     Currency bookFee;
     Currency scratchFee;
@@ -43,15 +44,18 @@ QString moneyText(Currency value);
 std::optional<double> amountOf(const QString &text);
 std::optional<Currency> moneyOf(const QString &text);
 
+// The riding weight as the editor shows it: "54.5", empty for 0 (not known).
+QString rideWeightText(double kilograms);
+
 // The texts of the editor's fields, before conversion.
 struct JockeyInput {
-    QString jockey, email, mobile, color, fullName;
+    QString jockey, email, mobile, color, fullName, rideWeight;
     QString managerRate, bookFee, scratchFee, trialFee;
     QString periodText;
     QDate lastInvoiceDate;
 };
 // Which field a validation message belongs to.
-enum class Field { Jockey, ManagerRate, BookFee, ScratchFee, TrialFee };
+enum class Field { Jockey, RideWeight, ManagerRate, BookFee, ScratchFee, TrialFee, InvoicePeriod };
 struct InputError {
     Field field;
     QString message;

@@ -18,8 +18,9 @@ if [ ! -f "$data/forms.db" ]; then
     echo "Field files of coming meetings are in $data/fields (load them with \"Add Data\")."
 fi
 
-# The application's default data server is 127.0.0.1:8421; give it the demo account once.
-"$cli" settings-default UserName demo UserPass demo AddDataPath "$data/fields" >/dev/null
+# The application's default data server is 127.0.0.1:8421; give it the demo account once
+# (values the agent has set are left alone, and named).
+"$cli" settings-default UserName demo UserPass demo AddDataPath "$data/fields"
 # Settings now exist, so the application would ask for its database: make it (once) here.
 "$cli" init >/dev/null
 

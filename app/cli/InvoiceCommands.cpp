@@ -1,6 +1,7 @@
 // ostrevan-cli: the jockey invoice, its figures on stdout and its PDF and CSV.
 #include "CliCommands.h"
 #include "CliDialogs.h"
+#include "core/Clock.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
 #include "invoicing/InvoiceReport.h"
@@ -89,21 +90,32 @@ int invoiceCommand(const QStringList &arguments, CliDialogs &dialogs)
         const JockeyInvoice &invoice = report.invoice();
         cli::out(u"Invoice No.: "_s + invoice.particulars.invoiceNumber);
         cli::out(u"Period: "_s + period.start.toString(Qt::ISODate) + u" to "_s + period.end.toString(Qt::ISODate));
-        for (const InvoiceFooterLine &line : invoice.footer) {
+        for (const InvoiceFooterLine &line : invoice.footer)
             cli::out(line.label + u": "_s + line.value);
-            if (!line.feeColumn.isEmpty())
-                cli::out(u"Total Fee: "_s + line.feeColumn);
-        }
         if (!invoice.missingRateNote.isEmpty())
             cli::err(u"Note: "_s + invoice.missingRateNote);
 
-        QString why;
-        if ((!options.pdf.isEmpty() && !report.writePdf(options.pdf, &why)) ||
-            (!options.csv.isEmpty() && !report.writeCsv(options.csv, &why))) {
-            dialogs.critical(u"Error"_s, why);
-            return 1;
+        // Figures alone leave nothing behind: only a written file spends the invoice number.
+        const QString warning = invoiceWarning(invoice, Clock::instance().today());
+        if (options.pdf.isEmpty() && options.csv.isEmpty()) {
+            if (!warning.isEmpty())
+                cli::err(u"Note: "_s + warning);
+            return 0;
         }
-        if (!dialogs.askYesNo(u"Invoice update message"_s, updateQuestion(jockey->name)))
+        if (!warning.isEmpty() && !dialogs.askYesNo(kSettingsTitle, warning + u"\r\r"_s + kMakeAnyway))
+            return 1;
+        QString why;
+        QStringList made;
+        for (const auto &[path, pdf] : {std::pair{options.pdf, true}, std::pair{options.csv, false}}) {
+            if (path.isEmpty())
+                continue;
+            if (!(pdf ? report.writePdf(path, &why) : report.writeCsv(path, &why))) {
+                dialogs.critical(u"Error"_s, why);
+                return 1;
+            }
+            made << u"exported to "_s + path;
+        }
+        if (!dialogs.askYesNo(u"Invoice update message"_s, updateQuestion(invoice, made)))
             return 0;
         if (!advanceInvoiceNumberAndDate(jockey->name, period.end, &why)) {
             dialogs.critical(u"Error"_s, why);
@@ -119,7 +131,8 @@ int invoiceCommand(const QStringList &arguments, CliDialogs &dialogs)
 const cli::Registration
     invoicing("invoice",
               "invoice JOCKEY [--from YYYY-MM-DD --to YYYY-MM-DD] [--scratchings N] [--trials N] [--extra1 AMOUNT] "
-              "[--extra2 AMOUNT] [--pdf FILE] [--csv FILE]  print the jockey's invoice figures",
+              "[--extra2 AMOUNT] [--pdf FILE] [--csv FILE]  print the jockey's invoice figures; a written file "
+              "spends the invoice number (when the answer is yes)",
               invoiceCommand);
 
 } // namespace

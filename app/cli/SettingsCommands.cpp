@@ -14,6 +14,7 @@ int assign(const QStringList &arguments, CliDialogs &dialogs, bool onlyWhenEmpty
     }
     cAppSettings &settings = cAppSettings::instance();
     settings.LoadSettings();
+    QStringList keptNames;
     for (qsizetype i = 0; i < arguments.size(); i += 2) {
         const QString &name = arguments.at(i);
         const auto current = settings.textOf(name);
@@ -21,9 +22,11 @@ int assign(const QStringList &arguments, CliDialogs &dialogs, bool onlyWhenEmpty
             dialogs.critical(QStringLiteral("Settings Error"), QStringLiteral("No setting named %1").arg(name));
             return 2;
         }
-        if (onlyWhenEmpty && !current->isEmpty() && *current != QLatin1String("0")
-            && *current != QLatin1String("False"))
+        if (onlyWhenEmpty && !current->isEmpty() && *current != QLatin1String("0") &&
+            *current != QLatin1String("False")) {
+            keptNames << name;
             continue;
+        }
         if (!settings.setFromText(name, arguments.at(i + 1))) {
             dialogs.critical(QStringLiteral("Settings Error"),
                              QStringLiteral("%1 cannot take the value %2").arg(name, arguments.at(i + 1)));
@@ -34,6 +37,9 @@ int assign(const QStringList &arguments, CliDialogs &dialogs, bool onlyWhenEmpty
         dialogs.critical(QStringLiteral("Settings Error"), QStringLiteral("The settings could not be saved"));
         return 1;
     }
+    // The agent's own values stay; say so, since a set-up script may have expected its value to be stored.
+    for (const QString &name : std::as_const(keptNames))
+        cli::out(QStringLiteral("%1 left alone: it already has a value").arg(name));
     return 0;
 }
 
@@ -55,7 +61,9 @@ int getCommand(const QStringList &arguments, CliDialogs &dialogs)
 const cli::Registration getting("settings-get", "settings-get NAME...      print settings values", getCommand);
 const cli::Registration setting("settings-set", "settings-set NAME VALUE...  store settings values",
                                 [](const QStringList &a, CliDialogs &d) { return assign(a, d, false); });
-const cli::Registration defaulting("settings-default", "settings-default NAME VALUE...  store values that are still empty",
-                                   [](const QStringList &a, CliDialogs &d) { return assign(a, d, true); });
+const cli::Registration
+    defaulting("settings-default",
+               "settings-default NAME VALUE...  store values that are still empty; names the ones left alone",
+               [](const QStringList &a, CliDialogs &d) { return assign(a, d, true); });
 
 } // namespace

@@ -234,6 +234,11 @@ void MainWindowCommands::deleteMeetings()
         const QStringList codes = selectedTexts(m_window->grdMeeting);
         if (codes.isEmpty())
             return;
+        const QString question = maintenance::deleteMeetingsQuestion(codes);
+        if (question.isEmpty() ||
+            !UserDialogs::instance().askYesNo(QLatin1String(maintenance::kDeleteMeetingTitle), question,
+                                              UserDialogs::Icon::Question, UserDialogs::Answer::No))
+            return;
         maintenance::deleteMeetings(codes);
         reloadMeetings();
         refresh();

@@ -57,6 +57,13 @@ QVariant ListModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= m_rows.size() || index.column() >= columnCount())
         return {};
     const ListCell &cell = m_rows.at(index.row()).cells.at(index.column());
+    if (columns().at(index.column()).swatch) {
+        // A square of the colour that stays visible on a selected row, where the back colour does not.
+        if (role == Qt::DisplayRole || role == Qt::EditRole)
+            return {};
+        if (role == Qt::DecorationRole)
+            return cell.back.isValid() ? QVariant(cell.back) : QVariant();
+    }
     return role == Qt::FontRole ? cell.font : cellData(cell, role);
 }
 

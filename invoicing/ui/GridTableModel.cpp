@@ -13,6 +13,7 @@ void GridTableModel::reload()
     beginResetModel();
     m_rows = loadRows(m_table);
     m_dirty.clear();
+    m_before.clear();
     appendBlankRow();
     endResetModel();
 }
@@ -37,6 +38,7 @@ bool GridTableModel::commitRow(int row, CellError *why)
     }
     line.rowid = storeRow(m_table, line);
     m_dirty.remove(row);
+    m_before.remove(row);
     // Shown again in display form, as the table now holds it.
     for (int i = 0; i < m_table.columns.size(); ++i) {
         const Kind kind = m_table.columns.at(i).kind;
@@ -66,6 +68,7 @@ void GridTableModel::removeRow(int row)
         // The new-row line stays; it only loses what was typed.
         m_rows[row].texts = QStringList(m_table.columns.size());
         m_dirty.remove(row);
+        m_before.remove(row);
         emit dataChanged(index(row, 0), index(row, columnCount() - 1));
         return;
     }
@@ -73,9 +76,35 @@ void GridTableModel::removeRow(int row)
     m_rows.removeAt(row);
     QSet<int> dirty;
     for (int r : std::as_const(m_dirty))
-        dirty.insert(r > row ? r - 1 : r);
+        if (r != row)
+            dirty.insert(r > row ? r - 1 : r);
     m_dirty = dirty;
+    QHash<int, QStringList> before;
+    for (auto it = m_before.cbegin(); it != m_before.cend(); ++it)
+        if (it.key() != row)
+            before.insert(it.key() > row ? it.key() - 1 : it.key(), it.value());
+    m_before = before;
     endRemoveRows();
+}
+
+void GridTableModel::revertRow(int row)
+{
+    if (!m_dirty.contains(row))
+        return;
+    m_rows[row].texts = m_before.value(row, QStringList(m_table.columns.size()));
+    m_dirty.remove(row);
+    m_before.remove(row);
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+QString GridTableModel::rowLabel(int row) const
+{
+    QStringList cells;
+    const QStringList texts = m_rows.value(row).texts;
+    for (int i = 0; i < texts.size() && i < m_table.columns.size(); ++i)
+        if (!texts.at(i).trimmed().isEmpty())
+            cells << m_table.columns.at(i).caption + u' ' + texts.at(i).trimmed();
+    return cells.isEmpty() ? QStringLiteral("the new row") : cells.join(QStringLiteral(", "));
 }
 
 int GridTableModel::rowCount(const QModelIndex &parent) const
@@ -99,10 +128,12 @@ bool GridTableModel::setData(const QModelIndex &index, const QVariant &value, in
 {
     if (!index.isValid() || role != Qt::EditRole)
         return false;
-    QString &text = m_rows[index.row()].texts[index.column()];
-    if (text == value.toString())
+    if (m_rows.at(index.row()).texts.value(index.column()) == value.toString())
         return true;
-    text = value.toString();
+    // The row as it was before its first change, so that it can be put back (copied before the write).
+    if (!m_dirty.contains(index.row()))
+        m_before.insert(index.row(), m_rows.at(index.row()).texts);
+    m_rows[index.row()].texts[index.column()] = value.toString();
     m_dirty.insert(index.row());
     emit dataChanged(index, index);
     return true;

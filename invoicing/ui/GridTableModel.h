@@ -3,6 +3,7 @@
 #include "invoicing/BookRates.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QSet>
 
 // An editable grid over one local table: the stored rows in their display forms and one blank
@@ -22,6 +23,11 @@ public:
     // Deletes a stored row (or forgets a new one). Throws DbError.
     void removeRow(int row);
     bool isDirty(int row) const { return m_dirty.contains(row); }
+    // Puts back the row as it was before its edits (a new row becomes blank again).
+    void revertRow(int row);
+    // The row for a question: "State VIC, Race Type R, Date Effective 1/7/24" (its filled cells);
+    // "the new row" when nothing is typed in it.
+    QString rowLabel(int row) const;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -36,4 +42,5 @@ private:
     ratetables::GridTable m_table;
     QList<ratetables::GridRow> m_rows;
     QSet<int> m_dirty;
+    QHash<int, QStringList> m_before; // a changed row's texts before its first edit
 };

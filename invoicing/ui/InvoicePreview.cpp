@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QDir>
 #include <QPageSize>
+#include <QPaintEngine>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QToolBar>
@@ -21,7 +22,8 @@ QString suggestedName(const JockeyInvoice &invoice, const QString &extension)
     return QDir::home().filePath(name);
 }
 
-void exportFile(const InvoiceReport &report, bool pdf)
+// The file written, or empty when cancelled or failed.
+QString exportFile(const InvoiceReport &report, bool pdf)
 {
     UserDialogs &dialogs = UserDialogs::instance();
     UserDialogs::FileRequest request;
@@ -30,15 +32,18 @@ void exportFile(const InvoiceReport &report, bool pdf)
     request.suggestedName = suggestedName(report.invoice(), pdf ? u"pdf"_s : u"csv"_s);
     const QString path = dialogs.saveFile(request);
     if (path.isEmpty())
-        return;
+        return {};
     QString why;
-    if (!(pdf ? report.writePdf(path, &why) : report.writeCsv(path, &why)))
+    if (!(pdf ? report.writePdf(path, &why) : report.writeCsv(path, &why))) {
         dialogs.critical(u"Error"_s, why);
+        return {};
+    }
+    return QDir::toNativeSeparators(path);
 }
 
 } // namespace
 
-bool showInvoicePreview(const InvoiceReport &report, QWidget *parent)
+QStringList showInvoicePreview(const InvoiceReport &report, QWidget *parent)
 {
     const JockeyInvoice &invoice = report.invoice();
     QPrinter printer(QPrinter::HighResolution);
@@ -48,23 +53,38 @@ bool showInvoicePreview(const InvoiceReport &report, QWidget *parent)
     QPrintPreviewDialog preview(&printer, parent);
     preview.setObjectName(u"drJockey"_s);
     preview.setWindowTitle(invoice.title);
-    bool printed = true;
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&report, &printed](QPrinter *target) {
-        if (report.paint(target) != 0 && target->printerState() != QPrinter::Error)
-            return;
-        printed = false;
+    QStringList made;
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&report, &made](QPrinter *target) {
+        // The preview draws through a picture engine; anything else is the real print.
+        const bool previewing = target->paintEngine() && target->paintEngine()->type() == QPaintEngine::Picture;
+        const bool drawn = report.paint(target) != 0 && target->printerState() != QPrinter::Error;
         const QString printer = target->printerName().isEmpty() ? u"the printer"_s : target->printerName();
+        if (drawn) {
+            if (!previewing)
+                made << (target->outputFormat() == QPrinter::PdfFormat
+                             ? u"printed to %1"_s.arg(QDir::toNativeSeparators(target->outputFileName()))
+                             : u"printed on %1"_s.arg(printer));
+            return;
+        }
         UserDialogs::instance().critical(u"Error"_s, u"The invoice could not be printed on %1"_s.arg(printer));
     });
     if (auto *toolbar = preview.findChild<QToolBar *>()) {
         toolbar->addSeparator();
         QAction *pdf = toolbar->addAction(u"Export PDF…"_s);
         pdf->setObjectName(u"actExportPdf"_s);
-        QObject::connect(pdf, &QAction::triggered, &preview, [&report] { exportFile(report, true); });
+        QObject::connect(pdf, &QAction::triggered, &preview, [&report, &made] {
+            const QString path = exportFile(report, true);
+            if (!path.isEmpty())
+                made << u"exported to "_s + path;
+        });
         QAction *csv = toolbar->addAction(u"Export CSV…"_s);
         csv->setObjectName(u"actExportCsv"_s);
-        QObject::connect(csv, &QAction::triggered, &preview, [&report] { exportFile(report, false); });
+        QObject::connect(csv, &QAction::triggered, &preview, [&report, &made] {
+            const QString path = exportFile(report, false);
+            if (!path.isEmpty())
+                made << u"exported to "_s + path;
+        });
     }
     preview.exec();
-    return printed;
+    return made;
 }

@@ -56,19 +56,30 @@ bool TableGridDialog::load()
     return true;
 }
 
+bool TableGridDialog::storeRow(int row, ratetables::CellError *why)
+{
+    try {
+        return m_model->commitRow(row, why);
+    } catch (const DbError &error) {
+        why->message = error.message();
+    }
+    return false;
+}
+
+void TableGridDialog::returnTo(int row, int column)
+{
+    m_returning = true;
+    m_grid->setCurrentIndex(m_model->index(row, column));
+    m_returning = false;
+}
+
 bool TableGridDialog::commitRow(int row)
 {
     ratetables::CellError why{0, {}};
-    try {
-        if (m_model->commitRow(row, &why))
-            return true;
-    } catch (const DbError &error) {
-        why.message = error.message();
-    }
+    if (storeRow(row, &why))
+        return true;
     UserDialogs::instance().message(windowTitle(), why.message, UserDialogs::Icon::Exclamation);
-    m_returning = true;
-    m_grid->setCurrentIndex(m_model->index(row, why.column));
-    m_returning = false;
+    returnTo(row, why.column);
     return false;
 }
 
@@ -98,8 +109,9 @@ void TableGridDialog::deleteCurrentRow()
     const QModelIndex current = m_grid->currentIndex();
     if (!current.isValid())
         return;
-    if (!UserDialogs::instance().askYesNo(windowTitle(), u"Delete this row?"_s, UserDialogs::Icon::Question,
-                                          UserDialogs::Answer::No))
+    if (!UserDialogs::instance().askYesNo(windowTitle(),
+                                          u"Delete this row (%1)?"_s.arg(m_model->rowLabel(current.row())),
+                                          UserDialogs::Icon::Question, UserDialogs::Answer::No))
         return;
     try {
         m_model->removeRow(current.row());
@@ -113,8 +125,20 @@ void TableGridDialog::done(int result)
     if (QWidget *focus = focusWidget())
         focus->clearFocus(); // closes a cell editor, committing its text
     for (int row = 0; row < m_model->rowCount(); ++row) {
-        if (m_model->isDirty(row) && !commitRow(row))
+        if (!m_model->isDirty(row))
+            continue;
+        ratetables::CellError why{0, {}};
+        if (storeRow(row, &why))
+            continue;
+        // A row the table cannot take may be given up, so that the window can still be left.
+        const QString question =
+            why.message + u"\r\rAbandon the changes to this row (%1)?"_s.arg(m_model->rowLabel(row));
+        if (!UserDialogs::instance().askYesNo(windowTitle(), question, UserDialogs::Icon::Question,
+                                              UserDialogs::Answer::No)) {
+            returnTo(row, why.column);
             return;
+        }
+        m_model->revertRow(row);
     }
     QDialog::done(result);
 }

@@ -23,7 +23,9 @@ public:
     // Deletes the current row after asking.
     void deleteCurrentRow();
 
-    // Closing stores every changed row first; a row that cannot be stored keeps the window open.
+    // Closing (Escape, the close button) stores every changed row first; for a row that cannot
+    // be stored the agent is asked whether to abandon its changes, else the window stays open
+    // on that row.
     void done(int result) override;
 
 protected:
@@ -33,6 +35,8 @@ protected:
 private:
     void rowLeft(const QModelIndex &current, const QModelIndex &previous);
     bool commitRow(int row);
+    bool storeRow(int row, ratetables::CellError *why);
+    void returnTo(int row, int column);
     void enterOnCell(const QModelIndex &cell);
 
     GridTableModel *m_model;

@@ -1,6 +1,7 @@
 #include "frmSelectDate.h"
 
 #include "InvoicePreview.h"
+#include "core/Clock.h"
 #include "core/UserDialogs.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
@@ -168,10 +169,15 @@ void frmSelectDate::printInvoice()
     }
     try {
         const InvoiceReport report(computeJockeyInvoice(m_jockey, period, *charges, currentParticulars()));
-        // An invoice that failed to print keeps its number and period for the next try.
-        if (!showInvoicePreview(report, this))
+        const QString warning = invoiceWarning(report.invoice(), Clock::instance().today());
+        if (!warning.isEmpty() && !dialogs.askYesNo(kCaption, warning + u"\r\r"_s + kMakeAnyway,
+                                                    UserDialogs::Icon::Exclamation, UserDialogs::Answer::No))
             return;
-        if (dialogs.askYesNo(u"Invoice update message"_s, updateQuestion(m_jockey.name))) {
+        // The number is spent only by an invoice that left the program: printed or exported.
+        const QStringList made = showInvoicePreview(report, this);
+        if (made.isEmpty())
+            return;
+        if (dialogs.askYesNo(u"Invoice update message"_s, updateQuestion(report.invoice(), made))) {
             QString why;
             if (!advanceInvoiceNumberAndDate(m_jockey.name, period.end, &why)) {
                 dialogs.critical(u"Error"_s, why);

@@ -52,9 +52,18 @@ void frmJockey::buildWidgets()
         txtFields[i]->setObjectName(u"txtFields(%1)"_s.arg(i));
         grid->addWidget(new QLabel(QLatin1String(textLabels[i]), this), line, 0);
         grid->addWidget(txtFields[i], line, 1);
-        connect(txtFields[i], &QLineEdit::textChanged, this, &frmJockey::recolorColorField);
     }
+    txtFields[3]->setReadOnly(true);
+    txtFields[3]->setFocusPolicy(Qt::NoFocus);
+    txtFields[3]->setToolTip(u"Select Color sets the colour the jockey's bookings are highlighted in."_s);
     txtFields[4]->setToolTip(u"Full name as displayed by RISA at Acceptance time."_s);
+    txtRidewgt = new QLineEdit(this);
+    txtRidewgt->setObjectName(u"txtRidewgt"_s);
+    txtRidewgt->setAlignment(Qt::AlignRight);
+    txtRidewgt->setToolTip(u"The lightest weight the jockey rides at, in kilograms; a field that weights the "
+                           "horse lighter is pointed out when it is loaded."_s);
+    grid->addWidget(new QLabel(u"Riding Weight (kg):"_s, this), line, 0);
+    grid->addWidget(txtRidewgt, line++, 1);
     cmdSeachJockey = button(this, "cmdSeachJockey", u"Search"_s);
     cmdSeachJockey->setToolTip(u"Enter Jockey Surname Then Press this to Find Jockey"_s);
     grid->addWidget(cmdSeachJockey, 0, 2);
@@ -143,18 +152,23 @@ bool frmJockey::adding() const
 void frmJockey::ShowJockeyRecord()
 {
     lblProblem->hide();
-    if (m_position < 0 || m_position >= m_rows.size())
+    if (m_position < 0 || m_position >= m_rows.size()) {
+        rememberShownTexts();
         return;
+    }
     const JockeyRecord &r = m_rows.at(m_position);
-    const QString texts[] = {r.jockey, r.email, r.mobile, r.color, r.fullName};
+    const QString texts[] = {r.jockey, r.email, r.mobile, QString(), r.fullName};
     for (int i = 0; i < 5; ++i)
         txtFields[i]->setText(texts[i]);
+    setColor(r.color);
+    txtRidewgt->setText(jockeys::rideWeightText(r.rideWeight));
     mebFields[0]->setText(jockeys::rateText(r.managerRate));
     mebFields[1]->setText(jockeys::moneyText(r.bookFee));
     mebFields[2]->setText(jockeys::moneyText(r.scratchFee));
     mebFields[3]->setText(jockeys::moneyText(r.trialFee));
     vblcInvPer->setCurrentIndex(vblcInvPer->findText(jockeys::periodTextFor(r.invoicePeriod)));
     dtpLast->setDate(r.lastInvoiceDate.isValid() ? r.lastInvoiceDate : Clock::instance().today());
+    rememberShownTexts();
 }
 
 void frmJockey::SetEditMode(const QString &mode)
@@ -171,12 +185,49 @@ void frmJockey::SetEditMode(const QString &mode)
         b->setEnabled(edit);
 }
 
-void frmJockey::recolorColorField()
+void frmJockey::setColor(const QString &stored)
 {
-    const QColor color = fromStoredColor(txtFields[3]->text());
+    m_color = stored;
+    const QColor color = fromStoredColor(stored);
     QPalette palette = txtFields[3]->palette();
     palette.setColor(QPalette::Base, color.isValid() ? color : QWidget::palette().color(QPalette::Base));
     txtFields[3]->setPalette(palette);
+    txtFields[3]->setPlaceholderText(color.isValid() ? QString() : u"(the list's own colour)"_s);
+}
+
+QStringList frmJockey::typedTexts() const
+{
+    QStringList texts;
+    for (const QLineEdit *box : txtFields)
+        texts << box->text();
+    for (const QLineEdit *box : mebFields)
+        texts << box->text();
+    texts << m_color << txtRidewgt->text() << vblcInvPer->currentText() << dtpLast->date().toString(Qt::ISODate);
+    return texts;
+}
+
+void frmJockey::rememberShownTexts()
+{
+    m_shownTexts = typedTexts();
+}
+
+bool frmJockey::hasUnstoredTyping() const
+{
+    return typedTexts() != m_shownTexts;
+}
+
+void frmJockey::reject()
+{
+    if (hasUnstoredTyping()) {
+        const QString name = txtFields[0]->text().trimmed();
+        const bool isNew = adding() || m_position < 0;
+        const QString what = isNew ? (name.isEmpty() ? u"the new jockey"_s : u"the new jockey %1"_s.arg(name))
+                                   : u"the changes to %1"_s.arg(m_rows.at(m_position).jockey);
+        if (!UserDialogs::instance().askYesNo(kTitle, u"Close without storing %1?"_s.arg(what),
+                                              UserDialogs::Icon::Question, UserDialogs::Answer::No))
+            return;
+    }
+    QDialog::reject();
 }
 
 void frmJockey::formatAmount(int index)
@@ -195,22 +246,30 @@ void frmJockey::addNew()
 {
     lblProblem->hide();
     SetEditMode(u"Add"_s);
-    for (int i : {0, 1, 2, 4})
-        txtFields[i]->clear();
-    txtFields[3]->setText(kDefaultStoredColor);
+    for (QLineEdit *box : txtFields)
+        box->clear();
+    setColor(kDefaultStoredColor);
+    txtRidewgt->clear();
     for (QLineEdit *box : mebFields)
         box->clear();
     vblcInvPer->setCurrentIndex(-1);
     dtpLast->setDate(Clock::instance().today());
+    rememberShownTexts();
     txtFields[0]->setFocus();
 }
 
 void frmJockey::showProblem(jockeys::Field field, const QString &message)
 {
-    QLineEdit *box = txtFields[0];
+    QWidget *box = txtFields[0];
     switch (field) {
     case jockeys::Field::Jockey:
         box = txtFields[0];
+        break;
+    case jockeys::Field::RideWeight:
+        box = txtRidewgt;
+        break;
+    case jockeys::Field::InvoicePeriod:
+        box = vblcInvPer;
         break;
     case jockeys::Field::ManagerRate:
         box = mebFields[0];
@@ -241,10 +300,10 @@ void frmJockey::update()
     // With no row to update, Update stores the fields as a new jockey.
     const bool add = adding() || m_position < 0;
     const QString original = add ? QString() : m_rows.at(m_position).jockey;
-    const jockeys::JockeyInput input{txtFields[0]->text(),      txtFields[1]->text(), txtFields[2]->text(),
-                                     txtFields[3]->text(),      txtFields[4]->text(), mebFields[0]->text(),
-                                     mebFields[1]->text(),      mebFields[2]->text(), mebFields[3]->text(),
-                                     vblcInvPer->currentText(), dtpLast->date()};
+    const jockeys::JockeyInput input{
+        txtFields[0]->text(), txtFields[1]->text(), txtFields[2]->text(),      m_color,
+        txtFields[4]->text(), txtRidewgt->text(),   mebFields[0]->text(),      mebFields[1]->text(),
+        mebFields[2]->text(), mebFields[3]->text(), vblcInvPer->currentText(), dtpLast->date()};
     JockeyRecord record;
     try {
         if (const std::optional<jockeys::InputError> error = jockeys::validate(input, original, &record)) {
@@ -310,7 +369,7 @@ void frmJockey::deleteCurrent()
         if (m_rows.isEmpty()) {
             m_position = -1;
             UserDialogs::instance().message(QString(), u"No more data left"_s, UserDialogs::Icon::None);
-            reject();
+            QDialog::reject();
             return;
         }
         m_position = std::min(position, int(m_rows.size()) - 1);
@@ -351,15 +410,11 @@ void frmJockey::previous()
 void frmJockey::selectColor()
 {
     const std::optional<QColor> chosen =
-        UserDialogs::instance().pickColor(fromStoredColor(txtFields[3]->text()), u"Select Jockey Highlight Colour"_s);
-    if (chosen && chosen->isValid() && toStoredColorValue(*chosen) != 0) {
-        txtFields[3]->setText(toStoredColor(*chosen));
-        recolorColorField();
-        return;
-    }
-    QPalette palette = txtFields[3]->palette();
-    palette.setColor(QPalette::Base, QWidget::palette().color(QPalette::Base));
-    txtFields[3]->setPalette(palette);
+        UserDialogs::instance().pickColor(fromStoredColor(m_color), u"Select Jockey Highlight Colour"_s);
+    if (!chosen)
+        return; // cancelled: the colour stays
+    // Black stands for the list's own colour, as it always has.
+    setColor(chosen->isValid() && toStoredColorValue(*chosen) != 0 ? toStoredColor(*chosen) : kDefaultStoredColor);
 }
 
 void frmJockey::searchJockey()

@@ -29,7 +29,10 @@ public:
     int position() const { return m_position; }
     int rowCount() const { return int(m_rows.size()); }
 
+    // txtFields[3] is the highlight colour's swatch: it shows the colour and takes no typing;
+    // the colour dialog (cmdSelColor) sets it.
     QLineEdit *txtFields[5] = {};
+    QLineEdit *txtRidewgt = nullptr;
     QLineEdit *mebFields[4] = {};
     QComboBox *vblcInvPer = nullptr;
     QDateEdit *dtpLast = nullptr;
@@ -51,12 +54,21 @@ public:
     void previous();
     void selectColor();
     void searchJockey();
+    // `JockeyColor` as it will be stored.
+    QString colorText() const { return m_color; }
+    // Something typed that Update has not stored yet.
+    bool hasUnstoredTyping() const;
+
+    // Escape and the window's close button ask before typing that is not stored is lost.
+    void reject() override;
 
 private:
     void buildWidgets();
     void ShowJockeyRecord();
     void SetEditMode(const QString &mode);
-    void recolorColorField();
+    void setColor(const QString &stored);
+    QStringList typedTexts() const;
+    void rememberShownTexts();
     void formatAmount(int index);
     // Re-reads the rows and shows the one named (the first when it is gone).
     void reloadAt(const QString &jockey);
@@ -66,4 +78,6 @@ private:
     QList<JockeyRecord> m_rows;
     int m_position = -1;
     QString m_filter;
+    QString m_color;
+    QStringList m_shownTexts;
 };

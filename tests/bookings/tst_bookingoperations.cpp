@@ -209,6 +209,13 @@ void TestBookingOperations::bookJockey_data()
         << u"grdNoms"_s << u"-"_s << QString() << false << QString() << booked + u"K O'Neil|Planned|0"_s << kPlanned;
     QTest::newRow("new booking, race window")
         << u"grdRace"_s << u"-"_s << QString() << false << QString() << booked + u"K O'Neil|Planned|0"_s << kPlanned;
+    // Not booked, the cell shows the field's jockey: no booking to replace, nothing to ask.
+    QTest::newRow("field names the same person") << u"grdNoms"_s << u"field:Ms KATE O'Neil (a2)"_s << QString() << false
+                                                 << QString() << booked + u"K O'Neil|Planned|0"_s << kPlanned;
+    QTest::newRow("field names the jockey's own name") << u"grdRace"_s << u"field:K O'Neil"_s << QString() << false
+                                                       << QString() << booked + u"K O'Neil|Planned|0"_s << kPlanned;
+    QTest::newRow("field names another rider") << u"grdNoms"_s << u"field:B Rawiller"_s << QString() << false
+                                               << QString() << booked + u"K O'Neil|Planned|0"_s << kPlanned;
     QTest::newRow("state-only booking keeps its state")
         << u"grdNoms"_s << QString() << u"Pencilled In"_s << false << QString()
         << booked + u"K O'Neil|Pencilled In|0"_s << kPlanned;
@@ -233,7 +240,9 @@ void TestBookingOperations::bookJockey()
 
     TestGrid rows(grid, grid == "grdNoms"_L1 ? 16 : 31, 1);
     const int jockeyColumn = bookingJockeyColumn(rows);
-    if (storedJockey != "-"_L1) {
+    if (storedJockey.startsWith("field:"_L1)) {
+        showBooking(rows, storedJockey.mid(6), QString());
+    } else if (storedJockey != "-"_L1) {
         addBooking(storedJockey, storedState, confirmed);
         showBooking(rows, storedJockey, storedState);
     }

@@ -33,7 +33,8 @@ private slots:
     void setRemainingStatusFillsOnlyEmptyStates();
     void selectJockeyForIconsKeepsTheTrainer();
     void debugModeCheckMark();
-    void deleteMeetingHidesIt();
+    void deleteMeetingAsksFirst_data();
+    void deleteMeetingAsksFirst();
     void jockeyInvoiceForSelectedJockey();
 
 private:
@@ -138,13 +139,29 @@ void TestMainWindowCommands::debugModeCheckMark()
     QVERIFY(!debug->isChecked() && !DebugMode::isOn());
 }
 
-void TestMainWindowCommands::deleteMeetingHidesIt()
+void TestMainWindowCommands::deleteMeetingAsksFirst_data()
 {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("No keeps the meeting") << false;
+    QTest::newRow("Yes hides it") << true;
+}
+
+void TestMainWindowCommands::deleteMeetingAsksFirst()
+{
+    QFETCH(bool, yes);
     seedNominations();
+    yes ? m_dialogs->answerYes() : m_dialogs->answerNo();
     m_window->grdMeeting->selectRow(0);
     m_window->findChild<QAction *>(u"mnuDeleteMeeting"_s)->trigger();
-    QCOMPARE(m_window->grdMeeting->model()->rowCount(), 0);
-    QCOMPARE(OpenDb().scalar(u"SELECT DisplayMeeting FROM Meeting WHERE MeetingCode = '0312FLEM'"_s).toInt(), 0);
+    QCOMPARE(m_dialogs->messages.size(), 1);
+    const ScriptedDialogs::Message &question = m_dialogs->messages.first();
+    QCOMPARE(question.text, u"Delete meeting 0312FLEM (Flemington, 2026Dec03)?\r\r4 nominations go with it, and 3 "
+                            "bookings leave the lists (kept: they show again when the meeting is loaded again)."_s);
+    QCOMPARE(question.defaultAnswer, UserDialogs::Answer::No);
+    QCOMPARE(m_window->grdMeeting->model()->rowCount(), yes ? 0 : 1);
+    QCOMPARE(OpenDb().scalar(u"SELECT DisplayMeeting FROM Meeting WHERE MeetingCode = '0312FLEM'"_s).toInt(),
+             yes ? 0 : 1);
+    QCOMPARE(OpenDb().scalar(u"SELECT COUNT(*) FROM Bookings"_s).toInt(), 3);
 }
 
 void TestMainWindowCommands::jockeyInvoiceForSelectedJockey()

@@ -126,8 +126,10 @@ private slots:
         TestEnvironment env;
         QCOMPARE(runCli(env, {QStringLiteral("settings-set"), QStringLiteral("UserName"), QStringLiteral("agent"),
                               QStringLiteral("MainMax"), QStringLiteral("True")}).status, 0);
-        QCOMPARE(runCli(env, {QStringLiteral("settings-default"), QStringLiteral("UserName"), QStringLiteral("demo"),
-                              QStringLiteral("UserPass"), QStringLiteral("demo")}).status, 0);
+        Result defaulted = runCli(env, {QStringLiteral("settings-default"), QStringLiteral("UserName"),
+                                        QStringLiteral("demo"), QStringLiteral("UserPass"), QStringLiteral("demo")});
+        QCOMPARE(defaulted.status, 0);
+        QCOMPARE(defaulted.out, QStringLiteral("UserName left alone: it already has a value\n"));
         Result get = runCli(env, {QStringLiteral("settings-get"), QStringLiteral("UserName"), QStringLiteral("UserPass"),
                                   QStringLiteral("MainMax")});
         QCOMPARE(get.out, QStringLiteral("UserName=agent\nUserPass=demo\nMainMax=True\n"));

@@ -1,3 +1,4 @@
+#include "core/Clock.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
 #include "invoicing/InvoiceReport.h"
@@ -8,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDateEdit>
+#include <QDir>
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QProcess>
@@ -164,29 +166,35 @@ void TestJockeyInvoice::invoice_data()
     QTest::addColumn<float>("managerRate");
     QTest::addColumn<bool>("gst");
     QTest::addColumn<QStringList>("charges"); // scratchings, trials, extra 1, extra 2
-    QTest::addColumn<QString>("expected");    // the footer lines shown, in order, key=value
+    QTest::addColumn<QString>("expected");    // the footer lines shown, in order, key=value|count rate
+    QTest::addColumn<QString>("fees");        // the rides' "Fee" column
     const QDate feb1 = day("2024-02-01"), feb29 = day("2024-02-29");
+    const QString figures = u"rides=3;prize=$10,000.00;jockeyCommission=$500.00;"_s;
     QTest::newRow("per ride; worked commission; NT ride without rate")
         << feb1 << feb29 << u"30"_s << 10.0f << false << QStringList{{}, {}, u"0"_s, u"0"_s}
-        << u"rides=3;prize=$10,000.00|$55.00;jockeyCommission=$500.00;managerCommission=$50.00;perRide=$30.00;"
-           "bookingFee=$90.00;total=$140.00;abn=12 345 678 901"_s;
+        << figures + u"perRide=$30.00;managerCommission=$50.00|of $500.00;bookingFee=$90.00|3 @ $30.00;"
+                     "total=$140.00;abn=12 345 678 901"_s
+        << u"$30.00 $30.00 $30.00"_s;
     QTest::newRow("at commission rate; rate changes mid-period")
         << feb1 << feb29 << u"0"_s << 10.0f << false << QStringList{{}, {}, u"0"_s, u"0"_s}
-        << u"rides=3;prize=$10,000.00|$55.00;jockeyCommission=$500.00;managerCommission=$50.00;"
-           "perRide=At Commision Rate;bookingFee=$5.50;total=$55.50;abn=12 345 678 901"_s;
+        << figures + u"perRide=At Commision Rate;managerCommission=$50.00|of $500.00;"
+                     "bookingFee=$5.50|10.00% of $55.00;total=$55.50;abn=12 345 678 901"_s
+        << u"$25.00 $30.00 $0.00"_s;
     // 62.50 + 6.875 + 40 + 15.50 + 10 + 4.75 = 139.625: the total rounds half away from zero.
     QTest::newRow("every line with GST; half-cent total")
         << feb1 << feb29 << u"0"_s << 12.5f << true << QStringList{u"2"_s, u"1"_s, u"$10.00"_s, u"4.75"_s}
-        << u"rides=3;prize=$10,000.00|$55.00;jockeyCommission=$500.00;managerCommission=$62.50;"
-           "perRide=At Commision Rate;bookingFee=$6.88;scratchings=$40.00;trials=$15.50;extra1=$10.00;extra2=$4.75;"
-           "total=$139.63;gst=$13.96;totalIncGst=$153.59;abn=12 345 678 901"_s;
+        << figures + u"perRide=At Commision Rate;managerCommission=$62.50|of $500.00;"
+                     "bookingFee=$6.88|12.50% of $55.00;scratchings=$40.00|2 @ $20.00;trials=$15.50|1 @ $15.50;"
+                     "extra1=$10.00;extra2=$4.75;total=$139.63;gst=$13.96;totalIncGst=$153.59;abn=12 345 678 901"_s
+        << u"$25.00 $30.00 $0.00"_s;
     // 10 % of 0.05 is half a cent: GST rounds up to 0.01.
     QTest::newRow("no rides: charges only; half-cent GST")
         << day("2024-05-01") << day("2024-05-31") << u"30"_s << 10.0f << true
         << QStringList{u"0"_s, {}, u"0.05"_s, u"0"_s}
-        << u"rides=0;prize=$0.00|$0.00;jockeyCommission=$0.00;managerCommission=$0.00;perRide=$30.00;"
-           "bookingFee=$0.00;scratchings=$0.00;extra1=$0.05;total=$0.05;gst=$0.01;totalIncGst=$0.06;"
-           "abn=12 345 678 901"_s;
+        << u"rides=0;prize=$0.00;jockeyCommission=$0.00;perRide=$30.00;managerCommission=$0.00|of $0.00;"
+           "bookingFee=$0.00|0 @ $30.00;scratchings=$0.00|0 @ $20.00;extra1=$0.05;total=$0.05;gst=$0.01;"
+           "totalIncGst=$0.06;abn=12 345 678 901"_s
+        << QString();
 }
 
 void TestJockeyInvoice::invoice()
@@ -198,14 +206,26 @@ void TestJockeyInvoice::invoice()
     QFETCH(bool, gst);
     QFETCH(QStringList, charges);
     QFETCH(QString, expected);
+    QFETCH(QString, fees);
     OpenDb().exec(u"UPDATE Jockey SET ManBookFee = ?, ManagerRate = ?"_s, {manBookFee, managerRate});
     const JockeyInvoice invoice = compute(from, to, gst, charges[0], charges[1], charges[2], charges[3]);
     QStringList shown;
-    for (const InvoiceFooterLine &line : invoice.footer)
-        shown << line.key + u"="_s + line.value + (line.feeColumn.isEmpty() ? QString() : u"|"_s + line.feeColumn);
+    for (const InvoiceFooterLine &line : invoice.footer) {
+        const QString basis = (line.count.isEmpty() ? QString() : QString(line.count + u' ')) + line.rate;
+        shown << line.key + u"="_s + line.value + (basis.isEmpty() ? QString() : QString(u"|"_s + basis));
+        // The amounts owed are the lines the totals add up, and nothing else.
+        const bool owed =
+            !QStringList{u"rides"_s, u"prize"_s, u"jockeyCommission"_s, u"perRide"_s, u"abn"_s}.contains(line.key);
+        QCOMPARE(line.owed, owed);
+    }
     QCOMPARE(shown.join(u";"_s), expected);
+    QStringList rideFees;
+    for (const InvoiceRide &ride : invoice.rides)
+        rideFees << ride.fee.toDisplay();
+    QCOMPARE(rideFees.join(u' '), fees);
     QCOMPARE(invoice.heading, gst ? u"Tax Invoice"_s : u"Invoice"_s);
-    QCOMPARE(invoice.missingRateNote.contains(u"25 Feb 2024 race 3 DARW (NT)"_s), invoice.rideCount > 0);
+    QCOMPARE(invoice.missingRateNote.contains(u"25 Feb 2024 race 3 DARW (NT)"_s),
+             invoice.rideCount > 0 && invoice.atCommissionRate);
 }
 
 void TestJockeyInvoice::exportsHoldFooter()
@@ -235,52 +255,77 @@ void TestJockeyInvoice::exportsHoldFooter()
         QVERIFY2(csvText.contains(line.label + u","_s) && csvText.contains(plain.remove(u'$').remove(u',')),
                  qPrintable(line.label));
     }
-    QVERIFY(csvText.contains(u"2024-02-20,5,BETA,3,1000.00,CAUL,VIC,30.00"_s));
+    // The fee column holds the fee charged per ride, not the booking rate (25.00 that day).
+    QVERIFY2(csvText.contains(u"2024-02-10,2,ALPHA,1,9000.00,FLEM,VIC,30.00"_s), qPrintable(csvText));
+    QVERIFY(!csvText.contains(u"Total Fee"_s));
 }
 
 void TestJockeyInvoice::window_data()
 {
+    QTest::addColumn<QDate>("start");
     QTest::addColumn<QDate>("end");
     QTest::addColumn<QString>("extra1");
+    QTest::addColumn<QString>("output"); // what the agent makes in the preview: "csv", "pdf" or nothing (Escape)
     QTest::addColumn<bool>("yes");
     QTest::addColumn<bool>("settingsWritable");
-    QTest::addColumn<QString>("message"); // the first message shown
+    QTest::addColumn<QString>("message"); // the first message; "?" for the update question, empty for none
     QTest::addColumn<bool>("advanced");
-    const QString question = updateQuestion(u"J ONE"_s);
-    QTest::newRow("Yes advances both") << day("2024-02-29") << u"$5.00"_s << true << true << question << true;
-    QTest::newRow("No changes nothing") << day("2024-02-29") << u"5"_s << false << true << question << false;
-    QTest::newRow("end before start refused")
-        << day("2024-01-15") << u"5"_s << true << true << u"The End Date must not be before the Start Date"_s << false;
-    QTest::newRow("empty extra charge refused")
-        << day("2024-02-29") << QString() << true << true << u"Extra Charge 1 is not a valid numeric"_s << false;
+    const QDate feb1 = day("2024-02-01"), feb29 = day("2024-02-29");
+    QTest::newRow("CSV export, Yes advances both")
+        << feb1 << feb29 << u"$5.00"_s << u"csv"_s << true << true << u"?"_s << true;
+    QTest::newRow("PDF export, No changes nothing")
+        << feb1 << feb29 << u"5"_s << u"pdf"_s << false << true << u"?"_s << false;
+    QTest::newRow("Escape with nothing made asks nothing")
+        << feb1 << feb29 << u"5"_s << QString() << true << true << QString() << false;
+    QTest::newRow("end before start refused") << feb1 << day("2024-01-15") << u"5"_s << u"csv"_s << true << true
+                                              << u"The End Date must not be before the Start Date"_s << false;
+    QTest::newRow("empty extra charge refused") << feb1 << feb29 << QString() << u"csv"_s << true << true
+                                                << u"Extra Charge 1 is not a valid numeric"_s << false;
     QTest::newRow("settings not saved: date put back")
-        << day("2024-02-29") << u"5"_s << true << false << question << false;
+        << feb1 << feb29 << u"5"_s << u"csv"_s << true << false << u"?"_s << false;
+    // Today is 10 March 2024.
+    QTest::newRow("period ending after today is warned of")
+        << day("2024-03-01") << day("2024-03-31") << u"5"_s << u"csv"_s << false << true
+        << u"The period ends on 31/03/2024, after today (10/03/2024): rides still to come are not on this invoice."
+           "\r\rMake the invoice anyway?"_s
+        << false;
+    QTest::newRow("period without rides is warned of")
+        << day("2024-03-02") << day("2024-03-09") << u"5"_s << u"csv"_s << false << true
+        << u"J ONE has no rides from 2/03/2024 to 9/03/2024.\r\rMake the invoice anyway?"_s << false;
 }
 
 void TestJockeyInvoice::window()
 {
+    QFETCH(QDate, start);
     QFETCH(QDate, end);
     QFETCH(QString, extra1);
+    QFETCH(QString, output);
     QFETCH(bool, yes);
     QFETCH(bool, settingsWritable);
     QFETCH(QString, message);
     QFETCH(bool, advanced);
+    FixedClock clock(QDateTime(day("2024-03-10"), QTime(9, 0)));
+    Clock::setInstance(&clock);
     ScriptedDialogs dialogs;
-    yes ? dialogs.answerYes() : dialogs.answerNo();
+    yes ? dialogs.answerYes(2) : dialogs.answerNo(2);
     frmSelectDate window;
     QVERIFY(window.prepare(u"J ONE"_s));
     QCOMPARE(window.windowTitle(), u"Jockey Invoice Settings - J ONE"_s);
     QCOMPARE(window.dtpStart->date(), day("2024-02-01"));
     QCOMPARE(window.dtpEnd->date(), day("2024-02-29"));
+    window.dtpStart->setDate(start);
     window.dtpEnd->setDate(end);
     window.meExtra1->setText(extra1);
+    const QString file = m_env->root() + u"/export."_s + output;
     bool previewed = false;
     QObject scope; // no preview: the timer must not outlive this row
     QTimer::singleShot(0, &scope, [&] {
         if (auto *preview = qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget())) {
             previewed = true;
-            dialogs.chooseSaveFile(m_env->root() + u"/export.csv"_s);
-            preview->findChild<QAction *>(u"actExportCsv"_s)->trigger();
+            if (!output.isEmpty()) {
+                dialogs.chooseSaveFile(file);
+                preview->findChild<QAction *>(output == "pdf"_L1 ? u"actExportPdf"_s : u"actExportCsv"_s)->trigger();
+            }
             preview->reject();
         }
     });
@@ -288,14 +333,17 @@ void TestJockeyInvoice::window()
         qputenv("OSTREVAN_SETTINGS", (m_env->databaseFile() + u"/AppSettings.conf"_s).toLocal8Bit());
     window.cmdReport->click();
     qputenv("OSTREVAN_SETTINGS", m_env->settingsFile().toLocal8Bit());
-    QVERIFY(!dialogs.messages.isEmpty());
-    QCOMPARE(dialogs.messages.first().text, message);
-    QCOMPARE(previewed, message == updateQuestion(u"J ONE"_s));
-    QCOMPARE(QFile::exists(m_env->root() + u"/export.csv"_s), previewed);
+    Clock::setInstance(nullptr);
+    if (message == "?"_L1) // the question says what left the program
+        message = u"Invoice No. 41 for J ONE was exported to %1.\r\r"_s.arg(QDir::toNativeSeparators(file)) +
+                  updateQuestion(u"J ONE"_s);
+    QCOMPARE(dialogs.messages.isEmpty() ? QString() : dialogs.messages.first().text, message);
+    QCOMPARE(previewed, message.isEmpty() || message.startsWith(u"Invoice No."_s));
+    QCOMPARE(QFile::exists(file), previewed && !output.isEmpty());
     QCOMPARE(lastInvoiceDate(), advanced ? u"2024-02-29"_s : u"2024-01-31"_s);
     cAppSettings::instance().LoadSettings();
     QCOMPARE(cAppSettings::instance().NextInvoiceNumber, advanced ? 42.0f : 41.0f);
-    QCOMPARE(dialogs.messages.last().title == u"Error"_s, !settingsWritable);
+    QCOMPARE(!dialogs.messages.isEmpty() && dialogs.messages.last().title == u"Error"_s, !settingsWritable);
 }
 
 void TestJockeyInvoice::saveExtras_data()
@@ -334,18 +382,27 @@ void TestJockeyInvoice::saveExtras()
 
 void TestJockeyInvoice::cliAdvancesOnce()
 {
-    QProcess cli;
-    cli.start(QStringLiteral(OSTREVAN_CLI_PATH),
-              {u"--answer"_s, u"yes"_s, u"invoice"_s, u"J ONE"_s, u"--scratchings"_s, u"1"_s, u"--extra1"_s, u"2.5"_s});
-    QVERIFY(cli.waitForFinished(60000));
-    QCOMPARE(cli.exitCode(), 0);
-    const QString out = QString::fromUtf8(cli.readAllStandardOutput());
-    for (const char *line : {"Invoice No.: 41\n", "Number of rides: 3\n", "Scratchings: $20.00\n",
-                             "Extra Charge 1: $2.50\n", "Total Owed to Manager: $162.50\n"})
-        QVERIFY2(out.contains(QLatin1String(line)), qPrintable(out));
-    QCOMPARE(lastInvoiceDate(), u"2024-02-29"_s);
-    cAppSettings::instance().LoadSettings();
-    QCOMPARE(cAppSettings::instance().NextInvoiceNumber, 42.0f);
+    // Figures alone leave no invoice behind and spend no number; a written PDF does.
+    const QString pdf = m_env->root() + u"/cli.pdf"_s;
+    for (const bool withPdf : {false, true}) {
+        QStringList arguments{u"--answer"_s,      u"yes"_s, u"invoice"_s,  u"J ONE"_s,
+                              u"--scratchings"_s, u"1"_s,   u"--extra1"_s, u"2.5"_s};
+        if (withPdf)
+            arguments << u"--pdf"_s << pdf;
+        QProcess cli;
+        cli.start(QStringLiteral(OSTREVAN_CLI_PATH), arguments);
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitCode(), 0);
+        const QString out = QString::fromUtf8(cli.readAllStandardOutput());
+        for (const char *line : {"Invoice No.: 41\n", "Number of rides: 3\n", "Scratchings: $20.00\n",
+                                 "Extra Charge 1: $2.50\n", "Total Owed to Manager: $162.50\n"})
+            QVERIFY2(out.contains(QLatin1String(line)), qPrintable(out));
+        QCOMPARE(QString::fromUtf8(cli.readAllStandardError()).contains(u"was exported to "_s + pdf), withPdf);
+        QCOMPARE(lastInvoiceDate(), withPdf ? u"2024-02-29"_s : u"2024-01-31"_s);
+        cAppSettings::instance().LoadSettings();
+        QCOMPARE(cAppSettings::instance().NextInvoiceNumber, withPdf ? 42.0f : 41.0f);
+    }
+    QVERIFY(QFile::exists(pdf));
 }
 
 QTEST_MAIN(TestJockeyInvoice)

@@ -9,6 +9,7 @@
 #include "app/ui/frmState.h"
 #include "bookings/BookingPickLists.h"
 #include "bookings/MainLists.h"
+#include "bookings/StoredColor.h"
 #include "bookings/ui/ListModel.h"
 #include "core/QueryCredentials.h"
 #include "core/cAppSettings.h"
@@ -68,6 +69,8 @@ private slots:
     void jockeyInputIsChecked();
     void periodCodes_data();
     void periodCodes();
+    void escapeAsksBeforeLosingTyping_data();
+    void escapeAsksBeforeLosingTyping();
     void pickerSearchesBySurname();
     void trainerAddThenUpdateMarksTheList();
     void rateAndTemplateThroughTheGrids();
@@ -120,19 +123,35 @@ frmJockey *TestEditors::typeJockey(const QString &name, const QString &rate)
     m_jockeys->txtFields[0]->setText(name);
     m_jockeys->mebFields[0]->setText(rate);
     m_jockeys->mebFields[1]->setText(u"$1,250.5"_s);
+    m_jockeys->vblcInvPer->setCurrentIndex(m_jockeys->vblcInvPer->findText(u"Calender Month"_s));
     return m_jockeys.get();
 }
 
 void TestEditors::addUpdateDeleteJockey()
 {
-    typeJockey(u"J Smith"_s)->update();
+    typeJockey(u"J Smith"_s)->txtRidewgt->setText(u"54.5 kg"_s);
+    m_jockeys->update();
     QVERIFY(!m_jockeys->adding());
-    QCOMPARE(one(u"SELECT ManBookFee FROM Jockey WHERE Jockey = 'J Smith'"_s), u"1250.5"_s);
+    QCOMPARE(one(u"SELECT ManBookFee || ' ' || Ridewgt FROM Jockey WHERE Jockey = 'J Smith'"_s), u"1250.5 54.5"_s);
     QCOMPARE(m_jockeys->mebFields[1]->text(), u"$1,250.50"_s);
-    for (const auto &[text, back] :
-         {std::pair{u"255"_s, QColor(Qt::red)}, {u"&H80000005"_s, m_jockeys->palette().color(QPalette::Base)}}) {
-        m_jockeys->txtFields[3]->setText(text);
+    QCOMPARE(m_jockeys->txtRidewgt->text(), u"54.5"_s);
+    // The colour comes from the colour dialog only and shows as a swatch; black is the list's own.
+    QVERIFY(m_jockeys->txtFields[3]->isReadOnly());
+    for (const auto &[chosen, stored, back] :
+         {std::tuple{QColor(Qt::red), u"255"_s, QColor(Qt::red)},
+          std::tuple{QColor(Qt::black), kDefaultStoredColor, m_jockeys->palette().color(QPalette::Base)}}) {
+        m_dialogs->chooseColor(chosen);
+        m_jockeys->selectColor();
+        QCOMPARE(m_jockeys->colorText(), stored);
+        QCOMPARE(m_jockeys->txtFields[3]->text(), QString());
         QCOMPARE(m_jockeys->txtFields[3]->palette().color(QPalette::Base), back);
+        m_jockeys->update();
+        QCOMPARE(one(u"SELECT JockeyColor FROM Jockey WHERE Jockey = 'J Smith'"_s), stored);
+        // The jockey lists show a swatch of the colour, not its stored number.
+        ListModel list(u"grdJockey"_s, mainlists::jockeyColumns());
+        list.setRows(mainlists::loadJockeys());
+        QCOMPARE(list.index(0, 1).data(Qt::DisplayRole), QVariant());
+        QCOMPARE(list.index(0, 1).data(Qt::DecorationRole).value<QColor>(), chosen == Qt::black ? QColor() : chosen);
     }
     QCOMPARE(one(u"SELECT COUNT(*) FROM RaceStats WHERE Jockey = 'J SMITH'"_s), u"2"_s);
 
@@ -180,22 +199,39 @@ void TestEditors::jockeyInputIsChecked_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("rate");
+    QTest::addColumn<QString>("weight");
+    QTest::addColumn<QString>("period");
     QTest::addColumn<QString>("message");
-    QTest::newRow("empty name") << u"  "_s << u"10"_s << u"Enter the jockey's name."_s;
-    QTest::newRow("same name, other case") << u"m zahra"_s << u"10"_s << u"A jockey named m zahra is already kept."_s;
-    QTest::newRow("rate not a number") << u"A New"_s << u"ten"_s
+    const QString month = u"Calender Month"_s;
+    QTest::newRow("empty name") << u"  "_s << u"10"_s << QString() << month << u"Enter the jockey's name."_s;
+    QTest::newRow("same name, other case")
+        << u"m zahra"_s << u"10"_s << QString() << month << u"A jockey named m zahra is already kept."_s;
+    QTest::newRow("rate not a number") << u"A New"_s << u"ten"_s << QString() << month
                                        << u"Manager Rate (%) must be a number of 0 or more."_s;
-    QTest::newRow("negative rate") << u"A New"_s << u"-1"_s << u"Manager Rate (%) must be a number of 0 or more."_s;
-    QTest::newRow("rate above 100") << u"A New"_s << u"100.5"_s << u"Manager Rate (%) cannot be above 100."_s;
+    QTest::newRow("negative rate") << u"A New"_s << u"-1"_s << QString() << month
+                                   << u"Manager Rate (%) must be a number of 0 or more."_s;
+    QTest::newRow("rate above 100") << u"A New"_s << u"100.5"_s << QString() << month
+                                    << u"Manager Rate (%) cannot be above 100."_s;
+    const QString weightMessage =
+        u"Riding Weight (kg) must be a weight in kilograms, such as 54.5, or empty when not known."_s;
+    QTest::newRow("weight in tenths") << u"A New"_s << u"10"_s << u"545"_s << month << weightMessage;
+    QTest::newRow("weight not a number") << u"A New"_s << u"10"_s << u"light"_s << month << weightMessage;
+    QTest::newRow("no invoice period") << u"A New"_s << u"10"_s << u"54"_s << QString()
+                                       << u"Choose the Invoice Period: the invoice needs it."_s;
 }
 
 void TestEditors::jockeyInputIsChecked()
 {
     QFETCH(QString, name);
     QFETCH(QString, rate);
+    QFETCH(QString, weight);
+    QFETCH(QString, period);
     QFETCH(QString, message);
     OpenDb().exec(u"INSERT INTO Jockey (Jockey) VALUES ('M Zahra')"_s);
-    typeJockey(name, rate)->update();
+    typeJockey(name, rate);
+    m_jockeys->txtRidewgt->setText(weight);
+    m_jockeys->vblcInvPer->setCurrentIndex(m_jockeys->vblcInvPer->findText(period));
+    m_jockeys->update();
     QCOMPARE(m_dialogs->messages.size(), 1);
     QCOMPARE(m_dialogs->messages.first().text, message);
     QCOMPARE(m_jockeys->lblProblem->text(), message);
@@ -211,7 +247,7 @@ void TestEditors::periodCodes_data()
     QTest::newRow("7 days") << u"7 Days"_s << u" 7"_s << u"7 Days"_s;
     QTest::newRow("month") << u"Calender Month"_s << u"MT"_s << u"Calender Month"_s;
     QTest::newRow("half month") << u"Half Monthly"_s << u"HF"_s << u"Half Monthly"_s;
-    QTest::newRow("none") << QString() << QString() << QString();
+    QTest::newRow("none is refused") << QString() << u"7"_s << QString();
 }
 
 void TestEditors::periodCodes()
@@ -227,6 +263,35 @@ void TestEditors::periodCodes()
     QCOMPARE(one(u"SELECT InvoicePeriod FROM Jockey"_s), stored);
     m_jockeys->load();
     QCOMPARE(m_jockeys->vblcInvPer->currentText(), shownAgain);
+}
+
+void TestEditors::escapeAsksBeforeLosingTyping_data()
+{
+    QTest::addColumn<QString>("typed"); // the name typed into a new jockey
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QString>("question"); // empty: nothing asked, the window closes
+    const QString question = u"Close without storing the new jockey Kate O'Neil?"_s;
+    QTest::newRow("No keeps the typing") << u"Kate O'Neil"_s << false << question;
+    QTest::newRow("Yes throws it away") << u"Kate O'Neil"_s << true << question;
+    QTest::newRow("nothing typed") << QString() << false << QString();
+}
+
+void TestEditors::escapeAsksBeforeLosingTyping()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, yes);
+    QFETCH(QString, question);
+    m_jockeys->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_jockeys.get()));
+    QTest::mouseClick(m_jockeys->cmdAdd, Qt::LeftButton);
+    QTest::keyClicks(m_jockeys->txtFields[0], typed);
+    yes ? m_dialogs->answerYes() : m_dialogs->answerNo();
+    QTest::keyClick(m_jockeys->txtFields[0], Qt::Key_Escape);
+    QCOMPARE(m_dialogs->shown(), question.isEmpty() ? QStringList() : QStringList{u"Jockey|"_s + question});
+    const bool kept = !question.isEmpty() && !yes;
+    QCOMPARE(m_jockeys->isVisible(), kept);
+    QCOMPARE(m_jockeys->txtFields[0]->text(), typed);
+    QCOMPARE(one(u"SELECT COUNT(*) FROM Jockey"_s), u"0"_s);
 }
 
 void TestEditors::pickerSearchesBySurname()
@@ -339,10 +404,28 @@ void TestEditors::badGridRowsAreRefused()
     frmBookRate rates;
     QVERIFY(rates.load());
     typeRow(rates.model(), 0, row);
-    rates.reject();
-    QCOMPARE(m_dialogs->messages.last().text, message);
+    // Deleting names the row it deletes.
+    rates.grid()->setCurrentIndex(rates.model()->index(0, 1));
+    rates.deleteCurrentRow();
+    QCOMPARE(m_dialogs->messages.last().text,
+             u"Delete this row (State %1, Race Type %2, Date Effective %3, Booking Rate %4)?"_s.arg(row[0], row[1],
+                                                                                                    row[2], row[3]));
+    // Escape: the bad row is named, and No keeps what was typed for the agent to mend.
+    m_dialogs->answerNo();
+    rates.show();
+    QVERIFY(QTest::qWaitForWindowActive(&rates));
+    QTest::keyClick(rates.grid(), Qt::Key_Escape);
+    QVERIFY(m_dialogs->messages.last().text.startsWith(message + u"\r\rAbandon the changes to this row (State "_s));
+    QCOMPARE(m_dialogs->messages.last().defaultAnswer, UserDialogs::Answer::No);
+    QVERIFY(rates.isVisible());
+    QVERIFY(rates.model()->isDirty(0));
+    // Yes gives the row up and the window closes, with nothing stored.
+    m_dialogs->answerYes();
+    QTest::keyClick(rates.grid(), Qt::Key_Escape);
+    QVERIFY(!rates.isVisible());
+    QVERIFY(!rates.model()->isDirty(0));
+    QCOMPARE(rates.model()->index(0, 0).data().toString(), QString());
     QCOMPARE(one(u"SELECT COUNT(*) FROM BookRate"_s), before);
-    QVERIFY(rates.model()->isDirty(0)); // what was typed stays for the agent to mend
 }
 
 void TestEditors::settingsRulesAndCredentials_data()
@@ -433,6 +516,7 @@ void TestEditors::menuEntriesOpenTheEditors()
         auto *jockeys = qobject_cast<frmJockey *>(modal);
         QVERIFY(jockeys);
         jockeys->txtFields[0]->setText(u"L Nguyen"_s);
+        jockeys->vblcInvPer->setCurrentIndex(0);
         jockeys->update();
         jockeys->cmdClose->click();
     });

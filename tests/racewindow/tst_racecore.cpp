@@ -8,6 +8,9 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -172,22 +175,30 @@ void TestRaceCore::numberCells()
 
 void TestRaceCore::clashingRide_data()
 {
+    QTest::addColumn<QString>("jockey");
     QTest::addColumn<QString>("meeting");
     QTest::addColumn<QString>("horse");
     QTest::addColumn<QString>("question"); // empty: free to book
     // Jane Doe rides Alpha in MEL0106 race 1 (Flemington, 6 January).
-    QTest::newRow("same race") << u"MEL0106"_s << u"Bravo"_s
+    const QString jane = u"Jane Doe"_s;
+    QTest::newRow("same race") << jane << u"MEL0106"_s << u"Bravo"_s
                                << u"JANE DOE is already booked on ALPHA in race 1 at FLEMINGTON. Book anyway?"_s;
-    QTest::newRow("another race") << u"MEL0106"_s << u"Golf"_s << QString();
-    QTest::newRow("another meeting that day") << u"OTH0106"_s << u"Papa"_s
+    QTest::newRow("another race") << jane << u"MEL0106"_s << u"Golf"_s << QString();
+    QTest::newRow("another meeting that day") << jane << u"OTH0106"_s << u"Papa"_s
                                               << u"JANE DOE is already booked on ALPHA in race 1 at FLEMINGTON. "
                                                  "Book anyway?"_s;
-    QTest::newRow("another day") << u"CAU0107"_s << u"Delta"_s << QString();
-    QTest::newRow("her own ride") << u"MEL0106"_s << u"Alpha"_s << QString();
+    QTest::newRow("another day") << jane << u"CAU0107"_s << u"Delta"_s << QString();
+    QTest::newRow("her own ride") << jane << u"MEL0106"_s << u"Alpha"_s << QString();
+    // The acceptances name Bob Roe (FullName Robert Roe) on Golf, MEL0106 race 3, with title and claim.
+    QTest::newRow("field names him on another runner")
+        << u"Bob Roe"_s << u"MEL0106"_s << u"Foxtrot"_s
+        << u"BOB ROE is named by the field on GOLF in race 3 at FLEMINGTON. Book anyway?"_s;
+    QTest::newRow("field names him on that very horse") << u"Bob Roe"_s << u"MEL0106"_s << u"Golf"_s << QString();
 }
 
 void TestRaceCore::clashingRide()
 {
+    QFETCH(QString, jockey);
     QFETCH(QString, meeting);
     QFETCH(QString, horse);
     QFETCH(QString, question);
@@ -195,7 +206,8 @@ void TestRaceCore::clashingRide()
     db.exec(u"INSERT INTO Meeting (MeetingCode, MeetingLocation, MeetingLevel, MeetingDate) "
             "VALUES ('OTH0106', 'Moonee Valley', 'ACP', '2024-01-06')"_s);
     seed::addNom(db, u"OTH0106"_s, 5, u"Papa"_s, u"Multi"_s, 550);
-    const std::optional<ClashingRide> ride = findClashingRide(db, u"Jane Doe"_s, meeting, horse);
+    db.exec(u"UPDATE Noms SET Jockey = 'Mr Robert ROE (a3)' WHERE Horse = 'Golf'"_s);
+    const std::optional<ClashingRide> ride = findClashingRide(db, jockey, meeting, horse);
     QCOMPARE(ride ? clashQuestion(*ride) : QString(), question);
 }
 
@@ -204,9 +216,14 @@ void TestRaceCore::reportRowsAndPages()
     {
         Db db(m_env->databaseFile());
         db.exec(u"UPDATE Noms SET LastJockey = 'K Last', Barrier = 4, EorB = 'E' WHERE Horse = 'Golf'"_s);
+        // A sponsor's long race name ends in "Field Lim": it must not run into the distance.
+        db.exec(u"UPDATE Race SET RaceDistance = 2000, RaceDetails = 'The Schweppes O''Brien Kelly Plate, "
+                "Benchmark 64 Handicap, Apprentices Field Lim' WHERE MeetingCode = 'MEL0106' AND RaceNumber = 1"_s);
     }
+    cAppSettings::instance().Companyname = u"Kelly & O'Hara Bookings"_s;
     meetingreport::Report report = meetingreport::buildReport(u"MEL0106"_s);
     QVERIFY(report.found);
+    QCOMPARE(report.company, u"Kelly & O'Hara Bookings"_s);
     QCOMPARE(report.groups.size(), 3);
     QCOMPARE(report.lineCount(), 11); // 5 seeded runners + the 6 added for the weights
     const meetingreport::Group &race3 = report.groups.at(2);
@@ -219,13 +236,30 @@ void TestRaceCore::reportRowsAndPages()
     QCOMPARE(report.groups.at(0).lines.at(0).weight, u"55.0"_s);
     QCOMPARE(meetingreport::pageCount(report), 1);
 
-    // A long meeting runs over pages, every runner printed once.
+    // A long meeting runs over pages, every runner printed once; a race that goes over a page
+    // has its heading again at the top of the next.
     for (int i = 0; i < 70; ++i)
         report.groups[i % 3].lines.append(report.groups.at(0).lines.at(0));
-    QCOMPARE(meetingreport::pageCount(report), 2);
+    const QList<QList<meetingreport::PageItem>> pages = meetingreport::layoutPages(report);
+    QCOMPARE(pages.size(), 2);
+    const meetingreport::PageItem &lastOnFirst = pages.at(0).last();
+    const meetingreport::PageItem &top = pages.at(1).first();
+    QVERIFY(lastOnFirst.line >= 0 && top.line < 0);
+    QCOMPARE(top.group, lastOnFirst.group);
+    QVERIFY(top.continued);
+    QCOMPARE(pages.at(1).at(1).line, lastOnFirst.line + 1);
     const QString pdf = m_env->root() + "/report.pdf"_L1;
     QVERIFY(meetingreport::writePdf(report, pdf));
-    QVERIFY(QFileInfo(pdf).size() > 1000);
+    const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
+    if (!pdftotext.isEmpty()) {
+        QProcess process;
+        process.start(pdftotext, {u"-layout"_s, pdf, u"-"_s});
+        QVERIFY(process.waitForFinished(30000));
+        const QString text = QString::fromUtf8(process.readAllStandardOutput());
+        QVERIFY2(text.contains(QRegularExpression(u"\\s2000mtrs"_s)) && !text.contains(u"Lim2000"_s), qPrintable(text));
+        QCOMPARE(text.count(u"Kelly & O'Hara Bookings"_s), 2); // the foot of both pages
+        QCOMPARE(text.count(u"(continued)"_s), 1);
+    }
     QVERIFY(!meetingreport::writePdf(report, m_env->root() + "/no/such/folder/report.pdf"_L1));
 }
 

@@ -61,7 +61,9 @@ void loadForSplash()
     defaultDatabaseFolder();
     if (firstStart)
         ensureDeliveredDatabase();
-    if (!settings.AlreadyUpgraded) {
+    // Only a flag read as false starts the migration: an unreadable one may hide a finished
+    // migration, and running it again would put the old database back over the working one.
+    if (!settings.AlreadyUpgraded && settings.wasRead(QStringLiteral("Upgraded"))) {
         try {
             runStartupMigration();
             settings.AlreadyUpgraded = true;

@@ -1,15 +1,21 @@
 #include "cAppSettings.h"
 
+#include "UserDialogs.h"
 #include "cRegistry.h"
 
 #include <QLocale>
+#include <QSet>
+
+#include <algorithm>
 
 #include <charconv>
+#include <cmath>
 #include <variant>
 
 namespace {
 
-using Field = std::variant<QString cAppSettings::*, qint32 cAppSettings::*, float cAppSettings::*, bool cAppSettings::*>;
+using Field = std::variant<QString cAppSettings::*, qint32 cAppSettings::*, float cAppSettings::*, bool cAppSettings::*,
+                           CentsAmount cAppSettings::*>;
 
 struct Entry {
     const char *storedName;
@@ -131,7 +137,23 @@ bool convert(const QVariant &stored, bool &out)
     return true;
 }
 
+bool convert(const QVariant &stored, CentsAmount &out)
+{
+    double dollars = 0;
+    if (!convert(stored, dollars) || std::abs(dollars) > 1e13)
+        return false;
+    out.cents = qRound64(dollars * 100);
+    return true;
+}
+
 QString toStoredText(const QString &value) { return value; }
+QString toStoredText(CentsAmount value)
+{
+    // A point whatever the locale: the amount reads back under any of them.
+    const qint64 magnitude = value.cents < 0 ? -value.cents : value.cents;
+    return QString::fromLatin1(value.cents < 0 ? "-" : "") + QString::number(magnitude / 100) + QLatin1Char('.')
+        + QString::number(magnitude % 100).rightJustified(2, QLatin1Char('0'));
+}
 QString toStoredText(qint32 value) { return QString::number(value); }
 QString toStoredText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
 QString toStoredText(float value)
@@ -151,6 +173,27 @@ void prepare(cRegistry &registry)
     registry.setClassKey(cRegistry::HKEY_CURRENT_USER);
     registry.setSectionKey(cAppSettings::kSectionKey);
     registry.setValueType(cRegistry::REG_SZ);
+}
+
+// Names each unreadable stored value to the agent once per run, however often the settings load.
+void tellUnreadable(const QStringList &unreadable)
+{
+    static QSet<QString> told;
+    QStringList untold;
+    for (const QString &value : unreadable) {
+        if (!told.contains(value)) {
+            told.insert(value);
+            untold << value;
+        }
+    }
+    if (untold.isEmpty())
+        return;
+    UserDialogs::instance().message(
+        QStringLiteral("Settings Error"),
+        QStringLiteral("These stored settings cannot be read and were left out; the others were loaded:\n")
+            + untold.join(QLatin1Char('\n'))
+            + QStringLiteral("\nEach keeps its stored text until it is set again."),
+        UserDialogs::Icon::Exclamation);
 }
 
 } // namespace
@@ -200,6 +243,8 @@ bool cAppSettings::LoadSettings()
 {
     cRegistry registry;
     prepare(registry);
+    m_unread.clear();
+    QStringList unreadable;
     for (const Entry &entry : kLoadOrder) {
         registry.setValueKey(QLatin1String(entry.storedName));
         const QVariant stored = registry.value();
@@ -213,14 +258,23 @@ bool cAppSettings::LoadSettings()
             },
             entry.field);
         if (!ok) {
-            applyOwnDefaults();
-            return false;
+            // One value written by hand or under another locale must not cost the others.
+            const QString name = QLatin1String(entry.storedName);
+            m_unread.append({name, *textOf(name)});
+            unreadable << name + QStringLiteral("=\"") + stored.toString() + QLatin1Char('"');
         }
         if (qstrcmp(entry.storedName, "DataServer") == 0 && DataServer.isEmpty())
             DataServer = kDefaultDataServer;
     }
     applyOwnDefaults();
-    return true;
+    tellUnreadable(unreadable);
+    return m_unread.isEmpty();
+}
+
+bool cAppSettings::wasRead(const QString &storedName) const
+{
+    return std::none_of(m_unread.cbegin(), m_unread.cend(),
+                        [&storedName](const UnreadValue &unread) { return unread.storedName == storedName; });
 }
 
 bool cAppSettings::SaveSettings()
@@ -229,9 +283,18 @@ bool cAppSettings::SaveSettings()
     prepare(registry);
     try {
         for (const Entry *entry : saveOrder()) {
-            registry.setValueKey(QLatin1String(entry->storedName));
-            std::visit([this, &registry](auto member) { registry.setValue(toStoredText(this->*member)); },
-                       entry->field);
+            const QString name = QLatin1String(entry->storedName);
+            const QString text = *textOf(name);
+            const auto unread = std::find_if(m_unread.begin(), m_unread.end(),
+                                             [&name](const UnreadValue &value) { return value.storedName == name; });
+            // A value the load could not read keeps its stored text until its field is given a value.
+            if (unread != m_unread.end()) {
+                if (unread->fieldText == text)
+                    continue;
+                m_unread.erase(unread);
+            }
+            registry.setValueKey(name);
+            registry.setValue(text);
         }
         registry.flush();
     } catch (const RegistryError &) {

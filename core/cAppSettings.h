@@ -1,8 +1,16 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <optional>
+
+// An amount of money in whole cents. Stored as dollars with two decimals ("12.50"), so that an
+// amount an earlier version stored in whole dollars ("13") reads as it was meant.
+struct CentsAmount {
+    qint64 cents = 0;
+    friend bool operator==(CentsAmount, CentsAmount) = default;
+};
 
 // The per-user settings record: one program-wide instance whose fields the windows read and
 // assign directly; LoadSettings/SaveSettings move the whole set to and from the store.
@@ -15,10 +23,15 @@ public:
 
     static cAppSettings &instance();
 
-    // Returns false at the first value that cannot be read or written; the fields before it
-    // keep their new contents, the rest what they had.
+    // LoadSettings reads every value it can: one it cannot read is left out (its field keeps what
+    // it had), named to the agent once per run, and returns false. SaveSettings returns false at
+    // the first value that cannot be written.
     bool LoadSettings();
     bool SaveSettings();
+
+    // Whether the last load read the stored value (an absent value counts as read). A value it
+    // could not read keeps its stored text through saves until its field is assigned.
+    bool wasRead(const QString &storedName) const;
 
     // Whether any settings were ever saved: false only before the program's very first start.
     static bool isStored();
@@ -91,8 +104,8 @@ public:
     bool AlwCalcWeights = false;
     QString ExtChgText1;
     QString ExtChgText2;
-    qint32 ExtChgVal1 = 0;
-    qint32 ExtChgVal2 = 0;
+    CentsAmount ExtChgVal1;
+    CentsAmount ExtChgVal2;
 
     // Hosts of the racing web sites: host[:port] (reached by https://), or with a scheme (http://127.0.0.1:8080).
     QString RacingHost;
@@ -120,4 +133,10 @@ public:
 
 private:
     void applyOwnDefaults();
+
+    struct UnreadValue {
+        QString storedName;
+        QString fieldText; // the field's text after the load, to notice an assignment since
+    };
+    QList<UnreadValue> m_unread;
 };

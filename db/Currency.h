@@ -17,6 +17,7 @@ public:
     constexpr Currency() = default;
     static constexpr Currency fromUnits(qint64 units) { return Currency(units); }
     static constexpr Currency dollars(qint64 whole) { return Currency(whole * kScale); }
+    static constexpr Currency cents(qint64 cents) { return Currency(cents * (kScale / 100)); }
 
     // Decimal text as typed or stored: optional "$", thousands commas, sign, up to any number
     // of decimals (rounded to four). nullopt when the text is not a number.
@@ -29,7 +30,8 @@ public:
     bool isZero() const { return m_units == 0; }
 
     Currency roundedToCents() const { return roundedTo(100); }
-    Currency roundedToWhole() const { return roundedTo(kScale); }
+    // The amount in whole cents, rounded half away from zero.
+    qint64 wholeCents() const { return roundedToCents().units() / (kScale / 100); }
 
     // This amount times a decimal factor given as numerator / denominator, as currency.
     Currency times(qint64 numerator, qint64 denominator = 1) const;

@@ -176,8 +176,8 @@ bool saveExtraCharges(const QString &text1, const QString &amount1, const QStrin
     const cAppSettings before = settings;
     settings.ExtChgText1 = text1;
     settings.ExtChgText2 = text2;
-    settings.ExtChgVal1 = qint32(extra1->roundedToWhole().units() / Currency::kScale);
-    settings.ExtChgVal2 = qint32(extra2->roundedToWhole().units() / Currency::kScale);
+    settings.ExtChgVal1 = CentsAmount{extra1->wholeCents()};
+    settings.ExtChgVal2 = CentsAmount{extra2->wholeCents()};
     if (!settings.SaveSettings()) {
         settings = before;
         *message = u"The settings could not be saved"_s;

@@ -62,8 +62,7 @@ void err(const QString &line)
 bool loadSettings()
 {
     cAppSettings &settings = cAppSettings::instance();
-    if (!settings.LoadSettings())
-        err(QStringLiteral("warning: some settings could not be read and keep their defaults"));
+    settings.LoadSettings(); // names any value it cannot read
     if (settings.DBPath.isEmpty())
         settings.DBPath = QDir::toNativeSeparators(programFolder());
     return true;

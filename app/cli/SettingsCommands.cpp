@@ -23,7 +23,7 @@ int assign(const QStringList &arguments, CliDialogs &dialogs, bool onlyWhenEmpty
             return 2;
         }
         if (onlyWhenEmpty && !current->isEmpty() && *current != QLatin1String("0") &&
-            *current != QLatin1String("False")) {
+            *current != QLatin1String("0.00") && *current != QLatin1String("False")) {
             keptNames << name;
             continue;
         }

@@ -125,8 +125,8 @@ bool frmSelectDate::prepare(const QString &jockeyName)
     const cAppSettings &settings = cAppSettings::instance();
     txtExtra1->setText(settings.ExtChgText1);
     txtExtra2->setText(settings.ExtChgText2);
-    meExtra1->setText(Currency::dollars(settings.ExtChgVal1).toDisplay());
-    meExtra2->setText(Currency::dollars(settings.ExtChgVal2).toDisplay());
+    meExtra1->setText(Currency::cents(settings.ExtChgVal1.cents).toDisplay());
+    meExtra2->setText(Currency::cents(settings.ExtChgVal2.cents).toDisplay());
     setWindowTitle(kCaption + u" - "_s + m_jockey.name);
     return true;
 }

@@ -1,5 +1,6 @@
 #include "core/cAppSettings.h"
 #include "core/cRegistry.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
 #include <QFile>
@@ -86,6 +87,10 @@ private slots:
         QTest::newRow("int too large") << "MainLeft" << "99999999999" << false << "0";
         QTest::newRow("float") << "AppVersion" << "2.66" << true << "2.66";
         QTest::newRow("float not numeric") << "AppVersion" << "two" << false << "0";
+        // Extra charges were whole dollars once and are cents now; both read as meant.
+        QTest::newRow("whole dollars") << "ExtChgVal1" << "13" << true << "1300";
+        QTest::newRow("dollars and cents") << "ExtChgVal1" << "12.50" << true << "1250";
+        QTest::newRow("amount in words") << "ExtChgVal1" << "ten" << false << "0";
     }
 
     void storedTextConverts()
@@ -108,13 +113,83 @@ private slots:
             actual = s.MainMax ? QStringLiteral("true") : QStringLiteral("false");
         else if (name == QLatin1String("MainLeft"))
             actual = QString::number(s.MainLeft);
+        else if (name == QLatin1String("ExtChgVal1"))
+            actual = QString::number(s.ExtChgVal1.cents);
         else
             actual = QString::number(s.AppVersion, 'g', 6);
         QCOMPARE(actual, expected);
-        // A failing value stops the load: the fields after it keep what they had.
-        QCOMPARE(s.UserName, loads ? QStringLiteral("after the failure") : QString());
+        // A value that cannot be read costs no other value.
+        QCOMPARE(s.UserName, QStringLiteral("after the failure"));
         // The program still starts with usable hosts.
         QVERIFY(!s.RacingHost.isEmpty());
+    }
+
+    // A store edited by hand or written under another locale: the one value that cannot be read
+    // is named once, the rest load, and saving never blanks or rewrites what was not read.
+    void oneUnreadableValueIsLeftAlone_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("line");   // as it stands in the file
+        QTest::addColumn<QString>("stored"); // the text the store keeps
+        QTest::addColumn<QString>("assigned");
+        QTest::newRow("decimal comma") << "AppVersion" << "AppVersion=\"2,7\"" << "2,7" << "2.7";
+        QTest::newRow("unquoted comma") << "AppVersion" << "AppVersion=2,617" << "2,617" << "2.617";
+        QTest::newRow("flag in words") << "Upgraded" << "Upgraded=Yes please" << "Yes please" << "True";
+        QTest::newRow("number in words") << "NextInvoiceNumber" << "NextInvoiceNumber=fifty" << "fifty" << "51";
+    }
+
+    void oneUnreadableValueIsLeftAlone()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, line);
+        QFETCH(QString, stored);
+        QFETCH(QString, assigned);
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        const QByteArray others = "Upgraded=True\nNextInvoiceNumber=57\nDefaultState=XA\n"
+                                  "ABN=51-824-753-556\nUserName=Ms Zoë O'Hare\nUserPass=pa|ss\n"
+                                  "CompanyName=O'Brien & Sons Racing\nAlwCalcWeights=True\n";
+        QByteArray text = "[General]\n";
+        for (const QByteArray &entry : others.split('\n'))
+            if (!entry.isEmpty() && !entry.startsWith(QByteArray(name.toLatin1() + '=')))
+                text += entry + '\n';
+        text += line.toUtf8() + '\n';
+        {
+            QFile file(env.settingsFile());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text);
+        }
+        cAppSettings &s = cAppSettings::instance();
+        s.reset();
+        QVERIFY(!s.LoadSettings());
+        QVERIFY(!s.wasRead(name));
+        QCOMPARE(s.UserName, QStringLiteral("Ms Zoë O'Hare"));
+        QCOMPARE(s.Companyname, QStringLiteral("O'Brien & Sons Racing"));
+        QCOMPARE(s.DefaultState, QStringLiteral("XA"));
+        QVERIFY(s.AlwCalcWeights);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY(dialogs.messages.first().text.contains(name + QStringLiteral("=\"") + stored + u'"'));
+        // The start-up loads the settings again: the agent is told once.
+        QVERIFY(!s.LoadSettings());
+        QCOMPARE(dialogs.messages.size(), 1);
+
+        const auto storedText = [&env](const QString &value) {
+            QSettings file(env.settingsFile(), QSettings::IniFormat);
+            const QVariant v = file.value(value);
+            return v.userType() == QMetaType::QStringList ? v.toStringList().join(u',') : v.toString();
+        };
+        QVERIFY(s.SaveSettings());
+        QCOMPARE(storedText(name), stored);
+        QCOMPARE(storedText(QStringLiteral("UserPass")), QStringLiteral("pa|ss"));
+        QCOMPARE(storedText(QStringLiteral("ABN")), QStringLiteral("51-824-753-556"));
+        if (name != QLatin1String("NextInvoiceNumber"))
+            QCOMPARE(storedText(QStringLiteral("NextInvoiceNumber")), QStringLiteral("57"));
+        // Once the program gives the field a value, that value is stored.
+        QVERIFY(s.setFromText(name, assigned));
+        QVERIFY(s.SaveSettings());
+        QCOMPARE(storedText(name), assigned);
+        s.reset();
+        QVERIFY(s.LoadSettings());
     }
 
     void twoPercentSignsExpandEnvironment_data()

@@ -175,6 +175,31 @@ private slots:
         QVERIFY(dialogs.messages.isEmpty());
     }
 
+    // A flag that cannot be read may hide a finished migration: the working database stays.
+    void unreadableUpgradedFlagSkipsTheMigration()
+    {
+        TestEnvironment env;
+        ScriptedDialogs dialogs;
+        const QString previous = env.root() + QStringLiteral("/previous");
+        QDir().mkpath(previous);
+        schema::createDatabase(previous + QStringLiteral("/Kelbrin.mdb"));
+        addTrainer(previous + QStringLiteral("/Kelbrin.mdb"), QStringLiteral("OLD ONLY"));
+        const QString working = env.programFolder() + QStringLiteral("/Kelbrin.mdb");
+        schema::createDatabase(working);
+        addTrainer(working, QStringLiteral("ADDED SINCE"));
+        {
+            QFile file(env.settingsFile());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("[General]\nUpgraded=Ja\nPreviousInstallPath=" + previous.toUtf8() + "\n");
+        }
+        cAppSettings::instance().reset();
+        startup::loadForSplash();
+        QCOMPARE(trainers(working), QStringList{QStringLiteral("ADDED SINCE")});
+        QVERIFY(!cAppSettings::instance().AlreadyUpgraded);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY(dialogs.messages.first().text.contains(QStringLiteral("Upgraded=\"Ja\"")));
+    }
+
     void migrationWithoutPreviousInstallationStillSetsTheFlag()
     {
         TestEnvironment env;

@@ -351,11 +351,16 @@ void TestJockeyInvoice::saveExtras_data()
     QTest::addColumn<QString>("amount1");
     QTest::addColumn<QString>("amount2");
     QTest::addColumn<QString>("message"); // empty: stored
-    QTest::addColumn<int>("stored1");
-    QTest::addColumn<int>("stored2");
-    QTest::newRow("rounded to whole dollars") << u"12.60"_s << u"$3"_s << QString() << 13 << 3;
-    QTest::newRow("first not numeric") << u"abc"_s << u"3"_s << extraChargeMessage(1) << 0 << 0;
-    QTest::newRow("second negative") << u"1"_s << u"-2"_s << extraChargeMessage(2) << 0 << 0;
+    QTest::addColumn<qint64>("stored1"); // cents
+    QTest::addColumn<qint64>("stored2");
+    QTest::addColumn<QString>("shown1"); // by the next invoice window
+    QTest::newRow("cents kept") << u"12.50"_s << u"$3"_s << QString() << qint64(1250) << qint64(300) << u"$12.50"_s;
+    QTest::newRow("rounded to cents") << u"$1,012.605"_s << u"0.5"_s << QString() << qint64(101261) << qint64(50)
+                                      << u"$1,012.61"_s;
+    QTest::newRow("first not numeric") << u"abc"_s << u"3"_s << extraChargeMessage(1) << qint64(0) << qint64(0)
+                                       << u"$0.00"_s;
+    QTest::newRow("second negative") << u"1"_s << u"-2"_s << extraChargeMessage(2) << qint64(0) << qint64(0)
+                                     << u"$0.00"_s;
 }
 
 void TestJockeyInvoice::saveExtras()
@@ -363,8 +368,8 @@ void TestJockeyInvoice::saveExtras()
     QFETCH(QString, amount1);
     QFETCH(QString, amount2);
     QFETCH(QString, message);
-    QFETCH(int, stored1);
-    QFETCH(int, stored2);
+    QFETCH(qint64, stored1);
+    QFETCH(qint64, stored2);
     ScriptedDialogs dialogs;
     frmSelectDate window;
     QVERIFY(window.prepare(u"J ONE"_s));
@@ -375,9 +380,13 @@ void TestJockeyInvoice::saveExtras()
     QCOMPARE(dialogs.messages.isEmpty() ? QString() : dialogs.messages.first().text, message);
     cAppSettings &settings = cAppSettings::instance();
     settings.LoadSettings();
-    QCOMPARE(settings.ExtChgVal1, stored1);
-    QCOMPARE(settings.ExtChgVal2, stored2);
+    QCOMPARE(settings.ExtChgVal1.cents, stored1);
+    QCOMPARE(settings.ExtChgVal2.cents, stored2);
     QCOMPARE(settings.ExtChgText1, message.isEmpty() ? u"Travel"_s : QString());
+    // The next invoice window offers the amounts as they were saved.
+    frmSelectDate again;
+    QVERIFY(again.prepare(u"J ONE"_s));
+    QTEST(again.meExtra1->text(), "shown1");
 }
 
 void TestJockeyInvoice::cliAdvancesOnce()

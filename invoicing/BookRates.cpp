@@ -12,7 +12,6 @@ namespace ratetables {
 namespace {
 
 const QStringList kStates{u"VIC"_s, u"QLD"_s, u"NSW"_s, u"TAS"_s, u"SA"_s, u"WA"_s, u"NT"_s, u"ACT"_s};
-const QStringList kRaceTypes{u"R"_s, u"T"_s, u"J"_s};
 
 QString orderOf(const GridTable &table)
 {
@@ -103,8 +102,10 @@ std::optional<CellError> checkRow(const GridTable &table, const QStringList &tex
                 return CellError{i, u"%1 must be one of %2."_s.arg(caption, kStates.join(u", "_s))};
             break;
         case Kind::RaceType:
-            if (!kRaceTypes.contains(text.toUpper()))
-                return CellError{i, u"%1 must be R (races), J (jumps) or T (trials)."_s.arg(caption)};
+            // A rate the invoice never charges would be accepted and silently unused.
+            if (!kChargedRaceTypes.contains(text.toUpper()))
+                return CellError{i, u"%1 must be R: the invoice charges booking rates of races (R) only, as the "
+                                    "rides it reads do not say which were jumps (J) or trials (T)."_s.arg(caption)};
             break;
         case Kind::Date:
             if (!parseDate(text).isValid())
@@ -159,9 +160,28 @@ QList<GridRow> loadRows(const GridTable &table)
     return rows;
 }
 
+std::optional<CellError> conflictingRow(const GridTable &table, const GridRow &row)
+{
+    if (table.table != u"BookRate"_s)
+        return std::nullopt;
+    const QString state = storedValue(Kind::State, row.texts.value(0)).toString();
+    const QString raceType = storedValue(Kind::RaceType, row.texts.value(1)).toString();
+    const QString date = storedValue(Kind::Date, row.texts.value(2)).toString();
+    QueryResult other = OpenQuery(u"SELECT 1 FROM BookRate WHERE State = ? AND RaceType = ? AND DateEffective = ? "
+                                  "AND rowid <> ?"_s,
+                                  {state, raceType, date, row.rowid});
+    if (!other.next())
+        return std::nullopt;
+    return CellError{2, u"There is already a booking rate for %1, race type %2, effective %3; the invoice could "
+                        "charge only one of them. Change that row instead."_s.arg(state, raceType,
+                                                                                    displayText(Kind::Date, date))};
+}
+
 qint64 storeRow(const GridTable &table, const GridRow &row)
 {
     if (const std::optional<CellError> error = checkRow(table, row.texts))
+        throw DbError(error->message);
+    if (const std::optional<CellError> error = conflictingRow(table, row))
         throw DbError(error->message);
     QStringList fields;
     QVariantList values;

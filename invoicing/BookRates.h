@@ -47,8 +47,14 @@ struct CellError {
     int column; // from 0
     QString message;
 };
+// The race types whose rates the invoice charges (its stored query reads race type "R").
+inline const QStringList kChargedRaceTypes{QStringLiteral("R")};
+
 // The first cell whose text the column cannot take.
 std::optional<CellError> checkRow(const GridTable &table, const QStringList &texts);
+// A checked booking-rate row that another stored row already has the state, race type and date
+// of (the invoice would pick one of them arbitrarily); nothing for other tables.
+std::optional<CellError> conflictingRow(const GridTable &table, const GridRow &row);
 // True when every text of the row is blank (a new row the agent left untouched).
 bool isBlankRow(const QStringList &texts);
 

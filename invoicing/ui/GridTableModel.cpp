@@ -36,6 +36,10 @@ bool GridTableModel::commitRow(int row, CellError *why)
         *why = *error;
         return false;
     }
+    if (const std::optional<CellError> error = conflictingRow(m_table, line)) {
+        *why = *error;
+        return false;
+    }
     line.rowid = storeRow(m_table, line);
     m_dirty.remove(row);
     m_before.remove(row);

@@ -386,26 +386,36 @@ void TestEditors::badGridRowsAreRefused_data()
 {
     QTest::addColumn<QStringList>("row");
     QTest::addColumn<QString>("message");
+    const QString typeMessage = u"Race Type must be R: the invoice charges booking rates of races (R) only, as the "
+                                "rides it reads do not say which were jumps (J) or trials (T)."_s;
     QTest::newRow("state") << QStringList{u"XX"_s, u"R"_s, u"1/7/26"_s, u"5"_s}
                            << u"State must be one of VIC, QLD, NSW, TAS, SA, WA, NT, ACT."_s;
-    QTest::newRow("race type") << QStringList{u"VIC"_s, u"X"_s, u"1/7/26"_s, u"5"_s}
-                               << u"Race Type must be R (races), J (jumps) or T (trials)."_s;
+    QTest::newRow("race type") << QStringList{u"VIC"_s, u"X"_s, u"1/7/26"_s, u"5"_s} << typeMessage;
+    QTest::newRow("jumps are never charged") << QStringList{u"VIC"_s, u"j"_s, u"1/7/26"_s, u"5"_s} << typeMessage;
     QTest::newRow("date") << QStringList{u"VIC"_s, u"R"_s, u"31/2/26"_s, u"5"_s}
                           << u"Date Effective must be a date such as 1/7/25."_s;
     QTest::newRow("rate") << QStringList{u"VIC"_s, u"R"_s, u"1/7/26"_s, u"five"_s}
                           << u"Booking Rate must be an amount of 0 or more, such as $25.00."_s;
+    // A stored row holds QLD, R from 1 September 2025.
+    QTest::newRow("same state, type and date")
+        << QStringList{u"qld"_s, u"R"_s, u"01/09/2025"_s, u"$62.50"_s}
+        << u"There is already a booking rate for QLD, race type R, effective 1/9/25; the invoice could charge only "
+           "one of them. Change that row instead."_s;
 }
 
 void TestEditors::badGridRowsAreRefused()
 {
     QFETCH(QStringList, row);
     QFETCH(QString, message);
+    OpenDb().exec(u"INSERT INTO BookRate (State, RaceType, DateEffective, BookingRate) "
+                  "VALUES ('QLD', 'R', '2025-09-01', 60)"_s);
     const QString before = one(u"SELECT COUNT(*) FROM BookRate"_s);
     frmBookRate rates;
     QVERIFY(rates.load());
-    typeRow(rates.model(), 0, row);
+    const int newRow = rates.model()->rowCount() - 1;
+    typeRow(rates.model(), newRow, row);
     // Deleting names the row it deletes.
-    rates.grid()->setCurrentIndex(rates.model()->index(0, 1));
+    rates.grid()->setCurrentIndex(rates.model()->index(newRow, 1));
     rates.deleteCurrentRow();
     QCOMPARE(m_dialogs->messages.last().text,
              u"Delete this row (State %1, Race Type %2, Date Effective %3, Booking Rate %4)?"_s.arg(row[0], row[1],
@@ -418,13 +428,13 @@ void TestEditors::badGridRowsAreRefused()
     QVERIFY(m_dialogs->messages.last().text.startsWith(message + u"\r\rAbandon the changes to this row (State "_s));
     QCOMPARE(m_dialogs->messages.last().defaultAnswer, UserDialogs::Answer::No);
     QVERIFY(rates.isVisible());
-    QVERIFY(rates.model()->isDirty(0));
+    QVERIFY(rates.model()->isDirty(newRow));
     // Yes gives the row up and the window closes, with nothing stored.
     m_dialogs->answerYes();
     QTest::keyClick(rates.grid(), Qt::Key_Escape);
     QVERIFY(!rates.isVisible());
-    QVERIFY(!rates.model()->isDirty(0));
-    QCOMPARE(rates.model()->index(0, 0).data().toString(), QString());
+    QVERIFY(!rates.model()->isDirty(newRow));
+    QCOMPARE(rates.model()->index(newRow, 0).data().toString(), QString());
     QCOMPARE(one(u"SELECT COUNT(*) FROM BookRate"_s), before);
 }
 

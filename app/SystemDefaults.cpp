@@ -26,7 +26,16 @@ Values current()
     v.gst = s.ApplyGST;
     v.nextInvoiceNumber = QString::number(double(s.NextInvoiceNumber), 'g', 9);
     v.state = s.effectiveDefaultState();
+    v.calculateWeights = s.AlwCalcWeights;
     return v;
+}
+
+QStringList stateChoices(const QString &current)
+{
+    QStringList states(std::cbegin(kStates), std::cend(kStates));
+    if (!current.trimmed().isEmpty() && !states.contains(current.trimmed()))
+        states << current.trimmed();
+    return states;
 }
 
 QString abnDigits(const QString &maskedText)
@@ -102,6 +111,7 @@ void apply(const Values &values)
 {
     cAppSettings &s = cAppSettings::instance();
     s.DefaultState = values.state;
+    s.AlwCalcWeights = values.calculateWeights;
     s.ABN = values.abn;
     s.ApplyGST = values.gst;
     s.Companyname = values.companyName;

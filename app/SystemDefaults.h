@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -23,7 +24,12 @@ struct Values {
     bool gst = false;
     QString nextInvoiceNumber;
     QString state;
+    bool calculateWeights = false; // `AlwCalcWeights`
 };
+
+// The states the dialog lists: the eight states, and the stored one when it is another source
+// (the WA club's "XA"), so that it shows and is kept.
+QStringList stateChoices(const QString &current);
 
 // What the dialog opens with: the settings, the current query password, "VIC" for a blank state.
 Values current();

@@ -2,6 +2,7 @@
 
 #include "BookingOperations.h"
 #include "StoredColor.h"
+#include "WeightCalculation.h"
 #include "core/Clock.h"
 #include "db/Database.h"
 
@@ -353,7 +354,7 @@ QList<RunnerLine> loadRunners(const QString &meetingCode, int raceNumber, const 
 
 bool weightControlsShown(const QString &state, const QString &raceText, bool allowed)
 {
-    return state == "VIC"_L1 && !raceText.contains("SW"_L1) && allowed;
+    return weightCalculationUnavailable(state, raceText, allowed).isEmpty();
 }
 
 QString groupLabel(int raceNumber, const QString &raceCode)

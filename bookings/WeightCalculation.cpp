@@ -111,3 +111,14 @@ WeightResult CalculateWeights(const QString &meetingCode, int raceNumber, const 
     transaction.commit();
     return result;
 }
+
+QString weightCalculationUnavailable(const QString &state, const QString &raceText, bool allowed)
+{
+    if (state.trimmed() != QLatin1String("VIC"))
+        return QStringLiteral("Weights are calculated for VIC meetings only; this is not a VIC meeting.");
+    if (raceText.contains(QLatin1String("SW")))
+        return QStringLiteral("Weights are not calculated for an SW (set weights) race.");
+    if (!allowed)
+        return QStringLiteral("Weight calculation is switched off in System Settings.");
+    return {};
+}

@@ -11,6 +11,11 @@
 // The text without characters below 32; with keepLineBreaks, carriage returns and line feeds stay.
 QString StripControlChars(const QString &text, bool keepLineBreaks);
 
+// Why "Caculate &Weights" is not offered for a race, or empty when it is: the calculation is for
+// Victorian races other than set-weights ("SW") races, when System Settings allow it
+// (`AlwCalcWeights`). Both the race window's button and its tooltip follow it.
+QString weightCalculationUnavailable(const QString &state, const QString &raceText, bool allowed);
+
 // Subtracted from a filly's or mare's weight above kAllowanceFloor.
 inline constexpr double kMareAllowance = 2.5;
 inline constexpr double kAllowanceFloor = 50;

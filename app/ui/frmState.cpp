@@ -41,8 +41,8 @@ frmState::frmState(QWidget *parent) : QDialog(parent)
     chkGST = named(new QCheckBox(u"GST on Jockey Invoice"_s, this), "chkGST");
     mebNextInvoiceNumber = named(new QLineEdit(this), "mebNextInvoiceNumber");
     cmbState = named(new QComboBox(this), "cmbState");
-    for (const QString &state : systemdefaults::kStates)
-        cmbState->addItem(state);
+    chkAlwCalcWeights =
+        named(new QCheckBox(u"Allow weight calculation in the race window"_s, this), "chkAlwCalcWeights");
     cmdChange = named(new QPushButton(u"Change System Defaults"_s, this), "cmdChange");
 
     auto *pathRow = new QHBoxLayout;
@@ -58,6 +58,7 @@ frmState::frmState(QWidget *parent) : QDialog(parent)
     form->addRow(QString(), chkGST);
     form->addRow(u"Next Invoice Number"_s, mebNextInvoiceNumber);
     form->addRow(u"Default State"_s, cmbState);
+    form->addRow(QString(), chkAlwCalcWeights);
     auto *outer = new QVBoxLayout(this);
     outer->addLayout(form);
     outer->addWidget(cmdChange);
@@ -73,7 +74,10 @@ frmState::frmState(QWidget *parent) : QDialog(parent)
 void frmState::fill()
 {
     const systemdefaults::Values v = systemdefaults::current();
+    cmbState->clear();
+    cmbState->addItems(systemdefaults::stateChoices(v.state));
     cmbState->setCurrentIndex(cmbState->findText(v.state));
+    chkAlwCalcWeights->setChecked(v.calculateWeights);
     meABN->setText(v.abn == systemdefaults::kEmptyAbn ? QString() : v.abn);
     chkGST->setChecked(v.gst);
     txtDBPath->setText(v.dbPath);
@@ -105,9 +109,11 @@ void frmState::browse()
 
 bool frmState::change()
 {
-    const systemdefaults::Values values{txtDBPath->text(),   txtDataServer->text(),        txtUser->text(),
-                                        txtUserPass->text(), txtCompanyName->text(),       meABN->displayText(),
-                                        chkGST->isChecked(), mebNextInvoiceNumber->text(), cmbState->currentText()};
+    const systemdefaults::Values values{txtDBPath->text(),           txtDataServer->text(),
+                                        txtUser->text(),             txtUserPass->text(),
+                                        txtCompanyName->text(),      meABN->displayText(),
+                                        chkGST->isChecked(),         mebNextInvoiceNumber->text(),
+                                        cmbState->currentText(),     chkAlwCalcWeights->isChecked()};
     if (const std::optional<systemdefaults::Problem> problem = systemdefaults::check(values)) {
         UserDialogs::instance().critical(problem->title, problem->text);
         switch (problem->field) {

@@ -33,5 +33,6 @@ public:
     QCheckBox *chkGST = nullptr;
     QLineEdit *mebNextInvoiceNumber = nullptr;
     QComboBox *cmbState = nullptr;
+    QCheckBox *chkAlwCalcWeights = nullptr;
     QPushButton *cmdChange = nullptr;
 };

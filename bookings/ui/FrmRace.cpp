@@ -12,6 +12,7 @@
 #include "people/ManagedJockeys.h"
 #include "bookings/RaceRunners.h"
 #include "bookings/StoredColor.h"
+#include "bookings/WeightCalculation.h"
 #include "core/Sound.h"
 #include "core/cAppSettings.h"
 #include "core/ui/BusyPointer.h"
@@ -411,9 +412,11 @@ void FrmRace::loadRunners()
         for (int r = 1; r <= m_races->rowCount(); ++r)
             m_races->setCellText(r, 3, QString::number(m_runners->groupRowOf(m_races->cellText(r, 1).toInt())));
     }
-    const bool weights =
-        weightControlsShown(lblState->text(), lblRaceTxt->text(), cAppSettings::instance().AlwCalcWeights);
+    const QString unavailable =
+        weightCalculationUnavailable(lblState->text(), lblRaceTxt->text(), cAppSettings::instance().AlwCalcWeights);
+    const bool weights = unavailable.isEmpty();
     cmdCalcWgts->setEnabled(weights);
+    cmdCalcWgts->setToolTip(unavailable);
     cmbRaceType->setEnabled(weights);
     for (QWidget *widget :
          {static_cast<QWidget *>(cmbRaceType), static_cast<QWidget *>(lblRaceTxt), static_cast<QWidget *>(lblState),

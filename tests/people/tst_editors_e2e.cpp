@@ -444,13 +444,19 @@ void TestEditors::settingsRulesAndCredentials_data()
     QTest::addColumn<QString>("abn");
     QTest::addColumn<QString>("next");
     QTest::addColumn<QString>("message");
-    QTest::newRow("gst without abn") << true << QString() << u"7"_s << u"If GST then ABN must be entered"_s;
-    QTest::newRow("short abn") << false << u"5182475355"_s << u"7"_s << u"The A. B. N. must have 11 digits."_s;
+    QTest::addColumn<QString>("state"); // stored before the dialog opens
+    QTest::newRow("gst without abn") << true << QString() << u"7"_s << u"If GST then ABN must be entered"_s
+                                     << QString();
+    QTest::newRow("short abn") << false << u"5182475355"_s << u"7"_s << u"The A. B. N. must have 11 digits."_s
+                               << QString();
     QTest::newRow("bad check digits") << true << u"51824753557"_s << u"7"_s
-                                      << u"51-824-753-557 is not a valid A. B. N.: its check digits do not add up."_s;
+                                      << u"51-824-753-557 is not a valid A. B. N.: its check digits do not add up."_s
+                                      << QString();
     QTest::newRow("invoice number") << false << QString() << u"12.5"_s
-                                    << u"Next Invoice Number must be a whole number."_s;
-    QTest::newRow("valid") << true << u"51824753556"_s << u"1234"_s << QString();
+                                    << u"Next Invoice Number must be a whole number."_s << QString();
+    QTest::newRow("valid") << true << u"51824753556"_s << u"1234"_s << QString() << QString();
+    // A state the list does not hold (the WA club's "XA") shows and is kept.
+    QTest::newRow("the WA club's state") << false << QString() << u"7"_s << QString() << u"XA"_s;
 }
 
 void TestEditors::settingsRulesAndCredentials()
@@ -459,9 +465,13 @@ void TestEditors::settingsRulesAndCredentials()
     QFETCH(QString, abn);
     QFETCH(QString, next);
     QFETCH(QString, message);
+    QFETCH(QString, state);
+    cAppSettings::instance().DefaultState = state;
     frmState dialog;
     dialog.fill();
-    QCOMPARE(dialog.cmbState->currentText(), u"VIC"_s);
+    QCOMPARE(dialog.cmbState->currentText(), state.isEmpty() ? u"VIC"_s : state);
+    QVERIFY(!dialog.chkAlwCalcWeights->isChecked());
+    dialog.chkAlwCalcWeights->setChecked(true);
     QCOMPARE(dialog.txtUserPass->text(), u"s3cret"_s);
     dialog.chkGST->setChecked(gst);
     dialog.meABN->setText(abn);
@@ -474,9 +484,10 @@ void TestEditors::settingsRulesAndCredentials()
         QCOMPARE(QueryCredentials::current().password, u"s3cret"_s);
         return;
     }
-    QCOMPARE(cAppSettings::instance().ABN, u"51-824-753-556"_s);
-    QCOMPARE(cAppSettings::instance().NextInvoiceNumber, 1234.0f);
-    QCOMPARE(cAppSettings::instance().DefaultState, u"VIC"_s);
+    QCOMPARE(cAppSettings::instance().ABN, gst ? u"51-824-753-556"_s : u"__-___-___-___"_s);
+    QCOMPARE(cAppSettings::instance().NextInvoiceNumber, next.toFloat());
+    QCOMPARE(cAppSettings::instance().DefaultState, state.isEmpty() ? u"VIC"_s : state);
+    QVERIFY(cAppSettings::instance().AlwCalcWeights);
     // The very next query travels with the new password, which this server refuses.
     QVERIFY(!DataServerRows(u"SELECT MTrack FROM MEETMAST"_s));
     dialog.txtUserPass->setText(u"s3cret"_s);

@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 
@@ -53,6 +54,8 @@ private slots:
     void layoutKeptAcrossOpenings();
     void sortValues_data();
     void sortValues();
+    void weightButtonSaysWhyItIsOff_data();
+    void weightButtonSaysWhyItIsOff();
 
 private:
     std::unique_ptr<FrmRace> open(const QString &meeting, const QString &level, int race)
@@ -210,6 +213,36 @@ void TestRaceWindow::layoutKeptAcrossOpenings()
     auto again = open(u"MEL0106"_s, u"ACP"_s, 0);
     QCOMPARE(again->grdRace->horizontalHeader()->sectionSize(col::Horse - 1), 177);
     QCOMPARE(again->grdRace->horizontalHeader()->visualIndex(col::Trainer - 1), 0);
+}
+
+void TestRaceWindow::weightButtonSaysWhyItIsOff_data()
+{
+    QTest::addColumn<QString>("meeting");
+    QTest::addColumn<bool>("allowed");
+    QTest::addColumn<QString>("raceCode");
+    QTest::addColumn<QString>("why"); // empty: the button is offered
+    QTest::newRow("offered") << u"MEL0106"_s << true << QString() << QString();
+    QTest::newRow("switched off") << u"MEL0106"_s << false << QString()
+                                  << u"Weight calculation is switched off in System Settings."_s;
+    QTest::newRow("set weights") << u"MEL0106"_s << true << u"1200 2YO SW"_s
+                                 << u"Weights are not calculated for an SW (set weights) race."_s;
+    QTest::newRow("not Victorian") << u"HID0109"_s << true << QString()
+                                   << u"Weights are calculated for VIC meetings only; this is not a VIC meeting."_s;
+}
+
+void TestRaceWindow::weightButtonSaysWhyItIsOff()
+{
+    QFETCH(QString, meeting);
+    QFETCH(QString, raceCode);
+    QFETCH(QString, why);
+    QFETCH(bool, allowed);
+    cAppSettings::instance().AlwCalcWeights = allowed;
+    if (!raceCode.isEmpty())
+        Db(m_env->databaseFile())
+            .exec(u"UPDATE Race SET RaceCode = ? WHERE MeetingCode = ? AND RaceNumber = 1"_s, {raceCode, meeting});
+    auto window = open(meeting, u"ACP"_s, 1);
+    QCOMPARE(window->cmdCalcWgts->isEnabled(), why.isEmpty());
+    QCOMPARE(window->cmdCalcWgts->toolTip(), why);
 }
 
 void TestRaceWindow::sortValues_data()

@@ -4,6 +4,10 @@
 #include "RemoteQuery.h"
 #include "db/Database.h"
 
+#include <QHash>
+
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 StatsHandOver &StatsHandOver::instance()
@@ -252,9 +256,6 @@ RunRow makeRow(const Fields &f)
         set(Sectional800400,
             numberText(leadingNumber(sectional.mid(0, 2))) + u',' + numberText(leadingNumber(sectional.mid(2, 2))));
     set(SP, at(11));
-    set(Winner, properCase(at(36)));
-    set(Second, properCase(at(37)));
-    set(Third, properCase(at(38)));
     set(RaceNo, at(1));
     set(Starters, at(29));
     set(PrizeWon, at(8));
@@ -270,49 +271,70 @@ RunRow makeRow(const Fields &f)
 namespace {
 
 template<typename Fields>
-bool emptyField(const Fields &fields, int i)
-{
-    return i >= fields.size() || fields.at(i).isEmpty();
-}
-
-template<typename Fields>
 QString fieldText(const Fields &fields, int i)
 {
     return i < fields.size() ? text(fields.at(i)) : QString();
 }
 
+// The placegetters of one run as the answer rows named them, first, second and third.
+using Placings = std::array<QStringList, 3>;
+
+// The placegetter cells of a run. A dead heat names a placing more than once: the names after
+// the first take the next cells with "=" (a dead heat for first shows "=" + name under "2nd"),
+// and what no longer fits stays in "3rd".
+void setPlacingCells(RunRow &run, const Placings &placings)
+{
+    std::array<QString, 3> cells;
+    int next = 0;
+    for (int placing = 0; placing < 3; ++placing) {
+        const QStringList &names = placings.at(placing);
+        int slot = std::max(next, placing);
+        for (qsizetype i = 0; i < names.size(); ++i, ++slot) {
+            const QString name = (i > 0 ? u"="_s : QString()) + properCase(names.at(i));
+            if (slot < 3)
+                cells[slot] = name;
+            else
+                cells[2] += u' ' + name;
+        }
+        if (!names.isEmpty())
+            next = slot;
+    }
+    run.cells[Winner - 1] = cells[0];
+    run.cells[Second - 1] = cells[1];
+    run.cells[Third - 1] = cells[2];
+}
+
+// The query joins each run to its first, second and third placegetters, so a dead heat for any
+// placing answers the run once per combination of them. Every answer row of the same run (date,
+// track, race and horse) is folded into one run row, whatever order the rows come in.
 template<typename Rows>
 QList<RunRow> fold(const Rows &answerRows)
 {
     QList<RunRow> runs;
+    QList<Placings> placings;
+    QHash<QString, qsizetype> runIndex;
     runs.reserve(answerRows.size());
-    bool secondMissing = false;
-    bool thirdMissing = false;
     for (const auto &fields : answerRows) {
         if (fields.size() < 3)
             continue;
-        // A dead heat for first has no second placegetter and answers the run once per winner;
-        // one for second likewise has no third.
-        if (emptyField(fields, 37)) {
-            if (secondMissing) {
-                secondMissing = false;
-                if (!runs.isEmpty())
-                    runs.last().cells[Second - 1] = u'=' + properCase(fieldText(fields, 36));
-                continue;
-            }
-            secondMissing = true;
+        const QString key = (fieldText(fields, 0) + u'|' + fieldText(fields, 3) + u'|' + fieldText(fields, 1) + u'|'
+                             + fieldText(fields, 2))
+                                .toUpper();
+        auto found = runIndex.constFind(key);
+        if (found == runIndex.cend()) {
+            found = runIndex.insert(key, runs.size());
+            runs.append(makeRow(fields));
+            placings.append(Placings{});
         }
-        if (emptyField(fields, 38)) {
-            if (thirdMissing) {
-                thirdMissing = false;
-                if (!runs.isEmpty())
-                    runs.last().cells[Third - 1] = u'=' + properCase(fieldText(fields, 37));
-                continue;
-            }
-            thirdMissing = true;
+        Placings &names = placings[*found];
+        for (int placing = 0; placing < 3; ++placing) {
+            const QString name = fieldText(fields, 36 + placing).trimmed();
+            if (!name.isEmpty() && !names[placing].contains(name, Qt::CaseInsensitive))
+                names[placing].append(name);
         }
-        runs.append(makeRow(fields));
     }
+    for (qsizetype i = 0; i < runs.size(); ++i)
+        setPlacingCells(runs[i], placings.at(i));
     return runs;
 }
 

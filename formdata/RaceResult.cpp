@@ -8,6 +8,9 @@
 #include <QDate>
 #include <QLocale>
 
+#include <algorithm>
+#include <limits>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace raceresult {
@@ -90,6 +93,27 @@ std::optional<Header> parseHeader(const QString &answer, const QString &date, co
     return h;
 }
 
+namespace {
+
+// A placing's rank; unplaced and scratched runners (no positive position) after every placing.
+int finishRank(const QString &position)
+{
+    bool ok = false;
+    const int place = position.trimmed().toInt(&ok);
+    return ok && place > 0 ? place : std::numeric_limits<int>::max();
+}
+
+} // namespace
+
+QVariant sortKey(int column, const QString &text)
+{
+    if (column == 1)
+        return finishRank(text);
+    if (columns().at(column - 1).rightJustified)
+        return leadingNumber(text);
+    return text.toUpper();
+}
+
 QList<Runner> parseRunners(const QString &answer, const QString &horse)
 {
     QList<Runner> runners;
@@ -107,6 +131,9 @@ QList<Runner> parseRunners(const QString &answer, const QString &horse)
         runner.cells[12] = QString(properCase(f.at(13)).trimmed() + u'/' + properCase(f.at(14)).trimmed()).trimmed();
         runners.append(runner);
     }
+    std::stable_sort(runners.begin(), runners.end(), [](const Runner &a, const Runner &b) {
+        return finishRank(a.cells.at(0)) < finishRank(b.cells.at(0));
+    });
     return runners;
 }
 

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include <array>
 #include <optional>
@@ -35,8 +36,12 @@ struct Runner {
     int boldFrom = 0;                     // first bold column (1-based, up to 11); 0 none
     bool bold(int column) const { return boldFrom > 0 && column >= boldFrom && column <= 11; }
 };
-// Rows in answer order; rows with fewer than 15 fields skipped.
+// Rows in finishing order (a dead heat's runners in answer order, unplaced and scratched runners
+// last in answer order); rows with fewer than 15 fields skipped.
 QList<Runner> parseRunners(const QString &answer, const QString &horse);
+// What a cell sorts by when the agent sorts the grid: the finishing order for "Posn", the
+// number for the other right-justified columns, else the text without regard to case.
+QVariant sortKey(int column, const QString &text);
 
 struct ColumnSpec {
     QString key, caption;

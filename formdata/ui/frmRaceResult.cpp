@@ -1,6 +1,8 @@
 #include "frmRaceResult.h"
 
+#include "core/Sound.h"
 #include "core/cAppSettings.h"
+#include "core/ui/BusyPointer.h"
 #include "core/ui/HeaderLayout.h"
 #include "core/ui/ReadOnlyGrid.h"
 
@@ -24,6 +26,19 @@ QLineEdit *makeBox(QWidget *parent, const char *name)
     box->setReadOnly(true);
     return box;
 }
+
+constexpr int kSortRole = Qt::UserRole;
+
+// A result cell sorts by the key the race result gives it (finishing order, numbers), not by its text.
+class ResultItem final : public QTableWidgetItem
+{
+public:
+    using QTableWidgetItem::QTableWidgetItem;
+    bool operator<(const QTableWidgetItem &other) const override
+    {
+        return QVariant::compare(data(kSortRole), other.data(kSortRole)) == QPartialOrdering::Less;
+    }
+};
 
 StoredGridWindow storedLayout()
 {
@@ -98,6 +113,9 @@ frmRaceResult::frmRaceResult(QWidget *parent) : QDialog(parent)
     buttons->addWidget(cmdExit);
     layout->addLayout(buttons);
     connect(cmdExit, &QPushButton::clicked, this, &QDialog::accept);
+    m_descendingNext = QList<bool>(int(specs.size()), false);
+    connect(grdResults->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int section) { sortByColumn(section + 1); });
 
     restoreGridWindow(this, grdResults->horizontalHeader(), storedLayout());
 }
@@ -122,7 +140,8 @@ void frmRaceResult::fill(const raceresult::Result &result)
     for (int r = 0; r < result.runners.size(); ++r) {
         const raceresult::Runner &runner = result.runners.at(r);
         for (int c = 0; c < raceresult::kColumns; ++c) {
-            auto *item = new QTableWidgetItem(runner.cells.at(c));
+            auto *item = new ResultItem(runner.cells.at(c));
+            item->setData(kSortRole, raceresult::sortKey(c + 1, runner.cells.at(c)));
             item->setTextAlignment(specs.at(c).rightJustified ? Qt::AlignRight | Qt::AlignVCenter
                                                               : Qt::AlignLeft | Qt::AlignVCenter);
             if (runner.bold(c + 1)) {
@@ -134,6 +153,22 @@ void frmRaceResult::fill(const raceresult::Result &result)
         }
     }
     grdResults->setUpdatesEnabled(true);
+}
+
+void frmRaceResult::sortByColumn(int column)
+{
+    if (column < 1 || column > m_descendingNext.size())
+        return;
+    const bool descending = m_descendingNext.at(column - 1);
+    m_descendingNext[column - 1] = !descending;
+    const Qt::SortOrder order = descending ? Qt::DescendingOrder : Qt::AscendingOrder;
+    {
+        BusyPointer busy;
+        grdResults->sortItems(column - 1, order);
+        grdResults->horizontalHeader()->setSortIndicator(column - 1, order);
+        grdResults->horizontalHeader()->setSortIndicatorShown(true);
+    }
+    sounds::playSound(sounds::kSorted);
 }
 
 void frmRaceResult::done(int result)

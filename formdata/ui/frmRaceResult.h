@@ -3,6 +3,7 @@
 #include "formdata/RaceResult.h"
 
 #include <QDialog>
+#include <QList>
 
 class QLabel;
 class QLineEdit;
@@ -19,6 +20,8 @@ public:
 
     // Fills the window from a fetched result.
     void fill(const raceresult::Result &result);
+    // A header click: sorts by the column (from 1), ascending first, then the other way.
+    void sortByColumn(int column);
 
     QLineEdit *txtMeetDesc = nullptr;
     QLineEdit *txtMeetType = nullptr;
@@ -35,4 +38,7 @@ public:
 
 protected:
     void done(int result) override;
+
+private:
+    QList<bool> m_descendingNext;
 };

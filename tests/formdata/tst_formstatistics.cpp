@@ -40,6 +40,7 @@ private slots:
     void summary();
     void ordinalSuffix_data();
     void ordinalSuffix();
+    void deadHeats_data();
     void deadHeats();
     void whereTexts_data();
     void whereTexts();
@@ -119,27 +120,59 @@ void TestFormStatistics::ordinalSuffix()
     QTEST(OrdinalSuffix(n), "suffix");
 }
 
+void TestFormStatistics::deadHeats_data()
+{
+    // Answer rows "date;track;race;horse;position;winner;second;third" and the runs they fold into
+    // as "winner|2nd|3rd", newest first; the counters of the folded runs.
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QStringList>("placegetters");
+    QTest::addColumn<QString>("career");
+    QTest::newRow("first") << QStringList{u"2025-06-21;EAGLE FARM;7;ZARA'S GIFT;1;ZARA'S GIFT;;MR BOJANGLES"_s,
+                                          u"2025-06-21;EAGLE FARM;7;ZARA'S GIFT;1;CÔTE D'OR;;MR BOJANGLES"_s}
+                           << QStringList{u"Zara's Gift|=Côte D'or|Mr Bojangles"_s} << u"1:1-0-0"_s;
+    QTest::newRow("second") << QStringList{u"2025-07-05;RANDWICK;3;SUNLINE;2;DANCE HERO;SUNLINE;"_s,
+                                           u"2025-07-05;RANDWICK;3;SUNLINE;2;DANCE HERO;KEEP QUIET;"_s}
+                            << QStringList{u"Dance Hero|Sunline|=Keep Quiet"_s} << u"1:0-1-0"_s;
+    // The answer rows of one run need not come together nor in placing order.
+    QTest::newRow("third, out of placing order")
+        << QStringList{u"2025-09-13;FLEMINGTON;8;NO FUSS;3;ALPINE;BOLT;ZIGGY"_s,
+                       u"2025-01-02;ASCOT;1;NO FUSS;7;ALPINE;BOLT;CAPTAIN"_s,
+                       u"2025-09-13;FLEMINGTON;8;NO FUSS;3;ALPINE;BOLT;NO FUSS"_s}
+        << QStringList{u"Alpine|Bolt|Ziggy =No Fuss"_s, u"Alpine|Bolt|Captain"_s} << u"2:0-0-1"_s;
+    QTest::newRow("first and third")
+        << QStringList{u"2025-12-26;MORPHETTVILLE;5;TÉA;4;ABE;;CAL"_s, u"2025-12-26;MORPHETTVILLE;5;TÉA;4;ABE;;DEE"_s,
+                       u"2025-12-26;MORPHETTVILLE;5;TÉA;4;BEN;;CAL"_s, u"2025-12-26;MORPHETTVILLE;5;TÉA;4;BEN;;DEE"_s}
+        << QStringList{u"Abe|=Ben|Cal =Dee"_s} << u"1:0-0-0"_s;
+    // Two runs without a second placegetter are two runs, not a dead heat.
+    QTest::newRow("no second in two races")
+        << QStringList{u"2025-03-08;BELMONT;2;KAI;1;KAI;;"_s, u"2025-02-08;BELMONT;2;KAI;1;KAI;;"_s, u"short"_s}
+        << QStringList{u"Kai||"_s, u"Kai||"_s} << u"2:2-0-0"_s;
+}
+
 void TestFormStatistics::deadHeats()
 {
-    const QList<QStringList> rows{
-        answerRow(u"2024-03-16"_s, u"1"_s, u"G"_s, u"FIRST ONE"_s, QString(), u"THIRD"_s),
-        answerRow(u"2024-03-16"_s, u"1"_s, u"G"_s, u"FIRST TWO"_s, QString(), u"THIRD"_s),
-        answerRow(u"2024-02-01"_s, u"2"_s, u"G"_s, u"WINNER"_s, u"SECOND ONE"_s, QString()),
-        answerRow(u"2024-02-01"_s, u"2"_s, u"G"_s, u"WINNER"_s, u"SECOND TWO"_s, QString()),
-        answerRow(u"2024-01-01"_s, u"5"_s, u"G"_s),
-        {u"short"_s, u"row"_s},
-    };
+    QFETCH(QStringList, rows);
     QString answer;
-    for (const QStringList &row : rows)
-        answer += row.join(u'|') + u"<br>\n"_s;
+    for (const QString &row : std::as_const(rows)) {
+        const QStringList p = row.split(u';');
+        if (p.size() < 8) {
+            answer += row + u"<br>\n"_s;
+            continue;
+        }
+        QStringList f = answerRow(p.at(0), p.at(4), u"G"_s, p.at(5), p.at(6), p.at(7));
+        f[3] = p.at(1);
+        f[1] = p.at(2);
+        f[2] = p.at(3);
+        answer += f.join(u'|') + u"<br>\n"_s;
+    }
     QList<RunRow> runs = foldAnswer(answer);
-    QCOMPARE(runs.size(), 3);
-    QCOMPARE(runs.at(0).cell(Winner), u"First One"_s);
-    QCOMPARE(runs.at(0).cell(Second), u"=First Two"_s);
-    QCOMPARE(runs.at(1).cell(Second), u"Second One"_s);
-    QCOMPARE(runs.at(1).cell(Third), u"=Second Two"_s);
-    QCOMPARE(runs.at(2).cell(Third), u"C"_s);
-    QCOMPARE(summarise(runs, Mode::Horse).counters[Career].text(), u"3:1-1-0"_s);
+    QStringList placegetters;
+    for (const RunRow &run : std::as_const(runs))
+        placegetters << run.cell(Winner) + u'|' + run.cell(Second) + u'|' + run.cell(Third);
+    QTEST(placegetters, "placegetters");
+    const Summary summary = summarise(runs, Mode::Horse);
+    QTEST(summary.counters[Career].text(), "career");
+    QCOMPARE(summary.counters[Good].text(), summary.counters[Career].text());
 }
 
 void TestFormStatistics::whereTexts_data()
@@ -217,17 +250,32 @@ void TestFormStatistics::resultHeader()
 
 void TestFormStatistics::resultRunners()
 {
-    const QString answer = u"1|GREEN FLASH|WON|J SMITH|3|58.5||0302|T O'SULLIVAN|2.5|30000|5|G|FLASHY|GREEN LADY<br>\n"
-                           "1|RED ROVER|WON|K O'BRIEN|1|57|2|0101|SMITH & JONES|4.6|30000|||||<br>\n"
+    // As a provider may hold them: a dead heat for third, an unplaced and a scratched runner, in load order.
+    const QString answer = u"0|LATE MAIL|12L|A BROWN|9|54||1212|B CRAIG|41|0|4|F|DUBAWI|LATE NOTE<br>\n"
+                           "3|ZIGGY|2.5L|K O'BRIEN|4|56|||Ms Emily Lang|8|2500|3|G|||<br>\n"
+                           "1|GREEN FLASH|WON|J SMITH|3|58.5||0302|T O'SULLIVAN|2.5|30000|5|G|FLASHY|GREEN LADY<br>\n"
+                           "SCR|NO SHOW||||||||||||||<br>\n"
+                           "3|ALPHA|2.5L|R LEE|1|55||0504|SMITH & JONES|6|2500|||||<br>\n"
+                           "2|RED ROVER|0.5L|K O'BRIEN|1|57|2|0101|SMITH & JONES|4.6|9000|||||<br>\n"
                            "short|row<br>\n"_s;
     const QList<raceresult::Runner> runners = raceresult::parseRunners(answer, u"red rover"_s);
-    QCOMPARE(runners.size(), 2);
-    QCOMPARE(runners.at(0).cells.at(1), u"Green Flash"_s);
+    QStringList order;
+    for (const raceresult::Runner &runner : runners)
+        order << runner.cells.at(1);
+    QCOMPARE(order, (QStringList{u"Green Flash"_s, u"Red Rover"_s, u"Ziggy"_s, u"Alpha"_s, u"Late Mail"_s,
+                                 u"No Show"_s}));
     QCOMPARE(runners.at(0).cells.at(11), u"5 G"_s);
     QCOMPARE(runners.at(0).cells.at(12), u"Flashy/Green Lady"_s);
     QCOMPARE(runners.at(0).boldFrom, 0);
     QCOMPARE(runners.at(1).cells.at(12), u"/"_s);
     QVERIFY(!runners.at(1).bold(1) && runners.at(1).bold(2) && runners.at(1).bold(11) && !runners.at(1).bold(12));
+    // Sorting by a column: placings before the rest, numbers as numbers.
+    const auto sortsBefore = [](int column, const QString &a, const QString &b) {
+        return QVariant::compare(raceresult::sortKey(column, a), raceresult::sortKey(column, b))
+            == QPartialOrdering::Less;
+    };
+    QVERIFY(sortsBefore(1, u"3"_s, u"12"_s) && sortsBefore(1, u"12"_s, u"0"_s) && sortsBefore(1, u"12"_s, u"SCR"_s));
+    QVERIFY(sortsBefore(6, u"9.5"_s, u"54"_s) && sortsBefore(2, u"alpha"_s, u"Ziggy"_s));
 }
 
 void TestFormStatistics::ratingWalk_data()

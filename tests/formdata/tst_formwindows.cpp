@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableWidget>
+#include <QHeaderView>
 #include <QtTest>
 
 #include <functional>
@@ -187,6 +188,18 @@ void TestFormWindows::runOpensItsResult()
                         QCOMPARE(result->grdResults->item(row, 1)->font().bold(), own);
                         QVERIFY(!result->grdResults->item(row, 0)->font().bold());
                     }
+                    // Loaded second, shown first: the finishing order; a header click sorts by that column.
+                    const auto horses = [result] {
+                        QStringList names;
+                        for (int row = 0; row < result->grdResults->rowCount(); ++row)
+                            names << result->grdResults->item(row, 1)->text();
+                        return names.join(u',');
+                    };
+                    QCOMPARE(horses(), u"Red Rover,Green Flash,Blue Moon"_s);
+                    emit result->grdResults->horizontalHeader()->sectionClicked(1);
+                    QCOMPARE(horses(), u"Blue Moon,Green Flash,Red Rover"_s);
+                    result->sortByColumn(1);
+                    QCOMPARE(horses(), u"Red Rover,Green Flash,Blue Moon"_s);
                 },
                 &resultSeen);
             // Newest first: the Randwick run is the second row.

@@ -185,17 +185,23 @@ void SetBookingState(BookingGrid &grid, int row, int column, const QString &stat
     grid.setCellText(row, column, state);
 }
 
-void ConfirmBooking(BookingGrid &grid, int row, int /*column*/, const QString &meetingCode, const QString &raceCode,
-                    const QString &horse, const QColor &color)
+bool ConfirmBooking(BookingGrid &grid, int row, int /*column*/, const QString &meetingCode,
+                    const QString & /*raceCode*/, const QString &horse, const QColor &color)
 {
     {
         Db db = OpenDb();
-        QSqlQuery query = db.exec(u"SELECT rowid FROM Bookings WHERE MeetingCode = ? AND RaceCode = ? AND Horse = ?"_s,
-                                  {meetingCode, raceCode, horse});
-        if (query.next()) {
-            const qint64 rowId = query.value(0).toLongLong();
-            query.finish();
-            db.exec(u"UPDATE Bookings SET Confirmed = 1, BookingSelection = ? WHERE rowid = ?"_s, {kConfirmed, rowId});
+        // A booking belongs to the nomination (meeting + horse), as every other booking operation finds it.
+        const int confirmed = db.exec(u"UPDATE Bookings SET Confirmed = 1, BookingSelection = ? "
+                                      "WHERE MeetingCode = ? AND Horse = ?"_s,
+                                      {kConfirmed, meetingCode, horse.trimmed()})
+                                  .numRowsAffected();
+        if (confirmed == 0) {
+            // The row shows a booking the database no longer holds (a reload removed it meanwhile).
+            UserDialogs::instance().message(u"Confirm Jockey ride"_s,
+                                            u"No booking of %1 is stored for this meeting; nothing was confirmed. "
+                                            "Refresh the list to see the bookings as they are."_s.arg(horse.trimmed()),
+                                            UserDialogs::Icon::Exclamation);
+            return false;
         }
     }
 
@@ -203,6 +209,18 @@ void ConfirmBooking(BookingGrid &grid, int row, int /*column*/, const QString &m
     grid.setCellText(row, stateColumn, kConfirmed);
     grid.setCellIcon(row, stateColumn, kConfirmedIcon);
     paintRow(grid, row, 1, color);
+    return true;
+}
+
+void FollowNominationRaceCodes(Db &db, const QString &meetingCode)
+{
+    db.exec(u"UPDATE Bookings SET RaceCode = (SELECT N.RaceCode FROM Noms N WHERE N.MeetingCode = Bookings.MeetingCode "
+            "AND N.Horse = Bookings.Horse ORDER BY N.RaceNumber LIMIT 1) "
+            "WHERE MeetingCode = ? "
+            "AND EXISTS (SELECT 1 FROM Noms N WHERE N.MeetingCode = Bookings.MeetingCode AND N.Horse = Bookings.Horse) "
+            "AND NOT EXISTS (SELECT 1 FROM Noms N WHERE N.MeetingCode = Bookings.MeetingCode "
+            "AND N.Horse = Bookings.Horse AND N.RaceCode = Bookings.RaceCode)"_s,
+            {meetingCode});
 }
 
 namespace {

@@ -37,13 +37,18 @@ void BookJockey(BookingGrid &grid, int row, int column, const QString &jockey, c
 void SetBookingState(BookingGrid &grid, int row, int column, const QString &state, const QString &meetingCode,
                      const QString &raceCode, const QString &horse, const QString &trainer);
 
-// Marks the booking of meeting + race + horse confirmed and paints the row in `color` (the
-// runners grid keeps the cells it keeps when it is filled, such as a last rider's own colour).
-// Without a booking nothing is stored but the row is still shown confirmed. The state cell is
-// the grid's booking-state column whatever cell the gesture was on (`column` is kept for the
-// callers' symmetry).
-void ConfirmBooking(BookingGrid &grid, int row, int column, const QString &meetingCode, const QString &raceCode,
+// Marks the booking of the nomination (meeting + horse) confirmed and paints the row in `color`
+// (the runners grid keeps the cells it keeps when it is filled, such as a last rider's own
+// colour). Without a stored booking nothing is stored, the agent is told and the row is left as
+// it is: false. The state cell is the grid's booking-state column whatever cell the gesture was
+// on (`column` and `raceCode` are kept for the callers' symmetry).
+bool ConfirmBooking(BookingGrid &grid, int row, int column, const QString &meetingCode, const QString &raceCode,
                     const QString &horse, const QColor &color);
+
+// After a field import has stored a meeting's nominations: a booking whose horse is now
+// nominated under another race code (its distance or name changed) takes the nomination's code.
+// Runs on the importer's open connection, inside its write transaction.
+void FollowNominationRaceCodes(Db &db, const QString &meetingCode);
 
 // Run for each nomination a field import stores: warns when the field names another jockey
 // than the booked one, or a weight below the booked jockey's riding weight, and deletes the

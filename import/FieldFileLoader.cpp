@@ -98,6 +98,7 @@ void store(Db &db, const FieldFile &file, std::optional<TrackInfo> track, FieldF
         ++result.horses;
         CheckBookedRide(db, h.jockey, meeting.meetingCode, h.horse, meeting.level, qint16(h.weightTenths));
     }
+    FollowNominationRaceCodes(db, meeting.meetingCode);
 }
 
 // "<file>: N lines could not be read and were left out:" and one line per record, then the values

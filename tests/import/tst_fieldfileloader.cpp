@@ -129,13 +129,18 @@ private slots:
         {
             Db db = OpenDb();
             db.exec(u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, BookingSelection) VALUES "
-                    "('2512RAND', '1600 GROUP 3 SET WEI', '(FR) LEGEND', 'Planned')"_s);
+                    "('2512RAND', '1600 GROUP 3 SET WEI', '(FR) LEGEND', 'Planned'), "
+                    "('2512RAND', '1250 BM72', 'river run', 'Planned')"_s);
         }
-        // Acceptances replace the weights; the booking of a horse no longer entered stays.
+        // Acceptances replace the weights; the booking of a horse no longer entered stays, and one
+        // whose race changed its code since (a new distance) follows its nomination.
         QVERIFY(FieldFileLoader::loadFile(fields(u"2512RAND.DGA"_s)).loaded);
         QCOMPARE(meetingRow(u"2512RAND"_s), u"ACP|NSW|M|2008-12-25"_s);
         QCOMPARE(count(u"SELECT COUNT(*) FROM Race"_s), 1);
-        QCOMPARE(count(u"SELECT COUNT(*) FROM Bookings"_s), 1);
+        QCOMPARE(queryRows(u"SELECT B.Horse || '|' || B.RaceCode || '|' || (B.RaceCode = IFNULL(N.RaceCode, '')) "
+                           "FROM Bookings B LEFT JOIN Noms N ON N.MeetingCode = B.MeetingCode AND N.Horse = B.Horse "
+                           "ORDER BY B.Horse"_s),
+                 (QStringList{u"(FR) LEGEND|1600 GROUP 3 SET WEI|0"_s, u"river run|1200 BM72|1"_s}));
         QCOMPARE(queryRows(u"SELECT Ballot || IFNULL(EorB, ''), Weight FROM Noms ORDER BY EntryNo"_s),
                  (QStringList{u"1|580"_s, u"2|570"_s, u"3|560"_s, u"4|550"_s, u"5E|540"_s, u"6E|540"_s, u"7S|530"_s}));
     }

@@ -215,6 +215,7 @@ Stored store(Db &db, FieldSource source, const QString &code, const QString &lev
                 CheckBookedRide(db, r.jockey, code, r.horse, level, qint16(r.weightTenths));
         }
     }
+    FollowNominationRaceCodes(db, code);
     return stored;
 }
 

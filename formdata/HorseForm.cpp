@@ -2,6 +2,7 @@
 
 #include "FormText.h"
 #include "RemoteQuery.h"
+#include "core/UserDialogs.h"
 #include "people/ManagedJockeys.h"
 #include "db/Database.h"
 
@@ -224,4 +225,20 @@ QString BestHorsePositionColumn(const QString &alias)
 QString BestTrainerPositionColumn(const QString &alias)
 {
     return BestTrainerPositionColumn(alias, ManagedJockeys::IconJockeyList());
+}
+
+QString skippedFormLine(const QString &skipped)
+{
+    return QStringLiteral("skipped ") + skipped;
+}
+
+void reportSkippedForm(const HorseFormResult &result)
+{
+    if (result.skipped.isEmpty())
+        return;
+    QStringList lines;
+    for (const QString &skipped : result.skipped)
+        lines << skippedFormLine(skipped);
+    UserDialogs::instance().message(QLatin1String(kSkippedFormTitle), lines.join(QLatin1Char('\n')),
+                                    UserDialogs::Icon::Exclamation);
 }

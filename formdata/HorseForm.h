@@ -19,6 +19,13 @@ struct HorseFormResult {
 // Throws DbError when the local database fails.
 HorseFormResult FetchHorseForm(const QString &meetingCode, qint16 raceNumber);
 
+// How a skipped answer row is told, the same in the windows and on the command line:
+// "skipped HORSE: why".
+QString skippedFormLine(const QString &skipped);
+inline constexpr const char *kSkippedFormTitle = "Form Rows Skipped";
+// Tells the agent in one message which answer rows the enrichment left out; nothing when none.
+void reportSkippedForm(const HorseFormResult &result);
+
 // The key a horse is matched by: the name before its first "(" (a bracketed country code), else the name.
 QString horseMatchKey(const QString &horse);
 // The remote query for the given match keys (each already quoted with SqlQuote).

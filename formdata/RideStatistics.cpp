@@ -151,6 +151,8 @@ QList<JockeyDownloadDate> jockeyDownloadDates()
 
 void RefreshAllJockeyRides()
 {
+    // A data server that is down is said once, not once per jockey after a time-out each.
+    const DataServerBatch dataServer;
     try {
         for (const JockeyDownloadDate &entry : jockeyDownloadDates()) {
             showStatus(QStringLiteral("Loading Jockey data for ") + entry.jockey);

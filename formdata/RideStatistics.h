@@ -31,7 +31,8 @@ struct JockeyDownloadDate {
 };
 QList<JockeyDownloadDate> jockeyDownloadDates();
 
-// Incremental download for every jockey of the Jockey table, each reported to the status sink.
+// Incremental download for every jockey of the Jockey table, each reported to the status sink;
+// one batch of data-server requests (a failure is shown once and not asked again).
 void RefreshAllJockeyRides();
 
 // "12(1)": the rides of the managed jockeys for the trainer and their best finish; empty when none.

@@ -239,7 +239,7 @@ void enrich(const QString &code)
     const bool windows = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
     const bool hadPointer = windows && QGuiApplication::overrideCursor() != nullptr;
     try {
-        FetchHorseForm(code, 0);
+        reportSkippedForm(FetchHorseForm(code, 0));
     } catch (const DbError &error) {
         UserDialogs::instance().critical(u"Error"_s, error.message());
     }

@@ -6,6 +6,7 @@
 #include "core/cAppSettings.h"
 #include "db/Database.h"
 #include "formdata/HorseForm.h"
+#include "formdata/RemoteQuery.h"
 #include "formdata/RideStatistics.h"
 
 namespace {
@@ -33,6 +34,8 @@ int downloadRidesCommand(const QStringList &arguments, CliDialogs &dialogs)
         }
     }
     loadSettingsAndCredentials();
+    // Every jockey's download is one batch: a data server that is down is said once.
+    const DataServerBatch dataServer;
     try {
         QList<JockeyDownloadDate> jockeys = jockeyDownloadDates();
         if (!jockey.isEmpty()) {
@@ -84,7 +87,7 @@ int enrichCommand(const QStringList &arguments, CliDialogs &dialogs)
         if (!result.answered)
             return 1;
         for (const QString &skipped : result.skipped)
-            cli::err(QStringLiteral("skipped %1").arg(skipped));
+            cli::err(skippedFormLine(skipped));
         cli::out(QStringLiteral("%1 horses in the answer, %2 nominations updated")
                      .arg(result.horsesInAnswer)
                      .arg(result.nomsUpdated));

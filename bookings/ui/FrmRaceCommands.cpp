@@ -63,7 +63,7 @@ void FrmRace::updateExtras()
 {
     BusyPointer busy;
     guarded([this] {
-        FetchHorseForm(m_meeting, static_cast<qint16>(m_meetingView ? 0 : m_race));
+        reportSkippedForm(FetchHorseForm(m_meeting, static_cast<qint16>(m_meetingView ? 0 : m_race)));
         m_changed = true;
         loadRunners();
     });

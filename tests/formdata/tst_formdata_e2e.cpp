@@ -309,19 +309,32 @@ void TestFormDataE2e::connectionErrorChangesNothing()
     m_clock.set(at("2025-02-01 00:00:00"));
     addNom(QStringLiteral("0604FLEM"), 1, QStringLiteral("GREEN FLASH"));
 
+    OpenDb().exec(QStringLiteral("INSERT INTO Jockey (Jockey) VALUES ('Ms Emily Lang'), ('T Dé Vries')"));
+
     QVERIFY(!DownloadJockeyRides(QStringLiteral("J Smith"), true, kRideStatsFloor).answered);
+    // The start-up refresh of four jockeys says it once.
     RefreshAllJockeyRides();
     QVERIFY(!FetchHorseForm(QStringLiteral("0604FLEM"), 0).answered);
 
-    QCOMPARE(m_dialogs->messages.size(), 4);
+    QCOMPARE(m_dialogs->messages.size(), 3);
     for (const auto &message : m_dialogs->messages) {
         QCOMPARE(message.title, QStringLiteral("Connection error"));
         QVERIFY(message.text.startsWith(QStringLiteral("Error: 12029 ")));
     }
     QCOMPARE(queryRows(QStringLiteral("SELECT COUNT(*) FROM RaceStats")), QStringList{QStringLiteral("2")});
     QCOMPARE(queryRows(QStringLiteral("SELECT Jockey, DateLastStats FROM Jockey ORDER BY Jockey")),
-             (QStringList{QStringLiteral("J Smith|2025-01-01 10:00:00"), QStringLiteral("K O'Brien|")}));
+             (QStringList{QStringLiteral("J Smith|2025-01-01 10:00:00"), QStringLiteral("K O'Brien|"),
+                          QStringLiteral("Ms Emily Lang|"), QStringLiteral("T Dé Vries|")}));
     QCOMPARE(queryRows(QStringLiteral("SELECT LastJockey FROM Noms")), QStringList{QStringLiteral("Before")});
+
+    // The command line's download for every jockey likewise.
+    cAppSettings::instance().SaveSettings();
+    QProcess cli;
+    cli.start(QStringLiteral(OSTREVAN_CLI_PATH), {QStringLiteral("download-rides")});
+    QVERIFY(cli.waitForFinished(120000));
+    QCOMPARE(cli.exitCode(), 1);
+    QCOMPARE(QString::fromUtf8(cli.readAllStandardError()).count(QStringLiteral("Connection error")), 1);
+    QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()).count(QStringLiteral(": failed")), 4);
 }
 
 void TestFormDataE2e::trainerRideSummary_data()

@@ -2,6 +2,7 @@
 
 #include "bookings/BookingOperations.h"
 #include "core/Clock.h"
+#include "core/DebugMode.h"
 #include "core/UserDialogs.h"
 #include "core/Version.h"
 #include "core/cAppSettings.h"
@@ -267,7 +268,16 @@ QString WebFieldDownloader::siteRoot(const QString &host)
 QString WebFieldDownloader::fetchPage(const QString &url)
 {
     static const QByteArray agent = "Ostrevan/" + version::dotted().toLatin1() + " (booking agent's field reader)";
-    return HttpGetPage(url, agent);
+    const QString page = HttpGetPage(url, agent);
+    // In debug mode every page goes to the agent's debug file, so a page the reader fails on can be sent in.
+    if (DebugMode::isOn() && !DebugMode::append(u"==== "_s + url + u'\n' + page)) {
+        // Said once: debug mode goes off rather than failing again on every page.
+        const QString file = DebugMode::filePath();
+        DebugMode::turnOff();
+        UserDialogs::instance().critical(u"Debug Mode"_s,
+                                         u"The debug file %1 cannot be written; debug mode is off."_s.arg(file));
+    }
+    return page;
 }
 
 std::optional<QList<CalendarEntry>> WebFieldDownloader::calendar(const QString &state, bool allPhases, bool otherSource)

@@ -3,6 +3,7 @@
 #include "../formdata/FixtureHttpServer.h"
 #include "bookings/MainLists.h"
 #include "core/Clock.h"
+#include "core/DebugMode.h"
 #include "core/MonthNames.h"
 #include "core/QueryCredentials.h"
 #include "core/cAppSettings.h"
@@ -179,9 +180,18 @@ private slots:
         QFETCH(bool, otherSource);
         QFETCH(QString, races);
         QFETCH(QString, runners);
+        const QString debugFile = m_env->root() + u"/debug.txt"_s;
+        DebugMode::turnOn(debugFile);
         const WebMeetingResult result =
             WebFieldDownloader::downloadMeeting(state, {u"23/May/25"_s, u"Flemington"_s, phase, link}, otherSource);
+        DebugMode::turnOff();
         QVERIFY2(result.loaded, qPrintable(result.error));
+        // Debug mode keeps every page the download fetched, each under its address.
+        QFile debug(debugFile);
+        QVERIFY(debug.open(QIODevice::ReadOnly));
+        const QString written = QString::fromUtf8(debug.readAll());
+        QCOMPARE(written.count(u"==== http://"_s + m_site->host()), m_site->requests.size());
+        QVERIFY(written.contains(u"Flemington"_s));
         QCOMPARE(result.meetingCode, u"2305FLEM"_s);
         QCOMPARE(rows(u"SELECT RaceNumber, RaceCode, RaceRSBCode, RaceDistance, RaceTime, ApprClaim FROM Race "
                       "ORDER BY RaceNumber"_s),

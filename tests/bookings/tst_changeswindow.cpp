@@ -27,12 +27,12 @@ private slots:
                                  "O'REILLY'S STAR (E Lang), 0710FLEM race 1\rCHÂTEAU ROUGE (J O'Connor), 0710FLEM race 3"_s;
         QTest::newRow("remove, answered no")
             << u"cmdRemoveBooking"_s << false
-            << QStringList{u"CHÂTEAU ROUGE"_s, u"O'REILLY'S STAR"_s, u"SNOW FIELD"_s} << u"0000"_s
+            << QStringList{u"CHÂTEAU ROUGE"_s, u"O'Reilly's Star"_s, u"SNOW FIELD"_s} << u"0000"_s
             << QStringList{question};
         QTest::newRow("remove, answered yes") << u"cmdRemoveBooking"_s << true << QStringList{u"SNOW FIELD"_s}
                                               << u"1011"_s << QStringList{question};
         QTest::newRow("keep") << u"cmdKeep"_s << false
-                              << QStringList{u"CHÂTEAU ROUGE"_s, u"O'REILLY'S STAR"_s, u"SNOW FIELD"_s} << u"1111"_s
+                              << QStringList{u"CHÂTEAU ROUGE"_s, u"O'Reilly's Star"_s, u"SNOW FIELD"_s} << u"1111"_s
                               << QStringList{};
     }
     void removeOrKeep()

@@ -285,7 +285,8 @@ private slots:
         cli.start(QStringLiteral(OSTREVAN_CLI_PATH),
                   {u"download"_s, u"VIC"_s, u"24/May/25"_s, u"Caulfield"_s, kLive, u"Acceptances"_s});
         QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 30000);
-        QCOMPARE(cli.readAllStandardOutput(), QByteArray("2405CAUL: 2 races, 3 runners\n"));
+        QCOMPARE(cli.readAllStandardOutput(),
+                 QByteArray("2405CAUL: 2 races, 3 runners\nChanges: 0 (0 on booked horses)\n"));
         QVERIFY(cli.readAllStandardError().contains("No track: the venue \"Caulfield\" has no track"));
         for (const QStringList &arguments : {QStringList{u"track-alias"_s, u"Sportsbet-Ballarat"_s, u"BALL"_s},
                                              QStringList{u"track-alias"_s}}) {

@@ -73,7 +73,7 @@ FrmChanges::FrmChanges(QWidget *parent) : QDialog(parent)
     setObjectName(u"frmChanges"_s);
     setWindowTitle(kTitle);
     setModal(false);
-    resize(900, 520);
+    resize(1040, 560);
     buildWidgets();
     guarded([this] {
         fillFilters();
@@ -150,10 +150,10 @@ void FrmChanges::buildWidgets()
     tvwChanges->setSelectionMode(QAbstractItemView::ExtendedSelection);
     tvwChanges->setAlternatingRowColors(true);
     tvwChanges->header()->resizeSection(Horse, 190);
-    tvwChanges->header()->resizeSection(Kind, 150);
+    tvwChanges->header()->resizeSection(Kind, 175);
     tvwChanges->header()->resizeSection(BeforeAfter, 230);
-    tvwChanges->header()->resizeSection(Jockey, 110);
-    tvwChanges->header()->resizeSection(When, 120);
+    tvwChanges->header()->resizeSection(Jockey, 150);
+    tvwChanges->header()->resizeSection(When, 125);
     outer->addWidget(tvwChanges, 1);
 
     auto *buttons = new QHBoxLayout;

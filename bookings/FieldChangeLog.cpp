@@ -98,8 +98,7 @@ QList<StoredChange> select(const Filter &filter, const QString &order)
 }
 
 // SQLite allows so many bound values in one statement; a long selection goes in slices.
-template <typename Step>
-void inSlices(const QList<qint64> &ids, Step step)
+template <typename Step> void inSlices(const QList<qint64> &ids, Step step)
 {
     constexpr qsizetype kSlice = 500;
     for (qsizetype at = 0; at < ids.size(); at += kSlice)
@@ -114,14 +113,18 @@ fieldchanges::Field readField(Db &db, const QString &meetingCode)
     if (!detectionEnabled())
         return field;
     field.level = db.scalar(u"SELECT MeetingLevel FROM Meeting WHERE MeetingCode = ?"_s, {meetingCode}).toString();
-    QSqlQuery query = db.exec(u"SELECT N.RaceNumber, (SELECT R.RaceTime FROM Race R WHERE R.MeetingCode = N.MeetingCode "
-                              "AND R.RaceNumber = N.RaceNumber LIMIT 1), N.Horse, N.Jockey, N.Weight, N.Barrier, N.EorB "
-                              "FROM Noms N WHERE N.MeetingCode = ? ORDER BY N.RaceNumber, N.EntryNo, N.rowid"_s,
-                              {meetingCode});
+    QSqlQuery query =
+        db.exec(u"SELECT N.RaceNumber, (SELECT R.RaceTime FROM Race R WHERE R.MeetingCode = N.MeetingCode "
+                "AND R.RaceNumber = N.RaceNumber LIMIT 1), N.Horse, N.Jockey, N.Weight, N.Barrier, N.EorB "
+                "FROM Noms N WHERE N.MeetingCode = ? ORDER BY N.RaceNumber, N.EntryNo, N.rowid"_s,
+                {meetingCode});
     while (query.next())
-        field.runners << fieldchanges::Runner{query.value(0).toInt(),    query.value(1).toString(),
-                                              query.value(2).toString(), query.value(3).toString(),
-                                              query.value(4).toInt(),    query.value(5).toInt(),
+        field.runners << fieldchanges::Runner{query.value(0).toInt(),
+                                              query.value(1).toString(),
+                                              query.value(2).toString(),
+                                              query.value(3).toString(),
+                                              query.value(4).toInt(),
+                                              query.value(5).toInt(),
                                               query.value(6).toString().trimmed()};
     return field;
 }
@@ -145,7 +148,7 @@ fieldchanges::Count recordReload(Db &db, const QString &meetingCode, const field
                         "ValueAfter, Jockey, Booked) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s))
         throw DbError(insert.lastError().text());
     for (const fieldchanges::Change &change : changes) {
-        const QVariantList values{now,         meetingCode,   change.raceNumber, change.horse,          change.kind,
+        const QVariantList values{now,           meetingCode,  change.raceNumber, change.horse,         change.kind,
                                   change.before, change.after, change.jockey,     change.booked ? 1 : 0};
         for (int i = 0; i < values.size(); ++i)
             insert.bindValue(i, values.at(i));
@@ -228,7 +231,8 @@ int removeBookings(const QList<qint64> &ids)
         const QString marks = marksFor(slice, values);
         QSqlQuery deleted = db.exec(u"DELETE FROM Bookings WHERE EXISTS (SELECT 1 FROM FieldChange C "
                                     "WHERE C.MeetingCode = Bookings.MeetingCode AND C.Horse = Bookings.Horse "
-                                    "AND C.ChangeID IN ("_s + marks + u"))"_s,
+                                    "AND C.ChangeID IN ("_s +
+                                        marks + u"))"_s,
                                     values);
         removed += deleted.numRowsAffected();
         db.exec(u"UPDATE FieldChange SET Seen = 1 WHERE ChangeID IN ("_s + marks + u')', values);

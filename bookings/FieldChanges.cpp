@@ -65,15 +65,15 @@ bool scratchedMarker(const Runner &runner)
 bool riderDiffers(const QString &level, const Runner &runner, const BookedHorse &booking)
 {
     const QString rider = plainRiderName(runner.jockey);
-    return !booking.fullName.trimmed().isEmpty() && !sameName(rider, booking.fullName.simplified())
-        && (level == "ACP"_L1 || !rider.isEmpty());
+    return !booking.fullName.trimmed().isEmpty() && !sameName(rider, booking.fullName.simplified()) &&
+           (level == "ACP"_L1 || !rider.isEmpty());
 }
 
 // The weight is below the booked jockey's riding weight; said only when the rider is the booked one.
 bool tooHeavy(const QString &level, const Runner &runner, const BookedHorse &booking)
 {
-    return !riderDiffers(level, runner, booking) && runner.weightTenths >= 1
-        && booking.rideWeight > runner.weightTenths / 10.0;
+    return !riderDiffers(level, runner, booking) && runner.weightTenths >= 1 &&
+           booking.rideWeight > runner.weightTenths / 10.0;
 }
 
 std::optional<ManagedJockey> managedRider(const Runner &runner, const QList<ManagedJockey> &managed)
@@ -100,8 +100,8 @@ public:
         };
         if (!old)
             return;
-        if (old->raceNumber != now.raceNumber
-            || (knownTime(old->raceTime) && knownTime(now.raceTime) && old->raceTime != now.raceTime))
+        if (old->raceNumber != now.raceNumber ||
+            (knownTime(old->raceTime) && knownTime(now.raceTime) && old->raceTime != now.raceTime))
             add(kRaceMoved, raceText(*old), raceText(now));
         if (!markerText(now.eorB).isEmpty() && !sameName(old->eorB, now.eorB))
             add(kEmergencyOrBallot, markerText(old->eorB), markerText(now.eorB));
@@ -117,14 +117,20 @@ public:
         const QString &was = m_before.level;
         const QString &is = m_after.level;
         if (riderDiffers(is, now, booking)) {
-            const bool known = old && riderDiffers(was, *old, booking)
-                && sameName(plainRiderName(old->jockey), plainRiderName(now.jockey));
+            const bool known = old && riderDiffers(was, *old, booking) &&
+                               sameName(plainRiderName(old->jockey), plainRiderName(now.jockey));
             if (!known)
-                changes << Change{now.raceNumber, now.horse, kRiderChanged, old ? old->jockey.trimmed() : QString(),
-                                  now.jockey.trimmed(), booking.jockey, true};
+                changes << Change{
+                    now.raceNumber,       now.horse,      kRiderChanged, old ? old->jockey.trimmed() : QString(),
+                    now.jockey.trimmed(), booking.jockey, true};
         } else if (tooHeavy(is, now, booking) && !(old && tooHeavy(was, *old, booking))) {
-            changes << Change{now.raceNumber, now.horse, kRiderTooHeavy, formatKilograms(booking.rideWeight),
-                              weightText(now.weightTenths), booking.jockey, true};
+            changes << Change{now.raceNumber,
+                              now.horse,
+                              kRiderTooHeavy,
+                              formatKilograms(booking.rideWeight),
+                              weightText(now.weightTenths),
+                              booking.jockey,
+                              true};
         }
     }
 
@@ -139,8 +145,8 @@ private:
 
 QStringList allKinds()
 {
-    return {kRiderChanged, kRiderTooHeavy,   kScratchedOrGone, kEmergencyOrBallot,
-            kBarrier,      kWeight,          kRaceMoved,       kManagedJockeyNamed};
+    return {kRiderChanged, kRiderTooHeavy, kScratchedOrGone, kEmergencyOrBallot,
+            kBarrier,      kWeight,        kRaceMoved,       kManagedJockeyNamed};
 }
 
 QList<Change> detect(const Field &before, const Field &after, const QList<BookedHorse> &bookings,
@@ -164,8 +170,9 @@ QList<Change> detect(const Field &before, const Field &after, const QList<Booked
         if (const BookedHorse *booking = booked.value(horse)) {
             if (scratchedMarker(now)) {
                 if (!was || !scratchedMarker(*was))
-                    detection.changes << Change{now.raceNumber, now.horse, kScratchedOrGone,
-                                                was ? raceText(*was) : QString(), u"scratched"_s, booking->jockey, true};
+                    detection.changes << Change{
+                        now.raceNumber,  now.horse, kScratchedOrGone, was ? raceText(*was) : QString(), u"scratched"_s,
+                        booking->jockey, true};
                 continue;
             }
             detection.followed(was, now, booking->jockey, true);
@@ -179,8 +186,12 @@ QList<Change> detect(const Field &before, const Field &after, const QList<Booked
         if (riderBefore && sameName(riderBefore->jockey, rider->jockey))
             detection.followed(was, now, rider->jockey, false);
         else
-            detection.changes << Change{now.raceNumber, now.horse, kManagedJockeyNamed,
-                                        was ? was->jockey.trimmed() : QString(), now.jockey.trimmed(), rider->jockey,
+            detection.changes << Change{now.raceNumber,
+                                        now.horse,
+                                        kManagedJockeyNamed,
+                                        was ? was->jockey.trimmed() : QString(),
+                                        now.jockey.trimmed(),
+                                        rider->jockey,
                                         false};
     }
 
@@ -192,9 +203,13 @@ QList<Change> detect(const Field &before, const Field &after, const QList<Booked
         const BookedHorse *booking = booked.value(horse);
         if (!booking || present.contains(horse) || scratchedMarker(was))
             continue;
-        detection.changes << Change{was.raceNumber, was.horse, kScratchedOrGone, raceText(was),
+        detection.changes << Change{was.raceNumber,
+                                    was.horse,
+                                    kScratchedOrGone,
+                                    raceText(was),
                                     scratched.contains(horse) ? u"scratched"_s : u"not in the field"_s,
-                                    booking->jockey, true};
+                                    booking->jockey,
+                                    true};
     }
     return detection.changes;
 }

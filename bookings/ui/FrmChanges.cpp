@@ -81,8 +81,7 @@ FrmChanges::FrmChanges(QWidget *parent) : QDialog(parent)
     });
 }
 
-template <typename Step>
-void FrmChanges::guarded(Step step)
+template <typename Step> void FrmChanges::guarded(Step step)
 {
     try {
         step();
@@ -145,8 +144,7 @@ void FrmChanges::buildWidgets()
     tvwChanges = new QTreeWidget(this);
     tvwChanges->setObjectName(u"tvwChanges"_s);
     tvwChanges->setColumnCount(ColumnCount);
-    tvwChanges->setHeaderLabels({u"Horse"_s, u"Change"_s, u"Before \u2192 After"_s, u"Jockey"_s, u"When"_s,
-                                 u"Seen"_s});
+    tvwChanges->setHeaderLabels({u"Horse"_s, u"Change"_s, u"Before \u2192 After"_s, u"Jockey"_s, u"When"_s, u"Seen"_s});
     tvwChanges->setSelectionMode(QAbstractItemView::ExtendedSelection);
     tvwChanges->setAlternatingRowColors(true);
     tvwChanges->header()->resizeSection(Horse, 190);
@@ -244,10 +242,11 @@ void FrmChanges::reload()
         const QString key = change.meetingCode + u'|' + QString::number(change.raceNumber);
         if (!group || key != groupKey) {
             group = new QTreeWidgetItem(tvwChanges);
-            group->setText(Horse, u"%1 (%2), race %3"_s.arg(change.meetingLocation.isEmpty() ? change.meetingCode
-                                                                                               : change.meetingLocation,
-                                                              change.meetingCode)
-                                      .arg(change.raceNumber));
+            group->setText(Horse,
+                           u"%1 (%2), race %3"_s
+                               .arg(change.meetingLocation.isEmpty() ? change.meetingCode : change.meetingLocation,
+                                    change.meetingCode)
+                               .arg(change.raceNumber));
             group->setFirstColumnSpanned(true);
             QFont font = group->font(Horse);
             font.setBold(true);
@@ -259,8 +258,8 @@ void FrmChanges::reload()
         item->setText(Horse, change.horse);
         item->setText(Kind, change.kind);
         item->setText(BeforeAfter, shownValue(change.before) + u" \u2192 "_s + shownValue(change.after));
-        item->setText(Jockey, change.booked || change.jockey.isEmpty() ? change.jockey
-                                                                       : change.jockey + u" (not booked)"_s);
+        item->setText(Jockey,
+                      change.booked || change.jockey.isEmpty() ? change.jockey : change.jockey + u" (not booked)"_s);
         item->setText(When, change.changedAt.left(16));
         item->setText(Seen, change.seen ? u"seen"_s : QString());
         const QColor color = fromStoredColor(change.jockeyColor);
@@ -303,9 +302,8 @@ QList<fieldchangelog::StoredChange> FrmChanges::selectedChanges() const
             take(item->child(c));
     }
     // In the order the window lists them, whatever order they were chosen in.
-    std::sort(chosen.begin(), chosen.end(), [this](const auto &a, const auto &b) {
-        return m_shownOrder.value(a.id) < m_shownOrder.value(b.id);
-    });
+    std::sort(chosen.begin(), chosen.end(),
+              [this](const auto &a, const auto &b) { return m_shownOrder.value(a.id) < m_shownOrder.value(b.id); });
     return chosen;
 }
 
@@ -334,8 +332,8 @@ void FrmChanges::removeBookings()
         if (!change.booked)
             continue;
         ids << change.id;
-        const QString ride = u"%1 (%2), %3 race %4"_s.arg(change.horse, change.jockey, change.meetingCode)
-                                 .arg(change.raceNumber);
+        const QString ride =
+            u"%1 (%2), %3 race %4"_s.arg(change.horse, change.jockey, change.meetingCode).arg(change.raceNumber);
         if (!named.contains(change.meetingCode + u'|' + change.horse.toCaseFolded())) {
             named.insert(change.meetingCode + u'|' + change.horse.toCaseFolded());
             horses << ride;
@@ -344,8 +342,8 @@ void FrmChanges::removeBookings()
     if (ids.isEmpty())
         return;
     const QString question = (horses.size() == 1 ? u"Remove the booking of this horse?"_s
-                                                 : u"Remove the bookings of these %1 horses?"_s.arg(horses.size()))
-                             + u"\r\r"_s + horses.join(u'\r');
+                                                 : u"Remove the bookings of these %1 horses?"_s.arg(horses.size())) +
+                             u"\r\r"_s + horses.join(u'\r');
     if (!UserDialogs::instance().askYesNo(u"Confirm Removal"_s, question, UserDialogs::Icon::Question,
                                           UserDialogs::Answer::No))
         return;
@@ -377,7 +375,8 @@ void FrmChanges::openRaceWindow()
         try {
             const racewindow::MeetingHeader header = racewindow::loadMeetingHeader(change.meetingCode);
             if (!header.found) {
-                UserDialogs::instance().information(kTitle, u"The meeting %1 is no longer on file."_s.arg(change.meetingCode));
+                UserDialogs::instance().information(kTitle,
+                                                    u"The meeting %1 is no longer on file."_s.arg(change.meetingCode));
                 return;
             }
             window = std::make_unique<FrmRace>(change.meetingCode, header.level, change.raceNumber, this);

@@ -63,8 +63,7 @@ private:
     QList<fieldchangelog::StoredChange> selectedChanges() const;
     const fieldchangelog::StoredChange *changeOf(const QTreeWidgetItem *item) const;
     void updateButtons();
-    template <typename Step>
-    void guarded(Step step);
+    template <typename Step> void guarded(Step step);
 
     QList<qint64> m_load;
     QList<fieldchangelog::StoredChange> m_shown;

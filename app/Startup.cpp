@@ -1,5 +1,7 @@
 #include "Startup.h"
 
+#include "bookings/FieldChangeLog.h"
+#include "core/Clock.h"
 #include "core/Paths.h"
 #include "core/PasswordStore.h"
 #include "core/QueryCredentials.h"
@@ -113,6 +115,12 @@ Outcome prepareDatabase()
     }
 
     showStatus(QStringLiteral("Compact The Database"));
+    try {
+        // Reviewed or not, changes are kept 90 days; the compaction then gives their room back.
+        fieldchangelog::removeBefore(Clock::instance().today().addDays(-fieldchangelog::kKeptDays));
+    } catch (const DbError &) {
+        // A file older than the table has no changes to remove; the upgrade adds it.
+    }
     if (!CompactDb()) {
         UserDialogs::instance().message(QStringLiteral("Critical Error"), QLatin1String(kCompactFailedText),
                                         UserDialogs::Icon::Critical);

@@ -5,7 +5,6 @@
 #include "RaceRunners.h"
 #include "core/UserDialogs.h"
 #include "db/Database.h"
-#include "people/RiderName.h"
 
 #include <optional>
 
@@ -221,94 +220,4 @@ void FollowNominationRaceCodes(Db &db, const QString &meetingCode)
             "AND NOT EXISTS (SELECT 1 FROM Noms N WHERE N.MeetingCode = Bookings.MeetingCode "
             "AND N.Horse = Bookings.Horse AND N.RaceCode = Bookings.RaceCode)"_s,
             {meetingCode});
-}
-
-namespace {
-
-// Nothing to compare: a field that is not final and names neither a jockey nor a weight.
-bool nothingToCheck(const QString &fieldJockey, const QString &meetingLevel, qint16 weightTenths)
-{
-    return meetingLevel != "ACP"_L1 && fieldJockey.isEmpty() && weightTenths == 0;
-}
-
-// "Booking was", "Trainer was" (with the trainer's numbers) and the closing question.
-QString bookingDetails(Db &db, const QString &selection, const QString &trainer)
-{
-    QString text = kCr + kCr + "Booking was : "_L1 + selection + kCr + kCr + "Trainer was : "_L1 + trainer;
-    QSqlQuery phones = db.exec(u"SELECT TrainerMobile, Phone FROM Trainer WHERE TrainerName = ?"_s, {trainer});
-    if (phones.next()) {
-        const QString mobile = phones.value(0).toString();
-        const QString phone = phones.value(1).toString();
-        if (!mobile.isEmpty())
-            text += u' ' + mobile;
-        if (!phone.isEmpty())
-            text += u' ' + phone;
-    }
-    return text + kCr + kCr + "Select Yes to remove your booking"_L1;
-}
-
-} // namespace
-
-void CheckBookedRide(Db &db, const QString &fieldJockey, const QString &meetingCode, const QString &horse,
-                     const QString &meetingLevel, qint16 weightTenths)
-{
-    if (nothingToCheck(fieldJockey, meetingLevel, weightTenths))
-        return;
-
-    // Neither a title ("Ms Anna Lee") nor an apprentice's claim ("J Smith (a2)") is part of the name.
-    const QString jockey = plainRiderName(fieldJockey);
-
-    QString selection, trainer, fullName;
-    double rideWeight = 0;
-    bool sameJockey = false;
-    {
-        // FullName compares as its column does (without case), as the field prints names in capitals at times.
-        QSqlQuery query = db.exec(
-            u"SELECT B.Jockey, Confirmed, BookingSelection, TrainerName, FullName, Ridewgt, FullName = ? "
-            "FROM Bookings B, Jockey J "
-            "WHERE MeetingCode = ? AND Horse = ? AND J.Jockey = B.Jockey AND (FullName > '' OR Ridewgt > 0)"_s,
-            {jockey, meetingCode, horse});
-        if (!query.next())
-            return;
-        selection = query.value(2).toString();
-        trainer = query.value(3).toString();
-        fullName = query.value(4).toString();
-        rideWeight = query.value(5).toDouble();
-        sameJockey = query.value(6).toInt() != 0;
-    }
-
-    UserDialogs &dialogs = UserDialogs::instance();
-    const QString title = u"Jockey booking Error"_s;
-    if (!fullName.isEmpty() && !sameJockey && (meetingLevel == "ACP"_L1 || !jockey.isEmpty())) {
-        const QString text = meetingLevel + " For meeting has "_L1 + (jockey.isEmpty() ? u"No Jockey"_s : jockey) + kCr
-                             + kCr + "Booked On Horse : "_L1 + horse + kCr + kCr
-                             + "You had previously booked your Jockey :"_L1 + fullName + " on that Horse"_L1
-                             + bookingDetails(db, selection, trainer);
-        if (dialogs.message(title, text, UserDialogs::Icon::Exclamation, UserDialogs::Buttons::YesNo,
-                            UserDialogs::Answer::No)
-            == UserDialogs::Answer::Yes)
-            db.exec(u"DELETE FROM Bookings WHERE MeetingCode = ? AND Horse = ?"_s, {meetingCode, horse});
-        return;
-    }
-
-    const double weight = weightTenths / 10.0;
-    if (weightTenths >= 1 && rideWeight > weight) {
-        const QString text = meetingLevel + " For meeting has Weight of "_L1 + formatKilograms(weight) + kCr + kCr
-                             + " for Horse "_L1 + horse + kCr + kCr + " you have booked Jockey "_L1 + fullName + kCr
-                             + kCr + " who has a ride weight of "_L1 + formatKilograms(rideWeight)
-                             + bookingDetails(db, selection, trainer);
-        if (dialogs.message(title, text, UserDialogs::Icon::Exclamation, UserDialogs::Buttons::YesNo,
-                            UserDialogs::Answer::No)
-            == UserDialogs::Answer::Yes)
-            db.exec(u"DELETE FROM Bookings WHERE MeetingCode = ? AND Horse = ?"_s, {meetingCode, horse});
-    }
-}
-
-void CheckBookedRide(const QString &fieldJockey, const QString &meetingCode, const QString &horse,
-                     const QString &meetingLevel, qint16 weightTenths)
-{
-    if (nothingToCheck(fieldJockey, meetingLevel, weightTenths))
-        return;
-    Db db = OpenDb();
-    CheckBookedRide(db, fieldJockey, meetingCode, horse, meetingLevel, weightTenths);
 }

@@ -4,7 +4,6 @@
 #include <QString>
 
 class BookingGrid;
-class Db;
 
 // The operations that change bookings. Each writes the database first and then updates the
 // calling grid row; questions and refusals go through UserDialogs. Database failures throw
@@ -49,16 +48,6 @@ bool ConfirmBooking(BookingGrid &grid, int row, int column, const QString &meeti
 // nominated under another race code (its distance or name changed) takes the nomination's code.
 // Runs on the importer's open connection, inside its write transaction.
 void FollowNominationRaceCodes(Db &db, const QString &meetingCode);
-
-// Run for each nomination a field import stores: warns when the field names another jockey
-// than the booked one, or a weight below the booked jockey's riding weight, and deletes the
-// booking when the agent answers Yes. This overload works on the caller's open connection (the
-// importers call it inside their write transaction).
-void CheckBookedRide(Db &db, const QString &fieldJockey, const QString &meetingCode, const QString &horse,
-                     const QString &meetingLevel, qint16 weightTenths);
-// The same on a connection of its own.
-void CheckBookedRide(const QString &fieldJockey, const QString &meetingCode, const QString &horse,
-                     const QString &meetingLevel, qint16 weightTenths);
 
 // "#0.0 kg": 56.5 gives "56.5 kg", 5 gives "5.0 kg".
 QString formatKilograms(double kilograms);

@@ -72,6 +72,12 @@ QStringList createStatements()
         QStringLiteral("CREATE INDEX BookRateByStateType ON BookRate (State, RaceType, DateEffective)"),
         QStringLiteral("CREATE TABLE BookingTemplate (Sequence INTEGER, Template TEXT COLLATE NOCASE)"),
         trackAliasStatement(),
+        // What reloads of fields changed on the agent's rides, for review; ChangeID never reused.
+        QStringLiteral(R"(CREATE TABLE FieldChange (
+            ChangeID INTEGER PRIMARY KEY AUTOINCREMENT, ChangedAt TEXT NOT NULL, MeetingCode TEXT NOT NULL COLLATE NOCASE,
+            RaceNumber INTEGER, Horse TEXT COLLATE NOCASE, ChangeKind TEXT, ValueBefore TEXT, ValueAfter TEXT,
+            Jockey TEXT COLLATE NOCASE, Booked INTEGER NOT NULL DEFAULT 0, Seen INTEGER NOT NULL DEFAULT 0))"),
+        QStringLiteral("CREATE INDEX FieldChangeByTime ON FieldChange (ChangedAt)"),
         // One row per nomination of a meeting with its race, trainer and booking: the meeting report.
         QStringLiteral(R"(CREATE VIEW qryMeetingView AS
             SELECT N.MeetingCode, N.RaceNumber, R.RaceDetails, R.RaceDistance, R.RaceTime, R.ApprClaim AS AppClaim,
@@ -122,6 +128,11 @@ QStringList referenceRowStatements()
                           .arg(QLatin1String(text));
 
     return statements;
+}
+
+QStringList addedTables()
+{
+    return {QStringLiteral("FieldChange")};
 }
 
 QStringList caseBlindColumns()

@@ -13,6 +13,9 @@ QStringList createStatements();
 // Statements that insert the reference rows (race types, booking templates).
 QStringList referenceRowStatements();
 
+// Tables that files made by older versions lack; the upgrade creates them when missing.
+QStringList addedTables();
+
 // The name and code columns, in whichever table they stand: they compare without regard to case.
 QStringList caseBlindColumns();
 // Creates the venue alias table when it is missing (new databases and the upgrade).

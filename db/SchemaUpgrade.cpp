@@ -80,6 +80,17 @@ void UpgradeSchema()
 
     // Files of older versions compare names with case; every query expects them not to.
     ignoringErrors([] { makeColumnsCaseBlind(schema::caseBlindColumns()); });
+    // Tables of later versions, whatever the stored version (tried again at every start), before
+    // their indexes below.
+    for (const QString &table : schema::addedTables()) {
+        const QString create = QStringLiteral("CREATE TABLE ") + table + QLatin1Char(' ');
+        for (const QString &statement : schema::createStatements()) {
+            if (!statement.startsWith(create))
+                continue;
+            const QString ifMissing = QStringLiteral("CREATE TABLE IF NOT EXISTS ") + statement.mid(qstrlen("CREATE TABLE "));
+            ignoringErrors([&ifMissing] { OpenDb().exec(ifMissing); });
+        }
+    }
     // Indexes the lists rely on for speed, which files made by older versions lack; cheap when present.
     for (const QString &statement : schema::createStatements()) {
         if (!statement.startsWith(QLatin1String("CREATE INDEX ")) || statement.contains(QLatin1String(" ByTrainer ")))

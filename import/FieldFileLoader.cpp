@@ -4,7 +4,7 @@
 #include "core/Sound.h"
 #include "core/UserDialogs.h"
 #include "core/cAppSettings.h"
-#include "bookings/BookingOperations.h"
+#include "bookings/FieldChangeLog.h"
 #include "db/Database.h"
 #include "formdata/RemoteQuery.h"
 
@@ -96,7 +96,6 @@ void store(Db &db, const FieldFile &file, std::optional<TrackInfo> track, FieldF
                          h.ballot ? QVariant(*h.ballot) : QVariant(QMetaType::fromType<int>()), h.barrier, h.entryNo,
                          h.eorB});
         ++result.horses;
-        CheckBookedRide(db, h.jockey, meeting.meetingCode, h.horse, meeting.level, qint16(h.weightTenths));
     }
     FollowNominationRaceCodes(db, meeting.meetingCode);
 }
@@ -208,7 +207,9 @@ FieldFileLoadResult FieldFileLoader::loadFile(const QString &path, Batch & /*bat
     try {
         Db db = OpenDb();
         Transaction transaction(db);
+        const fieldchanges::Field before = fieldchangelog::readField(db, file.meeting.meetingCode);
         store(db, file, track, result);
+        result.changes = fieldchangelog::recordReload(db, file.meeting.meetingCode, before);
         transaction.commit();
         result.loaded = true;
         result.skippedLines = int(file.skipped.size());
@@ -218,6 +219,7 @@ FieldFileLoadResult FieldFileLoader::loadFile(const QString &path, Batch & /*bat
                                             UserDialogs::Icon::Exclamation);
     } catch (const DbError &error) {
         result.races = result.horses = 0;
+        result.changes = {};
         result.error = error.message();
         UserDialogs::instance().critical(u"Error"_s, error.message());
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bookings/FieldChanges.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -17,6 +19,7 @@ struct FieldFileLoadResult {
     int horses = 0; // nominations stored
     int skippedLines = 0; // records that could not be read and were left out
     int emptiedValues = 0; // values that could not be read and were left empty
+    fieldchanges::Count changes; // recorded for review, against the meeting's field it replaced
     QString error;  // the text shown when the file was not loaded
 };
 

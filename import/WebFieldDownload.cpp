@@ -1,6 +1,6 @@
 #include "WebFieldDownload.h"
 
-#include "bookings/BookingOperations.h"
+#include "bookings/FieldChangeLog.h"
 #include "core/Clock.h"
 #include "core/DebugMode.h"
 #include "core/UserDialogs.h"
@@ -171,8 +171,7 @@ struct Stored {
     QList<QPair<int, QString>> scratched; // race number, horse
 };
 
-Stored store(Db &db, FieldSource source, const QString &code, const QString &level, bool acceptances,
-             const QList<WebRace> &parsed)
+Stored store(Db &db, const QString &code, bool acceptances, const QList<WebRace> &parsed)
 {
     Stored stored;
     db.exec(u"DELETE FROM Race WHERE MeetingCode = ?"_s, {code});
@@ -212,8 +211,6 @@ Stored store(Db &db, FieldSource source, const QString &code, const QString &lev
                  r.entryNo ? QVariant(*r.entryNo) : QVariant(QMetaType::fromType<int>()), r.eorB,
                  webpages::horseName(r.horse)});
             ++stored.runners;
-            if (source != FieldSource::WaClub)
-                CheckBookedRide(db, r.jockey, code, r.horse, level, qint16(r.weightTenths));
         }
     }
     FollowNominationRaceCodes(db, code);
@@ -354,6 +351,7 @@ WebMeetingResult WebFieldDownloader::downloadMeeting(const QString &state, const
     try {
         Db db = OpenDb();
         Transaction transaction(db);
+        const fieldchanges::Field before = fieldchangelog::readField(db, code);
         const QVariantList values{
             entry.meeting, date.toString(Qt::ISODate),           details,
             level,         track && !track->state.isEmpty() ? track->state : calendarState,
@@ -368,7 +366,11 @@ WebMeetingResult WebFieldDownloader::downloadMeeting(const QString &state, const
                 "MeetingCode, MeetingRSBCode, DisplayMeeting) VALUES (?, ?, ?, ?, ?, ?, ?, '', 1)"_s,
                 values);
         }
-        stored = store(db, source, code, level, entry.phase == webpages::kAcceptances, races);
+        stored = store(db, code, entry.phase == webpages::kAcceptances, races);
+        QStringList scratched;
+        for (const auto &[raceNumber, horse] : std::as_const(stored.scratched))
+            scratched << horse;
+        result.changes = fieldchangelog::recordReload(db, code, before, scratched);
         transaction.commit();
     } catch (const DbError &error) {
         return fail(error.message());

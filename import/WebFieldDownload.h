@@ -1,6 +1,7 @@
 #pragma once
 
 #include "WebFieldPages.h"
+#include "bookings/FieldChanges.h"
 
 #include <QList>
 #include <QString>
@@ -26,6 +27,7 @@ struct WebMeetingResult {
     QString error;              // why the meeting kept its earlier fields
     QStringList scratchedRides; // bookings on horses the page lists as scratched
     bool trackUnknown = false;  // no track for the venue: the meeting code is made from the venue
+    fieldchanges::Count changes; // recorded for review, against the meeting's field it replaced
 };
 
 // Reads the racing web sites and stores a meeting's fields: each meeting in one transaction, so a

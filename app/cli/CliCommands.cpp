@@ -68,4 +68,9 @@ bool loadSettings()
     return true;
 }
 
+void printChanges(const fieldchanges::Count &count)
+{
+    out(QStringLiteral("Changes: %1 (%2 on booked horses)").arg(count.total).arg(count.onBooked));
+}
+
 } // namespace cli

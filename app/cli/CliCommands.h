@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bookings/FieldChanges.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -27,5 +29,8 @@ void err(const QString &line);
 // Loads the settings (as the program does at start) and puts the default database folder in
 // place; false with a message when the settings cannot be read.
 bool loadSettings();
+
+// The closing line of a load: "Changes: N (M on booked horses)".
+void printChanges(const fieldchanges::Count &count);
 
 } // namespace cli

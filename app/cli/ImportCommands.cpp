@@ -22,7 +22,10 @@ int loadFieldsCommand(const QStringList &arguments, CliDialogs &)
     passwordstore::adoptKeychainPassword();
 
     int status = 0;
+    fieldchanges::Count changes;
     for (const FieldFileLoadResult &result : FieldFileLoader::loadFiles(arguments, {})) {
+        changes.total += result.changes.total;
+        changes.onBooked += result.changes.onBooked;
         const QString name = QDir::toNativeSeparators(result.path);
         if (result.loaded) {
             cli::out(QStringLiteral("%1: meeting %2, level %3, %4 races, %5 horses%6")
@@ -39,6 +42,7 @@ int loadFieldsCommand(const QStringList &arguments, CliDialogs &)
             status = 1;
         }
     }
+    cli::printChanges(changes);
     return status;
 }
 

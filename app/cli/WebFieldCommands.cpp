@@ -63,6 +63,7 @@ int downloadCommand(const QStringList &arguments, CliDialogs &)
         WebFieldDownloader::downloadMeeting(positional.first().trimmed().toUpper(), entry, otherSource);
     if (!result.loaded) {
         cli::out(QStringLiteral("%1: not downloaded").arg(entry.meeting));
+        cli::printChanges(result.changes);
         return 1;
     }
     cli::out(QStringLiteral("%1: %2 races, %3 runners").arg(result.meetingCode).arg(result.races).arg(result.runners));
@@ -70,6 +71,7 @@ int downloadCommand(const QStringList &arguments, CliDialogs &)
         cli::err(QStringLiteral("No track: the venue \"%1\" has no track on the data server and no alias; its meeting "
                                 "code %2 is made from the venue (ostrevan-cli track-alias \"%1\" CODE sets one)")
                      .arg(entry.meeting, result.meetingCode));
+    cli::printChanges(result.changes);
     return 0;
 }
 

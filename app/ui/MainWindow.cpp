@@ -6,6 +6,7 @@
 #include "AboutDialog.h"
 #include "FormEntryPoints.h"
 #include "MainWindowCommands.h"
+#include "ChangesCommands.h"
 #include "SetupCommands.h"
 #include "app/Startup.h"
 #include "bookings/BookingPickLists.h"
@@ -52,6 +53,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     connectLists();
     new MainWindowCommands(this);
     new SetupCommands(this);
+    new ChangesCommands(this);
     wireFormWindows(this);
 }
 

@@ -1,12 +1,16 @@
 // Loads a week of field files written by `ostrevan-dataserver generate-demo --fields-dir` into a new
 // local database, end to end: parse, track look-up on a real data server on loopback, one
-// transaction per file, booking check per horse. Prints the median of several runs per set.
+// transaction per file. Prints the median of several runs per set. Last, the week's acceptances
+// replace its weights in a database with bookings, with and without the detection of changes.
 //
 //     bench_field_files [--runs N]
 //
-// Exit status 2 when a week of acceptances or weights takes longer than the 2 s target.
+// Exit status 2 when a week of acceptances or weights takes longer than the 2 s target, or when
+// detecting changes adds more than 20 % to loading the acceptances.
+#include "bookings/FieldChangeLog.h"
 #include "core/QueryCredentials.h"
 #include "core/cAppSettings.h"
+#include "db/Database.h"
 #include "db/Schema.h"
 #include "import/FieldFileLoader.h"
 #include "import/FieldFileParser.h"
@@ -17,6 +21,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <QMap>
 
 #include <algorithm>
 #include <cstdio>
@@ -103,6 +109,39 @@ SetResult loadSet(const QStringList &files, int runs, const QString &dataFolder,
     return set;
 }
 
+// The week's weights in a new database, with the six busiest riders of the acceptances as managed
+// jockeys and every eighth horse booked: what the acceptances are then loaded over.
+bool prepareWeights(const QStringList &weights, const QStringList &acceptances, const QString &base,
+                    const QString &dataFolder, int *bookings)
+{
+    QFile::remove(dataFolder + u"/Kelbrin.mdb"_s);
+    schema::createDatabase(dataFolder + u"/Kelbrin.mdb"_s);
+    for (const FieldFileLoadResult &result : FieldFileLoader::loadFiles(weights, {}))
+        if (!result.loaded)
+            return false;
+    QMap<QString, int> rides;
+    for (const QString &path : acceptances)
+        for (const FieldHorse &horse : FieldFileParser::parseFile(path).horses)
+            ++rides[horse.jockey.trimmed()];
+    rides.remove(QString());
+    QList<QPair<int, QString>> busiest;
+    for (auto it = rides.cbegin(); it != rides.cend(); ++it)
+        busiest << qMakePair(-it.value(), it.key());
+    std::sort(busiest.begin(), busiest.end());
+    {
+        Db db = OpenDb();
+        for (qsizetype i = 0; i < std::min<qsizetype>(6, busiest.size()); ++i)
+            db.exec(u"INSERT INTO Jockey (Jockey, FullName, Ridewgt) VALUES (?, ?, 54.5)"_s,
+                    {u"J%1"_s.arg(i), busiest.at(i).second});
+        db.exec(u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection) "
+                "SELECT MeetingCode, RaceCode, Horse, TrainerName, 'J' || (rowid % 6), 'Planned' FROM Noms "
+                "WHERE rowid % 8 = 0"_s);
+        *bookings = db.scalar(u"SELECT COUNT(*) FROM Bookings"_s).toInt();
+    }
+    QFile::remove(base);
+    return QFile::copy(dataFolder + u"/Kelbrin.mdb"_s, base);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -180,6 +219,40 @@ int main(int argc, char **argv)
         if (r.failed > 0 || (s.target && r.medianMs > 2000))
             status = 2;
     }
+
+    // Acceptances over weights, runs with and without detection taking turns.
+    const QString base = dir.filePath(u"weights.mdb"_s);
+    int bookings = 0;
+    if (!prepareWeights(filesOf({u"*.DGW"_s}), filesOf({u"*.DGA"_s}), base, dataFolder, &bookings)) {
+        std::fprintf(stderr, "the week of weights did not load\n");
+        return 1;
+    }
+    QList<double> without, with;
+    fieldchanges::Count changes;
+    for (int run = 0; run < runs; ++run) {
+        for (const bool detect : {false, true}) {
+            QFile::remove(dataFolder + u"/Kelbrin.mdb"_s);
+            QFile::copy(base, dataFolder + u"/Kelbrin.mdb"_s);
+            fieldchangelog::setDetectionEnabled(detect);
+            QElapsedTimer timer;
+            timer.start();
+            const auto results = FieldFileLoader::loadFiles(filesOf({u"*.DGA"_s}), {});
+            (detect ? with : without) << timer.nsecsElapsed() / 1e6;
+            changes = {};
+            for (const FieldFileLoadResult &result : results) {
+                changes.total += result.changes.total;
+                changes.onBooked += result.changes.onBooked;
+            }
+        }
+    }
+    fieldchangelog::takeRecordedIds();
+    const double added = (median(with) / median(without) - 1) * 100;
+    std::printf("acceptances over weights with %d bookings: without detection median %.0f ms, with detection "
+                "median %.0f ms (%+.1f %%), %d changes recorded (%d on booked horses), over %d runs each\n",
+                bookings, median(without), median(with), added, changes.total, changes.onBooked, runs);
+    if (added > 20)
+        status = 2;
+
     server.terminate();
     server.waitForFinished(10000);
     return status;

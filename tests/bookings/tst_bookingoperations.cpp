@@ -26,7 +26,7 @@ const QString kQuietTrainer = u"L Freedman"_s;    // no phone numbers
 const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
 
-enum class Op { Replace, DeleteJockey, RemoveBooking, CheckMismatch, CheckWeight };
+enum class Op { Replace, DeleteJockey, RemoveBooking };
 
 } // namespace
 
@@ -49,9 +49,6 @@ private slots:
     void setBookingState();
     void confirmBooking_data();
     void confirmBooking();
-    void checkBookedRide_data();
-    void checkBookedRide();
-    void checkBookedRideInsideCallersTransaction();
     void managedJockeysList();
     void pickLists();
 
@@ -122,8 +119,6 @@ void TestBookingOperations::answeringNoChangesNothing_data()
     QTest::newRow("replace jockey") << Op::Replace << u"Confirm Jockey ride"_s;
     QTest::newRow("delete jockey") << Op::DeleteJockey << u"Confirm Jockey ride"_s;
     QTest::newRow("remove booking") << Op::RemoveBooking << u"Confirm Removal"_s;
-    QTest::newRow("field names another jockey") << Op::CheckMismatch << u"Jockey booking Error"_s;
-    QTest::newRow("weight below ride weight") << Op::CheckWeight << u"Jockey booking Error"_s;
 }
 
 void TestBookingOperations::answeringNoChangesNothing()
@@ -146,12 +141,6 @@ void TestBookingOperations::answeringNoChangesNothing()
         break;
     case Op::RemoveBooking:
         SetBookingState(grid, 1, 13, kRemoveBooking, kMeeting, kRace, kHorse, kTrainer);
-        break;
-    case Op::CheckMismatch:
-        CheckBookedRide(u"B Rawiller"_s, kMeeting, kHorse, u"ACP"_s, 0);
-        break;
-    case Op::CheckWeight:
-        CheckBookedRide(u"Jane Smith"_s, kMeeting, kHorse, u"ACP"_s, 530);
         break;
     }
 
@@ -388,96 +377,6 @@ void TestBookingOperations::confirmBooking()
             want = QColor();
         QCOMPARE(grid.cellBackColor(1, c), want);
     }
-}
-
-void TestBookingOperations::checkBookedRide_data()
-{
-    QTest::addColumn<QString>("fieldJockey");
-    QTest::addColumn<QString>("level");
-    QTest::addColumn<int>("weight");
-    QTest::addColumn<QString>("trainer");
-    QTest::addColumn<bool>("answerYes");
-    QTest::addColumn<QString>("message"); // empty: no warning
-
-    const QString tail = u"\r\rBooking was : Planned\r\rTrainer was : D O'Hayes 0412 345 678 03 9876 5432"
-                         "\r\rSelect Yes to remove your booking"_s;
-    const QString quietTail =
-        u"\r\rBooking was : Planned\r\rTrainer was : L Freedman\r\rSelect Yes to remove your booking"_s;
-    const QString booked = u"\r\rBooked On Horse : O'Reilly's Star\r\rYou had previously booked your Jockey :Jane Smith"
-                           " on that Horse"_s;
-
-    QTest::newRow("acceptances without a jockey") << QString() << u"ACP"_s << 0 << kTrainer << false
-                                                  << u"ACP For meeting has No Jockey"_s + booked + tail;
-    QTest::newRow("another jockey, yes deletes") << u"B Rawiller"_s << u"WGT"_s << 0 << kTrainer << true
-                                                 << u"WGT For meeting has B Rawiller"_s + booked + tail;
-    QTest::newRow("trainer without phones") << u"B Rawiller"_s << u"ACP"_s << 0 << kQuietTrainer << false
-                                            << u"ACP For meeting has B Rawiller"_s + booked + quietTail;
-    QTest::newRow("another apprentice, claim dropped")
-        << u"T Nugent (a2)"_s << u"ACP"_s << 0 << kTrainer << false
-        << u"ACP For meeting has T Nugent"_s + booked + tail;
-    QTest::newRow("booked apprentice with claim matches") << u" Jane Smith (a3)"_s << u"ACP"_s << 0 << kTrainer
-                                                          << true << QString();
-    QTest::newRow("titled rider matches") << u"Ms Jane Smith (a3)"_s << u"ACP"_s << 0 << kTrainer << true
-                                          << QString();
-    QTest::newRow("titled rider in capitals matches") << u"MRS  JANE SMITH"_s << u"WGT"_s << 0 << kTrainer << true
-                                                      << QString();
-    QTest::newRow("field in capitals matches") << u"JANE SMITH"_s << u"ACP"_s << 0 << kTrainer << true << QString();
-    QTest::newRow("nominations without jockey or weight") << QString() << u"NOM"_s << 0 << kTrainer << true
-                                                          << QString();
-
-    const QString weight = u"\r\r for Horse O'Reilly's Star\r\r you have booked Jockey Jane Smith"
-                           "\r\r who has a ride weight of 54.5 kg"_s;
-    QTest::newRow("weights below ride weight") << QString() << u"WGT"_s << 540 << kTrainer << false
-                                               << u"WGT For meeting has Weight of 54.0 kg"_s + weight + tail;
-    QTest::newRow("weight warning, yes deletes") << u"Jane Smith"_s << u"ACP"_s << 505 << kQuietTrainer << true
-                                                 << u"ACP For meeting has Weight of 50.5 kg"_s + weight + quietTail;
-    QTest::newRow("weight equal to ride weight") << u"Jane Smith"_s << u"ACP"_s << 545 << kTrainer << true
-                                                 << QString();
-    QTest::newRow("no weight yet") << u"Jane Smith"_s << u"ACP"_s << 0 << kTrainer << true << QString();
-}
-
-void TestBookingOperations::checkBookedRide()
-{
-    QFETCH(QString, fieldJockey);
-    QFETCH(QString, level);
-    QFETCH(int, weight);
-    QFETCH(QString, trainer);
-    QFETCH(bool, answerYes);
-    QFETCH(QString, message);
-    addBooking(u"J Smith"_s, kPlanned, false, trainer);
-    if (answerYes)
-        m_dialogs->answerYes();
-    else
-        m_dialogs->answerNo();
-
-    CheckBookedRide(fieldJockey, kMeeting, kHorse, level, qint16(weight));
-
-    if (message.isEmpty()) {
-        QVERIFY(m_dialogs->messages.isEmpty());
-        QCOMPARE(bookings().size(), 1);
-        return;
-    }
-    QCOMPARE(m_dialogs->shown(), QStringList{u"Jockey booking Error|"_s + message});
-    const ScriptedDialogs::Message shown = m_dialogs->messages.first();
-    QCOMPARE(shown.buttons, UserDialogs::Buttons::YesNo);
-    // Deleting cannot be undone: keeping the booking is the default.
-    QCOMPARE(shown.defaultAnswer, UserDialogs::Answer::No);
-    QCOMPARE(bookings().size(), answerYes ? 0 : 1);
-}
-
-void TestBookingOperations::checkBookedRideInsideCallersTransaction()
-{
-    addBooking(u"J Smith"_s, kPlanned, false);
-    m_dialogs->answerYes();
-    {
-        Db db = OpenDb();
-        Transaction transaction(db);
-        db.exec(u"INSERT INTO Noms (MeetingCode, Horse) VALUES (?, ?)"_s, {kMeeting, kHorse});
-        CheckBookedRide(db, u"B Rawiller"_s, kMeeting, kHorse, u"ACP"_s, 560);
-        transaction.commit();
-    }
-    QCOMPARE(m_dialogs->messages.size(), 1);
-    QVERIFY(bookings().isEmpty());
 }
 
 // The managed jockeys as an SQL list, quotes doubled; a rebuild forgets the icon jockey.

@@ -121,7 +121,7 @@ private slots:
         QCOMPARE(cAppSettings::instance().AppVersion, version::asNumber());
     }
 
-    void missingListIndexesAreAddedWhateverTheVersion()
+    void missingTablesAndIndexesAreAddedWhateverTheVersion()
     {
         TestEnvironment env;
         env.createDatabase();
@@ -129,11 +129,14 @@ private slots:
             Db db(env.databaseFile());
             db.exec(QStringLiteral("DROP INDEX NomsByTrainerList"));
             db.exec(QStringLiteral("DROP INDEX RaceStatsByRide"));
+            db.exec(QStringLiteral("DROP TABLE FieldChange"));
         }
         cAppSettings::instance().AppVersion = version::asNumber();
         UpgradeSchema();
         Db db(env.databaseFile());
-        for (const char *name : {"NomsByTrainerList", "RaceStatsByRide"})
+        QVERIFY(db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'FieldChange'"))
+                    .isValid());
+        for (const char *name : {"NomsByTrainerList", "RaceStatsByRide", "FieldChangeByTime"})
             QVERIFY2(db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?"),
                                {QLatin1String(name)}).isValid(), name);
     }

@@ -1,3 +1,4 @@
+#include "core/Clock.h"
 #include "core/QueryCredentials.h"
 #include "app/Startup.h"
 #include "core/Version.h"
@@ -50,7 +51,16 @@ private slots:
         cAppSettings::instance().UserName = QStringLiteral("agent");
         cAppSettings::instance().UserPass = QStringLiteral("secret");
         cAppSettings::instance().SaveSettings();
+        // Changes are kept 90 days: on 30 June, those made before 1 April go.
+        const FixedClock clock(QDateTime(QDate(2026, 6, 30), QTime(7, 30)));
+        Clock::setInstance(&clock);
+        Db(env.databaseFile()).exec(QStringLiteral(
+            "INSERT INTO FieldChange (ChangedAt, MeetingCode, Horse, ChangeKind) VALUES "
+            "('2026-03-31 18:00:00', '0404RAND', 'OLD NEWS', 'barrier'), ('2026-04-01 08:00:00', '0404RAND', "
+            "'STILL FRESH', 'weight')"));
         QCOMPARE(startup::prepareDatabase(), startup::Outcome::Ready);
+        Clock::setInstance(nullptr);
+        QCOMPARE(queryRows(QStringLiteral("SELECT Horse FROM FieldChange")), QStringList{QStringLiteral("STILL FRESH")});
         QCOMPARE(status.texts, (QStringList{QStringLiteral("Loading Application Settings"),
                                             QStringLiteral("Compact The Database"),
                                             QStringLiteral("Checking Database for Updates"),

@@ -1,0 +1,98 @@
+// ostrevan-cli: the changes that reloads of fields made on the agent's rides.
+#include "CliCommands.h"
+#include "CliDialogs.h"
+#include "bookings/FieldChangeLog.h"
+#include "db/Database.h"
+
+#include <algorithm>
+
+namespace {
+
+const char *kUsage = "usage: changes [--since YYYY-MM-DD] [--meeting CODE] [--unseen] | changes --remove-booking ID...";
+
+// One line of text per field: a tab or line break inside a value would split it.
+QString flat(const QString &text)
+{
+    QString value = text;
+    value.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+    return value.replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
+int removeBookings(const QStringList &arguments, CliDialogs &dialogs)
+{
+    QList<qint64> ids;
+    for (const QString &argument : arguments) {
+        bool ok = false;
+        const qint64 id = argument.toLongLong(&ok);
+        if (!ok || id <= 0) {
+            cli::err(QStringLiteral("changes: %1 is not a change id").arg(argument));
+            return 2;
+        }
+        ids << id;
+    }
+    if (ids.isEmpty()) {
+        cli::err(QLatin1String(kUsage));
+        return 2;
+    }
+    fieldchangelog::Filter filter;
+    filter.ids = ids;
+    const QList<fieldchangelog::StoredChange> found = fieldchangelog::changes(filter);
+    int status = 0;
+    for (qint64 id : std::as_const(ids)) {
+        if (std::none_of(found.cbegin(), found.cend(), [id](const auto &change) { return change.id == id; })) {
+            dialogs.critical(QStringLiteral("Error"), QStringLiteral("There is no change %1.").arg(id));
+            status = 1;
+        }
+    }
+    const int removed = fieldchangelog::removeBookings(ids);
+    cli::out(QStringLiteral("Bookings removed: %1").arg(removed));
+    return status;
+}
+
+int changesCommand(const QStringList &arguments, CliDialogs &dialogs)
+{
+    cli::loadSettings();
+    try {
+        if (arguments.value(0) == QLatin1String("--remove-booking"))
+            return removeBookings(arguments.mid(1), dialogs);
+
+        fieldchangelog::Filter filter;
+        for (qsizetype i = 0; i < arguments.size(); ++i) {
+            const QString &argument = arguments.at(i);
+            if (argument == QLatin1String("--unseen")) {
+                filter.unseenOnly = true;
+            } else if (argument == QLatin1String("--since") && i + 1 < arguments.size()) {
+                filter.since = QDate::fromString(arguments.at(++i), Qt::ISODate);
+                if (!filter.since.isValid()) {
+                    cli::err(QStringLiteral("changes: --since takes a date YYYY-MM-DD"));
+                    return 2;
+                }
+            } else if (argument == QLatin1String("--meeting") && i + 1 < arguments.size()) {
+                filter.meetingCode = arguments.at(++i).trimmed();
+            } else {
+                cli::err(QLatin1String(kUsage));
+                return 2;
+            }
+        }
+        for (const fieldchangelog::StoredChange &change : fieldchangelog::changes(filter)) {
+            cli::out(QStringList{QString::number(change.id), change.changedAt, change.meetingCode,
+                                 QString::number(change.raceNumber), flat(change.horse), change.kind,
+                                 flat(change.before), flat(change.after), flat(change.jockey)}
+                         .join(QLatin1Char('\t')));
+        }
+    } catch (const DbError &error) {
+        dialogs.critical(QStringLiteral("Error"), error.message());
+        return 1;
+    }
+    return 0;
+}
+
+const cli::Registration changes(
+    "changes",
+    "changes [--since YYYY-MM-DD] [--meeting CODE] [--unseen]  what reloads of fields changed on booked and ridden\n"
+    "                          horses, one tab-separated line each: id, time, meeting, race, horse, kind, before,\n"
+    "                          after, jockey\n"
+    "  changes --remove-booking ID...  remove the bookings of those changes (and mark them seen)",
+    changesCommand);
+
+} // namespace

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// What a reload of a meeting's field changed for the agent's rides: the old field and the new
+// one compared horse by horse, against the bookings and the managed jockeys. Pure: the loaders
+// read the fields and record the result (FieldChangeLog).
+namespace fieldchanges {
+
+// The kinds, in the words the agent reads and the command line prints.
+inline const QString kRiderChanged = QStringLiteral("rider changed");
+inline const QString kRiderTooHeavy = QStringLiteral("rider too heavy");
+inline const QString kScratchedOrGone = QStringLiteral("scratched or gone");
+inline const QString kEmergencyOrBallot = QStringLiteral("emergency or ballot");
+inline const QString kBarrier = QStringLiteral("barrier");
+inline const QString kWeight = QStringLiteral("weight");
+inline const QString kRaceMoved = QStringLiteral("race moved");
+inline const QString kManagedJockeyNamed = QStringLiteral("managed jockey named");
+QStringList allKinds();
+
+// One horse of a field as stored.
+struct Runner {
+    int raceNumber = 0;
+    QString raceTime; // "HH:MM:SS"; empty, 00:00 or 00:01 when the field gives none
+    QString horse;
+    QString jockey; // as the field prints it
+    int weightTenths = 0;
+    int barrier = 0;
+    QString eorB; // "E", "B", "S" (scratched) or empty
+};
+
+struct Field {
+    QString level; // "NOM", "WGT", "ACP", "N/A"
+    QList<Runner> runners;
+    QStringList scratched; // horses the source lists as scratched (not stored as runners)
+};
+
+// A booking of the meeting with its jockey's name and riding weight (empty and 0 for a booking
+// that names no jockey).
+struct BookedHorse {
+    QString horse;
+    QString jockey;
+    QString fullName;
+    double rideWeight = 0;
+};
+
+struct ManagedJockey {
+    QString jockey;
+    QString fullName;
+};
+
+struct Change {
+    int raceNumber = 0;
+    QString horse;
+    QString kind;
+    QString before;
+    QString after;
+    QString jockey; // the booked jockey, or the managed jockey the field names on an unbooked horse
+    bool booked = false;
+};
+
+struct Count {
+    int total = 0;
+    int onBooked = 0;
+};
+
+// The changes from `before` to `after` on the horses booked here, and on horses a managed jockey
+// rides (named in both fields; a newly named one is one "managed jockey named"). A meeting loaded
+// for the first time (no runners before) has none.
+QList<Change> detect(const Field &before, const Field &after, const QList<BookedHorse> &bookings,
+                     const QList<ManagedJockey> &managed);
+
+} // namespace fieldchanges

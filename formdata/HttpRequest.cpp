@@ -271,7 +271,7 @@ QString send(const QString &address, const QString &method, const QString &body,
             + reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
     }
 
-    // A connection that ended before the body did (a reset, a chunked body without its last chunk,
+    // A connection that ended before the body did (a reset or a close that Qt reports as an error,
     // fewer bytes than the Content-Length named) is a failed request: a part of an answer must
     // never pass for the whole of it.
     if (reply->error() != QNetworkReply::NoError)

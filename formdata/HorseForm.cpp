@@ -42,15 +42,6 @@ void showBusyPointer()
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
-QDate raceDateOf(const QString &text)
-{
-    const QString day = text.left(10);
-    QDate date = QDate::fromString(day, QStringLiteral("yyyy-MM-dd"));
-    if (!date.isValid())
-        date = QDate::fromString(day, QStringLiteral("yyyy/MM/dd"));
-    return date;
-}
-
 QVariant horseType(const QString &sex, const QString &age)
 {
     const QString trimmed = sex.trimmed();
@@ -169,7 +160,12 @@ HorseFormResult FetchHorseForm(const QString &meetingCode, qint16 raceNumber)
             result.skipped << horse + QStringLiteral(": %1 of %2 columns").arg(row.size()).arg(int(ColumnCount));
             continue;
         }
-        const QDate raced = raceDateOf(row.at(ColRaceDate));
+        if (holdsNul(row)) {
+            result.skipped << QString(horse).replace(QChar(u'\0'), QLatin1String("\\0")) +
+                                  QStringLiteral(": a value holds a NUL character");
+            continue;
+        }
+        const QDate raced = serverDate(row.at(ColRaceDate));
         if (!raced.isValid()) {
             result.skipped << horse + QStringLiteral(": race date '%1' cannot be read").arg(row.at(ColRaceDate));
             continue;
@@ -177,19 +173,33 @@ HorseFormResult FetchHorseForm(const QString &meetingCode, qint16 raceNumber)
         QString raceClass = row.at(ColClass);
         raceClass.remove(QLatin1Char('.'));
 
+        const QStringList numberTexts{row.at(ColWeight),    row.at(ColValue),  row.at(ColWeightRating),
+                                      row.at(ColAvgMargin), row.at(ColAvgWin), row.at(ColSectional).right(5)};
+        QVariantList numbers;
+        for (const QString &text : numberTexts) {
+            const std::optional<double> number = fittingNumber(text);
+            if (!number) {
+                result.skipped << horse + QStringLiteral(": the number '%1' is too large").arg(text);
+                break;
+            }
+            numbers << *number;
+        }
+        if (numbers.size() < numberTexts.size())
+            continue;
+
         QVariantList values{
             properCase(row.at(ColJockey)),
             raced.toString(QStringLiteral("yyyy-MM-dd")),
             raceClass.left(6),
-            leadingNumber(row.at(ColWeight)),
+            numbers.at(0),
             horseType(row.at(ColSex), row.at(ColAge)),
-            leadingNumber(row.at(ColValue)),
-            leadingNumber(row.at(ColWeightRating)),
-            leadingNumber(row.at(ColAvgMargin)),
-            leadingNumber(row.at(ColAvgWin)),
+            numbers.at(1),
+            numbers.at(2),
+            numbers.at(3),
+            numbers.at(4),
             row.at(ColTrainer),
             row.at(Col800400),
-            leadingNumber(row.at(ColSectional).right(5)),
+            numbers.at(5),
         };
         values << filterValues << horseMatchKey(horse);
         result.nomsUpdated += db.exec(update, values).numRowsAffected();

@@ -23,6 +23,11 @@
 namespace {
 
 std::chrono::milliseconds g_timeout = kDefaultHttpRequestTimeout;
+qint64 g_answerLimit = kDefaultHttpAnswerLimit;
+
+// How much of an answer Qt may hold before this routine takes it: the answer is read in pieces of
+// this size, so memory follows what was kept, not what the server sends.
+constexpr qint64 kReadPiece = 1024 * 1024;
 
 const QString kErrorPrefix = QStringLiteral("Error:");
 
@@ -59,6 +64,30 @@ QString timedOutText(const QString &address)
     return kErrorPrefix + QStringLiteral(" Internert Connection has Timed out. Check internet connection. ")
         + QLatin1Char('\r') + QStringLiteral("May Mean Website server is down.") + QLatin1Char('\r')
         + address.left(50);
+}
+
+QString sizeText(qint64 bytes)
+{
+    if (bytes >= 1024 * 1024)
+        return QString::number(double(bytes) / (1024 * 1024), 'g', 4) + QStringLiteral(" MB");
+    if (bytes >= 1024)
+        return QString::number(double(bytes) / 1024, 'g', 4) + QStringLiteral(" KB");
+    return QString::number(bytes) + QStringLiteral(" bytes");
+}
+
+QString tooLargeText(const QString &address)
+{
+    return kErrorPrefix +
+           QStringLiteral(" The answer is larger than %1, the most an answer may be; reading stopped "
+                          "there and nothing of it was used.")
+               .arg(sizeText(g_answerLimit)) +
+           QLatin1Char('\r') + address.left(50);
+}
+
+QString cutOffText(const QString &why, const QString &address)
+{
+    return kErrorPrefix + QStringLiteral(" The answer was cut off (%1); nothing of it was used.").arg(why) +
+           QLatin1Char('\r') + address.left(50);
 }
 
 // The body in the character set the server names, UTF-8 when it names none we know.
@@ -127,6 +156,16 @@ std::chrono::milliseconds httpRequestTimeout()
     return g_timeout;
 }
 
+void setHttpAnswerLimit(qint64 bytes)
+{
+    g_answerLimit = bytes;
+}
+
+qint64 httpAnswerLimit()
+{
+    return g_answerLimit;
+}
+
 bool isServerErrorPage(const QString &answer)
 {
     return answer.startsWith(kErrorPrefix) || answer.startsWith(QLatin1String("Statem"))
@@ -167,10 +206,39 @@ QString send(const QString &address, const QString &method, const QString &body,
             reply = manager.sendCustomRequest(request, method.toUpper().toLatin1());
     }
 
+    reply->setReadBufferSize(kReadPiece);
+
+    // The body is taken piece by piece as it arrives and the reading stops at the limit, so
+    // an endless or oversized answer cannot take the program's memory.
+    QByteArray bytes;
+    bool tooLarge = false;
+    const auto stopTooLarge = [&] {
+        tooLarge = true;
+        reply->abort();
+    };
+    const auto take = [&] {
+        if (tooLarge || !reply->isReadable())
+            return;
+        bytes += reply->read(g_answerLimit + 1 - bytes.size());
+        if (bytes.size() > g_answerLimit)
+            stopTooLarge();
+    };
+    const auto checkDeclaredLength = [&] {
+        const QVariant declared = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (!declared.isValid() || tooLarge)
+            return;
+        if (declared.toLongLong() > g_answerLimit)
+            stopTooLarge();
+        else
+            bytes.reserve(declared.toLongLong());
+    };
+
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
     timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, &loop, checkDeclaredLength);
+    QObject::connect(reply, &QNetworkReply::readyRead, &loop, take);
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(g_timeout);
@@ -187,6 +255,10 @@ QString send(const QString &address, const QString &method, const QString &body,
         reply->abort();
         return timedOutText(address);
     }
+    take();
+    QObject::disconnect(reply, nullptr, &loop, nullptr);
+    if (tooLarge)
+        return tooLargeText(address);
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid()) {
@@ -199,7 +271,17 @@ QString send(const QString &address, const QString &method, const QString &body,
             + reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
     }
 
-    const QString answer = decodeBody(reply->readAll(), reply->rawHeader("Content-Type"));
+    // A connection that ended before the body did (a reset or a close that Qt reports as an error,
+    // fewer bytes than the Content-Length named) is a failed request: a part of an answer must
+    // never pass for the whole of it.
+    if (reply->error() != QNetworkReply::NoError)
+        return cutOffText(reply->errorString(), address);
+    const QVariant declared = reply->header(QNetworkRequest::ContentLengthHeader);
+    if (declared.isValid() && bytes.size() < declared.toLongLong())
+        return cutOffText(QStringLiteral("%1 of %2 bytes arrived").arg(bytes.size()).arg(declared.toLongLong()),
+                          address);
+
+    const QString answer = decodeBody(bytes, reply->rawHeader("Content-Type"));
     if (isServerErrorPage(answer)) {
         UserDialogs::instance().message(QLatin1String(kServerErrorPageTitle), answer.left(120),
                                         UserDialogs::Icon::Critical);

@@ -8,9 +8,11 @@
 // sites alike). Waits for the answer while the event loop keeps running, so windows stay
 // usable and a handler may start a second request meanwhile; each call keeps its own state.
 //
-// Returns the response body for status 200. Any other outcome returns a text that begins with
-// "Error:" (another status, a refused connection, the time-out). A status-200 page that is a
-// server-side error or warning is shown here (critical message) and gives an empty answer.
+// Returns the response body for status 200 when the whole of it arrived. Any other outcome
+// returns a text that begins with "Error:" (another status, a refused connection, the time-out,
+// an answer cut off by a network error or a closed connection, an answer larger than
+// httpAnswerLimit()). A status-200 page that is a server-side error or warning is shown here
+// (critical message) and gives an empty answer.
 QString HttpRequest(const QString &address, const QString &method = QStringLiteral("GET"),
                     const QString &body = {});
 // The same; *errorPageShown tells the caller that the empty answer stands for a server error
@@ -24,6 +26,12 @@ QString HttpGetPage(const QString &address, const QByteArray &userAgent, bool *e
 void setHttpRequestTimeout(std::chrono::milliseconds timeout);
 std::chrono::milliseconds httpRequestTimeout();
 inline constexpr std::chrono::milliseconds kDefaultHttpRequestTimeout{51000};
+
+// The most bytes an answer or page may have; reading stops there and the request fails. Far above
+// any real answer (a busy jockey's whole career is about 1 MB); tests lower it.
+void setHttpAnswerLimit(qint64 bytes);
+qint64 httpAnswerLimit();
+inline constexpr qint64 kDefaultHttpAnswerLimit = qint64(64) * 1024 * 1024;
 
 // Title of the message shown for a server error or warning page.
 inline constexpr const char *kServerErrorPageTitle = "Connection error, Please Check Internet Connection";

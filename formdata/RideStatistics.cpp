@@ -29,19 +29,19 @@ QSqlQuery prepared(Db &db, const QString &sql)
     return query;
 }
 
-// Dates as the local database keeps them; the server sends them so already.
-QString localDate(const QString &text)
+// Why a ride of the answer cannot be stored, or empty. The values are checked before any is
+// written: a ride is stored as the server holds it or not at all.
+QString refusal(const QStringList &row)
 {
-    QString date = text.left(10);
-    date.replace(QLatin1Char('/'), QLatin1Char('-'));
-    return date;
-}
-
-QVariant wholeNumberOrNull(const QString &text)
-{
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    return ok ? QVariant(value) : QVariant(QMetaType::fromType<int>());
+    if (holdsNul(row))
+        return QStringLiteral("a value holds a NUL character");
+    if (!serverDate(row.at(ColRaceDate)).isValid())
+        return QStringLiteral("the race date cannot be read");
+    if (!fittingWholeNumber(row.at(ColRaceNo)) || !fittingWholeNumber(row.value(ColFinish)))
+        return QStringLiteral("a race number or place is too large");
+    if (!fittingNumber(row.value(ColMoney)))
+        return QStringLiteral("the prize money is too large");
+    return {};
 }
 
 QVariant textOrNull(const QString &text)
@@ -93,16 +93,21 @@ RideDownloadResult DownloadJockeyRides(const QString &jockey, bool fullReload, c
         if (row.size() < 3)
             continue;
         ++result.received;
-        const QString raceDate = localDate(row.at(ColRaceDate));
-        const QVariant raceNumber = wholeNumberOrNull(row.at(ColRaceNo));
+        if (const QString why = refusal(row); !why.isEmpty()) {
+            QString ride = row.mid(0, 4).join(QLatin1Char(' '));
+            result.skipped << ride.replace(QChar(u'\0'), QLatin1String("\\0")) + QStringLiteral(": ") + why;
+            continue;
+        }
+        const QString raceDate = serverDate(row.at(ColRaceDate)).toString(Qt::ISODate);
+        const QVariant raceNumber = *fittingWholeNumber(row.at(ColRaceNo));
         const QVariantList values{
             raceDate,
             raceNumber,
             row.at(ColTrack),
             row.value(ColHorse),
-            wholeNumberOrNull(row.value(ColFinish)),
+            *fittingWholeNumber(row.value(ColFinish)),
             row.value(ColJockey),
-            leadingNumber(row.value(ColMoney)),
+            *fittingNumber(row.value(ColMoney)),
             textOrNull(row.value(ColTrainer)),
             textOrNull(row.value(ColState)),
         };
@@ -127,8 +132,11 @@ RideDownloadResult DownloadJockeyRides(const QString &jockey, bool fullReload, c
         ++(existing.isValid() ? result.updated : result.added);
     }
 
-    db.exec(QStringLiteral("UPDATE Jockey SET DateLastStats = ? WHERE Jockey = ? COLLATE NOCASE"),
-            {Clock::instance().now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), jockey});
+    // The mark moves with the rides it covers, and only past a complete answer: a refused ride is
+    // asked for again by the next incremental download.
+    if (result.skipped.isEmpty())
+        db.exec(QStringLiteral("UPDATE Jockey SET DateLastStats = ? WHERE Jockey = ? COLLATE NOCASE"),
+                {Clock::instance().now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), jockey});
     transaction.commit();
     return result;
 }

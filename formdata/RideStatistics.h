@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class Db;
 
@@ -13,14 +14,16 @@ struct RideDownloadResult {
     int received = 0;      // rides the server sent
     int added = 0;
     int updated = 0;
+    QStringList skipped; // rides refused for values that cannot be stored: "DATE RACE TRACK HORSE: why"
 };
 
 // Floor of the incremental download: used when a jockey has never been downloaded.
 inline const QDateTime kRideStatsFloor{QDate(1990, 1, 1), QTime(0, 0)};
 
 // Downloads one jockey's rides: all of them (replacing the jockey's rows) or those the server
-// changed since `since` (added or updated in place). Stamps DateLastStats with the clock's now.
-// One transaction. An empty name does nothing. Throws DbError when the local database fails.
+// changed since `since` (added or updated in place). Stamps DateLastStats with the clock's now in
+// the same transaction, unless a ride was refused (then the next download asks for it again).
+// An empty name does nothing. Throws DbError when the local database fails.
 RideDownloadResult DownloadJockeyRides(const QString &jockey, bool fullReload, const QDateTime &since);
 
 // Every jockey of the Jockey table (by name) with the since-date of its next incremental

@@ -23,9 +23,18 @@ namespace {
 
 const QString kWaFolder = u"/scripts/ws.exe/syturf/"_s;
 
+// A page that did not arrive whole (an "Error:" answer) or that holds a NUL character, which no
+// page of the sites does, is not read.
 bool failed(const QString &answer)
 {
-    return answer.isEmpty() || answer.startsWith("Error:"_L1);
+    return answer.isEmpty() || answer.startsWith("Error:"_L1) || answer.contains(QChar(u'\0'));
+}
+
+QString whyFailed(const QString &page)
+{
+    if (page.isEmpty())
+        return u"empty answer"_s;
+    return page.contains(QChar(u'\0')) ? u"it holds a NUL character"_s : page.left(120);
 }
 
 QString racingRoot()
@@ -141,13 +150,13 @@ QString readRaces(FieldSource source, const CalendarEntry &entry, QList<WebRace>
         for (WebRace &race : races) {
             const QString racePage = WebFieldDownloader::fetchPage(waRoot() + race.pageLink);
             if (failed(racePage))
-                return u"the page of race %1 could not be read (%2)"_s.arg(race.number).arg(racePage.left(120));
+                return u"the page of race %1 could not be read (%2)"_s.arg(race.number).arg(whyFailed(racePage));
             webpages::parseWaRacePage(racePage, race);
         }
         break;
     }
     if (failed(page))
-        return u"the field page could not be read (%1)"_s.arg(page.isEmpty() ? u"empty answer"_s : page.left(120));
+        return u"the field page could not be read (%1)"_s.arg(whyFailed(page));
     if (races.isEmpty())
         return u"the page holds no races"_s;
     return {};

@@ -263,8 +263,10 @@ AddOutcome addJockey(const JockeyRecord &record, const std::function<bool()> &ca
         return AddOutcome::Cancelled;
     }
     QVariantList values = rowValues(record);
-    values << (rides.answered ? QVariant(Clock::instance().now().toString(u"yyyy-MM-dd HH:mm:ss"_s))
-                              : QVariant(QMetaType::fromType<QString>()));
+    // Rides refused for their values leave the mark empty, so the next refresh asks for them again.
+    values << (rides.answered && rides.skipped.isEmpty()
+                   ? QVariant(Clock::instance().now().toString(u"yyyy-MM-dd HH:mm:ss"_s))
+                   : QVariant(QMetaType::fromType<QString>()));
     try {
         db.exec(u"INSERT INTO Jockey ("_s + kColumns +
                     u", DateLastStats) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,

@@ -53,6 +53,8 @@ int downloadRidesCommand(const QStringList &arguments, CliDialogs &dialogs)
                 status = 1;
                 continue;
             }
+            for (const QString &skipped : result.skipped)
+                cli::err(QStringLiteral("skipped %1").arg(skipped));
             cli::out(QStringLiteral("%1: %2 rows received, %3 added, %4 updated")
                          .arg(entry.jockey)
                          .arg(result.received)

@@ -6,8 +6,31 @@
 #include "db/Database.h"
 #include "import/TrackAlias.h"
 #include "import/WebFieldDownload.h"
+#include "import/WebFieldPages.h"
+
+#include <QRegularExpression>
 
 namespace {
+
+// The meeting date in a form the calendar's reader takes: an ISO date ("2025-05-23") becomes
+// "23/May/2025", whose month name and four-digit year cannot be misread; other readable forms
+// stay as they are. Empty when the text is no date.
+QString calendarDate(const QString &text)
+{
+    static const QRegularExpression kYearFirst(QStringLiteral("^\\s*(\\d{4})[-/](\\d{1,2})[-/](\\d{1,2})\\s*$"));
+    static const char *const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const QRegularExpressionMatch iso = kYearFirst.match(text);
+    if (!iso.hasMatch())
+        return webpages::meetingDate(text).isValid() ? text : QString();
+    const QDate date(iso.captured(1).toInt(), iso.captured(2).toInt(), iso.captured(3).toInt());
+    if (!date.isValid())
+        return {};
+    return QStringLiteral("%1/%2/%3")
+        .arg(date.day(), 2, 10, QLatin1Char('0'))
+        .arg(QLatin1String(kMonths[date.month() - 1]))
+        .arg(date.year());
+}
 
 // Splits the arguments into positional ones and the two source switches; false on an unknown option.
 bool readArguments(const QString &command, const QStringList &arguments, QStringList &positional, bool &allPhases,
@@ -58,7 +81,14 @@ int downloadCommand(const QStringList &arguments, CliDialogs &)
         cli::err(QStringLiteral("usage: download STATE DATE MEETING LINK PHASE [--other-source]"));
         return 2;
     }
-    const CalendarEntry entry{positional.at(1), positional.at(2), positional.at(4), positional.at(3)};
+    const QString date = calendarDate(positional.at(1));
+    if (date.isEmpty()) {
+        cli::err(QStringLiteral("download: the date \"%1\" cannot be read; give it as YYYY-MM-DD (2025-05-23) "
+                                "or as the calendar shows it (23/May/25)")
+                     .arg(positional.at(1)));
+        return 2;
+    }
+    const CalendarEntry entry{date, positional.at(2), positional.at(4), positional.at(3)};
     const WebMeetingResult result =
         WebFieldDownloader::downloadMeeting(positional.first().trimmed().toUpper(), entry, otherSource);
     if (!result.loaded) {

@@ -1,7 +1,10 @@
 #include "FixtureHttpServer.h"
 
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
+
+#include <sys/socket.h>
 
 FixtureHttpServer::FixtureHttpServer()
 {
@@ -55,11 +58,59 @@ void FixtureHttpServer::read(QTcpSocket *socket)
         const QString target = QUrl::fromPercentEncoding(buffer.left(buffer.indexOf('\r')).split(' ').value(1));
         const auto route = m_routes.find(target);
         response = route == m_routes.end() ? Response{404, "Not Found", "no such page", "text/html"}
-                   : route->second-- > 0     ? Response{500, "Server Error", "busy", "text/html"}
-                                             : Response{200, "OK", route->first, "text/html; charset=utf-8"};
+                   : route->failures-- > 0 ? Response{500, "Server Error", "busy", "text/html"}
+                                           : Response{200, "OK", route->body, "text/html; charset=utf-8", route->fault};
     }
-    socket->write("HTTP/1.1 " + QByteArray::number(response.status) + ' ' + response.reason
-                  + "\r\nContent-Type: " + response.contentType + "\r\nContent-Length: "
-                  + QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n\r\n" + response.body);
+    respond(socket, response);
+}
+
+namespace {
+
+QByteArray chunk(const QByteArray &data)
+{
+    return QByteArray::number(data.size(), 16) + "\r\n" + data + "\r\n";
+}
+
+} // namespace
+
+void FixtureHttpServer::respond(QTcpSocket *socket, const Response &response)
+{
+    using enum Fault;
+    const Fault fault = response.fault;
+    const QByteArray &body = response.body;
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + response.reason +
+                      "\r\nContent-Type: " + response.contentType + "\r\nConnection: close\r\n";
+    const qsizetype half = body.size() / 2;
+    switch (fault) {
+    case None:
+    case ShortBody:
+        head += "Content-Length: " + QByteArray::number(body.size() + (fault == ShortBody ? 100 : 0)) + "\r\n\r\n";
+        socket->write(head + body);
+        break;
+    case Chunked:
+    case UnendedChunks:
+        socket->write(head + "Transfer-Encoding: chunked\r\n\r\n" + chunk(body.left(half)) + chunk(body.mid(half)) +
+                      (fault == Chunked ? "0\r\n\r\n" : ""));
+        break;
+    case ResetMidBody:
+        socket->write(head + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body.left(half));
+        socket->flush();
+        // Once the client has the first half, a zero linger turns the close into a reset.
+        QTimer::singleShot(200, socket, [socket] {
+            const linger reset{1, 0};
+            ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+            socket->abort();
+        });
+        return;
+    case Endless:
+        socket->write(head + "Transfer-Encoding: chunked\r\n\r\n");
+        // More whenever the last piece has gone out, for as long as the client reads.
+        connect(socket, &QTcpSocket::bytesWritten, socket, [socket, body] {
+            if (socket->bytesToWrite() == 0)
+                socket->write(chunk(body));
+        });
+        socket->write(chunk(body));
+        return;
+    }
     socket->disconnectFromHost();
 }

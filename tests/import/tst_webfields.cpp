@@ -243,11 +243,22 @@ private slots:
         QCOMPARE(rows(u"SELECT COUNT(*) FROM Noms"_s), u"3"_s);
         QCOMPARE(rows(u"SELECT COUNT(*) FROM Meeting"_s), u"1"_s);
         m_dialogs->messages.clear();
-        for (const QByteArray &broken : {QByteArray("<html><body>Service unavailable</body></html>"), QByteArray()}) {
-            m_site->setRoute(kFlem, broken, broken.isEmpty() ? 9 : 0);
+        using Fault = FixtureHttpServer::Fault;
+        QByteArray withNul = page(u"field.html"_s);
+        withNul.insert(withNul.indexOf("</table>"), '\0');
+        const struct {
+            QByteArray page;
+            int failures;
+            Fault fault;
+        } broken[]{{"<html><body>Service unavailable</body></html>", 0, Fault::None},
+                   {{}, 9, Fault::None},
+                   {page(u"field.html"_s), 0, Fault::ShortBody},
+                   {withNul, 0, Fault::None}};
+        for (const auto &[body, failures, fault] : broken) {
+            m_site->setRoute(kFlem, body, failures, fault);
             const WebMeetingResult failed = WebFieldDownloader::downloadMeeting(u"VIC"_s, entry, false);
             QVERIFY(!failed.loaded);
-            QCOMPARE(rows(u"SELECT COUNT(*) FROM Noms"_s), u"3"_s);
+            QCOMPARE(rows(u"SELECT COUNT(*) FROM Race"_s) + rows(u"SELECT COUNT(*) FROM Noms"_s), u"23"_s);
             QVERIFY(m_dialogs->messages.last().text.contains(u"Flemington (23/May/25)"_s));
         }
     }
@@ -292,12 +303,18 @@ private slots:
         settings.UserPass = u"secret"_s;
         QVERIFY(settings.SaveSettings());
         QProcess cli; // the pages are served by this process: its events keep running while the command waits
-        cli.start(QStringLiteral(OSTREVAN_CLI_PATH),
-                  {u"download"_s, u"VIC"_s, u"24/May/25"_s, u"Caulfield"_s, kLive, u"Acceptances"_s});
-        QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 30000);
-        QCOMPARE(cli.readAllStandardOutput(),
-                 QByteArray("2405CAUL: 2 races, 3 runners\nChanges: 0 (0 on booked horses)\n"));
-        QVERIFY(cli.readAllStandardError().contains("No track: the venue \"Caulfield\" has no track"));
+        // The calendar's form of the date and the ISO form make the same meeting; a date that is none is refused.
+        for (const QString &date : {u"24/May/25"_s, u"2025-05-24"_s, u"2025-13-45"_s}) {
+            cli.start(QStringLiteral(OSTREVAN_CLI_PATH),
+                      {u"download"_s, u"VIC"_s, date, u"Caulfield"_s, kLive, u"Acceptances"_s});
+            QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 30000);
+            const bool isDate = date != "2025-13-45"_L1;
+            QCOMPARE(cli.exitCode(), isDate ? 0 : 2);
+            QCOMPARE(cli.readAllStandardOutput(), isDate ? QByteArray("2405CAUL: 2 races, 3 runners\nChanges: 0 (0 on booked horses)\n") : QByteArray());
+            QVERIFY(cli.readAllStandardError().contains(isDate ? "No track: the venue \"Caulfield\" has no track"
+                                                               : "YYYY-MM-DD"));
+        }
+        QCOMPARE(rows(u"SELECT MeetingCode, MeetingDate FROM Meeting"_s), u"2405CAUL|2025-05-24"_s);
         for (const QStringList &arguments : {QStringList{u"track-alias"_s, u"Sportsbet-Ballarat"_s, u"BALL"_s},
                                              QStringList{u"track-alias"_s}}) {
             cli.start(QStringLiteral(OSTREVAN_CLI_PATH), arguments);

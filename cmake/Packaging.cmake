@@ -33,6 +33,9 @@ add_custom_target(packaging_files ALL DEPENDS ${compressed})
 configure_file(${packaging_dir}/dataserver/ostrevan-dataserver.service.in
                ${packaging_out}/ostrevan-dataserver.service @ONLY)
 
+# Every library comes from the system: no search path of our own in the installed programs.
+set_target_properties(ostrevan ostrevan-cli ostrevan-dataserver PROPERTIES INSTALL_RPATH "")
+
 # The application and its command-line companion.
 install(TARGETS ostrevan ostrevan-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT ostrevan)
 install(FILES ${packaging_dir}/ostrevan.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
@@ -89,15 +92,15 @@ set(CPACK_DEBIAN_OSTREVAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
 set(CPACK_DEBIAN_OSTREVAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
 set(CPACK_DEBIAN_OSTREVAN_PACKAGE_SUGGESTS "ostrevan-dataserver")
 set(CPACK_COMPONENT_OSTREVAN_DESCRIPTION
-    "booking agent's desk for managed jockeys in Australian racing
- Ostrevan 2 loads the fields of coming race meetings (nominations, weights,
- acceptances) from field files or the racing web sites, shows every nominated
- horse with its trainer and books the managed jockeys onto horses. It warns
- when a new field contradicts a booking, looks up form on a form-data server,
- calculates weights from ratings and prints meeting reports and invoices.
- .
- This package holds the desktop application and ostrevan-cli, the same core
- without windows for scripted imports, downloads and invoices.")
+   "booking agent's desk for managed jockeys in Australian racing
+Ostrevan 2 loads the fields of coming race meetings (nominations, weights,
+acceptances) from field files or the racing web sites, shows every nominated
+horse with its trainer and books the managed jockeys onto horses. It warns
+when a new field contradicts a booking, looks up form on a form-data server,
+calculates weights from ratings and prints meeting reports and invoices.
+
+This package holds the desktop application and ostrevan-cli, the same core
+without windows for scripted imports, downloads and invoices.")
 
 set(CPACK_DEBIAN_DATASERVER_PACKAGE_NAME ostrevan-dataserver)
 set(CPACK_DEBIAN_DATASERVER_PACKAGE_SECTION net)
@@ -106,13 +109,13 @@ set(CPACK_DEBIAN_DATASERVER_PACKAGE_CONTROL_EXTRA
     ${packaging_dir}/dataserver/prerm ${packaging_dir}/dataserver/postrm)
 set(CPACK_DEBIAN_DATASERVER_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_COMPONENT_DATASERVER_DESCRIPTION
-    "form-data server for Ostrevan 2
- ostrevan-dataserver answers the form queries of Ostrevan 2 over HTTP or
- HTTPS from a SQLite file or a MariaDB database: one read-only SELECT over
- the six form tables per request, with limits on time, rows and bytes.
- .
- The package holds the server with its administration commands (init,
- add-user, import, generate-demo) and a systemd service that reads
- /etc/ostrevan/dataserver.conf.")
+   "form-data server for Ostrevan 2
+ostrevan-dataserver answers the form queries of Ostrevan 2 over HTTP or
+HTTPS from a SQLite file or a MariaDB database: one read-only SELECT over
+the six form tables per request, with limits on time, rows and bytes.
+
+The package holds the server with its administration commands (init,
+add-user, import, generate-demo) and a systemd service that reads
+/etc/ostrevan/dataserver.conf.")
 
 include(CPack)

@@ -43,7 +43,7 @@ DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-rec
 systemd-analyze verify --man=no /lib/systemd/system/ostrevan-dataserver.service
 getent passwd ostrevan-dataserver >/dev/null
 test -f /usr/share/ostrevan/guide.md
-grep -o 'guide/[a-z0-9-]*\.png' /usr/share/ostrevan/guide.md | sort -u | while read -r picture; do
+grep -o '](guide/[a-z0-9-]*\.png)' /usr/share/ostrevan/guide.md | tr -d '()]' | sort -u | while read -r picture; do
     test -f "/usr/share/ostrevan/$picture" || { echo "the installed guide lacks $picture" >&2; exit 1; }
 done
 for program in /usr/bin/ostrevan /usr/bin/ostrevan-cli /usr/bin/ostrevan-dataserver; do

@@ -53,6 +53,7 @@ struct Picture {
     std::function<void()> open;                  // opens the window (may run it modally)
     std::function<void(QWidget *)> arrange = {}; // gestures on the window before the picture
     bool keepOpen = false;                       // the main window stays for the windows after it
+    std::function<QWidget *()> shown = {};       // instead of open: a window that is already open
 };
 
 [[noreturn]] void fail(const QString &why)
@@ -219,9 +220,25 @@ void settle(int ms)
 // The waiting runs from a timer, so it goes on inside the event loop of a window that runs modally.
 QImage take(const Picture &picture)
 {
-    const QList<QWidget *> before = visibleWindows();
     QImage image;
     bool done = false;
+    const auto grab = [&](QWidget *window) {
+        if (!picture.size.isEmpty())
+            window->resize(picture.size);
+        settle(200);
+        if (picture.arrange)
+            picture.arrange(window);
+        settle(400);
+        image = window->grab().toImage();
+        done = true;
+        if (!picture.keepOpen)
+            window->close();
+    };
+    if (picture.shown) {
+        grab(picture.shown());
+        return image;
+    }
+    const QList<QWidget *> before = visibleWindows();
     QTimer poll;
     poll.setInterval(50);
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -235,16 +252,7 @@ QImage take(const Picture &picture)
         if (!window)
             return;
         poll.stop();
-        if (!picture.size.isEmpty())
-            window->resize(picture.size);
-        settle(200);
-        if (picture.arrange)
-            picture.arrange(window);
-        settle(400);
-        image = window->grab().toImage();
-        done = true;
-        if (!picture.keepOpen)
-            window->close();
+        grab(window);
     });
     poll.start();
     picture.open();
@@ -318,13 +326,21 @@ QList<Picture> pictures(const QPointer<MainWindow> &main)
              splash->showStatus(u"Loading Data into Grid - setup grdMeeting"_s);
              splash->show();
          }},
-        {u"main-window"_s, QSize(1280, 760),
+        {u"fields-loaded"_s,
+         QSize(1280, 760),
          [main] {
              if (!main->load())
                  fail(u"the main window did not load"_s);
              main->show();
          },
-         [main](QWidget *) { arrangeMainWindow(main); }, true},
+         {},
+         true},
+        {u"main-window"_s,
+         QSize(1280, 760),
+         {},
+         [main](QWidget *) { arrangeMainWindow(main); },
+         true,
+         [main]() -> QWidget * { return main; }},
         {u"system-settings"_s, {}, trigger("mnuSystemSettings")},
         {u"jockey"_s, {}, trigger("mnuEditJockey")},
         {u"riding-fees"_s, QSize(760, 480), trigger("mnuBookRate")},

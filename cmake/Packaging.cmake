@@ -1,6 +1,13 @@
 # Installation (cmake --install) and the Debian packages (cpack): "ostrevan" holds the application and
 # ostrevan-cli, "ostrevan-dataserver" the form-data server and its service. Shared files go to
 # share/ostrevan, where the installed programs look for them next to their bin/ folder.
+# The packages are made for /usr (programs in /usr/bin, settings in /etc), and so is a new tree's install.
+if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
+    set(CMAKE_INSTALL_PREFIX /usr CACHE PATH "Install path prefix" FORCE)
+endif()
+if(NOT CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+    message(STATUS "Installing under ${CMAKE_INSTALL_PREFIX}; the Debian packages want -DCMAKE_INSTALL_PREFIX=/usr")
+endif()
 include(GNUInstallDirs)
 
 set(packaging_dir ${CMAKE_SOURCE_DIR}/packaging)
@@ -32,6 +39,7 @@ add_custom_target(packaging_files ALL DEPENDS ${compressed})
 
 configure_file(${packaging_dir}/dataserver/ostrevan-dataserver.service.in
                ${packaging_out}/ostrevan-dataserver.service @ONLY)
+configure_file(${packaging_dir}/dataserver/conffiles.in ${packaging_out}/conffiles @ONLY)
 
 # Every library comes from the system: no search path of our own in the installed programs.
 set_target_properties(ostrevan ostrevan-cli ostrevan-dataserver PROPERTIES INSTALL_RPATH "")
@@ -105,7 +113,7 @@ without windows for scripted imports, downloads and invoices.")
 set(CPACK_DEBIAN_DATASERVER_PACKAGE_NAME ostrevan-dataserver)
 set(CPACK_DEBIAN_DATASERVER_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_DATASERVER_PACKAGE_CONTROL_EXTRA
-    ${packaging_dir}/dataserver/conffiles ${packaging_dir}/dataserver/postinst
+    ${packaging_out}/conffiles ${packaging_dir}/dataserver/postinst
     ${packaging_dir}/dataserver/prerm ${packaging_dir}/dataserver/postrm)
 set(CPACK_DEBIAN_DATASERVER_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_COMPONENT_DATASERVER_DESCRIPTION

@@ -1,6 +1,8 @@
 #include "Paths.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 QString programFolder()
@@ -10,4 +12,18 @@ QString programFolder()
         folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(folder);
     return QDir::cleanPath(folder);
+}
+
+QString sharedDataFolder(const QString &programDir)
+{
+    const QString besideProgram = QDir::cleanPath(programDir + QStringLiteral("/../share/ostrevan"));
+    if (QFileInfo(besideProgram).isDir())
+        return besideProgram;
+    return QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("ostrevan"),
+                                  QStandardPaths::LocateDirectory);
+}
+
+QString sharedDataFolder()
+{
+    return sharedDataFolder(QCoreApplication::applicationDirPath());
 }

@@ -10,6 +10,7 @@ build="${OSTREVAN_SANITIZE_BUILD_DIR:-$here/build-sanitize}"
 jobs="${OSTREVAN_SANITIZE_JOBS:-$(nproc)}"
 seconds="${OSTREVAN_FUZZ_SECONDS:-60}"
 started=$SECONDS
+bash "$here/scripts/install-packages.sh" clang libclang-rt-14-dev libfuzzer-14-dev llvm
 
 if [ ! -f "$build/build.ninja" ]; then
     launcher=()

@@ -8,6 +8,7 @@
 #include "MainWindowCommands.h"
 #include "ChangesCommands.h"
 #include "SetupCommands.h"
+#include "UserGuide.h"
 #include "app/Startup.h"
 #include "bookings/BookingPickLists.h"
 #include "bookings/ui/ListModel.h"
@@ -239,6 +240,8 @@ void MainWindow::buildMenus()
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    connect(addAction(mnuHelp, "mnuUserGuide", QStringLiteral("&User Guide"), true), &QAction::triggered, this,
+            [this] { openUserGuide(this); });
     connect(addAction(mnuHelp, "mnuAbout", QStringLiteral("&About"), true), &QAction::triggered, this,
             &MainWindow::showAbout);
 }

@@ -1,0 +1,432 @@
+// Draws the windows of the user guide (docs/guide.md) over a demo day and saves each as a small PNG:
+// docs/guide/*.png come from here, through the CMake target guide_pictures.
+//
+// The demo day: a year of form made by the data server's demo generator and served on loopback, the coming
+// week's fields loaded by ostrevan-cli (acceptances for the next three days, weights after them, then
+// nominations), two managed jockeys with their rides downloaded from the server, riding fees, bookings and
+// the example rating-to-weight table. Every window is opened through the entry point the program itself
+// uses (a menu action, an open function) and grabbed once it shows; a window that runs modally is closed
+// after its picture. A new window is one more entry in pictures().
+//   guide_picture_maker [FOLDER [NAME...]]   (default: the current folder, every picture)
+#include "app/Startup.h"
+#include "app/ui/MainWindow.h"
+#include "app/ui/SplashWindow.h"
+#include "bookings/MainLists.h"
+#include "bookings/ui/FrmRace.h"
+#include "bookings/ui/ListModel.h"
+#include "bookings/ui/MeetingPrintPreview.h"
+#include "core/Clock.h"
+#include "core/cAppSettings.h"
+#include "db/Database.h"
+#include "formdata/ui/FormWindows.h"
+#include "invoicing/InvoiceReport.h"
+#include "invoicing/JockeyInvoice.h"
+#include "invoicing/ui/InvoicePreview.h"
+#include "support/DataServerProcess.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnvironment.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The demo's today: the form history ends the day before, the fields run for the week after.
+const QDate kToday(2026, 6, 30);
+
+struct Picture {
+    QString name;                                // the file is NAME.png
+    QSize size;                                  // the window's size in the picture; empty: as it opens
+    std::function<void()> open;                  // opens the window (may run it modally)
+    std::function<void(QWidget *)> arrange = {}; // gestures on the window before the picture
+    bool keepOpen = false;                       // the main window stays for the windows after it
+    std::function<QWidget *()> shown = {};       // instead of open: a window that is already open
+};
+
+[[noreturn]] void fail(const QString &why)
+{
+    std::fprintf(stderr, "guide pictures: %s\n", qPrintable(why));
+    std::exit(1);
+}
+
+void runCli(const QStringList &arguments)
+{
+    QProcess cli;
+    cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    cli.start(QStringLiteral(OSTREVAN_CLI_PATH), arguments);
+    if (!cli.waitForFinished(300000) || cli.exitStatus() != QProcess::NormalExit || cli.exitCode() != 0)
+        fail(u"ostrevan-cli %1 failed"_s.arg(arguments.join(u' ')));
+}
+
+QString firstValue(const QString &sql, const QVariantList &values = {})
+{
+    const QStringList rows = queryRows(sql, values);
+    return rows.isEmpty() ? QString() : rows.first().section(u'|', 0, 0);
+}
+
+// The demo's form database, served on loopback, and the agent's database over the coming week's fields.
+class DemoDay
+{
+public:
+    DemoDay() : m_server(QDir(m_env.root()).filePath(u"forms.db"_s)) {}
+
+    void build()
+    {
+        const QString fields = QDir(m_env.root()).filePath(u"fields"_s);
+        const QString made = m_server.admin({u"generate-demo"_s, u"--seed"_s, u"7"_s, u"--years"_s, u"1"_s,
+                                             u"--until"_s, kToday.toString(Qt::ISODate), u"--fields-dir"_s, fields});
+        if (!made.isEmpty())
+            fail(made);
+        if (const QString added = m_server.admin({u"add-user"_s, u"demo"_s}, "demo\n"); !added.isEmpty())
+            fail(added);
+        if (!m_server.start())
+            fail(u"the demo data server did not start"_s);
+
+        cAppSettings &settings = cAppSettings::instance();
+        settings.DataServer = m_server.host();
+        settings.UserName = u"demo"_s;
+        settings.UserPass = u"demo"_s;
+        settings.Companyname = u"Southern Cross Riding Management"_s;
+        settings.ABN = u"51 824 753 556"_s;
+        settings.DefaultState = u"VIC"_s;
+        settings.AddDataPath = fields;
+        settings.ApplyGST = true;
+        settings.NextInvoiceNumber = 1042;
+        settings.AlwCalcWeights = true;
+        settings.SaveSettings();
+        runCli({u"init"_s});
+        runCli(QStringList{u"load-fields"_s} + fieldFiles(fields));
+        runCli({u"import-weights"_s, QStringLiteral(OSTREVAN_WEIGHTS_EXAMPLE)});
+        addStatesAndMeetTypes();
+        addJockeysAndRates();
+        runCli({u"download-rides"_s});
+        addBookings();
+        settings.LoadSettings();
+    }
+
+private:
+    // Acceptances for the next three days, weights for the two after, nominations for the rest.
+    static QStringList fieldFiles(const QString &folder)
+    {
+        QStringList files;
+        for (int day = 0; day < 7; ++day) {
+            const QString kind = day < 3 ? u"DGA"_s : day < 5 ? u"DGW"_s : u"DGN"_s;
+            const QString prefix = kToday.addDays(day).toString(u"ddMM"_s);
+            for (const QString &file : QDir(folder).entryList({prefix + u"*."_s + kind}, QDir::Files, QDir::Name))
+                files << QDir(folder).filePath(file);
+        }
+        if (files.isEmpty())
+            fail(u"the demo wrote no field files"_s);
+        return files;
+    }
+
+    // The field files name no state or meet type; the form data's track list has both (the weights need them).
+    void addStatesAndMeetTypes()
+    {
+        Db db(cAppSettings::instance().DBPath + u"/Kelbrin.mdb"_s);
+        db.exec(u"ATTACH DATABASE ? AS form"_s, {m_server.dbFile()});
+        db.exec(u"UPDATE Meeting SET State = (SELECT T.State FROM form.Track T WHERE T.TrackCode = "
+                "substr(Meeting.MeetingCode, 5)), MeetType = (SELECT T.MeetType FROM form.Track T WHERE "
+                "T.TrackCode = substr(Meeting.MeetingCode, 5))"_s);
+        db.exec(u"DETACH DATABASE form"_s);
+    }
+
+    // The two busiest riders of the loaded fields become the managed jockeys, under the names the form data
+    // gives them (initial and surname in capitals).
+    static void addJockeysAndRates()
+    {
+        const QStringList riders = queryRows(
+            u"SELECT Jockey FROM Noms WHERE Jockey <> '' GROUP BY Jockey ORDER BY count(*) DESC, Jockey LIMIT 2"_s);
+        if (riders.size() < 2)
+            fail(u"the demo fields name too few riders"_s);
+        Db db(cAppSettings::instance().DBPath + u"/Kelbrin.mdb"_s);
+        Transaction transaction(db);
+        const QStringList colours{u"16744448"_s, u"6737151"_s};
+        const QStringList mobiles{u"0412 345 678"_s, u"0423 456 789"_s};
+        for (int i = 0; i < riders.size(); ++i) {
+            const QString fullName = riders.at(i);
+            const QString formName = (fullName.left(1) + u' ' + fullName.section(u' ', -1)).toUpper();
+            db.exec(u"INSERT INTO Jockey (Jockey, FullName, JockeyColor, JockeyEmail, JockeyMobile, Ridewgt, "
+                    "ManagerRate, ManBookFee, ScratchFee, TrialFee, InvoicePeriod, LastInvoiceDate) "
+                    "VALUES (?, ?, ?, ?, ?, ?, 10, 0, 25, 15, 'MT', ?)"_s,
+                    {formName, fullName, colours.at(i),
+                     QString(fullName.toLower().replace(u' ', u'.') + u"@example.com.au"_s), mobiles.at(i), 53.5 + i,
+                     kToday.addDays(-kToday.day()).toString(Qt::ISODate)});
+        }
+        for (const QString &state : {u"VIC"_s, u"NSW"_s, u"QLD"_s, u"SA"_s, u"WA"_s, u"TAS"_s, u"NT"_s, u"ACT"_s}) {
+            db.exec(u"INSERT INTO BookRate (State, RaceType, DateEffective, BookingRate) VALUES (?, 'R', ?, ?)"_s,
+                    {state, u"2025-07-01"_s, state == u"NSW"_s ? 240 : 220});
+            db.exec(u"INSERT INTO BookRate (State, RaceType, DateEffective, BookingRate) VALUES (?, 'T', ?, 90)"_s,
+                    {state, u"2025-07-01"_s});
+        }
+        transaction.commit();
+    }
+
+    // The managed jockeys on the horses the fields name them for: confirmed at acceptances, planned before;
+    // and a few horses with only a note so far.
+    static void addBookings()
+    {
+        Db db(cAppSettings::instance().DBPath + u"/Kelbrin.mdb"_s);
+        Transaction transaction(db);
+        db.exec(
+            u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, Confirmed) "
+            "SELECT N.MeetingCode, N.RaceCode, N.Horse, N.TrainerName, J.Jockey, "
+            "CASE M.MeetingLevel WHEN 'ACP' THEN 'Confirmed' ELSE 'Planned' END, M.MeetingLevel = 'ACP' "
+            "FROM Noms N JOIN Jockey J ON J.FullName = N.Jockey JOIN Meeting M ON M.MeetingCode = N.MeetingCode"_s);
+        db.exec(
+            u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, Confirmed) "
+            "SELECT N.MeetingCode, N.RaceCode, N.Horse, N.TrainerName, NULL, 'Trainer To Confirm', 0 "
+            "FROM Noms N JOIN Meeting M ON M.MeetingCode = N.MeetingCode "
+            "WHERE M.MeetingLevel = 'NOM' AND N.rowid % 23 = 0"_s);
+        transaction.commit();
+    }
+
+    TestEnvironment m_env;
+    DataServerProcess m_server;
+};
+
+// The visible top-level windows now.
+QList<QWidget *> visibleWindows()
+{
+    QList<QWidget *> windows;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (widget->isVisible())
+            windows << widget;
+    return windows;
+}
+
+void settle(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+// Opens the picture's window, waits for it to show, arranges it, grabs it and closes it unless it stays.
+// The waiting runs from a timer, so it goes on inside the event loop of a window that runs modally.
+QImage take(const Picture &picture)
+{
+    QImage image;
+    bool done = false;
+    const auto grab = [&](QWidget *window) {
+        if (!picture.size.isEmpty())
+            window->resize(picture.size);
+        settle(200);
+        if (picture.arrange)
+            picture.arrange(window);
+        settle(400);
+        image = window->grab().toImage();
+        done = true;
+        if (!picture.keepOpen)
+            window->close();
+    };
+    if (picture.shown) {
+        grab(picture.shown());
+        return image;
+    }
+    const QList<QWidget *> before = visibleWindows();
+    QTimer poll;
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget *window = QApplication::activeModalWidget();
+        if (!window || before.contains(window)) {
+            window = nullptr;
+            for (QWidget *candidate : visibleWindows())
+                if (!before.contains(candidate))
+                    window = candidate;
+        }
+        if (!window)
+            return;
+        poll.stop();
+        grab(window);
+    });
+    poll.start();
+    picture.open();
+    QElapsedTimer waited;
+    waited.start();
+    while (!done && waited.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return image;
+}
+
+// A race of an accepted meeting with a managed jockey booked, as "MEETINGCODE|RACE".
+QString bookedRace()
+{
+    return queryRows(u"SELECT B.MeetingCode, N.RaceNumber FROM Bookings B JOIN Noms N ON N.MeetingCode = B.MeetingCode "
+                     "AND N.Horse = B.Horse JOIN Meeting M ON M.MeetingCode = B.MeetingCode "
+                     "WHERE B.Jockey IS NOT NULL AND M.MeetingLevel = 'ACP' "
+                     "GROUP BY B.MeetingCode, N.RaceNumber ORDER BY count(*) DESC, M.MeetingDate, 1, 2 LIMIT 1"_s)
+        .value(0);
+}
+
+// A Victorian race whose type the example weight table holds, as "MEETINGCODE|RACE|RACETYPE".
+QString weightsRace()
+{
+    return queryRows(u"SELECT R.MeetingCode, R.RaceNumber, W.RaceType FROM Race R JOIN Meeting M ON M.MeetingCode = "
+                     "R.MeetingCode JOIN (SELECT DISTINCT MeetType, RaceType FROM RBHTable) W ON W.MeetType = "
+                     "M.MeetType AND W.RaceType = substr(R.RaceCode, instr(R.RaceCode, ' ') + 1) || ' ' || M.MeetType "
+                     "WHERE M.State = 'VIC' ORDER BY M.MeetingDate, 1, 2 LIMIT 1"_s)
+        .value(0);
+}
+
+void arrangeMainWindow(MainWindow *window)
+{
+    const QString race = bookedRace();
+    const QString meeting = race.section(u'|', 0, 0);
+    const QString trainer = firstValue(
+        u"SELECT B.TrainerName FROM Bookings B WHERE B.MeetingCode = ? AND B.Jockey IS NOT NULL LIMIT 1"_s, {meeting});
+    const ListModel *meetings = window->meetingModel();
+    for (int row = 1; row <= meetings->rowCount(); ++row)
+        if (meetings->cellText(row, 1) == meeting)
+            window->grdMeeting->selectRow(row - 1);
+    const ListModel *trainers = window->trainerModel();
+    for (int row = 1; row <= trainers->rowCount(); ++row) {
+        if (trainers->cellText(row, mainlists::names::Trainer) == trainer) {
+            window->grdNames->selectRow(row - 1);
+            window->grdNames->scrollTo(window->grdNames->model()->index(row - 1, 0));
+            window->chooseTrainer(row);
+        }
+    }
+    window->grdNoms->selectRow(0);
+    window->showRaceOf(1);
+}
+
+QList<Picture> pictures(const QPointer<MainWindow> &main)
+{
+    const auto trigger = [main](const char *action) {
+        return [main, action] {
+            if (QAction *item = main->action(QLatin1String(action)))
+                item->trigger();
+        };
+    };
+    const auto openRace = [main] {
+        const QString race = bookedRace();
+        FrmRace::open(main, race.section(u'|', 0, 0), race.section(u'|', 1, 1).toInt());
+    };
+    return {
+        {u"first-start"_s,
+         {},
+         [] {
+             auto *splash = new SplashWindow;
+             splash->setAttribute(Qt::WA_DeleteOnClose);
+             splash->showStatus(u"Loading Data into Grid - setup grdMeeting"_s);
+             splash->show();
+         }},
+        {u"fields-loaded"_s,
+         QSize(1280, 760),
+         [main] {
+             if (!main->load())
+                 fail(u"the main window did not load"_s);
+             main->show();
+         },
+         {},
+         true},
+        {u"main-window"_s,
+         QSize(1280, 760),
+         {},
+         [main](QWidget *) { arrangeMainWindow(main); },
+         true,
+         [main]() -> QWidget * { return main; }},
+        {u"system-settings"_s, {}, trigger("mnuSystemSettings")},
+        {u"jockey"_s, {}, trigger("mnuEditJockey")},
+        {u"riding-fees"_s, QSize(760, 480), trigger("mnuBookRate")},
+        {u"race-window"_s, QSize(1280, 760), openRace},
+        // The Changes window comes here: {u"changes"_s, QSize(1100, 640), <its open function>},
+        {u"weights"_s, QSize(1280, 760),
+         [main] {
+             const QString race = weightsRace();
+             if (race.isEmpty())
+                 fail(u"no race of the demo fits the example weight table"_s);
+             FrmRace::open(main, race.section(u'|', 0, 0), race.section(u'|', 1, 1).toInt());
+         },
+         [](QWidget *window) {
+             auto *race = qobject_cast<FrmRace *>(window);
+             if (!race)
+                 return;
+             race->cmbRaceType->setCurrentText(weightsRace().section(u'|', 2, 2));
+             race->clickRunner(1, 1);
+             race->cmdCalcWgts->click();
+         }},
+        {u"meeting-report"_s, QSize(900, 1000),
+         [main] { showMeetingPrintPreview(main, bookedRace().section(u'|', 0, 0)); }},
+        {u"horse-form"_s, QSize(1200, 640),
+         [main] {
+             openHorseForm(main, firstValue(u"SELECT B.Horse FROM Bookings B JOIN Meeting M ON M.MeetingCode = "
+                                            "B.MeetingCode WHERE B.Jockey IS NOT NULL AND M.MeetingLevel = 'ACP' "
+                                            "ORDER BY M.MeetingDate, B.MeetingCode, B.Horse LIMIT 1"_s));
+         }},
+        {u"invoice"_s, QSize(900, 1000),
+         [main] {
+             const std::optional<InvoiceJockey> jockey =
+                 readInvoiceJockey(firstValue(u"SELECT Jockey FROM Jockey ORDER BY Jockey LIMIT 1"_s));
+             if (!jockey)
+                 fail(u"no managed jockey"_s);
+             const InvoiceCharges charges{};
+             showInvoicePreview(
+                 InvoiceReport(computeJockeyInvoice(*jockey, offeredPeriod(*jockey), charges, currentParticulars())),
+                 main);
+         }},
+    };
+}
+
+// Screens of a few colours keep well in a palette of 256, at a fraction of the size.
+bool save(const QImage &image, const QString &file)
+{
+    return image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither).save(file, "PNG", 0);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QDir target(QDir::current().absoluteFilePath(argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"."_s));
+    QStringList only;
+    for (int i = 2; i < argc; ++i)
+        only << QString::fromLocal8Bit(argv[i]);
+    if (!target.exists() && !QDir().mkpath(target.path()))
+        fail(u"cannot make %1"_s.arg(target.path()));
+
+    FixedClock clock(QDateTime(kToday, QTime(8, 30)));
+    Clock::setInstance(&clock);
+    ScriptedDialogs dialogs;
+    startup::setRideRefresher([] {});
+    DemoDay demo;
+    demo.build();
+
+    QPointer<MainWindow> main = MainWindow::instance();
+    int written = 0;
+    for (const Picture &picture : pictures(main)) {
+        // The main window is needed by the windows after it even when its picture is not wanted.
+        if (!only.isEmpty() && !only.contains(picture.name) && !picture.keepOpen)
+            continue;
+        const QImage image = take(picture);
+        if (!only.isEmpty() && !only.contains(picture.name))
+            continue;
+        const QString file = target.filePath(picture.name + u".png"_s);
+        if (image.isNull() || !save(image, file))
+            fail(u"cannot write %1"_s.arg(file));
+        std::printf("%s\n", qPrintable(file));
+        ++written;
+    }
+    delete main;
+    startup::setRideRefresher({});
+    Clock::setInstance(nullptr);
+    for (const ScriptedDialogs::Message &message : dialogs.messages)
+        std::fprintf(stderr, "%s: %s\n", qPrintable(message.title), qPrintable(message.text));
+    return written > 0 ? 0 : 1;
+}

@@ -252,7 +252,8 @@ void CredentialStore::hashLoop()
         }
         if (m_stopping)
             return;
-        // The best waiting check; an address with recent failures only while another thread stays free.
+        // The best waiting check; an address with recent failures only while another thread stays free. Among
+        // equals the newest goes first: under a flood the oldest are the flood's, and they run out of time.
         const bool mayTakeFailed = m_hashingForFailedAddresses < kConcurrentHashes - 1;
         long best = -1;
         int bestScore = 0;
@@ -264,7 +265,7 @@ void CredentialStore::hashLoop()
             if (failed && !mayTakeFailed)
                 continue;
             if (best < 0 || score < bestScore
-                || (score == bestScore && m_waiting[i].order < m_waiting[size_t(best)].order)) {
+                || (score == bestScore && m_waiting[i].order > m_waiting[size_t(best)].order)) {
                 best = long(i);
                 bestScore = score;
             }

@@ -24,8 +24,9 @@ struct sqlite3;
 //
 // The slow hash runs on kConcurrentHashes threads of its own, never on a thread that serves connections.
 // Waiting checks are taken best first: an address with fewer recent failures (and fewer hashes running)
-// before one with more, so a flood of wrong passwords from many addresses queues behind itself, and one
-// hashing thread is kept for addresses that have not failed lately.
+// before one with more, and among equals the newest, so a flood of wrong passwords from many addresses
+// queues behind itself (its oldest checks answered "busy" after the wait allowed); one hashing thread is
+// kept for addresses that have not failed lately.
 class CredentialStore
 {
 public:

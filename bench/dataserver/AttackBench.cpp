@@ -218,7 +218,7 @@ int main(int argc, char **argv)
             }
         });
     }
-    std::this_thread::sleep_for(std::chrono::seconds(20)); // every address has failed by now
+    std::this_thread::sleep_for(std::chrono::seconds(45)); // every address has failed by now
     std::vector<double> logins;
     for (uint32_t i = 1; i <= 40; ++i) {
         const auto t = Clock::now();

@@ -297,7 +297,8 @@ bool QueryServer::run()
     std::vector<MHD_OptionItem> items = {
         {MHD_OPTION_LISTEN_SOCKET, fd, nullptr},
         {MHD_OPTION_THREAD_POOL_SIZE, std::max(1, m_options.threads), nullptr},
-        {MHD_OPTION_CONNECTION_LIMIT, m_options.maxConnections, nullptr},
+        // The engine shares the limit out among its threads; each needs at least one.
+        {MHD_OPTION_CONNECTION_LIMIT, std::max(m_options.maxConnections, m_options.threads), nullptr},
         {MHD_OPTION_PER_IP_CONNECTION_LIMIT, m_options.maxPerAddress, nullptr},
         {MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(kMaxRequestHead), nullptr},
         {MHD_OPTION_CONNECTION_TIMEOUT, timeoutSeconds, nullptr},

@@ -6,6 +6,7 @@
 #include <openssl/rand.h>
 #include <sqlite3.h>
 
+#include <optional>
 #include <vector>
 
 namespace {
@@ -21,21 +22,37 @@ std::vector<unsigned char> pbkdf2(const std::string &password, const unsigned ch
 
 } // namespace
 
-CredentialStore::CredentialStore(std::string dbPath)
+CredentialStore::CredentialStore(std::string dbPath, std::chrono::milliseconds maxWait)
     : m_dbPath(std::move(dbPath))
+    , m_maxWait(maxWait)
 {
     RAND_bytes(m_cacheKey.data(), static_cast<int>(m_cacheKey.size()));
+    for (int i = 0; i < kConcurrentHashes; ++i)
+        m_hashThreads.emplace_back([this] { hashLoop(); });
 }
 
 CredentialStore::~CredentialStore()
 {
+    stop();
     sqlite3_close_v2(m_db);
 }
 
-CredentialStore::Digest CredentialStore::keyedHash(const std::string &user, const std::string &password,
-                                                   const std::string &peer) const
+void CredentialStore::stop()
 {
-    const std::string message = user + '\0' + password + '\0' + peer;
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    for (std::thread &t : m_hashThreads)
+        t.join();
+    m_hashThreads.clear();
+}
+
+CredentialStore::Digest CredentialStore::keyedHash(const std::string &user, const std::string &password,
+                                                   const std::string &client) const
+{
+    const std::string message = user + '\0' + password + '\0' + client;
     Digest digest{};
     unsigned int len = 0;
     HMAC(EVP_sha256(), m_cacheKey.data(), static_cast<int>(m_cacheKey.size()),
@@ -73,49 +90,54 @@ CredentialStore::StoredHash CredentialStore::lookUp(const std::string &user)
     return out;
 }
 
-CredentialStore::Result CredentialStore::slowCheck(const std::string &password, const StoredHash &stored,
-                                                   const std::string &peer)
+bool CredentialStore::remembered(const std::string &user, const std::string &password, const std::string &client)
 {
+    const Digest digest = keyedHash(user, password, client);
+    const auto now = Clock::now();
+    std::vector<unsigned char> rememberedHash;
     {
-        std::unique_lock lock(m_hashMutex);
-        m_hashFreed.wait(lock, [this] { return m_hashing < kConcurrentHashes; });
-        ++m_hashing;
-    }
-    const auto release = [this] {
-        {
-            std::lock_guard lock(m_hashMutex);
-            --m_hashing;
+        std::lock_guard lock(m_mutex);
+        const auto it = m_remembered.find(user);
+        if (it == m_remembered.end())
+            return false;
+        std::erase_if(it->second, [now](const Remembered &r) { return r.until < now; });
+        for (const Remembered &r : it->second) {
+            if (CRYPTO_memcmp(r.digest.data(), digest.data(), digest.size()) == 0)
+                rememberedHash = r.storedHash;
         }
-        m_hashFreed.notify_one();
-    };
-    // The address may have started cooling off while this request waited for its turn.
-    if (coolingOff(peer)) {
-        release();
-        return Result::CoolingOff;
     }
-    // An unknown user costs the same as a wrong password, so timing does not tell which names exist.
-    const std::vector<unsigned char> computed =
-        pbkdf2(password, stored.salt.data(), static_cast<int>(stored.salt.size()), stored.iterations);
-    release();
-    const bool match = stored.found && stored.hash.size() == computed.size()
-        && CRYPTO_memcmp(stored.hash.data(), computed.data(), computed.size()) == 0;
-    return match ? Result::Ok : Result::Wrong;
+    if (rememberedHash.empty())
+        return false;
+    const StoredHash stored = lookUp(user);
+    return stored.found && stored.hash == rememberedHash;
 }
 
-bool CredentialStore::coolingOff(const std::string &peer)
+bool CredentialStore::coolingOff(const std::string &user, const std::string &client) const
 {
-    std::lock_guard lock(m_cacheMutex);
-    const auto f = m_failures.find(peer);
+    const auto f = m_failures.find(client + '\0' + user);
     return f != m_failures.end() && f->second.coolUntil > Clock::now();
 }
 
-void CredentialStore::noteFailure(const std::string &peer)
+int CredentialStore::addressScore(const std::string &client) const
+{
+    const auto a = m_addresses.find(client);
+    if (a == m_addresses.end())
+        return 0;
+    const bool recent = Clock::now() - a->second.lastFailure < kAddressMemory;
+    return (recent ? a->second.recentFailures : 0) + a->second.hashing;
+}
+
+void CredentialStore::noteFailure(const std::string &user, const std::string &client)
 {
     const auto now = Clock::now();
-    std::lock_guard lock(m_cacheMutex);
-    if (m_failures.size() > 100000) // a flood of addresses must not grow the table without end
+    std::lock_guard lock(m_mutex);
+    if (m_failures.size() > 100000) // a flood of addresses and names must not grow the tables without end
         std::erase_if(m_failures, [now](const auto &f) { return f.second.coolUntil < now; });
-    Failures &f = m_failures[peer];
+    if (m_addresses.size() > 100000)
+        std::erase_if(m_addresses, [now](const auto &a) {
+            return a.second.hashing == 0 && now - a.second.lastFailure > kAddressMemory;
+        });
+    Failures &f = m_failures[client + '\0' + user];
     if (now - f.windowStart > kFailureWindow) {
         f.count = 0;
         f.windowStart = now;
@@ -124,46 +146,150 @@ void CredentialStore::noteFailure(const std::string &peer)
         f.coolUntil = now + kCoolingOff;
         f.count = 0;
     }
+    AddressRecord &a = m_addresses[client];
+    if (now - a.lastFailure > kAddressMemory)
+        a.recentFailures = 0;
+    a.recentFailures = std::min(a.recentFailures + 1, 1000000);
+    a.lastFailure = now;
 }
 
-CredentialStore::Result CredentialStore::verify(const std::string &user, const std::string &password,
-                                                const std::string &peer)
+CredentialStore::Result CredentialStore::quickCheck(const std::string &user, const std::string &password,
+                                                    const std::string &client)
 {
     if (user.empty())
         return Result::Wrong;
-    const Digest digest = keyedHash(user, password, peer);
-    const auto now = Clock::now();
-    std::vector<unsigned char> rememberedHash;
+    if (remembered(user, password, client))
+        return Result::Ok;
+    std::lock_guard lock(m_mutex);
+    return coolingOff(user, client) ? Result::CoolingOff : Result::NeedsHash;
+}
+
+void CredentialStore::checkSlowly(const std::string &user, const std::string &password, const std::string &client,
+                                  std::function<void(Result)> done)
+{
     {
-        std::lock_guard lock(m_cacheMutex);
-        const auto it = m_remembered.find(user);
-        if (it != m_remembered.end()) {
-            std::erase_if(it->second, [now](const Remembered &r) { return r.until < now; });
-            for (const Remembered &r : it->second) {
-                if (CRYPTO_memcmp(r.digest.data(), digest.data(), digest.size()) == 0)
-                    rememberedHash = r.storedHash;
-            }
+        std::lock_guard lock(m_mutex);
+        if (!m_stopping && m_waiting.size() < kMaxWaiting) {
+            m_waiting.push_back({user, password, client, std::move(done), m_nextOrder++, Clock::now()});
+            m_wake.notify_all();
+            return;
         }
     }
-    if (rememberedHash.empty() && coolingOff(peer))
-        return Result::CoolingOff;
-    const StoredHash stored = lookUp(user);
-    if (!rememberedHash.empty() && stored.found && stored.hash == rememberedHash)
+    done(Result::Busy);
+}
+
+CredentialStore::Result CredentialStore::verify(const std::string &user, const std::string &password,
+                                                const std::string &client)
+{
+    const Result quick = quickCheck(user, password, client);
+    if (quick != Result::NeedsHash)
+        return quick;
+    std::mutex m;
+    std::condition_variable cv;
+    std::optional<Result> result;
+    checkSlowly(user, password, client, [&](Result r) {
+        std::lock_guard lock(m);
+        result = r;
+        cv.notify_one();
+    });
+    std::unique_lock lock(m);
+    cv.wait(lock, [&] { return result.has_value(); });
+    return *result;
+}
+
+CredentialStore::Result CredentialStore::slowCheck(const Waiting &w)
+{
+    // Another request of the same agent may have been verified while this one waited.
+    if (remembered(w.user, w.password, w.client))
         return Result::Ok;
-    const Result checked = slowCheck(password, stored, peer);
-    if (checked != Result::Ok) {
-        if (checked == Result::Wrong)
-            noteFailure(peer);
-        return checked;
+    {
+        std::lock_guard lock(m_mutex);
+        if (coolingOff(w.user, w.client))
+            return Result::CoolingOff;
     }
-    std::lock_guard lock(m_cacheMutex);
-    auto &entries = m_remembered[user];
+    // An unknown user costs the same as a wrong password, so timing does not tell which names exist.
+    const StoredHash stored = lookUp(w.user);
+    const std::vector<unsigned char> computed =
+        pbkdf2(w.password, stored.salt.data(), static_cast<int>(stored.salt.size()), stored.iterations);
+    const bool match = stored.found && stored.hash.size() == computed.size()
+        && CRYPTO_memcmp(stored.hash.data(), computed.data(), computed.size()) == 0;
+    if (!match) {
+        noteFailure(w.user, w.client);
+        return Result::Wrong;
+    }
+    const Digest digest = keyedHash(w.user, w.password, w.client);
+    std::lock_guard lock(m_mutex);
+    auto &entries = m_remembered[w.user];
     std::erase_if(entries, [&digest](const Remembered &r) {
         return CRYPTO_memcmp(r.digest.data(), digest.data(), digest.size()) == 0;
     });
     if (entries.size() < 64)
-        entries.push_back({digest, stored.hash, now + kRememberFor});
+        entries.push_back({digest, stored.hash, Clock::now() + kRememberFor});
     return Result::Ok;
+}
+
+void CredentialStore::hashLoop()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        // Checks that waited too long, or all of them when stopping, are answered at once.
+        const auto now = Clock::now();
+        std::vector<Waiting> expired;
+        for (auto it = m_waiting.begin(); it != m_waiting.end();) {
+            if (m_stopping || now - it->since > m_maxWait) {
+                expired.push_back(std::move(*it));
+                it = m_waiting.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        if (!expired.empty()) {
+            lock.unlock();
+            for (Waiting &w : expired)
+                w.done(Result::Busy);
+            lock.lock();
+            continue;
+        }
+        if (m_stopping)
+            return;
+        // The best waiting check; an address with recent failures only while another thread stays free. Among
+        // equals the newest goes first: under a flood the oldest are the flood's, and they run out of time.
+        const bool mayTakeFailed = m_hashingForFailedAddresses < kConcurrentHashes - 1;
+        long best = -1;
+        int bestScore = 0;
+        for (size_t i = 0; i < m_waiting.size(); ++i) {
+            const int score = addressScore(m_waiting[i].client);
+            const auto a = m_addresses.find(m_waiting[i].client);
+            const bool failed = a != m_addresses.end() && a->second.recentFailures > 0
+                && now - a->second.lastFailure < kAddressMemory;
+            if (failed && !mayTakeFailed)
+                continue;
+            if (best < 0 || score < bestScore
+                || (score == bestScore && m_waiting[i].order > m_waiting[size_t(best)].order)) {
+                best = long(i);
+                bestScore = score;
+            }
+        }
+        if (best < 0) {
+            m_wake.wait_for(lock, std::chrono::milliseconds(100));
+            continue;
+        }
+        Waiting w = std::move(m_waiting[size_t(best)]);
+        m_waiting.erase(m_waiting.begin() + best);
+        AddressRecord &record = m_addresses[w.client];
+        const bool failed = record.recentFailures > 0 && now - record.lastFailure < kAddressMemory;
+        ++record.hashing;
+        m_hashingForFailedAddresses += failed ? 1 : 0;
+        lock.unlock();
+        const Result result = slowCheck(w);
+        lock.lock();
+        --m_addresses[w.client].hashing;
+        m_hashingForFailedAddresses -= failed ? 1 : 0;
+        m_wake.notify_all();
+        lock.unlock();
+        w.done(result);
+        lock.lock();
+    }
 }
 
 bool CredentialStore::createTable(sqlite3 *db, std::string &error)

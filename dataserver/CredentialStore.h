@@ -3,8 +3,11 @@
 #include <array>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -13,11 +16,17 @@ struct sqlite3;
 // Query users of the data server. Passwords are stored as salted PBKDF2-HMAC-SHA256 hashes in a table
 // that the query guard never lets a query read.
 //
-// The slow hash runs outside every shared lock, at most kConcurrentHashes at a time. A password verified
-// from an address is remembered for a short while as a keyed digest (random per-process key) of user,
-// password and address, together with the stored hash it matched: a correct user pays the slow hash
-// once, and a password changed with add-user ends the remembered ones at once. An address that keeps
-// failing is answered at once for a cooling-off period, without hashing.
+// A password verified from an address is remembered for a short while as a keyed digest (random
+// per-process key) of user, password and address, together with the stored hash it matched: a correct
+// user pays the slow hash once, and a password changed with add-user ends the remembered ones at once.
+// A user who keeps failing from one address is answered at once for a cooling-off period, without
+// hashing; other users at that address (agents behind one balancer) are not affected.
+//
+// The slow hash runs on kConcurrentHashes threads of its own, never on a thread that serves connections.
+// Waiting checks are taken best first: an address with fewer recent failures (and fewer hashes running)
+// before one with more, and among equals the newest, so a flood of wrong passwords from many addresses
+// queues behind itself (its oldest checks answered "busy" after the wait allowed); one hashing thread is
+// kept for addresses that have not failed lately.
 class CredentialStore
 {
 public:
@@ -28,15 +37,29 @@ public:
     static constexpr auto kFailureWindow = std::chrono::seconds(60);
     static constexpr auto kCoolingOff = std::chrono::seconds(30);
     static constexpr auto kRememberFor = std::chrono::minutes(10);
+    // How long an address's failures count against its place in the queue.
+    static constexpr auto kAddressMemory = std::chrono::minutes(10);
+    static constexpr size_t kMaxWaiting = 4096;
 
-    enum class Result { Ok, Wrong, CoolingOff };
+    // Busy: the check waited longer than allowed for a hashing thread, or too many were waiting.
+    enum class Result { Ok, Wrong, CoolingOff, Busy, NeedsHash };
 
-    explicit CredentialStore(std::string dbPath);
+    // `maxWait`: how long a check may wait for a hashing thread.
+    CredentialStore(std::string dbPath, std::chrono::milliseconds maxWait);
     ~CredentialStore();
     CredentialStore(const CredentialStore &) = delete;
     CredentialStore &operator=(const CredentialStore &) = delete;
 
-    Result verify(const std::string &user, const std::string &password, const std::string &peer);
+    // The quick part, on the caller's thread: Ok for a remembered password, CoolingOff, Wrong for an empty
+    // user, else NeedsHash.
+    Result quickCheck(const std::string &user, const std::string &password, const std::string &client);
+    // The slow part: `done` is called on a hashing thread with Ok, Wrong, CoolingOff or Busy.
+    void checkSlowly(const std::string &user, const std::string &password, const std::string &client,
+                     std::function<void(Result)> done);
+    // Both parts, waiting for the answer.
+    Result verify(const std::string &user, const std::string &password, const std::string &client);
+    // Answers every waiting check with Busy and ends the hashing threads.
+    void stop();
 
     static bool createTable(sqlite3 *db, std::string &error);
     static bool setPassword(sqlite3 *db, const std::string &user, const std::string &password, std::string &error);
@@ -58,21 +81,41 @@ private:
         int count = 0;
         Clock::time_point windowStart, coolUntil;
     };
+    struct AddressRecord {
+        int recentFailures = 0;
+        int hashing = 0;
+        Clock::time_point lastFailure;
+    };
+    struct Waiting {
+        std::string user, password, client;
+        std::function<void(Result)> done;
+        uint64_t order = 0;
+        Clock::time_point since;
+    };
 
-    Digest keyedHash(const std::string &user, const std::string &password, const std::string &peer) const;
+    Digest keyedHash(const std::string &user, const std::string &password, const std::string &client) const;
     StoredHash lookUp(const std::string &user);
-    Result slowCheck(const std::string &password, const StoredHash &stored, const std::string &peer);
-    bool coolingOff(const std::string &peer);
-    void noteFailure(const std::string &peer);
+    bool remembered(const std::string &user, const std::string &password, const std::string &client);
+    bool coolingOff(const std::string &user, const std::string &client) const; // m_mutex held
+    void noteFailure(const std::string &user, const std::string &client);
+    int addressScore(const std::string &client) const; // m_mutex held
+    Result slowCheck(const Waiting &w);
+    void hashLoop();
 
     std::string m_dbPath;
+    std::chrono::milliseconds m_maxWait;
     std::array<unsigned char, 32> m_cacheKey{};
     std::mutex m_dbMutex; // the one lookup connection; held only for a point read
     sqlite3 *m_db = nullptr;
-    std::mutex m_cacheMutex;
+
+    mutable std::mutex m_mutex; // everything below
+    std::condition_variable m_wake;
     std::unordered_map<std::string, std::vector<Remembered>> m_remembered;
-    std::unordered_map<std::string, Failures> m_failures;
-    std::mutex m_hashMutex;
-    std::condition_variable m_hashFreed;
-    int m_hashing = 0;
+    std::unordered_map<std::string, Failures> m_failures; // by user and address
+    std::unordered_map<std::string, AddressRecord> m_addresses;
+    std::vector<Waiting> m_waiting;
+    uint64_t m_nextOrder = 0;
+    int m_hashingForFailedAddresses = 0;
+    bool m_stopping = false;
+    std::vector<std::thread> m_hashThreads;
 };

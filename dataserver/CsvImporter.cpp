@@ -97,6 +97,31 @@ bool digitsAt(const std::string &v, size_t from, size_t count)
                        [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
 }
 
+// Providers write some prices as money ("$4.50", "$1,250"): the amount is stored as a number, so that both
+// backends hold the same value (a MariaDB number column could not hold the text).
+void normaliseMoney(std::string &v)
+{
+    const size_t sign = (!v.empty() && (v[0] == '-' || v[0] == '+')) ? 1 : 0;
+    if (v.size() < sign + 2 || v[sign] != '$')
+        return;
+    std::string amount = v.substr(0, sign);
+    bool digits = false, point = false;
+    for (size_t i = sign + 1; i < v.size(); ++i) {
+        const char c = v[i];
+        if (std::isdigit(static_cast<unsigned char>(c))) {
+            digits = true;
+            amount += c;
+        } else if (c == '.' && !point) {
+            point = true;
+            amount += c;
+        } else if (!(c == ',' && digits && !point)) {
+            return; // not an amount of money: kept as written
+        }
+    }
+    if (digits)
+        v = amount;
+}
+
 // Dates are stored 'YYYY-MM-DD' (date-times 'YYYY-MM-DD HH:MM:SS'); 'YYYY/MM/DD' is accepted and converted.
 bool normaliseDate(std::string &v, bool allowTime)
 {
@@ -242,6 +267,8 @@ int CsvImporter::run(const std::string &dbPath, const std::string &tableArg, con
                     continue;
                 std::string &v = *rec.fields[c];
                 const Column &col = *mapping[c];
+                if (col.kind == ColumnKind::Numeric)
+                    normaliseMoney(v);
                 if (!QueryString::isValidUtf8(v))
                     why = col.name + " is not valid UTF-8";
                 else if (col.kind == ColumnKind::Integer && !isWholeNumber(v))

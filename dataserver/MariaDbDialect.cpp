@@ -106,25 +106,43 @@ bool isKeywordBeforeGroup(const std::string &w)
                       "DOUBLE", "FLOAT", "SIGNED", "UNSIGNED", "INTEGER", "INT", "BINARY", "WITH", "LIMIT"});
 }
 
-// Names defined as common table expressions: "name [(columns)] AS (".
-void collectCteNames(const Seq &seq, std::set<std::string> &names)
+// One common table expression of a leading WITH list: "name [(columns)] AS (body)".
+struct CteDefinition {
+    size_t name = 0, columns = 0, body = 0; // indexes into the query's nodes; columns = 0: none
+};
+
+// The definitions of the WITH list that begins `seq`, if any. Only these positions define names: a name
+// elsewhere is a table or a function and is checked as one.
+std::vector<CteDefinition> cteDefinitions(const Seq &seq, bool &recursive)
 {
-    for (size_t i = 0; i < seq.size(); ++i) {
-        if (seq[i].group) {
-            collectCteNames(seq[i].kids, names);
-            continue;
-        }
-        if (!isName(seq[i]))
-            continue;
+    std::vector<CteDefinition> out;
+    size_t i = nextSig(seq, 0);
+    if (i >= seq.size() || !isWord(seq[i], "WITH"))
+        return out;
+    i = nextSig(seq, i + 1);
+    recursive = i < seq.size() && isWord(seq[i], "RECURSIVE");
+    if (recursive)
+        i = nextSig(seq, i + 1);
+    while (i < seq.size() && isName(seq[i])) {
+        CteDefinition d{i, 0, 0};
         size_t j = nextSig(seq, i + 1);
-        if (j < seq.size() && seq[j].group)
+        if (j < seq.size() && seq[j].group) {
+            d.columns = j;
             j = nextSig(seq, j + 1);
-        if (j < seq.size() && isWord(seq[j], "AS")) {
-            const size_t k = nextSig(seq, j + 1);
-            if (k < seq.size() && seq[k].group)
-                names.insert(upper(seq[i].tok.text));
         }
+        if (j >= seq.size() || !isWord(seq[j], "AS"))
+            break;
+        j = nextSig(seq, j + 1);
+        if (j >= seq.size() || !seq[j].group)
+            break;
+        d.body = j;
+        out.push_back(d);
+        j = nextSig(seq, j + 1);
+        if (j >= seq.size() || !isPunct(seq[j], ","))
+            break;
+        i = nextSig(seq, j + 1);
     }
+    return out;
 }
 
 enum class Context { Query, From, Expression };
@@ -138,12 +156,31 @@ const char *canonicalFormTable(const std::string &name)
     return nullptr;
 }
 
-// MariaDB's table names follow the file system's case; the SQLite backend's do not.
-void check(Seq &seq, Context context, const std::set<std::string> &ctes)
+// MariaDB's table names follow the file system's case; the SQLite backend's do not: form table names are
+// written as the schema spells them. A CTE name covers only the query it belongs to: the rest of that query and its subqueries, and the
+// bodies defined after it (all of them under RECURSIVE); never the query around it. Function names
+// are a name space of their own: a CTE never makes a function callable.
+void check(Seq &seq, Context context, const std::set<std::string> &outerCtes)
 {
     bool inFrom = context == Context::From;
     bool expectTable = context == Context::From;
-    for (size_t i = 0; i < seq.size(); ++i) {
+    std::set<std::string> ctes = outerCtes;
+    bool recursive = false;
+    const std::vector<CteDefinition> definitions =
+        context == Context::Query ? cteDefinitions(seq, recursive) : std::vector<CteDefinition>();
+    if (recursive) {
+        for (const CteDefinition &d : definitions)
+            ctes.insert(upper(seq[d.name].tok.text));
+    }
+    for (const CteDefinition &d : definitions) {
+        if (d.columns)
+            check(seq[d.columns].kids, Context::Expression, {});
+        Seq &body = seq[d.body].kids;
+        check(body, startsQuery(body) ? Context::Query : Context::From, ctes);
+        ctes.insert(upper(seq[d.name].tok.text));
+    }
+    const size_t resume = definitions.empty() ? 0 : definitions.back().body + 1;
+    for (size_t i = resume; i < seq.size(); ++i) {
         Node &n = seq[i];
         if (isSpace(n))
             continue;
@@ -176,7 +213,7 @@ void check(Seq &seq, Context context, const std::set<std::string> &ctes)
         if (isName(n) && beforeGroup) {
             const bool keyword = n.tok.kind == Kind::Word && isKeywordBeforeGroup(n.tok.text);
             const bool call = n.tok.kind == Kind::Word && isAllowedFunction(n.tok.text);
-            if (!keyword && !call && !ctes.count(upper(n.tok.text)))
+            if (!keyword && !call)
                 refuse("function " + n.tok.text + " is not allowed");
         }
         if (context == Context::Expression)
@@ -195,7 +232,7 @@ void check(Seq &seq, Context context, const std::set<std::string> &ctes)
     }
 }
 
-void checkStatement(Seq &seq, const std::set<std::string> &ctes)
+void checkStatement(Seq &seq)
 {
     // Trailing semicolons are dropped; any other one separates statements.
     while (!seq.empty() && (isSpace(seq.back()) || isPunct(seq.back(), ";")))
@@ -212,7 +249,7 @@ void checkStatement(Seq &seq, const std::set<std::string> &ctes)
             throw Refusal{"sql", "near \"" + n.tok.text + "\": syntax error"};
         refuse("only a SELECT over the form tables is allowed");
     }
-    check(seq, Context::Query, ctes);
+    check(seq, Context::Query, {});
 }
 
 void transform(Seq &seq, bool parentIsIn)
@@ -273,9 +310,7 @@ MariaDbStatement prepareForMariaDb(const std::string &clientText)
     MariaDbStatement result;
     try {
         Seq seq = parse(clientText);
-        std::set<std::string> ctes;
-        collectCteNames(seq, ctes);
-        checkStatement(seq, ctes);
+        checkStatement(seq);
         decorrelateLimitedAggregates(seq);
         transform(seq, false);
         render(seq, result.sql, kRender);

@@ -5,11 +5,13 @@
 #include "DemoGenerator.h"
 #include "MariaDb.h"
 #include "MariaDbLoader.h"
+#include "QueryConnection.h"
 #include "QueryServer.h"
 
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <csignal>
 #include <iostream>
 #include <map>
@@ -25,6 +27,12 @@ const char *const kUsage =
     "usage: ostrevan-dataserver COMMAND ... --db FILE\n"
     "  serve --db FILE --listen HOST:PORT [--threads N] [--query-timeout-ms N] [--max-rows N] [--max-bytes N]\n"
     "        [--tls-cert FILE --tls-key FILE] [--users USERS.db]\n"
+    "        [--max-connections N] [--max-per-address N] [--request-timeout-ms N] [--trusted-proxy ADDRESS,...]\n"
+    "      --threads N               event-loop threads, and queries run at once (default 8)\n"
+    "      --max-connections N       open connections in all (default 1024)\n"
+    "      --max-per-address N       open connections from one address (default 32)\n"
+    "      --request-timeout-ms N    time to deliver a whole request, and to wait for a login check (default 10000)\n"
+    "      --trusted-proxy ADDRESSES balancers (comma-separated IP addresses) whose X-Forwarded-For names the client\n"
     "  init --db FILE\n"
     "  add-user NAME --db FILE            (password on standard input)\n"
     "  import TABLE FILE.csv --db FILE\n"
@@ -145,11 +153,15 @@ int serve(const Args &args)
         long long *target;
     };
     long long threads = opt.threads, timeout = opt.limits.timeoutMs, rows = opt.limits.maxRows,
-              bytes = static_cast<long long>(opt.limits.maxBytes);
+              bytes = static_cast<long long>(opt.limits.maxBytes), connections = opt.maxConnections,
+              perAddress = opt.maxPerAddress, requestTimeout = opt.requestTimeoutMs;
     for (const NumberOption &o : {NumberOption{"threads", 1, 256, &threads},
                                   NumberOption{"query-timeout-ms", 10, 600000, &timeout},
                                   NumberOption{"max-rows", 1, 100000000, &rows},
-                                  NumberOption{"max-bytes", 1024, 1LL << 31, &bytes}}) {
+                                  NumberOption{"max-bytes", 1024, 1LL << 31, &bytes},
+                                  NumberOption{"max-connections", 1, 60000, &connections},
+                                  NumberOption{"max-per-address", 1, 60000, &perAddress},
+                                  NumberOption{"request-timeout-ms", 100, 600000, &requestTimeout}}) {
         const auto it = args.options.find(o.name);
         if (it == args.options.end())
             continue;
@@ -165,7 +177,25 @@ int serve(const Args &args)
         std::cerr << "serve: --tls-cert and --tls-key go together\n";
         return 2;
     }
+    if (args.options.count("trusted-proxy")) {
+        std::string list = args.options.at("trusted-proxy");
+        for (size_t start = 0; start <= list.size();) {
+            const size_t comma = std::min(list.find(',', start), list.size());
+            const std::string address = list.substr(start, comma - start);
+            unsigned char buf[sizeof(in6_addr)];
+            if (inet_pton(AF_INET, address.c_str(), buf) != 1 && inet_pton(AF_INET6, address.c_str(), buf) != 1) {
+                std::cerr << "serve: --trusted-proxy wants IP addresses separated by commas, not \"" << address
+                          << "\"\n";
+                return 2;
+            }
+            opt.trustedProxies.push_back(address);
+            start = comma + 1;
+        }
+    }
     opt.threads = static_cast<int>(threads);
+    opt.maxConnections = static_cast<int>(connections);
+    opt.maxPerAddress = static_cast<int>(perAddress);
+    opt.requestTimeoutMs = static_cast<int>(requestTimeout);
     opt.limits.timeoutMs = static_cast<int>(timeout);
     opt.limits.maxRows = rows;
     opt.limits.maxBytes = static_cast<size_t>(bytes);
@@ -182,6 +212,7 @@ int serve(const Args &args)
     // Bounds what all workers together may hold, whatever queries arrive.
     sqlite3_hard_heap_limit64(1LL << 30);
     // Every open client connection holds a descriptor; the usual soft limit of 1024 would stop accepting early.
+    // The engine's event loop is epoll, which has no descriptor ceiling of its own.
     rlimit files{};
     if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
         files.rlim_cur = std::min<rlim_t>(files.rlim_max, 65536);
@@ -229,7 +260,8 @@ int main(int argc, char **argv)
         return 2;
     }
     if (command == "serve") {
-        if (!checkOptions(args, {"db", "listen", "threads", "query-timeout-ms", "max-rows", "max-bytes", "tls-cert", "tls-key", "users"}, 0, error)) {
+        if (!checkOptions(args, {"db", "listen", "threads", "query-timeout-ms", "max-rows", "max-bytes", "tls-cert", "tls-key", "users",
+                                  "max-connections", "max-per-address", "request-timeout-ms", "trusted-proxy"}, 0, error)) {
             std::cerr << "serve: " << error << '\n';
             return 2;
         }

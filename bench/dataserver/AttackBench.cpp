@@ -1,6 +1,7 @@
 // The data server under attack, measured: an ordinary query's latency while 200 idle and 16 slow sockets are
-// open, while 16 clients send wrong passwords, and connect times in a burst of 16 clients; with TLS, a
-// kept-alive session against a handshake per query.
+// open (from another address), while 16 clients send wrong passwords, a new login's time while 64 threads
+// send wrong passwords from 254 addresses, and connect times in a burst of 16 clients; with TLS, a kept-alive
+// session against a handshake per query.
 //
 // usage: bench_dataserver_attack --server PATH --db FILE [--tls-cert FILE --tls-key FILE --ca FILE]
 //        (FILE: any form database, e.g. from generate-demo; a bench user is added to it)
@@ -43,9 +44,16 @@ void report(const char *name, std::vector<double> ms)
     std::printf("| %-52s | %4zu | %7.2f | %7.2f | %7.2f |\n", name, ms.size(), pct(0.5), pct(0.95), ms.back());
 }
 
-int connectLoopback(int port)
+// `from`: the loopback address to send from (127.0.0.0/8 all reach the server), 0 for the default.
+int connectLoopback(int port, uint32_t from = 0)
 {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    if (from != 0) {
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        local.sin_addr.s_addr = htonl(from);
+        bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local);
+    }
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(static_cast<uint16_t>(port));
@@ -111,6 +119,24 @@ std::vector<double> timedQueries(int port, int count, int gapMs)
     return ms;
 }
 
+// One GET on a fresh connection from `from`; the answer's body.
+std::string rawGet(int port, uint32_t from, const std::string &target)
+{
+    const int fd = connectLoopback(port, from);
+    if (fd < 0)
+        return {};
+    const std::string req = "GET " + target + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+    send(fd, req.data(), req.size(), 0);
+    std::string reply;
+    char buf[1024];
+    ssize_t n;
+    while ((n = recv(fd, buf, sizeof buf, 0)) > 0)
+        reply.append(buf, static_cast<size_t>(n));
+    close(fd);
+    const size_t body = reply.find("\r\n\r\n");
+    return body == std::string::npos ? std::string() : reply.substr(body + 4);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -132,10 +158,11 @@ int main(int argc, char **argv)
     std::printf("| Scenario | n | p50 ms | p95 ms | max ms |\n|---|---|---|---|---|\n");
     report("ordinary query, nothing else open", timedQueries(port, 50, 20));
 
-    // 200 idle sockets and 16 that send a request head one line every 3 s.
+    // 200 idle sockets and 16 that send a request head one line every 3 s, from another address: the server
+    // keeps at most --max-per-address of them, each until the request deadline.
     std::vector<int> idle;
     for (int i = 0; i < 216; ++i)
-        idle.push_back(connectLoopback(port));
+        idle.push_back(connectLoopback(port, 0x7F000002));
     std::atomic<bool> stop = false;
     std::thread drip([&] {
         for (int i = 0; i < 16; ++i)
@@ -177,6 +204,36 @@ int main(int argc, char **argv)
     for (auto &t : guessers)
         t.join();
     std::printf("wrong-password answers: %.0f per second\n", floodRate);
+
+    // 64 threads sending wrong passwords from 254 addresses, each on a fresh connection; meanwhile new logins
+    // (a correct password from an address not seen before) every 200 ms.
+    stop = false;
+    std::atomic<long> spread = 0;
+    guessers.clear();
+    for (int g = 0; g < 64; ++g) {
+        guessers.emplace_back([&, g] {
+            for (uint32_t n = static_cast<uint32_t>(g); !stop; n += 64) {
+                rawGet(port, 0x7F000100 + 1 + n % 254, kQuery + "guess");
+                ++spread;
+            }
+        });
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(45)); // every address has failed by now
+    std::vector<double> logins;
+    for (uint32_t i = 1; i <= 40; ++i) {
+        const auto t = Clock::now();
+        const std::string answer = rawGet(port, 0x7F000300 + i, kQuery + kPass);
+        if (answer.rfind("Error:", 0) == 0 || answer.empty())
+            std::cerr << "login failed: " << answer << '\n';
+        else
+            logins.push_back(msSince(t));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    report("new login, 64 threads guessing from 254 addresses", logins);
+    stop = true;
+    for (auto &t : guessers)
+        t.join();
+    std::printf("wrong-password answers during it: %ld\n", spread.load());
 
     // A burst: 16 clients each opening 200 fresh connections; a SYN retry shows as a connect over 900 ms.
     std::vector<std::vector<double>> connects(16);

@@ -1,7 +1,8 @@
-// The pieces of the answer format and the request that do not need a server. The MySQL-to-SQLite
-// translation is checked end to end with the client's own query texts.
+// The pieces of the answer format, the request and the MariaDB statement check that do not need a server.
+// The MySQL-to-SQLite translation is checked end to end with the client's own query texts.
 
 #include "DialectFunctions.h"
+#include "MariaDbDialect.h"
 #include "QueryString.h"
 
 #include <QTest>
@@ -61,6 +62,42 @@ private slots:
         const auto values = QueryString::parse(query.toStdString());
         QCOMPARE(QByteArray::fromStdString(values.at("sqlquery")), sql);
         QCOMPARE(QByteArray::fromStdString(values.at("username")), user);
+    }
+
+    // Function names and table names are separate name spaces, and a CTE name covers only its own query.
+    void mariaDbCteNames_data()
+    {
+        QTest::addColumn<QByteArray>("sql");
+        QTest::addColumn<bool>("allowed");
+        QTest::newRow("cte named after a function") << QByteArray("WITH LOAD_FILE AS (SELECT 1) SELECT LOAD_FILE('/etc/passwd')")
+                                                    << false;
+        QTest::newRow("cte with columns named after a function")
+            << QByteArray("WITH sleep(x) AS (SELECT 1) SELECT x FROM sleep WHERE sleep(5) = 0") << false;
+        QTest::newRow("cte name outside its subquery")
+            << QByteArray("SELECT * FROM secret_notes WHERE EXISTS (WITH secret_notes AS (SELECT 1) SELECT 1 FROM secret_notes)")
+            << false;
+        QTest::newRow("cte name outside its sibling")
+            << QByteArray("SELECT (WITH s AS (SELECT 1) SELECT 1 FROM s), (SELECT 1 FROM s)") << false;
+        QTest::newRow("later cte in an earlier body")
+            << QByteArray("WITH a AS (SELECT * FROM b), b AS (SELECT 1) SELECT * FROM a") << false;
+        QTest::newRow("cte over a form table")
+            << QByteArray("WITH last AS (SELECT WHorse, max(WRaceDate) d FROM WORKRACE GROUP BY WHorse) "
+                          "SELECT * FROM last l JOIN HORSMAST h ON h.HHorse = l.WHorse") << true;
+        QTest::newRow("earlier cte in a later body, and in a subquery")
+            << QByteArray("WITH a(n) AS (SELECT 1), b AS (SELECT n FROM a) SELECT * FROM b WHERE n IN (SELECT n FROM a)")
+            << true;
+        QTest::newRow("recursive cte") << QByteArray("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 3) "
+                                                     "SELECT count(*) FROM c") << true;
+    }
+
+    void mariaDbCteNames()
+    {
+        QFETCH(QByteArray, sql);
+        QFETCH(bool, allowed);
+        const MariaDbStatement statement = prepareForMariaDb(sql.toStdString());
+        QVERIFY2(statement.ok == allowed, statement.error.c_str());
+        if (!allowed)
+            QCOMPARE(QByteArray::fromStdString(statement.errorKind), QByteArray("refused"));
     }
 
     void utf8_data()

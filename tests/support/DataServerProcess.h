@@ -25,6 +25,7 @@ public:
     // What the server wrote on stderr (its access log).
     QByteArray log() const;
     bool running() const { return m_process.state() == QProcess::Running; }
+    qint64 pid() const { return m_process.processId(); }
 
     quint16 port() const { return m_port; }
     QString host() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }

@@ -205,6 +205,12 @@ void ConfirmBooking(BookingGrid &grid, int row, int /*column*/, const QString &m
     paintRow(grid, row, 1, color);
 }
 
+bool AskToConfirmRide(const QString &jockey, const QString &horse)
+{
+    return UserDialogs::instance().askYesNo(u"Confirm Booking"_s, u"Confirm %1 on %2?"_s.arg(jockey, horse),
+                                            UserDialogs::Icon::Question, UserDialogs::Answer::No);
+}
+
 namespace {
 
 // Nothing to compare: a field that is not final and names neither a jockey nor a weight.

@@ -44,6 +44,9 @@ void SetBookingState(BookingGrid &grid, int row, int column, const QString &stat
 // callers' symmetry).
 void ConfirmBooking(BookingGrid &grid, int row, int column, const QString &meetingCode, const QString &raceCode,
                     const QString &horse, const QColor &color);
+// The question before a gesture other than the state pick list confirms a ride (a double click or a
+// key on the row), so that a stray one cannot: "Confirm C Taylor on YARMONCHA?", default No.
+bool AskToConfirmRide(const QString &jockey, const QString &horse);
 
 // Run for each nomination a field import stores: warns when the field names another jockey
 // than the booked one, or a weight below the booked jockey's riding weight, and deletes the

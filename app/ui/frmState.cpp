@@ -44,6 +44,9 @@ frmState::frmState(QWidget *parent) : QDialog(parent)
     for (const QString &state : systemdefaults::kStates)
         cmbState->addItem(state);
     cmdChange = named(new QPushButton(u"Change System Defaults"_s, this), "cmdChange");
+    // Enter saves, from any box: the folder browser is only ever opened by its own button.
+    cmdBrowse->setAutoDefault(false);
+    cmdChange->setDefault(true);
 
     auto *pathRow = new QHBoxLayout;
     pathRow->addWidget(txtDBPath, 1);

@@ -211,6 +211,12 @@ bool ConfirmBooking(BookingGrid &grid, int row, int /*column*/, const QString &m
     return true;
 }
 
+bool AskToConfirmRide(const QString &jockey, const QString &horse)
+{
+    return UserDialogs::instance().askYesNo(u"Confirm Booking"_s, u"Confirm %1 on %2?"_s.arg(jockey, horse),
+                                            UserDialogs::Icon::Question, UserDialogs::Answer::No);
+}
+
 void FollowNominationRaceCodes(Db &db, const QString &meetingCode)
 {
     db.exec(u"UPDATE Bookings SET RaceCode = (SELECT N.RaceCode FROM Noms N WHERE N.MeetingCode = Bookings.MeetingCode "

@@ -43,6 +43,9 @@ void SetBookingState(BookingGrid &grid, int row, int column, const QString &stat
 // on (`column` and `raceCode` are kept for the callers' symmetry).
 bool ConfirmBooking(BookingGrid &grid, int row, int column, const QString &meetingCode, const QString &raceCode,
                     const QString &horse, const QColor &color);
+// The question before a gesture other than the state pick list confirms a ride (a double click or a
+// key on the row), so that a stray one cannot: "Confirm C Taylor on YARMONCHA?", default No.
+bool AskToConfirmRide(const QString &jockey, const QString &horse);
 
 // After a field import has stored a meeting's nominations: a booking whose horse is now
 // nominated under another race code (its distance or name changed) takes the nomination's code.

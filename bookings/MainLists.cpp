@@ -270,6 +270,46 @@ QList<ListRow> loadTrainers(const ListFilter &filter)
     return buildTrainerLines(nominations, bestPlacingByTrainer(db, ManagedJockeys::IconJockeyList()), facts);
 }
 
+namespace {
+
+// Bookings of the trainer on shown meetings whose horse has no nomination any more.
+void appendScratchedBookings(Db &db, const QString &trainer, const ListFilter &filter, QList<ListRow> &rows)
+{
+    QString sql = u"SELECT B.MeetingCode, B.RaceCode, B.Horse, B.Jockey, B.Confirmed, J.JockeyColor, "
+                  "(SELECT MIN(R.RaceNumber) FROM Race R WHERE R.MeetingCode = B.MeetingCode "
+                  "AND R.RaceCode = B.RaceCode), M.MeetingDate, M.MeetingLocation, M.State FROM Bookings B "
+                  "JOIN Meeting M ON M.MeetingCode = B.MeetingCode LEFT JOIN Jockey J ON J.Jockey = B.Jockey "
+                  "WHERE TRIM(B.TrainerName) = TRIM(?) AND M.DisplayMeeting <> 0 AND NOT EXISTS "
+                  "(SELECT 1 FROM Noms N WHERE N.MeetingCode = B.MeetingCode AND N.Horse = B.Horse)"_s;
+    QVariantList values{trainer};
+    if (filterApplies(filter) && !filter.meetings.isEmpty()) {
+        sql += " AND B.MeetingCode IN ("_L1 + QStringList(filter.meetings.size(), u"?"_s).join(", "_L1) + u')';
+        for (const QString &code : filter.meetings)
+            values << code;
+    }
+    sql += " ORDER BY B.MeetingCode, B.Horse"_L1;
+    QSqlQuery query = db.exec(sql, values);
+    while (query.next()) {
+        ListRow row(16);
+        row.cell(noms::Meeting).text = query.value(0).toString();
+        row.cell(noms::RaceCode).text = query.value(1).toString();
+        row.cell(noms::Horse).text = query.value(2).toString();
+        row.cell(noms::Race).text = query.value(6).toString();
+        row.cell(noms::Date).text = listDate(query.value(7).toString());
+        row.cell(noms::Name).text = query.value(8).toString();
+        row.cell(noms::State).text = query.value(9).toString();
+        row.markDrawn();
+        const bool confirmed = query.value(4).toInt() != 0;
+        row.cell(noms::Confirmed).text = confirmed ? u"True"_s : u"False"_s;
+        row.cell(noms::Jockey).text = query.value(3).toString();
+        row.cell(noms::Jockey).back = fromStoredColor(query.value(5).toString());
+        row.cell(noms::Booking).text = kScratched;
+        rows << row;
+    }
+}
+
+} // namespace
+
 NominationsResult loadNominations(const QString &trainer, const ListFilter &filter)
 {
     NominationsResult result;
@@ -348,6 +388,8 @@ NominationsResult loadNominations(const QString &trainer, const ListFilter &filt
             result.phone = query.value(11).toString();
         result.rows << row;
     }
+    booking.finish();
+    appendScratchedBookings(db, trainer, filter, result.rows);
     return result;
 }
 

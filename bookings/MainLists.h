@@ -97,7 +97,10 @@ struct NominationsResult {
     QString trainerLocation;
     QString phone;
 };
+// A booked horse that a later field no longer lists (scratched) follows them, its state shown as
+// kScratched, until the agent removes the booking.
 NominationsResult loadNominations(const QString &trainer, const ListFilter &filter);
+inline const QString kScratched = QStringLiteral("Scratched");
 
 // Text runs of the race details box: the meeting (location, state, details) and the race
 // (number, start time, apprentice allowance, details). Missing rows give no runs.

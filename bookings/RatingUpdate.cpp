@@ -31,7 +31,7 @@ std::optional<QString> parseVicRating(const QString &page)
 }
 
 RatingUpdateResult UpdateRatings(const QString &meetingCode, int raceNumber,
-                                 const std::function<QString(const QString &horse)> &fetchPage)
+                                 const std::function<std::optional<QString>(const QString &horse)> &fetchPage)
 {
     RatingUpdateResult result;
     QStringList horses;
@@ -43,7 +43,12 @@ RatingUpdateResult UpdateRatings(const QString &meetingCode, int raceNumber,
             horses << query.value(0).toString();
     }
     for (const QString &horse : std::as_const(horses)) {
-        const std::optional<QString> rating = parseVicRating(fetchPage(horse));
+        const std::optional<QString> page = fetchPage(horse);
+        if (!page) {
+            result.stopped = true;
+            break;
+        }
+        const std::optional<QString> rating = parseVicRating(*page);
         if (!rating) {
             result.skipped << horse + ": no rating"_L1;
             continue;

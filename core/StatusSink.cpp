@@ -9,6 +9,11 @@ void StatusSink::setInstance(StatusSink *sink)
     current = sink;
 }
 
+StatusSink *StatusSink::instance()
+{
+    return current;
+}
+
 void showStatus(const QString &text)
 {
     if (current)

@@ -10,6 +10,7 @@ public:
     virtual void showStatus(const QString &text) = 0;
 
     static void setInstance(StatusSink *sink);
+    static StatusSink *instance();
 };
 
 // Reports a step through the program-wide sink; does nothing when none is installed.

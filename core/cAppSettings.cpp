@@ -43,7 +43,7 @@ const Entry kLoadOrder[] = {
     NUM(ExtChgVal1), NUM(ExtChgVal2),
     // Our own additions come last so that the original values keep their order.
     TEXT(RacingHost), TEXT(WaClubHost), TEXT(RatingHost), TEXT(RegistrationHost), TEXT(PreviousInstallPath),
-    TEXT(DataServerCaFile)};
+    TEXT(DataServerCaFile), TEXT(MainSplitSizes), TEXT(RaceSplitSizes), TEXT(RaceListSizes)};
 
 #undef TEXT
 #undef NUM

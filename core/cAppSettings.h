@@ -57,6 +57,10 @@ public:
     qint32 MainHeight = 0;
     qint32 MainWidth = 0;
     bool MainMax = false;
+    // Pane sizes of the main window's and the race window's splitters, as column widths are kept.
+    QString MainSplitSizes;
+    QString RaceSplitSizes;
+    QString RaceListSizes;
     QString RaceRaceOrder;
     QString RaceRaceWidth;
     qint32 RaceLeft = 0;

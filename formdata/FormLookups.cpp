@@ -89,11 +89,13 @@ QString detailsLink(const QString &listPage)
     return listPage.mid(start, end - start);
 }
 
-QString ratingLookUp(const QString &horse)
+QString ratingLookUp(const QString &horse, bool *failedFlag)
 {
-    auto failed = [](const QString &answer) {
+    auto failed = [failedFlag](const QString &answer) {
         if (!answer.startsWith("Error:"_L1))
             return false;
+        if (failedFlag)
+            *failedFlag = true;
         UserDialogs::instance().message(
             u"Data Error"_s, u"There is some problem trying to retrieve the real-time data. Please try again later."_s,
             UserDialogs::Icon::Exclamation);

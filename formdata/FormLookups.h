@@ -33,8 +33,8 @@ QString ratingSearchBody(const QString &horse);
 // The details link of the first active horse of a result list page, or empty.
 QString detailsLink(const QString &listPage);
 // The horse's rating page (details page when the list names an active horse, else the page
-// as it came), or empty after an error ("Data Error" shown).
-QString ratingLookUp(const QString &horse);
+// as it came), or empty after an error ("Data Error" shown; `failed`, when given, is set).
+QString ratingLookUp(const QString &horse, bool *failed = nullptr);
 // Writes the page to "display.html" in the program folder; its address, or empty when the
 // page is blank or cannot be written.
 QString writeDisplayPage(const QString &page);

@@ -9,6 +9,7 @@
 #include "formdata/RemoteQuery.h"
 
 #include <QFileInfo>
+#include <QLocale>
 #include <QSqlError>
 
 using namespace Qt::StringLiterals;
@@ -146,7 +147,10 @@ struct FieldFileLoader::Batch {
 
 QString FieldFileLoader::fileFilter()
 {
-    return u"Noms & Weights Trainer Phone  (*.DGN;*.DGW;*.DNP;*.DNW;*.DNA)|*.DGN;*.DGW;*.DNP;*.DNW;*.DNA|"_s
+    // The first entry is the one shown: every kind of field file, acceptances included.
+    return u"All field files (*.DGN;*.DGW;*.DGA;*.DFN;*.DFW;*.DFA;*.DNP;*.DNW;*.DNA)|"_s
+           u"*.DGN;*.DGW;*.DGA;*.DFN;*.DFW;*.DFA;*.DNP;*.DNW;*.DNA|"_s
+           u"Noms & Weights Trainer Phone  (*.DGN;*.DGW;*.DNP;*.DNW;*.DNA)|*.DGN;*.DGW;*.DNP;*.DNW;*.DNA|"_s
            u"Weights (*.DGW;*.DFW;*.DNW)|*.DGW;*.DFW;*.DNW|"_s
            u"Nominations(*.DGN;*.DFN;*.DNP)|*.DGN;*.DFN;*.DNP|Acceptances (*.DGA;*DFA;*.DNA)|*.DGA;*.DFA;*.DNA"_s;
 }
@@ -227,19 +231,48 @@ FieldFileLoadResult FieldFileLoader::loadFile(const QString &path, Batch & /*bat
 }
 
 QList<FieldFileLoadResult> FieldFileLoader::loadFiles(const QStringList &paths,
-                                                      const std::function<void()> &onListsChanged)
+                                                      const std::function<void()> &onListsChanged,
+                                                      const Progress &progress)
 {
     QList<FieldFileLoadResult> results;
     Batch batch;
-    for (const QString &path : paths)
-        results.append(loadFile(path, batch));
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        if (progress && !progress(int(i), int(paths.size()), paths.at(i)))
+            break;
+        results.append(loadFile(paths.at(i), batch));
+    }
     sounds::playSound(sounds::kFieldsLoaded);
     if (onListsChanged)
         onListsChanged();
     return results;
 }
 
-QList<FieldFileLoadResult> chooseAndLoadFieldFiles(const std::function<void()> &onListsChanged)
+QString FieldFileLoader::loadSummary(const QList<FieldFileLoadResult> &results)
+{
+    const QLocale english(QLocale::English);
+    qsizetype loaded = 0;
+    int horses = 0;
+    int skipped = 0;
+    for (const FieldFileLoadResult &result : results) {
+        if (!result.loaded)
+            continue;
+        ++loaded;
+        horses += result.horses;
+        skipped += result.skippedLines;
+    }
+    auto count = [&english](qsizetype n, const QString &one, const QString &many) -> QString {
+        return english.toString(n) + u' ' + (n == 1 ? one : many);
+    };
+    QString line = u"Loaded %1: %2, %3"_s.arg(count(loaded, u"file"_s, u"files"_s),
+                                             count(horses, u"horse"_s, u"horses"_s),
+                                             count(skipped, u"line skipped"_s, u"lines skipped"_s));
+    if (loaded < results.size())
+        line += u"; %1 not loaded"_s.arg(count(results.size() - loaded, u"file"_s, u"files"_s));
+    return line;
+}
+
+QList<FieldFileLoadResult> chooseAndLoadFieldFiles(const std::function<void()> &onListsChanged,
+                                                   const FieldFileLoader::Progress &progress)
 {
     cAppSettings &settings = cAppSettings::instance();
     UserDialogs::FileRequest request;
@@ -255,5 +288,5 @@ QList<FieldFileLoadResult> chooseAndLoadFieldFiles(const std::function<void()> &
         const qsizetype slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
         settings.AddDataPath = path.left(std::max<qsizetype>(slash, 0));
     }
-    return FieldFileLoader::loadFiles(files, onListsChanged);
+    return FieldFileLoader::loadFiles(files, onListsChanged, progress);
 }

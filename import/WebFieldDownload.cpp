@@ -271,6 +271,18 @@ QString WebFieldDownloader::siteRoot(const QString &host)
     return root.contains("://"_L1) ? root : u"https://"_s + root;
 }
 
+QString WebFieldDownloader::racebookFormUrl(const QString &date, const QString &state, const QString &location)
+{
+    return racingRoot() + u"/FreeFields/Form.aspx?Key="_s + date + u',' + state + u',' + location;
+}
+
+QString WebFieldDownloader::raceFormUrl(const QString &date, const QString &state, const QString &location,
+                                        int raceNumber)
+{
+    return racingRoot() + u"/FreeFields/Nominations_Form.aspx?Key="_s + date + u',' + state + u',' + location
+        + u"&recentform=Y#race"_s + QString::number(raceNumber);
+}
+
 QString WebFieldDownloader::fetchPage(const QString &url)
 {
     static const QByteArray agent = "Ostrevan/" + version::dotted().toLatin1() + " (booking agent's field reader)";
@@ -302,7 +314,9 @@ std::optional<QList<CalendarEntry>> WebFieldDownloader::calendar(const QString &
         page = fetchPage(racingRoot() + u"/FreeFields/Calendar.aspx?State="_s + state);
     }
     if (page.startsWith("Error:"_L1)) {
-        UserDialogs::instance().critical(QLatin1String(kConnectionErrorTitle), kCalendarErrorText);
+        const QString site = source == FieldSource::WaClub ? waRoot() : racingRoot();
+        UserDialogs::instance().critical(QLatin1String(kConnectionErrorTitle),
+                                         u"Connection error: %1 could not be reached.\n%2"_s.arg(site, page));
         return std::nullopt;
     }
     if (source == FieldSource::Calendar)
@@ -410,4 +424,41 @@ WebFieldDownloader::downloadMeetings(const QString &state, const QList<CalendarE
             break;
     }
     return results;
+}
+
+DownloadSummary WebFieldDownloader::summarise(const QList<WebMeetingResult> &results)
+{
+    DownloadSummary summary;
+    const QLocale english(QLocale::English);
+    QStringList stored;
+    QStringList failed;
+    int races = 0;
+    int runners = 0;
+    for (const WebMeetingResult &result : results) {
+        const QString name = result.entry.meeting + u" ("_s + result.entry.date + u')';
+        if (result.loaded) {
+            stored << u"  %1: %2 races, %3 runners"_s.arg(name, english.toString(result.races),
+                                                         english.toString(result.runners));
+            races += result.races;
+            runners += result.runners;
+        } else {
+            failed << u"  %1: %2"_s.arg(name, result.error);
+        }
+    }
+    summary.allLoaded = failed.isEmpty();
+    summary.title = summary.allLoaded ? kSuccessTitle : kFailedTitle;
+    QStringList parts;
+    if (summary.allLoaded)
+        parts << kSuccessText;
+    if (!stored.isEmpty())
+        parts << u"Stored:\n"_s + stored.join(u'\n');
+    if (!failed.isEmpty())
+        parts << u"Not downloaded (earlier fields kept):\n"_s + failed.join(u'\n');
+    summary.text = parts.join("\n\n"_L1);
+    summary.statusLine = u"Downloaded %1 of %2 meetings: %3 races, %4 runners"_s.arg(
+        QString::number(stored.size()), QString::number(results.size()), english.toString(races),
+        english.toString(runners));
+    if (!failed.isEmpty())
+        summary.statusLine += u"; %1 failed"_s.arg(failed.size());
+    return summary;
 }

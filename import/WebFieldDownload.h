@@ -30,12 +30,22 @@ struct WebMeetingResult {
     fieldchanges::Count changes; // recorded for review, against the meeting's field it replaced
 };
 
+// What the agent is told after a batch of meetings: one message that lists what was stored and
+// what was not (never the success text when a meeting failed), and a line for the status bar.
+struct DownloadSummary {
+    QString title;
+    QString text;
+    bool allLoaded = true;
+    QString statusLine;
+};
+
 // Reads the racing web sites and stores a meeting's fields: each meeting in one transaction, so a
 // page that cannot be read or stored leaves the meeting's earlier races and runners in place.
 class WebFieldDownloader
 {
 public:
-    static inline const QString kCalendarErrorText = QStringLiteral("Connection error");
+    static inline const QString kSuccessTitle = QStringLiteral("Success");
+    static inline const QString kSuccessText = QStringLiteral("Meetings data are successfully downloaded.");
     static inline const QString kFailedTitle = QStringLiteral("Download Nominations");
     static inline const QString kScratchedTitle = QStringLiteral("Scratched Horses");
     static inline const QString kUnknownVenueTitle = QStringLiteral("Which Track Is This Venue?");
@@ -43,10 +53,15 @@ public:
     static FieldSource sourceFor(const QString &state, bool otherSource);
     // "https://" + host, or the host as it stands when it carries its scheme.
     static QString siteRoot(const QString &host);
+    // The racing authority's form pages of a meeting (date as "yyyymmmdd", e.g. 2008Dec25): the race book,
+    // and the nominations' recent form opened at a race.
+    static QString racebookFormUrl(const QString &date, const QString &state, const QString &location);
+    static QString raceFormUrl(const QString &date, const QString &state, const QString &location, int raceNumber);
     // One GET of a page of the sites, naming the program and its version.
     static QString fetchPage(const QString &url);
 
-    // The meetings of a state; nullopt when the site could not be reached ("Connection error" shown).
+    // The meetings of a state; nullopt when the site could not be reached ("Connection error" shown,
+    // naming the site).
     static std::optional<QList<CalendarEntry>> calendar(const QString &state, bool allPhases, bool otherSource);
 
     // Downloads and stores one meeting; a failure has been reported (naming the meeting) when this
@@ -59,4 +74,6 @@ public:
                                                     bool otherSource,
                                                     const std::function<bool(int, const CalendarEntry &)> &proceed = {},
                                                     const std::function<bool()> &cancelled = {});
+
+    static DownloadSummary summarise(const QList<WebMeetingResult> &results);
 };

@@ -4,8 +4,12 @@
 #include "bookings/MainLists.h"
 #include "bookings/ui/ListModel.h"
 #include "formdata/ui/FormWindows.h"
+#include "formdata/ui/FrmBrowse.h"
+#include "import/WebFieldDownload.h"
 
 #include <QAction>
+#include <QItemSelectionModel>
+#include <QUrl>
 #include <QPushButton>
 #include <QTableView>
 
@@ -47,6 +51,46 @@ void wireItem(MainWindow *window, const char *item, Name name, Open open)
     });
 }
 
+const QString kRacebookTitle = u"Racebook Form"_s;
+
+// The race book of each selected meeting, in list order.
+void openMeetingForms(MainWindow *window)
+{
+    QModelIndexList rows = window->grdMeeting->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    const ListModel *meetings = window->meetingModel();
+    for (const QModelIndex &index : std::as_const(rows)) {
+        const int row = index.row() + 1;
+        FrmBrowse::showPage(window, kRacebookTitle,
+                            QUrl(WebFieldDownloader::racebookFormUrl(meetings->cellText(row, 4),
+                                                                     meetings->cellText(row, 5),
+                                                                     meetings->cellText(row, 3))));
+    }
+}
+
+// The recent form of the current nomination's race.
+void openRaceForm(MainWindow *window)
+{
+    const int row = currentRow(window->grdNoms);
+    if (row < 1)
+        return;
+    using namespace mainlists::noms;
+    const ListModel *noms = window->nomsModel();
+    FrmBrowse::showPage(window, kRacebookTitle,
+                        QUrl(WebFieldDownloader::raceFormUrl(noms->cellText(row, Date), noms->cellText(row, State),
+                                                             noms->cellText(row, Name),
+                                                             noms->cellText(row, Race).trimmed().toInt())));
+}
+
+void wireAction(MainWindow *window, const char *item, void (*open)(MainWindow *))
+{
+    QAction *action = window->findChild<QAction *>(QLatin1String(item));
+    if (!action)
+        return;
+    action->setEnabled(true);
+    QObject::connect(action, &QAction::triggered, window, [window, open] { open(window); });
+}
+
 } // namespace
 
 void wireFormWindows(MainWindow *window)
@@ -65,4 +109,6 @@ void wireFormWindows(MainWindow *window)
     wireItem(window, "MnuTrainJockForm", listedTrainer,
              [](QWidget *w, const QString &t) { openTrainerJockeyForm(w, t); });
     wireItem(window, "mnuPrvRides", [](MainWindow *w) { return w->selectedJockey(); }, openJockeyForm);
+    wireAction(window, "mnuMeetingForm", openMeetingForms);
+    wireAction(window, "mnuNomsRBForm", openRaceForm);
 }

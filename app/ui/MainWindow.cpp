@@ -29,8 +29,10 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -60,6 +62,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 
 MainWindow::~MainWindow()
 {
+    if (StatusSink::instance() == this)
+        StatusSink::setInstance(nullptr);
     if (s_instance == this)
         s_instance = nullptr;
 }
@@ -136,6 +140,8 @@ void MainWindow::buildWidgets()
     outer->addLayout(buttons);
 
     auto *split = new QSplitter(Qt::Horizontal, central);
+    split->setObjectName(QStringLiteral("splitMain"));
+    splitMain = split;
     auto *left = new QWidget(split);
     left->setObjectName(QStringLiteral("meetingsPane"));
     auto *leftLayout = new QVBoxLayout(left);
@@ -159,7 +165,9 @@ void MainWindow::buildWidgets()
     auto *middleLayout = new QVBoxLayout(middle);
     middleLayout->setContentsMargins(0, 0, 0, 0);
     grdNames = makeGrid(middle, "grdNames", mainlists::trainerColumns());
-    middleLayout->addWidget(new QLabel(QStringLiteral("Trainers"), middle));
+    lblTrainers = new QLabel(QStringLiteral("Trainers"), middle);
+    lblTrainers->setObjectName(QStringLiteral("lblTrainers"));
+    middleLayout->addWidget(lblTrainers);
     middleLayout->addWidget(grdNames);
 
     auto *right = new QWidget(split);
@@ -208,6 +216,7 @@ void MainWindow::buildWidgets()
     cmbBookText->hide();
 
     setCentralWidget(central);
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
     connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -238,7 +247,8 @@ void MainWindow::buildMenus()
     addAction(mnuSetup, "mnuBookRate", QStringLiteral("&Riding Fees"), false);
     addAction(mnuSetup, "mnuSystemSettings", QStringLiteral("&System Settings"), false);
 
-    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    // Alt+H is "Find &Horse": the help menu takes another letter, so both keys work.
+    mnuHelp = menuBar()->addMenu(QStringLiteral("He&lp"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     connect(addAction(mnuHelp, "mnuUserGuide", QStringLiteral("&User Guide"), true), &QAction::triggered, this,
             [this] { openUserGuide(this); });
@@ -258,29 +268,36 @@ bool MainWindow::load()
         return false;
     cmdBrowse->setEnabled(true);
     CmdGetData->setVisible(true);
-    showStatus(QStringLiteral("Setting up Main Form"));
+    ::showStatus(QStringLiteral("Setting up Main Form"));
     listviews::setupColumns(grdNames);
     listviews::setupColumns(grdNoms);
-    showStatus(QStringLiteral("Loading Data into Grid - setup grdMeeting"));
+    ::showStatus(QStringLiteral("Loading Data into Grid - setup grdMeeting"));
     listviews::setupColumns(grdMeeting);
-    showStatus(QStringLiteral("Loading Data into Grid - setup grdJockey"));
+    ::showStatus(QStringLiteral("Loading Data into Grid - setup grdJockey"));
     listviews::setupColumns(grdJockey);
-    showStatus(QStringLiteral("Loading Data into Grid - Load grdMeeting"));
+    ::showStatus(QStringLiteral("Loading Data into Grid - Load grdMeeting"));
     guarded([this] { reloadMeetings(); });
-    showStatus(QStringLiteral("Loading Data into Grid - Load grdJockey"));
+    ::showStatus(QStringLiteral("Loading Data into Grid - Load grdJockey"));
     guarded([this] { reloadJockeys(); });
-    showStatus(QStringLiteral("Loading Data into Grid - Load grdNames"));
+    ::showStatus(QStringLiteral("Loading Data into Grid - Load grdNames"));
     guarded([this] {
         cmbBookText->clear();
         cmbBookText->addItems(LoadBookingStates());
         reloadTrainers();
     });
-    showStatus(QStringLiteral("Loading Settings"));
+    ::showStatus(QStringLiteral("Loading Settings"));
     cAppSettings::instance().LoadSettings();
+    fitDefaultLayout();
     restoreLayout();
     CmdGetData->setEnabled(true); // opens the Select Meetings window
     show();
+    // The panes are placed once the window has its size, or the splitter would scale them to it.
+    applySplitterSizes(splitMain, cAppSettings::instance().MainSplitSizes);
     m_loaded = true;
+    StatusSink::setInstance(this);
+    statusBar()->showMessage(QStringLiteral("Ready: %1 meetings, %2 trainers")
+                                 .arg(m_meetings->rowCount())
+                                 .arg(m_trainers->rowCount()));
     return true;
 }
 
@@ -299,6 +316,36 @@ void MainWindow::restoreLayout()
     applyHeaderLayout(grdNoms->horizontalHeader(), settings.MainNomsOrder, settings.MainNomsWidth);
 }
 
+void MainWindow::fitDefaultLayout()
+{
+    // Before any stored layout: a whole meeting code and an 18-letter horse name in the nominations,
+    // and a meetings pane wide enough for every column of its list.
+    const QFontMetrics metrics(grdNoms->font());
+    QHeaderView *noms = grdNoms->horizontalHeader();
+    const int margin = 2 * grdNoms->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+    const auto widen = [noms](int column, int width) {
+        noms->resizeSection(column - 1, std::max(noms->sectionSize(column - 1), width));
+    };
+    widen(mainlists::noms::Meeting, metrics.horizontalAdvance(QStringLiteral("0000MMMM")) + margin);
+    widen(mainlists::noms::Horse, metrics.horizontalAdvance(QString(18, u'N')) + margin);
+    // The last column (the state) stretches over the pane: its own need is its title's.
+    const QHeaderView *meetings = grdMeeting->horizontalHeader();
+    const int last = meetings->count() - 1;
+    int columns = meetings->sectionSizeHint(last);
+    for (int c = 0; c < last; ++c)
+        columns += meetings->isSectionHidden(c) ? 0 : meetings->sectionSize(c);
+    const int meetingsWidth =
+        columns + grdMeeting->verticalScrollBar()->sizeHint().width() + 2 * grdMeeting->frameWidth() + 4;
+    QList<int> sizes = splitMain->sizes();
+    // The nominations keep at least half of their pane.
+    const int grow = sizes.size() == 3 ? std::min(meetingsWidth - sizes.at(0), sizes.at(2) / 2) : 0;
+    if (grow > 0) {
+        sizes[0] += grow;
+        sizes[2] -= grow;
+        splitMain->setSizes(sizes);
+    }
+}
+
 void MainWindow::storeLayout()
 {
     cAppSettings &settings = cAppSettings::instance();
@@ -306,6 +353,7 @@ void MainWindow::storeLayout()
     settings.MainTrainerWidth = headerWidthList(grdNames->horizontalHeader());
     settings.MainNomsOrder = headerOrderList(grdNoms->horizontalHeader());
     settings.MainNomsWidth = headerWidthList(grdNoms->horizontalHeader());
+    settings.MainSplitSizes = splitterSizesList(splitMain);
     const layout::Placement placement = placementOf(this);
     settings.MainLeft = placement.left;
     settings.MainTop = placement.top;
@@ -322,6 +370,11 @@ void MainWindow::closeEvent(QCloseEvent *event)
         cAppSettings::instance().SaveSettings();
     }
     event->accept();
+}
+
+void MainWindow::showStatus(const QString &text)
+{
+    statusBar()->showMessage(text);
 }
 
 void MainWindow::showAbout()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bookings/MainLists.h"
+#include "core/StatusSink.h"
 #include "core/UserDialogs.h"
 #include "db/Database.h"
 
@@ -15,13 +16,17 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QSpinBox;
+class QSplitter;
 class QTableView;
 class QTextEdit;
 class QComboBox;
+class QLabel;
+class QProgressDialog;
 
 // The agent's main window: meetings, managed jockeys, trainers with runners and the chosen
-// trainer's nominations, with the commands of the menus and buttons.
-class MainWindow final : public QMainWindow
+// trainer's nominations, with the commands of the menus and buttons. Once loaded it is where long
+// steps report, in its status bar, which also says what the agent's last gesture did.
+class MainWindow final : public QMainWindow, public StatusSink
 {
     Q_OBJECT
 public:
@@ -52,9 +57,16 @@ public:
     QComboBox *cmbJockey = nullptr;
     QComboBox *cmbBookText = nullptr;
 
-    QMenu *mnuFile = nullptr;
+    QLabel *lblTrainers = nullptr;
+    QSplitter *splitMain = nullptr;
+
+        QMenu *mnuFile = nullptr;
     QMenu *mnuSetup = nullptr;
     QMenu *mnuHelp = nullptr;
+
+    // The status bar. The window's own code reports through the program-wide ::showStatus, which
+    // reaches it only while it is the installed sink (never while it is being destroyed).
+    void showStatus(const QString &text) override;
 
     // A menu action by its control name (nullptr when there is none).
     QAction *action(const QString &name) const;
@@ -71,6 +83,8 @@ public:
     QStringList selectedMeetingCodes() const;
     // The trainer whose nominations are shown (empty for none), as stored.
     QString chosenTrainer() const { return m_chosenTrainer; }
+    // The trainers-list row of the chosen trainer (0 when it is not listed).
+    int chosenTrainerRow() const;
     // The jockey of the selected jockey-list row (empty for none).
     QString selectedJockey() const;
     // The filters the trainers and nominations lists are read with.
@@ -110,7 +124,8 @@ signals:
     // Windows of other parts that the lists open.
     void horseFormRequested(const QString &horse);
     void trainerFormRequested(const QString &trainer);
-    void raceWindowRequested(const QString &meetingCode);
+    // The race window on a meeting's race (0: the meeting view).
+    void raceWindowRequested(const QString &meetingCode, int raceNumber);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -121,6 +136,7 @@ private:
     void buildWidgets();
     void buildMenus();
     void restoreLayout();
+    void fitDefaultLayout();
     void storeLayout();
     void showAbout();
     void resetRaceWindow();
@@ -128,10 +144,18 @@ private:
     void connectLists();
     void connectBookings();
     void addData();
+    void getData();
     void saveContact(mainlists::ContactField field);
     void weightEdited();
-    // The trainer of the selected trainer-list row, blanks trimmed.
-    QString selectedTrainer() const;
+    // Meetings, trainers and the chosen trainer's nominations after fields were loaded or downloaded.
+    void reloadAfterFields();
+    // Tells in the status bar what a booking gesture did to a nominations row, when it changed it.
+    void reportBooking(int row, const QString &before);
+    QString bookingOfRow(int row) const;
+    void highlightChosenTrainer();
+    bool isIgnoredTrainer(int row) const;
+    // A new current row of grdNames: its trainer is chosen, or refused (ignored) after the gesture.
+    void followTrainerRow(int row);
     // A failed statement ends the gesture with a message; the window stays usable.
     template<typename Step>
     void guarded(Step step)

@@ -54,9 +54,11 @@ bool MainWindow::dropJockey(const QPoint &viewportPos, const QString &jockey, co
         return false;
     const int row = index.row() + 1;
     using namespace mainlists::noms;
+    const QString before = bookingOfRow(row);
     guarded([&] {
         BookJockey(*m_noms, row, Jockey, jockey, m_noms->cellText(row, Horse).trimmed(),
-                   m_noms->cellText(row, Meeting), m_noms->cellText(row, RaceCode), selectedTrainer(), color);
+                   m_noms->cellText(row, Meeting), m_noms->cellText(row, RaceCode), m_chosenTrainer.trimmed(), color);
+        reportBooking(row, before);
     });
     return true;
 }
@@ -74,9 +76,15 @@ void MainWindow::editRequest(int row, int column)
         emit horseFormRequested(m_noms->cellText(row, Horse).trimmed());
     } else {
         const QString state = m_noms->cellText(row, Booking);
-        if (!m_noms->cellText(row, Jockey).isEmpty() && !state.isEmpty() && state != kConfirmed)
-            ConfirmBooking(*m_noms, row, Booking, m_noms->cellText(row, Meeting), m_noms->cellText(row, RaceCode),
-                           m_noms->cellText(row, Horse), m_noms->cellBackColor(row, Jockey));
+        const QString jockey = m_noms->cellText(row, Jockey);
+        if (jockey.isEmpty() || state.isEmpty() || state == kConfirmed || state == mainlists::kScratched)
+            return;
+        if (!AskToConfirmRide(jockey, m_noms->cellText(row, Horse).trimmed()))
+            return;
+        const QString before = bookingOfRow(row);
+        ConfirmBooking(*m_noms, row, Booking, m_noms->cellText(row, Meeting), m_noms->cellText(row, RaceCode),
+                       m_noms->cellText(row, Horse), m_noms->cellBackColor(row, Jockey));
+        reportBooking(row, before);
     }
 }
 
@@ -91,9 +99,11 @@ void MainWindow::commitJockeyPick()
     // The list position of the choice is the jockey list's row; "Delete Jockey" paints the default.
     const QColor color = choice == kDeleteJockey ? QColor() : m_jockeys->cellBackColor(cmbJockey->currentIndex() + 1, 2);
     using namespace mainlists::noms;
+    const QString before = bookingOfRow(row);
     guarded([&] {
         BookJockey(*m_noms, row, column, choice, m_noms->cellText(row, Horse).trimmed(),
-                   m_noms->cellText(row, Meeting), m_noms->cellText(row, RaceCode), selectedTrainer(), color);
+                   m_noms->cellText(row, Meeting), m_noms->cellText(row, RaceCode), m_chosenTrainer.trimmed(), color);
+        reportBooking(row, before);
     });
 }
 
@@ -105,6 +115,7 @@ void MainWindow::chooseBookingState(const QString &state)
     if (state.isEmpty() || row < 1)
         return;
     using namespace mainlists::noms;
+    const QString before = bookingOfRow(row);
     if (state == kConfirmed) {
         if (m_noms->cellText(row, Jockey).isEmpty()) {
             UserDialogs::instance().message(QStringLiteral("Ostrevan 2"),
@@ -114,10 +125,35 @@ void MainWindow::chooseBookingState(const QString &state)
         }
         ConfirmBooking(*m_noms, row, column, m_noms->cellText(row, Meeting), m_noms->cellText(row, RaceCode),
                        m_noms->cellText(row, Horse).trimmed(), m_noms->cellBackColor(row, Jockey));
-        return;
+    } else {
+        SetBookingState(*m_noms, row, column, state, m_noms->cellText(row, Meeting), m_noms->cellText(row, RaceCode),
+                        m_noms->cellText(row, Horse).trimmed(), m_chosenTrainer.trimmed());
     }
-    SetBookingState(*m_noms, row, column, state, m_noms->cellText(row, Meeting), m_noms->cellText(row, RaceCode),
-                    m_noms->cellText(row, Horse).trimmed(), selectedTrainer());
+    reportBooking(row, before);
+}
+
+QString MainWindow::bookingOfRow(int row) const
+{
+    using namespace mainlists::noms;
+    return m_noms->cellText(row, Jockey) + u'\n' + m_noms->cellText(row, Booking);
+}
+
+void MainWindow::reportBooking(int row, const QString &before)
+{
+    if (row < 1 || row > m_noms->rowCount() || bookingOfRow(row) == before)
+        return;
+    using namespace mainlists::noms;
+    const QString state = m_noms->cellText(row, Booking);
+    const QString ride = QStringLiteral("%1 (%2 race %3)")
+                             .arg(m_noms->cellText(row, Horse).trimmed(), m_noms->cellText(row, Meeting),
+                                  m_noms->cellText(row, Race).trimmed());
+    const QString jockey = m_noms->cellText(row, Jockey);
+    if (state.isEmpty())
+        ::showStatus(QStringLiteral("Booking removed: ") + ride);
+    else if (jockey.isEmpty())
+        ::showStatus(QStringLiteral("Booking saved: %1, %2").arg(ride, state));
+    else
+        ::showStatus(QStringLiteral("Booked %1 on %2: %3").arg(jockey, ride, state));
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
@@ -138,7 +174,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
             commitJockeyPick();
     } else if (watched == txtRace->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         if (!m_raceMeeting.isEmpty())
-            emit raceWindowRequested(m_raceMeeting);
+            emit raceWindowRequested(m_raceMeeting, m_raceNumber);
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -117,7 +117,7 @@ void MainWindowCommands::buildPopups()
     connect(addItem(mnuPUMenu, "MnuMeetingView", u"&Meeting View"_s, true), &QAction::triggered, this,
             [this] { showRaceWindow(m_window, selectedTexts(m_window->grdMeeting).value(0), 0); });
     connect(m_window, &MainWindow::raceWindowRequested, this,
-            [this](const QString &meetingCode) { showRaceWindow(m_window, meetingCode, 1); });
+            [this](const QString &meetingCode, int raceNumber) { showRaceWindow(m_window, meetingCode, raceNumber); });
     connect(addItem(mnuPUMenu, "mnuReload", u"Re&load Data"_s, true), &QAction::triggered, this,
             [this] { guarded([this] { refresh(); }); });
     addItem(mnuPUMenu, "mnuMeetingForm", u"&Form"_s, false);

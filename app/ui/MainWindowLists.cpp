@@ -13,14 +13,19 @@
 #include "people/ManagedJockeys.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTimer>
 
 namespace {
 
@@ -52,10 +57,7 @@ void MainWindow::connectLists()
     connect(cmdReload, &QPushButton::clicked, this, [this] { guarded([this] { refresh(); }); });
     connect(cmdMtgRfs, &QPushButton::clicked, this, [this] { guarded([this] { reloadMeetings(); }); });
     connect(cmdBrowse, &QPushButton::clicked, this, &MainWindow::addData);
-    connect(CmdGetData, &QPushButton::clicked, this, [this] {
-        frmSelectMeeting::OpenSelect(this);
-        guarded([this] { reloadMeetings(); reloadTrainers(); });
-    });
+    connect(CmdGetData, &QPushButton::clicked, this, &MainWindow::getData);
 
     for (QTableView *grid : {grdNames, grdNoms}) {
         grid->horizontalHeader()->setSortIndicatorShown(true);
@@ -63,17 +65,21 @@ void MainWindow::connectLists()
         connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
                 [this, grid](int section) { sortList(grid, section + 1); });
     }
+    // The chosen trainer follows the highlighted row however it moves (mouse, arrows, type-ahead, Enter,
+    // a right click before its menu), so what the boxes and nominations show is what a booking stores.
+    connect(grdNames->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (current.isValid())
+                    guarded([this, current] { followTrainerRow(current.row() + 1); });
+            });
     connect(grdNames, &QTableView::clicked, this, [this](const QModelIndex &index) {
-        guarded([this, index] {
-            chooseTrainer(index.row() + 1);
-            if (index.column() + 1 == mainlists::names::Icon1)
-                emit trainerFormRequested(m_trainers->cellText(index.row() + 1, mainlists::names::Trainer).trimmed());
-        });
+        if (index.column() + 1 == mainlists::names::Icon1)
+            emit trainerFormRequested(m_trainers->cellText(index.row() + 1, mainlists::names::Trainer).trimmed());
     });
     connect(grdNoms, &QTableView::clicked, this,
             [this](const QModelIndex &index) { guarded([this, index] { showRaceOf(index.row() + 1); }); });
     connect(grdMeeting, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
-        emit raceWindowRequested(m_meetings->cellText(index.row() + 1, 1));
+        emit raceWindowRequested(m_meetings->cellText(index.row() + 1, 1), 1);
     });
 
     connect(txtTrainLocation, &QLineEdit::editingFinished, this,
@@ -109,10 +115,24 @@ QString MainWindow::selectedJockey() const
     return row > 0 ? m_jockeys->cellText(row, 1) : QString();
 }
 
-QString MainWindow::selectedTrainer() const
+int MainWindow::chosenTrainerRow() const
 {
-    const int row = oneBasedRow(grdNames);
-    return row > 0 ? m_trainers->cellText(row, mainlists::names::Trainer).trimmed() : QString();
+    for (int row = 1; !m_chosenTrainer.isEmpty() && row <= m_trainers->rowCount(); ++row) {
+        if (m_trainers->cellText(row, mainlists::names::Trainer) == m_chosenTrainer)
+            return row;
+    }
+    return 0;
+}
+
+void MainWindow::highlightChosenTrainer()
+{
+    const int row = chosenTrainerRow();
+    if (row > 0) {
+        grdNames->setCurrentIndex(m_trainers->index(row - 1, 0));
+        grdNames->selectRow(row - 1);
+    } else {
+        grdNames->selectionModel()->clear();
+    }
 }
 
 mainlists::ListFilter MainWindow::currentFilter() const
@@ -128,6 +148,8 @@ QString MainWindow::currentMeetingsFilter() const
 void MainWindow::reloadMeetings()
 {
     m_meetings->setRows(mainlists::loadMeetings());
+    // The meetings list keeps no stored widths: every column shows its whole texts.
+    grdMeeting->resizeColumnsToContents();
 }
 
 void MainWindow::reloadJockeys()
@@ -147,13 +169,8 @@ void MainWindow::reloadTrainers()
 {
     m_trainers->setRows(mainlists::loadTrainers(currentFilter()));
     grdNames->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-    // The chosen trainer stays selected: bookings take their trainer from the selected row.
-    for (int row = 1; !m_chosenTrainer.isEmpty() && row <= m_trainers->rowCount(); ++row) {
-        if (m_trainers->cellText(row, mainlists::names::Trainer) == m_chosenTrainer) {
-            grdNames->selectRow(row - 1);
-            break;
-        }
-    }
+    // The chosen trainer stays highlighted.
+    highlightChosenTrainer();
 }
 
 void MainWindow::reloadNoms()
@@ -175,6 +192,10 @@ void MainWindow::reloadNoms()
 void MainWindow::refresh()
 {
     m_meetingsFilter = selectedMeetingCodes();
+    // The list says when it is narrowed to some meetings.
+    lblTrainers->setText(m_meetingsFilter.isEmpty()
+                             ? QStringLiteral("Trainers")
+                             : QStringLiteral("Trainers of ") + m_meetingsFilter.join(QStringLiteral(", ")));
     // Nothing is chosen any more, so the same trainer can be chosen again.
     m_chosenTrainer.clear();
     reloadTrainers();
@@ -198,10 +219,12 @@ bool MainWindow::chooseTrainer(int row)
     txtRace->clear();
     m_raceMeeting.clear();
     m_raceNumber = -1;
-    if (m_trainers->cellText(row, mainlists::names::IgnTrainer) == QLatin1String("True")) {
+    if (isIgnoredTrainer(row)) {
         UserDialogs::instance().message(QStringLiteral("Error"),
                                         QStringLiteral("Trainer set to ignore cannot make bookings"),
                                         UserDialogs::Icon::Critical);
+        // The highlight goes back to the trainer whose nominations are still shown.
+        highlightChosenTrainer();
         return false;
     }
     m_chosenTrainer = trainer;
@@ -211,6 +234,30 @@ bool MainWindow::chooseTrainer(int row)
     txtTrainLocation->setText(contact.location);
     reloadNoms();
     return true;
+}
+
+bool MainWindow::isIgnoredTrainer(int row) const
+{
+    return m_trainers->cellText(row, mainlists::names::IgnTrainer) == QLatin1String("True");
+}
+
+void MainWindow::followTrainerRow(int row)
+{
+    const QString trainer = m_trainers->cellText(row, mainlists::names::Trainer);
+    if (trainer == m_chosenTrainer || !isIgnoredTrainer(row)) {
+        chooseTrainer(row);
+        return;
+    }
+    // Refused once the gesture that moved the row is over: a message box inside a mouse press would
+    // leave the list selecting rows as the pointer moves.
+    QTimer::singleShot(0, this, [this, trainer] {
+        for (int r = 1; r <= m_trainers->rowCount(); ++r) {
+            if (m_trainers->cellText(r, mainlists::names::Trainer) == trainer) {
+                guarded([this, r] { chooseTrainer(r); });
+                return;
+            }
+        }
+    });
 }
 
 void MainWindow::showRaceOf(int row)
@@ -246,6 +293,10 @@ void MainWindow::saveContact(mainlists::ContactField field)
     guarded([&] {
         mainlists::saveTrainerContact(m_chosenTrainer, field,
                                       {false, txtTrainLocation->text(), TxtTrainPhone->text(), txtTrainMobile->text()});
+        const QString what = field == mainlists::ContactField::Location ? QStringLiteral("location")
+            : field == mainlists::ContactField::Phone                  ? QStringLiteral("phone")
+                                                                        : QStringLiteral("mobile");
+        ::showStatus(QStringLiteral("Saved %1's %2").arg(m_chosenTrainer.trimmed(), what));
     });
 }
 
@@ -257,12 +308,46 @@ void MainWindow::weightEdited()
         UpDown1->setValue(qRound(kilograms * 10));
 }
 
+void MainWindow::reloadAfterFields()
+{
+    reloadMeetings();
+    reloadTrainers();
+    // The chosen trainer's rows may have changed under the list: weights, runners, scratchings.
+    reloadNoms();
+}
+
 void MainWindow::addData()
 {
-    guarded([this] {
-        chooseAndLoadFieldFiles([this] {
-            reloadMeetings();
-            reloadTrainers();
-        });
+    // Many files take a while: a progress window says how far the load is and can stop it.
+    std::unique_ptr<QProgressDialog> progress;
+    auto step = [this, &progress](int index, int total, const QString &path) {
+        if (total < 5)
+            return true;
+        if (!progress) {
+            progress = std::make_unique<QProgressDialog>(QString(), QStringLiteral("Stop"), 0, total, this);
+            progress->setWindowTitle(QStringLiteral("Add Data"));
+            progress->setWindowModality(Qt::WindowModal);
+            progress->setMinimumDuration(0);
+        }
+        progress->setValue(index);
+        progress->setLabelText(QStringLiteral("Loading %1\nfile %2 of %3")
+                                   .arg(QFileInfo(path).fileName())
+                                   .arg(index + 1)
+                                   .arg(total));
+        return !progress->wasCanceled();
+    };
+    guarded([&] {
+        const QList<FieldFileLoadResult> results = chooseAndLoadFieldFiles([this] { reloadAfterFields(); }, step);
+        progress.reset();
+        if (!results.isEmpty())
+            ::showStatus(FieldFileLoader::loadSummary(results));
     });
+}
+
+void MainWindow::getData()
+{
+    const QString done = frmSelectMeeting::OpenSelect(this);
+    guarded([this] { reloadAfterFields(); });
+    if (!done.isEmpty())
+        ::showStatus(done);
 }

@@ -48,13 +48,12 @@ void SetupCommands::editJockey()
 
 void SetupCommands::editTrainer()
 {
-    const QModelIndexList rows =
-        m_window->grdNames->selectionModel() ? m_window->grdNames->selectionModel()->selectedRows() : QModelIndexList();
-    if (rows.isEmpty())
+    // The trainer whose name and contact boxes are on screen, so that the editor starts from them.
+    const int row = m_window->chosenTrainerRow();
+    if (row == 0)
         return;
-    const int row = rows.first().row() + 1;
     ListModel *list = m_window->trainerModel();
-    const QString trainer = list->cellText(row, mainlists::names::Trainer).trimmed();
+    const QString trainer = m_window->chosenTrainer().trimmed();
     const trainers::TrainerNotes boxes{trainer,
                                        m_window->txtTrainLocation->text(),
                                        m_window->TxtTrainPhone->text(),
@@ -96,4 +95,6 @@ void SetupCommands::systemSettings()
 {
     frmState dialog(m_window);
     dialog.OpenSetting();
+    if (dialog.result() == QDialog::Accepted)
+        ::showStatus(u"System settings saved"_s);
 }

@@ -67,7 +67,8 @@ SplashWindow::SplashWindow(QWidget *parent) : QWidget(parent, Qt::SplashScreen)
 
 SplashWindow::~SplashWindow()
 {
-    StatusSink::setInstance(nullptr);
+    if (StatusSink::instance() == this)
+        StatusSink::setInstance(nullptr);
 }
 
 void SplashWindow::showStatus(const QString &text)
@@ -99,8 +100,10 @@ void SplashWindow::openMainWindow()
     m_opening = true;
     TmrSplash->stop();
     MainWindow *window = MainWindow::instance();
+    // A loaded main window takes the status messages over; the splash hears no more of them.
     const bool ready = window->load();
-    StatusSink::setInstance(nullptr);
+    if (StatusSink::instance() == this)
+        StatusSink::setInstance(nullptr);
     close();
     emit finished(ready ? window : nullptr);
     if (!ready) {

@@ -44,6 +44,9 @@ frmState::frmState(QWidget *parent) : QDialog(parent)
     chkAlwCalcWeights =
         named(new QCheckBox(u"Allow weight calculation in the race window"_s, this), "chkAlwCalcWeights");
     cmdChange = named(new QPushButton(u"Change System Defaults"_s, this), "cmdChange");
+    // Enter saves, from any box: the folder browser is only ever opened by its own button.
+    cmdBrowse->setAutoDefault(false);
+    cmdChange->setDefault(true);
 
     auto *pathRow = new QHBoxLayout;
     pathRow->addWidget(txtDBPath, 1);

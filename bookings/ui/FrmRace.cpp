@@ -193,8 +193,10 @@ void FrmRace::buildWidgets()
     top->addLayout(buttons);
     outer->addLayout(top);
 
-    auto *split = new QSplitter(Qt::Horizontal, this);
-    auto *left = new QSplitter(Qt::Vertical, split);
+    auto *split = named(new QSplitter(Qt::Horizontal, this), "splitRace");
+    auto *left = named(new QSplitter(Qt::Vertical, split), "splitLists");
+    splitRace = split;
+    splitLists = left;
     grdMeeting = makeGrid(left, "grdMeeting");
     m_meetings = new ListModel(u"grdMeeting"_s, mainlists::meetingColumns(), grdMeeting);
     grdMeeting->setModel(m_meetings);
@@ -247,7 +249,8 @@ void FrmRace::buildMenus()
             [this](QAction *action) { raceMenuChosen(m_menuRow, action->data().toString()); });
     // The window's own menu: the horse look-ups of the selected runner.
     auto *bar = new QMenuBar(this);
-    QMenu *entries = bar->addMenu(u"&Race"_s);
+    // Alt+R is "Update &Ratings": the menu takes another letter, so both keys work.
+    QMenu *entries = bar->addMenu(u"R&ace"_s);
     named(entries->addAction(u"Race Entries"_s), "mnuPURaceEnt")->setEnabled(false);
     auto selectedRow = [this] { return grdRace->currentIndex().isValid() ? grdRace->currentIndex().row() + 1 : 0; };
     connect(named(entries->addAction(u"Ratings"_s), "MnuVicRatings"), &QAction::triggered, this,
@@ -412,8 +415,17 @@ void FrmRace::loadRunners()
         for (int r = 1; r <= m_races->rowCount(); ++r)
             m_races->setCellText(r, 3, QString::number(m_runners->groupRowOf(m_races->cellText(r, 1).toInt())));
     }
-    const QString unavailable =
-        weightCalculationUnavailable(lblState->text(), lblRaceTxt->text(), cAppSettings::instance().AlwCalcWeights);
+    updateWeightControls();
+    grdRace->setUpdatesEnabled(true);
+}
+
+void FrmRace::updateWeightControls()
+{
+    // In meeting view the weights are those of the race shown in the header (the runner last clicked);
+    // before one is, there is no race to weigh.
+    const QString unavailable = m_meetingView && m_race <= 0
+        ? u"Choose a runner to show its race first"_s
+        : weightCalculationUnavailable(lblState->text(), lblRaceTxt->text(), cAppSettings::instance().AlwCalcWeights);
     const bool weights = unavailable.isEmpty();
     cmdCalcWgts->setEnabled(weights);
     cmdCalcWgts->setToolTip(unavailable);
@@ -422,7 +434,6 @@ void FrmRace::loadRunners()
          {static_cast<QWidget *>(cmbRaceType), static_cast<QWidget *>(lblRaceTxt), static_cast<QWidget *>(lblState),
           static_cast<QWidget *>(lblMetro), static_cast<QWidget *>(lblRaceType)})
         widget->setVisible(weights);
-    grdRace->setUpdatesEnabled(true);
 }
 
 void FrmRace::loadJockeys()
@@ -470,10 +481,17 @@ StoredGridWindow storedLayout()
 void FrmRace::restoreLayout()
 {
     restoreGridWindow(this, grdRace->horizontalHeader(), storedLayout());
+    const cAppSettings &settings = cAppSettings::instance();
+    applySplitterSizes(splitRace, settings.RaceSplitSizes);
+    applySplitterSizes(splitLists, settings.RaceListSizes);
 }
 
 void FrmRace::storeLayout()
 {
+    // The pane sizes first: storing the grid window saves the settings.
+    cAppSettings &settings = cAppSettings::instance();
+    settings.RaceSplitSizes = splitterSizesList(splitRace);
+    settings.RaceListSizes = splitterSizesList(splitLists);
     storeGridWindow(this, grdRace->horizontalHeader(), storedLayout());
 }
 
@@ -502,6 +520,12 @@ void FrmRace::clickRace(int row)
         });
         return;
     }
+    // The header and the weight controls follow the race chosen.
+    guarded([this] {
+        loadMeetingHeader();
+        loadRaceHeader();
+    });
+    updateWeightControls();
     // Bring the race's group into view at the top: the last row first, then the group row.
     const int group = m_runners->groupRowOf(m_race);
     if (group == 0)

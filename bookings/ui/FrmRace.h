@@ -16,6 +16,7 @@ class QLineEdit;
 class QMenu;
 class QMimeData;
 class QPushButton;
+class QSplitter;
 class QTableView;
 class QTextEdit;
 
@@ -58,6 +59,8 @@ public:
     QPushButton *cmdExit = nullptr;
     QLabel *lblJockey = nullptr;
     QLabel *lblBackColor = nullptr;
+    QSplitter *splitRace = nullptr;
+    QSplitter *splitLists = nullptr;
     QMenu *raceMenu = nullptr;
     QMenu *jockeyMenu = nullptr;
 
@@ -92,8 +95,8 @@ public:
     // An item of the runners' pop-up menu ("Horse Form", "Rating", "Rego", "Jockey", "Trainer") for a row.
     void raceMenuChosen(int row, const QString &key);
 
-    // The runner row of a horse (0 when it is not shown).
-    int rowOfHorse(const QString &horse) const;
+    // The runner row of a horse (0 when it is not shown): in the given race, or the first one listed.
+    int rowOfHorse(const QString &horse, int race = 0) const;
 
 protected:
     void done(int result) override;
@@ -109,6 +112,8 @@ private:
     void loadRaceList();
     void loadRunners();
     void loadJockeys();
+    // "Caculate &Weights" and the race-type controls for the race shown.
+    void updateWeightControls();
     void restoreLayout();
     void storeLayout();
     void applyGroupSpans();
@@ -127,8 +132,15 @@ private:
     QString m_trainer;
     QHash<int, QString> m_raceCodes;
     // The runner a picker was opened for: bound to the horse, not to a row that a sort moves.
-    QString m_pickHorse;
-    int m_pickColumn = 0;
+    // A horse may run in two races of a meeting: the picker belongs to meeting, race and horse.
+    struct PickTarget {
+        QString meeting;
+        int race = 0;
+        QString horse;
+    };
+    PickTarget m_pick;
+    // The runner row the open picker belongs to, forgetting the picker (0 when it is no longer shown).
+    int takePickRow();
     int m_menuRow = 0;
     bool m_changed = false;
 

@@ -42,6 +42,7 @@ void FrmRace::clickRunner(int row, int column, bool rightButton)
             m_race = race;
             loadMeetingHeader();
             loadRaceHeader();
+            updateWeightControls();
         }
         if (!m_runners->cellText(row, col::Horse).isEmpty())
             fillTrainerBoxes(row);
@@ -78,13 +79,23 @@ QString FrmRace::raceCodeOfRow(int row) const
     return m_raceCodes.value(m_runners->raceOfRow(row));
 }
 
-int FrmRace::rowOfHorse(const QString &horse) const
+int FrmRace::rowOfHorse(const QString &horse, int race) const
 {
     for (int r = 1; r <= m_runners->rowCount(); ++r) {
-        if (!m_runners->isGroupRow(r) && m_runners->cellText(r, col::Horse) == horse)
+        if (!m_runners->isGroupRow(r) && m_runners->cellText(r, col::Horse) == horse
+            && (race == 0 || m_runners->raceOfRow(r) == race))
             return r;
     }
     return 0;
+}
+
+int FrmRace::takePickRow()
+{
+    const PickTarget pick = m_pick;
+    m_pick = {};
+    if (pick.horse.isEmpty() || pick.meeting != m_meeting)
+        return 0;
+    return rowOfHorse(pick.horse, pick.race);
 }
 
 void FrmRace::doubleClickRunner(int row, int column)
@@ -105,9 +116,12 @@ void FrmRace::doubleClickRunner(int row, int column)
         return;
     if (m_runners->cellText(row, col::Booking) == kConfirmed)
         return;
+    const QString horse = m_runners->cellText(row, col::Horse).trimmed();
+    if (!AskToConfirmRide(m_runners->cellText(row, col::Jockey), horse))
+        return;
     guarded([&] {
-        ConfirmBooking(*m_runners, row, col::Booking, m_meeting, raceCodeOfRow(row),
-                       m_runners->cellText(row, col::Horse).trimmed(), m_runners->cellBackColor(row, col::Jockey));
+        ConfirmBooking(*m_runners, row, col::Booking, m_meeting, raceCodeOfRow(row), horse,
+                       m_runners->cellBackColor(row, col::Jockey));
         m_changed = true;
     });
 }
@@ -126,8 +140,7 @@ void FrmRace::editRequest(int row, int column)
 
 void FrmRace::openPickList(QComboBox *box, int row, int column)
 {
-    m_pickHorse = m_runners->cellText(row, col::Horse);
-    m_pickColumn = column;
+    m_pick = {m_meeting, m_runners->raceOfRow(row), m_runners->cellText(row, col::Horse)};
     const QModelIndex index = m_runners->index(row - 1, column - 1);
     grdRace->scrollTo(index);
     const QRect cell = grdRace->visualRect(index);
@@ -142,13 +155,12 @@ void FrmRace::openPickList(QComboBox *box, int row, int column)
 void FrmRace::commitJockeyPick()
 {
     cmbJockey->hide();
-    const QString horse = m_pickHorse;
-    m_pickHorse.clear();
     const QString choice = cmbJockey->currentText();
     cmbJockey->setCurrentIndex(-1);
-    const int row = rowOfHorse(horse);
-    if (horse.isEmpty() || choice.isEmpty() || row == 0)
+    const int row = takePickRow();
+    if (choice.isEmpty() || row == 0)
         return;
+    const QString horse = m_runners->cellText(row, col::Horse);
     const QColor color =
         choice == kDeleteJockey ? QColor() : m_jockeys->cellBackColor(cmbJockey->findText(choice) + 1, 2);
     lblBackColor->setText(toStoredColor(color));
@@ -162,8 +174,7 @@ void FrmRace::commitJockeyPick()
 void FrmRace::chooseBookingState(const QString &state)
 {
     cmbBookText->hide();
-    const int row = rowOfHorse(m_pickHorse);
-    m_pickHorse.clear();
+    const int row = takePickRow();
     if (state.isEmpty() || row == 0)
         return;
     guarded([&] {

@@ -53,7 +53,11 @@ void FrmRace::updateRatings()
     }
     BusyPointer busy;
     guarded([this] {
-        UpdateRatings(m_meeting, m_race, lookups::ratingLookUp);
+        UpdateRatings(m_meeting, m_race, [](const QString &horse) -> std::optional<QString> {
+            bool unreachable = false;
+            const QString page = lookups::ratingLookUp(horse, &unreachable);
+            return unreachable ? std::nullopt : std::optional<QString>(page);
+        });
         m_changed = true;
         loadRunners();
     });

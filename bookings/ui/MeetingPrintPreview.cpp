@@ -1,6 +1,7 @@
 #include "MeetingPrintPreview.h"
 
 #include "bookings/MeetingReport.h"
+#include "core/StatusSink.h"
 #include "core/UserDialogs.h"
 
 #include <QAction>
@@ -39,6 +40,8 @@ void showMeetingPrintPreview(QWidget *parent, const QString &meetingCode)
                 return;
             if (!meetingreport::writePdf(report, file))
                 UserDialogs::instance().critical(u"Error"_s, "The PDF file could not be written:\r"_L1 + file);
+            else
+                showStatus(u"Exported the meeting report of %1 to %2"_s.arg(meetingCode, file));
         });
     }
     preview.exec();

@@ -19,6 +19,7 @@ void NominationPick::open(int row, int column)
 {
     using namespace mainlists::noms;
     m_meeting = m_nominations->cellText(row, Meeting);
+    m_race = m_nominations->cellText(row, Race);
     m_horse = m_nominations->cellText(row, Horse);
     m_column = column;
     const QModelIndex index = m_nominations->index(row - 1, column - 1);
@@ -36,6 +37,7 @@ void NominationPick::close()
 {
     // Forgotten before hiding: losing the focus while hiding must not count as a choice.
     m_meeting.clear();
+    m_race.clear();
     m_horse.clear();
     m_box->hide();
 }
@@ -43,6 +45,7 @@ void NominationPick::close()
 NominationPick::Target NominationPick::take()
 {
     const QString meeting = m_meeting;
+    const QString race = m_race;
     const QString horse = m_horse;
     const int column = m_column;
     close();
@@ -50,7 +53,8 @@ NominationPick::Target NominationPick::take()
         return {};
     using namespace mainlists::noms;
     for (int row = 1; row <= m_nominations->rowCount(); ++row) {
-        if (m_nominations->cellText(row, Horse) == horse && m_nominations->cellText(row, Meeting) == meeting)
+        if (m_nominations->cellText(row, Horse) == horse && m_nominations->cellText(row, Meeting) == meeting
+            && m_nominations->cellText(row, Race) == race)
             return {row, column};
     }
     return {};

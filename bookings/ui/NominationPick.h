@@ -8,8 +8,9 @@ class QComboBox;
 class QTableView;
 
 // A pick list opened over a cell of the nominations list. It belongs to the nomination it was
-// opened on (meeting code + horse), not to a row number: a sort, a reload or another trainer
-// closes it, and a choice is only ever written to that nomination's row.
+// opened on (meeting code + race + horse: a horse may run in two races of a meeting), not to a row
+// number: a sort, a reload or another trainer closes it, and a choice is only ever written to that
+// nomination's row.
 class NominationPick final : public QObject
 {
     Q_OBJECT
@@ -34,6 +35,7 @@ private:
     QTableView *m_grid;
     ListModel *m_nominations;
     QString m_meeting;
+    QString m_race;
     QString m_horse;
     int m_column = 0;
 };

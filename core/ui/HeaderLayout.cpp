@@ -3,6 +3,7 @@
 #include "core/cAppSettings.h"
 
 #include <QHeaderView>
+#include <QSplitter>
 #include <QWidget>
 
 #include <algorithm>
@@ -42,6 +43,19 @@ QString headerWidthList(const QHeaderView *header)
     for (int i = 0; i < header->count(); ++i)
         entries << header->sectionSize(i);
     return layout::formatList(entries);
+}
+
+void applySplitterSizes(QSplitter *splitter, const QString &sizesText)
+{
+    const QList<int> sizes = layout::parseList(sizesText, splitter->count());
+    // A pane of no size would be lost to the agent: such a list is left alone.
+    if (std::all_of(sizes.cbegin(), sizes.cend(), [](int size) { return size > 0; }))
+        splitter->setSizes(sizes);
+}
+
+QString splitterSizesList(const QSplitter *splitter)
+{
+    return layout::formatList(splitter->sizes());
 }
 
 void applyPlacement(QWidget *window, const layout::Placement &placement)

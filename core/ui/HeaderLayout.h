@@ -3,6 +3,7 @@
 #include <QString>
 
 class QHeaderView;
+class QSplitter;
 class QWidget;
 
 #include "core/ColumnLayout.h"
@@ -12,6 +13,10 @@ class QWidget;
 void applyHeaderLayout(QHeaderView *header, const QString &orderText, const QString &widthText);
 QString headerOrderList(const QHeaderView *header);
 QString headerWidthList(const QHeaderView *header);
+
+// A splitter's stored pane sizes, the same list form: applied only when every entry is greater than 0.
+void applySplitterSizes(QSplitter *splitter, const QString &sizesText);
+QString splitterSizesList(const QSplitter *splitter);
 
 // A window's stored placement: maximised wins; otherwise each value only when greater than 0.
 void applyPlacement(QWidget *window, const layout::Placement &placement);

@@ -2,7 +2,10 @@
 
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #ifdef OSTREVAN_HAVE_WEBENGINE
@@ -43,11 +46,23 @@ FrmBrowse::FrmBrowse(QWidget *parent) : QDialog(parent)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     auto *view = new QWebEngineView(this);
     view->setObjectName(u"WebBrowser1"_s);
-    // Silent: script errors of the pages are not the agent's concern.
-    view->page()->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    // A site that cannot be reached shows the browser's own error page, never a blank window.
+    view->page()->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, true);
     m_view = view;
-    layout->addWidget(view);
+    layout->addWidget(view, 1);
 #endif
+    cmdClose = new QPushButton(u"Close"_s, this);
+    cmdClose->setObjectName(u"cmdClose"_s);
+    auto *buttons = new QHBoxLayout;
+    buttons->setContentsMargins(6, 4, 6, 6);
+    buttons->addStretch();
+    buttons->addWidget(cmdClose);
+    layout->addLayout(buttons);
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
+    // The page has the keyboard: Escape closes the window whatever the page does with keys.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, &QDialog::reject);
 }
 
 void FrmBrowse::navigate(const QUrl &url)

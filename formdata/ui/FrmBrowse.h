@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class QPushButton;
+
 // The browser window for the outside look-ups. With Qt WebEngine the page is shown in the
 // window; without it the system browser opens the page.
 class FrmBrowse final : public QDialog
@@ -15,6 +17,8 @@ public:
 
     void navigate(const QUrl &url);
     QUrl url() const { return m_url; }
+
+    QPushButton *cmdClose = nullptr;
 
     // Shows `url` under `caption`: modally in the window when it can hold a browser, else in
     // the system browser.

@@ -8,6 +8,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -148,6 +149,10 @@ void frmRaceResult::fill(const raceresult::Result &result)
                 QFont font = grdResults->font();
                 font.setBold(true);
                 item->setFont(font);
+                // Bold text is wider: its column grows rather than cut the row's names short.
+                const int needed = QFontMetrics(font).horizontalAdvance(item->text()) + 12;
+                if (grdResults->horizontalHeader()->sectionSize(c) < needed)
+                    grdResults->horizontalHeader()->resizeSection(c, needed);
             }
             grdResults->setItem(r, c, item);
         }

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
@@ -92,8 +93,12 @@ frmSelectMeeting::frmSelectMeeting(QWidget *parent) : QDialog(parent)
     layout->addWidget(grdMeeting);
     layout->addWidget(cmdDownload);
 
+    // Enter in the state box is one choice of a state: the box's own handling and a default button
+    // would each take it as well, so the window takes it first (eventFilter).
+    for (QPushButton *button : {cmdRefresh, cmdDownload})
+        button->setAutoDefault(false);
+    cmbState->lineEdit()->installEventFilter(this);
     connect(cmbState, &QComboBox::activated, this, [this] { refresh(); });
-    connect(cmbState->lineEdit(), &QLineEdit::returnPressed, this, [this] { refresh(); });
     connect(chkShowPhase, &QCheckBox::clicked, this, [this] { refresh(); });
     connect(chkSwitch, &QCheckBox::clicked, this, [this](bool on) {
         otherSourceFlag() = on;
@@ -105,19 +110,32 @@ frmSelectMeeting::frmSelectMeeting(QWidget *parent) : QDialog(parent)
     connect(grdMeeting->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int c) { sortOn(c); });
 }
 
+bool frmSelectMeeting::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == cmbState->lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            refresh();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 bool &frmSelectMeeting::otherSourceFlag()
 {
     static bool flag = false;
     return flag;
 }
 
-void frmSelectMeeting::OpenSelect(QWidget *parent)
+QString frmSelectMeeting::OpenSelect(QWidget *parent)
 {
     frmSelectMeeting window(parent);
     window.chkSwitch->setChecked(otherSourceFlag());
     window.show();
     window.setState(cAppSettings::instance().effectiveDefaultState());
     window.exec();
+    return window.m_statusLine;
 }
 
 void frmSelectMeeting::setState(const QString &state)
@@ -198,13 +216,14 @@ void frmSelectMeeting::download()
 
     setBusy(true);
     bool cancelled = false;
+    QList<WebMeetingResult> results;
     {
         BusyPointer busy;
         QProgressDialog progress(u"Downloading meetings"_s, u"Cancel"_s, 0, int(chosen.size()), this);
         progress.setWindowTitle(u"Download Nominations"_s);
         progress.setWindowModality(Qt::WindowModal);
         progress.setMinimumDuration(0);
-        WebFieldDownloader::downloadMeetings(
+        results = WebFieldDownloader::downloadMeetings(
             cmbState->currentText().trimmed().toUpper(), chosen, chkSwitch->isChecked(),
             [&](int index, const CalendarEntry &entry) {
                 progress.setValue(index);
@@ -218,11 +237,17 @@ void frmSelectMeeting::download()
         progress.setValue(int(chosen.size()));
     }
     setBusy(false);
+    const DownloadSummary summary = WebFieldDownloader::summarise(results);
+    if (!results.isEmpty())
+        m_statusLine = summary.statusLine;
     if (cancelled) {
         UserDialogs::instance().information(
-            u"Download Nominations"_s, u"The download was cancelled; the meetings finished before it are stored."_s);
+            u"Download Nominations"_s,
+            u"The download was cancelled; the meetings finished before it are stored.\n\n"_s + summary.text);
         return;
     }
-    UserDialogs::instance().information(u"Success"_s, kSuccessText);
+    UserDialogs::instance().message(summary.title, summary.text,
+                                    summary.allLoaded ? UserDialogs::Icon::Information
+                                                      : UserDialogs::Icon::Exclamation);
     accept();
 }

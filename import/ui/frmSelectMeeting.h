@@ -17,8 +17,9 @@ class frmSelectMeeting : public QDialog
 public:
     explicit frmSelectMeeting(QWidget *parent = nullptr);
 
-    // Opens modally on the DefaultState setting ("VIC" when empty) and the remembered source switch.
-    static void OpenSelect(QWidget *parent);
+    // Opens modally on the DefaultState setting ("VIC" when empty) and the remembered source switch;
+    // gives a line saying what was downloaded (empty when nothing was).
+    static QString OpenSelect(QWidget *parent);
 
     // The "Use other source for Noms" choice, kept for the program's run.
     static bool &otherSourceFlag();
@@ -38,10 +39,13 @@ public:
     static inline const QString kHelpText = QStringLiteral(
         "Use the Mouse to select Meetings to be downloaded. Hold Down the shift Key to select a Range of meetings, "
         "Ust the Ctrl Key to Select Multiple Meetings");
-    static inline const QString kSuccessText = QStringLiteral("Meetings data are successfully downloaded.");
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void setBusy(bool busy);
     void sortOn(int column);
     bool m_busy = false;
+    QString m_statusLine;
 };

@@ -5,7 +5,9 @@
 #include "formdata/RemoteQuery.h"
 #include "people/JockeySearch.h"
 
+#include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -22,9 +24,20 @@ frmSelJockey::frmSelJockey(QLineEdit *jockeyField, QWidget *parent) : QDialog(pa
     grdSelJockey->horizontalHeader()->setStretchLastSection(true);
     grdSelJockey->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdSelJockey->setSelectionBehavior(QAbstractItemView::SelectRows);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->setObjectName(u"buttons"_s);
+    cmdOK = buttons->button(QDialogButtonBox::Ok);
+    cmdOK->setObjectName(u"cmdOK"_s);
+    cmdOK->setDefault(true);
+    cmdCancel = buttons->button(QDialogButtonBox::Cancel);
+    cmdCancel->setObjectName(u"cmdCancel"_s);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(grdSelJockey);
+    layout->addWidget(buttons);
     connect(grdSelJockey, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { chooseRow(row); });
+    // OK and Enter take the highlighted name; Cancel and Escape leave the editor's field as it was.
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] { chooseRow(grdSelJockey->currentRow()); });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     resize(300, 360);
 }
 
@@ -52,6 +65,8 @@ bool frmSelJockey::load()
     for (int i = 0; i < result.names.size(); ++i)
         grdSelJockey->setItem(i, 0, new QTableWidgetItem(result.names.at(i)));
     grdSelJockey->setUpdatesEnabled(true);
+    grdSelJockey->setCurrentCell(0, 0);
+    grdSelJockey->setFocus();
     return true;
 }
 

@@ -3,10 +3,11 @@
 #include <QDialog>
 
 class QLineEdit;
+class QPushButton;
 class QTableWidget;
 
 // The jockey picker: the data server's spellings of the names that hold the surname typed in
-// the editor's name field; double-clicking one writes it back there.
+// the editor's name field; double-clicking one, or OK / Enter on the highlighted one, writes it back there.
 class frmSelJockey final : public QDialog
 {
     Q_OBJECT
@@ -19,6 +20,8 @@ public:
     void chooseRow(int row);
 
     QTableWidget *grdSelJockey = nullptr;
+    QPushButton *cmdOK = nullptr;
+    QPushButton *cmdCancel = nullptr;
 
 private:
     QLineEdit *m_jockeyField;

@@ -298,6 +298,8 @@ private slots:
         const auto results = FieldFileLoader::loadFiles({bad.fileName(), fields(u"2612MOON.DGN"_s)}, {});
         QVERIFY(!results.at(0).loaded);
         QVERIFY(results.at(1).loaded);
+        QCOMPARE(FieldFileLoader::loadSummary(results),
+                 u"Loaded 1 file: %1 horses, 0 lines skipped; 1 file not loaded"_s.arg(results.at(1).horses));
         QCOMPARE(m_dialogs->messages.size(), 1);
         QCOMPARE(m_dialogs->messages.at(0).title, u"Invalid For Convert"_s);
         QVERIFY2(m_dialogs->messages.at(0).text.startsWith(text), qPrintable(m_dialogs->messages.at(0).text));
@@ -328,7 +330,9 @@ private slots:
         QCOMPARE(m_dialogs->fileRequests.size(), 1);
         const UserDialogs::FileRequest &request = m_dialogs->fileRequests.at(0);
         QCOMPARE(request.title, u"Select RSB Downloaded file to load data into Ostrevan"_s);
-        QVERIFY(request.filter.startsWith(u"Noms & Weights Trainer Phone  (*.DGN;"_s));
+        // Shown first: every field file, acceptances included.
+        QVERIFY(request.filter.section(u'|', 1, 1).contains(u"*.DGA"_s));
+        QVERIFY(request.filter.startsWith(u"All field files ("_s));
         QVERIFY(request.filter.endsWith(u"Acceptances (*.DGA;*DFA;*.DNA)|*.DGA;*.DFA;*.DNA"_s));
         QCOMPARE(request.startFolder, u"/start"_s);
         QVERIFY(request.multiSelect);

@@ -18,6 +18,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QPushButton>
@@ -288,12 +289,28 @@ private slots:
         const qsizetype asked = m_site->requests.size();
         QTest::keyClick(&window, Qt::Key_F5);
         QCOMPARE(m_site->requests.size(), asked + 1);
-        window.chkShowPhase->click();
+        // Enter in the state box is one choice of the state: one request, however the window hears it.
+        QTest::keyClick(window.cmbState->lineEdit(), Qt::Key_Return);
+        QCOMPARE(m_site->requests.size(), asked + 2);
+        QCOMPARE(window.grdMeeting->rowCount(), 3);
+        // The nominations page of Flemington is not on the site: the end says what was stored and what was not.
         window.grdMeeting->selectAll();
         window.cmdDownload->click();
-        QCOMPARE(m_dialogs->messages.last().text, frmSelectMeeting::kSuccessText);
+        const ScriptedDialogs::Message summary = m_dialogs->messages.last();
+        QCOMPARE(summary.title, WebFieldDownloader::kFailedTitle);
+        QVERIFY2(!summary.text.contains(WebFieldDownloader::kSuccessText), qPrintable(summary.text));
+        QVERIFY2(summary.text.contains(u"Stored:\n  Flemington (23/May/25): "_s), qPrintable(summary.text));
+        QVERIFY2(summary.text.contains(u"Not downloaded (earlier fields kept):\n  Flemington (23/May/25): "_s),
+                 qPrintable(summary.text));
         QCOMPARE(window.result(), int(QDialog::Accepted));
         QCOMPARE(rows(u"SELECT MeetingCode FROM Meeting ORDER BY MeetingCode"_s), u"2305FLEM;2405CAUL"_s);
+
+        frmSelectMeeting again;
+        again.show();
+        again.setState(u"VIC"_s);
+        again.grdMeeting->selectAll();
+        again.cmdDownload->click();
+        QVERIFY(m_dialogs->messages.last().text.startsWith(WebFieldDownloader::kSuccessText + u"\n\nStored:"_s));
     }
 
     void commandLine()

@@ -9,16 +9,26 @@
 #include "bookings/MainLists.h"
 #include "bookings/StoredColor.h"
 #include "bookings/ui/ListModel.h"
+#include "bookings/ui/FrmRace.h"
+#include "formdata/ui/FrmBrowse.h"
+#include "support/Accelerators.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDialog>
+#include <QLabel>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QUrl>
 #include <QTableView>
 #include <QTest>
 #include <QTextEdit>
@@ -97,7 +107,10 @@ private slots:
     void startupFillsTheLists();
     void choosingATrainer();
     void ignoredTrainerIsRefused();
+    void chosenTrainerFollowsTheRow_data();
+    void chosenTrainerFollowsTheRow();
     void nominationShowsItsRace();
+    void detailsAndFormOpenWhatIsShown();
     void dropJockey_data();
     void dropJockey();
     void jockeyPickList_data();
@@ -108,6 +121,7 @@ private slots:
     void bookingStatePickList();
     void confirmGesture_data();
     void confirmGesture();
+    void scratchedBookingStaysInView();
     void contactBoxWrittenOnLeaving();
     void sortingFlipsDirection();
     void refreshWithChosenMeetings();
@@ -202,6 +216,13 @@ void TestMainWindow::startupFillsTheLists()
     QCOMPARE(m_window->grdMeeting->model()->index(0, 0).data(Qt::ForegroundRole).value<QBrush>().color(),
              QColor(0, 0, 255));
     QVERIFY(m_dialogs->messages.isEmpty());
+
+    // Every Alt key reaches one control; every column of the meetings list is in its pane.
+    QCOMPARE(duplicateAccelerators(m_window), QStringList());
+    QHeaderView *meetings = m_window->grdMeeting->horizontalHeader();
+    QVERIFY2(meetings->length() <= m_window->grdMeeting->viewport()->width(),
+             qPrintable(u"%1 > %2"_s.arg(meetings->length()).arg(m_window->grdMeeting->viewport()->width())));
+    QVERIFY(m_window->statusBar()->currentMessage().startsWith(u"Ready"_s));
 }
 
 void TestMainWindow::choosingATrainer()
@@ -230,9 +251,73 @@ void TestMainWindow::ignoredTrainerIsRefused()
     chooseTrainer(u"J Smith"_s);
     const int ignored = rowOf(m_window->trainerModel(), names::Trainer, u"Z Ignored"_s);
     clickCell(m_window->grdNames, ignored, names::Trainer);
-    QCOMPARE(m_dialogs->shown(), QStringList{u"Error|Trainer set to ignore cannot make bookings"_s});
+    QTRY_COMPARE(m_dialogs->shown(), QStringList{u"Error|Trainer set to ignore cannot make bookings"_s});
     QCOMPARE(m_window->chosenTrainer(), u"J Smith"_s);
     QCOMPARE(m_window->nomsModel()->rowCount(), 3);
+    // The highlight goes back to the trainer whose nominations are shown.
+    QCOMPARE(m_window->grdNames->currentIndex().row() + 1, m_window->chosenTrainerRow());
+}
+
+void TestMainWindow::chosenTrainerFollowsTheRow_data()
+{
+    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("left click") << u"click"_s << u"Multi"_s;
+    QTest::newRow("arrow key") << u"down"_s << u"Multi"_s;
+    QTest::newRow("type-ahead") << u"type"_s << u"P O'Brien"_s;
+    QTest::newRow("right click before the menu") << u"right"_s << u"P O'Brien"_s;
+    QTest::newRow("Edit Trainer") << u"edit"_s << u"Multi"_s;
+}
+
+// Whatever moves the highlighted trainer, the boxes, the nominations and what a booking or an edit
+// stores are that trainer's.
+void TestMainWindow::chosenTrainerFollowsTheRow()
+{
+    QFETCH(QString, gesture);
+    QFETCH(QString, expected);
+    QVERIFY(openWindow());
+    chooseTrainer(u"J Smith"_s);
+    QTableView *names = m_window->grdNames;
+    const int target = rowOf(m_window->trainerModel(), names::Trainer, expected);
+    names->setFocus();
+    if (gesture == "click"_L1 || gesture == "edit"_L1) {
+        clickCell(names, target, names::Trainer);
+    } else if (gesture == "down"_L1) {
+        QTest::keyClick(names, Qt::Key_Down);
+    } else if (gesture == "type"_L1) {
+        QTest::keyClicks(names, u"P"_s);
+    } else {
+        QTest::mouseClick(names->viewport(), Qt::RightButton, {}, cellCentre(names, target, names::Trainer));
+        if (QWidget *menu = QApplication::activePopupWidget())
+            menu->close();
+    }
+    QCOMPARE(names->currentIndex().row() + 1, target);
+    QCOMPARE(m_window->chosenTrainer(), expected);
+    QCOMPARE(m_window->txtTrainerName->text(), expected);
+    QCOMPARE(m_window->TxtTrainPhone->text(), QString()); // neither has a phone: J Smith's is gone
+    QVERIFY(m_window->nomsModel()->rowCount() > 0);
+
+    if (gesture == "edit"_L1) {
+        QTimer::singleShot(0, qApp, [] {
+            if (auto *editor = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                const auto boxes = editor->findChildren<QLineEdit *>();
+                QVERIFY(std::any_of(boxes.cbegin(), boxes.cend(),
+                                    [](const QLineEdit *box) { return box->text() == u"Multi"_s; }));
+                QVERIFY(std::none_of(boxes.cbegin(), boxes.cend(),
+                                     [](const QLineEdit *box) { return box->text() == u"03 9000 1111"_s; }));
+                editor->reject();
+            }
+        });
+        m_window->action(u"mnuEditTrainer"_s)->trigger();
+        return;
+    }
+    // A jockey dropped on the first nomination is booked for the trainer shown.
+    const QString horse = m_window->nomsModel()->cellText(1, noms::Horse);
+    std::unique_ptr<QMimeData> data(m_window->jockeyDragData(rowOf(m_window->jockeyModel(), 1, u"Jane Doe"_s)));
+    QVERIFY(m_window->dropJockey(cellCentre(m_window->grdNoms, 1, noms::Class), u"Jane Doe"_s, QColor()));
+    QueryResult stored = OpenQuery(u"SELECT TrainerName FROM Bookings WHERE Horse = ?"_s, {horse});
+    QVERIFY(stored.next());
+    QCOMPARE(stored.value(0).toString(), expected);
 }
 
 void TestMainWindow::nominationShowsItsRace()
@@ -246,6 +331,38 @@ void TestMainWindow::nominationShowsItsRace()
     QTextCursor cursor(m_window->txtRace->document());
     cursor.setPosition(1);
     QCOMPARE(cursor.charFormat().foreground().color(), QColor(0, 0, 255)); // the runs keep their colours
+}
+
+// "Race Details" and the form pages open what the agent is looking at.
+void TestMainWindow::detailsAndFormOpenWhatIsShown()
+{
+    cAppSettings::instance().RacingHost = u"http://127.0.0.1:9"_s;
+    cAppSettings::instance().SaveSettings();
+    QStringList pages;
+    FrmBrowse::setPresenter([&pages](const QString &caption, const QUrl &url) { pages << caption + u'|' + url.toString(); });
+    QVERIFY(openWindow());
+    chooseTrainer(u"J Smith"_s);
+    const int charlie = nomRow(u"Charlie"_s);
+    clickCell(m_window->grdNoms, charlie, noms::Horse);
+    int raceShown = 0;
+    QTimer::singleShot(0, qApp, [&raceShown] {
+        if (auto *race = qobject_cast<FrmRace *>(QApplication::activeModalWidget())) {
+            raceShown = race->currentRace();
+            race->reject();
+        }
+    });
+    QTest::mouseDClick(m_window->txtRace->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(raceShown, 2);
+
+    clickCell(m_window->grdNoms, nomRow(u"Charlie"_s), noms::Horse);
+    m_window->action(u"mnuNomsRBForm"_s)->trigger();
+    m_window->grdMeeting->selectRow(rowOf(m_window->meetingModel(), 1, u"MEL0106"_s) - 1);
+    m_window->action(u"mnuMeetingForm"_s)->trigger();
+    FrmBrowse::setPresenter({});
+    QCOMPARE(pages,
+             (QStringList{u"Racebook Form|http://127.0.0.1:9/FreeFields/Nominations_Form.aspx?Key=2024Jan06,VIC,"
+                          "Flemington&recentform=Y#race2"_s,
+                          u"Racebook Form|http://127.0.0.1:9/FreeFields/Form.aspx?Key=2024Jan06,VIC,Flemington"_s}));
 }
 
 void TestMainWindow::dropJockey_data()
@@ -445,35 +562,74 @@ void TestMainWindow::confirmGesture_data()
     QTest::addColumn<QString>("horse");
     QTest::addColumn<int>("column");
     QTest::addColumn<bool>("byKey");
+    QTest::addColumn<int>("answer"); // -1 none asked, 0 no (the default), 1 yes
     QTest::addColumn<QString>("storedState");
 
-    QTest::newRow("double click on the horse of a planned ride") << u"Alpha"_s << noms::Horse << false
-                                                                 << u"Confirmed"_s;
-    QTest::newRow("key press on the form of a planned ride") << u"Alpha"_s << noms::Form << true << u"Confirmed"_s;
-    QTest::newRow("already confirmed") << u"Bravo"_s << noms::Horse << false << u"Confirmed"_s;
-    QTest::newRow("no jockey") << u"Charlie"_s << noms::Horse << false << u"Ring Trainer"_s;
+    QTest::newRow("double click on the horse, Yes") << u"Alpha"_s << noms::Horse << false << 1 << u"Confirmed"_s;
+    QTest::newRow("stray key on the class") << u"Alpha"_s << noms::Class << true << 0 << u"Planned"_s;
+    QTest::newRow("already confirmed") << u"Bravo"_s << noms::Horse << false << -1 << u"Confirmed"_s;
+    QTest::newRow("no jockey") << u"Charlie"_s << noms::Horse << false << -1 << u"Ring Trainer"_s;
 }
 
+// A gesture other than the state pick list never confirms a ride without the agent's Yes.
 void TestMainWindow::confirmGesture()
 {
     QFETCH(QString, horse);
     QFETCH(int, column);
     QFETCH(bool, byKey);
+    QFETCH(int, answer);
     QFETCH(QString, storedState);
     QVERIFY(openWindow());
     chooseTrainer(u"J Smith"_s);
+    if (answer == 1)
+        m_dialogs->answerYes();
     const int row = nomRow(horse);
     if (byKey) {
         m_window->grdNoms->setCurrentIndex(m_window->nomsModel()->index(row - 1, column - 1));
-        QTest::keyClick(m_window->grdNoms, Qt::Key_F2);
+        QTest::keyClick(m_window->grdNoms, Qt::Key_X);
     } else {
         doubleClickCell(m_window->grdNoms, row, column);
     }
     QCOMPARE(bookingOf(horse).state, storedState);
     QCOMPARE(m_window->nomsModel()->cellText(row, noms::Booking), storedState);
-    QVERIFY(m_dialogs->messages.isEmpty());
+    if (answer < 0) {
+        QVERIFY(m_dialogs->messages.isEmpty());
+    } else {
+        QCOMPARE(m_dialogs->shown(), QStringList{u"Confirm Booking|Confirm Jane Doe on Alpha?"_s});
+        QCOMPARE(m_dialogs->messages.at(0).defaultAnswer, UserDialogs::Answer::No);
+    }
+    if (answer == 1)
+        QCOMPARE(m_window->statusBar()->currentMessage(), u"Booked Jane Doe on Alpha (MEL0106 race 1): Confirmed"_s);
     QVERIFY(!m_window->cmbJockey->isVisible());
     QVERIFY(!m_window->cmbBookText->isVisible());
+}
+
+// A booked horse that a later field no longer lists stays in the chosen trainer's list until the
+// agent removes the booking; it cannot be confirmed by a stray gesture.
+void TestMainWindow::scratchedBookingStaysInView()
+{
+    QVERIFY(openWindow());
+    chooseTrainer(u"J Smith"_s);
+    OpenDb().exec(u"DELETE FROM Noms WHERE Horse = 'Alpha'"_s);
+    m_window->reloadNoms();
+    const int row = nomRow(u"Alpha"_s);
+    QVERIFY(row > 0);
+    QCOMPARE(m_window->nomsModel()->cellText(row, noms::Booking), kScratched);
+    QCOMPARE(m_window->nomsModel()->cellText(row, noms::Jockey), u"Jane Doe"_s);
+    QCOMPARE(m_window->nomsModel()->cellText(row, noms::Race), u"1"_s);
+    doubleClickCell(m_window->grdNoms, row, noms::Horse);
+    QVERIFY(m_dialogs->messages.isEmpty());
+
+    doubleClickCell(m_window->grdNoms, row, noms::Booking);
+    QComboBox *box = m_window->cmbBookText;
+    const int remove = box->findText(kRemoveBooking);
+    QVERIFY(remove >= 0);
+    m_dialogs->answerYes();
+    box->setCurrentIndex(remove);
+    emit box->activated(remove);
+    QVERIFY(!bookingOf(u"Alpha"_s).exists);
+    m_window->reloadNoms();
+    QCOMPARE(nomRow(u"Alpha"_s), 0);
 }
 
 void TestMainWindow::contactBoxWrittenOnLeaving()
@@ -527,6 +683,7 @@ void TestMainWindow::refreshWithChosenMeetings()
     m_window->txtWeight->setText(u"43.0"_s);
     m_window->cmdReload->click();
     QCOMPARE(m_window->currentMeetingsFilter(), u"( 'MEL0106')"_s);
+    QCOMPARE(m_window->lblTrainers->text(), u"Trainers of MEL0106"_s);
     QCOMPARE(columnTexts(m_window->trainerModel(), names::Trainer), (QStringList{u"J Smith"_s, u"Multi"_s}));
     QCOMPARE(m_window->nomsModel()->rowCount(), 0);
     QVERIFY(m_window->txtRace->toPlainText().isEmpty());
@@ -564,6 +721,11 @@ void TestMainWindow::layoutPersistsAcrossRestart()
     trainers->moveSection(2, 0);
     nominations->resizeSection(3, 141);
     nominations->moveSection(3, 1);
+    QList<int> panes = m_window->splitMain->sizes();
+    panes[1] += 40;
+    panes[2] -= 40;
+    m_window->splitMain->setSizes(panes);
+    panes = m_window->splitMain->sizes();
     const QStringList stored{headerOrderList(trainers), headerWidthList(nominations)};
     QPointer<MainWindow> first(m_window);
     m_window->close();
@@ -572,12 +734,16 @@ void TestMainWindow::layoutPersistsAcrossRestart()
     cAppSettings::instance().reset();
     cAppSettings::instance().LoadSettings();
     QCOMPARE(cAppSettings::instance().MainTrainerSortKey, u"3+"_s); // read, never written by the window
+    QCOMPARE(cAppSettings::instance().MainSplitSizes, layout::formatList(panes));
     QVERIFY(openWindow());
     trainers = m_window->grdNames->horizontalHeader();
     nominations = m_window->grdNoms->horizontalHeader();
     QCOMPARE(trainers->sectionSize(0), 177);
     QCOMPARE(nominations->visualIndex(3), 1);
     QCOMPARE((QStringList{headerOrderList(trainers), headerWidthList(nominations)}), stored);
+    // The panes come back where they were (scaled to the window, which the platform may size anew).
+    QTRY_VERIFY2(qAbs(m_window->splitMain->sizes().value(1) - panes.value(1)) <= panes.value(1) / 10,
+                 qPrintable(layout::formatList(m_window->splitMain->sizes()) + u" / "_s + layout::formatList(panes)));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -303,7 +303,10 @@ void TestEditors::pickerSearchesBySurname()
     frmSelJockey picker(m_jockeys->txtFields[0]);
     QVERIFY(picker.load());
     QCOMPARE(picker.grdSelJockey->rowCount(), 1);
-    picker.chooseRow(0);
+    // Enter on the list is OK: the highlighted name goes to the editor.
+    picker.show();
+    QTest::keyClick(picker.grdSelJockey, Qt::Key_Return);
+    QCOMPARE(picker.result(), int(QDialog::Accepted));
     QCOMPARE(m_jockeys->txtFields[0]->text(), u"K O'brien"_s);
 
     m_jockeys->txtFields[0]->setText(u"Nobody"_s);
@@ -502,6 +505,11 @@ void TestEditors::browseAndMissingDatabase()
 {
     frmState dialog;
     dialog.fill();
+    // Enter in a box saves; the folder browser opens only from its own button.
+    dialog.show();
+    QTest::keyClick(dialog.txtCompanyName, Qt::Key_Return);
+    QVERIFY(m_dialogs->fileRequests.isEmpty());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
     dialog.txtDBPath->setText(m_environment->root() + u"/empty"_s);
     m_dialogs->chooseFiles({m_environment->root() + u"/other/Kelbrin.mdb"_s});
     dialog.browse();

@@ -26,6 +26,7 @@ private slots:
     void weightsNeedTypeAndTable();
     void ratingPage_data();
     void ratingPage();
+    void ratingsStopWhenTheSiteIsDown();
     void numberCells_data();
     void numberCells();
     void clashingRide_data();
@@ -150,6 +151,27 @@ void TestRaceCore::ratingPage()
     QFETCH(QString, page);
     QFETCH(QString, rating);
     QCOMPARE(parseVicRating(page).value_or(QString()), rating);
+}
+
+// An unreachable rating site is met once: the runners after it are not asked (each would say so again).
+void TestRaceCore::ratingsStopWhenTheSiteIsDown()
+{
+    QStringList asked;
+    const RatingUpdateResult result =
+        UpdateRatings(u"MEL0106"_s, 1, [&asked](const QString &horse) -> std::optional<QString> {
+            asked << horse;
+            if (asked.size() == 1)
+                return u"<td class=CellHead>VIC Rating</td><tr><td>A</td><td>B</td><td>C</td><td>D</td><td>E</td>"
+                       "<td>81</td></tr>"_s;
+            return std::nullopt;
+        });
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(result.updated, 1);
+    QVERIFY(result.stopped);
+    QueryResult rating = OpenQuery(u"SELECT Rating FROM Noms WHERE MeetingCode = 'MEL0106' AND Horse = ?"_s,
+                                   {asked.first()});
+    QVERIFY(rating.next());
+    QCOMPARE(rating.value(0).toString(), u"81"_s);
 }
 
 void TestRaceCore::numberCells_data()

@@ -7,10 +7,14 @@
 #include "bookings/ui/RunnerModel.h"
 #include "core/ColumnLayout.h"
 #include "core/cAppSettings.h"
+#include "support/Accelerators.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
 #include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSplitter>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
@@ -51,6 +55,7 @@ private slots:
     void nominationsHideTheNumberColumn();
     void meetingViewGroupsAndJumps();
     void bookingByDropAndPickList();
+    void meetingViewActsOnTheRaceShown();
     void layoutKeptAcrossOpenings();
     void sortValues_data();
     void sortValues();
@@ -192,7 +197,13 @@ void TestRaceWindow::bookingByDropAndPickList()
     const int golf = window->rowOfHorse(u"Golf"_s);
     QCOMPARE(window->runners()->cellText(golf, col::Booking), kPlanned);
 
-    // A double click confirms: stored, ticked and the row painted.
+    // A double click confirms once the agent says so (default No): stored, ticked and the row painted.
+    m_dialogs->messages.clear();
+    window->editRequest(golf, col::Form);
+    QCOMPARE(m_dialogs->shown(), QStringList{u"Confirm Booking|Confirm Bob Roe on Golf?"_s});
+    QCOMPARE(m_dialogs->messages.at(0).defaultAnswer, UserDialogs::Answer::No);
+    QCOMPARE(window->runners()->cellText(golf, col::Booking), kPlanned);
+    m_dialogs->answerYes();
     window->editRequest(golf, col::Form);
     QueryResult confirmed = OpenQuery(u"SELECT Confirmed FROM Bookings WHERE Horse = 'Golf'"_s);
     QVERIFY(confirmed.next());
@@ -201,18 +212,68 @@ void TestRaceWindow::bookingByDropAndPickList()
     QVERIFY(window->changedBookings());
 }
 
+// Meeting view: a horse entered in two races; the pickers, the header and the weights act on the race
+// of the row the agent is on, not the first row with that name.
+void TestRaceWindow::meetingViewActsOnTheRaceShown()
+{
+    {
+        Db db(m_env->databaseFile());
+        seed::addNom(db, u"MEL0106"_s, 1, u"Golf"_s, u"Multi"_s, 440);
+        db.exec(u"UPDATE Race SET RaceCode = '1400 SWP' WHERE MeetingCode = 'MEL0106' AND RaceNumber = 2"_s);
+    }
+    cAppSettings::instance().AlwCalcWeights = true;
+    auto window = open(u"MEL0106"_s, u"ACP"_s, 0);
+    RunnerModel *runners = window->runners();
+    const int first = window->rowOfHorse(u"Golf"_s, 1);
+    const int second = window->rowOfHorse(u"Golf"_s, 3);
+    QVERIFY(first > 0 && second > 0 && first != second);
+
+    window->editRequest(second, col::Jockey);
+    window->cmbJockey->setCurrentIndex(window->cmbJockey->findText(u"Bob Roe"_s));
+    window->commitJockeyPick();
+    QCOMPARE(runners->cellText(second, col::Jockey), u"Bob Roe"_s);
+    QVERIFY(runners->cellText(first, col::Jockey) != u"Bob Roe"_s);
+    {
+        QueryResult stored = OpenQuery(u"SELECT RaceCode FROM Bookings WHERE Horse = 'Golf'"_s);
+        QVERIFY(stored.next());
+        QCOMPARE(stored.value(0).toString(), u"1600 HCP"_s);
+    }
+    window->editRequest(second, col::Booking);
+    window->chooseBookingState(u"Ring Trainer"_s);
+    QCOMPARE(runners->cellText(second, col::Booking), u"Ring Trainer"_s);
+    QCOMPARE(runners->cellText(first, col::Booking), QString());
+
+    // "Caculate &Weights" follows the race shown: none yet, race 1, the SW race 2, race 3 from the list.
+    QVERIFY(!window->cmdCalcWgts->isEnabled());
+    window->clickRunner(window->rowOfHorse(u"Alpha"_s), col::Horse);
+    QVERIFY(window->cmdCalcWgts->isEnabled());
+    window->clickRunner(window->rowOfHorse(u"Charlie"_s), col::Horse);
+    QVERIFY(!window->cmdCalcWgts->isEnabled());
+    window->clickRace(3);
+    QCOMPARE(window->currentRace(), 3);
+    QVERIFY(window->cmdCalcWgts->isEnabled());
+    QVERIFY(window->lblRaceTxt->text().contains(u"HCP"_s));
+
+    // Every Alt key of the window reaches one control.
+    QCOMPARE(duplicateAccelerators(window.get()), QStringList());
+}
+
 void TestRaceWindow::layoutKeptAcrossOpenings()
 {
     {
         auto window = open(u"MEL0106"_s, u"ACP"_s, 1);
         window->grdRace->horizontalHeader()->resizeSection(col::Horse - 1, 177);
         window->grdRace->horizontalHeader()->moveSection(col::Trainer - 1, 0);
+        const QList<int> panes = window->splitRace->sizes();
+        window->splitRace->setSizes({333, panes.value(0) + panes.value(1) - 333});
         window->accept();
     }
     QCOMPARE(layout::parseList(cAppSettings::instance().RaceRaceWidth, col::Count).at(col::Horse - 1), 177);
     auto again = open(u"MEL0106"_s, u"ACP"_s, 0);
     QCOMPARE(again->grdRace->horizontalHeader()->sectionSize(col::Horse - 1), 177);
     QCOMPARE(again->grdRace->horizontalHeader()->visualIndex(col::Trainer - 1), 0);
+    QTRY_VERIFY2(qAbs(again->splitRace->sizes().value(0) - 333) <= 2,
+                 qPrintable(layout::formatList(again->splitRace->sizes())));
 }
 
 void TestRaceWindow::weightButtonSaysWhyItIsOff_data()

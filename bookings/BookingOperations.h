@@ -4,6 +4,7 @@
 #include <QString>
 
 class BookingGrid;
+class Db;
 
 // The operations that change bookings. Each writes the database first and then updates the
 // calling grid row; questions and refusals go through UserDialogs. Database failures throw

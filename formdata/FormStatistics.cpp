@@ -333,8 +333,13 @@ QList<RunRow> fold(const Rows &answerRows)
                 names[placing].append(name);
         }
     }
-    for (qsizetype i = 0; i < runs.size(); ++i)
+    // Dead heaters in name order: the two backends answer a tie in their own index order, and the
+    // window must show the same run whichever one answered.
+    for (qsizetype i = 0; i < runs.size(); ++i) {
+        for (QStringList &names : placings[i])
+            names.sort(Qt::CaseInsensitive);
         setPlacingCells(runs[i], placings.at(i));
+    }
     return runs;
 }
 

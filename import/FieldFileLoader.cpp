@@ -4,6 +4,7 @@
 #include "core/Sound.h"
 #include "core/UserDialogs.h"
 #include "core/cAppSettings.h"
+#include "bookings/BookingOperations.h"
 #include "bookings/FieldChangeLog.h"
 #include "db/Database.h"
 #include "formdata/RemoteQuery.h"

@@ -1,5 +1,6 @@
 #include "WebFieldDownload.h"
 
+#include "bookings/BookingOperations.h"
 #include "bookings/FieldChangeLog.h"
 #include "core/Clock.h"
 #include "core/DebugMode.h"

@@ -1,5 +1,6 @@
 #include "InvoicePreview.h"
 
+#include "core/StatusSink.h"
 #include "core/UserDialogs.h"
 #include "invoicing/InvoiceReport.h"
 
@@ -86,5 +87,7 @@ QStringList showInvoicePreview(const InvoiceReport &report, QWidget *parent)
         });
     }
     preview.exec();
+    if (!made.isEmpty())
+        showStatus(u"%1: %2"_s.arg(invoice.title, made.join(u"; "_s)));
     return made;
 }

@@ -4,7 +4,8 @@
 // The demo day: a year of form made by the data server's demo generator and served on loopback, the coming
 // week's fields loaded by ostrevan-cli (acceptances for the next three days, weights after them, then
 // nominations), two managed jockeys with their rides downloaded from the server, riding fees, bookings and
-// the example rating-to-weight table. Every window is opened through the entry point the program itself
+// the example rating-to-weight table. For the changes after a reload, a few horses of a meeting loaded at
+// weights are booked and its acceptances loaded through the main window. Every window is opened through the entry point the program itself
 // uses (a menu action, an open function) and grabbed once it shows; a window that runs modally is closed
 // after its picture. A new window is one more entry in pictures().
 //   guide_picture_maker [FOLDER [NAME...]]   (default: the current folder, every picture)
@@ -12,6 +13,7 @@
 #include "app/ui/MainWindow.h"
 #include "app/ui/SplashWindow.h"
 #include "bookings/MainLists.h"
+#include "bookings/ui/FrmChanges.h"
 #include "bookings/ui/FrmRace.h"
 #include "bookings/ui/ListModel.h"
 #include "bookings/ui/MeetingPrintPreview.h"
@@ -31,11 +33,14 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <cstdio>
 #include <functional>
@@ -83,9 +88,11 @@ class DemoDay
 public:
     DemoDay() : m_server(QDir(m_env.root()).filePath(u"forms.db"_s)) {}
 
+    QString fieldsFolder() const { return QDir(m_env.root()).filePath(u"fields"_s); }
+
     void build()
     {
-        const QString fields = QDir(m_env.root()).filePath(u"fields"_s);
+        const QString fields = fieldsFolder();
         const QString made = m_server.admin({u"generate-demo"_s, u"--seed"_s, u"7"_s, u"--years"_s, u"1"_s,
                                              u"--until"_s, kToday.toString(Qt::ISODate), u"--fields-dir"_s, fields});
         if (!made.isEmpty())
@@ -198,6 +205,89 @@ private:
     DataServerProcess m_server;
 };
 
+// The horses of an acceptances file and their riders (empty when it names none), by horse in capitals; read
+// only as far as choosing the bookings that its load will change.
+QHash<QString, QString> acceptedRiders(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        fail(u"cannot read %1"_s.arg(path));
+    QHash<QString, QString> riders;
+    // A runner's line: race and entry number, "400", then fields separated by "<" (13: horse, 15: rider).
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (line.mid(4, 3) != "400")
+            continue;
+        const QStringList fields = QString::fromLatin1(line.mid(7)).trimmed().split(u'<');
+        if (fields.size() > 15)
+            riders.insert(fields.at(13).trimmed().toUpper(), fields.at(15).trimmed());
+    }
+    return riders;
+}
+
+// Books a few horses of a meeting loaded at weights so that its acceptances change them: one the acceptances
+// give to the booked jockey (a barrier is drawn), two given to other riders, one not accepted. The meeting is
+// the first whose acceptances name a managed jockey, so that the naming shows too. Returns the file to load.
+QString bookForReload(const QString &fieldsFolder)
+{
+    const QStringList jockeys = queryRows(u"SELECT Jockey, FullName FROM Jockey ORDER BY Jockey"_s);
+    const auto namesManaged = [&jockeys](const QHash<QString, QString> &riders) {
+        for (const QString &rider : riders)
+            for (const QString &jockey : jockeys)
+                if (rider.compare(jockey.section(u'|', 1, 1), Qt::CaseInsensitive) == 0)
+                    return true;
+        return false;
+    };
+    QString meeting, acceptances;
+    QHash<QString, QString> riders;
+    for (const QString &code : queryRows(
+             u"SELECT MeetingCode FROM Meeting WHERE MeetingLevel = 'WGT' ORDER BY MeetingDate, MeetingCode"_s)) {
+        const QString file = QDir(fieldsFolder).filePath(code + u".DGA"_s);
+        if (!QFile::exists(file))
+            continue;
+        const QHash<QString, QString> named = acceptedRiders(file);
+        if (meeting.isEmpty() || namesManaged(named)) {
+            meeting = code;
+            acceptances = file;
+            riders = named;
+        }
+        if (namesManaged(named))
+            break;
+    }
+    if (meeting.isEmpty())
+        fail(u"the demo has no meeting at weights with acceptances to come"_s);
+    QString ownRide, notAccepted;
+    QStringList bookings; // "horse|jockey"
+    int others = 0;
+    for (const QString &row : queryRows(u"SELECT Horse FROM Noms WHERE MeetingCode = ? ORDER BY RaceNumber, rowid"_s,
+                                        {meeting})) {
+        const QString horse = row.section(u'|', 0, 0);
+        const auto rider = riders.constFind(horse.toUpper());
+        if (rider == riders.constEnd()) {
+            if (notAccepted.isEmpty())
+                bookings << (notAccepted = horse) + u'|' + jockeys.value(1).section(u'|', 0, 0);
+            continue;
+        }
+        QString managed;
+        for (const QString &jockey : jockeys)
+            if (rider->compare(jockey.section(u'|', 1, 1), Qt::CaseInsensitive) == 0)
+                managed = jockey.section(u'|', 0, 0);
+        if (!managed.isEmpty()) {
+            if (ownRide.isEmpty())
+                bookings << (ownRide = horse) + u'|' + managed;
+        } else if (!rider->isEmpty() && others < 2)
+            bookings << horse + u'|' + jockeys.value(others++ % jockeys.size()).section(u'|', 0, 0);
+    }
+    Db db(cAppSettings::instance().DBPath + u"/Kelbrin.mdb"_s);
+    Transaction transaction(db);
+    for (const QString &booking : bookings)
+        db.exec(u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, "
+                "Confirmed) SELECT MeetingCode, RaceCode, Horse, TrainerName, ?, 'Planned', 0 FROM Noms "
+                "WHERE MeetingCode = ? AND Horse = ?"_s,
+                {booking.section(u'|', 1, 1), meeting, booking.section(u'|', 0, 0)});
+    transaction.commit();
+    return acceptances;
+}
+
 // The visible top-level windows now.
 QList<QWidget *> visibleWindows()
 {
@@ -263,14 +353,16 @@ QImage take(const Picture &picture)
     return image;
 }
 
-// A race of an accepted meeting with a managed jockey booked, as "MEETINGCODE|RACE".
+// A race of an accepted meeting with a managed jockey booked, as "MEETINGCODE|RACE". Chosen once: the
+// reload for the changes books more horses, and the pictures after it show the same meeting.
 QString bookedRace()
 {
-    return queryRows(u"SELECT B.MeetingCode, N.RaceNumber FROM Bookings B JOIN Noms N ON N.MeetingCode = B.MeetingCode "
+    static const QString race = queryRows(u"SELECT B.MeetingCode, N.RaceNumber FROM Bookings B JOIN Noms N ON N.MeetingCode = B.MeetingCode "
                      "AND N.Horse = B.Horse JOIN Meeting M ON M.MeetingCode = B.MeetingCode "
                      "WHERE B.Jockey IS NOT NULL AND M.MeetingLevel = 'ACP' "
                      "GROUP BY B.MeetingCode, N.RaceNumber ORDER BY count(*) DESC, M.MeetingDate, 1, 2 LIMIT 1"_s)
         .value(0);
+    return race;
 }
 
 // A Victorian race whose type the example weight table holds, as "MEETINGCODE|RACE|RACETYPE".
@@ -305,7 +397,18 @@ void arrangeMainWindow(MainWindow *window)
     window->showRaceOf(1);
 }
 
-QList<Picture> pictures(const QPointer<MainWindow> &main)
+// The "Changes" window as a load through the main window's "Add Data" opens it.
+QWidget *reloadAndShowChanges(MainWindow *main, ScriptedDialogs &dialogs, const QString &fieldsFolder)
+{
+    dialogs.chooseFiles({bookForReload(fieldsFolder)});
+    main->cmdBrowse->click();
+    for (QWidget *window : visibleWindows())
+        if (auto *changes = qobject_cast<FrmChanges *>(window))
+            return changes;
+    fail(u"the reload opened no Changes window"_s);
+}
+
+QList<Picture> pictures(const QPointer<MainWindow> &main, ScriptedDialogs &dialogs, const QString &fieldsFolder)
 {
     const auto trigger = [main](const char *action) {
         return [main, action] {
@@ -345,7 +448,19 @@ QList<Picture> pictures(const QPointer<MainWindow> &main)
         {u"jockey"_s, {}, trigger("mnuEditJockey")},
         {u"riding-fees"_s, QSize(760, 480), trigger("mnuBookRate")},
         {u"race-window"_s, QSize(1280, 760), openRace},
-        // The Changes window comes here: {u"changes"_s, QSize(1100, 640), <its open function>},
+        {u"changes"_s,
+         QSize(1200, 600),
+         {},
+         [](QWidget *window) {
+             auto *changes = qobject_cast<FrmChanges *>(window);
+             if (!changes)
+                 return;
+             // A booked horse's row chosen, so the window's gestures show as they are offered.
+             if (QTreeWidgetItem *race = changes->tvwChanges->topLevelItem(0); race && race->childCount() > 0)
+                 changes->tvwChanges->setCurrentItem(race->child(0));
+         },
+         false,
+         [main, &dialogs, fieldsFolder] { return reloadAndShowChanges(main, dialogs, fieldsFolder); }},
         {u"weights"_s, QSize(1280, 760),
          [main] {
              const QString race = weightsRace();
@@ -410,7 +525,7 @@ int main(int argc, char **argv)
 
     QPointer<MainWindow> main = MainWindow::instance();
     int written = 0;
-    for (const Picture &picture : pictures(main)) {
+    for (const Picture &picture : pictures(main, dialogs, demo.fieldsFolder())) {
         // The main window is needed by the windows after it even when its picture is not wanted.
         if (!only.isEmpty() && !only.contains(picture.name) && !picture.keepOpen)
             continue;

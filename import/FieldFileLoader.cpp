@@ -102,38 +102,42 @@ void store(Db &db, const FieldFile &file, std::optional<TrackInfo> track, FieldF
     FollowNominationRaceCodes(db, meeting.meetingCode);
 }
 
-// "<file>: N lines could not be read and were left out:" and one line per record, then the values
-// left empty, each with its line, field and value.
-QString skippedText(const QString &path, const QList<SkippedLine> &skipped, const QList<EmptiedValue> &emptied = {})
+// "<file>: N lines could not be read and were left out:" (or "... values ... left empty:") and at
+// most twenty of the entries, one a line.
+QString unreadList(const QString &file, const QString &noun, const QString &outcome, const QStringList &entries)
 {
     constexpr int kShown = 20;
+    const qsizetype count = entries.size();
+    QString text = u"%1: %2 could not be read and %3 %4:"_s.arg(
+        file, count == 1 ? u"1 "_s + noun : u"%1 %2s"_s.arg(count).arg(noun), count == 1 ? u"was"_s : u"were"_s,
+        outcome);
+    for (qsizetype i = 0; i < std::min<qsizetype>(count, kShown); ++i)
+        text += u'\n' + entries.at(i);
+    if (count > kShown)
+        text += u"\n... and %1 more"_s.arg(count - kShown);
+    return text;
+}
+
+// The lines a file's load left out, then the values it left empty, each with its line.
+QString skippedText(const QString &path, const QList<SkippedLine> &skipped, const QList<EmptiedValue> &emptied = {})
+{
     const QString file = QFileInfo(path).fileName();
     QStringList parts;
     if (!skipped.isEmpty()) {
-        QString text = u"%1: %2 could not be read and %3 left out:"_s.arg(
-            file, skipped.size() == 1 ? u"1 line"_s : u"%1 lines"_s.arg(skipped.size()),
-            skipped.size() == 1 ? u"was"_s : u"were"_s);
-        for (qsizetype i = 0; i < std::min<qsizetype>(skipped.size(), kShown); ++i) {
-            const SkippedLine &line = skipped.at(i);
-            text += u"\nline %1: %2"_s.arg(line.line).arg(line.reason);
+        QStringList entries;
+        for (const SkippedLine &line : skipped) {
+            QString entry = u"line %1: %2"_s.arg(line.line).arg(line.reason);
             if (line.horsesLeftOut > 0)
-                text += u" (its %1 horse(s) left out with it)"_s.arg(line.horsesLeftOut);
+                entry += u" (its %1 horse(s) left out with it)"_s.arg(line.horsesLeftOut);
+            entries << entry;
         }
-        if (skipped.size() > kShown)
-            text += u"\n... and %1 more"_s.arg(skipped.size() - kShown);
-        parts << text;
+        parts << unreadList(file, u"line"_s, u"left out"_s, entries);
     }
     if (!emptied.isEmpty()) {
-        QString text = u"%1: %2 could not be read and %3 left empty:"_s.arg(
-            file, emptied.size() == 1 ? u"1 value"_s : u"%1 values"_s.arg(emptied.size()),
-            emptied.size() == 1 ? u"was"_s : u"were"_s);
-        for (qsizetype i = 0; i < std::min<qsizetype>(emptied.size(), kShown); ++i) {
-            const EmptiedValue &value = emptied.at(i);
-            text += u"\nline %1: field %2 (%3) \"%4\""_s.arg(value.line).arg(value.field).arg(value.what, value.value);
-        }
-        if (emptied.size() > kShown)
-            text += u"\n... and %1 more"_s.arg(emptied.size() - kShown);
-        parts << text;
+        QStringList entries;
+        for (const EmptiedValue &value : emptied)
+            entries << u"line %1: field %2 (%3) \"%4\""_s.arg(value.line).arg(value.field).arg(value.what, value.value);
+        parts << unreadList(file, u"value"_s, u"left empty"_s, entries);
     }
     return parts.join(u"\n\n"_s);
 }

@@ -203,10 +203,8 @@ std::string formatDecimal(double value, int scale, int precision)
         }
     }
     frac.resize(static_cast<size_t>(scale), '0');
-    while (whole.size() > 1 && whole[0] == '0')
-        whole.erase(0, 1);
-    if (whole.empty())
-        whole = "0";
+    const size_t firstDigit = whole.find_first_not_of('0');
+    whole = firstDigit == std::string::npos ? std::string(1, '0') : whole.substr(firstDigit);
     const size_t maxWhole = static_cast<size_t>(precision - scale);
     if ((whole != "0" && whole.size() > maxWhole) || (maxWhole == 0 && whole != "0")) {
         whole = maxWhole == 0 ? "0" : std::string(maxWhole, '9');

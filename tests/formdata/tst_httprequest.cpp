@@ -129,8 +129,6 @@ void TestHttpRequest::answersThatDidNotArriveWholeFail()
     QFETCH(Fault, fault);
     QFETCH(QByteArray, body);
     QFETCH(QString, because);
-    if (fault == Fault::UnendedChunks)
-        QSKIP("Qt 6.4's HTTP channel finishes some chunked replies cut off by a closed connection without an error");
     ScriptedDialogs dialogs;
     FixtureHttpServer server;
     server.setBody(body, fault);
@@ -155,6 +153,7 @@ void TestHttpRequest::ridesAreStoredOnlyFromWholeAnswers_data()
     QTest::addColumn<QByteArray>("badRide"); // sent within a whole answer
     QTest::newRow("shorter than its Content-Length") << Fault::ShortBody << QByteArray();
     QTest::newRow("reset mid-body") << Fault::ResetMidBody << QByteArray();
+    QTest::newRow("chunks without the last") << Fault::UnendedChunks << QByteArray();
     QTest::newRow("endless") << Fault::Endless << QByteArray();
     QTest::newRow("NUL in a name") << Fault::None
                                    << QByteArray("2024-07-13|4|RAND|NIGHT") + '\0' +

@@ -232,7 +232,7 @@ QList<CalendarEntry> parseStateList(const QString &html, bool allPhases)
         const QList<HtmlNode> cells = H::childElements(row, "td");
         if (cells.size() < 2)
             continue;
-        const QString date = cellText(cells.at(0)).right(9).trimmed();
+        const QString date = dateText(cellText(cells.at(0)));
         const QString meeting = cellText(cells.at(1));
         for (HtmlNode a : doc.select(".//a[@href]", row)) {
             const QString link = hrefOf(a);
@@ -524,12 +524,26 @@ QString meetingLevel(const QString &phase)
     return phase == kAcceptances ? QStringLiteral("ACP") : QStringLiteral("N/A");
 }
 
-QDate meetingDate(const QString &text)
+namespace {
+
+// Day, month (a name or its number) and year, wherever they stand in a cell's text.
+QRegularExpressionMatch matchDate(const QString &text)
 {
-    const QString t = text.simplified();
     static const QRegularExpression kParts(
         QStringLiteral("(\\d{1,2})[/\\- ]([A-Za-z]{3,}|\\d{1,2})[/\\- ,]+(\\d{2,4})"));
-    const QRegularExpressionMatch m = kParts.match(t);
+    return kParts.match(text.simplified());
+}
+
+} // namespace
+
+QString dateText(const QString &text)
+{
+    return matchDate(text).captured(0);
+}
+
+QDate meetingDate(const QString &text)
+{
+    const QRegularExpressionMatch m = matchDate(text);
     if (!m.hasMatch())
         return {};
     const int day = m.captured(1).toInt();

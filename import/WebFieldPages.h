@@ -73,6 +73,7 @@ void parseWaRacePage(const QString &html, WebRace &race);
 QString stateCode(const QString &state);    // "VIC" → "1" …, other text → "9"
 QString meetingLevel(const QString &phase); // "NOM", "WGT", "ACP", "N/A"
 QDate meetingDate(const QString &text);     // "23/May/25", "23-May-25", "24/05/2025", "Sat 24 May 2025"
+QString dateText(const QString &text);      // the date within a cell: "13-Sept-25" of "Saturday 13-Sept-25"
 // The calendar's page key ("2025Jun21,QLD,…") as the date the calendar shows ("21/Jun/25"); empty when unreadable.
 QString calendarKeyDate(const QString &key);
 QString shortCode(const QString &title, const QStringList &terms); // terms "RaceTerm|ShtTerm"

@@ -122,7 +122,8 @@ private slots:
         QTest::newRow("all phases") << u"VIC"_s << true << false << flemNom + u';' + flemWei + u';' + caulAcc;
         QTest::newRow("WA is the racing calendar") << u"WA"_s << false << false << flemWei + u';' + caulAcc;
         QTest::newRow("state list") << u"WA"_s << false << true
-                                    << u"23-May-25|Flemington|Weights|viewfile.aspx?file=0523FLEM.DGW"_s;
+                                    << u"23-May-25|Flemington|Weights|viewfile.aspx?file=0523FLEM.DGW;"
+                                       u"13-Sept-25|Sportsbet-Ballarat|Nominations|viewfile.aspx?file=0913BALL.DGN"_s;
         QTest::newRow("XA is the WA club, up to today")
             << u"XA"_s << false << false
             << u"24/05/2025|ASCOT|Acceptances|/scripts/ws.exe/syturf/meet.hts?type=meet&meet_no=501"_s;
@@ -146,7 +147,7 @@ private slots:
     void stateListIsAskedTwice()
     {
         m_site->setRoute(u"/ozracing/DisplayNwaByState.aspx?StateCode=1"_s, page(u"statelist.html"_s), 1);
-        QCOMPARE(WebFieldDownloader::calendar(u"VIC"_s, true, true)->size(), 2);
+        QCOMPARE(WebFieldDownloader::calendar(u"VIC"_s, true, true)->size(), 3);
         QCOMPARE(m_site->requests.size(), 2);
         QVERIFY(m_dialogs->messages.isEmpty());
     }

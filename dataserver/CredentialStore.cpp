@@ -118,25 +118,38 @@ bool CredentialStore::coolingOff(const std::string &user, const std::string &cli
     return f != m_failures.end() && f->second.coolUntil > Clock::now();
 }
 
-int CredentialStore::addressScore(const std::string &client) const
+void CredentialStore::RecentFailures::add(Clock::time_point at)
 {
-    const auto a = m_addresses.find(client);
-    if (a == m_addresses.end())
-        return 0;
-    const bool recent = Clock::now() - a->second.lastFailure < kAddressMemory;
-    return (recent ? a->second.recentFailures : 0) + a->second.hashing;
+    count = std::min(now(at) + 1, 1000000);
+    last = at;
 }
 
-void CredentialStore::noteFailure(const std::string &user, const std::string &client)
+int CredentialStore::score(const Waiting &w, Clock::time_point now) const
+{
+    int total = 0;
+    if (const auto a = m_addresses.find(w.client); a != m_addresses.end())
+        total += a->second.failures.now(now) + a->second.hashing;
+    if (const auto u = m_userFailures.find(w.user); u != m_userFailures.end())
+        total += u->second.now(now);
+    return total;
+}
+
+bool CredentialStore::suspect(const Waiting &w, Clock::time_point now) const
+{
+    const auto a = m_addresses.find(w.client);
+    return !w.knownUser || (a != m_addresses.end() && a->second.failures.now(now) > 0);
+}
+
+void CredentialStore::noteFailure(const std::string &user, const std::string &client, bool knownUser)
 {
     const auto now = Clock::now();
     std::lock_guard lock(m_mutex);
-    if (m_failures.size() > 100000) // a flood of addresses and names must not grow the tables without end
+    // A flood of addresses and names must not grow the tables without end.
+    if (m_failures.size() > 100000)
         std::erase_if(m_failures, [now](const auto &f) { return f.second.coolUntil < now; });
     if (m_addresses.size() > 100000)
-        std::erase_if(m_addresses, [now](const auto &a) {
-            return a.second.hashing == 0 && now - a.second.lastFailure > kAddressMemory;
-        });
+        std::erase_if(m_addresses,
+                      [now](const auto &a) { return a.second.hashing == 0 && a.second.failures.now(now) == 0; });
     Failures &f = m_failures[client + '\0' + user];
     if (now - f.windowStart > kFailureWindow) {
         f.count = 0;
@@ -146,11 +159,9 @@ void CredentialStore::noteFailure(const std::string &user, const std::string &cl
         f.coolUntil = now + kCoolingOff;
         f.count = 0;
     }
-    AddressRecord &a = m_addresses[client];
-    if (now - a.lastFailure > kAddressMemory)
-        a.recentFailures = 0;
-    a.recentFailures = std::min(a.recentFailures + 1, 1000000);
-    a.lastFailure = now;
+    m_addresses[client].failures.add(now);
+    if (knownUser) // only names in the users table, so made-up names cannot grow this one
+        m_userFailures[user].add(now);
 }
 
 CredentialStore::Result CredentialStore::quickCheck(const std::string &user, const std::string &password,
@@ -167,10 +178,11 @@ CredentialStore::Result CredentialStore::quickCheck(const std::string &user, con
 void CredentialStore::checkSlowly(const std::string &user, const std::string &password, const std::string &client,
                                   std::function<void(Result)> done)
 {
+    const bool knownUser = lookUp(user).found;
     {
         std::lock_guard lock(m_mutex);
         if (!m_stopping && m_waiting.size() < kMaxWaiting) {
-            m_waiting.push_back({user, password, client, std::move(done), m_nextOrder++, Clock::now()});
+            m_waiting.push_back({user, password, client, std::move(done), m_nextOrder++, Clock::now(), knownUser});
             m_wake.notify_all();
             return;
         }
@@ -214,7 +226,7 @@ CredentialStore::Result CredentialStore::slowCheck(const Waiting &w)
     const bool match = stored.found && stored.hash.size() == computed.size()
         && CRYPTO_memcmp(stored.hash.data(), computed.data(), computed.size()) == 0;
     if (!match) {
-        noteFailure(w.user, w.client);
+        noteFailure(w.user, w.client, stored.found);
         return Result::Wrong;
     }
     const Digest digest = keyedHash(w.user, w.password, w.client);
@@ -252,22 +264,19 @@ void CredentialStore::hashLoop()
         }
         if (m_stopping)
             return;
-        // The best waiting check; an address with recent failures only while another thread stays free. Among
-        // equals the newest goes first: under a flood the oldest are the flood's, and they run out of time.
-        const bool mayTakeFailed = m_hashingForFailedAddresses < kConcurrentHashes - 1;
+        // The best waiting check; a suspect one only while another thread stays free. Among equals the
+        // newest goes first: under a flood the oldest are the flood's, and they run out of time.
+        const bool maySuspect = m_hashingForSuspects < kConcurrentHashes - 1;
         long best = -1;
         int bestScore = 0;
         for (size_t i = 0; i < m_waiting.size(); ++i) {
-            const int score = addressScore(m_waiting[i].client);
-            const auto a = m_addresses.find(m_waiting[i].client);
-            const bool failed = a != m_addresses.end() && a->second.recentFailures > 0
-                && now - a->second.lastFailure < kAddressMemory;
-            if (failed && !mayTakeFailed)
+            if (!maySuspect && suspect(m_waiting[i], now))
                 continue;
-            if (best < 0 || score < bestScore
-                || (score == bestScore && m_waiting[i].order > m_waiting[size_t(best)].order)) {
+            const int candidate = score(m_waiting[i], now);
+            if (best < 0 || candidate < bestScore
+                || (candidate == bestScore && m_waiting[i].order > m_waiting[size_t(best)].order)) {
                 best = long(i);
-                bestScore = score;
+                bestScore = candidate;
             }
         }
         if (best < 0) {
@@ -276,15 +285,14 @@ void CredentialStore::hashLoop()
         }
         Waiting w = std::move(m_waiting[size_t(best)]);
         m_waiting.erase(m_waiting.begin() + best);
-        AddressRecord &record = m_addresses[w.client];
-        const bool failed = record.recentFailures > 0 && now - record.lastFailure < kAddressMemory;
-        ++record.hashing;
-        m_hashingForFailedAddresses += failed ? 1 : 0;
+        const bool suspected = suspect(w, now);
+        ++m_addresses[w.client].hashing;
+        m_hashingForSuspects += suspected ? 1 : 0;
         lock.unlock();
         const Result result = slowCheck(w);
         lock.lock();
         --m_addresses[w.client].hashing;
-        m_hashingForFailedAddresses -= failed ? 1 : 0;
+        m_hashingForSuspects -= suspected ? 1 : 0;
         m_wake.notify_all();
         lock.unlock();
         w.done(result);

@@ -23,10 +23,12 @@ struct sqlite3;
 // hashing; other users at that address (agents behind one balancer) are not affected.
 //
 // The slow hash runs on kConcurrentHashes threads of its own, never on a thread that serves connections.
-// Waiting checks are taken best first: an address with fewer recent failures (and fewer hashes running)
-// before one with more, and among equals the newest, so a flood of wrong passwords from many addresses
-// queues behind itself (its oldest checks answered "busy" after the wait allowed); one hashing thread is
-// kept for addresses that have not failed lately.
+// Waiting checks are taken best first: fewer recent failures of the address and of the user (and fewer
+// hashes running for the address) before more, and among equals the newest, so a flood of wrong passwords
+// from many addresses queues behind itself (its oldest checks answered "busy" after the wait allowed). One
+// hashing thread is kept for checks that look like an agent's new login: a user who exists, from an
+// address that has not failed lately. A name that does not exist still pays the hash (so timing does not
+// tell which names exist) but never on that thread.
 class CredentialStore
 {
 public:
@@ -81,24 +83,32 @@ private:
         int count = 0;
         Clock::time_point windowStart, coolUntil;
     };
+    struct RecentFailures {
+        int count = 0;
+        Clock::time_point last;
+        int now(Clock::time_point at) const { return at - last < kAddressMemory ? count : 0; }
+        void add(Clock::time_point at);
+    };
     struct AddressRecord {
-        int recentFailures = 0;
+        RecentFailures failures;
         int hashing = 0;
-        Clock::time_point lastFailure;
     };
     struct Waiting {
         std::string user, password, client;
         std::function<void(Result)> done;
         uint64_t order = 0;
         Clock::time_point since;
+        bool knownUser = false;
     };
 
     Digest keyedHash(const std::string &user, const std::string &password, const std::string &client) const;
     StoredHash lookUp(const std::string &user);
     bool remembered(const std::string &user, const std::string &password, const std::string &client);
     bool coolingOff(const std::string &user, const std::string &client) const; // m_mutex held
-    void noteFailure(const std::string &user, const std::string &client);
-    int addressScore(const std::string &client) const; // m_mutex held
+    void noteFailure(const std::string &user, const std::string &client, bool knownUser);
+    // Both m_mutex held: lower goes first; a suspect never takes the thread kept for new logins.
+    int score(const Waiting &w, Clock::time_point now) const;
+    bool suspect(const Waiting &w, Clock::time_point now) const;
     Result slowCheck(const Waiting &w);
     void hashLoop();
 
@@ -113,9 +123,10 @@ private:
     std::unordered_map<std::string, std::vector<Remembered>> m_remembered;
     std::unordered_map<std::string, Failures> m_failures; // by user and address
     std::unordered_map<std::string, AddressRecord> m_addresses;
+    std::unordered_map<std::string, RecentFailures> m_userFailures; // users who exist, from any address
     std::vector<Waiting> m_waiting;
     uint64_t m_nextOrder = 0;
-    int m_hashingForFailedAddresses = 0;
+    int m_hashingForSuspects = 0;
     bool m_stopping = false;
     std::vector<std::thread> m_hashThreads;
 };

@@ -1,6 +1,7 @@
 // The data server under attack, measured: an ordinary query's latency while 200 idle and 16 slow sockets are
 // open (from another address), while 16 clients send wrong passwords, a new login's time while 64 threads
-// send wrong passwords from 254 addresses, and connect times in a burst of 16 clients; with TLS, a kept-alive
+// send wrong passwords from 254 addresses (at its own name from new addresses, from the same addresses once
+// they have failed, at made-up names), and connect times in a burst of 16 clients; with TLS, a kept-alive
 // session against a handshake per query.
 //
 // usage: bench_dataserver_attack --server PATH --db FILE [--tls-cert FILE --tls-key FILE --ca FILE]
@@ -29,6 +30,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 const std::string kQuery = "/SQLQuery.php?sqlquery=SELECT%20count(*)%20FROM%20Track&username=bench&userpass=";
 const std::string kPass = "bench-password";
+const std::string kQueryOtherUser = "/SQLQuery.php?sqlquery=SELECT%20count(*)%20FROM%20Track&username=nobody&userpass=";
 
 double msSince(Clock::time_point t)
 {
@@ -206,34 +208,43 @@ int main(int argc, char **argv)
     std::printf("wrong-password answers: %.0f per second\n", floodRate);
 
     // 64 threads sending wrong passwords from 254 addresses, each on a fresh connection; meanwhile new logins
-    // (a correct password from an address not seen before) every 200 ms.
-    stop = false;
-    std::atomic<long> spread = 0;
-    guessers.clear();
-    for (int g = 0; g < 64; ++g) {
-        guessers.emplace_back([&, g] {
-            for (uint32_t n = static_cast<uint32_t>(g); !stop; n += 64) {
-                rawGet(port, 0x7F000100 + 1 + n % 254, kQuery + "guess");
-                ++spread;
-            }
-        });
-    }
-    std::this_thread::sleep_for(std::chrono::seconds(45)); // every address has failed by now
-    std::vector<double> logins;
-    for (uint32_t i = 1; i <= 40; ++i) {
-        const auto t = Clock::now();
-        const std::string answer = rawGet(port, 0x7F000300 + i, kQuery + kPass);
-        if (answer.rfind("Error:", 0) == 0 || answer.empty())
-            std::cerr << "login failed: " << answer << '\n';
-        else
-            logins.push_back(msSince(t));
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
-    report("new login, 64 threads guessing from 254 addresses", logins);
-    stop = true;
-    for (auto &t : guessers)
-        t.join();
-    std::printf("wrong-password answers during it: %ld\n", spread.load());
+    // (a correct password from an address not seen before) every 200 ms, `warmUp` after the flood began.
+    const auto floodWhileLoggingIn = [&](const char *name, uint32_t guessBase, uint32_t loginBase,
+                                         const std::string &guess, int warmUp) {
+        std::atomic<bool> stopFlood = false;
+        std::atomic<long> spread = 0;
+        std::vector<std::thread> flood;
+        for (int g = 0; g < 64; ++g) {
+            flood.emplace_back([&, g] {
+                for (uint32_t n = static_cast<uint32_t>(g); !stopFlood; n += 64) {
+                    rawGet(port, guessBase + 1 + n % 254, guess);
+                    ++spread;
+                }
+            });
+        }
+        std::this_thread::sleep_for(std::chrono::seconds(warmUp));
+        std::vector<double> logins;
+        for (uint32_t i = 1; i <= 40; ++i) {
+            const auto t = Clock::now();
+            const std::string answer = rawGet(port, loginBase + i, kQuery + kPass);
+            if (answer.rfind("Error:", 0) == 0 || answer.empty())
+                std::cerr << "login failed: " << answer << '\n';
+            else
+                logins.push_back(msSince(t));
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+        report(name, logins);
+        stopFlood = true;
+        for (auto &t : flood)
+            t.join();
+        std::printf("wrong-password answers during it: %ld\n", spread.load());
+    };
+    floodWhileLoggingIn("new login, 64 threads guessing its password from 254 new addresses (from 1 s)", 0x7F000100,
+                        0x7F000300, kQuery + "guess", 1);
+    floodWhileLoggingIn("new login, the same flood again from those addresses (after 30 s)", 0x7F000100, 0x7F000700,
+                        kQuery + "guess", 30);
+    floodWhileLoggingIn("new login, 64 threads guessing made-up names from 254 addresses (from 1 s)", 0x7F000400,
+                        0x7F000600, kQueryOtherUser + "guess", 1);
 
     // A burst: 16 clients each opening 200 fresh connections; a SYN retry shows as a connect over 900 ms.
     std::vector<std::vector<double>> connects(16);

@@ -4,6 +4,8 @@
 
 #include "support/DataServerProcess.h"
 
+#include "CredentialStore.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QNetworkAccessManager>
@@ -16,6 +18,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <mutex>
+#include <sqlite3.h>
 #include <thread>
 
 using namespace Qt::StringLiterals;
@@ -294,6 +298,40 @@ private slots:
         QVERIFY2(remembered < 100, qPrintable(u"median %1 ms"_s.arg(remembered)));
         QVERIFY2(logins[3] < 1000, qPrintable(u"new logins took %1 ms (4th of 5)"_s.arg(logins[3])));
         QCOMPARE(otherAnswers.load(), 0);
+    }
+
+    // A new login (a user who exists, from an address that has not failed) is hashed at once on the thread
+    // kept for it, however many guesses at names that do not exist wait, newer ones included.
+    void newLoginGoesBeforeGuessesAtMadeUpNames()
+    {
+        const std::string path = m_dir.filePath(u"logins.db"_s).toStdString();
+        sqlite3 *db = nullptr;
+        std::string error;
+        QCOMPARE(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        QVERIFY(CredentialStore::setPassword(db, "d'arcy", "Caulfield1", error));
+        sqlite3_close(db);
+        CredentialStore store(path, std::chrono::seconds(60));
+        std::mutex mutex;
+        std::vector<std::string> answered;
+        const auto check = [&](const std::string &user, const std::string &password, const std::string &client) {
+            store.checkSlowly(user, password, client, [&, user](CredentialStore::Result) {
+                std::lock_guard lock(mutex);
+                answered.push_back(user);
+            });
+        };
+        check("o'brien", "guess", "10.0.0.1");
+        check("o'brien", "guess", "10.0.0.2");
+        check("d'arcy", "Caulfield1", "10.1.0.1");
+        for (int i = 0; i < 12; ++i)
+            check("nobody" + std::to_string(i), "guess", "10.0.1." + std::to_string(i));
+        const auto position = [&]() -> qsizetype {
+            std::lock_guard lock(mutex);
+            const auto it = std::find(answered.begin(), answered.end(), "d'arcy");
+            return it == answered.end() ? -1 : it - answered.begin();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(position() >= 0, 30000);
+        QVERIFY2(position() <= 2, qPrintable(u"answered after %1 guesses"_s.arg(position())));
+        store.stop();
     }
 };
 

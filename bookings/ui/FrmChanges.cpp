@@ -276,6 +276,9 @@ void FrmChanges::reload()
         item->setSelected(selected.contains(change.id));
     }
     tvwChanges->expandAll();
+    // Unseen changes are bold: the columns follow their text, so no rider or time is cut short.
+    for (int c : {Kind, BeforeAfter, Jockey, When})
+        tvwChanges->resizeColumnToContents(c);
     lblCount->setText(u"%1 changes, %2 unseen"_s.arg(m_shown.size()).arg(unseen));
     updateButtons();
 }

@@ -13,7 +13,7 @@ QList<int> parseList(const QString &text, int columnCount)
     for (int i = 0; i < entries.size() && i < parts.size(); ++i) {
         bool ok = false;
         const double value = parts.at(i).trimmed().toDouble(&ok);
-        if (ok && std::isfinite(value) && value < 1e6)
+        if (ok && std::isfinite(value) && std::abs(value) < 1e6)
             entries[i] = int(std::lround(value));
     }
     return entries;

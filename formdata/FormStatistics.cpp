@@ -233,7 +233,8 @@ RunRow makeRow(const Fields &f)
     RunRow row;
     auto at = [&f](int i) { return i < f.size() ? text(f.at(i)) : QString(); };
     auto set = [&row](int column, const QString &text) { row.cells[column - 1] = text; };
-    row.position = int(leadingNumber(at(10)));
+    const double position = leadingNumber(at(10)); // a finishing place; anything else counts as none
+    row.position = position >= 0 && position < 1000 ? int(position) : 0;
     row.date = answerDate(at(0));
     row.condition = at(22).isEmpty() ? QChar() : at(22).at(0).toUpper();
     set(FP, at(10));

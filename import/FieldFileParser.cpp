@@ -291,7 +291,8 @@ private:
         h.weightTenths = weight.value_or(0);
         QString age;
         if (!fields.at(7).trimmed().isEmpty()) {
-            if (const std::optional<double> years = FieldFileParser::leadingNumber(fields.at(7)))
+            // "5", "5yo"; no horse races past its thirties.
+            if (const std::optional<double> years = FieldFileParser::leadingNumber(fields.at(7)); years && *years < 40)
                 age = QString::number(int(*years));
             else
                 leaveEmpty(7, "age", fields.at(7));

@@ -306,6 +306,9 @@ private slots:
                                     << u"560|-|bay g 4|2004-01-01|15|0|E"_s << u"3:19:rating:n/a"_s;
         QTest::newRow("age unknown") << QByteArray("<G<4<") << QByteArray("<G<?<")
                                      << u"560|70|bay g |2004-01-01|15|0|E"_s << u"3:7:age:?"_s;
+        QTest::newRow("age past any horse's") << QByteArray("<G<4<") << QByteArray("<G<55555555555555555555555555555<")
+                                              << u"560|70|bay g |2004-01-01|15|0|E"_s
+                                              << u"3:7:age:55555555555555555555555555555"_s;
         QTest::newRow("ballot x15") << QByteArray("<<15<C1") << QByteArray("<<x15<C1")
                                     << u"560|70|bay g 4|2004-01-01|-|0|"_s << u"3:17:ballot order:x15"_s;
         QTest::newRow("barrier b1") << QByteArray("4001<1<<") << QByteArray("4001<1<b1<")

@@ -120,7 +120,7 @@ bool CredentialStore::coolingOff(const std::string &user, const std::string &cli
 
 void CredentialStore::RecentFailures::add(Clock::time_point at)
 {
-    count = std::min(now(at) + 1, 1000000);
+    count = std::min(recent(at) + 1, 1000000);
     last = at;
 }
 
@@ -128,16 +128,16 @@ int CredentialStore::score(const Waiting &w, Clock::time_point now) const
 {
     int total = 0;
     if (const auto a = m_addresses.find(w.client); a != m_addresses.end())
-        total += a->second.failures.now(now) + a->second.hashing;
+        total += a->second.failures.recent(now) + a->second.hashing;
     if (const auto u = m_userFailures.find(w.user); u != m_userFailures.end())
-        total += u->second.now(now);
+        total += u->second.recent(now);
     return total;
 }
 
 bool CredentialStore::suspect(const Waiting &w, Clock::time_point now) const
 {
     const auto a = m_addresses.find(w.client);
-    return !w.knownUser || (a != m_addresses.end() && a->second.failures.now(now) > 0);
+    return !w.knownUser || (a != m_addresses.end() && a->second.failures.recent(now) > 0);
 }
 
 void CredentialStore::noteFailure(const std::string &user, const std::string &client, bool knownUser)
@@ -149,7 +149,7 @@ void CredentialStore::noteFailure(const std::string &user, const std::string &cl
         std::erase_if(m_failures, [now](const auto &f) { return f.second.coolUntil < now; });
     if (m_addresses.size() > 100000)
         std::erase_if(m_addresses,
-                      [now](const auto &a) { return a.second.hashing == 0 && a.second.failures.now(now) == 0; });
+                      [now](const auto &a) { return a.second.hashing == 0 && a.second.failures.recent(now) == 0; });
     Failures &f = m_failures[client + '\0' + user];
     if (now - f.windowStart > kFailureWindow) {
         f.count = 0;

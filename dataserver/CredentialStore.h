@@ -86,7 +86,8 @@ private:
     struct RecentFailures {
         int count = 0;
         Clock::time_point last;
-        int now(Clock::time_point at) const { return at - last < kAddressMemory ? count : 0; }
+        // The failures still counted at `at`.
+        int recent(Clock::time_point at) const { return at - last < kAddressMemory ? count : 0; }
         void add(Clock::time_point at);
     };
     struct AddressRecord {

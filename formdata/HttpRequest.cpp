@@ -14,7 +14,6 @@
 #include <curl/curl.h>
 
 #include <atomic>
-#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -161,7 +160,6 @@ HandlePool &threadHandles()
 // One request and what came back of it. The transfer runs on a worker thread; the caller's thread
 // keeps its event loop running meanwhile and reads the outcome only after the worker has ended.
 struct Transfer {
-    CURL *handle = nullptr;
     qint64 limit = 0;
     std::atomic<bool> cancelled{false};
 
@@ -179,9 +177,9 @@ struct Transfer {
         auto *t = static_cast<Transfer *>(self);
         const QByteArray line = QByteArray(data, qsizetype(size * count)).trimmed();
         if (line.startsWith("HTTP/")) {
-            const QList<QByteArray> parts = line.split(' ');
-            t->status = parts.size() > 1 ? parts[1].toLong() : 0;
-            t->reason = parts.size() > 2 ? line.mid(line.indexOf(' ', line.indexOf(' ') + 1) + 1) : QByteArray();
+            const QList<QByteArray> parts = line.split(' '); // "HTTP/1.1 404 Not Found"
+            t->status = parts.value(1).toLong();
+            t->reason = parts.mid(2).join(' ');
             t->contentType.clear();
         } else if (const qsizetype colon = line.indexOf(':'); colon > 0) {
             const QByteArray name = line.left(colon).trimmed().toLower();
@@ -257,9 +255,8 @@ QString send(const QString &address, const QString &method, const QString &body,
     // Everything of this request lives in this frame (the pool lends a handle for it alone), so a
     // request started by an event handler while this one waits cannot disturb it.
     Transfer t;
-    t.handle = threadHandles().take();
     t.limit = g_answerLimit;
-    CURL *h = t.handle;
+    CURL *h = threadHandles().take();
     const QUrl url(address, QUrl::TolerantMode);
     const bool https = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
     curl_easy_setopt(h, CURLOPT_URL, url.toEncoded().constData());
@@ -319,9 +316,8 @@ QString send(const QString &address, const QString &method, const QString &body,
     if (!done) // the application is ending: the transfer stops at its next progress report
         t.cancelled = true;
     worker.join();
+    threadHandles().giveBack(h); // forgets every option, the header list's among them
     curl_slist_free_all(headers);
-    curl_easy_setopt(h, CURLOPT_HTTPHEADER, nullptr);
-    threadHandles().giveBack(h);
 
     if (t.tooLarge || t.code == CURLE_FILESIZE_EXCEEDED)
         return tooLargeText(address);

@@ -71,9 +71,12 @@ cli settings-set DBPath "$work/db" DataServer "127.0.0.1:$port" UserName demo Us
 mkdir -p db
 cli init
 cli load-fields fields/*
-horse="$(cli find-horse a | head -n 1 | cut -f 1)"
+# Whole answers to files first: a pipe into head would stop the program mid-answer (SIGPIPE, and pipefail).
+cli find-horse a >horses.txt
+horse="$(head -n 1 horses.txt | cut -f 1)"
 test -n "$horse" || { echo "find-horse found nothing on the installed server" >&2; cat server.log >&2; exit 1; }
-cli form horse "$horse" | tee form.txt | head -n 5
+cli form horse "$horse" >form.txt
+head -n 5 form.txt
 test -s form.txt
 meeting="$(sqlite3 db/Kelbrin.mdb 'SELECT MeetingCode FROM Meeting LIMIT 1' 2>/dev/null || true)"
 if [ -n "$meeting" ]; then

@@ -7,7 +7,7 @@ build="${OSTREVAN_BUILD_DIR:-$here/build}"
 
 # The sanitizer tree's compilers (sanitize.sh) and the packaging tools (packages.sh) are installed by those scripts.
 packages=(build-essential cmake ninja-build pkg-config
-          qt6-base-dev qt6-multimedia-dev libqt6sql6-sqlite libgl-dev
+          qt6-base-dev qt6-multimedia-dev qt6-charts-dev libqt6sql6-sqlite libgl-dev
           libsqlite3-dev sqlite3 libmicrohttpd-dev libcpp-httplib-dev libssl-dev zlib1g-dev libbrotli-dev openssl
           poppler-utils fonts-dejavu-core qtkeychain-qt6-dev qt6-webengine-dev libxml2-dev libcurl4-openssl-dev
           mariadb-server mariadb-client libmariadb-dev)

@@ -7,6 +7,7 @@
 #include "FormEntryPoints.h"
 #include "MainWindowCommands.h"
 #include "ChangesCommands.h"
+#include "RideSheetCommands.h"
 #include "SetupCommands.h"
 #include "UserGuide.h"
 #include "app/Startup.h"
@@ -57,6 +58,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     new MainWindowCommands(this);
     new SetupCommands(this);
     new ChangesCommands(this);
+    new RideSheetCommands(this);
     wireFormWindows(this);
 }
 

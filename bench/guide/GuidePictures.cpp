@@ -24,6 +24,8 @@
 #include "invoicing/InvoiceReport.h"
 #include "invoicing/JockeyInvoice.h"
 #include "invoicing/ui/InvoicePreview.h"
+#include "rides/ui/FrmRideSheet.h"
+#include "rides/ui/FrmSeason.h"
 #include "support/DataServerProcess.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
@@ -495,6 +497,10 @@ QList<Picture> pictures(const QPointer<MainWindow> &main, ScriptedDialogs &dialo
                  InvoiceReport(computeJockeyInvoice(*jockey, offeredPeriod(*jockey), charges, currentParticulars())),
                  main);
          }},
+        {u"ride-sheet"_s, QSize(1200, 420),
+         [main] { FrmRideSheet::showFor(main, firstValue(u"SELECT Jockey FROM Jockey ORDER BY Jockey LIMIT 1"_s)); }},
+        {u"season"_s, QSize(900, 720),
+         [main] { FrmSeason::showFor(main, firstValue(u"SELECT Jockey FROM Jockey ORDER BY Jockey LIMIT 1"_s)); }},
     };
 }
 

@@ -61,12 +61,13 @@ std::unique_ptr<QTextDocument> RideSheetReport::document() const
         else
             cursor.insertBlock(heading);
         firstPage = false;
+        // Only the heading breaks the page: the blocks after it must not inherit that.
         cursor.insertText(m_company, textFormat(14, true));
-        cursor.insertBlock();
+        cursor.insertBlock(QTextBlockFormat());
         cursor.insertText(u"Rides for "_s + jockey, textFormat(12, true));
-        cursor.insertBlock();
+        cursor.insertBlock(QTextBlockFormat());
         cursor.insertText(daysText(m_first, m_days), textFormat(10));
-        cursor.insertBlock();
+        cursor.insertBlock(QTextBlockFormat());
 
         QList<const Ride *> rides;
         for (const Ride &ride : m_rides)
@@ -79,7 +80,7 @@ std::unique_ptr<QTextDocument> RideSheetReport::document() const
         table.setBorder(0.5);
         table.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
         table.setWidth(QTextLength(QTextLength::PercentageLength, 100));
-        const double widths[] = {13, 4, 4, 5, 13, 5, 6, 12, 9, 9, 20};
+        const double widths[] = {13, 5, 5, 5, 13, 6, 7, 12, 10, 9, 15};
         QList<QTextLength> constraints;
         for (double width : widths)
             constraints << QTextLength(QTextLength::PercentageLength, width);

@@ -13,10 +13,15 @@
 #include <QBarSeries>
 #include <QChart>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDateEdit>
+#include <QSpinBox>
 #include <QFile>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTableView>
@@ -243,14 +248,47 @@ private slots:
         }
 
         // Every jockey: K ROWE's ride follows J SMITH's; one page each.
-        const Cli all = runCli(settings + QStringList{u"ride-sheet"_s, u"--all"_s, u"--date"_s, u"2026-01-03"_s});
+        exec(u"UPDATE Race SET RaceTime = '00:01:00' WHERE MeetingCode = '0301EAGL' AND RaceNumber = 6"_s);
+        const Cli all = runCli(settings + QStringList{u"ride-sheet"_s, u"--all"_s, u"--date"_s, u"2026-01-03"_s,
+                                                       u"--pdf"_s, dir + u"all.pdf"_s, u"--ics"_s, dir + u"all.ics"_s});
         QCOMPARE(all.lines.size(), 5);
-        QVERIFY(all.lines.last().contains(u"\tROWES\t2\t55.0 (a2)\t"_s));
+        QCOMPARE(valuesOf(unfolded(dir + u"all.ics"_s), u"DTSTART;VALUE=DATE"_s), QStringList{u"20260103"_s});
+        if (const QString pdfinfo = QStandardPaths::findExecutable(u"pdfinfo"_s); !pdfinfo.isEmpty()) {
+            QProcess info;
+            info.start(pdfinfo, {dir + u"all.pdf"_s});
+            QVERIFY(info.waitForFinished(30000));
+            QVERIFY(QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression(u"Pages:\\s+2\\n"_s)));
+        }
+        QVERIFY(all.lines.last().contains(u"\t\t0301EAGL\t6\tROWES\t2\t55.0 (a2)\t"_s));
         QCOMPARE(ridesheet::nextDayWithRides(u"J SMITH"_s, QDate(2026, 1, 2)), QDate(2026, 1, 3));
         QCOMPARE(ridesheet::nextDayWithRides(u"J SMITH"_s, QDate(2026, 1, 3)), QDate(2026, 1, 7));
         QCOMPARE(ridesheet::nextDayWithRides(u"K ROWE"_s, QDate(2026, 1, 3)), QDate(2026, 1, 4));
-        QCOMPARE(runCli(settings + QStringList{u"ride-sheet"_s, u"NOBODY"_s}).status, 1);
-        QCOMPARE(runCli(settings + QStringList{u"ride-sheet"_s, u"J SMITH"_s, u"--days"_s, u"0"_s}).status, 2);
+    }
+
+    void refusedArguments_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::newRow("no jockey") << QStringList{u"ride-sheet"_s} << 2;
+        QTest::newRow("a jockey and --all") << QStringList{u"ride-sheet"_s, u"J SMITH"_s, u"--all"_s} << 2;
+        QTest::newRow("no such jockey") << QStringList{u"ride-sheet"_s, u"NOBODY"_s} << 1;
+        QTest::newRow("days not a number") << QStringList{u"ride-sheet"_s, u"J SMITH"_s, u"--days"_s, u"x"_s} << 2;
+        QTest::newRow("no days") << QStringList{u"ride-sheet"_s, u"J SMITH"_s, u"--days"_s, u"0"_s} << 2;
+        QTest::newRow("date not a date") << QStringList{u"ride-sheet"_s, u"--all"_s, u"--date"_s, u"3/1/26"_s} << 2;
+        QTest::newRow("unwritable calendar")
+            << QStringList{u"ride-sheet"_s, u"--all"_s, u"--ics"_s, u"/no/such/folder/x.ics"_s} << 1;
+        QTest::newRow("season without jockey") << QStringList{u"season"_s} << 2;
+        QTest::newRow("season backwards")
+            << QStringList{u"season"_s, u"J SMITH"_s, u"--from"_s, u"2026-02-01"_s, u"--to"_s, u"2026-01-01"_s} << 2;
+        QTest::newRow("season of nobody") << QStringList{u"season"_s, u"NOBODY"_s} << 1;
+    }
+    void refusedArguments()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        const Cli cli = runCli(QStringList{u"--settings"_s, m_env->settingsFile()} + arguments);
+        QCOMPARE(cli.status, status);
+        QVERIFY(cli.lines.isEmpty());
     }
 
     void foldsAndEscapes_data()
@@ -303,6 +341,20 @@ private slots:
         QCOMPARE(window.months().last().rides, 2); // to the 20th only
         QCOMPARE(window.chart()->series().size(), 2);
         QCOMPARE(qobject_cast<QBarSeries *>(window.chart()->series().first())->count(), 2);
+        if (const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s); !pdftotext.isEmpty()) {
+            const QString pdf = m_env->root() + u"/season.pdf"_s;
+            {
+                QPdfWriter writer(pdf);
+                QPainter painter(&writer);
+                window.paintPage(painter, QRect(0, 0, writer.width(), writer.height()));
+            }
+            QProcess text;
+            text.start(pdftotext, {u"-layout"_s, pdf, u"-"_s});
+            QVERIFY(text.waitForFinished(30000));
+            const QString page = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+            QVERIFY2(page.contains(u"Southern Cross Riding"_s), qPrintable(page));
+            QVERIFY2(page.contains(u"Nov 2025 3 1 1 0 $15,000.50 33.3"_s), qPrintable(page));
+        }
     }
 
     // The window as the agent uses it: opens on the next day with rides, copies a message, saves a calendar.
@@ -324,6 +376,14 @@ private slots:
         dialogs.chooseSaveFile(ics);
         window.cmdCalendar->click();
         QCOMPARE(valuesOf(unfolded(ics), u"DTSTART"_s), QStringList{u"20260103T033000Z"_s});
+        // Every jockey over a week: the jockey and the date get their columns.
+        window.cmbJockey->setCurrentIndex(0);
+        window.spnDays->setValue(7);
+        QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), u"Date"_s);
+        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), u"Jockey"_s);
+        QCOMPARE(model->rowCount(), 1);
+        window.cmbJockey->setCurrentIndex(window.cmbJockey->findText(u"J SMITH"_s));
+        window.spnDays->setValue(1);
         window.dtpDate->setDate(QDate(2026, 1, 4));
         QCOMPARE(window.grdRides->model()->rowCount(), 0);
         QVERIFY(!window.cmdCopy->isEnabled());

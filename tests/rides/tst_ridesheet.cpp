@@ -1,4 +1,7 @@
+#include "app/Startup.h"
+#include "app/ui/MainWindow.h"
 #include "core/Clock.h"
+#include "core/Sound.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
 #include "rides/RideCalendar.h"
@@ -18,6 +21,7 @@
 #include <QSpinBox>
 #include <QFile>
 #include <QPainter>
+#include <QPointer>
 #include <QPdfWriter>
 #include <QProcess>
 #include <QPushButton>
@@ -387,6 +391,33 @@ private slots:
         window.dtpDate->setDate(QDate(2026, 1, 4));
         QCOMPARE(window.grdRides->model()->rowCount(), 0);
         QVERIFY(!window.cmdCopy->isEnabled());
+        QVERIFY(dialogs.messages.isEmpty());
+    }
+
+    // The jockey list's pop-up menu opens both windows on the jockey chosen there.
+    void openedFromTheJockeyList()
+    {
+        startup::setRideRefresher([] {});
+        sounds::setPlayer([](const QString &, bool) { return true; });
+        ScriptedDialogs dialogs;
+        QPointer<MainWindow> main = MainWindow::instance();
+        QVERIFY(main->load());
+        QVERIFY(main->action(u"mnuRideSheet"_s) && main->action(u"mnuSeason"_s));
+        const QModelIndexList rows = main->grdJockey->model()->match(main->grdJockey->model()->index(0, 0),
+                                                                     Qt::DisplayRole, u"K ROWE"_s);
+        QCOMPARE(rows.size(), 1);
+        main->grdJockey->selectRow(rows.first().row());
+        main->action(u"mnuJockeyRideSheet"_s)->trigger();
+        auto *day = main->findChild<FrmRideSheet *>();
+        QVERIFY(day && day->isVisible());
+        QCOMPARE(day->chosenJockey(), u"K ROWE"_s);
+        main->action(u"mnuJockeySeason"_s)->trigger();
+        auto *season = main->findChild<FrmSeason *>();
+        QVERIFY(season && season->isVisible());
+        QCOMPARE(season->cmbJockey->currentText(), u"K ROWE"_s);
+        delete main;
+        sounds::setPlayer({});
+        startup::setRideRefresher({});
         QVERIFY(dialogs.messages.isEmpty());
     }
 

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTableView>
 
 using namespace Qt::StringLiterals;
@@ -25,9 +26,13 @@ QAction *addItem(QMenu *menu, const char *name, const QString &caption)
 RideSheetCommands::RideSheetCommands(MainWindow *window) : QObject(window), m_window(window)
 {
     setObjectName(u"rideSheetCommands"_s);
-    mnuRideSheet = addItem(window->mnuFile, "mnuRideSheet", u"Rides for the &Day..."_s);
+    // A menu of its own: in the File menu "&Day" would share its key with "&Debug Mode".
+    mnuJockeys = new QMenu(u"&Jockeys"_s, window);
+    mnuJockeys->setObjectName(u"mnuJockeys"_s);
+    window->menuBar()->insertMenu(window->mnuHelp->menuAction(), mnuJockeys);
+    mnuRideSheet = addItem(mnuJockeys, "mnuRideSheet", u"Rides for the &Day..."_s);
     connect(mnuRideSheet, &QAction::triggered, this, [this] { FrmRideSheet::showFor(m_window, selectedJockey()); });
-    mnuSeason = addItem(window->mnuFile, "mnuSeason", u"&Season at a Glance..."_s);
+    mnuSeason = addItem(mnuJockeys, "mnuSeason", u"&Season at a Glance..."_s);
     connect(mnuSeason, &QAction::triggered, this, [this] { FrmSeason::showFor(m_window, selectedJockey()); });
 
     // The jockey list's pop-up menu is built by the main window's commands before this.

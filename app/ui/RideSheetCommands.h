@@ -4,8 +4,10 @@
 
 class MainWindow;
 class QAction;
+class QMenu;
 
-// The main window's ways to a jockey's day and season: File menu items for every jockey, and
+// The main window's ways to a jockey's day and season: a Jockeys menu (on the jockey chosen in the
+// list, else every jockey), and
 // items of the jockey list's pop-up menu for the jockey chosen there.
 class RideSheetCommands final : public QObject
 {
@@ -13,6 +15,7 @@ class RideSheetCommands final : public QObject
 public:
     explicit RideSheetCommands(MainWindow *window);
 
+    QMenu *mnuJockeys = nullptr;
     QAction *mnuRideSheet = nullptr;
     QAction *mnuSeason = nullptr;
     QAction *mnuJockeyRideSheet = nullptr;

@@ -9,6 +9,7 @@
 #include "rides/SeasonFigures.h"
 #include "rides/ui/FrmRideSheet.h"
 #include "rides/ui/FrmSeason.h"
+#include "support/Accelerators.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
@@ -403,6 +404,7 @@ private slots:
         QPointer<MainWindow> main = MainWindow::instance();
         QVERIFY(main->load());
         QVERIFY(main->action(u"mnuRideSheet"_s) && main->action(u"mnuSeason"_s));
+        QCOMPARE(duplicateAccelerators(main), QStringList()); // the Jockeys menu takes a free key
         const QModelIndexList rows = main->grdJockey->model()->match(main->grdJockey->model()->index(0, 0),
                                                                      Qt::DisplayRole, u"K ROWE"_s);
         QCOMPARE(rows.size(), 1);
@@ -415,6 +417,8 @@ private slots:
         auto *season = main->findChild<FrmSeason *>();
         QVERIFY(season && season->isVisible());
         QCOMPARE(season->cmbJockey->currentText(), u"K ROWE"_s);
+        QCOMPARE(duplicateAccelerators(day), QStringList());
+        QCOMPARE(duplicateAccelerators(season), QStringList());
         delete main;
         sounds::setPlayer({});
         startup::setRideRefresher({});

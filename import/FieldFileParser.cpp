@@ -177,7 +177,7 @@ private:
         m_haveHeader = true;
     }
 
-    void race(const QString &text, const QStringList &fields)
+    void race(const QString &text, const QStringList &record)
     {
         horseWithoutTrainer();
         // Until this race reads, its horse records belong to no race.
@@ -186,7 +186,10 @@ private:
         m_hundreds = 0;
         if (!m_haveHeader)
             fail(u"a race line before the meeting header"_s);
-        need(fields, 21, "race");
+        // Editors trim a line's trailing empty fields: those read as empty. A line with nothing after
+        // its columns was cut short.
+        need(record, 2, "race");
+        const QStringList fields = padded(record, 21);
         FieldRace race;
         race.line = m_line;
         race.raceNumber = columns(text, 1, 2, "race number");
@@ -420,13 +423,16 @@ FieldFile FieldFileParser::parse(const QByteArray &bytes, const QString &display
 {
     // An old DOS end-of-file mark may close the file.
     qsizetype end = bytes.size();
+    // Editors that save with a UTF-8 byte-order mark save the rest as UTF-8 too.
+    const bool utf8 = bytes.startsWith("\xEF\xBB\xBF");
+    const qsizetype first = utf8 ? 3 : 0;
     while (end > 0 && bytes.at(end - 1) == '\x1a')
         --end;
 
     // Binary bytes anywhere mean another kind of file, whatever its first lines look like.
     int lineNumber = 1;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < end; ++i) {
+    qsizetype start = first;
+    for (qsizetype i = first; i < end; ++i) {
         const auto byte = static_cast<unsigned char>(bytes.at(i));
         if (byte == '\n' || (byte == '\r' && (i + 1 == end || bytes.at(i + 1) != '\n'))) {
             ++lineNumber;
@@ -442,14 +448,15 @@ FieldFile FieldFileParser::parse(const QByteArray &bytes, const QString &display
 
     Reader reader(displayName, identity);
     lineNumber = 1;
-    start = 0;
-    for (qsizetype i = 0; i <= end; ++i) {
+    start = first;
+    for (qsizetype i = first; i <= end; ++i) {
         const bool atEnd = i == end;
         const char c = atEnd ? '\n' : bytes.at(i);
         if (c != '\n' && c != '\r')
             continue;
         if (!atEnd || i > start)
-            reader.line(lineNumber, decodeWindows1252(bytes.mid(start, i - start)));
+            reader.line(lineNumber, utf8 ? QString::fromUtf8(bytes.mid(start, i - start))
+                                         : decodeWindows1252(bytes.mid(start, i - start)));
         if (c == '\r' && i + 1 < end && bytes.at(i + 1) == '\n')
             ++i;
         start = i + 1;

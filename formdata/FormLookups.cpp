@@ -65,8 +65,7 @@ SearchResult searchHorses(const QString &typed)
 
 QString ratingSearchAddress()
 {
-    return u"http://"_s + cAppSettings::instance().RatingHost
-        + u"/publishing/RBH/pgFindHorse.asp?txtMode=ProcessSearch"_s;
+    return siteRoot(cAppSettings::instance().RatingHost) + u"/publishing/RBH/pgFindHorse.asp?txtMode=ProcessSearch"_s;
 }
 
 QString ratingSearchBody(const QString &horse)
@@ -107,7 +106,7 @@ QString ratingLookUp(const QString &horse, bool *failedFlag)
     if (page.contains(u"FIND HORSE - Ratings"_s)) {
         const QString link = detailsLink(page);
         if (!link.isEmpty()) {
-            const QString details = HttpRequest(u"http://"_s + cAppSettings::instance().RatingHost + link);
+            const QString details = HttpRequest(siteRoot(cAppSettings::instance().RatingHost) + link);
             if (failed(details))
                 return {};
             page = details;
@@ -130,7 +129,7 @@ QString writeDisplayPage(const QString &page)
 
 QString registrationAddress(const QString &horse)
 {
-    return u"http://"_s + cAppSettings::instance().RegistrationHost + u"/FreeServices/HorseSearch.aspx?key="_s + horse;
+    return siteRoot(cAppSettings::instance().RegistrationHost) + u"/FreeServices/HorseSearch.aspx?key="_s + horse;
 }
 
 } // namespace lookups

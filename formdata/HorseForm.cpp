@@ -75,7 +75,7 @@ QString horseFormSql(const QStringList &quotedKeys)
         + QStringLiteral("(Select CAST(AVG(CASE WHEN WBeatMar = 'WON' THEN 0 WHEN WBeatMar = 'DIS' THEN 20 WHEN "
                          "WBeatMar > 20 THEN 20 ELSE WBeatMar END)As Decimal(3,1)) ")
         + QStringLiteral("FROM WORKRACE WHERE W.WHorse = WHorse ORDER BY WRaceDate DESC Limit 10) as AvgMar, ")
-        + QStringLiteral("(SELECT CAST( Avg(WMoneyWon) AS DECIMAL( 5, 0 ) )  FROM WORKRACE WHERE ")
+        + QStringLiteral("(SELECT CAST( Avg(WMoneyWon) AS DECIMAL( 12, 0 ) )  FROM WORKRACE WHERE ")
         + QStringLiteral("WHorse=W.WHORSE ORDER BY WRaceDate DESC Limit 10) AS AvgWin, W.WTrainer, W800400,RSecTime ")
         + QStringLiteral("From WORKRACE W JOIN ")
         + QStringLiteral("(SELECT WHorse, Max(wRaceDate) as LastDate from WORKRACE where Whorse in ") + horseList

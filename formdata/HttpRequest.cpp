@@ -72,12 +72,6 @@ QString tooLargeText(const QString &address)
            QLatin1Char('\r') + address.left(50);
 }
 
-QString cutOffText(const QString &why, const QString &address)
-{
-    return kErrorPrefix + QStringLiteral(" The answer was cut off (%1); nothing of it was used.").arg(why) +
-           QLatin1Char('\r') + address.left(50);
-}
-
 // The body in the character set the server names, UTF-8 when it names none we know.
 QString decodeBody(const QByteArray &bytes, const QByteArray &contentType)
 {
@@ -168,6 +162,7 @@ struct Transfer {
     long status = 0;
     QByteArray reason;
     QByteArray contentType;
+    bool delimited = false; // a length or chunks tell where the body ends, not the close of the connection
     CURLcode code = CURLE_OK;
     char error[CURL_ERROR_SIZE] = {};
 
@@ -181,13 +176,19 @@ struct Transfer {
             t->status = parts.value(1).toLong();
             t->reason = parts.mid(2).join(' ');
             t->contentType.clear();
+            t->delimited = false;
         } else if (const qsizetype colon = line.indexOf(':'); colon > 0) {
             const QByteArray name = line.left(colon).trimmed().toLower();
             const QByteArray value = line.mid(colon + 1).trimmed();
             if (name == "content-type")
                 t->contentType = value;
-            else if (name == "content-length" && value.toLongLong() <= t->limit)
-                t->bytes.reserve(value.toLongLong());
+            else if (name == "transfer-encoding" && value.toLower().contains("chunked"))
+                t->delimited = true;
+            else if (name == "content-length") {
+                t->delimited = true;
+                if (value.toLongLong() <= t->limit)
+                    t->bytes.reserve(value.toLongLong());
+            }
         }
         return size * count;
     }
@@ -212,6 +213,15 @@ struct Transfer {
     }
 };
 
+// Plain text carries no end of its own (its reader checks it); markup must close its html element.
+bool endsItsDocument(const QString &answer)
+{
+    const QStringView text = QStringView(answer).trimmed();
+    if (!text.startsWith(QLatin1Char('<')))
+        return true;
+    return text.right(64).contains(QLatin1String("</html>"), Qt::CaseInsensitive);
+}
+
 } // namespace
 
 void setHttpRequestTimeout(std::chrono::milliseconds timeout)
@@ -232,6 +242,20 @@ void setHttpAnswerLimit(qint64 bytes)
 qint64 httpAnswerLimit()
 {
     return g_answerLimit;
+}
+
+QString siteRoot(const QString &host)
+{
+    QString root = host.trimmed();
+    while (root.endsWith(QLatin1Char('/')))
+        root.chop(1);
+    return root.contains(QLatin1String("://")) ? root : QStringLiteral("https://") + root;
+}
+
+QString httpCutOffText(const QString &why, const QString &address)
+{
+    return kErrorPrefix + QStringLiteral(" The answer was cut off (%1); nothing of it was used.").arg(why) +
+           QLatin1Char('\r') + address.left(50);
 }
 
 bool isServerErrorPage(const QString &answer)
@@ -265,6 +289,8 @@ QString send(const QString &address, const QString &method, const QString &body,
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
+    // A form posted to a site that moved to https is posted again there, not turned into a GET.
+    curl_easy_setopt(h, CURLOPT_POSTREDIR, long(CURL_REDIR_POST_ALL));
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, https ? "https" : "http,https");
     curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, long(g_timeout.count()));
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
@@ -336,9 +362,12 @@ QString send(const QString &address, const QString &method, const QString &body,
     // than the Content-Length named) is a failed request: a part of an answer must never pass for the
     // whole of it.
     if (t.code != CURLE_OK)
-        return cutOffText(why, address);
+        return httpCutOffText(why, address);
 
     const QString answer = decodeBody(t.bytes, t.contentType);
+    // Read to the close (HTTP/1.0 through a proxy): only a page that ends its document is known whole.
+    if (!t.delimited && verb != "HEAD" && !endsItsDocument(answer))
+        return httpCutOffText(QStringLiteral("the page ended before its closing </html> tag"), address);
     if (isServerErrorPage(answer)) {
         UserDialogs::instance().message(QLatin1String(kServerErrorPageTitle), answer.left(120),
                                         UserDialogs::Icon::Critical);

@@ -21,6 +21,10 @@ QString HttpRequest(const QString &address, const QString &method, const QString
 // A GET of a public web page that names the program to the site with `userAgent`; answers as above.
 QString HttpGetPage(const QString &address, const QByteArray &userAgent, bool *errorPageShown = nullptr);
 
+// The root address of a web site from its host setting: "https://" + host, or the setting as it
+// stands when it names its scheme ("http://127.0.0.1:8080"); no "/" at the end.
+QString siteRoot(const QString &host);
+
 // How long a request may wait before it is aborted. The default lets more than 50 whole
 // seconds pass; tests shorten it.
 void setHttpRequestTimeout(std::chrono::milliseconds timeout);
@@ -35,6 +39,9 @@ inline constexpr qint64 kDefaultHttpAnswerLimit = qint64(64) * 1024 * 1024;
 
 // Title of the message shown for a server error or warning page.
 inline constexpr const char *kServerErrorPageTitle = "Connection error, Please Check Internet Connection";
+
+// The "Error:" answer for a body that did not arrive whole; `why` says how it was cut off.
+QString httpCutOffText(const QString &why, const QString &address);
 
 // True when a status-200 answer is a server error or warning page rather than data.
 bool isServerErrorPage(const QString &answer);

@@ -86,7 +86,12 @@ QString DataServerRequest(const QString &sql, bool *errorPageShown)
         return batch.failure;
     }
     bool errorPage = false;
-    const QString answer = HttpRequest(dataServerAddress(sql), QStringLiteral("GET"), {}, &errorPage);
+    const QString address = dataServerAddress(sql);
+    QString answer = HttpRequest(address, QStringLiteral("GET"), {}, &errorPage);
+    // Every row ends with its terminator: an answer that stops anywhere else was cut off on the way.
+    if (!errorPage && !answer.isEmpty() && !answer.startsWith(QLatin1String("Error:")) &&
+        !answer.endsWith(kRowSeparator))
+        answer = httpCutOffText(QStringLiteral("it ends in the middle of a row"), address);
     if (errorPageShown)
         *errorPageShown = errorPage;
     if (batch.depth > 0 && (errorPage || answer.startsWith(QLatin1String("Error:")))) {

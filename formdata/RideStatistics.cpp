@@ -7,6 +7,7 @@
 #include "core/UserDialogs.h"
 #include "db/Database.h"
 
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -37,8 +38,15 @@ QString refusal(const QStringList &row)
         return QStringLiteral("a value holds a NUL character");
     if (!serverDate(row.at(ColRaceDate)).isValid())
         return QStringLiteral("the race date cannot be read");
-    if (!fittingWholeNumber(row.at(ColRaceNo)) || !fittingWholeNumber(row.value(ColFinish)))
+    const std::optional<QVariant> place = fittingWholeNumber(row.value(ColFinish));
+    if (!fittingWholeNumber(row.at(ColRaceNo)) || !place)
         return QStringLiteral("a race number or place is too large");
+    if (place->toInt() < 0)
+        return QStringLiteral("the finishing place is negative");
+    // Prize money is a plain amount: no sign, one decimal point at most.
+    static const QRegularExpression kAmount(QStringLiteral("^\\s*([0-9]+(\\.[0-9]*)?)?\\s*$"));
+    if (!kAmount.match(row.value(ColMoney)).hasMatch())
+        return QStringLiteral("the prize money \"%1\" is not an amount").arg(row.value(ColMoney));
     if (!fittingNumber(row.value(ColMoney)))
         return QStringLiteral("the prize money is too large");
     return {};

@@ -1,6 +1,7 @@
 #include "FieldFileLoader.h"
 
 #include "FieldFileParser.h"
+#include "FieldStages.h"
 #include "core/Sound.h"
 #include "core/UserDialogs.h"
 #include "core/cAppSettings.h"
@@ -210,6 +211,18 @@ FieldFileLoadResult FieldFileLoader::loadFile(const QString &path, Batch & /*bat
     if (file.horses.isEmpty() && !file.skipped.isEmpty())
         return refuse(result, skippedText(path, file.skipped));
 
+    const QString code = file.meeting.meetingCode;
+    if (file.horses.isEmpty()) {
+        if (const int runners = fieldstages::storedRunners(code); runners > 0)
+            return refuse(result, u"%1 lists races but no horses; %2 keeps its %3 runners."_s.arg(
+                                      QFileInfo(path).fileName(), code, QString::number(runners)));
+    }
+    if (const QString later = fieldstages::laterStoredLevel(code, name->level);
+        !later.isEmpty() && !fieldstages::askToReplace(code, later, name->level, QFileInfo(path).fileName())) {
+        result.leftOut = fieldstages::keptReason(code, later);
+        return result;
+    }
+
     // The field file is local: without the data server only the state and meeting type are unknown.
     const std::optional<TrackInfo> track = lookUpTrack(name->trackCode);
 
@@ -241,10 +254,11 @@ QList<FieldFileLoadResult> FieldFileLoader::loadFiles(const QStringList &paths,
 {
     QList<FieldFileLoadResult> results;
     Batch batch;
-    for (qsizetype i = 0; i < paths.size(); ++i) {
-        if (progress && !progress(int(i), int(paths.size()), paths.at(i)))
+    const QStringList ordered = fieldstages::batchOrder(paths);
+    for (qsizetype i = 0; i < ordered.size(); ++i) {
+        if (progress && !progress(int(i), int(ordered.size()), ordered.at(i)))
             break;
-        results.append(loadFile(paths.at(i), batch));
+        results.append(loadFile(ordered.at(i), batch));
     }
     sounds::playSound(sounds::kFieldsLoaded);
     if (onListsChanged)
@@ -271,8 +285,19 @@ QString FieldFileLoader::loadSummary(const QList<FieldFileLoadResult> &results)
     QString line = u"Loaded %1: %2, %3"_s.arg(count(loaded, u"file"_s, u"files"_s),
                                              count(horses, u"horse"_s, u"horses"_s),
                                              count(skipped, u"line skipped"_s, u"lines skipped"_s));
-    if (loaded < results.size())
-        line += u"; %1 not loaded"_s.arg(count(results.size() - loaded, u"file"_s, u"files"_s));
+    QStringList leftOut;
+    QStringList failed;
+    for (const FieldFileLoadResult &result : results) {
+        const QString file = QFileInfo(result.path).fileName();
+        if (!result.leftOut.isEmpty())
+            leftOut << u"%1 (%2)"_s.arg(file, result.leftOut);
+        else if (!result.loaded)
+            failed << file;
+    }
+    if (!leftOut.isEmpty())
+        line += u"; %1 left out: %2"_s.arg(english.toString(leftOut.size()), leftOut.join(", "_L1));
+    if (!failed.isEmpty())
+        line += u"; %1 not loaded: %2"_s.arg(count(failed.size(), u"file"_s, u"files"_s), failed.join(", "_L1));
     return line;
 }
 

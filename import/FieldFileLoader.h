@@ -21,6 +21,7 @@ struct FieldFileLoadResult {
     int emptiedValues = 0; // values that could not be read and were left empty
     fieldchanges::Count changes; // recorded for review, against the meeting's field it replaced
     QString error;  // the text shown when the file was not loaded
+    QString leftOut; // why the agent kept the meeting's later field, when the file was left out for it
 };
 
 // State and meeting type of a track from the data server.
@@ -50,13 +51,14 @@ public:
     // Told before each file (from 0) of how many; false stops the batch before that file.
     using Progress = std::function<bool(int index, int total, const QString &path)>;
 
-    // Loads the files in order (a failed one does not stop the rest), then plays the "loaded"
-    // sound and calls onListsChanged so that the meeting and trainer lists are re-read.
+    // Loads the files in stage order (fieldstages::batchOrder; a failed one does not stop the rest),
+    // then plays the "loaded" sound and calls onListsChanged so that the meeting and trainer lists
+    // are re-read. The results are in the order the files loaded.
     static QList<FieldFileLoadResult> loadFiles(const QStringList &paths, const std::function<void()> &onListsChanged,
                                                 const Progress &progress = {});
 
-    // One line on what a batch did: "Loaded 100 files: 1,234 horses, 3 lines skipped", and how many
-    // files were not loaded.
+    // One line on what a batch did: "Loaded 100 files: 1,234 horses, 3 lines skipped", then the files
+    // left out (and why) and those not loaded.
     static QString loadSummary(const QList<FieldFileLoadResult> &results);
 
     // Track look-up on the data server; nullopt when it failed (an "Error:" answer has been shown).

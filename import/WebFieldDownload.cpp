@@ -11,12 +11,16 @@
 #include "formdata/HorseForm.h"
 #include "formdata/HttpRequest.h"
 #include "formdata/RemoteQuery.h"
+#include "import/FieldStages.h"
+#include "import/MeetingMove.h"
 #include "import/TrackAlias.h"
 
 #include <QGuiApplication>
 #include <QLocale>
 #include <QMap>
 #include <QSet>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -40,12 +44,12 @@ QString whyFailed(const QString &page)
 
 QString racingRoot()
 {
-    return WebFieldDownloader::siteRoot(cAppSettings::instance().RacingHost);
+    return siteRoot(cAppSettings::instance().RacingHost);
 }
 
 QString waRoot()
 {
-    return WebFieldDownloader::siteRoot(cAppSettings::instance().WaClubHost);
+    return siteRoot(cAppSettings::instance().WaClubHost);
 }
 
 // A state-list link may be relative to the list's folder.
@@ -264,14 +268,6 @@ FieldSource WebFieldDownloader::sourceFor(const QString &state, bool otherSource
     return otherSource ? FieldSource::StateList : FieldSource::Calendar;
 }
 
-QString WebFieldDownloader::siteRoot(const QString &host)
-{
-    QString root = host.trimmed();
-    while (root.endsWith(u'/'))
-        root.chop(1);
-    return root.contains("://"_L1) ? root : u"https://"_s + root;
-}
-
 QString WebFieldDownloader::racebookFormUrl(const QString &date, const QString &state, const QString &location)
 {
     return racingRoot() + u"/FreeFields/Form.aspx?Key="_s + date + u',' + state + u',' + location;
@@ -359,7 +355,14 @@ WebMeetingResult WebFieldDownloader::downloadMeeting(const QString &state, const
         return fail(why);
     const std::optional<Track> track = trackOfVenue(entry.meeting, entry.date);
     LoadRaceShortCodes();
-    const QString code = date.toString(u"ddMM"_s) + (track ? track->code : entry.meeting.left(4).toUpper());
+    QString code = date.toString(u"ddMM"_s) + (track ? track->code : entry.meeting.left(4).toUpper());
+    // A venue downloaded before keeps its meeting code for that date (no second copy of the meeting),
+    // unless its track now gives another code and the agent moves it there.
+    if (const std::optional<QString> stored = meetingmove::storedCode(entry.meeting, date, code);
+        stored && stored->compare(code, Qt::CaseInsensitive) != 0) {
+        if (!track || !meetingmove::offerMove(*stored, code, entry.meeting))
+            code = *stored;
+    }
     result.meetingCode = code;
     result.trackUnknown = !track;
     if (cancelled && cancelled()) {
@@ -368,6 +371,21 @@ WebMeetingResult WebFieldDownloader::downloadMeeting(const QString &state, const
     }
 
     const QString level = webpages::meetingLevel(entry.phase);
+    int runnersRead = 0;
+    for (const WebRace &race : std::as_const(races))
+        runnersRead += int(std::count_if(race.runners.cbegin(), race.runners.cend(),
+                                         [](const WebRunner &runner) { return !runner.scratched; }));
+    if (runnersRead == 0) {
+        if (const int storedRunners = fieldstages::storedRunners(code); storedRunners > 0)
+            return fail(u"the page lists %1 races but no runners, and %2 has %3 runners"_s.arg(
+                QString::number(races.size()), code, QString::number(storedRunners)));
+    }
+    if (const QString later = fieldstages::laterStoredLevel(code, level);
+        !later.isEmpty() && !fieldstages::askToReplace(code, later, level, u"the page of "_s + name)) {
+        result.leftOut = fieldstages::keptReason(code, later);
+        result.error = u"left out: "_s + result.leftOut;
+        return result;
+    }
     const QString calendarState = source == FieldSource::WaClub ? u"WA"_s : state;
     const QString details = QLocale(QLocale::English, QLocale::Australia).toString(date, u"dddd d MMMM yyyy"_s) + u' ' +
                             (track ? track->club : QString());
@@ -416,11 +434,16 @@ WebFieldDownloader::downloadMeetings(const QString &state, const QList<CalendarE
                                      const std::function<bool()> &cancelled)
 {
     const DataServerBatch dataServer; // its connection error is shown once for all the meetings
+    // A meeting's later phase is stored after its earlier ones, so that it is the one that stays.
+    QList<CalendarEntry> ordered = entries;
+    std::stable_sort(ordered.begin(), ordered.end(), [](const CalendarEntry &a, const CalendarEntry &b) {
+        return fieldstages::rank(webpages::meetingLevel(a.phase)) < fieldstages::rank(webpages::meetingLevel(b.phase));
+    });
     QList<WebMeetingResult> results;
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        if (proceed && !proceed(int(i), entries.at(i)))
+    for (qsizetype i = 0; i < ordered.size(); ++i) {
+        if (proceed && !proceed(int(i), ordered.at(i)))
             break;
-        results << downloadMeeting(state, entries.at(i), otherSource, cancelled);
+        results << downloadMeeting(state, ordered.at(i), otherSource, cancelled);
         if (cancelled && cancelled())
             break;
     }

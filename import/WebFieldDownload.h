@@ -25,6 +25,7 @@ struct WebMeetingResult {
     int races = 0;
     int runners = 0;
     QString error;              // why the meeting kept its earlier fields
+    QString leftOut;            // why the agent kept the meeting's later field, when it was left out for it
     QStringList scratchedRides; // bookings on horses the page lists as scratched
     bool trackUnknown = false;  // no track for the venue: the meeting code is made from the venue
     fieldchanges::Count changes; // recorded for review, against the meeting's field it replaced
@@ -51,8 +52,6 @@ public:
     static inline const QString kUnknownVenueTitle = QStringLiteral("Which Track Is This Venue?");
 
     static FieldSource sourceFor(const QString &state, bool otherSource);
-    // "https://" + host, or the host as it stands when it carries its scheme.
-    static QString siteRoot(const QString &host);
     // The racing authority's form pages of a meeting (date as "yyyymmmdd", e.g. 2008Dec25): the race book,
     // and the nominations' recent form opened at a race.
     static QString racebookFormUrl(const QString &date, const QString &state, const QString &location);
@@ -68,8 +67,8 @@ public:
     // returns. `cancelled`, asked just before the meeting is stored, leaves it as it was.
     static WebMeetingResult downloadMeeting(const QString &state, const CalendarEntry &entry, bool otherSource,
                                             const std::function<bool()> &cancelled = {});
-    // Downloads the meetings in order; `proceed` is asked before each one (index, entry) and stops
-    // the batch when it answers false. Finished meetings stay stored.
+    // Downloads the meetings in stage order (nominations, weights, acceptances); `proceed` is asked before each one
+    // (index, entry) and stops the batch when it answers false. Finished meetings stay stored.
     static QList<WebMeetingResult> downloadMeetings(const QString &state, const QList<CalendarEntry> &entries,
                                                     bool otherSource,
                                                     const std::function<bool(int, const CalendarEntry &)> &proceed = {},

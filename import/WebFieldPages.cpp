@@ -407,7 +407,7 @@ QList<WebRace> parseStateListPage(const QString &html, const QString &phase)
             WebRace race;
             race.number = m.captured(1).toInt();
             const QString time = m.captured(2).trimmed();
-            race.time = time.isEmpty() ? QTime(0, 0) : raceTime(time + QStringLiteral("PM"));
+            race.time = time.isEmpty() ? QTime(0, 0) : stateListRaceTime(time);
             QStringList info;
             bool afterDistance = false;
             for (HtmlNode cell : cells) {
@@ -620,6 +620,16 @@ int weightTenths(const QString &text)
     static const QRegularExpression kNumber(QStringLiteral("^\\s*(\\d+(?:\\.\\d+)?)"));
     const QRegularExpressionMatch m = kNumber.match(text);
     return m.hasMatch() ? qint16(qRound(m.captured(1).toDouble() * 10)) : 0;
+}
+
+QTime stateListRaceTime(const QString &text)
+{
+    // The list leaves the afternoon unsaid: 2:30 is 14:30, but 11:30 and 12:30 are as written.
+    static const QRegularExpression kBareHour(QStringLiteral("^\\s*(\\d{1,2})[:.]\\d{2}\\s*$"));
+    const QRegularExpressionMatch bare = kBareHour.match(text);
+    if (bare.hasMatch() && bare.captured(1).toInt() < 11)
+        return raceTime(text + QStringLiteral("PM"));
+    return raceTime(text);
 }
 
 QTime raceTime(const QString &text)

@@ -83,5 +83,6 @@ QString jockeyName(const QString &cell); // claim cut to its first figure, 30 ch
 int leadingInt(const QString &text);
 int weightTenths(const QString &text); // "58.5kg" → 585
 QTime raceTime(const QString &text);   // "5:30PM" → 17:30; other text → 00:00:00
+QTime stateListRaceTime(const QString &text); // the state list's "2:30" → 14:30, "11:30" and "12:30" as written
 
 } // namespace webpages

@@ -37,6 +37,8 @@ int loadFieldsCommand(const QStringList &arguments, CliDialogs &)
                               + (result.emptiedValues
                                      ? QStringLiteral(", %1 values left empty").arg(result.emptiedValues)
                                      : QString())));
+        } else if (!result.leftOut.isEmpty()) {
+            cli::out(QStringLiteral("%1: left out (%2)").arg(name, result.leftOut));
         } else {
             cli::out(QStringLiteral("%1: not loaded").arg(name));
             status = 1;
@@ -46,8 +48,9 @@ int loadFieldsCommand(const QStringList &arguments, CliDialogs &)
     return status;
 }
 
-const cli::Registration loadFields("load-fields",
-                                   "load-fields FILE...       load field files (.DGN/.DGW/.DGA ...); exit 1 when one failed",
-                                   loadFieldsCommand);
+const cli::Registration
+    loadFields("load-fields",
+               "load-fields FILE...       load field files (.DGN/.DGW/.DGA ...) in stage order; exit 1 when one failed",
+               loadFieldsCommand);
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "core/QueryCredentials.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
+#include "import/MeetingMove.h"
 #include "import/TrackAlias.h"
 #include "import/WebFieldDownload.h"
 #include "import/WebFieldPages.h"
@@ -91,6 +92,10 @@ int downloadCommand(const QStringList &arguments, CliDialogs &)
     const CalendarEntry entry{date, positional.at(2), positional.at(4), positional.at(3)};
     const WebMeetingResult result =
         WebFieldDownloader::downloadMeeting(positional.first().trimmed().toUpper(), entry, otherSource);
+    if (!result.leftOut.isEmpty()) {
+        cli::out(QStringLiteral("%1: left out (%2)").arg(entry.meeting, result.leftOut));
+        return 0;
+    }
     if (!result.loaded) {
         cli::out(QStringLiteral("%1: not downloaded").arg(entry.meeting));
         cli::printChanges(result.changes);
@@ -117,6 +122,7 @@ int trackAliasCommand(const QStringList &arguments, CliDialogs &dialogs)
         if (arguments.size() == 2) {
             const QString code = arguments.at(1).trimmed() == QLatin1String("-") ? QString() : arguments.at(1);
             trackalias::set(arguments.at(0), code);
+            meetingmove::offerMovesForTrack(arguments.at(0), code);
         }
         for (const auto &[venue, code] : trackalias::all())
             cli::out(venue + QLatin1Char('\t') + (code.isEmpty() ? QStringLiteral("-") : code));

@@ -80,6 +80,8 @@ void FixtureHttpServer::respond(QTcpSocket *socket, const Response &response)
     const QByteArray &body = response.body;
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + response.reason +
                       "\r\nContent-Type: " + response.contentType + "\r\nConnection: close\r\n";
+    if (!response.location.isEmpty())
+        head += "Location: " + response.location + "\r\n";
     const qsizetype half = body.size() / 2;
     switch (fault) {
     case None:
@@ -102,6 +104,18 @@ void FixtureHttpServer::respond(QTcpSocket *socket, const Response &response)
             socket->abort();
         });
         return;
+    case AtClose:
+    case CutAtClose: {
+        qsizetype end = body.size();
+        if (fault == CutAtClose) {
+            qsizetype at = -1;
+            for (int line = 0; line < 5 && (at = body.indexOf('\n', at + 1)) >= 0; ++line) {
+            }
+            end = at >= 0 ? at + 30 : body.size() / 2;
+        }
+        socket->write("HTTP/1.0" + head.mid(8) + "\r\n" + body.left(end));
+        break;
+    }
     case Endless:
         socket->write(head + "Transfer-Encoding: chunked\r\n\r\n");
         // More whenever the last piece has gone out, for as long as the client reads.

@@ -22,6 +22,8 @@ public:
         UnendedChunks, // chunks without the last one, then the connection closes
         ResetMidBody,  // half the body, then a reset of the connection
         Endless,       // chunks of the body again and again, until the client goes
+        AtClose,       // HTTP/1.0 without a length: the whole body, ended by closing
+        CutAtClose,    // the same, closed in the middle of the body's sixth line
     };
 
     struct Response {
@@ -30,6 +32,7 @@ public:
         QByteArray body;
         QByteArray contentType = "text/plain";
         Fault fault = Fault::None;
+        QByteArray location = {}; // a redirect's target
     };
 
     FixtureHttpServer();
@@ -67,6 +70,7 @@ private:
         QByteArray body;
         int failures = 0;
         Fault fault = Fault::None;
+        QByteArray location = {}; // a redirect's target
     };
     QHash<QString, Route> m_routes;
 };

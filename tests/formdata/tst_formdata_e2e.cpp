@@ -219,6 +219,22 @@ void TestFormDataE2e::enrichesMeetingOrRace()
     QCOMPARE(queryRows(QStringLiteral("SELECT LastJockey FROM Noms WHERE MeetingCode = '0704RAND'")),
              QStringList{QStringLiteral("Before")});
     QVERIFY(m_dialogs->messages.isEmpty());
+
+    // A cup horse's average prize money is stored whole, far past five digits.
+    if (race == 0) {
+        writeServer(
+            QStringLiteral("INSERT INTO HORSMAST (HHorse, HWinAge, HWinSex) VALUES ('GOLDEN MILLION', 5, 'H')"));
+        writeServer(QStringLiteral("INSERT INTO RACEMAST (RDate, RTrack, RRaceNo, RClass, RValue) "
+                                   "VALUES ('2024-11-05', 'FLEM', 7, 'G1', 8000000)"));
+        writeServer(
+            QStringLiteral("INSERT INTO WORKRACE (WRaceDate, WRaceNo, WHorse, WTrack, WMoneyWon, DateUpdated) "
+                           "VALUES ('2024-11-05', 7, 'GOLDEN MILLION', 'FLEM', 4400000, '2024-11-06 09:00:00'), "
+                           "('2024-10-19', 9, 'GOLDEN MILLION', 'CAUL', 100001, '2024-10-20 09:00:00')"));
+        addNom(QStringLiteral("0511FLEM"), 7, QStringLiteral("GOLDEN MILLION"));
+        QVERIFY(FetchHorseForm(QStringLiteral("0511FLEM"), 0).answered);
+        QCOMPARE(queryRows(QStringLiteral("SELECT AvgWin FROM Noms WHERE MeetingCode = '0511FLEM'")),
+                 QStringList{QStringLiteral("2250001")});
+    }
 }
 
 void TestFormDataE2e::bestPositionColumns()

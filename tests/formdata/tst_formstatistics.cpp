@@ -297,6 +297,7 @@ void TestFormStatistics::ratingWalk_data()
     retired.replace("Active", "Gone");
     QTest::newRow("no active horse: the list") << retired << 200 << QString::fromLatin1(retired);
     QTest::newRow("site error") << list << 500 << QString();
+    QTest::newRow("site moved: posted again there") << list << 301 << u"<html>details of 2</html>"_s;
 }
 
 void TestFormStatistics::ratingWalk()
@@ -306,16 +307,21 @@ void TestFormStatistics::ratingWalk()
     TestEnvironment environment;
     ScriptedDialogs dialogs;
     FixtureHttpServer site;
-    site.setPrefixRoute("/publishing/RBH/pgFindHorse.asp", {status, "OK", listPage, "text/html"});
+    const bool moved = status / 100 == 3;
+    site.setPrefixRoute("/publishing/RBH/pgFindHorse.asp",
+                        {status, "OK", listPage, "text/html", {}, moved ? "/new/pgFindHorse.asp" : ""});
+    site.setPrefixRoute("/new/", {200, "OK", listPage, "text/html"});
     site.setPrefixRoute("/Publishing/RBH/pgHorseDetails.asp?id=2", {200, "OK", "<html>details of 2</html>", "text/html"});
-    cAppSettings::instance().RatingHost = site.host();
+    cAppSettings::instance().RatingHost = u"http://"_s + site.host();
     const QString page = lookups::ratingLookUp(u"Green Flash"_s);
     QTEST(page, "page");
+    const QByteArray body = "lstStates=VIC&lstRType=1&txtHorseName=Green+Flash&btnHorseName=Search&hdnStateIndex=";
     QVERIFY(site.requests.first().startsWith("POST /publishing/RBH/pgFindHorse.asp?txtMode=ProcessSearch "));
-    QVERIFY(site.requests.first().endsWith(
-        "lstStates=VIC&lstRType=1&txtHorseName=Green+Flash&btnHorseName=Search&hdnStateIndex="));
-    QCOMPARE(dialogs.messages.size(), status == 200 ? 0 : 1);
-    if (status != 200)
+    QVERIFY(site.requests.first().endsWith(body));
+    if (moved)
+        QVERIFY(site.requests.at(1).startsWith("POST /new/pgFindHorse.asp ") && site.requests.at(1).endsWith(body));
+    QCOMPARE(dialogs.messages.size(), status == 500 ? 1 : 0);
+    if (status == 500)
         QCOMPARE(dialogs.messages.first().title, u"Data Error"_s);
     const QString written = lookups::writeDisplayPage(page);
     QCOMPARE(written.isEmpty(), page.isEmpty());

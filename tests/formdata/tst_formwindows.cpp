@@ -252,7 +252,7 @@ void TestFormWindows::lookUpsShowTheirPages()
 {
     FixtureHttpServer site;
     site.setResponse({200, "OK", "<html>GREEN FLASH rating</html>", "text/html"});
-    cAppSettings::instance().RatingHost = site.host();
+    cAppSettings::instance().RatingHost = site.url(u"/"_s); // a setting that names its scheme
     cAppSettings::instance().RegistrationHost = u"rego.test"_s;
     QStringList shown;
     FrmBrowse::setPresenter([&shown](const QString &caption, const QUrl &url) {
@@ -263,7 +263,7 @@ void TestFormWindows::lookUpsShowTheirPages()
     m_window->findChild<QAction *>(u"mnuVicRatings"_s)->trigger();
     FrmBrowse::setPresenter({});
     const QString display = QDir(m_env->programFolder()).filePath(u"display.html"_s);
-    QCOMPARE(shown, QStringList({u"Registration Search - GREEN FLASH http://rego.test/FreeServices/HorseSearch.aspx?key=GREEN FLASH"_s,
+    QCOMPARE(shown, QStringList({u"Registration Search - GREEN FLASH https://rego.test/FreeServices/HorseSearch.aspx?key=GREEN FLASH"_s,
                                  u"RBH Vic Rating "_s + QUrl::fromLocalFile(display).toString()}));
     QFile page(display);
     QVERIFY(page.open(QIODevice::ReadOnly));

@@ -116,6 +116,7 @@ void TestHttpRequest::answersThatDidNotArriveWholeFail_data()
     QTest::addColumn<QString>("because"); // empty: the whole body is the answer
     const QByteArray rides = ridesAnswer();
     QTest::newRow("whole, in chunks") << Fault::Chunked << rides << QString();
+    QTest::newRow("whole, to the close") << Fault::AtClose << rides << QString();
     QTest::newRow("shorter than its Content-Length") << Fault::ShortBody << rides << QStringLiteral("cut off");
     QTest::newRow("chunks without the last") << Fault::UnendedChunks << rides << QStringLiteral("cut off");
     QTest::newRow("reset mid-body") << Fault::ResetMidBody << rides << QStringLiteral("cut off");
@@ -155,6 +156,7 @@ void TestHttpRequest::ridesAreStoredOnlyFromWholeAnswers_data()
     QTest::newRow("reset mid-body") << Fault::ResetMidBody << QByteArray();
     QTest::newRow("chunks without the last") << Fault::UnendedChunks << QByteArray();
     QTest::newRow("endless") << Fault::Endless << QByteArray();
+    QTest::newRow("cut mid-row, to the close") << Fault::CutAtClose << QByteArray();
     QTest::newRow("NUL in a name") << Fault::None
                                    << QByteArray("2024-07-13|4|RAND|NIGHT") + '\0' +
                                           "OWL|2|J SMITH|0|G WATERHOUSE|NSW<br>\n";
@@ -162,6 +164,13 @@ void TestHttpRequest::ridesAreStoredOnlyFromWholeAnswers_data()
                                      << QByteArray("2024-13-45|1|FLEM|DAWN RAID|1|J SMITH|0|T BUSUTTIN|VIC<br>\n");
     QTest::newRow("race number beyond 32 bits")
         << Fault::None << QByteArray("2024-11-02|99999999999|FLEM|DAWN RAID|1|J SMITH|0|T BUSUTTIN|VIC<br>\n");
+    QTest::newRow("negative prize money")
+        << Fault::None << QByteArray("2024-11-02|7|FLEM|DAWN RAID|1|J SMITH|-5000|T BUSUTTIN|VIC<br>\n");
+    QTest::newRow("prize money 12.5.3") << Fault::None
+                                        << QByteArray(
+                                               "2024-11-02|7|FLEM|DAWN RAID|1|J SMITH|12.5.3|T BUSUTTIN|VIC<br>\n");
+    QTest::newRow("negative place") << Fault::None
+                                    << QByteArray("2024-11-02|7|FLEM|DAWN RAID|-1|J SMITH|0|T BUSUTTIN|VIC<br>\n");
     QTest::newRow("prize money beyond any")
         << Fault::None << QByteArray("2024-11-02|7|FLEM|DAWN RAID|1|J SMITH|99999999999999999999|T BUSUTTIN|VIC<br>\n");
 }

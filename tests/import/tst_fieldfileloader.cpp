@@ -208,6 +208,38 @@ private slots:
         QCOMPARE(output.count('\n'), 11);
     }
 
+    // A week's folder at once ends the meeting at its latest stage whatever the names sort to; a stage
+    // alone later asks before it replaces a later one; a field without horses never replaces runners.
+    void stagesInABatchThenAlone()
+    {
+        const QString week = m_env->root() + u"/"_s;
+        for (const QString &name : {u"2512RAND.DGA"_s, u"2512RAND.DGN"_s, u"2512RAND.DGW"_s})
+            QVERIFY(QFile::copy(fields(name.endsWith(u'A') ? name : u"2512RAND.DGW"_s), week + name));
+        QStringList order;
+        for (const FieldFileLoadResult &result : FieldFileLoader::loadFiles(
+                 {week + u"2512RAND.DGA"_s, week + u"2512RAND.DGN"_s, week + u"2512RAND.DGW"_s}, {}))
+            order << QFileInfo(result.path).suffix() + (result.loaded ? u""_s : u" not loaded"_s);
+        QCOMPARE(order, (QStringList{u"DGN"_s, u"DGW"_s, u"DGA"_s}));
+        QCOMPARE(meetingRow(u"2512RAND"_s), u"ACP|NSW|M|2008-12-25"_s);
+
+        const auto kept = FieldFileLoader::loadFiles({week + u"2512RAND.DGW"_s}, {});
+        QCOMPARE(m_dialogs->shown(), QStringList{u"Confirm Replace Field|2512RAND holds the acceptances; replace "
+                                                 "them with the weights in 2512RAND.DGW?"_s});
+        QCOMPARE(m_dialogs->messages.first().defaultAnswer, UserDialogs::Answer::No);
+        QCOMPARE(
+            FieldFileLoader::loadSummary(kept),
+            u"Loaded 0 files: 0 horses, 0 lines skipped; 1 left out: 2512RAND.DGW (2512RAND holds the acceptances)"_s);
+
+        QFile empty(week + u"2512RAND.DGA"_s);
+        QVERIFY(empty.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        empty.write("0000000RAND<NSW<A<THU 25/12/08<D<1<C<T<RANDWICK\r\n0100100NAME<1<2.45<P.M.\r\n");
+        empty.close();
+        QVERIFY(!FieldFileLoader::loadFile(empty.fileName()).loaded);
+        QVERIFY(m_dialogs->messages.last().text.endsWith(u"2512RAND keeps its 7 runners."_s));
+        QCOMPARE(meetingRow(u"2512RAND"_s), u"ACP|NSW|M|2008-12-25"_s);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM Noms"_s), 7);
+    }
+
     // The agent works offline: one message for the batch, every file loads, known states stay.
     void failingTrackLookUpStillLoads()
     {
@@ -295,11 +327,14 @@ private slots:
         bad.write(bytes);
         bad.close();
         m_sounds.clear();
-        const auto results = FieldFileLoader::loadFiles({bad.fileName(), fields(u"2612MOON.DGN"_s)}, {});
+        auto results = FieldFileLoader::loadFiles({bad.fileName(), fields(u"2612MOON.DGN"_s)}, {});
+        if (results.at(0).loaded) // loaded in stage order
+            results.swapItemsAt(0, 1);
         QVERIFY(!results.at(0).loaded);
         QVERIFY(results.at(1).loaded);
-        QCOMPARE(FieldFileLoader::loadSummary(results),
-                 u"Loaded 1 file: %1 horses, 0 lines skipped; 1 file not loaded"_s.arg(results.at(1).horses));
+        QCOMPARE(
+            FieldFileLoader::loadSummary(results),
+            u"Loaded 1 file: %1 horses, 0 lines skipped; 1 file not loaded: %2"_s.arg(results.at(1).horses).arg(name));
         QCOMPARE(m_dialogs->messages.size(), 1);
         QCOMPARE(m_dialogs->messages.at(0).title, u"Invalid For Convert"_s);
         QVERIFY2(m_dialogs->messages.at(0).text.startsWith(text), qPrintable(m_dialogs->messages.at(0).text));
@@ -363,6 +398,16 @@ private slots:
         QVERIFY2(output.endsWith("Changes: 0 (0 on booked horses)\n"), output.constData());
         QVERIFY2(!errors.contains("Jockey booking Error"), errors.constData());
         QCOMPARE(count(u"SELECT COUNT(*) FROM Bookings"_s), 1);
+
+        // The default answer keeps the acceptances: the weights are left out, and that is no failure.
+        QCOMPARE(runTool(QStringLiteral(OSTREVAN_CLI_PATH),
+                         {u"--settings"_s, m_env->settingsFile(), u"load-fields"_s, fields(u"2512RAND.DGW"_s)}, {},
+                         &output, &errors),
+                 0);
+        QVERIFY2(output.contains("2512RAND.DGW: left out (2512RAND holds the acceptances)"), output.constData());
+        QVERIFY2(errors.contains("2512RAND holds the acceptances; replace them with the weights in 2512RAND.DGW?"),
+                 errors.constData());
+        QCOMPARE(meetingRow(u"2512RAND"_s), u"ACP|NSW|M|2008-12-25"_s);
     }
 };
 

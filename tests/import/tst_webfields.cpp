@@ -255,6 +255,7 @@ private slots:
         } broken[]{{"<html><body>Service unavailable</body></html>", 0, Fault::None},
                    {{}, 9, Fault::None},
                    {page(u"field.html"_s), 0, Fault::ShortBody},
+                   {page(u"field.html"_s), 0, Fault::CutAtClose},
                    {withNul, 0, Fault::None}};
         for (const auto &[body, failures, fault] : broken) {
             m_site->setRoute(kFlem, body, failures, fault);
@@ -469,6 +470,63 @@ private slots:
         QCOMPARE(rows(u"SELECT COUNT(*) FROM FieldChange WHERE ChangeKind = 'rider changed'"_s),
                  changed ? u"1"_s : u"0"_s);
         QCOMPARE(rows(u"SELECT COUNT(*) FROM Bookings WHERE MeetingCode = ?"_s, {code}), u"1"_s);
+    }
+
+    // A venue keeps one meeting a day: while the data server is down, after an alias is added (the
+    // stored meeting moves with its bookings and changes), and against an earlier phase or a page
+    // with races and no runners.
+    void venueKeepsOneMeetingADay()
+    {
+        const QString goldCoast = u"/FreeFields/Weights.aspx?Key=2025Jun21,QLD,Gold Coast"_s;
+        QByteArray noRunners;
+        for (const QByteArray &line : page(u"field.html"_s).split('\n'))
+            noRunners += line.contains("\"Odd\"") || line.contains("\"Even\"") ? QByteArray() : line + '\n';
+        m_site->setRoute(goldCoast, page(u"field.html"_s));
+        m_site->setRoute(kGoldCoast, page(u"field.html"_s));
+        const CalendarEntry weights{u"21/Jun/25"_s, u"Gold Coast"_s, u"Weights"_s, goldCoast};
+        const CalendarEntry sponsored{u"21/Jun/25"_s, u"Aquis Park Gold Coast"_s, u"Acceptances"_s, kGoldCoast};
+        QCOMPARE(WebFieldDownloader::downloadMeeting(u"QLD"_s, weights, false).meetingCode, u"2106GCST"_s);
+        cAppSettings::instance().DataServer = u"127.0.0.1:1"_s;
+        QCOMPARE(WebFieldDownloader::downloadMeeting(u"QLD"_s, weights, false).meetingCode, u"2106GCST"_s);
+        QCOMPARE(WebFieldDownloader::downloadMeeting(u"QLD"_s, sponsored, false).meetingCode, u"2106AQUI"_s);
+        cAppSettings::instance().DataServer = m_server.host();
+        {
+            Db db = OpenDb();
+            db.exec(u"INSERT INTO Bookings (MeetingCode, Horse, Jockey) VALUES ('2106GCST', 'RED ROVER', 'C Green'), "
+                    "('2106AQUI', 'SUPER STAR (NZ)', 'J Bloggs')"_s);
+            db.exec(u"INSERT INTO FieldChange (ChangedAt, MeetingCode, Horse, ChangeKind) "
+                    "VALUES ('2025-06-20 09:00:00', '2106AQUI', 'SUPER STAR (NZ)', 'barrier')"_s);
+        }
+        m_dialogs->messages.clear();
+        trackalias::set(u"Aquis Park Gold Coast"_s, u"GCST"_s);
+        m_dialogs->answerYes();
+        QCOMPARE(WebFieldDownloader::downloadMeeting(u"QLD"_s, sponsored, false).meetingCode, u"2106GCST"_s);
+        QVERIFY(m_dialogs->messages.first().text.endsWith(u"Move 2106AQUI, with its bookings and changes, to 2106GCST?"_s));
+        const QString everything = u"SELECT (SELECT group_concat(MeetingCode || ' ' || MeetingLevel) FROM Meeting), "
+                                   "(SELECT group_concat(MeetingCode || ' ' || Horse) FROM Bookings), "
+                                   "(SELECT group_concat(DISTINCT MeetingCode) FROM FieldChange), "
+                                   "(SELECT COUNT(*) FROM Noms)"_s;
+        const QString accepted = u"2106GCST ACP|2106GCST RED ROVER,2106GCST SUPER STAR (NZ)|2106GCST|3"_s;
+        QCOMPARE(rows(everything), accepted);
+
+        m_dialogs->messages.clear();
+        const WebMeetingResult earlier = WebFieldDownloader::downloadMeeting(u"QLD"_s, weights, false);
+        QCOMPARE(earlier.leftOut, u"2106GCST holds the acceptances"_s);
+        QCOMPARE(m_dialogs->shown(), QStringList{u"Confirm Replace Field|2106GCST holds the acceptances; replace them "
+                                                 "with the weights in the page of Gold Coast (21/Jun/25)?"_s});
+        m_site->setRoute(kGoldCoast, noRunners);
+        QVERIFY(!WebFieldDownloader::downloadMeeting(u"QLD"_s, sponsored, false).loaded);
+        QVERIFY(m_dialogs->messages.last().text.contains(
+            u"the page lists 2 races but no runners, and 2106GCST has 3 runners"_s));
+        QCOMPARE(rows(everything), accepted);
+    }
+
+    // The state list leaves the afternoon unsaid, but not the late morning or noon.
+    void stateListTimes()
+    {
+        QCOMPARE((QList<QTime>{webpages::stateListRaceTime(u"2:30"_s), webpages::stateListRaceTime(u"11:30"_s),
+                               webpages::stateListRaceTime(u"12:59"_s)}),
+                 (QList<QTime>{QTime(14, 30), QTime(11, 30), QTime(12, 59)}));
     }
 
     void cancelledBatchKeepsFinishedMeetings()

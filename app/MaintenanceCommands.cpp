@@ -1,13 +1,12 @@
 #include "MaintenanceCommands.h"
 
-#include "core/DebugMode.h"
 #include "Startup.h"
-#include "core/UserDialogs.h"
-#include "core/cAppSettings.h"
-#include "bookings/BookingGrid.h"
+#include "bookings/BookingGestures.h"
 #include "bookings/BookingOperations.h"
 #include "bookings/MainLists.h"
-#include "people/ManagedJockeys.h"
+#include "core/DebugMode.h"
+#include "core/UserDialogs.h"
+#include "core/cAppSettings.h"
 #include "db/Database.h"
 #include "formdata/RideStatistics.h"
 
@@ -223,36 +222,15 @@ QString remainingStatusCaption(const QString &state)
     return "Set Remaining Status to "_L1 + state;
 }
 
-int setRemainingStates(BookingGrid &grid, int rowCount, const QString &state, const QString &trainer)
+int setRemainingStates(BookingGrid &grid, int rowCount, const QString &state)
 {
-    constexpr int kMeetingColumn = 1;
-    constexpr int kHorseColumn = 4;
-    constexpr int kRaceCodeColumn = 11;
+    const int stateColumn = grid.bookingColumns().state;
     int set = 0;
     for (int row = 1; row <= rowCount; ++row) {
-        if (!grid.cellText(row, kNomsStateColumn).isEmpty())
-            continue;
-        SetBookingState(grid, row, kNomsStateColumn, state, grid.cellText(row, kMeetingColumn),
-                        grid.cellText(row, kRaceCodeColumn), grid.cellText(row, kHorseColumn).trimmed(), trainer);
-        ++set;
+        if (grid.cellText(row, stateColumn).isEmpty() && bookinggestures::chooseState(grid, row, state))
+            ++set;
     }
     return set;
-}
-
-std::optional<QString> selectJockeyForIcons(const QString &selected, bool selectedIsHighlighted,
-                                            const QStringList &allJockeys)
-{
-    if (selected.isEmpty()) {
-        UserDialogs::instance().critical(QString::fromLatin1(kSelectJockeyTitle),
-                                         QString::fromLatin1(kSelectJockeyForIcons));
-        return std::nullopt;
-    }
-    if (selectedIsHighlighted) {
-        ManagedJockeys::rebuild(allJockeys);
-        return QString();
-    }
-    ManagedJockeys::selectIconJockey(selected);
-    return selected;
 }
 
 bool jockeySelectedForStrikeRate(const QString &selected)

@@ -55,14 +55,7 @@ QString remainingStatusCaption(const QString &state);
 
 // Sets `state` on every row 1..rowCount of the nominations list whose state cell is empty.
 // Returns how many rows were set.
-int setRemainingStates(BookingGrid &grid, int rowCount, const QString &state, const QString &trainer);
-
-// "Select Jockey for Icons" with `selected` the jockey list's selected jockey (empty: none)
-// and `selectedIsHighlighted` whether its row is the highlighted icon jockey. Returns nullopt
-// after the "Select a Jockey" message, else the jockey the list must highlight (empty: none).
-// IconJockeyList/IconJockey are updated; the caller reloads the trainers list.
-std::optional<QString> selectJockeyForIcons(const QString &selected, bool selectedIsHighlighted,
-                                            const QStringList &allJockeys);
+int setRemainingStates(BookingGrid &grid, int rowCount, const QString &state);
 
 // "Trainer Jockey Strike Rate": false after the "Select a Jockey" message when none is selected.
 bool jockeySelectedForStrikeRate(const QString &selected);
@@ -73,6 +66,5 @@ std::optional<RideDownloadResult> reloadJockeyFormData(const QString &jockey);
 // Texts shared with the window and the tests.
 inline constexpr const char *kSelectJockeyTitle = "Select a Jockey";
 inline constexpr const char *kSelectJockeyForStrikeRate = "Jockey Must be Seleted for Jockey/Trainer Strike Rate.";
-inline constexpr const char *kSelectJockeyForIcons = "Jockey Must be Seleted for Icons.";
 
 } // namespace maintenance

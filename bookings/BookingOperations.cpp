@@ -1,213 +1,199 @@
 #include "BookingOperations.h"
 
-#include "BookingGrid.h"
 #include "DoubleBooking.h"
-#include "RaceRunners.h"
+#include "ListRows.h"
+#include "StoredColor.h"
 #include "core/UserDialogs.h"
 #include "db/Database.h"
-
-#include <optional>
+#include "people/RiderName.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 const QString kCr = u"\r"_s;
+const QString kRideTitle = u"Confirm Jockey ride"_s;
 
-bool isMainNominationsGrid(const BookingGrid &grid)
+bool sameName(const QString &a, const QString &b)
 {
-    return grid.gridName() == "grdNoms"_L1;
+    return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-// Paints the row from column `first` on, except `except`, as the grid paints a booked row when
-// it is filled: the runners grid leaves its race label, trainer's location and barrier sort
-// cells alone, and a last rider with a colour of their own keeps it.
-void paintRow(BookingGrid &grid, int row, int first, const QColor &color, int except = 0)
+// The trainer of the nomination is refused when set to ignore, for bookings and removals alike.
+bool trainerMayBook(Db &db, const QString &trainer)
 {
-    namespace col = racewindow::col;
-    const bool runners = !isMainNominationsGrid(grid);
-    for (int c = first; c <= grid.columnCount(); ++c) {
-        if (c == except || (runners && (c == col::RaceDetails || c == col::TrainerLoc || c == col::BarrBallotSort)))
-            continue;
-        const QColor own = runners && c == col::LastJockey ? grid.drawnBackColor(row, c) : QColor();
-        grid.setCellBackColor(row, c, own.isValid() ? own : color);
-    }
+    const QVariant ignore = db.scalar(u"SELECT IgnoreTrainer FROM Trainer WHERE TrainerName = ?"_s, {trainer});
+    if (!ignore.isValid() || ignore.toInt() == 0)
+        return true;
+    UserDialogs::instance().message(u"Error"_s, "Trainer "_L1 + trainer + " set to ignore cannot make bookings"_L1,
+                                    UserDialogs::Icon::Critical);
+    return false;
 }
 
-struct StoredBooking {
-    qint64 rowId = 0;
-    QString jockey; // empty for a booking that holds only a state
-};
-
-// The nomination's booking (meeting code + horse); the first one when a horse was booked twice.
-std::optional<StoredBooking> findBooking(Db &db, const QString &meetingCode, const QString &horse)
+// What the current field says of the nomination against the jockey being booked: a riding weight
+// above the horse's weight, or another rider already named. Each is asked about, default No.
+bool fieldAllowsJockey(Db &db, const Nomination &nomination, const QString &jockey)
 {
-    QSqlQuery query =
-        db.exec(u"SELECT rowid, Jockey FROM Bookings WHERE MeetingCode = ? AND Horse = ?"_s, {meetingCode, horse});
-    if (!query.next())
-        return std::nullopt;
-    return StoredBooking{query.value(0).toLongLong(), query.value(1).toString()};
+    QSqlQuery field = db.exec(u"SELECT N.Weight, N.Jockey, J.Ridewgt, J.FullName FROM Noms N LEFT JOIN Jockey J "
+                              "ON J.Jockey = ? WHERE N.MeetingCode = ? AND N.Horse = ?"_s,
+                              {jockey, nomination.meetingCode, nomination.horse});
+    if (!field.next())
+        return true;
+    const int weight = field.value(0).toInt();
+    const QString fieldRider = field.value(1).toString().trimmed();
+    const double rideWeight = field.value(2).toDouble();
+    const QString fullName = field.value(3).toString();
+    UserDialogs &dialogs = UserDialogs::instance();
+    if (weight > 0 && rideWeight > weight / 10.0 &&
+        !dialogs.askYesNo(kRideTitle,
+                          u"%1 rides at %2 but %3 carries %4. Book anyway?"_s.arg(
+                              jockey, formatKilograms(rideWeight), nomination.horse, formatKilograms(weight / 10.0)),
+                          UserDialogs::Icon::Question, UserDialogs::Answer::No))
+        return false;
+    const QString rider = plainRiderName(fieldRider);
+    const bool ours = sameName(rider, plainRiderName(jockey)) || (!fullName.isEmpty() && sameName(rider, fullName));
+    if (!rider.isEmpty() && !ours &&
+        !dialogs.askYesNo(kRideTitle,
+                          u"The field names %1 to ride %2. Book %3 anyway?"_s.arg(fieldRider, nomination.horse, jockey),
+                          UserDialogs::Icon::Question, UserDialogs::Answer::No))
+        return false;
+    return true;
 }
 
-void deleteBookingRow(Db &db, qint64 rowId)
+void tellNotConfirmed()
 {
-    db.exec(u"DELETE FROM Bookings WHERE rowid = ?"_s, {rowId});
+    UserDialogs::instance().message(u"Ostrevan 2"_s, u"You cannot confirm, if no jockey has been entered"_s,
+                                    UserDialogs::Icon::Exclamation);
 }
 
 } // namespace
 
-int bookingJockeyColumn(const BookingGrid &grid)
+std::optional<Booking> findBooking(Db &db, const QString &meetingCode, const QString &horse)
 {
-    return isMainNominationsGrid(grid) ? 10 : 14;
+    QSqlQuery query = db.exec(u"SELECT rowid, MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, "
+                              "Confirmed FROM Bookings WHERE MeetingCode = ? AND Horse = ? ORDER BY rowid LIMIT 1"_s,
+                              {meetingCode, horse});
+    if (!query.next())
+        return std::nullopt;
+    return Booking{query.value(0).toLongLong(), query.value(1).toString(),  query.value(2).toString(),
+                   query.value(3).toString(),   query.value(4).toString(),  query.value(5).toString(),
+                   query.value(6).toString(),   query.value(7).toInt() != 0};
 }
 
-int bookingStateColumn(const BookingGrid &grid)
+void writeBooking(Db &db, const std::optional<Booking> &before, const std::optional<Booking> &after)
 {
-    return isMainNominationsGrid(grid) ? 13 : 16;
+    if (before == after)
+        return;
+    // A booking never holds an empty jockey: none is stored as NULL, as the lists read it.
+    auto jockeyOf = [](const Booking &b) { return b.jockey.isEmpty() ? QVariant() : QVariant(b.jockey); };
+    if (!after) {
+        db.exec(u"DELETE FROM Bookings WHERE rowid = ?"_s, {before->rowId});
+    } else if (!before) {
+        db.exec(u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, "
+                "Confirmed) VALUES (?, ?, ?, ?, ?, ?, ?)"_s,
+                {after->meetingCode, after->raceCode, after->horse, after->trainer.left(30), jockeyOf(*after),
+                 after->state, after->confirmed ? 1 : 0});
+    } else {
+        db.exec(u"UPDATE Bookings SET MeetingCode = ?, RaceCode = ?, Horse = ?, TrainerName = ?, Jockey = ?, "
+                "BookingSelection = ?, Confirmed = ? WHERE rowid = ?"_s,
+                {after->meetingCode, after->raceCode, after->horse, after->trainer, jockeyOf(*after), after->state,
+                 after->confirmed ? 1 : 0, before->rowId});
+    }
 }
 
-QString formatKilograms(double kilograms)
+bool BookJockey(const Nomination &nomination, const QString &jockey)
 {
-    return QString::number(kilograms, 'f', 1) + " kg"_L1;
-}
-
-void BookJockey(BookingGrid &grid, int row, int column, const QString &jockey, const QString &horse,
-                const QString &meetingCode, const QString &raceCode, const QString &trainer, const QColor &color)
-{
-    // The jockey cell also shows the jockey the field names when nothing is booked: only a
-    // booking counts as "already booked", and booking the field's own rider asks nothing.
     const bool removal = jockey == kDeleteJockey;
     UserDialogs &dialogs = UserDialogs::instance();
-    QString fieldJockey;
-    {
-        Db db = OpenDb();
-        const std::optional<StoredBooking> booking = findBooking(db, meetingCode, horse);
-        const QString booked = booking ? booking->jockey : QString();
-        if (!removal && booked.compare(jockey, Qt::CaseInsensitive) == 0)
-            return;
-        if (removal) {
-            if (!booked.isEmpty() &&
-                !dialogs.askYesNo(u"Confirm Jockey ride"_s,
-                                  booked + " Confirm Removal of booking from "_L1 + kCr + "Horse "_L1 + horse))
-                return;
-        } else if (!booked.isEmpty()) {
-            if (!dialogs.askYesNo(u"Confirm Jockey ride"_s, booked + " Already booked for this ride are you sure"_L1 +
-                                                                kCr + "you wish replace with "_L1 + jockey))
-                return;
-        }
-
-        const QVariant ignore =
-            db.scalar(u"SELECT IgnoreTrainer FROM Trainer WHERE TrainerName = ?"_s, {trainer});
-        if (ignore.isValid() && ignore.toInt() != 0) {
-            dialogs.message(u"Error"_s, "Trainer "_L1 + trainer + " set to ignore cannot make bookings"_L1,
-                            UserDialogs::Icon::Critical);
-            return;
-        }
-
-        // A jockey already riding in this race or elsewhere that day is booked only when the agent says so.
-        if (!removal && !confirmClashingRide(db, jockey, meetingCode, horse))
-            return;
-
-        if (booking) {
-            if (removal) {
-                deleteBookingRow(db, booking->rowId);
-            } else {
-                // A new jockey takes over the ride; the booking's state and confirmation stay.
-                db.exec(u"UPDATE Bookings SET Jockey = ? WHERE rowid = ?"_s, {jockey, booking->rowId});
-            }
-        } else if (!removal) {
-            db.exec(u"INSERT INTO Bookings (Jockey, MeetingCode, RaceCode, Horse, TrainerName, BookingSelection) "
-                    "VALUES (?, ?, ?, ?, ?, ?)"_s,
-                    {jockey, meetingCode, raceCode, horse, trainer, kPlanned});
-        }
-        if (removal)
-            fieldJockey =
-                db.scalar(u"SELECT Jockey FROM Noms WHERE MeetingCode = ? AND Horse = ?"_s, {meetingCode, horse})
-                    .toString();
-    }
-
-    const int stateColumn = bookingStateColumn(grid);
+    Db db = OpenDb();
+    const std::optional<Booking> booking = findBooking(db, nomination.meetingCode, nomination.horse);
+    // Only a booking counts as "already booked": the field's own rider is asked about below.
+    const QString booked = booking ? booking->jockey : QString();
     if (removal) {
-        // The row shows what it shows without a booking: the field's jockey, if it names one.
-        grid.setCellText(row, column, fieldJockey);
-        grid.setCellText(row, stateColumn, QString());
-        grid.setCellIcon(row, stateColumn, 0);
-        paintRow(grid, row, 2, color);
-    } else {
-        // The cell reads "Planned" even when the stored state stayed: the agent has just booked the ride.
-        grid.setCellText(row, column, jockey);
-        grid.setCellText(row, stateColumn, kPlanned);
-        grid.setCellBackColor(row, column, color);
-    }
-}
-
-void SetBookingState(BookingGrid &grid, int row, int column, const QString &state, const QString &meetingCode,
-                     const QString &raceCode, const QString &horse, const QString &trainer)
-{
-    const QString cell = grid.cellText(row, column);
-    if (cell == state)
-        return;
-
-    const bool removal = state == kRemoveBooking;
-    if (removal && !cell.isEmpty()
-        && !UserDialogs::instance().askYesNo(u"Confirm Removal"_s,
-                                             "Remove Text : "_L1 + cell + kCr + "  from Horse "_L1 + horse))
-        return;
-
-    {
-        Db db = OpenDb();
-        const std::optional<StoredBooking> booking = findBooking(db, meetingCode, horse);
-        if (booking) {
-            if (removal)
-                deleteBookingRow(db, booking->rowId);
-            else
-                db.exec(u"UPDATE Bookings SET BookingSelection = ?, Confirmed = 0 WHERE rowid = ?"_s,
-                        {state, booking->rowId});
-        } else if (!removal) {
-            db.exec(u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, BookingSelection) "
-                    "VALUES (?, ?, ?, ?, ?)"_s,
-                    {meetingCode, raceCode, horse, trainer.left(30), state});
-        }
-    }
-
-    const int jockeyColumn = bookingJockeyColumn(grid);
-    if (removal) {
-        grid.setCellText(row, column, QString());
-        grid.setCellText(row, jockeyColumn, QString());
-        grid.setCellIcon(row, column, 0);
-        grid.resetRowColors(row);
-        return;
-    }
-    if (state == kConfirmed) {
-        paintRow(grid, row, 1, grid.cellBackColor(row, jockeyColumn), jockeyColumn);
-    }
-    grid.setCellText(row, column, state);
-}
-
-bool ConfirmBooking(BookingGrid &grid, int row, int /*column*/, const QString &meetingCode,
-                    const QString & /*raceCode*/, const QString &horse, const QColor &color)
-{
-    {
-        Db db = OpenDb();
-        // A booking belongs to the nomination (meeting + horse), as every other booking operation finds it.
-        const int confirmed = db.exec(u"UPDATE Bookings SET Confirmed = 1, BookingSelection = ? "
-                                      "WHERE MeetingCode = ? AND Horse = ?"_s,
-                                      {kConfirmed, meetingCode, horse.trimmed()})
-                                  .numRowsAffected();
-        if (confirmed == 0) {
-            // The row shows a booking the database no longer holds (a reload removed it meanwhile).
-            UserDialogs::instance().message(u"Confirm Jockey ride"_s,
-                                            u"No booking of %1 is stored for this meeting; nothing was confirmed. "
-                                            "Refresh the list to see the bookings as they are."_s.arg(horse.trimmed()),
-                                            UserDialogs::Icon::Exclamation);
+        if (!booking)
             return false;
-        }
+        // A booking that holds only a state is the agent's work too.
+        const QString what = booked.isEmpty() ? booking->state : booked;
+        if (!dialogs.askYesNo(kRideTitle,
+                              what + " Confirm Removal of booking from "_L1 + kCr + "Horse "_L1 + nomination.horse))
+            return false;
+    } else {
+        if (sameName(booked, jockey))
+            return false;
+        if (!booked.isEmpty() &&
+            !dialogs.askYesNo(kRideTitle, booked + " Already booked for this ride are you sure"_L1 + kCr +
+                                              "you wish replace with "_L1 + jockey))
+            return false;
     }
+    if (!trainerMayBook(db, nomination.trainer.isEmpty() && booking ? booking->trainer : nomination.trainer))
+        return false;
+    if (removal) {
+        writeBooking(db, booking, std::nullopt);
+        return true;
+    }
+    if (!fieldAllowsJockey(db, nomination, jockey) ||
+        !confirmClashingRide(db, jockey, nomination.meetingCode, nomination.horse))
+        return false;
+    // A new jockey takes over the ride; the booking's state and confirmation stay.
+    Booking after = booking ? *booking : Booking{0,
+                                                 nomination.meetingCode,
+                                                 nomination.raceCode,
+                                                 nomination.horse,
+                                                 nomination.trainer,
+                                                 QString(),
+                                                 kPlanned,
+                                                 false};
+    after.jockey = jockey;
+    writeBooking(db, booking, after);
+    return true;
+}
 
-    const int stateColumn = bookingStateColumn(grid);
-    grid.setCellText(row, stateColumn, kConfirmed);
-    grid.setCellIcon(row, stateColumn, kConfirmedIcon);
-    paintRow(grid, row, 1, color);
+bool SetBookingState(const Nomination &nomination, const QString &state)
+{
+    if (state == kConfirmed)
+        return ConfirmBooking(nomination);
+    Db db = OpenDb();
+    const std::optional<Booking> booking = findBooking(db, nomination.meetingCode, nomination.horse);
+    if (state == kRemoveBooking) {
+        if (!booking)
+            return false;
+        const QString shown = booking->state.isEmpty() ? booking->jockey : booking->state;
+        if (!shown.isEmpty() &&
+            !UserDialogs::instance().askYesNo(u"Confirm Removal"_s, "Remove Text : "_L1 + shown + kCr +
+                                                                        "  from Horse "_L1 + nomination.horse))
+            return false;
+        writeBooking(db, booking, std::nullopt);
+        return true;
+    }
+    if (booking && booking->state == state && !booking->confirmed)
+        return false;
+    Booking after = booking ? *booking : Booking{0,
+                                                 nomination.meetingCode,
+                                                 nomination.raceCode,
+                                                 nomination.horse,
+                                                 nomination.trainer,
+                                                 QString(),
+                                                 QString(),
+                                                 false};
+    after.state = state;
+    after.confirmed = false;
+    writeBooking(db, booking, after);
+    return true;
+}
+
+bool ConfirmBooking(const Nomination &nomination)
+{
+    Db db = OpenDb();
+    const std::optional<Booking> booking = findBooking(db, nomination.meetingCode, nomination.horse.trimmed());
+    // Nothing booked, or only a state: the jockey cell may still show the field's rider.
+    if (!booking || booking->jockey.isEmpty()) {
+        tellNotConfirmed();
+        return false;
+    }
+    Booking after = *booking;
+    after.state = kConfirmed;
+    after.confirmed = true;
+    writeBooking(db, booking, after);
     return true;
 }
 
@@ -215,6 +201,58 @@ bool AskToConfirmRide(const QString &jockey, const QString &horse)
 {
     return UserDialogs::instance().askYesNo(u"Confirm Booking"_s, u"Confirm %1 on %2?"_s.arg(jockey, horse),
                                             UserDialogs::Icon::Question, UserDialogs::Answer::No);
+}
+
+QColor bookedBackColor(const BookingColumns &columns, int column, const BookingLook &look, const QColor &drawn)
+{
+    if (look.jockey.isEmpty() || !look.jockeyColor.isValid())
+        return drawn;
+    if (column == columns.jockey)
+        return look.jockeyColor;
+    if (!look.confirmed || columns.unpainted.contains(column) || (column == columns.ownColor && drawn.isValid()))
+        return drawn;
+    return look.jockeyColor;
+}
+
+void showBooking(ListRow &row, const BookingColumns &columns, const BookingLook &look)
+{
+    if (!look.jockey.isEmpty())
+        row.cell(columns.jockey).text = look.jockey;
+    row.cell(columns.state).text = look.state;
+    row.cell(columns.state).icon = look.confirmed ? kConfirmedIcon : 0;
+    for (int c = 1; c <= row.cells.size(); ++c)
+        row.cell(c).back = bookedBackColor(columns, c, look, row.drawnBack.value(c - 1));
+}
+
+void showStoredBooking(BookingGrid &grid, int row)
+{
+    Nomination nomination = grid.nominationOfRow(row);
+    nomination.horse = nomination.horse.trimmed();
+    if (!nomination.isValid())
+        return;
+    BookingLook look;
+    QString fieldRider;
+    bool nominated = false;
+    {
+        Db db = OpenDb();
+        QSqlQuery field = db.exec(u"SELECT Jockey FROM Noms WHERE MeetingCode = ? AND Horse = ?"_s,
+                                  {nomination.meetingCode, nomination.horse});
+        nominated = field.next();
+        fieldRider = nominated ? field.value(0).toString() : QString();
+        if (const std::optional<Booking> booking = findBooking(db, nomination.meetingCode, nomination.horse)) {
+            look.jockey = booking->jockey;
+            look.state = nominated ? booking->state : kScratched;
+            look.confirmed = booking->confirmed;
+            look.jockeyColor = fromStoredColor(
+                db.scalar(u"SELECT JockeyColor FROM Jockey WHERE Jockey = ?"_s, {booking->jockey}).toString());
+        }
+    }
+    const BookingColumns columns = grid.bookingColumns();
+    grid.setCellText(row, columns.jockey, look.jockey.isEmpty() ? fieldRider : look.jockey);
+    grid.setCellText(row, columns.state, look.state);
+    grid.setCellIcon(row, columns.state, look.confirmed ? kConfirmedIcon : 0);
+    for (int c = 1; c <= grid.columnCount(); ++c)
+        grid.setCellBackColor(row, c, bookedBackColor(columns, c, look, grid.drawnBackColor(row, c)));
 }
 
 void FollowNominationRaceCodes(Db &db, const QString &meetingCode)
@@ -226,4 +264,9 @@ void FollowNominationRaceCodes(Db &db, const QString &meetingCode)
             "AND NOT EXISTS (SELECT 1 FROM Noms N WHERE N.MeetingCode = Bookings.MeetingCode "
             "AND N.Horse = Bookings.Horse AND N.RaceCode = Bookings.RaceCode)"_s,
             {meetingCode});
+}
+
+QString formatKilograms(double kilograms)
+{
+    return QString::number(kilograms, 'f', 1) + " kg"_L1;
 }

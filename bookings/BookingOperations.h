@@ -1,52 +1,81 @@
 #pragma once
 
+#include "BookingGrid.h"
+
 #include <QColor>
 #include <QString>
 
-class BookingGrid;
-class Db;
+#include <optional>
 
-// The operations that change bookings. Each writes the database first and then updates the
-// calling grid row; questions and refusals go through UserDialogs. Database failures throw
-// DbError to the calling window.
+class Db;
+struct ListRow;
+
+// The operations that change bookings, with or without a window. Each asks its questions and
+// states its refusals through UserDialogs, writes the database and says whether it wrote.
+// Database failures throw DbError to the caller.
 
 // Pick-list items that remove a booking instead of naming a jockey or a state.
 inline const QString kDeleteJockey = QStringLiteral("Delete Jockey");
 inline const QString kRemoveBooking = QStringLiteral("Remove Booking");
 inline const QString kPlanned = QStringLiteral("Planned");
 inline const QString kConfirmed = QStringLiteral("Confirmed");
+// The state a booking shows when a later field no longer lists its horse.
+inline const QString kScratched = QStringLiteral("Scratched");
 // Image-list index of the "confirmed" mark in the booking-state cell.
 inline constexpr int kConfirmedIcon = 7;
 
-// Where a grid keeps the booked jockey and the booking state (1-based): the main window's
-// nominations list ("grdNoms") differs from the race window's runners grid.
-int bookingJockeyColumn(const BookingGrid &grid);
-int bookingStateColumn(const BookingGrid &grid);
+// A booking row as stored.
+struct Booking {
+    qint64 rowId = 0; // 0: not stored yet
+    QString meetingCode;
+    QString raceCode;
+    QString horse;
+    QString trainer;
+    QString jockey; // empty for a booking that holds only a state
+    QString state;
+    bool confirmed = false;
+    bool operator==(const Booking &) const = default;
+};
 
-// Books `jockey` on the nomination (meeting code + horse), replaces the booked jockey (the
-// state and confirmation stay) or, with kDeleteJockey, removes the booking. What is booked is
-// read from the table, not from the cell, which shows the field's jockey where nothing is
-// booked: replacing or removing a booked jockey is asked about, the field's rider is not.
-// `column` is the jockey cell. `color` is the jockey's colour for the jockey cell, or for a
-// removal the row colour that cells 2..last are painted in (invalid = grid default).
-void BookJockey(BookingGrid &grid, int row, int column, const QString &jockey, const QString &horse,
-                const QString &meetingCode, const QString &raceCode, const QString &trainer, const QColor &color);
+// The nomination's booking (meeting code + horse); the first one when a horse was booked twice.
+std::optional<Booking> findBooking(Db &db, const QString &meetingCode, const QString &horse);
+
+// Every change of a booking row goes through here: without `before` it adds `after`, without
+// `after` it removes `before`, with both it rewrites the row. Nothing happens when they agree.
+void writeBooking(Db &db, const std::optional<Booking> &before, const std::optional<Booking> &after);
+
+// Books `jockey` on the nomination, replaces the booked jockey (state and confirmation stay) or,
+// with kDeleteJockey, removes the booking. Asks before replacing or removing a booking, and
+// (default No) before booking a jockey heavier than the horse's weight, over a rider the field
+// names, or where the jockey already rides that race or day. An ignored trainer is refused.
+bool BookJockey(const Nomination &nomination, const QString &jockey);
 
 // Sets the booking's state text (not confirmed), creating a booking without a jockey when there
-// is none, or with kRemoveBooking removes the booking. `column` is the state cell.
-void SetBookingState(BookingGrid &grid, int row, int column, const QString &state, const QString &meetingCode,
-                     const QString &raceCode, const QString &horse, const QString &trainer);
+// is none; kConfirmed confirms, kRemoveBooking removes (after asking).
+bool SetBookingState(const Nomination &nomination, const QString &state);
 
-// Marks the booking of the nomination (meeting + horse) confirmed and paints the row in `color`
-// (the runners grid keeps the cells it keeps when it is filled, such as a last rider's own
-// colour). Without a stored booking nothing is stored, the agent is told and the row is left as
-// it is: false. The state cell is the grid's booking-state column whatever cell the gesture was
-// on (`column` and `raceCode` are kept for the callers' symmetry).
-bool ConfirmBooking(BookingGrid &grid, int row, int column, const QString &meetingCode, const QString &raceCode,
-                    const QString &horse, const QColor &color);
+// Marks the nomination's booking confirmed. Refused with a message when nothing is booked or
+// the booking has no jockey.
+bool ConfirmBooking(const Nomination &nomination);
 // The question before a gesture other than the state pick list confirms a ride (a double click or a
 // key on the row), so that a stray one cannot: "Confirm C Taylor on YARMONCHA?", default No.
 bool AskToConfirmRide(const QString &jockey, const QString &horse);
+
+// How a row shows a booking: the one rule for filling the lists and for updating a row after a
+// gesture. The jockey cell takes the booked jockey's colour; a confirmed ride paints its whole
+// row in it, except the grid's unpainted cells and a cell that keeps its own drawn colour.
+struct BookingLook {
+    QString jockey;
+    QColor jockeyColor;
+    QString state;
+    bool confirmed = false;
+};
+QColor bookedBackColor(const BookingColumns &columns, int column, const BookingLook &look, const QColor &drawn);
+// Writes the booking into a freshly drawn line (after markDrawn): jockey (when one is booked),
+// state, confirmed mark and colours.
+void showBooking(ListRow &row, const BookingColumns &columns, const BookingLook &look);
+// Re-reads the row's nomination and shows what is stored: the booking, or the field's rider.
+void showStoredBooking(BookingGrid &grid, int row);
 
 // After a field import has stored a meeting's nominations: a booking whose horse is now
 // nominated under another race code (its distance or name changed) takes the nomination's code.

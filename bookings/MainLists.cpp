@@ -63,6 +63,11 @@ QList<ListColumn> trainerColumns()
             {u"IgnTrainer"_s, QString(), 0, true}};
 }
 
+BookingColumns noms::nominationBookingColumns()
+{
+    return {noms::Horse, noms::Jockey, noms::Booking, {}, 0};
+}
+
 QList<ListColumn> nominationColumns()
 {
     return {{u"Meeting"_s, u"Meeting"_s, 72},
@@ -301,9 +306,8 @@ void appendScratchedBookings(Db &db, const QString &trainer, const ListFilter &f
         row.markDrawn();
         const bool confirmed = query.value(4).toInt() != 0;
         row.cell(noms::Confirmed).text = confirmed ? u"True"_s : u"False"_s;
-        row.cell(noms::Jockey).text = query.value(3).toString();
-        row.cell(noms::Jockey).back = fromStoredColor(query.value(5).toString());
-        row.cell(noms::Booking).text = kScratched;
+        showBooking(row, noms::nominationBookingColumns(),
+                    {query.value(3).toString(), fromStoredColor(query.value(5).toString()), kScratched, confirmed});
         rows << row;
     }
 }
@@ -365,18 +369,10 @@ NominationsResult loadNominations(const QString &trainer, const ListFilter &filt
         if (booking.next()) {
             bookedJockey = booking.value(0).toString();
             const bool confirmed = booking.value(2).toInt() != 0;
-            const QColor color = fromStoredColor(booking.value(3).toString());
             row.cell(noms::Confirmed).text = confirmed ? u"True"_s : u"False"_s;
-            row.cell(noms::Booking).text = booking.value(1).toString();
-            if (confirmed) {
-                row.cell(noms::Booking).icon = kConfirmedIcon;
-                for (ListCell &cell : row.cells)
-                    cell.back = color;
-            }
-            if (!bookedJockey.isEmpty()) {
-                row.cell(noms::Jockey).text = bookedJockey;
-                row.cell(noms::Jockey).back = color;
-            }
+            showBooking(
+                row, noms::nominationBookingColumns(),
+                {bookedJockey, fromStoredColor(booking.value(3).toString()), booking.value(1).toString(), confirmed});
         }
         booking.finish();
         if (bookedJockey.isEmpty())

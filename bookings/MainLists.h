@@ -21,7 +21,9 @@ namespace mainlists {
 namespace noms {
 inline constexpr int Meeting = 1, Race = 2, Form = 3, Horse = 4, Icon1 = 5, Icon2 = 6, Wgt = 7, Rtg = 8, Class = 9,
                      Jockey = 10, RaceCode = 11, Confirmed = 12, Booking = 13, Date = 14, Name = 15, State = 16;
-}
+// Where the nominations list keeps a booking.
+BookingColumns nominationBookingColumns();
+} // namespace noms
 namespace names {
 inline constexpr int Trainer = 1, Runners = 2, Races = 3, Icon1 = 4, Icon2 = 5, IgnTrainer = 6;
 }
@@ -100,7 +102,7 @@ struct NominationsResult {
 // A booked horse that a later field no longer lists (scratched) follows them, its state shown as
 // kScratched, until the agent removes the booking.
 NominationsResult loadNominations(const QString &trainer, const ListFilter &filter);
-inline const QString kScratched = QStringLiteral("Scratched");
+using ::kScratched;
 
 // Text runs of the race details box: the meeting (location, state, details) and the race
 // (number, start time, apprentice allowance, details). Missing rows give no runs.

@@ -322,34 +322,24 @@ QList<RunnerLine> loadRunners(const QString &meetingCode, int raceNumber, const 
             row.cell(col::Trainer).fore = kRed;
         if (!fieldJockey.isEmpty() && !nominations)
             row.cell(col::Jockey).fore = kBlue;
-        const QColor lastRiderColor = fromStoredColor(v(32).toString().trimmed());
-        row.cell(col::LastJockey).back = lastRiderColor;
+        row.cell(col::LastJockey).back = fromStoredColor(v(32).toString().trimmed());
         row.markDrawn();
 
-        QColor rowColor;
-        const QString bookedJockey = v(27).toString();
-        const bool confirmed = v(29).toInt() != 0;
-        const QColor jockeyColor = fromStoredColor(v(30).toString());
-        row.cell(col::Jockey).text = bookedJockey.isEmpty() ? fieldJockey : bookedJockey;
-        row.cell(col::Booking).text = v(28).toString();
-        if (!bookedJockey.isEmpty())
-            row.cell(col::Jockey).back = jockeyColor;
-        if (confirmed) {
-            rowColor = jockeyColor;
-            row.cell(col::Booking).icon = kConfirmedIcon;
-        }
-        if (rowColor.isValid()) {
-            for (int c = 1; c <= col::Count; ++c) {
-                if (c == col::Jockey || c == col::RaceDetails || c == col::TrainerLoc || c == col::BarrBallotSort)
-                    continue;
-                if (c == col::LastJockey && lastRiderColor.isValid())
-                    continue;
-                row.cell(c).back = rowColor;
-            }
-        }
+        row.cell(col::Jockey).text = fieldJockey;
+        showBooking(row, runnerBookingColumns(),
+                    {v(27).toString(), fromStoredColor(v(30).toString()), v(28).toString(), v(29).toInt() != 0});
         lines.append(std::move(line));
     }
     return lines;
+}
+
+BookingColumns runnerBookingColumns()
+{
+    return {col::Horse,
+            col::Jockey,
+            col::Booking,
+            {col::RaceDetails, col::TrainerLoc, col::BarrBallotSort},
+            col::LastJockey};
 }
 
 bool weightControlsShown(const QString &state, const QString &raceText, bool allowed)

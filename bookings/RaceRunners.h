@@ -21,6 +21,10 @@ inline constexpr int Nbr = 1, Race = 2, Form = 3, Horse = 4, Hicon1 = 5, Hicon2 
 inline constexpr int Count = 32;
 } // namespace col
 
+// Where the runners grid keeps a booking: a confirmed ride leaves the race label, the trainer's
+// location and the hidden barrier sort value alone, and a last rider keeps his own colour.
+BookingColumns runnerBookingColumns();
+
 // Races 1 to 30 have a place in the window's race tables; 99 is never listed.
 inline constexpr int kMaxRaceNumber = 30;
 inline constexpr int kUnlistedRace = 99;

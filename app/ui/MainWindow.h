@@ -110,13 +110,9 @@ public:
     // A header click on grdNames or grdNoms.
     void sortList(QTableView *grid, int column);
     // A jockey dropped at a point of grdNoms' viewport; false when not over a cell.
-    bool dropJockey(const QPoint &viewportPos, const QString &jockey, const QColor &color);
+    bool dropJockey(const QPoint &viewportPos, const QString &jockey);
     // A double click or key press on a nominations cell.
     void editRequest(int row, int column);
-    // cmbJockey losing the focus: books its choice on the nomination it was opened over.
-    void commitJockeyPick();
-    // A choice in cmbBookText.
-    void chooseBookingState(const QString &state);
     // What dragging a jockey-list row carries (nullptr for no row).
     QMimeData *jockeyDragData(int row) const;
 
@@ -149,7 +145,8 @@ private:
     void weightEdited();
     // Meetings, trainers and the chosen trainer's nominations after fields were loaded or downloaded.
     void reloadAfterFields();
-    // Tells in the status bar what a booking gesture did to a nominations row, when it changed it.
+    // Runs a booking gesture on a nominations row and tells in the status bar what it changed.
+    template <typename Gesture> void bookingGesture(int row, Gesture gesture);
     void reportBooking(int row, const QString &before);
     QString bookingOfRow(int row) const;
     void highlightChosenTrainer();

@@ -1,14 +1,14 @@
 #include "MainWindowCommands.h"
 
 #include "MainWindow.h"
-#include "core/ui/BusyPointer.h"
-#include "core/DebugMode.h"
 #include "app/MaintenanceCommands.h"
-#include "core/UserDialogs.h"
-#include "people/ManagedJockeys.h"
+#include "bookings/BookingGestures.h"
 #include "bookings/WeightTable.h"
 #include "bookings/ui/FrmRace.h"
 #include "bookings/ui/ListModel.h"
+#include "core/DebugMode.h"
+#include "core/UserDialogs.h"
+#include "core/ui/BusyPointer.h"
 #include "db/Database.h"
 #include "invoicing/ui/frmSelectDate.h"
 
@@ -252,8 +252,7 @@ void MainWindowCommands::setRemainingStatus()
         return;
     guarded([this, &state] {
         BusyPointer busy;
-        maintenance::setRemainingStates(m_window->nomsGrid(), m_window->grdNoms->model()->rowCount(), state,
-                                        m_window->chosenTrainer());
+        maintenance::setRemainingStates(m_window->nomsGrid(), m_window->grdNoms->model()->rowCount(), state);
     });
 }
 
@@ -275,8 +274,7 @@ void MainWindowCommands::selectJockeyForIcons()
 {
     guarded([this] {
         const QString selected = selectedJockey();
-        const std::optional<QString> highlight = maintenance::selectJockeyForIcons(
-            selected, !selected.isEmpty() && selected == ManagedJockeys::IconJockey(), jockeyNames());
+        const std::optional<QString> highlight = bookinggestures::selectJockeyForIcons(selected, jockeyNames());
         if (!highlight)
             return;
         highlightJockey(*highlight);

@@ -30,7 +30,15 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-    // BookingGrid.
+    // BookingGrid: where the grid keeps a booking's cells and how a row names its nomination,
+    // as the window that owns the grid says.
+    void setBookingColumns(const BookingColumns &columns) { m_bookingColumns = columns; }
+    void setNominationOfRow(std::function<Nomination(int row)> nominationOf)
+    {
+        m_nominationOf = std::move(nominationOf);
+    }
+    BookingColumns bookingColumns() const override { return m_bookingColumns; }
+    Nomination nominationOfRow(int row) const override { return m_nominationOf ? m_nominationOf(row) : Nomination(); }
     int columnCount() const override { return static_cast<int>(m_columns.size()); }
     QString cellText(int row, int column) const override;
     void setCellText(int row, int column, const QString &text) override;
@@ -78,4 +86,6 @@ protected:
 private:
     QList<ListColumn> m_columns;
     QList<Qt::SortOrder> m_nextOrder;
+    BookingColumns m_bookingColumns;
+    std::function<Nomination(int)> m_nominationOf;
 };

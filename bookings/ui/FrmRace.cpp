@@ -6,10 +6,11 @@
 #include "ListIcons.h"
 #include "ListModel.h"
 #include "ListViews.h"
+#include "NominationPick.h"
 #include "RunnerModel.h"
+#include "bookings/BookingGestures.h"
 #include "bookings/BookingOperations.h"
 #include "bookings/BookingPickLists.h"
-#include "people/ManagedJockeys.h"
 #include "bookings/RaceRunners.h"
 #include "bookings/StoredColor.h"
 #include "bookings/WeightCalculation.h"
@@ -18,6 +19,7 @@
 #include "core/ui/BusyPointer.h"
 #include "core/ui/HeaderLayout.h"
 #include "formdata/ui/FormWindows.h"
+#include "people/ManagedJockeys.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -305,11 +307,19 @@ void FrmRace::connectSignals()
     connect(grdRace->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int section) { sortRunners(section + 1); });
     connect(m_runners, &QAbstractItemModel::modelReset, this, &FrmRace::applyGroupSpans);
-    connect(cmbBookText, &QComboBox::activated, this, [this] { chooseBookingState(cmbBookText->currentText()); });
-    connect(cmbJockey, &QComboBox::activated, this, [this] {
-        grdRace->setFocus(Qt::OtherFocusReason);
-        if (cmbJockey->isVisible())
-            commitJockeyPick();
+    m_runners->setNominationOfRow([this](int row) {
+        if (m_runners->isGroupRow(row))
+            return Nomination();
+        return Nomination{m_meeting, raceCodeOfRow(row), m_runners->cellText(row, col::Horse),
+                          m_runners->cellText(row, col::Trainer)};
+    });
+    m_jockeyPick = new NominationPick(cmbJockey, grdRace, m_runners);
+    m_statePick = new NominationPick(cmbBookText, grdRace, m_runners);
+    connect(m_jockeyPick, &NominationPick::chosen, this, [this](int row, const QString &jockey) {
+        bookingGesture([&] { return bookinggestures::bookJockey(*m_runners, row, jockey); });
+    });
+    connect(m_statePick, &NominationPick::chosen, this, [this](int row, const QString &state) {
+        bookingGesture([&] { return bookinggestures::chooseState(*m_runners, row, state); });
     });
     connect(txtTrainLocation, &QLineEdit::editingFinished, this,
             [this] { saveContact(mainlists::ContactField::Location); });
@@ -318,13 +328,12 @@ void FrmRace::connectSignals()
             [this] { saveContact(mainlists::ContactField::Mobile); });
     new listviews::JockeyDragDrop(
         grdJockey, grdRace, [this](int row) { startJockeyDrag(row); },
-        [this](const QPoint &at, const QString &jockey, const QColor &color) {
+        [this](const QPoint &at, const QString &jockey) {
             const QModelIndex index = grdRace->indexAt(at);
-            return index.isValid() && dropJockey(index.row() + 1, jockey, color);
+            return index.isValid() && dropJockey(index.row() + 1, jockey);
         },
         this);
     grdRace->installEventFilter(this);
-    cmbJockey->installEventFilter(this);
 }
 
 // ---- Loading ----
@@ -497,9 +506,6 @@ void FrmRace::storeLayout()
 
 void FrmRace::done(int result)
 {
-    // A jockey picked and not yet booked is booked before the window goes.
-    if (cmbJockey->isVisible())
-        commitJockeyPick();
     storeLayout();
     QDialog::done(result);
 }

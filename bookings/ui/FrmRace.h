@@ -8,6 +8,7 @@
 #include <QHash>
 
 class ListModel;
+class NominationPick;
 class RunnerModel;
 class QAction;
 class QComboBox;
@@ -82,11 +83,8 @@ public:
     void clickMeeting(int row);
     void sortRunners(int column);
     // Drops the jockey of the jockey-list row onto a runner row.
-    bool dropJockey(int runnerRow, const QString &jockey, const QColor &color);
+    bool dropJockey(int runnerRow, const QString &jockey);
     QMimeData *jockeyDragData(int row) const;
-    // The pickers: a jockey or "Delete Jockey" leaving cmbJockey; a state chosen in cmbBookText.
-    void commitJockeyPick();
-    void chooseBookingState(const QString &state);
     void selectJockeyForIcons(int jockeyRow);
     void calculateWeights();
     void updateRatings();
@@ -119,8 +117,9 @@ private:
     void applyGroupSpans();
     void fillTrainerBoxes(int row);
     void saveContact(mainlists::ContactField field);
-    void openPickList(QComboBox *box, int row, int column);
     QString raceCodeOfRow(int row) const;
+    // Runs a booking gesture; the window reports a change when it closes.
+    template <typename Gesture> void bookingGesture(Gesture gesture);
     void startJockeyDrag(int row);
     template <typename Step> void guarded(Step step);
 
@@ -131,16 +130,8 @@ private:
     QString m_columnsLevel;
     QString m_trainer;
     QHash<int, QString> m_raceCodes;
-    // The runner a picker was opened for: bound to the horse, not to a row that a sort moves.
-    // A horse may run in two races of a meeting: the picker belongs to meeting, race and horse.
-    struct PickTarget {
-        QString meeting;
-        int race = 0;
-        QString horse;
-    };
-    PickTarget m_pick;
-    // The runner row the open picker belongs to, forgetting the picker (0 when it is no longer shown).
-    int takePickRow();
+    NominationPick *m_jockeyPick = nullptr;
+    NominationPick *m_statePick = nullptr;
     int m_menuRow = 0;
     bool m_changed = false;
 
@@ -149,6 +140,14 @@ private:
     ListModel *m_jockeys = nullptr;
     RunnerModel *m_runners = nullptr;
 };
+
+template <typename Gesture> void FrmRace::bookingGesture(Gesture gesture)
+{
+    guarded([&] {
+        if (gesture())
+            m_changed = true;
+    });
+}
 
 // A failed statement ends the gesture with a message; the window stays usable.
 template <typename Step> void FrmRace::guarded(Step step)

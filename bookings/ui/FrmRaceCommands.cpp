@@ -5,8 +5,8 @@
 #include "ListModel.h"
 #include "MeetingPrintPreview.h"
 #include "RunnerModel.h"
+#include "bookings/BookingGestures.h"
 #include "bookings/MainLists.h"
-#include "people/ManagedJockeys.h"
 #include "bookings/RaceRunners.h"
 #include "bookings/RatingUpdate.h"
 #include "bookings/WeightCalculation.h"
@@ -99,23 +99,15 @@ void FrmRace::raceMenuChosen(int row, const QString &key)
 
 void FrmRace::selectJockeyForIcons(int jockeyRow)
 {
-    const QString jockey = jockeyRow >= 1 ? m_jockeys->cellText(jockeyRow, 1) : QString();
-    if (jockey.isEmpty()) {
-        UserDialogs::instance().message(u"Select a Jockey"_s, u"Jockey Must be Seleted for Icons."_s,
-                                        UserDialogs::Icon::Exclamation);
+    QStringList names;
+    for (int r = 1; r <= m_jockeys->rowCount(); ++r)
+        names << m_jockeys->cellText(r, 1);
+    const std::optional<QString> highlight = bookinggestures::selectJockeyForIcons(names.value(jockeyRow - 1), names);
+    if (!highlight)
         return;
-    }
-    if (jockey == ManagedJockeys::IconJockey()) {
-        QStringList names;
-        for (int r = 1; r <= m_jockeys->rowCount(); ++r)
-            names << m_jockeys->cellText(r, 1);
-        ManagedJockeys::rebuild(names);
-    } else {
-        ManagedJockeys::selectIconJockey(jockey);
-    }
     for (int r = 1; r <= m_jockeys->rowCount(); ++r)
         m_jockeys->setCellIcon(r, 1,
-                               m_jockeys->cellText(r, 1) == ManagedJockeys::IconJockey() ? mainlists::kPlacedIcon : 0);
+                               !highlight->isEmpty() && names.at(r - 1) == *highlight ? mainlists::kPlacedIcon : 0);
     guarded([this] { loadRunners(); });
     for (QLineEdit *box : {txtTrainLocation, TxtTrainPhone, txtTrainMobile})
         box->clear();

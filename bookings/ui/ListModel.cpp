@@ -1,5 +1,7 @@
 #include "ListModel.h"
 
+#include "bookings/BookingGestures.h"
+
 #include <QMimeData>
 
 using namespace Qt::Literals::StringLiterals;
@@ -99,16 +101,12 @@ Qt::DropActions ListModel::supportedDropActions() const
 
 QString ListModel::jockeyMimeType()
 {
-    return u"application/x-ostrevan-jockey"_s;
+    return bookinggestures::jockeyMimeType();
 }
 
 QMimeData *ListModel::jockeyMimeData(int row) const
 {
     if (row < 1 || row > rowCount())
         return nullptr;
-    auto *data = new QMimeData;
-    const QString name = cellText(row, 1);
-    data->setText(name);
-    data->setData(jockeyMimeType(), (name + QLatin1Char('\n') + cellText(row, 2)).toUtf8());
-    return data;
+    return bookinggestures::jockeyDragData(cellText(row, 1), cellText(row, 2));
 }

@@ -23,7 +23,7 @@ public:
     QStringList mimeTypes() const override;
     Qt::DropActions supportedDropActions() const override;
 
-    QString gridName() const override { return m_gridName; }
+    QString gridName() const { return m_gridName; }
 
     // What a dragged jockey travels as.
     static QString jockeyMimeType();

@@ -5,7 +5,7 @@
 #include "core/Sound.h"
 #include "core/ui/BusyPointer.h"
 
-#include "bookings/StoredColor.h"
+#include "bookings/BookingGestures.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -106,12 +106,9 @@ bool JockeyDragDrop::eventFilter(QObject *watched, QEvent *event)
         }
         if (event->type() == QEvent::Drop) {
             auto *drop = static_cast<QDropEvent *>(event);
-            if (drop->mimeData()->hasFormat(ListModel::jockeyMimeType())) {
-                const QStringList parts =
-                    QString::fromUtf8(drop->mimeData()->data(ListModel::jockeyMimeType())).split(u'\n');
-                if (m_drop(drop->position().toPoint(), parts.value(0), fromStoredColor(parts.value(1))))
-                    drop->acceptProposedAction();
-            }
+            const QString jockey = bookinggestures::draggedJockey(*drop->mimeData());
+            if (!jockey.isEmpty() && m_drop(drop->position().toPoint(), jockey))
+                drop->acceptProposedAction();
             return true;
         }
     }

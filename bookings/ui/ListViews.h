@@ -5,7 +5,6 @@
 
 #include <functional>
 
-class QColor;
 class QMimeData;
 class QTableView;
 
@@ -26,7 +25,7 @@ class JockeyDragDrop : public QObject
 {
 public:
     using StartDrag = std::function<void(int row)>;
-    using Drop = std::function<bool(const QPoint &viewportPos, const QString &jockey, const QColor &color)>;
+    using Drop = std::function<bool(const QPoint &viewportPos, const QString &jockey)>;
 
     JockeyDragDrop(QTableView *source, QTableView *target, StartDrag startDrag, Drop drop, QObject *parent);
 

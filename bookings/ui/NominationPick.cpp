@@ -1,33 +1,46 @@
 #include "NominationPick.h"
 
-#include "ListModel.h"
-#include "bookings/MainLists.h"
+#include "CellTableModel.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QTableView>
 
-NominationPick::NominationPick(QComboBox *box, QTableView *grid, ListModel *nominations)
-    : QObject(box), m_box(box), m_grid(grid), m_nominations(nominations)
+#include <algorithm>
+#include <utility>
+
+NominationPick::NominationPick(QComboBox *box, QTableView *grid, CellTableModel *rows)
+    : QObject(box), m_box(box), m_grid(grid), m_rows(rows)
 {
     // Whatever changes the rows under the open list ends the choice.
-    connect(nominations, &QAbstractItemModel::modelReset, this, &NominationPick::close);
-    connect(nominations, &QAbstractItemModel::layoutChanged, this, &NominationPick::close);
-    connect(nominations, &QAbstractItemModel::rowsRemoved, this, &NominationPick::close);
+    connect(rows, &QAbstractItemModel::modelReset, this, &NominationPick::close);
+    connect(rows, &QAbstractItemModel::layoutChanged, this, &NominationPick::close);
+    connect(rows, &QAbstractItemModel::rowsRemoved, this, &NominationPick::close);
+    // A closed combo box also reports arrows, the wheel and typing as an activation: only a
+    // choice made in the open list counts.
+    connect(box, &QComboBox::activated, this, [this] {
+        if (std::exchange(m_fromList, false) && isOpen())
+            commit();
+    });
+    box->installEventFilter(this);
+    box->view()->installEventFilter(this);
+    box->view()->viewport()->installEventFilter(this);
 }
 
 void NominationPick::open(int row, int column)
 {
-    using namespace mainlists::noms;
-    m_meeting = m_nominations->cellText(row, Meeting);
-    m_race = m_nominations->cellText(row, Race);
-    m_horse = m_nominations->cellText(row, Horse);
-    m_column = column;
-    const QModelIndex index = m_nominations->index(row - 1, column - 1);
+    m_nomination = m_rows->nominationOfRow(row);
+    if (!m_nomination.isValid())
+        return;
+    m_fromList = false;
+    const QModelIndex index = m_rows->index(row - 1, column - 1);
     m_grid->scrollTo(index);
     const QRect cell = m_grid->visualRect(index);
     const QPoint topLeft = m_grid->viewport()->mapTo(m_box->parentWidget(), cell.topLeft());
     m_box->setGeometry(QRect(topLeft, QSize(std::max(cell.width(), 130), std::max(cell.height(), 22))));
-    m_box->setCurrentIndex(m_box->findText(m_nominations->cellText(row, column)));
+    m_box->setCurrentIndex(m_box->findText(m_rows->cellText(row, column)));
     m_box->show();
     m_box->raise();
     m_box->setFocus(Qt::OtherFocusReason);
@@ -36,26 +49,88 @@ void NominationPick::open(int row, int column)
 void NominationPick::close()
 {
     // Forgotten before hiding: losing the focus while hiding must not count as a choice.
-    m_meeting.clear();
-    m_race.clear();
-    m_horse.clear();
+    m_nomination = {};
+    m_fromList = false;
     m_box->hide();
 }
 
-NominationPick::Target NominationPick::take()
+void NominationPick::commit()
 {
-    const QString meeting = m_meeting;
-    const QString race = m_race;
-    const QString horse = m_horse;
-    const int column = m_column;
+    const Nomination nomination = m_nomination;
+    const QString choice = m_box->currentText();
+    const int index = m_box->currentIndex();
     close();
-    if (horse.isEmpty())
-        return {};
-    using namespace mainlists::noms;
-    for (int row = 1; row <= m_nominations->rowCount(); ++row) {
-        if (m_nominations->cellText(row, Horse) == horse && m_nominations->cellText(row, Meeting) == meeting
-            && m_nominations->cellText(row, Race) == race)
-            return {row, column};
+    m_grid->setFocus(Qt::OtherFocusReason);
+    if (!nomination.isValid() || choice.isEmpty())
+        return;
+    for (int row = 1; row <= m_rows->rowCount(); ++row) {
+        const Nomination shown = m_rows->nominationOfRow(row);
+        if (shown.horse == nomination.horse && shown.meetingCode == nomination.meetingCode &&
+            shown.raceCode == nomination.raceCode) {
+            emit chosen(row, choice, index);
+            return;
+        }
     }
-    return {};
+}
+
+void NominationPick::browse(int step)
+{
+    const int last = m_box->count() - 1;
+    m_box->setCurrentIndex(std::clamp(m_box->currentIndex() + step, 0, last));
+}
+
+bool NominationPick::eventFilter(QObject *watched, QEvent *event)
+{
+    if (!isOpen())
+        return QObject::eventFilter(watched, event);
+    if (watched == m_box->view()->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        m_fromList = true;
+    } else if (watched == m_box->view() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        m_fromList = key == Qt::Key_Return || key == Qt::Key_Enter;
+    } else if (watched == m_box && event->type() == QEvent::KeyPress && !m_box->view()->isVisible()) {
+        auto *press = static_cast<QKeyEvent *>(event);
+        m_fromList = false;
+        if (press->modifiers() & Qt::AltModifier)
+            return false; // Alt+Down opens the list
+        switch (press->key()) {
+        case Qt::Key_Up:
+            browse(-1);
+            return true;
+        case Qt::Key_Down:
+            browse(1);
+            return true;
+        case Qt::Key_PageUp:
+        case Qt::Key_Home:
+            browse(-m_box->count());
+            return true;
+        case Qt::Key_PageDown:
+        case Qt::Key_End:
+            browse(m_box->count());
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            commit();
+            return true;
+        case Qt::Key_Escape:
+            close();
+            m_grid->setFocus(Qt::OtherFocusReason);
+            return true;
+        default:
+            break;
+        }
+    } else if (watched == m_box && event->type() == QEvent::Wheel) {
+        m_fromList = false;
+    } else if (watched == m_box && event->type() == QEvent::FocusOut) {
+        // Tabbing away commits; a click elsewhere (or another window) chooses nothing. Opening
+        // its own list is no leaving.
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+            commit();
+        else if (reason != Qt::PopupFocusReason && !m_box->view()->isVisible())
+            close();
+    }
+    return QObject::eventFilter(watched, event);
 }

@@ -1,41 +1,49 @@
 #pragma once
 
+#include "bookings/BookingGrid.h"
+
 #include <QObject>
 #include <QString>
 
-class ListModel;
+class CellTableModel;
 class QComboBox;
 class QTableView;
 
-// A pick list opened over a cell of the nominations list. It belongs to the nomination it was
-// opened on (meeting code + race + horse: a horse may run in two races of a meeting), not to a row
-// number: a sort, a reload or another trainer closes it, and a choice is only ever written to that
-// nomination's row.
+// A pick list (jockeys or booking states) opened over a cell of a booking grid. It belongs to the
+// nomination it was opened on (meeting code + race code + horse: a horse may run in two races of
+// a meeting), not to a row number: a sort, a reload or another trainer closes it, and a choice is
+// only ever given for that nomination's row.
+// Keys: arrows (and typing) on the closed list only browse; Enter or Tab commits the choice shown,
+// as does a click or Enter in the open list; Escape closes it without a choice. Leaving it any
+// other way (a click elsewhere) chooses nothing.
 class NominationPick final : public QObject
 {
     Q_OBJECT
 public:
-    NominationPick(QComboBox *box, QTableView *grid, ListModel *nominations);
+    NominationPick(QComboBox *box, QTableView *grid, CellTableModel *rows);
 
     // Places the list over the cell (1-based row and column) with the cell's text chosen, and shows it.
     void open(int row, int column);
-    // Hides the list and forgets its nomination.
+    // Hides the list without a choice.
     void close();
-    bool isOpen() const { return !m_horse.isEmpty(); }
-    // Closes the list and gives the row its nomination stands in now and the column it was
-    // opened on; row 0 when it was not open or the nomination is no longer listed.
-    struct Target {
-        int row = 0;
-        int column = 0;
-    };
-    Target take();
+    bool isOpen() const { return m_nomination.isValid(); }
+    // Gives the choice shown for the row where the nomination stands now, and closes.
+    void commit();
+
+signals:
+    // `row` is where the nomination stands when the choice is made.
+    void chosen(int row, const QString &choice, int index);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void browse(int step);
+
     QComboBox *m_box;
     QTableView *m_grid;
-    ListModel *m_nominations;
-    QString m_meeting;
-    QString m_race;
-    QString m_horse;
-    int m_column = 0;
+    CellTableModel *m_rows;
+    Nomination m_nomination;
+    // The next activation comes from the open list (a click or Enter there), not from browsing.
+    bool m_fromList = false;
 };

@@ -5,7 +5,10 @@
 
 using namespace racewindow;
 
-RunnerModel::RunnerModel(QObject *parent) : CellTableModel(parent) {}
+RunnerModel::RunnerModel(QObject *parent) : CellTableModel(parent)
+{
+    setBookingColumns(racewindow::runnerBookingColumns());
+}
 
 void RunnerModel::setColumns(const QList<ListColumn> &columns)
 {
@@ -147,12 +150,4 @@ QVariant RunnerModel::data(const QModelIndex &index, int role) const
     default:
         return cellData(cell, role);
     }
-}
-
-void RunnerModel::setCellBackColor(int row, int column, const QColor &color)
-{
-    // The group column, the location and the hidden sort value keep the grid's default.
-    if (column == col::RaceDetails || column == col::TrainerLoc || column == col::BarrBallotSort)
-        return;
-    CellTableModel::setCellBackColor(row, column, color);
 }

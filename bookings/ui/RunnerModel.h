@@ -27,10 +27,6 @@ public:
 
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
-    // BookingGrid.
-    QString gridName() const override { return QStringLiteral("grdRace"); }
-    void setCellBackColor(int row, int column, const QColor &color) override;
-
 protected:
     int lineCount() const override { return static_cast<int>(m_display.size()); }
     ListRow *lineAt(int row) override;

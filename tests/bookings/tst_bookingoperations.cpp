@@ -1,11 +1,12 @@
 #include "support/TestGrid.h"
 
+#include "bookings/BookingGestures.h"
 #include "bookings/BookingOperations.h"
 #include "bookings/BookingPickLists.h"
-#include "people/ManagedJockeys.h"
 #include "bookings/RaceRunners.h"
 #include "bookings/StoredColor.h"
 #include "db/Database.h"
+#include "people/ManagedJockeys.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
@@ -14,19 +15,19 @@
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
+using namespace bookinggestures;
 
 namespace {
 
 const QString kMeeting = u"0312FLEM"_s;
 const QString kRace = u"1200 MDN"_s;
 const QString kHorse = u"O'Reilly's Star"_s;
-const QString kTrainer = u"D O'Hayes"_s;          // has both phone numbers
-const QString kIgnored = u"P O'Brien"_s;          // set to ignore
-const QString kQuietTrainer = u"L Freedman"_s;    // no phone numbers
-const QColor kRed(255, 0, 0);
-const QColor kBlue(0, 0, 255);
+const QString kTrainer = u"D O'Hayes"_s;
+const QString kIgnored = u"P O'Brien"_s; // set to ignore
+const QColor kRed(255, 0, 0);            // J Smith's colour
+const QColor kBlue(0, 0, 255);           // K O'Neil's
 
-enum class Op { Replace, DeleteJockey, RemoveBooking };
+enum class Op { Replace, DeleteJockey, DeleteStateOnly, RemoveBooking, TooHeavy, FieldRider };
 
 } // namespace
 
@@ -54,9 +55,11 @@ private slots:
 
 private:
     void addBooking(const QString &jockey, const QString &selection, bool confirmed, const QString &trainer = kTrainer);
+    // The horse's nomination in the current field: weight in tenths of a kilogram, the rider it names.
+    void addNomination(int weight, const QString &fieldJockey = QString());
     QStringList bookings() const;
     // A grid row showing the nomination as the lists draw it.
-    void showBooking(TestGrid &grid, const QString &jockey, const QString &state);
+    void showBooking(TestGrid &grid, const QString &jockey, const QString &state, const QString &trainer = kTrainer);
 
     std::unique_ptr<TestEnvironment> m_env;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
@@ -72,11 +75,10 @@ void TestBookingOperations::init()
     db.exec(u"INSERT INTO Jockey (Jockey, FullName, JockeyColor, Ridewgt) VALUES (?, ?, ?, ?)"_s,
             {u"J Smith"_s, u"Jane Smith"_s, u"255"_s, 54.5});
     db.exec(u"INSERT INTO Jockey (Jockey, FullName, JockeyColor, Ridewgt) VALUES (?, ?, ?, ?)"_s,
-            {u"K O'Neil"_s, u"Kate O'Neil"_s, kDefaultStoredColor, 54.0});
+            {u"K O'Neil"_s, u"Kate O'Neil"_s, u"16711680"_s, 54.0});
     db.exec(u"INSERT INTO Trainer (TrainerName, TrainerMobile, Phone, IgnoreTrainer) VALUES (?, ?, ?, 0)"_s,
             {kTrainer, u"0412 345 678"_s, u"03 9876 5432"_s});
     db.exec(u"INSERT INTO Trainer (TrainerName, IgnoreTrainer) VALUES (?, 1)"_s, {kIgnored});
-    db.exec(u"INSERT INTO Trainer (TrainerName, Phone, IgnoreTrainer) VALUES (?, '', 0)"_s, {kQuietTrainer});
 }
 
 void TestBookingOperations::cleanup()
@@ -95,59 +97,98 @@ void TestBookingOperations::addBooking(const QString &jockey, const QString &sel
              confirmed ? 1 : 0});
 }
 
+void TestBookingOperations::addNomination(int weight, const QString &fieldJockey)
+{
+    Db db = OpenDb();
+    db.exec(u"INSERT INTO Noms (MeetingCode, RaceCode, RaceNumber, Horse, TrainerName, Weight, Jockey) "
+            "VALUES (?, ?, 1, ?, ?, ?, ?)"_s,
+            {kMeeting, kRace, kHorse, kTrainer, weight, fieldJockey});
+}
+
 QStringList TestBookingOperations::bookings() const
 {
     return queryRows(u"SELECT MeetingCode, RaceCode, Horse, TrainerName, COALESCE(Jockey, '<null>'), "
                      "BookingSelection, Confirmed FROM Bookings ORDER BY rowid"_s);
 }
 
-void TestBookingOperations::showBooking(TestGrid &grid, const QString &jockey, const QString &state)
+void TestBookingOperations::showBooking(TestGrid &grid, const QString &jockey, const QString &state,
+                                        const QString &trainer)
 {
-    const int jockeyColumn = bookingJockeyColumn(grid);
+    const BookingColumns columns = grid.bookingColumns();
+    grid.trainer = trainer;
+    grid.raceCode = kRace;
     grid.cell(1, 1).text = kMeeting;
-    grid.cell(1, 4).text = kHorse;
-    grid.cell(1, jockeyColumn).text = jockey;
-    grid.cell(1, jockeyColumn).back = kRed;
-    grid.cell(1, bookingStateColumn(grid)).text = state;
+    grid.cell(1, 4).text = kHorse + u' ';
+    if (grid.columnCount() >= 11 && columns.jockey == 10)
+        grid.cell(1, 11).text = kRace;
     grid.markDrawn();
+    grid.cell(1, columns.jockey).text = jockey;
+    grid.cell(1, columns.jockey).back = kRed;
+    grid.cell(1, columns.state).text = state;
 }
 
 void TestBookingOperations::answeringNoChangesNothing_data()
 {
     QTest::addColumn<Op>("op");
-    QTest::addColumn<QString>("title");
-    QTest::newRow("replace jockey") << Op::Replace << u"Confirm Jockey ride"_s;
-    QTest::newRow("delete jockey") << Op::DeleteJockey << u"Confirm Jockey ride"_s;
-    QTest::newRow("remove booking") << Op::RemoveBooking << u"Confirm Removal"_s;
+    QTest::addColumn<QString>("question");
+    QTest::newRow("replace jockey") << Op::Replace
+                                    << u"Confirm Jockey ride|J Smith Already booked for this ride are you sure\r"
+                                       "you wish replace with K O'Neil"_s;
+    QTest::newRow("delete jockey") << Op::DeleteJockey
+                                   << u"Confirm Jockey ride|J Smith Confirm Removal of booking from \r"
+                                      "Horse O'Reilly's Star"_s;
+    // A booking that holds only a state is asked about as one with a jockey.
+    QTest::newRow("delete jockey on a state") << Op::DeleteStateOnly
+                                              << u"Confirm Jockey ride|Pencilled In Confirm Removal of booking "
+                                                 "from \rHorse O'Reilly's Star"_s;
+    QTest::newRow("remove booking") << Op::RemoveBooking
+                                    << u"Confirm Removal|Remove Text : Pencilled In\r  from Horse O'Reilly's Star"_s;
+    // 54.5 kg on a horse given 54.0 kg: asked at once, default No.
+    QTest::newRow("jockey too heavy") << Op::TooHeavy
+                                      << u"Confirm Jockey ride|J Smith rides at 54.5 kg but O'Reilly's Star "
+                                         "carries 54.0 kg. Book anyway?"_s;
+    QTest::newRow("field names another rider") << Op::FieldRider
+                                               << u"Confirm Jockey ride|The field names B Rawiller (a2) to ride "
+                                                  "O'Reilly's Star. Book K O'Neil anyway?"_s;
 }
 
 void TestBookingOperations::answeringNoChangesNothing()
 {
     QFETCH(Op, op);
-    QFETCH(QString, title);
-    addBooking(u"J Smith"_s, u"Pencilled In"_s, false);
+    QFETCH(QString, question);
+    const bool booked = op != Op::TooHeavy && op != Op::FieldRider;
+    const QString jockey = op == Op::DeleteStateOnly || op == Op::RemoveBooking ? QString() : u"J Smith"_s;
+    if (booked)
+        addBooking(jockey, u"Pencilled In"_s, false);
+    addNomination(op == Op::TooHeavy ? 540 : 560, op == Op::FieldRider ? u"B Rawiller (a2)"_s : QString());
     TestGrid grid(u"grdNoms"_s, 16, 1);
-    showBooking(grid, u"J Smith"_s, u"Pencilled In"_s);
+    showBooking(grid, booked ? jockey : QString(), booked ? u"Pencilled In"_s : QString());
     const QStringList before = bookings();
     const QList<TestGrid::Row> gridBefore = grid.rows();
 
     m_dialogs->answerNo();
     switch (op) {
     case Op::Replace:
-        BookJockey(grid, 1, 10, u"K O'Neil"_s, kHorse, kMeeting, kRace, kTrainer, kBlue);
+    case Op::FieldRider:
+        QVERIFY(!bookinggestures::bookJockey(grid, 1, u"K O'Neil"_s));
         break;
     case Op::DeleteJockey:
-        BookJockey(grid, 1, 10, kDeleteJockey, kHorse, kMeeting, kRace, kTrainer, QColor());
+    case Op::DeleteStateOnly:
+        QVERIFY(!bookinggestures::bookJockey(grid, 1, kDeleteJockey));
         break;
     case Op::RemoveBooking:
-        SetBookingState(grid, 1, 13, kRemoveBooking, kMeeting, kRace, kHorse, kTrainer);
+        QVERIFY(!chooseState(grid, 1, kRemoveBooking));
+        break;
+    case Op::TooHeavy:
+        QVERIFY(!bookinggestures::bookJockey(grid, 1, u"J Smith"_s));
         break;
     }
 
-    QCOMPARE(m_dialogs->messages.size(), 1);
-    QCOMPARE(m_dialogs->messages.first().title, title);
+    QCOMPARE(m_dialogs->shown(), QStringList{question});
+    const bool defaultNo = op == Op::TooHeavy || op == Op::FieldRider;
+    QCOMPARE(m_dialogs->messages.first().defaultAnswer, defaultNo ? UserDialogs::Answer::No : UserDialogs::Answer::Yes);
     QCOMPARE(bookings(), before);
-    QVERIFY(grid.rows() == gridBefore);
+    QCOMPARE(grid.cellText(1, 13), gridBefore.at(0).at(12).text);
 }
 
 void TestBookingOperations::ignoredTrainerIsRefused_data()
@@ -169,18 +210,16 @@ void TestBookingOperations::ignoredTrainerIsRefused()
     TestGrid grid(u"grdRace"_s, 31, 1);
     if (booked) {
         addBooking(u"J Smith"_s, kPlanned, false, kIgnored);
-        showBooking(grid, u"J Smith"_s, kPlanned);
         m_dialogs->answerYes();
     }
+    showBooking(grid, booked ? u"J Smith"_s : QString(), booked ? kPlanned : QString(), trainer);
     const QStringList before = bookings();
-    const QList<TestGrid::Row> gridBefore = grid.rows();
 
-    BookJockey(grid, 1, 14, jockey, kHorse, kMeeting, kRace, trainer, kBlue);
+    QVERIFY(!bookinggestures::bookJockey(grid, 1, jockey));
 
     QCOMPARE(m_dialogs->shown().size(), booked ? 2 : 1);
     QCOMPARE(m_dialogs->shown().last(), u"Error|Trainer "_s + trainer + u" set to ignore cannot make bookings"_s);
     QCOMPARE(bookings(), before);
-    QVERIFY(grid.rows() == gridBefore);
 }
 
 void TestBookingOperations::bookJockey_data()
@@ -189,32 +228,28 @@ void TestBookingOperations::bookJockey_data()
     QTest::addColumn<QString>("storedJockey"); // "-": no booking
     QTest::addColumn<QString>("storedState");
     QTest::addColumn<bool>("confirmed");
-    QTest::addColumn<QString>("question");
+    QTest::addColumn<QString>("fieldJockey");
+    QTest::addColumn<int>("questions"); // each answered Yes
     QTest::addColumn<QString>("expectedBooking");
-    QTest::addColumn<QString>("expectedState");
 
     const QString booked = kMeeting + u'|' + kRace + u'|' + kHorse + u'|' + kTrainer + u'|';
     QTest::newRow("new booking, nominations list")
-        << u"grdNoms"_s << u"-"_s << QString() << false << QString() << booked + u"K O'Neil|Planned|0"_s << kPlanned;
+        << u"grdNoms"_s << u"-"_s << QString() << false << QString() << 0 << booked + u"K O'Neil|Planned|0"_s;
     QTest::newRow("new booking, race window")
-        << u"grdRace"_s << u"-"_s << QString() << false << QString() << booked + u"K O'Neil|Planned|0"_s << kPlanned;
-    // Not booked, the cell shows the field's jockey: no booking to replace, nothing to ask.
-    QTest::newRow("field names the same person") << u"grdNoms"_s << u"field:Ms KATE O'Neil (a2)"_s << QString() << false
-                                                 << QString() << booked + u"K O'Neil|Planned|0"_s << kPlanned;
-    QTest::newRow("field names the jockey's own name") << u"grdRace"_s << u"field:K O'Neil"_s << QString() << false
-                                                       << QString() << booked + u"K O'Neil|Planned|0"_s << kPlanned;
-    QTest::newRow("field names another rider") << u"grdNoms"_s << u"field:B Rawiller"_s << QString() << false
-                                               << QString() << booked + u"K O'Neil|Planned|0"_s << kPlanned;
-    QTest::newRow("state-only booking keeps its state")
-        << u"grdNoms"_s << QString() << u"Pencilled In"_s << false << QString()
-        << booked + u"K O'Neil|Pencilled In|0"_s << kPlanned;
+        << u"grdRace"_s << u"-"_s << QString() << false << QString() << 0 << booked + u"K O'Neil|Planned|0"_s;
+    // The field names the jockey herself, as the acceptances print her: nothing to ask.
+    QTest::newRow("field names the same person") << u"grdNoms"_s << u"-"_s << QString() << false
+                                                 << u"Ms KATE O'Neil (a2)"_s << 0 << booked + u"K O'Neil|Planned|0"_s;
+    QTest::newRow("field names the jockey's own name")
+        << u"grdRace"_s << u"-"_s << QString() << false << u"K O'Neil"_s << 0 << booked + u"K O'Neil|Planned|0"_s;
+    QTest::newRow("field names another rider, Yes")
+        << u"grdNoms"_s << u"-"_s << QString() << false << u"B Rawiller"_s << 1 << booked + u"K O'Neil|Planned|0"_s;
+    QTest::newRow("state-only booking keeps its state") << u"grdNoms"_s << QString() << u"Pencilled In"_s << false
+                                                        << QString() << 0 << booked + u"K O'Neil|Pencilled In|0"_s;
     QTest::newRow("re-booking keeps state and confirmation")
-        << u"grdRace"_s << u"J Smith"_s << kConfirmed << true
-        << u"J Smith Already booked for this ride are you sure\ryou wish replace with K O'Neil"_s
-        << booked + u"K O'Neil|Confirmed|1"_s << kPlanned;
+        << u"grdRace"_s << u"J Smith"_s << kConfirmed << true << QString() << 1 << booked + u"K O'Neil|Confirmed|1"_s;
     QTest::newRow("same jockey again does nothing")
-        << u"grdNoms"_s << u"K O'Neil"_s << kPlanned << false << QString() << booked + u"K O'Neil|Planned|0"_s
-        << kPlanned;
+        << u"grdNoms"_s << u"K O'Neil"_s << kPlanned << false << QString() << 0 << booked + u"K O'Neil|Planned|0"_s;
 }
 
 void TestBookingOperations::bookJockey()
@@ -223,50 +258,49 @@ void TestBookingOperations::bookJockey()
     QFETCH(QString, storedJockey);
     QFETCH(QString, storedState);
     QFETCH(bool, confirmed);
-    QFETCH(QString, question);
+    QFETCH(QString, fieldJockey);
+    QFETCH(int, questions);
     QFETCH(QString, expectedBooking);
-    QFETCH(QString, expectedState);
 
+    addNomination(560, fieldJockey);
     TestGrid rows(grid, grid == "grdNoms"_L1 ? 16 : 31, 1);
-    const int jockeyColumn = bookingJockeyColumn(rows);
-    if (storedJockey.startsWith("field:"_L1)) {
-        showBooking(rows, storedJockey.mid(6), QString());
-    } else if (storedJockey != "-"_L1) {
+    if (storedJockey != "-"_L1)
         addBooking(storedJockey, storedState, confirmed);
-        showBooking(rows, storedJockey, storedState);
-    }
-    m_dialogs->answerYes();
+    showBooking(rows, storedJockey == "-"_L1 ? fieldJockey : storedJockey, storedState);
+    m_dialogs->answerYes(questions);
 
-    BookJockey(rows, 1, jockeyColumn, u"K O'Neil"_s, kHorse, kMeeting, kRace, kTrainer, kBlue);
+    bookinggestures::bookJockey(rows, 1, u"K O'Neil"_s);
 
-    QCOMPARE(m_dialogs->messages.size(), question.isEmpty() ? 0 : 1);
-    if (!question.isEmpty())
-        QCOMPARE(m_dialogs->messages.first().text, question);
+    QCOMPARE(m_dialogs->messages.size(), questions);
     QCOMPARE(bookings(), QStringList{expectedBooking});
-    QCOMPARE(rows.cellText(1, jockeyColumn), u"K O'Neil"_s);
-    QCOMPARE(rows.cellText(1, bookingStateColumn(rows)), expectedState);
-    if (storedJockey != "K O'Neil"_L1)
-        QCOMPARE(rows.cellBackColor(1, jockeyColumn), kBlue);
+    // The row shows what is stored, in the jockey's colour.
+    const BookingColumns columns = rows.bookingColumns();
+    QCOMPARE(rows.cellText(1, columns.jockey), u"K O'Neil"_s);
+    QCOMPARE(rows.cellText(1, columns.state), expectedBooking.section(u'|', 5, 5));
+    QCOMPARE(rows.cellBackColor(1, columns.jockey), kBlue);
+    QCOMPARE(rows.cellBackColor(1, 2), confirmed ? kBlue : QColor());
 }
 
 void TestBookingOperations::removingAJockey()
 {
     addBooking(u"J Smith"_s, kConfirmed, true);
+    addNomination(560, u"B Rawiller"_s);
     TestGrid grid(u"grdNoms"_s, 16, 1);
     showBooking(grid, u"J Smith"_s, kConfirmed);
     grid.cell(1, 13).icon = kConfirmedIcon;
-    grid.cell(1, 1).back = kRed;
+    for (int c = 1; c <= 16; ++c)
+        grid.cell(1, c).back = kRed;
     m_dialogs->answerYes();
 
-    BookJockey(grid, 1, 10, kDeleteJockey, kHorse, kMeeting, kRace, kTrainer, QColor());
+    QVERIFY(bookinggestures::bookJockey(grid, 1, kDeleteJockey));
 
     QCOMPARE(m_dialogs->messages.first().text, u"J Smith Confirm Removal of booking from \rHorse O'Reilly's Star"_s);
     QVERIFY(bookings().isEmpty());
-    QCOMPARE(grid.cellText(1, 10), QString());
+    // Back to what the field says, in the row's own colours.
+    QCOMPARE(grid.cellText(1, 10), u"B Rawiller"_s);
     QCOMPARE(grid.cellText(1, 13), QString());
     QCOMPARE(grid.cell(1, 13).icon, 0);
-    QCOMPARE(grid.cellBackColor(1, 1), kRed); // painting starts at column 2
-    for (int c = 2; c <= 16; ++c)
+    for (int c = 1; c <= 16; ++c)
         QVERIFY2(!grid.cellBackColor(1, c).isValid(), qPrintable(QString::number(c)));
 }
 
@@ -276,20 +310,17 @@ void TestBookingOperations::setBookingState_data()
     QTest::addColumn<QString>("state");
     QTest::addColumn<QString>("trainer");
     QTest::addColumn<QStringList>("expected");
-    QTest::addColumn<QString>("shownJockey");
 
     const QString longTrainer = u"Anthony O'Sullivan-Richardson & Partners"_s;
     QTest::newRow("creates a booking without a jockey")
         << false << u"Pencilled In"_s << longTrainer
-        << QStringList{kMeeting + u'|' + kRace + u'|' + kHorse + u'|' + longTrainer.left(30)
-                       + u"|<null>|Pencilled In|0"_s}
-        << QString();
+        << QStringList{kMeeting + u'|' + kRace + u'|' + kHorse + u'|' + longTrainer.left(30) +
+                       u"|<null>|Pencilled In|0"_s};
     QTest::newRow("template text unconfirms")
         << true << u"Owner To Confirm"_s << kTrainer
-        << QStringList{kMeeting + u'|' + kRace + u'|' + kHorse + u'|' + kTrainer + u"|J Smith|Owner To Confirm|0"_s}
-        << u"J Smith"_s;
-    QTest::newRow("remove booking") << true << kRemoveBooking << kTrainer << QStringList() << QString();
-    QTest::newRow("remove without a booking") << false << kRemoveBooking << kTrainer << QStringList() << QString();
+        << QStringList{kMeeting + u'|' + kRace + u'|' + kHorse + u'|' + kTrainer + u"|J Smith|Owner To Confirm|0"_s};
+    QTest::newRow("remove booking") << true << kRemoveBooking << kTrainer << QStringList();
+    QTest::newRow("remove without a booking") << false << kRemoveBooking << kTrainer << QStringList();
 }
 
 void TestBookingOperations::setBookingState()
@@ -298,79 +329,79 @@ void TestBookingOperations::setBookingState()
     QFETCH(QString, state);
     QFETCH(QString, trainer);
     QFETCH(QStringList, expected);
-    QFETCH(QString, shownJockey);
 
+    addNomination(560);
     TestGrid grid(u"grdRace"_s, 31, 1);
-    if (booked) {
+    if (booked)
         addBooking(u"J Smith"_s, kConfirmed, true);
-        showBooking(grid, u"J Smith"_s, kConfirmed);
-        grid.cell(1, 16).icon = kConfirmedIcon;
-        grid.cell(1, 3).back = kBlue; // painted since the list was drawn
-    }
+    showBooking(grid, booked ? u"J Smith"_s : QString(), booked ? kConfirmed : QString(), trainer);
+    grid.cell(1, 4).back = kRed;
+    grid.cell(1, 16).icon = kConfirmedIcon;
     m_dialogs->answerYes();
 
-    SetBookingState(grid, 1, 16, state, kMeeting, kRace, kHorse, trainer);
+    chooseState(grid, 1, state);
 
     const bool removal = state == kRemoveBooking;
     QCOMPARE(m_dialogs->messages.size(), removal && booked ? 1 : 0);
     if (removal && booked)
         QCOMPARE(m_dialogs->messages.first().text, u"Remove Text : Confirmed\r  from Horse O'Reilly's Star"_s);
     QCOMPARE(bookings(), expected);
+    // The row shows what is stored: no longer confirmed, the jockey cell alone in his colour.
     QCOMPARE(grid.cellText(1, 16), removal ? QString() : state);
-    QCOMPARE(grid.cellText(1, 14), shownJockey);
-    if (removal) {
-        QCOMPARE(grid.resets, 1);
-        QCOMPARE(grid.cell(1, 16).icon, 0);
-        QVERIFY(!grid.cellBackColor(1, 3).isValid());
-    }
+    QCOMPARE(grid.cellText(1, 14), booked && !removal ? u"J Smith"_s : QString());
+    QCOMPARE(grid.cell(1, 16).icon, 0);
+    QCOMPARE(grid.cellBackColor(1, 14), booked && !removal ? kRed : QColor());
+    QCOMPARE(grid.cellBackColor(1, 4), QColor());
 }
 
 void TestBookingOperations::confirmBooking_data()
 {
     QTest::addColumn<QString>("gridName");
-    QTest::addColumn<QString>("bookedRace");
-    QTest::addColumn<QStringList>("expected");
-    const QString row = kMeeting + u'|' + kRace + u'|' + kHorse + u'|' + kTrainer + u"|J Smith|"_s;
-    QTest::newRow("booked") << u"grdNoms"_s << kRace << QStringList{row + u"Confirmed|1"_s};
-    QTest::newRow("no booking") << u"grdNoms"_s << QString() << QStringList();
-    // The booking is the nomination's, whatever race code it was made under.
-    QTest::newRow("booked under an older race code")
-        << u"grdNoms"_s << u"1400 BM70"_s
-        << QStringList{kMeeting + u"|1400 BM70|"_s + kHorse + u'|' + kTrainer + u"|J Smith|Confirmed|1"_s};
-    QTest::newRow("runners grid") << u"grdRace"_s << kRace << QStringList{row + u"Confirmed|1"_s};
+    QTest::addColumn<QString>("bookedJockey"); // "-": no booking
+    QTest::addColumn<QString>("gesture");      // "state" list or an edit "request" (asked, Yes)
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("booked, state list") << u"grdNoms"_s << u"J Smith"_s << u"state"_s << u"J Smith|Confirmed|1"_s;
+    QTest::newRow("booked, edit request") << u"grdRace"_s << u"J Smith"_s << u"request"_s << u"J Smith|Confirmed|1"_s;
+    // The jockey cell shows the field's rider: no jockey is booked, so nothing is confirmed.
+    QTest::newRow("state only, state list") << u"grdNoms"_s << QString() << u"state"_s << u"<null>|Planned|0"_s;
+    QTest::newRow("state only, edit request") << u"grdRace"_s << QString() << u"request"_s << u"<null>|Planned|0"_s;
+    QTest::newRow("no booking") << u"grdNoms"_s << u"-"_s << u"state"_s << QString();
 }
 
 void TestBookingOperations::confirmBooking()
 {
     QFETCH(QString, gridName);
-    QFETCH(QString, bookedRace);
-    QFETCH(QStringList, expected);
-    if (!bookedRace.isEmpty()) {
-        Db db = OpenDb();
-        db.exec(u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection) "
-                "VALUES (?, ?, ?, ?, 'J Smith', 'Planned')"_s,
-                {kMeeting, bookedRace, kHorse, kTrainer});
-    }
+    QFETCH(QString, bookedJockey);
+    QFETCH(QString, gesture);
+    QFETCH(QString, expected);
+    addNomination(560, u"B Rawiller"_s);
+    if (bookedJockey != "-"_L1)
+        addBooking(bookedJockey, kPlanned, false);
     namespace col = racewindow::col;
     const bool runners = gridName != "grdNoms"_L1;
     TestGrid grid(gridName, runners ? col::Count : 16, 1);
     const QColor lastRider(Qt::darkGreen);
     if (runners)
         grid.cell(1, col::LastJockey).back = lastRider;
-    showBooking(grid, u"J Smith"_s, kPlanned);
+    showBooking(grid, bookedJockey.isEmpty() ? u"B Rawiller"_s : bookedJockey, kPlanned);
+    m_dialogs->answerYes();
 
-    const bool stored = !expected.isEmpty();
-    QCOMPARE(ConfirmBooking(grid, 1, 4, kMeeting, kRace, kHorse + u' ', kRed), stored);
+    const bool stored = expected.endsWith("|1"_L1);
+    QCOMPARE(gesture == "state"_L1 ? chooseState(grid, 1, kConfirmed) : confirmRequest(grid, 1), stored);
 
-    QCOMPARE(bookings(), expected);
-    // The row shows only what the database holds.
-    QCOMPARE(grid.cellText(1, bookingStateColumn(grid)), stored ? kConfirmed : kPlanned);
-    QCOMPARE(grid.cell(1, bookingStateColumn(grid)).icon, stored ? kConfirmedIcon : 0);
-    QCOMPARE(m_dialogs->messages.size(), stored ? 0 : 1);
-    QCOMPARE(grid.cellText(1, 4), kHorse);
-    // As the runners grid is filled: its label and sort cells stay, a last rider keeps their colour.
-    for (int c = 1; c <= grid.columnCount(); ++c) {
-        QColor want = stored || c == bookingJockeyColumn(grid) ? kRed : QColor();
+    const QStringList rows = bookings();
+    QCOMPARE(rows.value(0).section(u'|', 4), expected);
+    if (!stored) {
+        QCOMPARE(m_dialogs->shown(),
+                 gesture == "state"_L1 ? QStringList{u"Ostrevan 2|You cannot confirm, if no jockey has been entered"_s}
+                                       : QStringList());
+    }
+    const BookingColumns columns = grid.bookingColumns();
+    QCOMPARE(grid.cell(1, columns.state).icon, stored ? kConfirmedIcon : 0);
+    // As the grid is filled: the runners grid's label and sort cells stay, a last rider keeps their colour.
+    // (An edit request that confirms nothing leaves the row alone.)
+    for (int c = 1; c <= grid.columnCount() && (stored || gesture == "state"_L1); ++c) {
+        QColor want = stored ? kRed : QColor();
         if (runners && c == col::LastJockey)
             want = lastRider;
         else if (runners && (c == col::RaceDetails || c == col::TrainerLoc || c == col::BarrBallotSort))
@@ -379,7 +410,6 @@ void TestBookingOperations::confirmBooking()
     }
 }
 
-// The managed jockeys as an SQL list, quotes doubled; a rebuild forgets the icon jockey.
 void TestBookingOperations::managedJockeysList()
 {
     const QStringList jockeys{u"J Smith"_s, u"K O'Neil"_s};
@@ -397,7 +427,7 @@ void TestBookingOperations::pickLists()
     QCOMPARE(jockeys.size(), 2);
     QCOMPARE(jockeys.at(0).jockey, u"J Smith"_s);
     QCOMPARE(jockeys.at(0).color, kRed);
-    QVERIFY(!jockeys.at(1).color.isValid());
+    QCOMPARE(jockeys.at(1).color, kBlue);
     QCOMPARE(jockeyComboItems(jockeys), (QStringList{u"J Smith"_s, u"K O'Neil"_s, kDeleteJockey}));
 
     QCOMPARE(LoadBookingStates(),

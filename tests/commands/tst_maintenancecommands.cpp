@@ -1,11 +1,12 @@
-#include "core/DebugMode.h"
 #include "app/MaintenanceCommands.h"
+#include "bookings/BookingGestures.h"
+#include "core/DebugMode.h"
 #include "core/cAppSettings.h"
-#include "people/ManagedJockeys.h"
 #include "db/Database.h"
+#include "people/ManagedJockeys.h"
 #include "support/ScriptedDialogs.h"
-#include "support/TestGrid.h"
 #include "support/TestEnvironment.h"
+#include "support/TestGrid.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,6 +27,9 @@ void setRow(TestGrid &grid, int row, const QString &meeting, const QString &hors
     grid.setCellText(row, 4, horse);
     grid.setCellText(row, 11, raceCode);
     grid.setCellText(row, 13, state);
+    Db db = OpenDb();
+    db.exec(u"INSERT INTO Noms (MeetingCode, RaceCode, RaceNumber, Horse, TrainerName) VALUES (?, ?, 1, ?, ?)"_s,
+            {meeting, raceCode, horse.trimmed(), grid.trainer});
 }
 
 QByteArray fileBytes(const QString &path)
@@ -268,12 +272,13 @@ void TestMaintenanceCommands::setRemainingStates()
                 "VALUES ('0312FLEM', '1200 MDN', 'Planned Horse', 'D O''Hayes', 'Planned')"_s);
     }
     TestGrid grid(u"grdNoms"_s, 16, 4);
+    grid.trainer = u"D O'Hayes"_s;
     setRow(grid, 1, u"0312FLEM"_s, u"Free Horse "_s, u"1200 MDN"_s, QString());
     setRow(grid, 2, u"0312FLEM"_s, u"Planned Horse"_s, u"1200 MDN"_s, u"Planned"_s);
     setRow(grid, 3, u"0312FLEM"_s, u"O'Reilly's Star"_s, u"1600 HCP"_s, QString());
     setRow(grid, 4, u"2811CAUL"_s, u"Gallop Horse"_s, u"1000 2YO"_s, u"Gallops"_s);
 
-    QCOMPARE(maintenance::setRemainingStates(grid, 4, u"Trial Fri"_s, u"D O'Hayes"_s), 2);
+    QCOMPARE(maintenance::setRemainingStates(grid, 4, u"Trial Fri"_s), 2);
 
     QCOMPARE(grid.cellText(1, 13), u"Trial Fri"_s);
     QCOMPARE(grid.cellText(2, 13), u"Planned"_s);
@@ -290,24 +295,21 @@ void TestMaintenanceCommands::setRemainingStates()
 void TestMaintenanceCommands::iconJockey_data()
 {
     QTest::addColumn<QString>("selected");
-    QTest::addColumn<bool>("highlighted");
     QTest::addColumn<bool>("chosen");
     QTest::addColumn<QString>("highlight");
     QTest::addColumn<QString>("list");
     QTest::addColumn<QString>("iconJockey");
 
     const QString before = u"( 'J Smith')"_s;
-    QTest::newRow("no jockey selected") << QString() << false << false << QString() << before << u"J Smith"_s;
-    QTest::newRow("another jockey") << u"K O'Neil"_s << false << true << u"K O'Neil"_s << u"( 'K O''Neil')"_s
-                                    << u"K O'Neil"_s;
-    QTest::newRow("the icon jockey again") << u"J Smith"_s << true << true << QString()
-                                           << u"( 'J Smith', 'K O''Neil')"_s << QString();
+    QTest::newRow("no jockey selected") << QString() << false << QString() << before << u"J Smith"_s;
+    QTest::newRow("another jockey") << u"K O'Neil"_s << true << u"K O'Neil"_s << u"( 'K O''Neil')"_s << u"K O'Neil"_s;
+    QTest::newRow("the icon jockey again")
+        << u"J Smith"_s << true << QString() << u"( 'J Smith', 'K O''Neil')"_s << QString();
 }
 
 void TestMaintenanceCommands::iconJockey()
 {
     QFETCH(QString, selected);
-    QFETCH(bool, highlighted);
     QFETCH(bool, chosen);
     QFETCH(QString, highlight);
     QFETCH(QString, list);
@@ -315,7 +317,7 @@ void TestMaintenanceCommands::iconJockey()
     ManagedJockeys::selectIconJockey(u"J Smith"_s);
 
     const std::optional<QString> result =
-        maintenance::selectJockeyForIcons(selected, highlighted, {u"J Smith"_s, u"K O'Neil"_s});
+        bookinggestures::selectJockeyForIcons(selected, {u"J Smith"_s, u"K O'Neil"_s});
 
     QCOMPARE(result.has_value(), chosen);
     QCOMPARE(result.value_or(QString()), highlight);

@@ -157,6 +157,16 @@ void TestRaceWindow::meetingViewGroupsAndJumps()
     QCOMPARE(window->txtTrainLocation->text(), u"Flemington"_s);
 }
 
+// The pick lists are driven as the agent does: a choice shown, then Enter.
+static void pick(FrmRace *window, const char *box, const QString &choice)
+{
+    auto *list = window->findChild<QComboBox *>(QLatin1String(box));
+    QVERIFY(list && list->isVisible());
+    list->setCurrentIndex(list->findText(choice));
+    QTest::keyClick(list, Qt::Key_Return);
+    QVERIFY(!list->isVisible());
+}
+
 void TestRaceWindow::bookingByDropAndPickList()
 {
     auto window = open(u"MEL0106"_s, u"ACP"_s, 3);
@@ -165,33 +175,39 @@ void TestRaceWindow::bookingByDropAndPickList()
     QVERIFY(drag);
     // No jockey, no confirmation, and nothing stored.
     window->editRequest(window->rowOfHorse(u"Golf"_s), col::Booking);
-    window->chooseBookingState(kConfirmed);
+    pick(window.get(), "cmbBookText", kConfirmed);
     QCOMPARE(m_dialogs->messages.value(0).text, u"You cannot confirm, if no jockey has been entered"_s);
     QCOMPARE(bookedJockey(u"Golf"_s), u"(none)"_s);
     m_dialogs->messages.clear();
 
-    // Bob Roe rides in race 1 only: free for Golf.
-    QVERIFY(window->dropJockey(window->rowOfHorse(u"Golf"_s), u"Bob Roe"_s, fromStoredColor(u"16711680"_s)));
+    // Bob Roe (54 kg) on Golf (44 kg) is asked about at once, default No.
+    m_dialogs->answerYes();
+    QVERIFY(window->dropJockey(window->rowOfHorse(u"Golf"_s), u"Bob Roe"_s));
+    QCOMPARE(m_dialogs->shown(), QStringList{u"Confirm Jockey ride|Bob Roe rides at 54.0 kg but Golf carries 44.0 kg. "
+                                             "Book anyway?"_s});
     QCOMPARE(bookedJockey(u"Golf"_s), u"Bob Roe"_s);
-    QVERIFY(m_dialogs->messages.isEmpty());
 
-    // Foxtrot runs in the same race; its field jockey K Field is no booking, so only the double
-    // booking is asked, and No changes nothing.
+    // Foxtrot runs in the same race and its field names K Field: after the weight and the field's
+    // rider, the double booking is asked, and No changes nothing.
+    m_dialogs->messages.clear();
+    m_dialogs->answerYes(2);
     m_dialogs->answerNo();
-    window->dropJockey(window->rowOfHorse(u"Foxtrot"_s), u"Bob Roe"_s, QColor());
-    QCOMPARE(m_dialogs->messages.size(), 1);
-    QCOMPARE(m_dialogs->messages.at(0).text,
+    window->dropJockey(window->rowOfHorse(u"Foxtrot"_s), u"Bob Roe"_s);
+    QCOMPARE(m_dialogs->messages.size(), 3);
+    QCOMPARE(m_dialogs->messages.at(1).text, u"The field names K Field to ride Foxtrot. Book Bob Roe anyway?"_s);
+    QCOMPARE(m_dialogs->messages.at(2).text,
              u"BOB ROE is already booked on GOLF in race 3 at FLEMINGTON. Book anyway?"_s);
     QCOMPARE(bookedJockey(u"Foxtrot"_s), u"(none)"_s);
 
-    // The jockey picker stays with its runner while a sort moves the rows.
+    // A sort closes the jockey picker: it never books on whichever runner moved under it.
     window->editRequest(window->rowOfHorse(u"Foxtrot"_s), col::Jockey);
     QVERIFY(window->cmbJockey->isVisible());
     window->sortRunners(col::Horse);
     window->sortRunners(col::Horse);
-    window->cmbJockey->setCurrentIndex(window->cmbJockey->findText(u"Jane Doe"_s));
-    window->commitJockeyPick();
-    QCOMPARE(m_dialogs->messages.size(), 1); // nothing to replace: K Field is only the field's word
+    QVERIFY(!window->cmbJockey->isVisible());
+    window->editRequest(window->rowOfHorse(u"Foxtrot"_s), col::Jockey);
+    m_dialogs->answerYes(2);
+    pick(window.get(), "cmbJockey", u"Jane Doe"_s);
     QCOMPARE(bookedJockey(u"Foxtrot"_s), u"Jane Doe"_s);
     QCOMPARE(bookedJockey(u"Golf"_s), u"Bob Roe"_s);
     const int golf = window->rowOfHorse(u"Golf"_s);
@@ -209,6 +225,7 @@ void TestRaceWindow::bookingByDropAndPickList()
     QVERIFY(confirmed.next());
     QCOMPARE(confirmed.value(0).toInt(), 1);
     QCOMPARE(window->runners()->cellText(golf, col::Booking), kConfirmed);
+    QCOMPARE(window->runners()->cellBackColor(golf, col::Horse), fromStoredColor(u"16711680"_s));
     QVERIFY(window->changedBookings());
 }
 
@@ -229,8 +246,8 @@ void TestRaceWindow::meetingViewActsOnTheRaceShown()
     QVERIFY(first > 0 && second > 0 && first != second);
 
     window->editRequest(second, col::Jockey);
-    window->cmbJockey->setCurrentIndex(window->cmbJockey->findText(u"Bob Roe"_s));
-    window->commitJockeyPick();
+    m_dialogs->answerYes(); // 54 kg on 44 kg
+    pick(window.get(), "cmbJockey", u"Bob Roe"_s);
     QCOMPARE(runners->cellText(second, col::Jockey), u"Bob Roe"_s);
     QVERIFY(runners->cellText(first, col::Jockey) != u"Bob Roe"_s);
     {
@@ -239,7 +256,7 @@ void TestRaceWindow::meetingViewActsOnTheRaceShown()
         QCOMPARE(stored.value(0).toString(), u"1600 HCP"_s);
     }
     window->editRequest(second, col::Booking);
-    window->chooseBookingState(u"Ring Trainer"_s);
+    pick(window.get(), "cmbBookText", u"Ring Trainer"_s);
     QCOMPARE(runners->cellText(second, col::Booking), u"Ring Trainer"_s);
     QCOMPARE(runners->cellText(first, col::Booking), QString());
 

@@ -5,7 +5,8 @@
 #include <QList>
 
 // A grid over plain rows that keeps everything the booking operations may change, so tests
-// can compare whole rows before and after.
+// can compare whole rows before and after. Laid out as the nominations list ("grdNoms": meeting 1,
+// horse 4, jockey 10, race code 11, state 13) or the runners grid (jockey 14, state 16).
 class TestGrid final : public BookingGrid
 {
 public:
@@ -24,7 +25,17 @@ public:
             m_rows.append(Row(columns));
     }
 
-    QString gridName() const override { return m_name; }
+    BookingColumns bookingColumns() const override
+    {
+        if (m_name == QLatin1String("grdNoms"))
+            return {4, 10, 13, {}, 0};
+        return {4, 14, 16, {15, 17, 19}, 20};
+    }
+    Nomination nominationOfRow(int row) const override
+    {
+        const QString race = m_name == QLatin1String("grdNoms") ? cellText(row, 11) : raceCode;
+        return {cellText(row, 1), race, cellText(row, 4), trainer};
+    }
     int columnCount() const override { return m_columns; }
     QString cellText(int row, int column) const override { return cell(row, column).text; }
     void setCellText(int row, int column, const QString &text) override { cell(row, column).text = text; }
@@ -36,8 +47,8 @@ public:
     {
         ++resets;
         for (int c = 1; c <= m_columns; ++c) {
-            cell(row, c).fore = m_drawn.value(row).value(c - 1).fore;
-            cell(row, c).back = m_drawn.value(row).value(c - 1).back;
+            cell(row, c).fore = m_drawn.value(row - 1).value(c - 1).fore;
+            cell(row, c).back = m_drawn.value(row - 1).value(c - 1).back;
         }
     }
     void setCellIcon(int row, int column, int icon) override { cell(row, column).icon = icon; }
@@ -49,6 +60,9 @@ public:
     const Cell &cell(int row, int column) const { return m_rows.at(row - 1).at(column - 1); }
 
     int resets = 0;
+    // The nomination's trainer, and the runners grid's race code (kept by the window, not the grid).
+    QString trainer;
+    QString raceCode;
 
 private:
     QString m_name;

@@ -2,9 +2,31 @@
 #include "app/ui/SoundPlayer.h"
 #include "app/ui/SplashWindow.h"
 #include "app/ui/WidgetDialogs.h"
+#include "app/Startup.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QIcon>
+
+#include <cstdio>
+
+namespace {
+// With OSTREVAN_REPORT_SHOWN set, the first paint of the main window prints the wall-clock time in
+// milliseconds on stdout: the start-up benchmark's stop watch.
+class ShownReporter final : public QObject
+{
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && watched->objectName() == QLatin1String("frmMain")) {
+            std::printf("shown %lld\n", static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
+            std::fflush(stdout);
+            qApp->removeEventFilter(this);
+        }
+        return false;
+    }
+};
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -25,11 +47,17 @@ int main(int argc, char *argv[])
     UserDialogs::setInstance(&dialogs);
     installSoundPlayer();
 
+    ShownReporter reporter;
+    if (qEnvironmentVariableIsSet("OSTREVAN_REPORT_SHOWN"))
+        app.installEventFilter(&reporter);
+
     auto *splash = new SplashWindow;
     splash->setAttribute(Qt::WA_DeleteOnClose);
     splash->show();
     splash->load();
     const int status = app.exec();
+    // The window is gone (its background work stopped with it): what is left to do waits for nobody.
+    startup::finishSession();
     UserDialogs::setInstance(nullptr);
     return status;
 }

@@ -234,6 +234,12 @@ qint64 httpAnswerLimit()
     return g_answerLimit;
 }
 
+bool isUnreachableAnswer(const QString &answer)
+{
+    return answer.startsWith(cannotConnectText({}).left(12)) || answer.startsWith(timedOutText({}).left(30))
+        || answer.startsWith(kErrorPrefix + QStringLiteral(" 0 "));
+}
+
 bool isServerErrorPage(const QString &answer)
 {
     return answer.startsWith(kErrorPrefix) || answer.startsWith(QLatin1String("Statem"))

@@ -36,5 +36,9 @@ inline constexpr qint64 kDefaultHttpAnswerLimit = qint64(64) * 1024 * 1024;
 // Title of the message shown for a server error or warning page.
 inline constexpr const char *kServerErrorPageTitle = "Connection error, Please Check Internet Connection";
 
+// True when the failure text says the server could not be reached at all (refused, no route, timed
+// out), rather than an answer from it.
+bool isUnreachableAnswer(const QString &answer);
+
 // True when a status-200 answer is a server error or warning page rather than data.
 bool isServerErrorPage(const QString &answer);

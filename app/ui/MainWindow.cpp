@@ -10,7 +10,11 @@
 #include "RideSheetCommands.h"
 #include "SetupCommands.h"
 #include "UserGuide.h"
+#include "app/BackgroundJob.h"
+#include "app/RideRefresh.h"
 #include "app/Startup.h"
+#include "core/Clock.h"
+#include "db/Backups.h"
 #include "bookings/BookingPickLists.h"
 #include "bookings/ui/ListModel.h"
 #include "bookings/ui/ListViews.h"
@@ -235,6 +239,7 @@ void MainWindow::buildMenus()
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     addAction(mnuFile, "mnuEditJockey", QStringLiteral("Edit &Jockey"), false);
     addAction(mnuFile, "mnuBackupDatabase", QStringLiteral("&Backup Database"), false);
+    addAction(mnuFile, "mnuBackups", QStringLiteral("&Backups..."), false);
     addAction(mnuFile, "mnuRepairDB", QStringLiteral("&Compact and Repair Database"), false);
     addAction(mnuFile, "mnuRemove", QStringLiteral("&Remove Unwanted Data"), false);
     addAction(mnuFile, "mnuImportWeights", QStringLiteral("&Import Rating Weights..."), false);
@@ -300,7 +305,33 @@ bool MainWindow::load()
     statusBar()->showMessage(QStringLiteral("Ready: %1 meetings, %2 trainers")
                                  .arg(m_meetings->rowCount())
                                  .arg(m_trainers->rowCount()));
+    startBackgroundWork();
     return true;
+}
+
+void MainWindow::startBackgroundWork()
+{
+    // The rides come after the window: a form server that is slow or out of reach never holds it back.
+    m_rideRefresh = new BackgroundJob(this);
+    connect(m_rideRefresh, &BackgroundJob::progress, this, [this](const QString &text) { showStatus(text); });
+    // Then the backup, when the newest is a day old; only a failure is said.
+    connect(m_rideRefresh, &BackgroundJob::finished, this, [this](const QString &outcome) {
+        if (!outcome.isEmpty())
+            showStatus(outcome);
+        const QString database = databaseFilePath();
+        const QString folder = backups::folder();
+        const QDateTime now = Clock::instance().now();
+        m_backup->start([database, folder, now](const BackgroundJob::Progress &) {
+            return startup::backupAfterStartUp(database, folder, now);
+        });
+    });
+    m_backup = new BackgroundJob(this);
+    connect(m_backup, &BackgroundJob::finished, this, [this](const QString &outcome) {
+        if (!outcome.isEmpty())
+            showStatus(outcome);
+        emit backgroundWorkFinished();
+    });
+    m_rideRefresh->start(&riderefresh::refreshAll);
 }
 
 void MainWindow::restoreLayout()

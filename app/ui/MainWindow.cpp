@@ -24,6 +24,10 @@
 #include "core/ui/HeaderLayout.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QWindow>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -286,12 +290,6 @@ bool MainWindow::load()
     guarded([this] { reloadMeetings(); });
     ::showStatus(QStringLiteral("Loading Data into Grid - Load grdJockey"));
     guarded([this] { reloadJockeys(); });
-    ::showStatus(QStringLiteral("Loading Data into Grid - Load grdNames"));
-    guarded([this] {
-        cmbBookText->clear();
-        cmbBookText->addItems(LoadBookingStates());
-        reloadTrainers();
-    });
     ::showStatus(QStringLiteral("Loading Settings"));
     cAppSettings::instance().LoadSettings();
     fitDefaultLayout();
@@ -300,6 +298,16 @@ bool MainWindow::load()
     show();
     // The panes are placed once the window has its size, or the splitter would scale them to it.
     applySplitterSizes(splitMain, cAppSettings::instance().MainSplitSizes);
+    // The window is drawn before the trainers, the longest list, are read: the agent sees it at once.
+    drawNow();
+    ::showStatus(QStringLiteral("Loading Data into Grid - Load grdNames"));
+    statusBar()->showMessage(QStringLiteral("Loading the trainers..."));
+    guarded([this] {
+        cmbBookText->clear();
+        cmbBookText->addItems(LoadBookingStates());
+        reloadTrainers();
+    });
+    restoreTrainerSort();
     m_loaded = true;
     StatusSink::setInstance(this);
     statusBar()->showMessage(QStringLiteral("Ready: %1 meetings, %2 trainers")
@@ -334,7 +342,16 @@ void MainWindow::startBackgroundWork()
     m_rideRefresh->start(&riderefresh::refreshAll);
 }
 
-void MainWindow::restoreLayout()
+void MainWindow::drawNow()
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < 500)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    repaint();
+}
+
+void MainWindow::restoreTrainerSort()
 {
     const cAppSettings &settings = cAppSettings::instance();
     if (const auto key = layout::parseSortKey(settings.MainTrainerSortKey)) {
@@ -344,6 +361,11 @@ void MainWindow::restoreLayout()
                                                                                            : Qt::DescendingOrder);
         }
     }
+}
+
+void MainWindow::restoreLayout()
+{
+    const cAppSettings &settings = cAppSettings::instance();
     applyPlacement(this, {settings.MainLeft, settings.MainTop, settings.MainWidth, settings.MainHeight, settings.MainMax});
     applyHeaderLayout(grdNames->horizontalHeader(), settings.MainTrainerOrder, settings.MainTrainerWidth);
     applyHeaderLayout(grdNoms->horizontalHeader(), settings.MainNomsOrder, settings.MainNomsWidth);

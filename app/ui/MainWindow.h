@@ -140,6 +140,10 @@ private:
     void buildWidgets();
     void buildMenus();
     void restoreLayout();
+    // The trainers list in the stored order (after it was filled).
+    void restoreTrainerSort();
+    // Draws the shown window at once, before the event loop would.
+    void drawNow();
     void fitDefaultLayout();
     void storeLayout();
     // The ride refresh and the automatic backup, once the window shows.

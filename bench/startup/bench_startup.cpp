@@ -28,6 +28,7 @@ namespace {
 
 struct Launch {
     qint64 shownMs = -1;
+    qint64 readyMs = -1; // every list filled (the plain program: when shown)
     double peakMiB = 0;
 };
 
@@ -47,18 +48,20 @@ Launch launch(const QString &program, const QProcessEnvironment &environment, in
 {
     QProcess process;
     process.setProcessEnvironment(environment);
-    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     Launch result;
     const qint64 started = QDateTime::currentMSecsSinceEpoch();
     process.start(program, {});
     QByteArray out;
-    while (process.waitForReadyRead(20000)) {
+    const auto stamp = [&out, started](const QByteArray &mark) -> qint64 {
+        const qsizetype at = out.indexOf(QByteArray(mark).append(' '));
+        const qsizetype end = at < 0 ? -1 : out.indexOf('\n', at);
+        return end < 0 ? -1 : out.mid(at + mark.size() + 1, end - at - mark.size() - 1).toLongLong() - started;
+    };
+    while ((result.shownMs < 0 || result.readyMs < 0) && process.waitForReadyRead(20000)) {
         out += process.readAllStandardOutput();
-        const qsizetype at = out.indexOf("shown ");
-        if (at >= 0 && out.indexOf('\n', at) > at) {
-            result.shownMs = out.mid(at + 6, out.indexOf('\n', at) - at - 6).toLongLong() - started;
-            break;
-        }
+        result.shownMs = stamp("shown");
+        result.readyMs = program.endsWith(QLatin1String("ostrevan")) ? stamp("ready") : result.shownMs;
     }
     // The work after the window (the ride refresh) belongs to the memory figure.
     QThread::msleep(settleMs);
@@ -118,7 +121,7 @@ int main(int argc, char **argv)
     };
     const QString unreachable = QStringLiteral("127.0.0.1:%1").arg(DataServerProcess::freePort());
 
-    QList<qint64> plain, up, down;
+    QList<qint64> plain, up, down, upReady, downReady;
     QList<double> plainMemory, upMemory, downMemory;
     for (int run = 0; run < runs; ++run) {
         const Launch floor = launch(QStringLiteral(PLAIN_WINDOW_PATH), environment, 300);
@@ -133,23 +136,27 @@ int main(int argc, char **argv)
         plain << floor.shownMs;
         up << answering.shownMs;
         down << offline.shownMs;
+        upReady << answering.readyMs;
+        downReady << offline.readyMs;
         plainMemory << floor.peakMiB;
         upMemory << answering.peakMiB;
         downMemory << offline.peakMiB;
-        std::printf("run %d: plain %lld ms, server up %lld ms, server out of reach %lld ms\n", run + 1,
-                    static_cast<long long>(floor.shownMs), static_cast<long long>(answering.shownMs),
-                    static_cast<long long>(offline.shownMs));
+        std::printf("run %d: plain %lld ms, server up %lld ms (ready %lld), server out of reach %lld ms (ready %lld)\n",
+                    run + 1, static_cast<long long>(floor.shownMs), static_cast<long long>(answering.shownMs),
+                    static_cast<long long>(answering.readyMs), static_cast<long long>(offline.shownMs),
+                    static_cast<long long>(offline.readyMs));
     }
     const double floorMs = std::max<qint64>(1, median(plain));
     const double upRatio = median(up) / floorMs;
     const double downRatio = median(down) / floorMs;
-    std::printf("\n%-34s %10s %8s %12s\n", "median of runs", "shown ms", "ratio", "peak MiB");
-    std::printf("%-34s %10lld %8s %12.1f\n", "plain Qt program", static_cast<long long>(median(plain)), "1.00",
-                median(plainMemory));
-    std::printf("%-34s %10lld %8.2f %12.1f\n", "ostrevan, form server up", static_cast<long long>(median(up)),
-                upRatio, median(upMemory));
-    std::printf("%-34s %10lld %8.2f %12.1f\n", "ostrevan, form server out of reach",
-                static_cast<long long>(median(down)), downRatio, median(downMemory));
+    std::printf("\n%-34s %10s %8s %10s %12s\n", "median of runs", "shown ms", "ratio", "ready ms", "peak MiB");
+    std::printf("%-34s %10lld %8s %10s %12.1f\n", "plain Qt program", static_cast<long long>(median(plain)), "1.00",
+                "", median(plainMemory));
+    std::printf("%-34s %10lld %8.2f %10lld %12.1f\n", "ostrevan, form server up", static_cast<long long>(median(up)),
+                upRatio, static_cast<long long>(median(upReady)), median(upMemory));
+    std::printf("%-34s %10lld %8.2f %10lld %12.1f\n", "ostrevan, form server out of reach",
+                static_cast<long long>(median(down)), downRatio, static_cast<long long>(median(downReady)),
+                median(downMemory));
     const bool met = upRatio <= 3.0 && downRatio <= 3.0 && median(upMemory) <= 148.0 && median(downMemory) <= 148.0;
     std::printf("%s\n", met ? "targets met (3x the floor, 148 MiB)" : "TARGET MISSED (3x the floor, 148 MiB)");
     return met ? 0 : 2;

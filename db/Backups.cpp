@@ -195,7 +195,8 @@ bool dueAtExit(const QString &database, const QString &inFolder)
 {
     const QList<Backup> all = list(inFolder);
     const QFileInfo info(database);
-    return info.isFile() && (all.isEmpty() || info.lastModified() > all.first().time);
+    // Both times from the file system: a backup's name carries the program's clock.
+    return info.isFile() && (all.isEmpty() || info.lastModified() > QFileInfo(all.first().file).lastModified());
 }
 
 QString restore(const QString &backupFile, const QString &database, const QString &keepIn, const QDateTime &now)

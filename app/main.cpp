@@ -62,7 +62,8 @@ int main(int argc, char *argv[])
     splash->show();
     splash->load();
     const int status = app.exec();
-    // The window is gone (its background work stopped with it): what is left to do waits for nobody.
+    // The closed window goes now, and its background work stops with it; what is left waits for nobody.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     startup::finishSession();
     UserDialogs::setInstance(nullptr);
     return status;

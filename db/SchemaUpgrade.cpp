@@ -82,23 +82,28 @@ void UpgradeSchema()
     ignoringErrors([] { makeColumnsCaseBlind(schema::caseBlindColumns()); });
     // Tables of later versions, whatever the stored version (tried again at every start), before
     // their indexes below.
-    for (const QString &table : schema::addedTables()) {
-        const QString create = QStringLiteral("CREATE TABLE ") + table + QLatin1Char(' ');
-        for (const QString &statement : schema::createStatements()) {
-            if (!statement.startsWith(create))
-                continue;
-            const QString ifMissing = QStringLiteral("CREATE TABLE IF NOT EXISTS ") + statement.mid(qstrlen("CREATE TABLE "));
-            ignoringErrors([&ifMissing] { OpenDb().exec(ifMissing); });
+    // One connection for all of them: each new one reads the schema again, and this runs at every start.
+    ignoringErrors([] {
+        Db db = OpenDb();
+        for (const QString &table : schema::addedTables()) {
+            const QString create = QStringLiteral("CREATE TABLE ") + table + QLatin1Char(' ');
+            for (const QString &statement : schema::createStatements()) {
+                if (!statement.startsWith(create))
+                    continue;
+                const QString ifMissing =
+                    QStringLiteral("CREATE TABLE IF NOT EXISTS ") + statement.mid(qstrlen("CREATE TABLE "));
+                ignoringErrors([&] { db.exec(ifMissing); });
+            }
         }
-    }
-    // Indexes the lists rely on for speed, which files made by older versions lack; cheap when present.
-    for (const QString &statement : schema::createStatements()) {
-        if (!statement.startsWith(QLatin1String("CREATE INDEX ")) || statement.contains(QLatin1String(" ByTrainer ")))
-            continue;
-        QString ifMissing = statement;
-        ifMissing.insert(int(qstrlen("CREATE INDEX ")), QStringLiteral("IF NOT EXISTS "));
-        ignoringErrors([&ifMissing] { OpenDb().exec(ifMissing); });
-    }
+        // Indexes the lists rely on for speed, which files made by older versions lack; cheap when present.
+        for (const QString &statement : schema::createStatements()) {
+            if (!statement.startsWith(QLatin1String("CREATE INDEX ")) || statement.contains(QLatin1String(" ByTrainer ")))
+                continue;
+            QString ifMissing = statement;
+            ifMissing.insert(int(qstrlen("CREATE INDEX ")), QStringLiteral("IF NOT EXISTS "));
+            ignoringErrors([&] { db.exec(ifMissing); });
+        }
+    });
     cAppSettings::instance().AppVersion = version::asNumber();
     cAppSettings::instance().SaveSettings();
 }

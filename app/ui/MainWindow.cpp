@@ -10,7 +10,11 @@
 #include "RideSheetCommands.h"
 #include "SetupCommands.h"
 #include "UserGuide.h"
+#include "app/BackgroundJob.h"
+#include "app/RideRefresh.h"
 #include "app/Startup.h"
+#include "core/Clock.h"
+#include "db/Backups.h"
 #include "bookings/BookingPickLists.h"
 #include "bookings/ui/ListModel.h"
 #include "bookings/ui/ListViews.h"
@@ -20,6 +24,10 @@
 #include "core/ui/HeaderLayout.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QWindow>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -235,6 +243,7 @@ void MainWindow::buildMenus()
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     addAction(mnuFile, "mnuEditJockey", QStringLiteral("Edit &Jockey"), false);
     addAction(mnuFile, "mnuBackupDatabase", QStringLiteral("&Backup Database"), false);
+    addAction(mnuFile, "mnuBackups", QStringLiteral("&Backups..."), false);
     addAction(mnuFile, "mnuRepairDB", QStringLiteral("&Compact and Repair Database"), false);
     addAction(mnuFile, "mnuRemove", QStringLiteral("&Remove Unwanted Data"), false);
     addAction(mnuFile, "mnuImportWeights", QStringLiteral("&Import Rating Weights..."), false);
@@ -281,12 +290,6 @@ bool MainWindow::load()
     guarded([this] { reloadMeetings(); });
     ::showStatus(QStringLiteral("Loading Data into Grid - Load grdJockey"));
     guarded([this] { reloadJockeys(); });
-    ::showStatus(QStringLiteral("Loading Data into Grid - Load grdNames"));
-    guarded([this] {
-        cmbBookText->clear();
-        cmbBookText->addItems(LoadBookingStates());
-        reloadTrainers();
-    });
     ::showStatus(QStringLiteral("Loading Settings"));
     cAppSettings::instance().LoadSettings();
     fitDefaultLayout();
@@ -295,15 +298,60 @@ bool MainWindow::load()
     show();
     // The panes are placed once the window has its size, or the splitter would scale them to it.
     applySplitterSizes(splitMain, cAppSettings::instance().MainSplitSizes);
+    // The window is drawn before the trainers, the longest list, are read: the agent sees it at once.
+    drawNow();
+    ::showStatus(QStringLiteral("Loading Data into Grid - Load grdNames"));
+    statusBar()->showMessage(QStringLiteral("Loading the trainers..."));
+    guarded([this] {
+        cmbBookText->clear();
+        cmbBookText->addItems(LoadBookingStates());
+        reloadTrainers();
+    });
+    restoreTrainerSort();
     m_loaded = true;
     StatusSink::setInstance(this);
     statusBar()->showMessage(QStringLiteral("Ready: %1 meetings, %2 trainers")
                                  .arg(m_meetings->rowCount())
                                  .arg(m_trainers->rowCount()));
+    startBackgroundWork();
     return true;
 }
 
-void MainWindow::restoreLayout()
+void MainWindow::startBackgroundWork()
+{
+    // The rides come after the window: a form server that is slow or out of reach never holds it back.
+    m_rideRefresh = new BackgroundJob(this);
+    connect(m_rideRefresh, &BackgroundJob::progress, this, [this](const QString &text) { showStatus(text); });
+    // Then the backup, when the newest is a day old; only a failure is said.
+    connect(m_rideRefresh, &BackgroundJob::finished, this, [this](const QString &outcome) {
+        if (!outcome.isEmpty())
+            showStatus(outcome);
+        const QString database = databaseFilePath();
+        const QString folder = backups::folder();
+        const QDateTime now = Clock::instance().now();
+        m_backup->start([database, folder, now](const BackgroundJob::Progress &) {
+            return startup::backupAfterStartUp(database, folder, now);
+        });
+    });
+    m_backup = new BackgroundJob(this);
+    connect(m_backup, &BackgroundJob::finished, this, [this](const QString &outcome) {
+        if (!outcome.isEmpty())
+            showStatus(outcome);
+        emit backgroundWorkFinished();
+    });
+    m_rideRefresh->start(&riderefresh::refreshAll);
+}
+
+void MainWindow::drawNow()
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < 500)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    repaint();
+}
+
+void MainWindow::restoreTrainerSort()
 {
     const cAppSettings &settings = cAppSettings::instance();
     if (const auto key = layout::parseSortKey(settings.MainTrainerSortKey)) {
@@ -313,6 +361,11 @@ void MainWindow::restoreLayout()
                                                                                            : Qt::DescendingOrder);
         }
     }
+}
+
+void MainWindow::restoreLayout()
+{
+    const cAppSettings &settings = cAppSettings::instance();
     applyPlacement(this, {settings.MainLeft, settings.MainTop, settings.MainWidth, settings.MainHeight, settings.MainMax});
     applyHeaderLayout(grdNames->horizontalHeader(), settings.MainTrainerOrder, settings.MainTrainerWidth);
     applyHeaderLayout(grdNoms->horizontalHeader(), settings.MainNomsOrder, settings.MainNomsWidth);

@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 
+class BackgroundJob;
 class BookingGrid;
 class ListModel;
 class NominationPick;
@@ -126,6 +127,9 @@ signals:
     void trainerFormRequested(const QString &trainer);
     // The race window on a meeting's race (0: the meeting view).
     void raceWindowRequested(const QString &meetingCode, int raceNumber);
+    // The work started after the window showed (the ride refresh, then the backup) has ended; its
+    // outcome is in the status bar.
+    void backgroundWorkFinished();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -136,8 +140,14 @@ private:
     void buildWidgets();
     void buildMenus();
     void restoreLayout();
+    // The trainers list in the stored order (after it was filled).
+    void restoreTrainerSort();
+    // Draws the shown window at once, before the event loop would.
+    void drawNow();
     void fitDefaultLayout();
     void storeLayout();
+    // The ride refresh and the automatic backup, once the window shows.
+    void startBackgroundWork();
     void showAbout();
     void resetRaceWindow();
     // The lists and the chosen trainer (MainWindowLists.cpp); the booking gestures (MainWindowBookings.cpp).
@@ -178,5 +188,7 @@ private:
     NominationPick *m_jockeyPick = nullptr;
     NominationPick *m_statePick = nullptr;
     bool m_loaded = false;
+    BackgroundJob *m_rideRefresh = nullptr;
+    BackgroundJob *m_backup = nullptr;
     static MainWindow *s_instance;
 };

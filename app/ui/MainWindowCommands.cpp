@@ -1,4 +1,5 @@
 #include "MainWindowCommands.h"
+#include "BackupsDialog.h"
 
 #include "MainWindow.h"
 #include "core/ui/BusyPointer.h"
@@ -99,6 +100,7 @@ void MainWindowCommands::connectMenuBar()
         }
     };
     wire("mnuBackupDatabase", &MainWindowCommands::backupDatabase);
+    wire("mnuBackups", &MainWindowCommands::showBackups);
     wire("mnuRepairDB", &MainWindowCommands::compactDatabase);
     wire("mnuRemove", &MainWindowCommands::removeUnwantedData);
     wire("mnudebugtoggle", &MainWindowCommands::toggleDebugMode);
@@ -198,6 +200,19 @@ void MainWindowCommands::showPopup(QTableView *grid, const QPoint &pos)
 void MainWindowCommands::backupDatabase()
 {
     guarded([] { maintenance::backupDatabase(); });
+}
+
+void MainWindowCommands::showBackups()
+{
+    BackupsDialog dialog(m_window);
+    dialog.exec();
+    // A restored database is another file: every list is read from it again.
+    if (dialog.restored())
+        guarded([this] {
+            reloadMeetings();
+            m_window->reloadJockeys();
+            refresh();
+        });
 }
 
 void MainWindowCommands::compactDatabase()

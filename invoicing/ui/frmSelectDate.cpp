@@ -177,13 +177,8 @@ void frmSelectDate::printInvoice()
         const QStringList made = showInvoicePreview(report, this);
         if (made.isEmpty())
             return;
-        if (dialogs.askYesNo(u"Invoice update message"_s, updateQuestion(report.invoice(), made))) {
-            QString why;
-            if (!advanceInvoiceNumberAndDate(m_jockey.name, period.end, &why)) {
-                dialogs.critical(u"Error"_s, why);
-                return;
-            }
-        }
+        if (!settleInvoice(report.invoice(), made))
+            return;
     } catch (const DbError &error) {
         dialogs.critical(u"Error"_s, error.message());
         return;

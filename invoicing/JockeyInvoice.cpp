@@ -3,6 +3,7 @@
 #include "core/Clock.h"
 #include "core/UserDialogs.h"
 #include "core/cAppSettings.h"
+#include "core/cRegistry.h"
 #include "db/Database.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -77,6 +78,18 @@ bool parseCount(const QString &text, std::optional<int> *count)
         return false;
     *count = value;
     return true;
+}
+
+// The next invoice number. ostrevan-cli may have spent numbers since this program loaded the
+// settings, so the stored number counts too.
+float nextInvoiceNumber()
+{
+    cRegistry store;
+    store.setClassKey(cRegistry::HKEY_CURRENT_USER);
+    store.setSectionKey(cAppSettings::kSectionKey);
+    store.setValueKey(u"NextInvoiceNumber"_s);
+    store.setDefault(0);
+    return std::max(cAppSettings::instance().NextInvoiceNumber, store.value().toString().toFloat());
 }
 
 QString invoiceNumberText(float number)
@@ -190,7 +203,7 @@ bool saveExtraCharges(const QString &text1, const QString &amount1, const QStrin
 InvoiceParticulars currentParticulars()
 {
     const cAppSettings &settings = cAppSettings::instance();
-    return {settings.Companyname, invoiceNumberText(settings.NextInvoiceNumber), settings.ABN, settings.ApplyGST,
+    return {settings.Companyname, invoiceNumberText(nextInvoiceNumber()), settings.ABN, settings.ApplyGST,
             Clock::instance().today()};
 }
 

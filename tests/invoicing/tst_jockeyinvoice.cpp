@@ -1,5 +1,4 @@
 #include "core/Clock.h"
-#include "core/TypedDate.h"
 #include "core/ui/DateBox.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
@@ -49,8 +48,6 @@ private slots:
     void invoice_data();
     void invoice();
     void exportsHoldFooter();
-    void typedDates_data();
-    void typedDates();
     void window_data();
     void window();
     void saveExtras_data();
@@ -280,42 +277,6 @@ void TestJockeyInvoice::exportsHoldFooter()
     // The fee column holds the fee charged per ride, not the booking rate (25.00 that day).
     QVERIFY2(csvText.contains(u"2024-02-10,2,ALPHA,1,9000.00,FLEM,VIC,30.00"_s), qPrintable(csvText));
     QVERIFY(!csvText.contains(u"Total Fee"_s));
-}
-
-void TestJockeyInvoice::typedDates_data()
-{
-    QTest::addColumn<QString>("typed"); // into End Date, then Tab and "3"
-    QTest::addColumn<QDate>("end");     // null: refused, and the "3" stays in the date box
-    QTest::newRow("in full") << u"31/12/2026"_s << day("2026-12-31");
-    QTest::newRow("eight digits") << u"30112026"_s << day("2026-11-30");
-    QTest::newRow("no such day") << u"30/02/2026"_s << QDate();
-    QTest::newRow("day and month only") << u"30/11"_s << QDate();
-}
-
-void TestJockeyInvoice::typedDates()
-{
-    // Typing the scratchings after a date must not change the date.
-    QFETCH(QString, typed);
-    QFETCH(QDate, end);
-    ScriptedDialogs dialogs;
-    frmSelectDate window;
-    QVERIFY(window.prepare(u"J ONE"_s));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    window.dtpEnd->setFocus();
-    window.dtpEnd->selectAll();
-    QTest::keyClicks(window.dtpEnd, typed);
-    QTest::keyClick(window.dtpEnd, Qt::Key_Tab);
-    QCoreApplication::processEvents();
-    QTest::keyClicks(QApplication::focusWidget(), u"3"_s);
-    QCOMPARE(window.dtpEnd->date(), end);
-    QCOMPARE(window.medScratchings->text(), end.isValid() ? u"3"_s : QString());
-    QCOMPARE(dialogs.messages.isEmpty() ? QString() : dialogs.messages.first().text,
-             end.isValid() ? QString() : typedDateMessage(u"End Date"_s, typed));
-    if (!end.isValid()) { // Print refuses it too
-        window.cmdReport->click();
-        QCOMPARE(dialogs.messages.size(), 2);
-    }
 }
 
 void TestJockeyInvoice::window_data()

@@ -151,7 +151,7 @@ void MainWindowCommands::buildPopups()
 
     MnuPuJockey = makePopup(m_window, "MnuPuJockey");
     addItem(MnuPuJockey, "mnuPrvRides", u"&Previous Rides"_s, false);
-    addItem(MnuPuJockey, "MnuJockStrike", u"Jockey &Strike rate"_s, false);
+    addItem(MnuPuJockey, "MnuJockStrike", u"Jockey Stri&ke rate"_s, false);
     connect(addItem(MnuPuJockey, "mnuTrnJockStrk", u"&Trainer Jockey Strike Rate"_s, true), &QAction::triggered,
             this, &MainWindowCommands::trainerJockeyStrikeRate);
     connect(addItem(MnuPuJockey, "mnuRldJokDta", u"Re&load Jockey Form Data"_s, true), &QAction::triggered, this,

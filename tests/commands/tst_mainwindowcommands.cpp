@@ -104,7 +104,7 @@ void TestMainWindowCommands::rightClickOpensPopup()
     // Every item has a letter of its own (the state item's caption is the state's text).
     QStringList letters;
     for (const QAction *item : popup->actions())
-        if (item->objectName() != "mnuUpdateStatus"_L1)
+        if (!item->isSeparator() && item->objectName() != "mnuUpdateStatus"_L1)
             letters << item->text().section(u'&', 1).left(1).toLower();
     QVERIFY2(!letters.contains(QString()) && QSet<QString>(letters.cbegin(), letters.cend()).size() == letters.size(),
              qPrintable(letters.join(u',')));

@@ -68,6 +68,8 @@ public:
     // The status bar. The window's own code reports through the program-wide ::showStatus, which
     // reaches it only while it is the installed sink (never while it is being destroyed).
     void showStatus(const QString &text) override;
+    // "WHAT: N meetings, N trainers, N jockeys" after a command that changed the lists.
+    void showListCounts(const QString &what);
 
     // A menu action by its control name (nullptr when there is none).
     QAction *action(const QString &name) const;

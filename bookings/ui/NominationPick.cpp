@@ -4,6 +4,7 @@
 #include "bookings/MainLists.h"
 
 #include <QComboBox>
+#include <QScrollBar>
 #include <QTableView>
 
 NominationPick::NominationPick(QComboBox *box, QTableView *grid, ListModel *nominations)
@@ -23,6 +24,9 @@ void NominationPick::open(int row, int column)
     m_horse = m_nominations->cellText(row, Horse);
     m_column = column;
     const QModelIndex index = m_nominations->index(row - 1, column - 1);
+    // Showing a cell at the right edge scrolls the grid sideways; closing scrolls it back, so
+    // the columns (and the next click) stay where the agent saw them.
+    m_scrolledFrom = m_grid->horizontalScrollBar()->value();
     m_grid->scrollTo(index);
     const QRect cell = m_grid->visualRect(index);
     const QPoint topLeft = m_grid->viewport()->mapTo(m_box->parentWidget(), cell.topLeft());
@@ -40,6 +44,9 @@ void NominationPick::close()
     m_race.clear();
     m_horse.clear();
     m_box->hide();
+    if (m_scrolledFrom >= 0)
+        m_grid->horizontalScrollBar()->setValue(m_scrolledFrom);
+    m_scrolledFrom = -1;
 }
 
 NominationPick::Target NominationPick::take()

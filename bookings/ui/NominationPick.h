@@ -38,4 +38,5 @@ private:
     QString m_race;
     QString m_horse;
     int m_column = 0;
+    int m_scrolledFrom = -1; // the grid's sideways scroll before the list opened
 };

@@ -95,6 +95,9 @@ void UpgradeSchema()
                 ignoringErrors([&] { db.exec(ifMissing); });
             }
         }
+        // Older files carry a second index identical to RaceStatsByTrainerNoCase (the column compares without
+        // case already), which every ride stored had to update as well.
+        ignoringErrors([&] { db.exec(QStringLiteral("DROP INDEX IF EXISTS RaceStatsByTrainerPlacing")); });
         // Indexes the lists rely on for speed, which files made by older versions lack; cheap when present.
         for (const QString &statement : schema::createStatements()) {
             if (!statement.startsWith(QLatin1String("CREATE INDEX ")) || statement.contains(QLatin1String(" ByTrainer ")))

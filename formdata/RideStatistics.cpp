@@ -82,6 +82,9 @@ RideDownloadResult DownloadJockeyRides(const QString &jockey, bool fullReload, c
     result.answered = true;
 
     Db db = OpenDb();
+    // A full career replaces thousands of rows in each of the table's indexes: with the default cache the changed
+    // pages spill into the file before the commit, and are written twice.
+    db.exec(QStringLiteral("PRAGMA cache_size = -32000"));
     Transaction transaction(db);
     // Names compare without regard to case, as the agent types them and the server holds them in capitals.
     if (fullReload)

@@ -6,6 +6,7 @@
 #include "core/Clock.h"
 #include "core/QueryCredentials.h"
 #include "core/cAppSettings.h"
+#include "people/JockeyRecord.h"
 #include "people/ManagedJockeys.h"
 #include "db/Database.h"
 #include "formdata/HorseForm.h"
@@ -50,6 +51,7 @@ private slots:
     void fullDownloadReplacesRides();
     void incrementalDownloadUpdatesInPlace();
     void connectionErrorChangesNothing();
+    void renamedJockeyDownloadsWhole();
     void trainerRideSummary_data();
     void trainerRideSummary();
     void backslashNameRoundTrips();
@@ -351,6 +353,23 @@ void TestFormDataE2e::connectionErrorChangesNothing()
     QCOMPARE(cli.exitCode(), 1);
     QCOMPARE(QString::fromUtf8(cli.readAllStandardError()).count(QStringLiteral("Connection error")), 1);
     QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()).count(QStringLiteral(": failed")), 4);
+}
+
+void TestFormDataE2e::renamedJockeyDownloadsWhole()
+{
+    // Kept misspelt and downloaded since: the server's rides under the right name all predate the mark.
+    Db db = OpenDb();
+    db.exec(QStringLiteral("UPDATE Jockey SET Jockey = 'J Smiht', DateLastStats = '2025-01-01 09:00:00' "
+                           "WHERE Jockey = 'J Smith'"));
+    db.exec(QStringLiteral("INSERT INTO FieldChange (ChangedAt, MeetingCode, Horse, ChangeKind, Jockey, Booked) "
+                           "VALUES ('2025-01-01 09:00:00', '0604FLEM', 'GREEN FLASH', 'weight', 'J Smiht', 1)"));
+    JockeyRecord record = jockeys::loadJockeys(QStringLiteral("J Smiht")).value(0);
+    record.jockey = QStringLiteral("J Smith");
+    jockeys::updateJockey(QStringLiteral("J Smiht"), record);
+    RefreshAllJockeyRides();
+    QCOMPARE(queryRows(QStringLiteral("SELECT Jockey, COUNT(*) FROM RaceStats GROUP BY Jockey ORDER BY Jockey")),
+             (QStringList{QStringLiteral("J SMITH|2"), QStringLiteral("K O'BRIEN|3")}));
+    QCOMPARE(queryRows(QStringLiteral("SELECT Jockey FROM FieldChange")), QStringList{QStringLiteral("J Smith")});
 }
 
 void TestFormDataE2e::trainerRideSummary_data()

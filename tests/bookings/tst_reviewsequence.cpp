@@ -10,6 +10,7 @@
 #include "support/TestGrid.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -41,15 +42,6 @@ void loadField(const QString &path, const QStringList &runners)
     file.write(lines.join(u"\r\n"_s).toLatin1());
     file.close();
     QVERIFY(FieldFileLoader::loadFile(path).loaded);
-}
-
-// "HORSE|race" of a gesture: the nomination's race code and trainer, as the lists pass them.
-QStringList nomination(const QString &horse, const QString &race)
-{
-    return queryRows(u"SELECT RaceCode, TrainerName FROM Noms WHERE MeetingCode = ? AND Horse = ? AND RaceNumber = ?"_s,
-                     {kMeeting, horse, race.toInt()})
-        .value(0)
-        .split(u'|');
 }
 
 } // namespace
@@ -128,23 +120,25 @@ private slots:
         TestGrid grid(u"grdNoms"_s, 16, 1);
         for (const QString &step : std::as_const(steps)) {
             const QStringList v = step.split(u'|');
+            // The nomination's race code and trainer, as the lists pass them to the gestures.
+            const QStringList entry = queryRows(u"SELECT RaceCode, TrainerName FROM Noms WHERE Horse = ? AND "
+                                                "RaceNumber = ?"_s, {v.value(1), v.value(2).toInt()})
+                                          .value(0)
+                                          .split(u'|');
             if (step.startsWith(u"WGT "_s) || step.startsWith(u"ACP "_s)) {
-                const QString extension = step.startsWith(u"WGT"_s) ? u".DGW"_s : u".DGA"_s;
-                loadField(env.root() + u'/' + kMeeting + extension, step.mid(4).split(u';'));
+                const QString path = env.root() + (step.startsWith(u"WGT"_s) ? u"/1503RAND.DGW"_s : u"/1503RAND.DGA"_s);
+                loadField(path, step.mid(4).split(u';'));
             } else if (v.at(0) == u"book"_s) {
-                const QStringList entry = nomination(v.at(1), v.at(2));
                 dialogs.answerYes();
                 BookJockey(grid, 1, 10, v.at(3), v.at(1), kMeeting, entry.value(0), entry.value(1), QColor());
             } else if (v.at(0) == u"state"_s) {
-                const QStringList entry = nomination(v.at(1), v.at(2));
                 SetBookingState(grid, 1, 13, v.at(3), kMeeting, entry.value(0), v.at(1), entry.value(1));
             } else if (v.at(0) == u"confirm"_s) {
-                ConfirmBooking(grid, 1, 13, kMeeting, nomination(v.at(1), v.at(2)).value(0), v.at(1), QColor());
-            } else if (v.at(0) == u"remove"_s) {
+                ConfirmBooking(grid, 1, 13, kMeeting, entry.value(0), v.at(1), QColor());
+            } else {
                 const QVariant id = OpenDb().scalar(
                     u"SELECT MIN(ChangeID) FROM FieldChange WHERE Horse = ? AND ChangeKind = ?"_s, {v.at(1), v.at(2)});
-                const fieldchangelog::Removal removal = fieldchangelog::removeBookings({id.toLongLong()});
-                for (const QString &why : removal.notRemoved)
+                for (const QString &why : fieldchangelog::removeBookings({id.toLongLong()}).notRemoved)
                     dialogs.message(u"Confirm Removal"_s, why, UserDialogs::Icon::Exclamation);
             }
         }
@@ -153,11 +147,8 @@ private slots:
               "changes");
         QTEST(queryRows(u"SELECT Horse, RaceCode, Jockey, BookingSelection, Confirmed FROM Bookings ORDER BY Horse"_s),
               "bookings");
-        QStringList messages;
-        for (const QString &message : dialogs.shown()) {
-            if (message.startsWith(u"Confirm Removal|"_s) || message.startsWith(u"Booked in Another Race|"_s))
-                messages << message;
-        }
+        const QStringList messages =
+            dialogs.shown().filter(QRegularExpression(u"^(Confirm Removal|Booked in Another Race)\\|"_s));
         QTEST(messages, "messages");
     }
 };

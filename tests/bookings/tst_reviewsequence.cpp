@@ -2,6 +2,7 @@
 // after the last step: re-bookings, titled jockeys, standing contradictions, a horse in two races.
 #include "bookings/BookingOperations.h"
 #include "bookings/FieldChangeLog.h"
+#include "bookings/RaceRunners.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
 #include "import/FieldFileLoader.h"
@@ -52,7 +53,7 @@ class TestReviewSequence : public QObject
 
 private slots:
     // Steps: "WGT|ACP runner;runner…" loads a field, "book|HORSE|race|JOCKEY", "state|HORSE|race|TEXT",
-    // "confirm|HORSE|race", "remove|HORSE|kind" (through the horse's first change of that kind).
+    // "confirm|HORSE|race", "list|HORSE|race", "remove|HORSE|kind" (through the horse's first change of that kind).
     void sequence_data()
     {
         QTest::addColumn<QStringList>("steps");
@@ -100,11 +101,13 @@ private slots:
                            u"state|STAR|6|Trainer To Confirm"_s,
                            u"confirm|STAR|6"_s,
                            u"book|STAR|6|K McEvoy"_s,
+                           u"list|STAR|5"_s,
+                           u"list|STAR|6"_s,
                            u"WGT 6:STAR::57"_s,
                            u"WGT 6:STAR::57"_s}
             << QStringList{u"6|STAR|race moved|race 5, 17:00|race 6, 18:00|E Lang"_s,
                            u"6|STAR|weight|56.0 kg|57.0 kg|E Lang"_s}
-            << QStringList{u"STAR|1200 R6|E Lang|Confirmed|1"_s} << QStringList{other, other, other};
+            << QStringList{u"STAR|1200 R6|E Lang|Confirmed|1"_s} << QStringList{other, other, other, u"list|Confirmed"_s, u"list|Booked in race 5"_s};
     }
     void sequence()
     {
@@ -133,6 +136,11 @@ private slots:
                 BookJockey(grid, 1, 10, v.at(3), v.at(1), kMeeting, entry.value(0), entry.value(1), QColor());
             } else if (v.at(0) == u"state"_s) {
                 SetBookingState(grid, 1, 13, v.at(3), kMeeting, entry.value(0), v.at(1), entry.value(1));
+            } else if (v.at(0) == u"list"_s) {
+                // What the race window shows in the horse's booking cell, among the messages.
+                for (const racewindow::RunnerLine &line : racewindow::loadRunners(kMeeting, v.at(2).toInt(), {}, {}))
+                    dialogs.message(u"list"_s, line.row.cell(racewindow::col::Booking).text,
+                                    UserDialogs::Icon::Information);
             } else if (v.at(0) == u"confirm"_s) {
                 ConfirmBooking(grid, 1, 13, kMeeting, entry.value(0), v.at(1), QColor());
             } else {
@@ -148,7 +156,7 @@ private slots:
         QTEST(queryRows(u"SELECT Horse, RaceCode, Jockey, BookingSelection, Confirmed FROM Bookings ORDER BY Horse"_s),
               "bookings");
         const QStringList messages =
-            dialogs.shown().filter(QRegularExpression(u"^(Confirm Removal|Booked in Another Race)\\|"_s));
+            dialogs.shown().filter(QRegularExpression(u"^(Confirm Removal|Booked in Another Race|list)\\|"_s));
         QTEST(messages, "messages");
     }
 };

@@ -16,8 +16,7 @@ QString bookedElsewhereText(int raceNumber)
     return u"Booked in race %1"_s.arg(raceNumber);
 }
 
-std::optional<int> bookedInOtherRace(Db &db, const QString &meetingCode, const QString &horse,
-                                     const QString &raceCode)
+std::optional<int> bookedInOtherRace(Db &db, const QString &meetingCode, const QString &horse, const QString &raceCode)
 {
     const QVariant booked = db.scalar(u"SELECT "_s + bookedRaceSql(u"B"_s) +
                                           u" FROM Bookings B WHERE B.MeetingCode = ? AND B.Horse = ? LIMIT 1"_s,

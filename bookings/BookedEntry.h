@@ -19,7 +19,6 @@ QString bookedElsewhereText(int raceNumber);
 
 // The race of the stored booking of the horse when it is not the entry of `raceCode`: a gesture
 // on that entry changes nothing. nullopt when the booking is this entry's, or there is none.
-std::optional<int> bookedInOtherRace(Db &db, const QString &meetingCode, const QString &horse,
-                                     const QString &raceCode);
+std::optional<int> bookedInOtherRace(Db &db, const QString &meetingCode, const QString &horse, const QString &raceCode);
 // The same, told to the agent (exclamation): true when the gesture must stop.
 bool refuseOtherRace(Db &db, const QString &meetingCode, const QString &horse, const QString &raceCode);

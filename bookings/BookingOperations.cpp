@@ -189,8 +189,8 @@ void SetBookingState(BookingGrid &grid, int row, int column, const QString &stat
     grid.setCellText(row, column, state);
 }
 
-bool ConfirmBooking(BookingGrid &grid, int row, int /*column*/, const QString &meetingCode,
-                    const QString &raceCode, const QString &horse, const QColor &color)
+bool ConfirmBooking(BookingGrid &grid, int row, int /*column*/, const QString &meetingCode, const QString &raceCode,
+                    const QString &horse, const QColor &color)
 {
     {
         Db db = OpenDb();

@@ -42,9 +42,10 @@ std::optional<ClashingRide> findClashingRide(Db &db, const QString &jockey, cons
         // A horse entered in two races is booked in one of them.
         QSqlQuery booked = db.exec(u"SELECT N.Horse, N.RaceNumber, M.MeetingLocation FROM Bookings B "
                                    "JOIN Noms N ON N.MeetingCode = B.MeetingCode AND N.Horse = B.Horse "
-                                   "AND N.RaceNumber = "_s + bookedRaceSql(u"B"_s) +
+                                   "AND N.RaceNumber = "_s +
+                                       bookedRaceSql(u"B"_s) +
                                        u" LEFT JOIN Meeting M ON M.MeetingCode = N.MeetingCode "
-                                   "WHERE B.Jockey = ? COLLATE NOCASE AND "_s +
+                                       "WHERE B.Jockey = ? COLLATE NOCASE AND "_s +
                                        kClashCondition + u" LIMIT 1"_s,
                                    QVariantList{jockey} + where);
         if (booked.next())

@@ -234,10 +234,11 @@ namespace {
 // What the horse's booking is now, as the agent reads it in the lists.
 QString bookingNow(Db &db, const StoredChange &change)
 {
-    QSqlQuery now = db.exec(u"SELECT COALESCE(NULLIF(TRIM(B.Jockey), ''), 'no jockey'), B.BookingSelection, "
-                            "(SELECT N.RaceNumber FROM Noms N WHERE N.MeetingCode = B.MeetingCode AND N.Horse = B.Horse "
-                            "AND N.RaceCode = B.RaceCode) FROM Bookings B WHERE B.MeetingCode = ? AND B.Horse = ?"_s,
-                            {change.meetingCode, change.horse});
+    QSqlQuery now =
+        db.exec(u"SELECT COALESCE(NULLIF(TRIM(B.Jockey), ''), 'no jockey'), B.BookingSelection, "
+                "(SELECT N.RaceNumber FROM Noms N WHERE N.MeetingCode = B.MeetingCode AND N.Horse = B.Horse "
+                "AND N.RaceCode = B.RaceCode) FROM Bookings B WHERE B.MeetingCode = ? AND B.Horse = ?"_s,
+                {change.meetingCode, change.horse});
     if (!now.next())
         return u"%1 has no booking now"_s.arg(change.horse);
     QString text = u"%1 is booked now for %2"_s.arg(change.horse, now.value(0).toString());
@@ -283,7 +284,7 @@ Removal removeBookings(const QList<qint64> &ids)
         const QString recorded = change.booked ? u"was recorded against %1's booking"_s.arg(change.jockey)
                                                : u"was recorded when the horse was not booked"_s;
         removal.notRemoved << u"Change %1 %2; %3, so nothing was removed."_s.arg(change.id).arg(recorded,
-                                                                                             bookingNow(db, change));
+                                                                                                bookingNow(db, change));
     }
     inSlices(done, [&db](const QList<qint64> &slice) {
         QVariantList values;

@@ -169,8 +169,8 @@ public:
             const bool known = seen && riderDiffers(was, *seen, booking) && sameFieldRider(*seen, now);
             const QString before = old && !sameFieldRider(*old, now) ? old->jockey.trimmed() : QString();
             if (!known)
-                changes << Change{now.raceNumber, now.horse, kRiderChanged, before, now.jockey.trimmed(),
-                                  booking.jockey, true};
+                changes << Change{now.raceNumber,       now.horse,      kRiderChanged, before,
+                                  now.jockey.trimmed(), booking.jockey, true};
         } else if (tooHeavy(is, now, booking) && !(seen && tooHeavy(was, *seen, booking))) {
             changes << Change{now.raceNumber,
                               now.horse,

@@ -10,8 +10,8 @@ QString plainRiderName(const QString &fieldRider)
         name.truncate(bracket);
     name = name.simplified();
 
-    static const QStringList titles = {QStringLiteral("Ms"),  QStringLiteral("Miss"), QStringLiteral("Mrs"),
-                                       QStringLiteral("Mr"),  QStringLiteral("Mx"),   QStringLiteral("Dr"),
+    static const QStringList titles = {QStringLiteral("Ms"),  QStringLiteral("Miss"),  QStringLiteral("Mrs"),
+                                       QStringLiteral("Mr"),  QStringLiteral("Mx"),    QStringLiteral("Dr"),
                                        QStringLiteral("Sir"), QStringLiteral("Master")};
     const qsizetype blank = name.indexOf(u' ');
     if (blank > 0) {

@@ -32,7 +32,8 @@ void loadField(const QString &path, const QStringList &runners)
         const QStringList v = runner.split(u':');
         const QString race = v.at(0).rightJustified(2, u'0');
         if (race != lastRace)
-            lines << race + u"00100RACE %1<%1<%1.00<P.M.<1200 METRES<C<BM72<3U<<HCP<1<$1<<<<<<R%1<1200<<"_s.arg(v.at(0));
+            lines << race +
+                         u"00100RACE %1<%1<%1.00<P.M.<1200 METRES<C<BM72<3U<<HCP<1<$1<<<<<<R%1<1200<<"_s.arg(v.at(0));
         lastRace = race;
         const QString entry = race + QString::number(++horse).rightJustified(2, u'0');
         const QString weight = v.at(3).endsWith(u".5"_s) ? v.at(3).left(2) + u'|' : v.at(3);
@@ -83,10 +84,11 @@ private slots:
                            u"ACP 1:STAR:B Jones:56;2:GRACE:Alana Jolly (a2):53.5"_s,
                            u"ACP 1:STAR:B Jones:56;2:GRACE:Alana Jolly (a2):53.5"_s,
                            u"remove|STAR|rider changed"_s}
-            << QStringList{u"1|STAR|rider changed||B Jones|E Lang"_s, u"2|GRACE|rider too heavy|54.5 kg|53.5 kg|A Jolly"_s}
+            << QStringList{u"1|STAR|rider changed||B Jones|E Lang"_s,
+                           u"2|GRACE|rider too heavy|54.5 kg|53.5 kg|A Jolly"_s}
             << QStringList{u"GRACE|1200 R2|A Jolly|Planned|0"_s} << QStringList{};
         QTest::newRow("a booking made over a field naming another rider")
-            << QStringList{u"ACP 1:STAR:B Jones:56"_s, u"book|STAR|1|E Lang"_s, u"ACP 1:STAR:B Jones:56"_s,
+            << QStringList{u"ACP 1:STAR:B Jones:56"_s, u"book|STAR|1|E Lang"_s,   u"ACP 1:STAR:B Jones:56"_s,
                            u"ACP 1:STAR:B Jones:56"_s, u"book|STAR|1|K McEvoy"_s, u"ACP 1:STAR:B Jones:56"_s}
             << QStringList{u"1|STAR|rider changed||B Jones|E Lang"_s, u"1|STAR|rider changed||B Jones|K McEvoy"_s}
             << QStringList{u"STAR|1200 R1|K McEvoy|Planned|0"_s} << QStringList{};
@@ -107,7 +109,8 @@ private slots:
                            u"WGT 6:STAR::57"_s}
             << QStringList{u"6|STAR|race moved|race 5, 17:00|race 6, 18:00|E Lang"_s,
                            u"6|STAR|weight|56.0 kg|57.0 kg|E Lang"_s}
-            << QStringList{u"STAR|1200 R6|E Lang|Confirmed|1"_s} << QStringList{other, other, other, u"list|Confirmed"_s, u"list|Booked in race 5"_s};
+            << QStringList{u"STAR|1200 R6|E Lang|Confirmed|1"_s}
+            << QStringList{other, other, other, u"list|Confirmed"_s, u"list|Booked in race 5"_s};
     }
     void sequence()
     {
@@ -125,7 +128,8 @@ private slots:
             const QStringList v = step.split(u'|');
             // The nomination's race code and trainer, as the lists pass them to the gestures.
             const QStringList entry = queryRows(u"SELECT RaceCode, TrainerName FROM Noms WHERE Horse = ? AND "
-                                                "RaceNumber = ?"_s, {v.value(1), v.value(2).toInt()})
+                                                "RaceNumber = ?"_s,
+                                                {v.value(1), v.value(2).toInt()})
                                           .value(0)
                                           .split(u'|');
             if (step.startsWith(u"WGT "_s) || step.startsWith(u"ACP "_s)) {

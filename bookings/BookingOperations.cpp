@@ -1,5 +1,6 @@
 #include "BookingOperations.h"
 
+#include "BookedEntry.h"
 #include "BookingGrid.h"
 #include "DoubleBooking.h"
 #include "RaceRunners.h"
@@ -81,6 +82,8 @@ void BookJockey(BookingGrid &grid, int row, int column, const QString &jockey, c
     QString fieldJockey;
     {
         Db db = OpenDb();
+        if (refuseOtherRace(db, meetingCode, horse, raceCode))
+            return;
         const std::optional<StoredBooking> booking = findBooking(db, meetingCode, horse);
         const QString booked = booking ? booking->jockey : QString();
         if (!removal && booked.compare(jockey, Qt::CaseInsensitive) == 0)
@@ -148,6 +151,8 @@ void SetBookingState(BookingGrid &grid, int row, int column, const QString &stat
     if (cell == state)
         return;
 
+    if (Db db = OpenDb(); refuseOtherRace(db, meetingCode, horse, raceCode))
+        return;
     const bool removal = state == kRemoveBooking;
     if (removal && !cell.isEmpty()
         && !UserDialogs::instance().askYesNo(u"Confirm Removal"_s,
@@ -184,11 +189,13 @@ void SetBookingState(BookingGrid &grid, int row, int column, const QString &stat
     grid.setCellText(row, column, state);
 }
 
-bool ConfirmBooking(BookingGrid &grid, int row, int /*column*/, const QString &meetingCode,
-                    const QString & /*raceCode*/, const QString &horse, const QColor &color)
+bool ConfirmBooking(BookingGrid &grid, int row, int /*column*/, const QString &meetingCode, const QString &raceCode,
+                    const QString &horse, const QColor &color)
 {
     {
         Db db = OpenDb();
+        if (refuseOtherRace(db, meetingCode, horse, raceCode))
+            return false;
         // A booking belongs to the nomination (meeting + horse), as every other booking operation finds it.
         const int confirmed = db.exec(u"UPDATE Bookings SET Confirmed = 1, BookingSelection = ? "
                                       "WHERE MeetingCode = ? AND Horse = ?"_s,

@@ -33,7 +33,8 @@ void BookJockey(BookingGrid &grid, int row, int column, const QString &jockey, c
                 const QString &meetingCode, const QString &raceCode, const QString &trainer, const QColor &color);
 
 // Sets the booking's state text (not confirmed), creating a booking without a jockey when there
-// is none, or with kRemoveBooking removes the booking. `column` is the state cell.
+// is none, or with kRemoveBooking removes the booking. `column` is the state cell. Like BookJockey,
+// it changes nothing on the entry of another race than the booking's (the agent is told).
 void SetBookingState(BookingGrid &grid, int row, int column, const QString &state, const QString &meetingCode,
                      const QString &raceCode, const QString &horse, const QString &trainer);
 
@@ -41,7 +42,8 @@ void SetBookingState(BookingGrid &grid, int row, int column, const QString &stat
 // (the runners grid keeps the cells it keeps when it is filled, such as a last rider's own
 // colour). Without a stored booking nothing is stored, the agent is told and the row is left as
 // it is: false. The state cell is the grid's booking-state column whatever cell the gesture was
-// on (`column` and `raceCode` are kept for the callers' symmetry).
+// on (`column` is kept for the callers' symmetry). On the entry of another race than the booking's
+// (a horse entered twice) nothing changes either: the agent is told, false.
 bool ConfirmBooking(BookingGrid &grid, int row, int column, const QString &meetingCode, const QString &raceCode,
                     const QString &horse, const QColor &color);
 // The question before a gesture other than the state pick list confirms a ride (a double click or a

@@ -38,7 +38,7 @@ QStringList createStatements()
         QStringLiteral(R"(CREATE TABLE Bookings (
             MeetingCode TEXT NOT NULL COLLATE NOCASE, RaceCode TEXT COLLATE NOCASE, Horse TEXT NOT NULL COLLATE NOCASE,
             TrainerName TEXT COLLATE NOCASE, Jockey TEXT COLLATE NOCASE, BookingSelection TEXT,
-            Confirmed INTEGER NOT NULL DEFAULT 0))"),
+            Confirmed INTEGER NOT NULL DEFAULT 0, ReviewedJockey TEXT COLLATE NOCASE))"),
         QStringLiteral("CREATE INDEX BookingsByHorse ON Bookings (MeetingCode, Horse)"),
         QStringLiteral(R"(CREATE TABLE Jockey (
             Jockey TEXT NOT NULL COLLATE NOCASE PRIMARY KEY, FullName TEXT COLLATE NOCASE,

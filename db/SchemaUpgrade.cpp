@@ -61,6 +61,14 @@ void UpgradeSchema()
                  .isValid())
             db.exec(QStringLiteral("ALTER TABLE Noms ADD COLUMN LastStartWeight REAL"));
     });
+    // The jockey a load last compared each booking with (empty until one has): a booking made
+    // since is new to the change review.
+    ignoringErrors([] {
+        Db db = OpenDb();
+        if (!db.scalar(QStringLiteral("SELECT 1 FROM pragma_table_info('Bookings') WHERE name = 'ReviewedJockey'"))
+                 .isValid())
+            db.exec(QStringLiteral("ALTER TABLE Bookings ADD COLUMN ReviewedJockey TEXT COLLATE NOCASE"));
+    });
     // Meetings whose codes differ only in case ("2512rand" loaded after "2512RAND") are one meeting:
     // the one stored last stays, with its races and nominations; bookings stay. Done before the
     // codes become case-blind below.

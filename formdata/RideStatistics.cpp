@@ -163,7 +163,7 @@ QList<JockeyDownloadDate> jockeyDownloadDates()
             since = QDateTime(QDate::fromString(stamp.left(10), Qt::ISODate), QTime(0, 0));
         if (!since.isValid() || since <= kRideStatsFloor)
             since = kRideStatsFloor;
-        jockeys.append({query.value(0).toString(), since});
+        jockeys.append({query.value(0).toString(), since, stamp.trimmed().isEmpty()});
     }
     return jockeys;
 }
@@ -175,7 +175,7 @@ void RefreshAllJockeyRides()
     try {
         for (const JockeyDownloadDate &entry : jockeyDownloadDates()) {
             showStatus(QStringLiteral("Loading Jockey data for ") + entry.jockey);
-            DownloadJockeyRides(entry.jockey, false, entry.since);
+            DownloadJockeyRides(entry.jockey, entry.full, entry.since);
         }
     } catch (const DbError &error) {
         UserDialogs::instance().critical(QStringLiteral("Error"), error.message());

@@ -8,6 +8,7 @@
 #include "core/Clock.h"
 #include "core/QueryCredentials.h"
 #include "core/cAppSettings.h"
+#include "people/JockeyRecord.h"
 #include "people/ManagedJockeys.h"
 #include "db/Database.h"
 #include "formdata/HorseForm.h"
@@ -54,6 +55,7 @@ private slots:
     void connectionErrorChangesNothing();
     void rideRefreshInTheBackground_data();
     void rideRefreshInTheBackground();
+    void renamedJockeyDownloadsWhole();
     void trainerRideSummary_data();
     void trainerRideSummary();
     void backslashNameRoundTrips();
@@ -388,6 +390,23 @@ void TestFormDataE2e::rideRefreshInTheBackground()
     QVERIFY(m_dialogs->messages.isEmpty());
     QCOMPARE(queryRows(QStringLiteral("SELECT COUNT(*) FROM Jockey WHERE DateLastStats > ''")),
              QStringList{server == QLatin1String("up") ? QStringLiteral("2") : QStringLiteral("0")});
+}
+
+void TestFormDataE2e::renamedJockeyDownloadsWhole()
+{
+    // Kept misspelt and downloaded since: the server's rides under the right name all predate the mark.
+    Db db = OpenDb();
+    db.exec(QStringLiteral("UPDATE Jockey SET Jockey = 'J Smiht', DateLastStats = '2025-01-01 09:00:00' "
+                           "WHERE Jockey = 'J Smith'"));
+    db.exec(QStringLiteral("INSERT INTO FieldChange (ChangedAt, MeetingCode, Horse, ChangeKind, Jockey, Booked) "
+                           "VALUES ('2025-01-01 09:00:00', '0604FLEM', 'GREEN FLASH', 'weight', 'J Smiht', 1)"));
+    JockeyRecord record = jockeys::loadJockeys(QStringLiteral("J Smiht")).value(0);
+    record.jockey = QStringLiteral("J Smith");
+    jockeys::updateJockey(QStringLiteral("J Smiht"), record);
+    RefreshAllJockeyRides();
+    QCOMPARE(queryRows(QStringLiteral("SELECT Jockey, COUNT(*) FROM RaceStats GROUP BY Jockey ORDER BY Jockey")),
+             (QStringList{QStringLiteral("J SMITH|2"), QStringLiteral("K O'BRIEN|3")}));
+    QCOMPARE(queryRows(QStringLiteral("SELECT Jockey FROM FieldChange")), QStringList{QStringLiteral("J Smith")});
 }
 
 void TestFormDataE2e::trainerRideSummary_data()

@@ -4,6 +4,7 @@
 #include "bookings/BookingGestures.h"
 #include "bookings/BookingOperations.h"
 #include "bookings/MainLists.h"
+#include "core/Clock.h"
 #include "core/DebugMode.h"
 #include "core/UserDialogs.h"
 #include "core/cAppSettings.h"
@@ -105,6 +106,45 @@ BackupOutcome backupDatabase()
     }
     dialogs.information(u"Backup Complete"_s, "Backup of Ostrevan Database Completed to Location: "_L1 + shown);
     return BackupOutcome::Done;
+}
+
+bool restoreBackup(const backups::Backup &backup)
+{
+    UserDialogs &dialogs = UserDialogs::instance();
+    const QLocale english(QLocale::English, QLocale::Australia);
+    const QString when = backup.time.toString(u"ddd d MMM yyyy HH:mm"_s);
+    QString contents;
+    if (backup.meetings >= 0)
+        contents = u" (%1 meetings, %2 bookings)"_s.arg(english.toString(backup.meetings), english.toString(backup.bookings));
+    if (!dialogs.askYesNo(QLatin1String(kRestoreTitle),
+                          u"Restore the backup of %1%2?\r\rThe database as it is now is kept as a backup first."_s.arg(
+                              when, contents)))
+        return false;
+    try {
+        const QString kept = backups::restore(backup.file, databaseFilePath(), backups::folder(),
+                                              Clock::instance().now());
+        QString text = u"The backup of %1 is restored."_s.arg(when);
+        if (!kept.isEmpty())
+            text += u" The database it replaced is kept as "_s + QFileInfo(kept).fileName() + u'.';
+        dialogs.information(QLatin1String(kRestoreTitle), text);
+        return true;
+    } catch (const DbError &error) {
+        dialogs.critical(QLatin1String(kRestoreTitle), error.message());
+        return false;
+    }
+}
+
+bool backupNow()
+{
+    try {
+        const QString folder = backups::folder();
+        backups::make(databaseFilePath(), folder, Clock::instance().now());
+        backups::prune(folder);
+        return true;
+    } catch (const DbError &error) {
+        UserDialogs::instance().critical(u"Backup error"_s, error.message());
+        return false;
+    }
 }
 
 bool compactAndRepair()

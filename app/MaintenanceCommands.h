@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/Backups.h"
 #include "formdata/RideStatistics.h"
 
 #include <QString>
@@ -20,6 +21,13 @@ enum class BackupOutcome { Cancelled, Refused, Done, Failed };
 // file itself, and copies through a temporary file in the target folder, so a failed copy
 // leaves neither a partial backup nor a changed working file.
 BackupOutcome backupDatabase();
+
+// The backups window's "Restore": asks first (default No), then puts the backup in the database's
+// place through backups::restore and says what happened. True when it was restored.
+bool restoreBackup(const backups::Backup &backup);
+// The backups window's "Back Up Now": a checked copy in the backup folder; a failure is said.
+bool backupNow();
+inline constexpr const char *kRestoreTitle = "Restore Backup";
 
 // "&Compact and Repair Database": false (after the critical message) when compaction failed.
 bool compactAndRepair();

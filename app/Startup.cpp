@@ -9,11 +9,14 @@
 #include "core/StatusSink.h"
 #include "core/UserDialogs.h"
 #include "core/cAppSettings.h"
+#include "core/cRegistry.h"
+#include "db/Backups.h"
+#include "db/Compaction.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "db/SchemaUpgrade.h"
-#include "formdata/RideStatistics.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 
@@ -24,6 +27,16 @@ std::function<void()> &rideRefresher()
 {
     static std::function<void()> refresher;
     return refresher;
+}
+
+// Puts back the work file of an interrupted compaction; when one cannot be trusted, says where it was set aside.
+bool recoveredOrSaid(const QString &folder)
+{
+    QString note;
+    const bool present = recoverInterruptedCompaction(folder, &note);
+    if (!note.isEmpty())
+        UserDialogs::instance().message(QStringLiteral("Database"), note, UserDialogs::Icon::Exclamation);
+    return present;
 }
 
 void defaultDatabaseFolder()
@@ -38,7 +51,7 @@ void defaultDatabaseFolder()
 void ensureDeliveredDatabase()
 {
     const QString folder = programFolder();
-    if (recoverInterruptedCompaction(folder))
+    if (recoveredOrSaid(folder))
         return;
     try {
         schema::createDatabase(databaseFileIn(folder));
@@ -87,7 +100,7 @@ Outcome prepareDatabase()
     settings.LoadSettings();
     defaultDatabaseFolder();
 
-    recoverInterruptedCompaction(settings.DBPath);
+    recoveredOrSaid(settings.DBPath);
     if (!QFileInfo(databaseFileIn(settings.DBPath)).isFile()) {
         UserDialogs::FileRequest request;
         request.title = QStringLiteral("Locate the Ostrevan Database");
@@ -100,7 +113,7 @@ Outcome prepareDatabase()
             return Outcome::NoDatabase;
         if (choice.isDir()) {
             // An agent starting afresh: a new database in that folder (or the one already there).
-            if (!recoverInterruptedCompaction(choice.absoluteFilePath())) {
+            if (!recoveredOrSaid(choice.absoluteFilePath())) {
                 try {
                     schema::createDatabase(databaseFileIn(choice.absoluteFilePath()));
                 } catch (const DbError &error) {
@@ -114,14 +127,13 @@ Outcome prepareDatabase()
         }
     }
 
-    showStatus(QStringLiteral("Compact The Database"));
     try {
         // Reviewed or not, changes are kept 90 days; the compaction then gives their room back.
         fieldchangelog::removeBefore(Clock::instance().today().addDays(-fieldchangelog::kKeptDays));
     } catch (const DbError &) {
         // A file older than the table has no changes to remove; the upgrade adds it.
     }
-    if (!CompactDb()) {
+    if (!compactWhenItPays()) {
         UserDialogs::instance().message(QStringLiteral("Critical Error"), QLatin1String(kCompactFailedText),
                                         UserDialogs::Icon::Critical);
         return Outcome::CompactFailed;
@@ -139,13 +151,69 @@ Outcome prepareDatabase()
                                          QStringLiteral("The database could not be brought up to date: ")
                                              + error.message());
     }
-
-    showStatus(QStringLiteral("Loading Jockey and Race Data"));
-    if (rideRefresher())
-        rideRefresher()();
-    else
-        RefreshAllJockeyRides();
     return Outcome::Ready;
+}
+
+bool compactWhenItPays()
+{
+    // Kept beside the settings, in the same store: the agent never edits it.
+    cRegistry stored;
+    stored.setSectionKey(cAppSettings::kSectionKey);
+    stored.setValueKey(QLatin1String(kLastCompactedSetting));
+    stored.setValueType(cRegistry::REG_SZ);
+    const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+    const QDateTime now = Clock::instance().now();
+    try {
+        if (!compactionPays(databaseFilePath(), QDateTime::fromString(stored.value().toString(), format), now))
+            return true;
+    } catch (const DbError &) {
+        // A file that cannot even be measured is for the compaction's own checks to report.
+    }
+    showStatus(QStringLiteral("Compact The Database"));
+    if (!CompactDb())
+        return false;
+    try {
+        stored.setValue(now.toString(format));
+        stored.flush();
+    } catch (const RegistryError &) {
+        // Unrecorded, the next start compacts again: harmless.
+    }
+    return true;
+}
+
+void finishSession()
+{
+    const QString database = databaseFilePath();
+    if (!QFileInfo(database).isFile())
+        return;
+    compactWhenItPays();
+    const QString folder = backups::folder();
+    try {
+        if (backups::dueAtExit(database, folder)) {
+            backups::make(database, folder, Clock::instance().now());
+            backups::prune(folder);
+        }
+    } catch (const DbError &) {
+        // Nobody is left to tell at exit: the backup after the next start-up tries again.
+    }
+}
+
+QString backupAfterStartUp(const QString &database, const QString &folder, const QDateTime &now)
+{
+    try {
+        if (!backups::dueAtStart(folder, now))
+            return {};
+        backups::make(database, folder, now);
+        backups::prune(folder);
+    } catch (const DbError &error) {
+        return QString::fromLatin1(kBackupFailed).arg(error.message());
+    }
+    return {};
+}
+
+std::function<void()> rideRefresherOverride()
+{
+    return rideRefresher();
 }
 
 } // namespace startup

@@ -27,6 +27,7 @@ Values current()
     v.nextInvoiceNumber = QString::number(double(s.NextInvoiceNumber), 'g', 9);
     v.state = s.effectiveDefaultState();
     v.calculateWeights = s.AlwCalcWeights;
+    v.backupPath = s.BackupPath;
     return v;
 }
 
@@ -117,6 +118,7 @@ void apply(const Values &values)
     s.Companyname = values.companyName;
     s.NextInvoiceNumber = float(values.nextInvoiceNumber.trimmed().toLongLong());
     s.DBPath = values.dbPath.trimmed();
+    s.BackupPath = values.backupPath.trimmed();
     s.DataServer = values.dataServer.trimmed();
     s.UserName = values.userName;
     QueryCredentials::current().userName = values.userName;

@@ -25,6 +25,7 @@ struct Values {
     QString nextInvoiceNumber;
     QString state;
     bool calculateWeights = false; // `AlwCalcWeights`
+    QString backupPath;            // empty: a "Backups" folder beside the database
 };
 
 // The states the dialog lists: the eight states, and the stored one when it is another source

@@ -1,5 +1,6 @@
 #include "BookingOperations.h"
 
+#include "BookedEntry.h"
 #include "DoubleBooking.h"
 #include "ListRows.h"
 #include "StoredColor.h"
@@ -106,6 +107,8 @@ bool BookJockey(const Nomination &nomination, const QString &jockey)
     const bool removal = jockey == kDeleteJockey;
     UserDialogs &dialogs = UserDialogs::instance();
     Db db = OpenDb();
+    if (refuseOtherRace(db, nomination.meetingCode, nomination.horse, nomination.raceCode))
+        return false;
     const std::optional<Booking> booking = findBooking(db, nomination.meetingCode, nomination.horse);
     // Only a booking counts as "already booked": the field's own rider is asked about below.
     const QString booked = booking ? booking->jockey : QString();
@@ -153,6 +156,8 @@ bool SetBookingState(const Nomination &nomination, const QString &state)
     if (state == kConfirmed)
         return ConfirmBooking(nomination);
     Db db = OpenDb();
+    if (refuseOtherRace(db, nomination.meetingCode, nomination.horse, nomination.raceCode))
+        return false;
     const std::optional<Booking> booking = findBooking(db, nomination.meetingCode, nomination.horse);
     if (state == kRemoveBooking) {
         if (!booking)
@@ -184,6 +189,8 @@ bool SetBookingState(const Nomination &nomination, const QString &state)
 bool ConfirmBooking(const Nomination &nomination)
 {
     Db db = OpenDb();
+    if (refuseOtherRace(db, nomination.meetingCode, nomination.horse, nomination.raceCode))
+        return false;
     const std::optional<Booking> booking = findBooking(db, nomination.meetingCode, nomination.horse.trimmed());
     // Nothing booked, or only a state: the jockey cell may still show the field's rider.
     if (!booking || booking->jockey.isEmpty()) {
@@ -201,6 +208,11 @@ bool AskToConfirmRide(const QString &jockey, const QString &horse)
 {
     return UserDialogs::instance().askYesNo(u"Confirm Booking"_s, u"Confirm %1 on %2?"_s.arg(jockey, horse),
                                             UserDialogs::Icon::Question, UserDialogs::Answer::No);
+}
+
+BookingLook BookingLook::bookedElsewhere(int raceNumber)
+{
+    return {QString(), QColor(), bookedElsewhereText(raceNumber), false};
 }
 
 QColor bookedBackColor(const BookingColumns &columns, int column, const BookingLook &look, const QColor &drawn)
@@ -235,11 +247,16 @@ void showStoredBooking(BookingGrid &grid, int row)
     bool nominated = false;
     {
         Db db = OpenDb();
-        QSqlQuery field = db.exec(u"SELECT Jockey FROM Noms WHERE MeetingCode = ? AND Horse = ?"_s,
-                                  {nomination.meetingCode, nomination.horse});
+        // A horse entered twice: this row's entry first.
+        QSqlQuery field = db.exec(u"SELECT Jockey FROM Noms WHERE MeetingCode = ? AND Horse = ? "
+                                  "ORDER BY RaceCode = ? DESC, RaceNumber LIMIT 1"_s,
+                                  {nomination.meetingCode, nomination.horse, nomination.raceCode});
         nominated = field.next();
         fieldRider = nominated ? field.value(0).toString() : QString();
-        if (const std::optional<Booking> booking = findBooking(db, nomination.meetingCode, nomination.horse)) {
+        if (const std::optional<int> race =
+                bookedInOtherRace(db, nomination.meetingCode, nomination.horse, nomination.raceCode)) {
+            look = BookingLook::bookedElsewhere(*race);
+        } else if (const std::optional<Booking> booking = findBooking(db, nomination.meetingCode, nomination.horse)) {
             look.jockey = booking->jockey;
             look.state = nominated ? booking->state : kScratched;
             look.confirmed = booking->confirmed;

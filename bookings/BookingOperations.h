@@ -47,15 +47,17 @@ void writeBooking(Db &db, const std::optional<Booking> &before, const std::optio
 // Books `jockey` on the nomination, replaces the booked jockey (state and confirmation stay) or,
 // with kDeleteJockey, removes the booking. Asks before replacing or removing a booking, and
 // (default No) before booking a jockey heavier than the horse's weight, over a rider the field
-// names, or where the jockey already rides that race or day. An ignored trainer is refused.
+// names, or where the jockey already rides that race or day. An ignored trainer is refused, and so
+// is the entry of another race than the booking's (a horse entered twice): the agent is told.
 bool BookJockey(const Nomination &nomination, const QString &jockey);
 
 // Sets the booking's state text (not confirmed), creating a booking without a jockey when there
-// is none; kConfirmed confirms, kRemoveBooking removes (after asking).
+// is none; kConfirmed confirms, kRemoveBooking removes (after asking). Like BookJockey, it
+// changes nothing on the entry of another race than the booking's.
 bool SetBookingState(const Nomination &nomination, const QString &state);
 
-// Marks the nomination's booking confirmed. Refused with a message when nothing is booked or
-// the booking has no jockey.
+// Marks the nomination's booking confirmed. Refused with a message when nothing is booked, the
+// booking has no jockey, or the entry is another race's than the booking's.
 bool ConfirmBooking(const Nomination &nomination);
 // The question before a gesture other than the state pick list confirms a ride (a double click or a
 // key on the row), so that a stray one cannot: "Confirm C Taylor on YARMONCHA?", default No.
@@ -64,11 +66,14 @@ bool AskToConfirmRide(const QString &jockey, const QString &horse);
 // How a row shows a booking: the one rule for filling the lists and for updating a row after a
 // gesture. The jockey cell takes the booked jockey's colour; a confirmed ride paints its whole
 // row in it, except the grid's unpainted cells and a cell that keeps its own drawn colour.
+// The other entry of a horse booked in another race of the meeting shows no booking of its own,
+// only where it is booked ("Booked in race 5").
 struct BookingLook {
     QString jockey;
     QColor jockeyColor;
     QString state;
     bool confirmed = false;
+    static BookingLook bookedElsewhere(int raceNumber);
 };
 QColor bookedBackColor(const BookingColumns &columns, int column, const BookingLook &look, const QColor &drawn);
 // Writes the booking into a freshly drawn line (after markDrawn): jockey (when one is booked),

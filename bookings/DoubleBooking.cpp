@@ -1,5 +1,6 @@
 #include "DoubleBooking.h"
 
+#include "BookedEntry.h"
 #include "core/UserDialogs.h"
 #include "db/Database.h"
 #include "people/RiderName.h"
@@ -38,10 +39,13 @@ std::optional<ClashingRide> findClashingRide(Db &db, const QString &jockey, cons
     }
     const QVariantList where{meetingCode, horse, meetingCode, race, meetingCode, date, date, meetingCode};
     {
+        // A horse entered in two races is booked in one of them.
         QSqlQuery booked = db.exec(u"SELECT N.Horse, N.RaceNumber, M.MeetingLocation FROM Bookings B "
                                    "JOIN Noms N ON N.MeetingCode = B.MeetingCode AND N.Horse = B.Horse "
-                                   "LEFT JOIN Meeting M ON M.MeetingCode = N.MeetingCode "
-                                   "WHERE B.Jockey = ? COLLATE NOCASE AND "_s +
+                                   "AND N.RaceNumber = "_s +
+                                       bookedRaceSql(u"B"_s) +
+                                       u" LEFT JOIN Meeting M ON M.MeetingCode = N.MeetingCode "
+                                       "WHERE B.Jockey = ? COLLATE NOCASE AND "_s +
                                        kClashCondition + u" LIMIT 1"_s,
                                    QVariantList{jockey} + where);
         if (booked.next())
@@ -50,13 +54,10 @@ std::optional<ClashingRide> findClashingRide(Db &db, const QString &jockey, cons
     }
 
     // The field prints the rider as the acceptances do ("Ms Cory Taylor (a2)"): compare the plain names.
-    const QString fullName = plainRiderName(
-        db.scalar(u"SELECT FullName FROM Jockey WHERE Jockey = ? COLLATE NOCASE"_s, {jockey}).toString());
-    const QString plainName = plainRiderName(jockey);
+    const QString fullName =
+        db.scalar(u"SELECT FullName FROM Jockey WHERE Jockey = ? COLLATE NOCASE"_s, {jockey}).toString();
     auto isOurJockey = [&](const QString &fieldRider) {
-        const QString rider = plainRiderName(fieldRider);
-        return rider.compare(plainName, Qt::CaseInsensitive) == 0 ||
-               (!fullName.isEmpty() && rider.compare(fullName, Qt::CaseInsensitive) == 0);
+        return sameRider(fieldRider, jockey) || sameRider(fieldRider, fullName);
     };
     QSqlQuery named = db.exec(u"SELECT N.Horse, N.RaceNumber, M.MeetingLocation, N.Jockey FROM Noms N "
                               "LEFT JOIN Meeting M ON M.MeetingCode = N.MeetingCode WHERE N.Jockey > '' AND "_s +

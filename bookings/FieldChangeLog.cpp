@@ -3,6 +3,7 @@
 #include "core/Clock.h"
 #include "db/Database.h"
 
+#include <QSet>
 #include <QSqlError>
 
 #include <utility>
@@ -27,12 +28,14 @@ QList<qint64> &recordedIds()
 QList<fieldchanges::BookedHorse> bookingsOf(Db &db, const QString &meetingCode)
 {
     QList<fieldchanges::BookedHorse> bookings;
-    QSqlQuery query = db.exec(u"SELECT B.Horse, B.Jockey, J.FullName, J.Ridewgt FROM Bookings B "
-                              "LEFT JOIN Jockey J ON J.Jockey = B.Jockey WHERE B.MeetingCode = ?"_s,
+    QSqlQuery query = db.exec(u"SELECT B.Horse, B.Jockey, J.FullName, J.Ridewgt, B.RaceCode, "
+                              "B.ReviewedJockey IS NULL OR B.ReviewedJockey <> COALESCE(B.Jockey, '') "
+                              "FROM Bookings B LEFT JOIN Jockey J ON J.Jockey = B.Jockey WHERE B.MeetingCode = ?"_s,
                               {meetingCode});
     while (query.next())
         bookings << fieldchanges::BookedHorse{query.value(0).toString(), query.value(1).toString().trimmed(),
-                                              query.value(2).toString(), query.value(3).toDouble()};
+                                              query.value(2).toString(), query.value(3).toDouble(),
+                                              query.value(4).toString(), query.value(5).toInt() != 0};
     return bookings;
 }
 
@@ -115,7 +118,7 @@ fieldchanges::Field readField(Db &db, const QString &meetingCode)
     field.level = db.scalar(u"SELECT MeetingLevel FROM Meeting WHERE MeetingCode = ?"_s, {meetingCode}).toString();
     QSqlQuery query =
         db.exec(u"SELECT N.RaceNumber, (SELECT R.RaceTime FROM Race R WHERE R.MeetingCode = N.MeetingCode "
-                "AND R.RaceNumber = N.RaceNumber LIMIT 1), N.Horse, N.Jockey, N.Weight, N.Barrier, N.EorB "
+                "AND R.RaceNumber = N.RaceNumber LIMIT 1), N.Horse, N.Jockey, N.Weight, N.Barrier, N.EorB, N.RaceCode "
                 "FROM Noms N WHERE N.MeetingCode = ? ORDER BY N.RaceNumber, N.EntryNo, N.rowid"_s,
                 {meetingCode});
     while (query.next())
@@ -125,7 +128,9 @@ fieldchanges::Field readField(Db &db, const QString &meetingCode)
                                               query.value(3).toString(),
                                               query.value(4).toInt(),
                                               query.value(5).toInt(),
-                                              query.value(6).toString().trimmed()};
+                                              query.value(6).toString().trimmed(),
+                                              query.value(7).toString()};
+    field.bookings = bookingsOf(db, meetingCode);
     return field;
 }
 
@@ -133,12 +138,15 @@ fieldchanges::Count recordReload(Db &db, const QString &meetingCode, const field
                                  const QStringList &scratched)
 {
     fieldchanges::Count count;
-    if (!detectionEnabled() || before.runners.isEmpty())
+    if (!detectionEnabled())
         return count;
     fieldchanges::Field after = readField(db, meetingCode);
     after.scratched = scratched;
+    // The bookings as they were: the load has moved those whose race is gone to the horse's new race.
     const QList<fieldchanges::Change> changes =
-        fieldchanges::detect(before, after, bookingsOf(db, meetingCode), managedJockeys(db));
+        fieldchanges::detect(before, after, before.bookings, managedJockeys(db));
+    // What this load compared is known to the review from now on.
+    db.exec(u"UPDATE Bookings SET ReviewedJockey = COALESCE(Jockey, '') WHERE MeetingCode = ?"_s, {meetingCode});
     if (changes.isEmpty())
         return count;
 
@@ -221,24 +229,70 @@ void markSeen(const QList<qint64> &ids)
     transaction.commit();
 }
 
-int removeBookings(const QList<qint64> &ids)
+namespace {
+
+// What the horse's booking is now, as the agent reads it in the lists.
+QString bookingNow(Db &db, const StoredChange &change)
 {
+    QSqlQuery now =
+        db.exec(u"SELECT COALESCE(NULLIF(TRIM(B.Jockey), ''), 'no jockey'), B.BookingSelection, "
+                "(SELECT N.RaceNumber FROM Noms N WHERE N.MeetingCode = B.MeetingCode AND N.Horse = B.Horse "
+                "AND N.RaceCode = B.RaceCode) FROM Bookings B WHERE B.MeetingCode = ? AND B.Horse = ?"_s,
+                {change.meetingCode, change.horse});
+    if (!now.next())
+        return u"%1 has no booking now"_s.arg(change.horse);
+    QString text = u"%1 is booked now for %2"_s.arg(change.horse, now.value(0).toString());
+    if (!now.value(1).toString().isEmpty())
+        text += u" (%1)"_s.arg(now.value(1).toString());
+    if (!now.value(2).isNull())
+        text += u" in race %1"_s.arg(now.value(2).toInt());
+    return text;
+}
+
+} // namespace
+
+Removal removeBookings(const QList<qint64> &ids)
+{
+    Filter filter;
+    filter.ids = ids;
+    const QList<StoredChange> chosen = changes(filter);
     Db db = OpenDb();
     Transaction transaction(db);
-    int removed = 0;
-    inSlices(ids, [&](const QList<qint64> &slice) {
+    Removal removal;
+    QList<qint64> done;
+    QSet<QString> removed; // meeting, horse and jockey of the bookings removed by earlier changes of the list
+    for (const StoredChange &change : chosen) {
+        const QString ride = change.meetingCode.toCaseFolded() + u'|' + change.horse.toCaseFolded() + u'|' +
+                             change.jockey.trimmed().toCaseFolded();
+        if (change.booked && removed.contains(ride)) {
+            done << change.id;
+            continue;
+        }
+        // Only the booking the change was recorded against: the same jockey's booking of the horse.
+        const int deleted =
+            change.booked ? db.exec(u"DELETE FROM Bookings WHERE rowid = (SELECT rowid FROM Bookings WHERE "
+                                    "MeetingCode = ? AND Horse = ? AND TRIM(Jockey) = ? COLLATE NOCASE LIMIT 1)"_s,
+                                    {change.meetingCode, change.horse, change.jockey.trimmed()})
+                                .numRowsAffected()
+                          : 0;
+        if (deleted > 0) {
+            removed.insert(ride);
+            removal.removed += deleted;
+            done << change.id;
+            continue;
+        }
+        const QString recorded = change.booked ? u"was recorded against %1's booking"_s.arg(change.jockey)
+                                               : u"was recorded when the horse was not booked"_s;
+        removal.notRemoved << u"Change %1 %2; %3, so nothing was removed."_s.arg(change.id).arg(recorded,
+                                                                                                bookingNow(db, change));
+    }
+    inSlices(done, [&db](const QList<qint64> &slice) {
         QVariantList values;
         const QString marks = marksFor(slice, values);
-        QSqlQuery deleted = db.exec(u"DELETE FROM Bookings WHERE EXISTS (SELECT 1 FROM FieldChange C "
-                                    "WHERE C.MeetingCode = Bookings.MeetingCode AND C.Horse = Bookings.Horse "
-                                    "AND C.ChangeID IN ("_s +
-                                        marks + u"))"_s,
-                                    values);
-        removed += deleted.numRowsAffected();
         db.exec(u"UPDATE FieldChange SET Seen = 1 WHERE ChangeID IN ("_s + marks + u')', values);
     });
     transaction.commit();
-    return removed;
+    return removal;
 }
 
 int removeBefore(const QDate &day)

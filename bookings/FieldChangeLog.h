@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class Db;
 
@@ -61,9 +62,14 @@ int unseenCount();
 QStringList meetingCodes();
 QStringList jockeys();
 void markSeen(const QList<qint64> &ids);
-// Deletes the bookings (meeting + horse) of the changes and marks them seen, in one transaction.
-// Returns the number of bookings deleted.
-int removeBookings(const QList<qint64> &ids);
+struct Removal {
+    int removed = 0;
+    QStringList notRemoved; // one line for each change whose booking is no longer the one it was recorded against
+};
+// Deletes the booking each change was recorded against (the same jockey's booking of the horse)
+// and marks those changes seen, in one transaction. A change whose horse has been booked again
+// for another jockey, or was not booked, removes nothing and says what the booking is now.
+Removal removeBookings(const QList<qint64> &ids);
 // Removes the changes made before `day`; returns how many.
 int removeBefore(const QDate &day);
 

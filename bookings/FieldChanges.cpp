@@ -64,9 +64,8 @@ bool scratchedMarker(const Runner &runner)
 // (titles and claims aside); at acceptances naming nobody counts too.
 bool riderDiffers(const QString &level, const Runner &runner, const BookedHorse &booking)
 {
-    const QString rider = plainRiderName(runner.jockey);
-    return !booking.fullName.trimmed().isEmpty() && !sameName(rider, booking.fullName.simplified()) &&
-           (level == "ACP"_L1 || !rider.isEmpty());
+    return !booking.fullName.trimmed().isEmpty() && !sameRider(runner.jockey, booking.fullName) &&
+           (level == "ACP"_L1 || !plainRiderName(runner.jockey).isEmpty());
 }
 
 // The weight is below the booked jockey's riding weight; said only when the rider is the booked one.
@@ -76,16 +75,64 @@ bool tooHeavy(const QString &level, const Runner &runner, const BookedHorse &boo
            booking.rideWeight > runner.weightTenths / 10.0;
 }
 
+bool sameFieldRider(const Runner &a, const Runner &b)
+{
+    return sameRider(a.jockey, b.jockey) || (plainRiderName(a.jockey).isEmpty() && plainRiderName(b.jockey).isEmpty());
+}
+
 std::optional<ManagedJockey> managedRider(const Runner &runner, const QList<ManagedJockey> &managed)
 {
-    const QString rider = plainRiderName(runner.jockey);
-    if (rider.isEmpty())
-        return std::nullopt;
     for (const ManagedJockey &jockey : managed) {
-        if (sameName(rider, jockey.fullName.simplified()))
+        if (sameRider(runner.jockey, jockey.fullName))
             return jockey;
     }
     return std::nullopt;
+}
+
+// A horse's entries in one field, in the field's order (by race).
+using Entries = QList<const Runner *>;
+
+QHash<QString, Entries> entriesByHorse(const Field &field)
+{
+    QHash<QString, Entries> entries;
+    for (const Runner &runner : field.runners)
+        entries[key(runner.horse)] << &runner;
+    return entries;
+}
+
+const Runner *inRace(const Entries &entries, int raceNumber)
+{
+    for (const Runner *entry : entries) {
+        if (entry->raceNumber == raceNumber)
+            return entry;
+    }
+    return nullptr;
+}
+
+// The entry a booking belongs to: the one of its race code (the race number `preferred` among
+// several), else none; a booking without a code belongs to the first.
+const Runner *bookedEntry(const Entries &entries, const BookedHorse &booking, int preferred)
+{
+    Entries ofRace;
+    for (const Runner *entry : entries) {
+        if (booking.raceCode.trimmed().isEmpty() || sameName(entry->raceCode.trimmed(), booking.raceCode.trimmed()))
+            ofRace << entry;
+    }
+    if (const Runner *same = inRace(ofRace, preferred))
+        return same;
+    return ofRace.value(0);
+}
+
+// The entry of the old field that `now` continues: the same race, else a race the horse has left.
+const Runner *counterpart(const Entries &was, const Entries &is, const Runner &now)
+{
+    if (const Runner *same = inRace(was, now.raceNumber))
+        return same;
+    for (const Runner *entry : was) {
+        if (!inRace(is, entry->raceNumber))
+            return entry;
+    }
+    return nullptr;
 }
 
 class Detection
@@ -112,18 +159,19 @@ public:
     }
 
     // A mismatch is said once: not again while the same rider stays named in its place.
+    // A booking new to the review is compared with no old field: what already held is said now.
     void bookedRider(const Runner *old, const Runner &now, const BookedHorse &booking)
     {
         const QString &was = m_before.level;
         const QString &is = m_after.level;
+        const Runner *seen = booking.newToReview ? nullptr : old;
         if (riderDiffers(is, now, booking)) {
-            const bool known = old && riderDiffers(was, *old, booking) &&
-                               sameName(plainRiderName(old->jockey), plainRiderName(now.jockey));
+            const bool known = seen && riderDiffers(was, *seen, booking) && sameFieldRider(*seen, now);
+            const QString before = old && !sameFieldRider(*old, now) ? old->jockey.trimmed() : QString();
             if (!known)
-                changes << Change{
-                    now.raceNumber,       now.horse,      kRiderChanged, old ? old->jockey.trimmed() : QString(),
-                    now.jockey.trimmed(), booking.jockey, true};
-        } else if (tooHeavy(is, now, booking) && !(old && tooHeavy(was, *old, booking))) {
+                changes << Change{now.raceNumber,       now.horse,      kRiderChanged, before,
+                                  now.jockey.trimmed(), booking.jockey, true};
+        } else if (tooHeavy(is, now, booking) && !(seen && tooHeavy(was, *seen, booking))) {
             changes << Change{now.raceNumber,
                               now.horse,
                               kRiderTooHeavy,
@@ -154,43 +202,59 @@ QList<Change> detect(const Field &before, const Field &after, const QList<Booked
 {
     if (before.runners.isEmpty())
         return {};
-    QHash<QString, const Runner *> old;
-    for (const Runner &runner : before.runners)
-        old.insert(key(runner.horse), &runner);
+    const QHash<QString, Entries> old = entriesByHorse(before);
+    const QHash<QString, Entries> now = entriesByHorse(after);
     QHash<QString, const BookedHorse *> booked;
     for (const BookedHorse &booking : bookings)
         booked.insert(key(booking.horse), &booking);
+    // The entry each booking belonged to, and the one it belongs to now (its race left: the first).
+    QHash<QString, const Runner *> bookedBefore;
+    QHash<QString, const Runner *> bookedAfter;
+    for (auto it = booked.cbegin(); it != booked.cend(); ++it) {
+        const Entries &entries = old.value(it.key());
+        const Runner *found = bookedEntry(entries, **it, 0);
+        const Runner *was = found ? found : entries.value(0);
+        bookedBefore.insert(it.key(), was);
+        const Entries &current = now.value(it.key());
+        const Runner *is = bookedEntry(current, **it, was ? was->raceNumber : 0);
+        bookedAfter.insert(it.key(), is ? is : current.value(0));
+    }
 
     Detection detection(before, after);
-    QSet<QString> present;
-    for (const Runner &now : after.runners) {
-        const QString horse = key(now.horse);
-        present.insert(horse);
-        const Runner *was = old.value(horse);
+    for (const Runner &runner : after.runners) {
+        const QString horse = key(runner.horse);
         if (const BookedHorse *booking = booked.value(horse)) {
-            if (scratchedMarker(now)) {
+            if (bookedAfter.value(horse) != &runner)
+                continue;
+            const Runner *was = bookedBefore.value(horse);
+            if (scratchedMarker(runner)) {
                 if (!was || !scratchedMarker(*was))
-                    detection.changes << Change{
-                        now.raceNumber,  now.horse, kScratchedOrGone, was ? raceText(*was) : QString(), u"scratched"_s,
-                        booking->jockey, true};
+                    detection.changes << Change{runner.raceNumber,
+                                                runner.horse,
+                                                kScratchedOrGone,
+                                                was ? raceText(*was) : QString(),
+                                                u"scratched"_s,
+                                                booking->jockey,
+                                                true};
                 continue;
             }
-            detection.followed(was, now, booking->jockey, true);
-            detection.bookedRider(was, now, *booking);
+            detection.followed(was, runner, booking->jockey, true);
+            detection.bookedRider(was, runner, *booking);
             continue;
         }
-        const std::optional<ManagedJockey> rider = managedRider(now, managed);
+        const std::optional<ManagedJockey> rider = managedRider(runner, managed);
         if (!rider)
             continue;
+        const Runner *was = counterpart(old.value(horse), now.value(horse), runner);
         const std::optional<ManagedJockey> riderBefore = was ? managedRider(*was, managed) : std::nullopt;
         if (riderBefore && sameName(riderBefore->jockey, rider->jockey))
-            detection.followed(was, now, rider->jockey, false);
+            detection.followed(was, runner, rider->jockey, false);
         else
-            detection.changes << Change{now.raceNumber,
-                                        now.horse,
+            detection.changes << Change{runner.raceNumber,
+                                        runner.horse,
                                         kManagedJockeyNamed,
                                         was ? was->jockey.trimmed() : QString(),
-                                        now.jockey.trimmed(),
+                                        runner.jockey.trimmed(),
                                         rider->jockey,
                                         false};
     }
@@ -201,7 +265,7 @@ QList<Change> detect(const Field &before, const Field &after, const QList<Booked
     for (const Runner &was : before.runners) {
         const QString horse = key(was.horse);
         const BookedHorse *booking = booked.value(horse);
-        if (!booking || present.contains(horse) || scratchedMarker(was))
+        if (!booking || now.contains(horse) || scratchedMarker(was) || bookedBefore.value(horse) != &was)
             continue;
         detection.changes << Change{was.raceNumber,
                                     was.horse,

@@ -29,21 +29,31 @@ struct Runner {
     int weightTenths = 0;
     int barrier = 0;
     QString eorB; // "E", "B", "S" (scratched) or empty
+    QString raceCode;
+};
+
+
+
+// A booking of the meeting with its jockey's name and riding weight (empty and 0 for a booking
+// that names no jockey). It belongs to the entry of its race code (a horse may be entered in two
+// races of a meeting); without a code, to the horse's first entry.
+struct BookedHorse {
+    QString horse;
+    QString jockey;
+    QString fullName;
+    double rideWeight = 0;
+    QString raceCode;
+    // Made, or given another jockey, since a load last compared it with the field: a contradiction
+    // that already held is said now, once.
+    bool newToReview = false;
 };
 
 struct Field {
     QString level; // "NOM", "WGT", "ACP", "N/A"
     QList<Runner> runners;
     QStringList scratched; // horses the source lists as scratched (not stored as runners)
-};
-
-// A booking of the meeting with its jockey's name and riding weight (empty and 0 for a booking
-// that names no jockey).
-struct BookedHorse {
-    QString horse;
-    QString jockey;
-    QString fullName;
-    double rideWeight = 0;
+    // The meeting's bookings as they stood with this field, before a load moves them to new races.
+    QList<BookedHorse> bookings;
 };
 
 struct ManagedJockey {
@@ -68,7 +78,8 @@ struct Count {
 
 // The changes from `before` to `after` on the horses booked here, and on horses a managed jockey
 // rides (named in both fields; a newly named one is one "managed jockey named"). A meeting loaded
-// for the first time (no runners before) has none.
+// for the first time (no runners before) has none. A booked horse's other entries in the meeting
+// are booked elsewhere and change nothing; "race moved" only when the horse left its race.
 QList<Change> detect(const Field &before, const Field &after, const QList<BookedHorse> &bookings,
                      const QList<ManagedJockey> &managed);
 

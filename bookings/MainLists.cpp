@@ -1,5 +1,6 @@
 #include "MainLists.h"
 
+#include "BookedEntry.h"
 #include "BookingOperations.h"
 #include "BookingPickLists.h"
 #include "people/ManagedJockeys.h"
@@ -332,8 +333,9 @@ NominationsResult loadNominations(const QString &trainer, const ListFilter &filt
     sql += " ORDER BY N.MeetingCode, N.RaceNumber, N.Horse"_L1;
 
     QSqlQuery booking(db.handle());
-    if (!booking.prepare(u"SELECT B.Jockey, B.BookingSelection, B.Confirmed, J.JockeyColor FROM Bookings B "
-                         "LEFT JOIN Jockey J ON B.Jockey = J.Jockey WHERE B.MeetingCode = ? AND B.Horse = ?"_s))
+    if (!booking.prepare(u"SELECT B.Jockey, B.BookingSelection, B.Confirmed, J.JockeyColor, "_s + bookedRaceSql(u"B"_s) +
+                         u" FROM Bookings B LEFT JOIN Jockey J ON B.Jockey = J.Jockey "
+                         "WHERE B.MeetingCode = ? AND B.Horse = ?"_s))
         throw DbError(booking.lastError().text());
 
     QSqlQuery query = db.exec(sql, values);
@@ -366,7 +368,11 @@ NominationsResult loadNominations(const QString &trainer, const ListFilter &filt
         if (!booking.exec())
             throw DbError(booking.lastError().text());
         QString bookedJockey;
-        if (booking.next()) {
+        const bool hasBooking = booking.next();
+        // The other entry of a horse booked in another race of the meeting shows no booking of its own.
+        if (hasBooking && !booking.value(4).isNull() && booking.value(4).toInt() != query.value(1).toInt()) {
+            showBooking(row, noms::nominationBookingColumns(), BookingLook::bookedElsewhere(booking.value(4).toInt()));
+        } else if (hasBooking) {
             bookedJockey = booking.value(0).toString();
             const bool confirmed = booking.value(2).toInt() != 0;
             row.cell(noms::Confirmed).text = confirmed ? u"True"_s : u"False"_s;

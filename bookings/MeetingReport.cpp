@@ -95,7 +95,10 @@ QString headingRight(const Group &group)
 
 namespace {
 
-// Runners' texts are shortened with "…" to their cells; the captions are printed whole.
+constexpr int kHorseColumn = 2;
+
+// Runners' texts are shortened with "…" to their cells, except the horse's name, which is
+// printed smaller instead: the sheet is read at the track by it. The captions are printed whole.
 void drawCells(QPainter &p, double y, const QStringList &texts, double height, bool elide = true)
 {
     double x = kMargin;
@@ -104,8 +107,18 @@ void drawCells(QPainter &p, double y, const QStringList &texts, double height, b
         const double w = kWidths[i];
         const QRectF cell(x + 1, y, w - 3, height);
         const Qt::Alignment align = (i == 0 || i == 4 || i == 5) ? Qt::AlignRight : Qt::AlignLeft;
-        p.drawText(cell, align | Qt::AlignVCenter | Qt::TextDontClip,
-                   elide ? metrics.elidedText(texts.at(i), Qt::ElideRight, cell.width()) : texts.at(i));
+        const double needed = metrics.horizontalAdvance(texts.at(i));
+        if (elide && i == kHorseColumn && needed > cell.width()) {
+            const QFont font = p.font();
+            QFont smaller = font;
+            smaller.setPointSizeF(font.pointSizeF() * cell.width() / needed * 0.97);
+            p.setFont(smaller);
+            p.drawText(cell, align | Qt::AlignVCenter | Qt::TextDontClip, texts.at(i));
+            p.setFont(font);
+        } else {
+            p.drawText(cell, align | Qt::AlignVCenter | Qt::TextDontClip,
+                       elide ? metrics.elidedText(texts.at(i), Qt::ElideRight, cell.width()) : texts.at(i));
+        }
         x += w;
     }
 }
@@ -220,15 +233,30 @@ Report buildReport(const QString &meetingCode)
         varData = u"COALESCE(V.Barrier, '') || COALESCE(V.EorB, '')"_s;
     else if (level == "WGT"_L1)
         varData = u"COALESCE(V.Ballot, '') || COALESCE(V.EorB, '')"_s;
+    // The booked jockey by name when the jockey has no full name (never the horse's last rider).
+    // A booked horse the field no longer lists is still printed, marked scratched, so that the
+    // sheet at the track shows the ride is off.
     QSqlQuery query = db.exec(
         "SELECT V.RaceNumber, V.RaceDetails, V.RaceDistance, V.RaceTime, V.AppClaim, V.Form, V.Horse, V.TrainerName, "
         "V.Weight, V.Rating, "_L1 +
             varData +
-            ", V.JockeyName, V.BookingSelection, V.TrainerPhone, V.EntryNo, N.LastJockey "
+            ", COALESCE(NULLIF(TRIM(J.FullName), ''), B.Jockey), V.BookingSelection, V.TrainerPhone, V.EntryNo, "
+            "N.LastJockey, V.EorB "
             "FROM qryMeetingView V LEFT JOIN Noms N ON N.rowid = (SELECT rowid FROM Noms WHERE MeetingCode = "
-            "V.MeetingCode AND Horse = V.Horse LIMIT 1) WHERE V.MeetingCode = ? ORDER BY V.RaceNumber, V.EntryNo, "
-            "V.Horse"_L1,
-        {meetingCode});
+            "V.MeetingCode AND Horse = V.Horse LIMIT 1) "
+            "LEFT JOIN Bookings B ON B.rowid = (SELECT rowid FROM Bookings WHERE MeetingCode = V.MeetingCode "
+            "AND Horse = V.Horse LIMIT 1) LEFT JOIN Jockey J ON J.Jockey = B.Jockey "
+            "WHERE V.MeetingCode = ? "
+            "UNION ALL SELECT R.RaceNumber, R.RaceDetails, R.RaceDistance, R.RaceTime, R.ApprClaim, '', B.Horse, "
+            "B.TrainerName, NULL, NULL, '', COALESCE(NULLIF(TRIM(J.FullName), ''), B.Jockey), B.BookingSelection, "
+            "COALESCE(NULLIF(T.Phone, ''), NULLIF(T.TrainerMobile, '')), NULL, NULL, 'S' "
+            "FROM Bookings B LEFT JOIN Race R ON R.rowid = (SELECT rowid FROM Race WHERE MeetingCode = B.MeetingCode "
+            "AND RaceCode = B.RaceCode ORDER BY RaceNumber LIMIT 1) LEFT JOIN Jockey J ON J.Jockey = B.Jockey "
+            "LEFT JOIN Trainer T ON T.TrainerName = B.TrainerName "
+            "WHERE B.MeetingCode = ? AND NOT EXISTS (SELECT 1 FROM Noms N WHERE N.MeetingCode = B.MeetingCode "
+            "AND N.Horse = B.Horse) "
+            "ORDER BY 1, 15, 7"_L1,
+        {meetingCode, meetingCode});
     while (query.next()) {
         const int race = query.value(0).toInt();
         if (report.groups.isEmpty() || report.groups.constLast().raceNumber != race) {
@@ -253,6 +281,8 @@ Report buildReport(const QString &meetingCode)
         if (line.jockey.isEmpty() && !lastRider.isEmpty())
             line.jockey = u'@' + lastRider;
         line.booking = query.value(12).toString();
+        if (!query.value(11).toString().isEmpty() && query.value(16).toString().trimmed().toUpper() == "S"_L1)
+            line.booking = mainlists::kScratched;
         line.phone = query.value(13).toString();
         line.entryNo = query.value(14).toString();
         report.groups.last().lines.append(line);

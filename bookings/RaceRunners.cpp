@@ -1,5 +1,6 @@
 #include "RaceRunners.h"
 
+#include "BookedEntry.h"
 #include "BookingOperations.h"
 #include "StoredColor.h"
 #include "WeightCalculation.h"
@@ -212,8 +213,8 @@ QList<RunnerLine> loadRunners(const QString &meetingCode, int raceNumber, const 
         "N.Jockey, N.TrainerLocation, N.Ballot, N.Barrier, N.EorB, N.LastJockey, N.LastRode, N.LastWeight, "
         "N.LastRaceClass, N.LastRaceValue, N.LastMargin, N.WgtRat, N.AvgWin, N.W800400, N.RSecTime, N.FormTrainer, "_L1 +
         "N.HorseName, NULL, B.Jockey, B.BookingSelection, B.Confirmed, J.JockeyColor, T.IgnoreTrainer, J2.JockeyColor, "
-        "N.LastStartWeight "
-        "FROM Noms N "
+        "N.LastStartWeight, "_L1 + bookedRaceSql(u"B"_s) +
+        " FROM Noms N "
         "LEFT JOIN Bookings B ON B.rowid = (SELECT rowid FROM Bookings WHERE MeetingCode = N.MeetingCode "
         "AND Horse = N.Horse LIMIT 1) "
         "LEFT JOIN Jockey J ON J.Jockey = B.Jockey "
@@ -326,8 +327,12 @@ QList<RunnerLine> loadRunners(const QString &meetingCode, int raceNumber, const 
         row.markDrawn();
 
         row.cell(col::Jockey).text = fieldJockey;
+        // The other entry of a horse booked in another race of the meeting shows no booking of its own.
+        const bool elsewhere = !v(34).isNull() && v(34).toInt() != line.raceNumber;
         showBooking(row, runnerBookingColumns(),
-                    {v(27).toString(), fromStoredColor(v(30).toString()), v(28).toString(), v(29).toInt() != 0});
+                    elsewhere ? BookingLook::bookedElsewhere(v(34).toInt())
+                              : BookingLook{v(27).toString(), fromStoredColor(v(30).toString()), v(28).toString(),
+                                            v(29).toInt() != 0});
         lines.append(std::move(line));
     }
     return lines;

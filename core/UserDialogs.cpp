@@ -1,4 +1,5 @@
 #include "UserDialogs.h"
+#include "ThreadDialogs.h"
 
 namespace {
 class SilentDialogs final : public UserDialogs
@@ -15,11 +16,17 @@ public:
 
 SilentDialogs silentDialogs;
 UserDialogs *current = &silentDialogs;
+thread_local UserDialogs *threadCurrent = nullptr;
 } // namespace
 
 UserDialogs &UserDialogs::instance()
 {
-    return *current;
+    return threadCurrent ? *threadCurrent : *current;
+}
+
+void setThreadUserDialogs(UserDialogs *dialogs)
+{
+    threadCurrent = dialogs;
 }
 
 void UserDialogs::setInstance(UserDialogs *dialogs)

@@ -6,6 +6,7 @@
 #include <mysql.h>
 #include <errmsg.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
@@ -70,6 +71,41 @@ bool valueTooLong(st_mysql *db)
         }
     }
     return tooLong;
+}
+
+// Whether MariaDB's text of a number is already what AnswerWriter::real prints for it, so that the common case
+// skips parsing and printing again: a plain decimal of at most 15 significant digits without trailing zeros,
+// not so small that %g would write it with an exponent.
+bool printedAsReal(const char *text, unsigned long size)
+{
+    unsigned long i = text[0] == '-' ? 1 : 0;
+    const unsigned long intStart = i;
+    while (i < size && text[i] >= '0' && text[i] <= '9')
+        ++i;
+    const unsigned long intDigits = i - intStart;
+    if (intDigits == 0 || (intDigits > 1 && text[intStart] == '0'))
+        return false;
+    int significant = text[intStart] == '0' ? 0 : static_cast<int>(intDigits);
+    if (i == size)
+        return significant <= 15;
+    if (text[i] != '.' || text[size - 1] == '0' || i + 1 == size)
+        return false;
+    const unsigned long fracStart = ++i;
+    while (i < size && text[i] >= '0' && text[i] <= '9')
+        ++i;
+    if (i != size)
+        return false;
+    if (significant == 0) { // 0.000ddd: its digits count from the first that is not 0
+        unsigned long first = fracStart;
+        while (text[first] == '0')
+            ++first;
+        if (first - fracStart >= 4)
+            return false;
+        significant = static_cast<int>(size - first);
+    } else {
+        significant += static_cast<int>(size - fracStart);
+    }
+    return significant <= 15;
 }
 
 } // namespace
@@ -203,9 +239,29 @@ MariaDbBackend::MariaDbBackend(MariaDbAddress address, size_t connections)
 
 MariaDbBackend::~MariaDbBackend() = default;
 
+MariaDbStatement MariaDbBackend::translate(const std::string &clientSql)
+{
+    {
+        std::lock_guard lock(m_keptMutex);
+        const auto kept = std::find_if(m_kept.begin(), m_kept.end(), [&](const auto &k) { return k.first == clientSql; });
+        if (kept != m_kept.end()) {
+            std::rotate(m_kept.begin(), kept, kept + 1);
+            return m_kept.front().second;
+        }
+    }
+    MariaDbStatement statement = prepareForMariaDb(clientSql);
+    if (statement.ok) {
+        std::lock_guard lock(m_keptMutex);
+        if (m_kept.size() == kKeptStatements)
+            m_kept.pop_back();
+        m_kept.insert(m_kept.begin(), {clientSql, statement});
+    }
+    return statement;
+}
+
 QueryOutcome MariaDbBackend::run(const std::string &clientSql, const QueryLimits &limits)
 {
-    const MariaDbStatement statement = prepareForMariaDb(clientSql);
+    const MariaDbStatement statement = translate(clientSql);
     if (!statement.ok) {
         AnswerWriter answer(limits);
         return answer.fail(statement.errorKind.c_str(), statement.error);
@@ -287,7 +343,10 @@ QueryOutcome MariaDbBackend::runOn(std::unique_ptr<MariaDbConnection> &conn, con
             case MYSQL_TYPE_DOUBLE:
             case MYSQL_TYPE_DECIMAL:
             case MYSQL_TYPE_NEWDECIMAL:
-                answer.real(std::strtod(row[c], nullptr)); // printed as the SQLite backend prints a real
+                if (printedAsReal(row[c], lengths[c]))
+                    answer.text(row[c], lengths[c]);
+                else
+                    answer.real(std::strtod(row[c], nullptr)); // printed as the SQLite backend prints a real
                 break;
             default:
                 answer.text(row[c], lengths[c]);

@@ -2,9 +2,13 @@
 
 #include "ConnectionPool.h"
 #include "FormBackend.h"
+#include "MariaDbDialect.h"
 
 #include <memory>
+#include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 struct st_mysql;
 
@@ -57,7 +61,12 @@ private:
     QueryOutcome runOn(std::unique_ptr<MariaDbConnection> &conn, const std::string &sql, const QueryLimits &limits,
                        bool &retry);
     void killQuery(unsigned long threadId);
+    MariaDbStatement translate(const std::string &clientSql);
 
     MariaDbAddress m_address;
     ConnectionPool<MariaDbConnection> m_pool;
+    // The texts that passed the check, translated, newest use first: clients send the same texts again and again.
+    static constexpr size_t kKeptStatements = 64;
+    std::mutex m_keptMutex;
+    std::vector<std::pair<std::string, MariaDbStatement>> m_kept;
 };

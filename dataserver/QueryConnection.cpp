@@ -13,6 +13,7 @@
 #include <cstring>
 #include <set>
 #include <strings.h>
+#include <utility>
 
 namespace {
 
@@ -124,7 +125,17 @@ std::unique_ptr<QueryConnection> QueryConnection::open(const std::string &path, 
 
 QueryConnection::~QueryConnection()
 {
+    for (const Kept &k : m_kept)
+        sqlite3_finalize(k.stmt);
     sqlite3_close_v2(m_db);
+}
+
+void QueryConnection::configureEngine()
+{
+    // The allocator's statistics take one process-wide lock around every allocation, which all the worker
+    // threads contend for, and nothing here reads them. SQLite then enforces no heap limit either: each
+    // connection is bounded by its page cache and the limits set in open().
+    sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
 }
 
 int QueryConnection::authorize(void *selfPtr, int action, const char *a3, const char *a4, const char *a5,
@@ -165,38 +176,72 @@ int QueryConnection::progress(void *selfPtr)
     return 0;
 }
 
-QueryOutcome QueryConnection::run(const std::string &clientSql, const QueryLimits &limits)
+sqlite3_stmt *QueryConnection::prepare(const std::string &clientSql, std::string &kind, std::string &why)
 {
-    AnswerWriter answer(limits);
-    auto fail = [&answer](const char *kind, const std::string &why) { return answer.fail(kind, why); };
-    m_refusal.clear();
-    m_timedOut = false;
-    m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limits.timeoutMs);
-
+    const auto refuse = [&](const char *k, std::string text) {
+        kind = k;
+        why = std::move(text);
+        return nullptr;
+    };
     std::string tooComplex;
     const std::string sql = SqlDialect::translate(clientSql, &tooComplex);
     if (!tooComplex.empty())
-        return fail("refused", tooComplex);
+        return refuse("refused", tooComplex);
     sqlite3_stmt *stmt = nullptr;
     const char *tail = nullptr;
-    const int rc = sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail);
+    const int rc = sqlite3_prepare_v3(m_db, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
+                                      &stmt, &tail);
     struct Finalizer {
         sqlite3_stmt *&s;
         ~Finalizer() { sqlite3_finalize(s); }
     } finalizer{stmt};
     if (rc != SQLITE_OK) {
         if (!m_refusal.empty())
-            return fail("refused", "statement refused: " + m_refusal);
+            return refuse("refused", "statement refused: " + m_refusal);
         if (m_timedOut)
-            return fail("timeout", "time limit of " + std::to_string(limits.timeoutMs) + " ms exceeded");
-        return fail("sql", sqlite3_errmsg(m_db));
+            return refuse("timeout", "time limit exceeded");
+        return refuse("sql", sqlite3_errmsg(m_db));
     }
     if (!stmt)
-        return fail("sql", "empty query");
+        return refuse("sql", "empty query");
     if (!onlyBlanksAndSemicolons(tail))
-        return fail("refused", "statement refused: only one statement per query");
+        return refuse("refused", "statement refused: only one statement per query");
     if (!sqlite3_stmt_readonly(stmt) || sqlite3_stmt_isexplain(stmt))
-        return fail("refused", "statement refused: only a SELECT over the form tables is allowed");
+        return refuse("refused", "statement refused: only a SELECT over the form tables is allowed");
+    if (m_kept.size() == kKeptStatements) {
+        sqlite3_finalize(m_kept.back().stmt);
+        m_kept.pop_back();
+    }
+    m_kept.insert(m_kept.begin(), Kept{clientSql, std::exchange(stmt, nullptr)});
+    return m_kept.front().stmt;
+}
+
+QueryOutcome QueryConnection::run(const std::string &clientSql, const QueryLimits &limits)
+{
+    AnswerWriter answer(limits);
+    const auto timedOut = [&] {
+        return answer.fail("timeout", "time limit of " + std::to_string(limits.timeoutMs) + " ms exceeded");
+    };
+    m_refusal.clear();
+    m_timedOut = false;
+    m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limits.timeoutMs);
+
+    sqlite3_stmt *stmt = nullptr;
+    const auto kept = std::find_if(m_kept.begin(), m_kept.end(), [&](const Kept &k) { return k.clientSql == clientSql; });
+    if (kept != m_kept.end()) {
+        std::rotate(m_kept.begin(), kept, kept + 1);
+        stmt = m_kept.front().stmt;
+    } else {
+        std::string kind, why;
+        stmt = prepare(clientSql, kind, why);
+        if (!stmt)
+            return kind == "timeout" ? timedOut() : answer.fail(kind.c_str(), why);
+    }
+    // Ready for its next run whatever happens to this one.
+    struct Resetter {
+        sqlite3_stmt *s;
+        ~Resetter() { sqlite3_reset(s); }
+    } resetter{stmt};
 
     const int columns = sqlite3_column_count(stmt);
     int step;
@@ -222,8 +267,8 @@ QueryOutcome QueryConnection::run(const std::string &clientSql, const QueryLimit
     }
     if (step != SQLITE_DONE) {
         if (m_timedOut)
-            return fail("timeout", "time limit of " + std::to_string(limits.timeoutMs) + " ms exceeded");
-        return fail("sql", sqlite3_errmsg(m_db));
+            return timedOut();
+        return answer.fail("sql", sqlite3_errmsg(m_db));
     }
     return answer.finish();
 }

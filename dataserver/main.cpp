@@ -3,6 +3,7 @@
 #include "AdminCommands.h"
 #include "CsvImporter.h"
 #include "DemoGenerator.h"
+#include "IndexCheck.h"
 #include "MariaDb.h"
 #include "MariaDbLoader.h"
 #include "QueryConnection.h"
@@ -103,6 +104,19 @@ bool toNumber(const std::string &text, long long min, long long max, long long &
     }
 }
 
+// Without the indexes that init builds the statistics read whole tables, hundreds of times slower.
+void warnOfMissingIndexes(bool mariadb, const std::vector<indexcheck::Index> &existing, const std::string &db)
+{
+    const std::vector<std::string> missing = indexcheck::missing(indexcheck::needed(mariadb), existing);
+    if (missing.empty())
+        return;
+    std::cerr << "serve: warning: the form database lacks indexes that the client's queries need, so they will be slow:";
+    for (size_t i = 0; i < missing.size(); ++i)
+        std::cerr << (i ? "; " : " ") << missing[i];
+    std::cerr << "\nserve: to build them, run once with an account that may create indexes: ostrevan-dataserver init --db "
+              << db << '\n';
+}
+
 // The users file must be there; MariaDB may still be starting: until it answers, queries get "Error:".
 bool checkMariaDb(const ServerOptions &opt)
 {
@@ -124,9 +138,13 @@ bool checkMariaDb(const ServerOptions &opt)
         std::cerr << "serve: " << error << '\n';
         return false;
     }
-    if (!MariaDbConnection::open(address, MariaDbConnection::Purpose::Serve, error))
+    const auto conn = MariaDbConnection::open(address, MariaDbConnection::Purpose::Serve, error);
+    std::vector<indexcheck::Index> indexes;
+    if (!conn)
         std::cerr << "serve: " << address.display() << " does not answer yet (" << error
                   << "); queries fail until it does\n";
+    else if (indexcheck::existing(conn->handle(), indexes, error))
+        warnOfMissingIndexes(true, indexes, address.display());
     return true;
 }
 
@@ -208,9 +226,14 @@ int serve(const Args &args)
     } else if (!QueryConnection::open(opt.dbPath, error)) {
         std::cerr << "serve: cannot open " << opt.dbPath << " read-only: " << error << '\n';
         return 1;
+    } else {
+        sqlite3 *db = nullptr;
+        std::vector<indexcheck::Index> indexes;
+        if (sqlite3_open_v2(opt.dbPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK
+            && indexcheck::existing(db, indexes, error))
+            warnOfMissingIndexes(false, indexes, opt.dbPath);
+        sqlite3_close_v2(db);
     }
-    // Bounds what all workers together may hold, whatever queries arrive.
-    sqlite3_hard_heap_limit64(1LL << 30);
     // Every open client connection holds a descriptor; the usual soft limit of 1024 would stop accepting early.
     // The engine's event loop is epoll, which has no descriptor ceiling of its own.
     rlimit files{};
@@ -244,6 +267,7 @@ int serve(const Args &args)
 
 int main(int argc, char **argv)
 {
+    QueryConnection::configureEngine();
     if (argc < 2) {
         std::cerr << kUsage;
         return 2;

@@ -1,5 +1,8 @@
 #include "Database.h"
 
+#include "Compaction.h"
+#include "Schema.h"
+#include "core/Clock.h"
 #include "core/Paths.h"
 #include "core/cAppSettings.h"
 
@@ -10,6 +13,7 @@
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <QtEndian>
 
 #include <algorithm>
 #include <atomic>
@@ -381,27 +385,119 @@ bool replaceFile(const QString &from, const QString &to, QString *why)
 
 } // namespace
 
+namespace {
+
+QString workFileIn(const QString &database)
+{
+    return QFileInfo(database).absolutePath() + QLatin1Char('/') + kCompactWorkFileName;
+}
+
+const char *const kJournalSuffixes[] = {"-journal", "-wal", "-shm"};
+
+} // namespace
+
+// Judged before SQLite opens the file: opening one with a hot journal rolls it back to what the
+// journal held, which for an unfinished copy is an empty database that passes every check.
+QString incompleteDatabaseFault(const QString &work)
+{
+    for (const char *suffix : kJournalSuffixes)
+        if (QFileInfo::exists(work + QLatin1String(suffix)))
+            return QStringLiteral("a journal beside it shows the copy was never finished");
+    QFile file(work);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    const QByteArray header = file.read(100);
+    if (header.size() < 100 || !header.startsWith(QByteArrayLiteral("SQLite format 3\0")))
+        return QStringLiteral("it is not a database");
+    // The page count in the header is trustworthy only when its version stamp matches the change counter.
+    const auto at = [&header](int offset) { return qFromBigEndian<quint32>(header.constData() + offset); };
+    const quint32 rawPageSize = qFromBigEndian<quint16>(header.constData() + 16);
+    const qint64 pageSize = rawPageSize == 1 ? 65536 : rawPageSize;
+    if (at(92) != at(24) || at(28) == 0 || file.size() != qint64(at(28)) * pageSize)
+        return QStringLiteral("it was not written to the end");
+    file.close();
+    QString why;
+    if (!passesChecks(work, &why))
+        return why;
+    QStringList missing;
+    try {
+        Db db(work);
+        // Tables that older files lack (added when missing) are not asked for.
+        static const QRegularExpression table(QStringLiteral("^CREATE TABLE (IF NOT EXISTS )?(\\w+)"));
+        const QStringList optional = schema::addedTables();
+        for (const QString &statement : schema::createStatements()) {
+            const QRegularExpressionMatch match = table.match(statement);
+            const QString name = match.captured(2);
+            if (!name.isEmpty() && match.captured(1).isEmpty() && !optional.contains(name)
+                && !db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"), {name})
+                        .isValid())
+                missing << name;
+        }
+    } catch (const DbError &error) {
+        return error.message();
+    }
+    if (!missing.isEmpty())
+        return QStringLiteral("it lacks the tables %1").arg(missing.join(QStringLiteral(", ")));
+    return {};
+}
+
+namespace {
+
+// Moves a work file that cannot be installed (with its journal, which belongs to it) to a name no
+// later compaction removes. Returns the new name, or empty when it could not be moved.
+QString setAside(const QString &work)
+{
+    const QString stamp = Clock::instance().now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString aside = QFileInfo(work).absolutePath() + QStringLiteral("/temp-incomplete-%1.mdb").arg(stamp);
+    if (!QFile::rename(work, aside))
+        return {};
+    for (const char *suffix : kJournalSuffixes)
+        QFile::rename(work + QLatin1String(suffix), aside + QLatin1String(suffix));
+    return aside;
+}
+
+} // namespace
+
 bool recoverInterruptedCompaction(const QString &folder)
+{
+    return recoverInterruptedCompaction(folder, nullptr);
+}
+
+bool recoverInterruptedCompaction(const QString &folder, QString *note)
 {
     const QString database = databaseFileIn(folder);
     if (QFileInfo::exists(database))
         return true;
-    const QString work = QFileInfo(database).absolutePath() + QLatin1Char('/') + kCompactWorkFileName;
-    if (!QFileInfo(work).isFile() || !passesChecks(work, nullptr))
+    const QString work = workFileIn(database);
+    if (!QFileInfo(work).isFile())
         return false;
-    return replaceFile(work, database, nullptr);
+    const QString fault = incompleteDatabaseFault(work);
+    if (fault.isEmpty())
+        return replaceFile(work, database, note);
+    const QString aside = setAside(work);
+    if (note) {
+        *note = QStringLiteral("%1 is missing, and the compaction's work file beside it was not put in its place: %2. ")
+                    .arg(QDir::toNativeSeparators(database), fault)
+            + (aside.isEmpty() ? QStringLiteral("It is left as it was.")
+                               : QStringLiteral("It is kept as %1.").arg(QDir::toNativeSeparators(aside)));
+    }
+    return false;
 }
 
 bool compactDatabaseIn(const QString &folder, QString *why)
 {
     const QString database = databaseFileIn(folder);
-    const QString work = QFileInfo(database).absolutePath() + QLatin1Char('/') + kCompactWorkFileName;
+    const QString work = workFileIn(database);
     // Without the database file, a work file may be the only copy of the data: never delete it then.
-    if (!recoverInterruptedCompaction(folder) || !QFileInfo(database).isFile()) {
+    QString note;
+    if (!recoverInterruptedCompaction(folder, &note) || !QFileInfo(database).isFile()) {
         if (why)
-            *why = QStringLiteral("database file not found");
+            *why = note.isEmpty() ? QStringLiteral("database file not found") : note;
         return false;
     }
+    // Beside a sound database, a work file is what an earlier run left unfinished: its journal goes with it.
+    for (const char *suffix : kJournalSuffixes)
+        QFile::remove(work + QLatin1String(suffix));
     if (QFileInfo::exists(work) && !QFile::remove(work)) {
         if (why)
             *why = QStringLiteral("cannot remove the stale work file");
@@ -430,6 +526,16 @@ bool compactDatabaseIn(const QString &folder, QString *why)
         return false;
     }
     return replaceFile(work, database, why);
+}
+
+bool compactionPays(const QString &filePath, const QDateTime &lastCompacted, const QDateTime &now)
+{
+    if (!lastCompacted.isValid() || lastCompacted.daysTo(now) >= 7)
+        return true;
+    Db db(filePath);
+    const qint64 pages = db.scalar(QStringLiteral("PRAGMA page_count")).toLongLong();
+    const qint64 free = db.scalar(QStringLiteral("PRAGMA freelist_count")).toLongLong();
+    return pages > 0 && free * 10 >= pages;
 }
 
 bool CompactDb()

@@ -38,7 +38,7 @@ QStringList createStatements()
         QStringLiteral(R"(CREATE TABLE Bookings (
             MeetingCode TEXT NOT NULL COLLATE NOCASE, RaceCode TEXT COLLATE NOCASE, Horse TEXT NOT NULL COLLATE NOCASE,
             TrainerName TEXT COLLATE NOCASE, Jockey TEXT COLLATE NOCASE, BookingSelection TEXT,
-            Confirmed INTEGER NOT NULL DEFAULT 0))"),
+            Confirmed INTEGER NOT NULL DEFAULT 0, ReviewedJockey TEXT COLLATE NOCASE))"),
         QStringLiteral("CREATE INDEX BookingsByHorse ON Bookings (MeetingCode, Horse)"),
         QStringLiteral(R"(CREATE TABLE Jockey (
             Jockey TEXT NOT NULL COLLATE NOCASE PRIMARY KEY, FullName TEXT COLLATE NOCASE,
@@ -60,9 +60,7 @@ QStringList createStatements()
         // The best placings of the lists compare horse, trainer and jockey names without case.
         QStringLiteral("CREATE INDEX RaceStatsByHorseNoCase ON RaceStats (Horse COLLATE NOCASE, Jockey COLLATE NOCASE, "
                        "FinishPos)"),
-        QStringLiteral("CREATE INDEX RaceStatsByTrainerPlacing ON RaceStats (TrainerName, Jockey COLLATE NOCASE, "
-                       "FinishPos)"),
-        // The race window looks the best placings of a meeting's trainers up by name without case.
+        // The lists and the race window look the best placings of trainers up by name without case.
         QStringLiteral("CREATE INDEX RaceStatsByTrainerNoCase ON RaceStats (TrainerName COLLATE NOCASE, "
                        "Jockey COLLATE NOCASE, FinishPos)"),
         QStringLiteral("CREATE TABLE RaceType (RaceType TEXT, MetroOrder INTEGER DEFAULT 0, ProvOrder INTEGER DEFAULT 0)"),

@@ -61,6 +61,14 @@ void UpgradeSchema()
                  .isValid())
             db.exec(QStringLiteral("ALTER TABLE Noms ADD COLUMN LastStartWeight REAL"));
     });
+    // The jockey a load last compared each booking with (empty until one has): a booking made
+    // since is new to the change review.
+    ignoringErrors([] {
+        Db db = OpenDb();
+        if (!db.scalar(QStringLiteral("SELECT 1 FROM pragma_table_info('Bookings') WHERE name = 'ReviewedJockey'"))
+                 .isValid())
+            db.exec(QStringLiteral("ALTER TABLE Bookings ADD COLUMN ReviewedJockey TEXT COLLATE NOCASE"));
+    });
     // Meetings whose codes differ only in case ("2512rand" loaded after "2512RAND") are one meeting:
     // the one stored last stays, with its races and nominations; bookings stay. Done before the
     // codes become case-blind below.
@@ -82,23 +90,31 @@ void UpgradeSchema()
     ignoringErrors([] { makeColumnsCaseBlind(schema::caseBlindColumns()); });
     // Tables of later versions, whatever the stored version (tried again at every start), before
     // their indexes below.
-    for (const QString &table : schema::addedTables()) {
-        const QString create = QStringLiteral("CREATE TABLE ") + table + QLatin1Char(' ');
-        for (const QString &statement : schema::createStatements()) {
-            if (!statement.startsWith(create))
-                continue;
-            const QString ifMissing = QStringLiteral("CREATE TABLE IF NOT EXISTS ") + statement.mid(qstrlen("CREATE TABLE "));
-            ignoringErrors([&ifMissing] { OpenDb().exec(ifMissing); });
+    // One connection for all of them: each new one reads the schema again, and this runs at every start.
+    ignoringErrors([] {
+        Db db = OpenDb();
+        for (const QString &table : schema::addedTables()) {
+            const QString create = QStringLiteral("CREATE TABLE ") + table + QLatin1Char(' ');
+            for (const QString &statement : schema::createStatements()) {
+                if (!statement.startsWith(create))
+                    continue;
+                const QString ifMissing =
+                    QStringLiteral("CREATE TABLE IF NOT EXISTS ") + statement.mid(qstrlen("CREATE TABLE "));
+                ignoringErrors([&] { db.exec(ifMissing); });
+            }
         }
-    }
-    // Indexes the lists rely on for speed, which files made by older versions lack; cheap when present.
-    for (const QString &statement : schema::createStatements()) {
-        if (!statement.startsWith(QLatin1String("CREATE INDEX ")) || statement.contains(QLatin1String(" ByTrainer ")))
-            continue;
-        QString ifMissing = statement;
-        ifMissing.insert(int(qstrlen("CREATE INDEX ")), QStringLiteral("IF NOT EXISTS "));
-        ignoringErrors([&ifMissing] { OpenDb().exec(ifMissing); });
-    }
+        // Older files carry a second index identical to RaceStatsByTrainerNoCase (the column compares without
+        // case already), which every ride stored had to update as well.
+        ignoringErrors([&] { db.exec(QStringLiteral("DROP INDEX IF EXISTS RaceStatsByTrainerPlacing")); });
+        // Indexes the lists rely on for speed, which files made by older versions lack; cheap when present.
+        for (const QString &statement : schema::createStatements()) {
+            if (!statement.startsWith(QLatin1String("CREATE INDEX ")) || statement.contains(QLatin1String(" ByTrainer ")))
+                continue;
+            QString ifMissing = statement;
+            ifMissing.insert(int(qstrlen("CREATE INDEX ")), QStringLiteral("IF NOT EXISTS "));
+            ignoringErrors([&] { db.exec(ifMissing); });
+        }
+    });
     cAppSettings::instance().AppVersion = version::asNumber();
     cAppSettings::instance().SaveSettings();
 }

@@ -258,6 +258,12 @@ QString httpCutOffText(const QString &why, const QString &address)
            QLatin1Char('\r') + address.left(50);
 }
 
+bool isUnreachableAnswer(const QString &answer)
+{
+    return answer.startsWith(cannotConnectText({}).left(12)) || answer.startsWith(timedOutText({}).left(30))
+        || answer.startsWith(kErrorPrefix + QStringLiteral(" 0 "));
+}
+
 bool isServerErrorPage(const QString &answer)
 {
     return answer.startsWith(kErrorPrefix) || answer.startsWith(QLatin1String("Statem"))

@@ -43,5 +43,9 @@ inline constexpr const char *kServerErrorPageTitle = "Connection error, Please C
 // The "Error:" answer for a body that did not arrive whole; `why` says how it was cut off.
 QString httpCutOffText(const QString &why, const QString &address);
 
+// True when the failure text says the server could not be reached at all (refused, no route, timed
+// out), rather than an answer from it.
+bool isUnreachableAnswer(const QString &answer);
+
 // True when a status-200 answer is a server error or warning page rather than data.
 bool isServerErrorPage(const QString &answer);

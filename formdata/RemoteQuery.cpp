@@ -24,9 +24,10 @@ struct BatchState {
     bool shown = false;
 };
 
+// Per thread: a batch on a worker thread neither sees nor ends the windows' requests.
 BatchState &batchState()
 {
-    static BatchState state;
+    thread_local BatchState state;
     return state;
 }
 

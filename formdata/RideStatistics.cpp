@@ -82,6 +82,9 @@ RideDownloadResult DownloadJockeyRides(const QString &jockey, bool fullReload, c
     result.answered = true;
 
     Db db = OpenDb();
+    // A full career replaces thousands of rows in each of the table's indexes: with the default cache the changed
+    // pages spill into the file before the commit, and are written twice.
+    db.exec(QStringLiteral("PRAGMA cache_size = -32000"));
     Transaction transaction(db);
     // Names compare without regard to case, as the agent types them and the server holds them in capitals.
     if (fullReload)
@@ -160,7 +163,7 @@ QList<JockeyDownloadDate> jockeyDownloadDates()
             since = QDateTime(QDate::fromString(stamp.left(10), Qt::ISODate), QTime(0, 0));
         if (!since.isValid() || since <= kRideStatsFloor)
             since = kRideStatsFloor;
-        jockeys.append({query.value(0).toString(), since});
+        jockeys.append({query.value(0).toString(), since, stamp.trimmed().isEmpty()});
     }
     return jockeys;
 }
@@ -172,7 +175,7 @@ void RefreshAllJockeyRides()
     try {
         for (const JockeyDownloadDate &entry : jockeyDownloadDates()) {
             showStatus(QStringLiteral("Loading Jockey data for ") + entry.jockey);
-            DownloadJockeyRides(entry.jockey, false, entry.since);
+            DownloadJockeyRides(entry.jockey, entry.full, entry.since);
         }
     } catch (const DbError &error) {
         UserDialogs::instance().critical(QStringLiteral("Error"), error.message());

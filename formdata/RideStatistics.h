@@ -27,10 +27,12 @@ inline const QDateTime kRideStatsFloor{QDate(1990, 1, 1), QTime(0, 0)};
 RideDownloadResult DownloadJockeyRides(const QString &jockey, bool fullReload, const QDateTime &since);
 
 // Every jockey of the Jockey table (by name) with the since-date of its next incremental
-// download: DateLastStats when later than the floor, else the floor.
+// download: DateLastStats when later than the floor, else the floor. A jockey without a mark
+// (never downloaded whole, or renamed since) is due a full download.
 struct JockeyDownloadDate {
     QString jockey;
     QDateTime since;
+    bool full = false;
 };
 QList<JockeyDownloadDate> jockeyDownloadDates();
 

@@ -11,6 +11,7 @@
 #include "formdata/RemoteQuery.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <QSqlError>
 
@@ -146,9 +147,51 @@ QString skippedText(const QString &path, const QList<SkippedLine> &skipped, cons
 } // namespace
 
 // One "&Add Data" batch: a failed track look-up is shown once, and the data server is not
-// asked again until the next batch.
+// asked again until the next batch; each track is asked for once; one connection serves every file.
 struct FieldFileLoader::Batch {
     DataServerBatch dataServer;
+    QHash<QString, std::optional<TrackInfo>> tracks;
+    std::optional<Db> db;
+
+    ~Batch()
+    {
+        // Back to the usual journal, which also writes the batch through to the file; when another
+        // connection is open the file stays in write-ahead mode, which every connection reads alike.
+        if (db)
+            ignoreErrors([this] { db->exec(u"PRAGMA journal_mode = DELETE"_s); });
+    }
+
+    std::optional<TrackInfo> track(const QString &code)
+    {
+        const QString key = code.toUpper();
+        const auto known = tracks.constFind(key);
+        if (known != tracks.constEnd())
+            return *known;
+        return *tracks.insert(key, lookUpTrack(code));
+    }
+
+    // Each file is one transaction, so each is stored whole or not at all. With a write-ahead log and
+    // normal syncing a commit needs no sync of its own: the log is synced when it is copied into the file.
+    Db &connection()
+    {
+        if (!db) {
+            db.emplace(OpenDb());
+            ignoreErrors([this] {
+                db->exec(u"PRAGMA journal_mode = WAL"_s);
+                db->exec(u"PRAGMA synchronous = NORMAL"_s);
+            });
+        }
+        return *db;
+    }
+
+    template <typename Step>
+    static void ignoreErrors(Step step)
+    {
+        try {
+            step();
+        } catch (const DbError &) {
+        }
+    }
 };
 
 QString FieldFileLoader::fileFilter()
@@ -189,8 +232,7 @@ FieldFileLoadResult FieldFileLoader::loadFile(const QString &path)
     return loadFile(path, batch);
 }
 
-// The batch only has to live across the files: it holds the data server's first failure.
-FieldFileLoadResult FieldFileLoader::loadFile(const QString &path, Batch & /*batch*/)
+FieldFileLoadResult FieldFileLoader::loadFile(const QString &path, Batch &batch)
 {
     FieldFileLoadResult result;
     result.path = path;
@@ -224,10 +266,10 @@ FieldFileLoadResult FieldFileLoader::loadFile(const QString &path, Batch & /*bat
     }
 
     // The field file is local: without the data server only the state and meeting type are unknown.
-    const std::optional<TrackInfo> track = lookUpTrack(name->trackCode);
+    const std::optional<TrackInfo> track = batch.track(name->trackCode);
 
     try {
-        Db db = OpenDb();
+        Db &db = batch.connection();
         Transaction transaction(db);
         const fieldchanges::Field before = fieldchangelog::readField(db, file.meeting.meetingCode);
         store(db, file, track, result);

@@ -83,13 +83,17 @@ double wrappedHeight(QPaintDevice *device, const QString &text, const QFont &fon
     return metrics.boundingRect(QRectF(0, 0, width * scale, 1e6), Qt::TextWordWrap, text).height() / scale;
 }
 
+// "Jo One (J ONE)", or the name alone when the full name adds nothing.
+QString recipientName(const JockeyInvoice &invoice)
+{
+    return invoice.jockey.fullName.trimmed().isEmpty() || invoice.jockey.fullName == invoice.jockey.name
+               ? invoice.jockey.name
+               : u"%1 (%2)"_s.arg(invoice.jockey.fullName, invoice.jockey.name);
+}
+
 QString recipientText(const JockeyInvoice &invoice)
 {
-    const QString recipient =
-        invoice.jockey.fullName.trimmed().isEmpty() || invoice.jockey.fullName == invoice.jockey.name
-            ? invoice.jockey.name
-            : u"%1 (%2)"_s.arg(invoice.jockey.fullName, invoice.jockey.name);
-    return u"To: "_s + recipient;
+    return u"To: "_s + recipientName(invoice);
 }
 
 // Where the header's lines go: a long name wraps the recipient and period lines instead of
@@ -320,7 +324,16 @@ bool InvoiceReport::writePdf(const QString &path, QString *why) const
 
 QString InvoiceReport::csvText() const
 {
-    QStringList lines;
+    // Whose invoice it is comes first, so that the file stands on its own in the books.
+    const JockeyInvoice &invoice = m_invoice;
+    QStringList lines{u"Business,"_s + csvField(invoice.particulars.company),
+                      u"ABN,"_s + invoice.abnText,
+                      u"Jockey,"_s + csvField(recipientName(invoice)),
+                      u"Period,%1 to %2"_s.arg(invoice.period.start.toString(Qt::ISODate),
+                                               invoice.period.end.toString(Qt::ISODate)),
+                      u"%1 No.,"_s.arg(invoice.heading) + csvField(invoice.particulars.invoiceNumber),
+                      u"Date of issue,"_s + invoice.particulars.issued.toString(Qt::ISODate),
+                      QString()};
     QStringList heads;
     for (const Column &column : kColumns)
         heads << QLatin1String(column.head);
@@ -338,7 +351,6 @@ QString InvoiceReport::csvText() const
     }
     lines << QString();
     lines << u"Item,Count,Rate,Amount"_s;
-    lines << u"Invoice No.,,,"_s + csvField(m_invoice.particulars.invoiceNumber);
     for (const InvoiceFooterLine &line : m_invoice.footer) {
         const QString rate = line.rate.startsWith(u"@ "_s) ? line.rate.mid(2) : line.rate;
         lines << QStringList{csvField(line.label), line.count, csvField(csvAmount(rate)),

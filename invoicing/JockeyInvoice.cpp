@@ -1,7 +1,9 @@
 #include "JockeyInvoice.h"
 
 #include "core/Clock.h"
+#include "core/UserDialogs.h"
 #include "core/cAppSettings.h"
+#include "core/cRegistry.h"
 #include "db/Database.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -45,19 +47,22 @@ InvoiceFooterLine figureLine(const QString &key, const QString &label, const QSt
 void addCountedCharge(QList<InvoiceFooterLine> &lines, const QString &key, const QString &label,
                       const std::optional<int> &count, const Currency &fee, Currency *total)
 {
-    *total = count ? fee.times(*count) : Currency();
+    *total = count ? fee.times(*count).roundedToCents() : Currency();
     if (count)
         lines << InvoiceFooterLine{key,   label, total->toDisplay(), QString::number(*count), u"@ "_s + fee.toDisplay(),
                                    false, true};
 }
 
-// An extra charge, shown only when it is not zero, under its own text or a default one.
+// An extra charge, shown only when it is not zero, under its own text or a default one; a
+// negative one is a credit and says so.
 void addExtraCharge(QList<InvoiceFooterLine> &lines, const QString &key, const QString &text, const QString &fallback,
                     const Currency &amount)
 {
-    if (!amount.isZero())
-        lines << InvoiceFooterLine{key, text.trimmed().isEmpty() ? fallback : text, amount.toDisplay(), {}, {}, false,
-                                   true};
+    if (amount.isZero())
+        return;
+    const QString label = text.trimmed().isEmpty() ? fallback : text;
+    lines << InvoiceFooterLine{key, amount < Currency() ? label + u" (credit)"_s : label, amount.toDisplay(), {}, {},
+                               false, true};
 }
 
 // A count box: empty (nullopt, the line is hidden) or a whole number of at least 0; false otherwise.
@@ -73,6 +78,18 @@ bool parseCount(const QString &text, std::optional<int> *count)
         return false;
     *count = value;
     return true;
+}
+
+// The next invoice number. ostrevan-cli may have spent numbers since this program loaded the
+// settings, so the stored number counts too.
+float nextInvoiceNumber()
+{
+    cRegistry store;
+    store.setClassKey(cRegistry::HKEY_CURRENT_USER);
+    store.setSectionKey(cAppSettings::kSectionKey);
+    store.setValueKey(u"NextInvoiceNumber"_s);
+    store.setDefault(0);
+    return std::max(cAppSettings::instance().NextInvoiceNumber, store.value().toString().toFloat());
 }
 
 QString invoiceNumberText(float number)
@@ -132,10 +149,7 @@ QString extraChargeMessage(int which)
 
 std::optional<Currency> parseExtraAmount(const QString &text)
 {
-    const std::optional<Currency> amount = Currency::parse(text);
-    if (!amount || *amount < Currency())
-        return std::nullopt;
-    return amount;
+    return Currency::parse(text);
 }
 
 std::optional<InvoiceCharges> parseCharges(const QString &scratchings, const QString &trials, const QString &extraText1,
@@ -189,7 +203,7 @@ bool saveExtraCharges(const QString &text1, const QString &amount1, const QStrin
 InvoiceParticulars currentParticulars()
 {
     const cAppSettings &settings = cAppSettings::instance();
-    return {settings.Companyname, invoiceNumberText(settings.NextInvoiceNumber), settings.ABN, settings.ApplyGST,
+    return {settings.Companyname, invoiceNumberText(nextInvoiceNumber()), settings.ABN, settings.ApplyGST,
             Clock::instance().today()};
 }
 
@@ -287,12 +301,16 @@ void computeFigures(JockeyInvoice &invoice, const InvoiceCharges &charges)
 
     // The manager's rate is a single as entered; take it as the decimal the agent typed.
     const DecimalFraction rate = decimalOf(jockey.managerRate);
-    invoice.jockeyCommission = invoice.prizeMoney.times(5, 100);
-    invoice.managerCommission = invoice.jockeyCommission.times(rate.numerator, rate.denominator * 100);
-    invoice.bookingFee = invoice.atCommissionRate ? invoice.bookValue.times(rate.numerator, rate.denominator * 100)
-                                                  : jockey.manBookFee.times(invoice.rideCount);
-    invoice.extra1 = charges.extra1;
-    invoice.extra2 = charges.extra2;
+    // Every printed amount is in cents and the next one is worked out from it as printed, so the
+    // lines add up to the total on the page.
+    invoice.jockeyCommission = invoice.prizeMoney.times(5, 100).roundedToCents();
+    invoice.managerCommission =
+        invoice.jockeyCommission.times(rate.numerator, rate.denominator * 100).roundedToCents();
+    invoice.bookingFee = (invoice.atCommissionRate ? invoice.bookValue.times(rate.numerator, rate.denominator * 100)
+                                                   : jockey.manBookFee.times(invoice.rideCount))
+                             .roundedToCents();
+    invoice.extra1 = charges.extra1.roundedToCents();
+    invoice.extra2 = charges.extra2.roundedToCents();
 
     for (InvoiceRide &ride : invoice.rides)
         ride.fee = invoice.atCommissionRate ? ride.bookingRate : jockey.manBookFee;
@@ -328,12 +346,11 @@ void computeFigures(JockeyInvoice &invoice, const InvoiceCharges &charges)
     addCountedCharge(lines, u"scratchings"_s, u"Scratchings"_s, charges.scratchings, jockey.scratchFee,
                      &invoice.scratchingsTotal);
     addCountedCharge(lines, u"trials"_s, u"Trials"_s, charges.trials, jockey.trialFee, &invoice.trialsTotal);
-    addExtraCharge(lines, u"extra1"_s, charges.extraText1, u"Extra Charge 1"_s, charges.extra1);
-    addExtraCharge(lines, u"extra2"_s, charges.extraText2, u"Extra Charge 2"_s, charges.extra2);
+    addExtraCharge(lines, u"extra1"_s, charges.extraText1, u"Extra Charge 1"_s, invoice.extra1);
+    addExtraCharge(lines, u"extra2"_s, charges.extraText2, u"Extra Charge 2"_s, invoice.extra2);
 
-    invoice.total = (invoice.managerCommission + invoice.bookingFee + invoice.scratchingsTotal + invoice.trialsTotal +
-                     invoice.extra1 + invoice.extra2)
-                        .roundedToCents();
+    invoice.total = invoice.managerCommission + invoice.bookingFee + invoice.scratchingsTotal + invoice.trialsTotal +
+                    invoice.extra1 + invoice.extra2;
     lines << InvoiceFooterLine{u"total"_s, u"Total Owed to Manager"_s, invoice.total.toDisplay(), {}, {}, true, true};
     if (particulars.applyGst) {
         invoice.gst = invoice.total.times(1, 10).roundedToCents();
@@ -349,20 +366,6 @@ void computeFigures(JockeyInvoice &invoice, const InvoiceCharges &charges)
         lines << figureLine(u"abn"_s, u"ABN"_s, invoice.abnText);
 }
 
-QString updateQuestion(const QString &jockey)
-{
-    return u"Update Next Invoice number and Last Invoice Dates for Jockey "_s + jockey;
-}
-
-QString updateQuestion(const JockeyInvoice &invoice, const QStringList &made)
-{
-    QString what = made.value(0);
-    if (made.size() > 1)
-        what = made.mid(0, made.size() - 1).join(u", "_s) + u" and "_s + made.last();
-    return u"Invoice No. %1 for %2 was %3."_s.arg(invoice.particulars.invoiceNumber, invoice.jockey.name, what) +
-           u"\r\r"_s + updateQuestion(invoice.jockey.name);
-}
-
 QString invoiceWarning(const JockeyInvoice &invoice, const QDate &today)
 {
     const QString format = u"d/MM/yyyy"_s;
@@ -376,26 +379,55 @@ QString invoiceWarning(const JockeyInvoice &invoice, const QDate &today)
     return points.join(u"\r\r"_s);
 }
 
-bool advanceInvoiceNumberAndDate(const QString &jockey, const QDate &periodEnd, QString *why)
+namespace {
+
+// The next invoice gets a number after `spent`. False with the reason when the settings cannot be saved.
+bool spendInvoiceNumber(const QString &spent, QString *why)
 {
-    Db db = OpenDb();
-    const QVariant previous =
-        db.scalar(u"SELECT LastInvoiceDate FROM Jockey WHERE UPPER(Jockey) = UPPER(?)"_s, {jockey});
-    if (!previous.isValid()) {
-        *why = u"There is no jockey named %1"_s.arg(jockey);
+    cAppSettings &settings = cAppSettings::instance();
+    const float before = settings.NextInvoiceNumber;
+    settings.NextInvoiceNumber = float(std::max(qRound64(before), qRound64(spent.toDouble()) + 1));
+    if (settings.SaveSettings())
+        return true;
+    settings.NextInvoiceNumber = before;
+    *why = u"The settings could not be saved, so the next invoice would get No. %1 again"_s.arg(spent);
+    return false;
+}
+
+} // namespace
+
+bool settleInvoice(const JockeyInvoice &invoice, const QStringList &made)
+{
+    UserDialogs &dialogs = UserDialogs::instance();
+    QString why;
+    if (!spendInvoiceNumber(invoice.particulars.invoiceNumber, &why)) {
+        dialogs.critical(u"Error"_s, why);
         return false;
     }
-    const QString update = u"UPDATE Jockey SET LastInvoiceDate = ? WHERE UPPER(Jockey) = UPPER(?)"_s;
-    db.exec(update, {periodEnd.toString(Qt::ISODate), jockey});
-
-    cAppSettings &settings = cAppSettings::instance();
-    const float number = settings.NextInvoiceNumber;
-    settings.NextInvoiceNumber = float(qRound64(number) + 1);
-    if (!settings.SaveSettings()) {
-        // Both or neither: the settings store and the database cannot share a transaction.
-        settings.NextInvoiceNumber = number;
-        db.exec(update, {previous, jockey});
-        *why = u"The settings could not be saved, so the invoice number and the last invoice date are unchanged"_s;
+    QString what = made.value(0);
+    if (made.size() > 1)
+        what = made.mid(0, made.size() - 1).join(u", "_s) + u" and "_s + made.last();
+    const QString name = invoice.jockey.name;
+    const QString done = u"Invoice No. %1 for %2 was %3; the next invoice is No. %4."_s.arg(
+        invoice.particulars.invoiceNumber, name, what, invoiceNumberText(cAppSettings::instance().NextInvoiceNumber));
+    const QString format = u"dd/MM/yyyy"_s;
+    const QDate end = invoice.period.end;
+    try {
+        Db db = OpenDb();
+        const QString jockeyIs = u" WHERE UPPER(Jockey) = UPPER(?)"_s;
+        const QDate stored = dateOf(db.scalar(u"SELECT LastInvoiceDate FROM Jockey"_s + jockeyIs, {name}));
+        if (stored.isValid() && stored >= end) {
+            // Moving it back would offer the periods in between again, to be billed twice.
+            dialogs.information(kInvoiceUpdateTitle,
+                                done + u"\r\rThe Last Invoice Date of %1 stays %2: it is not before this invoice's end "
+                                       "(%3)."_s.arg(name, stored.toString(format), end.toString(format)));
+            return true;
+        }
+        if (dialogs.askYesNo(kInvoiceUpdateTitle, done + u"\r\rUpdate the Last Invoice Date for Jockey %1 to %2?"_s.arg(
+                                                              name, end.toString(format))))
+            db.exec(u"UPDATE Jockey SET LastInvoiceDate = ?"_s + jockeyIs, {end.toString(Qt::ISODate), name});
+    } catch (const DbError &error) {
+        dialogs.critical(u"Error"_s, error.message());
         return false;
     }
     return true;

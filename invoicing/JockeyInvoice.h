@@ -49,7 +49,8 @@ struct InvoiceCharges {
 std::optional<InvoiceCharges> parseCharges(const QString &scratchings, const QString &trials, const QString &extraText1,
                                            const QString &extraAmount1, const QString &extraText2,
                                            const QString &extraAmount2, QString *message);
-// An extra-charge amount box's text as money; nullopt when empty, not a number or negative.
+// An extra-charge amount box's text as money; nullopt when empty or not a number. A negative
+// amount is a credit (a refund) and lowers the total.
 std::optional<Currency> parseExtraAmount(const QString &text);
 QString extraChargeMessage(int which);
 
@@ -144,10 +145,10 @@ QString formatAbn(const QString &stored);
 QString invoiceWarning(const JockeyInvoice &invoice, const QDate &today);
 inline const QString kMakeAnyway = QStringLiteral("Make the invoice anyway?");
 
-// The question once the invoice has left the program (`made`: "printed on LaserJet",
-// "exported to /home/agent/Invoice 41 J ONE.pdf"), and what Yes does: the next invoice number
-// and the jockey's last-invoiced date advance together. The database is written first and put
-// back when the settings cannot be saved. False with the reason when nothing changed.
-QString updateQuestion(const QString &jockey);
-QString updateQuestion(const JockeyInvoice &invoice, const QStringList &made);
-bool advanceInvoiceNumberAndDate(const QString &jockey, const QDate &periodEnd, QString *why);
+// Once an invoice has left the program (`made`: "printed on LaserJet", "exported to
+// /home/agent/Invoice 41 J ONE.pdf") its number is spent, whatever is answered next, so no two
+// invoices ever share one. Then the jockey's Last Invoice Date moves to the period's end when the
+// agent agrees; it never moves back: a date not before the end is kept and the agent told so.
+// Messages go through UserDialogs. False (after saying why) when something could not be stored.
+bool settleInvoice(const JockeyInvoice &invoice, const QStringList &made);
+inline const QString kInvoiceUpdateTitle = QStringLiteral("Invoice update message");

@@ -237,7 +237,11 @@ void updateJockey(const QString &originalName, const JockeyRecord &record)
             values);
     if (record.jockey != originalName) {
         db.exec(u"UPDATE RaceStats SET Jockey = ? WHERE Jockey = ? COLLATE NOCASE"_s, {record.jockey, originalName});
-        db.exec(u"UPDATE Bookings SET Jockey = ? WHERE Jockey = ?"_s, {record.jockey, originalName});
+        db.exec(u"UPDATE Bookings SET Jockey = ?, ReviewedJockey = ? WHERE Jockey = ?"_s,
+                {record.jockey, record.jockey, originalName});
+        db.exec(u"UPDATE FieldChange SET Jockey = ? WHERE Jockey = ?"_s, {record.jockey, originalName});
+        // The server may hold rides under the new spelling from before the mark: the next download is a full one.
+        db.exec(u"UPDATE Jockey SET DateLastStats = NULL WHERE Jockey = ?"_s, {record.jockey});
     }
     transaction.commit();
 }

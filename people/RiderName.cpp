@@ -10,8 +10,9 @@ QString plainRiderName(const QString &fieldRider)
         name.truncate(bracket);
     name = name.simplified();
 
-    static const QStringList titles = {QStringLiteral("Ms"), QStringLiteral("Miss"), QStringLiteral("Mrs"),
-                                       QStringLiteral("Mr")};
+    static const QStringList titles = {QStringLiteral("Ms"),  QStringLiteral("Miss"),  QStringLiteral("Mrs"),
+                                       QStringLiteral("Mr"),  QStringLiteral("Mx"),    QStringLiteral("Dr"),
+                                       QStringLiteral("Sir"), QStringLiteral("Master")};
     const qsizetype blank = name.indexOf(u' ');
     if (blank > 0) {
         QString first = name.left(blank);
@@ -22,4 +23,10 @@ QString plainRiderName(const QString &fieldRider)
             name = name.mid(blank + 1);
     }
     return name;
+}
+
+bool sameRider(const QString &a, const QString &b)
+{
+    const QString plain = plainRiderName(a);
+    return !plain.isEmpty() && plain.compare(plainRiderName(b), Qt::CaseInsensitive) == 0;
 }

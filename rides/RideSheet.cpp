@@ -1,5 +1,6 @@
 #include "RideSheet.h"
 
+#include "bookings/BookedEntry.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
 #include "people/RiderName.h"
@@ -50,9 +51,8 @@ QStringList warningsFor(const Ride &ride, const Booked &booked)
         warnings << u"emergency"_s;
     else if (sameName(booked.marker, u"B"_s))
         warnings << u"balloted out"_s;
-    const QString rider = plainRiderName(booked.fieldRider);
-    if (!rider.isEmpty() && !sameName(rider, ride.jockey) &&
-        (booked.fullName.trimmed().isEmpty() || !sameName(rider, booked.fullName)))
+    if (!plainRiderName(booked.fieldRider).isEmpty() && !sameRider(booked.fieldRider, ride.jockey) &&
+        !sameRider(booked.fieldRider, booked.fullName))
         warnings << u"field names %1"_s.arg(booked.fieldRider.simplified());
     const double carried = ride.weightTenths / 10.0 - ride.claim.toDouble();
     if (ride.weightTenths > 0 && booked.rideWeight > carried + 1e-9)
@@ -146,8 +146,9 @@ QList<Ride> readRides(const QString &jockey, const QDate &first, int days)
         "N.RaceNumber), (SELECT R.RaceTime FROM Race R WHERE R.MeetingCode = B.MeetingCode AND "
         "R.RaceCode = B.RaceCode)) "
         "FROM Bookings B JOIN Meeting M ON M.MeetingCode = B.MeetingCode "
-        "LEFT JOIN Noms N ON N.MeetingCode = B.MeetingCode AND N.Horse = B.Horse "
-        "LEFT JOIN Jockey J ON J.Jockey = B.Jockey "
+        "LEFT JOIN Noms N ON N.MeetingCode = B.MeetingCode AND N.Horse = B.Horse AND N.RaceNumber = "_s +
+        bookedRaceSql(u"B"_s) +
+        u" LEFT JOIN Jockey J ON J.Jockey = B.Jockey "
         "LEFT JOIN Trainer T ON T.TrainerName = COALESCE(NULLIF(N.TrainerName, ''), B.TrainerName) "
         "WHERE substr(M.MeetingDate, 1, 10) >= ? AND substr(M.MeetingDate, 1, 10) < ? "
         "AND TRIM(COALESCE(B.Jockey, '')) <> ''"_s +
@@ -177,8 +178,8 @@ QList<Ride> readRides(const QString &jockey, const QDate &first, int days)
         if (ride.localTime.isValid())
             ride.start = QDateTime(ride.date, ride.localTime, stateTimeZone(ride.state)).toUTC();
         const bool bookedRider = plainRiderName(booked.fieldRider).isEmpty() ||
-                                 sameName(plainRiderName(booked.fieldRider), ride.jockey) ||
-                                 sameName(plainRiderName(booked.fieldRider), booked.fullName);
+                                 sameRider(booked.fieldRider, ride.jockey) ||
+                                 sameRider(booked.fieldRider, booked.fullName);
         if (bookedRider)
             ride.claim = claimOf(booked.fieldRider);
         ride.warnings = warningsFor(ride, booked);

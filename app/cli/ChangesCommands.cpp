@@ -44,9 +44,11 @@ int removeBookings(const QStringList &arguments, CliDialogs &dialogs)
             status = 1;
         }
     }
-    const int removed = fieldchangelog::removeBookings(ids);
-    cli::out(QStringLiteral("Bookings removed: %1").arg(removed));
-    return status;
+    const fieldchangelog::Removal removal = fieldchangelog::removeBookings(ids);
+    for (const QString &why : removal.notRemoved)
+        dialogs.message(QStringLiteral("Confirm Removal"), why, UserDialogs::Icon::Exclamation);
+    cli::out(QStringLiteral("Bookings removed: %1").arg(removal.removed));
+    return removal.notRemoved.isEmpty() ? status : 1;
 }
 
 int changesCommand(const QStringList &arguments, CliDialogs &dialogs)
@@ -92,7 +94,8 @@ const cli::Registration changes(
     "changes [--since YYYY-MM-DD] [--meeting CODE] [--unseen]  what reloads of fields changed on booked and ridden\n"
     "                          horses, one tab-separated line each: id, time, meeting, race, horse, kind, before,\n"
     "                          after, jockey\n"
-    "  changes --remove-booking ID...  remove the bookings of those changes (and mark them seen)",
+    "  changes --remove-booking ID...  remove the booking each change was recorded against (and mark it seen);\n"
+    "                          a horse booked again since keeps its booking, and the message says what it is",
     changesCommand);
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "app/Startup.h"
 #include "core/Version.h"
 #include "core/cAppSettings.h"
+#include "db/Compaction.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "db/SchemaUpgrade.h"
@@ -54,6 +55,12 @@ int upgradeCommand(const QStringList &, CliDialogs &dialogs)
 int compactCommand(const QStringList &, CliDialogs &dialogs)
 {
     cli::loadSettings();
+    QString note;
+    // A work file that could not be installed is said on its own: it is not damage to the database.
+    if (!recoverInterruptedCompaction(cAppSettings::instance().DBPath, &note) && !note.isEmpty()) {
+        dialogs.message(QStringLiteral("Database"), note, UserDialogs::Icon::Exclamation);
+        return 1;
+    }
     if (!CompactDb()) {
         dialogs.message(QStringLiteral("Critical Error"), QLatin1String(startup::kCompactFailedText),
                         UserDialogs::Icon::Critical);

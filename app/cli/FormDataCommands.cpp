@@ -43,11 +43,11 @@ int downloadRidesCommand(const QStringList &arguments, CliDialogs &dialogs)
                 return entry.jockey.compare(jockey, Qt::CaseInsensitive) == 0;
             });
             // A name that is not (yet) a managed jockey still downloads, from the floor date.
-            jockeys = {known != jockeys.cend() ? *known : JockeyDownloadDate{jockey, kRideStatsFloor}};
+            jockeys = {known != jockeys.cend() ? *known : JockeyDownloadDate{jockey, kRideStatsFloor, false}};
         }
         int status = 0;
         for (const JockeyDownloadDate &entry : jockeys) {
-            const RideDownloadResult result = DownloadJockeyRides(entry.jockey, full, entry.since);
+            const RideDownloadResult result = DownloadJockeyRides(entry.jockey, full || entry.full, entry.since);
             if (!result.answered) {
                 cli::out(QStringLiteral("%1: failed").arg(entry.jockey));
                 status = 1;

@@ -105,24 +105,21 @@ int invoiceCommand(const QStringList &arguments, CliDialogs &dialogs)
         }
         if (!warning.isEmpty() && !dialogs.askYesNo(kSettingsTitle, warning + u"\r\r"_s + kMakeAnyway))
             return 1;
+        // A file that was written has left the program even when the next one fails: its number is spent.
         QString why;
         QStringList made;
         for (const auto &[path, pdf] : {std::pair{options.pdf, true}, std::pair{options.csv, false}}) {
             if (path.isEmpty())
                 continue;
-            if (!(pdf ? report.writePdf(path, &why) : report.writeCsv(path, &why))) {
-                dialogs.critical(u"Error"_s, why);
-                return 1;
-            }
+            if (!(pdf ? report.writePdf(path, &why) : report.writeCsv(path, &why)))
+                break;
             made << u"exported to "_s + path;
+            why.clear();
         }
-        if (!dialogs.askYesNo(u"Invoice update message"_s, updateQuestion(invoice, made)))
-            return 0;
-        if (!advanceInvoiceNumberAndDate(jockey->name, period.end, &why)) {
+        if (!why.isEmpty())
             dialogs.critical(u"Error"_s, why);
-            return 1;
-        }
-        return 0;
+        const bool settled = made.isEmpty() || settleInvoice(invoice, made);
+        return why.isEmpty() && settled ? 0 : 1;
     } catch (const DbError &error) {
         dialogs.critical(u"Error"_s, error.message());
         return 1;
@@ -133,7 +130,7 @@ const cli::Registration
     invoicing("invoice",
               "invoice JOCKEY [--from YYYY-MM-DD --to YYYY-MM-DD] [--scratchings N] [--trials N] [--extra1 AMOUNT] "
               "[--extra2 AMOUNT] [--pdf FILE] [--csv FILE]  print the jockey's invoice figures; a written file "
-              "spends the invoice number (when the answer is yes)",
+              "spends the invoice number; the answer moves the Last Invoice Date",
               invoiceCommand);
 
 } // namespace

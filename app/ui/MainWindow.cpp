@@ -10,7 +10,11 @@
 #include "RideSheetCommands.h"
 #include "SetupCommands.h"
 #include "UserGuide.h"
+#include "app/BackgroundJob.h"
+#include "app/RideRefresh.h"
 #include "app/Startup.h"
+#include "core/Clock.h"
+#include "db/Backups.h"
 #include "bookings/BookingPickLists.h"
 #include "bookings/ui/ListModel.h"
 #include "bookings/ui/ListViews.h"
@@ -18,8 +22,13 @@
 #include "core/Version.h"
 #include "core/cAppSettings.h"
 #include "core/ui/HeaderLayout.h"
+#include "core/ui/ReadOnlyGrid.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QWindow>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -30,6 +39,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QSplitter>
@@ -93,6 +103,7 @@ QTableView *makeGrid(QWidget *parent, const char *name, const QList<ListColumn> 
     grid->setWordWrap(false);
     grid->horizontalHeader()->setSectionsMovable(true);
     grid->horizontalHeader()->setHighlightSections(false);
+    leaveByTab(grid);
     return grid;
 }
 
@@ -235,6 +246,7 @@ void MainWindow::buildMenus()
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     addAction(mnuFile, "mnuEditJockey", QStringLiteral("Edit &Jockey"), false);
     addAction(mnuFile, "mnuBackupDatabase", QStringLiteral("&Backup Database"), false);
+    addAction(mnuFile, "mnuBackups", QStringLiteral("&Backups..."), false);
     addAction(mnuFile, "mnuRepairDB", QStringLiteral("&Compact and Repair Database"), false);
     addAction(mnuFile, "mnuRemove", QStringLiteral("&Remove Unwanted Data"), false);
     addAction(mnuFile, "mnuImportWeights", QStringLiteral("&Import Rating Weights..."), false);
@@ -275,18 +287,19 @@ bool MainWindow::load()
     listviews::setupColumns(grdNoms);
     ::showStatus(QStringLiteral("Loading Data into Grid - setup grdMeeting"));
     listviews::setupColumns(grdMeeting);
+    {
+        // Date and State show whole however narrow the pane; the venue's name takes what is left.
+        QHeaderView *meetings = grdMeeting->horizontalHeader();
+        meetings->setStretchLastSection(false);
+        meetings->setSectionResizeMode(QHeaderView::ResizeToContents);
+        meetings->setSectionResizeMode(2, QHeaderView::Stretch);
+    }
     ::showStatus(QStringLiteral("Loading Data into Grid - setup grdJockey"));
     listviews::setupColumns(grdJockey);
     ::showStatus(QStringLiteral("Loading Data into Grid - Load grdMeeting"));
     guarded([this] { reloadMeetings(); });
     ::showStatus(QStringLiteral("Loading Data into Grid - Load grdJockey"));
     guarded([this] { reloadJockeys(); });
-    ::showStatus(QStringLiteral("Loading Data into Grid - Load grdNames"));
-    guarded([this] {
-        cmbBookText->clear();
-        cmbBookText->addItems(LoadBookingStates());
-        reloadTrainers();
-    });
     ::showStatus(QStringLiteral("Loading Settings"));
     cAppSettings::instance().LoadSettings();
     fitDefaultLayout();
@@ -295,15 +308,58 @@ bool MainWindow::load()
     show();
     // The panes are placed once the window has its size, or the splitter would scale them to it.
     applySplitterSizes(splitMain, cAppSettings::instance().MainSplitSizes);
+    // The window is drawn before the trainers, the longest list, are read: the agent sees it at once.
+    drawNow();
+    ::showStatus(QStringLiteral("Loading Data into Grid - Load grdNames"));
+    statusBar()->showMessage(QStringLiteral("Loading the trainers..."));
+    guarded([this] {
+        cmbBookText->clear();
+        cmbBookText->addItems(LoadBookingStates());
+        reloadTrainers();
+    });
+    restoreTrainerSort();
     m_loaded = true;
     StatusSink::setInstance(this);
-    statusBar()->showMessage(QStringLiteral("Ready: %1 meetings, %2 trainers")
-                                 .arg(m_meetings->rowCount())
-                                 .arg(m_trainers->rowCount()));
+    showListCounts(QStringLiteral("Ready"));
+    startBackgroundWork();
     return true;
 }
 
-void MainWindow::restoreLayout()
+void MainWindow::startBackgroundWork()
+{
+    // The rides come after the window: a form server that is slow or out of reach never holds it back.
+    m_rideRefresh = new BackgroundJob(this);
+    connect(m_rideRefresh, &BackgroundJob::progress, this, [this](const QString &text) { showStatus(text); });
+    // Then the backup, when the newest is a day old; only a failure is said.
+    connect(m_rideRefresh, &BackgroundJob::finished, this, [this](const QString &outcome) {
+        if (!outcome.isEmpty())
+            showStatus(outcome);
+        const QString database = databaseFilePath();
+        const QString folder = backups::folder();
+        const QDateTime now = Clock::instance().now();
+        m_backup->start([database, folder, now](const BackgroundJob::Progress &) {
+            return startup::backupAfterStartUp(database, folder, now);
+        });
+    });
+    m_backup = new BackgroundJob(this);
+    connect(m_backup, &BackgroundJob::finished, this, [this](const QString &outcome) {
+        if (!outcome.isEmpty())
+            showStatus(outcome);
+        emit backgroundWorkFinished();
+    });
+    m_rideRefresh->start(&riderefresh::refreshAll);
+}
+
+void MainWindow::drawNow()
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < 500)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    repaint();
+}
+
+void MainWindow::restoreTrainerSort()
 {
     const cAppSettings &settings = cAppSettings::instance();
     if (const auto key = layout::parseSortKey(settings.MainTrainerSortKey)) {
@@ -313,6 +369,11 @@ void MainWindow::restoreLayout()
                                                                                            : Qt::DescendingOrder);
         }
     }
+}
+
+void MainWindow::restoreLayout()
+{
+    const cAppSettings &settings = cAppSettings::instance();
     applyPlacement(this, {settings.MainLeft, settings.MainTop, settings.MainWidth, settings.MainHeight, settings.MainMax});
     applyHeaderLayout(grdNames->horizontalHeader(), settings.MainTrainerOrder, settings.MainTrainerWidth);
     applyHeaderLayout(grdNoms->horizontalHeader(), settings.MainNomsOrder, settings.MainNomsWidth);
@@ -320,32 +381,47 @@ void MainWindow::restoreLayout()
 
 void MainWindow::fitDefaultLayout()
 {
-    // Before any stored layout: a whole meeting code and an 18-letter horse name in the nominations,
-    // and a meetings pane wide enough for every column of its list.
+    // Before any stored layout every column of the three lists shows whole: a meeting code and date,
+    // an 18-letter horse name, the booking status. The panes get what their lists need and the
+    // window is made as wide as they are together, as far as the screen allows.
     const QFontMetrics metrics(grdNoms->font());
-    QHeaderView *noms = grdNoms->horizontalHeader();
     const int margin = 2 * grdNoms->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
-    const auto widen = [noms](int column, int width) {
-        noms->resizeSection(column - 1, std::max(noms->sectionSize(column - 1), width));
+    const auto sampleWidth = [&metrics, margin](QTableView *grid, int column, const QString &sample) {
+        return std::max(metrics.horizontalAdvance(sample) + margin, grid->horizontalHeader()->sectionSizeHint(column - 1));
     };
-    widen(mainlists::noms::Meeting, metrics.horizontalAdvance(QStringLiteral("0000MMMM")) + margin);
-    widen(mainlists::noms::Horse, metrics.horizontalAdvance(QString(18, u'N')) + margin);
-    // The last column (the state) stretches over the pane: its own need is its title's.
-    const QHeaderView *meetings = grdMeeting->horizontalHeader();
-    const int last = meetings->count() - 1;
-    int columns = meetings->sectionSizeHint(last);
-    for (int c = 0; c < last; ++c)
-        columns += meetings->isSectionHidden(c) ? 0 : meetings->sectionSize(c);
-    const int meetingsWidth =
-        columns + grdMeeting->verticalScrollBar()->sizeHint().width() + 2 * grdMeeting->frameWidth() + 4;
-    QList<int> sizes = splitMain->sizes();
-    // The nominations keep at least half of their pane.
-    const int grow = sizes.size() == 3 ? std::min(meetingsWidth - sizes.at(0), sizes.at(2) / 2) : 0;
-    if (grow > 0) {
-        sizes[0] += grow;
-        sizes[2] -= grow;
-        splitMain->setSizes(sizes);
-    }
+    const auto widen = [&sampleWidth](QTableView *grid, int column, const QString &sample) {
+        QHeaderView *header = grid->horizontalHeader();
+        header->resizeSection(column - 1, std::max(header->sectionSize(column - 1), sampleWidth(grid, column, sample)));
+    };
+    using namespace mainlists;
+    widen(grdNoms, noms::Meeting, QStringLiteral("0000MMMM"));
+    widen(grdNoms, noms::Horse, QString(18, u'N'));
+    // A list's width: its columns, the last one (which stretches) at what its texts need.
+    const auto needs = [&sampleWidth](QTableView *grid, const QString &lastSample) {
+        const QHeaderView *header = grid->horizontalHeader();
+        int last = header->count() - 1;
+        while (last > 0 && header->isSectionHidden(last))
+            --last;
+        int width = sampleWidth(grid, last + 1, lastSample);
+        for (int c = 0; c < last; ++c)
+            width += header->isSectionHidden(c) ? 0 : header->sectionSize(c);
+        return width + grid->verticalScrollBar()->sizeHint().width() + 2 * grid->frameWidth() + 4;
+    };
+    // The meetings' columns size to their texts: Meeting, Level, Name, Date ("yyyyMMMdd"), State.
+    int meetingsWidth = grdMeeting->verticalScrollBar()->sizeHint().width() + 2 * grdMeeting->frameWidth() + 4;
+    int column = 1;
+    for (const char *sample : {"0000MMMM", "Level", "CANTERBURY PARK", "2026Dec28", "State"})
+        meetingsWidth += sampleWidth(grdMeeting, column++, QLatin1String(sample));
+    const QList<int> sizes{meetingsWidth, needs(grdNames, QString()),
+                           needs(grdNoms, QStringLiteral("Trainer To Confirm"))};
+    splitMain->setSizes(sizes);
+    if (cAppSettings::instance().MainWidth > 0)
+        return;
+    const QMargins margins = centralWidget()->layout() ? centralWidget()->layout()->contentsMargins() : QMargins();
+    const int wanted = sizes.at(0) + sizes.at(1) + sizes.at(2) + 2 * splitMain->handleWidth() + margins.left() +
+                       margins.right() + 8;
+    const int room = screen() ? screen()->availableGeometry().width() - 20 : wanted;
+    resize(std::max(width(), std::min(wanted, room)), height());
 }
 
 void MainWindow::storeLayout()
@@ -377,6 +453,15 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::showStatus(const QString &text)
 {
     statusBar()->showMessage(text);
+}
+
+void MainWindow::showListCounts(const QString &what)
+{
+    statusBar()->showMessage(QStringLiteral("%1: %2 meetings, %3 trainers, %4 jockeys")
+                                 .arg(what)
+                                 .arg(m_meetings->rowCount())
+                                 .arg(m_trainers->rowCount())
+                                 .arg(m_jockeys->rowCount()));
 }
 
 void MainWindow::showAbout()

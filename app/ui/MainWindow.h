@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 
+class BackgroundJob;
 class BookingGrid;
 class ListModel;
 class NominationPick;
@@ -67,6 +68,8 @@ public:
     // The status bar. The window's own code reports through the program-wide ::showStatus, which
     // reaches it only while it is the installed sink (never while it is being destroyed).
     void showStatus(const QString &text) override;
+    // "WHAT: N meetings, N trainers, N jockeys" after a command that changed the lists.
+    void showListCounts(const QString &what);
 
     // A menu action by its control name (nullptr when there is none).
     QAction *action(const QString &name) const;
@@ -122,6 +125,9 @@ signals:
     void trainerFormRequested(const QString &trainer);
     // The race window on a meeting's race (0: the meeting view).
     void raceWindowRequested(const QString &meetingCode, int raceNumber);
+    // The work started after the window showed (the ride refresh, then the backup) has ended; its
+    // outcome is in the status bar.
+    void backgroundWorkFinished();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -132,8 +138,14 @@ private:
     void buildWidgets();
     void buildMenus();
     void restoreLayout();
+    // The trainers list in the stored order (after it was filled).
+    void restoreTrainerSort();
+    // Draws the shown window at once, before the event loop would.
+    void drawNow();
     void fitDefaultLayout();
     void storeLayout();
+    // The ride refresh and the automatic backup, once the window shows.
+    void startBackgroundWork();
     void showAbout();
     void resetRaceWindow();
     // The lists and the chosen trainer (MainWindowLists.cpp); the booking gestures (MainWindowBookings.cpp).
@@ -175,5 +187,7 @@ private:
     NominationPick *m_jockeyPick = nullptr;
     NominationPick *m_statePick = nullptr;
     bool m_loaded = false;
+    BackgroundJob *m_rideRefresh = nullptr;
+    BackgroundJob *m_backup = nullptr;
     static MainWindow *s_instance;
 };

@@ -1,4 +1,5 @@
 #include "MainWindowCommands.h"
+#include "BackupsDialog.h"
 
 #include "MainWindow.h"
 #include "app/MaintenanceCommands.h"
@@ -99,6 +100,7 @@ void MainWindowCommands::connectMenuBar()
         }
     };
     wire("mnuBackupDatabase", &MainWindowCommands::backupDatabase);
+    wire("mnuBackups", &MainWindowCommands::showBackups);
     wire("mnuRepairDB", &MainWindowCommands::compactDatabase);
     wire("mnuRemove", &MainWindowCommands::removeUnwantedData);
     wire("mnudebugtoggle", &MainWindowCommands::toggleDebugMode);
@@ -125,7 +127,7 @@ void MainWindowCommands::buildPopups()
             &MainWindowCommands::deleteMeetings);
 
     MnuPUNoms = makePopup(m_window, "MnuPUNoms");
-    connect(addItem(MnuPUNoms, "mnuRaceView", u"Race View"_s, true), &QAction::triggered, this, [this] {
+    connect(addItem(MnuPUNoms, "mnuRaceView", u"Race &View"_s, true), &QAction::triggered, this, [this] {
         const int row = m_window->grdNoms->currentIndex().row() + 1;
         if (row >= 1)
             showRaceWindow(m_window, m_window->nomsModel()->cellText(row, mainlists::noms::Meeting),
@@ -135,8 +137,8 @@ void MainWindowCommands::buildPopups()
     addItem(MnuPUNoms, "mnuVicRatings", u"&Ratings"_s, false);
     addItem(MnuPUNoms, "mnuNomsRBForm", u"Race &Form"_s, false);
     addItem(MnuPUNoms, "mnuJockeystats", u"&Jockey Stats"_s, false);
-    addItem(MnuPUNoms, "mnuRego", u"Rego Search"_s, false);
-    addItem(MnuPUNoms, "mnuVideoForm", u"Video Form"_s, false);
+    addItem(MnuPUNoms, "mnuRego", u"Re&go Search"_s, false);
+    addItem(MnuPUNoms, "mnuVideoForm", u"V&ideo Form"_s, false);
     m_updateStatus = addItem(MnuPUNoms, "mnuUpdateStatus", maintenance::remainingStatusCaption(QString()),
                              true);
     m_updateStatus->setVisible(false);
@@ -145,20 +147,20 @@ void MainWindowCommands::buildPopups()
     mnuPUNames = makePopup(m_window, "mnuPUNames");
     addItem(mnuPUNames, "mnuTrainerStats", u"&Trainer Stats"_s, false);
     addItem(mnuPUNames, "mnuEditTrainer", u"&Edit Trainer"_s, false);
-    addItem(mnuPUNames, "mnutrainStrk", u"Trainer Strike Rate"_s, false);
-    addItem(mnuPUNames, "MnuTranierJockStrk", u"Trainer/Jockey Strike Rate"_s, false);
-    addItem(mnuPUNames, "MnuTrainJockForm", u"Trainer/Jockey Form"_s, false);
+    addItem(mnuPUNames, "mnutrainStrk", u"Trainer &Strike Rate"_s, false);
+    addItem(mnuPUNames, "MnuTranierJockStrk", u"Trainer/&Jockey Strike Rate"_s, false);
+    addItem(mnuPUNames, "MnuTrainJockForm", u"Trainer/Jockey F&orm"_s, false);
 
     MnuPuJockey = makePopup(m_window, "MnuPuJockey");
     addItem(MnuPuJockey, "mnuPrvRides", u"&Previous Rides"_s, false);
-    addItem(MnuPuJockey, "MnuJockStrike", u"Jockey Strike rate"_s, false);
-    connect(addItem(MnuPuJockey, "mnuTrnJockStrk", u"Trainer Jockey Strike Rate"_s, true), &QAction::triggered,
+    addItem(MnuPuJockey, "MnuJockStrike", u"Jockey Stri&ke rate"_s, false);
+    connect(addItem(MnuPuJockey, "mnuTrnJockStrk", u"&Trainer Jockey Strike Rate"_s, true), &QAction::triggered,
             this, &MainWindowCommands::trainerJockeyStrikeRate);
-    connect(addItem(MnuPuJockey, "mnuRldJokDta", u"Reload Jockey Form Data"_s, true), &QAction::triggered, this,
+    connect(addItem(MnuPuJockey, "mnuRldJokDta", u"Re&load Jockey Form Data"_s, true), &QAction::triggered, this,
             &MainWindowCommands::reloadJockeyFormData);
-    connect(addItem(MnuPuJockey, "mnuSelJckIcn", u"Select Jockey for Icons"_s, true), &QAction::triggered, this,
+    connect(addItem(MnuPuJockey, "mnuSelJckIcn", u"Select Jockey for &Icons"_s, true), &QAction::triggered, this,
             &MainWindowCommands::selectJockeyForIcons);
-    connect(addItem(MnuPuJockey, "mnuJockeyReport", u"Print Jockey Invoice Report"_s, true), &QAction::triggered, this,
+    connect(addItem(MnuPuJockey, "mnuJockeyReport", u"Pri&nt Jockey Invoice Report"_s, true), &QAction::triggered, this,
             [this] { frmSelectDate::OpenSelect(selectedJockey(), m_window); });
 
     for (QTableView *grid : {m_window->grdMeeting, m_window->grdNoms, m_window->grdNames, m_window->grdJockey}) {
@@ -198,6 +200,19 @@ void MainWindowCommands::showPopup(QTableView *grid, const QPoint &pos)
 void MainWindowCommands::backupDatabase()
 {
     guarded([] { maintenance::backupDatabase(); });
+}
+
+void MainWindowCommands::showBackups()
+{
+    BackupsDialog dialog(m_window);
+    dialog.exec();
+    // A restored database is another file: every list is read from it again.
+    if (dialog.restored())
+        guarded([this] {
+            reloadMeetings();
+            m_window->reloadJockeys();
+            refresh();
+        });
 }
 
 void MainWindowCommands::compactDatabase()
@@ -242,6 +257,7 @@ void MainWindowCommands::deleteMeetings()
         maintenance::deleteMeetings(codes);
         reloadMeetings();
         refresh();
+        m_window->showListCounts(u"Deleted %1"_s.arg(codes.join(u", "_s)));
     });
 }
 

@@ -36,6 +36,7 @@ private:
     void showPopup(QTableView *grid, const QPoint &pos);
 
     void backupDatabase();
+    void showBackups();
     void compactDatabase();
     void removeUnwantedData();
     void toggleDebugMode();

@@ -147,9 +147,8 @@ QString MainWindow::currentMeetingsFilter() const
 
 void MainWindow::reloadMeetings()
 {
+    // The meetings list keeps no stored widths: its columns size to their texts (see load()).
     m_meetings->setRows(mainlists::loadMeetings());
-    // The meetings list keeps no stored widths: every column shows its whole texts.
-    grdMeeting->resizeColumnsToContents();
 }
 
 void MainWindow::reloadJockeys()

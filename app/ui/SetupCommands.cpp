@@ -41,6 +41,7 @@ void SetupCommands::editJockey()
     frmJockey::OpenJockey(m_window);
     try {
         m_window->reloadJockeys();
+        m_window->showListCounts(u"Jockeys reloaded"_s);
     } catch (const DbError &error) {
         UserDialogs::instance().critical(u"Error"_s, error.message());
     }

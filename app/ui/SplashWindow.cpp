@@ -59,7 +59,9 @@ SplashWindow::SplashWindow(QWidget *parent) : QWidget(parent, Qt::SplashScreen)
 
     TmrSplash = new QTimer(this);
     TmrSplash->setObjectName(QStringLiteral("TmrSplash"));
-    TmrSplash->setInterval(600);
+    // No fixed wait: the main window loads as soon as the splash has been drawn; the splash stays
+    // up, naming each step, for as long as the work takes.
+    TmrSplash->setInterval(0);
     TmrSplash->setSingleShot(true);
     connect(TmrSplash, &QTimer::timeout, this, &SplashWindow::openMainWindow);
     StatusSink::setInstance(this);

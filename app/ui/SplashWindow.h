@@ -9,7 +9,7 @@ class QTimer;
 class MainWindow;
 
 // The first window: plays the start sound, loads the settings, runs the first-start
-// migration and, after 600 ms or a key press, opens the main window. It shows the main
+// migration and then opens the main window. It shows the main
 // window's start-up steps in its status line.
 class SplashWindow final : public QWidget, public StatusSink
 {

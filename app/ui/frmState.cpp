@@ -31,6 +31,8 @@ frmState::frmState(QWidget *parent) : QDialog(parent)
     setWindowTitle(u"System Defaults"_s);
     txtDBPath = named(new QLineEdit(this), "txtDBPath");
     cmdBrowse = named(new QPushButton(u"..."_s, this), "cmdBrowse");
+    txtBackupPath = named(new QLineEdit(this), "txtBackupPath");
+    txtBackupPath->setPlaceholderText(u"a Backups folder beside the database"_s);
     txtDataServer = named(new QLineEdit(this), "txtDataServer");
     txtUser = named(new QLineEdit(this), "txtUser");
     txtUserPass = named(new QLineEdit(this), "txtUserPass");
@@ -53,6 +55,7 @@ frmState::frmState(QWidget *parent) : QDialog(parent)
     pathRow->addWidget(cmdBrowse);
     auto *form = new QFormLayout;
     form->addRow(u"Database Path"_s, pathRow);
+    form->addRow(u"Backup Folder"_s, txtBackupPath);
     form->addRow(u"Data Server"_s, txtDataServer);
     form->addRow(u"User Name"_s, txtUser);
     form->addRow(u"Password"_s, txtUserPass);
@@ -84,6 +87,7 @@ void frmState::fill()
     meABN->setText(v.abn == systemdefaults::kEmptyAbn ? QString() : v.abn);
     chkGST->setChecked(v.gst);
     txtDBPath->setText(v.dbPath);
+    txtBackupPath->setText(v.backupPath);
     txtDataServer->setText(v.dataServer);
     txtCompanyName->setText(v.companyName);
     mebNextInvoiceNumber->setText(v.nextInvoiceNumber);
@@ -112,11 +116,12 @@ void frmState::browse()
 
 bool frmState::change()
 {
-    const systemdefaults::Values values{txtDBPath->text(),           txtDataServer->text(),
-                                        txtUser->text(),             txtUserPass->text(),
-                                        txtCompanyName->text(),      meABN->displayText(),
-                                        chkGST->isChecked(),         mebNextInvoiceNumber->text(),
-                                        cmbState->currentText(),     chkAlwCalcWeights->isChecked()};
+    const systemdefaults::Values values{txtDBPath->text(),       txtDataServer->text(),
+                                        txtUser->text(),         txtUserPass->text(),
+                                        txtCompanyName->text(),  meABN->displayText(),
+                                        chkGST->isChecked(),     mebNextInvoiceNumber->text(),
+                                        cmbState->currentText(), chkAlwCalcWeights->isChecked(),
+                                        txtBackupPath->text()};
     if (const std::optional<systemdefaults::Problem> problem = systemdefaults::check(values)) {
         UserDialogs::instance().critical(problem->title, problem->text);
         switch (problem->field) {

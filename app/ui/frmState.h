@@ -24,6 +24,7 @@ public:
     bool change();
 
     QLineEdit *txtDBPath = nullptr;
+    QLineEdit *txtBackupPath = nullptr;
     QPushButton *cmdBrowse = nullptr;
     QLineEdit *txtDataServer = nullptr;
     QLineEdit *txtUser = nullptr;

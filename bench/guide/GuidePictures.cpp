@@ -19,6 +19,7 @@
 #include "bookings/ui/MeetingPrintPreview.h"
 #include "core/Clock.h"
 #include "core/cAppSettings.h"
+#include "db/Backups.h"
 #include "db/Database.h"
 #include "formdata/ui/FormWindows.h"
 #include "invoicing/InvoiceReport.h"
@@ -447,6 +448,14 @@ QList<Picture> pictures(const QPointer<MainWindow> &main, ScriptedDialogs &dialo
          true,
          [main]() -> QWidget * { return main; }},
         {u"system-settings"_s, {}, trigger("mnuSystemSettings")},
+        {u"backups"_s, QSize(620, 360),
+         [main] {
+             // A week of the program's daily backups, then the window that lists them.
+             for (int day = 6; day >= 1; --day)
+                 backups::make(databaseFilePath(), backups::folder(), QDateTime(kToday.addDays(-day), QTime(8, 31)));
+             if (QAction *item = main->action(u"mnuBackups"_s))
+                 item->trigger();
+         }},
         {u"jockey"_s, {}, trigger("mnuEditJockey")},
         {u"riding-fees"_s, QSize(760, 480), trigger("mnuBookRate")},
         {u"race-window"_s, QSize(1280, 760), openRace},

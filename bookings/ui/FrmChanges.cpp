@@ -350,10 +350,14 @@ void FrmChanges::removeBookings()
     if (!UserDialogs::instance().askYesNo(u"Confirm Removal"_s, question, UserDialogs::Icon::Question,
                                           UserDialogs::Answer::No))
         return;
-    fieldchangelog::removeBookings(ids);
+    const fieldchangelog::Removal removal = fieldchangelog::removeBookings(ids);
     reload();
     emit changesReviewed();
-    emit bookingsChanged();
+    if (removal.removed > 0)
+        emit bookingsChanged();
+    if (!removal.notRemoved.isEmpty())
+        UserDialogs::instance().message(u"Confirm Removal"_s, removal.notRemoved.join(u'\r'),
+                                        UserDialogs::Icon::Exclamation);
 }
 
 void FrmChanges::keep()

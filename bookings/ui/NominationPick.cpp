@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QTableView>
 
 #include <algorithm>
@@ -36,6 +37,9 @@ void NominationPick::open(int row, int column)
         return;
     m_fromList = false;
     const QModelIndex index = m_rows->index(row - 1, column - 1);
+    // Showing a cell at the right edge scrolls the grid sideways; closing scrolls it back, so
+    // the columns (and the next click) stay where the agent saw them.
+    m_scrolledFrom = m_grid->horizontalScrollBar()->value();
     m_grid->scrollTo(index);
     const QRect cell = m_grid->visualRect(index);
     const QPoint topLeft = m_grid->viewport()->mapTo(m_box->parentWidget(), cell.topLeft());
@@ -52,6 +56,9 @@ void NominationPick::close()
     m_nomination = {};
     m_fromList = false;
     m_box->hide();
+    if (m_scrolledFrom >= 0)
+        m_grid->horizontalScrollBar()->setValue(m_scrolledFrom);
+    m_scrolledFrom = -1;
 }
 
 void NominationPick::commit()

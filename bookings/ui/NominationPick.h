@@ -46,4 +46,5 @@ private:
     Nomination m_nomination;
     // The next activation comes from the open list (a click or Enter there), not from browsing.
     bool m_fromList = false;
+    int m_scrolledFrom = -1; // the grid's sideways scroll before the list opened
 };

@@ -1,6 +1,7 @@
 #include "frmBookRate.h"
 
 #include "GridTableModel.h"
+#include "invoicing/BookRates.h"
 
 #include <QHeaderView>
 #include <QListWidget>
@@ -15,16 +16,18 @@ constexpr int kRaceTypeColumn = 1;
 
 frmBookRate::frmBookRate(QWidget *parent)
     : TableGridDialog(ratetables::bookRateTable(), u"dgBookRate"_s, u"Jockey Booking Rates"_s,
-                      u"Note: This form lets you setup the various Jockey Booking Rates,. for various states, The Race "
-                      "Type is R for Races, J for Jumps and T for Trials, The Date Effective is the date theat a Rate "
-                      "becomes effective. This data is  used to calculate the Total Jockeys Earnings and Manager "
-                      "comissions for the Jockey Invoice."_s,
+                      u"Note: This form lets you setup the various Jockey Booking Rates, for various states. The Race "
+                      "Type is R for Races: the rides the invoice reads do not say which were jumps, so every ride is "
+                      "charged at the race rate, and trials are charged at the jockey's Trials Rate. The Date "
+                      "Effective is the date that a Rate becomes effective. This data is used to calculate the Total "
+                      "Jockeys Earnings and Manager commissions for the Jockey Invoice."_s,
                       parent)
 {
     setObjectName(u"frmBookRate"_s);
     lstType = new QListWidget(this);
     lstType->setObjectName(u"lstType"_s);
-    lstType->addItems({u"R"_s, u"T"_s, u"J"_s});
+    // Only the race types the invoice charges: a rate it would never use is not offered.
+    lstType->addItems(ratetables::kChargedRaceTypes);
     lstType->hide();
     connect(lstType, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) { pickType(item->text()); });
     // The picker belongs to one cell: moving the grid leaves it behind.

@@ -4,10 +4,10 @@
 #include "core/Clock.h"
 #include "core/UserDialogs.h"
 #include "core/cAppSettings.h"
+#include "core/ui/DateBox.h"
 #include "db/Database.h"
 #include "invoicing/InvoiceReport.h"
 
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,14 +27,6 @@ template <typename Widget> Widget *named(Widget *widget, const QString &name)
     return widget;
 }
 
-QDateEdit *datePicker(QWidget *parent, const QString &name)
-{
-    auto *picker = named(new QDateEdit(parent), name);
-    picker->setCalendarPopup(true);
-    picker->setDisplayFormat(u"d/MM/yyyy"_s);
-    return picker;
-}
-
 } // namespace
 
 frmSelectDate::frmSelectDate(QWidget *parent) : QDialog(parent)
@@ -43,8 +35,8 @@ frmSelectDate::frmSelectDate(QWidget *parent) : QDialog(parent)
     setWindowTitle(kCaption);
     setModal(true);
 
-    dtpStart = datePicker(this, u"dtpStart"_s);
-    dtpEnd = datePicker(this, u"dtpEnd"_s);
+    dtpStart = named(new DateBox(u"Start Date"_s, this), u"dtpStart"_s);
+    dtpEnd = named(new DateBox(u"End Date"_s, this), u"dtpEnd"_s);
     medScratchings = named(new QLineEdit(this), u"medScratchings"_s);
     MedTrials = named(new QLineEdit(this), u"MedTrials"_s);
     txtExtra1 = named(new QLineEdit(this), u"txtExtra1"_s);
@@ -73,12 +65,12 @@ frmSelectDate::frmSelectDate(QWidget *parent) : QDialog(parent)
             grid->addWidget(second, row, 2);
         ++row;
     };
-    addRow(u"Start Date:"_s, dtpStart);
-    addRow(u"End Date:"_s, dtpEnd);
-    addRow(u"Number of Scratchings"_s, medScratchings);
-    addRow(u"Number of Trials"_s, MedTrials);
-    addRow(u"Extra Charge 1"_s, txtExtra1, meExtra1);
-    addRow(u"Extra Charge 2"_s, txtExtra2, meExtra2);
+    addRow(u"S&tart Date:"_s, dtpStart);
+    addRow(u"E&nd Date:"_s, dtpEnd);
+    addRow(u"Number of S&cratchings"_s, medScratchings);
+    addRow(u"Number of T&rials"_s, MedTrials);
+    addRow(u"Extra Charge &1"_s, txtExtra1, meExtra1);
+    addRow(u"Extra Charge &2"_s, txtExtra2, meExtra2);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(cmdReport);
@@ -154,6 +146,8 @@ void frmSelectDate::saveExtras()
 void frmSelectDate::printInvoice()
 {
     UserDialogs &dialogs = UserDialogs::instance();
+    if (!dtpStart->check() || !dtpEnd->check())
+        return;
     const InvoicePeriod period{dtpStart->date(), dtpEnd->date()};
     if (period.end < period.start) {
         dialogs.message(kCaption, u"The End Date must not be before the Start Date"_s, UserDialogs::Icon::Exclamation);
@@ -177,13 +171,8 @@ void frmSelectDate::printInvoice()
         const QStringList made = showInvoicePreview(report, this);
         if (made.isEmpty())
             return;
-        if (dialogs.askYesNo(u"Invoice update message"_s, updateQuestion(report.invoice(), made))) {
-            QString why;
-            if (!advanceInvoiceNumberAndDate(m_jockey.name, period.end, &why)) {
-                dialogs.critical(u"Error"_s, why);
-                return;
-            }
-        }
+        if (!settleInvoice(report.invoice(), made))
+            return;
     } catch (const DbError &error) {
         dialogs.critical(u"Error"_s, error.message());
         return;

@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-class QDateEdit;
+class DateBox;
 class QLineEdit;
 class QPushButton;
 class InvoiceReport;
@@ -23,8 +23,8 @@ public:
     // Fills the window for the jockey; false (after a message) when the jockey cannot be read.
     bool prepare(const QString &jockeyName);
 
-    QDateEdit *dtpStart = nullptr;
-    QDateEdit *dtpEnd = nullptr;
+    DateBox *dtpStart = nullptr;
+    DateBox *dtpEnd = nullptr;
     QLineEdit *medScratchings = nullptr;
     QLineEdit *MedTrials = nullptr;
     QLineEdit *txtExtra1 = nullptr;

@@ -6,10 +6,10 @@
 #include "core/Clock.h"
 #include "core/UserDialogs.h"
 #include "core/ui/BusyPointer.h"
+#include "core/ui/DateBox.h"
 #include "db/Database.h"
 
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -64,7 +64,7 @@ void frmJockey::buildWidgets()
                            "horse lighter is pointed out when it is loaded."_s);
     grid->addWidget(new QLabel(u"Riding Weight (kg):"_s, this), line, 0);
     grid->addWidget(txtRidewgt, line++, 1);
-    cmdSeachJockey = button(this, "cmdSeachJockey", u"Search"_s);
+    cmdSeachJockey = button(this, "cmdSeachJockey", u"&Search"_s);
     cmdSeachJockey->setToolTip(u"Enter Jockey Surname Then Press this to Find Jockey"_s);
     grid->addWidget(cmdSeachJockey, 0, 2);
     cmdSelColor = button(this, "cmdSelColor", u"Select Color"_s);
@@ -87,10 +87,8 @@ void frmJockey::buildWidgets()
     vblcInvPer->addItems(jockeys::invoicePeriodTexts());
     grid->addWidget(new QLabel(u"Invoce Period:"_s, this), line, 0);
     grid->addWidget(vblcInvPer, line++, 1);
-    dtpLast = new QDateEdit(this);
+    dtpLast = new DateBox(u"Invoice to Last Date"_s, this);
     dtpLast->setObjectName(u"dtpLast"_s);
-    dtpLast->setCalendarPopup(true);
-    dtpLast->setDisplayFormat(u"d/MM/yyyy"_s);
     grid->addWidget(new QLabel(u"Invoice to Last Date :"_s, this), line, 0);
     grid->addWidget(dtpLast, line++, 1);
 
@@ -103,6 +101,15 @@ void frmJockey::buildWidgets()
     auto *buttons = new QHBoxLayout;
     for (QPushButton *b : {cmdPrevious, cmdNext, cmdAdd, cmdUpdate, cmdDelete, cmdClose})
         buttons->addWidget(b);
+
+    // Tab follows the screen: down the left column, each button right after the box it acts on.
+    // (Created order put Search and Select Color between Riding Weight and the fees.)
+    QWidget *chain[] = {txtFields[0],  cmdSeachJockey, txtFields[1], txtFields[2], cmdSelColor, txtFields[4],
+                        txtRidewgt,    mebFields[0],   mebFields[1], mebFields[2], mebFields[3], vblcInvPer,
+                        dtpLast,       cmdPrevious,    cmdNext,      cmdAdd,       cmdUpdate,   cmdDelete,
+                        cmdClose};
+    for (size_t i = 1; i < std::size(chain); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
 
     m_grid = grid;
     lblProblem = new QLabel(this);
@@ -153,6 +160,7 @@ void frmJockey::ShowJockeyRecord()
 {
     lblProblem->hide();
     if (m_position < 0 || m_position >= m_rows.size()) {
+        dtpLast->setDate(Clock::instance().today());
         rememberShownTexts();
         return;
     }
@@ -202,7 +210,7 @@ QStringList frmJockey::typedTexts() const
         texts << box->text();
     for (const QLineEdit *box : mebFields)
         texts << box->text();
-    texts << m_color << txtRidewgt->text() << vblcInvPer->currentText() << dtpLast->date().toString(Qt::ISODate);
+    texts << m_color << txtRidewgt->text() << vblcInvPer->currentText() << dtpLast->text();
     return texts;
 }
 
@@ -299,6 +307,8 @@ void frmJockey::update()
 {
     // With no row to update, Update stores the fields as a new jockey.
     const bool add = adding() || m_position < 0;
+    if (!dtpLast->check())
+        return;
     const QString original = add ? QString() : m_rows.at(m_position).jockey;
     const jockeys::JockeyInput input{
         txtFields[0]->text(), txtFields[1]->text(), txtFields[2]->text(),      m_color,

@@ -7,7 +7,7 @@
 
 class QComboBox;
 class QGridLayout;
-class QDateEdit;
+class DateBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -35,7 +35,7 @@ public:
     QLineEdit *txtRidewgt = nullptr;
     QLineEdit *mebFields[4] = {};
     QComboBox *vblcInvPer = nullptr;
-    QDateEdit *dtpLast = nullptr;
+    DateBox *dtpLast = nullptr;
     QPushButton *cmdAdd = nullptr;
     QPushButton *cmdUpdate = nullptr;
     QPushButton *cmdDelete = nullptr;

@@ -50,6 +50,8 @@ private slots:
     void setBookingState();
     void confirmBooking_data();
     void confirmBooking();
+    void otherEntryShowsWhereBooked_data();
+    void otherEntryShowsWhereBooked();
     void managedJockeysList();
     void pickLists();
 
@@ -408,6 +410,53 @@ void TestBookingOperations::confirmBooking()
             want = QColor();
         QCOMPARE(grid.cellBackColor(1, c), want);
     }
+}
+
+void TestBookingOperations::otherEntryShowsWhereBooked_data()
+{
+    QTest::addColumn<QString>("gridName");
+    QTest::addColumn<QString>("gesture"); // "drop|JOCKEY" or "state|TEXT"
+    for (const QString &grid : {u"grdNoms"_s, u"grdRace"_s}) {
+        for (const QString &gesture :
+             QStringList{u"drop|K O'Neil"_s, "drop|"_L1 + kDeleteJockey, u"state|Trainer To Confirm"_s,
+                         "state|"_L1 + kConfirmed, "state|"_L1 + kRemoveBooking})
+            QTest::addRow("%s, %s", qPrintable(grid), qPrintable(gesture)) << grid << gesture;
+    }
+}
+
+void TestBookingOperations::otherEntryShowsWhereBooked()
+{
+    // The horse is entered in races 1 and 2 and booked (confirmed) in race 1; the row is its race-2 entry.
+    QFETCH(QString, gridName);
+    QFETCH(QString, gesture);
+    const QString otherRace = u"1600 HCP"_s;
+    addNomination(560, u"B Rawiller"_s);
+    OpenDb().exec(u"INSERT INTO Noms (MeetingCode, RaceCode, RaceNumber, Horse, TrainerName, Weight, Jockey) "
+                  "VALUES (?, ?, 2, ?, ?, 560, 'B Rawiller')"_s,
+                  {kMeeting, otherRace, kHorse, kTrainer});
+    addBooking(u"J Smith"_s, kConfirmed, true);
+    const QStringList stored = bookings();
+    const bool runners = gridName != "grdNoms"_L1;
+    TestGrid grid(gridName, runners ? racewindow::col::Count : 16, 1);
+    showBooking(grid, u"J Smith"_s, kConfirmed);
+    grid.raceCode = otherRace;
+    if (!runners)
+        grid.cell(1, 11).text = otherRace;
+    m_dialogs->answerYes(3);
+
+    const QString choice = gesture.section(u'|', 1);
+    QVERIFY(
+        !(gesture.startsWith("drop"_L1) ? bookinggestures::bookJockey(grid, 1, choice) : chooseState(grid, 1, choice)));
+    QCOMPARE(bookings(), stored);
+    QCOMPARE(m_dialogs->shown(), QStringList{u"Booked in Another Race|O'REILLY'S STAR is booked in race 1 of this "
+                                             "meeting; this entry changes nothing. Change the booking in race 1."_s});
+    // The row shows the field's rider and where the horse is booked, in the colours it was drawn with.
+    const BookingColumns columns = grid.bookingColumns();
+    QCOMPARE(grid.cellText(1, columns.jockey) + u'|' + grid.cellText(1, columns.state),
+             u"B Rawiller|Booked in race 1"_s);
+    QCOMPARE(grid.cell(1, columns.state).icon, 0);
+    for (int c = 1; c <= grid.columnCount(); ++c)
+        QCOMPARE(grid.cellBackColor(1, c), QColor());
 }
 
 void TestBookingOperations::managedJockeysList()

@@ -11,6 +11,8 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QSet>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -30,6 +32,7 @@ private slots:
 
     void rightClickOpensPopup_data();
     void rightClickOpensPopup();
+    void tabLeavesTheLists();
     void setRemainingStatusFillsOnlyEmptyStates();
     void selectJockeyForIconsKeepsTheTrainer();
     void debugModeCheckMark();
@@ -98,6 +101,30 @@ void TestMainWindowCommands::rightClickOpensPopup()
     auto *popup = m_window->findChild<QMenu *>(menu);
     QTRY_VERIFY(popup->isVisible());
     popup->hide();
+    // Every item has a letter of its own (the state item's caption is the state's text).
+    QStringList letters;
+    for (const QAction *item : popup->actions())
+        if (!item->isSeparator() && item->objectName() != "mnuUpdateStatus"_L1)
+            letters << item->text().section(u'&', 1).left(1).toLower();
+    QVERIFY2(!letters.contains(QString()) && QSet<QString>(letters.cbegin(), letters.cend()).size() == letters.size(),
+             qPrintable(letters.join(u',')));
+}
+
+void TestMainWindowCommands::tabLeavesTheLists()
+{
+    // Tab and Ctrl+Tab go on to the next control; they never load the next trainer.
+    seedNominations();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    for (const Qt::KeyboardModifiers modifiers : {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::ControlModifier)}) {
+        m_window->grdNames->setFocus();
+        m_window->grdNames->setCurrentIndex(m_window->grdNames->model()->index(0, 0));
+        const QString trainer = m_window->chosenTrainer();
+        QTest::keyClick(m_window->grdNames, Qt::Key_Tab, modifiers);
+        QVERIFY(QApplication::focusWidget() != m_window->grdNames);
+        QCOMPARE(m_window->chosenTrainer(), trainer);
+        QCOMPARE(m_window->grdNames->currentIndex().row(), 0);
+    }
 }
 
 void TestMainWindowCommands::setRemainingStatusFillsOnlyEmptyStates()
@@ -162,6 +189,7 @@ void TestMainWindowCommands::deleteMeetingAsksFirst()
     QCOMPARE(OpenDb().scalar(u"SELECT DisplayMeeting FROM Meeting WHERE MeetingCode = '0312FLEM'"_s).toInt(),
              yes ? 0 : 1);
     QCOMPARE(OpenDb().scalar(u"SELECT COUNT(*) FROM Bookings"_s).toInt(), 3);
+    QCOMPARE(m_window->statusBar()->currentMessage().startsWith(u"Deleted 0312FLEM: 0 meetings"_s), yes);
 }
 
 void TestMainWindowCommands::jockeyInvoiceForSelectedJockey()

@@ -3,9 +3,12 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
+#include "app/BackgroundJob.h"
+#include "app/RideRefresh.h"
 #include "core/Clock.h"
 #include "core/QueryCredentials.h"
 #include "core/cAppSettings.h"
+#include "people/JockeyRecord.h"
 #include "people/ManagedJockeys.h"
 #include "db/Database.h"
 #include "formdata/HorseForm.h"
@@ -50,6 +53,9 @@ private slots:
     void fullDownloadReplacesRides();
     void incrementalDownloadUpdatesInPlace();
     void connectionErrorChangesNothing();
+    void rideRefreshInTheBackground_data();
+    void rideRefreshInTheBackground();
+    void renamedJockeyDownloadsWhole();
     void trainerRideSummary_data();
     void trainerRideSummary();
     void backslashNameRoundTrips();
@@ -351,6 +357,56 @@ void TestFormDataE2e::connectionErrorChangesNothing()
     QCOMPARE(cli.exitCode(), 1);
     QCOMPARE(QString::fromUtf8(cli.readAllStandardError()).count(QStringLiteral("Connection error")), 1);
     QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()).count(QStringLiteral(": failed")), 4);
+}
+
+void TestFormDataE2e::rideRefreshInTheBackground_data()
+{
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QString>("outcome"); // how the status line begins
+    QTest::newRow("answers") << "up" << "Rides: 2 jockeys up to date";
+    QTest::newRow("out of reach") << "unreachable" << "Rides not refreshed: the form server cannot be reached";
+    QTest::newRow("login refused") << "wrong password" << "Rides not refreshed: ";
+}
+
+// The refresh after start-up on its own thread: one status line, never a box, stamps only for what arrived.
+void TestFormDataE2e::rideRefreshInTheBackground()
+{
+    QFETCH(QString, server);
+    QFETCH(QString, outcome);
+    if (server == QLatin1String("unreachable"))
+        cAppSettings::instance().DataServer = QStringLiteral("127.0.0.1:%1").arg(DataServerProcess::freePort());
+    else if (server == QLatin1String("wrong password"))
+        QueryCredentials::current().password = QStringLiteral("wrong");
+    BackgroundJob job;
+    QSignalSpy progress(&job, &BackgroundJob::progress);
+    QSignalSpy finished(&job, &BackgroundJob::finished);
+    QVERIFY(job.start(&riderefresh::refreshAll));
+    QVERIFY(finished.wait(30000));
+    const QString said = finished.first().first().toString();
+    QVERIFY2(said.startsWith(outcome), qPrintable(said));
+    QCOMPARE(said.contains(QLatin1String("cannot be reached")), server == QLatin1String("unreachable"));
+    // A failing server ends the refresh at the first jockey instead of waiting once for each.
+    QCOMPARE(progress.size(), server == QLatin1String("up") ? 2 : 1);
+    QVERIFY(m_dialogs->messages.isEmpty());
+    QCOMPARE(queryRows(QStringLiteral("SELECT COUNT(*) FROM Jockey WHERE DateLastStats > ''")),
+             QStringList{server == QLatin1String("up") ? QStringLiteral("2") : QStringLiteral("0")});
+}
+
+void TestFormDataE2e::renamedJockeyDownloadsWhole()
+{
+    // Kept misspelt and downloaded since: the server's rides under the right name all predate the mark.
+    Db db = OpenDb();
+    db.exec(QStringLiteral("UPDATE Jockey SET Jockey = 'J Smiht', DateLastStats = '2025-01-01 09:00:00' "
+                           "WHERE Jockey = 'J Smith'"));
+    db.exec(QStringLiteral("INSERT INTO FieldChange (ChangedAt, MeetingCode, Horse, ChangeKind, Jockey, Booked) "
+                           "VALUES ('2025-01-01 09:00:00', '0604FLEM', 'GREEN FLASH', 'weight', 'J Smiht', 1)"));
+    JockeyRecord record = jockeys::loadJockeys(QStringLiteral("J Smiht")).value(0);
+    record.jockey = QStringLiteral("J Smith");
+    jockeys::updateJockey(QStringLiteral("J Smiht"), record);
+    RefreshAllJockeyRides();
+    QCOMPARE(queryRows(QStringLiteral("SELECT Jockey, COUNT(*) FROM RaceStats GROUP BY Jockey ORDER BY Jockey")),
+             (QStringList{QStringLiteral("J SMITH|2"), QStringLiteral("K O'BRIEN|3")}));
+    QCOMPARE(queryRows(QStringLiteral("SELECT Jockey FROM FieldChange")), QStringList{QStringLiteral("J Smith")});
 }
 
 void TestFormDataE2e::trainerRideSummary_data()

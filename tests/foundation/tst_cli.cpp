@@ -1,7 +1,10 @@
 #include "db/Database.h"
 #include "support/TestEnvironment.h"
 
+#include <QCryptographicHash>
+#include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTest>
 
@@ -25,6 +28,13 @@ Result runCli(const TestEnvironment &env, const QStringList &arguments)
         return {};
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
+}
+
+QByteArray fileHash(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+                                          : QByteArray();
 }
 
 void writeDbPath(const TestEnvironment &env, const QString &folder)
@@ -109,6 +119,67 @@ private slots:
         QCOMPARE(compact.status, 1);
         QVERIFY(compact.err.contains(QLatin1String(
             "Critical Error: Database damaged or being used by another program, please contact Vantrell Support.")));
+    }
+
+    // A day's sequence: a backup, a booking deleted by mistake, the backup restored; refused files change nothing.
+    void backupAndRestore()
+    {
+        TestEnvironment env;
+        writeDbPath(env, env.dataFolder());
+        QCOMPARE(runCli(env, {QStringLiteral("init")}).status, 0);
+        Db(env.databaseFile()).exec(QStringLiteral("INSERT INTO Meeting (MeetingCode) VALUES ('0712FLEM')"));
+        Db(env.databaseFile()).exec(QStringLiteral(
+            "INSERT INTO Bookings (MeetingCode, Horse, Jockey, BookingSelection) VALUES ('0712FLEM', 'RED ROVER', "
+            "'J Smith', 'Planned')"));
+        const QString folder = env.dataFolder() + QStringLiteral("/Backups");
+        // A backup killed midway left its part behind: never listed, cleared by the next backup.
+        QDir().mkpath(folder);
+        QFile part(folder + QStringLiteral("/Kelbrin-20261207-080000.mdb.part"));
+        QVERIFY(part.open(QIODevice::WriteOnly));
+        part.write("SQLite format 3");
+        part.close();
+        const Result backup = runCli(env, {QStringLiteral("backup")});
+        QCOMPARE(backup.status, 0);
+        const QString made = backup.out.trimmed();
+        QVERIFY2(QFileInfo(made).fileName().contains(QRegularExpression(QStringLiteral("^Kelbrin-\\d{8}-\\d{6}\\.mdb$"))),
+                 qPrintable(made));
+        QVERIFY(!part.exists());
+        const QStringList listed = runCli(env, {QStringLiteral("backups")}).out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(listed.size(), 1);
+        const QStringList fields = listed.first().split(u'\t');
+        QCOMPARE(fields.size(), 5);
+        QCOMPARE(fields.at(0), made);
+        QCOMPARE(fields.at(2), QString::number(QFileInfo(made).size()));
+        QCOMPARE(fields.mid(3), (QStringList{QStringLiteral("1"), QStringLiteral("1")}));
+
+        Db(env.databaseFile()).exec(QStringLiteral("DELETE FROM Bookings"));
+        // Damaged, foreign or missing: refused, and the database is not touched.
+        QFile damaged(env.root() + QStringLiteral("/damaged.mdb"));
+        QVERIFY(QFile::copy(made, damaged.fileName()));
+        QVERIFY(damaged.open(QIODevice::ReadWrite));
+        damaged.seek(4096);
+        damaged.write(QByteArray(8192, '\x5a'));
+        damaged.close();
+        Db(env.root() + QStringLiteral("/foreign.mdb"), false).exec(QStringLiteral("CREATE TABLE Notes (Text TEXT)"));
+        const QByteArray before = fileHash(env.databaseFile());
+        for (const QString &refused : QStringList{damaged.fileName(), env.root() + QStringLiteral("/foreign.mdb"),
+                                                  env.root() + QStringLiteral("/none.mdb")}) {
+            const Result restore = runCli(env, {QStringLiteral("restore"), refused});
+            QCOMPARE(restore.status, 1);
+            QVERIFY2(restore.err.startsWith(QLatin1String("Restore: ")), qPrintable(restore.err));
+            QCOMPARE(fileHash(env.databaseFile()), before);
+        }
+        QCOMPARE(runCli(env, {QStringLiteral("backups")}).out.count(u'\n'), 1);
+
+        const Result restore = runCli(env, {QStringLiteral("restore"), QFileInfo(made).fileName()});
+        QCOMPARE(restore.status, 0);
+        QCOMPARE(Db(env.databaseFile()).scalar(QStringLiteral("SELECT Jockey FROM Bookings")).toString(),
+                 QStringLiteral("J Smith"));
+        // The file it replaced, without the booking, is the newest backup now.
+        const QStringList after = runCli(env, {QStringLiteral("backups")}).out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(after.size(), 2);
+        QVERIFY2(restore.out.contains(after.first().section(u'\t', 0, 0)), qPrintable(restore.out));
+        QCOMPARE(after.first().section(u'\t', 3), QStringLiteral("1\t0"));
     }
 
     void initRefusesAMissingFolder()

@@ -1,3 +1,5 @@
+#include "db/Backups.h"
+#include "db/Compaction.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "core/cAppSettings.h"
@@ -8,6 +10,8 @@
 #include <QFile>
 #include <QSqlQuery>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -36,6 +40,22 @@ qint64 count(const QString &path, const QString &table)
 {
     Db db(path);
     return db.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + table).toLongLong();
+}
+
+// A copy killed mid-write, as the crash left it on disk: a new file part written (the cache spills
+// early) and the hot journal that rolls it back to nothing.
+void interruptedCopy(const QString &from, const QString &to)
+{
+    const QString scratch = QFileInfo(to).absolutePath() + QStringLiteral("/scratch.mdb");
+    Db db(scratch, false);
+    db.exec(QStringLiteral("PRAGMA cache_size = 2"));
+    db.exec(QStringLiteral("ATTACH DATABASE ? AS source"), {from});
+    db.begin();
+    db.exec(QStringLiteral("CREATE TABLE Noms AS SELECT * FROM source.Noms"));
+    QVERIFY(QFile::exists(scratch + QStringLiteral("-journal")));
+    QVERIFY(QFile::copy(scratch, to));
+    QVERIFY(QFile::copy(scratch + QStringLiteral("-journal"), to + QStringLiteral("-journal")));
+    db.rollback();
 }
 
 } // namespace
@@ -241,30 +261,127 @@ private slots:
         QVERIFY(!QFile::exists(env.dataFolder() + QStringLiteral("/temp.mdb")));
     }
 
-    void interruptedCompactionIsRecovered()
+    // A database file gone, and the work file of a compaction beside it in one state or another.
+    void interruptedCompaction_data()
     {
+        QTest::addColumn<QString>("workFile");
+        QTest::addColumn<QString>("fault"); // what the note names; empty: the work file is installed
+        QTest::newRow("complete") << "complete" << "";
+        QTest::newRow("hot journal") << "hot journal" << "journal beside it";
+        QTest::newRow("cut short") << "cut short" << "not written to the end";
+        QTest::newRow("not a database") << "text" << "not a database";
+        QTest::newRow("another program's") << "foreign" << "lacks the tables Meeting, Race, Noms";
+    }
+
+    void interruptedCompaction()
+    {
+        QFETCH(QString, workFile);
+        QFETCH(QString, fault);
         TestEnvironment env;
         env.createDatabase();
         seed(env.databaseFile());
         const qint64 noms = count(env.databaseFile(), QStringLiteral("Noms"));
-        // A crash after the database file was moved away leaves only the work file.
-        QVERIFY(QFile::rename(env.databaseFile(), env.dataFolder() + QStringLiteral("/temp.mdb")));
-        QVERIFY(CompactDb());
-        QCOMPARE(count(env.databaseFile(), QStringLiteral("Noms")), noms);
-        QVERIFY(!QFile::exists(env.dataFolder() + QStringLiteral("/temp.mdb")));
+        const QString work = env.dataFolder() + QStringLiteral("/temp.mdb");
+        if (workFile == QLatin1String("hot journal"))
+            interruptedCopy(env.databaseFile(), work);
+        else if (workFile == QLatin1String("text") || workFile == QLatin1String("foreign")) {
+            QFile file(work);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("not a database, but maybe someone's only copy");
+        }
+        if (workFile == QLatin1String("foreign")) {
+            QFile::remove(work);
+            Db(work, false).exec(QStringLiteral("CREATE TABLE Notes (Text TEXT)"));
+        }
+        if (QFile::exists(work))
+            QVERIFY(QFile::remove(env.databaseFile()));
+        else
+            QVERIFY(QFile::rename(env.databaseFile(), work));
+        if (workFile == QLatin1String("cut short")) {
+            QFile file(work);
+            QVERIFY(file.resize(file.size() - 4096));
+        }
+
+        QString note;
+        QCOMPARE(recoverInterruptedCompaction(env.dataFolder(), &note), fault.isEmpty());
+        QVERIFY(!QFile::exists(work)); // installed or set aside: never where a compaction would remove it
+        if (fault.isEmpty()) {
+            QVERIFY(note.isEmpty());
+            QCOMPARE(count(env.databaseFile(), QStringLiteral("Noms")), noms);
+            return;
+        }
+        QVERIFY2(note.contains(fault), qPrintable(note));
+        QVERIFY(!QFile::exists(env.databaseFile()));
+        const QStringList aside = QDir(env.dataFolder()).entryList({QStringLiteral("temp-incomplete-*.mdb")});
+        QCOMPARE(aside.size(), 1);
+        QVERIFY(note.contains(aside.first()));
+        QCOMPARE(QFile::exists(env.dataFolder() + u'/' + aside.first() + QStringLiteral("-journal")),
+                 workFile == QLatin1String("hot journal"));
+        // A compaction asked for afterwards refuses, names why, and makes nothing.
+        QString why;
+        QVERIFY(!compactDatabaseIn(env.dataFolder(), &why));
+        QVERIFY2(why.contains(QLatin1String("not found")), qPrintable(why));
+        QVERIFY(!QFile::exists(env.databaseFile()));
     }
 
-    void unreadableWorkFileIsNeverDeleted()
+    void compactionPaysForFreePagesOrAWeek_data()
     {
+        QTest::addColumn<bool>("freePages");
+        QTest::addColumn<int>("daysSince"); // -1: never compacted
+        QTest::addColumn<bool>("pays");
+        QTest::newRow("tidy, yesterday") << false << 1 << false;
+        QTest::newRow("tidy, six days") << false << 6 << false;
+        QTest::newRow("tidy, a week") << false << 7 << true;
+        QTest::newRow("tidy, never") << false << -1 << true;
+        QTest::newRow("free pages, yesterday") << true << 1 << true;
+    }
+
+    void compactionPaysForFreePagesOrAWeek()
+    {
+        QFETCH(bool, freePages);
+        QFETCH(int, daysSince);
+        QFETCH(bool, pays);
         TestEnvironment env;
-        const QString work = env.dataFolder() + QStringLiteral("/temp.mdb");
-        QFile file(work);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("not a database, but maybe someone's only copy");
-        file.close();
-        QVERIFY(!CompactDb());
-        QVERIFY(QFile::exists(work));
-        QVERIFY(!QFile::exists(env.databaseFile()));
+        env.createDatabase();
+        seed(env.databaseFile());
+        if (freePages)
+            Db(env.databaseFile()).exec(QStringLiteral("DELETE FROM Noms"));
+        else
+            QVERIFY(CompactDb());
+        const QDateTime now(QDate(2026, 12, 7), QTime(8, 0));
+        const QDateTime last = daysSince < 0 ? QDateTime() : now.addDays(-daysSince);
+        QCOMPARE(compactionPays(env.databaseFile(), last, now), pays);
+    }
+
+    // Backups thinned to the newest of each of 7 days, 4 weeks (from Monday) and 12 months.
+    void backupsKept_data()
+    {
+        QTest::addColumn<QString>("taken");
+        QTest::addColumn<int>("keptCount");
+        QTest::addColumn<QString>("oldestKept");
+        QTest::newRow("a month, daily") << "daily" << 9 << "2026-11-15 18:00";
+        QTest::newRow("ten days, morning and evening") << "twice daily" << 8 << "2026-11-01 17:00";
+        QTest::newRow("two years, monthly") << "monthly" << 12 << "2026-01-01 12:00";
+    }
+
+    void backupsKept()
+    {
+        QFETCH(QString, taken);
+        QFETCH(int, keptCount);
+        QFETCH(QString, oldestKept);
+        QList<QDateTime> times;
+        for (int i = 0; i < (taken == QLatin1String("monthly") ? 24 : taken == QLatin1String("daily") ? 30 : 10); ++i) {
+            if (taken == QLatin1String("monthly"))
+                times << QDateTime(QDate(2025, 1, 1).addMonths(i), QTime(12, 0));
+            else
+                times << QDateTime(QDate(2026, 11, 1).addDays(i), QTime(taken == QLatin1String("daily") ? 18 : 9, 0));
+            if (taken == QLatin1String("twice daily"))
+                times << QDateTime(QDate(2026, 11, 1).addDays(i), QTime(17, 0));
+        }
+        const QList<QDateTime> kept = backups::kept(times);
+        QCOMPARE(kept.size(), keptCount);
+        QCOMPARE(kept.last().toString(QStringLiteral("yyyy-MM-dd HH:mm")), oldestKept);
+        QCOMPARE(kept.first(), *std::max_element(times.cbegin(), times.cend())); // the newest always stays
     }
 
     void failedStatementRollsBackTheTransaction()

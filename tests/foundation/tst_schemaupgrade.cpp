@@ -121,7 +121,7 @@ private slots:
         QCOMPARE(cAppSettings::instance().AppVersion, version::asNumber());
     }
 
-    void missingTablesAndIndexesAreAddedWhateverTheVersion()
+    void missingIndexesAreAddedAndDuplicatesDroppedWhateverTheVersion()
     {
         TestEnvironment env;
         env.createDatabase();
@@ -130,6 +130,9 @@ private slots:
             db.exec(QStringLiteral("DROP INDEX NomsByTrainerList"));
             db.exec(QStringLiteral("DROP INDEX RaceStatsByRide"));
             db.exec(QStringLiteral("DROP TABLE FieldChange"));
+            // The duplicate of RaceStatsByTrainerNoCase that older files carry.
+            db.exec(QStringLiteral("CREATE INDEX RaceStatsByTrainerPlacing ON RaceStats (TrainerName, "
+                                   "Jockey COLLATE NOCASE, FinishPos)"));
         }
         cAppSettings::instance().AppVersion = version::asNumber();
         UpgradeSchema();
@@ -139,6 +142,7 @@ private slots:
         for (const char *name : {"NomsByTrainerList", "RaceStatsByRide", "FieldChangeByTime"})
             QVERIFY2(db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?"),
                                {QLatin1String(name)}).isValid(), name);
+        QVERIFY(!db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'RaceStatsByTrainerPlacing'")).isValid());
     }
 
     // Files of older versions compared names with case; the upgrade makes them case-blind once.

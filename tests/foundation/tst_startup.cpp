@@ -4,8 +4,10 @@
 #include "core/Version.h"
 #include "core/cAppSettings.h"
 #include "app/ui/AboutDialog.h"
+#include "app/ui/BackupsDialog.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/SplashWindow.h"
+#include "db/Backups.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "support/ScriptedDialogs.h"
@@ -15,6 +17,10 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
+#include <QTableWidget>
+#include <QThread>
+#include <QStatusBar>
 #include <QTest>
 
 namespace {
@@ -63,8 +69,7 @@ private slots:
         QCOMPARE(queryRows(QStringLiteral("SELECT Horse FROM FieldChange")), QStringList{QStringLiteral("STILL FRESH")});
         QCOMPARE(status.texts, (QStringList{QStringLiteral("Loading Application Settings"),
                                             QStringLiteral("Compact The Database"),
-                                            QStringLiteral("Checking Database for Updates"),
-                                            QStringLiteral("Loading Jockey and Race Data")}));
+                                            QStringLiteral("Checking Database for Updates")}));
         QCOMPARE(QueryCredentials::current().userName, QStringLiteral("agent"));
         QCOMPARE(QueryCredentials::current().password, QStringLiteral("secret"));
         QCOMPARE(cAppSettings::instance().AppVersion, version::asNumber());
@@ -237,7 +242,9 @@ private slots:
         cAppSettings::instance().MainTop = 50;
         cAppSettings::instance().MainWidth = 900;
         cAppSettings::instance().MainHeight = 600;
+        cAppSettings::instance().DataServer = QStringLiteral("127.0.0.1:1");
         cAppSettings::instance().SaveSettings();
+        Db(env.databaseFile()).exec(QStringLiteral("INSERT INTO Jockey (Jockey) VALUES ('J Smith')"));
 
         auto *splash = new SplashWindow;
         splash->setAttribute(Qt::WA_DeleteOnClose);
@@ -246,9 +253,12 @@ private slots:
         splash->load();
         QCOMPARE(splash->lblVersion->text(), QStringLiteral("Version ") + version::dotted());
         QVERIFY(splash->lblPlatform->text().isEmpty());
-        QTRY_VERIFY(guard.isNull()); // the 600 ms timer opened the main window and closed the splash
+        QTRY_VERIFY(guard.isNull()); // the main window opened and the splash closed
         MainWindow *window = MainWindow::instance();
         QVERIFY(window->isVisible());
+        // The rides come after the window, here from a form server out of reach: a status line, no box.
+        QTRY_COMPARE(window->statusBar()->currentMessage(),
+                     QStringLiteral("Rides not refreshed: the form server cannot be reached"));
         QCOMPARE(window->geometry(), QRect(40, 50, 900, 600));
 
         // Closing stores the placement.
@@ -261,6 +271,83 @@ private slots:
         QCOMPARE(cAppSettings::instance().MainLeft, 70);
         QCOMPARE(cAppSettings::instance().MainWidth, 1000);
         QVERIFY(dialogs.messages.isEmpty());
+    }
+
+    // Two starts and exits a day apart, then one a week on: compaction and backups only when they pay.
+    void sessionsCompactAndBackUpWhenDue()
+    {
+        TestEnvironment env;
+        env.createDatabase();
+        ScriptedDialogs dialogs;
+        cAppSettings::instance().SaveSettings();
+        FixedClock clock(QDateTime(QDate(2026, 12, 7), QTime(8, 0)));
+        Clock::setInstance(&clock);
+        const QString folder = env.dataFolder() + QStringLiteral("/Backups");
+        const auto compacted = [&env] {
+            return QSettings(env.settingsFile(), QSettings::IniFormat).value(QStringLiteral("LastCompacted")).toString();
+        };
+        const auto session = [&](int changes) {
+            QCOMPARE(startup::prepareDatabase(), startup::Outcome::Ready);
+            QCOMPARE(startup::backupAfterStartUp(env.databaseFile(), folder, clock.now()), QString());
+            QThread::msleep(20); // a change after the backup has a later time on any file system
+            for (int i = 0; i < changes; ++i)
+                Db(env.databaseFile()).exec(QStringLiteral("INSERT INTO Trainer (TrainerName) VALUES (?)"),
+                                            {QStringLiteral("T%1").arg(clock.now().toSecsSinceEpoch() + i)});
+            startup::finishSession();
+        };
+        const auto newest = [&folder] {
+            const QList<backups::Backup> all = backups::list(folder);
+            return QStringLiteral("%1 of %2").arg(all.value(0).time.toString(QStringLiteral("dd HH:mm:ss"))).arg(all.size());
+        };
+        // The first: compacted; backed up after start and again at exit after a change (one kept a day).
+        session(1);
+        QCOMPARE(compacted(), QStringLiteral("2026-12-07 08:00:00"));
+        QCOMPARE(newest(), QStringLiteral("07 08:00:01 of 1"));
+        clock.set(clock.now().addSecs(3600));
+        session(0); // an hour on, nothing changed: no backup, no compaction
+        QCOMPARE(newest(), QStringLiteral("07 08:00:01 of 1"));
+        clock.set(clock.now().addDays(1));
+        session(0); // a day on: the backup after start only
+        QCOMPARE(newest(), QStringLiteral("08 09:00:00 of 2"));
+        QCOMPARE(compacted(), QStringLiteral("2026-12-07 08:00:00"));
+        clock.set(clock.now().addDays(7));
+        session(0);
+        QCOMPARE(compacted(), QStringLiteral("2026-12-15 09:00:00"));
+        QCOMPARE(newest(), QStringLiteral("15 09:00:00 of 3"));
+        Clock::setInstance(nullptr);
+        QVERIFY(dialogs.messages.isEmpty());
+    }
+
+    // The backups window: a backup, a booking deleted, a restore declined and then made.
+    void backupsWindowRestores()
+    {
+        TestEnvironment env;
+        env.createDatabase();
+        ScriptedDialogs dialogs;
+        Db(env.databaseFile()).exec(QStringLiteral(
+            "INSERT INTO Bookings (MeetingCode, Horse, Jockey, BookingSelection) VALUES ('0712FLEM', 'RED ROVER', "
+            "'J Smith', 'Planned')"));
+        BackupsDialog window;
+        QCOMPARE(window.grdBackups->rowCount(), 0);
+        QVERIFY(!window.cmdRestore->isEnabled());
+        window.cmdBackupNow->click();
+        QCOMPARE(window.grdBackups->rowCount(), 1);
+        QCOMPARE(window.grdBackups->item(0, 3)->text(), QStringLiteral("1"));
+        Db(env.databaseFile()).exec(QStringLiteral("DELETE FROM Bookings"));
+        dialogs.answerNo();
+        window.cmdRestore->click();
+        QVERIFY(!window.restored());
+        QCOMPARE(queryRows(QStringLiteral("SELECT COUNT(*) FROM Bookings")), QStringList{QStringLiteral("0")});
+        dialogs.answerYes();
+        window.cmdRestore->click();
+        QVERIFY(window.restored());
+        QCOMPARE(queryRows(QStringLiteral("SELECT Jockey FROM Bookings")), QStringList{QStringLiteral("J Smith")});
+        // The file it replaced is kept, listed first, without the booking.
+        QCOMPARE(window.grdBackups->rowCount(), 2);
+        QCOMPARE(window.grdBackups->item(0, 3)->text(), QStringLiteral("0"));
+        QCOMPARE(dialogs.messages.size(), 3);
+        QVERIFY(dialogs.messages.at(0).text.startsWith(QLatin1String("Restore the backup of ")));
+        QVERIFY(dialogs.messages.at(2).text.contains(QLatin1String("is kept as Kelbrin-")));
     }
 
     void aboutWithoutSystemInformation()

@@ -109,8 +109,14 @@ private slots:
     void loadsAndReplacesMeeting()
     {
         int listsRead = 0;
+        const qsizetype requestsBefore = m_server.log().count(" user=");
         const auto results = FieldFileLoader::loadFiles({fields(u"2512RAND.DGW"_s), fields(u"2512RAND.DGW"_s)},
                                                         [&] { ++listsRead; });
+        // One look-up for the batch's one track; afterwards the file is in its usual journal mode, with
+        // nothing left beside it.
+        QCOMPARE(m_server.log().count(" user=") - requestsBefore, 1);
+        QCOMPARE(OpenDb().scalar(u"PRAGMA journal_mode"_s).toString(), u"delete"_s);
+        QVERIFY(!QFile::exists(m_env->databaseFile() + u"-wal"_s));
         QCOMPARE(results.size(), 2);
         QVERIFY(results.at(1).loaded);
         QCOMPARE(results.at(1).races, 2);

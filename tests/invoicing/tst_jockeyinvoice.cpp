@@ -1,4 +1,5 @@
 #include "core/Clock.h"
+#include "core/ui/DateBox.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
 #include "invoicing/InvoiceReport.h"
@@ -8,7 +9,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDateEdit>
 #include <QDir>
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
@@ -52,7 +52,7 @@ private slots:
     void window();
     void saveExtras_data();
     void saveExtras();
-    void cliAdvancesOnce();
+    void cliNumbersNeverRepeat();
 
 private:
     JockeyInvoice compute(const QDate &from, const QDate &to, bool gst, const QString &scratchings = {},
@@ -187,6 +187,19 @@ void TestJockeyInvoice::invoice_data()
                      "bookingFee=$6.88|12.50% of $55.00;scratchings=$40.00|2 @ $20.00;trials=$15.50|1 @ $15.50;"
                      "extra1=$10.00;extra2=$4.75;total=$139.63;gst=$13.96;totalIncGst=$153.59;abn=12 345 678 901"_s
         << u"$25.00 $30.00 $0.00"_s;
+    // Worked by hand: 6.875, 2.005 and 1.005 each round up on their lines, so the total is
+    // 62.50 + 6.88 + 2.01 + 1.01 = 72.40 (not 72.385 rounded to 72.39); GST 7.24 on that.
+    QTest::newRow("half cents round on each line before the total")
+        << feb1 << feb29 << u"0"_s << 12.5f << true << QStringList{{}, {}, u"2.005"_s, u"1.005"_s}
+        << figures + u"perRide=At Commision Rate;managerCommission=$62.50|of $500.00;"
+                     "bookingFee=$6.88|12.50% of $55.00;extra1=$2.01;extra2=$1.01;total=$72.40;gst=$7.24;"
+                     "totalIncGst=$79.64;abn=12 345 678 901"_s
+        << u"$25.00 $30.00 $0.00"_s;
+    QTest::newRow("a negative extra charge is a credit")
+        << feb1 << feb29 << u"30"_s << 10.0f << true << QStringList{{}, {}, u"5"_s, u"-25"_s}
+        << figures + u"perRide=$30.00;managerCommission=$50.00|of $500.00;bookingFee=$90.00|3 @ $30.00;"
+                     "extra1=$5.00;extra2=-$25.00;total=$120.00;gst=$12.00;totalIncGst=$132.00;abn=12 345 678 901"_s
+        << u"$30.00 $30.00 $30.00"_s;
     // 10 % of 0.05 is half a cent: GST rounds up to 0.01.
     QTest::newRow("no rides: charges only; half-cent GST")
         << day("2024-05-01") << day("2024-05-31") << u"30"_s << 10.0f << true
@@ -226,6 +239,8 @@ void TestJockeyInvoice::invoice()
     QCOMPARE(invoice.heading, gst ? u"Tax Invoice"_s : u"Invoice"_s);
     QCOMPARE(invoice.missingRateNote.contains(u"25 Feb 2024 race 3 DARW (NT)"_s),
              invoice.rideCount > 0 && invoice.atCommissionRate);
+    if (const InvoiceFooterLine *credit = invoice.line(u"extra2"_s))
+        QCOMPARE(credit->label.endsWith(u" (credit)"_s), invoice.extra2 < Currency());
 }
 
 void TestJockeyInvoice::exportsHoldFooter()
@@ -255,6 +270,10 @@ void TestJockeyInvoice::exportsHoldFooter()
         QVERIFY2(csvText.contains(line.label + u","_s) && csvText.contains(plain.remove(u'$').remove(u',')),
                  qPrintable(line.label));
     }
+    // Whose invoice it is stands before the rides.
+    QVERIFY2(csvText.startsWith(u"Business,Acme Bookings\nABN,12 345 678 901\nJockey,Jo One (J ONE)\n"
+                                "Period,2024-02-01 to 2024-02-29\nTax Invoice No.,41\nDate of issue,"_s),
+             qPrintable(csvText));
     // The fee column holds the fee charged per ride, not the booking rate (25.00 that day).
     QVERIFY2(csvText.contains(u"2024-02-10,2,ALPHA,1,9000.00,FLEM,VIC,30.00"_s), qPrintable(csvText));
     QVERIFY(!csvText.contains(u"Total Fee"_s));
@@ -262,40 +281,51 @@ void TestJockeyInvoice::exportsHoldFooter()
 
 void TestJockeyInvoice::window_data()
 {
+    QTest::addColumn<QString>("stored"); // the Last Invoice Date before the window opens
     QTest::addColumn<QDate>("start");
     QTest::addColumn<QDate>("end");
     QTest::addColumn<QString>("extra1");
     QTest::addColumn<QString>("output"); // what the agent makes in the preview: "csv", "pdf" or nothing (Escape)
     QTest::addColumn<bool>("yes");
     QTest::addColumn<bool>("settingsWritable");
-    QTest::addColumn<QString>("message"); // the first message; "?" for the update question, empty for none
-    QTest::addColumn<bool>("advanced");
+    QTest::addColumn<QString>("message"); // the first message; "?" for the date question, empty for none
+    QTest::addColumn<bool>("spent");      // the invoice number moved on
+    QTest::addColumn<QString>("after");   // the Last Invoice Date afterwards
     const QDate feb1 = day("2024-02-01"), feb29 = day("2024-02-29");
-    QTest::newRow("CSV export, Yes advances both")
-        << feb1 << feb29 << u"$5.00"_s << u"csv"_s << true << true << u"?"_s << true;
-    QTest::newRow("PDF export, No changes nothing")
-        << feb1 << feb29 << u"5"_s << u"pdf"_s << false << true << u"?"_s << false;
+    const QString jan31 = u"2024-01-31"_s;
+    QTest::newRow("CSV export, Yes moves the date")
+        << jan31 << feb1 << feb29 << u"$5.00"_s << u"csv"_s << true << true << u"?"_s << true << u"2024-02-29"_s;
+    QTest::newRow("PDF export, No: the number is spent all the same")
+        << jan31 << feb1 << feb29 << u"5"_s << u"pdf"_s << false << true << u"?"_s << true << jan31;
+    // Invoicing February after March must not offer March again.
+    QTest::newRow("an earlier period keeps the later date")
+        << u"2024-03-31"_s << feb1 << feb29 << u"5"_s << u"csv"_s << true << true
+        << u"The Last Invoice Date of J ONE stays 31/03/2024: it is not before this invoice's end (29/02/2024)."_s
+        << true << u"2024-03-31"_s;
     QTest::newRow("Escape with nothing made asks nothing")
-        << feb1 << feb29 << u"5"_s << QString() << true << true << QString() << false;
-    QTest::newRow("end before start refused") << feb1 << day("2024-01-15") << u"5"_s << u"csv"_s << true << true
-                                              << u"The End Date must not be before the Start Date"_s << false;
-    QTest::newRow("empty extra charge refused") << feb1 << feb29 << QString() << u"csv"_s << true << true
-                                                << u"Extra Charge 1 is not a valid numeric"_s << false;
-    QTest::newRow("settings not saved: date put back")
-        << feb1 << feb29 << u"5"_s << u"csv"_s << true << false << u"?"_s << false;
+        << jan31 << feb1 << feb29 << u"5"_s << QString() << true << true << QString() << false << jan31;
+    QTest::newRow("end before start refused") << jan31 << feb1 << day("2024-01-15") << u"5"_s << u"csv"_s << true
+                                              << true << u"The End Date must not be before the Start Date"_s << false
+                                              << jan31;
+    QTest::newRow("empty extra charge refused") << jan31 << feb1 << feb29 << QString() << u"csv"_s << true << true
+                                                << u"Extra Charge 1 is not a valid numeric"_s << false << jan31;
+    QTest::newRow("settings not saved: nothing moves")
+        << jan31 << feb1 << feb29 << u"5"_s << u"csv"_s << true << false
+        << u"The settings could not be saved, so the next invoice would get No. 41 again"_s << false << jan31;
     // Today is 10 March 2024.
     QTest::newRow("period ending after today is warned of")
-        << day("2024-03-01") << day("2024-03-31") << u"5"_s << u"csv"_s << false << true
+        << jan31 << day("2024-03-01") << day("2024-03-31") << u"5"_s << u"csv"_s << false << true
         << u"The period ends on 31/03/2024, after today (10/03/2024): rides still to come are not on this invoice."
            "\r\rMake the invoice anyway?"_s
-        << false;
+        << false << jan31;
     QTest::newRow("period without rides is warned of")
-        << day("2024-03-02") << day("2024-03-09") << u"5"_s << u"csv"_s << false << true
-        << u"J ONE has no rides from 2/03/2024 to 9/03/2024.\r\rMake the invoice anyway?"_s << false;
+        << jan31 << day("2024-03-02") << day("2024-03-09") << u"5"_s << u"csv"_s << false << true
+        << u"J ONE has no rides from 2/03/2024 to 9/03/2024.\r\rMake the invoice anyway?"_s << false << jan31;
 }
 
 void TestJockeyInvoice::window()
 {
+    QFETCH(QString, stored);
     QFETCH(QDate, start);
     QFETCH(QDate, end);
     QFETCH(QString, extra1);
@@ -303,7 +333,9 @@ void TestJockeyInvoice::window()
     QFETCH(bool, yes);
     QFETCH(bool, settingsWritable);
     QFETCH(QString, message);
-    QFETCH(bool, advanced);
+    QFETCH(bool, spent);
+    QFETCH(QString, after);
+    OpenDb().exec(u"UPDATE Jockey SET LastInvoiceDate = ?"_s, {stored});
     FixedClock clock(QDateTime(day("2024-03-10"), QTime(9, 0)));
     Clock::setInstance(&clock);
     ScriptedDialogs dialogs;
@@ -311,8 +343,6 @@ void TestJockeyInvoice::window()
     frmSelectDate window;
     QVERIFY(window.prepare(u"J ONE"_s));
     QCOMPARE(window.windowTitle(), u"Jockey Invoice Settings - J ONE"_s);
-    QCOMPARE(window.dtpStart->date(), day("2024-02-01"));
-    QCOMPARE(window.dtpEnd->date(), day("2024-02-29"));
     window.dtpStart->setDate(start);
     window.dtpEnd->setDate(end);
     window.meExtra1->setText(extra1);
@@ -334,15 +364,19 @@ void TestJockeyInvoice::window()
     window.cmdReport->click();
     qputenv("OSTREVAN_SETTINGS", m_env->settingsFile().toLocal8Bit());
     Clock::setInstance(nullptr);
-    if (message == "?"_L1) // the question says what left the program
-        message = u"Invoice No. 41 for J ONE was exported to %1.\r\r"_s.arg(QDir::toNativeSeparators(file)) +
-                  updateQuestion(u"J ONE"_s);
+    // What left the program is said first, with the number the next invoice gets.
+    const QString made = u"Invoice No. 41 for J ONE was exported to %1; the next invoice is No. 42.\r\r"_s.arg(
+        QDir::toNativeSeparators(file));
+    if (message == "?"_L1)
+        message = made + u"Update the Last Invoice Date for Jockey J ONE to 29/02/2024?"_s;
+    else if (message.startsWith(u"The Last"_s))
+        message = made + message;
     QCOMPARE(dialogs.messages.isEmpty() ? QString() : dialogs.messages.first().text, message);
-    QCOMPARE(previewed, message.isEmpty() || message.startsWith(u"Invoice No."_s));
+    QCOMPARE(previewed, message.isEmpty() || message.startsWith(u"Invoice No."_s) || !settingsWritable);
     QCOMPARE(QFile::exists(file), previewed && !output.isEmpty());
-    QCOMPARE(lastInvoiceDate(), advanced ? u"2024-02-29"_s : u"2024-01-31"_s);
+    QCOMPARE(lastInvoiceDate(), after);
     cAppSettings::instance().LoadSettings();
-    QCOMPARE(cAppSettings::instance().NextInvoiceNumber, advanced ? 42.0f : 41.0f);
+    QCOMPARE(cAppSettings::instance().NextInvoiceNumber, spent ? 42.0f : 41.0f);
     QCOMPARE(!dialogs.messages.isEmpty() && dialogs.messages.last().title == u"Error"_s, !settingsWritable);
 }
 
@@ -359,8 +393,10 @@ void TestJockeyInvoice::saveExtras_data()
                                       << u"$1,012.61"_s;
     QTest::newRow("first not numeric") << u"abc"_s << u"3"_s << extraChargeMessage(1) << qint64(0) << qint64(0)
                                        << u"$0.00"_s;
-    QTest::newRow("second negative") << u"1"_s << u"-2"_s << extraChargeMessage(2) << qint64(0) << qint64(0)
-                                     << u"$0.00"_s;
+    QTest::newRow("second not numeric")
+        << u"1"_s << u"x2"_s << extraChargeMessage(2) << qint64(0) << qint64(0) << u"$0.00"_s;
+    QTest::newRow("a credit is kept") << u"-2.50"_s << u"0"_s << QString() << qint64(-250) << qint64(0)
+                                      << u"-$2.50"_s;
 }
 
 void TestJockeyInvoice::saveExtras()
@@ -389,27 +425,33 @@ void TestJockeyInvoice::saveExtras()
     QTEST(again.meExtra1->text(), "shown1");
 }
 
-void TestJockeyInvoice::cliAdvancesOnce()
+void TestJockeyInvoice::cliNumbersNeverRepeat()
 {
-    // Figures alone leave no invoice behind and spend no number; a written PDF does.
+    // Figures alone leave no invoice behind and spend no number; a written PDF spends one even
+    // when the date is not moved, so the next PDF gets the next number.
     const QString pdf = m_env->root() + u"/cli.pdf"_s;
-    for (const bool withPdf : {false, true}) {
-        QStringList arguments{u"--answer"_s,      u"yes"_s, u"invoice"_s,  u"J ONE"_s,
-                              u"--scratchings"_s, u"1"_s,   u"--extra1"_s, u"2.5"_s};
-        if (withPdf)
+    const struct {
+        bool withPdf;
+        const char *number;
+        bool spent;
+    } runs[] = {{false, "41", false}, {true, "41", true}, {true, "42", true}};
+    for (const auto &run : runs) {
+        QStringList arguments{u"--answer"_s,      u"no"_s, u"invoice"_s,  u"J ONE"_s,
+                              u"--scratchings"_s, u"1"_s,  u"--extra1"_s, u"2.5"_s};
+        if (run.withPdf)
             arguments << u"--pdf"_s << pdf;
         QProcess cli;
         cli.start(QStringLiteral(OSTREVAN_CLI_PATH), arguments);
         QVERIFY(cli.waitForFinished(60000));
         QCOMPARE(cli.exitCode(), 0);
         const QString out = QString::fromUtf8(cli.readAllStandardOutput());
-        for (const char *line : {"Invoice No.: 41\n", "Number of rides: 3\n", "Scratchings: $20.00\n",
-                                 "Extra Charge 1: $2.50\n", "Total Owed to Manager: $162.50\n"})
-            QVERIFY2(out.contains(QLatin1String(line)), qPrintable(out));
-        QCOMPARE(QString::fromUtf8(cli.readAllStandardError()).contains(u"was exported to "_s + pdf), withPdf);
-        QCOMPARE(lastInvoiceDate(), withPdf ? u"2024-02-29"_s : u"2024-01-31"_s);
+        for (const QString &line : {u"Invoice No.: %1\n"_s.arg(QLatin1String(run.number)), u"Number of rides: 3\n"_s,
+                                    u"Scratchings: $20.00\n"_s, u"Total Owed to Manager: $162.50\n"_s})
+            QVERIFY2(out.contains(line), qPrintable(out));
+        QCOMPARE(QString::fromUtf8(cli.readAllStandardError()).contains(u"was exported to "_s + pdf), run.withPdf);
+        QCOMPARE(lastInvoiceDate(), u"2024-01-31"_s);
         cAppSettings::instance().LoadSettings();
-        QCOMPARE(cAppSettings::instance().NextInvoiceNumber, withPdf ? 42.0f : 41.0f);
+        QCOMPARE(cAppSettings::instance().NextInvoiceNumber, QByteArray(run.number).toFloat() + (run.spent ? 1 : 0));
     }
     QVERIFY(QFile::exists(pdf));
 }

@@ -191,8 +191,8 @@ void TestMainWindow::startupFillsTheLists()
                             u"Loading Data into Grid - setup grdJockey"_s,
                             u"Loading Data into Grid - Load grdMeeting"_s,
                             u"Loading Data into Grid - Load grdJockey"_s,
-                            u"Loading Data into Grid - Load grdNames"_s,
-                            u"Loading Settings"_s};
+                            u"Loading Settings"_s,
+                            u"Loading Data into Grid - Load grdNames"_s};
     QCOMPARE(status.texts.mid(status.texts.indexOf(steps.first()), steps.size()), steps);
 
     QCOMPARE(columnTexts(m_window->meetingModel(), 1), (QStringList{u"CAU0107"_s, u"MEL0106"_s, u"SAN0108"_s}));

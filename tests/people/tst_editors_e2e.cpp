@@ -12,9 +12,12 @@
 #include "bookings/StoredColor.h"
 #include "bookings/ui/ListModel.h"
 #include "core/QueryCredentials.h"
+#include "core/TypedDate.h"
+#include "core/ui/DateBox.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
 #include "formdata/RemoteQuery.h"
+#include "invoicing/BookRates.h"
 #include "invoicing/ui/GridTableModel.h"
 #include "invoicing/ui/frmBookRate.h"
 #include "invoicing/ui/frmBookingTemplate.h"
@@ -29,6 +32,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
@@ -65,6 +69,8 @@ private slots:
     void cleanup();
     void addUpdateDeleteJockey();
     void cancelledAddStoresNothing();
+    void typedWithTabBetween_data();
+    void typedWithTabBetween();
     void jockeyInputIsChecked_data();
     void jockeyInputIsChecked();
     void periodCodes_data();
@@ -193,6 +199,43 @@ void TestEditors::cancelledAddStoresNothing()
     m_jockeys->closeOrCancel();
     QVERIFY(!m_jockeys->adding());
     QCOMPARE(one(u"SELECT COUNT(*) FROM Jockey"_s), u"0"_s);
+}
+
+void TestEditors::typedWithTabBetween_data()
+{
+    QTest::addColumn<QString>("date");   // typed into "Invoice to Last Date"
+    QTest::addColumn<QString>("stored"); // the row stored; empty when the date is refused
+    const QString fees = u"54.0|10.0|20|15|5|"_s;
+    QTest::newRow("slashes") << u"30/11/2026"_s << fees + u"2026-11-30"_s;
+    QTest::newRow("digits only") << u"30112026"_s << fees + u"2026-11-30"_s;
+    QTest::newRow("one-digit day and month") << u"1/2/2027"_s << fees + u"2027-02-01"_s;
+    QTest::newRow("no such day") << u"31/02/2026"_s << QString();
+    QTest::newRow("two-digit year") << u"30/11/26"_s << QString();
+}
+
+void TestEditors::typedWithTabBetween()
+{
+    // The agent types every box from Riding Weight down, Tab after each, as the screen lists them.
+    QFETCH(QString, date);
+    QFETCH(QString, stored);
+    m_jockeys->addNew();
+    m_jockeys->txtFields[0]->setText(u"J Keys"_s);
+    m_jockeys->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_jockeys.get()));
+    m_jockeys->txtRidewgt->setFocus();
+    for (const QString &text : {u"54"_s, u"10"_s, u"20"_s, u"15"_s, u"5"_s, QString(), date}) {
+        QTest::keyClicks(QApplication::focusWidget(), text);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCoreApplication::processEvents();
+    QCOMPARE(m_dialogs->messages.isEmpty() ? QString() : m_dialogs->messages.first().text,
+             stored.isEmpty() ? typedDateMessage(u"Invoice to Last Date"_s, date) : QString());
+    QCOMPARE(QApplication::focusWidget() == m_jockeys->dtpLast, stored.isEmpty());
+    m_jockeys->vblcInvPer->setCurrentIndex(0);
+    m_jockeys->update();
+    QCOMPARE(one(u"SELECT Ridewgt || '|' || ManagerRate || '|' || ManBookFee || '|' || ScratchFee || '|' || "
+                 "TrialFee || '|' || LastInvoiceDate FROM Jockey"_s),
+             stored);
 }
 
 void TestEditors::jockeyInputIsChecked_data()
@@ -359,6 +402,10 @@ void TestEditors::rateAndTemplateThroughTheGrids()
     QCOMPARE(rates.model()->rowCount(), 1);
     typeRow(rates.model(), 0, {u"wa"_s, QString(), u"1/7/26"_s});
     rates.showTypeList(0);
+    // The picker offers only types a row may hold.
+    for (int i = 0; i < rates.lstType->count(); ++i)
+        QVERIFY(!ratetables::checkRow(ratetables::bookRateTable(), {u"WA"_s, rates.lstType->item(i)->text(),
+                                                                    u"1/7/26"_s, u"5"_s}));
     rates.pickType(u"R"_s);
     QCOMPARE(rates.model()->index(0, 1).data().toString(), u"R"_s);
     rates.show();

@@ -238,6 +238,12 @@ void TestRaceCore::reportRowsAndPages()
     {
         Db db(m_env->databaseFile());
         db.exec(u"UPDATE Noms SET LastJockey = 'K Last', Barrier = 4, EorB = 'E' WHERE Horse = 'Golf'"_s);
+        // A jockey stored without a full name, on a horse another rider rode last; a booked horse
+        // with a long name that the field no longer lists.
+        db.exec(u"UPDATE Jockey SET FullName = '' WHERE Jockey = 'Jane Doe'"_s);
+        db.exec(u"UPDATE Noms SET LastJockey = 'N Klein' WHERE Horse = 'Alpha'"_s);
+        db.exec(u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, "
+                "Confirmed) VALUES ('MEL0106', '1600 HCP', 'BOUNDLESS FERENGIS', 'J Smith', 'Bob Roe', 'Confirmed', 1)"_s);
         // A sponsor's long race name ends in "Field Lim": it must not run into the distance.
         db.exec(u"UPDATE Race SET RaceDistance = 2000, RaceDetails = 'The Schweppes O''Brien Kelly Plate, "
                 "Benchmark 64 Handicap, Apprentices Field Lim' WHERE MeetingCode = 'MEL0106' AND RaceNumber = 1"_s);
@@ -247,14 +253,20 @@ void TestRaceCore::reportRowsAndPages()
     QVERIFY(report.found);
     QCOMPARE(report.company, u"Kelly & O'Hara Bookings"_s);
     QCOMPARE(report.groups.size(), 3);
-    QCOMPARE(report.lineCount(), 11); // 5 seeded runners + the 6 added for the weights
+    QCOMPARE(report.lineCount(), 12); // 5 seeded runners, the 6 added for the weights, the scratched ride
     const meetingreport::Group &race3 = report.groups.at(2);
     QCOMPARE(race3.raceNumber, 3);
     QCOMPARE(race3.time, u"14.10"_s);
-    const meetingreport::Line &golf = race3.lines.at(race3.lines.at(0).horse == "Golf"_L1 ? 0 : 1);
+    const auto lineOf = [&race3](const QString &horse) {
+        return *std::find_if(race3.lines.cbegin(), race3.lines.cend(),
+                             [&horse](const meetingreport::Line &line) { return line.horse == horse; });
+    };
+    const meetingreport::Line golf = lineOf(u"Golf"_s);
     QCOMPARE(golf.jockey, u"@K Last"_s); // no booking: the last rider, marked
     QCOMPARE(golf.varData, u"4E"_s);     // acceptances: barrier and E/B
-    QCOMPARE(report.groups.at(0).lines.at(0).jockey, u"Jane Doe"_s);
+    const meetingreport::Line scratched = lineOf(u"BOUNDLESS FERENGIS"_s);
+    QCOMPARE(scratched.jockey + u'|' + scratched.booking, u"Robert Roe|Scratched"_s);
+    QCOMPARE(report.groups.at(0).lines.at(0).jockey, u"Jane Doe"_s); // booked, though without a full name
     QCOMPARE(report.groups.at(0).lines.at(0).weight, u"55.0"_s);
     QCOMPARE(meetingreport::pageCount(report), 1);
 
@@ -281,6 +293,7 @@ void TestRaceCore::reportRowsAndPages()
         QVERIFY2(text.contains(QRegularExpression(u"\\s2000mtrs"_s)) && !text.contains(u"Lim2000"_s), qPrintable(text));
         QCOMPARE(text.count(u"Kelly & O'Hara Bookings"_s), 2); // the foot of both pages
         QCOMPARE(text.count(u"(continued)"_s), 1);
+        QVERIFY2(text.contains(u"BOUNDLESS FERENGIS"_s), qPrintable(text)); // long names are not cut
     }
     QVERIFY(!meetingreport::writePdf(report, m_env->root() + "/no/such/folder/report.pdf"_L1));
 }

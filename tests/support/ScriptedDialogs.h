@@ -30,6 +30,8 @@ public:
 
     void answerYes(int times = 1);
     void answerNo(int times = 1);
+    // Answers scripted but not asked for are dropped, so they cannot answer a later question.
+    void forgetAnswers() { m_answers.clear(); }
     void chooseFiles(const QStringList &files) { m_files.enqueue(files); }
     void chooseSaveFile(const QString &file) { m_saveFiles.enqueue(file); }
     void chooseColor(const QColor &color) { m_colors.enqueue(color); }

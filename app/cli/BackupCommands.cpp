@@ -1,0 +1,92 @@
+// ostrevan-cli: backups of the agent's database, their list, and a restore.
+#include "CliCommands.h"
+#include "CliDialogs.h"
+#include "core/Clock.h"
+#include "db/Backups.h"
+#include "db/Database.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+int backupCommand(const QStringList &arguments, CliDialogs &dialogs)
+{
+    if (!arguments.isEmpty() && (arguments.size() != 2 || arguments.first() != QLatin1String("--to"))) {
+        cli::err(QStringLiteral("usage: backup [--to DIR]"));
+        return 2;
+    }
+    cli::loadSettings();
+    const QString folder = arguments.isEmpty() ? backups::folder() : arguments.at(1);
+    try {
+        const QString made = backups::make(databaseFilePath(), folder, Clock::instance().now());
+        // Only the backup folder is thinned: a folder named for one copy keeps what it holds.
+        if (arguments.isEmpty())
+            backups::prune(folder);
+        cli::out(QDir::toNativeSeparators(made));
+    } catch (const DbError &error) {
+        dialogs.critical(QStringLiteral("Backup error"), error.message());
+        return 1;
+    }
+    return 0;
+}
+
+int backupsCommand(const QStringList &arguments, CliDialogs &)
+{
+    if (!arguments.isEmpty()) {
+        cli::err(QStringLiteral("usage: backups"));
+        return 2;
+    }
+    cli::loadSettings();
+    for (const backups::Backup &backup : backups::list(backups::folder())) {
+        const auto count = [](int n) { return n < 0 ? QStringLiteral("?") : QString::number(n); };
+        cli::out(QStringList{QDir::toNativeSeparators(backup.file),
+                             backup.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), QString::number(backup.size),
+                             count(backup.meetings), count(backup.bookings)}
+                     .join(QLatin1Char('\t')));
+    }
+    return 0;
+}
+
+int restoreCommand(const QStringList &arguments, CliDialogs &dialogs)
+{
+    if (arguments.size() != 1) {
+        cli::err(QStringLiteral("usage: restore FILE"));
+        return 2;
+    }
+    cli::loadSettings();
+    const QString folder = backups::folder();
+    // A bare name is one of the backup folder's.
+    QString file = arguments.first();
+    if (!QFileInfo::exists(file) && QFileInfo::exists(QDir(folder).filePath(file)))
+        file = QDir(folder).filePath(file);
+    if (!QFileInfo(file).isFile()) {
+        dialogs.critical(QStringLiteral("Restore"), QStringLiteral("There is no file %1.").arg(arguments.first()));
+        return 1;
+    }
+    try {
+        const QString kept = backups::restore(file, databaseFilePath(), folder, Clock::instance().now());
+        cli::out(QStringLiteral("Restored %1").arg(QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath())));
+        if (!kept.isEmpty())
+            cli::out(QStringLiteral("The replaced database is kept as %1").arg(QDir::toNativeSeparators(kept)));
+    } catch (const DbError &error) {
+        dialogs.critical(QStringLiteral("Restore"), error.message());
+        return 1;
+    }
+    return 0;
+}
+
+const cli::Registration backup("backup",
+                               "backup [--to DIR]         copy the database, checked, into BackupPath (or DIR); print "
+                               "the copy's path",
+                               backupCommand);
+const cli::Registration list("backups",
+                             "backups                   the backups, one tab-separated line each: file, time, size, "
+                             "meetings, bookings",
+                             backupsCommand);
+const cli::Registration restore("restore",
+                                "restore FILE              put a checked backup in the database's place, keeping the "
+                                "replaced file as a backup",
+                                restoreCommand);
+
+} // namespace

@@ -15,7 +15,8 @@ started=$SECONDS
 # service's command line.
 bash "$here/scripts/install-packages.sh" file dpkg-dev desktop-file-utils appstream systemd procps
 bash "$here/scripts/setup.sh"
-cmake -S "$here" -B "$build" -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+# Packages are built hardened (OSTREVAN_HARDENING=OFF in the environment skips it, and its check, for a quick try).
+cmake -S "$here" -B "$build" -DCMAKE_INSTALL_PREFIX=/usr -DOSTREVAN_HARDENING="${OSTREVAN_HARDENING:-ON}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 rm -rf "$out"
 (cd "$build" && cpack -G DEB -B "$out" >/dev/null)

@@ -12,6 +12,7 @@ trap 'rm -rf "$home"' EXIT
 mkdir -m 700 "$home/run"
 export HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" XDG_RUNTIME_DIR="$home/run"
 unset OSTREVAN_SETTINGS OSTREVAN_NO_KEYCHAIN
+export OSTREVAN_TEST_HOME="$home"
 dbus-run-session -- sh -c '
     printf "test-keyring" | gnome-keyring-daemon --unlock --components=secrets >/dev/null 2>&1 \
         || export OSTREVAN_NO_SECRET_SERVICE="gnome-keyring-daemon did not start in a D-Bus session"

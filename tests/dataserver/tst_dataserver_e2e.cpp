@@ -267,7 +267,9 @@ private slots:
         }
         QSqlDatabase::removeDatabase(u"notes"_s);
         m_dbHashBefore = formState();
-        QVERIFY(m_server.start(users + QStringList{u"--threads"_s, u"4"_s, u"--query-timeout-ms"_s, u"1000"_s}));
+        // The concurrent clients below are all one account at one address: its caps stand aside for them.
+        const QStringList uncapped = {u"--max-queries-per-user"_s, u"64"_s, u"--max-queries-per-address"_s, u"64"_s};
+        QVERIFY(m_server.start(users + uncapped + QStringList{u"--threads"_s, u"4"_s, u"--query-timeout-ms"_s, u"1000"_s}));
         QVERIFY(m_capped.start(users + QStringList{u"--max-rows"_s, u"10"_s, u"--max-bytes"_s, u"1024"_s}));
     }
 
@@ -613,7 +615,8 @@ private slots:
         for (const QString &query : queries)
             single << get(query);
         DataServerProcess second(m_maria.address(u"reader:read-pw"_s));
-        QVERIFY(second.start({u"--users"_s, m_db}, m_server.port()));
+        QVERIFY(second.start({u"--users"_s, m_db, u"--max-queries-per-user"_s, u"64"_s, u"--max-queries-per-address"_s, u"64"_s},
+                             m_server.port()));
         QStringList mixed;
         for (int i = 0; i < 30; ++i)
             mixed << queries[i % 3];

@@ -4,7 +4,6 @@
 #include "core/Clock.h"
 #include "core/Paths.h"
 #include "core/PasswordStore.h"
-#include "core/QueryCredentials.h"
 #include "StartupMigration.h"
 #include "core/StatusSink.h"
 #include "core/UserDialogs.h"
@@ -139,8 +138,7 @@ Outcome prepareDatabase()
         return Outcome::CompactFailed;
     }
 
-    QueryCredentials::current() = {settings.UserName, settings.UserPass};
-    passwordstore::adoptKeychainPassword();
+    passwordstore::loadQueryCredentials();
 
     showStatus(QStringLiteral("Checking Database for Updates"));
     try {

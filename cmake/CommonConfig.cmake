@@ -27,3 +27,13 @@ if(OSTREVAN_SANITIZE)
     add_compile_options(${sanitize_flags})
     add_link_options(${sanitize_flags})
 endif()
+
+# The distribution's hardening, for every program and test: a stack protector, fortified C library calls (they
+# need the optimiser), full RELRO with immediate binding. The packages and CI turn it on; working trees leave it
+# off so that their compiler cache stays shared. The sanitizer tree goes without: its checks cover them.
+option(OSTREVAN_HARDENING "Build with the distribution's hardening flags" OFF)
+if(OSTREVAN_HARDENING AND NOT OSTREVAN_SANITIZE AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    target_compile_options(ostrevan_common_cfg INTERFACE -fstack-protector-strong -fstack-clash-protection
+        "$<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>")
+    target_link_options(ostrevan_common_cfg INTERFACE LINKER:-z,relro LINKER:-z,now)
+endif()

@@ -67,8 +67,9 @@ install(FILES ${packaging_out}/ostrevan-dataserver.1.gz DESTINATION ${CMAKE_INST
 install(FILES ${packaging_out}/ostrevan-dataserver.service DESTINATION lib/systemd/system COMPONENT dataserver)
 install(FILES ${packaging_dir}/dataserver/sysusers.conf DESTINATION lib/sysusers.d
         RENAME ostrevan-dataserver.conf COMPONENT dataserver)
+# Closed to others from the start; postinst gives the service's group read access.
 install(FILES ${packaging_dir}/dataserver/dataserver.conf DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/ostrevan
-        COMPONENT dataserver)
+        PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ COMPONENT dataserver)
 
 foreach(component_package IN ITEMS ostrevan:ostrevan dataserver:ostrevan-dataserver)
     string(REPLACE ":" ";" pair ${component_package})
@@ -95,8 +96,9 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 
 set(CPACK_DEBIAN_OSTREVAN_PACKAGE_NAME ostrevan)
 set(CPACK_DEBIAN_OSTREVAN_PACKAGE_SECTION misc)
-# Qt loads its SQLite driver as a plugin, which dpkg-shlibdeps cannot see.
-set(CPACK_DEBIAN_OSTREVAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
+# Qt loads its SQLite driver as a plugin, and QtKeychain the secret service's client library, which
+# dpkg-shlibdeps cannot see.
+set(CPACK_DEBIAN_OSTREVAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libsecret-1-0")
 set(CPACK_DEBIAN_OSTREVAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
 set(CPACK_DEBIAN_OSTREVAN_PACKAGE_SUGGESTS "ostrevan-dataserver")
 set(CPACK_COMPONENT_OSTREVAN_DESCRIPTION

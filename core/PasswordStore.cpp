@@ -76,11 +76,12 @@ bool writeKeychain(const QString &password)
     return runJob(job).ok;
 }
 
-void adoptKeychainPassword()
+void loadQueryCredentials()
 {
+    cAppSettings &settings = cAppSettings::instance();
+    QueryCredentials::current() = {settings.UserName, settings.UserPass};
     if (!keychainWanted())
         return;
-    cAppSettings &settings = cAppSettings::instance();
     if (!settings.UserPass.isEmpty()) {
         // An older installation's password: into the keychain, out of the plain store.
         if (writeKeychain(settings.UserPass)) {

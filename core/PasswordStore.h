@@ -18,10 +18,10 @@ std::optional<QString> readKeychain();
 // True when the keychain took the password.
 bool writeKeychain(const QString &password);
 
-// At start-up, after the settings are loaded: the keychain's password becomes the query
-// password; a password still in the settings store is moved into the keychain and taken out of
-// the store. Without a keychain nothing changes.
-void adoptKeychainPassword();
+// The account every data-server query sends, for every window and command, once the settings are
+// loaded: the stored user name and the keychain's password. A password still in the settings store
+// is moved into the keychain and taken out of the store; without a keychain the store's is used.
+void loadQueryCredentials();
 
 // Stores a new password: in the keychain when it takes it (the settings field is then left
 // empty, so that no save writes it in plain text), else in the settings field. The caller saves

@@ -4,6 +4,9 @@
 #include <memory>
 #include <string>
 
+// The longest text either backend makes (a GROUP_CONCAT, a REPLACE …): longer is "string or blob too big".
+inline constexpr int kMaxValueBytes = 1000000;
+
 struct QueryLimits {
     int timeoutMs = 5000;
     long long maxRows = 50000;

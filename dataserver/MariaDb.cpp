@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 
 namespace {
 
@@ -59,14 +60,15 @@ void describe(st_mysql *db, const QueryLimits &limits, AnswerWriter &answer)
     }
 }
 
-// MariaDB gives NULL, with a warning, for a string longer than max_allowed_packet; SQLite refuses it.
+// MariaDB gives NULL, with a warning, for a string longer than max_allowed_packet, and cuts a GROUP_CONCAT
+// at group_concat_max_len with another; SQLite refuses both.
 bool valueTooLong(st_mysql *db)
 {
     bool tooLong = false;
     if (mysql_query(db, "SHOW WARNINGS") == 0) {
         if (MYSQL_RES *res = mysql_store_result(db)) {
             while (MYSQL_ROW row = mysql_fetch_row(res))
-                tooLong = tooLong || (row[1] && std::string(row[1]) == "1301");
+                tooLong = tooLong || (row[1] && (std::string(row[1]) == "1301" || std::string(row[1]) == "1260"));
             mysql_free_result(res);
         }
     }
@@ -108,6 +110,26 @@ bool printedAsReal(const char *text, unsigned long size)
     return significant <= 15;
 }
 
+// An address without a password takes it from the environment, so that it never shows on a command line:
+// the first line of the file OSTREVAN_DB_PASSWORD_FILE names, else OSTREVAN_DB_PASSWORD.
+bool passwordFromEnvironment(std::string &password, std::string &error)
+{
+    const char *file = std::getenv("OSTREVAN_DB_PASSWORD_FILE");
+    if (file && *file) {
+        std::ifstream in(file);
+        if (!in || !std::getline(in, password)) {
+            error = std::string("cannot read the database password from ") + file;
+            return false;
+        }
+        if (!password.empty() && password.back() == '\r')
+            password.pop_back();
+        return true;
+    }
+    const char *value = std::getenv("OSTREVAN_DB_PASSWORD");
+    password = value ? value : "";
+    return true;
+}
+
 } // namespace
 
 bool MariaDbAddress::parse(const std::string &text, MariaDbAddress &out, std::string &error)
@@ -127,7 +149,10 @@ bool MariaDbAddress::parse(const std::string &text, MariaDbAddress &out, std::st
     const std::string account = rest.substr(0, at);
     const size_t colon = account.find(':');
     out.user = QueryString::decode(account.substr(0, colon));
-    out.password = colon == std::string::npos ? std::string() : QueryString::decode(account.substr(colon + 1));
+    if (colon != std::string::npos)
+        out.password = QueryString::decode(account.substr(colon + 1));
+    else if (!passwordFromEnvironment(out.password, error))
+        return false;
     std::string hostPort = rest.substr(at + 1, slash - at - 1);
     out.database = rest.substr(slash + 1);
     if (const size_t query = out.database.find('?'); query != std::string::npos) {
@@ -188,7 +213,8 @@ std::unique_ptr<MariaDbConnection> MariaDbConnection::open(const MariaDbAddress 
     }
     const std::string mode = purpose == Purpose::Serve ? "NO_BACKSLASH_ESCAPES,NO_ENGINE_SUBSTITUTION"
                                                        : "NO_BACKSLASH_ESCAPES,NO_ENGINE_SUBSTITUTION,STRICT_ALL_TABLES";
-    if (!conn->exec("SET SESSION sql_mode = '" + mode + "', collation_connection = 'utf8mb4_general_ci'", error))
+    if (!conn->exec("SET SESSION sql_mode = '" + mode + "', collation_connection = 'utf8mb4_general_ci'"
+                    ", group_concat_max_len = " + std::to_string(kMaxValueBytes), error))
         return nullptr;
     // The enrichment's list of 150 horses would cost an index dive per name when planning: the index
     // statistics are as good a guide for lists longer than ten.

@@ -204,6 +204,9 @@ void check(Seq &seq, Context context, const std::set<std::string> &outerCtes)
             refuse("only a SELECT over the form tables is allowed");
         if (isPunct(n, ";"))
             refuse("only one statement per query");
+        // Bare, MariaDB answers these with the serving account; SQLite reads them as column names.
+        if ((isWord(n, "CURRENT_USER") || isWord(n, "CURRENT_ROLE")) && !beforeGroup)
+            throw Refusal{"sql", "no such column: " + n.tok.text};
         if (isName(n) && next < seq.size() && isPunct(seq[next], ".")) {
             const size_t after = nextSig(seq, next + 1);
             const size_t third = after < seq.size() ? nextSig(seq, after + 1) : seq.size();

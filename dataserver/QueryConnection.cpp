@@ -106,7 +106,7 @@ std::unique_ptr<QueryConnection> QueryConnection::open(const std::string &path, 
         error = "cannot register the SQL functions";
         return nullptr;
     }
-    sqlite3_limit(db, SQLITE_LIMIT_LENGTH, 1000000);
+    sqlite3_limit(db, SQLITE_LIMIT_LENGTH, kMaxValueBytes);
     sqlite3_limit(db, SQLITE_LIMIT_SQL_LENGTH, 200000);
     sqlite3_limit(db, SQLITE_LIMIT_COLUMN, 200);
     sqlite3_limit(db, SQLITE_LIMIT_EXPR_DEPTH, 200);

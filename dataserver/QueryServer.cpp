@@ -119,6 +119,7 @@ int listenSocket(const std::string &host, int port, int &boundPort)
 // One open connection: its socket, and since when it has been waiting for the rest of a request.
 struct QueryServer::Connection {
     int fd = -1;
+    std::string group; // the address it is counted by
     std::atomic<long long> receivingSince{0}; // steady ms; 0 while a request is answered
 };
 
@@ -235,6 +236,14 @@ struct Callbacks {
             conn->receivingSince = nowMs(); // a kept-alive connection now waits for its next request
     }
 
+    // Refuses a new connection from an address that holds its share already (counted as they start, below).
+    static enum MHD_Result acceptPolicy(void *cls, const sockaddr *address, socklen_t)
+    {
+        auto *server = static_cast<QueryServer *>(cls);
+        return server->m_connectionsPerAddress.count(addressGroup(address)) < server->m_options.maxPerAddress ? MHD_YES
+                                                                                                              : MHD_NO;
+    }
+
     static void connectionChanges(void *cls, MHD_Connection *c, void **socketContext,
                                   enum MHD_ConnectionNotificationCode code)
     {
@@ -245,11 +254,18 @@ struct Callbacks {
             const MHD_ConnectionInfo *info = MHD_get_connection_info(c, MHD_CONNECTION_INFO_CONNECTION_FD);
             conn->fd = info ? info->connect_fd : -1;
             conn->receivingSince = nowMs();
+            const MHD_ConnectionInfo *peer = MHD_get_connection_info(c, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+            conn->group = addressGroup(peer ? peer->client_addr : nullptr);
+            // Two threads may both have let one address's last place in: the later one is ended at once.
+            if (server->m_connectionsPerAddress.enter(conn->group) > server->m_options.maxPerAddress
+                && conn->fd >= 0)
+                shutdown(conn->fd, SHUT_RDWR);
             server->m_connections.insert(conn);
             *socketContext = conn;
         } else {
             // The engine closes the socket only after this returns, so the deadline never touches a reused one.
             auto *conn = static_cast<Connection *>(*socketContext);
+            server->m_connectionsPerAddress.leave(conn->group);
             server->m_connections.erase(conn);
             delete conn;
             *socketContext = nullptr;
@@ -261,6 +277,9 @@ QueryServer::QueryServer(ServerOptions options)
     : m_options(std::move(options))
     , m_credentials(m_options.usersPath.empty() ? m_options.dbPath : m_options.usersPath,
                     std::chrono::milliseconds(m_options.requestTimeoutMs))
+    , m_admission(m_options.maxQueriesPerUser > 0 ? m_options.maxQueriesPerUser : std::max(1, m_options.threads / 2),
+                  m_options.maxQueriesPerAddress > 0 ? m_options.maxQueriesPerAddress
+                                                     : std::max(1, m_options.threads / 2))
     , m_queries(FormBackend::create(m_options.dbPath, static_cast<size_t>(std::max(1, m_options.threads))))
 {
 }
@@ -299,7 +318,6 @@ bool QueryServer::run()
         {MHD_OPTION_THREAD_POOL_SIZE, std::max(1, m_options.threads), nullptr},
         // The engine shares the limit out among its threads; each needs at least one.
         {MHD_OPTION_CONNECTION_LIMIT, std::max(m_options.maxConnections, m_options.threads), nullptr},
-        {MHD_OPTION_PER_IP_CONNECTION_LIMIT, m_options.maxPerAddress, nullptr},
         {MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(kMaxRequestHead), nullptr},
         {MHD_OPTION_CONNECTION_TIMEOUT, timeoutSeconds, nullptr},
         {MHD_OPTION_URI_LOG_CALLBACK, reinterpret_cast<intptr_t>(&Callbacks::requestStarts), this},
@@ -313,7 +331,7 @@ bool QueryServer::run()
         items.push_back({MHD_OPTION_HTTPS_MEM_KEY, 0, m_keyPem.data()});
     }
     items.push_back({MHD_OPTION_END, 0, nullptr});
-    m_daemon = MHD_start_daemon(flags, 0, nullptr, nullptr, &Callbacks::onRequest, this, MHD_OPTION_ARRAY,
+    m_daemon = MHD_start_daemon(flags, 0, &Callbacks::acceptPolicy, this, &Callbacks::onRequest, this, MHD_OPTION_ARRAY,
                                 items.data(), MHD_OPTION_END);
     if (!m_daemon) {
         close(fd);
@@ -405,6 +423,9 @@ void QueryServer::refuseLogin(Request &req, CredentialStore::Result result)
 void QueryServer::answer(Request &req)
 {
     if (req.state == Request::State::Verified) {
+        const std::optional<QueryAdmission::Ticket> running = m_admission.admit(req.user, req.client);
+        if (!running)
+            return refuse(req, "busy", "too many queries running for this user or address; try again later");
         const QueryOutcome outcome = m_queries->run(req.sql, m_options.limits);
         req.answer = outcome.body;
         req.state = Request::State::Answered;

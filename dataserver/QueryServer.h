@@ -2,6 +2,7 @@
 
 #include "CredentialStore.h"
 #include "FormBackend.h"
+#include "QueryAdmission.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -23,10 +24,13 @@ struct ServerOptions {
     int port = 8080;          // 0: any free port (printed when listening)
     int threads = 8;
     QueryLimits limits;
-    // What a stranger can hold: open connections in all, and from one address; the time from a
-    // connection's start (or its previous answer) to the end of the next request.
+    // What a stranger can hold: open connections in all, and from one address (an IPv6 /64); the time from
+    // a connection's start (or its previous answer) to the end of the next request.
     int maxConnections = 1024;
     int maxPerAddress = 32;
+    // Queries running at once for one account, and from one address; 0: half the threads (at least one).
+    int maxQueriesPerUser = 0;
+    int maxQueriesPerAddress = 0;
     int requestTimeoutMs = 10000;
     // Balancers whose X-Forwarded-For names the client; from anyone else the header is ignored.
     std::vector<std::string> trustedProxies;
@@ -70,6 +74,8 @@ private:
 
     ServerOptions m_options;
     CredentialStore m_credentials;
+    QueryAdmission m_admission;
+    KeyedCounter m_connectionsPerAddress; // by addressGroup()
     std::unique_ptr<FormBackend> m_queries;
     MHD_Daemon *m_daemon = nullptr;
     std::string m_certPem, m_keyPem;

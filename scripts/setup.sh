@@ -6,11 +6,14 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${OSTREVAN_BUILD_DIR:-$here/build}"
 
 # The sanitizer tree's compilers (sanitize.sh) and the packaging tools (packages.sh) are installed by those scripts.
+# QtKeychain loads libsecret at run time; the keychain test runs gnome-keyring in a D-Bus session of its own.
+# The MariaDB tests start their own server: its program and mariadb-install-db, not the boot-time service.
 packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-multimedia-dev qt6-charts-dev libqt6sql6-sqlite libgl-dev
           libsqlite3-dev sqlite3 libmicrohttpd-dev libcpp-httplib-dev libssl-dev zlib1g-dev libbrotli-dev openssl
           poppler-utils fonts-dejavu-core qtkeychain-qt6-dev qt6-webengine-dev libxml2-dev libcurl4-openssl-dev
-          mariadb-server mariadb-client libmariadb-dev)
+          libsecret-1-0 gnome-keyring dbus-daemon
+          mariadb-server-core mariadb-client libmariadb-dev)
 bash "$here/scripts/install-packages.sh" "${packages[@]}"
 
 if [ ! -f "$build/build.ninja" ]; then

@@ -1,6 +1,7 @@
 #include "CliCommands.h"
 
 #include "CliDialogs.h"
+#include "core/PasswordStore.h"
 #include "core/Paths.h"
 #include "core/cAppSettings.h"
 
@@ -63,6 +64,8 @@ bool loadSettings()
 {
     cAppSettings &settings = cAppSettings::instance();
     settings.LoadSettings(); // names any value it cannot read
+    // Before the default below, which a password moved into the keychain would otherwise save.
+    passwordstore::loadQueryCredentials();
     if (settings.DBPath.isEmpty())
         settings.DBPath = QDir::toNativeSeparators(programFolder());
     return true;

@@ -26,8 +26,9 @@ int run(const QString &name, const QStringList &arguments, CliDialogs &dialogs);
 void out(const QString &line);
 void err(const QString &line);
 
-// Loads the settings (as the program does at start) and puts the default database folder in
-// place; false with a message when the settings cannot be read.
+// Loads the settings (as the program does at start), puts the default database folder in place and
+// loads the data-server account every command sends (the keychain's password where one runs); false
+// with a message when the settings cannot be read.
 bool loadSettings();
 
 // The closing line of a load: "Changes: N (M on booked horses)".

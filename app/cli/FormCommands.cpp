@@ -2,8 +2,6 @@
 #include "CliCommands.h"
 #include "CliDialogs.h"
 #include "people/ManagedJockeys.h"
-#include "core/QueryCredentials.h"
-#include "core/cAppSettings.h"
 #include "db/Database.h"
 #include "formdata/FormLookups.h"
 #include "formdata/FormStatistics.h"
@@ -12,13 +10,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-void loadSettingsAndCredentials()
-{
-    cli::loadSettings();
-    const cAppSettings &settings = cAppSettings::instance();
-    QueryCredentials::current() = {settings.UserName, settings.UserPass};
-}
 
 // The managed jockeys as the statistics query restricts them: the local jockey list.
 QString managedJockeyList()
@@ -52,7 +43,7 @@ int formCommand(const QStringList &arguments, CliDialogs &)
         cli::err(u"usage: form horse|jockey|trainer|horse/jockey|trainer/jockey NAME [--form-trainer NAME]"_s);
         return 2;
     }
-    loadSettingsAndCredentials();
+    cli::loadSettings();
     StatsHandOver values;
     values.StatsMode = rest.at(0);
     const QString &name = rest.at(1);
@@ -97,7 +88,7 @@ int resultCommand(const QStringList &arguments, CliDialogs &)
         cli::err(u"usage: result YYYY/MM/DD TRACK RACE [HORSE]"_s);
         return 2;
     }
-    loadSettingsAndCredentials();
+    cli::loadSettings();
     const std::optional<raceresult::Result> result =
         raceresult::OpenResult(arguments.at(0), arguments.at(1), arguments.at(2), arguments.value(3));
     if (!result)
@@ -119,7 +110,7 @@ int findHorseCommand(const QStringList &arguments, CliDialogs &)
         cli::err(u"usage: find-horse TEXT"_s);
         return 2;
     }
-    loadSettingsAndCredentials();
+    cli::loadSettings();
     const lookups::SearchResult result = lookups::searchHorses(arguments.at(0));
     if (result.outcome == lookups::SearchOutcome::NothingFound)
         return 0;

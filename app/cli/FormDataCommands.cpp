@@ -1,23 +1,12 @@
 // ostrevan-cli: ride downloads and horse-form enrichment from the data server.
 #include "CliCommands.h"
 #include "CliDialogs.h"
-#include "core/PasswordStore.h"
-#include "core/QueryCredentials.h"
-#include "core/cAppSettings.h"
 #include "db/Database.h"
 #include "formdata/HorseForm.h"
 #include "formdata/RemoteQuery.h"
 #include "formdata/RideStatistics.h"
 
 namespace {
-
-void loadSettingsAndCredentials()
-{
-    cli::loadSettings();
-    const cAppSettings &settings = cAppSettings::instance();
-    QueryCredentials::current() = {settings.UserName, settings.UserPass};
-    passwordstore::adoptKeychainPassword();
-}
 
 int downloadRidesCommand(const QStringList &arguments, CliDialogs &dialogs)
 {
@@ -33,7 +22,7 @@ int downloadRidesCommand(const QStringList &arguments, CliDialogs &dialogs)
             return 2;
         }
     }
-    loadSettingsAndCredentials();
+    cli::loadSettings();
     // Every jockey's download is one batch: a data server that is down is said once.
     const DataServerBatch dataServer;
     try {
@@ -83,7 +72,7 @@ int enrichCommand(const QStringList &arguments, CliDialogs &dialogs)
             return 2;
         }
     }
-    loadSettingsAndCredentials();
+    cli::loadSettings();
     try {
         const HorseFormResult result = FetchHorseForm(arguments.at(0), race);
         if (!result.answered)

@@ -1,9 +1,6 @@
 // ostrevan-cli: loading field files.
 #include "CliCommands.h"
 #include "CliDialogs.h"
-#include "core/PasswordStore.h"
-#include "core/QueryCredentials.h"
-#include "core/cAppSettings.h"
 #include "import/FieldFileLoader.h"
 
 #include <QDir>
@@ -17,9 +14,6 @@ int loadFieldsCommand(const QStringList &arguments, CliDialogs &)
         return 2;
     }
     cli::loadSettings();
-    const cAppSettings &settings = cAppSettings::instance();
-    QueryCredentials::current() = {settings.UserName, settings.UserPass};
-    passwordstore::adoptKeychainPassword();
 
     int status = 0;
     fieldchanges::Count changes;

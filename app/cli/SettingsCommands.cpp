@@ -1,9 +1,23 @@
 // ostrevan-cli: reading and writing settings values by their stored names.
 #include "CliCommands.h"
 #include "CliDialogs.h"
+#include "core/PasswordStore.h"
 #include "core/cAppSettings.h"
 
 namespace {
+
+bool isSet(const QString &value)
+{
+    return !value.isEmpty() && value != QLatin1String("0") && value != QLatin1String("0.00")
+        && value != QLatin1String("False");
+}
+
+// The password the program uses may live in the keychain, its settings field then empty.
+bool keychainHoldsPassword()
+{
+    const std::optional<QString> stored = passwordstore::readKeychain();
+    return stored && !stored->isEmpty();
+}
 
 // NAME VALUE pairs; `onlyWhenEmpty` leaves values that are already set alone.
 int assign(const QStringList &arguments, CliDialogs &dialogs, bool onlyWhenEmpty)
@@ -22,8 +36,7 @@ int assign(const QStringList &arguments, CliDialogs &dialogs, bool onlyWhenEmpty
             dialogs.critical(QStringLiteral("Settings Error"), QStringLiteral("No setting named %1").arg(name));
             return 2;
         }
-        if (onlyWhenEmpty && !current->isEmpty() && *current != QLatin1String("0") &&
-            *current != QLatin1String("0.00") && *current != QLatin1String("False")) {
+        if (onlyWhenEmpty && (isSet(*current) || (name == QLatin1String("UserPass") && keychainHoldsPassword()))) {
             keptNames << name;
             continue;
         }

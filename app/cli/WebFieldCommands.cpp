@@ -1,8 +1,6 @@
 // ostrevan-cli: the web calendar of race meetings and the download of one meeting's fields.
 #include "CliCommands.h"
 #include "CliDialogs.h"
-#include "core/QueryCredentials.h"
-#include "core/cAppSettings.h"
 #include "db/Database.h"
 #include "import/MeetingMove.h"
 #include "import/TrackAlias.h"
@@ -49,8 +47,6 @@ bool readArguments(const QString &command, const QStringList &arguments, QString
             positional << argument;
     }
     cli::loadSettings();
-    const cAppSettings &settings = cAppSettings::instance();
-    QueryCredentials::current() = {settings.UserName, settings.UserPass};
     return true;
 }
 

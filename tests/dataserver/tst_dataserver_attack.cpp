@@ -1,6 +1,6 @@
 // The data server under attack, as a stranger on the network would try it: hostile query texts, sockets
-// that never finish their request, header floods, Range requests and floods of wrong passwords from many
-// addresses. The real program on loopback; the 127.0.0.0/8 addresses stand for different machines.
+// that never finish their request, header floods, Range requests, floods of wrong passwords from many
+// addresses, and one account's slow queries. The real program on loopback; the 127.0.0.0/8 addresses stand for different machines.
 
 #include "support/DataServerProcess.h"
 
@@ -116,9 +116,11 @@ private slots:
                                                 QString::fromLatin1(m_pass));
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
         QVERIFY(m_server->admin({u"add-user"_s, u"clerk"_s}, "Caulfield1\n").isEmpty());
-        // Small bounds, so that a test can reach them: 64 connections, 16 from one address, 3 s per request.
+        // Small bounds, so that a test can reach them: 64 connections, 16 from one address, 3 s per request, one
+        // query running per account and per address (the default with two threads).
         QVERIFY(m_server->start({u"--threads"_s, u"2"_s, u"--max-connections"_s, u"64"_s, u"--max-per-address"_s, u"16"_s,
-                                 u"--request-timeout-ms"_s, u"3000"_s, u"--trusted-proxy"_s, u"127.0.0.9"_s}));
+                                 u"--request-timeout-ms"_s, u"3000"_s, u"--trusted-proxy"_s, u"127.0.0.9"_s,
+                                 u"--query-timeout-ms"_s, u"3000"_s}));
         QCOMPARE(send(m_nam, m_server->host(), form(kCountTracks, m_pass)), QByteArray("4<br>\n"));
     }
 
@@ -265,6 +267,44 @@ private slots:
         QCOMPARE(answer.startsWith("Error: too many failed logins"), coolingOff);
         if (!coolingOff)
             QCOMPARE(answer, QByteArray("4<br>\n"));
+    }
+
+    // While one account's query runs to the time limit, that account elsewhere and others at its address are told
+    // "busy" at once, and another account at another address is answered as usual; then the places are free.
+    void slowQueriesHoldOnlyTheirAccountsShare()
+    {
+        const QByteArray slow = form("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c) SELECT count(*) FROM c", m_pass);
+        const auto asUser = [this](const QByteArray &user) -> QByteArray {
+            return "sqlquery=" + QUrl::toPercentEncoding(kCountTracks) + "&username=" + user + "&userpass="
+                + (user == kUser ? m_pass : QByteArray("Caulfield1"));
+        };
+        struct Case {
+            QString from;
+            QByteArray user, expected;
+        };
+        const QByteArray busy = "Error: too many queries running for this user or address; try again later\n";
+        const Case cases[] = {{u"127.0.4.2"_s, kUser, busy}, {u"127.0.4.1"_s, "clerk", busy}, {u"127.0.4.3"_s, "clerk", "4<br>\n"}};
+        // Every login is checked beforehand, so that no slow hash stands in the timings.
+        for (const Case &c : cases)
+            QCOMPARE(rawGet(c.from, m_server->port(), asUser(c.user)), QByteArray("4<br>\n"));
+        QCOMPARE(rawGet(u"127.0.4.1"_s, m_server->port(), asUser(kUser)), QByteArray("4<br>\n"));
+        QByteArray slowAnswer;
+        std::atomic<bool> slowDone = false;
+        std::jthread running([&] {
+            slowAnswer = rawGet(u"127.0.4.1"_s, m_server->port(), slow);
+            slowDone = true;
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(rawGet(u"127.0.4.2"_s, m_server->port(), asUser(kUser)), busy, 2000);
+        for (const Case &c : cases) {
+            QElapsedTimer timer;
+            timer.start();
+            const QByteArray answer = rawGet(c.from, m_server->port(), asUser(c.user));
+            const QString what = u"%1 from %2 after %3 ms: "_s.arg(QString::fromLatin1(c.user), c.from).arg(timer.elapsed());
+            QVERIFY2(answer == c.expected && timer.elapsed() < 1000 && !slowDone, qPrintable(what + QString::fromLatin1(answer)));
+        }
+        running.join();
+        QVERIFY2(slowAnswer.startsWith("Error: time limit"), slowAnswer.constData());
+        QCOMPARE(rawGet(u"127.0.4.1"_s, m_server->port(), asUser(kUser)), QByteArray("4<br>\n"));
     }
 
     // Wrong passwords from many addresses at once: a remembered agent is answered as usual, and a correct

@@ -1,10 +1,14 @@
-// The pieces of the answer format, the request and the MariaDB statement check that do not need a server.
+// The pieces of the answer format, the request, the MariaDB address and statement check, and the address groups
+// of the server's caps, that do not need a server.
 // The MySQL-to-SQLite translation is checked end to end with the client's own query texts.
 
 #include "DialectFunctions.h"
+#include "MariaDb.h"
 #include "MariaDbDialect.h"
+#include "QueryAdmission.h"
 #include "QueryString.h"
 
+#include <QTemporaryFile>
 #include <QTest>
 
 class TestDataServerDialect : public QObject
@@ -98,6 +102,61 @@ private slots:
         QVERIFY2(statement.ok == allowed, statement.error.c_str());
         if (!allowed)
             QCOMPARE(QByteArray::fromStdString(statement.errorKind), QByteArray("refused"));
+    }
+
+    // A password in the address shows in the process list; without one it comes from the environment.
+    void mariaDbPassword_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QByteArray>("file"); // OSTREVAN_DB_PASSWORD_FILE's content; "-": names no file there is
+        QTest::addColumn<QByteArray>("variable"); // OSTREVAN_DB_PASSWORD
+        QTest::addColumn<QString>("expected"); // the password, or "error"
+        const QString bare = QStringLiteral("mariadb://reader@localhost/form");
+        QTest::newRow("in the address") << QStringLiteral("mariadb://reader:p%40ss@db/form") << QByteArray("x")
+                                        << QByteArray("y") << QStringLiteral("p@ss");
+        QTest::newRow("file's first line") << bare << QByteArray("s3cret\r\nsecond\n") << QByteArray("y")
+                                           << QStringLiteral("s3cret");
+        QTest::newRow("variable") << bare << QByteArray() << QByteArray("from env") << QStringLiteral("from env");
+        QTest::newRow("no such file") << bare << QByteArray("-") << QByteArray("y") << QStringLiteral("error");
+    }
+
+    void mariaDbPassword()
+    {
+        QFETCH(QString, address);
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, variable);
+        QFETCH(QString, expected);
+        QTemporaryFile written;
+        QVERIFY(written.open() && written.write(file) == file.size() && written.flush());
+        qputenv("OSTREVAN_DB_PASSWORD_FILE", file.isEmpty() ? QByteArray() : file == "-" ? QByteArray("/no/such/file") : written.fileName().toLocal8Bit());
+        qputenv("OSTREVAN_DB_PASSWORD", variable);
+        MariaDbAddress parsed;
+        std::string error;
+        const bool ok = MariaDbAddress::parse(address.toStdString(), parsed, error);
+        qunsetenv("OSTREVAN_DB_PASSWORD_FILE");
+        qunsetenv("OSTREVAN_DB_PASSWORD");
+        QCOMPARE(ok ? QString::fromStdString(parsed.password) : QStringLiteral("error"), expected);
+    }
+
+    // One machine holds a whole IPv6 /64: its addresses count as one; IPv4 addresses count each on their own.
+    void addressGroups_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("one /64") << QStringLiteral("2001:db8:1:2:aaaa::1") << QStringLiteral("2001:db8:1:2:bbbb:1:2:3") << true;
+        QTest::newRow("next /64") << QStringLiteral("2001:db8:1:2::1") << QStringLiteral("2001:db8:1:3::1") << false;
+        QTest::newRow("IPv4 neighbours") << QStringLiteral("192.0.2.1") << QStringLiteral("192.0.2.2") << false;
+        QTest::newRow("IPv4-mapped") << QStringLiteral("::ffff:192.0.2.1") << QStringLiteral("192.0.2.1") << true;
+        QTest::newRow("mapped neighbours") << QStringLiteral("::ffff:192.0.2.1") << QStringLiteral("::ffff:192.0.2.2") << false;
+    }
+
+    void addressGroups()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(bool, same);
+        QCOMPARE(addressGroup(a.toStdString()) == addressGroup(b.toStdString()), same);
     }
 
     void utf8_data()

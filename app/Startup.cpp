@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "bookings/BookingHistory.h"
 #include "bookings/FieldChangeLog.h"
 #include "core/Clock.h"
 #include "core/Paths.h"
@@ -127,10 +128,12 @@ Outcome prepareDatabase()
     }
 
     try {
-        // Reviewed or not, changes are kept 90 days; the compaction then gives their room back.
+        // Reviewed or not, changes are kept 90 days and booking history two years; the compaction
+        // then gives their room back.
         fieldchangelog::removeBefore(Clock::instance().today().addDays(-fieldchangelog::kKeptDays));
+        bookinghistory::removeBefore(Clock::instance().today().addYears(-bookinghistory::kKeptYears));
     } catch (const DbError &) {
-        // A file older than the table has no changes to remove; the upgrade adds it.
+        // A file older than the tables has nothing to remove; the upgrade adds them.
     }
     if (!compactWhenItPays()) {
         UserDialogs::instance().message(QStringLiteral("Critical Error"), QLatin1String(kCompactFailedText),

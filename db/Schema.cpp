@@ -76,6 +76,15 @@ QStringList createStatements()
             RaceNumber INTEGER, Horse TEXT COLLATE NOCASE, ChangeKind TEXT, ValueBefore TEXT, ValueAfter TEXT,
             Jockey TEXT COLLATE NOCASE, Booked INTEGER NOT NULL DEFAULT 0, Seen INTEGER NOT NULL DEFAULT 0))"),
         QStringLiteral("CREATE INDEX FieldChangeByTime ON FieldChange (ChangedAt)"),
+        // Every change of a booking, appended in the transaction that made it; kept two years. A
+        // NULL jockey, state and confirmation on one side: no booking then (made, or removed).
+        QStringLiteral(R"(CREATE TABLE BookingLog (
+            LogID INTEGER PRIMARY KEY AUTOINCREMENT, LoggedAt TEXT NOT NULL, MeetingCode TEXT NOT NULL COLLATE NOCASE,
+            RaceCode TEXT COLLATE NOCASE, Horse TEXT NOT NULL COLLATE NOCASE, TrainerName TEXT COLLATE NOCASE,
+            JockeyBefore TEXT COLLATE NOCASE, JockeyAfter TEXT COLLATE NOCASE, StateBefore TEXT, StateAfter TEXT,
+            ConfirmedBefore INTEGER, ConfirmedAfter INTEGER, Source TEXT NOT NULL))"),
+        QStringLiteral("CREATE INDEX BookingLogByTime ON BookingLog (LoggedAt)"),
+        QStringLiteral("CREATE INDEX BookingLogByHorse ON BookingLog (Horse, LoggedAt)"),
         // One row per nomination of a meeting with its race, trainer and booking: the meeting report.
         QStringLiteral(R"(CREATE VIEW qryMeetingView AS
             SELECT N.MeetingCode, N.RaceNumber, R.RaceDetails, R.RaceDistance, R.RaceTime, R.ApprClaim AS AppClaim,
@@ -130,7 +139,7 @@ QStringList referenceRowStatements()
 
 QStringList addedTables()
 {
-    return {QStringLiteral("FieldChange")};
+    return {QStringLiteral("FieldChange"), QStringLiteral("BookingLog")};
 }
 
 QStringList caseBlindColumns()

@@ -133,13 +133,15 @@ private slots:
             // The duplicate of RaceStatsByTrainerNoCase that older files carry.
             db.exec(QStringLiteral("CREATE INDEX RaceStatsByTrainerPlacing ON RaceStats (TrainerName, "
                                    "Jockey COLLATE NOCASE, FinishPos)"));
+            db.exec(QStringLiteral("DROP TABLE BookingLog"));
         }
         cAppSettings::instance().AppVersion = version::asNumber();
         UpgradeSchema();
         Db db(env.databaseFile());
-        QVERIFY(db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'FieldChange'"))
-                    .isValid());
-        for (const char *name : {"NomsByTrainerList", "RaceStatsByRide", "FieldChangeByTime"})
+        for (const char *name : {"FieldChange", "BookingLog"})
+            QVERIFY2(db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"),
+                               {QLatin1String(name)}).isValid(), name);
+        for (const char *name : {"NomsByTrainerList", "RaceStatsByRide", "FieldChangeByTime", "BookingLogByHorse"})
             QVERIFY2(db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?"),
                                {QLatin1String(name)}).isValid(), name);
         QVERIFY(!db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'RaceStatsByTrainerPlacing'")).isValid());

@@ -64,9 +64,14 @@ private slots:
             "INSERT INTO FieldChange (ChangedAt, MeetingCode, Horse, ChangeKind) VALUES "
             "('2026-03-31 18:00:00', '0404RAND', 'OLD NEWS', 'barrier'), ('2026-04-01 08:00:00', '0404RAND', "
             "'STILL FRESH', 'weight')"));
+        // The booking history is kept two years.
+        Db(env.databaseFile()).exec(QStringLiteral(
+            "INSERT INTO BookingLog (LoggedAt, MeetingCode, Horse, Source) VALUES ('2024-06-29 23:00:00', '0404RAND', "
+            "'LONG AGO', 'undo'), ('2024-06-30 08:00:00', '0404RAND', 'TWO YEARS', 'undo')"));
         QCOMPARE(startup::prepareDatabase(), startup::Outcome::Ready);
         Clock::setInstance(nullptr);
         QCOMPARE(queryRows(QStringLiteral("SELECT Horse FROM FieldChange")), QStringList{QStringLiteral("STILL FRESH")});
+        QCOMPARE(queryRows(QStringLiteral("SELECT Horse FROM BookingLog")), QStringList{QStringLiteral("TWO YEARS")});
         QCOMPARE(status.texts, (QStringList{QStringLiteral("Loading Application Settings"),
                                             QStringLiteral("Compact The Database"),
                                             QStringLiteral("Checking Database for Updates")}));

@@ -1,0 +1,70 @@
+// ostrevan-cli: a booking's history.
+#include "CliCommands.h"
+#include "CliDialogs.h"
+#include "bookings/BookingHistory.h"
+#include "db/Database.h"
+
+namespace {
+
+const char *kUsage = "usage: booking-history [--meeting CODE] [--horse NAME] [--jockey NAME] [--since YYYY-MM-DD]";
+
+// One line of text per field: a tab or line break inside a value would split it.
+QString flat(const QString &text)
+{
+    QString value = text;
+    value.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+    return value.replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
+QString yesNo(const std::optional<bool> &confirmed)
+{
+    return confirmed ? QLatin1String(*confirmed ? "1" : "0") : QString();
+}
+
+int bookingHistoryCommand(const QStringList &arguments, CliDialogs &dialogs)
+{
+    bookinghistory::Filter filter;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        const bool hasValue = i + 1 < arguments.size();
+        if (argument == QLatin1String("--since") && hasValue) {
+            filter.since = QDate::fromString(arguments.at(++i), Qt::ISODate);
+            if (!filter.since.isValid()) {
+                cli::err(QStringLiteral("booking-history: --since takes a date YYYY-MM-DD"));
+                return 2;
+            }
+        } else if (argument == QLatin1String("--meeting") && hasValue) {
+            filter.meetingCode = arguments.at(++i).trimmed();
+        } else if (argument == QLatin1String("--horse") && hasValue) {
+            filter.horse = arguments.at(++i).trimmed();
+        } else if (argument == QLatin1String("--jockey") && hasValue) {
+            filter.jockey = arguments.at(++i).trimmed();
+        } else {
+            cli::err(QLatin1String(kUsage));
+            return 2;
+        }
+    }
+    cli::loadSettings();
+    try {
+        for (const bookinghistory::Entry &e : bookinghistory::entries(filter)) {
+            cli::out(QStringList{e.loggedAt, e.meetingCode, flat(e.raceCode), flat(e.horse), flat(e.trainer),
+                                 flat(e.jockeyBefore), flat(e.jockeyAfter), flat(e.stateBefore), flat(e.stateAfter),
+                                 yesNo(e.confirmedBefore), yesNo(e.confirmedAfter), e.source}
+                         .join(QLatin1Char('\t')));
+        }
+    } catch (const DbError &error) {
+        dialogs.critical(QStringLiteral("Error"), error.message());
+        return 1;
+    }
+    return 0;
+}
+
+const cli::Registration bookingHistory(
+    "booking-history",
+    "booking-history [--meeting CODE] [--horse NAME] [--jockey NAME] [--since YYYY-MM-DD]  every change of the\n"
+    "                          bookings, oldest first, one tab-separated line each: time, meeting, race, horse,\n"
+    "                          trainer, jockey before, jockey after, state before, state after, confirmed before,\n"
+    "                          confirmed after (1 or 0; empty without a booking), source",
+    bookingHistoryCommand);
+
+} // namespace

@@ -5,6 +5,7 @@
 #include "app/MaintenanceCommands.h"
 #include "bookings/BookingGestures.h"
 #include "bookings/WeightTable.h"
+#include "bookings/ui/FrmBookingHistory.h"
 #include "bookings/ui/FrmRace.h"
 #include "bookings/ui/ListModel.h"
 #include "core/DebugMode.h"
@@ -143,6 +144,11 @@ void MainWindowCommands::buildPopups()
                              true);
     m_updateStatus->setVisible(false);
     connect(m_updateStatus, &QAction::triggered, this, &MainWindowCommands::setRemainingStatus);
+    connect(addItem(MnuPUNoms, "mnuNomsHistory", u"Booking &History"_s, true), &QAction::triggered, this, [this] {
+        const int row = m_window->grdNoms->currentIndex().row() + 1;
+        if (row >= 1)
+            FrmBookingHistory::showFor(m_window, {.horse = m_window->nomsModel()->cellText(row, mainlists::noms::Horse)});
+    });
 
     mnuPUNames = makePopup(m_window, "mnuPUNames");
     addItem(mnuPUNames, "mnuTrainerStats", u"&Trainer Stats"_s, false);
@@ -162,6 +168,10 @@ void MainWindowCommands::buildPopups()
             &MainWindowCommands::selectJockeyForIcons);
     connect(addItem(MnuPuJockey, "mnuJockeyReport", u"Pri&nt Jockey Invoice Report"_s, true), &QAction::triggered, this,
             [this] { frmSelectDate::OpenSelect(selectedJockey(), m_window); });
+    connect(addItem(MnuPuJockey, "mnuJockeyHistory", u"Booking &History"_s, true), &QAction::triggered, this, [this] {
+        if (const QString jockey = selectedJockey(); !jockey.isEmpty())
+            FrmBookingHistory::showFor(m_window, {.jockey = jockey});
+    });
 
     for (QTableView *grid : {m_window->grdMeeting, m_window->grdNoms, m_window->grdNames, m_window->grdJockey}) {
         grid->setContextMenuPolicy(Qt::CustomContextMenu);

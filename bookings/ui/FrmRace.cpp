@@ -3,6 +3,7 @@
 // FrmRaceCommands.cpp.
 #include "FrmRace.h"
 
+#include "FrmBookingHistory.h"
 #include "ListIcons.h"
 #include "ListModel.h"
 #include "ListViews.h"
@@ -247,6 +248,7 @@ void FrmRace::buildMenus()
     addItem(raceMenu, u"&Jockey Form"_s, u"Display Jockeys Form"_s, u"Jockey"_s, true, 4);
     addItem(raceMenu, u"Trainer Form"_s, u"Display Tainers Form"_s, u"Trainer"_s, true, 3);
     addItem(raceMenu, u"&Video Form"_s, u"Display Video Form"_s, u"Video"_s, false, 10);
+    addItem(raceMenu, u"Booking &History"_s, u"Every change of the horse's bookings"_s, u"History"_s, true, 0);
     connect(raceMenu, &QMenu::triggered, this,
             [this](QAction *action) { raceMenuChosen(m_menuRow, action->data().toString()); });
     // The window's own menu: the horse look-ups of the selected runner.
@@ -274,6 +276,12 @@ void FrmRace::buildMenus()
     QAction *select =
         addItem(jockeyMenu, u"Select Jockey for Icons"_s, u"Display Tainers Form"_s, u"SelJockeyIcon"_s, true, 8);
     connect(select, &QAction::triggered, this, [this, jockeyRow] { selectJockeyForIcons(jockeyRow()); });
+    QAction *history = addItem(jockeyMenu, u"Booking &History"_s, u"Every change of the jockey's bookings"_s,
+                               u"History"_s, true, 0);
+    connect(history, &QAction::triggered, this, [this, jockeyRow] {
+        if (jockeyRow() > 0)
+            FrmBookingHistory::showFor(this, {.jockey = m_jockeys->cellText(jockeyRow(), 1)});
+    });
 }
 
 void FrmRace::connectSignals()

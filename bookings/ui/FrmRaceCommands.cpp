@@ -2,6 +2,7 @@
 // itself is in FrmRace.cpp, its booking gestures in FrmRaceBookings.cpp.
 #include "FrmRace.h"
 
+#include "FrmBookingHistory.h"
 #include "ListModel.h"
 #include "MeetingPrintPreview.h"
 #include "RunnerModel.h"
@@ -95,6 +96,8 @@ void FrmRace::raceMenuChosen(int row, const QString &key)
         openJockeyForm(this, m_runners->cellText(row, col::Jockey));
     else if (key == "Trainer"_L1)
         openTrainerForm(this, m_runners->cellText(row, col::Trainer), m_runners->cellText(row, col::FormTrainer));
+    else if (key == "History"_L1)
+        FrmBookingHistory::showFor(this, {.horse = horse});
 }
 
 void FrmRace::selectJockeyForIcons(int jockeyRow)

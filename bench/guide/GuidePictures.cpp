@@ -12,7 +12,9 @@
 #include "app/Startup.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/SplashWindow.h"
+#include "bookings/BookingHistory.h"
 #include "bookings/MainLists.h"
+#include "bookings/ui/FrmBookingHistory.h"
 #include "bookings/ui/FrmChanges.h"
 #include "bookings/ui/FrmRace.h"
 #include "bookings/ui/ListModel.h"
@@ -378,6 +380,50 @@ QString weightsRace()
         .value(0);
 }
 
+// A horse of the booked race's meeting with a morning of bookings behind it: booked from the main window,
+// a note and another jockey from the race window, confirmed from the command line, the confirmation
+// undone. Returns the horse.
+QString horseWithHistory()
+{
+    const QString meeting = bookedRace().section(u'|', 0, 0);
+    const QStringList nomination = queryRows(u"SELECT N.MeetingCode, N.RaceCode, N.Horse, N.TrainerName FROM Noms N "
+                                             "WHERE N.MeetingCode = ? AND NOT EXISTS (SELECT 1 FROM Bookings B WHERE "
+                                             "B.MeetingCode = N.MeetingCode AND B.Horse = N.Horse) "
+                                             "ORDER BY N.RaceNumber, N.Horse LIMIT 1"_s,
+                                             {meeting})
+                                       .value(0)
+                                       .split(u'|');
+    const QStringList jockeys = queryRows(u"SELECT Jockey FROM Jockey ORDER BY Jockey LIMIT 2"_s);
+    if (nomination.size() < 4 || jockeys.size() < 2)
+        fail(u"no horse to book for the history"_s);
+    const Clock &demoClock = Clock::instance();
+    FixedClock clock(demoClock.now());
+    Clock::setInstance(&clock);
+    using bookinghistory::Source;
+    const struct {
+        int minutes;
+        Source source;
+        QString jockey;
+        QString state;
+        bool confirmed;
+    } steps[] = {{-95, Source::MainWindow, jockeys.at(0), u"Planned"_s, false},
+                 {-80, Source::RaceWindow, jockeys.at(0), u"Trainer To Confirm"_s, false},
+                 {-40, Source::RaceWindow, jockeys.at(1), u"Trainer To Confirm"_s, false},
+                 {-20, Source::CommandLine, jockeys.at(1), u"Confirmed"_s, true},
+                 {-5, Source::Undo, jockeys.at(1), u"Trainer To Confirm"_s, false}};
+    std::optional<Booking> before;
+    Db db = OpenDb();
+    for (const auto &step : steps) {
+        clock.set(demoClock.now().addSecs(step.minutes * 60));
+        const Booking after{0, nomination.at(0), nomination.at(1), nomination.at(2), nomination.at(3),
+                            step.jockey, step.state, step.confirmed};
+        bookinghistory::append(db, before, after, step.source);
+        before = after;
+    }
+    Clock::setInstance(&demoClock);
+    return nomination.at(2);
+}
+
 void arrangeMainWindow(MainWindow *window)
 {
     const QString race = bookedRace();
@@ -510,6 +556,8 @@ QList<Picture> pictures(const QPointer<MainWindow> &main, ScriptedDialogs &dialo
          [main] { FrmRideSheet::showFor(main, firstValue(u"SELECT Jockey FROM Jockey ORDER BY Jockey LIMIT 1"_s)); }},
         {u"season"_s, QSize(900, 720),
          [main] { FrmSeason::showFor(main, firstValue(u"SELECT Jockey FROM Jockey ORDER BY Jockey LIMIT 1"_s)); }},
+        {u"booking-history"_s, QSize(1250, 300),
+         [main] { FrmBookingHistory::showFor(main, {.horse = horseWithHistory()}); }},
     };
 }
 

@@ -26,14 +26,12 @@ QPointer<FrmBookingHistory> &theWindow()
 const QStringList kHeads{u"Time"_s,   u"Meeting"_s, u"Race"_s,      u"Horse"_s,  u"Trainer"_s,
                          u"Change"_s, u"Jockey"_s,  u"State"_s,     u"Confirmed"_s, u"From"_s};
 
-// "before → after", or the one side there is.
-QString fromTo(const QString &before, const QString &after)
+// "before → after"; a booking made shows what it was made with, one removed what it held.
+QString fromTo(const bookinghistory::Entry &entry, const QString &before, const QString &after)
 {
-    if (before == after)
+    if (!entry.confirmedBefore || before == after)
         return after;
-    if (before.isEmpty())
-        return u"→ "_s + after;
-    if (after.isEmpty())
+    if (!entry.confirmedAfter)
         return before + u" →"_s;
     return before + u" → "_s + after;
 }
@@ -55,6 +53,7 @@ FrmBookingHistory::FrmBookingHistory(const bookinghistory::Filter &filter, QWidg
     grdHistory->setObjectName(u"grdHistory"_s);
     grdHistory->setModel(m_model);
     setUpReadOnlyGrid(grdHistory);
+    grdHistory->horizontalHeader()->setStretchLastSection(true);
     cmdClose = new QPushButton(u"C&lose"_s, this);
     cmdClose->setObjectName(u"cmdClose"_s);
     cmdClose->setAutoDefault(false);
@@ -65,7 +64,7 @@ FrmBookingHistory::FrmBookingHistory(const bookinghistory::Filter &filter, QWidg
     layout->addWidget(lblFilter);
     layout->addWidget(grdHistory);
     layout->addLayout(buttons);
-    resize(1000, 420);
+    resize(1250, 420);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     setFilter(filter);
 }
@@ -106,8 +105,8 @@ void FrmBookingHistory::reload()
         QList<QStandardItem *> row;
         for (const QString &text :
              {e.loggedAt, e.meetingCode, e.raceCode, e.horse, e.trainer, bookinghistory::changeText(e),
-              fromTo(e.jockeyBefore, e.jockeyAfter), fromTo(e.stateBefore, e.stateAfter),
-              fromTo(yesNo(e.confirmedBefore), yesNo(e.confirmedAfter)), e.source})
+              fromTo(e, e.jockeyBefore, e.jockeyAfter), fromTo(e, e.stateBefore, e.stateAfter),
+              fromTo(e, yesNo(e.confirmedBefore), yesNo(e.confirmedAfter)), e.source})
             row << new QStandardItem(text);
         m_model->appendRow(row);
     }

@@ -1,6 +1,8 @@
 #include "BookingOperations.h"
 
 #include "BookedEntry.h"
+#include "BookingHistory.h"
+#include "BookingUndo.h"
 #include "DoubleBooking.h"
 #include "ListRows.h"
 #include "StoredColor.h"
@@ -69,37 +71,71 @@ void tellNotConfirmed()
 
 } // namespace
 
-std::optional<Booking> findBooking(Db &db, const QString &meetingCode, const QString &horse)
+namespace {
+
+// The booking rows that `condition` selects, in the order they were made.
+QList<Booking> bookingsWhere(Db &db, const QString &condition, const QVariantList &values)
 {
     QSqlQuery query = db.exec(u"SELECT rowid, MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, "
-                              "Confirmed FROM Bookings WHERE MeetingCode = ? AND Horse = ? ORDER BY rowid LIMIT 1"_s,
-                              {meetingCode, horse});
-    if (!query.next())
-        return std::nullopt;
-    return Booking{query.value(0).toLongLong(), query.value(1).toString(),  query.value(2).toString(),
-                   query.value(3).toString(),   query.value(4).toString(),  query.value(5).toString(),
-                   query.value(6).toString(),   query.value(7).toInt() != 0};
+                              "Confirmed FROM Bookings WHERE "_s + condition + u" ORDER BY rowid"_s,
+                              values);
+    QList<Booking> found;
+    while (query.next())
+        found << Booking{query.value(0).toLongLong(), query.value(1).toString(),  query.value(2).toString(),
+                         query.value(3).toString(),   query.value(4).toString(),  query.value(5).toString(),
+                         query.value(6).toString(),   query.value(7).toInt() != 0};
+    return found;
+}
+
+} // namespace
+
+std::optional<Booking> findBooking(Db &db, const QString &meetingCode, const QString &horse)
+{
+    const QList<Booking> found = bookingsWhere(db, u"MeetingCode = ? AND Horse = ?"_s, {meetingCode, horse});
+    return found.isEmpty() ? std::nullopt : std::optional<Booking>(found.first());
+}
+
+std::optional<Booking> findBookingOf(Db &db, const QString &meetingCode, const QString &horse, const QString &jockey)
+{
+    const QList<Booking> found = bookingsWhere(db, u"MeetingCode = ? AND Horse = ? AND TRIM(Jockey) = ? COLLATE NOCASE"_s,
+                                               {meetingCode, horse, jockey.trimmed()});
+    return found.isEmpty() ? std::nullopt : std::optional<Booking>(found.first());
 }
 
 void writeBooking(Db &db, const std::optional<Booking> &before, const std::optional<Booking> &after)
 {
     if (before == after)
         return;
-    // A booking never holds an empty jockey: none is stored as NULL, as the lists read it.
-    auto jockeyOf = [](const Booking &b) { return b.jockey.isEmpty() ? QVariant() : QVariant(b.jockey); };
-    if (!after) {
-        db.exec(u"DELETE FROM Bookings WHERE rowid = ?"_s, {before->rowId});
-    } else if (!before) {
-        db.exec(u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, "
-                "Confirmed) VALUES (?, ?, ?, ?, ?, ?, ?)"_s,
-                {after->meetingCode, after->raceCode, after->horse, after->trainer.left(30), jockeyOf(*after),
-                 after->state, after->confirmed ? 1 : 0});
-    } else {
-        db.exec(u"UPDATE Bookings SET MeetingCode = ?, RaceCode = ?, Horse = ?, TrainerName = ?, Jockey = ?, "
-                "BookingSelection = ?, Confirmed = ? WHERE rowid = ?"_s,
-                {after->meetingCode, after->raceCode, after->horse, after->trainer, jockeyOf(*after), after->state,
-                 after->confirmed ? 1 : 0, before->rowId});
+    // The row and its history entry stand or fall together, inside the caller's transaction or not.
+    db.exec(u"SAVEPOINT booking_write"_s);
+    try {
+        // A booking never holds an empty jockey: none is stored as NULL, as the lists read it.
+        auto jockeyOf = [](const Booking &b) { return b.jockey.isEmpty() ? QVariant() : QVariant(b.jockey); };
+        if (!after) {
+            db.exec(u"DELETE FROM Bookings WHERE rowid = ?"_s, {before->rowId});
+        } else if (!before) {
+            db.exec(u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, "
+                    "Confirmed) VALUES (?, ?, ?, ?, ?, ?, ?)"_s,
+                    {after->meetingCode, after->raceCode, after->horse, after->trainer.left(30), jockeyOf(*after),
+                     after->state, after->confirmed ? 1 : 0});
+        } else {
+            db.exec(u"UPDATE Bookings SET MeetingCode = ?, RaceCode = ?, Horse = ?, TrainerName = ?, Jockey = ?, "
+                    "BookingSelection = ?, Confirmed = ? WHERE rowid = ?"_s,
+                    {after->meetingCode, after->raceCode, after->horse, after->trainer, jockeyOf(*after), after->state,
+                     after->confirmed ? 1 : 0, before->rowId});
+        }
+        bookinghistory::append(db, before, after);
+        db.exec(u"RELEASE booking_write"_s);
+    } catch (const DbError &) {
+        try {
+            db.exec(u"ROLLBACK TO booking_write"_s);
+            db.exec(u"RELEASE booking_write"_s);
+        } catch (const DbError &) {
+            // The connection is gone; the statement's own error is the one to report.
+        }
+        throw;
     }
+    BookingUndo::noteWrite(before, after);
 }
 
 bool BookJockey(const Nomination &nomination, const QString &jockey)
@@ -274,13 +310,27 @@ void showStoredBooking(BookingGrid &grid, int row)
 
 void FollowNominationRaceCodes(Db &db, const QString &meetingCode)
 {
-    db.exec(u"UPDATE Bookings SET RaceCode = (SELECT N.RaceCode FROM Noms N WHERE N.MeetingCode = Bookings.MeetingCode "
-            "AND N.Horse = Bookings.Horse ORDER BY N.RaceNumber LIMIT 1) "
-            "WHERE MeetingCode = ? "
-            "AND EXISTS (SELECT 1 FROM Noms N WHERE N.MeetingCode = Bookings.MeetingCode AND N.Horse = Bookings.Horse) "
-            "AND NOT EXISTS (SELECT 1 FROM Noms N WHERE N.MeetingCode = Bookings.MeetingCode "
-            "AND N.Horse = Bookings.Horse AND N.RaceCode = Bookings.RaceCode)"_s,
-            {meetingCode});
+    const bookinghistory::SourceScope reload(bookinghistory::Source::FieldReload);
+    const QString nominated = u"(SELECT N.RaceCode FROM Noms N WHERE N.MeetingCode = Bookings.MeetingCode "
+                              "AND N.Horse = Bookings.Horse ORDER BY N.RaceNumber LIMIT 1)"_s;
+    QSqlQuery moved = db.exec(u"SELECT rowid, "_s + nominated + u" FROM Bookings WHERE MeetingCode = ? "
+                              "AND EXISTS (SELECT 1 FROM Noms N WHERE N.MeetingCode = Bookings.MeetingCode "
+                              "AND N.Horse = Bookings.Horse) AND NOT EXISTS (SELECT 1 FROM Noms N WHERE "
+                              "N.MeetingCode = Bookings.MeetingCode AND N.Horse = Bookings.Horse "
+                              "AND N.RaceCode = Bookings.RaceCode)"_s,
+                              {meetingCode});
+    QHash<qint64, QString> raceCodes;
+    while (moved.next())
+        raceCodes.insert(moved.value(0).toLongLong(), moved.value(1).toString());
+    if (raceCodes.isEmpty())
+        return;
+    for (const Booking &booking : bookingsWhere(db, u"MeetingCode = ?"_s, {meetingCode})) {
+        if (!raceCodes.contains(booking.rowId))
+            continue;
+        Booking after = booking;
+        after.raceCode = raceCodes.value(booking.rowId);
+        writeBooking(db, booking, after);
+    }
 }
 
 QString formatKilograms(double kilograms)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Booking.h"
 #include "BookingGrid.h"
 
 #include <QColor>
@@ -24,24 +25,15 @@ inline const QString kScratched = QStringLiteral("Scratched");
 // Image-list index of the "confirmed" mark in the booking-state cell.
 inline constexpr int kConfirmedIcon = 7;
 
-// A booking row as stored.
-struct Booking {
-    qint64 rowId = 0; // 0: not stored yet
-    QString meetingCode;
-    QString raceCode;
-    QString horse;
-    QString trainer;
-    QString jockey; // empty for a booking that holds only a state
-    QString state;
-    bool confirmed = false;
-    bool operator==(const Booking &) const = default;
-};
-
 // The nomination's booking (meeting code + horse); the first one when a horse was booked twice.
 std::optional<Booking> findBooking(Db &db, const QString &meetingCode, const QString &horse);
+// The horse's booking of that jockey (names compared without case or surrounding blanks).
+std::optional<Booking> findBookingOf(Db &db, const QString &meetingCode, const QString &horse, const QString &jockey);
 
 // Every change of a booking row goes through here: without `before` it adds `after`, without
 // `after` it removes `before`, with both it rewrites the row. Nothing happens when they agree.
+// The change is appended to the booking history (with the current source) in the same
+// transaction, and joins the open undoable gesture, if any.
 void writeBooking(Db &db, const std::optional<Booking> &before, const std::optional<Booking> &after);
 
 // Books `jockey` on the nomination, replaces the booked jockey (state and confirmation stay) or,

@@ -1,5 +1,7 @@
 #include "BookingUndo.h"
 
+#include "BookingOperations.h"
+
 #include "core/UserDialogs.h"
 #include "db/Database.h"
 
@@ -61,6 +63,12 @@ QString horsesOf(const QList<BookingUndo::Change> &changes)
 BookingUndo::BookingUndo(Reader reader, Writer writer, QObject *parent)
     : QObject(parent), m_reader(std::move(reader)), m_writer(std::move(writer))
 {
+}
+
+BookingUndo &BookingUndo::session()
+{
+    static BookingUndo undo(findBooking, writeBooking);
+    return undo;
 }
 
 BookingUndo::Gesture::Gesture(BookingUndo &undo, bookinghistory::Source source)

@@ -26,14 +26,16 @@ public:
     using Writer = std::function<void(Db &, const std::optional<Booking> &, const std::optional<Booking> &)>;
 
     BookingUndo(Reader reader, Writer writer, QObject *parent = nullptr);
+    // The session's one stack, over the stored bookings: both windows share it.
+    static BookingUndo &session();
 
     struct Change {
         std::optional<Booking> before;
         std::optional<Booking> after;
     };
 
-    // One gesture: every booking written while it lives is one step (none: no step). Gestures
-    // do not nest; writes outside one are not undoable.
+    // One gesture: every booking written while it lives is one step (none: no step); writes
+    // outside one are not undoable.
     class Gesture
     {
     public:

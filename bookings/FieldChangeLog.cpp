@@ -1,5 +1,6 @@
 #include "FieldChangeLog.h"
 
+#include "BookingOperations.h"
 #include "core/Clock.h"
 #include "db/Database.h"
 
@@ -269,12 +270,11 @@ Removal removeBookings(const QList<qint64> &ids)
             continue;
         }
         // Only the booking the change was recorded against: the same jockey's booking of the horse.
-        const int deleted =
-            change.booked ? db.exec(u"DELETE FROM Bookings WHERE rowid = (SELECT rowid FROM Bookings WHERE "
-                                    "MeetingCode = ? AND Horse = ? AND TRIM(Jockey) = ? COLLATE NOCASE LIMIT 1)"_s,
-                                    {change.meetingCode, change.horse, change.jockey.trimmed()})
-                                .numRowsAffected()
-                          : 0;
+        const std::optional<Booking> booking =
+            change.booked ? findBookingOf(db, change.meetingCode, change.horse, change.jockey) : std::nullopt;
+        if (booking)
+            writeBooking(db, booking, std::nullopt);
+        const int deleted = booking ? 1 : 0;
         if (deleted > 0) {
             removed.insert(ride);
             removal.removed += deleted;

@@ -1,5 +1,6 @@
 #include "CliCommands.h"
 #include "CliDialogs.h"
+#include "bookings/BookingHistory.h"
 
 #include <QGuiApplication>
 
@@ -67,6 +68,8 @@ int main(int argc, char *argv[])
 
     CliDialogs dialogs(answer == QLatin1String("yes"));
     UserDialogs::setInstance(&dialogs);
+    // Bookings changed here are the command line's in their history (a reload inside says its own).
+    const bookinghistory::SourceScope source(bookinghistory::Source::CommandLine);
     const int status = cli::run(rest.first(), rest.mid(1), dialogs);
     UserDialogs::setInstance(nullptr);
     return status;

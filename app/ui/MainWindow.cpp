@@ -255,6 +255,12 @@ void MainWindow::buildMenus()
     connect(addAction(mnuFile, "mnuResetRace", QStringLiteral("&Reset Race Window"), true), &QAction::triggered, this,
             &MainWindow::resetRaceWindow);
 
+    // The session's booking gestures, whichever window made them.
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("mnuEdit"));
+    addAction(edit, "mnuUndo", QStringLiteral("&Undo"), false)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    addAction(edit, "mnuRedo", QStringLiteral("&Redo"), false)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+
     mnuSetup = menuBar()->addMenu(QStringLiteral("&Setup"));
     mnuSetup->setObjectName(QStringLiteral("mnuSetup"));
     addAction(mnuSetup, "MnuBookTemp", QStringLiteral("&Booking Templates"), false);

@@ -151,6 +151,7 @@ private:
     // The lists and the chosen trainer (MainWindowLists.cpp); the booking gestures (MainWindowBookings.cpp).
     void connectLists();
     void connectBookings();
+    void updateUndoItems();
     void addData();
     void getData();
     void saveContact(mainlists::ContactField field);

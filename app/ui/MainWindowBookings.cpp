@@ -4,10 +4,12 @@
 #include "MainWindow.h"
 
 #include "bookings/BookingGestures.h"
+#include "bookings/BookingUndo.h"
 #include "bookings/ui/ListModel.h"
 #include "bookings/ui/ListViews.h"
 #include "bookings/ui/NominationPick.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -16,6 +18,7 @@
 
 template <typename Gesture> void MainWindow::bookingGesture(int row, Gesture gesture)
 {
+    const BookingUndo::Gesture undoable(BookingUndo::session(), bookinghistory::Source::MainWindow);
     const QString before = bookingOfRow(row);
     guarded([&] {
         gesture();
@@ -25,6 +28,13 @@ template <typename Gesture> void MainWindow::bookingGesture(int row, Gesture ges
 
 void MainWindow::connectBookings()
 {
+    // Undo and redo reach bookings of both windows: the list shows them as stored afterwards.
+    BookingUndo &undo = BookingUndo::session();
+    connect(action(QStringLiteral("mnuUndo")), &QAction::triggered, this, [this, &undo] { guarded([&undo] { undo.undo(); }); });
+    connect(action(QStringLiteral("mnuRedo")), &QAction::triggered, this, [this, &undo] { guarded([&undo] { undo.redo(); }); });
+    connect(&undo, &BookingUndo::applied, this, [this] { guarded([this] { reloadNoms(); }); });
+    connect(&undo, &BookingUndo::changed, this, &MainWindow::updateUndoItems);
+    updateUndoItems();
     using namespace mainlists::noms;
     m_noms->setBookingColumns(nominationBookingColumns());
     m_noms->setNominationOfRow([this](int row) {
@@ -49,6 +59,15 @@ void MainWindow::connectBookings()
         [this](const QPoint &at, const QString &jockey) { return dropJockey(at, jockey); }, this);
     grdNoms->installEventFilter(this);
     txtRace->viewport()->installEventFilter(this);
+}
+
+void MainWindow::updateUndoItems()
+{
+    const BookingUndo &undo = BookingUndo::session();
+    action(QStringLiteral("mnuUndo"))->setEnabled(undo.canUndo());
+    action(QStringLiteral("mnuUndo"))->setToolTip(undo.undoText());
+    action(QStringLiteral("mnuRedo"))->setEnabled(undo.canRedo());
+    action(QStringLiteral("mnuRedo"))->setToolTip(undo.redoText());
 }
 
 QMimeData *MainWindow::jockeyDragData(int row) const

@@ -5,6 +5,7 @@
 #include "app/MaintenanceCommands.h"
 #include "bookings/BookingGestures.h"
 #include "bookings/WeightTable.h"
+#include "bookings/BookingUndo.h"
 #include "bookings/ui/FrmBookingHistory.h"
 #include "bookings/ui/FrmRace.h"
 #include "bookings/ui/ListModel.h"
@@ -278,6 +279,7 @@ void MainWindowCommands::setRemainingStatus()
         return;
     guarded([this, &state] {
         BusyPointer busy;
+        const BookingUndo::Gesture undoable(BookingUndo::session(), bookinghistory::Source::MainWindow);
         maintenance::setRemainingStates(m_window->nomsGrid(), m_window->grdNoms->model()->rowCount(), state);
     });
 }

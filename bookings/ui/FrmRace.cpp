@@ -261,6 +261,27 @@ void FrmRace::buildMenus()
             [this, selectedRow] { raceMenuChosen(selectedRow(), u"Rating"_s); });
     connect(named(entries->addAction(u"Rego Search"_s), "mnuRego"), &QAction::triggered, this,
             [this, selectedRow] { raceMenuChosen(selectedRow(), u"Rego"_s); });
+    // The session's booking gestures, whichever window made them; the runners show them as stored.
+    QMenu *edit = bar->addMenu(u"&Edit"_s);
+    BookingUndo &undo = BookingUndo::session();
+    QAction *undoItem = named(edit->addAction(u"&Undo"_s), "mnuUndo");
+    undoItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    QAction *redoItem = named(edit->addAction(u"&Redo"_s), "mnuRedo");
+    redoItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    connect(undoItem, &QAction::triggered, this, [this, &undo] { guarded([&undo] { undo.undo(); }); });
+    connect(redoItem, &QAction::triggered, this, [this, &undo] { guarded([&undo] { undo.redo(); }); });
+    auto updateItems = [&undo, undoItem, redoItem] {
+        undoItem->setEnabled(undo.canUndo());
+        undoItem->setToolTip(undo.undoText());
+        redoItem->setEnabled(undo.canRedo());
+        redoItem->setToolTip(undo.redoText());
+    };
+    connect(&undo, &BookingUndo::changed, this, updateItems);
+    connect(&undo, &BookingUndo::applied, this, [this] {
+        m_changed = true;
+        guarded([this] { loadRunners(); });
+    });
+    updateItems();
     layout()->setMenuBar(bar);
     jockeyMenu = named(new QMenu(u"Jockey"_s, this), "PopMenuJockey");
     QAction *form = addItem(jockeyMenu, u"&Jockey Form"_s, u"Display Jockeys Form"_s, u"Jockey"_s, true, 4);

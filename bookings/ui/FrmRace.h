@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bookings/BookingUndo.h"
 #include "bookings/MainLists.h"
 #include "core/UserDialogs.h"
 #include "db/Database.h"
@@ -143,6 +144,7 @@ private:
 
 template <typename Gesture> void FrmRace::bookingGesture(Gesture gesture)
 {
+    const BookingUndo::Gesture undoable(BookingUndo::session(), bookinghistory::Source::RaceWindow);
     guarded([&] {
         if (gesture())
             m_changed = true;

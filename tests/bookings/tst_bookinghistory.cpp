@@ -1,6 +1,7 @@
 // A booking's history and the session's undo over a real SQLite database, and the history as
 // the command line prints it.
 #include "bookings/BookingHistory.h"
+#include "bookings/BookingOperations.h"
 #include "bookings/BookingUndo.h"
 #include "core/Clock.h"
 #include "core/cAppSettings.h"
@@ -21,41 +22,15 @@ namespace {
 const QString kMeeting = u"0312FLEM"_s;
 const QString kHorse = u"O'Reilly's Star"_s;
 
-// The nomination's stored booking, and a writer that changes a row and appends its history in
-// the caller's transaction.
-std::optional<Booking> storedBooking(Db &db, const QString &meeting, const QString &horse)
-{
-    QSqlQuery q = db.exec(u"SELECT rowid, MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, "
-                          "Confirmed FROM Bookings WHERE MeetingCode = ? AND Horse = ? ORDER BY rowid LIMIT 1"_s,
-                          {meeting, horse});
-    if (!q.next())
-        return std::nullopt;
-    return Booking{q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
-                   q.value(4).toString(),   q.value(5).toString(), q.value(6).toString(), q.value(7).toInt() != 0};
-}
-
-void writeRow(Db &db, const std::optional<Booking> &before, const std::optional<Booking> &after)
-{
-    if (before)
-        db.exec(u"DELETE FROM Bookings WHERE rowid = ?"_s, {before->rowId});
-    if (after)
-        db.exec(u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, "
-                "Confirmed) VALUES (?, ?, ?, ?, ?, ?, ?)"_s,
-                {after->meetingCode, after->raceCode, after->horse, after->trainer, after->jockey, after->state,
-                 after->confirmed ? 1 : 0});
-    bookinghistory::append(db, before, after);
-    BookingUndo::noteWrite(before, after);
-}
-
 // A gesture of a window: reads the row, changes what `change` changes, writes it.
 template <typename Change> void gesture(BookingUndo &undo, Source source, Change change)
 {
     const BookingUndo::Gesture step(undo, source);
     Db db = OpenDb();
-    const std::optional<Booking> before = storedBooking(db, kMeeting, kHorse);
+    const std::optional<Booking> before = findBooking(db, kMeeting, kHorse);
     std::optional<Booking> after = before ? before : Booking{0, kMeeting, u"1200 MDN"_s, kHorse, u"D O'Hayes"_s};
     change(after);
-    writeRow(db, before, after);
+    writeBooking(db, before, after);
 }
 
 QString row()
@@ -154,7 +129,7 @@ private slots:
     void undoAndRedoRestoreTheExactRow()
     {
         ScriptedDialogs dialogs;
-        BookingUndo undo(storedBooking, writeRow);
+        BookingUndo undo(findBooking, writeBooking);
         gesture(undo, Source::MainWindow, [](auto &b) { b->jockey = u"E Lang"_s, b->state = u"Planned"_s; });
         gesture(undo, Source::RaceWindow, [](auto &b) { b->jockey = u"K McEvoy"_s; });
         gesture(undo, Source::MainWindow, [](auto &b) { b->state = u"Confirmed"_s, b->confirmed = true; });
@@ -197,16 +172,16 @@ private slots:
         QFETCH(bool, yes);
         QFETCH(QString, expected);
         ScriptedDialogs dialogs;
-        BookingUndo undo(storedBooking, writeRow);
+        BookingUndo undo(findBooking, writeBooking);
         gesture(undo, Source::MainWindow, [](auto &b) { b->jockey = u"E Lang"_s, b->state = u"Planned"_s; });
         gesture(undo, Source::MainWindow, [](auto &b) { b->jockey = u"K McEvoy"_s; });
         {
             const bookinghistory::SourceScope reload(Source::FieldReload);
             Db db = OpenDb();
-            std::optional<Booking> before = storedBooking(db, kMeeting, kHorse), after = before;
+            std::optional<Booking> before = findBooking(db, kMeeting, kHorse), after = before;
             after->raceCode = u"1400 MDN"_s;
             after->jockey = u"R King"_s;
-            writeRow(db, before, after);
+            writeBooking(db, before, after);
         }
         if (yes)
             dialogs.answerYes();

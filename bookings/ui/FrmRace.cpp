@@ -262,7 +262,8 @@ void FrmRace::buildMenus()
     connect(named(entries->addAction(u"Rego Search"_s), "mnuRego"), &QAction::triggered, this,
             [this, selectedRow] { raceMenuChosen(selectedRow(), u"Rego"_s); });
     // The session's booking gestures, whichever window made them; the runners show them as stored.
-    QMenu *edit = bar->addMenu(u"&Edit"_s);
+    // Alt+E is taken by a button: the menu takes another letter, so both keys work.
+    QMenu *edit = bar->addMenu(u"E&dit"_s);
     BookingUndo &undo = BookingUndo::session();
     QAction *undoItem = named(edit->addAction(u"&Undo"_s), "mnuUndo");
     undoItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));

@@ -1,5 +1,6 @@
 // A booking's history and the session's undo over a real SQLite database, and the history as
 // the command line prints it.
+#include "MainWindowSeed.h"
 #include "bookings/BookingHistory.h"
 #include "bookings/BookingOperations.h"
 #include "bookings/BookingUndo.h"
@@ -114,6 +115,27 @@ private slots:
         QVERIFY(cli.waitForFinished(60000));
         QCOMPARE(cli.exitCode(), 0);
         QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts), expected);
+    }
+
+    // A booking's life from the command line, in the history in order.
+    void lifeFromTheCommandLine()
+    {
+        seed::seedLists(m_env->databaseFile());
+        auto cli = [this](const QStringList &arguments) {
+            QProcess process;
+            process.start(QStringLiteral(OSTREVAN_CLI_PATH), QStringList{u"--settings"_s, m_env->settingsFile()} + arguments);
+            process.waitForFinished(60000);
+            return QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        };
+        cli({u"--answer"_s, u"yes"_s, u"book"_s, u"MEL0106"_s, u"3"_s, u"Golf"_s, u"Jane Doe"_s});
+        cli({u"confirm"_s, u"MEL0106"_s, u"Golf"_s});
+        cli({u"--answer"_s, u"yes"_s, u"unbook"_s, u"MEL0106"_s, u"Golf"_s});
+        QStringList lines;
+        for (const QString &line : cli({u"booking-history"_s, u"--horse"_s, u"golf"_s}))
+            lines << line.section(u'\t', 5); // from the jockey before on; the time is the clock's
+        QCOMPARE(lines, (QStringList{u"\tJane Doe\t\tPlanned\t\t0\tcommand line"_s,
+                                     u"Jane Doe\tJane Doe\tPlanned\tConfirmed\t0\t1\tcommand line"_s,
+                                     u"Jane Doe\t\tConfirmed\t\t1\t\tcommand line"_s}));
     }
 
     void historyIsKeptTwoYears()

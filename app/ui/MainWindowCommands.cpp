@@ -135,7 +135,7 @@ void MainWindowCommands::buildPopups()
             showRaceWindow(m_window, m_window->nomsModel()->cellText(row, mainlists::noms::Meeting),
                            m_window->nomsModel()->cellText(row, mainlists::noms::Race).toInt());
     });
-    addItem(MnuPUNoms, "MnuHorseForm", u"&Horse Form"_s, false);
+    addItem(MnuPUNoms, "MnuHorseForm", u"H&orse Form"_s, false);
     addItem(MnuPUNoms, "mnuVicRatings", u"&Ratings"_s, false);
     addItem(MnuPUNoms, "mnuNomsRBForm", u"Race &Form"_s, false);
     addItem(MnuPUNoms, "mnuJockeystats", u"&Jockey Stats"_s, false);

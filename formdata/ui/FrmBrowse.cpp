@@ -1,20 +1,19 @@
 #include "FrmBrowse.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QLibrary>
+#include <QOpenGLContext>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QVBoxLayout>
 
-#ifdef OSTREVAN_HAVE_WEBENGINE
-#include <unistd.h>
-
-#include <QWebEnginePage>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
-#endif
+// Qt's own setter of the context that every window's OpenGL context shares.
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext *context);
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -26,7 +25,60 @@ FrmBrowse::Presenter &presenter()
     return instance;
 }
 
+// The browser engine lives in a module loaded on the first page: loading it costs about as much
+// as the rest of launching. Without the module, pages open in the system browser.
+struct WebModule
+{
+    QWidget *(*create)(QWidget *parent) = nullptr;
+    void (*navigate)(QWidget *view, const QUrl &url) = nullptr;
+};
+
+const WebModule &webModule()
+{
+    static const WebModule module = [] {
+        WebModule found;
+        QStringList paths;
+        if (qEnvironmentVariableIsSet("OSTREVAN_WEBVIEW_MODULE")) {
+            paths << qEnvironmentVariable("OSTREVAN_WEBVIEW_MODULE");
+        } else {
+            // Beside the program in a build tree, in the library folder once installed.
+            const QString dir = QCoreApplication::applicationDirPath() + u'/';
+            paths << dir + QStringLiteral(OSTREVAN_WEBVIEW_FILE)
+                  << dir + QStringLiteral(OSTREVAN_WEBVIEW_INSTALLED_DIR "/" OSTREVAN_WEBVIEW_FILE);
+        }
+        for (const QString &path : std::as_const(paths)) {
+            if (!QFileInfo::exists(path))
+                continue;
+            // The engine draws through a context shared with the windows', which it expects when it
+            // loads. A program linked with the engine has it made at launch; this one only now.
+            if (!QOpenGLContext::globalShareContext()) {
+                auto *context = new QOpenGLContext(qApp);
+                context->setFormat(QSurfaceFormat::defaultFormat());
+                context->create();
+                qt_gl_set_global_share_context(context);
+            }
+            QLibrary library(path);
+            if (!library.load()) {
+                qWarning("The browser module %s does not load: %s", qPrintable(path), qPrintable(library.errorString()));
+                continue;
+            }
+            found.create = reinterpret_cast<decltype(found.create)>(library.resolve("ostrevanCreateWebView"));
+            found.navigate = reinterpret_cast<decltype(found.navigate)>(library.resolve("ostrevanWebViewNavigate"));
+            if (found.create && found.navigate)
+                break;
+            found = {};
+        }
+        return found;
+    }();
+    return module;
+}
+
 } // namespace
+
+bool FrmBrowse::canShowPages()
+{
+    return webModule().create != nullptr;
+}
 
 void FrmBrowse::setPresenter(Presenter p)
 {
@@ -40,17 +92,11 @@ FrmBrowse::FrmBrowse(QWidget *parent) : QDialog(parent)
     resize(900, 700);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-#ifdef OSTREVAN_HAVE_WEBENGINE
-    // The browser engine's sandbox refuses to start for the superuser.
-    if (::getuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    auto *view = new QWebEngineView(this);
-    view->setObjectName(u"WebBrowser1"_s);
-    // A site that cannot be reached shows the browser's own error page, never a blank window.
-    view->page()->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, true);
-    m_view = view;
-    layout->addWidget(view, 1);
-#endif
+    if (canShowPages()) {
+        m_view = webModule().create(this);
+        m_view->setObjectName(u"WebBrowser1"_s);
+        layout->addWidget(m_view, 1);
+    }
     cmdClose = new QPushButton(u"Close"_s, this);
     cmdClose->setObjectName(u"cmdClose"_s);
     auto *buttons = new QHBoxLayout;
@@ -68,9 +114,8 @@ FrmBrowse::FrmBrowse(QWidget *parent) : QDialog(parent)
 void FrmBrowse::navigate(const QUrl &url)
 {
     m_url = url;
-#ifdef OSTREVAN_HAVE_WEBENGINE
-    static_cast<QWebEngineView *>(m_view)->setUrl(url);
-#endif
+    if (m_view)
+        webModule().navigate(m_view, url);
 }
 
 void FrmBrowse::showPage(QWidget *parent, const QString &caption, const QUrl &url, bool largeNearTop)
@@ -79,7 +124,10 @@ void FrmBrowse::showPage(QWidget *parent, const QString &caption, const QUrl &ur
         presenter()(caption, url);
         return;
     }
-#ifdef OSTREVAN_HAVE_WEBENGINE
+    if (!canShowPages()) {
+        QDesktopServices::openUrl(url);
+        return;
+    }
     FrmBrowse window(parent);
     window.setWindowTitle(caption);
     window.navigate(url);
@@ -89,10 +137,4 @@ void FrmBrowse::showPage(QWidget *parent, const QString &caption, const QUrl &ur
                            qMin(800, screen.height() - 40));
     }
     window.exec();
-#else
-    Q_UNUSED(parent);
-    Q_UNUSED(caption);
-    Q_UNUSED(largeNearTop);
-    QDesktopServices::openUrl(url);
-#endif
 }

@@ -73,6 +73,7 @@ private slots:
     void runOpensItsResult();
     void findHorseSearchesAndOpensForm();
     void lookUpsShowTheirPages();
+    void browserWindowLoadsItsEngineAndShowsThePage();
     void cliPrintsTheSameCore();
 
 private:
@@ -268,6 +269,32 @@ void TestFormWindows::lookUpsShowTheirPages()
     QFile page(display);
     QVERIFY(page.open(QIODevice::ReadOnly));
     QCOMPARE(page.readAll(), QByteArray("<html>GREEN FLASH rating</html>"));
+}
+
+void TestFormWindows::browserWindowLoadsItsEngineAndShowsThePage()
+{
+#ifndef OSTREVAN_WEBVIEW_PATH
+    QSKIP("built without the browser module");
+#else
+    // The engine is loaded when the first page is shown, never with the program.
+    const auto engineLoaded = [] {
+        QFile maps(u"/proc/self/maps"_s);
+        return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt6WebEngineCore");
+    };
+    QVERIFY(!engineLoaded());
+    qputenv("OSTREVAN_WEBVIEW_MODULE", OSTREVAN_WEBVIEW_PATH);
+    FixtureHttpServer site;
+    site.setResponse({200, "OK", "<html><head><title>GREEN FLASH</title></head><body>rated 84</body></html>", "text/html"});
+    FrmBrowse window;
+    QVERIFY(FrmBrowse::canShowPages());
+    QVERIFY(engineLoaded());
+    QWidget *view = window.findChild<QWidget *>(u"WebBrowser1"_s);
+    QVERIFY(view);
+    window.navigate(QUrl(site.url(u"/rating"_s)));
+    window.show();
+    QTRY_COMPARE_WITH_TIMEOUT(view->property("title").toString(), u"GREEN FLASH"_s, 30000);
+    QCOMPARE(window.url(), QUrl(site.url(u"/rating"_s)));
+#endif
 }
 
 void TestFormWindows::cliPrintsTheSameCore()

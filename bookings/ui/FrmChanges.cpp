@@ -1,6 +1,7 @@
 #include "FrmChanges.h"
 
 #include "FrmRace.h"
+#include "bookings/BookingUndo.h"
 #include "bookings/RaceRunners.h"
 #include "bookings/StoredColor.h"
 #include "core/Clock.h"
@@ -350,7 +351,12 @@ void FrmChanges::removeBookings()
     if (!UserDialogs::instance().askYesNo(u"Confirm Removal"_s, question, UserDialogs::Icon::Question,
                                           UserDialogs::Answer::No))
         return;
-    const fieldchangelog::Removal removal = fieldchangelog::removeBookings(ids);
+    fieldchangelog::Removal removal;
+    {
+        // One step of the session's undo, recorded in the history as the review's own.
+        const BookingUndo::Gesture undoable(BookingUndo::session(), bookinghistory::Source::ChangeReview);
+        removal = fieldchangelog::removeBookings(ids);
+    }
     reload();
     emit changesReviewed();
     if (removal.removed > 0)

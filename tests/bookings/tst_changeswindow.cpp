@@ -1,5 +1,6 @@
 // The "Changes" window offscreen over a real database: removing asks once and deletes only the
 // bookings of the chosen booked horses; keeping marks the rows seen and deletes nothing.
+#include "bookings/BookingUndo.h"
 #include "bookings/ui/FrmChanges.h"
 #include "db/Database.h"
 #include "support/ScriptedDialogs.h"
@@ -42,6 +43,7 @@ private slots:
         TestEnvironment env;
         env.createDatabase();
         ScriptedDialogs dialogs;
+        BookingUndo::session().clear();
         {
             Db db = OpenDb();
             db.exec(u"INSERT INTO Meeting (MeetingCode, MeetingLocation, MeetingDate) VALUES "
@@ -83,6 +85,12 @@ private slots:
         QTEST(queryRows(u"SELECT GROUP_CONCAT(Seen, '') FROM (SELECT Seen FROM FieldChange ORDER BY ChangeID)"_s)
                   .value(0),
               "seen");
+        // A removal is the review's own step in the history, and one undo brings every booking back.
+        const QStringList removed = queryRows(u"SELECT Horse || '|' || Source FROM BookingLog ORDER BY Horse"_s);
+        const QStringList expected = {u"CHÂTEAU ROUGE|change review"_s, u"O'Reilly's Star|change review"_s};
+        QCOMPARE(removed, answerYes ? expected : QStringList());
+        QCOMPARE(BookingUndo::session().undo(), answerYes);
+        QCOMPARE(queryRows(u"SELECT COUNT(*) FROM Bookings"_s), QStringList{u"3"_s});
     }
 };
 

@@ -87,11 +87,14 @@ for program in /usr/bin/ostrevan /usr/bin/ostrevan-cli /usr/bin/ostrevan-dataser
     fi
     $hardened || continue
     # The distribution's hardening: full RELRO with immediate binding, a stack protector, fortified calls.
-    readelf -lW "$program" | grep -q GNU_RELRO || { echo "$program has no RELRO" >&2; exit 1; }
-    readelf -dW "$program" | grep -q -E 'BIND_NOW|FLAGS.*\bNOW\b' || { echo "$program binds lazily" >&2; exit 1; }
-    readelf --dyn-syms -W "$program" | grep -q '__stack_chk_fail' || { echo "$program has no stack protector" >&2; exit 1; }
-    readelf --dyn-syms -W "$program" | grep -q -E '__[a-z0-9_]+_chk(@|$)' \
-        || { echo "$program calls no fortified functions" >&2; exit 1; }
+    # Read whole before grep: grep -q stops at the first match, and under pipefail readelf's SIGPIPE would fail it.
+    headers=$(readelf -lW "$program")
+    dynamic=$(readelf -dW "$program")
+    symbols=$(readelf --dyn-syms -W "$program")
+    grep -q GNU_RELRO <<<"$headers" || { echo "$program has no RELRO" >&2; exit 1; }
+    grep -q -E 'BIND_NOW|FLAGS.*\bNOW\b' <<<"$dynamic" || { echo "$program binds lazily" >&2; exit 1; }
+    grep -q '__stack_chk_fail' <<<"$symbols" || { echo "$program has no stack protector" >&2; exit 1; }
+    grep -q -E '__[a-z0-9_]+_chk(@|$)' <<<"$symbols" || { echo "$program calls no fortified functions" >&2; exit 1; }
 done
 modes() { stat -c '%a %U:%G' "$1"; }
 test "$(modes "$state")" = "750 ostrevan-dataserver:ostrevan-dataserver" \

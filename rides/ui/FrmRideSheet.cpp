@@ -209,13 +209,18 @@ void FrmRideSheet::printSheets()
     preview.exec();
 }
 
-void FrmRideSheet::savePdf()
+QString FrmRideSheet::askSavePath(const QString &title, const QString &filter, const QString &extension) const
 {
     UserDialogs::FileRequest request;
-    request.title = u"Save PDF"_s;
-    request.filter = u"PDF files|*.pdf"_s;
-    request.suggestedName = suggestedName(u"pdf"_s);
-    const QString path = UserDialogs::instance().saveFile(request);
+    request.title = title;
+    request.filter = filter;
+    request.suggestedName = suggestedName(extension);
+    return UserDialogs::instance().saveFile(request);
+}
+
+void FrmRideSheet::savePdf()
+{
+    const QString path = askSavePath(u"Save PDF"_s, u"PDF files|*.pdf"_s, u"pdf"_s);
     if (path.isEmpty())
         return;
     QString why;
@@ -226,11 +231,7 @@ void FrmRideSheet::savePdf()
 
 void FrmRideSheet::saveCalendar()
 {
-    UserDialogs::FileRequest request;
-    request.title = u"Save Calendar File"_s;
-    request.filter = u"iCalendar files|*.ics"_s;
-    request.suggestedName = suggestedName(u"ics"_s);
-    const QString path = UserDialogs::instance().saveFile(request);
+    const QString path = askSavePath(u"Save Calendar File"_s, u"iCalendar files|*.ics"_s, u"ics"_s);
     if (path.isEmpty())
         return;
     QString why;

@@ -49,6 +49,8 @@ private:
     void buildWidgets();
     void chooseJockey(const QString &jockey);
     QString suggestedName(const QString &extension) const;
+    // The save dialog for one of the sheet's files, named after the jockey and the date; empty when cancelled.
+    QString askSavePath(const QString &title, const QString &filter, const QString &extension) const;
 
     QStandardItemModel *m_model = nullptr;
     QList<Ride> m_rides;

@@ -3,7 +3,7 @@
 #include "BookingOperations.h"
 #include "core/UserDialogs.h"
 #include "db/Database.h"
-#include "people/ManagedJockeys.h"
+#include "roster/ManagedJockeys.h"
 
 #include <QMimeData>
 

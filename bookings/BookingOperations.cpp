@@ -5,10 +5,10 @@
 #include "BookingUndo.h"
 #include "DoubleBooking.h"
 #include "ListRows.h"
-#include "StoredColor.h"
+#include "roster/StoredColor.h"
 #include "core/UserDialogs.h"
 #include "db/Database.h"
-#include "people/RiderName.h"
+#include "roster/RiderName.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -1,7 +1,7 @@
 #include "BookingPickLists.h"
 
 #include "BookingOperations.h"
-#include "StoredColor.h"
+#include "roster/StoredColor.h"
 #include "db/Database.h"
 
 using namespace Qt::Literals::StringLiterals;

@@ -3,7 +3,7 @@
 #include "BookedEntry.h"
 #include "core/UserDialogs.h"
 #include "db/Database.h"
-#include "people/RiderName.h"
+#include "roster/RiderName.h"
 
 #include <QSqlQuery>
 

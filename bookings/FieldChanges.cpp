@@ -1,7 +1,7 @@
 #include "FieldChanges.h"
 
 #include "BookingOperations.h"
-#include "people/RiderName.h"
+#include "roster/RiderName.h"
 
 #include <QHash>
 #include <QSet>

@@ -1,14 +1,17 @@
 #include "MainLists.h"
 
 #include "BookedEntry.h"
+#include "BookingGrid.h"
 #include "BookingOperations.h"
 #include "BookingPickLists.h"
-#include "people/ManagedJockeys.h"
-#include "StoredColor.h"
+#include "roster/ManagedJockeys.h"
+#include "roster/StoredColor.h"
 #include "core/MonthNames.h"
 #include "db/Database.h"
 #include "formdata/HorseForm.h"
+#include "people/TrainerRecord.h"
 
+#include <QColor>
 #include <QDate>
 #include <QLocale>
 #include <QSqlError>
@@ -476,6 +479,15 @@ void saveTrainerContact(const QString &trainer, ContactField left, const Trainer
         db.exec(u"UPDATE Trainer SET TrainerMobile = ? WHERE TrainerName = ?"_s, {orNull(boxes.mobile), trainer});
         break;
     }
+}
+
+void markTrainerRow(BookingGrid &grid, int row, const trainers::TrainerNotes &notes)
+{
+    grid.setCellIcon(row, names::Icon2, notes.comments.trimmed().isEmpty() ? 0 : kCommentIcon);
+    grid.setCellText(row, names::IgnTrainer, notes.ignore ? u"True"_s : u"False"_s);
+    const QColor fore = notes.ignore ? QColor(Qt::red) : QColor();
+    for (int column = 1; column <= grid.columnCount(); ++column)
+        grid.setCellForeColor(row, column, fore);
 }
 
 } // namespace mainlists

@@ -10,7 +10,11 @@
 #include <QTime>
 #include <QVariantList>
 
+class BookingGrid;
 class Db;
+namespace trainers {
+struct TrainerNotes;
+}
 
 // The main window's lists: their columns, the queries that fill them and the rules that turn
 // rows into lines, plus the race details text and the trainer contact details. The window only
@@ -89,6 +93,9 @@ QList<ListRow> buildTrainerLines(const QList<TrainerNomination> &rows, const QHa
                                  const QHash<QString, TrainerFacts> &facts);
 // Every trainer with runners under the filter.
 QList<ListRow> loadTrainers(const ListFilter &filter);
+// Marks a trainers-list row as the stored notes say: the comments icon and the ignore flag with
+// its red lettering.
+void markTrainerRow(BookingGrid &grid, int row, const trainers::TrainerNotes &notes);
 // The managed jockeys' best finishing position by form trainer (lower-case name) from RaceStats.
 QHash<QString, int> bestPlacingByTrainer(Db &db, const QString &jockeyInList);
 

@@ -2,7 +2,7 @@
 
 #include "BookedEntry.h"
 #include "BookingOperations.h"
-#include "StoredColor.h"
+#include "roster/StoredColor.h"
 #include "WeightCalculation.h"
 #include "core/Clock.h"
 #include "db/Database.h"

@@ -49,7 +49,7 @@ install(TARGETS ostrevan ostrevan-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR
 # The browser module, found from the program's folder by the path between them.
 set(webview_dir ${CMAKE_INSTALL_LIBDIR}/ostrevan)
 file(RELATIVE_PATH webview_relative_dir /${CMAKE_INSTALL_BINDIR} /${webview_dir})
-target_compile_definitions(ostrevan_ui PRIVATE OSTREVAN_WEBVIEW_INSTALLED_DIR="${webview_relative_dir}")
+target_compile_definitions(ostrevan_formdata_ui PRIVATE OSTREVAN_WEBVIEW_INSTALLED_DIR="${webview_relative_dir}")
 if(TARGET ostrevan-webview)
     install(TARGETS ostrevan-webview LIBRARY DESTINATION ${webview_dir} COMPONENT ostrevan)
 endif()

@@ -3,7 +3,7 @@
 #include "FormText.h"
 #include "RemoteQuery.h"
 #include "core/UserDialogs.h"
-#include "people/ManagedJockeys.h"
+#include "roster/ManagedJockeys.h"
 #include "db/Database.h"
 
 #include <QDate>

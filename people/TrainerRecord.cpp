@@ -1,10 +1,6 @@
 #include "TrainerRecord.h"
 
-#include "bookings/BookingGrid.h"
-#include "bookings/MainLists.h"
 #include "db/Database.h"
-
-#include <QColor>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -59,16 +55,6 @@ void storeTrainer(const TrainerNotes &notes)
                 "TrainerName) VALUES (?, ?, ?, ?, ?, ?)"_s,
                 values);
     transaction.commit();
-}
-
-void markTrainerRow(BookingGrid &grid, int row, const TrainerNotes &notes)
-{
-    using namespace mainlists;
-    grid.setCellIcon(row, names::Icon2, notes.comments.trimmed().isEmpty() ? 0 : kCommentIcon);
-    grid.setCellText(row, names::IgnTrainer, notes.ignore ? u"True"_s : u"False"_s);
-    const QColor fore = notes.ignore ? QColor(Qt::red) : QColor();
-    for (int column = 1; column <= grid.columnCount(); ++column)
-        grid.setCellForeColor(row, column, fore);
 }
 
 } // namespace trainers

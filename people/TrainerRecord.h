@@ -2,8 +2,6 @@
 
 #include <QString>
 
-class BookingGrid;
-
 // The agent's notes on one trainer (`Trainer` table), as the trainer editor reads and stores them.
 namespace trainers {
 
@@ -28,9 +26,5 @@ EditorStart editorStart(const QString &name, const TrainerNotes &detailBoxes);
 // Stores the notes (an empty field is null): adds the row when there is none, else rewrites
 // every field but the name. Throws DbError.
 void storeTrainer(const TrainerNotes &notes);
-
-// Marks the main trainers list's row as the stored notes say: the comments icon and the
-// ignore flag with its red lettering.
-void markTrainerRow(BookingGrid &grid, int row, const TrainerNotes &notes);
 
 } // namespace trainers

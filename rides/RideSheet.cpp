@@ -3,7 +3,7 @@
 #include "bookings/BookedEntry.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
-#include "people/RiderName.h"
+#include "roster/RiderName.h"
 
 #include <QRegularExpression>
 

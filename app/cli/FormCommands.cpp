@@ -1,7 +1,7 @@
 // ostrevan-cli: form statistics, race results and the horse search, one tab-separated line each.
 #include "CliCommands.h"
 #include "CliDialogs.h"
-#include "people/ManagedJockeys.h"
+#include "roster/ManagedJockeys.h"
 #include "db/Database.h"
 #include "formdata/FormLookups.h"
 #include "formdata/FormStatistics.h"

@@ -10,7 +10,7 @@
 #include "core/UserDialogs.h"
 #include "import/FieldFileLoader.h"
 #include "import/ui/frmSelectMeeting.h"
-#include "people/ManagedJockeys.h"
+#include "roster/ManagedJockeys.h"
 
 #include <QComboBox>
 #include <QFileInfo>

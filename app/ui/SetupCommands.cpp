@@ -4,6 +4,7 @@
 #include "frmState.h"
 
 #include "bookings/BookingPickLists.h"
+#include "bookings/MainLists.h"
 #include "bookings/ui/ListModel.h"
 #include "core/UserDialogs.h"
 #include "db/Database.h"
@@ -61,14 +62,15 @@ void SetupCommands::editTrainer()
                                        m_window->txtTrainMobile->text(),
                                        {},
                                        false};
-    frmEditTrainer editor(trainer, boxes, list, row, m_window);
+    frmEditTrainer editor(trainer, boxes, m_window);
     try {
         editor.activate();
     } catch (const DbError &error) {
         UserDialogs::instance().critical(u"Error"_s, error.message());
         return;
     }
-    editor.exec();
+    if (editor.exec() == QDialog::Accepted)
+        mainlists::markTrainerRow(*list, row, editor.storedNotes());
 }
 
 void SetupCommands::bookingTemplates()

@@ -6,7 +6,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
-#include "people/ManagedJockeys.h"
+#include "roster/ManagedJockeys.h"
 #include "bookings/MeetingReport.h"
 #include "bookings/WeightCalculation.h"
 #include "bookings/ui/FrmRace.h"

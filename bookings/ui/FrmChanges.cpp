@@ -3,7 +3,7 @@
 #include "FrmRace.h"
 #include "bookings/BookingUndo.h"
 #include "bookings/RaceRunners.h"
-#include "bookings/StoredColor.h"
+#include "roster/StoredColor.h"
 #include "core/Clock.h"
 #include "core/UserDialogs.h"
 #include "core/ui/BusyPointer.h"

@@ -13,14 +13,14 @@
 #include "bookings/BookingOperations.h"
 #include "bookings/BookingPickLists.h"
 #include "bookings/RaceRunners.h"
-#include "bookings/StoredColor.h"
+#include "roster/StoredColor.h"
 #include "bookings/WeightCalculation.h"
 #include "core/Sound.h"
 #include "core/cAppSettings.h"
 #include "core/ui/BusyPointer.h"
 #include "core/ui/HeaderLayout.h"
 #include "formdata/ui/FormWindows.h"
-#include "people/ManagedJockeys.h"
+#include "roster/ManagedJockeys.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "FrmRaceStats.h"
 
 #include "FormWindows.h"
-#include "people/ManagedJockeys.h"
+#include "roster/ManagedJockeys.h"
 #include "core/Sound.h"
 #include "core/cAppSettings.h"
 #include "core/ui/BusyPointer.h"

@@ -12,9 +12,8 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-frmEditTrainer::frmEditTrainer(const QString &trainer, const trainers::TrainerNotes &detailBoxes, BookingGrid *list,
-                               int row, QWidget *parent)
-    : QDialog(parent), m_boxes(detailBoxes), m_list(list), m_row(row)
+frmEditTrainer::frmEditTrainer(const QString &trainer, const trainers::TrainerNotes &detailBoxes, QWidget *parent)
+    : QDialog(parent), m_boxes(detailBoxes)
 {
     setObjectName(u"frmEditTrainer"_s);
     setWindowTitle(u"Trainer"_s);
@@ -77,7 +76,6 @@ void frmEditTrainer::store()
         UserDialogs::instance().critical(u"Error"_s, error.message());
         return;
     }
-    if (m_list)
-        trainers::markTrainerRow(*m_list, m_row, notes);
+    m_stored = notes;
     accept();
 }

@@ -4,21 +4,18 @@
 
 #include <QDialog>
 
-class BookingGrid;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
-// The trainer editor: the agent's notes on one trainer; storing them re-marks the trainer's
-// row of the main trainers list at once.
+// The trainer editor: the agent's notes on one trainer. Accepted once the notes are stored; the
+// caller then shows them wherever the trainer is listed.
 class frmEditTrainer final : public QDialog
 {
     Q_OBJECT
 public:
-    // `detailBoxes` holds the main window's location, phone and mobile boxes (the defaults);
-    // `list` and `row` (from 1) the trainers-list row to re-mark, or nullptr.
-    frmEditTrainer(const QString &trainer, const trainers::TrainerNotes &detailBoxes, BookingGrid *list, int row,
-                   QWidget *parent = nullptr);
+    // `detailBoxes` holds the main window's location, phone and mobile boxes (the defaults).
+    frmEditTrainer(const QString &trainer, const trainers::TrainerNotes &detailBoxes, QWidget *parent = nullptr);
 
     // Reads the trainer and fills the fields (the window's activation).
     void activate();
@@ -31,9 +28,10 @@ public:
     QPushButton *cmdClose = nullptr;
 
     void store();
+    // The notes as last stored.
+    const trainers::TrainerNotes &storedNotes() const { return m_stored; }
 
 private:
     trainers::TrainerNotes m_boxes;
-    BookingGrid *m_list;
-    int m_row;
+    trainers::TrainerNotes m_stored;
 };

@@ -2,7 +2,7 @@
 
 #include "frmSelJockey.h"
 
-#include "bookings/StoredColor.h"
+#include "roster/StoredColor.h"
 #include "core/Clock.h"
 #include "core/UserDialogs.h"
 #include "core/ui/BusyPointer.h"

@@ -3,7 +3,7 @@
 #include "core/DebugMode.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
-#include "people/ManagedJockeys.h"
+#include "roster/ManagedJockeys.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 #include "support/TestGrid.h"

@@ -9,7 +9,7 @@
 #include "core/QueryCredentials.h"
 #include "core/cAppSettings.h"
 #include "people/JockeyRecord.h"
-#include "people/ManagedJockeys.h"
+#include "roster/ManagedJockeys.h"
 #include "db/Database.h"
 #include "formdata/HorseForm.h"
 #include "formdata/RemoteQuery.h"

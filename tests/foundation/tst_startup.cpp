@@ -31,7 +31,7 @@ void addTrainer(const QString &databaseFile, const QString &name)
     db.exec(QStringLiteral("INSERT INTO Trainer (TrainerName, Phone) VALUES (?, '03 9999 0000')"), {name});
 }
 
-QStringList trainers(const QString &databaseFile)
+QStringList trainerNames(const QString &databaseFile)
 {
     Db db(databaseFile);
     QSqlQuery query = db.exec(QStringLiteral("SELECT TrainerName FROM Trainer ORDER BY TrainerName"));
@@ -176,7 +176,7 @@ private slots:
         startup::loadForSplash();
         QVERIFY(cAppSettings::instance().AlreadyUpgraded);
         // The old rows as they were, plus the new installation's trainers and rates the old one lacked.
-        QCOMPARE(trainers(delivered),
+        QCOMPARE(trainerNames(delivered),
                  (QStringList{QStringLiteral("NEW ONLY"), QStringLiteral("OLD ONLY"), QStringLiteral("SHARED")}));
         {
             Db db(delivered);
@@ -191,7 +191,7 @@ private slots:
         addTrainer(delivered, QStringLiteral("ADDED SINCE"));
         cAppSettings::instance().reset();
         startup::loadForSplash();
-        QVERIFY(trainers(delivered).contains(QStringLiteral("ADDED SINCE")));
+        QVERIFY(trainerNames(delivered).contains(QStringLiteral("ADDED SINCE")));
         QVERIFY(dialogs.messages.isEmpty());
     }
 
@@ -214,7 +214,7 @@ private slots:
         }
         cAppSettings::instance().reset();
         startup::loadForSplash();
-        QCOMPARE(trainers(working), QStringList{QStringLiteral("ADDED SINCE")});
+        QCOMPARE(trainerNames(working), QStringList{QStringLiteral("ADDED SINCE")});
         QVERIFY(!cAppSettings::instance().AlreadyUpgraded);
         QCOMPARE(dialogs.messages.size(), 1);
         QVERIFY(dialogs.messages.first().text.contains(QStringLiteral("Upgraded=\"Ja\"")));

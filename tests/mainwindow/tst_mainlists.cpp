@@ -1,8 +1,8 @@
 #include "MainWindowSeed.h"
 
 #include "bookings/MainLists.h"
-#include "people/ManagedJockeys.h"
-#include "bookings/StoredColor.h"
+#include "roster/ManagedJockeys.h"
+#include "roster/StoredColor.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 

@@ -7,7 +7,7 @@
 #include "app/ui/MainWindow.h"
 #include "bookings/BookingOperations.h"
 #include "bookings/MainLists.h"
-#include "bookings/StoredColor.h"
+#include "roster/StoredColor.h"
 #include "bookings/ui/ListModel.h"
 #include "bookings/ui/FrmRace.h"
 #include "formdata/ui/FrmBrowse.h"

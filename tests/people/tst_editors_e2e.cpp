@@ -9,7 +9,7 @@
 #include "app/ui/frmState.h"
 #include "bookings/BookingPickLists.h"
 #include "bookings/MainLists.h"
-#include "bookings/StoredColor.h"
+#include "roster/StoredColor.h"
 #include "bookings/ui/ListModel.h"
 #include "core/QueryCredentials.h"
 #include "core/TypedDate.h"
@@ -366,31 +366,34 @@ void TestEditors::trainerAddThenUpdateMarksTheList()
     list.setRows({row});
     const trainers::TrainerNotes boxes{u"T O'Sullivan"_s, u"Caulfield"_s, u"03 9999 0000"_s, {}, {}, false};
 
-    frmEditTrainer add(u"T O'Sullivan"_s, boxes, &list, 1);
+    frmEditTrainer add(u"T O'Sullivan"_s, boxes);
     add.activate();
     QVERIFY(add.cmdAdd->isEnabled() && !add.cmdUpdate->isEnabled());
     QCOMPARE(add.txtFields[2]->text(), u"03 9999 0000"_s);
     add.txtFields[3]->setText(u"Rings back"_s);
     add.chkFields->setChecked(true);
     add.cmdAdd->click();
+    QCOMPARE(add.result(), int(QDialog::Accepted));
+    mainlists::markTrainerRow(list, 1, add.storedNotes());
     QCOMPARE(list.cellText(1, mainlists::names::IgnTrainer), u"True"_s);
     QCOMPARE(list.data(list.index(0, 0), Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
     QCOMPARE(list.line(1).cell(mainlists::names::Icon2).icon, mainlists::kCommentIcon);
     QCOMPARE(one(u"SELECT TrainerMobile IS NULL FROM Trainer"_s), u"1"_s);
 
-    frmEditTrainer update(u"T O'Sullivan"_s, boxes, &list, 1);
+    frmEditTrainer update(u"T O'Sullivan"_s, boxes);
     update.activate();
     QVERIFY(!update.cmdAdd->isEnabled() && update.cmdUpdate->isEnabled());
     update.txtFields[2]->clear();
     update.txtFields[3]->clear();
     update.chkFields->setChecked(false);
     update.cmdUpdate->click();
+    mainlists::markTrainerRow(list, 1, update.storedNotes());
     QCOMPARE(one(u"SELECT Phone IS NULL AND TrainerComments IS NULL FROM Trainer"_s), u"1"_s);
     QCOMPARE(list.cellText(1, mainlists::names::IgnTrainer), u"False"_s);
     QVERIFY(!list.data(list.index(0, 0), Qt::ForegroundRole).value<QColor>().isValid());
     QCOMPARE(list.line(1).cell(mainlists::names::Icon2).icon, 0);
     // The emptied phone shows the main window's again.
-    frmEditTrainer again(u"T O'Sullivan"_s, boxes, &list, 1);
+    frmEditTrainer again(u"T O'Sullivan"_s, boxes);
     again.activate();
     QCOMPARE(again.txtFields[2]->text(), u"03 9999 0000"_s);
 }

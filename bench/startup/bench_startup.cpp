@@ -12,6 +12,7 @@
 #include "core/cAppSettings.h"
 #include "db/Compaction.h"
 #include "db/Schema.h"
+#include "db/SchemaUpgrade.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -104,6 +105,8 @@ int main(int argc, char **argv)
     settings.AppVersion = version::asNumber();
     settings.AlreadyUpgraded = true;
     settings.SaveSettings();
+    // Checked by this version at its last start, as a database in daily use is.
+    UpgradeSchema();
     {
         // Compacted yesterday, as a database in daily use is: the start need not compact.
         QSettings stored(env.settingsFile(), QSettings::IniFormat);

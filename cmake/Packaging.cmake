@@ -103,9 +103,9 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 
 set(CPACK_DEBIAN_OSTREVAN_PACKAGE_NAME ostrevan)
 set(CPACK_DEBIAN_OSTREVAN_PACKAGE_SECTION misc)
-# Qt loads its SQLite driver as a plugin, and QtKeychain the secret service's client library, which
-# dpkg-shlibdeps cannot see.
-set(CPACK_DEBIAN_OSTREVAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libsecret-1-0")
+# Qt loads its SQLite driver as a plugin, QtKeychain the secret service's client library and the
+# programs libcurl with their first request, which dpkg-shlibdeps cannot see.
+set(CPACK_DEBIAN_OSTREVAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libsecret-1-0, libcurl4")
 set(CPACK_DEBIAN_OSTREVAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
 set(CPACK_DEBIAN_OSTREVAN_PACKAGE_SUGGESTS "ostrevan-dataserver")
 set(CPACK_COMPONENT_OSTREVAN_DESCRIPTION

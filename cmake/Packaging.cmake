@@ -46,10 +46,12 @@ set_target_properties(ostrevan ostrevan-cli ostrevan-dataserver PROPERTIES INSTA
 
 # The application and its command-line companion.
 install(TARGETS ostrevan ostrevan-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT ostrevan)
-# The browser module, found from the program's folder by the path between them.
+# The browser and sound modules, found from the program's folder by the path between them.
 set(webview_dir ${CMAKE_INSTALL_LIBDIR}/ostrevan)
 file(RELATIVE_PATH webview_relative_dir /${CMAKE_INSTALL_BINDIR} /${webview_dir})
-target_compile_definitions(ostrevan_ui PRIVATE OSTREVAN_WEBVIEW_INSTALLED_DIR="${webview_relative_dir}")
+target_compile_definitions(ostrevan_ui PRIVATE OSTREVAN_WEBVIEW_INSTALLED_DIR="${webview_relative_dir}"
+    OSTREVAN_MODULES_INSTALLED_DIR="${webview_relative_dir}")
+install(TARGETS ostrevan-sound LIBRARY DESTINATION ${webview_dir} COMPONENT ostrevan)
 if(TARGET ostrevan-webview)
     install(TARGETS ostrevan-webview LIBRARY DESTINATION ${webview_dir} COMPONENT ostrevan)
 endif()

@@ -141,8 +141,6 @@ Outcome prepareDatabase()
         return Outcome::CompactFailed;
     }
 
-    passwordstore::loadQueryCredentials();
-
     showStatus(QStringLiteral("Checking Database for Updates"));
     try {
         UpgradeSchema();
@@ -153,6 +151,11 @@ Outcome prepareDatabase()
                                              + error.message());
     }
     return Outcome::Ready;
+}
+
+void afterWindowShown()
+{
+    passwordstore::loadQueryCredentials();
 }
 
 bool compactWhenItPays()

@@ -19,10 +19,13 @@ enum class Outcome {
 };
 
 // The main window's data steps, in order: settings, locating the database and compacting it when
-// that pays, the query credentials and the schema upgrade. The ride statistics are refreshed after
-// the window shows (RideRefresh). Status texts go through the status sink, questions through the
-// dialogs seam.
+// that pays, and the schema upgrade. The ride statistics are refreshed after the window shows
+// (RideRefresh). Status texts go through the status sink, questions through the dialogs seam.
 Outcome prepareDatabase();
+
+// The steps after the main window is drawn, before its background work: the query credentials,
+// which the rides need and the window does not (the keychain may take seconds to answer).
+void afterWindowShown();
 
 // Compacts the database when its free pages are a real share of it or the last compaction is a
 // week old, and remembers when (LastCompacted). False when the compaction failed (nothing shown).

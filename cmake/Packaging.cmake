@@ -46,10 +46,12 @@ set_target_properties(ostrevan ostrevan-cli ostrevan-dataserver PROPERTIES INSTA
 
 # The application and its command-line companion.
 install(TARGETS ostrevan ostrevan-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT ostrevan)
-# The browser module, found from the program's folder by the path between them.
+# The browser and sound modules, found from the program's folder by the path between them.
 set(webview_dir ${CMAKE_INSTALL_LIBDIR}/ostrevan)
 file(RELATIVE_PATH webview_relative_dir /${CMAKE_INSTALL_BINDIR} /${webview_dir})
 target_compile_definitions(ostrevan_formdata_ui PRIVATE OSTREVAN_WEBVIEW_INSTALLED_DIR="${webview_relative_dir}")
+target_compile_definitions(ostrevan_app_ui PRIVATE OSTREVAN_MODULES_INSTALLED_DIR="${webview_relative_dir}")
+install(TARGETS ostrevan-sound LIBRARY DESTINATION ${webview_dir} COMPONENT ostrevan)
 if(TARGET ostrevan-webview)
     install(TARGETS ostrevan-webview LIBRARY DESTINATION ${webview_dir} COMPONENT ostrevan)
 endif()
@@ -103,9 +105,9 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 
 set(CPACK_DEBIAN_OSTREVAN_PACKAGE_NAME ostrevan)
 set(CPACK_DEBIAN_OSTREVAN_PACKAGE_SECTION misc)
-# Qt loads its SQLite driver as a plugin, and QtKeychain the secret service's client library, which
-# dpkg-shlibdeps cannot see.
-set(CPACK_DEBIAN_OSTREVAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libsecret-1-0")
+# Qt loads its SQLite driver as a plugin, QtKeychain the secret service's client library and the
+# programs libcurl with their first request, which dpkg-shlibdeps cannot see.
+set(CPACK_DEBIAN_OSTREVAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libsecret-1-0, libcurl4")
 set(CPACK_DEBIAN_OSTREVAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
 set(CPACK_DEBIAN_OSTREVAN_PACKAGE_SUGGESTS "ostrevan-dataserver")
 set(CPACK_COMPONENT_OSTREVAN_DESCRIPTION

@@ -294,6 +294,10 @@ bool cAppSettings::SaveSettings()
                 m_unread.erase(unread);
             }
             registry.setValueKey(name);
+            // Only what changed is written: a save with nothing new leaves the file alone instead of
+            // rewriting and syncing it (the start-up saves every time).
+            if (const QVariant stored = registry.value(); stored.isValid() && stored.toString() == text)
+                continue;
             registry.setValue(text);
         }
         registry.flush();

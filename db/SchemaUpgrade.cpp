@@ -6,28 +6,125 @@
 #include "core/Version.h"
 #include "core/cAppSettings.h"
 
+#include <QCryptographicHash>
+#include <QtEndian>
+
 namespace {
+
+// Raise when a check below changes in a way the layout's statements do not show.
+constexpr int kChecksRevision = 1;
 
 bool below(float threshold)
 {
     return cAppSettings::instance().AppVersion < threshold;
 }
 
+// True when the step ran without an error.
 template <typename Step>
-void ignoringErrors(Step step)
+bool ignoringErrors(Step step)
 {
     try {
         step();
+        return true;
     } catch (const DbError &) {
+        return false;
     }
+}
+
+// The layout the every-start checks bring a file to, as a positive number: the file keeps the
+// number of the layout it was last found whole in (SQLite's `user_version`, in its header), so a
+// start with a current file reads one number instead of checking every table and index.
+int layoutStamp()
+{
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.addData(QByteArray::number(kChecksRevision));
+    for (const QStringList &part : {schema::createStatements(), schema::addedTables(), schema::caseBlindColumns(),
+                                    QStringList{schema::trackAliasStatement()}})
+        for (const QString &text : part)
+            hash.addData(text.toUtf8());
+    const quint32 stamp = qFromBigEndian<quint32>(hash.result().constData()) & 0x7fffffffu;
+    return stamp ? int(stamp) : 1;
+}
+
+// The checks for tables, columns and indexes that later versions added, whatever the stored version
+// (each is a no-op once done); like the index steps they leave alone a file that lacks the tables.
+// True when every one of them succeeded.
+bool checkLayout()
+{
+    bool whole = true;
+    // ---- Venue aliases, the enrichment's last-start weight, codes compared without case ----
+    whole &= ignoringErrors([] { OpenDb().exec(schema::trackAliasStatement()); });
+    whole &= ignoringErrors([] {
+        Db db = OpenDb();
+        if (!db.scalar(QStringLiteral("SELECT 1 FROM pragma_table_info('Noms') WHERE name = 'LastStartWeight'"))
+                 .isValid())
+            db.exec(QStringLiteral("ALTER TABLE Noms ADD COLUMN LastStartWeight REAL"));
+    });
+    // The jockey a load last compared each booking with (empty until one has): a booking made
+    // since is new to the change review.
+    whole &= ignoringErrors([] {
+        Db db = OpenDb();
+        if (!db.scalar(QStringLiteral("SELECT 1 FROM pragma_table_info('Bookings') WHERE name = 'ReviewedJockey'"))
+                 .isValid())
+            db.exec(QStringLiteral("ALTER TABLE Bookings ADD COLUMN ReviewedJockey TEXT COLLATE NOCASE"));
+    });
+    // Meetings whose codes differ only in case ("2512rand" loaded after "2512RAND") are one meeting:
+    // the one stored last stays, with its races and nominations; bookings stay. Done before the
+    // codes become case-blind below.
+    whole &= ignoringErrors([] {
+        Db db = OpenDb();
+        Transaction transaction(db);
+        const QString olderTwins = QStringLiteral(
+            "SELECT M.MeetingCode FROM Meeting M WHERE EXISTS (SELECT 1 FROM Meeting L "
+            "WHERE L.MeetingCode = M.MeetingCode COLLATE NOCASE AND L.MeetingCode <> M.MeetingCode COLLATE BINARY "
+            "AND L.rowid > M.rowid)");
+        for (const char *table : {"Noms", "Race", "Meeting"})
+            db.exec(QStringLiteral("DELETE FROM %1 WHERE MeetingCode COLLATE BINARY IN (%2)")
+                        .arg(QLatin1String(table), olderTwins));
+        transaction.commit();
+    });
+    // ---- end of the venue, weight and code steps ----
+
+    // Files of older versions compare names with case; every query expects them not to.
+    whole &= ignoringErrors([] { makeColumnsCaseBlind(schema::caseBlindColumns()); });
+    // Tables of later versions, whatever the stored version, before their indexes below.
+    // One connection for all of them: each new one reads the schema again.
+    whole &= ignoringErrors([&whole] {
+        Db db = OpenDb();
+        for (const QString &table : schema::addedTables()) {
+            const QString create = QStringLiteral("CREATE TABLE ") + table + QLatin1Char(' ');
+            for (const QString &statement : schema::createStatements()) {
+                if (!statement.startsWith(create))
+                    continue;
+                const QString ifMissing =
+                    QStringLiteral("CREATE TABLE IF NOT EXISTS ") + statement.mid(qstrlen("CREATE TABLE "));
+                whole &= ignoringErrors([&] { db.exec(ifMissing); });
+            }
+        }
+        // Older files carry a second index identical to RaceStatsByTrainerNoCase (the column compares without
+        // case already), which every ride stored had to update as well.
+        whole &= ignoringErrors([&] { db.exec(QStringLiteral("DROP INDEX IF EXISTS RaceStatsByTrainerPlacing")); });
+        // Indexes the lists rely on for speed, which files made by older versions lack; cheap when present.
+        for (const QString &statement : schema::createStatements()) {
+            if (!statement.startsWith(QLatin1String("CREATE INDEX ")) || statement.contains(QLatin1String(" ByTrainer ")))
+                continue;
+            QString ifMissing = statement;
+            ifMissing.insert(int(qstrlen("CREATE INDEX ")), QStringLiteral("IF NOT EXISTS "));
+            whole &= ignoringErrors([&] { db.exec(ifMissing); });
+        }
+    });
+    return whole;
 }
 
 } // namespace
 
 void UpgradeSchema()
 {
+    const int stamp = layoutStamp();
+    int stored = 0;
     {
         Db db = OpenDb(); // fails early, before any step, when the file cannot be opened
+        stored = db.scalar(QStringLiteral("PRAGMA user_version")).toInt();
     }
     if (below(2.56f)) {
         AddOrAlterColumn(QStringLiteral("Jockey"), QStringLiteral("InvoicePeriod"), QStringLiteral("Text(2)"));
@@ -51,70 +148,9 @@ void UpgradeSchema()
         ignoringErrors([] { AddOrAlterColumn(QStringLiteral("Noms"), QStringLiteral("W800400"), QStringLiteral("Text(5)")); });
         ignoringErrors([] { AddOrAlterColumn(QStringLiteral("Noms"), QStringLiteral("RSecTime"), QStringLiteral("Single")); });
     }
-    // ---- Venue aliases, the enrichment's last-start weight, codes compared without case ----
-    // Checked on every upgrade (each is a no-op once done), so they need no version of their own;
-    // like the index steps they leave alone a file that lacks the tables.
-    ignoringErrors([] { OpenDb().exec(schema::trackAliasStatement()); });
-    ignoringErrors([] {
-        Db db = OpenDb();
-        if (!db.scalar(QStringLiteral("SELECT 1 FROM pragma_table_info('Noms') WHERE name = 'LastStartWeight'"))
-                 .isValid())
-            db.exec(QStringLiteral("ALTER TABLE Noms ADD COLUMN LastStartWeight REAL"));
-    });
-    // The jockey a load last compared each booking with (empty until one has): a booking made
-    // since is new to the change review.
-    ignoringErrors([] {
-        Db db = OpenDb();
-        if (!db.scalar(QStringLiteral("SELECT 1 FROM pragma_table_info('Bookings') WHERE name = 'ReviewedJockey'"))
-                 .isValid())
-            db.exec(QStringLiteral("ALTER TABLE Bookings ADD COLUMN ReviewedJockey TEXT COLLATE NOCASE"));
-    });
-    // Meetings whose codes differ only in case ("2512rand" loaded after "2512RAND") are one meeting:
-    // the one stored last stays, with its races and nominations; bookings stay. Done before the
-    // codes become case-blind below.
-    ignoringErrors([] {
-        Db db = OpenDb();
-        Transaction transaction(db);
-        const QString olderTwins = QStringLiteral(
-            "SELECT M.MeetingCode FROM Meeting M WHERE EXISTS (SELECT 1 FROM Meeting L "
-            "WHERE L.MeetingCode = M.MeetingCode COLLATE NOCASE AND L.MeetingCode <> M.MeetingCode COLLATE BINARY "
-            "AND L.rowid > M.rowid)");
-        for (const char *table : {"Noms", "Race", "Meeting"})
-            db.exec(QStringLiteral("DELETE FROM %1 WHERE MeetingCode COLLATE BINARY IN (%2)")
-                        .arg(QLatin1String(table), olderTwins));
-        transaction.commit();
-    });
-    // ---- end of the venue, weight and code steps ----
-
-    // Files of older versions compare names with case; every query expects them not to.
-    ignoringErrors([] { makeColumnsCaseBlind(schema::caseBlindColumns()); });
-    // Tables of later versions, whatever the stored version (tried again at every start), before
-    // their indexes below.
-    // One connection for all of them: each new one reads the schema again, and this runs at every start.
-    ignoringErrors([] {
-        Db db = OpenDb();
-        for (const QString &table : schema::addedTables()) {
-            const QString create = QStringLiteral("CREATE TABLE ") + table + QLatin1Char(' ');
-            for (const QString &statement : schema::createStatements()) {
-                if (!statement.startsWith(create))
-                    continue;
-                const QString ifMissing =
-                    QStringLiteral("CREATE TABLE IF NOT EXISTS ") + statement.mid(qstrlen("CREATE TABLE "));
-                ignoringErrors([&] { db.exec(ifMissing); });
-            }
-        }
-        // Older files carry a second index identical to RaceStatsByTrainerNoCase (the column compares without
-        // case already), which every ride stored had to update as well.
-        ignoringErrors([&] { db.exec(QStringLiteral("DROP INDEX IF EXISTS RaceStatsByTrainerPlacing")); });
-        // Indexes the lists rely on for speed, which files made by older versions lack; cheap when present.
-        for (const QString &statement : schema::createStatements()) {
-            if (!statement.startsWith(QLatin1String("CREATE INDEX ")) || statement.contains(QLatin1String(" ByTrainer ")))
-                continue;
-            QString ifMissing = statement;
-            ifMissing.insert(int(qstrlen("CREATE INDEX ")), QStringLiteral("IF NOT EXISTS "));
-            ignoringErrors([&] { db.exec(ifMissing); });
-        }
-    });
+    // A versioned step may have rebuilt a table: then the file is checked whatever its stamp says.
+    if ((stored != stamp || below(2.66f)) && checkLayout())
+        ignoringErrors([stamp] { OpenDb().exec(QStringLiteral("PRAGMA user_version = %1").arg(stamp)); });
     cAppSettings::instance().AppVersion = version::asNumber();
     cAppSettings::instance().SaveSettings();
 }

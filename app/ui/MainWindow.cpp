@@ -327,6 +327,7 @@ bool MainWindow::load()
     m_loaded = true;
     StatusSink::setInstance(this);
     showListCounts(QStringLiteral("Ready"));
+    startup::afterWindowShown();
     startBackgroundWork();
     return true;
 }

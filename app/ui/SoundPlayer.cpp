@@ -3,36 +3,43 @@
 #include "core/Sound.h"
 
 #include <QCoreApplication>
-#include <QAudioDevice>
-#include <QEventLoop>
-#include <QMediaDevices>
-#include <QSoundEffect>
-#include <QTimer>
-#include <QUrl>
+#include <QFileInfo>
+#include <QLibrary>
+
+namespace {
+
+using PlayFunction = bool (*)(const QString &resourcePath, bool async);
+
+// The player module, loaded with the first sound: beside the program in a build tree, in the
+// library folder once installed. Without it the program plays nothing.
+PlayFunction player()
+{
+    static const PlayFunction play = []() -> PlayFunction {
+        const QString dir = QCoreApplication::applicationDirPath() + u'/';
+        const QStringList paths{dir + QStringLiteral(OSTREVAN_SOUND_FILE),
+                                dir + QStringLiteral(OSTREVAN_MODULES_INSTALLED_DIR "/" OSTREVAN_SOUND_FILE)};
+        for (const QString &path : paths) {
+            if (!QFileInfo::exists(path))
+                continue;
+            QLibrary library(path);
+            if (!library.load()) {
+                qWarning("The sound module %s does not load: %s", qPrintable(path), qPrintable(library.errorString()));
+                continue;
+            }
+            if (auto found = reinterpret_cast<PlayFunction>(library.resolve("ostrevanPlaySound")))
+                return found;
+        }
+        return nullptr;
+    }();
+    return play;
+}
+
+} // namespace
 
 void installSoundPlayer()
 {
     sounds::setPlayer([](const QString &resourcePath, bool async) {
-        if (QMediaDevices::audioOutputs().isEmpty())
-            return false;
-        auto *effect = new QSoundEffect(QCoreApplication::instance());
-        effect->setSource(QUrl(QStringLiteral("qrc") + resourcePath));
-        QObject::connect(effect, &QSoundEffect::playingChanged, effect, [effect] {
-            if (!effect->isPlaying())
-                effect->deleteLater();
-        });
-        QObject::connect(effect, &QSoundEffect::statusChanged, effect, [effect] {
-            if (effect->status() == QSoundEffect::Error)
-                effect->deleteLater();
-            else if (effect->status() == QSoundEffect::Ready)
-                effect->play();
-        });
-        if (!async) {
-            QEventLoop loop;
-            QObject::connect(effect, &QObject::destroyed, &loop, &QEventLoop::quit);
-            QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-            loop.exec();
-        }
-        return true;
+        const PlayFunction play = player();
+        return play && play(resourcePath, async);
     });
 }

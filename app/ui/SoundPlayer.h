@@ -1,5 +1,5 @@
 #pragma once
 
-// Installs the Qt Multimedia player behind sounds::playSound. Playing is silent where the
-// machine has no audio device.
+// Installs the Qt Multimedia player behind sounds::playSound, a module loaded with the first
+// sound. Playing is silent where the machine has no audio device.
 void installSoundPlayer();

@@ -81,7 +81,6 @@ void SplashWindow::showStatus(const QString &text)
 
 void SplashWindow::load()
 {
-    sounds::playSound(sounds::kSplash, true);
     startup::loadForSplash();
     TmrSplash->start();
     lblVersion->setText(QStringLiteral("Version ") + version::dotted());
@@ -111,5 +110,8 @@ void SplashWindow::openMainWindow()
     if (!ready) {
         window->deleteLater();
         QCoreApplication::exit(0);
+        return;
     }
+    // The start sound comes with the window: loading the player before it would hold the window back.
+    sounds::playSound(sounds::kSplash, true);
 }

@@ -8,9 +8,9 @@ class QLabel;
 class QTimer;
 class MainWindow;
 
-// The first window: plays the start sound, loads the settings, runs the first-start
-// migration and then opens the main window. It shows the main
-// window's start-up steps in its status line.
+// The first window: loads the settings, runs the first-start migration and then opens the main
+// window, whose start-up steps it shows in its status line; the start sound plays once the main
+// window is up.
 class SplashWindow final : public QWidget, public StatusSink
 {
     Q_OBJECT

@@ -147,6 +147,48 @@ private slots:
         QVERIFY(!db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'RaceStatsByTrainerPlacing'")).isValid());
     }
 
+    // A file found whole is stamped with the layout; a start with the same stamp skips the checks,
+    // any other stamp (a file never checked, or checked by another version) has them run again.
+    void layoutStampDecidesTheChecks_data()
+    {
+        QTest::addColumn<QString>("stamped"); // "none", "this" layout's or an "other" one
+        QTest::addColumn<bool>("checked");
+        QTest::newRow("never checked") << "none" << true;
+        QTest::newRow("checked by this layout") << "this" << false;
+        QTest::newRow("checked by another layout") << "other" << true;
+    }
+
+    void layoutStampDecidesTheChecks()
+    {
+        QFETCH(QString, stamped);
+        QFETCH(bool, checked);
+        TestEnvironment env;
+        env.createDatabase();
+        cAppSettings::instance().AppVersion = version::asNumber();
+        UpgradeSchema();
+        const auto stampOf = [&env] { return Db(env.databaseFile()).scalar(QStringLiteral("PRAGMA user_version")).toInt(); };
+        const int stamp = stampOf();
+        QVERIFY(stamp > 0);
+        {
+            Db db(env.databaseFile());
+            db.exec(QStringLiteral("DROP INDEX NomsByTrainerList"));
+            const int stored = stamped == QLatin1String("none") ? 0 : stamped == QLatin1String("this") ? stamp : stamp ^ 1;
+            db.exec(QStringLiteral("PRAGMA user_version = %1").arg(stored));
+        }
+        UpgradeSchema();
+        QCOMPARE(Db(env.databaseFile())
+                     .scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'NomsByTrainerList'"))
+                     .isValid(),
+                 checked);
+        QCOMPARE(stampOf(), stamp);
+        // A file that an older version's steps changed is checked whatever its stamp.
+        cAppSettings::instance().AppVersion = 2.6f;
+        UpgradeSchema();
+        QVERIFY(Db(env.databaseFile())
+                    .scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'NomsByTrainerList'"))
+                    .isValid());
+    }
+
     // Files of older versions compared names with case; the upgrade makes them case-blind once.
     void nameColumnsBecomeCaseBlind()
     {

@@ -38,6 +38,32 @@ private slots:
         QCOMPARE(s.DataServer, cAppSettings::kDefaultDataServer);
     }
 
+    // The start-up saves at every start: with nothing new the file is left alone, a change is written.
+    void saveWritesOnlyWhatChanged()
+    {
+        TestEnvironment env;
+        cAppSettings &s = cAppSettings::instance();
+        s.reset();
+        QVERIFY(s.SaveSettings());
+        QFile file(env.settingsFile());
+        QVERIFY(file.open(QIODevice::ReadWrite | QIODevice::Append));
+        file.write("; the agent's note\n"); // gone if the file were written again
+        file.close();
+        const QByteArray before = [&env] {
+            QFile f(env.settingsFile());
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        QVERIFY(s.SaveSettings());
+        QFile again(env.settingsFile());
+        QVERIFY(again.open(QIODevice::ReadOnly));
+        QCOMPARE(again.readAll(), before);
+        s.BackupPath = QStringLiteral("/elsewhere");
+        QVERIFY(s.SaveSettings());
+        s.reset();
+        QVERIFY(s.LoadSettings());
+        QCOMPARE(s.BackupPath, QStringLiteral("/elsewhere"));
+    }
+
     // One field of each kind, with the characters an INI file could mangle.
     void fieldsRoundTrip()
     {

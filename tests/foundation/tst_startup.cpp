@@ -75,6 +75,9 @@ private slots:
         QCOMPARE(status.texts, (QStringList{QStringLiteral("Loading Application Settings"),
                                             QStringLiteral("Compact The Database"),
                                             QStringLiteral("Checking Database for Updates")}));
+        // The credentials come after the window: the keychain may take seconds to answer.
+        QVERIFY(QueryCredentials::current().password.isEmpty());
+        startup::afterWindowShown();
         QCOMPARE(QueryCredentials::current().userName, QStringLiteral("agent"));
         QCOMPARE(QueryCredentials::current().password, QStringLiteral("secret"));
         QCOMPARE(cAppSettings::instance().AppVersion, version::asNumber());

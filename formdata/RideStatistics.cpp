@@ -36,8 +36,18 @@ QVariant textOrNull(const QString &text)
     return text.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(text);
 }
 
-// The values of a ride as RaceStats stores them, in the order of its columns in the statements below.
+// The values of a ride as RaceStats stores them, in the order of these columns.
 using RideValues = QVariantList;
+const char kRideColumns[] = "RaceDate, RaceNumber, TrackCode, Horse, FinishPos, Jockey, PrizeMoney, TrainerName, State";
+
+// The stored ride of a row selected as "rowid, " + kRideColumns.
+RideValues storedRide(const QSqlQuery &query)
+{
+    RideValues values;
+    for (int c = 1; c <= 9; ++c)
+        values.append(query.value(c));
+    return values;
+}
 
 // A ride of the answer as RaceStats stores it, or why it cannot be stored. The values are checked before
 // any is written: a ride is stored as the server holds it or not at all.
@@ -113,9 +123,8 @@ class RideWriter
 {
 public:
     explicit RideWriter(Db &db)
-        : m_insert(prepared(db, QStringLiteral("INSERT INTO RaceStats (RaceDate, RaceNumber, TrackCode, Horse, "
-                                               "FinishPos, Jockey, PrizeMoney, TrainerName, State) "
-                                               "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")))
+        : m_insert(prepared(db, QStringLiteral("INSERT INTO RaceStats (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                                    .arg(QLatin1String(kRideColumns))))
         , m_update(prepared(db, QStringLiteral("UPDATE RaceStats SET RaceDate = ?, RaceNumber = ?, TrackCode = ?, "
                                                "Horse = ?, FinishPos = ?, Jockey = ?, PrizeMoney = ?, "
                                                "TrainerName = ?, State = ? WHERE rowid = ?")))
@@ -149,15 +158,12 @@ void storeCareer(Db &db, const QString &jockey, const QList<RideValues> &rides, 
     QList<Stored> stored;
     // Names compare without regard to case, as the agent types them and the server holds them in capitals.
     QMultiHash<RaceKey, qsizetype> byRace;
-    QSqlQuery read = prepared(db, QStringLiteral("SELECT rowid, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, "
-                                                 "Jockey, PrizeMoney, TrainerName, State FROM RaceStats "
-                                                 "WHERE Jockey = ? COLLATE NOCASE"));
+    QSqlQuery read = prepared(db, QStringLiteral("SELECT rowid, %1 FROM RaceStats WHERE Jockey = ? COLLATE NOCASE")
+                                      .arg(QLatin1String(kRideColumns)));
     read.bindValue(0, jockey);
     execOrThrow(read);
     while (read.next()) {
-        Stored row{read.value(0), {}};
-        for (int c = 1; c <= 9; ++c)
-            row.values.append(read.value(c));
+        Stored row{read.value(0), storedRide(read)};
         byRace.insert(raceKey(row.values), stored.size());
         stored.append(std::move(row));
     }
@@ -198,25 +204,29 @@ void storeCareer(Db &db, const QString &jockey, const QList<RideValues> &rides, 
     }
 }
 
-// The rides the server changed since the last download: each found by race and horse and rewritten, or added.
+// The rides the server changed since the last download: each found by race and horse and rewritten when it
+// differs, or added.
 void storeChanges(Db &db, const QList<RideValues> &rides, RideDownloadResult &result)
 {
     // RaceDate and RaceNumber lead the RaceStatsByRide index, so each find touches a handful of rows.
-    QSqlQuery find = prepared(db, QStringLiteral("SELECT rowid FROM RaceStats WHERE RaceDate = ? AND RaceNumber = ? "
-                                                 "AND TrackCode = ? COLLATE NOCASE AND Horse = ? COLLATE NOCASE LIMIT 1"));
+    QSqlQuery find = prepared(db, QStringLiteral("SELECT rowid, %1 FROM RaceStats WHERE RaceDate = ? AND RaceNumber = ? "
+                                                 "AND TrackCode = ? COLLATE NOCASE AND Horse = ? COLLATE NOCASE LIMIT 1")
+                                      .arg(QLatin1String(kRideColumns)));
     RideWriter writer(db);
     for (const RideValues &ride : rides) {
         for (int i = 0; i < 4; ++i)
             find.bindValue(i, ride.at(i));
         execOrThrow(find);
-        const QVariant existing = find.next() ? find.value(0) : QVariant();
+        const bool found = find.next();
+        const QVariant existing = found ? find.value(0) : QVariant();
+        const RideValues stored = found ? storedRide(find) : RideValues();
         find.finish();
-        if (existing.isValid()) {
-            writer.update(ride, existing);
-            ++result.updated;
-        } else {
+        if (!found) {
             writer.insert(ride);
             ++result.added;
+        } else if (!sameValues(stored, ride)) {
+            writer.update(ride, existing);
+            ++result.updated;
         }
     }
 }

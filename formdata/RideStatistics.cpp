@@ -44,6 +44,7 @@ const char kRideColumns[] = "RaceDate, RaceNumber, TrackCode, Horse, FinishPos, 
 RideValues storedRide(const QSqlQuery &query)
 {
     RideValues values;
+    values.reserve(9);
     for (int c = 1; c <= 9; ++c)
         values.append(query.value(c));
     return values;
@@ -158,6 +159,9 @@ void storeCareer(Db &db, const QString &jockey, const QList<RideValues> &rides, 
     QList<Stored> stored;
     // Names compare without regard to case, as the agent types them and the server holds them in capitals.
     QMultiHash<RaceKey, qsizetype> byRace;
+    // A reload mostly finds as many rides as it brings.
+    stored.reserve(rides.size());
+    byRace.reserve(rides.size());
     QSqlQuery read = prepared(db, QStringLiteral("SELECT rowid, %1 FROM RaceStats WHERE Jockey = ? COLLATE NOCASE")
                                       .arg(QLatin1String(kRideColumns)));
     read.bindValue(0, jockey);

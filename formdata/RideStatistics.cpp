@@ -12,6 +12,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
+
 namespace {
 
 enum Column { ColRaceDate, ColRaceNo, ColTrack, ColHorse, ColFinish, ColJockey, ColMoney, ColTrainer, ColState };
@@ -34,6 +36,12 @@ QSqlQuery prepared(Db &db, const QString &sql)
 QVariant textOrNull(const QString &text)
 {
     return text.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(text);
+}
+
+// Most prizes are whole numbers of dollars: those need no pattern to be read as an amount.
+bool onlyDigits(const QString &text)
+{
+    return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 // The values of a ride as RaceStats stores them, in the order of these columns.
@@ -67,12 +75,15 @@ QString readRide(const QStringList &row, RideValues &values)
         return QStringLiteral("the finishing place is negative");
     // Prize money is a plain amount: no sign, one decimal point at most.
     static const QRegularExpression kAmount(QStringLiteral("^\\s*([0-9]+(\\.[0-9]*)?)?\\s*$"));
-    if (!kAmount.match(row.value(ColMoney)).hasMatch())
+    if (!onlyDigits(row.value(ColMoney)) && !kAmount.match(row.value(ColMoney)).hasMatch())
         return QStringLiteral("the prize money \"%1\" is not an amount").arg(row.value(ColMoney));
     const std::optional<double> money = fittingNumber(row.value(ColMoney));
     if (!money)
         return QStringLiteral("the prize money is too large");
-    values = {date.toString(Qt::ISODate),
+    // The server's dates are mostly written as they are stored: the text is kept rather than printed again.
+    const QString &dateText = row.at(ColRaceDate);
+    const bool iso = dateText.size() == 10 && dateText.at(4) == QLatin1Char('-');
+    values = {iso ? dateText : date.toString(Qt::ISODate),
               *race,
               row.at(ColTrack),
               row.value(ColHorse),

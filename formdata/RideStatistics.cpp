@@ -168,11 +168,11 @@ void storeCareer(Db &db, const QString &jockey, const QList<RideValues> &rides, 
         bool claimed = false;
     };
     QList<Stored> stored;
-    // Names compare without regard to case, as the agent types them and the server holds them in capitals.
     QMultiHash<RaceKey, qsizetype> byRace;
     // A reload mostly finds as many rides as it brings.
     stored.reserve(rides.size());
     byRace.reserve(rides.size());
+    // Names compare without regard to case, as the agent types them and the server holds them in capitals.
     QSqlQuery read = prepared(db, QStringLiteral("SELECT rowid, %1 FROM RaceStats WHERE Jockey = ? COLLATE NOCASE")
                                       .arg(QLatin1String(kRideColumns)));
     read.bindValue(0, jockey);

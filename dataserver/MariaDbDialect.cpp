@@ -32,8 +32,7 @@ struct Refusal {
 
 bool inList(const std::string &word, std::initializer_list<const char *> list)
 {
-    const std::string u = upper(word);
-    return std::any_of(list.begin(), list.end(), [&](const char *w) { return u == w; });
+    return std::any_of(list.begin(), list.end(), [&](const char *w) { return equalsWord(word, w); });
 }
 
 [[noreturn]] void refuse(const std::string &why)
@@ -150,7 +149,7 @@ enum class Context { Query, From, Expression };
 const char *canonicalFormTable(const std::string &name)
 {
     for (const char *t : formschema::kFormTables) {
-        if (upper(t) == upper(name))
+        if (equalsIgnoringCase(name, t))
             return t;
     }
     return nullptr;
@@ -184,7 +183,7 @@ void check(Seq &seq, Context context, const std::set<std::string> &outerCtes)
         Node &n = seq[i];
         if (isSpace(n))
             continue;
-        if (isName(n) && !ctes.count(upper(n.tok.text))) {
+        if (isName(n) && (ctes.empty() || !ctes.count(upper(n.tok.text)))) {
             if (const char *canonical = canonicalFormTable(n.tok.text))
                 n.tok.text = canonical;
         }

@@ -199,7 +199,7 @@ bool isIdentChar(unsigned char c)
 std::string upper(std::string s)
 {
     for (char &c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        c = asciiUpper(c);
     return s;
 }
 

@@ -72,11 +72,27 @@ bool isIdentChar(unsigned char c);
 std::string upper(std::string s);
 
 // The rewrites call these on every node: inline, as they were when each translator had its own.
+// SQL's words are ASCII: folding them needs no locale, and runs for every word of every statement.
+inline char asciiUpper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 inline bool equalsWord(const std::string &text, const char *upperWord) // ignoring case
 {
     size_t n = 0;
     for (; upperWord[n]; ++n) {
-        if (n >= text.size() || std::toupper(static_cast<unsigned char>(text[n])) != upperWord[n])
+        if (n >= text.size() || asciiUpper(text[n]) != upperWord[n])
+            return false;
+    }
+    return n == text.size();
+}
+
+inline bool equalsIgnoringCase(const std::string &text, const char *word)
+{
+    size_t n = 0;
+    for (; word[n]; ++n) {
+        if (n >= text.size() || asciiUpper(text[n]) != asciiUpper(word[n]))
             return false;
     }
     return n == text.size();

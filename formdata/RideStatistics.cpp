@@ -7,9 +7,12 @@
 #include "core/UserDialogs.h"
 #include "db/Database.h"
 
+#include <QMultiHash>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <algorithm>
 
 namespace {
 
@@ -30,31 +33,217 @@ QSqlQuery prepared(Db &db, const QString &sql)
     return query;
 }
 
-// Why a ride of the answer cannot be stored, or empty. The values are checked before any is
-// written: a ride is stored as the server holds it or not at all.
-QString refusal(const QStringList &row)
+QVariant textOrNull(const QString &text)
+{
+    return text.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(text);
+}
+
+// Most prizes are whole numbers of dollars: those need no pattern to be read as an amount.
+bool onlyDigits(const QString &text)
+{
+    return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// The values of a ride as RaceStats stores them, in the order of these columns.
+using RideValues = QVariantList;
+const char kRideColumns[] = "RaceDate, RaceNumber, TrackCode, Horse, FinishPos, Jockey, PrizeMoney, TrainerName, State";
+
+// The stored ride of a row selected as "rowid, " + kRideColumns.
+RideValues storedRide(const QSqlQuery &query)
+{
+    RideValues values;
+    values.reserve(9);
+    for (int c = 1; c <= 9; ++c)
+        values.append(query.value(c));
+    return values;
+}
+
+// A ride of the answer as RaceStats stores it, or why it cannot be stored. The values are checked before
+// any is written: a ride is stored as the server holds it or not at all.
+QString readRide(const QStringList &row, RideValues &values)
 {
     if (holdsNul(row))
         return QStringLiteral("a value holds a NUL character");
-    if (!serverDate(row.at(ColRaceDate)).isValid())
+    const QDate date = serverDate(row.at(ColRaceDate));
+    if (!date.isValid())
         return QStringLiteral("the race date cannot be read");
+    const std::optional<QVariant> race = fittingWholeNumber(row.at(ColRaceNo));
     const std::optional<QVariant> place = fittingWholeNumber(row.value(ColFinish));
-    if (!fittingWholeNumber(row.at(ColRaceNo)) || !place)
+    if (!race || !place)
         return QStringLiteral("a race number or place is too large");
     if (place->toInt() < 0)
         return QStringLiteral("the finishing place is negative");
     // Prize money is a plain amount: no sign, one decimal point at most.
     static const QRegularExpression kAmount(QStringLiteral("^\\s*([0-9]+(\\.[0-9]*)?)?\\s*$"));
-    if (!kAmount.match(row.value(ColMoney)).hasMatch())
+    if (!onlyDigits(row.value(ColMoney)) && !kAmount.match(row.value(ColMoney)).hasMatch())
         return QStringLiteral("the prize money \"%1\" is not an amount").arg(row.value(ColMoney));
-    if (!fittingNumber(row.value(ColMoney)))
+    const std::optional<double> money = fittingNumber(row.value(ColMoney));
+    if (!money)
         return QStringLiteral("the prize money is too large");
+    // The server's dates are mostly written as they are stored: the text is kept rather than printed again.
+    const QString &dateText = row.at(ColRaceDate);
+    const bool iso = dateText.size() == 10 && dateText.at(4) == QLatin1Char('-');
+    values = {iso ? dateText : date.toString(Qt::ISODate),
+              *race,
+              row.at(ColTrack),
+              row.value(ColHorse),
+              *place,
+              row.value(ColJockey),
+              *money,
+              textOrNull(row.value(ColTrainer)),
+              textOrNull(row.value(ColState))};
     return {};
 }
 
-QVariant textOrNull(const QString &text)
+// Whether writing `incoming` over `stored` would leave the row as it is: texts compare exactly (case too),
+// numbers by value (SQLite keeps a whole prize as an integer), NULL only equals NULL.
+bool sameValues(const RideValues &stored, const RideValues &incoming)
 {
-    return text.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(text);
+    for (qsizetype i = 0; i < incoming.size(); ++i) {
+        const QVariant &a = stored.at(i);
+        const QVariant &b = incoming.at(i);
+        if (a.isNull() || b.isNull()) {
+            if (a.isNull() != b.isNull())
+                return false;
+            continue;
+        }
+        const bool aText = a.typeId() == QMetaType::QString;
+        if (aText != (b.typeId() == QMetaType::QString))
+            return false;
+        if (aText ? a.toString() != b.toString() : a.toDouble() != b.toDouble())
+            return false;
+    }
+    return true;
+}
+
+// Where to look for the stored row a ride may replace: a jockey rides once in a race, so the race is enough
+// to find the few candidates, which are then compared whole.
+using RaceKey = std::pair<QString, qlonglong>;
+RaceKey raceKey(const RideValues &values)
+{
+    return {values.at(0).toString(), values.at(1).toLongLong()};
+}
+
+// The same ride: the same race and horse, track and horse compared without case as the index finds them.
+bool sameRide(const RideValues &a, const RideValues &b)
+{
+    return a.at(2).toString().compare(b.at(2).toString(), Qt::CaseInsensitive) == 0
+        && a.at(3).toString().compare(b.at(3).toString(), Qt::CaseInsensitive) == 0;
+}
+
+class RideWriter
+{
+public:
+    explicit RideWriter(Db &db)
+        : m_insert(prepared(db, QStringLiteral("INSERT INTO RaceStats (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                                    .arg(QLatin1String(kRideColumns))))
+        , m_update(prepared(db, QStringLiteral("UPDATE RaceStats SET RaceDate = ?, RaceNumber = ?, TrackCode = ?, "
+                                               "Horse = ?, FinishPos = ?, Jockey = ?, PrizeMoney = ?, "
+                                               "TrainerName = ?, State = ? WHERE rowid = ?")))
+    {
+    }
+    void insert(const RideValues &values) { write(m_insert, values, {}); }
+    void update(const RideValues &values, const QVariant &rowid) { write(m_update, values, rowid); }
+
+private:
+    static void write(QSqlQuery &query, const RideValues &values, const QVariant &rowid)
+    {
+        for (qsizetype i = 0; i < values.size(); ++i)
+            query.bindValue(int(i), values.at(i));
+        if (rowid.isValid())
+            query.bindValue(int(values.size()), rowid);
+        execOrThrow(query);
+    }
+    QSqlQuery m_insert;
+    QSqlQuery m_update;
+};
+
+// A full reload leaves the jockey's rows exactly as the answer has them, but a season's reload changes a
+// handful of rides in thousands: only those are written, so the table's indexes are touched for them alone.
+void storeCareer(Db &db, const QString &jockey, const QList<RideValues> &rides, RideDownloadResult &result)
+{
+    struct Stored {
+        QVariant rowid;
+        RideValues values;
+        bool claimed = false;
+    };
+    QList<Stored> stored;
+    QMultiHash<RaceKey, qsizetype> byRace;
+    // A reload mostly finds as many rides as it brings.
+    stored.reserve(rides.size());
+    byRace.reserve(rides.size());
+    // Names compare without regard to case, as the agent types them and the server holds them in capitals.
+    QSqlQuery read = prepared(db, QStringLiteral("SELECT rowid, %1 FROM RaceStats WHERE Jockey = ? COLLATE NOCASE")
+                                      .arg(QLatin1String(kRideColumns)));
+    read.bindValue(0, jockey);
+    execOrThrow(read);
+    while (read.next()) {
+        Stored row{read.value(0), storedRide(read)};
+        byRace.insert(raceKey(row.values), stored.size());
+        stored.append(std::move(row));
+    }
+
+    RideWriter writer(db);
+    for (const RideValues &ride : rides) {
+        // An identical stored row is kept; else the first unclaimed one of the same ride is rewritten.
+        Stored *same = nullptr;
+        Stored *other = nullptr;
+        const auto candidates = byRace.equal_range(raceKey(ride));
+        for (auto it = candidates.first; it != candidates.second && !same; ++it) {
+            Stored &candidate = stored[*it];
+            if (candidate.claimed || !sameRide(candidate.values, ride))
+                continue;
+            if (sameValues(candidate.values, ride))
+                same = &candidate;
+            else if (!other)
+                other = &candidate;
+        }
+        if (same) {
+            same->claimed = true;
+        } else if (other) {
+            other->claimed = true;
+            writer.update(ride, other->rowid);
+            ++result.updated;
+        } else {
+            writer.insert(ride);
+            ++result.added;
+        }
+    }
+
+    QSqlQuery remove = prepared(db, QStringLiteral("DELETE FROM RaceStats WHERE rowid = ?"));
+    for (const Stored &row : stored) {
+        if (row.claimed)
+            continue;
+        remove.bindValue(0, row.rowid);
+        execOrThrow(remove);
+    }
+}
+
+// The rides the server changed since the last download: each found by race and horse and rewritten when it
+// differs, or added.
+void storeChanges(Db &db, const QList<RideValues> &rides, RideDownloadResult &result)
+{
+    // RaceDate and RaceNumber lead the RaceStatsByRide index, so each find touches a handful of rows.
+    QSqlQuery find = prepared(db, QStringLiteral("SELECT rowid, %1 FROM RaceStats WHERE RaceDate = ? AND RaceNumber = ? "
+                                                 "AND TrackCode = ? COLLATE NOCASE AND Horse = ? COLLATE NOCASE LIMIT 1")
+                                      .arg(QLatin1String(kRideColumns)));
+    RideWriter writer(db);
+    for (const RideValues &ride : rides) {
+        for (int i = 0; i < 4; ++i)
+            find.bindValue(i, ride.at(i));
+        execOrThrow(find);
+        const bool found = find.next();
+        const QVariant existing = found ? find.value(0) : QVariant();
+        const RideValues stored = found ? storedRide(find) : RideValues();
+        find.finish();
+        if (!found) {
+            writer.insert(ride);
+            ++result.added;
+        } else if (!sameValues(stored, ride)) {
+            writer.update(ride, existing);
+            ++result.updated;
+        }
+    }
 }
 
 } // namespace
@@ -81,67 +270,30 @@ RideDownloadResult DownloadJockeyRides(const QString &jockey, bool fullReload, c
         return result;
     result.answered = true;
 
-    Db db = OpenDb();
-    // A full career replaces thousands of rows in each of the table's indexes: with the default cache the changed
-    // pages spill into the file before the commit, and are written twice.
-    db.exec(QStringLiteral("PRAGMA cache_size = -32000"));
-    Transaction transaction(db);
-    // Names compare without regard to case, as the agent types them and the server holds them in capitals.
-    if (fullReload)
-        db.exec(QStringLiteral("DELETE FROM RaceStats WHERE Jockey = ? COLLATE NOCASE"), {jockey});
-
-    // RaceDate and RaceNumber lead the RaceStatsByRide index, so each find touches a handful of rows.
-    QSqlQuery find = prepared(db, QStringLiteral("SELECT rowid FROM RaceStats WHERE RaceDate = ? AND RaceNumber = ? "
-                                                 "AND TrackCode = ? COLLATE NOCASE AND Horse = ? COLLATE NOCASE LIMIT 1"));
-    QSqlQuery insert = prepared(db, QStringLiteral("INSERT INTO RaceStats (RaceDate, RaceNumber, TrackCode, Horse, "
-                                                   "FinishPos, Jockey, PrizeMoney, TrainerName, State) "
-                                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    QSqlQuery update = prepared(db, QStringLiteral("UPDATE RaceStats SET RaceDate = ?, RaceNumber = ?, TrackCode = ?, "
-                                                   "Horse = ?, FinishPos = ?, Jockey = ?, PrizeMoney = ?, "
-                                                   "TrainerName = ?, State = ? WHERE rowid = ?"));
-
+    QList<RideValues> rides;
+    rides.reserve(rows->size());
     for (const QStringList &row : *rows) {
         if (row.size() < 3)
             continue;
         ++result.received;
-        if (const QString why = refusal(row); !why.isEmpty()) {
-            QString ride = row.mid(0, 4).join(QLatin1Char(' '));
-            result.skipped << ride.replace(QChar(u'\0'), QLatin1String("\\0")) + QStringLiteral(": ") + why;
+        RideValues ride;
+        if (const QString why = readRide(row, ride); !why.isEmpty()) {
+            QString text = row.mid(0, 4).join(QLatin1Char(' '));
+            result.skipped << text.replace(QChar(u'\0'), QLatin1String("\\0")) + QStringLiteral(": ") + why;
             continue;
         }
-        const QString raceDate = serverDate(row.at(ColRaceDate)).toString(Qt::ISODate);
-        const QVariant raceNumber = *fittingWholeNumber(row.at(ColRaceNo));
-        const QVariantList values{
-            raceDate,
-            raceNumber,
-            row.at(ColTrack),
-            row.value(ColHorse),
-            *fittingWholeNumber(row.value(ColFinish)),
-            row.value(ColJockey),
-            *fittingNumber(row.value(ColMoney)),
-            textOrNull(row.value(ColTrainer)),
-            textOrNull(row.value(ColState)),
-        };
-
-        QVariant existing;
-        if (!fullReload) {
-            find.bindValue(0, raceDate);
-            find.bindValue(1, raceNumber);
-            find.bindValue(2, row.at(ColTrack));
-            find.bindValue(3, row.value(ColHorse));
-            execOrThrow(find);
-            if (find.next())
-                existing = find.value(0);
-            find.finish();
-        }
-        QSqlQuery &write = existing.isValid() ? update : insert;
-        for (int i = 0; i < values.size(); ++i)
-            write.bindValue(i, values.at(i));
-        if (existing.isValid())
-            write.bindValue(int(values.size()), existing);
-        execOrThrow(write);
-        ++(existing.isValid() ? result.updated : result.added);
+        rides.append(std::move(ride));
     }
+
+    Db db = OpenDb();
+    // A first download of a career adds thousands of rows to each of the table's indexes: with the default cache
+    // the changed pages spill into the file before the commit, and are written twice.
+    db.exec(QStringLiteral("PRAGMA cache_size = -32000"));
+    Transaction transaction(db);
+    if (fullReload)
+        storeCareer(db, jockey, rides, result);
+    else
+        storeChanges(db, rides, result);
 
     // The mark moves with the rides it covers, and only past a complete answer: a refused ride is
     // asked for again by the next incremental download.
@@ -184,10 +336,11 @@ void RefreshAllJockeyRides()
 
 QString TrainerRideSummary(const QString &trainer, Db &db)
 {
-    QSqlQuery query = db.exec(QStringLiteral("SELECT Count(TrainerName) AS Rides, MIN(FinishPos) AS BestPosn "
-                                             "FROM RaceStats WHERE TrainerName = ? COLLATE NOCASE "
-                                             "AND RaceStats.Jockey COLLATE NOCASE IN (SELECT Jockey.Jockey FROM Jockey)"),
-                              {trainer});
+    QSqlQuery query =
+        db.exec(QStringLiteral("SELECT Count(TrainerName) AS Rides, MIN(FinishPos) AS BestPosn "
+                               "FROM RaceStats WHERE TrainerName = ? COLLATE NOCASE "
+                               "AND RaceStats.Jockey COLLATE NOCASE IN (SELECT Jockey.Jockey FROM Jockey)"),
+                {trainer});
     if (!query.next())
         return {};
     const int rides = query.value(0).toInt();

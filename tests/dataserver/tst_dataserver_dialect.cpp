@@ -104,6 +104,31 @@ private slots:
             QCOMPARE(QByteArray::fromStdString(statement.errorKind), QByteArray("refused"));
     }
 
+    // Words are matched without regard to ASCII case; form table names go out as the schema spells them.
+    void mariaDbWordCase_data()
+    {
+        QTest::addColumn<QByteArray>("sql");
+        QTest::addColumn<QByteArray>("sent"); // empty: refused
+        QTest::newRow("tables in any case") << QByteArray("select hhorse from horsmast, TRACK where TrackCode = 'X'")
+                                            << QByteArray("select hhorse from HORSMAST, Track where TrackCode = 'X'");
+        QTest::newRow("function in mixed case") << QByteArray("SELECT sLeEp(1)") << QByteArray();
+        QTest::newRow("allowed function in lower case") << QByteArray("select upper(hhorse) from HorsMast")
+                                                        << QByteArray("select upper(hhorse) from HORSMAST");
+        QTest::newRow("statement word in lower case") << QByteArray("drop table WORKRACE") << QByteArray();
+        QTest::newRow("accented look-alike is another table") << QByteArray("SELECT 1 FROM WORKRAC\xc3\x89")
+                                                               << QByteArray();
+    }
+
+    void mariaDbWordCase()
+    {
+        QFETCH(QByteArray, sql);
+        QFETCH(QByteArray, sent);
+        const MariaDbStatement statement = prepareForMariaDb(sql.toStdString());
+        QCOMPARE(statement.ok, !sent.isEmpty());
+        if (statement.ok)
+            QCOMPARE(QByteArray::fromStdString(statement.sql), sent);
+    }
+
     // A password in the address shows in the process list; without one it comes from the environment.
     void mariaDbPassword_data()
     {

@@ -26,6 +26,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QDateTime at(const char *text)
@@ -50,7 +52,8 @@ private slots:
     void enrichesMeetingOrRace_data();
     void enrichesMeetingOrRace();
     void bestPositionColumns();
-    void fullDownloadReplacesRides();
+    void fullDownloadWritesOnlyChanges_data();
+    void fullDownloadWritesOnlyChanges();
     void incrementalDownloadUpdatesInPlace();
     void connectionErrorChangesNothing();
     void rideRefreshInTheBackground_data();
@@ -270,16 +273,47 @@ void TestFormDataE2e::bestPositionColumns()
                                                 QStringLiteral("RED ROVER|0|0")}));
 }
 
-void TestFormDataE2e::fullDownloadReplacesRides()
+// J Smith's rows before a full download; the server holds his two rides (first one below as stored).
+void TestFormDataE2e::fullDownloadWritesOnlyChanges_data()
 {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("added");
+    QTest::addColumn<int>("updated");
+    QTest::addColumn<QStringList>("writes");
+    const QString first = QStringLiteral("('J SMITH', '2024-01-06', 1, 'FLEM', 'GREEN FLASH', 1, 30000, 'T O''SULLIVAN', 'VIC')");
+    const QString second = QStringLiteral("('J SMITH', '2024-02-10', 3, 'RAND', 'GREEN FLASH', 2, 15000, 'T O''SULLIVAN', 'NSW')");
+    QTest::newRow("another career") << QStringLiteral("('J SMITH', '2023-01-01', 1, 'FLEM', 'GONE HORSE', 1, 0, NULL, NULL)")
+                                    << 2 << 0 << QStringList{u"delete"_s, u"insert"_s, u"insert"_s};
+    QTest::newRow("unchanged") << first + u", "_s + second << 0 << 0 << QStringList{};
+    QTest::newRow("placing corrected") << QString(first).replace(u"', 1, 30000"_s, u"', 3, 30000"_s) + u", "_s + second
+                                       << 0 << 1 << QStringList{u"update"_s};
+    QTest::newRow("horse typed in lower case") << QString(first).replace(u"GREEN FLASH"_s, u"Green Flash"_s) + u", "_s
+            + second << 0 << 1 << QStringList{u"update"_s};
+    QTest::newRow("trainer lost") << first + u", "_s + QString(second).replace(u"'T O''SULLIVAN'"_s, u"NULL"_s) << 0 << 1
+                                  << QStringList{u"update"_s};
+    QTest::newRow("one ride twice") << first + u", "_s + first + u", "_s + second << 0 << 0 << QStringList{u"delete"_s};
+}
+
+void TestFormDataE2e::fullDownloadWritesOnlyChanges()
+{
+    QFETCH(QString, stored);
+    QFETCH(int, added);
+    QFETCH(int, updated);
+    QFETCH(QStringList, writes);
     Db db = OpenDb();
-    db.exec(QStringLiteral("INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse) "
-                           "VALUES ('J SMITH', '2023-01-01', 1, 'FLEM', 'GONE HORSE'), "
-                           "('K O''BRIEN', '2023-01-01', 2, 'FLEM', 'KEPT HORSE')"));
+    db.exec(u"INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, PrizeMoney, "
+            "TrainerName, State) VALUES "_s + stored + u", ('K O''BRIEN', '2023-01-01', 2, 'FLEM', 'KEPT HORSE', NULL, "
+            "NULL, NULL, NULL)"_s);
+    db.exec(u"CREATE TABLE Writes (Kind TEXT)"_s);
+    for (const QString &kind : {u"insert"_s, u"update"_s, u"delete"_s})
+        db.exec(u"CREATE TRIGGER Count%1 AFTER %1 ON RaceStats BEGIN INSERT INTO Writes VALUES ('%1'); END"_s.arg(kind));
+
     const RideDownloadResult result = DownloadJockeyRides(QStringLiteral("J Smith"), true, kRideStatsFloor);
     QVERIFY(result.answered);
     QCOMPARE(result.received, 2);
-    QCOMPARE(result.added, 2);
+    QCOMPARE(result.added, added);
+    QCOMPARE(result.updated, updated);
+    QCOMPARE(queryRows(u"SELECT Kind FROM Writes ORDER BY Kind"_s), writes);
     QCOMPARE(queryRows(QStringLiteral("SELECT * FROM RaceStats ORDER BY Jockey, RaceDate")),
              (QStringList{QStringLiteral("J SMITH|2024-01-06|1|FLEM|GREEN FLASH|1|30000|T O'SULLIVAN|VIC"),
                           QStringLiteral("J SMITH|2024-02-10|3|RAND|GREEN FLASH|2|15000|T O'SULLIVAN|NSW"),

@@ -25,6 +25,16 @@ public:
     QMenu *MnuPUNoms = nullptr;
     QMenu *mnuPUNames = nullptr;
     QMenu *MnuPuJockey = nullptr;
+    // Pop-up items whose work other command objects own: created disabled, enabled where they are wired.
+    QAction *mnuMeetingForm = nullptr;
+    QAction *MnuHorseForm = nullptr;
+    QAction *mnuVicRatings = nullptr;
+    QAction *mnuNomsRBForm = nullptr;
+    QAction *mnuRego = nullptr;
+    QAction *mnuTrainerStats = nullptr;
+    QAction *mnuEditTrainer = nullptr;
+    QAction *MnuTrainJockForm = nullptr;
+    QAction *mnuPrvRides = nullptr;
 
     // The pop-up that a right click at `pos` (viewport coordinates) of `grid` opens, made ready
     // to show ("Set Remaining Status to" shown or hidden); nullptr for another widget.

@@ -2,10 +2,12 @@
 #include "app/ui/MainWindow.h"
 #include "app/ui/MainWindowCommands.h"
 #include "bookings/BookingGrid.h"
+#include "bookings/MainLists.h"
 #include "bookings/ui/ListModel.h"
 #include "db/Database.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
+#include "support/WidgetDriver.h"
 
 #include <QAction>
 #include <QApplication>
@@ -158,7 +160,7 @@ void TestMainWindowCommands::selectJockeyForIconsKeepsTheTrainer()
 // The menu's check mark follows the debug file (the toggle's rules are the maintenance suite's).
 void TestMainWindowCommands::debugModeCheckMark()
 {
-    QAction *debug = m_window->action(u"mnudebugtoggle"_s);
+    QAction *debug = m_window->mnudebugtoggle;
     m_dialogs->chooseSaveFile(m_env->root() + u"/debug.txt"_s);
     debug->trigger();
     QVERIFY(debug->isChecked() && DebugMode::isOn());
@@ -229,7 +231,7 @@ void TestMainWindowCommands::seedNominations()
     m_window->reloadJockeys();
     m_window->reloadTrainers();
     QCOMPARE(m_window->trainerModel()->rowCount(), 1);
-    QVERIFY(m_window->chooseTrainer(1));
+    drive::clickCell(m_window->grdNames, 1, mainlists::names::Trainer);
     QCOMPARE(m_window->grdNoms->model()->rowCount(), 4);
 }
 

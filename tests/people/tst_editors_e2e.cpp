@@ -59,6 +59,14 @@ void typeRow(GridTableModel *model, int row, const QStringList &texts)
         model->setData(model->index(row, i), texts.at(i));
 }
 
+// "Change System Defaults" pressed; true when the dialog took the values and closed.
+bool changeDefaults(frmState &dialog)
+{
+    dialog.setResult(QDialog::Rejected);
+    dialog.cmdChange->click();
+    return dialog.result() == QDialog::Accepted;
+}
+
 } // namespace
 
 class TestEditors : public QObject
@@ -538,7 +546,7 @@ void TestEditors::settingsRulesAndCredentials()
     dialog.mebNextInvoiceNumber->setText(next);
     dialog.txtUser->setText(u"agent"_s);
     dialog.txtUserPass->setText(u"changed"_s);
-    QCOMPARE(dialog.change(), message.isEmpty());
+    QCOMPARE(changeDefaults(dialog), message.isEmpty());
     if (!message.isEmpty()) {
         QCOMPARE(m_dialogs->messages.last().text, message);
         QCOMPARE(QueryCredentials::current().password, u"s3cret"_s);
@@ -551,7 +559,7 @@ void TestEditors::settingsRulesAndCredentials()
     // The very next query travels with the new password, which this server refuses.
     QVERIFY(!DataServerRows(u"SELECT MTrack FROM MEETMAST"_s));
     dialog.txtUserPass->setText(u"s3cret"_s);
-    QVERIFY(dialog.change());
+    QVERIFY(changeDefaults(dialog));
     QVERIFY(DataServerRows(u"SELECT MTrack FROM MEETMAST"_s));
     cAppSettings::instance().reset();
     cAppSettings::instance().LoadSettings();
@@ -569,11 +577,11 @@ void TestEditors::browseAndMissingDatabase()
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     dialog.txtDBPath->setText(m_environment->root() + u"/empty"_s);
     m_dialogs->chooseFiles({m_environment->root() + u"/other/Kelbrin.mdb"_s});
-    dialog.browse();
+    dialog.cmdBrowse->click();
     QCOMPARE(m_dialogs->fileRequests.last().startFolder, QFileInfo(m_environment->programFolder()).absoluteFilePath());
     QCOMPARE(QDir::fromNativeSeparators(dialog.txtDBPath->text()), m_environment->root() + u"/other"_s);
     // No database there: the agent is asked first and, answering No, nothing is stored.
-    QVERIFY(!dialog.change());
+    QVERIFY(!changeDefaults(dialog));
     QCOMPARE(m_dialogs->messages.last().buttons, UserDialogs::Buttons::YesNo);
     QCOMPARE(cAppSettings::instance().DBPath, m_environment->dataFolder());
 }

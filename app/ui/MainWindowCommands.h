@@ -36,11 +36,10 @@ public:
     QAction *MnuTrainJockForm = nullptr;
     QAction *mnuPrvRides = nullptr;
 
+private:
     // The pop-up that a right click at `pos` (viewport coordinates) of `grid` opens, made ready
     // to show ("Set Remaining Status to" shown or hidden); nullptr for another widget.
     QMenu *popupFor(QTableView *grid, const QPoint &pos);
-
-private:
     void connectMenuBar();
     void buildPopups();
     void showPopup(QTableView *grid, const QPoint &pos);

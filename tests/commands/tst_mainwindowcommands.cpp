@@ -11,7 +11,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QContextMenuEvent>
 #include <QMenu>
 #include <QSet>
 #include <QStatusBar>
@@ -96,9 +95,7 @@ void TestMainWindowCommands::rightClickOpensPopup()
     QCOMPARE(view->model()->rowCount() == 0, empty);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    const QPoint pos = empty ? QPoint(5, 5) : view->visualRect(view->model()->index(0, 0)).center();
-    QContextMenuEvent event(QContextMenuEvent::Mouse, pos, view->viewport()->mapToGlobal(pos));
-    QCoreApplication::sendEvent(view->viewport(), &event);
+    drive::contextMenuAt(view, empty ? QPoint(5, 5) : drive::cellCentre(view, 1, 1));
 
     auto *popup = m_window->findChild<QMenu *>(menu);
     QTRY_VERIFY(popup->isVisible());
@@ -134,10 +131,10 @@ void TestMainWindowCommands::setRemainingStatusFillsOnlyEmptyStates()
     seedNominations();
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    auto *model = m_window->grdNoms->model();
-    const QPoint pos = m_window->grdNoms->visualRect(model->index(nomsRowOf(u"Alpha"_s) - 1, 12)).center();
-    QCOMPARE(commands()->popupFor(m_window->grdNoms, pos), commands()->MnuPUNoms);
-    m_window->findChild<QAction *>(u"mnuUpdateStatus"_s)->trigger();
+    drive::contextMenuAt(m_window->grdNoms, drive::cellCentre(m_window->grdNoms, nomsRowOf(u"Alpha"_s), 13));
+    QTRY_VERIFY(commands()->MnuPUNoms->isVisible());
+    commands()->MnuPUNoms->hide();
+    drive::trigger(m_window, u"mnuUpdateStatus"_s);
 
     // Only the empty state takes the text; the table holds what the list shows.
     QCOMPARE(m_window->nomsGrid().cellText(nomsRowOf(u"Bravo"_s), 13), u"Gallops Tue"_s);

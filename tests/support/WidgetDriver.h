@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDrag>
 #include <QDropEvent>
 #include <QHeaderView>
@@ -48,6 +49,13 @@ inline void doubleClickCell(QAbstractItemView *view, int row, int column)
     QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
+}
+
+// What a right click at a point of the view's viewport asks for (its pop-up menu).
+inline void contextMenuAt(QAbstractItemView *view, const QPoint &at)
+{
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view->viewport(), &event);
 }
 
 inline void clickHeader(QTableView *view, int column)

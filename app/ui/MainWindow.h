@@ -115,7 +115,6 @@ public:
     void reloadNoms();
     void refresh();
 
-
 signals:
     // Windows of other parts that the lists open.
     void horseFormRequested(const QString &horse);

@@ -17,7 +17,8 @@ using namespace Qt::StringLiterals;
 ChangesCommands::ChangesCommands(MainWindow *window) : QObject(window), m_window(window)
 {
     setObjectName(u"changesCommands"_s);
-    mnuChanges = window->mnuFile->addAction(u"Field &Changes..."_s);
+    // Alt+C is "&Compact and Repair Database" in the same menu.
+    mnuChanges = window->mnuFile->addAction(u"Field C&hanges..."_s);
     mnuChanges->setObjectName(u"mnuChanges"_s);
     connect(mnuChanges, &QAction::triggered, this, &ChangesCommands::showUnseen);
 

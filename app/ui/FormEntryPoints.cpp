@@ -1,6 +1,7 @@
 #include "FormEntryPoints.h"
 
 #include "MainWindow.h"
+#include "MainWindowCommands.h"
 #include "bookings/MainLists.h"
 #include "bookings/ui/ListModel.h"
 #include "formdata/ui/FormWindows.h"
@@ -38,11 +39,8 @@ QString listedTrainer(MainWindow *window)
 
 // Enables a pop-up item and runs `open` with the name it acts on, when there is one.
 template<typename Name, typename Open>
-void wireItem(MainWindow *window, const char *item, Name name, Open open)
+void wireItem(MainWindow *window, QAction *action, Name name, Open open)
 {
-    QAction *action = window->findChild<QAction *>(QLatin1String(item));
-    if (!action)
-        return;
     action->setEnabled(true);
     QObject::connect(action, &QAction::triggered, window, [window, name, open] {
         const QString text = name(window);
@@ -82,18 +80,15 @@ void openRaceForm(MainWindow *window)
                                                              noms->cellText(row, Race).trimmed().toInt())));
 }
 
-void wireAction(MainWindow *window, const char *item, void (*open)(MainWindow *))
+void wireAction(MainWindow *window, QAction *action, void (*open)(MainWindow *))
 {
-    QAction *action = window->findChild<QAction *>(QLatin1String(item));
-    if (!action)
-        return;
     action->setEnabled(true);
     QObject::connect(action, &QAction::triggered, window, [window, open] { open(window); });
 }
 
 } // namespace
 
-void wireFormWindows(MainWindow *window)
+void wireFormWindows(MainWindow *window, const MainWindowCommands &commands)
 {
     window->CmdFindHorse->setEnabled(true);
     QObject::connect(window->CmdFindHorse, &QPushButton::clicked, window, [window] { openHorseSearch(window); });
@@ -102,13 +97,13 @@ void wireFormWindows(MainWindow *window)
     QObject::connect(window, &MainWindow::trainerFormRequested, window,
                      [window](const QString &trainer) { openTrainerJockeyForm(window, trainer); });
 
-    wireItem(window, "MnuHorseForm", nominatedHorse, [](QWidget *w, const QString &h) { openHorseForm(w, h); });
-    wireItem(window, "mnuVicRatings", nominatedHorse, showRating);
-    wireItem(window, "mnuRego", nominatedHorse, showRegistration);
-    wireItem(window, "mnuTrainerStats", listedTrainer, [](QWidget *w, const QString &t) { openTrainerForm(w, t); });
-    wireItem(window, "MnuTrainJockForm", listedTrainer,
+    wireItem(window, commands.MnuHorseForm, nominatedHorse, [](QWidget *w, const QString &h) { openHorseForm(w, h); });
+    wireItem(window, commands.mnuVicRatings, nominatedHorse, showRating);
+    wireItem(window, commands.mnuRego, nominatedHorse, showRegistration);
+    wireItem(window, commands.mnuTrainerStats, listedTrainer, [](QWidget *w, const QString &t) { openTrainerForm(w, t); });
+    wireItem(window, commands.MnuTrainJockForm, listedTrainer,
              [](QWidget *w, const QString &t) { openTrainerJockeyForm(w, t); });
-    wireItem(window, "mnuPrvRides", [](MainWindow *w) { return w->selectedJockey(); }, openJockeyForm);
-    wireAction(window, "mnuMeetingForm", openMeetingForms);
-    wireAction(window, "mnuNomsRBForm", openRaceForm);
+    wireItem(window, commands.mnuPrvRides, [](MainWindow *w) { return w->selectedJockey(); }, openJockeyForm);
+    wireAction(window, commands.mnuMeetingForm, openMeetingForms);
+    wireAction(window, commands.mnuNomsRBForm, openRaceForm);
 }

@@ -65,11 +65,11 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     buildWidgets();
     buildMenus();
     connectLists();
-    new MainWindowCommands(this);
-    new SetupCommands(this);
+    const auto *commands = new MainWindowCommands(this);
+    new SetupCommands(this, *commands);
     new ChangesCommands(this);
-    new RideSheetCommands(this);
-    wireFormWindows(this);
+    new RideSheetCommands(this, *commands);
+    wireFormWindows(this, *commands);
 }
 
 MainWindow::~MainWindow()
@@ -235,50 +235,52 @@ void MainWindow::buildWidgets()
 
 void MainWindow::buildMenus()
 {
-    auto addAction = [this](QMenu *menu, const char *name, const QString &caption, bool enabled) {
+    // Items without a command yet stay disabled; the command objects enable the ones they wire.
+    auto addAction = [](QMenu *menu, const char *name, const QString &caption) {
         QAction *action = menu->addAction(caption);
         action->setObjectName(QLatin1String(name));
-        action->setEnabled(enabled);
+        action->setEnabled(false);
         return action;
     };
 
     mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    addAction(mnuFile, "mnuEditJockey", QStringLiteral("Edit &Jockey"), false);
-    addAction(mnuFile, "mnuBackupDatabase", QStringLiteral("&Backup Database"), false);
-    addAction(mnuFile, "mnuBackups", QStringLiteral("&Backups..."), false);
-    addAction(mnuFile, "mnuRepairDB", QStringLiteral("&Compact and Repair Database"), false);
-    addAction(mnuFile, "mnuRemove", QStringLiteral("&Remove Unwanted Data"), false);
-    addAction(mnuFile, "mnuImportWeights", QStringLiteral("&Import Rating Weights..."), false);
-    QAction *debug = addAction(mnuFile, "mnudebugtoggle", QStringLiteral("&Debug Mode"), false);
-    debug->setCheckable(true);
-    connect(addAction(mnuFile, "mnuResetRace", QStringLiteral("&Reset Race Window"), true), &QAction::triggered, this,
-            &MainWindow::resetRaceWindow);
+    mnuEditJockey = addAction(mnuFile, "mnuEditJockey", QStringLiteral("Edit &Jockey"));
+    mnuBackupDatabase = addAction(mnuFile, "mnuBackupDatabase", QStringLiteral("&Backup Database"));
+    // Alt+B is the backup itself; the list of backups takes its second letter.
+    mnuBackups = addAction(mnuFile, "mnuBackups", QStringLiteral("B&ackups..."));
+    mnuRepairDB = addAction(mnuFile, "mnuRepairDB", QStringLiteral("&Compact and Repair Database"));
+    mnuRemove = addAction(mnuFile, "mnuRemove", QStringLiteral("&Remove Unwanted Data"));
+    mnuImportWeights = addAction(mnuFile, "mnuImportWeights", QStringLiteral("&Import Rating Weights..."));
+    mnudebugtoggle = addAction(mnuFile, "mnudebugtoggle", QStringLiteral("&Debug Mode"));
+    mnudebugtoggle->setCheckable(true);
+    QAction *resetRace = addAction(mnuFile, "mnuResetRace", QStringLiteral("&Reset Race Window"));
+    resetRace->setEnabled(true);
+    connect(resetRace, &QAction::triggered, this, &MainWindow::resetRaceWindow);
 
     // The session's booking gestures, whichever window made them.
     QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->setObjectName(QStringLiteral("mnuEdit"));
-    addAction(edit, "mnuUndo", QStringLiteral("&Undo"), false)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    addAction(edit, "mnuRedo", QStringLiteral("&Redo"), false)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    mnuUndo = addAction(edit, "mnuUndo", QStringLiteral("&Undo"));
+    mnuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mnuRedo = addAction(edit, "mnuRedo", QStringLiteral("&Redo"));
+    mnuRedo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
 
     mnuSetup = menuBar()->addMenu(QStringLiteral("&Setup"));
     mnuSetup->setObjectName(QStringLiteral("mnuSetup"));
-    addAction(mnuSetup, "MnuBookTemp", QStringLiteral("&Booking Templates"), false);
-    addAction(mnuSetup, "mnuBookRate", QStringLiteral("&Riding Fees"), false);
-    addAction(mnuSetup, "mnuSystemSettings", QStringLiteral("&System Settings"), false);
+    MnuBookTemp = addAction(mnuSetup, "MnuBookTemp", QStringLiteral("&Booking Templates"));
+    mnuBookRate = addAction(mnuSetup, "mnuBookRate", QStringLiteral("&Riding Fees"));
+    mnuSystemSettings = addAction(mnuSetup, "mnuSystemSettings", QStringLiteral("&System Settings"));
 
     // Alt+H is "Find &Horse": the help menu takes another letter, so both keys work.
     mnuHelp = menuBar()->addMenu(QStringLiteral("He&lp"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    connect(addAction(mnuHelp, "mnuUserGuide", QStringLiteral("&User Guide"), true), &QAction::triggered, this,
-            [this] { openUserGuide(this); });
-    connect(addAction(mnuHelp, "mnuAbout", QStringLiteral("&About"), true), &QAction::triggered, this,
-            &MainWindow::showAbout);
-}
-
-QAction *MainWindow::action(const QString &name) const
-{
-    return findChild<QAction *>(name);
+    QAction *guide = addAction(mnuHelp, "mnuUserGuide", QStringLiteral("&User Guide"));
+    guide->setEnabled(true);
+    connect(guide, &QAction::triggered, this, [this] { openUserGuide(this); });
+    QAction *about = addAction(mnuHelp, "mnuAbout", QStringLiteral("&About"));
+    about->setEnabled(true);
+    connect(about, &QAction::triggered, this, &MainWindow::showAbout);
 }
 
 bool MainWindow::load()

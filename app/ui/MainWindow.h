@@ -11,7 +11,6 @@ class BackgroundJob;
 class BookingGrid;
 class ListModel;
 class NominationPick;
-class QMimeData;
 class QAction;
 class QLineEdit;
 class QMenu;
@@ -61,18 +60,29 @@ public:
     QLabel *lblTrainers = nullptr;
     QSplitter *splitMain = nullptr;
 
-        QMenu *mnuFile = nullptr;
+    QMenu *mnuFile = nullptr;
     QMenu *mnuSetup = nullptr;
     QMenu *mnuHelp = nullptr;
+    // The menu bar's items, held from their creation: the command objects that do their work
+    // enable and connect them through these, so an item cannot be left dead by a renamed lookup.
+    QAction *mnuEditJockey = nullptr;
+    QAction *mnuBackupDatabase = nullptr;
+    QAction *mnuBackups = nullptr;
+    QAction *mnuRepairDB = nullptr;
+    QAction *mnuRemove = nullptr;
+    QAction *mnuImportWeights = nullptr;
+    QAction *mnudebugtoggle = nullptr;
+    QAction *mnuUndo = nullptr;
+    QAction *mnuRedo = nullptr;
+    QAction *MnuBookTemp = nullptr;
+    QAction *mnuBookRate = nullptr;
+    QAction *mnuSystemSettings = nullptr;
 
     // The status bar. The window's own code reports through the program-wide ::showStatus, which
     // reaches it only while it is the installed sink (never while it is being destroyed).
     void showStatus(const QString &text) override;
     // "WHAT: N meetings, N trainers, N jockeys" after a command that changed the lists.
     void showListCounts(const QString &what);
-
-    // A menu action by its control name (nullptr when there is none).
-    QAction *action(const QString &name) const;
 
     // The lists' models (columns numbered from 1 as in mainlists::noms / mainlists::names).
     ListModel *meetingModel() const { return m_meetings; }
@@ -105,20 +115,6 @@ public:
     void reloadNoms();
     void refresh();
 
-    // Gestures, rows and columns numbered from 1.
-    // Choosing a trainer-list row; false when it was refused (ignored trainer).
-    bool chooseTrainer(int row);
-    // Shows the race of a nominations-list row in txtRace (when it is not already shown).
-    void showRaceOf(int row);
-    // A header click on grdNames or grdNoms.
-    void sortList(QTableView *grid, int column);
-    // A jockey dropped at a point of grdNoms' viewport; false when not over a cell.
-    bool dropJockey(const QPoint &viewportPos, const QString &jockey);
-    // A double click or key press on a nominations cell.
-    void editRequest(int row, int column);
-    // What dragging a jockey-list row carries (nullptr for no row).
-    QMimeData *jockeyDragData(int row) const;
-
 signals:
     // Windows of other parts that the lists open.
     void horseFormRequested(const QString &horse);
@@ -148,6 +144,17 @@ private:
     void startBackgroundWork();
     void showAbout();
     void resetRaceWindow();
+    // The gestures' handlers, reached through the widgets' signals; rows and columns numbered from 1.
+    // Choosing a trainer-list row; false when it was refused (ignored trainer).
+    bool chooseTrainer(int row);
+    // Shows the race of a nominations-list row in txtRace (when it is not already shown).
+    void showRaceOf(int row);
+    // A header click on grdNames or grdNoms.
+    void sortList(QTableView *grid, int column);
+    // A jockey dropped at a point of grdNoms' viewport; false when not over a cell.
+    bool dropJockey(const QPoint &viewportPos, const QString &jockey);
+    // A double click or key press on a nominations cell.
+    void editRequest(int row, int column);
     // The lists and the chosen trainer (MainWindowLists.cpp); the booking gestures (MainWindowBookings.cpp).
     void connectLists();
     void connectBookings();

@@ -30,8 +30,8 @@ void MainWindow::connectBookings()
 {
     // Undo and redo reach bookings of both windows: the list shows them as stored afterwards.
     BookingUndo &undo = BookingUndo::session();
-    connect(action(QStringLiteral("mnuUndo")), &QAction::triggered, this, [this, &undo] { guarded([&undo] { undo.undo(); }); });
-    connect(action(QStringLiteral("mnuRedo")), &QAction::triggered, this, [this, &undo] { guarded([&undo] { undo.redo(); }); });
+    connect(mnuUndo, &QAction::triggered, this, [this, &undo] { guarded([&undo] { undo.undo(); }); });
+    connect(mnuRedo, &QAction::triggered, this, [this, &undo] { guarded([&undo] { undo.redo(); }); });
     connect(&undo, &BookingUndo::applied, this, [this] { guarded([this] { reloadNoms(); }); });
     connect(&undo, &BookingUndo::changed, this, &MainWindow::updateUndoItems);
     updateUndoItems();
@@ -64,15 +64,10 @@ void MainWindow::connectBookings()
 void MainWindow::updateUndoItems()
 {
     const BookingUndo &undo = BookingUndo::session();
-    action(QStringLiteral("mnuUndo"))->setEnabled(undo.canUndo());
-    action(QStringLiteral("mnuUndo"))->setToolTip(undo.undoText());
-    action(QStringLiteral("mnuRedo"))->setEnabled(undo.canRedo());
-    action(QStringLiteral("mnuRedo"))->setToolTip(undo.redoText());
-}
-
-QMimeData *MainWindow::jockeyDragData(int row) const
-{
-    return m_jockeys->jockeyMimeData(row);
+    mnuUndo->setEnabled(undo.canUndo());
+    mnuUndo->setToolTip(undo.undoText());
+    mnuRedo->setEnabled(undo.canRedo());
+    mnuRedo->setToolTip(undo.redoText());
 }
 
 bool MainWindow::dropJockey(const QPoint &viewportPos, const QString &jockey)

@@ -94,21 +94,17 @@ void MainWindowCommands::guarded(Command command)
 
 void MainWindowCommands::connectMenuBar()
 {
-    // Only the commands that work today are enabled; the editors of later steps enable their own items.
-    auto wire = [this](const char *name, void (MainWindowCommands::*slot)()) {
-        if (QAction *action = m_window->action(QLatin1String(name))) {
-            action->setEnabled(true);
-            connect(action, &QAction::triggered, this, slot);
-        }
+    auto wire = [this](QAction *action, void (MainWindowCommands::*slot)()) {
+        action->setEnabled(true);
+        connect(action, &QAction::triggered, this, slot);
     };
-    wire("mnuBackupDatabase", &MainWindowCommands::backupDatabase);
-    wire("mnuBackups", &MainWindowCommands::showBackups);
-    wire("mnuRepairDB", &MainWindowCommands::compactDatabase);
-    wire("mnuRemove", &MainWindowCommands::removeUnwantedData);
-    wire("mnudebugtoggle", &MainWindowCommands::toggleDebugMode);
-    wire("mnuImportWeights", &MainWindowCommands::importWeights);
-    if (QAction *debug = m_window->action(u"mnudebugtoggle"_s))
-        debug->setChecked(DebugMode::isOn());
+    wire(m_window->mnuBackupDatabase, &MainWindowCommands::backupDatabase);
+    wire(m_window->mnuBackups, &MainWindowCommands::showBackups);
+    wire(m_window->mnuRepairDB, &MainWindowCommands::compactDatabase);
+    wire(m_window->mnuRemove, &MainWindowCommands::removeUnwantedData);
+    wire(m_window->mnudebugtoggle, &MainWindowCommands::toggleDebugMode);
+    wire(m_window->mnuImportWeights, &MainWindowCommands::importWeights);
+    m_window->mnudebugtoggle->setChecked(DebugMode::isOn());
 }
 
 void MainWindowCommands::buildPopups()
@@ -124,7 +120,7 @@ void MainWindowCommands::buildPopups()
             [this](const QString &meetingCode, int raceNumber) { showRaceWindow(m_window, meetingCode, raceNumber); });
     connect(addItem(mnuPUMenu, "mnuReload", u"Re&load Data"_s, true), &QAction::triggered, this,
             [this] { guarded([this] { refresh(); }); });
-    addItem(mnuPUMenu, "mnuMeetingForm", u"&Form"_s, false);
+    mnuMeetingForm = addItem(mnuPUMenu, "mnuMeetingForm", u"&Form"_s, false);
     connect(addItem(mnuPUMenu, "mnuDeleteMeeting", u"&Delete Meeting"_s, true), &QAction::triggered, this,
             &MainWindowCommands::deleteMeetings);
 
@@ -135,11 +131,11 @@ void MainWindowCommands::buildPopups()
             showRaceWindow(m_window, m_window->nomsModel()->cellText(row, mainlists::noms::Meeting),
                            m_window->nomsModel()->cellText(row, mainlists::noms::Race).toInt());
     });
-    addItem(MnuPUNoms, "MnuHorseForm", u"H&orse Form"_s, false);
-    addItem(MnuPUNoms, "mnuVicRatings", u"&Ratings"_s, false);
-    addItem(MnuPUNoms, "mnuNomsRBForm", u"Race &Form"_s, false);
+    MnuHorseForm = addItem(MnuPUNoms, "MnuHorseForm", u"H&orse Form"_s, false);
+    mnuVicRatings = addItem(MnuPUNoms, "mnuVicRatings", u"&Ratings"_s, false);
+    mnuNomsRBForm = addItem(MnuPUNoms, "mnuNomsRBForm", u"Race &Form"_s, false);
     addItem(MnuPUNoms, "mnuJockeystats", u"&Jockey Stats"_s, false);
-    addItem(MnuPUNoms, "mnuRego", u"Re&go Search"_s, false);
+    mnuRego = addItem(MnuPUNoms, "mnuRego", u"Re&go Search"_s, false);
     addItem(MnuPUNoms, "mnuVideoForm", u"V&ideo Form"_s, false);
     m_updateStatus = addItem(MnuPUNoms, "mnuUpdateStatus", maintenance::remainingStatusCaption(QString()),
                              true);
@@ -152,14 +148,14 @@ void MainWindowCommands::buildPopups()
     });
 
     mnuPUNames = makePopup(m_window, "mnuPUNames");
-    addItem(mnuPUNames, "mnuTrainerStats", u"&Trainer Stats"_s, false);
-    addItem(mnuPUNames, "mnuEditTrainer", u"&Edit Trainer"_s, false);
+    mnuTrainerStats = addItem(mnuPUNames, "mnuTrainerStats", u"&Trainer Stats"_s, false);
+    mnuEditTrainer = addItem(mnuPUNames, "mnuEditTrainer", u"&Edit Trainer"_s, false);
     addItem(mnuPUNames, "mnutrainStrk", u"Trainer &Strike Rate"_s, false);
     addItem(mnuPUNames, "MnuTranierJockStrk", u"Trainer/&Jockey Strike Rate"_s, false);
-    addItem(mnuPUNames, "MnuTrainJockForm", u"Trainer/Jockey F&orm"_s, false);
+    MnuTrainJockForm = addItem(mnuPUNames, "MnuTrainJockForm", u"Trainer/Jockey F&orm"_s, false);
 
     MnuPuJockey = makePopup(m_window, "MnuPuJockey");
-    addItem(MnuPuJockey, "mnuPrvRides", u"&Previous Rides"_s, false);
+    mnuPrvRides = addItem(MnuPuJockey, "mnuPrvRides", u"&Previous Rides"_s, false);
     addItem(MnuPuJockey, "MnuJockStrike", u"Jockey Stri&ke rate"_s, false);
     connect(addItem(MnuPuJockey, "mnuTrnJockStrk", u"&Trainer Jockey Strike Rate"_s, true), &QAction::triggered,
             this, &MainWindowCommands::trainerJockeyStrikeRate);
@@ -249,9 +245,7 @@ void MainWindowCommands::importWeights()
 
 void MainWindowCommands::toggleDebugMode()
 {
-    const bool on = maintenance::toggleDebugMode();
-    if (QAction *debug = m_window->action(u"mnudebugtoggle"_s))
-        debug->setChecked(on);
+    m_window->mnudebugtoggle->setChecked(maintenance::toggleDebugMode());
 }
 
 void MainWindowCommands::deleteMeetings()

@@ -25,12 +25,21 @@ public:
     QMenu *MnuPUNoms = nullptr;
     QMenu *mnuPUNames = nullptr;
     QMenu *MnuPuJockey = nullptr;
+    // Pop-up items whose work other command objects own: created disabled, enabled where they are wired.
+    QAction *mnuMeetingForm = nullptr;
+    QAction *MnuHorseForm = nullptr;
+    QAction *mnuVicRatings = nullptr;
+    QAction *mnuNomsRBForm = nullptr;
+    QAction *mnuRego = nullptr;
+    QAction *mnuTrainerStats = nullptr;
+    QAction *mnuEditTrainer = nullptr;
+    QAction *MnuTrainJockForm = nullptr;
+    QAction *mnuPrvRides = nullptr;
 
+private:
     // The pop-up that a right click at `pos` (viewport coordinates) of `grid` opens, made ready
     // to show ("Set Remaining Status to" shown or hidden); nullptr for another widget.
     QMenu *popupFor(QTableView *grid, const QPoint &pos);
-
-private:
     void connectMenuBar();
     void buildPopups();
     void showPopup(QTableView *grid, const QPoint &pos);

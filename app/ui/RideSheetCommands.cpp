@@ -1,6 +1,7 @@
 #include "RideSheetCommands.h"
 
 #include "MainWindow.h"
+#include "MainWindowCommands.h"
 #include "rides/ui/FrmRideSheet.h"
 #include "rides/ui/FrmSeason.h"
 
@@ -23,7 +24,8 @@ QAction *addItem(QMenu *menu, const char *name, const QString &caption)
 
 } // namespace
 
-RideSheetCommands::RideSheetCommands(MainWindow *window) : QObject(window), m_window(window)
+RideSheetCommands::RideSheetCommands(MainWindow *window, const MainWindowCommands &commands)
+    : QObject(window), m_window(window)
 {
     setObjectName(u"rideSheetCommands"_s);
     // A menu of its own: in the File menu "&Day" would share its key with "&Debug Mode".
@@ -35,15 +37,12 @@ RideSheetCommands::RideSheetCommands(MainWindow *window) : QObject(window), m_wi
     mnuSeason = addItem(mnuJockeys, "mnuSeason", u"&Season at a Glance..."_s);
     connect(mnuSeason, &QAction::triggered, this, [this] { FrmSeason::showFor(m_window, selectedJockey()); });
 
-    // The jockey list's pop-up menu is built by the main window's commands before this.
-    if (auto *popup = window->findChild<QMenu *>(u"MnuPuJockey"_s)) {
-        popup->addSeparator();
-        mnuJockeyRideSheet = addItem(popup, "mnuJockeyRideSheet", u"Rides for the &Day"_s);
-        connect(mnuJockeyRideSheet, &QAction::triggered, this,
-                [this] { FrmRideSheet::showFor(m_window, selectedJockey()); });
-        mnuJockeySeason = addItem(popup, "mnuJockeySeason", u"&Season at a Glance"_s);
-        connect(mnuJockeySeason, &QAction::triggered, this, [this] { FrmSeason::showFor(m_window, selectedJockey()); });
-    }
+    QMenu *popup = commands.MnuPuJockey;
+    popup->addSeparator();
+    mnuJockeyRideSheet = addItem(popup, "mnuJockeyRideSheet", u"Rides for the &Day"_s);
+    connect(mnuJockeyRideSheet, &QAction::triggered, this, [this] { FrmRideSheet::showFor(m_window, selectedJockey()); });
+    mnuJockeySeason = addItem(popup, "mnuJockeySeason", u"&Season at a Glance"_s);
+    connect(mnuJockeySeason, &QAction::triggered, this, [this] { FrmSeason::showFor(m_window, selectedJockey()); });
 }
 
 QString RideSheetCommands::selectedJockey() const

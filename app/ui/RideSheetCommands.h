@@ -3,6 +3,7 @@
 #include <QObject>
 
 class MainWindow;
+class MainWindowCommands;
 class QAction;
 class QMenu;
 
@@ -13,7 +14,7 @@ class RideSheetCommands final : public QObject
 {
     Q_OBJECT
 public:
-    explicit RideSheetCommands(MainWindow *window);
+    RideSheetCommands(MainWindow *window, const MainWindowCommands &commands);
 
     QMenu *mnuJockeys = nullptr;
     QAction *mnuRideSheet = nullptr;

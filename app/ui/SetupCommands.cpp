@@ -1,6 +1,7 @@
 #include "SetupCommands.h"
 
 #include "MainWindow.h"
+#include "MainWindowCommands.h"
 #include "frmState.h"
 
 #include "bookings/BookingPickLists.h"
@@ -21,20 +22,19 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-SetupCommands::SetupCommands(MainWindow *window) : QObject(window), m_window(window)
+SetupCommands::SetupCommands(MainWindow *window, const MainWindowCommands &commands)
+    : QObject(window), m_window(window)
 {
     setObjectName(u"setupCommands"_s);
-    auto wire = [this](const char *name, void (SetupCommands::*slot)()) {
-        if (auto *action = m_window->findChild<QAction *>(QLatin1String(name))) {
-            action->setEnabled(true);
-            connect(action, &QAction::triggered, this, slot);
-        }
+    auto wire = [this](QAction *action, void (SetupCommands::*slot)()) {
+        action->setEnabled(true);
+        connect(action, &QAction::triggered, this, slot);
     };
-    wire("mnuEditJockey", &SetupCommands::editJockey);
-    wire("mnuEditTrainer", &SetupCommands::editTrainer);
-    wire("MnuBookTemp", &SetupCommands::bookingTemplates);
-    wire("mnuBookRate", &SetupCommands::ridingFees);
-    wire("mnuSystemSettings", &SetupCommands::systemSettings);
+    wire(window->mnuEditJockey, &SetupCommands::editJockey);
+    wire(commands.mnuEditTrainer, &SetupCommands::editTrainer);
+    wire(window->MnuBookTemp, &SetupCommands::bookingTemplates);
+    wire(window->mnuBookRate, &SetupCommands::ridingFees);
+    wire(window->mnuSystemSettings, &SetupCommands::systemSettings);
 }
 
 void SetupCommands::editJockey()

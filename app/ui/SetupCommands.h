@@ -3,6 +3,7 @@
 #include <QObject>
 
 class MainWindow;
+class MainWindowCommands;
 
 // The main window's entries that open the editors: "Edit Jockey", "Edit Trainer" (trainers
 // pop-up), "Booking Templates", "Riding Fees" and "System Settings", with the list reloads
@@ -11,14 +12,14 @@ class SetupCommands final : public QObject
 {
     Q_OBJECT
 public:
-    explicit SetupCommands(MainWindow *window);
+    SetupCommands(MainWindow *window, const MainWindowCommands &commands);
 
+private:
     void editJockey();
     void editTrainer();
     void bookingTemplates();
     void ridingFees();
     void systemSettings();
 
-private:
     MainWindow *m_window;
 };

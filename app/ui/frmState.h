@@ -19,10 +19,6 @@ public:
     void fill();
     void OpenSetting();
 
-    void browse();
-    // Checks and stores; false (dialog left open) after a message.
-    bool change();
-
     QLineEdit *txtDBPath = nullptr;
     QLineEdit *txtBackupPath = nullptr;
     QPushButton *cmdBrowse = nullptr;
@@ -36,4 +32,9 @@ public:
     QComboBox *cmbState = nullptr;
     QCheckBox *chkAlwCalcWeights = nullptr;
     QPushButton *cmdChange = nullptr;
+
+private:
+    void browse();
+    // Checks and stores; false (dialog left open) after a message.
+    bool change();
 };

@@ -19,6 +19,7 @@
 #include "formdata/ui/frmRaceResult.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QSqlDatabase>
@@ -158,7 +159,7 @@ int main(int argc, char *argv[])
                      FrmSelHorse window;
                      window.txtHorse->setText(u"green"_s);
                      window.show();
-                     window.search();
+                     window.cmdSeachHorse->click();
                      QApplication::processEvents();
                      horses = window.grdSelHorse->rowCount();
                  }),

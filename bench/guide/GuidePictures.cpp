@@ -14,6 +14,7 @@
 #include "app/ui/SplashWindow.h"
 #include "bookings/BookingHistory.h"
 #include "bookings/MainLists.h"
+#include "bookings/RaceRunners.h"
 #include "bookings/ui/FrmBookingHistory.h"
 #include "bookings/ui/FrmChanges.h"
 #include "bookings/ui/FrmRace.h"
@@ -32,6 +33,7 @@
 #include "support/DataServerProcess.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
+#include "support/WidgetDriver.h"
 
 #include <QAction>
 #include <QApplication>
@@ -437,13 +439,10 @@ void arrangeMainWindow(MainWindow *window)
     const ListModel *trainers = window->trainerModel();
     for (int row = 1; row <= trainers->rowCount(); ++row) {
         if (trainers->cellText(row, mainlists::names::Trainer) == trainer) {
-            window->grdNames->selectRow(row - 1);
-            window->grdNames->scrollTo(window->grdNames->model()->index(row - 1, 0));
-            window->chooseTrainer(row);
+            drive::clickCell(window->grdNames, row, mainlists::names::Trainer);
         }
     }
-    window->grdNoms->selectRow(0);
-    window->showRaceOf(1);
+    drive::clickCell(window->grdNoms, 1, mainlists::noms::Horse);
 }
 
 // The "Changes" window as a load through the main window's "Add Data" opens it.
@@ -461,8 +460,7 @@ QList<Picture> pictures(const QPointer<MainWindow> &main, ScriptedDialogs &dialo
 {
     const auto trigger = [main](const char *action) {
         return [main, action] {
-            if (QAction *item = main->action(QLatin1String(action)))
-                item->trigger();
+            drive::trigger(main, QLatin1String(action));
         };
     };
     const auto openRace = [main] {
@@ -499,8 +497,7 @@ QList<Picture> pictures(const QPointer<MainWindow> &main, ScriptedDialogs &dialo
              // A week of the program's daily backups, then the window that lists them.
              for (int day = 6; day >= 1; --day)
                  backups::make(databaseFilePath(), backups::folder(), QDateTime(kToday.addDays(-day), QTime(8, 31)));
-             if (QAction *item = main->action(u"mnuBackups"_s))
-                 item->trigger();
+             main->mnuBackups->trigger();
          }},
         {u"jockey"_s, {}, trigger("mnuEditJockey")},
         {u"riding-fees"_s, QSize(760, 480), trigger("mnuBookRate")},
@@ -530,7 +527,7 @@ QList<Picture> pictures(const QPointer<MainWindow> &main, ScriptedDialogs &dialo
              if (!race)
                  return;
              race->cmbRaceType->setCurrentText(weightsRace().section(u'|', 2, 2));
-             race->clickRunner(1, 1);
+             drive::clickCell(race->grdRace, 1, racewindow::col::Horse);
              race->cmdCalcWgts->click();
          }},
         {u"meeting-report"_s, QSize(900, 1000),

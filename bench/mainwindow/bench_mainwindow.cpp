@@ -3,6 +3,7 @@
 // ride statistics. Runs offscreen; exit status 2 when a median misses its target.
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
+#include "support/WidgetDriver.h"
 
 #include "core/cAppSettings.h"
 #include "app/ui/MainWindow.h"
@@ -92,15 +93,14 @@ int main(int argc, char **argv)
             break;
     }
     figures << time("choose a trainer (nominations with bookings)", 50, [window, &rows](int run) {
-        window->grdNames->selectRow(rows.at(run) - 1);
-        window->chooseTrainer(rows.at(run));
+        drive::clickCell(window->grdNames, rows.at(run), mainlists::names::Trainer);
     });
     std::printf("nominations of the last trainer: %d\n", window->nomsModel()->rowCount());
 
     const int columns[] = {mainlists::names::Runners, mainlists::names::Trainer, mainlists::names::Races,
                            mainlists::names::Icon1};
     figures << time("sort the trainers list", 100,
-                    [window, &columns](int run) { window->sortList(window->grdNames, columns[run % 4]); });
+                    [window, &columns](int run) { drive::clickHeader(window->grdNames, columns[run % 4]); });
 
     figures << time("\"&Refresh\" with 20 chosen meetings and 45.0 kg", 300, [window](int run) {
         window->grdMeeting->clearSelection();

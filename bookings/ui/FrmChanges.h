@@ -30,10 +30,6 @@ public:
     void setLoad(const QList<qint64> &ids);
     void reload();
 
-    // The gestures on the chosen rows (a race's row stands for its changes).
-    void removeBookings();
-    void keep();
-    void openRaceWindow();
     QList<qint64> selectedIds() const;
 
     QComboBox *cmbShow = nullptr;
@@ -55,6 +51,10 @@ signals:
     void bookingsChanged();
 
 private:
+    // The gestures on the chosen rows (a race's row stands for its changes).
+    void removeBookings();
+    void keep();
+    void openRaceWindow();
     enum class Show { ThisLoad, Unseen, Days3, Days7, Kept };
 
     void buildWidgets();

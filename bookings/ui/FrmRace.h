@@ -16,7 +16,6 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QMimeData;
 class QPushButton;
 class QSplitter;
 class QTableView;
@@ -76,24 +75,6 @@ public:
     // True when a booking, rating or weight changed while the window was open.
     bool changedBookings() const { return m_changed; }
 
-    // Gestures, rows and columns numbered from 1.
-    void clickRunner(int row, int column, bool rightButton = false);
-    void doubleClickRunner(int row, int column);
-    void editRequest(int row, int column);
-    void clickRace(int row);
-    void clickMeeting(int row);
-    void sortRunners(int column);
-    // Drops the jockey of the jockey-list row onto a runner row.
-    bool dropJockey(int runnerRow, const QString &jockey);
-    QMimeData *jockeyDragData(int row) const;
-    void selectJockeyForIcons(int jockeyRow);
-    void calculateWeights();
-    void updateRatings();
-    void updateExtras();
-    void printMeeting();
-    // An item of the runners' pop-up menu ("Horse Form", "Rating", "Rego", "Jockey", "Trainer") for a row.
-    void raceMenuChosen(int row, const QString &key);
-
     // The runner row of a horse (0 when it is not shown): in the given race, or the first one listed.
     int rowOfHorse(const QString &horse, int race = 0) const;
 
@@ -102,6 +83,23 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The gestures' handlers, reached through the widgets' signals; rows and columns numbered from 1.
+    void clickRunner(int row, int column, bool rightButton = false);
+    void doubleClickRunner(int row, int column);
+    void editRequest(int row, int column);
+    void clickRace(int row);
+    void clickMeeting(int row);
+    void sortRunners(int column);
+    // Drops a dragged jockey onto a runner row.
+    bool dropJockey(int runnerRow, const QString &jockey);
+    void selectJockeyForIcons(int jockeyRow);
+    void calculateWeights();
+    void updateRatings();
+    void updateExtras();
+    void printMeeting();
+    // An item of the runners' pop-up menu ("Horse Form", "Rating", "Rego", "Jockey", "Trainer") for a row.
+    void raceMenuChosen(int row, const QString &key);
+
     void buildWidgets();
     void buildMenus();
     void connectSignals();

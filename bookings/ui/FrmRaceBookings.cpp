@@ -108,11 +108,6 @@ void FrmRace::editRequest(int row, int column)
         doubleClickRunner(row, column);
 }
 
-QMimeData *FrmRace::jockeyDragData(int row) const
-{
-    return m_jockeys->jockeyMimeData(row);
-}
-
 void FrmRace::startJockeyDrag(int row)
 {
     if (row < 1 || row > m_jockeys->rowCount())

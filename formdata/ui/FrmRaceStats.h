@@ -43,15 +43,15 @@ public:
 
     QStandardItemModel *runsModel() const { return m_model; }
     const formstats::Summary &summary() const { return m_summary; }
-    // A header click on column c (1-based).
-    void sortByColumn(int column);
-    // Opens the result of a run row (1-based).
-    void openRun(int row);
 
 protected:
     void done(int result) override;
 
 private:
+    // A header click on column c (1-based).
+    void sortByColumn(int column);
+    // Opens the result of a run row (1-based).
+    void openRun(int row);
     void buildColumns();
     void fill(const QList<formstats::RunRow> &runs);
     void fillSummary();

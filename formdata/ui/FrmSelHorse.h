@@ -23,11 +23,10 @@ public:
     QPushButton *cmdExit = nullptr;
     QMenu *popupMenu = nullptr;
 
+private:
     // cmdSeachHorse.
     void search();
     // The pop-up menu's commands on a row (1-based), by the item's key.
     void runCommand(const QString &key, int row);
-
-private:
     QString cell(int row, int column) const;
 };

@@ -20,9 +20,6 @@ public:
 
     // Fills the window from a fetched result.
     void fill(const raceresult::Result &result);
-    // A header click: sorts by the column (from 1), ascending first, then the other way.
-    void sortByColumn(int column);
-
     QLineEdit *txtMeetDesc = nullptr;
     QLineEdit *txtMeetType = nullptr;
     QLineEdit *txtMeetState = nullptr;
@@ -38,6 +35,10 @@ public:
 
 protected:
     void done(int result) override;
+
+private:
+    // A header click: sorts by the column (from 1), ascending first, then the other way.
+    void sortByColumn(int column);
 
 private:
     QList<bool> m_descendingNext;

@@ -25,8 +25,6 @@ public:
     static bool &otherSourceFlag();
 
     void setState(const QString &state); // counts as choosing it: the list is refreshed
-    void refresh();
-    void download();
     QList<CalendarEntry> entries() const; // the grid's rows, in their shown order
 
     QComboBox *cmbState;
@@ -44,6 +42,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void refresh();
+    void download();
     void setBusy(bool busy);
     void sortOn(int column);
     bool m_busy = false;

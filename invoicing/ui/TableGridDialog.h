@@ -20,8 +20,6 @@ public:
 
     GridTableModel *model() const { return m_model; }
     QTableView *grid() const { return m_grid; }
-    // Deletes the current row after asking.
-    void deleteCurrentRow();
 
     // Closing (Escape, the close button) stores every changed row first; for a row that cannot
     // be stored the agent is asked whether to abandon its changes, else the window stays open
@@ -33,6 +31,8 @@ protected:
                     const QString &note, QWidget *parent);
 
 private:
+    // Deletes the current row after asking (the Delete key).
+    void deleteCurrentRow();
     void rowLeft(const QModelIndex &current, const QModelIndex &previous);
     bool commitRow(int row);
     bool storeRow(int row, ratetables::CellError *why);

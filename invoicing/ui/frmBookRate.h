@@ -12,13 +12,13 @@ class frmBookRate final : public TableGridDialog
 public:
     explicit frmBookRate(QWidget *parent = nullptr);
 
+    QListWidget *lstType = nullptr;
+
+private:
     // Places the picker just under the Race Type cell of `row` and shows it.
     void showTypeList(int row);
     // Puts the picked letter into that cell and hides the picker.
     void pickType(const QString &letter);
 
-    QListWidget *lstType = nullptr;
-
-private:
     int m_typeRow = -1;
 };

@@ -27,11 +27,13 @@ public:
     QPushButton *cmdUpdate = nullptr;
     QPushButton *cmdClose = nullptr;
 
-    void store();
     // The notes as last stored.
     const trainers::TrainerNotes &storedNotes() const { return m_stored; }
 
 private:
+    // "&Add" and "&Update".
+    void store();
+
     trainers::TrainerNotes m_boxes;
     trainers::TrainerNotes m_stored;
 };

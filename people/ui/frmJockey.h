@@ -46,14 +46,6 @@ public:
     QPushButton *cmdSelColor = nullptr;
     QLabel *lblProblem = nullptr;
 
-    void addNew();
-    void update();
-    void deleteCurrent();
-    void closeOrCancel();
-    void next();
-    void previous();
-    void selectColor();
-    void searchJockey();
     // `JockeyColor` as it will be stored.
     QString colorText() const { return m_color; }
     // Something typed that Update has not stored yet.
@@ -63,6 +55,15 @@ public:
     void reject() override;
 
 private:
+    // The buttons' handlers.
+    void addNew();
+    void update();
+    void deleteCurrent();
+    void closeOrCancel();
+    void next();
+    void previous();
+    void selectColor();
+    void searchJockey();
     void buildWidgets();
     void ShowJockeyRecord();
     void SetEditMode(const QString &mode);

@@ -16,13 +16,14 @@ public:
 
     // Runs the search and fills the grid; false (after its message) when there is nothing to pick.
     bool load();
-    // Writes the name of a grid row (from 0) into the editor's field and closes.
-    void chooseRow(int row);
 
     QTableWidget *grdSelJockey = nullptr;
     QPushButton *cmdOK = nullptr;
     QPushButton *cmdCancel = nullptr;
 
 private:
+    // Writes the name of a grid row (from 0) into the editor's field and closes.
+    void chooseRow(int row);
+
     QLineEdit *m_jockeyField;
 };

@@ -25,10 +25,6 @@ public:
     static FrmRideSheet *showFor(QWidget *parent, const QString &jockey);
 
     void reload();
-    void printSheets();
-    void savePdf();
-    void saveCalendar();
-    void copyText();
 
     const QList<Ride> &rides() const { return m_rides; }
     QString chosenJockey() const; // empty for all
@@ -46,6 +42,11 @@ public:
     static inline const QString kTitle = QStringLiteral("Rides for the Day");
 
 private:
+    // The buttons' handlers.
+    void printSheets();
+    void savePdf();
+    void saveCalendar();
+    void copyText();
     void buildWidgets();
     void chooseJockey(const QString &jockey);
     QString suggestedName(const QString &extension) const;

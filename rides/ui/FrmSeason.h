@@ -25,7 +25,6 @@ public:
     static FrmSeason *showFor(QWidget *parent, const QString &jockey);
 
     void reload();
-    void printSeason();
     // The page as printed: heading, chart and the month lines.
     void paintPage(QPainter &painter, const QRect &page);
 
@@ -43,6 +42,7 @@ public:
     static inline const QString kTitle = QStringLiteral("Season at a Glance");
 
 private:
+    void printSeason();
     void buildWidgets();
     void fillChart();
 

@@ -2,14 +2,15 @@
 #include "app/ui/MainWindow.h"
 #include "app/ui/MainWindowCommands.h"
 #include "bookings/BookingGrid.h"
+#include "bookings/MainLists.h"
 #include "bookings/ui/ListModel.h"
 #include "db/Database.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
+#include "support/WidgetDriver.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QContextMenuEvent>
 #include <QMenu>
 #include <QSet>
 #include <QStatusBar>
@@ -94,9 +95,7 @@ void TestMainWindowCommands::rightClickOpensPopup()
     QCOMPARE(view->model()->rowCount() == 0, empty);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    const QPoint pos = empty ? QPoint(5, 5) : view->visualRect(view->model()->index(0, 0)).center();
-    QContextMenuEvent event(QContextMenuEvent::Mouse, pos, view->viewport()->mapToGlobal(pos));
-    QCoreApplication::sendEvent(view->viewport(), &event);
+    drive::contextMenuAt(view, empty ? QPoint(5, 5) : drive::cellCentre(view, 1, 1));
 
     auto *popup = m_window->findChild<QMenu *>(menu);
     QTRY_VERIFY(popup->isVisible());
@@ -132,10 +131,10 @@ void TestMainWindowCommands::setRemainingStatusFillsOnlyEmptyStates()
     seedNominations();
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    auto *model = m_window->grdNoms->model();
-    const QPoint pos = m_window->grdNoms->visualRect(model->index(nomsRowOf(u"Alpha"_s) - 1, 12)).center();
-    QCOMPARE(commands()->popupFor(m_window->grdNoms, pos), commands()->MnuPUNoms);
-    m_window->findChild<QAction *>(u"mnuUpdateStatus"_s)->trigger();
+    drive::contextMenuAt(m_window->grdNoms, drive::cellCentre(m_window->grdNoms, nomsRowOf(u"Alpha"_s), 13));
+    QTRY_VERIFY(commands()->MnuPUNoms->isVisible());
+    commands()->MnuPUNoms->hide();
+    drive::trigger(m_window, u"mnuUpdateStatus"_s);
 
     // Only the empty state takes the text; the table holds what the list shows.
     QCOMPARE(m_window->nomsGrid().cellText(nomsRowOf(u"Bravo"_s), 13), u"Gallops Tue"_s);
@@ -158,7 +157,7 @@ void TestMainWindowCommands::selectJockeyForIconsKeepsTheTrainer()
 // The menu's check mark follows the debug file (the toggle's rules are the maintenance suite's).
 void TestMainWindowCommands::debugModeCheckMark()
 {
-    QAction *debug = m_window->action(u"mnudebugtoggle"_s);
+    QAction *debug = m_window->mnudebugtoggle;
     m_dialogs->chooseSaveFile(m_env->root() + u"/debug.txt"_s);
     debug->trigger();
     QVERIFY(debug->isChecked() && DebugMode::isOn());
@@ -229,7 +228,7 @@ void TestMainWindowCommands::seedNominations()
     m_window->reloadJockeys();
     m_window->reloadTrainers();
     QCOMPARE(m_window->trainerModel()->rowCount(), 1);
-    QVERIFY(m_window->chooseTrainer(1));
+    drive::clickCell(m_window->grdNames, 1, mainlists::names::Trainer);
     QCOMPARE(m_window->grdNoms->model()->rowCount(), 4);
 }
 

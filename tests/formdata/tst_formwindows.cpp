@@ -5,6 +5,7 @@
 #include "support/DataServerProcess.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
+#include "support/WidgetDriver.h"
 
 #include "app/Startup.h"
 #include "app/ui/MainWindow.h"
@@ -113,7 +114,8 @@ void TestFormWindows::init()
     m_window = MainWindow::instance();
     QVERIFY(m_window->load());
     QueryCredentials::current() = {u"agent"_s, u"pw"_s};
-    QVERIFY(m_window->chooseTrainer(1));
+    drive::clickCell(m_window->grdNames, 1, mainlists::names::Trainer);
+    QCOMPARE(m_window->chosenTrainer(), u"T O'Sullivan"_s);
 }
 
 void TestFormWindows::cleanup()
@@ -163,12 +165,11 @@ void TestFormWindows::listGesturesOpenStatistics()
         },
         &seen);
     if (gesture == "icon5"_L1)
-        w->editRequest(1, mainlists::noms::Icon1);
+        drive::doubleClickCell(w->grdNoms, 1, mainlists::noms::Icon1);
     else if (gesture == "icon4"_L1)
-        QTest::mouseClick(w->grdNames->viewport(), Qt::LeftButton, {},
-                          w->grdNames->visualRect(w->trainerModel()->index(0, mainlists::names::Icon1 - 1)).center());
+        drive::clickCell(w->grdNames, 1, mainlists::names::Icon1);
     else
-        w->findChild<QAction *>(gesture)->trigger();
+        drive::trigger(w, gesture);
     QTRY_VERIFY(seen);
     QVERIFY(m_dialogs->messages.isEmpty());
 }
@@ -197,23 +198,23 @@ void TestFormWindows::runOpensItsResult()
                         return names.join(u',');
                     };
                     QCOMPARE(horses(), u"Red Rover,Green Flash,Blue Moon"_s);
-                    emit result->grdResults->horizontalHeader()->sectionClicked(1);
+                    drive::clickHeader(result->grdResults, 2);
                     QCOMPARE(horses(), u"Blue Moon,Green Flash,Red Rover"_s);
-                    result->sortByColumn(1);
+                    drive::clickHeader(result->grdResults, 2);
                     QCOMPARE(horses(), u"Red Rover,Green Flash,Blue Moon"_s);
                 },
                 &resultSeen);
             // Newest first: the Randwick run is the second row.
-            stats->openRun(2);
+            drive::doubleClickCell(stats->grdStats, 2, formstats::RaceDate);
             // "Finish position" sorts by the hidden number, ascending first.
-            stats->sortByColumn(formstats::FinishPosition);
+            drive::clickHeader(stats->grdStats, formstats::FinishPosition);
             QCOMPARE(stats->runsModel()->index(0, formstats::FinishPosition - 1).data().toString(), u"1-3"_s);
-            stats->sortByColumn(formstats::FinishPosition);
+            drive::clickHeader(stats->grdStats, formstats::FinishPosition);
             QCOMPARE(stats->runsModel()->index(2, formstats::FinishPosition - 1).data().toString(), u"1-3"_s);
         },
         &statsSeen);
     m_window->grdNoms->setCurrentIndex(m_window->nomsModel()->index(0, 0));
-    m_window->findChild<QAction *>(u"MnuHorseForm"_s)->trigger();
+    drive::trigger(m_window, u"MnuHorseForm"_s);
     QTRY_VERIFY(statsSeen);
     QVERIFY(resultSeen);
     QVERIFY(!cAppSettings::instance().StatHorseWidth.isEmpty());
@@ -241,7 +242,7 @@ void TestFormWindows::findHorseSearchesAndOpensForm()
             QCOMPARE(search->grdSelHorse->item(0, 0)->text(), u"Green Flash"_s);
             onNextModal<FrmRaceStats>(
                 [](FrmRaceStats *stats) { QCOMPARE(stats->runsModel()->rowCount(), 3); }, &formSeen);
-            search->runCommand(u"Horse Form"_s, 1);
+            drive::doubleClickCell(search->grdSelHorse, 1, 1);
         },
         &searchSeen);
     m_window->CmdFindHorse->click();
@@ -260,8 +261,8 @@ void TestFormWindows::lookUpsShowTheirPages()
         shown << caption + u' ' + url.toString();
     });
     m_window->grdNoms->setCurrentIndex(m_window->nomsModel()->index(0, 0));
-    m_window->findChild<QAction *>(u"mnuRego"_s)->trigger();
-    m_window->findChild<QAction *>(u"mnuVicRatings"_s)->trigger();
+    drive::trigger(m_window, u"mnuRego"_s);
+    drive::trigger(m_window, u"mnuVicRatings"_s);
     FrmBrowse::setPresenter({});
     const QString display = QDir(m_env->programFolder()).filePath(u"display.html"_s);
     QCOMPARE(shown, QStringList({u"Registration Search - GREEN FLASH https://rego.test/FreeServices/HorseSearch.aspx?key=GREEN FLASH"_s,

@@ -14,6 +14,7 @@
 #include "support/Accelerators.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
+#include "support/WidgetDriver.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -38,6 +39,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 using namespace mainlists;
+using namespace drive;
 
 namespace {
 
@@ -73,26 +75,6 @@ int rowOf(const ListModel *model, int column, const QString &text)
             return row;
     }
     return 0;
-}
-
-QPoint cellCentre(QTableView *grid, int row, int column)
-{
-    return grid->visualRect(grid->model()->index(row - 1, column - 1)).center();
-}
-
-void clickCell(QTableView *grid, int row, int column)
-{
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cellCentre(grid, row, column));
-}
-
-void doubleClickCell(QTableView *grid, int row, int column)
-{
-    // A real double click: the view only reports it over the cell that was pressed.
-    const QPoint at = cellCentre(grid, row, column);
-    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, at);
 }
 
 } // namespace
@@ -307,15 +289,15 @@ void TestMainWindow::chosenTrainerFollowsTheRow()
                 editor->reject();
             }
         });
-        m_window->action(u"mnuEditTrainer"_s)->trigger();
+        trigger(m_window, u"mnuEditTrainer"_s);
         return;
     }
     // A jockey dropped on the first nomination is booked for the trainer shown (Multi's horses carry
     // less than Jane Doe's riding weight: Yes).
     m_dialogs->answerYes();
     const QString horse = m_window->nomsModel()->cellText(1, noms::Horse);
-    std::unique_ptr<QMimeData> data(m_window->jockeyDragData(rowOf(m_window->jockeyModel(), 1, u"Jane Doe"_s)));
-    QVERIFY(m_window->dropJockey(cellCentre(m_window->grdNoms, 1, noms::Class), u"Jane Doe"_s));
+    const auto data = dragFromCell(m_window->grdJockey, rowOf(m_window->jockeyModel(), 1, u"Jane Doe"_s), 1);
+    QVERIFY(data && dropOnCell(m_window->grdNoms, 1, noms::Class, data.get()));
     QueryResult stored = OpenQuery(u"SELECT TrainerName FROM Bookings WHERE Horse = ?"_s, {horse});
     QVERIFY(stored.next());
     QCOMPARE(stored.value(0).toString(), expected);
@@ -356,9 +338,9 @@ void TestMainWindow::detailsAndFormOpenWhatIsShown()
     QCOMPARE(raceShown, 2);
 
     clickCell(m_window->grdNoms, nomRow(u"Charlie"_s), noms::Horse);
-    m_window->action(u"mnuNomsRBForm"_s)->trigger();
+    trigger(m_window, u"mnuNomsRBForm"_s);
     m_window->grdMeeting->selectRow(rowOf(m_window->meetingModel(), 1, u"MEL0106"_s) - 1);
-    m_window->action(u"mnuMeetingForm"_s)->trigger();
+    trigger(m_window, u"mnuMeetingForm"_s);
     FrmBrowse::setPresenter({});
     QCOMPARE(pages,
              (QStringList{u"Racebook Form|http://127.0.0.1:9/FreeFields/Nominations_Form.aspx?Key=2024Jan06,VIC,"
@@ -397,17 +379,12 @@ void TestMainWindow::dropJockey()
     else if (answer == 0)
         m_dialogs->answerNo();
 
-    const int source = rowOf(m_window->jockeyModel(), 1, jockey);
-    std::unique_ptr<QMimeData> data(m_window->jockeyDragData(source));
-    QVERIFY(data && !m_window->jockeyDragData(0));
+    const auto data = dragFromCell(m_window->grdJockey, rowOf(m_window->jockeyModel(), 1, jockey), 1);
+    QVERIFY(data);
     const int row = horse.isEmpty() ? 0 : nomRow(horse);
     const QPoint at = row > 0 ? cellCentre(m_window->grdNoms, row, noms::Class)
                               : QPoint(10, m_window->grdNoms->viewport()->height() - 3);
-    // A drop reaches the widget that accepted the drag's entry.
-    QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, {});
-    QApplication::sendEvent(m_window->grdNoms->viewport(), &enter);
-    QDropEvent drop(at, Qt::CopyAction, data.get(), Qt::LeftButton, {});
-    QApplication::sendEvent(m_window->grdNoms->viewport(), &drop);
+    QCOMPARE(dropAt(m_window->grdNoms, at, data.get()), row > 0);
 
     QCOMPARE(m_dialogs->messages.size(), questions);
     if (horse.isEmpty()) {
@@ -524,10 +501,10 @@ void TestMainWindow::pickListClosesWhenRowsChange()
     QVERIFY(box->isVisible());
     box->setCurrentIndex(box->findText(u"Bob Roe"_s));
     if (change == 0) {
-        m_window->sortList(m_window->grdNoms, noms::Horse);
-        m_window->sortList(m_window->grdNoms, noms::Horse); // descending: Charlie now stands in Alpha's row
+        clickHeader(m_window->grdNoms, noms::Horse);
+        clickHeader(m_window->grdNoms, noms::Horse); // descending: Charlie now stands in Alpha's row
     } else {
-        QVERIFY(m_window->chooseTrainer(rowOf(m_window->trainerModel(), names::Trainer, u"P O'Brien"_s)));
+        chooseTrainer(u"P O'Brien"_s);
     }
     QVERIFY(!box->isVisible());
     QTest::keyClick(box, Qt::Key_Return);
@@ -627,11 +604,7 @@ void TestMainWindow::contactBoxWrittenOnLeaving()
 void TestMainWindow::sortingFlipsDirection()
 {
     QVERIFY(openWindow());
-    QHeaderView *header = m_window->grdNames->horizontalHeader();
-    auto click = [header](int column) {
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(column - 1) + 5, header->height() / 2));
-    };
+    auto click = [this](int column) { clickHeader(m_window->grdNames, column); };
     click(names::Runners); // starts descending
     QCOMPARE(m_window->trainerModel()->cellText(1, names::Trainer), u"J Smith"_s);
     QCOMPARE(m_sounds, QStringList{sounds::resourcePath(sounds::kSorted)});
@@ -645,10 +618,10 @@ void TestMainWindow::sortingFlipsDirection()
 
     // The nominations list: the icon column starts descending.
     chooseTrainer(u"J Smith"_s);
-    m_window->sortList(m_window->grdNoms, noms::Icon1);
+    clickHeader(m_window->grdNoms, noms::Icon1);
     QCOMPARE(m_window->nomsModel()->cellText(1, noms::Horse), u"Alpha"_s);
     QCOMPARE(m_window->nomsModel()->nextSortOrder(noms::Icon1), Qt::AscendingOrder);
-    m_window->sortList(m_window->grdNoms, noms::Horse);
+    clickHeader(m_window->grdNoms, noms::Horse);
     QCOMPARE(columnTexts(m_window->nomsModel(), noms::Horse), (QStringList{u"Alpha"_s, u"Bravo"_s, u"Charlie"_s}));
 }
 
@@ -677,12 +650,10 @@ void TestMainWindow::weightFilterBoxes()
     QVERIFY(openWindow());
     m_window->UpDown1->setValue(455);
     QCOMPARE(m_window->txtWeight->text(), u"45.5"_s);
-    m_window->txtWeight->setText(u"50"_s);
-    emit m_window->txtWeight->editingFinished();
+    typeInto(m_window->txtWeight, u"50"_s);
     QCOMPARE(m_window->UpDown1->value(), 500);
     QCOMPARE(m_window->txtWeight->text(), u"50.0"_s);
-    m_window->txtWeight->setText(u"39.9"_s);
-    emit m_window->txtWeight->editingFinished();
+    typeInto(m_window->txtWeight, u"39.9"_s);
     QCOMPARE(m_window->UpDown1->value(), 500);
 }
 

@@ -2,6 +2,7 @@
 #include "support/DataServerProcess.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
+#include "support/WidgetDriver.h"
 
 #include "app/Startup.h"
 #include "app/SystemDefaults.h"
@@ -56,6 +57,14 @@ void typeRow(GridTableModel *model, int row, const QStringList &texts)
 {
     for (int i = 0; i < texts.size(); ++i)
         model->setData(model->index(row, i), texts.at(i));
+}
+
+// "Change System Defaults" pressed; true when the dialog took the values and closed.
+bool changeDefaults(frmState &dialog)
+{
+    dialog.setResult(QDialog::Rejected);
+    dialog.cmdChange->click();
+    return dialog.result() == QDialog::Accepted;
 }
 
 } // namespace
@@ -125,7 +134,7 @@ void TestEditors::cleanup()
 
 frmJockey *TestEditors::typeJockey(const QString &name, const QString &rate)
 {
-    m_jockeys->addNew();
+    m_jockeys->cmdAdd->click();
     m_jockeys->txtFields[0]->setText(name);
     m_jockeys->mebFields[0]->setText(rate);
     m_jockeys->mebFields[1]->setText(u"$1,250.5"_s);
@@ -136,7 +145,7 @@ frmJockey *TestEditors::typeJockey(const QString &name, const QString &rate)
 void TestEditors::addUpdateDeleteJockey()
 {
     typeJockey(u"J Smith"_s)->txtRidewgt->setText(u"54.5 kg"_s);
-    m_jockeys->update();
+    m_jockeys->cmdUpdate->click();
     QVERIFY(!m_jockeys->adding());
     QCOMPARE(one(u"SELECT ManBookFee || ' ' || Ridewgt FROM Jockey WHERE Jockey = 'J Smith'"_s), u"1250.5 54.5"_s);
     QCOMPARE(m_jockeys->mebFields[1]->text(), u"$1,250.50"_s);
@@ -147,11 +156,11 @@ void TestEditors::addUpdateDeleteJockey()
          {std::tuple{QColor(Qt::red), u"255"_s, QColor(Qt::red)},
           std::tuple{QColor(Qt::black), kDefaultStoredColor, m_jockeys->palette().color(QPalette::Base)}}) {
         m_dialogs->chooseColor(chosen);
-        m_jockeys->selectColor();
+        m_jockeys->cmdSelColor->click();
         QCOMPARE(m_jockeys->colorText(), stored);
         QCOMPARE(m_jockeys->txtFields[3]->text(), QString());
         QCOMPARE(m_jockeys->txtFields[3]->palette().color(QPalette::Base), back);
-        m_jockeys->update();
+        m_jockeys->cmdUpdate->click();
         QCOMPARE(one(u"SELECT JockeyColor FROM Jockey WHERE Jockey = 'J Smith'"_s), stored);
         // The jockey lists show a swatch of the colour, not its stored number.
         ListModel list(u"grdJockey"_s, mainlists::jockeyColumns());
@@ -163,23 +172,23 @@ void TestEditors::addUpdateDeleteJockey()
 
     // A server that refuses the query still leaves the jockey stored, with no rides.
     QueryCredentials::current().password = u"wrong"_s;
-    typeJockey(u"K O'Brien & Co"_s)->update();
+    typeJockey(u"K O'Brien & Co"_s)->cmdUpdate->click();
     QueryCredentials::current().password = u"s3cret"_s;
     QCOMPARE(one(u"SELECT COUNT(*) FROM Jockey"_s), u"2"_s);
     QCOMPARE(m_jockeys->txtFields[0]->text(), u"K O'Brien & Co"_s);
 
     // Renaming carries the rides along; deleting asks and takes them away.
-    m_jockeys->previous();
+    m_jockeys->cmdPrevious->click();
     m_jockeys->txtFields[0]->setText(u"John Smith"_s);
-    m_jockeys->update();
+    m_jockeys->cmdUpdate->click();
     QCOMPARE(one(u"SELECT COUNT(*) FROM RaceStats WHERE Jockey = 'John Smith'"_s), u"2"_s);
     m_dialogs->answerYes();
-    m_jockeys->deleteCurrent();
+    m_jockeys->cmdDelete->click();
     QCOMPARE(m_dialogs->messages.last().text, u"Delete John Smith and the 2 rides downloaded for this jockey?"_s);
     QCOMPARE(one(u"SELECT COUNT(*) FROM RaceStats"_s), u"0"_s);
     QCOMPARE(m_jockeys->rowCount(), 1);
     m_dialogs->answerYes();
-    m_jockeys->deleteCurrent();
+    m_jockeys->cmdDelete->click();
     QCOMPARE(m_dialogs->messages.last().text, u"No more data left"_s);
     QCOMPARE(one(u"SELECT COUNT(*) FROM Jockey"_s), u"0"_s);
 }
@@ -192,11 +201,11 @@ void TestEditors::cancelledAddStoresNothing()
         if (auto *progress = m_jockeys->findChild<QProgressDialog *>(u"progressRides"_s))
             progress->cancel();
     });
-    m_jockeys->update();
+    m_jockeys->cmdUpdate->click();
     QVERIFY(m_jockeys->adding());
     QCOMPARE(one(u"SELECT COUNT(*) FROM Jockey"_s), u"0"_s);
     QCOMPARE(one(u"SELECT COUNT(*) FROM RaceStats"_s), u"0"_s);
-    m_jockeys->closeOrCancel();
+    m_jockeys->cmdClose->click();
     QVERIFY(!m_jockeys->adding());
     QCOMPARE(one(u"SELECT COUNT(*) FROM Jockey"_s), u"0"_s);
 }
@@ -218,7 +227,7 @@ void TestEditors::typedWithTabBetween()
     // The agent types every box from Riding Weight down, Tab after each, as the screen lists them.
     QFETCH(QString, date);
     QFETCH(QString, stored);
-    m_jockeys->addNew();
+    m_jockeys->cmdAdd->click();
     m_jockeys->txtFields[0]->setText(u"J Keys"_s);
     m_jockeys->show();
     QVERIFY(QTest::qWaitForWindowActive(m_jockeys.get()));
@@ -232,7 +241,7 @@ void TestEditors::typedWithTabBetween()
              stored.isEmpty() ? typedDateMessage(u"Invoice to Last Date"_s, date) : QString());
     QCOMPARE(QApplication::focusWidget() == m_jockeys->dtpLast, stored.isEmpty());
     m_jockeys->vblcInvPer->setCurrentIndex(0);
-    m_jockeys->update();
+    m_jockeys->cmdUpdate->click();
     QCOMPARE(one(u"SELECT Ridewgt || '|' || ManagerRate || '|' || ManBookFee || '|' || ScratchFee || '|' || "
                  "TrialFee || '|' || LastInvoiceDate FROM Jockey"_s),
              stored);
@@ -274,7 +283,7 @@ void TestEditors::jockeyInputIsChecked()
     typeJockey(name, rate);
     m_jockeys->txtRidewgt->setText(weight);
     m_jockeys->vblcInvPer->setCurrentIndex(m_jockeys->vblcInvPer->findText(period));
-    m_jockeys->update();
+    m_jockeys->cmdUpdate->click();
     QCOMPARE(m_dialogs->messages.size(), 1);
     QCOMPARE(m_dialogs->messages.first().text, message);
     QCOMPARE(m_jockeys->lblProblem->text(), message);
@@ -302,7 +311,7 @@ void TestEditors::periodCodes()
     m_jockeys->load();
     QCOMPARE(m_jockeys->vblcInvPer->currentText(), QString()); // "7" without its blank is no code
     m_jockeys->vblcInvPer->setCurrentIndex(m_jockeys->vblcInvPer->findText(comboText));
-    m_jockeys->update();
+    m_jockeys->cmdUpdate->click();
     QCOMPARE(one(u"SELECT InvoicePeriod FROM Jockey"_s), stored);
     m_jockeys->load();
     QCOMPARE(m_jockeys->vblcInvPer->currentText(), shownAgain);
@@ -341,7 +350,7 @@ void TestEditors::pickerSearchesBySurname()
 {
     QCOMPARE(jockeysearch::searchSql(jockeysearch::surnameOf(u"kevin o'brien"_s)),
              u"SELECT WJockey From WORKRACE where INSTR(WJockey,'O''BRIEN') Group by WJockey"_s);
-    m_jockeys->addNew();
+    m_jockeys->cmdAdd->click();
     m_jockeys->txtFields[0]->setText(u"Kevin O'Brien"_s);
     frmSelJockey picker(m_jockeys->txtFields[0]);
     QVERIFY(picker.load());
@@ -404,15 +413,19 @@ void TestEditors::rateAndTemplateThroughTheGrids()
     QVERIFY(rates.load());
     QCOMPARE(rates.model()->rowCount(), 1);
     typeRow(rates.model(), 0, {u"wa"_s, QString(), u"1/7/26"_s});
-    rates.showTypeList(0);
+    rates.show();
+    QVERIFY(QTest::qWaitForWindowActive(&rates));
+    drive::clickCell(rates.grid(), 1, 2);
+    QVERIFY(rates.lstType->isVisible());
     // The picker offers only types a row may hold.
     for (int i = 0; i < rates.lstType->count(); ++i)
         QVERIFY(!ratetables::checkRow(ratetables::bookRateTable(), {u"WA"_s, rates.lstType->item(i)->text(),
                                                                     u"1/7/26"_s, u"5"_s}));
-    rates.pickType(u"R"_s);
+    const QList<QListWidgetItem *> racesType = rates.lstType->findItems(u"R"_s, Qt::MatchExactly);
+    QCOMPARE(racesType.size(), 1);
+    drive::clickCell(rates.lstType, rates.lstType->row(racesType.first()) + 1, 1);
     QCOMPARE(rates.model()->index(0, 1).data().toString(), u"R"_s);
-    rates.show();
-    QVERIFY(QTest::qWaitForWindowActive(&rates));
+    QVERIFY(!rates.lstType->isVisible());
     const QModelIndex rate = rates.model()->index(0, 3);
     rates.grid()->setCurrentIndex(rate);
     rates.grid()->edit(rate);
@@ -468,8 +481,10 @@ void TestEditors::badGridRowsAreRefused()
     const int newRow = rates.model()->rowCount() - 1;
     typeRow(rates.model(), newRow, row);
     // Deleting names the row it deletes.
+    rates.show();
+    QVERIFY(QTest::qWaitForWindowActive(&rates));
     rates.grid()->setCurrentIndex(rates.model()->index(newRow, 1));
-    rates.deleteCurrentRow();
+    QTest::keyClick(rates.grid(), Qt::Key_Delete);
     QCOMPARE(m_dialogs->messages.last().text,
              u"Delete this row (State %1, Race Type %2, Date Effective %3, Booking Rate %4)?"_s.arg(row[0], row[1],
                                                                                                     row[2], row[3]));
@@ -531,7 +546,7 @@ void TestEditors::settingsRulesAndCredentials()
     dialog.mebNextInvoiceNumber->setText(next);
     dialog.txtUser->setText(u"agent"_s);
     dialog.txtUserPass->setText(u"changed"_s);
-    QCOMPARE(dialog.change(), message.isEmpty());
+    QCOMPARE(changeDefaults(dialog), message.isEmpty());
     if (!message.isEmpty()) {
         QCOMPARE(m_dialogs->messages.last().text, message);
         QCOMPARE(QueryCredentials::current().password, u"s3cret"_s);
@@ -544,7 +559,7 @@ void TestEditors::settingsRulesAndCredentials()
     // The very next query travels with the new password, which this server refuses.
     QVERIFY(!DataServerRows(u"SELECT MTrack FROM MEETMAST"_s));
     dialog.txtUserPass->setText(u"s3cret"_s);
-    QVERIFY(dialog.change());
+    QVERIFY(changeDefaults(dialog));
     QVERIFY(DataServerRows(u"SELECT MTrack FROM MEETMAST"_s));
     cAppSettings::instance().reset();
     cAppSettings::instance().LoadSettings();
@@ -562,11 +577,11 @@ void TestEditors::browseAndMissingDatabase()
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     dialog.txtDBPath->setText(m_environment->root() + u"/empty"_s);
     m_dialogs->chooseFiles({m_environment->root() + u"/other/Kelbrin.mdb"_s});
-    dialog.browse();
+    dialog.cmdBrowse->click();
     QCOMPARE(m_dialogs->fileRequests.last().startFolder, QFileInfo(m_environment->programFolder()).absoluteFilePath());
     QCOMPARE(QDir::fromNativeSeparators(dialog.txtDBPath->text()), m_environment->root() + u"/other"_s);
     // No database there: the agent is asked first and, answering No, nothing is stored.
-    QVERIFY(!dialog.change());
+    QVERIFY(!changeDefaults(dialog));
     QCOMPARE(m_dialogs->messages.last().buttons, UserDialogs::Buttons::YesNo);
     QCOMPARE(cAppSettings::instance().DBPath, m_environment->dataFolder());
 }
@@ -578,7 +593,7 @@ void TestEditors::menuEntriesOpenTheEditors()
     QPointer<MainWindow> window = MainWindow::instance();
     QVERIFY(window->load());
     for (const char *name : {"mnuEditJockey", "mnuEditTrainer", "MnuBookTemp", "mnuBookRate", "mnuSystemSettings"})
-        QVERIFY2(window->action(QLatin1String(name))->isEnabled(), name);
+        QVERIFY2(drive::named<QAction>(window, QLatin1String(name))->isEnabled(), name);
 
     // Each entry opens its window modally; the agent's work there is done once it shows.
     auto whenOpen = [](auto work) { QTimer::singleShot(0, qApp, [work] { work(QApplication::activeModalWidget()); }); };
@@ -588,7 +603,7 @@ void TestEditors::menuEntriesOpenTheEditors()
         typeRow(templates->model(), templates->model()->rowCount() - 1, {u"9"_s, u"Waiting on owner"_s});
         templates->accept();
     });
-    window->action(u"MnuBookTemp"_s)->trigger();
+    drive::trigger(window, u"MnuBookTemp"_s);
     QVERIFY(window->cmbBookText->findText(u"Waiting on owner"_s) >= 0);
 
     whenOpen([](QWidget *modal) {
@@ -596,17 +611,17 @@ void TestEditors::menuEntriesOpenTheEditors()
         QVERIFY(jockeys);
         jockeys->txtFields[0]->setText(u"L Nguyen"_s);
         jockeys->vblcInvPer->setCurrentIndex(0);
-        jockeys->update();
+        jockeys->cmdUpdate->click();
         jockeys->cmdClose->click();
     });
-    window->action(u"mnuEditJockey"_s)->trigger();
+    drive::trigger(window, u"mnuEditJockey"_s);
     QCOMPARE(window->jockeyModel()->cellText(1, 1), u"L Nguyen"_s);
 
     whenOpen([](QWidget *modal) {
         QVERIFY(qobject_cast<frmState *>(modal));
         modal->close();
     });
-    window->action(u"mnuSystemSettings"_s)->trigger();
+    drive::trigger(window, u"mnuSystemSettings"_s);
     delete window;
     startup::setRideRefresher({});
 }

@@ -10,6 +10,7 @@
 #include "support/Accelerators.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
+#include "support/WidgetDriver.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -17,13 +18,13 @@
 #include <QSplitter>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace racewindow;
+using namespace drive;
 
 namespace {
 
@@ -146,13 +147,13 @@ void TestRaceWindow::meetingViewGroupsAndJumps()
     QVERIFY(runners->isGroupRow(group3));
     QCOMPARE(runners->groupText(group3), u" 3 1600 HCP"_s);
     // Sorting keeps each race under its heading.
-    window->sortRunners(col::Horse);
-    window->sortRunners(col::Horse);
+    clickHeader(window->grdRace, col::Horse);
+    clickHeader(window->grdRace, col::Horse);
     QCOMPARE(runners->raceOfRow(runners->groupRowOf(3) + 1), 3);
 
-    window->clickRace(3);
+    clickCell(window->grdRaces, 3, 1);
     QCOMPARE(window->grdRace->currentIndex().row() + 1, runners->groupRowOf(3));
-    window->clickRunner(window->rowOfHorse(u"Charlie"_s), col::Horse);
+    clickCell(window->grdRace, window->rowOfHorse(u"Charlie"_s), col::Horse);
     QCOMPARE(window->currentRace(), 2);
     QCOMPARE(window->txtTrainLocation->text(), u"Flemington"_s);
 }
@@ -170,11 +171,10 @@ static void pick(FrmRace *window, const char *box, const QString &choice)
 void TestRaceWindow::bookingByDropAndPickList()
 {
     auto window = open(u"MEL0106"_s, u"ACP"_s, 3);
-    const int bob = jockeyRow(window->jockeys(), u"Bob Roe"_s);
-    std::unique_ptr<QMimeData> drag(window->jockeyDragData(bob));
+    const auto drag = dragFromCell(window->grdJockey, jockeyRow(window->jockeys(), u"Bob Roe"_s), 1);
     QVERIFY(drag);
     // No jockey, no confirmation, and nothing stored.
-    window->editRequest(window->rowOfHorse(u"Golf"_s), col::Booking);
+    doubleClickCell(window->grdRace, window->rowOfHorse(u"Golf"_s), col::Booking);
     pick(window.get(), "cmbBookText", kConfirmed);
     QCOMPARE(m_dialogs->messages.value(0).text, u"You cannot confirm, if no jockey has been entered"_s);
     QCOMPARE(bookedJockey(u"Golf"_s), u"(none)"_s);
@@ -182,7 +182,7 @@ void TestRaceWindow::bookingByDropAndPickList()
 
     // Bob Roe (54 kg) on Golf (44 kg) is asked about at once, default No.
     m_dialogs->answerYes();
-    QVERIFY(window->dropJockey(window->rowOfHorse(u"Golf"_s), u"Bob Roe"_s));
+    QVERIFY(dropOnCell(window->grdRace, window->rowOfHorse(u"Golf"_s), col::Horse, drag.get()));
     QCOMPARE(m_dialogs->shown(), QStringList{u"Confirm Jockey ride|Bob Roe rides at 54.0 kg but Golf carries 44.0 kg. "
                                              "Book anyway?"_s});
     QCOMPARE(bookedJockey(u"Golf"_s), u"Bob Roe"_s);
@@ -192,7 +192,7 @@ void TestRaceWindow::bookingByDropAndPickList()
     m_dialogs->messages.clear();
     m_dialogs->answerYes(2);
     m_dialogs->answerNo();
-    window->dropJockey(window->rowOfHorse(u"Foxtrot"_s), u"Bob Roe"_s);
+    dropOnCell(window->grdRace, window->rowOfHorse(u"Foxtrot"_s), col::Horse, drag.get());
     QCOMPARE(m_dialogs->messages.size(), 3);
     QCOMPARE(m_dialogs->messages.at(1).text, u"The field names K Field to ride Foxtrot. Book Bob Roe anyway?"_s);
     QCOMPARE(m_dialogs->messages.at(2).text,
@@ -200,12 +200,12 @@ void TestRaceWindow::bookingByDropAndPickList()
     QCOMPARE(bookedJockey(u"Foxtrot"_s), u"(none)"_s);
 
     // A sort closes the jockey picker: it never books on whichever runner moved under it.
-    window->editRequest(window->rowOfHorse(u"Foxtrot"_s), col::Jockey);
+    doubleClickCell(window->grdRace, window->rowOfHorse(u"Foxtrot"_s), col::Jockey);
     QVERIFY(window->cmbJockey->isVisible());
-    window->sortRunners(col::Horse);
-    window->sortRunners(col::Horse);
+    clickHeader(window->grdRace, col::Horse);
+    clickHeader(window->grdRace, col::Horse);
     QVERIFY(!window->cmbJockey->isVisible());
-    window->editRequest(window->rowOfHorse(u"Foxtrot"_s), col::Jockey);
+    doubleClickCell(window->grdRace, window->rowOfHorse(u"Foxtrot"_s), col::Jockey);
     m_dialogs->answerYes(2);
     pick(window.get(), "cmbJockey", u"Jane Doe"_s);
     QCOMPARE(bookedJockey(u"Foxtrot"_s), u"Jane Doe"_s);
@@ -215,12 +215,12 @@ void TestRaceWindow::bookingByDropAndPickList()
 
     // A double click confirms once the agent says so (default No): stored, ticked and the row painted.
     m_dialogs->messages.clear();
-    window->editRequest(golf, col::Form);
+    doubleClickCell(window->grdRace, golf, col::Form);
     QCOMPARE(m_dialogs->shown(), QStringList{u"Confirm Booking|Confirm Bob Roe on Golf?"_s});
     QCOMPARE(m_dialogs->messages.at(0).defaultAnswer, UserDialogs::Answer::No);
     QCOMPARE(window->runners()->cellText(golf, col::Booking), kPlanned);
     m_dialogs->answerYes();
-    window->editRequest(golf, col::Form);
+    doubleClickCell(window->grdRace, golf, col::Form);
     QueryResult confirmed = OpenQuery(u"SELECT Confirmed FROM Bookings WHERE Horse = 'Golf'"_s);
     QVERIFY(confirmed.next());
     QCOMPARE(confirmed.value(0).toInt(), 1);
@@ -245,7 +245,7 @@ void TestRaceWindow::meetingViewActsOnTheRaceShown()
     const int second = window->rowOfHorse(u"Golf"_s, 3);
     QVERIFY(first > 0 && second > 0 && first != second);
 
-    window->editRequest(second, col::Jockey);
+    doubleClickCell(window->grdRace, second, col::Jockey);
     m_dialogs->answerYes(); // 54 kg on 44 kg
     pick(window.get(), "cmbJockey", u"Bob Roe"_s);
     QCOMPARE(runners->cellText(second, col::Jockey), u"Bob Roe"_s);
@@ -255,18 +255,20 @@ void TestRaceWindow::meetingViewActsOnTheRaceShown()
         QVERIFY(stored.next());
         QCOMPARE(stored.value(0).toString(), u"1600 HCP"_s);
     }
-    window->editRequest(second, col::Booking);
+    doubleClickCell(window->grdRace, second, col::Booking);
     pick(window.get(), "cmbBookText", u"Ring Trainer"_s);
     QCOMPARE(runners->cellText(second, col::Booking), u"Ring Trainer"_s);
     QCOMPARE(runners->cellText(first, col::Booking), QString());
 
-    // "Caculate &Weights" follows the race shown: none yet, race 1, the SW race 2, race 3 from the list.
-    QVERIFY(!window->cmdCalcWgts->isEnabled());
-    window->clickRunner(window->rowOfHorse(u"Alpha"_s), col::Horse);
+    // "Caculate &Weights" follows the race shown: race 3 of the row picked on, race 1, the SW race 2, race 3
+    // from the list.
+    QVERIFY(window->lblRaceTxt->text().contains(u"HCP"_s));
     QVERIFY(window->cmdCalcWgts->isEnabled());
-    window->clickRunner(window->rowOfHorse(u"Charlie"_s), col::Horse);
+    clickCell(window->grdRace, window->rowOfHorse(u"Alpha"_s), col::Horse);
+    QVERIFY(window->cmdCalcWgts->isEnabled());
+    clickCell(window->grdRace, window->rowOfHorse(u"Charlie"_s), col::Horse);
     QVERIFY(!window->cmdCalcWgts->isEnabled());
-    window->clickRace(3);
+    clickCell(window->grdRaces, 3, 1);
     QCOMPARE(window->currentRace(), 3);
     QVERIFY(window->cmdCalcWgts->isEnabled());
     QVERIFY(window->lblRaceTxt->text().contains(u"HCP"_s));
@@ -340,9 +342,9 @@ void TestRaceWindow::sortValues()
     db.exec(u"UPDATE Noms SET LastJockey = 'Zed', LastWeight = 60, Barrier = 10 WHERE Horse = 'Alpha'"_s);
     db.exec(u"UPDATE Noms SET LastJockey = 'Abe', LastWeight = 50, Barrier = 0 WHERE Horse = 'Bravo'"_s);
     auto window = open(u"MEL0106"_s, u"ACP"_s, 1);
-    window->sortRunners(column);
+    clickHeader(window->grdRace, column);
     QTEST(window->runners()->cellText(1, col::Horse), "first");
-    window->sortRunners(column);
+    clickHeader(window->grdRace, column);
     QVERIFY(window->runners()->cellText(1, col::Horse) != window->runners()->cellText(2, col::Horse));
     QTEST(window->runners()->cellText(2, col::Horse), "first");
 }

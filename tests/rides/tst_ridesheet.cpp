@@ -12,6 +12,7 @@
 #include "support/Accelerators.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
+#include "support/WidgetDriver.h"
 
 #include <QApplication>
 #include <QBarSeries>
@@ -403,17 +404,17 @@ private slots:
         ScriptedDialogs dialogs;
         QPointer<MainWindow> main = MainWindow::instance();
         QVERIFY(main->load());
-        QVERIFY(main->action(u"mnuRideSheet"_s) && main->action(u"mnuSeason"_s));
+        QVERIFY(main->findChild<QAction *>(u"mnuRideSheet"_s) && main->findChild<QAction *>(u"mnuSeason"_s));
         QCOMPARE(duplicateAccelerators(main), QStringList()); // the Jockeys menu takes a free key
         const QModelIndexList rows = main->grdJockey->model()->match(main->grdJockey->model()->index(0, 0),
                                                                      Qt::DisplayRole, u"K ROWE"_s);
         QCOMPARE(rows.size(), 1);
         main->grdJockey->selectRow(rows.first().row());
-        main->action(u"mnuJockeyRideSheet"_s)->trigger();
+        drive::trigger(main, u"mnuJockeyRideSheet"_s);
         auto *day = main->findChild<FrmRideSheet *>();
         QVERIFY(day && day->isVisible());
         QCOMPARE(day->chosenJockey(), u"K ROWE"_s);
-        main->action(u"mnuJockeySeason"_s)->trigger();
+        drive::trigger(main, u"mnuJockeySeason"_s);
         auto *season = main->findChild<FrmSeason *>();
         QVERIFY(season && season->isVisible());
         QCOMPARE(season->cmbJockey->currentText(), u"K ROWE"_s);

@@ -62,7 +62,7 @@ QString conditionText(const QString &letter)
 
 QString valueText(const QString &value)
 {
-    return u"$ "_s + QLocale(QLocale::English, QLocale::Australia).toString(leadingNumber(value), 'f', 2);
+    return u"$ "_s + QLocale(QLocale::English, QLocale::Australia).toString(leadingNumber(value).value_or(0), 'f', 2);
 }
 
 QStringList Header::fields() const
@@ -110,7 +110,7 @@ QVariant sortKey(int column, const QString &text)
     if (column == 1)
         return finishRank(text);
     if (columns().at(column - 1).rightJustified)
-        return leadingNumber(text);
+        return leadingNumber(text).value_or(0);
     return text.toUpper();
 }
 

@@ -190,8 +190,8 @@ bool saveExtraCharges(const QString &text1, const QString &amount1, const QStrin
     const cAppSettings before = settings;
     settings.ExtChgText1 = text1;
     settings.ExtChgText2 = text2;
-    settings.ExtChgVal1 = CentsAmount{extra1->wholeCents()};
-    settings.ExtChgVal2 = CentsAmount{extra2->wholeCents()};
+    settings.ExtChgVal1 = extra1->roundedToCents();
+    settings.ExtChgVal2 = extra2->roundedToCents();
     if (!settings.SaveSettings()) {
         settings = before;
         *message = u"The settings could not be saved"_s;

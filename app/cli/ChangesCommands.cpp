@@ -10,14 +10,6 @@ namespace {
 
 const char *kUsage = "usage: changes [--since YYYY-MM-DD] [--meeting CODE] [--unseen] | changes --remove-booking ID...";
 
-// One line of text per field: a tab or line break inside a value would split it.
-QString flat(const QString &text)
-{
-    QString value = text;
-    value.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-    return value.replace(QLatin1Char('\n'), QLatin1Char(' '));
-}
-
 int removeBookings(const QStringList &arguments, CliDialogs &dialogs)
 {
     QList<qint64> ids;
@@ -78,8 +70,8 @@ int changesCommand(const QStringList &arguments, CliDialogs &dialogs)
         }
         for (const fieldchangelog::StoredChange &change : fieldchangelog::changes(filter)) {
             cli::out(QStringList{QString::number(change.id), change.changedAt, change.meetingCode,
-                                 QString::number(change.raceNumber), flat(change.horse), change.kind,
-                                 flat(change.before), flat(change.after), flat(change.jockey)}
+                                 QString::number(change.raceNumber), cli::flat(change.horse), change.kind,
+                                 cli::flat(change.before), cli::flat(change.after), cli::flat(change.jockey)}
                          .join(QLatin1Char('\t')));
         }
     } catch (const DbError &error) {

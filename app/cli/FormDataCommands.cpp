@@ -2,6 +2,7 @@
 #include "CliCommands.h"
 #include "CliDialogs.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 #include "formdata/HorseForm.h"
 #include "formdata/RemoteQuery.h"
 #include "formdata/RideStatistics.h"
@@ -73,20 +74,20 @@ int enrichCommand(const QStringList &arguments, CliDialogs &dialogs)
         }
     }
     cli::loadSettings();
-    try {
-        const HorseFormResult result = FetchHorseForm(arguments.at(0), race);
-        if (!result.answered)
-            return 1;
-        for (const QString &skipped : result.skipped)
-            cli::err(skippedFormLine(skipped));
-        cli::out(QStringLiteral("%1 horses in the answer, %2 nominations updated")
-                     .arg(result.horsesInAnswer)
-                     .arg(result.nomsUpdated));
-        return 0;
-    } catch (const DbError &error) {
-        dialogs.critical(QStringLiteral("Error"), error.message());
-        return 1;
-    }
+    return runGuarded(
+               [&] {
+                   const HorseFormResult result = FetchHorseForm(arguments.at(0), race);
+                   if (!result.answered)
+                       return 1;
+                   for (const QString &skipped : result.skipped)
+                       cli::err(skippedFormLine(skipped));
+                   cli::out(QStringLiteral("%1 horses in the answer, %2 nominations updated")
+                                .arg(result.horsesInAnswer)
+                                .arg(result.nomsUpdated));
+                   return 0;
+               },
+               dialogs)
+        .value_or(1);
 }
 
 const cli::Registration downloadRides(

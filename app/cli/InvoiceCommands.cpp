@@ -79,9 +79,8 @@ int invoiceCommand(const QStringList &arguments, CliDialogs &dialogs)
         QString message;
         const std::optional<InvoiceCharges> charges =
             parseCharges(options.scratchings, options.trials, settings.ExtChgText1,
-                         options.extra1.value_or(Currency::cents(settings.ExtChgVal1.cents).toPlainText()),
-                         settings.ExtChgText2,
-                         options.extra2.value_or(Currency::cents(settings.ExtChgVal2.cents).toPlainText()), &message);
+                         options.extra1.value_or(settings.ExtChgVal1.toPlainText()), settings.ExtChgText2,
+                         options.extra2.value_or(settings.ExtChgVal2.toPlainText()), &message);
         if (!charges) {
             dialogs.message(kSettingsTitle, message, UserDialogs::Icon::None);
             return 2;

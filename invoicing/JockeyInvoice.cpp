@@ -5,6 +5,7 @@
 #include "core/cAppSettings.h"
 #include "core/cRegistry.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -412,23 +413,26 @@ bool settleInvoice(const JockeyInvoice &invoice, const QStringList &made)
         invoice.particulars.invoiceNumber, name, what, invoiceNumberText(cAppSettings::instance().NextInvoiceNumber));
     const QString format = u"dd/MM/yyyy"_s;
     const QDate end = invoice.period.end;
-    try {
-        Db db = OpenDb();
-        const QString jockeyIs = u" WHERE UPPER(Jockey) = UPPER(?)"_s;
-        const QDate stored = dateOf(db.scalar(u"SELECT LastInvoiceDate FROM Jockey"_s + jockeyIs, {name}));
-        if (stored.isValid() && stored >= end) {
-            // Moving it back would offer the periods in between again, to be billed twice.
-            dialogs.information(kInvoiceUpdateTitle,
-                                done + u"\r\rThe Last Invoice Date of %1 stays %2: it is not before this invoice's end "
-                                       "(%3)."_s.arg(name, stored.toString(format), end.toString(format)));
-            return true;
-        }
-        if (dialogs.askYesNo(kInvoiceUpdateTitle, done + u"\r\rUpdate the Last Invoice Date for Jockey %1 to %2?"_s.arg(
-                                                              name, end.toString(format))))
-            db.exec(u"UPDATE Jockey SET LastInvoiceDate = ?"_s + jockeyIs, {end.toString(Qt::ISODate), name});
-    } catch (const DbError &error) {
-        dialogs.critical(u"Error"_s, error.message());
-        return false;
-    }
-    return true;
+    return runGuarded(
+               [&] {
+                   Db db = OpenDb();
+                   const QString jockeyIs = u" WHERE UPPER(Jockey) = UPPER(?)"_s;
+                   const QDate stored = dateOf(db.scalar(u"SELECT LastInvoiceDate FROM Jockey"_s + jockeyIs, {name}));
+                   if (stored.isValid() && stored >= end) {
+                       // Moving it back would offer the periods in between again, to be billed twice.
+                       dialogs.information(
+                           kInvoiceUpdateTitle,
+                           done + u"\r\rThe Last Invoice Date of %1 stays %2: it is not before this invoice's end "
+                                  "(%3)."_s.arg(name, stored.toString(format), end.toString(format)));
+                       return true;
+                   }
+                   if (dialogs.askYesNo(kInvoiceUpdateTitle,
+                                        done + u"\r\rUpdate the Last Invoice Date for Jockey %1 to %2?"_s.arg(
+                                                   name, end.toString(format))))
+                       db.exec(u"UPDATE Jockey SET LastInvoiceDate = ?"_s + jockeyIs,
+                               {end.toString(Qt::ISODate), name});
+                   return true;
+               },
+               dialogs)
+        .value_or(false);
 }

@@ -377,18 +377,17 @@ void FrmChanges::openRaceWindow()
     std::unique_ptr<FrmRace> window;
     {
         BusyPointer busy;
-        try {
-            const racewindow::MeetingHeader header = racewindow::loadMeetingHeader(change.meetingCode);
-            if (!header.found) {
-                UserDialogs::instance().information(kTitle,
-                                                    u"The meeting %1 is no longer on file."_s.arg(change.meetingCode));
-                return;
-            }
-            window = std::make_unique<FrmRace>(change.meetingCode, header.level, change.raceNumber, this);
-        } catch (const DbError &error) {
-            UserDialogs::instance().critical(u"Error"_s, error.message());
+        if (!runGuarded([&] {
+                 const racewindow::MeetingHeader header = racewindow::loadMeetingHeader(change.meetingCode);
+                 if (!header.found) {
+                     UserDialogs::instance().information(
+                         kTitle, u"The meeting %1 is no longer on file."_s.arg(change.meetingCode));
+                     return false;
+                 }
+                 window = std::make_unique<FrmRace>(change.meetingCode, header.level, change.raceNumber, this);
+                 return true;
+             }).value_or(false))
             return;
-        }
         // The horse the change is about, chosen in its race (a scratched one is no longer listed).
         if (const int row = window->rowOfHorse(change.horse); row > 0) {
             window->grdRace->selectRow(row - 1);

@@ -158,21 +158,21 @@ void frmSelectDate::printInvoice()
         dialogs.message(kCaption, message, UserDialogs::Icon::None);
         return;
     }
-    try {
-        const InvoiceReport report(computeJockeyInvoice(m_jockey, period, *charges, currentParticulars()));
-        const QString warning = invoiceWarning(report.invoice(), Clock::instance().today());
-        if (!warning.isEmpty() && !dialogs.askYesNo(kCaption, warning + u"\r\r"_s + kMakeAnyway,
-                                                    UserDialogs::Icon::Exclamation, UserDialogs::Answer::No))
-            return;
-        // The number is spent only by an invoice that left the program: printed or exported.
-        const QStringList made = showInvoicePreview(report, this);
-        if (made.isEmpty())
-            return;
-        if (!settleInvoice(report.invoice(), made))
-            return;
-    } catch (const DbError &error) {
-        dialogs.critical(u"Error"_s, error.message());
+    if (!runGuarded(
+             [&] {
+                 const InvoiceReport report(computeJockeyInvoice(m_jockey, period, *charges, currentParticulars()));
+                 const QString warning = invoiceWarning(report.invoice(), Clock::instance().today());
+                 if (!warning.isEmpty() && !dialogs.askYesNo(kCaption, warning + u"\r\r"_s + kMakeAnyway,
+                                                             UserDialogs::Icon::Exclamation, UserDialogs::Answer::No))
+                     return false;
+                 // The number is spent only by an invoice that left the program: printed or exported.
+                 const QStringList made = showInvoicePreview(report, this);
+                 if (made.isEmpty())
+                     return false;
+                 return settleInvoice(report.invoice(), made);
+             },
+             dialogs)
+             .value_or(false))
         return;
-    }
     accept();
 }

@@ -312,7 +312,7 @@ void frmJockey::update()
         txtFields[4]->text(), txtRidewgt->text(),   mebFields[0]->text(),      mebFields[1]->text(),
         mebFields[2]->text(), mebFields[3]->text(), vblcInvPer->currentText(), dtpLast->date()};
     JockeyRecord record;
-    try {
+    runGuarded([&] {
         if (const std::optional<jockeys::InputError> error = jockeys::validate(input, original, &record)) {
             showProblem(error->field, error->message);
             return;
@@ -344,9 +344,7 @@ void frmJockey::update()
                         "when the data server answers."_s.arg(record.jockey));
         SetEditMode(u"Edit"_s);
         reloadAt(record.jockey);
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(u"Error"_s, error.message());
-    }
+    });
 }
 
 void frmJockey::reloadAt(const QString &jockey)

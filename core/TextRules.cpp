@@ -68,6 +68,13 @@ std::optional<int> leadingWholeNumber(const QString &text)
     return ok ? std::optional<int>(value) : std::nullopt;
 }
 
+std::optional<int> wholeNumber(const QString &text)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
 std::optional<int> weightTenths(const QString &text)
 {
     const std::optional<double> kilograms = leadingNumber(text);

@@ -20,6 +20,9 @@ std::optional<double> leadingNumber(const QString &text);
 // The whole number of the digits the text begins with, after blanks ("6th" gives 6, "72.5" 72);
 // nullopt when it begins with no digit or the number is beyond 32 bits.
 std::optional<int> leadingWholeNumber(const QString &text);
+// The whole number the text is, blanks around it allowed (" 12 " gives 12, "-3" -3); nullopt for
+// any other text ("12a", "1.5", "") and beyond 32 bits.
+std::optional<int> wholeNumber(const QString &text);
 // A weight in kilograms as the tenths the database keeps ("58.5kg" gives 585); nullopt when the
 // text begins with no number or with one far beyond any weight.
 std::optional<int> weightTenths(const QString &text);

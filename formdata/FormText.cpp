@@ -15,13 +15,10 @@ std::optional<double> fittingNumber(const QString &text)
 
 std::optional<QVariant> fittingWholeNumber(const QString &text)
 {
-    const QString trimmed = text.trimmed();
-    bool ok = false;
-    const int value = trimmed.toInt(&ok);
-    if (ok)
-        return QVariant(value);
+    if (const std::optional<int> value = wholeNumber(text))
+        return QVariant(*value);
     static const QRegularExpression kWholeNumber(QStringLiteral("^[+-]?[0-9]+$"));
-    if (kWholeNumber.match(trimmed).hasMatch())
+    if (kWholeNumber.match(text.trimmed()).hasMatch())
         return std::nullopt;
     return QVariant(QMetaType::fromType<int>());
 }

@@ -98,9 +98,8 @@ namespace {
 // A placing's rank; unplaced and scratched runners (no positive position) after every placing.
 int finishRank(const QString &position)
 {
-    bool ok = false;
-    const int place = position.trimmed().toInt(&ok);
-    return ok && place > 0 ? place : std::numeric_limits<int>::max();
+    const std::optional<int> place = wholeNumber(position);
+    return place && *place > 0 ? *place : std::numeric_limits<int>::max();
 }
 
 } // namespace

@@ -22,13 +22,6 @@ constexpr char16_t kCp1252High[32] = {
     0x0153, 0x009D, 0x017E, 0x0178};
 
 // Whole number with nothing else but surrounding blanks.
-std::optional<int> wholeNumber(const QString &text)
-{
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    return ok ? std::optional<int>(value) : std::nullopt;
-}
-
 // The record kinds, by the text comparisons of columns 1-2, 3-6 and 5-7 (in this order).
 enum class Kind { Header, Race, Conditions, Horse, Other };
 

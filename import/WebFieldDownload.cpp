@@ -167,9 +167,8 @@ QString readRaces(FieldSource source, const CalendarEntry &entry, QList<WebRace>
 
 QVariant intOrNull(const QString &text)
 {
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    return ok ? QVariant(value) : QVariant(QMetaType::fromType<int>());
+    const std::optional<int> value = wholeNumber(text);
+    return value ? QVariant(*value) : QVariant(QMetaType::fromType<int>());
 }
 
 struct Stored {

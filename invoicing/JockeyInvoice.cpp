@@ -1,6 +1,7 @@
 #include "JockeyInvoice.h"
 
 #include "core/Clock.h"
+#include "core/TextRules.h"
 #include "core/UserDialogs.h"
 #include "core/cAppSettings.h"
 #include "core/cRegistry.h"
@@ -73,9 +74,8 @@ bool parseCount(const QString &text, std::optional<int> *count)
     count->reset();
     if (trimmed.isEmpty())
         return true;
-    bool ok = false;
-    const int value = trimmed.toInt(&ok);
-    if (!ok || value < 0)
+    const std::optional<int> value = wholeNumber(trimmed);
+    if (!value || *value < 0)
         return false;
     *count = value;
     return true;

@@ -13,6 +13,7 @@
 #include "db/Backups.h"
 #include "db/Compaction.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 #include "db/Schema.h"
 #include "db/SchemaUpgrade.h"
 
@@ -53,11 +54,7 @@ void ensureDeliveredDatabase()
     const QString folder = programFolder();
     if (recoveredOrSaid(folder))
         return;
-    try {
-        schema::createDatabase(databaseFileIn(folder));
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(QStringLiteral("Error"), error.message());
-    }
+    runGuarded([&] { schema::createDatabase(databaseFileIn(folder)); });
 }
 
 } // namespace
@@ -114,12 +111,8 @@ Outcome prepareDatabase()
         if (choice.isDir()) {
             // An agent starting afresh: a new database in that folder (or the one already there).
             if (!recoveredOrSaid(choice.absoluteFilePath())) {
-                try {
-                    schema::createDatabase(databaseFileIn(choice.absoluteFilePath()));
-                } catch (const DbError &error) {
-                    UserDialogs::instance().critical(QStringLiteral("Error"), error.message());
+                if (!runGuarded([&] { schema::createDatabase(databaseFileIn(choice.absoluteFilePath())); }))
                     return Outcome::NoDatabase;
-                }
             }
             settings.DBPath = QDir::toNativeSeparators(choice.absoluteFilePath());
         } else {

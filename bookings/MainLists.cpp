@@ -7,6 +7,7 @@
 #include "roster/ManagedJockeys.h"
 #include "roster/StoredColor.h"
 #include "core/MonthNames.h"
+#include "core/TextRules.h"
 #include "db/Database.h"
 #include "formdata/HorseForm.h"
 #include "people/TrainerRecord.h"
@@ -461,22 +462,22 @@ TrainerContact loadTrainerContact(const QString &trainer)
 
 void saveTrainerContact(const QString &trainer, ContactField left, const TrainerContact &boxes)
 {
-    auto orNull = [](const QString &text) { return text.isEmpty() ? QVariant() : QVariant(text); };
     Db db = OpenDb();
     if (!db.scalar(u"SELECT 1 FROM Trainer WHERE TrainerName = ?"_s, {trainer}).isValid()) {
         db.exec(u"INSERT INTO Trainer (TrainerName, TrainerLocation, Phone, TrainerMobile) VALUES (?, ?, ?, ?)"_s,
-                {trainer, orNull(boxes.location), orNull(boxes.phone), orNull(boxes.mobile)});
+                {trainer, textOrNull(boxes.location), textOrNull(boxes.phone), textOrNull(boxes.mobile)});
         return;
     }
     switch (left) {
     case ContactField::Location:
-        db.exec(u"UPDATE Trainer SET TrainerLocation = ? WHERE TrainerName = ?"_s, {orNull(boxes.location), trainer});
+        db.exec(u"UPDATE Trainer SET TrainerLocation = ? WHERE TrainerName = ?"_s,
+                {textOrNull(boxes.location), trainer});
         break;
     case ContactField::Phone:
-        db.exec(u"UPDATE Trainer SET Phone = ? WHERE TrainerName = ?"_s, {orNull(boxes.phone), trainer});
+        db.exec(u"UPDATE Trainer SET Phone = ? WHERE TrainerName = ?"_s, {textOrNull(boxes.phone), trainer});
         break;
     case ContactField::Mobile:
-        db.exec(u"UPDATE Trainer SET TrainerMobile = ? WHERE TrainerName = ?"_s, {orNull(boxes.mobile), trainer});
+        db.exec(u"UPDATE Trainer SET TrainerMobile = ? WHERE TrainerName = ?"_s, {textOrNull(boxes.mobile), trainer});
         break;
     }
 }

@@ -211,9 +211,10 @@ QList<RunnerLine> loadRunners(const QString &meetingCode, int raceNumber, const 
     QString sql =
         "SELECT N.EntryNo, N.RaceNumber, N.Form, N.Horse, N.TrainerName, N.Weight, N.Rating, N.HorseType, N.Class, "
         "N.Jockey, N.TrainerLocation, N.Ballot, N.Barrier, N.EorB, N.LastJockey, N.LastRode, N.LastWeight, "
-        "N.LastRaceClass, N.LastRaceValue, N.LastMargin, N.WgtRat, N.AvgWin, N.W800400, N.RSecTime, N.FormTrainer, "_L1 +
-        "N.HorseName, NULL, B.Jockey, B.BookingSelection, B.Confirmed, J.JockeyColor, T.IgnoreTrainer, J2.JockeyColor, "
-        "N.LastStartWeight, "_L1 + bookedRaceSql(u"B"_s) +
+        "N.LastRaceClass, N.LastRaceValue, N.LastMargin, N.WgtRat, N.AvgWin, N.W800400, N.RSecTime, N.FormTrainer, "
+        "N.HorseName, N.LastStartWeight, B.Jockey AS BookedJockey, B.BookingSelection, B.Confirmed, "
+        "J.JockeyColor AS BookedColor, T.IgnoreTrainer, J2.JockeyColor AS LastJockeyColor, "_L1 +
+        bookedRaceSql(u"B"_s) + " AS BookedRace"_L1 +
         " FROM Noms N "
         "LEFT JOIN Bookings B ON B.rowid = (SELECT rowid FROM Bookings WHERE MeetingCode = N.MeetingCode "
         "AND Horse = N.Horse LIMIT 1) "
@@ -265,74 +266,85 @@ QList<RunnerLine> loadRunners(const QString &meetingCode, int raceNumber, const 
 
     QList<RunnerLine> lines;
     QueryResult query = OpenQuery(sql, values);
+    const auto f = [&query](const char *name) { return query.field(QLatin1StringView(name)); };
+    const int entryNo = f("EntryNo"), race = f("RaceNumber"), form = f("Form"), horse = f("Horse"),
+              trainer = f("TrainerName"), weight = f("Weight"), rating = f("Rating"), horseType = f("HorseType"),
+              raceClass = f("Class"), jockey = f("Jockey"), trainerLocation = f("TrainerLocation"),
+              ballot = f("Ballot"), barrier = f("Barrier"), eorBField = f("EorB"), lastJockeyField = f("LastJockey"),
+              lastRodeField = f("LastRode"), lastWeight = f("LastWeight"), lastClass = f("LastRaceClass"),
+              lastValue = f("LastRaceValue"), lastMargin = f("LastMargin"), wgtRat = f("WgtRat"), avgWin = f("AvgWin"),
+              last800 = f("W800400"), sectional = f("RSecTime"), formTrainer = f("FormTrainer"),
+              horseName = f("HorseName"), lastStartWeight = f("LastStartWeight"), bookedJockey = f("BookedJockey"),
+              selection = f("BookingSelection"), confirmed = f("Confirmed"), bookedColor = f("BookedColor"),
+              ignoreTrainer = f("IgnoreTrainer"), lastJockeyColor = f("LastJockeyColor"), bookedRace = f("BookedRace");
     while (query.next()) {
         auto v = [&query](int i) { return query.value(i); };
         RunnerLine line;
         ListRow &row = line.row;
-        line.raceNumber = v(1).toInt();
-        row.cell(col::Nbr).text = v(0).toString();
+        line.raceNumber = v(race).toInt();
+        row.cell(col::Nbr).text = v(entryNo).toString();
         row.cell(col::Race).text = QString::number(line.raceNumber).rightJustified(2, u' ');
-        row.cell(col::Form).text = v(2).toString().trimmed();
-        row.cell(col::Horse).text = v(3).toString();
-        const auto horseIt = horseBest.constFind(v(25).toString().toLower());
+        row.cell(col::Form).text = v(form).toString().trimmed();
+        row.cell(col::Horse).text = v(horse).toString();
+        const auto horseIt = horseBest.constFind(v(horseName).toString().toLower());
         row.cell(col::Hicon1).icon = horseIt == horseBest.constEnd() ? 0 : iconForPlacing(*horseIt);
-        row.cell(col::Trainer).text = v(4).toString();
-        const auto best = trainerBest.constFind(v(24).toString().toLower());
+        row.cell(col::Trainer).text = v(trainer).toString();
+        const auto best = trainerBest.constFind(v(formTrainer).toString().toLower());
         row.cell(col::Ticon1).icon = best == trainerBest.constEnd() ? 0 : iconForPlacing(*best);
-        row.cell(col::Wgt).text = QString::number(v(5).toInt() / 10.0);
-        row.cell(col::Rtg).text = v(6).toString();
-        row.cell(col::Details).text = v(7).toString();
-        row.cell(col::Class).text = v(8).toString();
-        row.cell(col::TrainerLoc).text = v(10).toString();
-        const QString eorB = v(13).toString();
+        row.cell(col::Wgt).text = QString::number(v(weight).toInt() / 10.0);
+        row.cell(col::Rtg).text = v(rating).toString();
+        row.cell(col::Details).text = v(horseType).toString();
+        row.cell(col::Class).text = v(raceClass).toString();
+        row.cell(col::TrainerLoc).text = v(trainerLocation).toString();
+        const QString eorB = v(eorBField).toString();
         NumberCells number;
         if (meetingLevel == "WGT"_L1)
-            number = numberCells(v(11), eorB);
+            number = numberCells(v(ballot), eorB);
         else if (meetingLevel == "ACP"_L1)
-            number = numberCells(v(12), eorB);
+            number = numberCells(v(barrier), eorB);
         row.cell(col::BarrBallot).text = number.shown;
         row.cell(col::BarrBallotSort).text = number.sortValue;
-        const QString lastJockey = v(14).toString();
+        const QString lastJockey = v(lastJockeyField).toString();
         row.cell(col::LastJockey).text = lastJockey;
         if (!lastJockey.isEmpty()) {
-            const QDate lastRode = QDate::fromString(v(15).toString().left(10), Qt::ISODate);
+            const QDate lastRode = QDate::fromString(v(lastRodeField).toString().left(10), Qt::ISODate);
             if (lastRode.isValid())
                 row.cell(col::LastRideDays).text = QString::number(lastRode.daysTo(today));
         }
-        row.cell(col::LastWeight).text = numberText(v(16));
-        row.cell(col::LastStartWeight).text = numberText(v(33));
-        row.cell(col::LastClass).text = v(17).toString();
-        line.classRank = classRank(v(17).toString());
-        row.cell(col::LastValue).text = numberText(v(18));
-        row.cell(col::Margin).text = numberText(v(19));
-        row.cell(col::Rating).text = numberText(v(20));
-        row.cell(col::AvgWin).text = numberText(v(21));
-        row.cell(col::Last800).text = v(22).toString();
-        row.cell(col::Sec).text = numberText(v(23));
-        row.cell(col::FormTrainer).text = v(24).toString();
+        row.cell(col::LastWeight).text = numberText(v(lastWeight));
+        row.cell(col::LastStartWeight).text = numberText(v(lastStartWeight));
+        row.cell(col::LastClass).text = v(lastClass).toString();
+        line.classRank = classRank(v(lastClass).toString());
+        row.cell(col::LastValue).text = numberText(v(lastValue));
+        row.cell(col::Margin).text = numberText(v(lastMargin));
+        row.cell(col::Rating).text = numberText(v(wgtRat));
+        row.cell(col::AvgWin).text = numberText(v(avgWin));
+        row.cell(col::Last800).text = v(last800).toString();
+        row.cell(col::Sec).text = numberText(v(sectional));
+        row.cell(col::FormTrainer).text = v(formTrainer).toString();
         if (raceNumber == 0)
             row.cell(col::RaceDetails).text = groupLabel(line.raceNumber, raceCodes.value(line.raceNumber));
 
         // Colours as drawn before any booking, so that a removed booking brings them back.
-        const QString fieldJockey = v(9).toString();
+        const QString fieldJockey = v(jockey).toString();
         if (eorB == "B"_L1)
             row.cell(col::Horse).fore = kRed;
         else if (eorB == "E"_L1)
             row.cell(col::Horse).fore = kBlue;
-        if (v(31).toInt() != 0)
+        if (v(ignoreTrainer).toInt() != 0)
             row.cell(col::Trainer).fore = kRed;
         if (!fieldJockey.isEmpty() && !nominations)
             row.cell(col::Jockey).fore = kBlue;
-        row.cell(col::LastJockey).back = fromStoredColor(v(32).toString().trimmed());
+        row.cell(col::LastJockey).back = fromStoredColor(v(lastJockeyColor).toString().trimmed());
         row.markDrawn();
 
         row.cell(col::Jockey).text = fieldJockey;
         // The other entry of a horse booked in another race of the meeting shows no booking of its own.
-        const bool elsewhere = !v(34).isNull() && v(34).toInt() != line.raceNumber;
+        const bool elsewhere = !v(bookedRace).isNull() && v(bookedRace).toInt() != line.raceNumber;
         showBooking(row, runnerBookingColumns(),
-                    elsewhere ? BookingLook::bookedElsewhere(v(34).toInt())
-                              : BookingLook{v(27).toString(), fromStoredColor(v(30).toString()), v(28).toString(),
-                                            v(29).toInt() != 0});
+                    elsewhere ? BookingLook::bookedElsewhere(v(bookedRace).toInt())
+                              : BookingLook{v(bookedJockey).toString(), fromStoredColor(v(bookedColor).toString()),
+                                            v(selection).toString(), v(confirmed).toInt() != 0});
         lines.append(std::move(line));
     }
     return lines;
@@ -345,11 +357,6 @@ BookingColumns runnerBookingColumns()
             col::Booking,
             {col::RaceDetails, col::TrainerLoc, col::BarrBallotSort},
             col::LastJockey};
-}
-
-bool weightControlsShown(const QString &state, const QString &raceText, bool allowed)
-{
-    return weightCalculationUnavailable(state, raceText, allowed).isEmpty();
 }
 
 QString groupLabel(int raceNumber, const QString &raceCode)

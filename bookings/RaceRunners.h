@@ -88,10 +88,6 @@ int classRank(const QString &raceClass);
 QList<RunnerLine> loadRunners(const QString &meetingCode, int raceNumber, const QString &meetingLevel,
                               const QString &jockeyInList);
 
-// The weight controls are offered for Victorian races whose text has no "SW" when the setting
-// allows it.
-bool weightControlsShown(const QString &state, const QString &raceText, bool allowed);
-
 // The meeting view's group label: the race number as two characters, a blank and its race code.
 QString groupLabel(int raceNumber, const QString &raceCode);
 

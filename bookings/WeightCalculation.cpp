@@ -1,5 +1,6 @@
 #include "WeightCalculation.h"
 
+#include "core/TextRules.h"
 #include "core/UserDialogs.h"
 #include "db/Database.h"
 
@@ -35,17 +36,6 @@ QString horseSex(const QString &horseType)
     while (!words.isEmpty() && words.last().front().isDigit())
         words.removeLast();
     return words.isEmpty() ? QString() : words.last().left(1).toUpper();
-}
-
-std::optional<int> ratingKey(const QString &rating)
-{
-    const QString text = rating.trimmed();
-    qsizetype digits = 0;
-    while (digits < text.size() && text.at(digits).isDigit())
-        ++digits;
-    if (digits == 0)
-        return std::nullopt;
-    return text.left(digits).toInt();
 }
 
 QString emptyTableMessage()
@@ -96,7 +86,7 @@ WeightResult CalculateWeights(const QString &meetingCode, int raceNumber, const 
                                   {meetingCode, raceNumber});
         while (query.next()) {
             double weight = 0;
-            if (const std::optional<int> key = ratingKey(query.value(2).toString()))
+            if (const std::optional<int> key = leadingWholeNumber(query.value(2).toString()))
                 weight = table.value(*key, 0);
             const QString sex = horseSex(query.value(3).toString());
             if (allowance && (sex == "M"_L1 || sex == "F"_L1) && weight > kAllowanceFloor)

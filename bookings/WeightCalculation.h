@@ -28,10 +28,6 @@ bool allowanceApplies(const QString &raceType, const QString &raceText);
 // sex and age as field files give them ("bay m 5", "b/br m 4"); upper case, empty when none.
 QString horseSex(const QString &horseType);
 
-// A rating's numeric value as the table is keyed: the leading whole number; none for empty or
-// non-numeric text.
-std::optional<int> ratingKey(const QString &rating);
-
 struct RunnerWeight {
     QString horse;
     double weight = 0;

@@ -15,7 +15,7 @@
 namespace {
 
 using Field = std::variant<QString cAppSettings::*, qint32 cAppSettings::*, float cAppSettings::*, bool cAppSettings::*,
-                           CentsAmount cAppSettings::*>;
+                           Currency cAppSettings::*>;
 
 struct Entry {
     const char *storedName;
@@ -137,22 +137,25 @@ bool convert(const QVariant &stored, bool &out)
     return true;
 }
 
-bool convert(const QVariant &stored, CentsAmount &out)
+// Amounts are whole cents, stored as dollars with two decimals ("12.50"), so that an amount an
+// earlier version stored in whole dollars ("13") reads as it was meant.
+bool convert(const QVariant &stored, Currency &out)
 {
     double dollars = 0;
     if (!convert(stored, dollars) || std::abs(dollars) > 1e13)
         return false;
-    out.cents = qRound64(dollars * 100);
+    out = Currency::cents(qRound64(dollars * 100));
     return true;
 }
 
 QString toStoredText(const QString &value) { return value; }
-QString toStoredText(CentsAmount value)
+QString toStoredText(Currency value)
 {
     // A point whatever the locale: the amount reads back under any of them.
-    const qint64 magnitude = value.cents < 0 ? -value.cents : value.cents;
-    return QString::fromLatin1(value.cents < 0 ? "-" : "") + QString::number(magnitude / 100) + QLatin1Char('.')
-        + QString::number(magnitude % 100).rightJustified(2, QLatin1Char('0'));
+    const qint64 cents = value.wholeCents();
+    const qint64 magnitude = cents < 0 ? -cents : cents;
+    return QString::fromLatin1(cents < 0 ? "-" : "") + QString::number(magnitude / 100) + QLatin1Char('.') +
+           QString::number(magnitude % 100).rightJustified(2, QLatin1Char('0'));
 }
 QString toStoredText(qint32 value) { return QString::number(value); }
 QString toStoredText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }

@@ -1,16 +1,11 @@
 #pragma once
 
+#include "Currency.h"
+
 #include <QList>
 #include <QString>
 
 #include <optional>
-
-// An amount of money in whole cents. Stored as dollars with two decimals ("12.50"), so that an
-// amount an earlier version stored in whole dollars ("13") reads as it was meant.
-struct CentsAmount {
-    qint64 cents = 0;
-    friend bool operator==(CentsAmount, CentsAmount) = default;
-};
 
 // The per-user settings record: one program-wide instance whose fields the windows read and
 // assign directly; LoadSettings/SaveSettings move the whole set to and from the store.
@@ -108,8 +103,8 @@ public:
     bool AlwCalcWeights = false;
     QString ExtChgText1;
     QString ExtChgText2;
-    CentsAmount ExtChgVal1;
-    CentsAmount ExtChgVal2;
+    Currency ExtChgVal1;
+    Currency ExtChgVal2;
 
     // Hosts of the racing web sites: host[:port] (reached by https://), or with a scheme (http://127.0.0.1:8080).
     QString RacingHost;

@@ -131,6 +131,14 @@ QueryResult OpenQuery(const QString &sql, const QVariantList &values)
     return result;
 }
 
+int QueryResult::field(QLatin1StringView name) const
+{
+    const int index = query.record().indexOf(name);
+    if (index < 0)
+        throw DbError(QStringLiteral("The query has no field %1.").arg(name));
+    return index;
+}
+
 QString SqlQuote(const QString &text)
 {
     QString quoted = text;
@@ -144,11 +152,6 @@ QString SqlQuoteForUrl(QString &text)
     QString forUrl = text;
     forUrl.replace(QLatin1Char('&'), QLatin1String("%26"));
     return forUrl;
-}
-
-QVariant NullToEmpty(const QVariant &value)
-{
-    return value.isNull() ? QVariant(QString()) : value;
 }
 
 QString sqliteTypeFor(const QString &typeText)

@@ -84,6 +84,9 @@ struct QueryResult {
     bool next() { return query.next(); }
     QVariant value(const QString &field) const { return query.value(field); }
     QVariant value(int column) const { return query.value(column); }
+    // The column number of a field of the result: loaders of many columns look each up once per
+    // query and read the rows by it. Throws DbError when the result has no such field.
+    int field(QLatin1StringView name) const;
 };
 QueryResult OpenQuery(const QString &sql, const QVariantList &values = {});
 
@@ -92,8 +95,6 @@ QString SqlQuote(const QString &text);
 // Doubles single quotes (writing that back into `text`), then turns "&" into "%26": for SQL
 // that travels inside a query string.
 QString SqlQuoteForUrl(QString &text);
-// An empty text for NULL, else the value unchanged.
-QVariant NullToEmpty(const QVariant &value);
 
 // Adds the column, or changes the declared type of an existing one (names compared
 // case-sensitively), keeping every row. `typeText` is a field type as the system names them:

@@ -2,6 +2,7 @@
 
 #include "FormText.h"
 #include "RemoteQuery.h"
+#include "core/TextRules.h"
 #include "db/Database.h"
 
 #include <QHash>
@@ -70,12 +71,6 @@ const QList<ColumnSpec> &columns()
         {u"Spell"_s, u"Spell"_s, 0, L, true},
     };
     return specs;
-}
-
-QString cutSuffix(const QString &horse)
-{
-    const qsizetype bracket = horse.indexOf(u'(');
-    return bracket > 0 ? horse.left(bracket) : horse;
 }
 
 namespace {
@@ -172,7 +167,7 @@ StatsRequest prepareRequest(StatsHandOver &values, const QString &managedJockeys
         break;
     }
     if (request.mode == Mode::Horse || request.mode == Mode::HorseJockey)
-        values.StatsHorse = cutSuffix(values.StatsHorse);
+        values.StatsHorse = nameBeforeBracket(values.StatsHorse);
     request.horse = values.StatsHorse;
     request.jockey = values.StatsJockey;
     request.where = whereText(request.mode, values.StatsHorse, values.StatsJockey, values.StatsTrainer,
@@ -233,7 +228,7 @@ RunRow makeRow(const Fields &f)
     RunRow row;
     auto at = [&f](int i) { return i < f.size() ? text(f.at(i)) : QString(); };
     auto set = [&row](int column, const QString &text) { row.cells[column - 1] = text; };
-    const double position = leadingNumber(at(10)); // a finishing place; anything else counts as none
+    const double position = leadingNumber(at(10)).value_or(0); // a finishing place; anything else counts as none
     row.position = position >= 0 && position < 1000 ? int(position) : 0;
     row.date = answerDate(at(0));
     row.condition = at(22).isEmpty() ? QChar() : at(22).at(0).toUpper();
@@ -254,8 +249,8 @@ RunRow makeRow(const Fields &f)
     set(RaceTime, at(31));
     const QString sectional = at(13);
     if (!sectional.isEmpty())
-        set(Sectional800400,
-            numberText(leadingNumber(sectional.mid(0, 2))) + u',' + numberText(leadingNumber(sectional.mid(2, 2))));
+        set(Sectional800400, numberText(leadingNumber(sectional.mid(0, 2)).value_or(0)) + u',' +
+                                 numberText(leadingNumber(sectional.mid(2, 2)).value_or(0)));
     set(SP, at(11));
     set(RaceNo, at(1));
     set(Starters, at(29));

@@ -70,8 +70,6 @@ StatsRequest prepareRequest(StatsHandOver &values, const QString &iconJockeyList
 QString whereText(Mode mode, const QString &horse, const QString &jockey, const QString &trainer,
                   const QString &formTrainer, const QString &iconJockeyList);
 QString statsSql(const QString &where);
-// The name before its first "(" (blanks trimmed), unless the name begins with it.
-QString cutSuffix(const QString &horse);
 
 // One run row: its cells (index 0 is column 1) and the spell or freshen text drawn beneath it.
 struct RunRow {

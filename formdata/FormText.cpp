@@ -5,76 +5,20 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-// The part of the text that leadingNumber reads as a number; empty when it begins with none.
-QString leadingNumberText(const QString &text)
-{
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && text.at(i).isSpace())
-        ++i;
-    const qsizetype start = i;
-    if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
-        ++i;
-    bool digits = false;
-    while (i < n && text.at(i).isDigit() && text.at(i).unicode() < 128) {
-        ++i;
-        digits = true;
-    }
-    if (i < n && text.at(i) == QLatin1Char('.')) {
-        ++i;
-        while (i < n && text.at(i).isDigit() && text.at(i).unicode() < 128) {
-            ++i;
-            digits = true;
-        }
-    }
-    if (!digits)
-        return {};
-    qsizetype end = i;
-    if (i < n && (text.at(i) == QLatin1Char('e') || text.at(i) == QLatin1Char('E'))) {
-        qsizetype j = i + 1;
-        if (j < n && (text.at(j) == QLatin1Char('+') || text.at(j) == QLatin1Char('-')))
-            ++j;
-        if (j < n && text.at(j).isDigit()) {
-            while (j < n && text.at(j).isDigit())
-                ++j;
-            end = j;
-        }
-    }
-    return text.mid(start, end - start);
-}
-
-} // namespace
-
-double leadingNumber(const QString &text)
-{
-    bool ok = false;
-    const double value = leadingNumberText(text).toDouble(&ok);
-    return ok ? value : 0.0;
-}
-
 std::optional<double> fittingNumber(const QString &text)
 {
-    const QString number = leadingNumberText(text);
-    if (number.isEmpty())
-        return 0.0;
-    bool ok = false;
-    const double value = number.toDouble(&ok);
-    if (!ok || !std::isfinite(value) || std::abs(value) > kLargestServerNumber)
+    const double value = leadingNumber(text).value_or(0.0);
+    if (!std::isfinite(value) || std::abs(value) > kLargestServerNumber)
         return std::nullopt;
     return value;
 }
 
 std::optional<QVariant> fittingWholeNumber(const QString &text)
 {
-    const QString trimmed = text.trimmed();
-    bool ok = false;
-    const int value = trimmed.toInt(&ok);
-    if (ok)
-        return QVariant(value);
+    if (const std::optional<int> value = wholeNumber(text))
+        return QVariant(*value);
     static const QRegularExpression kWholeNumber(QStringLiteral("^[+-]?[0-9]+$"));
-    if (kWholeNumber.match(trimmed).hasMatch())
+    if (kWholeNumber.match(text.trimmed()).hasMatch())
         return std::nullopt;
     return QVariant(QMetaType::fromType<int>());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TextRules.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -8,10 +10,6 @@
 #include <optional>
 
 // Text conversions of the form data as the data server's answers need them.
-
-// The number the text begins with (after blanks; sign, digits, one decimal point, exponent),
-// 0 when it begins with none: "58.5kg" gives 58.5, "WON" gives 0.
-double leadingNumber(const QString &text);
 
 // First letter of each blank-separated word upper-case, the rest lower-case: "K O'BRIEN" gives "K O'brien".
 QString properCase(const QString &text);
@@ -27,7 +25,8 @@ bool holdsNul(const QStringList &fields);
 // The largest figure stored from an answer, far above any prize, weight or rating, and small enough
 // that the invoices' sums of prize money stay within the currency type.
 inline constexpr double kLargestServerNumber = 1e10;
-// leadingNumber, or nullopt when the text's number does not fit (beyond kLargestServerNumber).
+// leadingNumber (0 when the text has none), or nullopt when the text's number does not fit (beyond
+// kLargestServerNumber).
 std::optional<double> fittingNumber(const QString &text);
 // The whole number of the text (a null value when it is empty or not a number), or nullopt when it
 // is a whole number beyond 32 bits.

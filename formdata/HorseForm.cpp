@@ -2,6 +2,7 @@
 
 #include "FormText.h"
 #include "RemoteQuery.h"
+#include "core/TextRules.h"
 #include "core/UserDialogs.h"
 #include "roster/ManagedJockeys.h"
 #include "db/Database.h"
@@ -50,18 +51,13 @@ QVariant horseType(const QString &sex, const QString &age)
     return QVariant(QString(trimmed.left(1) + QLatin1Char(' ') + age));
 }
 
-// The server compares names without regard to case or trailing blanks ("NAME (NZ)" leaves
-// "NAME "), and so must the local match.
-const QString kLocalMatchKey = QStringLiteral(
-    "rtrim(iif(instr(Horse,'(')>0,substr(Horse,1,instr(Horse,'(')-1),Horse)) = rtrim(?) COLLATE NOCASE");
+// nameBeforeBracket in SQL. The server compares names without regard to case or trailing blanks
+// ("NAME (NZ)" leaves "NAME "), and so must the local match.
+const QString kLocalMatchKey =
+    QStringLiteral("rtrim(iif(instr(trim(Horse),'(')>1,substr(Horse,1,instr(Horse,'(')-1),Horse))"
+                   " = rtrim(?) COLLATE NOCASE");
 
 } // namespace
-
-QString horseMatchKey(const QString &horse)
-{
-    const qsizetype bracket = horse.indexOf(QLatin1Char('('));
-    return bracket >= 0 ? horse.left(bracket) : horse;
-}
 
 QString horseFormSql(const QStringList &quotedKeys)
 {
@@ -121,7 +117,7 @@ HorseFormResult FetchHorseForm(const QString &meetingCode, qint16 raceNumber)
                                        filterValues);
         QSet<QString> seen;
         while (horses.next()) {
-            const QString key = SqlQuote(horseMatchKey(horses.value(0).toString()));
+            const QString key = SqlQuote(nameBeforeBracket(horses.value(0).toString()));
             if (!seen.contains(key.toUpper())) {
                 seen.insert(key.toUpper());
                 keys << key;
@@ -201,7 +197,7 @@ HorseFormResult FetchHorseForm(const QString &meetingCode, qint16 raceNumber)
             row.at(Col800400),
             numbers.at(5),
         };
-        values << filterValues << horseMatchKey(horse);
+        values << filterValues << nameBeforeBracket(horse);
         result.nomsUpdated += db.exec(update, values).numRowsAffected();
     }
     transaction.commit();

@@ -26,8 +26,6 @@ inline constexpr const char *kSkippedFormTitle = "Form Rows Skipped";
 // Tells the agent in one message which answer rows the enrichment left out; nothing when none.
 void reportSkippedForm(const HorseFormResult &result);
 
-// The key a horse is matched by: the name before its first "(" (a bracketed country code), else the name.
-QString horseMatchKey(const QString &horse);
 // The remote query for the given match keys (each already quoted with SqlQuote).
 QString horseFormSql(const QStringList &quotedKeys);
 

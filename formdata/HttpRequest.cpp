@@ -229,11 +229,6 @@ void setHttpRequestTimeout(std::chrono::milliseconds timeout)
     g_timeout = timeout;
 }
 
-std::chrono::milliseconds httpRequestTimeout()
-{
-    return g_timeout;
-}
-
 void setHttpAnswerLimit(qint64 bytes)
 {
     g_answerLimit = bytes;

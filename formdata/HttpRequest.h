@@ -28,7 +28,6 @@ QString siteRoot(const QString &host);
 // How long a request may wait before it is aborted. The default lets more than 50 whole
 // seconds pass; tests shorten it.
 void setHttpRequestTimeout(std::chrono::milliseconds timeout);
-std::chrono::milliseconds httpRequestTimeout();
 inline constexpr std::chrono::milliseconds kDefaultHttpRequestTimeout{51000};
 
 // The most bytes an answer or page may have; reading stops there and the request fails. Far above

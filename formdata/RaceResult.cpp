@@ -62,7 +62,7 @@ QString conditionText(const QString &letter)
 
 QString valueText(const QString &value)
 {
-    return u"$ "_s + QLocale(QLocale::English, QLocale::Australia).toString(leadingNumber(value), 'f', 2);
+    return u"$ "_s + QLocale(QLocale::English, QLocale::Australia).toString(leadingNumber(value).value_or(0), 'f', 2);
 }
 
 QStringList Header::fields() const
@@ -98,9 +98,8 @@ namespace {
 // A placing's rank; unplaced and scratched runners (no positive position) after every placing.
 int finishRank(const QString &position)
 {
-    bool ok = false;
-    const int place = position.trimmed().toInt(&ok);
-    return ok && place > 0 ? place : std::numeric_limits<int>::max();
+    const std::optional<int> place = wholeNumber(position);
+    return place && *place > 0 ? *place : std::numeric_limits<int>::max();
 }
 
 } // namespace
@@ -110,7 +109,7 @@ QVariant sortKey(int column, const QString &text)
     if (column == 1)
         return finishRank(text);
     if (columns().at(column - 1).rightJustified)
-        return leadingNumber(text);
+        return leadingNumber(text).value_or(0);
     return text.toUpper();
 }
 

@@ -4,8 +4,10 @@
 #include "RemoteQuery.h"
 #include "core/Clock.h"
 #include "core/StatusSink.h"
+#include "core/TextRules.h"
 #include "core/UserDialogs.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 
 #include <QMultiHash>
 #include <QRegularExpression>
@@ -31,11 +33,6 @@ QSqlQuery prepared(Db &db, const QString &sql)
     if (!query.prepare(sql))
         throw DbError(query.lastError().text() + QStringLiteral(" in ") + sql);
     return query;
-}
-
-QVariant textOrNull(const QString &text)
-{
-    return text.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(text);
 }
 
 // Most prizes are whole numbers of dollars: those need no pattern to be read as an amount.
@@ -324,27 +321,10 @@ void RefreshAllJockeyRides()
 {
     // A data server that is down is said once, not once per jockey after a time-out each.
     const DataServerBatch dataServer;
-    try {
+    runGuarded([&] {
         for (const JockeyDownloadDate &entry : jockeyDownloadDates()) {
             showStatus(QStringLiteral("Loading Jockey data for ") + entry.jockey);
             DownloadJockeyRides(entry.jockey, entry.full, entry.since);
         }
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(QStringLiteral("Error"), error.message());
-    }
-}
-
-QString TrainerRideSummary(const QString &trainer, Db &db)
-{
-    QSqlQuery query =
-        db.exec(QStringLiteral("SELECT Count(TrainerName) AS Rides, MIN(FinishPos) AS BestPosn "
-                               "FROM RaceStats WHERE TrainerName = ? COLLATE NOCASE "
-                               "AND RaceStats.Jockey COLLATE NOCASE IN (SELECT Jockey.Jockey FROM Jockey)"),
-                {trainer});
-    if (!query.next())
-        return {};
-    const int rides = query.value(0).toInt();
-    if (rides <= 0)
-        return {};
-    return QString::number(rides) + QLatin1Char('(') + QString::number(query.value(1).toInt()) + QLatin1Char(')');
+    });
 }

@@ -40,8 +40,5 @@ QList<JockeyDownloadDate> jockeyDownloadDates();
 // one batch of data-server requests (a failure is shown once and not asked again).
 void RefreshAllJockeyRides();
 
-// "12(1)": the rides of the managed jockeys for the trainer and their best finish; empty when none.
-QString TrainerRideSummary(const QString &trainer, Db &db);
-
 // The remote query of a download (exposed for tests and the benchmark).
 QString jockeyRidesSql(const QString &jockey, bool fullReload, const QDateTime &since);

@@ -1,5 +1,7 @@
 #include "FieldFileParser.h"
 
+#include "core/TextRules.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -20,13 +22,6 @@ constexpr char16_t kCp1252High[32] = {
     0x0153, 0x009D, 0x017E, 0x0178};
 
 // Whole number with nothing else but surrounding blanks.
-std::optional<int> wholeNumber(const QString &text)
-{
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    return ok ? std::optional<int>(value) : std::nullopt;
-}
-
 // The record kinds, by the text comparisons of columns 1-2, 3-6 and 5-7 (in this order).
 enum class Kind { Header, Race, Conditions, Horse, Other };
 
@@ -280,7 +275,7 @@ private:
         h.horse = fields.at(13);
         if (h.horse.trimmed().isEmpty())
             fail(u"field 13 (horse name) is empty"_s);
-        h.horseName = FieldFileParser::horseName(h.horse);
+        h.horseName = nameBeforeBracket(h.horse).toUpper();
         const QString dob = fields.at(12);
         if (!dob.trimmed().isEmpty()) {
             h.dob = FieldFileParser::dateOfBirth(dob);
@@ -295,7 +290,7 @@ private:
         QString age;
         if (!fields.at(7).trimmed().isEmpty()) {
             // "5", "5yo"; no horse races past its thirties.
-            if (const std::optional<double> years = FieldFileParser::leadingNumber(fields.at(7)); years && *years < 40)
+            if (const std::optional<double> years = leadingNumber(fields.at(7)); years && *years >= 0 && *years < 40)
                 age = QString::number(int(*years));
             else
                 leaveEmpty(7, "age", fields.at(7));
@@ -318,7 +313,7 @@ private:
             const QString rating = fields.at(19).trimmed();
             if (rating.isEmpty())
                 h.rating = u"0"_s;
-            else if (const std::optional<double> value = FieldFileParser::leadingNumber(rating))
+            else if (const std::optional<double> value = leadingNumber(rating); value && std::isfinite(*value))
                 h.rating = QString::number(*value);
             else
                 leaveEmpty(19, "rating", rating);
@@ -489,26 +484,10 @@ std::optional<int> FieldFileParser::weightTenths(const QString &text)
     if (format)
         return QString(kilograms + (half ? u'5' : u'0')).toInt();
     // Otherwise kilograms as a number ("55.5", "56kg"), when they are a rider's weight at all.
-    const std::optional<double> value = leadingNumber(weight);
-    if (!value || *value < 10 || *value >= 100)
+    const std::optional<int> tenths = ::weightTenths(weight);
+    if (!tenths || *tenths < 100 || *tenths >= 1000)
         return std::nullopt;
-    return int(std::lround(*value * 10));
-}
-
-std::optional<double> FieldFileParser::leadingNumber(const QString &text)
-{
-    const QString value = text.trimmed();
-    qsizetype end = 0;
-    while (end < value.size() && value.at(end).isDigit() && value.at(end).unicode() < 128)
-        ++end;
-    if (end == 0)
-        return std::nullopt;
-    if (end + 1 < value.size() && value.at(end) == u'.' && value.at(end + 1).isDigit()) {
-        ++end;
-        while (end < value.size() && value.at(end).isDigit() && value.at(end).unicode() < 128)
-            ++end;
-    }
-    return value.left(end).toDouble();
+    return tenths;
 }
 
 QDate FieldFileParser::dateOfBirth(const QString &text)
@@ -538,15 +517,6 @@ std::optional<QTime> FieldFileParser::raceTime(const QString &time, const QStrin
             h = 0;
     }
     return QTime(h, *minute);
-}
-
-QString FieldFileParser::horseName(const QString &horse)
-{
-    QString name = horse.toUpper();
-    const qsizetype bracket = name.indexOf(u'(');
-    if (bracket >= 1)
-        name.truncate(bracket);
-    return name;
 }
 
 QDate FieldFileParser::parseDate(const QString &text, const QString &order)

@@ -127,14 +127,10 @@ public:
     // Rules of single fields, public for their tests. Each returns nullopt for text it cannot read.
     // "56" → 560, "56|" → 565, "5" → 50, "55.5" → 555, "" → 0; nullopt beyond 10–99 kg.
     static std::optional<int> weightTenths(const QString &text);
-    // The leading number of a value ("70+" → 70, "5yo" → 5, " 72.5" → 72.5); nullopt when it has none.
-    static std::optional<double> leadingNumber(const QString &text);
     // dd/mm/yyyy (or yy), else an ISO date (yyyy-mm-dd); invalid otherwise.
     static QDate dateOfBirth(const QString &text);
     // "2.45" + "P.M." → 14:45; blank → kUnknownRaceTime.
     static std::optional<QTime> raceTime(const QString &time, const QString &amPm);
-    // Upper case, without a bracketed suffix ("SUPER STAR (NZ)" → "SUPER STAR ").
-    static QString horseName(const QString &horse);
     // A date whose three parts are separated by "/", in the order given by `order` ("dmy");
     // two-digit years fall in 1930–2029.
     static QDate parseDate(const QString &text, const QString &order);

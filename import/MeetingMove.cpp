@@ -2,6 +2,7 @@
 
 #include "core/UserDialogs.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 
 #include <QStringList>
 
@@ -65,16 +66,17 @@ bool offerMove(const QString &from, const QString &to, const QString &venue)
                          "Move %2, with its bookings and changes, to %3?"_s.arg(venue, from, to);
     if (!dialogs.askYesNo(kMoveTitle, text))
         return false;
-    try {
-        const QString refused = move(from, to);
-        if (refused.isEmpty())
-            return true;
-        dialogs.message(kMoveTitle, u"%1 was not moved: %2. It keeps its code."_s.arg(from, refused),
-                        UserDialogs::Icon::Exclamation);
-    } catch (const DbError &error) {
-        dialogs.critical(u"Error"_s, error.message());
-    }
-    return false;
+    return runGuarded(
+               [&] {
+                   const QString refused = move(from, to);
+                   if (refused.isEmpty())
+                       return true;
+                   dialogs.message(kMoveTitle, u"%1 was not moved: %2. It keeps its code."_s.arg(from, refused),
+                                   UserDialogs::Icon::Exclamation);
+                   return false;
+               },
+               dialogs)
+        .value_or(false);
 }
 
 void offerMovesForTrack(const QString &venue, const QString &trackCode)

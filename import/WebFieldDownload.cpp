@@ -4,10 +4,12 @@
 #include "bookings/FieldChangeLog.h"
 #include "core/Clock.h"
 #include "core/DebugMode.h"
+#include "core/TextRules.h"
 #include "core/UserDialogs.h"
 #include "core/Version.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 #include "formdata/HorseForm.h"
 #include "formdata/HttpRequest.h"
 #include "formdata/RemoteQuery.h"
@@ -111,11 +113,7 @@ std::optional<Track> askForTrack(const QString &venue, const QString &date)
         return std::nullopt;
     const bool none = *choice == UserDialogs::kNoneChosen || *choice < 0 || *choice >= rows->size();
     const std::optional<Track> track = none ? std::nullopt : std::optional<Track>(trackOfRow(rows->at(*choice)));
-    try {
-        trackalias::set(venue, track ? track->code : QString());
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(u"Error"_s, error.message());
-    }
+    runGuarded([&] { trackalias::set(venue, track ? track->code : QString()); });
     return track;
 }
 
@@ -167,16 +165,10 @@ QString readRaces(FieldSource source, const CalendarEntry &entry, QList<WebRace>
     return {};
 }
 
-QVariant textOrNull(const QString &text)
-{
-    return text.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(text);
-}
-
 QVariant intOrNull(const QString &text)
 {
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    return ok ? QVariant(value) : QVariant(QMetaType::fromType<int>());
+    const std::optional<int> value = wholeNumber(text);
+    return value ? QVariant(*value) : QVariant(QMetaType::fromType<int>());
 }
 
 struct Stored {
@@ -223,7 +215,7 @@ Stored store(Db &db, const QString &code, bool acceptances, const QList<WebRace>
                 {code, raceCode, race.number, r.form, r.horse, r.trainer.left(30), r.jockey.left(30), r.barrier,
                  r.weightTenths, textOrNull(r.rating), intOrNull(r.ballot),
                  r.entryNo ? QVariant(*r.entryNo) : QVariant(QMetaType::fromType<int>()), r.eorB,
-                 webpages::horseName(r.horse)});
+                 nameBeforeBracket(r.horse)});
             ++stored.runners;
         }
     }
@@ -250,11 +242,7 @@ void enrich(const QString &code)
     // Without windows (the command line) there is no pointer to look after.
     const bool windows = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
     const bool hadPointer = windows && QGuiApplication::overrideCursor() != nullptr;
-    try {
-        reportSkippedForm(FetchHorseForm(code, 0));
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(u"Error"_s, error.message());
-    }
+    runGuarded([&] { reportSkippedForm(FetchHorseForm(code, 0)); });
     if (windows && !hadPointer && QGuiApplication::overrideCursor())
         QGuiApplication::restoreOverrideCursor();
 }

@@ -2,6 +2,7 @@
 
 #include "HtmlDocument.h"
 #include "core/MonthNames.h"
+#include "core/TextRules.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -349,13 +350,13 @@ QList<WebRace> parseFieldPage(const QString &html)
                 runner.jockey = jockeyName(cell);
                 break;
             case Column::Barrier:
-                runner.barrier = leadingInt(cell);
+                runner.barrier = leadingWholeNumber(cell).value_or(0);
                 break;
             case Column::Weight:
-                runner.weightTenths = weightTenths(cell);
+                runner.weightTenths = weightTenths(cell).value_or(0);
                 break;
             case Column::ProbableWeight:
-                probableWeight = weightTenths(cell);
+                probableWeight = weightTenths(cell).value_or(0);
                 break;
             case Column::Rating:
                 runner.rating = rating(cell);
@@ -418,7 +419,7 @@ QList<WebRace> parseStateListPage(const QString &html, const QString &phase)
                 else if (H::attribute(cell, "align").trimmed().compare(QLatin1String("right"), Qt::CaseInsensitive) ==
                              0 &&
                          !afterDistance) {
-                    race.distance = leadingInt(cellText(cell));
+                    race.distance = leadingWholeNumber(cellText(cell)).value_or(0);
                     afterDistance = true;
                 }
             }
@@ -447,11 +448,11 @@ QList<WebRace> parseStateListPage(const QString &html, const QString &phase)
         runner.trainer = t.at(2).left(30).trimmed();
         if (acceptances) {
             runner.jockey = jockeyName(t.at(3));
-            runner.barrier = leadingInt(t.at(4));
-            runner.weightTenths = weightTenths(t.at(5));
+            runner.barrier = leadingWholeNumber(t.at(4)).value_or(0);
+            runner.weightTenths = weightTenths(t.at(5)).value_or(0);
             runner.rating = rating(t.at(7));
         } else {
-            runner.weightTenths = weightTenths(t.at(4));
+            runner.weightTenths = weightTenths(t.at(4)).value_or(0);
             runner.rating = rating(t.at(6));
             runner.jockey = jockeyName(t.at(9));
         }
@@ -469,9 +470,9 @@ QList<WebRace> parseWaMeetingPage(const QString &html)
                                    "contains(@href, '&race_no=')]]")) {
         const QList<HtmlNode> cells = H::childElements(row, "td");
         WebRace race;
-        race.number = leadingInt(cellText(cells.value(0)));
+        race.number = leadingWholeNumber(cellText(cells.value(0))).value_or(0);
         race.title = cellText(cells.value(1));
-        race.distance = leadingInt(cellText(cells.value(2)));
+        race.distance = leadingWholeNumber(cellText(cells.value(2))).value_or(0);
         race.time = raceTime(cellText(cells.value(3)));
         for (HtmlNode a : doc.select(".//a[starts-with(@href, 'race.hts?meeting_no=')]", row))
             race.pageLink = QStringLiteral("/scripts/ws.exe/syturf/") + hrefOf(a).remove(QLatin1Char('+'));
@@ -496,8 +497,8 @@ void parseWaRacePage(const QString &html, WebRace &race)
         WebRunner runner;
         setEntryNo(runner, cellText(cells.at(0)));
         runner.horse = cellText(cells.at(3));
-        runner.barrier = leadingInt(cellText(cells.at(6)));
-        runner.weightTenths = weightTenths(cellText(cells.at(8)));
+        runner.barrier = leadingWholeNumber(cellText(cells.at(6))).value_or(0);
+        runner.weightTenths = weightTenths(cellText(cells.at(8))).value_or(0);
         runner.jockey = jockeyName(cellText(cells.at(9)));
         runner.trainer = cellText(cells.at(10)).left(30).trimmed();
         if (!runner.horse.isEmpty())
@@ -590,12 +591,6 @@ QString raceCode(int distance, const QString &shortCode)
     return QString(QString::number(distance) + QLatin1Char(' ') + shortCode).left(20).remove(QLatin1Char('"'));
 }
 
-QString horseName(const QString &horse)
-{
-    const qsizetype bracket = horse.indexOf(QLatin1Char('('));
-    return bracket > 0 ? horse.left(bracket) : horse;
-}
-
 QString jockeyName(const QString &cell)
 {
     QString jockey = cell.simplified();
@@ -606,20 +601,6 @@ QString jockeyName(const QString &cell)
             jockey = jockey.left(slash) + QLatin1Char(')');
     }
     return jockey.left(30).trimmed();
-}
-
-int leadingInt(const QString &text)
-{
-    static const QRegularExpression kNumber(QStringLiteral("^\\s*(\\d+)"));
-    const QRegularExpressionMatch m = kNumber.match(text);
-    return m.hasMatch() ? m.captured(1).toInt() : 0;
-}
-
-int weightTenths(const QString &text)
-{
-    static const QRegularExpression kNumber(QStringLiteral("^\\s*(\\d+(?:\\.\\d+)?)"));
-    const QRegularExpressionMatch m = kNumber.match(text);
-    return m.hasMatch() ? qint16(qRound(m.captured(1).toDouble() * 10)) : 0;
 }
 
 QTime stateListRaceTime(const QString &text)

@@ -1,10 +1,12 @@
 #include "JockeyInvoice.h"
 
 #include "core/Clock.h"
+#include "core/TextRules.h"
 #include "core/UserDialogs.h"
 #include "core/cAppSettings.h"
 #include "core/cRegistry.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -72,9 +74,8 @@ bool parseCount(const QString &text, std::optional<int> *count)
     count->reset();
     if (trimmed.isEmpty())
         return true;
-    bool ok = false;
-    const int value = trimmed.toInt(&ok);
-    if (!ok || value < 0)
+    const std::optional<int> value = wholeNumber(trimmed);
+    if (!value || *value < 0)
         return false;
     *count = value;
     return true;
@@ -190,8 +191,8 @@ bool saveExtraCharges(const QString &text1, const QString &amount1, const QStrin
     const cAppSettings before = settings;
     settings.ExtChgText1 = text1;
     settings.ExtChgText2 = text2;
-    settings.ExtChgVal1 = CentsAmount{extra1->wholeCents()};
-    settings.ExtChgVal2 = CentsAmount{extra2->wholeCents()};
+    settings.ExtChgVal1 = extra1->roundedToCents();
+    settings.ExtChgVal2 = extra2->roundedToCents();
     if (!settings.SaveSettings()) {
         settings = before;
         *message = u"The settings could not be saved"_s;
@@ -412,23 +413,26 @@ bool settleInvoice(const JockeyInvoice &invoice, const QStringList &made)
         invoice.particulars.invoiceNumber, name, what, invoiceNumberText(cAppSettings::instance().NextInvoiceNumber));
     const QString format = u"dd/MM/yyyy"_s;
     const QDate end = invoice.period.end;
-    try {
-        Db db = OpenDb();
-        const QString jockeyIs = u" WHERE UPPER(Jockey) = UPPER(?)"_s;
-        const QDate stored = dateOf(db.scalar(u"SELECT LastInvoiceDate FROM Jockey"_s + jockeyIs, {name}));
-        if (stored.isValid() && stored >= end) {
-            // Moving it back would offer the periods in between again, to be billed twice.
-            dialogs.information(kInvoiceUpdateTitle,
-                                done + u"\r\rThe Last Invoice Date of %1 stays %2: it is not before this invoice's end "
-                                       "(%3)."_s.arg(name, stored.toString(format), end.toString(format)));
-            return true;
-        }
-        if (dialogs.askYesNo(kInvoiceUpdateTitle, done + u"\r\rUpdate the Last Invoice Date for Jockey %1 to %2?"_s.arg(
-                                                              name, end.toString(format))))
-            db.exec(u"UPDATE Jockey SET LastInvoiceDate = ?"_s + jockeyIs, {end.toString(Qt::ISODate), name});
-    } catch (const DbError &error) {
-        dialogs.critical(u"Error"_s, error.message());
-        return false;
-    }
-    return true;
+    return runGuarded(
+               [&] {
+                   Db db = OpenDb();
+                   const QString jockeyIs = u" WHERE UPPER(Jockey) = UPPER(?)"_s;
+                   const QDate stored = dateOf(db.scalar(u"SELECT LastInvoiceDate FROM Jockey"_s + jockeyIs, {name}));
+                   if (stored.isValid() && stored >= end) {
+                       // Moving it back would offer the periods in between again, to be billed twice.
+                       dialogs.information(
+                           kInvoiceUpdateTitle,
+                           done + u"\r\rThe Last Invoice Date of %1 stays %2: it is not before this invoice's end "
+                                  "(%3)."_s.arg(name, stored.toString(format), end.toString(format)));
+                       return true;
+                   }
+                   if (dialogs.askYesNo(kInvoiceUpdateTitle,
+                                        done + u"\r\rUpdate the Last Invoice Date for Jockey %1 to %2?"_s.arg(
+                                                   name, end.toString(format))))
+                       db.exec(u"UPDATE Jockey SET LastInvoiceDate = ?"_s + jockeyIs,
+                               {end.toString(Qt::ISODate), name});
+                   return true;
+               },
+               dialogs)
+        .value_or(false);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/Currency.h"
+#include "core/Currency.h"
 
 #include <QDate>
 #include <QList>

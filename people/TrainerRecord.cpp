@@ -1,20 +1,11 @@
 #include "TrainerRecord.h"
 
+#include "core/TextRules.h"
 #include "db/Database.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace trainers {
-
-namespace {
-
-QVariant textOrNull(const QString &text)
-{
-    const QString trimmed = text.trimmed();
-    return trimmed.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(trimmed);
-}
-
-} // namespace
 
 EditorStart editorStart(const QString &name, const TrainerNotes &detailBoxes)
 {
@@ -43,8 +34,12 @@ void storeTrainer(const TrainerNotes &notes)
 {
     Db db = OpenDb();
     Transaction transaction(db);
-    const QVariantList values{textOrNull(notes.location), textOrNull(notes.phone), textOrNull(notes.mobile),
-                              textOrNull(notes.comments), notes.ignore ? 1 : 0,    notes.name};
+    const QVariantList values{textOrNull(notes.location.trimmed()),
+                              textOrNull(notes.phone.trimmed()),
+                              textOrNull(notes.mobile.trimmed()),
+                              textOrNull(notes.comments.trimmed()),
+                              notes.ignore ? 1 : 0,
+                              notes.name};
     // A second window may have added the trainer meanwhile: then this one updates it.
     if (db.scalar(u"SELECT 1 FROM Trainer WHERE TrainerName = ?"_s, {notes.name}).isValid())
         db.exec(u"UPDATE Trainer SET TrainerLocation = ?, Phone = ?, TrainerMobile = ?, TrainerComments = ?, "

@@ -35,19 +35,9 @@ QString ManagedJockeys::IconJockeyList()
     return list();
 }
 
-void ManagedJockeys::setIconJockeyList(const QString &value)
-{
-    list() = value;
-}
-
 QString ManagedJockeys::IconJockey()
 {
     return iconJockey();
-}
-
-void ManagedJockeys::setIconJockey(const QString &jockey)
-{
-    iconJockey() = jockey;
 }
 
 void ManagedJockeys::rebuild(const QStringList &jockeys)

@@ -13,9 +13,7 @@ class ManagedJockeys
 {
 public:
     static QString IconJockeyList();
-    static void setIconJockeyList(const QString &list);
     static QString IconJockey();
-    static void setIconJockey(const QString &jockey);
 
     // Every managed jockey counts again: no icon jockey, the list built from `jockeys`.
     static void rebuild(const QStringList &jockeys);

@@ -1,14 +1,12 @@
 #include "RiderName.h"
 
+#include "core/TextRules.h"
+
 #include <QStringList>
 
 QString plainRiderName(const QString &fieldRider)
 {
-    QString name = fieldRider;
-    const qsizetype bracket = name.indexOf(u'(');
-    if (bracket >= 0)
-        name.truncate(bracket);
-    name = name.simplified();
+    QString name = nameBeforeBracket(fieldRider).simplified();
 
     static const QStringList titles = {QStringLiteral("Ms"),  QStringLiteral("Miss"),  QStringLiteral("Mrs"),
                                        QStringLiteral("Mr"),  QStringLiteral("Mx"),    QStringLiteral("Dr"),

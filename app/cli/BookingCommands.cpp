@@ -5,6 +5,7 @@
 #include "bookings/BookingOperations.h"
 #include "bookings/BookingPickLists.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 
 #include <algorithm>
 #include <functional>
@@ -13,21 +14,15 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// One line of text per field: a tab or line break inside a value would split it.
-QString flat(QString text)
-{
-    return text.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
-}
-
 QString lineText(const bookinglist::Line &line)
 {
-    return QStringList{flat(line.meetingCode),
+    return QStringList{cli::flat(line.meetingCode),
                        line.raceNumber > 0 ? QString::number(line.raceNumber) : QString(),
                        line.time,
-                       flat(line.horse),
-                       flat(line.trainer),
-                       flat(line.jockey),
-                       flat(line.state),
+                       cli::flat(line.horse),
+                       cli::flat(line.trainer),
+                       cli::flat(line.jockey),
+                       cli::flat(line.state),
                        line.confirmed ? u"1"_s : u"0"_s}
         .join(u'\t');
 }
@@ -56,12 +51,9 @@ std::optional<Booking> storedBooking(const QString &meetingCode, const QString &
 template <typename Step> int guarded(CliDialogs &dialogs, Step step)
 {
     cli::loadSettings();
-    try {
-        return step();
-    } catch (const DbError &error) {
-        dialogs.critical(u"Error"_s, error.message());
-        return 1;
-    }
+    int code = 1;
+    runGuarded([&] { code = step(); }, dialogs);
+    return code;
 }
 
 const char *kBookUsage = "usage: book MEETING RACE HORSE [JOCKEY] [--state TEXT]";

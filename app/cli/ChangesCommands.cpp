@@ -3,20 +3,13 @@
 #include "CliDialogs.h"
 #include "bookings/FieldChangeLog.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 
 #include <algorithm>
 
 namespace {
 
 const char *kUsage = "usage: changes [--since YYYY-MM-DD] [--meeting CODE] [--unseen] | changes --remove-booking ID...";
-
-// One line of text per field: a tab or line break inside a value would split it.
-QString flat(const QString &text)
-{
-    QString value = text;
-    value.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-    return value.replace(QLatin1Char('\n'), QLatin1Char(' '));
-}
 
 int removeBookings(const QStringList &arguments, CliDialogs &dialogs)
 {
@@ -54,39 +47,39 @@ int removeBookings(const QStringList &arguments, CliDialogs &dialogs)
 int changesCommand(const QStringList &arguments, CliDialogs &dialogs)
 {
     cli::loadSettings();
-    try {
-        if (arguments.value(0) == QLatin1String("--remove-booking"))
-            return removeBookings(arguments.mid(1), dialogs);
+    return runGuarded(
+               [&] {
+                   if (arguments.value(0) == QLatin1String("--remove-booking"))
+                       return removeBookings(arguments.mid(1), dialogs);
 
-        fieldchangelog::Filter filter;
-        for (qsizetype i = 0; i < arguments.size(); ++i) {
-            const QString &argument = arguments.at(i);
-            if (argument == QLatin1String("--unseen")) {
-                filter.unseenOnly = true;
-            } else if (argument == QLatin1String("--since") && i + 1 < arguments.size()) {
-                filter.since = QDate::fromString(arguments.at(++i), Qt::ISODate);
-                if (!filter.since.isValid()) {
-                    cli::err(QStringLiteral("changes: --since takes a date YYYY-MM-DD"));
-                    return 2;
-                }
-            } else if (argument == QLatin1String("--meeting") && i + 1 < arguments.size()) {
-                filter.meetingCode = arguments.at(++i).trimmed();
-            } else {
-                cli::err(QLatin1String(kUsage));
-                return 2;
-            }
-        }
-        for (const fieldchangelog::StoredChange &change : fieldchangelog::changes(filter)) {
-            cli::out(QStringList{QString::number(change.id), change.changedAt, change.meetingCode,
-                                 QString::number(change.raceNumber), flat(change.horse), change.kind,
-                                 flat(change.before), flat(change.after), flat(change.jockey)}
-                         .join(QLatin1Char('\t')));
-        }
-    } catch (const DbError &error) {
-        dialogs.critical(QStringLiteral("Error"), error.message());
-        return 1;
-    }
-    return 0;
+                   fieldchangelog::Filter filter;
+                   for (qsizetype i = 0; i < arguments.size(); ++i) {
+                       const QString &argument = arguments.at(i);
+                       if (argument == QLatin1String("--unseen")) {
+                           filter.unseenOnly = true;
+                       } else if (argument == QLatin1String("--since") && i + 1 < arguments.size()) {
+                           filter.since = QDate::fromString(arguments.at(++i), Qt::ISODate);
+                           if (!filter.since.isValid()) {
+                               cli::err(QStringLiteral("changes: --since takes a date YYYY-MM-DD"));
+                               return 2;
+                           }
+                       } else if (argument == QLatin1String("--meeting") && i + 1 < arguments.size()) {
+                           filter.meetingCode = arguments.at(++i).trimmed();
+                       } else {
+                           cli::err(QLatin1String(kUsage));
+                           return 2;
+                       }
+                   }
+                   for (const fieldchangelog::StoredChange &change : fieldchangelog::changes(filter)) {
+                       cli::out(QStringList{QString::number(change.id), change.changedAt, change.meetingCode,
+                                            QString::number(change.raceNumber), cli::flat(change.horse), change.kind,
+                                            cli::flat(change.before), cli::flat(change.after), cli::flat(change.jockey)}
+                                    .join(QLatin1Char('\t')));
+                   }
+                   return 0;
+               },
+               dialogs)
+        .value_or(1);
 }
 
 const cli::Registration changes(

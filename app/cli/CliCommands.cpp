@@ -49,6 +49,11 @@ int run(const QString &name, const QStringList &arguments, CliDialogs &dialogs)
     return it->command(arguments, dialogs);
 }
 
+QString flat(QString text)
+{
+    return text.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
+}
+
 void out(const QString &line)
 {
     std::fprintf(stdout, "%s\n", qPrintable(line));

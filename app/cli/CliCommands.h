@@ -25,6 +25,8 @@ int run(const QString &name, const QStringList &arguments, CliDialogs &dialogs);
 // Prints a line to stdout / stderr.
 void out(const QString &line);
 void err(const QString &line);
+// A value as one field of a tab-separated line: a tab or line break inside it would split it.
+QString flat(QString text);
 
 // Loads the settings (as the program does at start), puts the default database folder in place and
 // loads the data-server account every command sends (the keychain's password where one runs); false

@@ -6,6 +6,7 @@
 #include "core/cAppSettings.h"
 #include "db/Compaction.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 #include "db/Schema.h"
 #include "db/SchemaUpgrade.h"
 
@@ -26,12 +27,8 @@ int initCommand(const QStringList &, CliDialogs &dialogs)
     }
     const QString path = databaseFilePath();
     if (!QFileInfo::exists(path)) {
-        try {
-            schema::createDatabase(path);
-        } catch (const DbError &error) {
-            dialogs.critical(QStringLiteral("Error"), error.message());
+        if (!runGuarded([&] { schema::createDatabase(path); }, dialogs))
             return 1;
-        }
     }
     cli::out(QDir::toNativeSeparators(path));
     return 0;
@@ -42,12 +39,8 @@ int upgradeCommand(const QStringList &, CliDialogs &dialogs)
     cli::loadSettings();
     cAppSettings &settings = cAppSettings::instance();
     const float before = settings.AppVersion;
-    try {
-        UpgradeSchema();
-    } catch (const DbError &error) {
-        dialogs.critical(QStringLiteral("Error"), error.message());
+    if (!runGuarded([&] { UpgradeSchema(); }, dialogs))
         return 1;
-    }
     cli::out(QStringLiteral("AppVersion %1 -> %2").arg(QString::number(before, 'g', 6), QString::number(settings.AppVersion, 'g', 6)));
     return 0;
 }

@@ -2,6 +2,7 @@
 #include "CliCommands.h"
 #include "CliDialogs.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 #include "formdata/HorseForm.h"
 #include "formdata/RemoteQuery.h"
 #include "formdata/RideStatistics.h"
@@ -25,36 +26,39 @@ int downloadRidesCommand(const QStringList &arguments, CliDialogs &dialogs)
     cli::loadSettings();
     // Every jockey's download is one batch: a data server that is down is said once.
     const DataServerBatch dataServer;
-    try {
-        QList<JockeyDownloadDate> jockeys = jockeyDownloadDates();
-        if (!jockey.isEmpty()) {
-            const auto known = std::find_if(jockeys.cbegin(), jockeys.cend(), [&](const JockeyDownloadDate &entry) {
-                return entry.jockey.compare(jockey, Qt::CaseInsensitive) == 0;
-            });
-            // A name that is not (yet) a managed jockey still downloads, from the floor date.
-            jockeys = {known != jockeys.cend() ? *known : JockeyDownloadDate{jockey, kRideStatsFloor, false}};
-        }
-        int status = 0;
-        for (const JockeyDownloadDate &entry : jockeys) {
-            const RideDownloadResult result = DownloadJockeyRides(entry.jockey, full || entry.full, entry.since);
-            if (!result.answered) {
-                cli::out(QStringLiteral("%1: failed").arg(entry.jockey));
-                status = 1;
-                continue;
-            }
-            for (const QString &skipped : result.skipped)
-                cli::err(QStringLiteral("skipped %1").arg(skipped));
-            cli::out(QStringLiteral("%1: %2 rows received, %3 added, %4 updated")
-                         .arg(entry.jockey)
-                         .arg(result.received)
-                         .arg(result.added)
-                         .arg(result.updated));
-        }
-        return status;
-    } catch (const DbError &error) {
-        dialogs.critical(QStringLiteral("Error"), error.message());
-        return 1;
-    }
+    return runGuarded(
+               [&] {
+                   QList<JockeyDownloadDate> jockeys = jockeyDownloadDates();
+                   if (!jockey.isEmpty()) {
+                       const auto known =
+                           std::find_if(jockeys.cbegin(), jockeys.cend(), [&](const JockeyDownloadDate &entry) {
+                               return entry.jockey.compare(jockey, Qt::CaseInsensitive) == 0;
+                           });
+                       // A name that is not (yet) a managed jockey still downloads, from the floor date.
+                       jockeys = {known != jockeys.cend() ? *known
+                                                          : JockeyDownloadDate{jockey, kRideStatsFloor, false}};
+                   }
+                   int status = 0;
+                   for (const JockeyDownloadDate &entry : jockeys) {
+                       const RideDownloadResult result =
+                           DownloadJockeyRides(entry.jockey, full || entry.full, entry.since);
+                       if (!result.answered) {
+                           cli::out(QStringLiteral("%1: failed").arg(entry.jockey));
+                           status = 1;
+                           continue;
+                       }
+                       for (const QString &skipped : result.skipped)
+                           cli::err(QStringLiteral("skipped %1").arg(skipped));
+                       cli::out(QStringLiteral("%1: %2 rows received, %3 added, %4 updated")
+                                    .arg(entry.jockey)
+                                    .arg(result.received)
+                                    .arg(result.added)
+                                    .arg(result.updated));
+                   }
+                   return status;
+               },
+               dialogs)
+        .value_or(1);
 }
 
 int enrichCommand(const QStringList &arguments, CliDialogs &dialogs)
@@ -73,20 +77,20 @@ int enrichCommand(const QStringList &arguments, CliDialogs &dialogs)
         }
     }
     cli::loadSettings();
-    try {
-        const HorseFormResult result = FetchHorseForm(arguments.at(0), race);
-        if (!result.answered)
-            return 1;
-        for (const QString &skipped : result.skipped)
-            cli::err(skippedFormLine(skipped));
-        cli::out(QStringLiteral("%1 horses in the answer, %2 nominations updated")
-                     .arg(result.horsesInAnswer)
-                     .arg(result.nomsUpdated));
-        return 0;
-    } catch (const DbError &error) {
-        dialogs.critical(QStringLiteral("Error"), error.message());
-        return 1;
-    }
+    return runGuarded(
+               [&] {
+                   const HorseFormResult result = FetchHorseForm(arguments.at(0), race);
+                   if (!result.answered)
+                       return 1;
+                   for (const QString &skipped : result.skipped)
+                       cli::err(skippedFormLine(skipped));
+                   cli::out(QStringLiteral("%1 horses in the answer, %2 nominations updated")
+                                .arg(result.horsesInAnswer)
+                                .arg(result.nomsUpdated));
+                   return 0;
+               },
+               dialogs)
+        .value_or(1);
 }
 
 const cli::Registration downloadRides(

@@ -3,18 +3,11 @@
 #include "CliDialogs.h"
 #include "bookings/BookingHistory.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 
 namespace {
 
 const char *kUsage = "usage: booking-history [--meeting CODE] [--horse NAME] [--jockey NAME] [--since YYYY-MM-DD]";
-
-// One line of text per field: a tab or line break inside a value would split it.
-QString flat(const QString &text)
-{
-    QString value = text;
-    value.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-    return value.replace(QLatin1Char('\n'), QLatin1Char(' '));
-}
 
 QString yesNo(const std::optional<bool> &confirmed)
 {
@@ -45,17 +38,18 @@ int bookingHistoryCommand(const QStringList &arguments, CliDialogs &dialogs)
         }
     }
     cli::loadSettings();
-    try {
-        for (const bookinghistory::Entry &e : bookinghistory::entries(filter)) {
-            cli::out(QStringList{e.loggedAt, e.meetingCode, flat(e.raceCode), flat(e.horse), flat(e.trainer),
-                                 flat(e.jockeyBefore), flat(e.jockeyAfter), flat(e.stateBefore), flat(e.stateAfter),
-                                 yesNo(e.confirmedBefore), yesNo(e.confirmedAfter), e.source}
-                         .join(QLatin1Char('\t')));
-        }
-    } catch (const DbError &error) {
-        dialogs.critical(QStringLiteral("Error"), error.message());
+    if (!runGuarded(
+            [&] {
+                for (const bookinghistory::Entry &e : bookinghistory::entries(filter)) {
+                    cli::out(QStringList{e.loggedAt, e.meetingCode, cli::flat(e.raceCode), cli::flat(e.horse),
+                                         cli::flat(e.trainer), cli::flat(e.jockeyBefore), cli::flat(e.jockeyAfter),
+                                         cli::flat(e.stateBefore), cli::flat(e.stateAfter), yesNo(e.confirmedBefore),
+                                         yesNo(e.confirmedAfter), e.source}
+                                 .join(QLatin1Char('\t')));
+                }
+            },
+            dialogs))
         return 1;
-    }
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include "core/Clock.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 #include "invoicing/InvoiceReport.h"
 #include "invoicing/JockeyInvoice.h"
 
@@ -63,67 +64,68 @@ int invoiceCommand(const QStringList &arguments, CliDialogs &dialogs)
         return 2;
     cli::loadSettings();
     const cAppSettings &settings = cAppSettings::instance();
-    try {
-        const std::optional<InvoiceJockey> jockey = readInvoiceJockey(options.jockey);
-        if (!jockey) {
-            dialogs.critical(u"Error"_s, u"There is no jockey named %1"_s.arg(options.jockey));
-            return 1;
-        }
-        InvoicePeriod period = offeredPeriod(*jockey);
-        if (!dateOption(options.from, "--from", &period.start) || !dateOption(options.to, "--to", &period.end))
-            return 2;
-        if (period.end < period.start) {
-            dialogs.critical(kSettingsTitle, u"The end date is before the start date"_s);
-            return 2;
-        }
-        QString message;
-        const std::optional<InvoiceCharges> charges =
-            parseCharges(options.scratchings, options.trials, settings.ExtChgText1,
-                         options.extra1.value_or(Currency::cents(settings.ExtChgVal1.cents).toPlainText()),
-                         settings.ExtChgText2,
-                         options.extra2.value_or(Currency::cents(settings.ExtChgVal2.cents).toPlainText()), &message);
-        if (!charges) {
-            dialogs.message(kSettingsTitle, message, UserDialogs::Icon::None);
-            return 2;
-        }
+    return runGuarded(
+               [&] {
+                   const std::optional<InvoiceJockey> jockey = readInvoiceJockey(options.jockey);
+                   if (!jockey) {
+                       dialogs.critical(u"Error"_s, u"There is no jockey named %1"_s.arg(options.jockey));
+                       return 1;
+                   }
+                   InvoicePeriod period = offeredPeriod(*jockey);
+                   if (!dateOption(options.from, "--from", &period.start) ||
+                       !dateOption(options.to, "--to", &period.end))
+                       return 2;
+                   if (period.end < period.start) {
+                       dialogs.critical(kSettingsTitle, u"The end date is before the start date"_s);
+                       return 2;
+                   }
+                   QString message;
+                   const std::optional<InvoiceCharges> charges =
+                       parseCharges(options.scratchings, options.trials, settings.ExtChgText1,
+                                    options.extra1.value_or(settings.ExtChgVal1.toPlainText()), settings.ExtChgText2,
+                                    options.extra2.value_or(settings.ExtChgVal2.toPlainText()), &message);
+                   if (!charges) {
+                       dialogs.message(kSettingsTitle, message, UserDialogs::Icon::None);
+                       return 2;
+                   }
 
-        const InvoiceReport report(computeJockeyInvoice(*jockey, period, *charges, currentParticulars()));
-        const JockeyInvoice &invoice = report.invoice();
-        cli::out(u"Invoice No.: "_s + invoice.particulars.invoiceNumber);
-        cli::out(u"Period: "_s + period.start.toString(Qt::ISODate) + u" to "_s + period.end.toString(Qt::ISODate));
-        for (const InvoiceFooterLine &line : invoice.footer)
-            cli::out(line.label + u": "_s + line.value);
-        if (!invoice.missingRateNote.isEmpty())
-            cli::err(u"Note: "_s + invoice.missingRateNote);
+                   const InvoiceReport report(computeJockeyInvoice(*jockey, period, *charges, currentParticulars()));
+                   const JockeyInvoice &invoice = report.invoice();
+                   cli::out(u"Invoice No.: "_s + invoice.particulars.invoiceNumber);
+                   cli::out(u"Period: "_s + period.start.toString(Qt::ISODate) + u" to "_s +
+                            period.end.toString(Qt::ISODate));
+                   for (const InvoiceFooterLine &line : invoice.footer)
+                       cli::out(line.label + u": "_s + line.value);
+                   if (!invoice.missingRateNote.isEmpty())
+                       cli::err(u"Note: "_s + invoice.missingRateNote);
 
-        // Figures alone leave nothing behind: only a written file spends the invoice number.
-        const QString warning = invoiceWarning(invoice, Clock::instance().today());
-        if (options.pdf.isEmpty() && options.csv.isEmpty()) {
-            if (!warning.isEmpty())
-                cli::err(u"Note: "_s + warning);
-            return 0;
-        }
-        if (!warning.isEmpty() && !dialogs.askYesNo(kSettingsTitle, warning + u"\r\r"_s + kMakeAnyway))
-            return 1;
-        // A file that was written has left the program even when the next one fails: its number is spent.
-        QString why;
-        QStringList made;
-        for (const auto &[path, pdf] : {std::pair{options.pdf, true}, std::pair{options.csv, false}}) {
-            if (path.isEmpty())
-                continue;
-            if (!(pdf ? report.writePdf(path, &why) : report.writeCsv(path, &why)))
-                break;
-            made << u"exported to "_s + path;
-            why.clear();
-        }
-        if (!why.isEmpty())
-            dialogs.critical(u"Error"_s, why);
-        const bool settled = made.isEmpty() || settleInvoice(invoice, made);
-        return why.isEmpty() && settled ? 0 : 1;
-    } catch (const DbError &error) {
-        dialogs.critical(u"Error"_s, error.message());
-        return 1;
-    }
+                   // Figures alone leave nothing behind: only a written file spends the invoice number.
+                   const QString warning = invoiceWarning(invoice, Clock::instance().today());
+                   if (options.pdf.isEmpty() && options.csv.isEmpty()) {
+                       if (!warning.isEmpty())
+                           cli::err(u"Note: "_s + warning);
+                       return 0;
+                   }
+                   if (!warning.isEmpty() && !dialogs.askYesNo(kSettingsTitle, warning + u"\r\r"_s + kMakeAnyway))
+                       return 1;
+                   // A file that was written has left the program even when the next one fails: its number is spent.
+                   QString why;
+                   QStringList made;
+                   for (const auto &[path, pdf] : {std::pair{options.pdf, true}, std::pair{options.csv, false}}) {
+                       if (path.isEmpty())
+                           continue;
+                       if (!(pdf ? report.writePdf(path, &why) : report.writeCsv(path, &why)))
+                           break;
+                       made << u"exported to "_s + path;
+                       why.clear();
+                   }
+                   if (!why.isEmpty())
+                       dialogs.critical(u"Error"_s, why);
+                   const bool settled = made.isEmpty() || settleInvoice(invoice, made);
+                   return why.isEmpty() && settled ? 0 : 1;
+               },
+               dialogs)
+        .value_or(1);
 }
 
 const cli::Registration

@@ -5,6 +5,7 @@
 #include "bookings/RaceRunners.h"
 #include "bookings/WeightCalculation.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 
 #include <QFileInfo>
 
@@ -23,27 +24,27 @@ int calcWeightsCommand(const QStringList &arguments, CliDialogs &dialogs)
         return 2;
     }
     cli::loadSettings();
-    try {
-        const QString meeting = arguments.at(0);
-        if (!racewindow::loadMeetingHeader(meeting).found) {
-            cli::err(QStringLiteral("calc-weights: no meeting %1").arg(meeting));
-            return 1;
-        }
-        const racewindow::RaceHeader header = racewindow::loadRaceHeader(meeting, race);
-        if (!header.found) {
-            cli::err(QStringLiteral("calc-weights: meeting %1 has no race %2").arg(meeting).arg(race));
-            return 1;
-        }
-        const WeightResult result = CalculateWeights(meeting, race, arguments.at(2), header.raceText);
-        if (result.outcome != WeightResult::Outcome::Done)
-            return 1;
-        for (const RunnerWeight &runner : result.runners)
-            cli::out(QStringLiteral("%1\t%2").arg(runner.horse, QString::number(runner.weight, 'f', 1)));
-        return 0;
-    } catch (const DbError &error) {
-        dialogs.critical(QStringLiteral("Error"), error.message());
-        return 1;
-    }
+    return runGuarded(
+               [&] {
+                   const QString meeting = arguments.at(0);
+                   if (!racewindow::loadMeetingHeader(meeting).found) {
+                       cli::err(QStringLiteral("calc-weights: no meeting %1").arg(meeting));
+                       return 1;
+                   }
+                   const racewindow::RaceHeader header = racewindow::loadRaceHeader(meeting, race);
+                   if (!header.found) {
+                       cli::err(QStringLiteral("calc-weights: meeting %1 has no race %2").arg(meeting).arg(race));
+                       return 1;
+                   }
+                   const WeightResult result = CalculateWeights(meeting, race, arguments.at(2), header.raceText);
+                   if (result.outcome != WeightResult::Outcome::Done)
+                       return 1;
+                   for (const RunnerWeight &runner : result.runners)
+                       cli::out(QStringLiteral("%1\t%2").arg(runner.horse, QString::number(runner.weight, 'f', 1)));
+                   return 0;
+               },
+               dialogs)
+        .value_or(1);
 }
 
 int meetingReportCommand(const QStringList &arguments, CliDialogs &dialogs)
@@ -65,26 +66,27 @@ int meetingReportCommand(const QStringList &arguments, CliDialogs &dialogs)
         return 2;
     }
     cli::loadSettings();
-    try {
-        const meetingreport::Report report = meetingreport::buildReport(meeting);
-        if (!report.found) {
-            cli::err(QStringLiteral("meeting-report: no meeting %1").arg(meeting));
-            return 1;
-        }
-        if (!meetingreport::writePdf(report, pdf)) {
-            dialogs.critical(QStringLiteral("Error"), QStringLiteral("The PDF file could not be written: %1").arg(pdf));
-            return 1;
-        }
-        cli::out(QStringLiteral("%1: %2 runners in %3 races, %4 pages")
-                     .arg(QFileInfo(pdf).absoluteFilePath())
-                     .arg(report.lineCount())
-                     .arg(report.groups.size())
-                     .arg(meetingreport::pageCount(report)));
-        return 0;
-    } catch (const DbError &error) {
-        dialogs.critical(QStringLiteral("Error"), error.message());
-        return 1;
-    }
+    return runGuarded(
+               [&] {
+                   const meetingreport::Report report = meetingreport::buildReport(meeting);
+                   if (!report.found) {
+                       cli::err(QStringLiteral("meeting-report: no meeting %1").arg(meeting));
+                       return 1;
+                   }
+                   if (!meetingreport::writePdf(report, pdf)) {
+                       dialogs.critical(QStringLiteral("Error"),
+                                        QStringLiteral("The PDF file could not be written: %1").arg(pdf));
+                       return 1;
+                   }
+                   cli::out(QStringLiteral("%1: %2 runners in %3 races, %4 pages")
+                                .arg(QFileInfo(pdf).absoluteFilePath())
+                                .arg(report.lineCount())
+                                .arg(report.groups.size())
+                                .arg(meetingreport::pageCount(report)));
+                   return 0;
+               },
+               dialogs)
+        .value_or(1);
 }
 
 const cli::Registration calcWeights("calc-weights",

@@ -4,6 +4,7 @@
 #include "core/Clock.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 #include "rides/RideCalendar.h"
 #include "rides/RideSheet.h"
 #include "rides/RideSheetReport.h"
@@ -66,35 +67,35 @@ int rideSheetCommand(const QStringList &arguments, CliDialogs &dialogs)
     if (!dateOption("ride-sheet", date, "--date", &first))
         return 2;
     cli::loadSettings();
-    try {
-        QString name;
-        if (!all) {
-            name = ridesheet::managedJockeyNamed(jockey);
-            if (name.isEmpty()) {
-                dialogs.critical(u"Error"_s, u"There is no jockey named %1"_s.arg(jockey));
-                return 1;
-            }
-        }
-        if (!first.isValid())
-            first = ridesheet::nextDayWithRides(name, Clock::instance().today());
-        const QList<Ride> rides = ridesheet::readRides(name, first, days);
-        for (const Ride &ride : rides)
-            cli::out(ridesheet::rideLine(ride));
-        QString why;
-        if (!pdf.isEmpty() &&
-            !RideSheetReport(rides, cAppSettings::instance().Companyname, first, days).writePdf(pdf, &why)) {
-            dialogs.critical(u"Error"_s, why);
-            return 1;
-        }
-        if (!ics.isEmpty() && !ridecalendar::writeCalendar(ics, rides, Clock::instance().now(), &why)) {
-            dialogs.critical(u"Error"_s, why);
-            return 1;
-        }
-        return 0;
-    } catch (const DbError &error) {
-        dialogs.critical(u"Error"_s, error.message());
-        return 1;
-    }
+    return runGuarded(
+               [&] {
+                   QString name;
+                   if (!all) {
+                       name = ridesheet::managedJockeyNamed(jockey);
+                       if (name.isEmpty()) {
+                           dialogs.critical(u"Error"_s, u"There is no jockey named %1"_s.arg(jockey));
+                           return 1;
+                       }
+                   }
+                   if (!first.isValid())
+                       first = ridesheet::nextDayWithRides(name, Clock::instance().today());
+                   const QList<Ride> rides = ridesheet::readRides(name, first, days);
+                   for (const Ride &ride : rides)
+                       cli::out(ridesheet::rideLine(ride));
+                   QString why;
+                   if (!pdf.isEmpty() &&
+                       !RideSheetReport(rides, cAppSettings::instance().Companyname, first, days).writePdf(pdf, &why)) {
+                       dialogs.critical(u"Error"_s, why);
+                       return 1;
+                   }
+                   if (!ics.isEmpty() && !ridecalendar::writeCalendar(ics, rides, Clock::instance().now(), &why)) {
+                       dialogs.critical(u"Error"_s, why);
+                       return 1;
+                   }
+                   return 0;
+               },
+               dialogs)
+        .value_or(1);
 }
 
 int seasonCommand(const QStringList &arguments, CliDialogs &dialogs)
@@ -114,19 +115,19 @@ int seasonCommand(const QStringList &arguments, CliDialogs &dialogs)
         cli::err(u"season: --to is before --from"_s);
         return 2;
     }
-    try {
-        const QString name = ridesheet::managedJockeyNamed(jockey);
-        if (name.isEmpty()) {
-            dialogs.critical(u"Error"_s, u"There is no jockey named %1"_s.arg(jockey));
-            return 1;
-        }
-        for (const MonthFigures &month : season::monthFigures(name, range))
-            cli::out(season::monthLine(month));
-        return 0;
-    } catch (const DbError &error) {
-        dialogs.critical(u"Error"_s, error.message());
-        return 1;
-    }
+    return runGuarded(
+               [&] {
+                   const QString name = ridesheet::managedJockeyNamed(jockey);
+                   if (name.isEmpty()) {
+                       dialogs.critical(u"Error"_s, u"There is no jockey named %1"_s.arg(jockey));
+                       return 1;
+                   }
+                   for (const MonthFigures &month : season::monthFigures(name, range))
+                       cli::out(season::monthLine(month));
+                   return 0;
+               },
+               dialogs)
+        .value_or(1);
 }
 
 const cli::Registration rideSheet(

@@ -2,6 +2,7 @@
 #include "CliCommands.h"
 #include "CliDialogs.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 #include "import/MeetingMove.h"
 #include "import/TrackAlias.h"
 #include "import/WebFieldDownload.h"
@@ -114,18 +115,18 @@ int trackAliasCommand(const QStringList &arguments, CliDialogs &dialogs)
         return 2;
     }
     cli::loadSettings();
-    try {
-        if (arguments.size() == 2) {
-            const QString code = arguments.at(1).trimmed() == QLatin1String("-") ? QString() : arguments.at(1);
-            trackalias::set(arguments.at(0), code);
-            meetingmove::offerMovesForTrack(arguments.at(0), code);
-        }
-        for (const auto &[venue, code] : trackalias::all())
-            cli::out(venue + QLatin1Char('\t') + (code.isEmpty() ? QStringLiteral("-") : code));
-    } catch (const DbError &error) {
-        dialogs.critical(QStringLiteral("Error"), error.message());
+    if (!runGuarded(
+            [&] {
+                if (arguments.size() == 2) {
+                    const QString code = arguments.at(1).trimmed() == QLatin1String("-") ? QString() : arguments.at(1);
+                    trackalias::set(arguments.at(0), code);
+                    meetingmove::offerMovesForTrack(arguments.at(0), code);
+                }
+                for (const auto &[venue, code] : trackalias::all())
+                    cli::out(venue + QLatin1Char('\t') + (code.isEmpty() ? QStringLiteral("-") : code));
+            },
+            dialogs))
         return 1;
-    }
     return 0;
 }
 

@@ -5,6 +5,7 @@
 #include "bookings/ui/FrmChanges.h"
 #include "core/UserDialogs.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 
 #include <QAction>
 #include <QEvent>
@@ -62,13 +63,7 @@ void ChangesCommands::connectWindow(FrmChanges *changes)
     m_connected = changes;
     connect(changes, &FrmChanges::changesReviewed, this, &ChangesCommands::refreshCount);
     // The nominations list shows bookings: one removed there must go from it too.
-    connect(changes, &FrmChanges::bookingsChanged, this, [this] {
-        try {
-            m_window->reloadNoms();
-        } catch (const DbError &error) {
-            UserDialogs::instance().critical(u"Error"_s, error.message());
-        }
-    });
+    connect(changes, &FrmChanges::bookingsChanged, this, [this] { runGuarded([&] { m_window->reloadNoms(); }); });
 }
 
 void ChangesCommands::showLoadedChanges()

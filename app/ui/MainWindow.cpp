@@ -15,6 +15,7 @@
 #include "app/Startup.h"
 #include "core/Clock.h"
 #include "db/Backups.h"
+#include "db/DbGuard.h"
 #include "bookings/BookingPickLists.h"
 #include "bookings/ui/ListModel.h"
 #include "bookings/ui/ListViews.h"
@@ -305,9 +306,9 @@ bool MainWindow::load()
     ::showStatus(QStringLiteral("Loading Data into Grid - setup grdJockey"));
     listviews::setupColumns(grdJockey);
     ::showStatus(QStringLiteral("Loading Data into Grid - Load grdMeeting"));
-    guarded([this] { reloadMeetings(); });
+    runGuarded([this] { reloadMeetings(); });
     ::showStatus(QStringLiteral("Loading Data into Grid - Load grdJockey"));
-    guarded([this] { reloadJockeys(); });
+    runGuarded([this] { reloadJockeys(); });
     ::showStatus(QStringLiteral("Loading Settings"));
     cAppSettings::instance().LoadSettings();
     fitDefaultLayout();
@@ -320,7 +321,7 @@ bool MainWindow::load()
     drawNow();
     ::showStatus(QStringLiteral("Loading Data into Grid - Load grdNames"));
     statusBar()->showMessage(QStringLiteral("Loading the trainers..."));
-    guarded([this] {
+    runGuarded([this] {
         cmbBookText->clear();
         cmbBookText->addItems(LoadBookingStates());
         reloadTrainers();
@@ -354,7 +355,6 @@ void MainWindow::startBackgroundWork()
     connect(m_backup, &BackgroundJob::finished, this, [this](const QString &outcome) {
         if (!outcome.isEmpty())
             showStatus(outcome);
-        emit backgroundWorkFinished();
     });
     m_rideRefresh->start(&riderefresh::refreshAll);
 }

@@ -121,9 +121,6 @@ signals:
     void trainerFormRequested(const QString &trainer);
     // The race window on a meeting's race (0: the meeting view).
     void raceWindowRequested(const QString &meetingCode, int raceNumber);
-    // The work started after the window showed (the ride refresh, then the backup) has ended; its
-    // outcome is in the status bar.
-    void backgroundWorkFinished();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -173,16 +170,6 @@ private:
     bool isIgnoredTrainer(int row) const;
     // A new current row of grdNames: its trainer is chosen, or refused (ignored) after the gesture.
     void followTrainerRow(int row);
-    // A failed statement ends the gesture with a message; the window stays usable.
-    template<typename Step>
-    void guarded(Step step)
-    {
-        try {
-            step();
-        } catch (const DbError &error) {
-            UserDialogs::instance().critical(QStringLiteral("Error"), error.message());
-        }
-    }
 
     ListModel *m_meetings = nullptr;
     ListModel *m_jockeys = nullptr;

@@ -8,6 +8,7 @@
 #include "bookings/ui/ListModel.h"
 #include "bookings/ui/ListViews.h"
 #include "bookings/ui/NominationPick.h"
+#include "db/DbGuard.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -20,7 +21,7 @@ template <typename Gesture> void MainWindow::bookingGesture(int row, Gesture ges
 {
     const BookingUndo::Gesture undoable(BookingUndo::session(), bookinghistory::Source::MainWindow);
     const QString before = bookingOfRow(row);
-    guarded([&] {
+    runGuarded([&] {
         gesture();
         reportBooking(row, before);
     });
@@ -30,9 +31,9 @@ void MainWindow::connectBookings()
 {
     // Undo and redo reach bookings of both windows: the list shows them as stored afterwards.
     BookingUndo &undo = BookingUndo::session();
-    connect(mnuUndo, &QAction::triggered, this, [this, &undo] { guarded([&undo] { undo.undo(); }); });
-    connect(mnuRedo, &QAction::triggered, this, [this, &undo] { guarded([&undo] { undo.redo(); }); });
-    connect(&undo, &BookingUndo::applied, this, [this] { guarded([this] { reloadNoms(); }); });
+    connect(mnuUndo, &QAction::triggered, this, [this, &undo] { runGuarded([&undo] { undo.undo(); }); });
+    connect(mnuRedo, &QAction::triggered, this, [this, &undo] { runGuarded([&undo] { undo.redo(); }); });
+    connect(&undo, &BookingUndo::applied, this, [this] { runGuarded([this] { reloadNoms(); }); });
     connect(&undo, &BookingUndo::changed, this, &MainWindow::updateUndoItems);
     updateUndoItems();
     using namespace mainlists::noms;
@@ -50,7 +51,7 @@ void MainWindow::connectBookings()
         bookingGesture(row, [&] { bookinggestures::chooseState(*m_noms, row, state); });
     });
     connect(grdNoms, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
-        guarded([this, index] { editRequest(index.row() + 1, index.column() + 1); });
+        runGuarded([this, index] { editRequest(index.row() + 1, index.column() + 1); });
     });
 
     // Dragging jockeys, dropping them on nominations, edit requests by key.
@@ -127,7 +128,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         const bool request = key->key() == Qt::Key_F2 || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
             || key->key() == Qt::Key_Space || (!key->text().isEmpty() && key->text().at(0).isPrint());
         if (request && current.isValid()) {
-            guarded([&] { editRequest(current.row() + 1, current.column() + 1); });
+            runGuarded([&] { editRequest(current.row() + 1, current.column() + 1); });
             return true;
         }
     } else if (watched == txtRace->viewport() && event->type() == QEvent::MouseButtonDblClick) {

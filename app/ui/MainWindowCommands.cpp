@@ -13,6 +13,7 @@
 #include "core/UserDialogs.h"
 #include "core/ui/BusyPointer.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 #include "invoicing/ui/frmSelectDate.h"
 
 #include <QAbstractItemModel>
@@ -66,11 +67,7 @@ void showRaceWindow(MainWindow *window, const QString &meetingCode, int raceNumb
     if (meetingCode.isEmpty())
         return;
     FrmRace::open(window, meetingCode, raceNumber);
-    try {
-        window->reloadNoms();
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(u"Error"_s, error.message());
-    }
+    runGuarded([&] { window->reloadNoms(); });
 }
 
 } // namespace
@@ -80,16 +77,6 @@ MainWindowCommands::MainWindowCommands(MainWindow *window) : QObject(window), m_
     setObjectName(u"mainWindowCommands"_s);
     connectMenuBar();
     buildPopups();
-}
-
-template<typename Command>
-void MainWindowCommands::guarded(Command command)
-{
-    try {
-        command();
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(u"Error"_s, error.message());
-    }
 }
 
 void MainWindowCommands::connectMenuBar()
@@ -119,7 +106,7 @@ void MainWindowCommands::buildPopups()
     connect(m_window, &MainWindow::raceWindowRequested, this,
             [this](const QString &meetingCode, int raceNumber) { showRaceWindow(m_window, meetingCode, raceNumber); });
     connect(addItem(mnuPUMenu, "mnuReload", u"Re&load Data"_s, true), &QAction::triggered, this,
-            [this] { guarded([this] { refresh(); }); });
+            [this] { runGuarded([this] { refresh(); }); });
     mnuMeetingForm = addItem(mnuPUMenu, "mnuMeetingForm", u"&Form"_s, false);
     connect(addItem(mnuPUMenu, "mnuDeleteMeeting", u"&Delete Meeting"_s, true), &QAction::triggered, this,
             &MainWindowCommands::deleteMeetings);
@@ -206,7 +193,7 @@ void MainWindowCommands::showPopup(QTableView *grid, const QPoint &pos)
 
 void MainWindowCommands::backupDatabase()
 {
-    guarded([] { maintenance::backupDatabase(); });
+    runGuarded([] { maintenance::backupDatabase(); });
 }
 
 void MainWindowCommands::showBackups()
@@ -215,7 +202,7 @@ void MainWindowCommands::showBackups()
     dialog.exec();
     // A restored database is another file: every list is read from it again.
     if (dialog.restored())
-        guarded([this] {
+        runGuarded([this] {
             reloadMeetings();
             m_window->reloadJockeys();
             refresh();
@@ -230,7 +217,7 @@ void MainWindowCommands::compactDatabase()
 
 void MainWindowCommands::removeUnwantedData()
 {
-    guarded([this] {
+    runGuarded([this] {
         if (!maintenance::removeUnwantedData())
             return;
         reloadMeetings();
@@ -250,7 +237,7 @@ void MainWindowCommands::toggleDebugMode()
 
 void MainWindowCommands::deleteMeetings()
 {
-    guarded([this] {
+    runGuarded([this] {
         const QStringList codes = selectedTexts(m_window->grdMeeting);
         if (codes.isEmpty())
             return;
@@ -271,7 +258,7 @@ void MainWindowCommands::setRemainingStatus()
     const QString state = m_updateStatus->data().toString();
     if (state.isEmpty())
         return;
-    guarded([this, &state] {
+    runGuarded([this, &state] {
         BusyPointer busy;
         const BookingUndo::Gesture undoable(BookingUndo::session(), bookinghistory::Source::MainWindow);
         maintenance::setRemainingStates(m_window->nomsGrid(), m_window->grdNoms->model()->rowCount(), state);
@@ -286,7 +273,7 @@ void MainWindowCommands::trainerJockeyStrikeRate()
 void MainWindowCommands::reloadJockeyFormData()
 {
     // Only the download: the lists and the chosen trainer stay as they are.
-    guarded([this] {
+    runGuarded([this] {
         BusyPointer busy;
         maintenance::reloadJockeyFormData(selectedJockey());
     });
@@ -294,7 +281,7 @@ void MainWindowCommands::reloadJockeyFormData()
 
 void MainWindowCommands::selectJockeyForIcons()
 {
-    guarded([this] {
+    runGuarded([this] {
         const QString selected = selectedJockey();
         const std::optional<QString> highlight = bookinggestures::selectJockeyForIcons(selected, jockeyNames());
         if (!highlight)

@@ -64,9 +64,6 @@ private:
     QStringList jockeyNames() const;
     // Bolds the icon jockey's row of the jockey list (none for an empty name).
     void highlightJockey(const QString &jockey);
-    // Runs a command that may fail in the database; the failure is reported instead of escaping the event loop.
-    template<typename Command>
-    void guarded(Command command);
 
     MainWindow *m_window;
     QAction *m_updateStatus = nullptr;

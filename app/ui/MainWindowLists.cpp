@@ -8,6 +8,7 @@
 #include "bookings/ui/ListViews.h"
 #include "bookings/ui/NominationPick.h"
 #include "core/UserDialogs.h"
+#include "db/DbGuard.h"
 #include "import/FieldFileLoader.h"
 #include "import/ui/frmSelectMeeting.h"
 #include "roster/ManagedJockeys.h"
@@ -54,8 +55,8 @@ void MainWindow::connectLists()
     grdNoms->setIconSize(QSize(14, 14));
     grdNames->setIconSize(QSize(14, 14));
 
-    connect(cmdReload, &QPushButton::clicked, this, [this] { guarded([this] { refresh(); }); });
-    connect(cmdMtgRfs, &QPushButton::clicked, this, [this] { guarded([this] { reloadMeetings(); }); });
+    connect(cmdReload, &QPushButton::clicked, this, [this] { runGuarded([this] { refresh(); }); });
+    connect(cmdMtgRfs, &QPushButton::clicked, this, [this] { runGuarded([this] { reloadMeetings(); }); });
     connect(cmdBrowse, &QPushButton::clicked, this, &MainWindow::addData);
     connect(CmdGetData, &QPushButton::clicked, this, &MainWindow::getData);
 
@@ -70,14 +71,14 @@ void MainWindow::connectLists()
     connect(grdNames->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
                 if (current.isValid())
-                    guarded([this, current] { followTrainerRow(current.row() + 1); });
+                    runGuarded([this, current] { followTrainerRow(current.row() + 1); });
             });
     connect(grdNames, &QTableView::clicked, this, [this](const QModelIndex &index) {
         if (index.column() + 1 == mainlists::names::Icon1)
             emit trainerFormRequested(m_trainers->cellText(index.row() + 1, mainlists::names::Trainer).trimmed());
     });
     connect(grdNoms, &QTableView::clicked, this,
-            [this](const QModelIndex &index) { guarded([this, index] { showRaceOf(index.row() + 1); }); });
+            [this](const QModelIndex &index) { runGuarded([this, index] { showRaceOf(index.row() + 1); }); });
     connect(grdMeeting, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
         emit raceWindowRequested(m_meetings->cellText(index.row() + 1, 1), 1);
     });
@@ -252,7 +253,7 @@ void MainWindow::followTrainerRow(int row)
     QTimer::singleShot(0, this, [this, trainer] {
         for (int r = 1; r <= m_trainers->rowCount(); ++r) {
             if (m_trainers->cellText(r, mainlists::names::Trainer) == trainer) {
-                guarded([this, r] { chooseTrainer(r); });
+                runGuarded([this, r] { chooseTrainer(r); });
                 return;
             }
         }
@@ -289,7 +290,7 @@ void MainWindow::saveContact(mainlists::ContactField field)
 {
     if (m_chosenTrainer.isEmpty())
         return;
-    guarded([&] {
+    runGuarded([&] {
         mainlists::saveTrainerContact(m_chosenTrainer, field,
                                       {false, txtTrainLocation->text(), TxtTrainPhone->text(), txtTrainMobile->text()});
         const QString what = field == mainlists::ContactField::Location ? QStringLiteral("location")
@@ -335,7 +336,7 @@ void MainWindow::addData()
                                    .arg(total));
         return !progress->wasCanceled();
     };
-    guarded([&] {
+    runGuarded([&] {
         const QList<FieldFileLoadResult> results = chooseAndLoadFieldFiles([this] { reloadAfterFields(); }, step);
         progress.reset();
         if (!results.isEmpty())
@@ -346,7 +347,7 @@ void MainWindow::addData()
 void MainWindow::getData()
 {
     const QString done = frmSelectMeeting::OpenSelect(this);
-    guarded([this] { reloadAfterFields(); });
+    runGuarded([this] { reloadAfterFields(); });
     if (!done.isEmpty())
         ::showStatus(done);
 }

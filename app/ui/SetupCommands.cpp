@@ -9,6 +9,7 @@
 #include "bookings/ui/ListModel.h"
 #include "core/UserDialogs.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 #include "invoicing/ui/frmBookRate.h"
 #include "invoicing/ui/frmBookingTemplate.h"
 #include "people/ui/frmEditTrainer.h"
@@ -40,12 +41,10 @@ SetupCommands::SetupCommands(MainWindow *window, const MainWindowCommands &comma
 void SetupCommands::editJockey()
 {
     frmJockey::OpenJockey(m_window);
-    try {
+    runGuarded([&] {
         m_window->reloadJockeys();
         m_window->showListCounts(u"Jockeys reloaded"_s);
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(u"Error"_s, error.message());
-    }
+    });
 }
 
 void SetupCommands::editTrainer()
@@ -63,12 +62,8 @@ void SetupCommands::editTrainer()
                                        {},
                                        false};
     frmEditTrainer editor(trainer, boxes, m_window);
-    try {
-        editor.activate();
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(u"Error"_s, error.message());
+    if (!runGuarded([&] { editor.activate(); }))
         return;
-    }
     if (editor.exec() == QDialog::Accepted)
         mainlists::markTrainerRow(*list, row, editor.storedNotes());
 }
@@ -79,12 +74,10 @@ void SetupCommands::bookingTemplates()
     if (!window.load())
         return;
     window.exec();
-    try {
+    runGuarded([&] {
         m_window->cmbBookText->clear();
         m_window->cmbBookText->addItems(LoadBookingStates());
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(u"Error"_s, error.message());
-    }
+    });
 }
 
 void SetupCommands::ridingFees()

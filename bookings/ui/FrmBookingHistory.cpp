@@ -3,6 +3,7 @@
 #include "core/UserDialogs.h"
 #include "core/ui/ReadOnlyGrid.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -94,11 +95,7 @@ void FrmBookingHistory::setFilter(const bookinghistory::Filter &filter)
 void FrmBookingHistory::reload()
 {
     QList<bookinghistory::Entry> entries;
-    try {
-        entries = bookinghistory::entries(m_filter);
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(u"Error"_s, error.message());
-    }
+    runGuarded([&] { entries = bookinghistory::entries(m_filter); });
     m_model->clear();
     m_model->setHorizontalHeaderLabels(kHeads);
     for (const bookinghistory::Entry &e : std::as_const(entries)) {

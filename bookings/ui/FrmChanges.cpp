@@ -8,6 +8,7 @@
 #include "core/UserDialogs.h"
 #include "core/ui/BusyPointer.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -76,19 +77,10 @@ FrmChanges::FrmChanges(QWidget *parent) : QDialog(parent)
     setModal(false);
     resize(1040, 560);
     buildWidgets();
-    guarded([this] {
+    runGuarded([this] {
         fillFilters();
         reload();
     });
-}
-
-template <typename Step> void FrmChanges::guarded(Step step)
-{
-    try {
-        step();
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(u"Error"_s, error.message());
-    }
 }
 
 FrmChanges *FrmChanges::showUnseen(QWidget *parent)
@@ -99,7 +91,7 @@ FrmChanges *FrmChanges::showUnseen(QWidget *parent)
     } else {
         const QSignalBlocker blocker(theWindow()->cmbShow);
         theWindow()->cmbShow->setCurrentIndex(theWindow()->cmbShow->findData(int(Show::Unseen)));
-        theWindow()->guarded([] {
+        runGuarded([] {
             theWindow()->fillFilters();
             theWindow()->reload();
         });
@@ -134,7 +126,7 @@ void FrmChanges::buildWidgets()
                                        std::pair{u"Jockey:"_s, cmbJockey}, std::pair{u"Kind:"_s, cmbKind}}) {
         filters->addWidget(new QLabel(caption, this));
         filters->addWidget(box);
-        connect(box, &QComboBox::currentIndexChanged, this, [this] { guarded([this] { reload(); }); });
+        connect(box, &QComboBox::currentIndexChanged, this, [this] { runGuarded([this] { reload(); }); });
     }
     filters->addStretch(1);
     lblCount = new QLabel(this);
@@ -168,8 +160,8 @@ void FrmChanges::buildWidgets()
     buttons->addWidget(cmdClose);
     outer->addLayout(buttons);
 
-    connect(cmdRemoveBooking, &QPushButton::clicked, this, [this] { guarded([this] { removeBookings(); }); });
-    connect(cmdKeep, &QPushButton::clicked, this, [this] { guarded([this] { keep(); }); });
+    connect(cmdRemoveBooking, &QPushButton::clicked, this, [this] { runGuarded([this] { removeBookings(); }); });
+    connect(cmdKeep, &QPushButton::clicked, this, [this] { runGuarded([this] { keep(); }); });
     connect(cmdRaceWindow, &QPushButton::clicked, this, &FrmChanges::openRaceWindow);
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
     connect(tvwChanges, &QTreeWidget::itemSelectionChanged, this, &FrmChanges::updateButtons);
@@ -193,7 +185,7 @@ void FrmChanges::setLoad(const QList<qint64> &ids)
     if (cmbShow->findData(int(Show::ThisLoad)) < 0)
         cmbShow->insertItem(0, u"This load"_s, int(Show::ThisLoad));
     cmbShow->setCurrentIndex(0);
-    guarded([this] {
+    runGuarded([this] {
         fillFilters();
         reload();
     });
@@ -385,18 +377,17 @@ void FrmChanges::openRaceWindow()
     std::unique_ptr<FrmRace> window;
     {
         BusyPointer busy;
-        try {
-            const racewindow::MeetingHeader header = racewindow::loadMeetingHeader(change.meetingCode);
-            if (!header.found) {
-                UserDialogs::instance().information(kTitle,
-                                                    u"The meeting %1 is no longer on file."_s.arg(change.meetingCode));
-                return;
-            }
-            window = std::make_unique<FrmRace>(change.meetingCode, header.level, change.raceNumber, this);
-        } catch (const DbError &error) {
-            UserDialogs::instance().critical(u"Error"_s, error.message());
+        if (!runGuarded([&] {
+                 const racewindow::MeetingHeader header = racewindow::loadMeetingHeader(change.meetingCode);
+                 if (!header.found) {
+                     UserDialogs::instance().information(
+                         kTitle, u"The meeting %1 is no longer on file."_s.arg(change.meetingCode));
+                     return false;
+                 }
+                 window = std::make_unique<FrmRace>(change.meetingCode, header.level, change.raceNumber, this);
+                 return true;
+             }).value_or(false))
             return;
-        }
         // The horse the change is about, chosen in its race (a scratched one is no longer listed).
         if (const int row = window->rowOfHorse(change.horse); row > 0) {
             window->grdRace->selectRow(row - 1);
@@ -406,5 +397,5 @@ void FrmChanges::openRaceWindow()
     window->exec();
     if (window->changedBookings())
         emit bookingsChanged();
-    guarded([this] { reload(); });
+    runGuarded([this] { reload(); });
 }

@@ -63,7 +63,6 @@ private:
     QList<fieldchangelog::StoredChange> selectedChanges() const;
     const fieldchangelog::StoredChange *changeOf(const QTreeWidgetItem *item) const;
     void updateButtons();
-    template <typename Step> void guarded(Step step);
 
     QList<qint64> m_load;
     QList<fieldchangelog::StoredChange> m_shown;

@@ -114,7 +114,7 @@ FrmRace::FrmRace(const QString &meetingCode, const QString &level, int raceNumbe
     buildWidgets();
     buildMenus();
     connectSignals();
-    guarded([this] { loadAll(); });
+    runGuarded([this] { loadAll(); });
     restoreLayout();
 }
 
@@ -126,12 +126,8 @@ void FrmRace::open(QWidget *parent, const QString &meetingCode, int raceNumber)
     {
         BusyPointer busy;
         QString level;
-        try {
-            level = racewindow::loadMeetingHeader(meetingCode).level;
-        } catch (const DbError &error) {
-            UserDialogs::instance().critical(u"Error"_s, error.message());
+        if (!runGuarded([&] { level = racewindow::loadMeetingHeader(meetingCode).level; }))
             return;
-        }
         window = std::make_unique<FrmRace>(meetingCode, level, raceNumber, parent);
     }
     window->exec();
@@ -269,8 +265,8 @@ void FrmRace::buildMenus()
     undoItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     QAction *redoItem = named(edit->addAction(u"&Redo"_s), "mnuRedo");
     redoItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
-    connect(undoItem, &QAction::triggered, this, [this, &undo] { guarded([&undo] { undo.undo(); }); });
-    connect(redoItem, &QAction::triggered, this, [this, &undo] { guarded([&undo] { undo.redo(); }); });
+    connect(undoItem, &QAction::triggered, this, [this, &undo] { runGuarded([&undo] { undo.undo(); }); });
+    connect(redoItem, &QAction::triggered, this, [this, &undo] { runGuarded([&undo] { undo.redo(); }); });
     auto updateItems = [&undo, undoItem, redoItem] {
         undoItem->setEnabled(undo.canUndo());
         undoItem->setToolTip(undo.undoText());
@@ -280,7 +276,7 @@ void FrmRace::buildMenus()
     connect(&undo, &BookingUndo::changed, this, updateItems);
     connect(&undo, &BookingUndo::applied, this, [this] {
         m_changed = true;
-        guarded([this] { loadRunners(); });
+        runGuarded([this] { loadRunners(); });
     });
     updateItems();
     layout()->setMenuBar(bar);
@@ -549,7 +545,7 @@ void FrmRace::clickRace(int row)
     m_race = m_races->cellText(row, 1).toInt();
     if (!m_meetingView) {
         BusyPointer busy;
-        guarded([this] {
+        runGuarded([this] {
             loadMeetingHeader();
             loadRaceHeader();
             loadRunners();
@@ -557,7 +553,7 @@ void FrmRace::clickRace(int row)
         return;
     }
     // The header and the weight controls follow the race chosen.
-    guarded([this] {
+    runGuarded([this] {
         loadMeetingHeader();
         loadRaceHeader();
     });
@@ -581,7 +577,7 @@ void FrmRace::clickMeeting(int row)
         m_race = 1;
     else
         m_runners->clear();
-    guarded([this] {
+    runGuarded([this] {
         loadMeetingHeader();
         m_level = txtMeetingType->text();
         loadRaceHeader();

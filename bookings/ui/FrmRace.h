@@ -4,6 +4,7 @@
 #include "bookings/MainLists.h"
 #include "core/UserDialogs.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 
 #include <QDialog>
 #include <QHash>
@@ -120,7 +121,6 @@ private:
     // Runs a booking gesture; the window reports a change when it closes.
     template <typename Gesture> void bookingGesture(Gesture gesture);
     void startJockeyDrag(int row);
-    template <typename Step> void guarded(Step step);
 
     QString m_meeting;
     QString m_level;
@@ -143,18 +143,8 @@ private:
 template <typename Gesture> void FrmRace::bookingGesture(Gesture gesture)
 {
     const BookingUndo::Gesture undoable(BookingUndo::session(), bookinghistory::Source::RaceWindow);
-    guarded([&] {
+    runGuarded([&] {
         if (gesture())
             m_changed = true;
     });
-}
-
-// A failed statement ends the gesture with a message; the window stays usable.
-template <typename Step> void FrmRace::guarded(Step step)
-{
-    try {
-        step();
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(QStringLiteral("Error"), error.message());
-    }
 }

@@ -26,7 +26,7 @@ void FrmRace::clickRunner(int row, int column, bool rightButton)
     if (row < 1 || row > m_runners->rowCount() || m_runners->isGroupRow(row))
         return;
     grdRace->setCurrentIndex(m_runners->index(row - 1, column - 1));
-    guarded([&] {
+    runGuarded([&] {
         const int race = m_runners->raceOfRow(row);
         if (m_meetingView && race != m_race) {
             m_race = race;
@@ -58,7 +58,7 @@ void FrmRace::saveContact(mainlists::ContactField field)
 {
     if (m_trainer.isEmpty() || txtTrainLocation->isReadOnly())
         return;
-    guarded([&] {
+    runGuarded([&] {
         mainlists::saveTrainerContact(m_trainer, field,
                                       {false, txtTrainLocation->text(), TxtTrainPhone->text(), txtTrainMobile->text()});
     });

@@ -34,7 +34,7 @@ void FrmRace::calculateWeights()
     }
     {
         BusyPointer busy;
-        guarded([this] {
+        runGuarded([this] {
             const WeightResult result =
                 CalculateWeights(m_meeting, m_race, cmbRaceType->currentText(), lblRaceTxt->text());
             if (result.outcome == WeightResult::Outcome::Done) {
@@ -53,7 +53,7 @@ void FrmRace::updateRatings()
         return;
     }
     BusyPointer busy;
-    guarded([this] {
+    runGuarded([this] {
         UpdateRatings(m_meeting, m_race, [](const QString &horse) -> std::optional<QString> {
             bool unreachable = false;
             const QString page = lookups::ratingLookUp(horse, &unreachable);
@@ -67,7 +67,7 @@ void FrmRace::updateRatings()
 void FrmRace::updateExtras()
 {
     BusyPointer busy;
-    guarded([this] {
+    runGuarded([this] {
         reportSkippedForm(FetchHorseForm(m_meeting, static_cast<qint16>(m_meetingView ? 0 : m_race)));
         m_changed = true;
         loadRunners();
@@ -78,7 +78,7 @@ void FrmRace::printMeeting()
 {
     if (m_meeting.isEmpty())
         return;
-    guarded([this] { showMeetingPrintPreview(this, m_meeting); });
+    runGuarded([this] { showMeetingPrintPreview(this, m_meeting); });
 }
 
 void FrmRace::raceMenuChosen(int row, const QString &key)
@@ -111,7 +111,7 @@ void FrmRace::selectJockeyForIcons(int jockeyRow)
     for (int r = 1; r <= m_jockeys->rowCount(); ++r)
         m_jockeys->setCellIcon(r, 1,
                                !highlight->isEmpty() && names.at(r - 1) == *highlight ? mainlists::kPlacedIcon : 0);
-    guarded([this] { loadRunners(); });
+    runGuarded([this] { loadRunners(); });
     for (QLineEdit *box : {txtTrainLocation, TxtTrainPhone, txtTrainMobile})
         box->clear();
 }

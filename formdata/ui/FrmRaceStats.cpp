@@ -72,7 +72,7 @@ QVariant sortKey(int column, const RunRow &run)
         break;
     }
     const QString text = run.cell(column);
-    return columns().at(column - 1).numeric ? QVariant(leadingNumber(text)) : QVariant(text.toUpper());
+    return columns().at(column - 1).numeric ? QVariant(leadingNumber(text).value_or(0)) : QVariant(text.toUpper());
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "core/UserDialogs.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 
 #include <QAbstractItemDelegate>
 #include <QHeaderView>
@@ -47,12 +48,8 @@ TableGridDialog::TableGridDialog(const ratetables::GridTable &table, const QStri
 
 bool TableGridDialog::load()
 {
-    try {
-        m_model->reload();
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(u"Error"_s, error.message());
+    if (!runGuarded([&] { m_model->reload(); }))
         return false;
-    }
     return true;
 }
 
@@ -113,11 +110,7 @@ void TableGridDialog::deleteCurrentRow()
                                           u"Delete this row (%1)?"_s.arg(m_model->rowLabel(current.row())),
                                           UserDialogs::Icon::Question, UserDialogs::Answer::No))
         return;
-    try {
-        m_model->removeRow(current.row());
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(u"Error"_s, error.message());
-    }
+    runGuarded([&] { m_model->removeRow(current.row()); });
 }
 
 void TableGridDialog::done(int result)

@@ -6,6 +6,7 @@
 #include "core/cAppSettings.h"
 #include "core/ui/DateBox.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 #include "invoicing/InvoiceReport.h"
 
 #include <QGridLayout>
@@ -100,12 +101,8 @@ void frmSelectDate::OpenSelect(const QString &jockeyName, QWidget *parent)
 bool frmSelectDate::prepare(const QString &jockeyName)
 {
     std::optional<InvoiceJockey> jockey;
-    try {
-        jockey = readInvoiceJockey(jockeyName);
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(u"Error"_s, error.message());
+    if (!runGuarded([&] { jockey = readInvoiceJockey(jockeyName); }))
         return false;
-    }
     if (!jockey) {
         UserDialogs::instance().critical(u"Error"_s, u"There is no jockey named %1"_s.arg(jockeyName));
         return false;
@@ -117,8 +114,8 @@ bool frmSelectDate::prepare(const QString &jockeyName)
     const cAppSettings &settings = cAppSettings::instance();
     txtExtra1->setText(settings.ExtChgText1);
     txtExtra2->setText(settings.ExtChgText2);
-    meExtra1->setText(Currency::cents(settings.ExtChgVal1.cents).toDisplay());
-    meExtra2->setText(Currency::cents(settings.ExtChgVal2.cents).toDisplay());
+    meExtra1->setText(settings.ExtChgVal1.toDisplay());
+    meExtra2->setText(settings.ExtChgVal2.toDisplay());
     setWindowTitle(kCaption + u" - "_s + m_jockey.name);
     return true;
 }
@@ -161,21 +158,21 @@ void frmSelectDate::printInvoice()
         dialogs.message(kCaption, message, UserDialogs::Icon::None);
         return;
     }
-    try {
-        const InvoiceReport report(computeJockeyInvoice(m_jockey, period, *charges, currentParticulars()));
-        const QString warning = invoiceWarning(report.invoice(), Clock::instance().today());
-        if (!warning.isEmpty() && !dialogs.askYesNo(kCaption, warning + u"\r\r"_s + kMakeAnyway,
-                                                    UserDialogs::Icon::Exclamation, UserDialogs::Answer::No))
-            return;
-        // The number is spent only by an invoice that left the program: printed or exported.
-        const QStringList made = showInvoicePreview(report, this);
-        if (made.isEmpty())
-            return;
-        if (!settleInvoice(report.invoice(), made))
-            return;
-    } catch (const DbError &error) {
-        dialogs.critical(u"Error"_s, error.message());
+    if (!runGuarded(
+             [&] {
+                 const InvoiceReport report(computeJockeyInvoice(m_jockey, period, *charges, currentParticulars()));
+                 const QString warning = invoiceWarning(report.invoice(), Clock::instance().today());
+                 if (!warning.isEmpty() && !dialogs.askYesNo(kCaption, warning + u"\r\r"_s + kMakeAnyway,
+                                                             UserDialogs::Icon::Exclamation, UserDialogs::Answer::No))
+                     return false;
+                 // The number is spent only by an invoice that left the program: printed or exported.
+                 const QStringList made = showInvoicePreview(report, this);
+                 if (made.isEmpty())
+                     return false;
+                 return settleInvoice(report.invoice(), made);
+             },
+             dialogs)
+             .value_or(false))
         return;
-    }
     accept();
 }

@@ -2,6 +2,7 @@
 
 #include "core/UserDialogs.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -70,12 +71,8 @@ void frmEditTrainer::store()
 {
     const trainers::TrainerNotes notes{txtFields[0]->text(),     txtFields[1]->text(), txtFields[2]->text(),
                                        mskTrainerMobile->text(), txtFields[3]->text(), chkFields->isChecked()};
-    try {
-        trainers::storeTrainer(notes);
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(u"Error"_s, error.message());
+    if (!runGuarded([&] { trainers::storeTrainer(notes); }))
         return;
-    }
     m_stored = notes;
     accept();
 }

@@ -8,6 +8,7 @@
 #include "core/ui/BusyPointer.h"
 #include "core/ui/DateBox.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -133,12 +134,8 @@ void frmJockey::buildWidgets()
 void frmJockey::OpenJockey(QWidget *parent, const QString &jockeyName)
 {
     frmJockey window(parent);
-    try {
-        window.load(jockeyName);
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(u"Error"_s, error.message());
+    if (!runGuarded([&] { window.load(jockeyName); }))
         return;
-    }
     window.exec();
 }
 
@@ -315,7 +312,7 @@ void frmJockey::update()
         txtFields[4]->text(), txtRidewgt->text(),   mebFields[0]->text(),      mebFields[1]->text(),
         mebFields[2]->text(), mebFields[3]->text(), vblcInvPer->currentText(), dtpLast->date()};
     JockeyRecord record;
-    try {
+    runGuarded([&] {
         if (const std::optional<jockeys::InputError> error = jockeys::validate(input, original, &record)) {
             showProblem(error->field, error->message);
             return;
@@ -347,9 +344,7 @@ void frmJockey::update()
                         "when the data server answers."_s.arg(record.jockey));
         SetEditMode(u"Edit"_s);
         reloadAt(record.jockey);
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(u"Error"_s, error.message());
-    }
+    });
 }
 
 void frmJockey::reloadAt(const QString &jockey)
@@ -368,7 +363,7 @@ void frmJockey::deleteCurrent()
     if (adding() || m_position < 0)
         return;
     const QString jockey = m_rows.at(m_position).jockey;
-    try {
+    runGuarded([&] {
         if (!UserDialogs::instance().askYesNo(u"Confirm Removal"_s,
                                               jockeys::deleteQuestion(jockey, jockeys::rideCount(jockey)),
                                               UserDialogs::Icon::Question, UserDialogs::Answer::No))
@@ -384,9 +379,7 @@ void frmJockey::deleteCurrent()
         }
         m_position = std::min(position, int(m_rows.size()) - 1);
         ShowJockeyRecord();
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(u"Error"_s, error.message());
-    }
+    });
 }
 
 void frmJockey::closeOrCancel()

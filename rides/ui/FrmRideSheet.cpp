@@ -5,6 +5,7 @@
 #include "core/cAppSettings.h"
 #include "core/ui/ReadOnlyGrid.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 #include "rides/RideCalendar.h"
 #include "rides/RideSheetReport.h"
 
@@ -35,15 +36,6 @@ QPointer<FrmRideSheet> &theWindow()
     return window;
 }
 
-template <typename Step> void guarded(Step step)
-{
-    try {
-        step();
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(u"Error"_s, error.message());
-    }
-}
-
 } // namespace
 
 FrmRideSheet::FrmRideSheet(const QString &jockey, QWidget *parent) : QDialog(parent)
@@ -51,14 +43,14 @@ FrmRideSheet::FrmRideSheet(const QString &jockey, QWidget *parent) : QDialog(par
     setObjectName(u"frmRideSheet"_s);
     setWindowTitle(kTitle);
     buildWidgets();
-    guarded([&] {
+    runGuarded([&] {
         cmbJockey->addItem(u"(all jockeys)"_s, QString());
         for (const QString &name : ridesheet::managedJockeys())
             cmbJockey->addItem(name, name);
     });
     chooseJockey(jockey);
     connect(cmbJockey, &QComboBox::currentIndexChanged, this, [this] {
-        guarded([this] { dtpDate->setDate(ridesheet::nextDayWithRides(chosenJockey(), Clock::instance().today())); });
+        runGuarded([this] { dtpDate->setDate(ridesheet::nextDayWithRides(chosenJockey(), Clock::instance().today())); });
         reload();
     });
     connect(dtpDate, &QDateEdit::dateChanged, this, &FrmRideSheet::reload);
@@ -149,7 +141,7 @@ void FrmRideSheet::chooseJockey(const QString &jockey)
     const QSignalBlocker blocker(cmbJockey);
     cmbJockey->setCurrentIndex(std::max(0, at));
     const QSignalBlocker dateBlocker(dtpDate);
-    guarded([this] { dtpDate->setDate(ridesheet::nextDayWithRides(chosenJockey(), Clock::instance().today())); });
+    runGuarded([this] { dtpDate->setDate(ridesheet::nextDayWithRides(chosenJockey(), Clock::instance().today())); });
     if (m_model->columnCount() > 0)
         reload();
 }
@@ -163,7 +155,7 @@ void FrmRideSheet::reload()
 {
     const bool all = chosenJockey().isEmpty();
     m_rides.clear();
-    guarded([&] { m_rides = ridesheet::readRides(chosenJockey(), dtpDate->date(), spnDays->value()); });
+    runGuarded([&] { m_rides = ridesheet::readRides(chosenJockey(), dtpDate->date(), spnDays->value()); });
     m_model->clear();
     QStringList heads = ridesheet::columnHeads(all);
     if (spnDays->value() > 1)

@@ -5,6 +5,7 @@
 #include "core/cAppSettings.h"
 #include "core/ui/ReadOnlyGrid.h"
 #include "db/Database.h"
+#include "db/DbGuard.h"
 #include "rides/RideSheet.h"
 
 #include <QBarCategoryAxis>
@@ -56,12 +57,10 @@ FrmSeason::FrmSeason(const QString &jockey, QWidget *parent) : QDialog(parent)
     setObjectName(u"frmSeason"_s);
     setWindowTitle(kTitle);
     buildWidgets();
-    try {
+    runGuarded([&] {
         for (const QString &name : ridesheet::managedJockeys())
             cmbJockey->addItem(name, name);
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(u"Error"_s, error.message());
-    }
+    });
     cmbJockey->setCurrentIndex(std::max(0, cmbJockey->findData(jockey, Qt::UserRole, Qt::MatchFixedString)));
     const season::Range range = season::lastTwelveMonths(Clock::instance().today());
     dtpFrom->setDate(range.from);
@@ -154,12 +153,10 @@ QChart *FrmSeason::chart() const
 void FrmSeason::reload()
 {
     m_months.clear();
-    try {
+    runGuarded([&] {
         if (!cmbJockey->currentData().toString().isEmpty())
             m_months = season::monthFigures(cmbJockey->currentData().toString(), {dtpFrom->date(), dtpTo->date()});
-    } catch (const DbError &error) {
-        UserDialogs::instance().critical(u"Error"_s, error.message());
-    }
+    });
     m_model->clear();
     m_model->setHorizontalHeaderLabels(kHeads);
     for (const MonthFigures &month : m_months) {

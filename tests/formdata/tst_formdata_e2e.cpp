@@ -59,8 +59,6 @@ private slots:
     void rideRefreshInTheBackground_data();
     void rideRefreshInTheBackground();
     void renamedJockeyDownloadsWhole();
-    void trainerRideSummary_data();
-    void trainerRideSummary();
     void backslashNameRoundTrips();
     void ridesOverTls_data();
     void ridesOverTls();
@@ -441,29 +439,6 @@ void TestFormDataE2e::renamedJockeyDownloadsWhole()
     QCOMPARE(queryRows(QStringLiteral("SELECT Jockey, COUNT(*) FROM RaceStats GROUP BY Jockey ORDER BY Jockey")),
              (QStringList{QStringLiteral("J SMITH|2"), QStringLiteral("K O'BRIEN|3")}));
     QCOMPARE(queryRows(QStringLiteral("SELECT Jockey FROM FieldChange")), QStringList{QStringLiteral("J Smith")});
-}
-
-void TestFormDataE2e::trainerRideSummary_data()
-{
-    QTest::addColumn<QString>("trainer");
-    QTest::addColumn<QString>("summary");
-    QTest::newRow("apostrophe") << QStringLiteral("T O'Sullivan") << QStringLiteral("3(1)");
-    QTest::newRow("ampersand") << QStringLiteral("SMITH & JONES") << QStringLiteral("2(1)");
-    QTest::newRow("only other jockeys") << QStringLiteral("P MOODY") << QString();
-    QTest::newRow("unknown") << QStringLiteral("NOBODY") << QString();
-}
-
-void TestFormDataE2e::trainerRideSummary()
-{
-    QFETCH(QString, trainer);
-    QFETCH(QString, summary);
-    QVERIFY(DownloadJockeyRides(QStringLiteral("J Smith"), true, kRideStatsFloor).answered);
-    QVERIFY(DownloadJockeyRides(QStringLiteral("K O'Brien"), true, kRideStatsFloor).answered);
-    Db db = OpenDb();
-    // A ride of a jockey the agent does not manage counts for nobody.
-    db.exec(QStringLiteral("INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, TrainerName) "
-                           "VALUES ('L NGUYEN', '2024-01-06', 1, 'FLEM', 'BLUE MOON', 3, 'P MOODY')"));
-    QCOMPARE(TrainerRideSummary(trainer, db), summary);
 }
 
 QTEST_MAIN(TestFormDataE2e)

@@ -140,7 +140,7 @@ private slots:
         else if (name == QLatin1String("MainLeft"))
             actual = QString::number(s.MainLeft);
         else if (name == QLatin1String("ExtChgVal1"))
-            actual = QString::number(s.ExtChgVal1.cents);
+            actual = QString::number(s.ExtChgVal1.wholeCents());
         else
             actual = QString::number(s.AppVersion, 'g', 6);
         QCOMPARE(actual, expected);

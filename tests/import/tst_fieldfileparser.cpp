@@ -120,20 +120,6 @@ private slots:
         QCOMPARE(parsed ? parsed->toString(u"HH:mm:ss"_s) : QString(), expected);
     }
 
-    void horseNames_data()
-    {
-        QTest::addColumn<QString>("horse");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("suffix dropped, blank kept") << u"SUPER STAR (NZ)"_s << u"SUPER STAR "_s;
-        QTest::newRow("leading bracket kept") << u"(FR) LEGEND"_s << u"(FR) LEGEND"_s;
-        QTest::newRow("upper case") << u"Miss Grace"_s << u"MISS GRACE"_s;
-    }
-    void horseNames()
-    {
-        QFETCH(QString, horse);
-        QTEST(FieldFileParser::horseName(horse), "name");
-    }
-
     // Markers are decided by the race line's field limit and emergencies and the level.
     void markers_data()
     {

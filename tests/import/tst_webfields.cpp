@@ -39,14 +39,7 @@ QByteArray page(const QString &name)
 
 QString rows(const QString &sql, const QVariantList &values = {})
 {
-    QStringList out;
-    for (QueryResult q = OpenQuery(sql, values); q.next();) {
-        QStringList fields;
-        for (int i = 0; i < q.query.record().count(); ++i)
-            fields << q.value(i).toString();
-        out << fields.join(u'|');
-    }
-    return out.join(u';');
+    return queryRows(sql, values).join(u';');
 }
 
 const QString kFlem = u"/FreeFields/Weights.aspx?Key=2025May23,VIC,Flemington"_s;

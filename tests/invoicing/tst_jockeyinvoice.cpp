@@ -416,8 +416,8 @@ void TestJockeyInvoice::saveExtras()
     QCOMPARE(dialogs.messages.isEmpty() ? QString() : dialogs.messages.first().text, message);
     cAppSettings &settings = cAppSettings::instance();
     settings.LoadSettings();
-    QCOMPARE(settings.ExtChgVal1.cents, stored1);
-    QCOMPARE(settings.ExtChgVal2.cents, stored2);
+    QCOMPARE(settings.ExtChgVal1.wholeCents(), stored1);
+    QCOMPARE(settings.ExtChgVal2.wholeCents(), stored2);
     QCOMPARE(settings.ExtChgText1, message.isEmpty() ? u"Travel"_s : QString());
     // The next invoice window offers the amounts as they were saved.
     frmSelectDate again;

@@ -35,8 +35,6 @@ public:
 
     // This amount times a decimal factor given as numerator / denominator, as currency.
     Currency times(qint64 numerator, qint64 denominator = 1) const;
-    // This amount times a rate given as decimal text ("10", "12.5"); the text is taken exactly.
-    Currency timesDecimal(const QString &factor) const;
 
     // "1234.5" style text for storing, without grouping or symbol.
     QString toPlainText() const;

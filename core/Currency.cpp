@@ -106,12 +106,6 @@ Currency Currency::times(qint64 numerator, qint64 denominator) const
     return Currency(divideRounded(__int128(m_units) * numerator, denominator));
 }
 
-Currency Currency::timesDecimal(const QString &factor) const
-{
-    const DecimalFraction decimal = parseDecimal(factor).value_or(DecimalFraction{});
-    return times(decimal.numerator, decimal.denominator);
-}
-
 QString Currency::toPlainText() const
 {
     const qint64 magnitude = std::llabs(m_units);

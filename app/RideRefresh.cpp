@@ -8,6 +8,8 @@
 #include "formdata/RemoteQuery.h"
 #include "formdata/RideStatistics.h"
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace riderefresh {
 namespace {
 
@@ -31,8 +33,8 @@ QString failureOutcome(const QString &heard)
 {
     if (heard.isEmpty() || isUnreachableAnswer(heard))
         return QLatin1String(kUnreachable);
-    QString why = heard.section(QLatin1Char('\r'), 0, 0).trimmed();
-    if (why.startsWith(QLatin1String("Error:")))
+    QString why = heard.section(u'\r', 0, 0).trimmed();
+    if (why.startsWith("Error:"_L1))
         why = why.mid(6).trimmed();
     return QString::fromLatin1(kNotRefreshed).arg(why);
 }
@@ -56,7 +58,7 @@ QString refreshAll(const BackgroundJob::Progress &progress)
         for (const JockeyDownloadDate &entry : jockeyDownloadDates()) {
             if (BackgroundJob::stopRequested())
                 return {};
-            progress(QStringLiteral("Loading Jockey data for ") + entry.jockey);
+            progress(u"Loading Jockey data for "_s + entry.jockey);
             const RideDownloadResult result = DownloadJockeyRides(entry.jockey, false, entry.since);
             if (!result.answered)
                 return BackgroundJob::stopRequested() ? QString() : failureOutcome(quiet.heard);

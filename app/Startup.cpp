@@ -21,6 +21,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace startup {
 namespace {
 
@@ -36,7 +38,7 @@ bool recoveredOrSaid(const QString &folder)
     QString note;
     const bool present = recoverInterruptedCompaction(folder, &note);
     if (!note.isEmpty())
-        UserDialogs::instance().message(QStringLiteral("Database"), note, UserDialogs::Icon::Exclamation);
+        UserDialogs::instance().message(u"Database"_s, note, UserDialogs::Icon::Exclamation);
     return present;
 }
 
@@ -67,7 +69,7 @@ void setRideRefresher(std::function<void()> refresher)
 void loadForSplash()
 {
     cAppSettings &settings = cAppSettings::instance();
-    showStatus(QStringLiteral("Loading Application Settings"));
+    showStatus(u"Loading Application Settings"_s);
     const bool firstStart = !cAppSettings::isStored();
     settings.LoadSettings();
     defaultDatabaseFolder();
@@ -75,16 +77,16 @@ void loadForSplash()
         ensureDeliveredDatabase();
     // Only a flag read as false starts the migration: an unreadable one may hide a finished
     // migration, and running it again would put the old database back over the working one.
-    if (!settings.AlreadyUpgraded && settings.wasRead(QStringLiteral("Upgraded"))) {
+    if (!settings.AlreadyUpgraded && settings.wasRead(u"Upgraded"_s)) {
         try {
             runStartupMigration();
             settings.AlreadyUpgraded = true;
             settings.SaveSettings();
         } catch (const DbError &error) {
             // Left unflagged so that the next start tries again; the current database is untouched.
-            UserDialogs::instance().critical(QStringLiteral("Error"),
-                                             QStringLiteral("The previous installation's database could not be "
-                                                            "taken over: ")
+            UserDialogs::instance().critical(u"Error"_s,
+                                             u"The previous installation's database could not be "
+                                                            "taken over: "_s
                                                  + error.message());
         }
     }
@@ -93,15 +95,15 @@ void loadForSplash()
 Outcome prepareDatabase()
 {
     cAppSettings &settings = cAppSettings::instance();
-    showStatus(QStringLiteral("Loading Application Settings"));
+    showStatus(u"Loading Application Settings"_s);
     settings.LoadSettings();
     defaultDatabaseFolder();
 
     recoveredOrSaid(settings.DBPath);
     if (!QFileInfo(databaseFileIn(settings.DBPath)).isFile()) {
         UserDialogs::FileRequest request;
-        request.title = QStringLiteral("Locate the Ostrevan Database");
-        request.filter = QStringLiteral("Ostrevan Database|Kelbrin.mdb");
+        request.title = u"Locate the Ostrevan Database"_s;
+        request.filter = u"Ostrevan Database|Kelbrin.mdb"_s;
         request.startFolder = settings.DBPath;
         request.extraChoice = QLatin1String(kCreateDatabaseChoice);
         const QStringList chosen = UserDialogs::instance().openFiles(request);
@@ -129,18 +131,18 @@ Outcome prepareDatabase()
         // A file older than the tables has nothing to remove; the upgrade adds them.
     }
     if (!compactWhenItPays()) {
-        UserDialogs::instance().message(QStringLiteral("Critical Error"), QLatin1String(kCompactFailedText),
+        UserDialogs::instance().message(u"Critical Error"_s, QLatin1String(kCompactFailedText),
                                         UserDialogs::Icon::Critical);
         return Outcome::CompactFailed;
     }
 
-    showStatus(QStringLiteral("Checking Database for Updates"));
+    showStatus(u"Checking Database for Updates"_s);
     try {
         UpgradeSchema();
     } catch (const DbError &error) {
         // AppVersion stays where it was, so the upgrade is tried again at the next start.
-        UserDialogs::instance().critical(QStringLiteral("Error"),
-                                         QStringLiteral("The database could not be brought up to date: ")
+        UserDialogs::instance().critical(u"Error"_s,
+                                         u"The database could not be brought up to date: "_s
                                              + error.message());
     }
     return Outcome::Ready;
@@ -158,7 +160,7 @@ bool compactWhenItPays()
     stored.setSectionKey(cAppSettings::kSectionKey);
     stored.setValueKey(QLatin1String(kLastCompactedSetting));
     stored.setValueType(cRegistry::REG_SZ);
-    const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+    const QString format = u"yyyy-MM-dd HH:mm:ss"_s;
     const QDateTime now = Clock::instance().now();
     try {
         if (!compactionPays(databaseFilePath(), QDateTime::fromString(stored.value().toString(), format), now))
@@ -166,7 +168,7 @@ bool compactWhenItPays()
     } catch (const DbError &) {
         // A file that cannot even be measured is for the compaction's own checks to report.
     }
-    showStatus(QStringLiteral("Compact The Database"));
+    showStatus(u"Compact The Database"_s);
     if (!CompactDb())
         return false;
     try {

@@ -10,12 +10,14 @@
 #include <QSet>
 #include <QSqlQuery>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 QSet<QString> columnsOf(Db &db, const QString &schemaName, const QString &table)
 {
     QSet<QString> names;
-    QSqlQuery info = db.exec(QStringLiteral("SELECT name FROM pragma_table_info(?, ?)"), {table, schemaName});
+    QSqlQuery info = db.exec(u"SELECT name FROM pragma_table_info(?, ?)"_s, {table, schemaName});
     while (info.next())
         names.insert(info.value(0).toString());
     return names;
@@ -29,47 +31,47 @@ void runStartupMigration()
     if (!QFile::exists(previous))
         return;
     const QString folder = programFolder();
-    const QString work = folder + QStringLiteral("/oldKelbrin.mdb");
+    const QString work = folder + u"/oldKelbrin.mdb"_s;
     QFile::remove(work);
     if (!QFile::copy(previous, work))
-        throw DbError(QStringLiteral("Cannot copy %1 to %2").arg(previous, work));
+        throw DbError(u"Cannot copy %1 to %2"_s.arg(previous, work));
 
     // Without a current database there is nothing to add; attaching would make an empty file.
     if (QFile::exists(databaseFilePath())) {
         Db old(work);
-        old.exec(QStringLiteral("ATTACH DATABASE ? AS cur"), {databaseFilePath()});
+        old.exec(u"ATTACH DATABASE ? AS cur"_s, {databaseFilePath()});
         Transaction transaction(old);
         // Trainers of the new installation that the old one lacks; old rows are never changed.
-        const QStringList wanted = {QStringLiteral("TrainerName"), QStringLiteral("TrainerLocation"),
-                                    QStringLiteral("TrainerMobile"), QStringLiteral("TrainerType"),
-                                    QStringLiteral("Phone"), QStringLiteral("TrainerComments"),
-                                    QStringLiteral("IgnoreTrainer")};
-        const QSet<QString> oldColumns = columnsOf(old, QStringLiteral("main"), QStringLiteral("Trainer"));
-        const QSet<QString> newColumns = columnsOf(old, QStringLiteral("cur"), QStringLiteral("Trainer"));
+        const QStringList wanted = {u"TrainerName"_s, u"TrainerLocation"_s,
+                                    u"TrainerMobile"_s, u"TrainerType"_s,
+                                    u"Phone"_s, u"TrainerComments"_s,
+                                    u"IgnoreTrainer"_s};
+        const QSet<QString> oldColumns = columnsOf(old, u"main"_s, u"Trainer"_s);
+        const QSet<QString> newColumns = columnsOf(old, u"cur"_s, u"Trainer"_s);
         QStringList shared;
         for (const QString &column : wanted)
             if (oldColumns.contains(column) && newColumns.contains(column))
                 shared << column;
-        if (shared.contains(QStringLiteral("TrainerName"))) {
-            const QString list = shared.join(QStringLiteral(", "));
-            old.exec(QStringLiteral("INSERT INTO main.Trainer (%1) SELECT %1 FROM cur.Trainer C "
+        if (shared.contains(u"TrainerName"_s)) {
+            const QString list = shared.join(u", "_s);
+            old.exec(u"INSERT INTO main.Trainer (%1) SELECT %1 FROM cur.Trainer C "
                                     "WHERE IFNULL(C.TrainerName, '') <> '' AND NOT EXISTS "
-                                    "(SELECT 1 FROM main.Trainer O WHERE O.TrainerName = C.TrainerName COLLATE NOCASE)")
+                                    "(SELECT 1 FROM main.Trainer O WHERE O.TrainerName = C.TrainerName COLLATE NOCASE)"_s
                          .arg(list));
         }
-        if (!old.scalar(QStringLiteral("SELECT 1 FROM main.sqlite_master WHERE type = 'table' AND name = 'BookRate'")).isValid()) {
+        if (!old.scalar(u"SELECT 1 FROM main.sqlite_master WHERE type = 'table' AND name = 'BookRate'"_s).isValid()) {
             for (const QString &statement : schema::createStatements())
-                if (statement.startsWith(QLatin1String("CREATE TABLE BookRate")))
+                if (statement.startsWith("CREATE TABLE BookRate"_L1))
                     old.exec(statement);
-            old.exec(QStringLiteral("INSERT INTO main.BookRate SELECT State, RaceType, DateEffective, BookingRate FROM cur.BookRate"));
+            old.exec(u"INSERT INTO main.BookRate SELECT State, RaceType, DateEffective, BookingRate FROM cur.BookRate"_s);
         }
         transaction.commit();
-        old.exec(QStringLiteral("DETACH DATABASE cur"));
+        old.exec(u"DETACH DATABASE cur"_s);
     }
 
-    const QString target = folder + QLatin1Char('/') + kDatabaseFileName;
+    const QString target = folder + u'/' + kDatabaseFileName;
     QFile::remove(target); // a failure to delete is ignored, as the copy below then fails safe
     if (!QFile::copy(work, target))
-        throw DbError(QStringLiteral("Cannot copy %1 to %2").arg(work, target));
+        throw DbError(u"Cannot copy %1 to %2"_s.arg(work, target));
     QFile::remove(work);
 }

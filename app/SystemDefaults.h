@@ -5,14 +5,16 @@
 
 #include <optional>
 
+using namespace Qt::Literals::StringLiterals;
+
 // The rules of the "System Defaults" dialog: what it shows, what it refuses, and how a change
 // reaches the settings and the data-server queries.
 namespace systemdefaults {
 
-inline const QString kEmptyAbn = QStringLiteral("__-___-___-___");
-inline const QString kStates[] = {QStringLiteral("VIC"), QStringLiteral("QLD"), QStringLiteral("NSW"),
-                                  QStringLiteral("TAS"), QStringLiteral("SA"),  QStringLiteral("WA"),
-                                  QStringLiteral("NT"),  QStringLiteral("ACT")};
+inline const QString kEmptyAbn = u"__-___-___-___"_s;
+inline const QString kStates[] = {u"VIC"_s, u"QLD"_s, u"NSW"_s,
+                                  u"TAS"_s, u"SA"_s,  u"WA"_s,
+                                  u"NT"_s,  u"ACT"_s};
 
 struct Values {
     QString dbPath;

@@ -10,6 +10,8 @@
 
 #include <cstdio>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 // With OSTREVAN_REPORT_SHOWN set, the first paint of the main window prints the wall-clock time in
 // milliseconds on stdout ("shown MS", then "ready MS" when its lists are filled): the start-up
@@ -19,7 +21,7 @@ class ShownReporter final : public QObject
 public:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint && watched->objectName() == QLatin1String("frmMain")) {
+        if (event->type() == QEvent::Paint && watched->objectName() == "frmMain"_L1) {
             std::printf("shown %lld\n", static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
             std::fflush(stdout);
             qApp->removeEventFilter(this);
@@ -32,14 +34,14 @@ public:
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Ostrevan"));
-    QApplication::setApplicationName(QStringLiteral("Ostrevan"));
+    QApplication::setOrganizationName(u"Ostrevan"_s);
+    QApplication::setApplicationName(u"Ostrevan"_s);
     // The desktop entry's name, by which the desktop matches the windows to the entry and its icon.
-    QApplication::setDesktopFileName(QStringLiteral("ostrevan"));
-    QIcon icon = QIcon::fromTheme(QStringLiteral("ostrevan"));
+    QApplication::setDesktopFileName(u"ostrevan"_s);
+    QIcon icon = QIcon::fromTheme(u"ostrevan"_s);
     if (icon.isNull()) {
-        icon.addFile(QStringLiteral(":/icons/48x48/apps/ostrevan.png"));
-        icon.addFile(QStringLiteral(":/icons/256x256/apps/ostrevan.png"));
+        icon.addFile(u":/icons/48x48/apps/ostrevan.png"_s);
+        icon.addFile(u":/icons/256x256/apps/ostrevan.png"_s);
     }
     QApplication::setWindowIcon(icon);
     QApplication::setQuitOnLastWindowClosed(true);

@@ -8,6 +8,8 @@
 
 #include <optional>
 
+using namespace Qt::Literals::StringLiterals;
+
 class Db;
 struct ListRow;
 
@@ -16,12 +18,12 @@ struct ListRow;
 // Database failures throw DbError to the caller.
 
 // Pick-list items that remove a booking instead of naming a jockey or a state.
-inline const QString kDeleteJockey = QStringLiteral("Delete Jockey");
-inline const QString kRemoveBooking = QStringLiteral("Remove Booking");
-inline const QString kPlanned = QStringLiteral("Planned");
-inline const QString kConfirmed = QStringLiteral("Confirmed");
+inline const QString kDeleteJockey = u"Delete Jockey"_s;
+inline const QString kRemoveBooking = u"Remove Booking"_s;
+inline const QString kPlanned = u"Planned"_s;
+inline const QString kConfirmed = u"Confirmed"_s;
 // The state a booking shows when a later field no longer lists its horse.
-inline const QString kScratched = QStringLiteral("Scratched");
+inline const QString kScratched = u"Scratched"_s;
 // Image-list index of the "confirmed" mark in the booking-state cell.
 inline constexpr int kConfirmedIcon = 7;
 

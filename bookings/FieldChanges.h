@@ -4,20 +4,22 @@
 #include <QString>
 #include <QStringList>
 
+using namespace Qt::Literals::StringLiterals;
+
 // What a reload of a meeting's field changed for the agent's rides: the old field and the new
 // one compared horse by horse, against the bookings and the managed jockeys. Pure: the loaders
 // read the fields and record the result (FieldChangeLog).
 namespace fieldchanges {
 
 // The kinds, in the words the agent reads and the command line prints.
-inline const QString kRiderChanged = QStringLiteral("rider changed");
-inline const QString kRiderTooHeavy = QStringLiteral("rider too heavy");
-inline const QString kScratchedOrGone = QStringLiteral("scratched or gone");
-inline const QString kEmergencyOrBallot = QStringLiteral("emergency or ballot");
-inline const QString kBarrier = QStringLiteral("barrier");
-inline const QString kWeight = QStringLiteral("weight");
-inline const QString kRaceMoved = QStringLiteral("race moved");
-inline const QString kManagedJockeyNamed = QStringLiteral("managed jockey named");
+inline const QString kRiderChanged = u"rider changed"_s;
+inline const QString kRiderTooHeavy = u"rider too heavy"_s;
+inline const QString kScratchedOrGone = u"scratched or gone"_s;
+inline const QString kEmergencyOrBallot = u"emergency or ballot"_s;
+inline const QString kBarrier = u"barrier"_s;
+inline const QString kWeight = u"weight"_s;
+inline const QString kRaceMoved = u"race moved"_s;
+inline const QString kManagedJockeyNamed = u"managed jockey named"_s;
 QStringList allKinds();
 
 // One horse of a field as stored.

@@ -10,6 +10,8 @@
 #include <QTime>
 #include <QVariantList>
 
+using namespace Qt::Literals::StringLiterals;
+
 class BookingGrid;
 class Db;
 namespace trainers {
@@ -61,7 +63,7 @@ struct Condition {
     QString sql;
     QVariantList values;
 };
-Condition nominationCondition(const ListFilter &filter, const QString &table = QStringLiteral("Noms"));
+Condition nominationCondition(const ListFilter &filter, const QString &table = u"Noms"_s);
 
 // "( 'A', 'B')" for the chosen codes; empty for none.
 QString meetingsFilterText(const QStringList &codes);

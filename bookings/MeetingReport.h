@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+using namespace Qt::Literals::StringLiterals;
+
 class QPagedPaintDevice;
 
 // The meeting sheet that goes to the track: every runner of a meeting grouped by race, with
@@ -43,8 +45,8 @@ struct Report {
 };
 
 // The texts that stand on every page (the company's name stands at the left of the foot).
-inline const QString kPageFooterRight = QStringLiteral("Meeting Report");
-inline const QString kLastRiderNote = QStringLiteral("@ for last Jockey");
+inline const QString kPageFooterRight = u"Meeting Report"_s;
+inline const QString kLastRiderNote = u"@ for last Jockey"_s;
 QStringList columnCaptions();
 
 // The report's rows for the meeting, VarData chosen by the meeting's level.

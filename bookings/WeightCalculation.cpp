@@ -104,11 +104,11 @@ WeightResult CalculateWeights(const QString &meetingCode, int raceNumber, const 
 
 QString weightCalculationUnavailable(const QString &state, const QString &raceText, bool allowed)
 {
-    if (state.trimmed() != QLatin1String("VIC"))
-        return QStringLiteral("Weights are calculated for VIC meetings only; this is not a VIC meeting.");
-    if (raceText.contains(QLatin1String("SW")))
-        return QStringLiteral("Weights are not calculated for an SW (set weights) race.");
+    if (state.trimmed() != "VIC"_L1)
+        return u"Weights are calculated for VIC meetings only; this is not a VIC meeting."_s;
+    if (raceText.contains("SW"_L1))
+        return u"Weights are not calculated for an SW (set weights) race."_s;
     if (!allowed)
-        return QStringLiteral("Weight calculation is switched off in System Settings.");
+        return u"Weight calculation is switched off in System Settings."_s;
     return {};
 }

@@ -4,6 +4,8 @@
 #include <QString>
 #include <optional>
 
+using namespace Qt::Literals::StringLiterals;
+
 // Expected weights of a Victorian race's runners from their ratings: the rating-to-weight
 // table for the meeting's meet type and the chosen race type, less the fillies-and-mares
 // allowance where the race is open to all.
@@ -39,7 +41,7 @@ struct WeightResult {
 };
 
 // The message texts, shared with the window and the command line.
-inline const QString kNoRaceTypeMessage = QStringLiteral("You must select a race type to use to calculate weights");
+inline const QString kNoRaceTypeMessage = u"You must select a race type to use to calculate weights"_s;
 QString emptyTableMessage();
 
 // Resets the race's LastWeight to 0, stores the race type on the race and writes each runner's

@@ -8,6 +8,8 @@
 
 #include <optional>
 
+using namespace Qt::Literals::StringLiterals;
+
 // The rating-to-weight table (`RBHTable`) that the weight calculation reads. It holds the
 // agent's figures, so it comes from a CSV file with the header line
 // "MeetType,RaceType,Rating,Weight" (blank lines and lines beginning with "#" are skipped;
@@ -39,6 +41,6 @@ int importWeightTable(const QString &path);
 // not. nullopt when cancelled or refused.
 std::optional<int> chooseAndImportWeightTable();
 
-inline const QString kImportTitle = QStringLiteral("Import Rating Weights");
+inline const QString kImportTitle = u"Import Rating Weights"_s;
 
 } // namespace weighttable

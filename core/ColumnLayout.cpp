@@ -4,11 +4,13 @@
 
 #include <cmath>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace layout {
 
 QList<int> parseList(const QString &text, int columnCount)
 {
-    const QStringList parts = text.split(QLatin1Char(','));
+    const QStringList parts = text.split(u',');
     QList<int> entries(qMax(columnCount, 0), 0);
     for (int i = 0; i < entries.size() && i < parts.size(); ++i) {
         bool ok = false;
@@ -24,7 +26,7 @@ QString formatList(const QList<int> &entries)
     QStringList parts;
     for (int entry : entries)
         parts << QString::number(entry);
-    return parts.join(QLatin1Char(','));
+    return parts.join(u',');
 }
 
 std::optional<SortKey> parseSortKey(const QString &text)
@@ -35,7 +37,7 @@ std::optional<SortKey> parseSortKey(const QString &text)
     const int column = text.left(text.size() - 1).trimmed().toInt(&ok);
     if (!ok || column < 1)
         return std::nullopt;
-    return SortKey{column, text.endsWith(QLatin1Char('+'))};
+    return SortKey{column, text.endsWith(u'+')};
 }
 
 } // namespace layout

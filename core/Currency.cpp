@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 // a / b rounded half away from zero; b > 0.
@@ -18,29 +20,29 @@ std::optional<DecimalFraction> parseDecimal(const QString &text)
 {
     QString digits = text.trimmed();
     bool negative = false;
-    if (digits.startsWith(QLatin1Char('(')) && digits.endsWith(QLatin1Char(')'))) {
+    if (digits.startsWith(u'(') && digits.endsWith(u')')) {
         negative = true;
         digits = digits.mid(1, digits.size() - 2).trimmed();
     }
-    if (digits.startsWith(QLatin1Char('-')) || digits.startsWith(QLatin1Char('+'))) {
-        negative = negative || digits.startsWith(QLatin1Char('-'));
+    if (digits.startsWith(u'-') || digits.startsWith(u'+')) {
+        negative = negative || digits.startsWith(u'-');
         digits = digits.mid(1).trimmed();
     }
-    if (digits.startsWith(QLatin1Char('$')))
+    if (digits.startsWith(u'$'))
         digits = digits.mid(1).trimmed();
-    if (!negative && digits.startsWith(QLatin1Char('-'))) {
+    if (!negative && digits.startsWith(u'-')) {
         negative = true;
         digits = digits.mid(1);
     }
-    digits.remove(QLatin1Char(','));
-    if (digits.isEmpty() || digits == QLatin1String("."))
+    digits.remove(u',');
+    if (digits.isEmpty() || digits == "."_L1)
         return std::nullopt;
 
     DecimalFraction result;
     bool seenPoint = false;
     int integerDigits = 0;
     for (const QChar c : std::as_const(digits)) {
-        if (c == QLatin1Char('.') && !seenPoint) {
+        if (c == u'.' && !seenPoint) {
             seenPoint = true;
             continue;
         }
@@ -112,12 +114,12 @@ QString Currency::toPlainText() const
     QString text = QString::number(magnitude / kScale);
     const qint64 fraction = magnitude % kScale;
     if (fraction != 0) {
-        QString decimals = QStringLiteral("%1").arg(fraction, 4, 10, QLatin1Char('0'));
-        while (decimals.endsWith(QLatin1Char('0')))
+        QString decimals = u"%1"_s.arg(fraction, 4, 10, QChar(u'0'));
+        while (decimals.endsWith(u'0'))
             decimals.chop(1);
-        text += QLatin1Char('.') + decimals;
+        text += u'.' + decimals;
     }
-    return m_units < 0 ? QLatin1Char('-') + text : text;
+    return m_units < 0 ? u'-' + text : text;
 }
 
 QString Currency::toDisplay() const
@@ -125,7 +127,7 @@ QString Currency::toDisplay() const
     const qint64 cents = std::llabs(roundedToCents().m_units) / 100;
     QString whole = QString::number(cents / 100);
     for (qsizetype at = whole.size() - 3; at > 0; at -= 3)
-        whole.insert(at, QLatin1Char(','));
-    const QString text = QStringLiteral("$%1.%2").arg(whole).arg(cents % 100, 2, 10, QLatin1Char('0'));
-    return cents != 0 && m_units < 0 ? QLatin1Char('-') + text : text;
+        whole.insert(at, u',');
+    const QString text = u"$%1.%2"_s.arg(whole).arg(cents % 100, 2, 10, QChar(u'0'));
+    return cents != 0 && m_units < 0 ? u'-' + text : text;
 }

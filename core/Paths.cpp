@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+using namespace Qt::Literals::StringLiterals;
+
 QString programFolder()
 {
     QString folder = qEnvironmentVariable("OSTREVAN_HOME");
@@ -16,10 +18,10 @@ QString programFolder()
 
 QString sharedDataFolder(const QString &programDir)
 {
-    const QString besideProgram = QDir::cleanPath(programDir + QStringLiteral("/../share/ostrevan"));
+    const QString besideProgram = QDir::cleanPath(programDir + u"/../share/ostrevan"_s);
     if (QFileInfo(besideProgram).isDir())
         return besideProgram;
-    return QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("ostrevan"),
+    return QStandardPaths::locate(QStandardPaths::GenericDataLocation, u"ostrevan"_s,
                                   QStandardPaths::LocateDirectory);
 }
 

@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace sounds {
 namespace {
 Player &player()
@@ -14,9 +16,9 @@ Player &player()
 QString resourcePath(const QString &name)
 {
     QString bare = name;
-    while (bare.startsWith(QLatin1Char('\\')) || bare.startsWith(QLatin1Char('/')))
+    while (bare.startsWith(u'\\') || bare.startsWith(u'/'))
         bare.remove(0, 1);
-    return QStringLiteral(":/sounds/") + bare;
+    return u":/sounds/"_s + bare;
 }
 
 bool playSound(const QString &name, bool async)

@@ -4,12 +4,14 @@
 
 #include <functional>
 
+using namespace Qt::Literals::StringLiterals;
+
 // The program's sounds, named as the system names them; they are compiled-in resources.
 namespace sounds {
-inline const QString kSplash = QStringLiteral("horse-gallop.wav");
-inline const QString kFieldsLoaded = QStringLiteral("Bubble.wav");
-inline const QString kFileError = QStringLiteral("Error.Wav");
-inline const QString kSorted = QStringLiteral("Utopia Open.wav");
+inline const QString kSplash = u"horse-gallop.wav"_s;
+inline const QString kFieldsLoaded = u"Bubble.wav"_s;
+inline const QString kFileError = u"Error.Wav"_s;
+inline const QString kSorted = u"Utopia Open.wav"_s;
 
 // Resource path of a sound name (a leading "\" or "/" is ignored).
 QString resourcePath(const QString &name);

@@ -1,6 +1,8 @@
 #include "UserDialogs.h"
 #include "ThreadDialogs.h"
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 class SilentDialogs final : public UserDialogs
 {
@@ -36,7 +38,7 @@ void UserDialogs::setInstance(UserDialogs *dialogs)
 
 QString toQtFileFilter(const QString &pipeFilter)
 {
-    const QStringList parts = pipeFilter.split(QLatin1Char('|'));
+    const QStringList parts = pipeFilter.split(u'|');
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         const QString description = parts.at(i).trimmed();
@@ -44,9 +46,9 @@ QString toQtFileFilter(const QString &pipeFilter)
         if (description.isEmpty() && patterns.isEmpty())
             continue;
         QString joined = patterns;
-        joined.replace(QLatin1Char(';'), QLatin1Char(' '));
+        joined.replace(u';', u' ');
         // Qt takes the patterns from the last parenthesis, whatever the description says.
-        filters << description + QStringLiteral(" (") + joined + QLatin1Char(')');
+        filters << description + u" ("_s + joined + u')';
     }
-    return filters.join(QStringLiteral(";;"));
+    return filters.join(u";;"_s);
 }

@@ -12,6 +12,8 @@
 #include <cmath>
 #include <variant>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 using Field = std::variant<QString cAppSettings::*, qint32 cAppSettings::*, float cAppSettings::*, bool cAppSettings::*,
@@ -77,8 +79,8 @@ QString normalisedNumber(QString text)
 {
     text = text.trimmed();
     const QString localePoint = QLocale().decimalPoint();
-    if (localePoint != QLatin1String("."))
-        text.replace(localePoint, QStringLiteral("."));
+    if (localePoint != "."_L1)
+        text.replace(localePoint, u"."_s);
     return text;
 }
 
@@ -122,11 +124,11 @@ bool convert(const QVariant &stored, float &out)
 bool convert(const QVariant &stored, bool &out)
 {
     const QString text = stored.toString().trimmed();
-    if (text.isEmpty() || text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) {
+    if (text.isEmpty() || text.compare("False"_L1, Qt::CaseInsensitive) == 0) {
         out = false;
         return true;
     }
-    if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) {
+    if (text.compare("True"_L1, Qt::CaseInsensitive) == 0) {
         out = true;
         return true;
     }
@@ -154,11 +156,11 @@ QString toStoredText(Currency value)
     // A point whatever the locale: the amount reads back under any of them.
     const qint64 cents = value.wholeCents();
     const qint64 magnitude = cents < 0 ? -cents : cents;
-    return QString::fromLatin1(cents < 0 ? "-" : "") + QString::number(magnitude / 100) + QLatin1Char('.') +
-           QString::number(magnitude % 100).rightJustified(2, QLatin1Char('0'));
+    return QString::fromLatin1(cents < 0 ? "-" : "") + QString::number(magnitude / 100) + u'.' +
+           QString::number(magnitude % 100).rightJustified(2, u'0');
 }
 QString toStoredText(qint32 value) { return QString::number(value); }
-QString toStoredText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+QString toStoredText(bool value) { return value ? u"True"_s : u"False"_s; }
 QString toStoredText(float value)
 {
     // Shortest text that reads back as the same float: 2.617 stays "2.617".
@@ -166,8 +168,8 @@ QString toStoredText(float value)
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     QString text = QString::fromLatin1(buffer, result.ptr - buffer);
     const QString localePoint = QLocale().decimalPoint();
-    if (localePoint != QLatin1String("."))
-        text.replace(QLatin1Char('.'), localePoint);
+    if (localePoint != "."_L1)
+        text.replace(u'.', localePoint);
     return text;
 }
 
@@ -192,10 +194,10 @@ void tellUnreadable(const QStringList &unreadable)
     if (untold.isEmpty())
         return;
     UserDialogs::instance().message(
-        QStringLiteral("Settings Error"),
-        QStringLiteral("These stored settings cannot be read and were left out; the others were loaded:\n")
-            + untold.join(QLatin1Char('\n'))
-            + QStringLiteral("\nEach keeps its stored text until it is set again."),
+        u"Settings Error"_s,
+        u"These stored settings cannot be read and were left out; the others were loaded:\n"_s
+            + untold.join(u'\n')
+            + u"\nEach keeps its stored text until it is set again."_s,
         UserDialogs::Icon::Exclamation);
 }
 
@@ -210,16 +212,16 @@ cAppSettings &cAppSettings::instance()
 QString cAppSettings::defaultPreviousInstallPath()
 {
 #ifdef Q_OS_WIN
-    return QStringLiteral("C:\\Program Files\\Ostrevan\\");
+    return u"C:\\Program Files\\Ostrevan\\"_s;
 #else
-    return QStringLiteral("/opt/ostrevan/");
+    return u"/opt/ostrevan/"_s;
 #endif
 }
 
 QString cAppSettings::effectiveDefaultState() const
 {
     const QString state = DefaultState.trimmed();
-    return state.isEmpty() ? QStringLiteral("VIC") : state;
+    return state.isEmpty() ? u"VIC"_s : state;
 }
 
 void cAppSettings::applyOwnDefaults()
@@ -264,7 +266,7 @@ bool cAppSettings::LoadSettings()
             // One value written by hand or under another locale must not cost the others.
             const QString name = QLatin1String(entry.storedName);
             m_unread.append({name, *textOf(name)});
-            unreadable << name + QStringLiteral("=\"") + stored.toString() + QLatin1Char('"');
+            unreadable << name + u"=\""_s + stored.toString() + u'"';
         }
         if (qstrcmp(entry.storedName, "DataServer") == 0 && DataServer.isEmpty())
             DataServer = kDefaultDataServer;

@@ -7,14 +7,16 @@
 
 #include <optional>
 
+using namespace Qt::Literals::StringLiterals;
+
 // The per-user settings record: one program-wide instance whose fields the windows read and
 // assign directly; LoadSettings/SaveSettings move the whole set to and from the store.
 class cAppSettings
 {
 public:
     // The local data server that the run command starts; a stored empty value falls back to it.
-    static inline const QString kDefaultDataServer = QStringLiteral("127.0.0.1:8421");
-    static inline const QString kSectionKey = QStringLiteral("Software\\Ostrevan\\AppSettings");
+    static inline const QString kDefaultDataServer = u"127.0.0.1:8421"_s;
+    static inline const QString kSectionKey = u"Software\\Ostrevan\\AppSettings"_s;
 
     static cAppSettings &instance();
 
@@ -116,10 +118,10 @@ public:
     // A PEM file of certificates trusted for an https:// DataServer besides the system's; empty: none.
     QString DataServerCaFile;
 
-    static inline const QString kDefaultRacingHost = QStringLiteral("www.racingaustralia.horse");
-    static inline const QString kDefaultWaClubHost = QStringLiteral("www.perthracing.org.au");
-    static inline const QString kDefaultRatingHost = QStringLiteral("www.racingvictoria.com.au");
-    static inline const QString kDefaultRegistrationHost = QStringLiteral("www.studbook.org.au");
+    static inline const QString kDefaultRacingHost = u"www.racingaustralia.horse"_s;
+    static inline const QString kDefaultWaClubHost = u"www.perthracing.org.au"_s;
+    static inline const QString kDefaultRatingHost = u"www.racingvictoria.com.au"_s;
+    static inline const QString kDefaultRegistrationHost = u"www.studbook.org.au"_s;
     static QString defaultPreviousInstallPath();
 
     // A field by its stored name as stored text ("True", "2.617"), and back; false for an

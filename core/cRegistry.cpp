@@ -6,6 +6,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+using namespace Qt::Literals::StringLiterals;
+
 RegistryError::RegistryError(QString source, QString description)
     : std::runtime_error(description.toStdString()), m_source(std::move(source)), m_description(std::move(description))
 {
@@ -29,19 +31,19 @@ void cRegistry::setSectionKey(const QString &path)
 QString cRegistry::storeLocation(const QString &sectionKey)
 {
 #ifdef Q_OS_WIN
-    return QStringLiteral("HKEY_CURRENT_USER\\") + sectionKey;
+    return u"HKEY_CURRENT_USER\\"_s + sectionKey;
 #else
     QString relative = sectionKey;
-    relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (relative.startsWith(QLatin1String("Software/"), Qt::CaseInsensitive))
+    relative.replace(u'\\', u'/');
+    if (relative.startsWith("Software/"_L1, Qt::CaseInsensitive))
         relative.remove(0, int(qstrlen("Software/")));
-    if (relative.compare(QLatin1String("Ostrevan/AppSettings"), Qt::CaseInsensitive) == 0) {
+    if (relative.compare("Ostrevan/AppSettings"_L1, Qt::CaseInsensitive) == 0) {
         const QString overridden = qEnvironmentVariable("OSTREVAN_SETTINGS");
         if (!overridden.isEmpty())
             return overridden;
     }
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') + relative
-           + QStringLiteral(".conf");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' + relative
+           + u".conf"_s;
 #endif
 }
 
@@ -75,11 +77,11 @@ QVariant cRegistry::value()
     QVariant stored = settings.value(m_valueKey);
     // An INI value written by hand with commas reads back as a list; it is one text to us.
     if (stored.userType() == QMetaType::QStringList)
-        return stored.toStringList().join(QLatin1Char(','));
+        return stored.toStringList().join(u',');
     if (stored.userType() == QMetaType::QString) {
         const QString text = stored.toString();
-        const qsizetype first = text.indexOf(QLatin1Char('%'));
-        if (first >= 0 && text.indexOf(QLatin1Char('%'), first + 1) > first)
+        const qsizetype first = text.indexOf(u'%');
+        if (first >= 0 && text.indexOf(u'%', first + 1) > first)
             return expandEnvironmentStrings(text);
         return text;
     }
@@ -90,8 +92,8 @@ QVariant cRegistry::value()
 
 void cRegistry::fail(const QVariant &value) const
 {
-    const QString source = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() + QStringLiteral(".cRegistry");
-    throw RegistryError(source, QStringLiteral("Failed to set registry value Key: '%1',Section:'%2',Key: '%3' to value: '%4'")
+    const QString source = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() + u".cRegistry"_s;
+    throw RegistryError(source, u"Failed to set registry value Key: '%1',Section:'%2',Key: '%3' to value: '%4'"_s
                                     .arg(QString::number(m_classKey), m_sectionKey, m_valueKey, value.toString()));
 }
 
@@ -144,8 +146,8 @@ QString expandEnvironmentStrings(const QString &text)
     QString result;
     qsizetype pos = 0;
     while (pos < text.size()) {
-        const qsizetype open = text.indexOf(QLatin1Char('%'), pos);
-        const qsizetype close = open < 0 ? -1 : text.indexOf(QLatin1Char('%'), open + 1);
+        const qsizetype open = text.indexOf(u'%', pos);
+        const qsizetype close = open < 0 ? -1 : text.indexOf(u'%', open + 1);
         if (close < 0) {
             result += text.mid(pos);
             break;

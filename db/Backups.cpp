@@ -15,12 +15,14 @@
 #include <filesystem>
 #include <functional>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace backups {
 namespace {
 
-const QString kPrefix = QStringLiteral("Kelbrin-");
-const QString kStampFormat = QStringLiteral("yyyyMMdd-HHmmss");
-const QString kPartSuffix = QStringLiteral(".part");
+const QString kPrefix = u"Kelbrin-"_s;
+const QString kStampFormat = u"yyyyMMdd-HHmmss"_s;
+const QString kPartSuffix = u".part"_s;
 
 QString sqliteError(sqlite3 *db)
 {
@@ -42,18 +44,18 @@ void onlineCopy(const QString &from, const QString &to)
         }
     } close{source, target};
     if (sqlite3_open_v2(from.toUtf8().constData(), &source, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
-        throw DbError(QStringLiteral("cannot open %1: %2").arg(QDir::toNativeSeparators(from), sqliteError(source)));
+        throw DbError(u"cannot open %1: %2"_s.arg(QDir::toNativeSeparators(from), sqliteError(source)));
     sqlite3_busy_timeout(source, 5000);
     if (sqlite3_open_v2(to.toUtf8().constData(), &target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
         != SQLITE_OK)
-        throw DbError(QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(to), sqliteError(target)));
+        throw DbError(u"cannot write %1: %2"_s.arg(QDir::toNativeSeparators(to), sqliteError(target)));
     sqlite3_backup *backup = sqlite3_backup_init(target, "main", source, "main");
     if (!backup)
         throw DbError(sqliteError(target));
     const int stepped = sqlite3_backup_step(backup, -1);
     const int finished = sqlite3_backup_finish(backup);
     if (stepped != SQLITE_DONE || finished != SQLITE_OK)
-        throw DbError(QStringLiteral("the copy stopped: %1").arg(sqliteError(target)));
+        throw DbError(u"the copy stopped: %1"_s.arg(sqliteError(target)));
 }
 
 bool moveInPlace(const QString &from, const QString &to, QString *why)
@@ -68,7 +70,7 @@ bool moveInPlace(const QString &from, const QString &to, QString *why)
 
 int countOf(Db &db, const char *table)
 {
-    return db.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + QLatin1String(table)).toInt();
+    return db.scalar(u"SELECT COUNT(*) FROM "_s + QLatin1String(table)).toInt();
 }
 
 } // namespace
@@ -78,17 +80,17 @@ QString folder()
     const cAppSettings &settings = cAppSettings::instance();
     if (!settings.BackupPath.trimmed().isEmpty())
         return QDir::cleanPath(QDir::fromNativeSeparators(settings.BackupPath.trimmed()));
-    return QFileInfo(databaseFilePath()).absolutePath() + QStringLiteral("/Backups");
+    return QFileInfo(databaseFilePath()).absolutePath() + u"/Backups"_s;
 }
 
 QString fileNameFor(const QDateTime &time)
 {
-    return kPrefix + time.toString(kStampFormat) + QStringLiteral(".mdb");
+    return kPrefix + time.toString(kStampFormat) + u".mdb"_s;
 }
 
 QDateTime timeOfName(const QString &fileName)
 {
-    if (!fileName.startsWith(kPrefix) || !fileName.endsWith(QLatin1String(".mdb")))
+    if (!fileName.startsWith(kPrefix) || !fileName.endsWith(".mdb"_L1))
         return {};
     return QDateTime::fromString(fileName.mid(kPrefix.size(), kStampFormat.size()), kStampFormat);
 }
@@ -96,29 +98,29 @@ QDateTime timeOfName(const QString &fileName)
 QString make(const QString &database, const QString &toFolder, const QDateTime &now)
 {
     if (!QFileInfo(database).isFile())
-        throw DbError(QStringLiteral("Database file not found: %1").arg(QDir::toNativeSeparators(database)));
+        throw DbError(u"Database file not found: %1"_s.arg(QDir::toNativeSeparators(database)));
     if (!QDir().mkpath(toFolder))
-        throw DbError(QStringLiteral("cannot make the folder %1").arg(QDir::toNativeSeparators(toFolder)));
+        throw DbError(u"cannot make the folder %1"_s.arg(QDir::toNativeSeparators(toFolder)));
     QDir dir(toFolder);
     QDateTime stamp = now;
     // Two copies in one second (a restore keeps the current file right after a backup) keep both.
     while (dir.exists(fileNameFor(stamp)))
         stamp = stamp.addSecs(1);
     // What an interrupted backup left never counts as one; the next backup clears it away.
-    for (const QString &left : dir.entryList({kPrefix + QStringLiteral("*.mdb") + kPartSuffix + QLatin1Char('*')}))
+    for (const QString &left : dir.entryList({kPrefix + u"*.mdb"_s + kPartSuffix + u'*'}))
         dir.remove(left);
     const QString target = dir.filePath(fileNameFor(stamp));
     const QString part = target + kPartSuffix;
     try {
         onlineCopy(database, part);
         if (const QString fault = incompleteDatabaseFault(part); !fault.isEmpty())
-            throw DbError(QStringLiteral("the copy failed its check: %1").arg(fault));
+            throw DbError(u"the copy failed its check: %1"_s.arg(fault));
         QString why;
         if (!moveInPlace(part, target, &why))
             throw DbError(why);
     } catch (const DbError &) {
         QFile::remove(part);
-        QFile::remove(part + QStringLiteral("-journal"));
+        QFile::remove(part + u"-journal"_s);
         throw;
     }
     return target;
@@ -128,7 +130,7 @@ QList<Backup> list(const QString &inFolder)
 {
     QList<Backup> found;
     const QDir dir(inFolder);
-    for (const QFileInfo &info : dir.entryInfoList({kPrefix + QStringLiteral("*.mdb")}, QDir::Files)) {
+    for (const QFileInfo &info : dir.entryInfoList({kPrefix + u"*.mdb"_s}, QDir::Files)) {
         Backup backup{info.absoluteFilePath(), timeOfName(info.fileName()), info.size()};
         if (!backup.time.isValid())
             continue;
@@ -202,16 +204,16 @@ bool dueAtExit(const QString &database, const QString &inFolder)
 QString restore(const QString &backupFile, const QString &database, const QString &keepIn, const QDateTime &now)
 {
     if (const QString fault = incompleteDatabaseFault(backupFile); !fault.isEmpty())
-        throw DbError(QStringLiteral("%1 cannot be restored: %2. Nothing was changed.")
+        throw DbError(u"%1 cannot be restored: %2. Nothing was changed."_s
                           .arg(QDir::toNativeSeparators(backupFile), fault));
     QString keptAs;
     if (QFileInfo::exists(database))
         keptAs = make(database, keepIn, now);
     // The copy is made beside the database, so that putting it in place is one rename on one disk.
-    const QString incoming = database + QStringLiteral(".restoring");
+    const QString incoming = database + u".restoring"_s;
     QFile::remove(incoming);
     if (!QFile::copy(backupFile, incoming))
-        throw DbError(QStringLiteral("cannot copy %1 beside the database. Nothing was changed.")
+        throw DbError(u"cannot copy %1 beside the database. Nothing was changed."_s
                           .arg(QDir::toNativeSeparators(backupFile)));
     // A journal left beside the old file would be played back into the restored one.
     for (const char *suffix : {"-journal", "-wal", "-shm"})
@@ -219,7 +221,7 @@ QString restore(const QString &backupFile, const QString &database, const QStrin
     QString why;
     if (!moveInPlace(incoming, database, &why)) {
         QFile::remove(incoming);
-        throw DbError(QStringLiteral("the backup could not be put in place: %1. Nothing was changed.").arg(why));
+        throw DbError(u"the backup could not be put in place: %1. Nothing was changed."_s.arg(why));
     }
     return keptAs;
 }

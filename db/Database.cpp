@@ -19,19 +19,21 @@
 #include <atomic>
 #include <filesystem>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 QString nextConnectionName()
 {
     static std::atomic<quint64> counter{0};
-    return QStringLiteral("ostrevan-%1").arg(++counter);
+    return u"ostrevan-%1"_s.arg(++counter);
 }
 
 QString describe(const QSqlError &error, const QString &sql)
 {
     QString text = error.text().trimmed();
     if (!sql.isEmpty())
-        text += QStringLiteral(" [") + sql.simplified().left(200) + QLatin1Char(']');
+        text += u" ["_s + sql.simplified().left(200) + u']';
     return text;
 }
 
@@ -42,9 +44,9 @@ QString databaseFileIn(const QString &folder)
     QString base = folder.trimmed();
     if (base.isEmpty())
         base = programFolder();
-    while (base.size() > 1 && (base.endsWith(QLatin1Char('/')) || base.endsWith(QLatin1Char('\\'))))
+    while (base.size() > 1 && (base.endsWith(u'/') || base.endsWith(u'\\')))
         base.chop(1);
-    return QDir::cleanPath(base + QLatin1Char('/') + kDatabaseFileName);
+    return QDir::cleanPath(base + u'/' + kDatabaseFileName);
 }
 
 QString databaseFilePath()
@@ -55,16 +57,16 @@ QString databaseFilePath()
 Db::Db(const QString &filePath, bool mustExist) : m_connection(nextConnectionName()), m_filePath(filePath)
 {
     if (mustExist && !QFileInfo(filePath).isFile())
-        throw DbError(QStringLiteral("Database file not found: %1").arg(QDir::toNativeSeparators(filePath)));
-    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+        throw DbError(u"Database file not found: %1"_s.arg(QDir::toNativeSeparators(filePath)));
+    m_db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_connection);
     m_db.setDatabaseName(filePath);
-    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
+    m_db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=3000"_s);
     if (!m_db.open()) {
         const QString why = m_db.lastError().text();
         m_db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_connection);
         m_connection.clear();
-        throw DbError(QStringLiteral("Cannot open database %1: %2").arg(QDir::toNativeSeparators(filePath), why));
+        throw DbError(u"Cannot open database %1: %2"_s.arg(QDir::toNativeSeparators(filePath), why));
     }
 }
 
@@ -105,13 +107,13 @@ QVariant Db::scalar(const QString &sql, const QVariantList &values)
 void Db::begin()
 {
     if (!m_db.transaction())
-        throw DbError(describe(m_db.lastError(), QStringLiteral("BEGIN")));
+        throw DbError(describe(m_db.lastError(), u"BEGIN"_s));
 }
 
 void Db::commit()
 {
     if (!m_db.commit())
-        throw DbError(describe(m_db.lastError(), QStringLiteral("COMMIT")));
+        throw DbError(describe(m_db.lastError(), u"COMMIT"_s));
 }
 
 void Db::rollback()
@@ -135,14 +137,14 @@ int QueryResult::field(QLatin1StringView name) const
 {
     const int index = query.record().indexOf(name);
     if (index < 0)
-        throw DbError(QStringLiteral("The query has no field %1.").arg(name));
+        throw DbError(u"The query has no field %1."_s.arg(name));
     return index;
 }
 
 QString SqlQuote(const QString &text)
 {
     QString quoted = text;
-    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+    quoted.replace(u'\'', "''"_L1);
     return quoted;
 }
 
@@ -150,28 +152,28 @@ QString SqlQuoteForUrl(QString &text)
 {
     text = SqlQuote(text);
     QString forUrl = text;
-    forUrl.replace(QLatin1Char('&'), QLatin1String("%26"));
+    forUrl.replace(u'&', "%26"_L1);
     return forUrl;
 }
 
 QString sqliteTypeFor(const QString &typeText)
 {
     const QString type = typeText.trimmed().toUpper();
-    if (type.startsWith(QLatin1String("TEXT")) || type.startsWith(QLatin1String("CHAR"))
-        || type.startsWith(QLatin1String("VARCHAR")) || type == QLatin1String("MEMO"))
-        return QStringLiteral("TEXT");
-    if (type == QLatin1String("DATE") || type == QLatin1String("DATETIME") || type == QLatin1String("TIME"))
-        return QStringLiteral("TEXT");
-    if (type == QLatin1String("SINGLE") || type == QLatin1String("DOUBLE") || type == QLatin1String("FLOAT")
-        || type == QLatin1String("REAL"))
-        return QStringLiteral("REAL");
-    if (type == QLatin1String("LONG") || type == QLatin1String("INTEGER") || type == QLatin1String("BYTE")
-        || type == QLatin1String("SHORT") || type == QLatin1String("YESNO") || type == QLatin1String("YES/NO")
-        || type == QLatin1String("BIT") || type == QLatin1String("COUNTER"))
-        return QStringLiteral("INTEGER");
-    if (type == QLatin1String("CURRENCY") || type == QLatin1String("NUMERIC") || type == QLatin1String("DECIMAL"))
-        return QStringLiteral("NUMERIC");
-    throw DbError(QStringLiteral("Unknown field type: %1").arg(typeText));
+    if (type.startsWith("TEXT"_L1) || type.startsWith("CHAR"_L1)
+        || type.startsWith("VARCHAR"_L1) || type == "MEMO"_L1)
+        return u"TEXT"_s;
+    if (type == "DATE"_L1 || type == "DATETIME"_L1 || type == "TIME"_L1)
+        return u"TEXT"_s;
+    if (type == "SINGLE"_L1 || type == "DOUBLE"_L1 || type == "FLOAT"_L1
+        || type == "REAL"_L1)
+        return u"REAL"_s;
+    if (type == "LONG"_L1 || type == "INTEGER"_L1 || type == "BYTE"_L1
+        || type == "SHORT"_L1 || type == "YESNO"_L1 || type == "YES/NO"_L1
+        || type == "BIT"_L1 || type == "COUNTER"_L1)
+        return u"INTEGER"_s;
+    if (type == "CURRENCY"_L1 || type == "NUMERIC"_L1 || type == "DECIMAL"_L1)
+        return u"NUMERIC"_s;
+    throw DbError(u"Unknown field type: %1"_s.arg(typeText));
 }
 
 namespace {
@@ -179,8 +181,8 @@ namespace {
 QString quoteIdentifier(const QString &name)
 {
     QString quoted = name;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
+    quoted.replace(u'"', "\"\""_L1);
+    return u'"' + quoted + u'"';
 }
 
 struct Column {
@@ -195,8 +197,8 @@ struct Column {
 // The column definitions of a CREATE TABLE text, split at the commas outside brackets and quotes.
 QStringList columnDefinitions(const QString &createSql)
 {
-    const qsizetype open = createSql.indexOf(QLatin1Char('('));
-    const qsizetype close = createSql.lastIndexOf(QLatin1Char(')'));
+    const qsizetype open = createSql.indexOf(u'(');
+    const qsizetype close = createSql.lastIndexOf(u')');
     QStringList definitions;
     if (open < 0 || close <= open)
         return definitions;
@@ -208,13 +210,13 @@ QStringList columnDefinitions(const QString &createSql)
         if (!quote.isNull()) {
             if (c == quote)
                 quote = QChar();
-        } else if (c == QLatin1Char('"') || c == QLatin1Char('\'') || c == QLatin1Char('`') || c == QLatin1Char('[')) {
-            quote = c == QLatin1Char('[') ? QLatin1Char(']') : c;
-        } else if (c == QLatin1Char('(')) {
+        } else if (c == u'"' || c == u'\'' || c == u'`' || c == u'[') {
+            quote = c == u'[' ? u']' : c;
+        } else if (c == u'(') {
             ++depth;
-        } else if (c == QLatin1Char(')')) {
+        } else if (c == u')') {
             --depth;
-        } else if (c == QLatin1Char(',') && depth == 0) {
+        } else if (c == u',' && depth == 0) {
             definitions << current.trimmed();
             current.clear();
             continue;
@@ -228,17 +230,17 @@ QStringList columnDefinitions(const QString &createSql)
 // The collation each column declares ("NOCASE"), by column name.
 QMap<QString, QString> declaredCollations(Db &db, const QString &table)
 {
-    static const QRegularExpression collate(QStringLiteral("\\bCOLLATE\\s+(\\w+)"),
+    static const QRegularExpression collate(u"\\bCOLLATE\\s+(\\w+)"_s,
                                             QRegularExpression::CaseInsensitiveOption);
     QMap<QString, QString> collations;
     const QString sql =
-        db.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?"), {table}).toString();
+        db.scalar(u"SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?"_s, {table}).toString();
     for (const QString &definition : columnDefinitions(sql)) {
         const QRegularExpressionMatch match = collate.match(definition);
         if (!match.hasMatch())
             continue;
-        QString name = definition.section(QLatin1Char(' '), 0, 0);
-        if (name.size() > 1 && QStringLiteral("\"`[").contains(name.front()))
+        QString name = definition.section(u' ', 0, 0);
+        if (name.size() > 1 && u"\"`["_s.contains(name.front()))
             name = name.mid(1, name.size() - 2);
         collations.insert(name, match.captured(1).toUpper());
     }
@@ -249,7 +251,7 @@ QList<Column> columnsOf(Db &db, const QString &table)
 {
     QList<Column> columns;
     const QMap<QString, QString> collations = declaredCollations(db, table);
-    QSqlQuery info = db.exec(QStringLiteral("SELECT name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?)"),
+    QSqlQuery info = db.exec(u"SELECT name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?)"_s,
                              {table});
     while (info.next()) {
         const QString name = info.value(0).toString();
@@ -267,13 +269,13 @@ void rebuildTable(Db &db, const QString &table, const QList<Column> &columns, bo
     QStringList definitions;
     QStringList names;
     for (const Column &column : columns) {
-        QString definition = quoteIdentifier(column.name) + QLatin1Char(' ') + column.type;
+        QString definition = quoteIdentifier(column.name) + u' ' + column.type;
         if (!column.collation.isEmpty())
-            definition += QStringLiteral(" COLLATE ") + column.collation;
+            definition += u" COLLATE "_s + column.collation;
         if (column.notNull)
-            definition += QStringLiteral(" NOT NULL");
+            definition += u" NOT NULL"_s;
         if (!column.defaultValue.isNull())
-            definition += QStringLiteral(" DEFAULT ") + column.defaultValue.toString();
+            definition += u" DEFAULT "_s + column.defaultValue.toString();
         definitions << definition;
         names << quoteIdentifier(column.name);
     }
@@ -282,23 +284,23 @@ void rebuildTable(Db &db, const QString &table, const QList<Column> &columns, bo
         if (column.primaryKeyPosition > 0)
             keyColumns.insert(column.primaryKeyPosition, quoteIdentifier(column.name));
     if (!keyColumns.isEmpty())
-        definitions << QStringLiteral("PRIMARY KEY (") + keyColumns.values().join(QStringLiteral(", ")) + QLatin1Char(')');
+        definitions << u"PRIMARY KEY ("_s + keyColumns.values().join(u", "_s) + u')';
     QStringList indexes;
     QSqlQuery indexQuery = db.exec(
-        QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ? AND sql IS NOT NULL"),
+        u"SELECT sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ? AND sql IS NOT NULL"_s,
         {table});
     while (indexQuery.next())
         indexes << indexQuery.value(0).toString();
 
-    const QString work = quoteIdentifier(table + QStringLiteral("__rebuild"));
-    db.exec(QStringLiteral("PRAGMA legacy_alter_table = ON"));
+    const QString work = quoteIdentifier(table + u"__rebuild"_s);
+    db.exec(u"PRAGMA legacy_alter_table = ON"_s);
     Transaction transaction(db);
-    db.exec(QStringLiteral("CREATE TABLE ") + work + QStringLiteral(" (") + definitions.join(QStringLiteral(", ")) + ')');
-    db.exec(QStringLiteral("INSERT %1INTO %2 SELECT %3 FROM %4 ORDER BY rowid")
-                .arg(firstOfDuplicates ? QStringLiteral("OR IGNORE ") : QString(), work,
-                     names.join(QStringLiteral(", ")), quoteIdentifier(table)));
-    db.exec(QStringLiteral("DROP TABLE ") + quoteIdentifier(table));
-    db.exec(QStringLiteral("ALTER TABLE ") + work + QStringLiteral(" RENAME TO ") + quoteIdentifier(table));
+    db.exec(u"CREATE TABLE "_s + work + u" ("_s + definitions.join(u", "_s) + ')');
+    db.exec(u"INSERT %1INTO %2 SELECT %3 FROM %4 ORDER BY rowid"_s
+                .arg(firstOfDuplicates ? u"OR IGNORE "_s : QString(), work,
+                     names.join(u", "_s), quoteIdentifier(table)));
+    db.exec(u"DROP TABLE "_s + quoteIdentifier(table));
+    db.exec(u"ALTER TABLE "_s + work + u" RENAME TO "_s + quoteIdentifier(table));
     for (const QString &index : std::as_const(indexes))
         db.exec(index);
     transaction.commit();
@@ -312,7 +314,7 @@ void AddOrAlterColumn(const QString &table, const QString &field, const QString 
     Db db = OpenDb();
     const QList<Column> columns = columnsOf(db, table);
     if (columns.isEmpty())
-        throw DbError(QStringLiteral("No table named %1").arg(table));
+        throw DbError(u"No table named %1"_s.arg(table));
     const bool exists = std::any_of(columns.begin(), columns.end(), [&](const Column &c) { return c.name == field; });
     if (exists) {
         QList<Column> changed = columns;
@@ -321,23 +323,22 @@ void AddOrAlterColumn(const QString &table, const QString &field, const QString 
                 column.type = newType;
         rebuildTable(db, table, changed);
     } else
-        db.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(quoteIdentifier(table), quoteIdentifier(field), newType));
+        db.exec(u"ALTER TABLE %1 ADD COLUMN %2 %3"_s.arg(quoteIdentifier(table), quoteIdentifier(field), newType));
 }
 
 void makeColumnsCaseBlind(const QStringList &columnNames)
 {
     Db db = OpenDb();
     QStringList tables;
-    QSqlQuery list = db.exec(QStringLiteral(
-        "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' ORDER BY name"));
+    QSqlQuery list = db.exec(u"SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' ORDER BY name"_s);
     while (list.next())
         tables << list.value(0).toString();
     for (const QString &table : std::as_const(tables)) {
         QList<Column> columns = columnsOf(db, table);
         bool changed = false;
         for (Column &column : columns) {
-            if (columnNames.contains(column.name) && column.collation != QLatin1String("NOCASE")) {
-                column.collation = QStringLiteral("NOCASE");
+            if (columnNames.contains(column.name) && column.collation != "NOCASE"_L1) {
+                column.collation = u"NOCASE"_s;
                 changed = true;
             }
         }
@@ -354,20 +355,19 @@ bool passesChecks(const QString &filePath, QString *why, QMap<QString, qint64> *
 {
     try {
         Db db(filePath);
-        const QString check = db.scalar(QStringLiteral("PRAGMA quick_check")).toString();
-        if (check != QLatin1String("ok")) {
+        const QString check = db.scalar(u"PRAGMA quick_check"_s).toString();
+        if (check != "ok"_L1) {
             if (why)
-                *why = QStringLiteral("integrity check failed: ") + check;
+                *why = u"integrity check failed: "_s + check;
             return false;
         }
         if (rowCounts) {
             QStringList tables;
-            QSqlQuery list = db.exec(QStringLiteral(
-                "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' ORDER BY name"));
+            QSqlQuery list = db.exec(u"SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' ORDER BY name"_s);
             while (list.next())
                 tables << list.value(0).toString();
             for (const QString &table : std::as_const(tables))
-                rowCounts->insert(table, db.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + quoteIdentifier(table)).toLongLong());
+                rowCounts->insert(table, db.scalar(u"SELECT COUNT(*) FROM "_s + quoteIdentifier(table)).toLongLong());
         }
         return true;
     } catch (const DbError &error) {
@@ -392,7 +392,7 @@ namespace {
 
 QString workFileIn(const QString &database)
 {
-    return QFileInfo(database).absolutePath() + QLatin1Char('/') + kCompactWorkFileName;
+    return QFileInfo(database).absolutePath() + u'/' + kCompactWorkFileName;
 }
 
 const char *const kJournalSuffixes[] = {"-journal", "-wal", "-shm"};
@@ -405,19 +405,19 @@ QString incompleteDatabaseFault(const QString &work)
 {
     for (const char *suffix : kJournalSuffixes)
         if (QFileInfo::exists(work + QLatin1String(suffix)))
-            return QStringLiteral("a journal beside it shows the copy was never finished");
+            return u"a journal beside it shows the copy was never finished"_s;
     QFile file(work);
     if (!file.open(QIODevice::ReadOnly))
         return file.errorString();
     const QByteArray header = file.read(100);
     if (header.size() < 100 || !header.startsWith(QByteArrayLiteral("SQLite format 3\0")))
-        return QStringLiteral("it is not a database");
+        return u"it is not a database"_s;
     // The page count in the header is trustworthy only when its version stamp matches the change counter.
     const auto at = [&header](int offset) { return qFromBigEndian<quint32>(header.constData() + offset); };
     const quint32 rawPageSize = qFromBigEndian<quint16>(header.constData() + 16);
     const qint64 pageSize = rawPageSize == 1 ? 65536 : rawPageSize;
     if (at(92) != at(24) || at(28) == 0 || file.size() != qint64(at(28)) * pageSize)
-        return QStringLiteral("it was not written to the end");
+        return u"it was not written to the end"_s;
     file.close();
     QString why;
     if (!passesChecks(work, &why))
@@ -426,13 +426,13 @@ QString incompleteDatabaseFault(const QString &work)
     try {
         Db db(work);
         // Tables that older files lack (added when missing) are not asked for.
-        static const QRegularExpression table(QStringLiteral("^CREATE TABLE (IF NOT EXISTS )?(\\w+)"));
+        static const QRegularExpression table(u"^CREATE TABLE (IF NOT EXISTS )?(\\w+)"_s);
         const QStringList optional = schema::addedTables();
         for (const QString &statement : schema::createStatements()) {
             const QRegularExpressionMatch match = table.match(statement);
             const QString name = match.captured(2);
             if (!name.isEmpty() && match.captured(1).isEmpty() && !optional.contains(name)
-                && !db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"), {name})
+                && !db.scalar(u"SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"_s, {name})
                         .isValid())
                 missing << name;
         }
@@ -440,7 +440,7 @@ QString incompleteDatabaseFault(const QString &work)
         return error.message();
     }
     if (!missing.isEmpty())
-        return QStringLiteral("it lacks the tables %1").arg(missing.join(QStringLiteral(", ")));
+        return u"it lacks the tables %1"_s.arg(missing.join(u", "_s));
     return {};
 }
 
@@ -450,8 +450,8 @@ namespace {
 // later compaction removes. Returns the new name, or empty when it could not be moved.
 QString setAside(const QString &work)
 {
-    const QString stamp = Clock::instance().now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const QString aside = QFileInfo(work).absolutePath() + QStringLiteral("/temp-incomplete-%1.mdb").arg(stamp);
+    const QString stamp = Clock::instance().now().toString(u"yyyyMMdd-HHmmss"_s);
+    const QString aside = QFileInfo(work).absolutePath() + u"/temp-incomplete-%1.mdb"_s.arg(stamp);
     if (!QFile::rename(work, aside))
         return {};
     for (const char *suffix : kJournalSuffixes)
@@ -479,10 +479,10 @@ bool recoverInterruptedCompaction(const QString &folder, QString *note)
         return replaceFile(work, database, note);
     const QString aside = setAside(work);
     if (note) {
-        *note = QStringLiteral("%1 is missing, and the compaction's work file beside it was not put in its place: %2. ")
+        *note = u"%1 is missing, and the compaction's work file beside it was not put in its place: %2. "_s
                     .arg(QDir::toNativeSeparators(database), fault)
-            + (aside.isEmpty() ? QStringLiteral("It is left as it was.")
-                               : QStringLiteral("It is kept as %1.").arg(QDir::toNativeSeparators(aside)));
+            + (aside.isEmpty() ? u"It is left as it was."_s
+                               : u"It is kept as %1."_s.arg(QDir::toNativeSeparators(aside)));
     }
     return false;
 }
@@ -495,7 +495,7 @@ bool compactDatabaseIn(const QString &folder, QString *why)
     QString note;
     if (!recoverInterruptedCompaction(folder, &note) || !QFileInfo(database).isFile()) {
         if (why)
-            *why = note.isEmpty() ? QStringLiteral("database file not found") : note;
+            *why = note.isEmpty() ? u"database file not found"_s : note;
         return false;
     }
     // Beside a sound database, a work file is what an earlier run left unfinished: its journal goes with it.
@@ -503,7 +503,7 @@ bool compactDatabaseIn(const QString &folder, QString *why)
         QFile::remove(work + QLatin1String(suffix));
     if (QFileInfo::exists(work) && !QFile::remove(work)) {
         if (why)
-            *why = QStringLiteral("cannot remove the stale work file");
+            *why = u"cannot remove the stale work file"_s;
         return false;
     }
     QMap<QString, qint64> before;
@@ -512,9 +512,9 @@ bool compactDatabaseIn(const QString &folder, QString *why)
     try {
         Db db(database);
         // Another program writing the file holds a lock we cannot take.
-        db.exec(QStringLiteral("BEGIN EXCLUSIVE"));
-        db.exec(QStringLiteral("COMMIT"));
-        db.exec(QStringLiteral("VACUUM INTO ?"), {work});
+        db.exec(u"BEGIN EXCLUSIVE"_s);
+        db.exec(u"COMMIT"_s);
+        db.exec(u"VACUUM INTO ?"_s, {work});
     } catch (const DbError &error) {
         if (why)
             *why = error.message();
@@ -524,7 +524,7 @@ bool compactDatabaseIn(const QString &folder, QString *why)
     QMap<QString, qint64> after;
     if (!passesChecks(work, why, &after) || after != before) {
         if (why && why->isEmpty())
-            *why = QStringLiteral("the compacted copy does not hold the same rows");
+            *why = u"the compacted copy does not hold the same rows"_s;
         QFile::remove(work);
         return false;
     }
@@ -536,8 +536,8 @@ bool compactionPays(const QString &filePath, const QDateTime &lastCompacted, con
     if (!lastCompacted.isValid() || lastCompacted.daysTo(now) >= 7)
         return true;
     Db db(filePath);
-    const qint64 pages = db.scalar(QStringLiteral("PRAGMA page_count")).toLongLong();
-    const qint64 free = db.scalar(QStringLiteral("PRAGMA freelist_count")).toLongLong();
+    const qint64 pages = db.scalar(u"PRAGMA page_count"_s).toLongLong();
+    const qint64 free = db.scalar(u"PRAGMA freelist_count"_s).toLongLong();
     return pages > 0 && free * 10 >= pages;
 }
 

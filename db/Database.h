@@ -8,8 +8,10 @@
 #include <QStringList>
 #include <QVariant>
 
-inline const QString kDatabaseFileName = QStringLiteral("Kelbrin.mdb");
-inline const QString kCompactWorkFileName = QStringLiteral("temp.mdb");
+using namespace Qt::Literals::StringLiterals;
+
+inline const QString kDatabaseFileName = u"Kelbrin.mdb"_s;
+inline const QString kCompactWorkFileName = u"temp.mdb"_s;
 
 // A failed database statement or connection; ends the operation at that step.
 class DbError : public MessageError

@@ -6,6 +6,8 @@
 #include <optional>
 #include <type_traits>
 
+using namespace Qt::Literals::StringLiterals;
+
 // Runs a step against the database: a failed statement ends the step with an "Error" message to
 // the agent, and the caller carries on (a window stays usable, a command ends). Returns whether the
 // step ran to its end, or for a step that yields a value, that value (nullopt when it failed).
@@ -20,7 +22,7 @@ template <typename Step> auto runGuarded(Step &&step, UserDialogs &dialogs = Use
             return std::optional<Result>(step());
         }
     } catch (const DbError &error) {
-        dialogs.critical(QStringLiteral("Error"), error.message());
+        dialogs.critical(u"Error"_s, error.message());
         if constexpr (std::is_void_v<Result>)
             return false;
         else

@@ -9,6 +9,8 @@
 #include <QCryptographicHash>
 #include <QtEndian>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 // Raise when a check below changes in a way the layout's statements do not show.
@@ -56,17 +58,17 @@ bool checkLayout()
     whole &= ignoringErrors([] { OpenDb().exec(schema::trackAliasStatement()); });
     whole &= ignoringErrors([] {
         Db db = OpenDb();
-        if (!db.scalar(QStringLiteral("SELECT 1 FROM pragma_table_info('Noms') WHERE name = 'LastStartWeight'"))
+        if (!db.scalar(u"SELECT 1 FROM pragma_table_info('Noms') WHERE name = 'LastStartWeight'"_s)
                  .isValid())
-            db.exec(QStringLiteral("ALTER TABLE Noms ADD COLUMN LastStartWeight REAL"));
+            db.exec(u"ALTER TABLE Noms ADD COLUMN LastStartWeight REAL"_s);
     });
     // The jockey a load last compared each booking with (empty until one has): a booking made
     // since is new to the change review.
     whole &= ignoringErrors([] {
         Db db = OpenDb();
-        if (!db.scalar(QStringLiteral("SELECT 1 FROM pragma_table_info('Bookings') WHERE name = 'ReviewedJockey'"))
+        if (!db.scalar(u"SELECT 1 FROM pragma_table_info('Bookings') WHERE name = 'ReviewedJockey'"_s)
                  .isValid())
-            db.exec(QStringLiteral("ALTER TABLE Bookings ADD COLUMN ReviewedJockey TEXT COLLATE NOCASE"));
+            db.exec(u"ALTER TABLE Bookings ADD COLUMN ReviewedJockey TEXT COLLATE NOCASE"_s);
     });
     // Meetings whose codes differ only in case ("2512rand" loaded after "2512RAND") are one meeting:
     // the one stored last stays, with its races and nominations; bookings stay. Done before the
@@ -74,12 +76,11 @@ bool checkLayout()
     whole &= ignoringErrors([] {
         Db db = OpenDb();
         Transaction transaction(db);
-        const QString olderTwins = QStringLiteral(
-            "SELECT M.MeetingCode FROM Meeting M WHERE EXISTS (SELECT 1 FROM Meeting L "
+        const QString olderTwins = u"SELECT M.MeetingCode FROM Meeting M WHERE EXISTS (SELECT 1 FROM Meeting L "
             "WHERE L.MeetingCode = M.MeetingCode COLLATE NOCASE AND L.MeetingCode <> M.MeetingCode COLLATE BINARY "
-            "AND L.rowid > M.rowid)");
+            "AND L.rowid > M.rowid)"_s;
         for (const char *table : {"Noms", "Race", "Meeting"})
-            db.exec(QStringLiteral("DELETE FROM %1 WHERE MeetingCode COLLATE BINARY IN (%2)")
+            db.exec(u"DELETE FROM %1 WHERE MeetingCode COLLATE BINARY IN (%2)"_s
                         .arg(QLatin1String(table), olderTwins));
         transaction.commit();
     });
@@ -92,24 +93,24 @@ bool checkLayout()
     whole &= ignoringErrors([&whole] {
         Db db = OpenDb();
         for (const QString &table : schema::addedTables()) {
-            const QString create = QStringLiteral("CREATE TABLE ") + table + QLatin1Char(' ');
+            const QString create = u"CREATE TABLE "_s + table + u' ';
             for (const QString &statement : schema::createStatements()) {
                 if (!statement.startsWith(create))
                     continue;
                 const QString ifMissing =
-                    QStringLiteral("CREATE TABLE IF NOT EXISTS ") + statement.mid(qstrlen("CREATE TABLE "));
+                    u"CREATE TABLE IF NOT EXISTS "_s + statement.mid(qstrlen("CREATE TABLE "));
                 whole &= ignoringErrors([&] { db.exec(ifMissing); });
             }
         }
         // Older files carry a second index identical to RaceStatsByTrainerNoCase (the column compares without
         // case already), which every ride stored had to update as well.
-        whole &= ignoringErrors([&] { db.exec(QStringLiteral("DROP INDEX IF EXISTS RaceStatsByTrainerPlacing")); });
+        whole &= ignoringErrors([&] { db.exec(u"DROP INDEX IF EXISTS RaceStatsByTrainerPlacing"_s); });
         // Indexes the lists rely on for speed, which files made by older versions lack; cheap when present.
         for (const QString &statement : schema::createStatements()) {
-            if (!statement.startsWith(QLatin1String("CREATE INDEX ")) || statement.contains(QLatin1String(" ByTrainer ")))
+            if (!statement.startsWith("CREATE INDEX "_L1) || statement.contains(" ByTrainer "_L1))
                 continue;
             QString ifMissing = statement;
-            ifMissing.insert(int(qstrlen("CREATE INDEX ")), QStringLiteral("IF NOT EXISTS "));
+            ifMissing.insert(int(qstrlen("CREATE INDEX ")), u"IF NOT EXISTS "_s);
             whole &= ignoringErrors([&] { db.exec(ifMissing); });
         }
     });
@@ -124,33 +125,33 @@ void UpgradeSchema()
     int stored = 0;
     {
         Db db = OpenDb(); // fails early, before any step, when the file cannot be opened
-        stored = db.scalar(QStringLiteral("PRAGMA user_version")).toInt();
+        stored = db.scalar(u"PRAGMA user_version"_s).toInt();
     }
     if (below(2.56f)) {
-        AddOrAlterColumn(QStringLiteral("Jockey"), QStringLiteral("InvoicePeriod"), QStringLiteral("Text(2)"));
-        AddOrAlterColumn(QStringLiteral("Jockey"), QStringLiteral("LastInvoiceDate"), QStringLiteral("Date"));
+        AddOrAlterColumn(u"Jockey"_s, u"InvoicePeriod"_s, u"Text(2)"_s);
+        AddOrAlterColumn(u"Jockey"_s, u"LastInvoiceDate"_s, u"Date"_s);
     }
     if (below(2.62f))
-        AddOrAlterColumn(QStringLiteral("Noms"), QStringLiteral("LastMargin"), QStringLiteral("Single"));
+        AddOrAlterColumn(u"Noms"_s, u"LastMargin"_s, u"Single"_s);
     if (below(2.63f))
-        AddOrAlterColumn(QStringLiteral("Noms"), QStringLiteral("WgtRat"), QStringLiteral("Single"));
+        AddOrAlterColumn(u"Noms"_s, u"WgtRat"_s, u"Single"_s);
     if (below(2.64f))
-        AddOrAlterColumn(QStringLiteral("Noms"), QStringLiteral("AvgWin"), QStringLiteral("Single"));
+        AddOrAlterColumn(u"Noms"_s, u"AvgWin"_s, u"Single"_s);
     if (below(2.66f)) {
-        AddOrAlterColumn(QStringLiteral("Noms"), QStringLiteral("FormTrainer"), QStringLiteral("Text(24)"));
+        AddOrAlterColumn(u"Noms"_s, u"FormTrainer"_s, u"Text(24)"_s);
         ignoringErrors([] {
             Db db = OpenDb();
-            db.exec(QStringLiteral("CREATE INDEX ByTrainer ON RaceStats (TrainerName, RaceDate DESC)"));
+            db.exec(u"CREATE INDEX ByTrainer ON RaceStats (TrainerName, RaceDate DESC)"_s);
         });
     }
     // 2.617 is numerically below 2.62..2.66 yet checked last, as a number like the others.
     if (below(2.617f)) {
-        ignoringErrors([] { AddOrAlterColumn(QStringLiteral("Noms"), QStringLiteral("W800400"), QStringLiteral("Text(5)")); });
-        ignoringErrors([] { AddOrAlterColumn(QStringLiteral("Noms"), QStringLiteral("RSecTime"), QStringLiteral("Single")); });
+        ignoringErrors([] { AddOrAlterColumn(u"Noms"_s, u"W800400"_s, u"Text(5)"_s); });
+        ignoringErrors([] { AddOrAlterColumn(u"Noms"_s, u"RSecTime"_s, u"Single"_s); });
     }
     // A versioned step may have rebuilt a table: then the file is checked whatever its stamp says.
     if ((stored != stamp || below(2.66f)) && checkLayout())
-        ignoringErrors([stamp] { OpenDb().exec(QStringLiteral("PRAGMA user_version = %1").arg(stamp)); });
+        ignoringErrors([stamp] { OpenDb().exec(u"PRAGMA user_version = %1"_s.arg(stamp)); });
     cAppSettings::instance().AppVersion = version::asNumber();
     cAppSettings::instance().SaveSettings();
 }

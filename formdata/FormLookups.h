@@ -6,6 +6,8 @@
 
 #include <optional>
 
+using namespace Qt::Literals::StringLiterals;
+
 // The horse search on the data server and the outside look-ups around a horse name: the
 // rating site's page and the registration authority's search address.
 namespace lookups {
@@ -45,7 +47,7 @@ QString registrationAddress(const QString &horse);
 inline constexpr const char *kRatingCaption = "RBH Vic Rating";
 inline QString registrationCaption(const QString &horse)
 {
-    return QStringLiteral("Registration Search - ") + horse;
+    return u"Registration Search - "_s + horse;
 }
 
 } // namespace lookups

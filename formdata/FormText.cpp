@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+using namespace Qt::Literals::StringLiterals;
+
 std::optional<double> fittingNumber(const QString &text)
 {
     const double value = leadingNumber(text).value_or(0.0);
@@ -17,7 +19,7 @@ std::optional<QVariant> fittingWholeNumber(const QString &text)
 {
     if (const std::optional<int> value = wholeNumber(text))
         return QVariant(*value);
-    static const QRegularExpression kWholeNumber(QStringLiteral("^[+-]?[0-9]+$"));
+    static const QRegularExpression kWholeNumber(u"^[+-]?[0-9]+$"_s);
     if (kWholeNumber.match(text.trimmed()).hasMatch())
         return std::nullopt;
     return QVariant(QMetaType::fromType<int>());
@@ -29,7 +31,7 @@ QDate serverDate(const QString &text)
     if (text.size() < 10)
         return {};
     const QChar separator = text.at(4);
-    if ((separator != QLatin1Char('-') && separator != QLatin1Char('/')) || text.at(7) != separator)
+    if ((separator != u'-' && separator != u'/') || text.at(7) != separator)
         return {};
     const QStringView view(text);
     int parts[3] = {};
@@ -37,7 +39,7 @@ QDate serverDate(const QString &text)
     const qsizetype lengths[3] = {4, 2, 2};
     for (int i = 0; i < 3; ++i) {
         for (const QChar c : view.mid(starts[i], lengths[i])) {
-            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            if (c < u'0' || c > u'9')
                 return {};
             parts[i] = parts[i] * 10 + (c.unicode() - '0');
         }

@@ -13,6 +13,8 @@
 #include <QSet>
 #include <QUrl>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 enum Column {
@@ -48,14 +50,14 @@ QVariant horseType(const QString &sex, const QString &age)
     const QString trimmed = sex.trimmed();
     if (trimmed.isEmpty() && age.isEmpty())
         return QVariant(QMetaType::fromType<QString>());
-    return QVariant(QString(trimmed.left(1) + QLatin1Char(' ') + age));
+    return QVariant(QString(trimmed.left(1) + u' ' + age));
 }
 
 // nameBeforeBracket in SQL. The server compares names without regard to case or trailing blanks
 // ("NAME (NZ)" leaves "NAME "), and so must the local match.
 const QString kLocalMatchKey =
-    QStringLiteral("rtrim(iif(instr(trim(Horse),'(')>1,substr(Horse,1,instr(Horse,'(')-1),Horse))"
-                   " = rtrim(?) COLLATE NOCASE");
+    u"rtrim(iif(instr(trim(Horse),'(')>1,substr(Horse,1,instr(Horse,'(')-1),Horse))"
+                   " = rtrim(?) COLLATE NOCASE"_s;
 
 } // namespace
 
@@ -63,21 +65,21 @@ QString horseFormSql(const QStringList &quotedKeys)
 {
     QString horseList;
     for (const QString &key : quotedKeys)
-        horseList += (horseList.isEmpty() ? QStringLiteral("( '") : QStringLiteral(", '")) + key + QLatin1Char('\'');
+        horseList += (horseList.isEmpty() ? u"( '"_s : u", '"_s) + key + u'\'';
     if (!horseList.isEmpty())
-        horseList += QLatin1Char(')');
+        horseList += u')';
 
-    return QStringLiteral("Select W.WHORSE,W.wJockey,W.wRaceDate,W.WWgtChar,RClass,HWinAge,HWinSex,RValue,W.WWghtRat, ")
-        + QStringLiteral("(Select CAST(AVG(CASE WHEN WBeatMar = 'WON' THEN 0 WHEN WBeatMar = 'DIS' THEN 20 WHEN "
-                         "WBeatMar > 20 THEN 20 ELSE WBeatMar END)As Decimal(3,1)) ")
-        + QStringLiteral("FROM WORKRACE WHERE W.WHorse = WHorse ORDER BY WRaceDate DESC Limit 10) as AvgMar, ")
-        + QStringLiteral("(SELECT CAST( Avg(WMoneyWon) AS DECIMAL( 12, 0 ) )  FROM WORKRACE WHERE ")
-        + QStringLiteral("WHorse=W.WHORSE ORDER BY WRaceDate DESC Limit 10) AS AvgWin, W.WTrainer, W800400,RSecTime ")
-        + QStringLiteral("From WORKRACE W JOIN ")
-        + QStringLiteral("(SELECT WHorse, Max(wRaceDate) as LastDate from WORKRACE where Whorse in ") + horseList
-        + QStringLiteral(" GROUP BY WHorse) AS j ON W.WHorse = j.WHorse and W.WRaceDate = LastDate ")
-        + QStringLiteral("JOIN RACEMAST on WRaceDate=RDate and rRaceNo = W.WRaceNo and rTrack=W.wTrack ")
-        + QStringLiteral("JOIN HORSMAST on HHorse = W.WHORSE") + QStringLiteral(" Order by W.WHORSE");
+    return u"Select W.WHORSE,W.wJockey,W.wRaceDate,W.WWgtChar,RClass,HWinAge,HWinSex,RValue,W.WWghtRat, "_s
+        + u"(Select CAST(AVG(CASE WHEN WBeatMar = 'WON' THEN 0 WHEN WBeatMar = 'DIS' THEN 20 WHEN "
+                         "WBeatMar > 20 THEN 20 ELSE WBeatMar END)As Decimal(3,1)) "_s
+        + u"FROM WORKRACE WHERE W.WHorse = WHorse ORDER BY WRaceDate DESC Limit 10) as AvgMar, "_s
+        + u"(SELECT CAST( Avg(WMoneyWon) AS DECIMAL( 12, 0 ) )  FROM WORKRACE WHERE "_s
+        + u"WHorse=W.WHORSE ORDER BY WRaceDate DESC Limit 10) AS AvgWin, W.WTrainer, W800400,RSecTime "_s
+        + u"From WORKRACE W JOIN "_s
+        + u"(SELECT WHorse, Max(wRaceDate) as LastDate from WORKRACE where Whorse in "_s + horseList
+        + u" GROUP BY WHorse) AS j ON W.WHorse = j.WHorse and W.WRaceDate = LastDate "_s
+        + u"JOIN RACEMAST on WRaceDate=RDate and rRaceNo = W.WRaceNo and rTrack=W.wTrack "_s
+        + u"JOIN HORSMAST on HHorse = W.WHORSE"_s + u" Order by W.WHORSE"_s;
 }
 
 // Splits the horse list so that each query's address stays within kMaxAddressBytes once encoded.
@@ -107,13 +109,13 @@ HorseFormResult FetchHorseForm(const QString &meetingCode, qint16 raceNumber)
     QString raceFilter;
     QVariantList filterValues{meetingCode};
     if (raceNumber > 0) {
-        raceFilter = QStringLiteral(" AND RaceNumber = ?");
+        raceFilter = u" AND RaceNumber = ?"_s;
         filterValues << int(raceNumber);
     }
 
     QStringList keys;
     {
-        QueryResult horses = OpenQuery(QStringLiteral("SELECT Horse FROM Noms WHERE MeetingCode = ?") + raceFilter,
+        QueryResult horses = OpenQuery(u"SELECT Horse FROM Noms WHERE MeetingCode = ?"_s + raceFilter,
                                        filterValues);
         QSet<QString> seen;
         while (horses.next()) {
@@ -146,28 +148,27 @@ HorseFormResult FetchHorseForm(const QString &meetingCode, qint16 raceNumber)
     Db db = OpenDb();
     Transaction transaction(db);
     // The last start's weight has a column of its own: LastWeight holds the weight calculation's figure.
-    const QString update = QStringLiteral(
-        "UPDATE Noms SET LastJockey = ?, LastRode = ?, LastRaceClass = ?, LastStartWeight = ?, HorseType = ?, "
+    const QString update = u"UPDATE Noms SET LastJockey = ?, LastRode = ?, LastRaceClass = ?, LastStartWeight = ?, HorseType = ?, "
         "LastRaceValue = ?, WgtRat = ?, LastMargin = ?, AvgWin = ?, FormTrainer = ?, W800400 = ?, RSecTime = ? "
-        "WHERE MeetingCode = ?") + raceFilter + QStringLiteral(" AND ") + kLocalMatchKey;
+        "WHERE MeetingCode = ?"_s + raceFilter + u" AND "_s + kLocalMatchKey;
     for (const QStringList &row : *rows) {
         const QString horse = row.value(ColHorse);
         if (row.size() < ColumnCount) {
-            result.skipped << horse + QStringLiteral(": %1 of %2 columns").arg(row.size()).arg(int(ColumnCount));
+            result.skipped << horse + u": %1 of %2 columns"_s.arg(row.size()).arg(int(ColumnCount));
             continue;
         }
         if (holdsNul(row)) {
-            result.skipped << QString(horse).replace(QChar(u'\0'), QLatin1String("\\0")) +
-                                  QStringLiteral(": a value holds a NUL character");
+            result.skipped << QString(horse).replace(QChar(u'\0'), "\\0"_L1) +
+                                  u": a value holds a NUL character"_s;
             continue;
         }
         const QDate raced = serverDate(row.at(ColRaceDate));
         if (!raced.isValid()) {
-            result.skipped << horse + QStringLiteral(": race date '%1' cannot be read").arg(row.at(ColRaceDate));
+            result.skipped << horse + u": race date '%1' cannot be read"_s.arg(row.at(ColRaceDate));
             continue;
         }
         QString raceClass = row.at(ColClass);
-        raceClass.remove(QLatin1Char('.'));
+        raceClass.remove(u'.');
 
         const QStringList numberTexts{row.at(ColWeight),    row.at(ColValue),  row.at(ColWeightRating),
                                       row.at(ColAvgMargin), row.at(ColAvgWin), row.at(ColSectional).right(5)};
@@ -175,7 +176,7 @@ HorseFormResult FetchHorseForm(const QString &meetingCode, qint16 raceNumber)
         for (const QString &text : numberTexts) {
             const std::optional<double> number = fittingNumber(text);
             if (!number) {
-                result.skipped << horse + QStringLiteral(": the number '%1' is too large").arg(text);
+                result.skipped << horse + u": the number '%1' is too large"_s.arg(text);
                 break;
             }
             numbers << *number;
@@ -185,7 +186,7 @@ HorseFormResult FetchHorseForm(const QString &meetingCode, qint16 raceNumber)
 
         QVariantList values{
             properCase(row.at(ColJockey)),
-            raced.toString(QStringLiteral("yyyy-MM-dd")),
+            raced.toString(u"yyyy-MM-dd"_s),
             raceClass.left(6),
             numbers.at(0),
             horseType(row.at(ColSex), row.at(ColAge)),
@@ -207,20 +208,20 @@ HorseFormResult FetchHorseForm(const QString &meetingCode, qint16 raceNumber)
 QString BestHorsePositionColumn(const QString &alias, const QString &jockeyInList)
 {
     if (jockeyInList.isEmpty())
-        return QStringLiteral("0 as BestHPosn");
-    return QStringLiteral("(SELECT Min(FinishPos) from Racestats where Racestats.Horse =") + alias
-        + QStringLiteral(".HorseName COLLATE NOCASE and Racestats.Jockey COLLATE NOCASE in ") + jockeyInList
-        + QStringLiteral(") as BestHPosn");
+        return u"0 as BestHPosn"_s;
+    return u"(SELECT Min(FinishPos) from Racestats where Racestats.Horse ="_s + alias
+        + u".HorseName COLLATE NOCASE and Racestats.Jockey COLLATE NOCASE in "_s + jockeyInList
+        + u") as BestHPosn"_s;
 }
 
 QString BestTrainerPositionColumn(const QString &alias, const QString &jockeyInList)
 {
     if (jockeyInList.isEmpty())
-        return QStringLiteral("0 as BestPosn");
-    return QStringLiteral("(SELECT Min(FinishPos) from Racestats where ")
-        + QStringLiteral(" Racestats.Trainername =") + alias
-        + QStringLiteral(".FormTrainer COLLATE NOCASE and Racestats.Jockey COLLATE NOCASE in ") + jockeyInList
-        + QStringLiteral(") as BestPosn");
+        return u"0 as BestPosn"_s;
+    return u"(SELECT Min(FinishPos) from Racestats where "_s
+        + u" Racestats.Trainername ="_s + alias
+        + u".FormTrainer COLLATE NOCASE and Racestats.Jockey COLLATE NOCASE in "_s + jockeyInList
+        + u") as BestPosn"_s;
 }
 
 QString BestHorsePositionColumn(const QString &alias)
@@ -235,7 +236,7 @@ QString BestTrainerPositionColumn(const QString &alias)
 
 QString skippedFormLine(const QString &skipped)
 {
-    return QStringLiteral("skipped ") + skipped;
+    return u"skipped "_s + skipped;
 }
 
 void reportSkippedForm(const HorseFormResult &result)
@@ -245,6 +246,6 @@ void reportSkippedForm(const HorseFormResult &result)
     QStringList lines;
     for (const QString &skipped : result.skipped)
         lines << skippedFormLine(skipped);
-    UserDialogs::instance().message(QLatin1String(kSkippedFormTitle), lines.join(QLatin1Char('\n')),
+    UserDialogs::instance().message(QLatin1String(kSkippedFormTitle), lines.join(u'\n'),
                                     UserDialogs::Icon::Exclamation);
 }

@@ -18,12 +18,14 @@
 #include <thread>
 #include <vector>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 std::chrono::milliseconds g_timeout = kDefaultHttpRequestTimeout;
 qint64 g_answerLimit = kDefaultHttpAnswerLimit;
 
-const QString kErrorPrefix = QStringLiteral("Error:");
+const QString kErrorPrefix = u"Error:"_s;
 
 // Failures where no connection to the server could be made at all: the answer names the
 // status 12029 that the desktop's HTTP component gave for them, so messages read the same.
@@ -41,35 +43,35 @@ bool isCannotConnect(CURLcode code)
 
 QString cannotConnectText(const QString &address)
 {
-    return kErrorPrefix + QStringLiteral(" 12029 ") + QStringLiteral("Connection to Server cannot be ")
-        + QStringLiteral("Established.") + QLatin1Char('\r')
-        + QStringLiteral("Check internet Connection, the server you are connecting to may have a problem.")
-        + QLatin1Char('\r') + address.left(50);
+    return kErrorPrefix + u" 12029 "_s + u"Connection to Server cannot be "_s
+        + u"Established."_s + u'\r'
+        + u"Check internet Connection, the server you are connecting to may have a problem."_s
+        + u'\r' + address.left(50);
 }
 
 QString timedOutText(const QString &address)
 {
-    return kErrorPrefix + QStringLiteral(" Internert Connection has Timed out. Check internet connection. ")
-        + QLatin1Char('\r') + QStringLiteral("May Mean Website server is down.") + QLatin1Char('\r')
+    return kErrorPrefix + u" Internert Connection has Timed out. Check internet connection. "_s
+        + u'\r' + u"May Mean Website server is down."_s + u'\r'
         + address.left(50);
 }
 
 QString sizeText(qint64 bytes)
 {
     if (bytes >= 1024 * 1024)
-        return QString::number(double(bytes) / (1024 * 1024), 'g', 4) + QStringLiteral(" MB");
+        return QString::number(double(bytes) / (1024 * 1024), 'g', 4) + u" MB"_s;
     if (bytes >= 1024)
-        return QString::number(double(bytes) / 1024, 'g', 4) + QStringLiteral(" KB");
-    return QString::number(bytes) + QStringLiteral(" bytes");
+        return QString::number(double(bytes) / 1024, 'g', 4) + u" KB"_s;
+    return QString::number(bytes) + u" bytes"_s;
 }
 
 QString tooLargeText(const QString &address)
 {
     return kErrorPrefix +
-           QStringLiteral(" The answer is larger than %1, the most an answer may be; reading stopped "
-                          "there and nothing of it was used.")
+           u" The answer is larger than %1, the most an answer may be; reading stopped "
+                          "there and nothing of it was used."_s
                .arg(sizeText(g_answerLimit)) +
-           QLatin1Char('\r') + address.left(50);
+           u'\r' + address.left(50);
 }
 
 // The body in the character set the server names, UTF-8 when it names none we know.
@@ -217,9 +219,9 @@ struct Transfer {
 bool endsItsDocument(const QString &answer)
 {
     const QStringView text = QStringView(answer).trimmed();
-    if (!text.startsWith(QLatin1Char('<')))
+    if (!text.startsWith(u'<'))
         return true;
-    return text.right(64).contains(QLatin1String("</html>"), Qt::CaseInsensitive);
+    return text.right(64).contains("</html>"_L1, Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -242,27 +244,27 @@ qint64 httpAnswerLimit()
 QString siteRoot(const QString &host)
 {
     QString root = host.trimmed();
-    while (root.endsWith(QLatin1Char('/')))
+    while (root.endsWith(u'/'))
         root.chop(1);
-    return root.contains(QLatin1String("://")) ? root : QStringLiteral("https://") + root;
+    return root.contains("://"_L1) ? root : u"https://"_s + root;
 }
 
 QString httpCutOffText(const QString &why, const QString &address)
 {
-    return kErrorPrefix + QStringLiteral(" The answer was cut off (%1); nothing of it was used.").arg(why) +
-           QLatin1Char('\r') + address.left(50);
+    return kErrorPrefix + u" The answer was cut off (%1); nothing of it was used."_s.arg(why) +
+           u'\r' + address.left(50);
 }
 
 bool isUnreachableAnswer(const QString &answer)
 {
     return answer.startsWith(cannotConnectText({}).left(12)) || answer.startsWith(timedOutText({}).left(30))
-        || answer.startsWith(kErrorPrefix + QStringLiteral(" 0 "));
+        || answer.startsWith(kErrorPrefix + u" 0 "_s);
 }
 
 bool isServerErrorPage(const QString &answer)
 {
-    return answer.startsWith(kErrorPrefix) || answer.startsWith(QLatin1String("Statem"))
-        || answer.mid(10, 7) == QLatin1String("Warning");
+    return answer.startsWith(kErrorPrefix) || answer.startsWith("Statem"_L1)
+        || answer.mid(10, 7) == "Warning"_L1;
 }
 
 QString HttpRequest(const QString &address, const QString &method, const QString &body)
@@ -283,7 +285,7 @@ QString send(const QString &address, const QString &method, const QString &body,
     t.limit = g_answerLimit;
     CURL *h = threadHandles().take();
     const QUrl url(address, QUrl::TolerantMode);
-    const bool https = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+    const bool https = url.scheme().compare("https"_L1, Qt::CaseInsensitive) == 0;
     curl_easy_setopt(h, CURLOPT_URL, url.toEncoded().constData());
     // Only the web: no proxy from the environment, and a redirect never leaves TLS once it was used.
     curl_easy_setopt(h, CURLOPT_PROXY, "");
@@ -354,9 +356,9 @@ QString send(const QString &address, const QString &method, const QString &body,
         return cannotConnectText(address);
     const QString why = QString::fromUtf8(t.error[0] ? t.error : curl_easy_strerror(t.code));
     if (t.status == 0)
-        return kErrorPrefix + QStringLiteral(" 0 ") + why;
+        return kErrorPrefix + u" 0 "_s + why;
     if (t.status != 200) {
-        return kErrorPrefix + QLatin1Char(' ') + QString::number(t.status) + QLatin1Char(' ')
+        return kErrorPrefix + u' ' + QString::number(t.status) + u' '
             + QString::fromLatin1(t.reason);
     }
     // A connection that ended before the body did (a reset, a close before the last chunk, fewer bytes
@@ -368,7 +370,7 @@ QString send(const QString &address, const QString &method, const QString &body,
     const QString answer = decodeBody(t.bytes, t.contentType);
     // Read to the close (HTTP/1.0 through a proxy): only a page that ends its document is known whole.
     if (!t.delimited && verb != "HEAD" && !endsItsDocument(answer))
-        return httpCutOffText(QStringLiteral("the page ended before its closing </html> tag"), address);
+        return httpCutOffText(u"the page ended before its closing </html> tag"_s, address);
     if (isServerErrorPage(answer)) {
         UserDialogs::instance().message(QLatin1String(kServerErrorPageTitle), answer.left(120),
                                         UserDialogs::Icon::Critical);
@@ -388,5 +390,5 @@ QString HttpRequest(const QString &address, const QString &method, const QString
 
 QString HttpGetPage(const QString &address, const QByteArray &userAgent, bool *errorPageShown)
 {
-    return send(address, QStringLiteral("GET"), {}, errorPageShown, userAgent);
+    return send(address, u"GET"_s, {}, errorPageShown, userAgent);
 }

@@ -4,6 +4,8 @@
 
 #include <chrono>
 
+using namespace Qt::Literals::StringLiterals;
+
 // The one routine for every HTTP access of the system (the data server and the racing web
 // sites alike). Waits for the answer while the event loop keeps running, so windows stay
 // usable and a handler may start a second request meanwhile; each call keeps its own state.
@@ -13,7 +15,7 @@
 // an answer cut off by a network error or a closed connection, an answer larger than
 // httpAnswerLimit()). A status-200 page that is a server-side error or warning is shown here
 // (critical message) and gives an empty answer.
-QString HttpRequest(const QString &address, const QString &method = QStringLiteral("GET"),
+QString HttpRequest(const QString &address, const QString &method = u"GET"_s,
                     const QString &body = {});
 // The same; *errorPageShown tells the caller that the empty answer stands for a server error
 // page that has already been shown, not for a query without rows.

@@ -7,9 +7,11 @@
 
 #include <QUrl>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
-const QString kRowSeparator = QStringLiteral("<br>\n");
+const QString kRowSeparator = u"<br>\n"_s;
 
 QString encodedCredential(const QString &text)
 {
@@ -58,18 +60,18 @@ void ShowConnectionError(const QString &answer)
 QString dataServerAddress(const QString &sql)
 {
     QString text = sql;
-    text.replace(QLatin1Char('+'), QLatin1String("%2B"));
-    text.replace(QLatin1Char('#'), QLatin1String("%23"));
+    text.replace(u'+', "%2B"_L1);
+    text.replace(u'#', "%23"_L1);
     const QueryCredentials &credentials = QueryCredentials::current();
     // "host:port" is plain HTTP as it always was; a setting with its own scheme (https://) keeps it.
     QString server = cAppSettings::instance().DataServer;
-    if (!server.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)
-        && !server.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
-        server.prepend(QLatin1String("http://"));
-    while (server.endsWith(QLatin1Char('/')))
+    if (!server.startsWith("http://"_L1, Qt::CaseInsensitive)
+        && !server.startsWith("https://"_L1, Qt::CaseInsensitive))
+        server.prepend("http://"_L1);
+    while (server.endsWith(u'/'))
         server.chop(1);
-    return server + QStringLiteral("/SQLQuery.php?sqlquery=")
-        + text + QStringLiteral("&username=") + encodedCredential(credentials.userName) + QStringLiteral("&userpass=")
+    return server + u"/SQLQuery.php?sqlquery="_s
+        + text + u"&username="_s + encodedCredential(credentials.userName) + u"&userpass="_s
         + encodedCredential(credentials.password);
 }
 
@@ -88,14 +90,14 @@ QString DataServerRequest(const QString &sql, bool *errorPageShown)
     }
     bool errorPage = false;
     const QString address = dataServerAddress(sql);
-    QString answer = HttpRequest(address, QStringLiteral("GET"), {}, &errorPage);
+    QString answer = HttpRequest(address, u"GET"_s, {}, &errorPage);
     // Every row ends with its terminator: an answer that stops anywhere else was cut off on the way.
-    if (!errorPage && !answer.isEmpty() && !answer.startsWith(QLatin1String("Error:")) &&
+    if (!errorPage && !answer.isEmpty() && !answer.startsWith("Error:"_L1) &&
         !answer.endsWith(kRowSeparator))
-        answer = httpCutOffText(QStringLiteral("it ends in the middle of a row"), address);
+        answer = httpCutOffText(u"it ends in the middle of a row"_s, address);
     if (errorPageShown)
         *errorPageShown = errorPage;
-    if (batch.depth > 0 && (errorPage || answer.startsWith(QLatin1String("Error:")))) {
+    if (batch.depth > 0 && (errorPage || answer.startsWith("Error:"_L1))) {
         batch.failed = true;
         batch.failure = answer;
         batch.failureWasErrorPage = errorPage;
@@ -111,7 +113,7 @@ QStringList splitAnswerRows(const QString &answer)
 
 QStringList splitAnswerFields(const QString &row)
 {
-    return row.split(QLatin1Char('|'));
+    return row.split(u'|');
 }
 
 std::optional<QList<QStringList>> DataServerRows(const QString &sql)
@@ -120,7 +122,7 @@ std::optional<QList<QStringList>> DataServerRows(const QString &sql)
     const QString answer = DataServerRequest(sql, &errorPageShown);
     if (errorPageShown)
         return std::nullopt;
-    if (answer.startsWith(QLatin1String("Error:"))) {
+    if (answer.startsWith("Error:"_L1)) {
         ShowConnectionError(answer);
         return std::nullopt;
     }
@@ -134,11 +136,11 @@ std::optional<QList<QStringList>> DataServerRows(const QString &sql)
 
 QString LookUpTrack(const QString &location)
 {
-    const QString sql = QStringLiteral("SELECT TrackCode, TrackClub, State, MeetType FROM Track WHERE TrackLocat = '")
-        + location.toUpper() + QLatin1Char('\'');
+    const QString sql = u"SELECT TrackCode, TrackClub, State, MeetType FROM Track WHERE TrackLocat = '"_s
+        + location.toUpper() + u'\'';
     bool errorPageShown = false;
     const QString answer = DataServerRequest(sql, &errorPageShown);
-    if (answer.startsWith(QLatin1String("Error:"))) {
+    if (answer.startsWith("Error:"_L1)) {
         ShowConnectionError(answer);
         return {};
     }
@@ -148,12 +150,12 @@ QString LookUpTrack(const QString &location)
 
 bool LoadRaceShortCodes()
 {
-    const QString sql = QStringLiteral("SELECT RaceTerm, ShtTerm FROM RaceShortCode");
+    const QString sql = u"SELECT RaceTerm, ShtTerm FROM RaceShortCode"_s;
     bool errorPageShown = false;
     const QString answer = DataServerRequest(sql, &errorPageShown);
     if (errorPageShown)
         return false;
-    if (answer.startsWith(QLatin1String("Error:"))) {
+    if (answer.startsWith("Error:"_L1)) {
         ShowConnectionError(answer);
         return false;
     }

@@ -16,6 +16,8 @@
 
 #include <algorithm>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 enum Column { ColRaceDate, ColRaceNo, ColTrack, ColHorse, ColFinish, ColJockey, ColMoney, ColTrainer, ColState };
@@ -23,7 +25,7 @@ enum Column { ColRaceDate, ColRaceNo, ColTrack, ColHorse, ColFinish, ColJockey, 
 void execOrThrow(QSqlQuery &query)
 {
     if (!query.exec())
-        throw DbError(query.lastError().text() + QStringLiteral(" in ") + query.lastQuery());
+        throw DbError(query.lastError().text() + u" in "_s + query.lastQuery());
 }
 
 QSqlQuery prepared(Db &db, const QString &sql)
@@ -31,7 +33,7 @@ QSqlQuery prepared(Db &db, const QString &sql)
     QSqlQuery query(db.handle());
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        throw DbError(query.lastError().text() + QStringLiteral(" in ") + sql);
+        throw DbError(query.lastError().text() + u" in "_s + sql);
     return query;
 }
 
@@ -60,26 +62,26 @@ RideValues storedRide(const QSqlQuery &query)
 QString readRide(const QStringList &row, RideValues &values)
 {
     if (holdsNul(row))
-        return QStringLiteral("a value holds a NUL character");
+        return u"a value holds a NUL character"_s;
     const QDate date = serverDate(row.at(ColRaceDate));
     if (!date.isValid())
-        return QStringLiteral("the race date cannot be read");
+        return u"the race date cannot be read"_s;
     const std::optional<QVariant> race = fittingWholeNumber(row.at(ColRaceNo));
     const std::optional<QVariant> place = fittingWholeNumber(row.value(ColFinish));
     if (!race || !place)
-        return QStringLiteral("a race number or place is too large");
+        return u"a race number or place is too large"_s;
     if (place->toInt() < 0)
-        return QStringLiteral("the finishing place is negative");
+        return u"the finishing place is negative"_s;
     // Prize money is a plain amount: no sign, one decimal point at most.
-    static const QRegularExpression kAmount(QStringLiteral("^\\s*([0-9]+(\\.[0-9]*)?)?\\s*$"));
+    static const QRegularExpression kAmount(u"^\\s*([0-9]+(\\.[0-9]*)?)?\\s*$"_s);
     if (!onlyDigits(row.value(ColMoney)) && !kAmount.match(row.value(ColMoney)).hasMatch())
-        return QStringLiteral("the prize money \"%1\" is not an amount").arg(row.value(ColMoney));
+        return u"the prize money \"%1\" is not an amount"_s.arg(row.value(ColMoney));
     const std::optional<double> money = fittingNumber(row.value(ColMoney));
     if (!money)
-        return QStringLiteral("the prize money is too large");
+        return u"the prize money is too large"_s;
     // The server's dates are mostly written as they are stored: the text is kept rather than printed again.
     const QString &dateText = row.at(ColRaceDate);
-    const bool iso = dateText.size() == 10 && dateText.at(4) == QLatin1Char('-');
+    const bool iso = dateText.size() == 10 && dateText.at(4) == u'-';
     values = {iso ? dateText : date.toString(Qt::ISODate),
               *race,
               row.at(ColTrack),
@@ -132,11 +134,11 @@ class RideWriter
 {
 public:
     explicit RideWriter(Db &db)
-        : m_insert(prepared(db, QStringLiteral("INSERT INTO RaceStats (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")
+        : m_insert(prepared(db, u"INSERT INTO RaceStats (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s
                                     .arg(QLatin1String(kRideColumns))))
-        , m_update(prepared(db, QStringLiteral("UPDATE RaceStats SET RaceDate = ?, RaceNumber = ?, TrackCode = ?, "
+        , m_update(prepared(db, u"UPDATE RaceStats SET RaceDate = ?, RaceNumber = ?, TrackCode = ?, "
                                                "Horse = ?, FinishPos = ?, Jockey = ?, PrizeMoney = ?, "
-                                               "TrainerName = ?, State = ? WHERE rowid = ?")))
+                                               "TrainerName = ?, State = ? WHERE rowid = ?"_s))
     {
     }
     void insert(const RideValues &values) { write(m_insert, values, {}); }
@@ -170,7 +172,7 @@ void storeCareer(Db &db, const QString &jockey, const QList<RideValues> &rides, 
     stored.reserve(rides.size());
     byRace.reserve(rides.size());
     // Names compare without regard to case, as the agent types them and the server holds them in capitals.
-    QSqlQuery read = prepared(db, QStringLiteral("SELECT rowid, %1 FROM RaceStats WHERE Jockey = ? COLLATE NOCASE")
+    QSqlQuery read = prepared(db, u"SELECT rowid, %1 FROM RaceStats WHERE Jockey = ? COLLATE NOCASE"_s
                                       .arg(QLatin1String(kRideColumns)));
     read.bindValue(0, jockey);
     execOrThrow(read);
@@ -207,7 +209,7 @@ void storeCareer(Db &db, const QString &jockey, const QList<RideValues> &rides, 
         }
     }
 
-    QSqlQuery remove = prepared(db, QStringLiteral("DELETE FROM RaceStats WHERE rowid = ?"));
+    QSqlQuery remove = prepared(db, u"DELETE FROM RaceStats WHERE rowid = ?"_s);
     for (const Stored &row : stored) {
         if (row.claimed)
             continue;
@@ -221,8 +223,8 @@ void storeCareer(Db &db, const QString &jockey, const QList<RideValues> &rides, 
 void storeChanges(Db &db, const QList<RideValues> &rides, RideDownloadResult &result)
 {
     // RaceDate and RaceNumber lead the RaceStatsByRide index, so each find touches a handful of rows.
-    QSqlQuery find = prepared(db, QStringLiteral("SELECT rowid, %1 FROM RaceStats WHERE RaceDate = ? AND RaceNumber = ? "
-                                                 "AND TrackCode = ? COLLATE NOCASE AND Horse = ? COLLATE NOCASE LIMIT 1")
+    QSqlQuery find = prepared(db, u"SELECT rowid, %1 FROM RaceStats WHERE RaceDate = ? AND RaceNumber = ? "
+                                                 "AND TrackCode = ? COLLATE NOCASE AND Horse = ? COLLATE NOCASE LIMIT 1"_s
                                       .arg(QLatin1String(kRideColumns)));
     RideWriter writer(db);
     for (const RideValues &ride : rides) {
@@ -247,12 +249,12 @@ void storeChanges(Db &db, const QList<RideValues> &rides, RideDownloadResult &re
 
 QString jockeyRidesSql(const QString &jockey, bool fullReload, const QDateTime &since)
 {
-    QString sql = QStringLiteral("SELECT WRaceDate, WRaceNo, WTrack, WHorse, WFinPosn, WJockey, WMoneyWon, Wtrainer, mState ")
-        + QStringLiteral("from WORKRACE, MEETMAST ") + QStringLiteral(" WHERE WJockey= '") + SqlQuote(jockey).toUpper()
-        + QStringLiteral("' and wRaceDate=mDate and WTrack=mTrack");
+    QString sql = u"SELECT WRaceDate, WRaceNo, WTrack, WHorse, WFinPosn, WJockey, WMoneyWon, Wtrainer, mState "_s
+        + u"from WORKRACE, MEETMAST "_s + u" WHERE WJockey= '"_s + SqlQuote(jockey).toUpper()
+        + u"' and wRaceDate=mDate and WTrack=mTrack"_s;
     if (!fullReload)
-        sql += QStringLiteral(" and DateUpdated >= '") + since.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-            + QLatin1Char('\'');
+        sql += u" and DateUpdated >= '"_s + since.toString(u"yyyy-MM-dd HH:mm:ss"_s)
+            + u'\'';
     return sql;
 }
 
@@ -275,8 +277,8 @@ RideDownloadResult DownloadJockeyRides(const QString &jockey, bool fullReload, c
         ++result.received;
         RideValues ride;
         if (const QString why = readRide(row, ride); !why.isEmpty()) {
-            QString text = row.mid(0, 4).join(QLatin1Char(' '));
-            result.skipped << text.replace(QChar(u'\0'), QLatin1String("\\0")) + QStringLiteral(": ") + why;
+            QString text = row.mid(0, 4).join(u' ');
+            result.skipped << text.replace(QChar(u'\0'), "\\0"_L1) + u": "_s + why;
             continue;
         }
         rides.append(std::move(ride));
@@ -285,7 +287,7 @@ RideDownloadResult DownloadJockeyRides(const QString &jockey, bool fullReload, c
     Db db = OpenDb();
     // A first download of a career adds thousands of rows to each of the table's indexes: with the default cache
     // the changed pages spill into the file before the commit, and are written twice.
-    db.exec(QStringLiteral("PRAGMA cache_size = -32000"));
+    db.exec(u"PRAGMA cache_size = -32000"_s);
     Transaction transaction(db);
     if (fullReload)
         storeCareer(db, jockey, rides, result);
@@ -295,8 +297,8 @@ RideDownloadResult DownloadJockeyRides(const QString &jockey, bool fullReload, c
     // The mark moves with the rides it covers, and only past a complete answer: a refused ride is
     // asked for again by the next incremental download.
     if (result.skipped.isEmpty())
-        db.exec(QStringLiteral("UPDATE Jockey SET DateLastStats = ? WHERE Jockey = ? COLLATE NOCASE"),
-                {Clock::instance().now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), jockey});
+        db.exec(u"UPDATE Jockey SET DateLastStats = ? WHERE Jockey = ? COLLATE NOCASE"_s,
+                {Clock::instance().now().toString(u"yyyy-MM-dd HH:mm:ss"_s), jockey});
     transaction.commit();
     return result;
 }
@@ -304,10 +306,10 @@ RideDownloadResult DownloadJockeyRides(const QString &jockey, bool fullReload, c
 QList<JockeyDownloadDate> jockeyDownloadDates()
 {
     QList<JockeyDownloadDate> jockeys;
-    QueryResult query = OpenQuery(QStringLiteral("SELECT Jockey, DateLastStats FROM Jockey ORDER BY Jockey"));
+    QueryResult query = OpenQuery(u"SELECT Jockey, DateLastStats FROM Jockey ORDER BY Jockey"_s);
     while (query.next()) {
         const QString stamp = query.value(1).toString();
-        QDateTime since = QDateTime::fromString(stamp.left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        QDateTime since = QDateTime::fromString(stamp.left(19), u"yyyy-MM-dd HH:mm:ss"_s);
         if (!since.isValid())
             since = QDateTime(QDate::fromString(stamp.left(10), Qt::ISODate), QTime(0, 0));
         if (!since.isValid() || since <= kRideStatsFloor)
@@ -323,7 +325,7 @@ void RefreshAllJockeyRides()
     const DataServerBatch dataServer;
     runGuarded([&] {
         for (const JockeyDownloadDate &entry : jockeyDownloadDates()) {
-            showStatus(QStringLiteral("Loading Jockey data for ") + entry.jockey);
+            showStatus(u"Loading Jockey data for "_s + entry.jockey);
             DownloadJockeyRides(entry.jockey, entry.full, entry.since);
         }
     });

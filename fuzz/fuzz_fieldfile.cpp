@@ -4,12 +4,14 @@
 #include <cstddef>
 #include <cstdint>
 
+using namespace Qt::Literals::StringLiterals;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
-    static const FieldFileName identity{QStringLiteral("0604FLEM"), QStringLiteral("FLEM"), QStringLiteral("ACP")};
+    static const FieldFileName identity{u"0604FLEM"_s, u"FLEM"_s, u"ACP"_s};
     try {
-        const FieldFile file = FieldFileParser::parse(bytes, QStringLiteral("0604FLEM.ACP"), identity);
+        const FieldFile file = FieldFileParser::parse(bytes, u"0604FLEM.ACP"_s, identity);
         for (const FieldHorse &horse : file.horses) {
             if (horse.raceIndex < 0 || horse.raceIndex >= file.races.size())
                 __builtin_trap();

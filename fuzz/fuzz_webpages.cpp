@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+using namespace Qt::Literals::StringLiterals;
+
 using namespace webpages;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -13,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     parseStateList(html, false);
     parseWaClubList(html, QDate(2026, 12, 1));
     parseFieldPage(html);
-    parseStateListPage(html, QStringLiteral("Acceptances"));
+    parseStateListPage(html, u"Acceptances"_s);
     QList<WebRace> races = parseWaMeetingPage(html);
     WebRace race;
     parseWaRacePage(html, races.isEmpty() ? race : races.first());

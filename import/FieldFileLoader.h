@@ -9,6 +9,8 @@
 #include <functional>
 #include <optional>
 
+using namespace Qt::Literals::StringLiterals;
+
 // What became of one chosen field file.
 struct FieldFileLoadResult {
     QString path;
@@ -36,10 +38,10 @@ struct TrackInfo {
 class FieldFileLoader
 {
 public:
-    static inline const QString kDialogTitle = QStringLiteral("Select RSB Downloaded file to load data into Ostrevan");
-    static inline const QString kRefusedTitle = QStringLiteral("Invalid For Convert");
-    static inline const QString kRefusedText = QStringLiteral("File cannot be processed.");
-    static inline const QString kSkippedTitle = QStringLiteral("Lines Skipped");
+    static inline const QString kDialogTitle = u"Select RSB Downloaded file to load data into Ostrevan"_s;
+    static inline const QString kRefusedTitle = u"Invalid For Convert"_s;
+    static inline const QString kRefusedText = u"File cannot be processed."_s;
+    static inline const QString kSkippedTitle = u"Lines Skipped"_s;
 
     // The file dialog's filter list, pairs of shown text and patterns separated by "|".
     static QString fileFilter();

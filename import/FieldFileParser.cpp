@@ -498,7 +498,7 @@ QDate FieldFileParser::dateOfBirth(const QString &text)
 
 std::optional<QTime> FieldFileParser::raceTime(const QString &time, const QString &amPm)
 {
-    if (!(time > QLatin1String(" ")))
+    if (!(time > " "_L1))
         return kUnknownRaceTime;
     const QStringList parts = time.trimmed().split(u'.');
     if (parts.size() > 2)

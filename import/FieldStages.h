@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+using namespace Qt::Literals::StringLiterals;
+
 // A meeting's field grows through three stages: nominations, weights, acceptances. A field of a
 // later stage holds what the earlier ones held and more, so an earlier one never replaces it
 // unless the agent says so.
@@ -27,6 +29,6 @@ QString keptReason(const QString &meetingCode, const QString &storedLevel);
 // How many runners the meeting's stored field has: a field with none never replaces them.
 int storedRunners(const QString &meetingCode);
 
-inline const QString kReplaceTitle = QStringLiteral("Confirm Replace Field");
+inline const QString kReplaceTitle = u"Confirm Replace Field"_s;
 
 } // namespace fieldstages

@@ -3,6 +3,8 @@
 #include <libxml/HTMLparser.h>
 #include <libxml/xpath.h>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 QString fromXml(const xmlChar *text)
@@ -39,10 +41,10 @@ void appendText(HtmlNode node, QString &out)
             const bool apart =
                 breaksLine(child) || HtmlDocument::isElement(child, "td") || HtmlDocument::isElement(child, "th");
             if (apart)
-                out += QLatin1Char(' ');
+                out += u' ';
             appendText(child, out);
             if (apart)
-                out += QLatin1Char(' ');
+                out += u' ';
         }
     }
 }
@@ -56,17 +58,17 @@ bool appendLines(HtmlNode node, QString &out, HtmlNode stopAt)
         if (isSkipped(child))
             continue;
         if (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) {
-            out += fromXml(child->content).replace(QLatin1Char('\n'), QLatin1Char(' '));
+            out += fromXml(child->content).replace(u'\n', u' ');
         } else if (child->type == XML_ELEMENT_NODE) {
             // Headings that follow one another read as one line.
             if (HtmlDocument::isElement(child, "h3"))
-                out += QLatin1Char(' ');
+                out += u' ';
             if (breaksLine(child))
-                out += QLatin1Char('\n');
+                out += u'\n';
             if (!appendLines(child, out, stopAt))
                 return false;
             if (breaksLine(child) && !HtmlDocument::isElement(child, "br"))
-                out += QLatin1Char('\n');
+                out += u'\n';
         }
     }
     return true;
@@ -184,7 +186,7 @@ bool HtmlDocument::contains(HtmlNode ancestor, HtmlNode node)
 QString HtmlDocument::simplified(const QString &text)
 {
     QString out = text;
-    out.replace(QChar(0xA0), QLatin1Char(' '));
+    out.replace(QChar(0xA0), u' ');
     return out.simplified();
 }
 
@@ -204,7 +206,7 @@ QString HtmlDocument::lines(HtmlNode node, const QString &lineBreak, HtmlNode st
     if (node)
         appendLines(node, raw, stopAt);
     QStringList out;
-    for (const QString &line : raw.split(QLatin1Char('\n'))) {
+    for (const QString &line : raw.split(u'\n')) {
         const QString clean = simplified(line);
         if (!clean.isEmpty())
             out << clean;

@@ -5,6 +5,8 @@
 
 #include <optional>
 
+using namespace Qt::Literals::StringLiterals;
+
 // A web meeting's code is its date and its venue's track. A venue downloaded before its track was
 // known (or while the data server was down) is stored under another code: it keeps that code until
 // the agent moves it, with its bookings and changes, to the code its track gives.
@@ -22,6 +24,6 @@ bool offerMove(const QString &from, const QString &to, const QString &venue);
 // (after an alias was set); an empty code (no track) moves nothing.
 void offerMovesForTrack(const QString &venue, const QString &trackCode);
 
-inline const QString kMoveTitle = QStringLiteral("Move Meeting");
+inline const QString kMoveTitle = u"Move Meeting"_s;
 
 } // namespace meetingmove

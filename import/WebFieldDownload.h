@@ -10,6 +10,8 @@
 #include <functional>
 #include <optional>
 
+using namespace Qt::Literals::StringLiterals;
+
 // Where a state's meetings are read from.
 enum class FieldSource {
     Calendar,  // the racing authority's calendar and field pages
@@ -45,11 +47,11 @@ struct DownloadSummary {
 class WebFieldDownloader
 {
 public:
-    static inline const QString kSuccessTitle = QStringLiteral("Success");
-    static inline const QString kSuccessText = QStringLiteral("Meetings data are successfully downloaded.");
-    static inline const QString kFailedTitle = QStringLiteral("Download Nominations");
-    static inline const QString kScratchedTitle = QStringLiteral("Scratched Horses");
-    static inline const QString kUnknownVenueTitle = QStringLiteral("Which Track Is This Venue?");
+    static inline const QString kSuccessTitle = u"Success"_s;
+    static inline const QString kSuccessText = u"Meetings data are successfully downloaded."_s;
+    static inline const QString kFailedTitle = u"Download Nominations"_s;
+    static inline const QString kScratchedTitle = u"Scratched Horses"_s;
+    static inline const QString kUnknownVenueTitle = u"Which Track Is This Venue?"_s;
 
     static FieldSource sourceFor(const QString &state, bool otherSource);
     // The racing authority's form pages of a meeting (date as "yyyymmmdd", e.g. 2008Dec25): the race book,

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+using namespace Qt::Literals::StringLiterals;
+
 using H = HtmlDocument;
 
 namespace webpages {
@@ -31,68 +33,68 @@ QString hrefOf(HtmlNode a)
 // Cell text with the site's typographic quote turned into a plain one.
 QString cellText(HtmlNode cell)
 {
-    return H::text(cell).replace(QChar(0x2019), QLatin1Char('\''));
+    return H::text(cell).replace(QChar(0x2019), u'\'');
 }
 
 enum class Column { Ignored, No, Form, Horse, Trainer, Jockey, Barrier, Weight, ProbableWeight, Rating, Ballot };
 
 Column columnOf(const QString &heading, bool first)
 {
-    const QString h = heading.toUpper().remove(QLatin1Char('.')).simplified();
+    const QString h = heading.toUpper().remove(u'.').simplified();
     if (h.isEmpty())
         return first ? Column::No : Column::Ignored;
-    static const QHash<QString, Column> kColumns = {{QStringLiteral("NO"), Column::No},
-                                                    {QStringLiteral("LAST 10"), Column::Form},
-                                                    {QStringLiteral("HORSE"), Column::Horse},
-                                                    {QStringLiteral("TRAINER"), Column::Trainer},
-                                                    {QStringLiteral("JOCKEY"), Column::Jockey},
-                                                    {QStringLiteral("BARRIER"), Column::Barrier},
-                                                    {QStringLiteral("WEIGHT"), Column::Weight},
-                                                    {QStringLiteral("PROBABLE WEIGHT"), Column::ProbableWeight},
-                                                    {QStringLiteral("HCP RATING"), Column::Rating},
-                                                    {QStringLiteral("HANDICAPPER RATING"), Column::Rating},
-                                                    {QStringLiteral("RATING"), Column::Rating},
-                                                    {QStringLiteral("BALLOT"), Column::Ballot},
+    static const QHash<QString, Column> kColumns = {{u"NO"_s, Column::No},
+                                                    {u"LAST 10"_s, Column::Form},
+                                                    {u"HORSE"_s, Column::Horse},
+                                                    {u"TRAINER"_s, Column::Trainer},
+                                                    {u"JOCKEY"_s, Column::Jockey},
+                                                    {u"BARRIER"_s, Column::Barrier},
+                                                    {u"WEIGHT"_s, Column::Weight},
+                                                    {u"PROBABLE WEIGHT"_s, Column::ProbableWeight},
+                                                    {u"HCP RATING"_s, Column::Rating},
+                                                    {u"HANDICAPPER RATING"_s, Column::Rating},
+                                                    {u"RATING"_s, Column::Rating},
+                                                    {u"BALLOT"_s, Column::Ballot},
                                                     // Other spellings some pages use.
-                                                    {QStringLiteral("#"), Column::No},
-                                                    {QStringLiteral("FORM"), Column::Form},
-                                                    {QStringLiteral("WGT"), Column::Weight},
-                                                    {QStringLiteral("BAR"), Column::Barrier},
-                                                    {QStringLiteral("HORSE NAME"), Column::Horse},
-                                                    {QStringLiteral("TRAINER NAME"), Column::Trainer},
-                                                    {QStringLiteral("JOCKEY NAME"), Column::Jockey}};
+                                                    {u"#"_s, Column::No},
+                                                    {u"FORM"_s, Column::Form},
+                                                    {u"WGT"_s, Column::Weight},
+                                                    {u"BAR"_s, Column::Barrier},
+                                                    {u"HORSE NAME"_s, Column::Horse},
+                                                    {u"TRAINER NAME"_s, Column::Trainer},
+                                                    {u"JOCKEY NAME"_s, Column::Jockey}};
     const Column column = kColumns.value(h, Column::Ignored);
     if (column != Column::Ignored)
         return column;
     // "Last 10 Starts", "Handicap Rating" and the like.
-    if (h.startsWith(QLatin1String("LAST ")))
+    if (h.startsWith("LAST "_L1))
         return Column::Form;
-    return h.endsWith(QLatin1String(" RATING")) ? Column::Rating : Column::Ignored;
+    return h.endsWith(" RATING"_L1) ? Column::Rating : Column::Ignored;
 }
 
 void setEntryNo(WebRunner &runner, const QString &cell)
 {
-    static const QRegularExpression kDigits(QStringLiteral("^\\d+"));
+    static const QRegularExpression kDigits(u"^\\d+"_s);
     const QRegularExpressionMatch m = kDigits.match(cell);
     if (m.hasMatch())
         runner.entryNo = m.captured().toInt();
-    if (!cell.isEmpty() && cell.back() > QLatin1Char('9'))
+    if (!cell.isEmpty() && cell.back() > u'9')
         runner.eorB = cell.back();
 }
 
 QString rating(const QString &cell)
 {
-    return QString(cell).remove(QLatin1Char('(')).remove(QLatin1Char(')')).trimmed();
+    return QString(cell).remove(u'(').remove(u')').trimmed();
 }
 
 // "/FreeFields/Nominations.aspx?…" → "Nominations"; other kinds of page give empty text.
 QString phaseOfLink(const QString &link)
 {
-    const qsizetype at = link.indexOf(QLatin1String("/FreeFields"));
+    const qsizetype at = link.indexOf("/FreeFields"_L1);
     const QString kind = at < 0 ? QString() : link.mid(at + 12, 3);
-    return kind == QLatin1String("Nom")   ? kNominations
-           : kind == QLatin1String("Wei") ? kWeights
-           : kind == QLatin1String("Acc") ? kAcceptances
+    return kind == "Nom"_L1   ? kNominations
+           : kind == "Wei"_L1 ? kWeights
+           : kind == "Acc"_L1 ? kAcceptances
                                           : QString();
 }
 
@@ -112,11 +114,11 @@ struct Heading {
 
 std::optional<Heading> parseHeading(const QString &text)
 {
-    static const QRegularExpression kStart(QStringLiteral("^Race\\s*(\\d+)\\s*[-\u2013\u2014]\\s*(.*)$"),
+    static const QRegularExpression kStart(u"^Race\\s*(\\d+)\\s*[-\u2013\u2014]\\s*(.*)$"_s,
                                            QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression kDistance(QStringLiteral("\\(\\s*([\\d,]+)\\s*METRES?\\s*\\)"),
+    static const QRegularExpression kDistance(u"\\(\\s*([\\d,]+)\\s*METRES?\\s*\\)"_s,
                                               QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression kTime(QStringLiteral("^(\\d{1,2}[:.]\\d{2}\\s*(?:[AP]\\.?M\\.?)?)\\s*"),
+    static const QRegularExpression kTime(u"^(\\d{1,2}[:.]\\d{2}\\s*(?:[AP]\\.?M\\.?)?)\\s*"_s,
                                           QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch start = kStart.match(text);
     if (!start.hasMatch())
@@ -129,7 +131,7 @@ std::optional<Heading> parseHeading(const QString &text)
         return std::nullopt;
     Heading heading;
     heading.number = start.captured(1).toInt();
-    heading.distance = distance.captured(1).remove(QLatin1Char(',')).toInt();
+    heading.distance = distance.captured(1).remove(u',').toInt();
     rest.truncate(distance.capturedStart());
     const QRegularExpressionMatch time = kTime.match(rest);
     if (time.hasMatch()) {
@@ -145,9 +147,9 @@ std::optional<Heading> parseHeading(const QString &text)
 // Race conditions as shown: lines joined by CR LF, the short items kept on the line above.
 QString raceInfo(HtmlNode cell)
 {
-    QString info = H::lines(cell, QStringLiteral("\r\n")).replace(QChar(0x2019), QLatin1Char('\''));
+    QString info = H::lines(cell, u"\r\n"_s).replace(QChar(0x2019), u'\'');
     for (const char *item : {"Field Limit", "BenchMark", "Track Type:"})
-        info.replace(QStringLiteral("\r\n") + QLatin1String(item), QStringLiteral("   ") + QLatin1String(item));
+        info.replace(u"\r\n"_s + QLatin1String(item), u"   "_s + QLatin1String(item));
     return info;
 }
 
@@ -202,24 +204,24 @@ QList<CalendarEntry> parseCalendar(const QString &html, bool allPhases)
         const QList<HtmlNode> links = doc.select(".//a[@href]", row);
         qsizetype keyLink = -1;
         for (qsizetype i = 0; i < links.size() && keyLink < 0; ++i) {
-            if (hrefOf(links.at(i)).contains(QLatin1String("Key=")))
+            if (hrefOf(links.at(i)).contains("Key="_L1))
                 keyLink = i;
         }
         if (keyLink < 0)
             continue;
         lastRow = row;
         const QString href = hrefOf(links.at(keyLink));
-        const QString key = href.mid(href.indexOf(QLatin1String("Key=")) + 4);
+        const QString key = href.mid(href.indexOf("Key="_L1) + 4);
         QString date = calendarKeyDate(key);
         if (date.isEmpty()) // shown as the key has it; such a date is refused at download
-            date = key.mid(7, 2) + QLatin1Char('/') + key.mid(4, 3) + QLatin1Char('/') + key.mid(2, 2);
+            date = key.mid(7, 2) + u'/' + key.mid(4, 3) + u'/' + key.mid(2, 2);
         const QString meeting = cellText(links.at(keyLink));
         // Every phase link of the meeting's row, wherever it stands (the venue's own link too).
         for (HtmlNode a : links) {
             const QString link = hrefOf(a);
             const QString phase = phaseOfLink(link);
             if (!phase.isEmpty())
-                entries << CalendarEntry{date, meeting, phase, link.mid(link.indexOf(QLatin1String("/FreeFields")))};
+                entries << CalendarEntry{date, meeting, phase, link.mid(link.indexOf("/FreeFields"_L1))};
         }
     }
     return allPhases ? entries : latestPhaseOnly(entries);
@@ -237,12 +239,12 @@ QList<CalendarEntry> parseStateList(const QString &html, bool allPhases)
         const QString meeting = cellText(cells.at(1));
         for (HtmlNode a : doc.select(".//a[@href]", row)) {
             const QString link = hrefOf(a);
-            if (!link.contains(QLatin1String("viewfile.aspx?"), Qt::CaseInsensitive))
+            if (!link.contains("viewfile.aspx?"_L1, Qt::CaseInsensitive))
                 continue;
             const QString kind = link.right(3).toUpper();
-            const QString phase = kind == QLatin1String("DGN")   ? kNominations
-                                  : kind == QLatin1String("DGW") ? kWeights
-                                  : kind == QLatin1String("DFA") ? kAcceptances
+            const QString phase = kind == "DGN"_L1   ? kNominations
+                                  : kind == "DGW"_L1 ? kWeights
+                                  : kind == "DFA"_L1 ? kAcceptances
                                                                  : QString();
             if (!phase.isEmpty())
                 entries << CalendarEntry{date, meeting, phase, link};
@@ -257,14 +259,14 @@ QList<CalendarEntry> parseWaClubList(const QString &html, const QDate &today)
     QList<CalendarEntry> entries;
     for (HtmlNode option : doc.select("//select[translate(@name, 'MEETNO', 'meetno')='meet_no']//option")) {
         const QString text = cellText(option);
-        const qsizetype comma = text.lastIndexOf(QLatin1Char(','));
+        const qsizetype comma = text.lastIndexOf(u',');
         const QString date = text.mid(comma + 1).trimmed();
         const QDate day = meetingDate(date);
         if (day.isValid() && day < today)
             break;
         const QString number = H::attribute(option, "value").trimmed();
-        entries << CalendarEntry{date, comma < 0 ? text : text.left(comma).trimmed(), QStringLiteral("N/A"),
-                                 QStringLiteral("/scripts/ws.exe/syturf/meet.hts?type=meet&meet_no=") + number};
+        entries << CalendarEntry{date, comma < 0 ? text : text.left(comma).trimmed(), u"N/A"_s,
+                                 u"/scripts/ws.exe/syturf/meet.hts?type=meet&meet_no="_s + number};
     }
     return entries;
 }
@@ -272,9 +274,9 @@ QList<CalendarEntry> parseWaClubList(const QString &html, const QDate &today)
 QString waMeetingPhase(const QString &html)
 {
     const QString upper = html.toUpper();
-    if (upper.contains(QLatin1String("OPEN ACCEPTANCES")))
+    if (upper.contains("OPEN ACCEPTANCES"_L1))
         return kAcceptances;
-    if (upper.contains(QLatin1String("OPEN WEIGHTS")))
+    if (upper.contains("OPEN WEIGHTS"_L1))
         return kWeights;
     return kNominations;
 }
@@ -306,7 +308,7 @@ QList<WebRace> parseFieldPage(const QString &html)
         WebRace &race = races.last();
         if (!hasInfo.last() && marked(node, "race-info")) {
             race.info = raceInfo(node);
-            race.apprClaim = !race.info.contains(QLatin1String("No Allowances for apprentices"), Qt::CaseInsensitive);
+            race.apprClaim = !race.info.contains("No Allowances for apprentices"_L1, Qt::CaseInsensitive);
             hasInfo.last() = true;
             continue;
         }
@@ -386,7 +388,7 @@ QList<WebRace> parseStateListPage(const QString &html, const QString &phase)
 {
     HtmlDocument doc(html);
     QList<WebRace> races;
-    static const QRegularExpression kRaceCell(QStringLiteral("^(\\d+)\\s*-\\s*(.*)$"));
+    static const QRegularExpression kRaceCell(u"^(\\d+)\\s*-\\s*(.*)$"_s);
     HtmlNode headingTable = nullptr;
     bool acceptances = phase == kAcceptances;
     for (HtmlNode node : H::elements(doc.root())) {
@@ -403,7 +405,7 @@ QList<WebRace> parseStateListPage(const QString &html, const QString &phase)
         HtmlNode table = H::parent(node);
         while (table && !H::isElement(table, "table"))
             table = H::parent(table);
-        if (!headingTable && m.hasMatch() && H::attribute(table, "width").trimmed() == QLatin1String("100%")) {
+        if (!headingTable && m.hasMatch() && H::attribute(table, "width").trimmed() == "100%"_L1) {
             headingTable = table;
             WebRace race;
             race.number = m.captured(1).toInt();
@@ -414,9 +416,9 @@ QList<WebRace> parseStateListPage(const QString &html, const QString &phase)
             for (HtmlNode cell : cells) {
                 if (afterDistance)
                     info << cellText(cell);
-                if (H::attribute(cell, "width").trimmed() == QLatin1String("70%"))
+                if (H::attribute(cell, "width").trimmed() == "70%"_L1)
                     race.title = cellText(cell);
-                else if (H::attribute(cell, "align").trimmed().compare(QLatin1String("right"), Qt::CaseInsensitive) ==
+                else if (H::attribute(cell, "align").trimmed().compare("right"_L1, Qt::CaseInsensitive) ==
                              0 &&
                          !afterDistance) {
                     race.distance = leadingWholeNumber(cellText(cell)).value_or(0);
@@ -425,11 +427,11 @@ QList<WebRace> parseStateListPage(const QString &html, const QString &phase)
             }
             for (HtmlNode row : H::childElements(H::parent(node), "tr")) {
                 if (row != node)
-                    info << H::lines(row, QStringLiteral("\r\n"));
+                    info << H::lines(row, u"\r\n"_s);
             }
             info.removeAll(QString());
-            race.info = info.join(QStringLiteral("\r\n"));
-            race.apprClaim = race.info.contains(QLatin1String("Apprentices can claim"), Qt::CaseInsensitive);
+            race.info = info.join(u"\r\n"_s);
+            race.apprClaim = race.info.contains("Apprentices can claim"_L1, Qt::CaseInsensitive);
             races << race;
             continue;
         }
@@ -475,7 +477,7 @@ QList<WebRace> parseWaMeetingPage(const QString &html)
         race.distance = leadingWholeNumber(cellText(cells.value(2))).value_or(0);
         race.time = raceTime(cellText(cells.value(3)));
         for (HtmlNode a : doc.select(".//a[starts-with(@href, 'race.hts?meeting_no=')]", row))
-            race.pageLink = QStringLiteral("/scripts/ws.exe/syturf/") + hrefOf(a).remove(QLatin1Char('+'));
+            race.pageLink = u"/scripts/ws.exe/syturf/"_s + hrefOf(a).remove(u'+');
         races << race;
     }
     return races;
@@ -487,7 +489,7 @@ void parseWaRacePage(const QString &html, WebRace &race)
     const QList<HtmlNode> tables = doc.select("//table[@border][.//tr[translate(@valign, 'TOP', 'top')='top']]");
     HtmlNode table = tables.value(0);
     const QList<HtmlNode> body = doc.select("//body");
-    race.info = H::lines(body.value(0, doc.root()), QStringLiteral("\r"), table);
+    race.info = H::lines(body.value(0, doc.root()), u"\r"_s, table);
     if (!table)
         return;
     for (HtmlNode row : doc.select(".//tr[translate(@valign, 'TOP', 'top')='top']", table)) {
@@ -509,20 +511,20 @@ void parseWaRacePage(const QString &html, WebRace &race)
 QString stateCode(const QString &state)
 {
     static const QHash<QString, QString> kCodes = {
-        {QStringLiteral("VIC"), QStringLiteral("1")}, {QStringLiteral("NSW"), QStringLiteral("2")},
-        {QStringLiteral("SA"), QStringLiteral("3")},  {QStringLiteral("TAS"), QStringLiteral("4")},
-        {QStringLiteral("QLD"), QStringLiteral("5")}, {QStringLiteral("WA"), QStringLiteral("6")},
-        {QStringLiteral("NT"), QStringLiteral("8")},  {QStringLiteral("ACT"), QStringLiteral("10")}};
-    return kCodes.value(state, QStringLiteral("9"));
+        {u"VIC"_s, u"1"_s}, {u"NSW"_s, u"2"_s},
+        {u"SA"_s, u"3"_s},  {u"TAS"_s, u"4"_s},
+        {u"QLD"_s, u"5"_s}, {u"WA"_s, u"6"_s},
+        {u"NT"_s, u"8"_s},  {u"ACT"_s, u"10"_s}};
+    return kCodes.value(state, u"9"_s);
 }
 
 QString meetingLevel(const QString &phase)
 {
     if (phase == kNominations)
-        return QStringLiteral("NOM");
+        return u"NOM"_s;
     if (phase == kWeights)
-        return QStringLiteral("WGT");
-    return phase == kAcceptances ? QStringLiteral("ACP") : QStringLiteral("N/A");
+        return u"WGT"_s;
+    return phase == kAcceptances ? u"ACP"_s : u"N/A"_s;
 }
 
 namespace {
@@ -531,7 +533,7 @@ namespace {
 QRegularExpressionMatch matchDate(const QString &text)
 {
     static const QRegularExpression kParts(
-        QStringLiteral("(\\d{1,2})[/\\- ]([A-Za-z]{3,}|\\d{1,2})[/\\- ,]+(\\d{2,4})"));
+        u"(\\d{1,2})[/\\- ]([A-Za-z]{3,}|\\d{1,2})[/\\- ,]+(\\d{2,4})"_s);
     return kParts.match(text.simplified());
 }
 
@@ -559,16 +561,16 @@ QDate meetingDate(const QString &text)
 
 QString calendarKeyDate(const QString &key)
 {
-    static const QRegularExpression kKey(QStringLiteral("^(\\d{4})([A-Za-z]{3,9})(\\d{1,2})"));
+    static const QRegularExpression kKey(u"^(\\d{4})([A-Za-z]{3,9})(\\d{1,2})"_s);
     const QRegularExpressionMatch m = kKey.match(key);
     if (!m.hasMatch())
         return {};
     const QDate date(m.captured(1).toInt(), monthnames::monthNumber(m.captured(2)), m.captured(3).toInt());
     if (!date.isValid())
         return {};
-    return QString::number(date.day()).rightJustified(2, QLatin1Char('0')) + QLatin1Char('/')
-           + monthnames::abbreviation(date.month()) + QLatin1Char('/')
-           + QString::number(date.year() % 100).rightJustified(2, QLatin1Char('0'));
+    return QString::number(date.day()).rightJustified(2, u'0') + u'/'
+           + monthnames::abbreviation(date.month()) + u'/'
+           + QString::number(date.year() % 100).rightJustified(2, u'0');
 }
 
 QString shortCode(const QString &title, const QStringList &terms)
@@ -576,9 +578,9 @@ QString shortCode(const QString &title, const QStringList &terms)
     const QString upperTitle = title.toUpper();
     QString code;
     for (const QString &entry : terms) {
-        const QString term = entry.section(QLatin1Char('|'), 0, 0).trimmed().toUpper();
+        const QString term = entry.section(u'|', 0, 0).trimmed().toUpper();
         if (!term.isEmpty() && upperTitle.contains(term))
-            code += entry.section(QLatin1Char('|'), 1, 1).trimmed() + QLatin1Char('-');
+            code += entry.section(u'|', 1, 1).trimmed() + u'-';
     }
     if (code.isEmpty())
         return upperTitle.left(15);
@@ -588,17 +590,17 @@ QString shortCode(const QString &title, const QStringList &terms)
 
 QString raceCode(int distance, const QString &shortCode)
 {
-    return QString(QString::number(distance) + QLatin1Char(' ') + shortCode).left(20).remove(QLatin1Char('"'));
+    return QString(QString::number(distance) + u' ' + shortCode).left(20).remove(u'"');
 }
 
 QString jockeyName(const QString &cell)
 {
     QString jockey = cell.simplified();
-    const qsizetype claim = jockey.indexOf(QLatin1String("(a"));
+    const qsizetype claim = jockey.indexOf("(a"_L1);
     if (claim >= 0) {
-        const qsizetype slash = jockey.indexOf(QLatin1Char('/'), claim);
+        const qsizetype slash = jockey.indexOf(u'/', claim);
         if (slash >= 0)
-            jockey = jockey.left(slash) + QLatin1Char(')');
+            jockey = jockey.left(slash) + u')';
     }
     return jockey.left(30).trimmed();
 }
@@ -606,23 +608,23 @@ QString jockeyName(const QString &cell)
 QTime stateListRaceTime(const QString &text)
 {
     // The list leaves the afternoon unsaid: 2:30 is 14:30, but 11:30 and 12:30 are as written.
-    static const QRegularExpression kBareHour(QStringLiteral("^\\s*(\\d{1,2})[:.]\\d{2}\\s*$"));
+    static const QRegularExpression kBareHour(u"^\\s*(\\d{1,2})[:.]\\d{2}\\s*$"_s);
     const QRegularExpressionMatch bare = kBareHour.match(text);
     if (bare.hasMatch() && bare.captured(1).toInt() < 11)
-        return raceTime(text + QStringLiteral("PM"));
+        return raceTime(text + u"PM"_s);
     return raceTime(text);
 }
 
 QTime raceTime(const QString &text)
 {
-    static const QRegularExpression kTime(QStringLiteral("^(\\d{1,2})[:.](\\d{2})\\s*([AP])?\\.?M?"),
+    static const QRegularExpression kTime(u"^(\\d{1,2})[:.](\\d{2})\\s*([AP])?\\.?M?"_s,
                                           QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = kTime.match(text.trimmed());
     if (!m.hasMatch())
         return QTime(0, 0);
     int hour = m.captured(1).toInt() % 12;
     const QString half = m.captured(3).toUpper();
-    if (half == QLatin1String("P") || (half.isEmpty() && m.captured(1).toInt() >= 12))
+    if (half == "P"_L1 || (half.isEmpty() && m.captured(1).toInt() >= 12))
         hour += 12;
     const QTime time(hour, m.captured(2).toInt());
     return time.isValid() ? time : QTime(0, 0);

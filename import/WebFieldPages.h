@@ -8,6 +8,8 @@
 
 #include <optional>
 
+using namespace Qt::Literals::StringLiterals;
+
 // One meeting at one phase as a racing web site lists it.
 struct CalendarEntry {
     QString date;    // as the site shows it ("23/May/25")
@@ -44,9 +46,9 @@ struct WebRace {
 // Page parsers of the racing web sites. Pure: page text in, entries or rows out.
 namespace webpages {
 
-inline const QString kNominations = QStringLiteral("Nominations");
-inline const QString kWeights = QStringLiteral("Weights");
-inline const QString kAcceptances = QStringLiteral("Acceptances");
+inline const QString kNominations = u"Nominations"_s;
+inline const QString kWeights = u"Weights"_s;
+inline const QString kAcceptances = u"Acceptances"_s;
 
 // Keeps only the most advanced phase of consecutive entries of one meeting.
 QList<CalendarEntry> latestPhaseOnly(const QList<CalendarEntry> &entries);

@@ -10,6 +10,8 @@
 
 #include <optional>
 
+using namespace Qt::Literals::StringLiterals;
+
 // The two small table editors of the setup menu: booking rates (`BookRate`) and booking
 // templates (`BookingTemplate`). Rows are shown as texts in their display forms and stored,
 // after checking, when the agent leaves a row.
@@ -48,7 +50,7 @@ struct CellError {
     QString message;
 };
 // The race types whose rates the invoice charges (its stored query reads race type "R").
-inline const QStringList kChargedRaceTypes{QStringLiteral("R")};
+inline const QStringList kChargedRaceTypes{u"R"_s};
 
 // The first cell whose text the column cannot take.
 std::optional<CellError> checkRow(const GridTable &table, const QStringList &texts);

@@ -209,19 +209,19 @@ double drawFooter(Canvas &canvas, const JockeyInvoice &invoice, double y)
 
 QString csvField(const QString &text)
 {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')))
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n'))
         return text;
     QString quoted = text;
     quoted.replace(u"\""_s, u"\"\""_s);
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
+    return u'"' + quoted + u'"';
 }
 
 // A money text of the report as a plain number for bookkeeping ("$1,234.50" → "1234.50").
 QString csvAmount(QString display)
 {
-    if (!display.contains(QLatin1Char('$')))
+    if (!display.contains(u'$'))
         return display;
-    return display.remove(QLatin1Char('$')).remove(QLatin1Char(','));
+    return display.remove(u'$').remove(u',');
 }
 
 QString plainCents(const Currency &amount)
@@ -337,7 +337,7 @@ QString InvoiceReport::csvText() const
     QStringList heads;
     for (const Column &column : kColumns)
         heads << QLatin1String(column.head);
-    lines << heads.join(QLatin1Char(','));
+    lines << heads.join(u',');
     for (const InvoiceRide &ride : m_invoice.rides) {
         lines << QStringList{ride.raceDate.toString(Qt::ISODate),
                              QString::number(ride.raceNumber),
@@ -347,7 +347,7 @@ QString InvoiceReport::csvText() const
                              csvField(ride.track),
                              csvField(ride.state),
                              plainCents(ride.fee)}
-                     .join(QLatin1Char(','));
+                     .join(u',');
     }
     lines << QString();
     lines << u"Item,Count,Rate,Amount"_s;
@@ -355,11 +355,11 @@ QString InvoiceReport::csvText() const
         const QString rate = line.rate.startsWith(u"@ "_s) ? line.rate.mid(2) : line.rate;
         lines << QStringList{csvField(line.label), line.count, csvField(csvAmount(rate)),
                              csvField(csvAmount(line.value))}
-                     .join(QLatin1Char(','));
+                     .join(u',');
     }
     if (!m_invoice.missingRateNote.isEmpty())
         lines << u"Note,,,"_s + csvField(m_invoice.missingRateNote);
-    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    return lines.join(u'\n') + u'\n';
 }
 
 bool InvoiceReport::writeCsv(const QString &path, QString *why) const

@@ -219,7 +219,7 @@ QString formatAbn(const QString &stored)
     // Groups of 2, 3, 3 and 3 digits.
     for (qsizetype at : {11, 8, 5, 2})
         if (at < digits.size())
-            digits.insert(at, QLatin1Char(' '));
+            digits.insert(at, u' ');
     return digits;
 }
 

@@ -9,6 +9,8 @@
 
 #include <optional>
 
+using namespace Qt::Literals::StringLiterals;
+
 // The period an invoice covers, first and last day included.
 struct InvoicePeriod {
     QDate start;
@@ -143,7 +145,7 @@ QString formatAbn(const QString &stored);
 // What to point out before an invoice is made: a period that ends after `today` (rides still to
 // come are not on it) and a period without rides. Empty when there is nothing to say.
 QString invoiceWarning(const JockeyInvoice &invoice, const QDate &today);
-inline const QString kMakeAnyway = QStringLiteral("Make the invoice anyway?");
+inline const QString kMakeAnyway = u"Make the invoice anyway?"_s;
 
 // Once an invoice has left the program (`made`: "printed on LaserJet", "exported to
 // /home/agent/Invoice 41 J ONE.pdf") its number is spent, whatever is answered next, so no two
@@ -151,4 +153,4 @@ inline const QString kMakeAnyway = QStringLiteral("Make the invoice anyway?");
 // agent agrees; it never moves back: a date not before the end is kept and the agent told so.
 // Messages go through UserDialogs. False (after saying why) when something could not be stored.
 bool settleInvoice(const JockeyInvoice &invoice, const QStringList &made);
-inline const QString kInvoiceUpdateTitle = QStringLiteral("Invoice update message");
+inline const QString kInvoiceUpdateTitle = u"Invoice update message"_s;

@@ -4,13 +4,15 @@
 
 #include <QStringList>
 
+using namespace Qt::Literals::StringLiterals;
+
 QString plainRiderName(const QString &fieldRider)
 {
     QString name = nameBeforeBracket(fieldRider).simplified();
 
-    static const QStringList titles = {QStringLiteral("Ms"),  QStringLiteral("Miss"),  QStringLiteral("Mrs"),
-                                       QStringLiteral("Mr"),  QStringLiteral("Mx"),    QStringLiteral("Dr"),
-                                       QStringLiteral("Sir"), QStringLiteral("Master")};
+    static const QStringList titles = {u"Ms"_s,  u"Miss"_s,  u"Mrs"_s,
+                                       u"Mr"_s,  u"Mx"_s,    u"Dr"_s,
+                                       u"Sir"_s, u"Master"_s};
     const qsizetype blank = name.indexOf(u' ');
     if (blank > 0) {
         QString first = name.left(blank);

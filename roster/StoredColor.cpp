@@ -2,13 +2,15 @@
 
 #include <cctype>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 // The leading number of a stored text; anything unreadable is 0 (the default colour).
 qint64 leadingNumber(const QString &text)
 {
     const QString trimmed = text.trimmed();
-    if (trimmed.startsWith(QLatin1String("&H"), Qt::CaseInsensitive)) {
+    if (trimmed.startsWith("&H"_L1, Qt::CaseInsensitive)) {
         qsizetype end = 2;
         while (end < trimmed.size() && end < 10 && std::isxdigit(static_cast<unsigned char>(trimmed.at(end).toLatin1())))
             ++end;

@@ -3,13 +3,15 @@
 #include <QColor>
 #include <QString>
 
+using namespace Qt::Literals::StringLiterals;
+
 // Colours as the database and the settings keep them: a 24-bit value with red in the low byte
 // and blue in the high byte, as decimal text ("255" is red). Values that are not a plain
 // colour ("&H80000005", the window background, -1, 0) stand for the control's default colour,
 // which is an invalid QColor here.
 
 // What a jockey without a chosen colour holds.
-inline const QString kDefaultStoredColor = QStringLiteral("&H80000005");
+inline const QString kDefaultStoredColor = u"&H80000005"_s;
 
 // Reads decimal text or "&H" hexadecimal text (32-bit, so "&H80000005" is negative).
 QColor fromStoredColor(const QString &text);

@@ -8,12 +8,14 @@
 #include <QDir>
 #include <QFileInfo>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 int backupCommand(const QStringList &arguments, CliDialogs &dialogs)
 {
-    if (!arguments.isEmpty() && (arguments.size() != 2 || arguments.first() != QLatin1String("--to"))) {
-        cli::err(QStringLiteral("usage: backup [--to DIR]"));
+    if (!arguments.isEmpty() && (arguments.size() != 2 || arguments.first() != "--to"_L1)) {
+        cli::err(u"usage: backup [--to DIR]"_s);
         return 2;
     }
     cli::loadSettings();
@@ -25,7 +27,7 @@ int backupCommand(const QStringList &arguments, CliDialogs &dialogs)
             backups::prune(folder);
         cli::out(QDir::toNativeSeparators(made));
     } catch (const DbError &error) {
-        dialogs.critical(QStringLiteral("Backup error"), error.message());
+        dialogs.critical(u"Backup error"_s, error.message());
         return 1;
     }
     return 0;
@@ -34,16 +36,16 @@ int backupCommand(const QStringList &arguments, CliDialogs &dialogs)
 int backupsCommand(const QStringList &arguments, CliDialogs &)
 {
     if (!arguments.isEmpty()) {
-        cli::err(QStringLiteral("usage: backups"));
+        cli::err(u"usage: backups"_s);
         return 2;
     }
     cli::loadSettings();
     for (const backups::Backup &backup : backups::list(backups::folder())) {
-        const auto count = [](int n) { return n < 0 ? QStringLiteral("?") : QString::number(n); };
+        const auto count = [](int n) { return n < 0 ? u"?"_s : QString::number(n); };
         cli::out(QStringList{QDir::toNativeSeparators(backup.file),
-                             backup.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), QString::number(backup.size),
+                             backup.time.toString(u"yyyy-MM-dd HH:mm:ss"_s), QString::number(backup.size),
                              count(backup.meetings), count(backup.bookings)}
-                     .join(QLatin1Char('\t')));
+                     .join(u'\t'));
     }
     return 0;
 }
@@ -51,7 +53,7 @@ int backupsCommand(const QStringList &arguments, CliDialogs &)
 int restoreCommand(const QStringList &arguments, CliDialogs &dialogs)
 {
     if (arguments.size() != 1) {
-        cli::err(QStringLiteral("usage: restore FILE"));
+        cli::err(u"usage: restore FILE"_s);
         return 2;
     }
     cli::loadSettings();
@@ -61,16 +63,16 @@ int restoreCommand(const QStringList &arguments, CliDialogs &dialogs)
     if (!QFileInfo::exists(file) && QFileInfo::exists(QDir(folder).filePath(file)))
         file = QDir(folder).filePath(file);
     if (!QFileInfo(file).isFile()) {
-        dialogs.critical(QStringLiteral("Restore"), QStringLiteral("There is no file %1.").arg(arguments.first()));
+        dialogs.critical(u"Restore"_s, u"There is no file %1."_s.arg(arguments.first()));
         return 1;
     }
     try {
         const QString kept = backups::restore(file, databaseFilePath(), folder, Clock::instance().now());
-        cli::out(QStringLiteral("Restored %1").arg(QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath())));
+        cli::out(u"Restored %1"_s.arg(QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath())));
         if (!kept.isEmpty())
-            cli::out(QStringLiteral("The replaced database is kept as %1").arg(QDir::toNativeSeparators(kept)));
+            cli::out(u"The replaced database is kept as %1"_s.arg(QDir::toNativeSeparators(kept)));
     } catch (const DbError &error) {
-        dialogs.critical(QStringLiteral("Restore"), error.message());
+        dialogs.critical(u"Restore"_s, error.message());
         return 1;
     }
     return 0;

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 const char *kUsage = "usage: changes [--since YYYY-MM-DD] [--meeting CODE] [--unseen] | changes --remove-booking ID...";
@@ -18,7 +20,7 @@ int removeBookings(const QStringList &arguments, CliDialogs &dialogs)
         bool ok = false;
         const qint64 id = argument.toLongLong(&ok);
         if (!ok || id <= 0) {
-            cli::err(QStringLiteral("changes: %1 is not a change id").arg(argument));
+            cli::err(u"changes: %1 is not a change id"_s.arg(argument));
             return 2;
         }
         ids << id;
@@ -33,14 +35,14 @@ int removeBookings(const QStringList &arguments, CliDialogs &dialogs)
     int status = 0;
     for (qint64 id : std::as_const(ids)) {
         if (std::none_of(found.cbegin(), found.cend(), [id](const auto &change) { return change.id == id; })) {
-            dialogs.critical(QStringLiteral("Error"), QStringLiteral("There is no change %1.").arg(id));
+            dialogs.critical(u"Error"_s, u"There is no change %1."_s.arg(id));
             status = 1;
         }
     }
     const fieldchangelog::Removal removal = fieldchangelog::removeBookings(ids);
     for (const QString &why : removal.notRemoved)
-        dialogs.message(QStringLiteral("Confirm Removal"), why, UserDialogs::Icon::Exclamation);
-    cli::out(QStringLiteral("Bookings removed: %1").arg(removal.removed));
+        dialogs.message(u"Confirm Removal"_s, why, UserDialogs::Icon::Exclamation);
+    cli::out(u"Bookings removed: %1"_s.arg(removal.removed));
     return removal.notRemoved.isEmpty() ? status : 1;
 }
 
@@ -49,21 +51,21 @@ int changesCommand(const QStringList &arguments, CliDialogs &dialogs)
     cli::loadSettings();
     return runGuarded(
                [&] {
-                   if (arguments.value(0) == QLatin1String("--remove-booking"))
+                   if (arguments.value(0) == "--remove-booking"_L1)
                        return removeBookings(arguments.mid(1), dialogs);
 
                    fieldchangelog::Filter filter;
                    for (qsizetype i = 0; i < arguments.size(); ++i) {
                        const QString &argument = arguments.at(i);
-                       if (argument == QLatin1String("--unseen")) {
+                       if (argument == "--unseen"_L1) {
                            filter.unseenOnly = true;
-                       } else if (argument == QLatin1String("--since") && i + 1 < arguments.size()) {
+                       } else if (argument == "--since"_L1 && i + 1 < arguments.size()) {
                            filter.since = QDate::fromString(arguments.at(++i), Qt::ISODate);
                            if (!filter.since.isValid()) {
-                               cli::err(QStringLiteral("changes: --since takes a date YYYY-MM-DD"));
+                               cli::err(u"changes: --since takes a date YYYY-MM-DD"_s);
                                return 2;
                            }
-                       } else if (argument == QLatin1String("--meeting") && i + 1 < arguments.size()) {
+                       } else if (argument == "--meeting"_L1 && i + 1 < arguments.size()) {
                            filter.meetingCode = arguments.at(++i).trimmed();
                        } else {
                            cli::err(QLatin1String(kUsage));
@@ -74,7 +76,7 @@ int changesCommand(const QStringList &arguments, CliDialogs &dialogs)
                        cli::out(QStringList{QString::number(change.id), change.changedAt, change.meetingCode,
                                             QString::number(change.raceNumber), cli::flat(change.horse), change.kind,
                                             cli::flat(change.before), cli::flat(change.after), cli::flat(change.jockey)}
-                                    .join(QLatin1Char('\t')));
+                                    .join(u'\t'));
                    }
                    return 0;
                },

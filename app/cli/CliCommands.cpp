@@ -10,6 +10,8 @@
 
 #include <cstdio>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace cli {
 namespace {
 
@@ -35,7 +37,7 @@ QString commandSummary()
 {
     QString summary;
     for (auto it = commands().cbegin(); it != commands().cend(); ++it)
-        summary += QStringLiteral("  ") + it->usage + QLatin1Char('\n');
+        summary += u"  "_s + it->usage + u'\n';
     return summary;
 }
 
@@ -43,7 +45,7 @@ int run(const QString &name, const QStringList &arguments, CliDialogs &dialogs)
 {
     const auto it = commands().constFind(name);
     if (it == commands().cend()) {
-        err(QStringLiteral("Unknown command: %1\n%2").arg(name, commandSummary()));
+        err(u"Unknown command: %1\n%2"_s.arg(name, commandSummary()));
         return 2;
     }
     return it->command(arguments, dialogs);
@@ -78,7 +80,7 @@ bool loadSettings()
 
 void printChanges(const fieldchanges::Count &count)
 {
-    out(QStringLiteral("Changes: %1 (%2 on booked horses)").arg(count.total).arg(count.onBooked));
+    out(u"Changes: %1 (%2 on booked horses)"_s.arg(count.total).arg(count.onBooked));
 }
 
 } // namespace cli

@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 int initCommand(const QStringList &, CliDialogs &dialogs)
@@ -21,8 +23,8 @@ int initCommand(const QStringList &, CliDialogs &dialogs)
     const cAppSettings &settings = cAppSettings::instance();
     const QFileInfo folder(settings.DBPath);
     if (!folder.isDir()) {
-        dialogs.critical(QStringLiteral("Error"),
-                         QStringLiteral("The database folder %1 does not exist.").arg(settings.DBPath));
+        dialogs.critical(u"Error"_s,
+                         u"The database folder %1 does not exist."_s.arg(settings.DBPath));
         return 1;
     }
     const QString path = databaseFilePath();
@@ -41,7 +43,7 @@ int upgradeCommand(const QStringList &, CliDialogs &dialogs)
     const float before = settings.AppVersion;
     if (!runGuarded([&] { UpgradeSchema(); }, dialogs))
         return 1;
-    cli::out(QStringLiteral("AppVersion %1 -> %2").arg(QString::number(before, 'g', 6), QString::number(settings.AppVersion, 'g', 6)));
+    cli::out(u"AppVersion %1 -> %2"_s.arg(QString::number(before, 'g', 6), QString::number(settings.AppVersion, 'g', 6)));
     return 0;
 }
 
@@ -51,15 +53,15 @@ int compactCommand(const QStringList &, CliDialogs &dialogs)
     QString note;
     // A work file that could not be installed is said on its own: it is not damage to the database.
     if (!recoverInterruptedCompaction(cAppSettings::instance().DBPath, &note) && !note.isEmpty()) {
-        dialogs.message(QStringLiteral("Database"), note, UserDialogs::Icon::Exclamation);
+        dialogs.message(u"Database"_s, note, UserDialogs::Icon::Exclamation);
         return 1;
     }
     if (!CompactDb()) {
-        dialogs.message(QStringLiteral("Critical Error"), QLatin1String(startup::kCompactFailedText),
+        dialogs.message(u"Critical Error"_s, QLatin1String(startup::kCompactFailedText),
                         UserDialogs::Icon::Critical);
         return 1;
     }
-    cli::out(QStringLiteral("Compacted %1").arg(QDir::toNativeSeparators(databaseFilePath())));
+    cli::out(u"Compacted %1"_s.arg(QDir::toNativeSeparators(databaseFilePath())));
     return 0;
 }
 

@@ -7,6 +7,8 @@
 #include "formdata/RemoteQuery.h"
 #include "formdata/RideStatistics.h"
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 int downloadRidesCommand(const QStringList &arguments, CliDialogs &dialogs)
@@ -14,12 +16,12 @@ int downloadRidesCommand(const QStringList &arguments, CliDialogs &dialogs)
     bool full = false;
     QString jockey;
     for (const QString &argument : arguments) {
-        if (argument == QLatin1String("--full"))
+        if (argument == "--full"_L1)
             full = true;
-        else if (jockey.isEmpty() && !argument.startsWith(QLatin1String("--")))
+        else if (jockey.isEmpty() && !argument.startsWith("--"_L1))
             jockey = argument;
         else {
-            cli::err(QStringLiteral("download-rides: unexpected argument %1").arg(argument));
+            cli::err(u"download-rides: unexpected argument %1"_s.arg(argument));
             return 2;
         }
     }
@@ -43,13 +45,13 @@ int downloadRidesCommand(const QStringList &arguments, CliDialogs &dialogs)
                        const RideDownloadResult result =
                            DownloadJockeyRides(entry.jockey, full || entry.full, entry.since);
                        if (!result.answered) {
-                           cli::out(QStringLiteral("%1: failed").arg(entry.jockey));
+                           cli::out(u"%1: failed"_s.arg(entry.jockey));
                            status = 1;
                            continue;
                        }
                        for (const QString &skipped : result.skipped)
-                           cli::err(QStringLiteral("skipped %1").arg(skipped));
-                       cli::out(QStringLiteral("%1: %2 rows received, %3 added, %4 updated")
+                           cli::err(u"skipped %1"_s.arg(skipped));
+                       cli::out(u"%1: %2 rows received, %3 added, %4 updated"_s
                                     .arg(entry.jockey)
                                     .arg(result.received)
                                     .arg(result.added)
@@ -64,7 +66,7 @@ int downloadRidesCommand(const QStringList &arguments, CliDialogs &dialogs)
 int enrichCommand(const QStringList &arguments, CliDialogs &dialogs)
 {
     if (arguments.isEmpty() || arguments.size() > 2) {
-        cli::err(QStringLiteral("usage: enrich MEETINGCODE [RACENUMBER]"));
+        cli::err(u"usage: enrich MEETINGCODE [RACENUMBER]"_s);
         return 2;
     }
     qint16 race = 0;
@@ -72,7 +74,7 @@ int enrichCommand(const QStringList &arguments, CliDialogs &dialogs)
         bool ok = false;
         race = arguments.at(1).toShort(&ok);
         if (!ok || race < 0) {
-            cli::err(QStringLiteral("enrich: the race number must be a whole number"));
+            cli::err(u"enrich: the race number must be a whole number"_s);
             return 2;
         }
     }
@@ -84,7 +86,7 @@ int enrichCommand(const QStringList &arguments, CliDialogs &dialogs)
                        return 1;
                    for (const QString &skipped : result.skipped)
                        cli::err(skippedFormLine(skipped));
-                   cli::out(QStringLiteral("%1 horses in the answer, %2 nominations updated")
+                   cli::out(u"%1 horses in the answer, %2 nominations updated"_s
                                 .arg(result.horsesInAnswer)
                                 .arg(result.nomsUpdated));
                    return 0;

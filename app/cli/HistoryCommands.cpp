@@ -5,6 +5,8 @@
 #include "db/Database.h"
 #include "db/DbGuard.h"
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 const char *kUsage = "usage: booking-history [--meeting CODE] [--horse NAME] [--jockey NAME] [--since YYYY-MM-DD]";
@@ -20,17 +22,17 @@ int bookingHistoryCommand(const QStringList &arguments, CliDialogs &dialogs)
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
         const bool hasValue = i + 1 < arguments.size();
-        if (argument == QLatin1String("--since") && hasValue) {
+        if (argument == "--since"_L1 && hasValue) {
             filter.since = QDate::fromString(arguments.at(++i), Qt::ISODate);
             if (!filter.since.isValid()) {
-                cli::err(QStringLiteral("booking-history: --since takes a date YYYY-MM-DD"));
+                cli::err(u"booking-history: --since takes a date YYYY-MM-DD"_s);
                 return 2;
             }
-        } else if (argument == QLatin1String("--meeting") && hasValue) {
+        } else if (argument == "--meeting"_L1 && hasValue) {
             filter.meetingCode = arguments.at(++i).trimmed();
-        } else if (argument == QLatin1String("--horse") && hasValue) {
+        } else if (argument == "--horse"_L1 && hasValue) {
             filter.horse = arguments.at(++i).trimmed();
-        } else if (argument == QLatin1String("--jockey") && hasValue) {
+        } else if (argument == "--jockey"_L1 && hasValue) {
             filter.jockey = arguments.at(++i).trimmed();
         } else {
             cli::err(QLatin1String(kUsage));
@@ -45,7 +47,7 @@ int bookingHistoryCommand(const QStringList &arguments, CliDialogs &dialogs)
                                          cli::flat(e.trainer), cli::flat(e.jockeyBefore), cli::flat(e.jockeyAfter),
                                          cli::flat(e.stateBefore), cli::flat(e.stateAfter), yesNo(e.confirmedBefore),
                                          yesNo(e.confirmedAfter), e.source}
-                                 .join(QLatin1Char('\t')));
+                                 .join(u'\t'));
                 }
             },
             dialogs))

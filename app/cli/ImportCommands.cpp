@@ -5,12 +5,14 @@
 
 #include <QDir>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 int loadFieldsCommand(const QStringList &arguments, CliDialogs &)
 {
     if (arguments.isEmpty()) {
-        cli::err(QStringLiteral("usage: load-fields FILE..."));
+        cli::err(u"usage: load-fields FILE..."_s);
         return 2;
     }
     cli::loadSettings();
@@ -22,19 +24,19 @@ int loadFieldsCommand(const QStringList &arguments, CliDialogs &)
         changes.onBooked += result.changes.onBooked;
         const QString name = QDir::toNativeSeparators(result.path);
         if (result.loaded) {
-            cli::out(QStringLiteral("%1: meeting %2, level %3, %4 races, %5 horses%6")
+            cli::out(u"%1: meeting %2, level %3, %4 races, %5 horses%6"_s
                          .arg(name, result.meetingCode, result.level)
                          .arg(result.races)
                          .arg(result.horses)
-                         .arg((result.skippedLines ? QStringLiteral(", %1 lines skipped").arg(result.skippedLines)
+                         .arg((result.skippedLines ? u", %1 lines skipped"_s.arg(result.skippedLines)
                                                    : QString())
                               + (result.emptiedValues
-                                     ? QStringLiteral(", %1 values left empty").arg(result.emptiedValues)
+                                     ? u", %1 values left empty"_s.arg(result.emptiedValues)
                                      : QString())));
         } else if (!result.leftOut.isEmpty()) {
-            cli::out(QStringLiteral("%1: left out (%2)").arg(name, result.leftOut));
+            cli::out(u"%1: left out (%2)"_s.arg(name, result.leftOut));
         } else {
-            cli::out(QStringLiteral("%1: not loaded").arg(name));
+            cli::out(u"%1: not loaded"_s.arg(name));
             status = 1;
         }
     }

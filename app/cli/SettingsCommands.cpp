@@ -4,12 +4,14 @@
 #include "core/PasswordStore.h"
 #include "core/cAppSettings.h"
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 bool isSet(const QString &value)
 {
-    return !value.isEmpty() && value != QLatin1String("0") && value != QLatin1String("0.00")
-        && value != QLatin1String("False");
+    return !value.isEmpty() && value != "0"_L1 && value != "0.00"_L1
+        && value != "False"_L1;
 }
 
 // The password the program uses may live in the keychain, its settings field then empty.
@@ -23,7 +25,7 @@ bool keychainHoldsPassword()
 int assign(const QStringList &arguments, CliDialogs &dialogs, bool onlyWhenEmpty)
 {
     if (arguments.isEmpty() || arguments.size() % 2 != 0) {
-        cli::err(QStringLiteral("expected NAME VALUE pairs"));
+        cli::err(u"expected NAME VALUE pairs"_s);
         return 2;
     }
     cAppSettings &settings = cAppSettings::instance();
@@ -33,26 +35,26 @@ int assign(const QStringList &arguments, CliDialogs &dialogs, bool onlyWhenEmpty
         const QString &name = arguments.at(i);
         const auto current = settings.textOf(name);
         if (!current) {
-            dialogs.critical(QStringLiteral("Settings Error"), QStringLiteral("No setting named %1").arg(name));
+            dialogs.critical(u"Settings Error"_s, u"No setting named %1"_s.arg(name));
             return 2;
         }
-        if (onlyWhenEmpty && (isSet(*current) || (name == QLatin1String("UserPass") && keychainHoldsPassword()))) {
+        if (onlyWhenEmpty && (isSet(*current) || (name == "UserPass"_L1 && keychainHoldsPassword()))) {
             keptNames << name;
             continue;
         }
         if (!settings.setFromText(name, arguments.at(i + 1))) {
-            dialogs.critical(QStringLiteral("Settings Error"),
-                             QStringLiteral("%1 cannot take the value %2").arg(name, arguments.at(i + 1)));
+            dialogs.critical(u"Settings Error"_s,
+                             u"%1 cannot take the value %2"_s.arg(name, arguments.at(i + 1)));
             return 2;
         }
     }
     if (!settings.SaveSettings()) {
-        dialogs.critical(QStringLiteral("Settings Error"), QStringLiteral("The settings could not be saved"));
+        dialogs.critical(u"Settings Error"_s, u"The settings could not be saved"_s);
         return 1;
     }
     // The agent's own values stay; say so, since a set-up script may have expected its value to be stored.
     for (const QString &name : std::as_const(keptNames))
-        cli::out(QStringLiteral("%1 left alone: it already has a value").arg(name));
+        cli::out(u"%1 left alone: it already has a value"_s.arg(name));
     return 0;
 }
 
@@ -63,10 +65,10 @@ int getCommand(const QStringList &arguments, CliDialogs &dialogs)
     for (const QString &name : arguments) {
         const auto value = settings.textOf(name);
         if (!value) {
-            dialogs.critical(QStringLiteral("Settings Error"), QStringLiteral("No setting named %1").arg(name));
+            dialogs.critical(u"Settings Error"_s, u"No setting named %1"_s.arg(name));
             return 2;
         }
-        cli::out(name + QLatin1Char('=') + *value);
+        cli::out(name + u'=' + *value);
     }
     return 0;
 }

@@ -10,6 +10,8 @@
 
 #include <QRegularExpression>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 // The meeting date in a form the calendar's reader takes: an ISO date ("2025-05-23") becomes
@@ -17,7 +19,7 @@ namespace {
 // stay as they are. Empty when the text is no date.
 QString calendarDate(const QString &text)
 {
-    static const QRegularExpression kYearFirst(QStringLiteral("^\\s*(\\d{4})[-/](\\d{1,2})[-/](\\d{1,2})\\s*$"));
+    static const QRegularExpression kYearFirst(u"^\\s*(\\d{4})[-/](\\d{1,2})[-/](\\d{1,2})\\s*$"_s);
     static const char *const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const QRegularExpressionMatch iso = kYearFirst.match(text);
@@ -26,8 +28,8 @@ QString calendarDate(const QString &text)
     const QDate date(iso.captured(1).toInt(), iso.captured(2).toInt(), iso.captured(3).toInt());
     if (!date.isValid())
         return {};
-    return QStringLiteral("%1/%2/%3")
-        .arg(date.day(), 2, 10, QLatin1Char('0'))
+    return u"%1/%2/%3"_s
+        .arg(date.day(), 2, 10, QChar(u'0'))
         .arg(QLatin1String(kMonths[date.month() - 1]))
         .arg(date.year());
 }
@@ -37,12 +39,12 @@ bool readArguments(const QString &command, const QStringList &arguments, QString
                    bool &otherSource)
 {
     for (const QString &argument : arguments) {
-        if (argument == QLatin1String("--all-phases"))
+        if (argument == "--all-phases"_L1)
             allPhases = true;
-        else if (argument == QLatin1String("--other-source"))
+        else if (argument == "--other-source"_L1)
             otherSource = true;
-        else if (argument.startsWith(QLatin1String("--"))) {
-            cli::err(QStringLiteral("%1: unknown option %2").arg(command, argument));
+        else if (argument.startsWith("--"_L1)) {
+            cli::err(u"%1: unknown option %2"_s.arg(command, argument));
             return false;
         } else
             positional << argument;
@@ -56,16 +58,16 @@ int calendarCommand(const QStringList &arguments, CliDialogs &)
     QStringList positional;
     bool allPhases = false;
     bool otherSource = false;
-    if (!readArguments(QStringLiteral("calendar"), arguments, positional, allPhases, otherSource) ||
+    if (!readArguments(u"calendar"_s, arguments, positional, allPhases, otherSource) ||
         positional.size() != 1) {
-        cli::err(QStringLiteral("usage: calendar STATE [--all-phases] [--other-source]"));
+        cli::err(u"usage: calendar STATE [--all-phases] [--other-source]"_s);
         return 2;
     }
     const auto entries = WebFieldDownloader::calendar(positional.first().trimmed().toUpper(), allPhases, otherSource);
     if (!entries)
         return 1;
     for (const CalendarEntry &entry : *entries)
-        cli::out(QStringList{entry.date, entry.meeting, entry.phase, entry.link}.join(QLatin1Char('\t')));
+        cli::out(QStringList{entry.date, entry.meeting, entry.phase, entry.link}.join(u'\t'));
     return 0;
 }
 
@@ -74,15 +76,15 @@ int downloadCommand(const QStringList &arguments, CliDialogs &)
     QStringList positional;
     bool allPhases = false;
     bool otherSource = false;
-    if (!readArguments(QStringLiteral("download"), arguments, positional, allPhases, otherSource) ||
+    if (!readArguments(u"download"_s, arguments, positional, allPhases, otherSource) ||
         positional.size() != 5) {
-        cli::err(QStringLiteral("usage: download STATE DATE MEETING LINK PHASE [--other-source]"));
+        cli::err(u"usage: download STATE DATE MEETING LINK PHASE [--other-source]"_s);
         return 2;
     }
     const QString date = calendarDate(positional.at(1));
     if (date.isEmpty()) {
-        cli::err(QStringLiteral("download: the date \"%1\" cannot be read; give it as YYYY-MM-DD (2025-05-23) "
-                                "or as the calendar shows it (23/May/25)")
+        cli::err(u"download: the date \"%1\" cannot be read; give it as YYYY-MM-DD (2025-05-23) "
+                                "or as the calendar shows it (23/May/25)"_s
                      .arg(positional.at(1)));
         return 2;
     }
@@ -90,18 +92,18 @@ int downloadCommand(const QStringList &arguments, CliDialogs &)
     const WebMeetingResult result =
         WebFieldDownloader::downloadMeeting(positional.first().trimmed().toUpper(), entry, otherSource);
     if (!result.leftOut.isEmpty()) {
-        cli::out(QStringLiteral("%1: left out (%2)").arg(entry.meeting, result.leftOut));
+        cli::out(u"%1: left out (%2)"_s.arg(entry.meeting, result.leftOut));
         return 0;
     }
     if (!result.loaded) {
-        cli::out(QStringLiteral("%1: not downloaded").arg(entry.meeting));
+        cli::out(u"%1: not downloaded"_s.arg(entry.meeting));
         cli::printChanges(result.changes);
         return 1;
     }
-    cli::out(QStringLiteral("%1: %2 races, %3 runners").arg(result.meetingCode).arg(result.races).arg(result.runners));
+    cli::out(u"%1: %2 races, %3 runners"_s.arg(result.meetingCode).arg(result.races).arg(result.runners));
     if (result.trackUnknown)
-        cli::err(QStringLiteral("No track: the venue \"%1\" has no track on the data server and no alias; its meeting "
-                                "code %2 is made from the venue (ostrevan-cli track-alias \"%1\" CODE sets one)")
+        cli::err(u"No track: the venue \"%1\" has no track on the data server and no alias; its meeting "
+                                "code %2 is made from the venue (ostrevan-cli track-alias \"%1\" CODE sets one)"_s
                      .arg(entry.meeting, result.meetingCode));
     cli::printChanges(result.changes);
     return 0;
@@ -111,19 +113,19 @@ int downloadCommand(const QStringList &arguments, CliDialogs &)
 int trackAliasCommand(const QStringList &arguments, CliDialogs &dialogs)
 {
     if (arguments.size() != 0 && arguments.size() != 2) {
-        cli::err(QStringLiteral("usage: track-alias [VENUE CODE]"));
+        cli::err(u"usage: track-alias [VENUE CODE]"_s);
         return 2;
     }
     cli::loadSettings();
     if (!runGuarded(
             [&] {
                 if (arguments.size() == 2) {
-                    const QString code = arguments.at(1).trimmed() == QLatin1String("-") ? QString() : arguments.at(1);
+                    const QString code = arguments.at(1).trimmed() == "-"_L1 ? QString() : arguments.at(1);
                     trackalias::set(arguments.at(0), code);
                     meetingmove::offerMovesForTrack(arguments.at(0), code);
                 }
                 for (const auto &[venue, code] : trackalias::all())
-                    cli::out(venue + QLatin1Char('\t') + (code.isEmpty() ? QStringLiteral("-") : code));
+                    cli::out(venue + u'\t' + (code.isEmpty() ? u"-"_s : code));
             },
             dialogs))
         return 1;

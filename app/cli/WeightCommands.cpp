@@ -6,23 +6,25 @@
 
 #include <QDir>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 int importWeightsCommand(const QStringList &arguments, CliDialogs &dialogs)
 {
     if (arguments.size() != 1) {
-        cli::err(QStringLiteral("usage: import-weights FILE.csv"));
+        cli::err(u"usage: import-weights FILE.csv"_s);
         return 2;
     }
     cli::loadSettings();
     try {
         const int count = weighttable::importWeightTable(arguments.first());
-        cli::out(QStringLiteral("%1: %2 rating weights imported").arg(QDir::toNativeSeparators(arguments.first())).arg(count));
+        cli::out(u"%1: %2 rating weights imported"_s.arg(QDir::toNativeSeparators(arguments.first())).arg(count));
         return 0;
     } catch (const weighttable::ImportError &error) {
-        dialogs.critical(QStringLiteral("Error"), error.message() + QStringLiteral("\nNothing was imported."));
+        dialogs.critical(u"Error"_s, error.message() + u"\nNothing was imported."_s);
     } catch (const DbError &error) {
-        dialogs.critical(QStringLiteral("Error"), error.message());
+        dialogs.critical(u"Error"_s, error.message());
     }
     return 1;
 }

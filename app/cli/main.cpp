@@ -9,6 +9,8 @@
 #include <cstring>
 #include <memory>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 const char *kUsage = "usage: ostrevan-cli [--settings FILE] [--answer yes|no] COMMAND [ARGS...]\n\n"
@@ -26,12 +28,12 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const std::unique_ptr<QCoreApplication> app(drawsPdf ? new QGuiApplication(argc, argv)
                                                          : new QCoreApplication(argc, argv));
-    QCoreApplication::setOrganizationName(QStringLiteral("Ostrevan"));
-    QCoreApplication::setApplicationName(QStringLiteral("Ostrevan"));
+    QCoreApplication::setOrganizationName(u"Ostrevan"_s);
+    QCoreApplication::setApplicationName(u"Ostrevan"_s);
 
     // The global options may stand anywhere; everything else belongs to the command.
     QStringList rest;
-    QString answer = QStringLiteral("no");
+    QString answer = u"no"_s;
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
@@ -40,24 +42,24 @@ int main(int argc, char *argv[])
                 value = arguments.at(++i);
                 return true;
             }
-            if (argument.startsWith(name + QLatin1Char('='))) {
+            if (argument.startsWith(name + u'=')) {
                 value = argument.mid(name.size() + 1);
                 return true;
             }
             return false;
         };
         QString value;
-        if (valueOf(QStringLiteral("--settings"), value))
+        if (valueOf(u"--settings"_s, value))
             qputenv("OSTREVAN_SETTINGS", value.toLocal8Bit());
-        else if (valueOf(QStringLiteral("--answer"), value))
+        else if (valueOf(u"--answer"_s, value))
             answer = value.toLower();
-        else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+        else if (argument == "--help"_L1 || argument == "-h"_L1) {
             std::printf("%s%s", kUsage, qPrintable(cli::commandSummary()));
             return 0;
         } else
             rest << argument;
     }
-    if (answer != QLatin1String("yes") && answer != QLatin1String("no")) {
+    if (answer != "yes"_L1 && answer != "no"_L1) {
         std::fprintf(stderr, "--answer takes yes or no\n");
         return 2;
     }
@@ -66,7 +68,7 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    CliDialogs dialogs(answer == QLatin1String("yes"));
+    CliDialogs dialogs(answer == "yes"_L1);
     UserDialogs::setInstance(&dialogs);
     // Bookings changed here are the command line's in their history (a reload inside says its own).
     const bookinghistory::SourceScope source(bookinghistory::Source::CommandLine);

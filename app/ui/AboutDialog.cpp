@@ -12,30 +12,32 @@
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
-const QString kApplicationTitle = QStringLiteral("Ostrevan 2");
+const QString kApplicationTitle = u"Ostrevan 2"_s;
 }
 
 AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("About ") + kApplicationTitle);
+    setObjectName(u"frmAbout"_s);
+    setWindowTitle(u"About "_s + kApplicationTitle);
     lblTitle = new QLabel(kApplicationTitle, this);
-    lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    lblTitle->setObjectName(u"lblTitle"_s);
     QFont font = lblTitle->font();
     font.setPointSize(16);
     font.setBold(true);
     lblTitle->setFont(font);
-    lblVersion = new QLabel(QStringLiteral("Version ") + version::dotted(), this);
-    lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    lblDescription = new QLabel(QStringLiteral("Bookings, form and invoices for the manager of a stable of jockeys."), this);
-    lblDescription->setObjectName(QStringLiteral("lblDescription"));
+    lblVersion = new QLabel(u"Version "_s + version::dotted(), this);
+    lblVersion->setObjectName(u"lblVersion"_s);
+    lblDescription = new QLabel(u"Bookings, form and invoices for the manager of a stable of jockeys."_s, this);
+    lblDescription->setObjectName(u"lblDescription"_s);
     lblDescription->setWordWrap(true);
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK = new QPushButton(u"OK"_s, this);
+    cmdOK->setObjectName(u"cmdOK"_s);
     cmdOK->setDefault(true);
-    cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
-    cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
+    cmdSysInfo = new QPushButton(u"&System Info..."_s, this);
+    cmdSysInfo->setObjectName(u"cmdSysInfo"_s);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -54,15 +56,15 @@ AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent)
 QString AboutDialog::systemInfoTool()
 {
 #ifdef Q_OS_WIN
-    const QSettings shared(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
+    const QSettings shared(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"_s,
                            QSettings::NativeFormat);
-    QString path = shared.value(QStringLiteral("PATH")).toString();
+    QString path = shared.value(u"PATH"_s).toString();
     if (path.isEmpty()) {
-        const QSettings location(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location"),
+        const QSettings location(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location"_s,
                                  QSettings::NativeFormat);
-        const QString folder = location.value(QStringLiteral("MSINFO")).toString();
+        const QString folder = location.value(u"MSINFO"_s).toString();
         if (!folder.isEmpty())
-            path = folder + QStringLiteral("\\MSINFO32.EXE");
+            path = folder + u"\\MSINFO32.EXE"_s;
     }
     return QFileInfo::exists(path) ? path : QString();
 #else
@@ -80,7 +82,7 @@ void AboutDialog::startSysInfo()
 {
     const QString tool = systemInfoTool();
     if (tool.isEmpty() || !QProcess::startDetached(tool, {}))
-        UserDialogs::instance().message(QStringLiteral("About ") + kApplicationTitle,
-                                        QStringLiteral("System Information Is Unavailable At This Time"),
+        UserDialogs::instance().message(u"About "_s + kApplicationTitle,
+                                        u"System Information Is Unavailable At This Time"_s,
                                         UserDialogs::Icon::None);
 }

@@ -12,19 +12,21 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+using namespace Qt::Literals::StringLiterals;
+
 BackupsDialog::BackupsDialog(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("frmBackups"));
-    setWindowTitle(QStringLiteral("Backups"));
+    setObjectName(u"frmBackups"_s);
+    setWindowTitle(u"Backups"_s);
     auto *layout = new QVBoxLayout(this);
-    auto *where = new QLabel(QStringLiteral("Folder: ") + QDir::toNativeSeparators(backups::folder()), this);
-    where->setObjectName(QStringLiteral("lblFolder"));
+    auto *where = new QLabel(u"Folder: "_s + QDir::toNativeSeparators(backups::folder()), this);
+    where->setObjectName(u"lblFolder"_s);
     where->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(where);
     grdBackups = new QTableWidget(0, 4, this);
-    grdBackups->setObjectName(QStringLiteral("grdBackups"));
+    grdBackups->setObjectName(u"grdBackups"_s);
     grdBackups->setHorizontalHeaderLabels(
-        {QStringLiteral("Time"), QStringLiteral("Size"), QStringLiteral("Meetings"), QStringLiteral("Bookings")});
+        {u"Time"_s, u"Size"_s, u"Meetings"_s, u"Bookings"_s});
     grdBackups->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdBackups->setSelectionMode(QAbstractItemView::SingleSelection);
     grdBackups->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -32,12 +34,12 @@ BackupsDialog::BackupsDialog(QWidget *parent) : QDialog(parent)
     grdBackups->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(grdBackups, 1);
     auto *buttons = new QHBoxLayout;
-    cmdBackupNow = new QPushButton(QStringLiteral("Back Up &Now"), this);
-    cmdBackupNow->setObjectName(QStringLiteral("cmdBackupNow"));
-    cmdRestore = new QPushButton(QStringLiteral("&Restore"), this);
-    cmdRestore->setObjectName(QStringLiteral("cmdRestore"));
-    cmdClose = new QPushButton(QStringLiteral("Close"), this);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdBackupNow = new QPushButton(u"Back Up &Now"_s, this);
+    cmdBackupNow->setObjectName(u"cmdBackupNow"_s);
+    cmdRestore = new QPushButton(u"&Restore"_s, this);
+    cmdRestore->setObjectName(u"cmdRestore"_s);
+    cmdClose = new QPushButton(u"Close"_s, this);
+    cmdClose->setObjectName(u"cmdClose"_s);
     buttons->addWidget(cmdBackupNow);
     buttons->addStretch(1);
     buttons->addWidget(cmdRestore);
@@ -59,8 +61,8 @@ void BackupsDialog::reload()
     const QLocale english(QLocale::English, QLocale::Australia);
     for (int row = 0; row < m_backups.size(); ++row) {
         const backups::Backup &backup = m_backups.at(row);
-        const auto count = [&english](int n) { return n < 0 ? QStringLiteral("unreadable") : english.toString(n); };
-        const QStringList cells{backup.time.toString(QStringLiteral("ddd d MMM yyyy HH:mm")),
+        const auto count = [&english](int n) { return n < 0 ? u"unreadable"_s : english.toString(n); };
+        const QStringList cells{backup.time.toString(u"ddd d MMM yyyy HH:mm"_s),
                                 english.formattedDataSize(backup.size, 1, QLocale::DataSizeSIFormat),
                                 count(backup.meetings), count(backup.bookings)};
         for (int column = 0; column < cells.size(); ++column) {

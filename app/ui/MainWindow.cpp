@@ -49,6 +49,8 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+using namespace Qt::Literals::StringLiterals;
+
 MainWindow *MainWindow::s_instance = nullptr;
 
 MainWindow *MainWindow::instance()
@@ -60,7 +62,7 @@ MainWindow *MainWindow::instance()
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 {
-    setObjectName(QStringLiteral("frmMain"));
+    setObjectName(u"frmMain"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     resize(1200, 800);
     buildWidgets();
@@ -123,11 +125,11 @@ void MainWindow::buildWidgets()
     auto *outer = new QVBoxLayout(central);
 
     auto *buttons = new QHBoxLayout;
-    cmdBrowse = makeButton(central, "cmdBrowse", QStringLiteral("&Add Data"));
-    CmdGetData = makeButton(central, "CmdGetData", QStringLiteral("&Get Data"));
-    CmdFindHorse = makeButton(central, "CmdFindHorse", QStringLiteral("Find &Horse"));
-    cmdReload = makeButton(central, "cmdReload", QStringLiteral("&Refresh"));
-    cmdExit = makeButton(central, "cmdExit", QStringLiteral("E&xit"));
+    cmdBrowse = makeButton(central, "cmdBrowse", u"&Add Data"_s);
+    CmdGetData = makeButton(central, "CmdGetData", u"&Get Data"_s);
+    CmdFindHorse = makeButton(central, "CmdFindHorse", u"Find &Horse"_s);
+    cmdReload = makeButton(central, "cmdReload", u"&Refresh"_s);
+    cmdExit = makeButton(central, "cmdExit", u"E&xit"_s);
     // "&Add Data" is enabled once the database is known (start-up step 6); "&Get Data" and
     // "Find &Horse" by the windows they open, so that no button does nothing.
     cmdBrowse->setEnabled(false);
@@ -136,34 +138,34 @@ void MainWindow::buildWidgets()
     CmdFindHorse->setEnabled(false);
     for (QPushButton *button : {cmdBrowse, CmdGetData, CmdFindHorse, cmdReload})
         buttons->addWidget(button);
-    buttons->addWidget(new QLabel(QStringLiteral("Weight:"), central));
+    buttons->addWidget(new QLabel(u"Weight:"_s, central));
     txtWeight = makeEdit(central, "txtWeight");
     txtWeight->setMaximumWidth(60);
     buttons->addWidget(txtWeight);
     UpDown1 = new QSpinBox(central);
-    UpDown1->setObjectName(QStringLiteral("UpDown1"));
+    UpDown1->setObjectName(u"UpDown1"_s);
     UpDown1->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
     UpDown1->setMaximumWidth(20);
     // Tenths of a kilogram; txtWeight shows the kilograms.
     UpDown1->setRange(0, 1500);
     UpDown1->setSingleStep(5);
-    txtWeight->setText(QStringLiteral("0.0"));
+    txtWeight->setText(u"0.0"_s);
     buttons->addWidget(UpDown1);
     buttons->addStretch();
     buttons->addWidget(cmdExit);
     outer->addLayout(buttons);
 
     auto *split = new QSplitter(Qt::Horizontal, central);
-    split->setObjectName(QStringLiteral("splitMain"));
+    split->setObjectName(u"splitMain"_s);
     splitMain = split;
     auto *left = new QWidget(split);
-    left->setObjectName(QStringLiteral("meetingsPane"));
+    left->setObjectName(u"meetingsPane"_s);
     auto *leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     auto *meetingHeader = new QHBoxLayout;
-    meetingHeader->addWidget(new QLabel(QStringLiteral("Meetings"), left));
+    meetingHeader->addWidget(new QLabel(u"Meetings"_s, left));
     cmdMtgRfs = makeButton(left, "cmdMtgRfs", QString());
-    cmdMtgRfs->setToolTip(QStringLiteral("Refresh's Meetings in Above list. "));
+    cmdMtgRfs->setToolTip(u"Refresh's Meetings in Above list. "_s);
     cmdMtgRfs->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     meetingHeader->addStretch();
     meetingHeader->addWidget(cmdMtgRfs);
@@ -172,15 +174,15 @@ void MainWindow::buildWidgets()
     grdJockey = makeGrid(left, "grdJockey", mainlists::jockeyColumns());
     leftLayout->addLayout(meetingHeader);
     leftLayout->addWidget(grdMeeting, 3);
-    leftLayout->addWidget(new QLabel(QStringLiteral("Jockeys"), left));
+    leftLayout->addWidget(new QLabel(u"Jockeys"_s, left));
     leftLayout->addWidget(grdJockey, 2);
 
     auto *middle = new QWidget(split);
     auto *middleLayout = new QVBoxLayout(middle);
     middleLayout->setContentsMargins(0, 0, 0, 0);
     grdNames = makeGrid(middle, "grdNames", mainlists::trainerColumns());
-    lblTrainers = new QLabel(QStringLiteral("Trainers"), middle);
-    lblTrainers->setObjectName(QStringLiteral("lblTrainers"));
+    lblTrainers = new QLabel(u"Trainers"_s, middle);
+    lblTrainers->setObjectName(u"lblTrainers"_s);
     middleLayout->addWidget(lblTrainers);
     middleLayout->addWidget(grdNames);
 
@@ -190,9 +192,9 @@ void MainWindow::buildWidgets()
     grdNoms = makeGrid(right, "grdNoms", mainlists::nominationColumns());
     auto *details = new QHBoxLayout;
     txtRace = new QTextEdit(right);
-    txtRace->setObjectName(QStringLiteral("txtRace"));
+    txtRace->setObjectName(u"txtRace"_s);
     txtRace->setReadOnly(true);
-    auto *trainer = new QGroupBox(QStringLiteral("Trainer"), right);
+    auto *trainer = new QGroupBox(u"Trainer"_s, right);
     auto *trainerLayout = new QGridLayout(trainer);
     txtTrainerName = makeEdit(trainer, "txtTrainerName");
     txtTrainerName->setReadOnly(true);
@@ -200,18 +202,18 @@ void MainWindow::buildWidgets()
     TxtTrainPhone = makeEdit(trainer, "TxtTrainPhone");
     txtTrainMobile = makeEdit(trainer, "txtTrainMobile");
     trainerLayout->addWidget(txtTrainerName, 0, 0, 1, 2);
-    trainerLayout->addWidget(new QLabel(QStringLiteral("Location"), trainer), 1, 0);
+    trainerLayout->addWidget(new QLabel(u"Location"_s, trainer), 1, 0);
     trainerLayout->addWidget(txtTrainLocation, 1, 1);
-    trainerLayout->addWidget(new QLabel(QStringLiteral("Phone :"), trainer), 2, 0);
+    trainerLayout->addWidget(new QLabel(u"Phone :"_s, trainer), 2, 0);
     trainerLayout->addWidget(TxtTrainPhone, 2, 1);
-    trainerLayout->addWidget(new QLabel(QStringLiteral("Mobile :"), trainer), 3, 0);
+    trainerLayout->addWidget(new QLabel(u"Mobile :"_s, trainer), 3, 0);
     trainerLayout->addWidget(txtTrainMobile, 3, 1);
     trainerLayout->setRowStretch(4, 1);
     details->addWidget(txtRace, 2);
     details->addWidget(trainer, 1);
-    rightLayout->addWidget(new QLabel(QStringLiteral("Nominations"), right));
+    rightLayout->addWidget(new QLabel(u"Nominations"_s, right));
     rightLayout->addWidget(grdNoms, 3);
-    rightLayout->addWidget(new QLabel(QStringLiteral("Race Details"), right));
+    rightLayout->addWidget(new QLabel(u"Race Details"_s, right));
     rightLayout->addLayout(details, 1);
 
     split->setStretchFactor(0, 2);
@@ -223,14 +225,14 @@ void MainWindow::buildWidgets()
 
     // The pick lists open over a grid cell when a booking is edited.
     cmbJockey = new QComboBox(central);
-    cmbJockey->setObjectName(QStringLiteral("cmbJockey"));
+    cmbJockey->setObjectName(u"cmbJockey"_s);
     cmbJockey->hide();
     cmbBookText = new QComboBox(central);
-    cmbBookText->setObjectName(QStringLiteral("cmbBookText"));
+    cmbBookText->setObjectName(u"cmbBookText"_s);
     cmbBookText->hide();
 
     setCentralWidget(central);
-    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    statusBar()->setObjectName(u"statusBar"_s);
     connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -244,57 +246,57 @@ void MainWindow::buildMenus()
         return action;
     };
 
-    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
-    mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    mnuEditJockey = addAction(mnuFile, "mnuEditJockey", QStringLiteral("Edit &Jockey"));
-    mnuBackupDatabase = addAction(mnuFile, "mnuBackupDatabase", QStringLiteral("&Backup Database"));
+    mnuFile = menuBar()->addMenu(u"&File"_s);
+    mnuFile->setObjectName(u"mnuFile"_s);
+    mnuEditJockey = addAction(mnuFile, "mnuEditJockey", u"Edit &Jockey"_s);
+    mnuBackupDatabase = addAction(mnuFile, "mnuBackupDatabase", u"&Backup Database"_s);
     // Alt+B is the backup itself; the list of backups takes its second letter.
-    mnuBackups = addAction(mnuFile, "mnuBackups", QStringLiteral("B&ackups..."));
-    mnuRepairDB = addAction(mnuFile, "mnuRepairDB", QStringLiteral("&Compact and Repair Database"));
-    mnuRemove = addAction(mnuFile, "mnuRemove", QStringLiteral("&Remove Unwanted Data"));
-    mnuImportWeights = addAction(mnuFile, "mnuImportWeights", QStringLiteral("&Import Rating Weights..."));
-    mnudebugtoggle = addAction(mnuFile, "mnudebugtoggle", QStringLiteral("&Debug Mode"));
+    mnuBackups = addAction(mnuFile, "mnuBackups", u"B&ackups..."_s);
+    mnuRepairDB = addAction(mnuFile, "mnuRepairDB", u"&Compact and Repair Database"_s);
+    mnuRemove = addAction(mnuFile, "mnuRemove", u"&Remove Unwanted Data"_s);
+    mnuImportWeights = addAction(mnuFile, "mnuImportWeights", u"&Import Rating Weights..."_s);
+    mnudebugtoggle = addAction(mnuFile, "mnudebugtoggle", u"&Debug Mode"_s);
     mnudebugtoggle->setCheckable(true);
-    QAction *resetRace = addAction(mnuFile, "mnuResetRace", QStringLiteral("&Reset Race Window"));
+    QAction *resetRace = addAction(mnuFile, "mnuResetRace", u"&Reset Race Window"_s);
     resetRace->setEnabled(true);
     connect(resetRace, &QAction::triggered, this, &MainWindow::resetRaceWindow);
 
     // The session's booking gestures, whichever window made them.
-    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    edit->setObjectName(QStringLiteral("mnuEdit"));
-    mnuUndo = addAction(edit, "mnuUndo", QStringLiteral("&Undo"));
+    QMenu *edit = menuBar()->addMenu(u"&Edit"_s);
+    edit->setObjectName(u"mnuEdit"_s);
+    mnuUndo = addAction(edit, "mnuUndo", u"&Undo"_s);
     mnuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    mnuRedo = addAction(edit, "mnuRedo", QStringLiteral("&Redo"));
+    mnuRedo = addAction(edit, "mnuRedo", u"&Redo"_s);
     mnuRedo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
 
-    mnuSetup = menuBar()->addMenu(QStringLiteral("&Setup"));
-    mnuSetup->setObjectName(QStringLiteral("mnuSetup"));
-    MnuBookTemp = addAction(mnuSetup, "MnuBookTemp", QStringLiteral("&Booking Templates"));
-    mnuBookRate = addAction(mnuSetup, "mnuBookRate", QStringLiteral("&Riding Fees"));
-    mnuSystemSettings = addAction(mnuSetup, "mnuSystemSettings", QStringLiteral("&System Settings"));
+    mnuSetup = menuBar()->addMenu(u"&Setup"_s);
+    mnuSetup->setObjectName(u"mnuSetup"_s);
+    MnuBookTemp = addAction(mnuSetup, "MnuBookTemp", u"&Booking Templates"_s);
+    mnuBookRate = addAction(mnuSetup, "mnuBookRate", u"&Riding Fees"_s);
+    mnuSystemSettings = addAction(mnuSetup, "mnuSystemSettings", u"&System Settings"_s);
 
     // Alt+H is "Find &Horse": the help menu takes another letter, so both keys work.
-    mnuHelp = menuBar()->addMenu(QStringLiteral("He&lp"));
-    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    QAction *guide = addAction(mnuHelp, "mnuUserGuide", QStringLiteral("&User Guide"));
+    mnuHelp = menuBar()->addMenu(u"He&lp"_s);
+    mnuHelp->setObjectName(u"mnuHelp"_s);
+    QAction *guide = addAction(mnuHelp, "mnuUserGuide", u"&User Guide"_s);
     guide->setEnabled(true);
     connect(guide, &QAction::triggered, this, [this] { openUserGuide(this); });
-    QAction *about = addAction(mnuHelp, "mnuAbout", QStringLiteral("&About"));
+    QAction *about = addAction(mnuHelp, "mnuAbout", u"&About"_s);
     about->setEnabled(true);
     connect(about, &QAction::triggered, this, &MainWindow::showAbout);
 }
 
 bool MainWindow::load()
 {
-    setWindowTitle(QStringLiteral("Ostrevan 2 Version ") + version::dotted());
+    setWindowTitle(u"Ostrevan 2 Version "_s + version::dotted());
     if (startup::prepareDatabase() != startup::Outcome::Ready)
         return false;
     cmdBrowse->setEnabled(true);
     CmdGetData->setVisible(true);
-    ::showStatus(QStringLiteral("Setting up Main Form"));
+    ::showStatus(u"Setting up Main Form"_s);
     listviews::setupColumns(grdNames);
     listviews::setupColumns(grdNoms);
-    ::showStatus(QStringLiteral("Loading Data into Grid - setup grdMeeting"));
+    ::showStatus(u"Loading Data into Grid - setup grdMeeting"_s);
     listviews::setupColumns(grdMeeting);
     {
         // Date and State show whole however narrow the pane; the venue's name takes what is left.
@@ -303,13 +305,13 @@ bool MainWindow::load()
         meetings->setSectionResizeMode(QHeaderView::ResizeToContents);
         meetings->setSectionResizeMode(2, QHeaderView::Stretch);
     }
-    ::showStatus(QStringLiteral("Loading Data into Grid - setup grdJockey"));
+    ::showStatus(u"Loading Data into Grid - setup grdJockey"_s);
     listviews::setupColumns(grdJockey);
-    ::showStatus(QStringLiteral("Loading Data into Grid - Load grdMeeting"));
+    ::showStatus(u"Loading Data into Grid - Load grdMeeting"_s);
     runGuarded([this] { reloadMeetings(); });
-    ::showStatus(QStringLiteral("Loading Data into Grid - Load grdJockey"));
+    ::showStatus(u"Loading Data into Grid - Load grdJockey"_s);
     runGuarded([this] { reloadJockeys(); });
-    ::showStatus(QStringLiteral("Loading Settings"));
+    ::showStatus(u"Loading Settings"_s);
     cAppSettings::instance().LoadSettings();
     fitDefaultLayout();
     restoreLayout();
@@ -319,8 +321,8 @@ bool MainWindow::load()
     applySplitterSizes(splitMain, cAppSettings::instance().MainSplitSizes);
     // The window is drawn before the trainers, the longest list, are read: the agent sees it at once.
     drawNow();
-    ::showStatus(QStringLiteral("Loading Data into Grid - Load grdNames"));
-    statusBar()->showMessage(QStringLiteral("Loading the trainers..."));
+    ::showStatus(u"Loading Data into Grid - Load grdNames"_s);
+    statusBar()->showMessage(u"Loading the trainers..."_s);
     runGuarded([this] {
         cmbBookText->clear();
         cmbBookText->addItems(LoadBookingStates());
@@ -329,7 +331,7 @@ bool MainWindow::load()
     restoreTrainerSort();
     m_loaded = true;
     StatusSink::setInstance(this);
-    showListCounts(QStringLiteral("Ready"));
+    showListCounts(u"Ready"_s);
     startup::afterWindowShown();
     startBackgroundWork();
     return true;
@@ -403,7 +405,7 @@ void MainWindow::fitDefaultLayout()
         header->resizeSection(column - 1, std::max(header->sectionSize(column - 1), sampleWidth(grid, column, sample)));
     };
     using namespace mainlists;
-    widen(grdNoms, noms::Meeting, QStringLiteral("0000MMMM"));
+    widen(grdNoms, noms::Meeting, u"0000MMMM"_s);
     widen(grdNoms, noms::Horse, QString(18, u'N'));
     // A list's width: its columns, the last one (which stretches) at what its texts need.
     const auto needs = [&sampleWidth](QTableView *grid, const QString &lastSample) {
@@ -422,7 +424,7 @@ void MainWindow::fitDefaultLayout()
     for (const char *sample : {"0000MMMM", "Level", "CANTERBURY PARK", "2026Dec28", "State"})
         meetingsWidth += sampleWidth(grdMeeting, column++, QLatin1String(sample));
     const QList<int> sizes{meetingsWidth, needs(grdNames, QString()),
-                           needs(grdNoms, QStringLiteral("Trainer To Confirm"))};
+                           needs(grdNoms, u"Trainer To Confirm"_s)};
     splitMain->setSizes(sizes);
     if (cAppSettings::instance().MainWidth > 0)
         return;
@@ -466,7 +468,7 @@ void MainWindow::showStatus(const QString &text)
 
 void MainWindow::showListCounts(const QString &what)
 {
-    statusBar()->showMessage(QStringLiteral("%1: %2 meetings, %3 trainers, %4 jockeys")
+    statusBar()->showMessage(u"%1: %2 meetings, %3 trainers, %4 jockeys"_s
                                  .arg(what)
                                  .arg(m_meetings->rowCount())
                                  .arg(m_trainers->rowCount())

@@ -17,6 +17,8 @@
 #include <QTableView>
 #include <QTextEdit>
 
+using namespace Qt::Literals::StringLiterals;
+
 template <typename Gesture> void MainWindow::bookingGesture(int row, Gesture gesture)
 {
     const BookingUndo::Gesture undoable(BookingUndo::session(), bookinghistory::Source::MainWindow);
@@ -108,16 +110,16 @@ void MainWindow::reportBooking(int row, const QString &before)
         return;
     using namespace mainlists::noms;
     const QString state = m_noms->cellText(row, mainlists::noms::Booking);
-    const QString ride = QStringLiteral("%1 (%2 race %3)")
+    const QString ride = u"%1 (%2 race %3)"_s
                              .arg(m_noms->cellText(row, Horse).trimmed(), m_noms->cellText(row, Meeting),
                                   m_noms->cellText(row, Race).trimmed());
     const QString jockey = m_noms->cellText(row, Jockey);
     if (state.isEmpty())
-        ::showStatus(QStringLiteral("Booking removed: ") + ride);
+        ::showStatus(u"Booking removed: "_s + ride);
     else if (jockey.isEmpty())
-        ::showStatus(QStringLiteral("Booking saved: %1, %2").arg(ride, state));
+        ::showStatus(u"Booking saved: %1, %2"_s.arg(ride, state));
     else
-        ::showStatus(QStringLiteral("Booked %1 on %2: %3").arg(jockey, ride, state));
+        ::showStatus(u"Booked %1 on %2: %3"_s.arg(jockey, ride, state));
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)

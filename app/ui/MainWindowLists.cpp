@@ -28,6 +28,8 @@
 #include <QTextEdit>
 #include <QTimer>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 int oneBasedRow(const QTableView *grid)
@@ -194,8 +196,8 @@ void MainWindow::refresh()
     m_meetingsFilter = selectedMeetingCodes();
     // The list says when it is narrowed to some meetings.
     lblTrainers->setText(m_meetingsFilter.isEmpty()
-                             ? QStringLiteral("Trainers")
-                             : QStringLiteral("Trainers of ") + m_meetingsFilter.join(QStringLiteral(", ")));
+                             ? u"Trainers"_s
+                             : u"Trainers of "_s + m_meetingsFilter.join(u", "_s));
     // Nothing is chosen any more, so the same trainer can be chosen again.
     m_chosenTrainer.clear();
     reloadTrainers();
@@ -220,8 +222,8 @@ bool MainWindow::chooseTrainer(int row)
     m_raceMeeting.clear();
     m_raceNumber = -1;
     if (isIgnoredTrainer(row)) {
-        UserDialogs::instance().message(QStringLiteral("Error"),
-                                        QStringLiteral("Trainer set to ignore cannot make bookings"),
+        UserDialogs::instance().message(u"Error"_s,
+                                        u"Trainer set to ignore cannot make bookings"_s,
                                         UserDialogs::Icon::Critical);
         // The highlight goes back to the trainer whose nominations are still shown.
         highlightChosenTrainer();
@@ -238,7 +240,7 @@ bool MainWindow::chooseTrainer(int row)
 
 bool MainWindow::isIgnoredTrainer(int row) const
 {
-    return m_trainers->cellText(row, mainlists::names::IgnTrainer) == QLatin1String("True");
+    return m_trainers->cellText(row, mainlists::names::IgnTrainer) == "True"_L1;
 }
 
 void MainWindow::followTrainerRow(int row)
@@ -293,10 +295,10 @@ void MainWindow::saveContact(mainlists::ContactField field)
     runGuarded([&] {
         mainlists::saveTrainerContact(m_chosenTrainer, field,
                                       {false, txtTrainLocation->text(), TxtTrainPhone->text(), txtTrainMobile->text()});
-        const QString what = field == mainlists::ContactField::Location ? QStringLiteral("location")
-            : field == mainlists::ContactField::Phone                  ? QStringLiteral("phone")
-                                                                        : QStringLiteral("mobile");
-        ::showStatus(QStringLiteral("Saved %1's %2").arg(m_chosenTrainer.trimmed(), what));
+        const QString what = field == mainlists::ContactField::Location ? u"location"_s
+            : field == mainlists::ContactField::Phone                  ? u"phone"_s
+                                                                        : u"mobile"_s;
+        ::showStatus(u"Saved %1's %2"_s.arg(m_chosenTrainer.trimmed(), what));
     });
 }
 
@@ -324,13 +326,13 @@ void MainWindow::addData()
         if (total < 5)
             return true;
         if (!progress) {
-            progress = std::make_unique<QProgressDialog>(QString(), QStringLiteral("Stop"), 0, total, this);
-            progress->setWindowTitle(QStringLiteral("Add Data"));
+            progress = std::make_unique<QProgressDialog>(QString(), u"Stop"_s, 0, total, this);
+            progress->setWindowTitle(u"Add Data"_s);
             progress->setWindowModality(Qt::WindowModal);
             progress->setMinimumDuration(0);
         }
         progress->setValue(index);
-        progress->setLabelText(QStringLiteral("Loading %1\nfile %2 of %3")
+        progress->setLabelText(u"Loading %1\nfile %2 of %3"_s
                                    .arg(QFileInfo(path).fileName())
                                    .arg(index + 1)
                                    .arg(total));

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QLibrary>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 using PlayFunction = bool (*)(const QString &resourcePath, bool async);
@@ -16,8 +18,8 @@ PlayFunction player()
 {
     static const PlayFunction play = []() -> PlayFunction {
         const QString dir = QCoreApplication::applicationDirPath() + u'/';
-        const QStringList paths{dir + QStringLiteral(OSTREVAN_SOUND_FILE),
-                                dir + QStringLiteral(OSTREVAN_MODULES_INSTALLED_DIR "/" OSTREVAN_SOUND_FILE)};
+        const QStringList paths{dir + QString::fromUtf8(OSTREVAN_SOUND_FILE),
+                                dir + QString::fromUtf8(OSTREVAN_MODULES_INSTALLED_DIR "/" OSTREVAN_SOUND_FILE)};
         for (const QString &path : paths) {
             if (!QFileInfo::exists(path))
                 continue;

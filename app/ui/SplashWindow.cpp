@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 // A horseshoe over the track's rail, drawn rather than shipped as an image.
 QPixmap drawLogo()
@@ -30,26 +32,26 @@ QPixmap drawLogo()
 
 SplashWindow::SplashWindow(QWidget *parent) : QWidget(parent, Qt::SplashScreen)
 {
-    setObjectName(QStringLiteral("frmSplash"));
+    setObjectName(u"frmSplash"_s);
     auto *layout = new QVBoxLayout(this);
     auto *logo = new QLabel(this);
-    logo->setObjectName(QStringLiteral("imgLogo"));
+    logo->setObjectName(u"imgLogo"_s);
     logo->setPixmap(drawLogo());
     logo->setAlignment(Qt::AlignCenter);
-    auto *title = new QLabel(QStringLiteral("The Ostrevan 2"), this);
-    title->setObjectName(QStringLiteral("lblProductName"));
+    auto *title = new QLabel(u"The Ostrevan 2"_s, this);
+    title->setObjectName(u"lblProductName"_s);
     QFont titleFont = title->font();
     titleFont.setPointSize(22);
     titleFont.setBold(true);
     title->setFont(titleFont);
     title->setAlignment(Qt::AlignCenter);
     lblVersion = new QLabel(this);
-    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    lblVersion->setObjectName(u"lblVersion"_s);
     lblVersion->setAlignment(Qt::AlignCenter);
     lblPlatform = new QLabel(this);
-    lblPlatform->setObjectName(QStringLiteral("lblPlatform"));
-    lblStatus = new QLabel(QStringLiteral("Starting up..."), this);
-    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblPlatform->setObjectName(u"lblPlatform"_s);
+    lblStatus = new QLabel(u"Starting up..."_s, this);
+    lblStatus->setObjectName(u"lblStatus"_s);
     layout->addWidget(logo);
     layout->addWidget(title);
     layout->addWidget(lblVersion);
@@ -58,7 +60,7 @@ SplashWindow::SplashWindow(QWidget *parent) : QWidget(parent, Qt::SplashScreen)
     resize(420, 300);
 
     TmrSplash = new QTimer(this);
-    TmrSplash->setObjectName(QStringLiteral("TmrSplash"));
+    TmrSplash->setObjectName(u"TmrSplash"_s);
     // No fixed wait: the main window loads as soon as the splash has been drawn; the splash stays
     // up, naming each step, for as long as the work takes.
     TmrSplash->setInterval(0);
@@ -75,7 +77,7 @@ SplashWindow::~SplashWindow()
 
 void SplashWindow::showStatus(const QString &text)
 {
-    lblStatus->setText(text + QStringLiteral("..."));
+    lblStatus->setText(text + u"..."_s);
     QCoreApplication::processEvents();
 }
 
@@ -83,7 +85,7 @@ void SplashWindow::load()
 {
     startup::loadForSplash();
     TmrSplash->start();
-    lblVersion->setText(QStringLiteral("Version ") + version::dotted());
+    lblVersion->setText(u"Version "_s + version::dotted());
     lblPlatform->clear();
 }
 

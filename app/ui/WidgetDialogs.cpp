@@ -13,6 +13,8 @@
 #include <QMessageBox>
 #include <QVBoxLayout>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 QWidget *parentWindow()
 {
@@ -91,7 +93,7 @@ std::optional<int> WidgetDialogs::chooseItem(const ChoiceRequest &request)
     auto *text = new QLabel(request.text, &dialog);
     text->setWordWrap(true);
     auto *search = new QLineEdit(&dialog);
-    search->setPlaceholderText(QStringLiteral("Search"));
+    search->setPlaceholderText(u"Search"_s);
     search->setClearButtonEnabled(true);
     auto *list = new QListWidget(&dialog);
     list->addItems(request.items);

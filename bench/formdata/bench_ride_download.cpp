@@ -21,6 +21,8 @@
 #include <ctime>
 #include <cstdio>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 constexpr int kDays = 2000;
@@ -32,8 +34,8 @@ const char *kJockeys[] = {"J SMITH", "K LEE", "M ZAHRA", "L NGUYEN", "B SHINN"};
 
 bool writeHistory(const QString &folder)
 {
-    QFile work(folder + QStringLiteral("/WORKRACE.csv"));
-    QFile meets(folder + QStringLiteral("/MEETMAST.csv"));
+    QFile work(folder + u"/WORKRACE.csv"_s);
+    QFile meets(folder + u"/MEETMAST.csv"_s);
     if (!work.open(QIODevice::WriteOnly) || !meets.open(QIODevice::WriteOnly))
         return false;
     QTextStream w(&work);
@@ -123,10 +125,10 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "cannot write the history\n");
         return 1;
     }
-    DataServerProcess server(serverDir.filePath(QStringLiteral("form.db")));
+    DataServerProcess server(serverDir.filePath(u"form.db"_s));
     QElapsedTimer build;
     build.start();
-    const QString failure = server.build(serverDir.path(), QStringLiteral("bench"), QStringLiteral("bench"));
+    const QString failure = server.build(serverDir.path(), u"bench"_s, u"bench"_s);
     if (!failure.isEmpty() || !server.start()) {
         std::fprintf(stderr, "data server: %s\n", qPrintable(failure));
         return 1;
@@ -138,18 +140,17 @@ int main(int argc, char *argv[])
     environment.createDatabase();
     ScriptedDialogs dialogs;
     cAppSettings::instance().DataServer = server.host();
-    QueryCredentials::current() = {QStringLiteral("bench"), QStringLiteral("bench")};
-    OpenDb().exec(QStringLiteral("INSERT INTO Jockey (Jockey) VALUES ('J Smith')"));
+    QueryCredentials::current() = {u"bench"_s, u"bench"_s};
+    OpenDb().exec(u"INSERT INTO Jockey (Jockey) VALUES ('J Smith')"_s);
     // The other managed jockeys' rides of a season, which every write also has to find its place among.
-    OpenDb().exec(QStringLiteral(
-        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 39999) "
+    OpenDb().exec(u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 39999) "
         "INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, PrizeMoney, TrainerName, State) "
         "SELECT 'OTHER ' || (i % 19), date('2015-01-01', '+' || (i / 20) || ' days'), 1 + i % 8, 'SALE', "
-        "'HORSE ' || (i % 2999), 1 + i % 12, 1000, 'TRAINER ' || (i % 150), 'VIC' FROM n"));
+        "'HORSE ' || (i % 2999), 1 + i % 12, 1000, 'TRAINER ' || (i % 150), 'VIC' FROM n"_s);
 
     // Each run times the answer alone (the floor that storing is measured against) beside the downloads that
     // store it, so that other work on the machine weighs on both alike.
-    const QString jockey = QStringLiteral("J Smith");
+    const QString jockey = u"J Smith"_s;
     Timings fetch, first, unchanged, changed, incremental;
     int received = 0, changedRides = 0;
     for (int run = 0; run < 5; ++run) {
@@ -160,7 +161,7 @@ int main(int argc, char *argv[])
             return failed("the fetch failed", dialogs);
 
         // A first download: the career goes into a table without it.
-        OpenDb().exec(QStringLiteral("DELETE FROM RaceStats WHERE Jockey = 'J SMITH'"));
+        OpenDb().exec(u"DELETE FROM RaceStats WHERE Jockey = 'J SMITH'"_s);
         timer.restart();
         const RideDownloadResult added = DownloadJockeyRides(jockey, true, kRideStatsFloor);
         timer.stop(first);
@@ -177,9 +178,9 @@ int main(int argc, char *argv[])
 
         // One ride in a hundred differs from the server's (a corrected placing): those are rewritten.
         Db db = OpenDb();
-        db.exec(QStringLiteral("UPDATE RaceStats SET FinishPos = FinishPos + 10 WHERE Jockey = 'J SMITH' "
-                               "AND rowid % 100 = 0"));
-        changedRides = db.scalar(QStringLiteral("SELECT changes()")).toInt();
+        db.exec(u"UPDATE RaceStats SET FinishPos = FinishPos + 10 WHERE Jockey = 'J SMITH' "
+                               "AND rowid % 100 = 0"_s);
+        changedRides = db.scalar(u"SELECT changes()"_s).toInt();
         timer.restart();
         const RideDownloadResult corrected = DownloadJockeyRides(jockey, true, kRideStatsFloor);
         timer.stop(changed);
@@ -188,8 +189,8 @@ int main(int argc, char *argv[])
 
         // Every ride sent again through the incremental path, the same corrections to make: each one is found
         // by its race and compared.
-        db.exec(QStringLiteral("UPDATE RaceStats SET FinishPos = FinishPos + 10 WHERE Jockey = 'J SMITH' "
-                               "AND rowid % 100 = 0"));
+        db.exec(u"UPDATE RaceStats SET FinishPos = FinishPos + 10 WHERE Jockey = 'J SMITH' "
+                               "AND rowid % 100 = 0"_s);
         timer.restart();
         const RideDownloadResult again = DownloadJockeyRides(jockey, false, kRideStatsFloor);
         timer.stop(incremental);
@@ -197,14 +198,14 @@ int main(int argc, char *argv[])
             return failed("the incremental download did not rewrite the changed rides", dialogs);
     }
 
-    const int rows = OpenDb().scalar(QStringLiteral("SELECT COUNT(*) FROM RaceStats")).toInt();
+    const int rows = OpenDb().scalar(u"SELECT COUNT(*) FROM RaceStats"_s).toInt();
     std::printf("%d rides received, %d rows in RaceStats; medians of 5 runs, wall ms (processor ms of this process)\n",
                 received, rows);
     std::printf("| %-52s | %8s | %12s | %16s |\n", "", "wall", "processor", "storing / fetch");
     fetch.print("fetch alone (the floor)", fetch);
     first.print("first download: 10,000 rides added", fetch);
     unchanged.print("full reload, nothing changed", fetch);
-    changed.print(qPrintable(QStringLiteral("full reload, %1 rides changed").arg(changedRides)), fetch);
-    incremental.print(qPrintable(QStringLiteral("incremental, every ride sent, %1 changed").arg(changedRides)), fetch);
+    changed.print(qPrintable(u"full reload, %1 rides changed"_s.arg(changedRides)), fetch);
+    incremental.print(qPrintable(u"incremental, every ride sent, %1 changed"_s.arg(changedRides)), fetch);
     return first.medianWall() <= 1000 ? 0 : 2;
 }

@@ -78,7 +78,7 @@ void runCli(const QStringList &arguments)
 {
     QProcess cli;
     cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    cli.start(QStringLiteral(OSTREVAN_CLI_PATH), arguments);
+    cli.start(QString::fromUtf8(OSTREVAN_CLI_PATH), arguments);
     if (!cli.waitForFinished(300000) || cli.exitStatus() != QProcess::NormalExit || cli.exitCode() != 0)
         fail(u"ostrevan-cli %1 failed"_s.arg(arguments.join(u' ')));
 }
@@ -123,7 +123,7 @@ public:
         settings.SaveSettings();
         runCli({u"init"_s});
         runCli(QStringList{u"load-fields"_s} + fieldFiles(fields));
-        runCli({u"import-weights"_s, QStringLiteral(OSTREVAN_WEIGHTS_EXAMPLE)});
+        runCli({u"import-weights"_s, QString::fromUtf8(OSTREVAN_WEIGHTS_EXAMPLE)});
         addStatesAndMeetTypes();
         addJockeysAndRates();
         runCli({u"download-rides"_s});

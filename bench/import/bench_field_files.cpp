@@ -33,7 +33,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kServer = QStringLiteral(OSTREVAN_DATASERVER_PATH);
+const QString kServer = QString::fromUtf8(OSTREVAN_DATASERVER_PATH);
 
 bool runTool(const QStringList &arguments, const QByteArray &input = {})
 {

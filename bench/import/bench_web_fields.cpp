@@ -62,7 +62,7 @@ QString calendarPage(int meetings)
 {
     QString html = u"<html><body><table><tr class=\"head\"><th>Date</th><th>Venue</th><th>Fields</th></tr>\n"_s;
     for (int m = 0; m < meetings; ++m) {
-        const QString key = u"Key=2025May%1,VIC,Venue%2"_s.arg(m % 28 + 1, 2, 10, QLatin1Char('0')).arg(m);
+        const QString key = u"Key=2025May%1,VIC,Venue%2"_s.arg(m % 28 + 1, 2, 10, QChar(u'0')).arg(m);
         html += u"<tr class=\"row\"><td>Day</td><td><a href=\"/FreeFields/Form.aspx?%1\">Venue %2</a></td><td>"
                 "<a href=\"/FreeFields/Nominations.aspx?%1\">N</a> <a href=\"/FreeFields/Weights.aspx?%1\">W</a> "
                 "<a href=\"/FreeFields/Acceptances.aspx?%1\">A</a> <a href=\"/FreeFields/Results.aspx?%1\">R</a>"

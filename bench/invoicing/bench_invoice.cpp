@@ -19,6 +19,8 @@
 #include <cstdio>
 #include <functional>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 constexpr int kJockeyRides = 1500;
@@ -29,27 +31,26 @@ void seedYear(const QString &file)
 {
     Db db(file);
     Transaction transaction(db);
-    db.exec(QStringLiteral("DELETE FROM BookRate"));
+    db.exec(u"DELETE FROM BookRate"_s);
     const char *states[] = {"VIC", "NSW", "QLD", "SA", "WA", "TAS", "NT", "ACT"};
     for (const char *state : states)
         for (const char *type : {"R", "J", "T"})
             for (int year = 2019; year <= 2024; ++year)
-                db.exec(QStringLiteral("INSERT INTO BookRate VALUES (?, ?, ?, ?)"),
-                        {QLatin1String(state), QLatin1String(type), QStringLiteral("%1-07-01").arg(year),
+                db.exec(u"INSERT INTO BookRate VALUES (?, ?, ?, ?)"_s,
+                        {QLatin1String(state), QLatin1String(type), u"%1-07-01"_s.arg(year),
                          20 + year - 2019 + (type[0] == 'J' ? 5 : 0)});
-    db.exec(QStringLiteral("INSERT INTO Jockey (Jockey, FullName, ManagerRate, ManBookFee, ScratchFee, TrialFee, "
+    db.exec(u"INSERT INTO Jockey (Jockey, FullName, ManagerRate, ManBookFee, ScratchFee, TrialFee, "
                            "InvoicePeriod, LastInvoiceDate) VALUES ('BUSY JOCKEY', 'Busy Jockey', 12.5, 0, 20, 15, "
-                           "'MT', '2023-12-31')"));
-    const QString rides = QStringLiteral(
-        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < %1) "
+                           "'MT', '2023-12-31')"_s);
+    const QString rides = u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < %1) "
         "INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, PrizeMoney, TrainerName, "
         "State) SELECT %2, date('2024-01-01', printf('+%d days', i % 366)), i % 10 + 1, printf('TRK%d', i % 40), "
         "printf('Horse %d', i), i % 14 + 1, CASE WHEN i % 14 < 3 THEN 1000 + (i * 37) % 90000 ELSE 0 END, "
         "printf('Trainer %d', i % 300), "
         "CASE i % 8 WHEN 0 THEN 'VIC' WHEN 1 THEN 'NSW' WHEN 2 THEN 'QLD' WHEN 3 THEN 'SA' WHEN 4 THEN 'WA' "
-        "WHEN 5 THEN 'TAS' WHEN 6 THEN 'NT' ELSE 'ACT' END FROM n");
-    db.exec(rides.arg(kJockeyRides).arg(QStringLiteral("'BUSY JOCKEY'")));
-    db.exec(rides.arg(kOtherRides).arg(QStringLiteral("printf('Jockey %d', i % 19)")));
+        "WHEN 5 THEN 'TAS' WHEN 6 THEN 'NT' ELSE 'ACT' END FROM n"_s;
+    db.exec(rides.arg(kJockeyRides).arg(u"'BUSY JOCKEY'"_s));
+    db.exec(rides.arg(kOtherRides).arg(u"printf('Jockey %d', i % 19)"_s));
     transaction.commit();
 }
 
@@ -86,16 +87,16 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     TestEnvironment env;
     env.createDatabase();
-    cAppSettings::instance().Companyname = QStringLiteral("Bench Bookings");
-    cAppSettings::instance().ABN = QStringLiteral("12-345-678-901");
+    cAppSettings::instance().Companyname = u"Bench Bookings"_s;
+    cAppSettings::instance().ABN = u"12-345-678-901"_s;
     cAppSettings::instance().ApplyGST = true;
     seedYear(env.databaseFile());
 
-    const InvoiceJockey jockey = *readInvoiceJockey(QStringLiteral("BUSY JOCKEY"));
+    const InvoiceJockey jockey = *readInvoiceJockey(u"BUSY JOCKEY"_s);
     const InvoicePeriod year{QDate(2024, 1, 1), QDate(2024, 12, 31)};
     QString message;
-    const InvoiceCharges charges = *parseCharges(QStringLiteral("3"), QStringLiteral("2"), QStringLiteral("Travel"),
-                                                 QStringLiteral("120"), {}, QStringLiteral("0"), &message);
+    const InvoiceCharges charges = *parseCharges(u"3"_s, u"2"_s, u"Travel"_s,
+                                                 u"120"_s, {}, u"0"_s, &message);
     JockeyInvoice invoice;
     const Timing figures =
         measure([&] { invoice = computeJockeyInvoice(jockey, year, charges, currentParticulars()); });
@@ -103,7 +104,7 @@ int main(int argc, char **argv)
                 qPrintable(invoice.gst.toDisplay()));
 
     const InvoiceReport invoiceReport(invoice);
-    const QString pdf = env.root() + QStringLiteral("/invoice.pdf");
+    const QString pdf = env.root() + u"/invoice.pdf"_s;
     const Timing rendering = measure([&] {
         QString why;
         if (!invoiceReport.writePdf(pdf, &why))

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace season {
 
 inline constexpr int kMeetings = 400;
@@ -21,48 +23,45 @@ inline void seedSeason(const QString &file)
     Db db(file);
     Transaction transaction(db);
     const QString counter =
-        QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < %1) ");
+        u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < %1) "_s;
     db.exec(counter.arg(kMeetings) +
-            QStringLiteral(
-                "INSERT INTO Meeting (MeetingCode, MeetingLocation, MeetingLevel, MeetingDate, State, "
+            u"INSERT INTO Meeting (MeetingCode, MeetingLocation, MeetingLevel, MeetingDate, State, "
                 "DisplayMeeting, MeetingDetails, MeetType) SELECT printf('M%04d', i), printf('Track %d', i % 90), "
                 "CASE i % 3 WHEN 0 THEN 'NOM' WHEN 1 THEN 'WGT' ELSE 'ACP' END, "
-                "date('2024-01-01', printf('+%d days', i / 3)), 'VIC', 1, 'Good 4', 'M' FROM n"));
+                "date('2024-01-01', printf('+%d days', i / 3)), 'VIC', 1, 'Good 4', 'M' FROM n"_s);
     db.exec(counter.arg(kMeetings * 10) +
-            QStringLiteral("INSERT INTO Race (MeetingCode, RaceCode, RaceNumber, RaceDetails, RaceTime, ApprClaim) "
+            u"INSERT INTO Race (MeetingCode, RaceCode, RaceNumber, RaceDetails, RaceTime, ApprClaim) "
                            "SELECT printf('M%04d', i / 10), printf('%d HCP', 1000 + (i % 10) * 100), i % 10 + 1, "
-                           "'Handicap', printf('%02d:%02d:00', 12 + (i % 10) / 2, (i % 2) * 30), i % 2 FROM n"));
+                           "'Handicap', printf('%02d:%02d:00', 12 + (i % 10) / 2, (i % 2) * 30), i % 2 FROM n"_s);
     db.exec(
         counter.arg(kNoms) +
-        QStringLiteral("INSERT INTO Noms (MeetingCode, RaceCode, RaceNumber, Horse, HorseName, TrainerName, Class, "
+        u"INSERT INTO Noms (MeetingCode, RaceCode, RaceNumber, Horse, HorseName, TrainerName, Class, "
                        "Form, Weight, Rating, Jockey, EorB, FormTrainer) SELECT printf('M%04d', i % 400), "
                        "printf('%d HCP', 1000 + ((i / 400) % 10) * 100), (i / 400) % 10 + 1, printf('Horse %d', i), "
                        "printf('Horse %d', i), printf('Trainer %d', (i * 7919) % 2000), 'BM64', 'x123', "
                        "CASE WHEN i % 20 = 0 THEN 0 ELSE 500 + i % 90 END, '64', '', "
-                       "CASE WHEN i % 50 = 0 THEN 'E' ELSE '' END, printf('Trainer %d', (i * 7919) % 2000) FROM n"));
+                       "CASE WHEN i % 50 = 0 THEN 'E' ELSE '' END, printf('Trainer %d', (i * 7919) % 2000) FROM n"_s);
     db.exec(
         counter.arg(kTrainers) +
-        QStringLiteral("INSERT INTO Trainer (TrainerName, TrainerLocation, Phone, TrainerMobile, TrainerComments, "
+        u"INSERT INTO Trainer (TrainerName, TrainerLocation, Phone, TrainerMobile, TrainerComments, "
                        "IgnoreTrainer) SELECT printf('Trainer %d', i), 'Somewhere', '03 9000 0000', '0400 000 000', "
-                       "CASE WHEN i % 10 = 0 THEN 'Note' ELSE '' END, CASE WHEN i % 97 = 0 THEN 1 ELSE 0 END FROM n"));
+                       "CASE WHEN i % 10 = 0 THEN 'Note' ELSE '' END, CASE WHEN i % 97 = 0 THEN 1 ELSE 0 END FROM n"_s);
     db.exec(counter.arg(kJockeys) +
-            QStringLiteral("INSERT INTO Jockey (Jockey, FullName, JockeyColor, Ridewgt) SELECT printf('Jockey %d', i), "
-                           "printf('Jockey Full %d', i), CAST(i * 800000 AS TEXT), 54 FROM n"));
+            u"INSERT INTO Jockey (Jockey, FullName, JockeyColor, Ridewgt) SELECT printf('Jockey %d', i), "
+                           "printf('Jockey Full %d', i), CAST(i * 800000 AS TEXT), 54 FROM n"_s);
     db.exec(counter.arg(kBookings) +
-            QStringLiteral(
-                "INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, "
+            u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, "
                 "Confirmed) SELECT MeetingCode, RaceCode, Horse, TrainerName, printf('Jockey %d', n.i % 20), "
                 "CASE WHEN n.i % 3 = 0 THEN 'Confirmed' ELSE 'Planned' END, CASE WHEN n.i % 3 = 0 THEN 1 ELSE 0 END "
-                "FROM n JOIN Noms ON Noms.rowid = n.i * 20 + 1"));
+                "FROM n JOIN Noms ON Noms.rowid = n.i * 20 + 1"_s);
     db.exec(
         counter.arg(kRides) +
-        QStringLiteral(
-            "INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, PrizeMoney, "
+        u"INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, PrizeMoney, "
             "TrainerName, State) SELECT printf('Jockey %d', i % 20), date('2023-01-01', printf('+%d days', i % 365)), "
             "i % 10 + 1, 'FLEM', printf('Horse %d', (i * 13) % 100000), i % 12 + 1, 1000, "
-            "printf('Trainer %d', (i * 31) % 2000), 'VIC' FROM n"));
+            "printf('Trainer %d', (i * 31) % 2000), 'VIC' FROM n"_s);
     transaction.commit();
-    db.exec(QStringLiteral("ANALYZE"));
+    db.exec(u"ANALYZE"_s);
 }
 
 } // namespace season

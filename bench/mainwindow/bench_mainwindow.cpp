@@ -25,6 +25,8 @@
 #include <cstdio>
 #include <functional>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 using namespace season;
@@ -87,7 +89,7 @@ int main(int argc, char **argv)
     // The busiest trainers, so each choice changes the nominations list.
     QList<int> rows;
     for (int row = 1; row <= window->trainerModel()->rowCount(); ++row) {
-        if (window->trainerModel()->cellText(row, mainlists::names::IgnTrainer) != QLatin1String("True"))
+        if (window->trainerModel()->cellText(row, mainlists::names::IgnTrainer) != "True"_L1)
             rows << row;
         if (rows.size() == kRuns)
             break;
@@ -107,7 +109,7 @@ int main(int argc, char **argv)
         for (int i = 0; i < 20; ++i)
             window->grdMeeting->selectionModel()->select(window->meetingModel()->index((run * 20 + i * 7) % kMeetings, 0),
                                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        window->txtWeight->setText(QStringLiteral("45.0"));
+        window->txtWeight->setText(u"45.0"_s);
         window->cmdReload->click();
     });
     std::printf("trainers after refresh: %d\n", window->trainerModel()->rowCount());

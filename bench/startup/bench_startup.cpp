@@ -25,6 +25,8 @@
 #include <algorithm>
 #include <cstdio>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 struct Launch {
@@ -36,7 +38,7 @@ struct Launch {
 // Peak resident memory of a running process, from /proc.
 double peakMiB(qint64 pid)
 {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    QFile status(u"/proc/%1/status"_s.arg(pid));
     if (!status.open(QIODevice::ReadOnly))
         return 0;
     for (const QByteArray &line : status.readAll().split('\n'))
@@ -62,7 +64,7 @@ Launch launch(const QString &program, const QProcessEnvironment &environment, in
     while ((result.shownMs < 0 || result.readyMs < 0) && process.waitForReadyRead(20000)) {
         out += process.readAllStandardOutput();
         result.shownMs = stamp("shown");
-        result.readyMs = program.endsWith(QLatin1String("ostrevan")) ? stamp("ready") : result.shownMs;
+        result.readyMs = program.endsWith("ostrevan"_L1) ? stamp("ready") : result.shownMs;
     }
     // The work after the window (the ride refresh) belongs to the memory figure.
     QThread::msleep(settleMs);
@@ -86,22 +88,22 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     int runs = 5;
     const QStringList arguments = app.arguments();
-    if (const qsizetype at = arguments.indexOf(QStringLiteral("--runs")); at > 0 && at + 1 < arguments.size())
+    if (const qsizetype at = arguments.indexOf(u"--runs"_s); at > 0 && at + 1 < arguments.size())
         runs = std::max(1, arguments.at(at + 1).toInt());
 
     TestEnvironment env;
     env.createDatabase();
     season::seedSeason(env.databaseFile());
-    DataServerProcess server(env.root() + QStringLiteral("/form.db"));
+    DataServerProcess server(env.root() + u"/form.db"_s);
     const QString failure =
-        server.build(TestEnvironment::fixture(QStringLiteral("formdata")), QStringLiteral("agent"), QStringLiteral("pw"));
+        server.build(TestEnvironment::fixture(u"formdata"_s), u"agent"_s, u"pw"_s);
     if (!failure.isEmpty() || !server.start()) {
         std::fprintf(stderr, "data server: %s\n", qPrintable(failure));
         return 1;
     }
     cAppSettings &settings = cAppSettings::instance();
-    settings.UserName = QStringLiteral("agent");
-    settings.UserPass = QStringLiteral("pw");
+    settings.UserName = u"agent"_s;
+    settings.UserPass = u"pw"_s;
     settings.AppVersion = version::asNumber();
     settings.AlreadyUpgraded = true;
     settings.SaveSettings();
@@ -111,18 +113,18 @@ int main(int argc, char **argv)
         // Compacted yesterday, as a database in daily use is: the start need not compact.
         QSettings stored(env.settingsFile(), QSettings::IniFormat);
         stored.setValue(QLatin1String(kLastCompactedSetting),
-                        QDateTime::currentDateTime().addDays(-1).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+                        QDateTime::currentDateTime().addDays(-1).toString(u"yyyy-MM-dd HH:mm:ss"_s));
     }
     std::printf("season database: %.1f MB\n", QFileInfo(env.databaseFile()).size() / 1e6);
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("OSTREVAN_REPORT_SHOWN"), QStringLiteral("1"));
-    environment.insert(QStringLiteral("OSTREVAN_NO_KEYCHAIN"), QStringLiteral("1"));
+    environment.insert(u"OSTREVAN_REPORT_SHOWN"_s, u"1"_s);
+    environment.insert(u"OSTREVAN_NO_KEYCHAIN"_s, u"1"_s);
     const auto setServer = [&env](const QString &host) {
         QSettings stored(env.settingsFile(), QSettings::IniFormat);
-        stored.setValue(QStringLiteral("DataServer"), host);
+        stored.setValue(u"DataServer"_s, host);
     };
-    const QString unreachable = QStringLiteral("127.0.0.1:%1").arg(DataServerProcess::freePort());
+    const QString unreachable = u"127.0.0.1:%1"_s.arg(DataServerProcess::freePort());
 
     QList<qint64> plain, up, down, upReady, downReady;
     QList<double> plainMemory, upMemory, downMemory;
@@ -133,15 +135,15 @@ int main(int argc, char **argv)
         for (int turn = 0; turn < 3; ++turn) {
             switch ((run + turn) % 3) {
             case 0:
-                floor = launch(QStringLiteral(PLAIN_WINDOW_PATH), environment, 300);
+                floor = launch(QString::fromUtf8(PLAIN_WINDOW_PATH), environment, 300);
                 break;
             case 1:
                 setServer(server.host());
-                answering = launch(QStringLiteral(OSTREVAN_APP_PATH), environment, 1500);
+                answering = launch(QString::fromUtf8(OSTREVAN_APP_PATH), environment, 1500);
                 break;
             default:
                 setServer(unreachable);
-                offline = launch(QStringLiteral(OSTREVAN_APP_PATH), environment, 1500);
+                offline = launch(QString::fromUtf8(OSTREVAN_APP_PATH), environment, 1500);
             }
         }
         if (floor.shownMs < 0 || answering.shownMs < 0 || offline.shownMs < 0) {

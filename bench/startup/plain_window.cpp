@@ -9,6 +9,8 @@
 
 #include <cstdio>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 class PlainWindow final : public QMainWindow
 {
@@ -32,14 +34,14 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     PlainWindow window;
-    window.setWindowTitle(QStringLiteral("Plain"));
-    window.menuBar()->addMenu(QStringLiteral("&File"))->addAction(QStringLiteral("E&xit"), &app, &QApplication::quit);
+    window.setWindowTitle(u"Plain"_s);
+    window.menuBar()->addMenu(u"&File"_s)->addAction(u"E&xit"_s, &app, &QApplication::quit);
     auto *table = new QTableWidget(50, 8, &window);
     for (int row = 0; row < 50; ++row)
         for (int column = 0; column < 8; ++column)
-            table->setItem(row, column, new QTableWidgetItem(QStringLiteral("%1,%2").arg(row).arg(column)));
+            table->setItem(row, column, new QTableWidgetItem(u"%1,%2"_s.arg(row).arg(column)));
     window.setCentralWidget(table);
-    window.statusBar()->showMessage(QStringLiteral("Ready"));
+    window.statusBar()->showMessage(u"Ready"_s);
     window.resize(1200, 800);
     window.show();
     return app.exec();

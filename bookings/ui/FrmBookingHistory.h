@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+using namespace Qt::Literals::StringLiterals;
+
 class QLabel;
 class QPushButton;
 class QStandardItemModel;
@@ -27,7 +29,7 @@ public:
     QTableView *grdHistory = nullptr;
     QPushButton *cmdClose = nullptr;
 
-    static inline const QString kTitle = QStringLiteral("Booking History");
+    static inline const QString kTitle = u"Booking History"_s;
 
 private:
     bookinghistory::Filter m_filter;

@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QList>
 
+using namespace Qt::Literals::StringLiterals;
+
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -43,7 +45,7 @@ public:
     QPushButton *cmdRaceWindow = nullptr;
     QPushButton *cmdClose = nullptr;
 
-    static inline const QString kTitle = QStringLiteral("Changes");
+    static inline const QString kTitle = u"Changes"_s;
 
 signals:
     // Changes were marked seen or bookings removed: counts and lists elsewhere are out of date.

@@ -7,6 +7,8 @@
 
 #include <cmath>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 QPixmap canvas()
@@ -164,10 +166,10 @@ QIcon ListIcons::icon(int index)
         made = QIcon(film());
         break;
     case 4:
-        made = QIcon(rosette(QColor(200, 215, 235), QColor(40, 80, 170), QStringLiteral("P")));
+        made = QIcon(rosette(QColor(200, 215, 235), QColor(40, 80, 170), u"P"_s));
         break;
     case 5:
-        made = QIcon(rosette(QColor(250, 205, 50), QColor(200, 30, 30), QStringLiteral("1")));
+        made = QIcon(rosette(QColor(250, 205, 50), QColor(200, 30, 30), u"1"_s));
         break;
     case 6:
         made = QIcon(comment());

@@ -3,6 +3,8 @@
 #include <QBrush>
 #include <QFont>
 
+using namespace Qt::Literals::StringLiterals;
+
 using namespace racewindow;
 
 RunnerModel::RunnerModel(QObject *parent) : CellTableModel(parent)
@@ -123,7 +125,7 @@ QVariant RunnerModel::data(const QModelIndex &index, int role) const
     const int row = index.row() + 1;
     if (isGroupRow(row)) {
         if (role == Qt::DisplayRole)
-            return index.column() == 0 ? QVariant(QStringLiteral("Race : ") + groupText(row).trimmed()) : QVariant();
+            return index.column() == 0 ? QVariant(u"Race : "_s + groupText(row).trimmed()) : QVariant();
         if (role == Qt::FontRole) {
             QFont font;
             font.setBold(true);

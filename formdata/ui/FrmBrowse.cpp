@@ -43,8 +43,8 @@ const WebModule &webModule()
         } else {
             // Beside the program in a build tree, in the library folder once installed.
             const QString dir = QCoreApplication::applicationDirPath() + u'/';
-            paths << dir + QStringLiteral(OSTREVAN_WEBVIEW_FILE)
-                  << dir + QStringLiteral(OSTREVAN_WEBVIEW_INSTALLED_DIR "/" OSTREVAN_WEBVIEW_FILE);
+            paths << dir + QString::fromUtf8(OSTREVAN_WEBVIEW_FILE)
+                  << dir + QString::fromUtf8(OSTREVAN_WEBVIEW_INSTALLED_DIR "/" OSTREVAN_WEBVIEW_FILE);
         }
         for (const QString &path : std::as_const(paths)) {
             if (!QFileInfo::exists(path))

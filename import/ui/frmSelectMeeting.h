@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+using namespace Qt::Literals::StringLiterals;
+
 class QCheckBox;
 class QComboBox;
 class QPushButton;
@@ -34,9 +36,8 @@ public:
     QPushButton *cmdDownload;
     QTableWidget *grdMeeting;
 
-    static inline const QString kHelpText = QStringLiteral(
-        "Use the Mouse to select Meetings to be downloaded. Hold Down the shift Key to select a Range of meetings, "
-        "Ust the Ctrl Key to Select Multiple Meetings");
+    static inline const QString kHelpText = u"Use the Mouse to select Meetings to be downloaded. Hold Down the shift Key to select a Range of meetings, "
+        "Ust the Ctrl Key to Select Multiple Meetings"_s;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -2,6 +2,8 @@
 
 #include "db/Database.h"
 
+using namespace Qt::Literals::StringLiterals;
+
 using namespace ratetables;
 
 GridTableModel::GridTableModel(GridTable table, QObject *parent)
@@ -108,7 +110,7 @@ QString GridTableModel::rowLabel(int row) const
     for (int i = 0; i < texts.size() && i < m_table.columns.size(); ++i)
         if (!texts.at(i).trimmed().isEmpty())
             cells << m_table.columns.at(i).caption + u' ' + texts.at(i).trimmed();
-    return cells.isEmpty() ? QStringLiteral("the new row") : cells.join(QStringLiteral(", "));
+    return cells.isEmpty() ? u"the new row"_s : cells.join(u", "_s);
 }
 
 int GridTableModel::rowCount(const QModelIndex &parent) const
@@ -149,7 +151,7 @@ QVariant GridTableModel::headerData(int section, Qt::Orientation orientation, in
         return {};
     if (orientation == Qt::Horizontal)
         return m_table.columns.value(section).caption;
-    return section == m_rows.size() - 1 ? QVariant(QStringLiteral("*")) : QVariant();
+    return section == m_rows.size() - 1 ? QVariant(u"*"_s) : QVariant();
 }
 
 Qt::ItemFlags GridTableModel::flags(const QModelIndex &index) const

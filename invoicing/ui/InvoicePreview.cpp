@@ -19,7 +19,7 @@ namespace {
 QString suggestedName(const JockeyInvoice &invoice, const QString &extension)
 {
     QString name = u"Invoice %1 %2.%3"_s.arg(invoice.particulars.invoiceNumber, invoice.jockey.name, extension);
-    name.replace(QLatin1Char('/'), QLatin1Char('-'));
+    name.replace(u'/', u'-');
     return QDir::home().filePath(name);
 }
 

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+using namespace Qt::Literals::StringLiterals;
+
 class QComboBox;
 class QDateEdit;
 class QPushButton;
@@ -39,7 +41,7 @@ public:
     QPushButton *cmdCopy = nullptr;
     QPushButton *cmdClose = nullptr;
 
-    static inline const QString kTitle = QStringLiteral("Rides for the Day");
+    static inline const QString kTitle = u"Rides for the Day"_s;
 
 private:
     // The buttons' handlers.

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+using namespace Qt::Literals::StringLiterals;
+
 class QChart;
 class QChartView;
 class QComboBox;
@@ -39,7 +41,7 @@ public:
     QPushButton *cmdPrint = nullptr;
     QPushButton *cmdClose = nullptr;
 
-    static inline const QString kTitle = QStringLiteral("Season at a Glance");
+    static inline const QString kTitle = u"Season at a Glance"_s;
 
 private:
     void printSeason();

@@ -110,7 +110,7 @@ private slots:
             bookinghistory::append(db, std::nullopt, mist);
         }
         QProcess cli;
-        cli.start(QStringLiteral(OSTREVAN_CLI_PATH),
+        cli.start(QString::fromUtf8(OSTREVAN_CLI_PATH),
                   QStringList{u"--settings"_s, m_env->settingsFile(), u"booking-history"_s} + arguments);
         QVERIFY(cli.waitForFinished(60000));
         QCOMPARE(cli.exitCode(), 0);
@@ -123,7 +123,7 @@ private slots:
         seed::seedLists(m_env->databaseFile());
         auto cli = [this](const QStringList &arguments) {
             QProcess process;
-            process.start(QStringLiteral(OSTREVAN_CLI_PATH), QStringList{u"--settings"_s, m_env->settingsFile()} + arguments);
+            process.start(QString::fromUtf8(OSTREVAN_CLI_PATH), QStringList{u"--settings"_s, m_env->settingsFile()} + arguments);
             process.waitForFinished(60000);
             return QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
         };

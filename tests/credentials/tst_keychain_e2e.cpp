@@ -22,7 +22,7 @@ const QString kPassword = u"s3cret pw"_s;
 QString cli(const QStringList &arguments)
 {
     QProcess process;
-    process.start(QStringLiteral(OSTREVAN_CLI_PATH), arguments);
+    process.start(QString::fromUtf8(OSTREVAN_CLI_PATH), arguments);
     process.waitForFinished(60000);
     const bool ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     if (!ok)

@@ -112,7 +112,7 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         m_server = std::make_unique<DataServerProcess>(m_dir.filePath(u"form.db"_s));
-        const QString failure = m_server->build(QStringLiteral(OSTREVAN_FIXTURES_DIR "/dataserver"), QString::fromLatin1(kUser),
+        const QString failure = m_server->build(QString::fromUtf8(OSTREVAN_FIXTURES_DIR "/dataserver"), QString::fromLatin1(kUser),
                                                 QString::fromLatin1(m_pass));
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
         QVERIFY(m_server->admin({u"add-user"_s, u"clerk"_s}, "Caulfield1\n").isEmpty());

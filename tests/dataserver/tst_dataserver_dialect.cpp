@@ -11,6 +11,8 @@
 #include <QTemporaryFile>
 #include <QTest>
 
+using namespace Qt::Literals::StringLiterals;
+
 class TestDataServerDialect : public QObject
 {
     Q_OBJECT
@@ -136,13 +138,13 @@ private slots:
         QTest::addColumn<QByteArray>("file"); // OSTREVAN_DB_PASSWORD_FILE's content; "-": names no file there is
         QTest::addColumn<QByteArray>("variable"); // OSTREVAN_DB_PASSWORD
         QTest::addColumn<QString>("expected"); // the password, or "error"
-        const QString bare = QStringLiteral("mariadb://reader@localhost/form");
-        QTest::newRow("in the address") << QStringLiteral("mariadb://reader:p%40ss@db/form") << QByteArray("x")
-                                        << QByteArray("y") << QStringLiteral("p@ss");
+        const QString bare = u"mariadb://reader@localhost/form"_s;
+        QTest::newRow("in the address") << u"mariadb://reader:p%40ss@db/form"_s << QByteArray("x")
+                                        << QByteArray("y") << u"p@ss"_s;
         QTest::newRow("file's first line") << bare << QByteArray("s3cret\r\nsecond\n") << QByteArray("y")
-                                           << QStringLiteral("s3cret");
-        QTest::newRow("variable") << bare << QByteArray() << QByteArray("from env") << QStringLiteral("from env");
-        QTest::newRow("no such file") << bare << QByteArray("-") << QByteArray("y") << QStringLiteral("error");
+                                           << u"s3cret"_s;
+        QTest::newRow("variable") << bare << QByteArray() << QByteArray("from env") << u"from env"_s;
+        QTest::newRow("no such file") << bare << QByteArray("-") << QByteArray("y") << u"error"_s;
     }
 
     void mariaDbPassword()
@@ -160,7 +162,7 @@ private slots:
         const bool ok = MariaDbAddress::parse(address.toStdString(), parsed, error);
         qunsetenv("OSTREVAN_DB_PASSWORD_FILE");
         qunsetenv("OSTREVAN_DB_PASSWORD");
-        QCOMPARE(ok ? QString::fromStdString(parsed.password) : QStringLiteral("error"), expected);
+        QCOMPARE(ok ? QString::fromStdString(parsed.password) : u"error"_s, expected);
     }
 
     // One machine holds a whole IPv6 /64: its addresses count as one; IPv4 addresses count each on their own.
@@ -169,11 +171,11 @@ private slots:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<bool>("same");
-        QTest::newRow("one /64") << QStringLiteral("2001:db8:1:2:aaaa::1") << QStringLiteral("2001:db8:1:2:bbbb:1:2:3") << true;
-        QTest::newRow("next /64") << QStringLiteral("2001:db8:1:2::1") << QStringLiteral("2001:db8:1:3::1") << false;
-        QTest::newRow("IPv4 neighbours") << QStringLiteral("192.0.2.1") << QStringLiteral("192.0.2.2") << false;
-        QTest::newRow("IPv4-mapped") << QStringLiteral("::ffff:192.0.2.1") << QStringLiteral("192.0.2.1") << true;
-        QTest::newRow("mapped neighbours") << QStringLiteral("::ffff:192.0.2.1") << QStringLiteral("::ffff:192.0.2.2") << false;
+        QTest::newRow("one /64") << u"2001:db8:1:2:aaaa::1"_s << u"2001:db8:1:2:bbbb:1:2:3"_s << true;
+        QTest::newRow("next /64") << u"2001:db8:1:2::1"_s << u"2001:db8:1:3::1"_s << false;
+        QTest::newRow("IPv4 neighbours") << u"192.0.2.1"_s << u"192.0.2.2"_s << false;
+        QTest::newRow("IPv4-mapped") << u"::ffff:192.0.2.1"_s << u"192.0.2.1"_s << true;
+        QTest::newRow("mapped neighbours") << u"::ffff:192.0.2.1"_s << u"::ffff:192.0.2.2"_s << false;
     }
 
     void addressGroups()

@@ -202,7 +202,7 @@ private:
     int runAdmin(const QStringList &args, const QByteArray &input = {}, QByteArray *errors = nullptr)
     {
         QProcess p;
-        p.start(QStringLiteral(DATASERVER_PATH), args);
+        p.start(QString::fromUtf8(DATASERVER_PATH), args);
         p.write(input);
         p.closeWriteChannel();
         p.waitForFinished(60000);
@@ -213,7 +213,7 @@ private:
 
     QString fixture(const QString &name) const
     {
-        return QStringLiteral(DATASERVER_FIXTURES) + u"/"_s + name;
+        return QString::fromUtf8(DATASERVER_FIXTURES) + u"/"_s + name;
     }
 
     // The form tables' fingerprint: the file's hash, or MariaDB's table checksums.
@@ -238,7 +238,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QString failure = m_server.build(QStringLiteral(DATASERVER_FIXTURES), kUser, kPass);
+        QString failure = m_server.build(QString::fromUtf8(DATASERVER_FIXTURES), kUser, kPass);
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
         QStringList users;
         if (kMariaDb) {

@@ -88,7 +88,7 @@ bool TestDemoGenerator::generate(const QString &db, unsigned seed, const QString
         args << u"--fields-dir"_s << fieldsDir;
     args << extra;
     QProcess process;
-    process.start(QStringLiteral(DATASERVER_PATH), args);
+    process.start(QString::fromUtf8(DATASERVER_PATH), args);
     if (!process.waitForFinished(120000))
         return false;
     m_lastOutput = QString::fromLocal8Bit(process.readAllStandardOutput() + process.readAllStandardError());

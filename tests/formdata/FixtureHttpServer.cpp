@@ -6,6 +6,8 @@
 
 #include <sys/socket.h>
 
+using namespace Qt::Literals::StringLiterals;
+
 FixtureHttpServer::FixtureHttpServer()
 {
     m_server.listen(QHostAddress::LocalHost, 0);
@@ -14,12 +16,12 @@ FixtureHttpServer::FixtureHttpServer()
 
 QString FixtureHttpServer::host() const
 {
-    return QStringLiteral("127.0.0.1:%1").arg(port());
+    return u"127.0.0.1:%1"_s.arg(port());
 }
 
 QString FixtureHttpServer::url(const QString &pathAndQuery) const
 {
-    return QStringLiteral("http://") + host() + pathAndQuery;
+    return u"http://"_s + host() + pathAndQuery;
 }
 
 void FixtureHttpServer::accept()

@@ -302,7 +302,7 @@ void TestFormWindows::cliPrintsTheSameCore()
 {
     auto run = [this](const QStringList &arguments) {
         QProcess cli;
-        cli.start(QStringLiteral(OSTREVAN_CLI_PATH), QStringList{u"--settings"_s, m_env->settingsFile()} + arguments);
+        cli.start(QString::fromUtf8(OSTREVAN_CLI_PATH), QStringList{u"--settings"_s, m_env->settingsFile()} + arguments);
         cli.waitForFinished(30000);
         return QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     };

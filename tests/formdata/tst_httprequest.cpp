@@ -12,6 +12,8 @@
 #include "formdata/RemoteQuery.h"
 #include "formdata/RideStatistics.h"
 
+using namespace Qt::Literals::StringLiterals;
+
 Q_DECLARE_METATYPE(FixtureHttpServer::Fault)
 
 #include <QElapsedTimer>
@@ -41,7 +43,7 @@ private slots:
         TestEnvironment env;
         QStringList keys;
         for (int i = 0; i < horses; ++i)
-            keys << QStringLiteral("O''HORSE NAME %1").arg(i);
+            keys << u"O''HORSE NAME %1"_s.arg(i);
         const QList<QStringList> batches = horseBatches(keys);
         QCOMPARE(batches.size() > 1, split);
         QStringList joined;
@@ -92,9 +94,9 @@ QByteArray ridesAnswer()
     static const char *const horses[] = {"O'REILLY'S PRIDE", "BELLE \xc3\x89POQUE", "SIR LANCELOT (NZ)", "GREEN FLASH"};
     QByteArray answer;
     for (int i = 0; i < 1200; ++i) {
-        answer += QStringLiteral("2024-%1-%2|%3|%4|%5 %6|%7|J SMITH|%8|C MAHER & D EUSTACE|VIC<br>\n")
-                      .arg(i % 12 + 1, 2, 10, QLatin1Char('0'))
-                      .arg(i % 28 + 1, 2, 10, QLatin1Char('0'))
+        answer += u"2024-%1-%2|%3|%4|%5 %6|%7|J SMITH|%8|C MAHER & D EUSTACE|VIC<br>\n"_s
+                      .arg(i % 12 + 1, 2, 10, QChar(u'0'))
+                      .arg(i % 28 + 1, 2, 10, QChar(u'0'))
                       .arg(i % 10 + 1)
                       .arg(QLatin1String(tracks[i % 6]), QString::fromUtf8(horses[i % 4]))
                       .arg(i)
@@ -117,12 +119,12 @@ void TestHttpRequest::answersThatDidNotArriveWholeFail_data()
     const QByteArray rides = ridesAnswer();
     QTest::newRow("whole, in chunks") << Fault::Chunked << rides << QString();
     QTest::newRow("whole, to the close") << Fault::AtClose << rides << QString();
-    QTest::newRow("shorter than its Content-Length") << Fault::ShortBody << rides << QStringLiteral("cut off");
-    QTest::newRow("chunks without the last") << Fault::UnendedChunks << rides << QStringLiteral("cut off");
-    QTest::newRow("reset mid-body") << Fault::ResetMidBody << rides << QStringLiteral("cut off");
-    QTest::newRow("endless") << Fault::Endless << rides << QStringLiteral("larger than 256 KB");
+    QTest::newRow("shorter than its Content-Length") << Fault::ShortBody << rides << u"cut off"_s;
+    QTest::newRow("chunks without the last") << Fault::UnendedChunks << rides << u"cut off"_s;
+    QTest::newRow("reset mid-body") << Fault::ResetMidBody << rides << u"cut off"_s;
+    QTest::newRow("endless") << Fault::Endless << rides << u"larger than 256 KB"_s;
     QTest::newRow("declared larger than the limit")
-        << Fault::None << rides + rides + rides << QStringLiteral("larger than 256 KB");
+        << Fault::None << rides + rides + rides << u"larger than 256 KB"_s;
 }
 
 void TestHttpRequest::answersThatDidNotArriveWholeFail()
@@ -135,13 +137,13 @@ void TestHttpRequest::answersThatDidNotArriveWholeFail()
     server.setBody(body, fault);
     setHttpRequestTimeout(10s);
     setHttpAnswerLimit(kTestAnswerLimit);
-    const QString answer = HttpRequest(server.url(QStringLiteral("/SQLQuery.php?sqlquery=SELECT 1")));
+    const QString answer = HttpRequest(server.url(u"/SQLQuery.php?sqlquery=SELECT 1"_s));
     if (because.isEmpty()) {
         QCOMPARE(answer, QString::fromUtf8(body));
     } else {
-        QVERIFY2(answer.startsWith(QStringLiteral("Error: ")) && answer.contains(because),
+        QVERIFY2(answer.startsWith(u"Error: "_s) && answer.contains(because),
                  qPrintable(answer.left(200)));
-        QVERIFY(!answer.contains(QStringLiteral("<br>")));
+        QVERIFY(!answer.contains(u"<br>"_s));
     }
     QVERIFY(dialogs.messages.isEmpty());
 }
@@ -190,38 +192,38 @@ void TestHttpRequest::ridesAreStoredOnlyFromWholeAnswers()
     cAppSettings::instance().DataServer = server.host();
     {
         Db db = OpenDb();
-        db.exec(QStringLiteral("INSERT INTO Jockey (Jockey, DateLastStats) VALUES ('J Smith', '2025-01-06 08:00:00')"));
+        db.exec(u"INSERT INTO Jockey (Jockey, DateLastStats) VALUES ('J Smith', '2025-01-06 08:00:00')"_s);
         // A ride the server has since corrected (its prize money).
         db.exec(
-            QStringLiteral("INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, "
-                           "PrizeMoney) VALUES ('J SMITH', '2024-01-01', 1, 'FLEM', 'O''REILLY''S PRIDE 0', 1, 0)"));
+            u"INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, "
+                           "PrizeMoney) VALUES ('J SMITH', '2024-01-01', 1, 'FLEM', 'O''REILLY''S PRIDE 0', 1, 0)"_s);
     }
     const auto stored = []() -> QString {
-        return queryRows(QStringLiteral("SELECT COUNT(*), SUM(PrizeMoney) FROM RaceStats")).first() + QLatin1Char('|') +
-               queryRows(QStringLiteral("SELECT DateLastStats FROM Jockey")).first();
+        return queryRows(u"SELECT COUNT(*), SUM(PrizeMoney) FROM RaceStats"_s).first() + u'|' +
+               queryRows(u"SELECT DateLastStats FROM Jockey"_s).first();
     };
     const QString before = stored();
     const QByteArray rides = ridesAnswer();
     server.setBody(rides + badRide, fault);
 
     const RideDownloadResult spoilt =
-        DownloadJockeyRides(QStringLiteral("J Smith"), false, jockeyDownloadDates().first().since);
+        DownloadJockeyRides(u"J Smith"_s, false, jockeyDownloadDates().first().since);
     if (badRide.isEmpty()) {
         QVERIFY(!spoilt.answered);
         QCOMPARE(stored(), before);
         QCOMPARE(dialogs.messages.size(), 1);
-        QCOMPARE(dialogs.messages.first().title, QStringLiteral("Connection error"));
+        QCOMPARE(dialogs.messages.first().title, u"Connection error"_s);
     } else {
         QVERIFY(spoilt.answered);
         QCOMPARE(spoilt.skipped.size(), 1);
-        QCOMPARE(stored(), QStringLiteral("1200|14400000|2025-01-06 08:00:00"));
+        QCOMPARE(stored(), u"1200|14400000|2025-01-06 08:00:00"_s);
     }
 
     server.setBody(rides);
     const RideDownloadResult whole =
-        DownloadJockeyRides(QStringLiteral("J Smith"), false, jockeyDownloadDates().first().since);
+        DownloadJockeyRides(u"J Smith"_s, false, jockeyDownloadDates().first().since);
     QVERIFY(whole.answered && whole.skipped.isEmpty());
-    QCOMPARE(stored(), QStringLiteral("1200|14400000|2025-03-04 07:30:00"));
+    QCOMPARE(stored(), u"1200|14400000|2025-03-04 07:30:00"_s);
     for (const QByteArray &request : std::as_const(server.requests))
         QVERIFY(request.contains("DateUpdated%20%3E=%20'2025-01-06%2008:00:00'"));
 }
@@ -231,12 +233,12 @@ void TestHttpRequest::splitsAnswers_data()
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QStringList>("rows");
     QTest::newRow("no rows") << QString() << QStringList{QString()};
-    QTest::newRow("one row") << QStringLiteral("A|B<br>\n") << QStringList{QStringLiteral("A|B"), QString()};
-    QTest::newRow("two rows") << QStringLiteral("A|<br>\n|B<br>\n")
-                              << QStringList{QStringLiteral("A|"), QStringLiteral("|B"), QString()};
-    QTest::newRow("no final separator") << QStringLiteral("A<br>\nB") << QStringList{QStringLiteral("A"), QStringLiteral("B")};
-    QTest::newRow("br alone is no separator") << QStringLiteral("A<br>B<br>\n")
-                                              << QStringList{QStringLiteral("A<br>B"), QString()};
+    QTest::newRow("one row") << u"A|B<br>\n"_s << QStringList{u"A|B"_s, QString()};
+    QTest::newRow("two rows") << u"A|<br>\n|B<br>\n"_s
+                              << QStringList{u"A|"_s, u"|B"_s, QString()};
+    QTest::newRow("no final separator") << u"A<br>\nB"_s << QStringList{u"A"_s, u"B"_s};
+    QTest::newRow("br alone is no separator") << u"A<br>B<br>\n"_s
+                                              << QStringList{u"A<br>B"_s, QString()};
 }
 
 void TestHttpRequest::splitsAnswers()
@@ -244,7 +246,7 @@ void TestHttpRequest::splitsAnswers()
     QFETCH(QString, answer);
     QFETCH(QStringList, rows);
     QCOMPARE(splitAnswerRows(answer), rows);
-    QCOMPARE(splitAnswerFields(QStringLiteral("A||C|")), (QStringList{QStringLiteral("A"), QString(), QStringLiteral("C"), QString()}));
+    QCOMPARE(splitAnswerFields(u"A||C|"_s), (QStringList{u"A"_s, QString(), u"C"_s, QString()}));
 }
 
 void TestHttpRequest::errorPages_data()
@@ -269,11 +271,11 @@ void TestHttpRequest::errorPages()
     FixtureHttpServer server;
     server.setBody(body);
     bool shown = false;
-    const QString answer = HttpRequest(server.url(QStringLiteral("/page")), QStringLiteral("GET"), {}, &shown);
+    const QString answer = HttpRequest(server.url(u"/page"_s), u"GET"_s, {}, &shown);
     QCOMPARE(shown, isErrorPage);
     if (isErrorPage) {
         QCOMPARE(answer, QString());
-        QCOMPARE(dialogs.shown(), QStringList{QStringLiteral("Connection error, Please Check Internet Connection|")
+        QCOMPARE(dialogs.shown(), QStringList{u"Connection error, Please Check Internet Connection|"_s
                                               + QString::fromUtf8(body).left(120)});
     } else {
         QCOMPARE(answer, QString::fromUtf8(body));
@@ -296,19 +298,19 @@ void TestHttpRequest::otherStatuses()
     ScriptedDialogs dialogs;
     FixtureHttpServer server;
     server.setResponse({status, reason, status == 204 ? QByteArray() : QByteArray("Error: page body")});
-    const QString answer = HttpRequest(server.url(QStringLiteral("/SQLQuery.php?sqlquery=x")));
-    QCOMPARE(answer, QStringLiteral("Error: %1 %2").arg(status).arg(QString::fromLatin1(reason)));
+    const QString answer = HttpRequest(server.url(u"/SQLQuery.php?sqlquery=x"_s));
+    QCOMPARE(answer, u"Error: %1 %2"_s.arg(status).arg(QString::fromLatin1(reason)));
     QVERIFY(dialogs.messages.isEmpty());
 }
 
 void TestHttpRequest::refusedConnection()
 {
     ScriptedDialogs dialogs;
-    const QString address = QStringLiteral("http://127.0.0.1:%1/SQLQuery.php?sqlquery=SELECT 1")
+    const QString address = u"http://127.0.0.1:%1/SQLQuery.php?sqlquery=SELECT 1"_s
                                 .arg(DataServerProcess::freePort());
     QCOMPARE(HttpRequest(address),
-             QStringLiteral("Error: 12029 Connection to Server cannot be Established.\r"
-                            "Check internet Connection, the server you are connecting to may have a problem.\r")
+             u"Error: 12029 Connection to Server cannot be Established.\r"
+                            "Check internet Connection, the server you are connecting to may have a problem.\r"_s
                  + address.left(50));
     QVERIFY(dialogs.messages.isEmpty());
 }
@@ -318,13 +320,13 @@ void TestHttpRequest::timesOut()
     FixtureHttpServer server;
     server.setSilent(true);
     setHttpRequestTimeout(1000ms);
-    const QString address = server.url(QStringLiteral("/SQLQuery.php?sqlquery=SELECT WHorse FROM WORKRACE"));
+    const QString address = server.url(u"/SQLQuery.php?sqlquery=SELECT WHorse FROM WORKRACE"_s);
     QElapsedTimer elapsed;
     elapsed.start();
     const QString answer = HttpRequest(address);
     QVERIFY2(elapsed.elapsed() >= 1000 && elapsed.elapsed() < 10000, qPrintable(QString::number(elapsed.elapsed())));
-    QCOMPARE(answer, QStringLiteral("Error: Internert Connection has Timed out. Check internet connection. \r"
-                                    "May Mean Website server is down.\r")
+    QCOMPARE(answer, u"Error: Internert Connection has Timed out. Check internet connection. \r"
+                                    "May Mean Website server is down.\r"_s
                          + address.left(50));
     QCOMPARE(server.requests.size(), 1);
 }
@@ -333,9 +335,9 @@ void TestHttpRequest::sendsHeadersAndBody()
 {
     FixtureHttpServer server;
     server.setBody("fine");
-    QCOMPARE(HttpRequest(server.url(QStringLiteral("/get?a=1"))), QStringLiteral("fine"));
-    QCOMPARE(HttpRequest(server.url(QStringLiteral("/post")), QStringLiteral("POST"), QStringLiteral("x=1&y=two")),
-             QStringLiteral("fine"));
+    QCOMPARE(HttpRequest(server.url(u"/get?a=1"_s)), u"fine"_s);
+    QCOMPARE(HttpRequest(server.url(u"/post"_s), u"POST"_s, u"x=1&y=two"_s),
+             u"fine"_s);
     QCOMPARE(server.requests.size(), 2);
     const QByteArray get = server.requests.at(0);
     QVERIFY(get.startsWith("GET /get?a=1 HTTP/1.1\r\n"));
@@ -358,29 +360,29 @@ void TestHttpRequest::keepsProcessingEventsWhileWaiting()
     bool innerDoneFirst = false;
     QString outer;
     QTimer::singleShot(100, this, [&] {
-        inner = HttpRequest(quick.url(QStringLiteral("/inner")));
+        inner = HttpRequest(quick.url(u"/inner"_s));
         innerDoneFirst = outer.isEmpty();
     });
-    outer = HttpRequest(slow.url(QStringLiteral("/outer")));
+    outer = HttpRequest(slow.url(u"/outer"_s));
     QVERIFY(innerDoneFirst);
-    QCOMPARE(inner, QStringLiteral("inner answer"));
-    QVERIFY(outer.startsWith(QStringLiteral("Error: Internert Connection has Timed out.")));
+    QCOMPARE(inner, u"inner answer"_s);
+    QVERIFY(outer.startsWith(u"Error: Internert Connection has Timed out."_s));
 }
 
 void TestHttpRequest::connectionErrorOfAQuery()
 {
     TestEnvironment environment;
     ScriptedDialogs dialogs;
-    cAppSettings::instance().DataServer = QStringLiteral("127.0.0.1:%1").arg(DataServerProcess::freePort());
-    QVERIFY(!DataServerRows(QStringLiteral("SELECT TrackCode FROM Track")).has_value());
-    QCOMPARE(LookUpTrack(QStringLiteral("Flemington")), QString());
-    raceShortCodes() = QStringList{QStringLiteral("HANDICAP|HCP")};
+    cAppSettings::instance().DataServer = u"127.0.0.1:%1"_s.arg(DataServerProcess::freePort());
+    QVERIFY(!DataServerRows(u"SELECT TrackCode FROM Track"_s).has_value());
+    QCOMPARE(LookUpTrack(u"Flemington"_s), QString());
+    raceShortCodes() = QStringList{u"HANDICAP|HCP"_s};
     QVERIFY(!LoadRaceShortCodes());
-    QCOMPARE(raceShortCodes(), QStringList{QStringLiteral("HANDICAP|HCP")});
+    QCOMPARE(raceShortCodes(), QStringList{u"HANDICAP|HCP"_s});
     QCOMPARE(dialogs.messages.size(), 3);
     for (const auto &message : dialogs.messages) {
-        QCOMPARE(message.title, QStringLiteral("Connection error"));
-        QVERIFY(message.text.startsWith(QStringLiteral("Error: 12029 Connection to Server cannot be Established.\r")));
+        QCOMPARE(message.title, u"Connection error"_s);
+        QVERIFY(message.text.startsWith(u"Error: 12029 Connection to Server cannot be Established.\r"_s));
         QCOMPARE(message.icon, UserDialogs::Icon::Critical);
     }
 }
@@ -397,7 +399,7 @@ void TestHttpRequest::enrichmentSkipsRowsItCannotUse()
     {
         Db db = OpenDb();
         for (const char *horse : {"ALPHA", "BRAVO", "CHARLIE", "DELTA", "ECHO", "FOXTROT", "GOLF"})
-            db.exec(QStringLiteral("INSERT INTO Noms (MeetingCode, RaceNumber, Horse, LastJockey) VALUES ('0101FLEM', 1, ?, 'Old')"),
+            db.exec(u"INSERT INTO Noms (MeetingCode, RaceNumber, Horse, LastJockey) VALUES ('0101FLEM', 1, ?, 'Old')"_s,
                     {QString::fromLatin1(horse)});
     }
     server.setBody("ALPHA|J SMITH|2024-03-16|58.5|BM.64|4|F|25000|70|1.5|1200|T WATERS|0302|1:34.56<br>\n"
@@ -409,21 +411,21 @@ void TestHttpRequest::enrichmentSkipsRowsItCannotUse()
                    QByteArray(1, '\0') +
                    "DY|0202|35.10<br>\n"
                    "GOLF|M ZAHRA|2024-03-10|56|MDN|3|C|1e400|61|3.0|100|P MOODY|0202|35.10<br>\n");
-    const HorseFormResult result = FetchHorseForm(QStringLiteral("0101FLEM"), 0);
+    const HorseFormResult result = FetchHorseForm(u"0101FLEM"_s, 0);
     QVERIFY(result.answered);
     QCOMPARE(result.horsesInAnswer, 7);
     QCOMPARE(result.nomsUpdated, 2);
     QStringList skippedHorses;
     for (const QString &skipped : result.skipped)
-        skippedHorses << skipped.section(QLatin1Char(':'), 0, 0);
-    QCOMPARE(skippedHorses, (QStringList{QStringLiteral("BRAVO"), QStringLiteral("CHARLIE"), QStringLiteral("ECHO"),
-                                         QStringLiteral("FOXTROT"), QStringLiteral("GOLF")}));
+        skippedHorses << skipped.section(u':', 0, 0);
+    QCOMPARE(skippedHorses, (QStringList{u"BRAVO"_s, u"CHARLIE"_s, u"ECHO"_s,
+                                         u"FOXTROT"_s, u"GOLF"_s}));
 
     QCOMPARE(
-        queryRows(QStringLiteral("SELECT Horse, LastJockey, LastRaceClass, RSecTime FROM Noms ORDER BY Horse")),
-        (QStringList{QStringLiteral("ALPHA|J Smith|BM64|34.56"), QStringLiteral("BRAVO|Old||"),
-                     QStringLiteral("CHARLIE|Old||"), QStringLiteral("DELTA|M Zahra|MDN|35.1"),
-                     QStringLiteral("ECHO|Old||"), QStringLiteral("FOXTROT|Old||"), QStringLiteral("GOLF|Old||")}));
+        queryRows(u"SELECT Horse, LastJockey, LastRaceClass, RSecTime FROM Noms ORDER BY Horse"_s),
+        (QStringList{u"ALPHA|J Smith|BM64|34.56"_s, u"BRAVO|Old||"_s,
+                     u"CHARLIE|Old||"_s, u"DELTA|M Zahra|MDN|35.1"_s,
+                     u"ECHO|Old||"_s, u"FOXTROT|Old||"_s, u"GOLF|Old||"_s}));
     QVERIFY(dialogs.messages.isEmpty());
     // The one query names each horse once, by its match key.
     QCOMPARE(server.requests.size(), 1);

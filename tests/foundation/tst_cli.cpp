@@ -8,6 +8,8 @@
 #include <QSettings>
 #include <QTest>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 struct Result {
@@ -20,10 +22,10 @@ Result runCli(const TestEnvironment &env, const QStringList &arguments)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("OSTREVAN_HOME"), env.programFolder());
-    environment.remove(QStringLiteral("OSTREVAN_SETTINGS"));
+    environment.insert(u"OSTREVAN_HOME"_s, env.programFolder());
+    environment.remove(u"OSTREVAN_SETTINGS"_s);
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(OSTREVAN_CLI_PATH), QStringList{QStringLiteral("--settings"), env.settingsFile()} + arguments);
+    process.start(QString::fromUtf8(OSTREVAN_CLI_PATH), QStringList{u"--settings"_s, env.settingsFile()} + arguments);
     if (!process.waitForFinished(60000))
         return {};
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
@@ -40,7 +42,7 @@ QByteArray fileHash(const QString &path)
 void writeDbPath(const TestEnvironment &env, const QString &folder)
 {
     QSettings settings(env.settingsFile(), QSettings::IniFormat);
-    settings.setValue(QStringLiteral("DBPath"), folder);
+    settings.setValue(u"DBPath"_s, folder);
 }
 
 } // namespace
@@ -54,28 +56,28 @@ private slots:
     {
         TestEnvironment env;
         writeDbPath(env, env.dataFolder());
-        Result init = runCli(env, {QStringLiteral("init")});
+        Result init = runCli(env, {u"init"_s});
         QCOMPARE(init.status, 0);
         QCOMPARE(init.out.trimmed(), env.databaseFile());
         QVERIFY(QFile::exists(env.databaseFile()));
 
-        Result upgrade = runCli(env, {QStringLiteral("upgrade")});
+        Result upgrade = runCli(env, {u"upgrade"_s});
         QCOMPARE(upgrade.status, 0);
-        QCOMPARE(upgrade.out.trimmed(), QStringLiteral("AppVersion 0 -> 2.7"));
-        QCOMPARE(QSettings(env.settingsFile(), QSettings::IniFormat).value(QStringLiteral("AppVersion")).toString(),
-                 QStringLiteral("2.7"));
+        QCOMPARE(upgrade.out.trimmed(), u"AppVersion 0 -> 2.7"_s);
+        QCOMPARE(QSettings(env.settingsFile(), QSettings::IniFormat).value(u"AppVersion"_s).toString(),
+                 u"2.7"_s);
 
         {
             Db db(env.databaseFile());
-            db.exec(QStringLiteral("INSERT INTO Trainer (TrainerName) VALUES ('O''Brien')"));
+            db.exec(u"INSERT INTO Trainer (TrainerName) VALUES ('O''Brien')"_s);
         }
-        Result compact = runCli(env, {QStringLiteral("compact")});
+        Result compact = runCli(env, {u"compact"_s});
         QCOMPARE(compact.status, 0);
         Db db(env.databaseFile());
-        QCOMPARE(db.scalar(QStringLiteral("SELECT TrainerName FROM Trainer")).toString(), QStringLiteral("O'Brien"));
+        QCOMPARE(db.scalar(u"SELECT TrainerName FROM Trainer"_s).toString(), u"O'Brien"_s);
         // init on an existing database keeps it.
-        QCOMPARE(runCli(env, {QStringLiteral("init")}).status, 0);
-        QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM Trainer")).toInt(), 1);
+        QCOMPARE(runCli(env, {u"init"_s}).status, 0);
+        QCOMPARE(db.scalar(u"SELECT COUNT(*) FROM Trainer"_s).toInt(), 1);
     }
 
     // A bad row names its line and writes nothing: the table imported before stays whole.
@@ -93,18 +95,18 @@ private slots:
         TestEnvironment env;
         writeDbPath(env, env.dataFolder());
         env.createDatabase();
-        const Result example = runCli(env, {QStringLiteral("import-weights"),
-                                            QStringLiteral(OSTREVAN_FIXTURES_DIR "/../../resources/weights-example.csv")});
+        const Result example = runCli(env, {u"import-weights"_s,
+                                            QString::fromUtf8(OSTREVAN_FIXTURES_DIR "/../../resources/weights-example.csv")});
         QCOMPARE(example.status, 0);
-        QVERIFY2(example.out.contains(QStringLiteral(": 18 rating weights imported")), qPrintable(example.out));
-        QFile bad(env.root() + QStringLiteral("/bad.csv"));
+        QVERIFY2(example.out.contains(u": 18 rating weights imported"_s), qPrintable(example.out));
+        QFile bad(env.root() + u"/bad.csv"_s);
         QVERIFY(bad.open(QIODevice::WriteOnly));
         bad.write("MeetType,RaceType,Rating,Weight\r\nM,BM78 M,70,56.5\r\n" + rows);
         bad.close();
-        const Result refused = runCli(env, {QStringLiteral("import-weights"), bad.fileName()});
+        const Result refused = runCli(env, {u"import-weights"_s, bad.fileName()});
         QCOMPARE(refused.status, 1);
-        QVERIFY2(refused.err.startsWith(QStringLiteral("Error: bad.csv, ") + error), qPrintable(refused.err));
-        QCOMPARE(Db(env.databaseFile()).scalar(QStringLiteral("SELECT COUNT(*) FROM RBHTable")).toInt(), 18);
+        QVERIFY2(refused.err.startsWith(u"Error: bad.csv, "_s + error), qPrintable(refused.err));
+        QCOMPARE(Db(env.databaseFile()).scalar(u"SELECT COUNT(*) FROM RBHTable"_s).toInt(), 18);
     }
 
     void compactFailureIsReported()
@@ -115,10 +117,9 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(QByteArray(2048, 'z'));
         file.close();
-        Result compact = runCli(env, {QStringLiteral("compact")});
+        Result compact = runCli(env, {u"compact"_s});
         QCOMPARE(compact.status, 1);
-        QVERIFY(compact.err.contains(QLatin1String(
-            "Critical Error: Database damaged or being used by another program, please contact Vantrell Support.")));
+        QVERIFY(compact.err.contains("Critical Error: Database damaged or being used by another program, please contact Vantrell Support."_L1));
     }
 
     // A day's sequence: a backup, a booking deleted by mistake, the backup restored; refused files change nothing.
@@ -126,93 +127,92 @@ private slots:
     {
         TestEnvironment env;
         writeDbPath(env, env.dataFolder());
-        QCOMPARE(runCli(env, {QStringLiteral("init")}).status, 0);
-        Db(env.databaseFile()).exec(QStringLiteral("INSERT INTO Meeting (MeetingCode) VALUES ('0712FLEM')"));
-        Db(env.databaseFile()).exec(QStringLiteral(
-            "INSERT INTO Bookings (MeetingCode, Horse, Jockey, BookingSelection) VALUES ('0712FLEM', 'RED ROVER', "
-            "'J Smith', 'Planned')"));
-        const QString folder = env.dataFolder() + QStringLiteral("/Backups");
+        QCOMPARE(runCli(env, {u"init"_s}).status, 0);
+        Db(env.databaseFile()).exec(u"INSERT INTO Meeting (MeetingCode) VALUES ('0712FLEM')"_s);
+        Db(env.databaseFile()).exec(u"INSERT INTO Bookings (MeetingCode, Horse, Jockey, BookingSelection) VALUES ('0712FLEM', 'RED ROVER', "
+            "'J Smith', 'Planned')"_s);
+        const QString folder = env.dataFolder() + u"/Backups"_s;
         // A backup killed midway left its part behind: never listed, cleared by the next backup.
         QDir().mkpath(folder);
-        QFile part(folder + QStringLiteral("/Kelbrin-20261207-080000.mdb.part"));
+        QFile part(folder + u"/Kelbrin-20261207-080000.mdb.part"_s);
         QVERIFY(part.open(QIODevice::WriteOnly));
         part.write("SQLite format 3");
         part.close();
-        const Result backup = runCli(env, {QStringLiteral("backup")});
+        const Result backup = runCli(env, {u"backup"_s});
         QCOMPARE(backup.status, 0);
         const QString made = backup.out.trimmed();
-        QVERIFY2(QFileInfo(made).fileName().contains(QRegularExpression(QStringLiteral("^Kelbrin-\\d{8}-\\d{6}\\.mdb$"))),
+        QVERIFY2(QFileInfo(made).fileName().contains(QRegularExpression(u"^Kelbrin-\\d{8}-\\d{6}\\.mdb$"_s)),
                  qPrintable(made));
         QVERIFY(!part.exists());
-        const QStringList listed = runCli(env, {QStringLiteral("backups")}).out.split(u'\n', Qt::SkipEmptyParts);
+        const QStringList listed = runCli(env, {u"backups"_s}).out.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(listed.size(), 1);
         const QStringList fields = listed.first().split(u'\t');
         QCOMPARE(fields.size(), 5);
         QCOMPARE(fields.at(0), made);
         QCOMPARE(fields.at(2), QString::number(QFileInfo(made).size()));
-        QCOMPARE(fields.mid(3), (QStringList{QStringLiteral("1"), QStringLiteral("1")}));
+        QCOMPARE(fields.mid(3), (QStringList{u"1"_s, u"1"_s}));
 
-        Db(env.databaseFile()).exec(QStringLiteral("DELETE FROM Bookings"));
+        Db(env.databaseFile()).exec(u"DELETE FROM Bookings"_s);
         // Damaged, foreign or missing: refused, and the database is not touched.
-        QFile damaged(env.root() + QStringLiteral("/damaged.mdb"));
+        QFile damaged(env.root() + u"/damaged.mdb"_s);
         QVERIFY(QFile::copy(made, damaged.fileName()));
         QVERIFY(damaged.open(QIODevice::ReadWrite));
         damaged.seek(4096);
         damaged.write(QByteArray(8192, '\x5a'));
         damaged.close();
-        Db(env.root() + QStringLiteral("/foreign.mdb"), false).exec(QStringLiteral("CREATE TABLE Notes (Text TEXT)"));
+        Db(env.root() + u"/foreign.mdb"_s, false).exec(u"CREATE TABLE Notes (Text TEXT)"_s);
         const QByteArray before = fileHash(env.databaseFile());
-        for (const QString &refused : QStringList{damaged.fileName(), env.root() + QStringLiteral("/foreign.mdb"),
-                                                  env.root() + QStringLiteral("/none.mdb")}) {
-            const Result restore = runCli(env, {QStringLiteral("restore"), refused});
+        for (const QString &refused : QStringList{damaged.fileName(), env.root() + u"/foreign.mdb"_s,
+                                                  env.root() + u"/none.mdb"_s}) {
+            const Result restore = runCli(env, {u"restore"_s, refused});
             QCOMPARE(restore.status, 1);
-            QVERIFY2(restore.err.startsWith(QLatin1String("Restore: ")), qPrintable(restore.err));
+            QVERIFY2(restore.err.startsWith("Restore: "_L1), qPrintable(restore.err));
             QCOMPARE(fileHash(env.databaseFile()), before);
         }
-        QCOMPARE(runCli(env, {QStringLiteral("backups")}).out.count(u'\n'), 1);
+        QCOMPARE(runCli(env, {u"backups"_s}).out.count(u'\n'), 1);
 
-        const Result restore = runCli(env, {QStringLiteral("restore"), QFileInfo(made).fileName()});
+        const Result restore = runCli(env, {u"restore"_s, QFileInfo(made).fileName()});
         QCOMPARE(restore.status, 0);
-        QCOMPARE(Db(env.databaseFile()).scalar(QStringLiteral("SELECT Jockey FROM Bookings")).toString(),
-                 QStringLiteral("J Smith"));
+        QCOMPARE(Db(env.databaseFile()).scalar(u"SELECT Jockey FROM Bookings"_s).toString(),
+                 u"J Smith"_s);
         // The file it replaced, without the booking, is the newest backup now.
-        const QStringList after = runCli(env, {QStringLiteral("backups")}).out.split(u'\n', Qt::SkipEmptyParts);
+        const QStringList after = runCli(env, {u"backups"_s}).out.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(after.size(), 2);
         QVERIFY2(restore.out.contains(after.first().section(u'\t', 0, 0)), qPrintable(restore.out));
-        QCOMPARE(after.first().section(u'\t', 3), QStringLiteral("1\t0"));
+        QCOMPARE(after.first().section(u'\t', 3), u"1\t0"_s);
     }
 
     void initRefusesAMissingFolder()
     {
         TestEnvironment env;
-        writeDbPath(env, env.root() + QStringLiteral("/no/such/folder"));
-        Result init = runCli(env, {QStringLiteral("init")});
+        writeDbPath(env, env.root() + u"/no/such/folder"_s);
+        Result init = runCli(env, {u"init"_s});
         QCOMPARE(init.status, 1);
-        QVERIFY(init.err.contains(QLatin1String("does not exist")));
-        QVERIFY(!QFile::exists(env.root() + QStringLiteral("/no")));
+        QVERIFY(init.err.contains("does not exist"_L1));
+        QVERIFY(!QFile::exists(env.root() + u"/no"_s));
     }
 
     void settingsCommands()
     {
         TestEnvironment env;
-        QCOMPARE(runCli(env, {QStringLiteral("settings-set"), QStringLiteral("UserName"), QStringLiteral("agent"),
-                              QStringLiteral("MainMax"), QStringLiteral("True")}).status, 0);
-        Result defaulted = runCli(env, {QStringLiteral("settings-default"), QStringLiteral("UserName"),
-                                        QStringLiteral("demo"), QStringLiteral("UserPass"), QStringLiteral("demo")});
+        QCOMPARE(runCli(env, {u"settings-set"_s, u"UserName"_s, u"agent"_s,
+                              u"MainMax"_s, u"True"_s}).status, 0);
+        Result defaulted = runCli(env, {u"settings-default"_s, u"UserName"_s,
+                                        u"demo"_s, u"UserPass"_s, u"demo"_s});
         QCOMPARE(defaulted.status, 0);
-        QCOMPARE(defaulted.out, QStringLiteral("UserName left alone: it already has a value\n"));
-        Result get = runCli(env, {QStringLiteral("settings-get"), QStringLiteral("UserName"), QStringLiteral("UserPass"),
-                                  QStringLiteral("MainMax")});
-        QCOMPARE(get.out, QStringLiteral("UserName=agent\nUserPass=demo\nMainMax=True\n"));
-        QCOMPARE(runCli(env, {QStringLiteral("settings-set"), QStringLiteral("MainLeft"), QStringLiteral("wide")}).status, 2);
-        QCOMPARE(runCli(env, {QStringLiteral("settings-get"), QStringLiteral("NoSuchThing")}).status, 2);
+        QCOMPARE(defaulted.out, u"UserName left alone: it already has a value\n"_s);
+        Result get = runCli(env, {u"settings-get"_s, u"UserName"_s, u"UserPass"_s,
+                                  u"MainMax"_s});
+        QCOMPARE(get.out, u"UserName=agent\nUserPass=demo\nMainMax=True\n"_s);
+        QCOMPARE(runCli(env, {u"settings-set"_s, u"MainLeft"_s, u"wide"_s}).status, 2);
+        QCOMPARE(runCli(env, {u"settings-get"_s, u"NoSuchThing"_s}).status, 2);
     }
 
     void unknownCommandAndBadAnswer()
     {
         TestEnvironment env;
-        QCOMPARE(runCli(env, {QStringLiteral("frobnicate")}).status, 2);
-        QCOMPARE(runCli(env, {QStringLiteral("--answer"), QStringLiteral("maybe"), QStringLiteral("init")}).status, 2);
+        QCOMPARE(runCli(env, {u"frobnicate"_s}).status, 2);
+        QCOMPARE(runCli(env, {u"--answer"_s, u"maybe"_s, u"init"_s}).status, 2);
     }
 };
 

@@ -13,6 +13,8 @@
 
 #include <algorithm>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 QByteArray fileHash(const QString &path)
@@ -28,33 +30,33 @@ void seed(const QString &path)
     Db db(path);
     Transaction t(db);
     for (int i = 0; i < 500; ++i)
-        db.exec(QStringLiteral("INSERT INTO Noms (MeetingCode, RaceNumber, Horse, TrainerName, Weight) VALUES (?, ?, ?, ?, ?)"),
-                {QStringLiteral("1412FLEM"), i % 9 + 1, QStringLiteral("HORSE %1").arg(i), QStringLiteral("O'Brien"), 560});
-    db.exec(QStringLiteral("INSERT INTO Bookings (MeetingCode, Horse, Jockey, BookingSelection) VALUES ('1412FLEM', 'HORSE 1', 'J SMITH', 'Planned')"));
+        db.exec(u"INSERT INTO Noms (MeetingCode, RaceNumber, Horse, TrainerName, Weight) VALUES (?, ?, ?, ?, ?)"_s,
+                {u"1412FLEM"_s, i % 9 + 1, u"HORSE %1"_s.arg(i), u"O'Brien"_s, 560});
+    db.exec(u"INSERT INTO Bookings (MeetingCode, Horse, Jockey, BookingSelection) VALUES ('1412FLEM', 'HORSE 1', 'J SMITH', 'Planned')"_s);
     t.commit();
     // Leave free pages behind so that compaction has something to do.
-    db.exec(QStringLiteral("DELETE FROM Noms WHERE RaceNumber > 5"));
+    db.exec(u"DELETE FROM Noms WHERE RaceNumber > 5"_s);
 }
 
 qint64 count(const QString &path, const QString &table)
 {
     Db db(path);
-    return db.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + table).toLongLong();
+    return db.scalar(u"SELECT COUNT(*) FROM "_s + table).toLongLong();
 }
 
 // A copy killed mid-write, as the crash left it on disk: a new file part written (the cache spills
 // early) and the hot journal that rolls it back to nothing.
 void interruptedCopy(const QString &from, const QString &to)
 {
-    const QString scratch = QFileInfo(to).absolutePath() + QStringLiteral("/scratch.mdb");
+    const QString scratch = QFileInfo(to).absolutePath() + u"/scratch.mdb"_s;
     Db db(scratch, false);
-    db.exec(QStringLiteral("PRAGMA cache_size = 2"));
-    db.exec(QStringLiteral("ATTACH DATABASE ? AS source"), {from});
+    db.exec(u"PRAGMA cache_size = 2"_s);
+    db.exec(u"ATTACH DATABASE ? AS source"_s, {from});
     db.begin();
-    db.exec(QStringLiteral("CREATE TABLE Noms AS SELECT * FROM source.Noms"));
-    QVERIFY(QFile::exists(scratch + QStringLiteral("-journal")));
+    db.exec(u"CREATE TABLE Noms AS SELECT * FROM source.Noms"_s);
+    QVERIFY(QFile::exists(scratch + u"-journal"_s));
     QVERIFY(QFile::copy(scratch, to));
-    QVERIFY(QFile::copy(scratch + QStringLiteral("-journal"), to + QStringLiteral("-journal")));
+    QVERIFY(QFile::copy(scratch + u"-journal"_s, to + u"-journal"_s));
     db.rollback();
 }
 
@@ -80,11 +82,11 @@ private slots:
         QFETCH(QString, folder);
         QFETCH(QString, expectedFolder);
         TestEnvironment env;
-        if (expectedFolder == QLatin1String("<home>"))
+        if (expectedFolder == "<home>"_L1)
             expectedFolder = env.programFolder();
-        QCOMPARE(databaseFileIn(folder), expectedFolder + QStringLiteral("/Kelbrin.mdb"));
+        QCOMPARE(databaseFileIn(folder), expectedFolder + u"/Kelbrin.mdb"_s);
         cAppSettings::instance().DBPath = folder;
-        QCOMPARE(databaseFilePath(), expectedFolder + QStringLiteral("/Kelbrin.mdb"));
+        QCOMPARE(databaseFilePath(), expectedFolder + u"/Kelbrin.mdb"_s);
     }
 
     void quoting_data()
@@ -114,19 +116,19 @@ private slots:
         TestEnvironment env;
         env.createDatabase();
         Db db(env.databaseFile());
-        const QStringList expected = {QStringLiteral("Meeting"), QStringLiteral("Race"), QStringLiteral("Noms"),
-                                      QStringLiteral("Bookings"), QStringLiteral("Jockey"), QStringLiteral("Trainer"),
-                                      QStringLiteral("RaceStats"), QStringLiteral("RaceType"), QStringLiteral("RBHTable"),
-                                      QStringLiteral("BookRate"), QStringLiteral("BookingTemplate"),
-                                      QStringLiteral("qryMeetingView"), QStringLiteral("qryJockeyInvoice"),
-                                      QStringLiteral("ByTrainer")};
+        const QStringList expected = {u"Meeting"_s, u"Race"_s, u"Noms"_s,
+                                      u"Bookings"_s, u"Jockey"_s, u"Trainer"_s,
+                                      u"RaceStats"_s, u"RaceType"_s, u"RBHTable"_s,
+                                      u"BookRate"_s, u"BookingTemplate"_s,
+                                      u"qryMeetingView"_s, u"qryJockeyInvoice"_s,
+                                      u"ByTrainer"_s};
         for (const QString &name : expected)
-            QVERIFY2(db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = ?"), {name}).isValid(), qPrintable(name));
+            QVERIFY2(db.scalar(u"SELECT 1 FROM sqlite_master WHERE name = ?"_s, {name}).isValid(), qPrintable(name));
         for (const char *column : {"TrainerLocation", "Phone", "LastMargin", "WgtRat", "AvgWin", "FormTrainer", "W800400", "RSecTime"})
-            QVERIFY2(db.scalar(QStringLiteral("SELECT 1 FROM pragma_table_info('Noms') WHERE name = ?"), {QLatin1String(column)}).isValid(), column);
+            QVERIFY2(db.scalar(u"SELECT 1 FROM pragma_table_info('Noms') WHERE name = ?"_s, {QLatin1String(column)}).isValid(), column);
         // Words, yes; invented money and weights, no.
         for (const char *table : {"RaceType", "RBHTable", "BookingTemplate", "BookRate"})
-            QVERIFY2((db.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + QLatin1String(table)).toInt() > 0)
+            QVERIFY2((db.scalar(u"SELECT COUNT(*) FROM "_s + QLatin1String(table)).toInt() > 0)
                          == (qstrcmp(table, "RaceType") == 0 || qstrcmp(table, "BookingTemplate") == 0),
                      table);
         // Creating over an existing file is refused.
@@ -153,12 +155,12 @@ private slots:
         TestEnvironment env;
         env.createDatabase();
         Db db(env.databaseFile());
-        db.exec(QStringLiteral("INSERT INTO BookRate VALUES ('VIC', 'R', '2024-07-01', 30), ('VIC', 'J', '2024-07-01', 99), "
-                               "('VIC', 'R', '2020-07-01', 25), ('NSW', 'R', '2020-07-01', 25)"));
-        db.exec(QStringLiteral("INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, PrizeMoney, State) "
-                               "VALUES ('J SMITH', ?, 3, 'FLEM', 'ALPHA', 1, 42000, ?)"),
+        db.exec(u"INSERT INTO BookRate VALUES ('VIC', 'R', '2024-07-01', 30), ('VIC', 'J', '2024-07-01', 99), "
+                               "('VIC', 'R', '2020-07-01', 25), ('NSW', 'R', '2020-07-01', 25)"_s);
+        db.exec(u"INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, PrizeMoney, State) "
+                               "VALUES ('J SMITH', ?, 3, 'FLEM', 'ALPHA', 1, 42000, ?)"_s,
                 {raceDate, state});
-        const QVariant actual = db.scalar(QStringLiteral("SELECT BookingRate FROM qryJockeyInvoice"));
+        const QVariant actual = db.scalar(u"SELECT BookingRate FROM qryJockeyInvoice"_s);
         if (rate.isValid())
             QCOMPARE(actual.toInt(), rate.toInt());
         else
@@ -188,27 +190,27 @@ private slots:
         seed(env.databaseFile());
         {
             Db db(env.databaseFile());
-            db.exec(QStringLiteral("INSERT INTO Jockey (Jockey, FullName) VALUES ('J SMITH', 'John Smith')"));
+            db.exec(u"INSERT INTO Jockey (Jockey, FullName) VALUES ('J SMITH', 'John Smith')"_s);
         }
-        const qint64 nomsBefore = count(env.databaseFile(), QStringLiteral("Noms"));
+        const qint64 nomsBefore = count(env.databaseFile(), u"Noms"_s);
         AddOrAlterColumn(table, field, type);
         Db db(env.databaseFile());
-        QCOMPARE(db.scalar(QStringLiteral("SELECT type FROM pragma_table_info(?) WHERE name = ?"), {table, field}).toString(), declared);
-        QCOMPARE(count(env.databaseFile(), QStringLiteral("Noms")), nomsBefore);
-        QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM Noms WHERE TrainerName = 'O''Brien'")).toLongLong(), nomsBefore);
+        QCOMPARE(db.scalar(u"SELECT type FROM pragma_table_info(?) WHERE name = ?"_s, {table, field}).toString(), declared);
+        QCOMPARE(count(env.databaseFile(), u"Noms"_s), nomsBefore);
+        QCOMPARE(db.scalar(u"SELECT COUNT(*) FROM Noms WHERE TrainerName = 'O''Brien'"_s).toLongLong(), nomsBefore);
         // Keys and indexes survive a rebuild.
-        QVERIFY(db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'NomsByTrainer'")).isValid());
-        QVERIFY_THROWS_EXCEPTION(DbError, db.exec(QStringLiteral("INSERT INTO Jockey (Jockey) VALUES ('J SMITH')")));
+        QVERIFY(db.scalar(u"SELECT 1 FROM sqlite_master WHERE name = 'NomsByTrainer'"_s).isValid());
+        QVERIFY_THROWS_EXCEPTION(DbError, db.exec(u"INSERT INTO Jockey (Jockey) VALUES ('J SMITH')"_s));
         // The views still work over the rebuilt table.
-        QVERIFY(db.scalar(QStringLiteral("SELECT COUNT(*) FROM qryMeetingView")).toLongLong() >= nomsBefore);
+        QVERIFY(db.scalar(u"SELECT COUNT(*) FROM qryMeetingView"_s).toLongLong() >= nomsBefore);
     }
 
     void addOrAlterColumnOnMissingTableFails()
     {
         TestEnvironment env;
         env.createDatabase();
-        QVERIFY_THROWS_EXCEPTION(DbError, AddOrAlterColumn(QStringLiteral("NoSuchTable"), QStringLiteral("X"), QStringLiteral("Single")));
-        QVERIFY_THROWS_EXCEPTION(DbError, AddOrAlterColumn(QStringLiteral("Noms"), QStringLiteral("X"), QStringLiteral("Hologram")));
+        QVERIFY_THROWS_EXCEPTION(DbError, AddOrAlterColumn(u"NoSuchTable"_s, u"X"_s, u"Single"_s));
+        QVERIFY_THROWS_EXCEPTION(DbError, AddOrAlterColumn(u"Noms"_s, u"X"_s, u"Hologram"_s));
     }
 
     void compactionKeepsEveryRow()
@@ -216,18 +218,18 @@ private slots:
         TestEnvironment env;
         env.createDatabase();
         seed(env.databaseFile());
-        const qint64 noms = count(env.databaseFile(), QStringLiteral("Noms"));
+        const qint64 noms = count(env.databaseFile(), u"Noms"_s);
         const qint64 sizeBefore = QFileInfo(env.databaseFile()).size();
         // A stale work file from an earlier run is replaced.
-        QFile stale(env.dataFolder() + QStringLiteral("/temp.mdb"));
+        QFile stale(env.dataFolder() + u"/temp.mdb"_s);
         QVERIFY(stale.open(QIODevice::WriteOnly));
         stale.write("stale");
         stale.close();
         QVERIFY(CompactDb());
-        QCOMPARE(count(env.databaseFile(), QStringLiteral("Noms")), noms);
-        QCOMPARE(count(env.databaseFile(), QStringLiteral("Bookings")), 1);
+        QCOMPARE(count(env.databaseFile(), u"Noms"_s), noms);
+        QCOMPARE(count(env.databaseFile(), u"Bookings"_s), 1);
         QVERIFY(QFileInfo(env.databaseFile()).size() < sizeBefore);
-        QVERIFY(!QFile::exists(env.dataFolder() + QStringLiteral("/temp.mdb")));
+        QVERIFY(!QFile::exists(env.dataFolder() + u"/temp.mdb"_s));
     }
 
     void damagedDatabaseIsLeftUntouched()
@@ -253,12 +255,12 @@ private slots:
         env.createDatabase();
         seed(env.databaseFile());
         Db other(env.databaseFile());
-        other.exec(QStringLiteral("BEGIN IMMEDIATE"));
-        other.exec(QStringLiteral("DELETE FROM Bookings"));
+        other.exec(u"BEGIN IMMEDIATE"_s);
+        other.exec(u"DELETE FROM Bookings"_s);
         QVERIFY(!CompactDb());
-        other.exec(QStringLiteral("ROLLBACK"));
-        QCOMPARE(count(env.databaseFile(), QStringLiteral("Bookings")), 1);
-        QVERIFY(!QFile::exists(env.dataFolder() + QStringLiteral("/temp.mdb")));
+        other.exec(u"ROLLBACK"_s);
+        QCOMPARE(count(env.databaseFile(), u"Bookings"_s), 1);
+        QVERIFY(!QFile::exists(env.dataFolder() + u"/temp.mdb"_s));
     }
 
     // A database file gone, and the work file of a compaction beside it in one state or another.
@@ -280,24 +282,24 @@ private slots:
         TestEnvironment env;
         env.createDatabase();
         seed(env.databaseFile());
-        const qint64 noms = count(env.databaseFile(), QStringLiteral("Noms"));
-        const QString work = env.dataFolder() + QStringLiteral("/temp.mdb");
-        if (workFile == QLatin1String("hot journal"))
+        const qint64 noms = count(env.databaseFile(), u"Noms"_s);
+        const QString work = env.dataFolder() + u"/temp.mdb"_s;
+        if (workFile == "hot journal"_L1)
             interruptedCopy(env.databaseFile(), work);
-        else if (workFile == QLatin1String("text") || workFile == QLatin1String("foreign")) {
+        else if (workFile == "text"_L1 || workFile == "foreign"_L1) {
             QFile file(work);
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("not a database, but maybe someone's only copy");
         }
-        if (workFile == QLatin1String("foreign")) {
+        if (workFile == "foreign"_L1) {
             QFile::remove(work);
-            Db(work, false).exec(QStringLiteral("CREATE TABLE Notes (Text TEXT)"));
+            Db(work, false).exec(u"CREATE TABLE Notes (Text TEXT)"_s);
         }
         if (QFile::exists(work))
             QVERIFY(QFile::remove(env.databaseFile()));
         else
             QVERIFY(QFile::rename(env.databaseFile(), work));
-        if (workFile == QLatin1String("cut short")) {
+        if (workFile == "cut short"_L1) {
             QFile file(work);
             QVERIFY(file.resize(file.size() - 4096));
         }
@@ -307,20 +309,20 @@ private slots:
         QVERIFY(!QFile::exists(work)); // installed or set aside: never where a compaction would remove it
         if (fault.isEmpty()) {
             QVERIFY(note.isEmpty());
-            QCOMPARE(count(env.databaseFile(), QStringLiteral("Noms")), noms);
+            QCOMPARE(count(env.databaseFile(), u"Noms"_s), noms);
             return;
         }
         QVERIFY2(note.contains(fault), qPrintable(note));
         QVERIFY(!QFile::exists(env.databaseFile()));
-        const QStringList aside = QDir(env.dataFolder()).entryList({QStringLiteral("temp-incomplete-*.mdb")});
+        const QStringList aside = QDir(env.dataFolder()).entryList({u"temp-incomplete-*.mdb"_s});
         QCOMPARE(aside.size(), 1);
         QVERIFY(note.contains(aside.first()));
-        QCOMPARE(QFile::exists(env.dataFolder() + u'/' + aside.first() + QStringLiteral("-journal")),
-                 workFile == QLatin1String("hot journal"));
+        QCOMPARE(QFile::exists(env.dataFolder() + u'/' + aside.first() + u"-journal"_s),
+                 workFile == "hot journal"_L1);
         // A compaction asked for afterwards refuses, names why, and makes nothing.
         QString why;
         QVERIFY(!compactDatabaseIn(env.dataFolder(), &why));
-        QVERIFY2(why.contains(QLatin1String("not found")), qPrintable(why));
+        QVERIFY2(why.contains("not found"_L1), qPrintable(why));
         QVERIFY(!QFile::exists(env.databaseFile()));
     }
 
@@ -345,7 +347,7 @@ private slots:
         env.createDatabase();
         seed(env.databaseFile());
         if (freePages)
-            Db(env.databaseFile()).exec(QStringLiteral("DELETE FROM Noms"));
+            Db(env.databaseFile()).exec(u"DELETE FROM Noms"_s);
         else
             QVERIFY(CompactDb());
         const QDateTime now(QDate(2026, 12, 7), QTime(8, 0));
@@ -370,17 +372,17 @@ private slots:
         QFETCH(int, keptCount);
         QFETCH(QString, oldestKept);
         QList<QDateTime> times;
-        for (int i = 0; i < (taken == QLatin1String("monthly") ? 24 : taken == QLatin1String("daily") ? 30 : 10); ++i) {
-            if (taken == QLatin1String("monthly"))
+        for (int i = 0; i < (taken == "monthly"_L1 ? 24 : taken == "daily"_L1 ? 30 : 10); ++i) {
+            if (taken == "monthly"_L1)
                 times << QDateTime(QDate(2025, 1, 1).addMonths(i), QTime(12, 0));
             else
-                times << QDateTime(QDate(2026, 11, 1).addDays(i), QTime(taken == QLatin1String("daily") ? 18 : 9, 0));
-            if (taken == QLatin1String("twice daily"))
+                times << QDateTime(QDate(2026, 11, 1).addDays(i), QTime(taken == "daily"_L1 ? 18 : 9, 0));
+            if (taken == "twice daily"_L1)
                 times << QDateTime(QDate(2026, 11, 1).addDays(i), QTime(17, 0));
         }
         const QList<QDateTime> kept = backups::kept(times);
         QCOMPARE(kept.size(), keptCount);
-        QCOMPARE(kept.last().toString(QStringLiteral("yyyy-MM-dd HH:mm")), oldestKept);
+        QCOMPARE(kept.last().toString(u"yyyy-MM-dd HH:mm"_s), oldestKept);
         QCOMPARE(kept.first(), *std::max_element(times.cbegin(), times.cend())); // the newest always stays
     }
 
@@ -391,14 +393,14 @@ private slots:
         Db db(env.databaseFile());
         try {
             Transaction t(db);
-            db.exec(QStringLiteral("INSERT INTO Meeting (MeetingCode) VALUES ('1412FLEM')"));
-            db.exec(QStringLiteral("INSERT INTO NoSuchTable VALUES (1)"));
+            db.exec(u"INSERT INTO Meeting (MeetingCode) VALUES ('1412FLEM')"_s);
+            db.exec(u"INSERT INTO NoSuchTable VALUES (1)"_s);
             t.commit();
             QFAIL("the bad statement must throw");
         } catch (const DbError &error) {
-            QVERIFY(error.message().contains(QLatin1String("NoSuchTable")));
+            QVERIFY(error.message().contains("NoSuchTable"_L1));
         }
-        QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM Meeting")).toInt(), 0);
+        QCOMPARE(db.scalar(u"SELECT COUNT(*) FROM Meeting"_s).toInt(), 0);
     }
 
     void openingAMissingFileCreatesNothing()

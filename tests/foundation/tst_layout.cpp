@@ -6,6 +6,8 @@
 #include <QTableView>
 #include <QTest>
 
+using namespace Qt::Literals::StringLiterals;
+
 Q_DECLARE_METATYPE(layout::Placement)
 
 class TestLayout : public QObject
@@ -108,7 +110,7 @@ private slots:
         view.setModel(&model);
         view.setColumnHidden(2, true);
         const QString widths = headerWidthList(view.horizontalHeader());
-        QVERIFY(widths.endsWith(QLatin1String(",0")));
+        QVERIFY(widths.endsWith(",0"_L1));
         QTableView again;
         QStandardItemModel model2(1, 3);
         again.setModel(&model2);

@@ -7,26 +7,28 @@
 #include <QSettings>
 #include <QTest>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
-const QStringList kUpgradeColumns = {QStringLiteral("Jockey.InvoicePeriod"), QStringLiteral("Jockey.LastInvoiceDate"),
-                                     QStringLiteral("Noms.LastMargin"),      QStringLiteral("Noms.WgtRat"),
-                                     QStringLiteral("Noms.AvgWin"),          QStringLiteral("Noms.FormTrainer"),
-                                     QStringLiteral("Noms.W800400"),         QStringLiteral("Noms.RSecTime")};
+const QStringList kUpgradeColumns = {u"Jockey.InvoicePeriod"_s, u"Jockey.LastInvoiceDate"_s,
+                                     u"Noms.LastMargin"_s,      u"Noms.WgtRat"_s,
+                                     u"Noms.AvgWin"_s,          u"Noms.FormTrainer"_s,
+                                     u"Noms.W800400"_s,         u"Noms.RSecTime"_s};
 
 // The oldest layout: none of the columns that later versions added, and no ByTrainer index.
 void makeLegacyLayout(const QString &path, const QStringList &keep = {})
 {
     Db db(path);
-    db.exec(QStringLiteral("INSERT INTO Noms (MeetingCode, Horse, TrainerName) VALUES ('0101FLEM', 'ALPHA', 'T ONE')"));
-    db.exec(QStringLiteral("INSERT INTO Jockey (Jockey, FullName) VALUES ('J SMITH', 'John Smith')"));
-    db.exec(QStringLiteral("DROP INDEX ByTrainer"));
-    db.exec(QStringLiteral("DROP VIEW qryMeetingView"));
+    db.exec(u"INSERT INTO Noms (MeetingCode, Horse, TrainerName) VALUES ('0101FLEM', 'ALPHA', 'T ONE')"_s);
+    db.exec(u"INSERT INTO Jockey (Jockey, FullName) VALUES ('J SMITH', 'John Smith')"_s);
+    db.exec(u"DROP INDEX ByTrainer"_s);
+    db.exec(u"DROP VIEW qryMeetingView"_s);
     for (const QString &qualified : kUpgradeColumns) {
         if (keep.contains(qualified))
             continue;
-        const QStringList parts = qualified.split(QLatin1Char('.'));
-        db.exec(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(parts.at(0), parts.at(1)));
+        const QStringList parts = qualified.split(u'.');
+        db.exec(u"ALTER TABLE %1 DROP COLUMN %2"_s.arg(parts.at(0), parts.at(1)));
     }
 }
 
@@ -35,8 +37,8 @@ QStringList presentColumns(const QString &path)
     Db db(path);
     QStringList present;
     for (const QString &qualified : kUpgradeColumns) {
-        const QStringList parts = qualified.split(QLatin1Char('.'));
-        if (db.scalar(QStringLiteral("SELECT 1 FROM pragma_table_info(?) WHERE name = ?"), {parts.at(0), parts.at(1)}).isValid())
+        const QStringList parts = qualified.split(u'.');
+        if (db.scalar(u"SELECT 1 FROM pragma_table_info(?) WHERE name = ?"_s, {parts.at(0), parts.at(1)}).isValid())
             present << qualified;
     }
     return present;
@@ -45,7 +47,7 @@ QStringList presentColumns(const QString &path)
 bool hasByTrainer(const QString &path)
 {
     Db db(path);
-    return db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = 'ByTrainer'")).isValid();
+    return db.scalar(u"SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = 'ByTrainer'"_s).isValid();
 }
 
 } // namespace
@@ -89,8 +91,8 @@ private slots:
         cAppSettings::instance().LoadSettings();
         QCOMPARE(cAppSettings::instance().AppVersion, version::asNumber());
         Db db(env.databaseFile());
-        QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM Noms")).toInt(), 1);
-        QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM Jockey")).toInt(), 1);
+        QCOMPARE(db.scalar(u"SELECT COUNT(*) FROM Noms"_s).toInt(), 1);
+        QCOMPARE(db.scalar(u"SELECT COUNT(*) FROM Jockey"_s).toInt(), 1);
     }
 
     void runningTwiceChangesNothingTheSecondTime()
@@ -102,12 +104,12 @@ private slots:
         const QStringList afterFirst = presentColumns(env.databaseFile());
         {
             Db db(env.databaseFile());
-            db.exec(QStringLiteral("UPDATE Noms SET LastMargin = 3.5"));
+            db.exec(u"UPDATE Noms SET LastMargin = 3.5"_s);
         }
         UpgradeSchema();
         QCOMPARE(presentColumns(env.databaseFile()), afterFirst);
         Db db(env.databaseFile());
-        QCOMPARE(db.scalar(QStringLiteral("SELECT LastMargin FROM Noms")).toDouble(), 3.5);
+        QCOMPARE(db.scalar(u"SELECT LastMargin FROM Noms"_s).toDouble(), 3.5);
     }
 
     void existingIndexDoesNotStopTheUpgrade()
@@ -127,24 +129,24 @@ private slots:
         env.createDatabase();
         {
             Db db(env.databaseFile());
-            db.exec(QStringLiteral("DROP INDEX NomsByTrainerList"));
-            db.exec(QStringLiteral("DROP INDEX RaceStatsByRide"));
-            db.exec(QStringLiteral("DROP TABLE FieldChange"));
+            db.exec(u"DROP INDEX NomsByTrainerList"_s);
+            db.exec(u"DROP INDEX RaceStatsByRide"_s);
+            db.exec(u"DROP TABLE FieldChange"_s);
             // The duplicate of RaceStatsByTrainerNoCase that older files carry.
-            db.exec(QStringLiteral("CREATE INDEX RaceStatsByTrainerPlacing ON RaceStats (TrainerName, "
-                                   "Jockey COLLATE NOCASE, FinishPos)"));
-            db.exec(QStringLiteral("DROP TABLE BookingLog"));
+            db.exec(u"CREATE INDEX RaceStatsByTrainerPlacing ON RaceStats (TrainerName, "
+                                   "Jockey COLLATE NOCASE, FinishPos)"_s);
+            db.exec(u"DROP TABLE BookingLog"_s);
         }
         cAppSettings::instance().AppVersion = version::asNumber();
         UpgradeSchema();
         Db db(env.databaseFile());
         for (const char *name : {"FieldChange", "BookingLog"})
-            QVERIFY2(db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"),
+            QVERIFY2(db.scalar(u"SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"_s,
                                {QLatin1String(name)}).isValid(), name);
         for (const char *name : {"NomsByTrainerList", "RaceStatsByRide", "FieldChangeByTime", "BookingLogByHorse"})
-            QVERIFY2(db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?"),
+            QVERIFY2(db.scalar(u"SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?"_s,
                                {QLatin1String(name)}).isValid(), name);
-        QVERIFY(!db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'RaceStatsByTrainerPlacing'")).isValid());
+        QVERIFY(!db.scalar(u"SELECT 1 FROM sqlite_master WHERE name = 'RaceStatsByTrainerPlacing'"_s).isValid());
     }
 
     // A file found whole is stamped with the layout; a start with the same stamp skips the checks,
@@ -166,18 +168,18 @@ private slots:
         env.createDatabase();
         cAppSettings::instance().AppVersion = version::asNumber();
         UpgradeSchema();
-        const auto stampOf = [&env] { return Db(env.databaseFile()).scalar(QStringLiteral("PRAGMA user_version")).toInt(); };
+        const auto stampOf = [&env] { return Db(env.databaseFile()).scalar(u"PRAGMA user_version"_s).toInt(); };
         const int stamp = stampOf();
         QVERIFY(stamp > 0);
         {
             Db db(env.databaseFile());
-            db.exec(QStringLiteral("DROP INDEX NomsByTrainerList"));
-            const int stored = stamped == QLatin1String("none") ? 0 : stamped == QLatin1String("this") ? stamp : stamp ^ 1;
-            db.exec(QStringLiteral("PRAGMA user_version = %1").arg(stored));
+            db.exec(u"DROP INDEX NomsByTrainerList"_s);
+            const int stored = stamped == "none"_L1 ? 0 : stamped == "this"_L1 ? stamp : stamp ^ 1;
+            db.exec(u"PRAGMA user_version = %1"_s.arg(stored));
         }
         UpgradeSchema();
         QCOMPARE(Db(env.databaseFile())
-                     .scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'NomsByTrainerList'"))
+                     .scalar(u"SELECT 1 FROM sqlite_master WHERE name = 'NomsByTrainerList'"_s)
                      .isValid(),
                  checked);
         QCOMPARE(stampOf(), stamp);
@@ -185,7 +187,7 @@ private slots:
         cAppSettings::instance().AppVersion = 2.6f;
         UpgradeSchema();
         QVERIFY(Db(env.databaseFile())
-                    .scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'NomsByTrainerList'"))
+                    .scalar(u"SELECT 1 FROM sqlite_master WHERE name = 'NomsByTrainerList'"_s)
                     .isValid());
     }
 
@@ -195,17 +197,17 @@ private slots:
         TestEnvironment env;
         {
             Db db(env.databaseFile(), false);
-            db.exec(QStringLiteral("CREATE TABLE Trainer (TrainerName TEXT NOT NULL PRIMARY KEY, IgnoreTrainer INTEGER)"));
-            db.exec(QStringLiteral("CREATE INDEX TrainerByIgnore ON Trainer (IgnoreTrainer)"));
-            db.exec(QStringLiteral("INSERT INTO Trainer VALUES ('P O''BRIEN', 1), ('p o''brien', 0), ('J Smith', 0)"));
+            db.exec(u"CREATE TABLE Trainer (TrainerName TEXT NOT NULL PRIMARY KEY, IgnoreTrainer INTEGER)"_s);
+            db.exec(u"CREATE INDEX TrainerByIgnore ON Trainer (IgnoreTrainer)"_s);
+            db.exec(u"INSERT INTO Trainer VALUES ('P O''BRIEN', 1), ('p o''brien', 0), ('J Smith', 0)"_s);
         }
         cAppSettings::instance().AppVersion = version::asNumber();
         UpgradeSchema();
         UpgradeSchema(); // nothing left to change the second time
         Db db(env.databaseFile());
-        QCOMPARE(db.scalar(QStringLiteral("SELECT IgnoreTrainer FROM Trainer WHERE TrainerName = 'P O''Brien'")).toInt(), 1);
-        QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM Trainer")).toInt(), 2);
-        QVERIFY(db.scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'TrainerByIgnore'")).isValid());
+        QCOMPARE(db.scalar(u"SELECT IgnoreTrainer FROM Trainer WHERE TrainerName = 'P O''Brien'"_s).toInt(), 1);
+        QCOMPARE(db.scalar(u"SELECT COUNT(*) FROM Trainer"_s).toInt(), 2);
+        QVERIFY(db.scalar(u"SELECT 1 FROM sqlite_master WHERE name = 'TrainerByIgnore'"_s).isValid());
     }
 
     // Meeting and race codes compare without case too; of two meetings whose codes differ only in
@@ -215,36 +217,36 @@ private slots:
         TestEnvironment env;
         {
             Db db(env.databaseFile(), false);
-            db.exec(QStringLiteral("CREATE TABLE Meeting (MeetingCode TEXT NOT NULL PRIMARY KEY, MeetingLevel TEXT)"));
-            db.exec(QStringLiteral("CREATE TABLE Race (MeetingCode TEXT NOT NULL, RaceCode TEXT, RaceNumber INTEGER)"));
-            db.exec(QStringLiteral("CREATE TABLE Noms (MeetingCode TEXT NOT NULL, RaceCode TEXT, Horse TEXT, "
-                                   "LastWeight REAL)"));
-            db.exec(QStringLiteral("CREATE TABLE Bookings (MeetingCode TEXT NOT NULL, RaceCode TEXT, Horse TEXT)"));
-            db.exec(QStringLiteral("INSERT INTO Meeting VALUES ('2512RAND', 'WGT'), ('2512rand', 'ACP'), "
-                                   "('2612MOON', 'NOM')"));
-            db.exec(QStringLiteral("INSERT INTO Race VALUES ('2512RAND', '1200 BM72', 1), ('2512rand', '1200 BM72', 1)"));
-            db.exec(QStringLiteral("INSERT INTO Noms VALUES ('2512RAND', '1200 BM72', 'OLD ONE', 56), "
-                                   "('2512rand', '1200 BM72', 'NEW ONE', 57), ('2612MOON', '1000 MDN', 'MOON', 0)"));
-            db.exec(QStringLiteral("INSERT INTO Bookings VALUES ('2512RAND', '1200 bm72', 'NEW ONE')"));
+            db.exec(u"CREATE TABLE Meeting (MeetingCode TEXT NOT NULL PRIMARY KEY, MeetingLevel TEXT)"_s);
+            db.exec(u"CREATE TABLE Race (MeetingCode TEXT NOT NULL, RaceCode TEXT, RaceNumber INTEGER)"_s);
+            db.exec(u"CREATE TABLE Noms (MeetingCode TEXT NOT NULL, RaceCode TEXT, Horse TEXT, "
+                                   "LastWeight REAL)"_s);
+            db.exec(u"CREATE TABLE Bookings (MeetingCode TEXT NOT NULL, RaceCode TEXT, Horse TEXT)"_s);
+            db.exec(u"INSERT INTO Meeting VALUES ('2512RAND', 'WGT'), ('2512rand', 'ACP'), "
+                                   "('2612MOON', 'NOM')"_s);
+            db.exec(u"INSERT INTO Race VALUES ('2512RAND', '1200 BM72', 1), ('2512rand', '1200 BM72', 1)"_s);
+            db.exec(u"INSERT INTO Noms VALUES ('2512RAND', '1200 BM72', 'OLD ONE', 56), "
+                                   "('2512rand', '1200 BM72', 'NEW ONE', 57), ('2612MOON', '1000 MDN', 'MOON', 0)"_s);
+            db.exec(u"INSERT INTO Bookings VALUES ('2512RAND', '1200 bm72', 'NEW ONE')"_s);
         }
         cAppSettings::instance().AppVersion = version::asNumber();
         UpgradeSchema();
         UpgradeSchema(); // nothing left to change the second time
         Db db(env.databaseFile());
-        QCOMPARE(db.scalar(QStringLiteral("SELECT group_concat(MeetingCode || ':' || MeetingLevel, ' ') FROM "
-                                          "(SELECT * FROM Meeting ORDER BY MeetingCode)")).toString(),
-                 QStringLiteral("2512rand:ACP 2612MOON:NOM"));
-        QCOMPARE(db.scalar(QStringLiteral("SELECT group_concat(Horse, ' ') FROM Noms WHERE MeetingCode = '2512RAND'"))
+        QCOMPARE(db.scalar(u"SELECT group_concat(MeetingCode || ':' || MeetingLevel, ' ') FROM "
+                                          "(SELECT * FROM Meeting ORDER BY MeetingCode)"_s).toString(),
+                 u"2512rand:ACP 2612MOON:NOM"_s);
+        QCOMPARE(db.scalar(u"SELECT group_concat(Horse, ' ') FROM Noms WHERE MeetingCode = '2512RAND'"_s)
                      .toString(),
-                 QStringLiteral("NEW ONE"));
-        QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM Race")).toInt(), 1);
-        QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM Bookings B JOIN Noms N ON N.MeetingCode = B.MeetingCode "
-                                          "AND N.RaceCode = B.RaceCode AND N.Horse = B.Horse")).toInt(), 1);
-        db.exec(QStringLiteral("INSERT INTO TrackAlias (Venue, TrackCode) VALUES ('Sportsbet-Ballarat', 'BALL')"));
-        QCOMPARE(db.scalar(QStringLiteral("SELECT TrackCode FROM TrackAlias WHERE Venue = 'SPORTSBET-BALLARAT'"))
+                 u"NEW ONE"_s);
+        QCOMPARE(db.scalar(u"SELECT COUNT(*) FROM Race"_s).toInt(), 1);
+        QCOMPARE(db.scalar(u"SELECT COUNT(*) FROM Bookings B JOIN Noms N ON N.MeetingCode = B.MeetingCode "
+                                          "AND N.RaceCode = B.RaceCode AND N.Horse = B.Horse"_s).toInt(), 1);
+        db.exec(u"INSERT INTO TrackAlias (Venue, TrackCode) VALUES ('Sportsbet-Ballarat', 'BALL')"_s);
+        QCOMPARE(db.scalar(u"SELECT TrackCode FROM TrackAlias WHERE Venue = 'SPORTSBET-BALLARAT'"_s)
                      .toString(),
-                 QStringLiteral("BALL"));
-        QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(LastStartWeight) FROM Noms")).toInt(), 0);
+                 u"BALL"_s);
+        QCOMPARE(db.scalar(u"SELECT COUNT(LastStartWeight) FROM Noms"_s).toInt(), 0);
     }
 
     void earlyErrorEndsTheUpgradeWithoutAdvancing()
@@ -253,7 +255,7 @@ private slots:
         env.createDatabase();
         {
             Db db(env.databaseFile());
-            db.exec(QStringLiteral("DROP TABLE Jockey"));
+            db.exec(u"DROP TABLE Jockey"_s);
         }
         cAppSettings::instance().AppVersion = 0;
         QVERIFY_THROWS_EXCEPTION(DbError, UpgradeSchema());
@@ -264,18 +266,18 @@ private slots:
     {
         TestEnvironment env;
         env.createDatabase();
-        makeLegacyLayout(env.databaseFile(), {QStringLiteral("Noms.W800400")});
+        makeLegacyLayout(env.databaseFile(), {u"Noms.W800400"_s});
         {
             // Makes the rebuild of Noms in the last step fail.
             Db db(env.databaseFile());
-            db.exec(QStringLiteral("CREATE TABLE Noms__rebuild (x)"));
+            db.exec(u"CREATE TABLE Noms__rebuild (x)"_s);
         }
         cAppSettings::instance().AppVersion = 2.56f;
         UpgradeSchema();
         QCOMPARE(cAppSettings::instance().AppVersion, version::asNumber());
         const QStringList present = presentColumns(env.databaseFile());
-        QVERIFY(present.contains(QStringLiteral("Noms.FormTrainer")));
-        QVERIFY(present.contains(QStringLiteral("Noms.RSecTime"))); // the step's second statement still ran
+        QVERIFY(present.contains(u"Noms.FormTrainer"_s));
+        QVERIFY(present.contains(u"Noms.RSecTime"_s)); // the step's second statement still ran
     }
 };
 

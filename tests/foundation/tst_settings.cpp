@@ -7,6 +7,8 @@
 #include <QSettings>
 #include <QTest>
 
+using namespace Qt::Literals::StringLiterals;
+
 class TestSettings : public QObject
 {
     Q_OBJECT
@@ -23,15 +25,15 @@ private slots:
         // The first save creates the store with every value, under the stored names.
         QVERIFY(s.SaveSettings());
         QSettings stored(env.settingsFile(), QSettings::IniFormat);
-        QCOMPARE(stored.value(QStringLiteral("Upgraded")).toString(), QStringLiteral("False"));
-        QVERIFY(stored.contains(QStringLiteral("CompanyName")));
-        QVERIFY(!stored.contains(QStringLiteral("AlreadyUpgraded")));
+        QCOMPARE(stored.value(u"Upgraded"_s).toString(), u"False"_s);
+        QVERIFY(stored.contains(u"CompanyName"_s));
+        QVERIFY(!stored.contains(u"AlreadyUpgraded"_s));
     }
 
     void emptyDataServerFallsBackToDefault()
     {
         TestEnvironment env;
-        QSettings(env.settingsFile(), QSettings::IniFormat).setValue(QStringLiteral("DataServer"), QString());
+        QSettings(env.settingsFile(), QSettings::IniFormat).setValue(u"DataServer"_s, QString());
         cAppSettings &s = cAppSettings::instance();
         s.reset();
         QVERIFY(s.LoadSettings());
@@ -57,11 +59,11 @@ private slots:
         QFile again(env.settingsFile());
         QVERIFY(again.open(QIODevice::ReadOnly));
         QCOMPARE(again.readAll(), before);
-        s.BackupPath = QStringLiteral("/elsewhere");
+        s.BackupPath = u"/elsewhere"_s;
         QVERIFY(s.SaveSettings());
         s.reset();
         QVERIFY(s.LoadSettings());
-        QCOMPARE(s.BackupPath, QStringLiteral("/elsewhere"));
+        QCOMPARE(s.BackupPath, u"/elsewhere"_s);
     }
 
     // One field of each kind, with the characters an INI file could mangle.
@@ -70,29 +72,29 @@ private slots:
         TestEnvironment env;
         cAppSettings &s = cAppSettings::instance();
         s.reset();
-        s.BackupPath = QStringLiteral("/backups");
-        s.DebugPath = QStringLiteral("/debug");
-        s.MainNomsWidth = QStringLiteral("120,,80");
+        s.BackupPath = u"/backups"_s;
+        s.DebugPath = u"/debug"_s;
+        s.MainNomsWidth = u"120,,80"_s;
         s.FrmTrainerWidth = -4;
         s.MainMax = true;
         s.AppVersion = 2.617f;
-        s.UserPass = QStringLiteral("p@ss|word,with=signs");
-        s.Companyname = QStringLiteral("O'Brien & Sons");
+        s.UserPass = u"p@ss|word,with=signs"_s;
+        s.Companyname = u"O'Brien & Sons"_s;
         QVERIFY(s.SaveSettings());
         QSettings stored(env.settingsFile(), QSettings::IniFormat);
-        QCOMPARE(stored.value(QStringLiteral("AppVersion")).toString(), QStringLiteral("2.617"));
-        QCOMPARE(stored.value(QStringLiteral("MainMax")).toString(), QStringLiteral("True"));
+        QCOMPARE(stored.value(u"AppVersion"_s).toString(), u"2.617"_s);
+        QCOMPARE(stored.value(u"MainMax"_s).toString(), u"True"_s);
 
         s.reset();
         QVERIFY(s.LoadSettings());
-        QCOMPARE(s.BackupPath, QStringLiteral("/backups"));
-        QCOMPARE(s.DebugPath, QStringLiteral("/debug"));
-        QCOMPARE(s.MainNomsWidth, QStringLiteral("120,,80"));
+        QCOMPARE(s.BackupPath, u"/backups"_s);
+        QCOMPARE(s.DebugPath, u"/debug"_s);
+        QCOMPARE(s.MainNomsWidth, u"120,,80"_s);
         QCOMPARE(s.FrmTrainerWidth, -4);
         QCOMPARE(s.MainMax, true);
         QCOMPARE(s.AppVersion, 2.617f);
-        QCOMPARE(s.UserPass, QStringLiteral("p@ss|word,with=signs"));
-        QCOMPARE(s.Companyname, QStringLiteral("O'Brien & Sons"));
+        QCOMPARE(s.UserPass, u"p@ss|word,with=signs"_s);
+        QCOMPARE(s.Companyname, u"O'Brien & Sons"_s);
     }
 
     void storedTextConverts_data()
@@ -129,23 +131,23 @@ private slots:
         {
             QSettings file(env.settingsFile(), QSettings::IniFormat);
             file.setValue(name, stored);
-            file.setValue(QStringLiteral("UserName"), QStringLiteral("after the failure"));
+            file.setValue(u"UserName"_s, u"after the failure"_s);
         }
         cAppSettings &s = cAppSettings::instance();
         s.reset();
         QCOMPARE(s.LoadSettings(), loads);
         QString actual;
-        if (name == QLatin1String("MainMax"))
-            actual = s.MainMax ? QStringLiteral("true") : QStringLiteral("false");
-        else if (name == QLatin1String("MainLeft"))
+        if (name == "MainMax"_L1)
+            actual = s.MainMax ? u"true"_s : u"false"_s;
+        else if (name == "MainLeft"_L1)
             actual = QString::number(s.MainLeft);
-        else if (name == QLatin1String("ExtChgVal1"))
+        else if (name == "ExtChgVal1"_L1)
             actual = QString::number(s.ExtChgVal1.wholeCents());
         else
             actual = QString::number(s.AppVersion, 'g', 6);
         QCOMPARE(actual, expected);
         // A value that cannot be read costs no other value.
-        QCOMPARE(s.UserName, QStringLiteral("after the failure"));
+        QCOMPARE(s.UserName, u"after the failure"_s);
         // The program still starts with usable hosts.
         QVERIFY(!s.RacingHost.isEmpty());
     }
@@ -189,12 +191,12 @@ private slots:
         s.reset();
         QVERIFY(!s.LoadSettings());
         QVERIFY(!s.wasRead(name));
-        QCOMPARE(s.UserName, QStringLiteral("Ms Zoë O'Hare"));
-        QCOMPARE(s.Companyname, QStringLiteral("O'Brien & Sons Racing"));
-        QCOMPARE(s.DefaultState, QStringLiteral("XA"));
+        QCOMPARE(s.UserName, u"Ms Zoë O'Hare"_s);
+        QCOMPARE(s.Companyname, u"O'Brien & Sons Racing"_s);
+        QCOMPARE(s.DefaultState, u"XA"_s);
         QVERIFY(s.AlwCalcWeights);
         QCOMPARE(dialogs.messages.size(), 1);
-        QVERIFY(dialogs.messages.first().text.contains(name + QStringLiteral("=\"") + stored + u'"'));
+        QVERIFY(dialogs.messages.first().text.contains(name + u"=\""_s + stored + u'"'));
         // The start-up loads the settings again: the agent is told once.
         QVERIFY(!s.LoadSettings());
         QCOMPARE(dialogs.messages.size(), 1);
@@ -206,10 +208,10 @@ private slots:
         };
         QVERIFY(s.SaveSettings());
         QCOMPARE(storedText(name), stored);
-        QCOMPARE(storedText(QStringLiteral("UserPass")), QStringLiteral("pa|ss"));
-        QCOMPARE(storedText(QStringLiteral("ABN")), QStringLiteral("51-824-753-556"));
-        if (name != QLatin1String("NextInvoiceNumber"))
-            QCOMPARE(storedText(QStringLiteral("NextInvoiceNumber")), QStringLiteral("57"));
+        QCOMPARE(storedText(u"UserPass"_s), u"pa|ss"_s);
+        QCOMPARE(storedText(u"ABN"_s), u"51-824-753-556"_s);
+        if (name != "NextInvoiceNumber"_L1)
+            QCOMPARE(storedText(u"NextInvoiceNumber"_s), u"57"_s);
         // Once the program gives the field a value, that value is stored.
         QVERIFY(s.setFromText(name, assigned));
         QVERIFY(s.SaveSettings());
@@ -247,13 +249,13 @@ private slots:
     {
         TestEnvironment env;
         // A folder where the settings file should be: nothing can be written there.
-        const QString blocked = env.root() + QStringLiteral("/blocked");
-        QDir().mkpath(blocked + QStringLiteral("/AppSettings.conf"));
-        qputenv("OSTREVAN_SETTINGS", (blocked + QStringLiteral("/AppSettings.conf")).toLocal8Bit());
+        const QString blocked = env.root() + u"/blocked"_s;
+        QDir().mkpath(blocked + u"/AppSettings.conf"_s);
+        qputenv("OSTREVAN_SETTINGS", (blocked + u"/AppSettings.conf"_s).toLocal8Bit());
         cAppSettings &s = cAppSettings::instance();
-        s.UserName = QStringLiteral("someone");
+        s.UserName = u"someone"_s;
         QVERIFY(!s.SaveSettings());
-        QCOMPARE(s.UserName, QStringLiteral("someone"));
+        QCOMPARE(s.UserName, u"someone"_s);
     }
 
     void commaListWrittenByHandReadsAsText()
@@ -266,17 +268,17 @@ private slots:
         cAppSettings &s = cAppSettings::instance();
         s.reset();
         QVERIFY(s.LoadSettings());
-        QCOMPARE(s.MainNomsOrder, QStringLiteral("1,3,2"));
-        QCOMPARE(s.MainTrainerWidth, QStringLiteral("120,,80"));
+        QCOMPARE(s.MainNomsOrder, u"1,3,2"_s);
+        QCOMPARE(s.MainTrainerWidth, u"120,,80"_s);
     }
 
     void defaultStateBlankIsVic()
     {
         cAppSettings s;
-        s.DefaultState = QStringLiteral("   ");
-        QCOMPARE(s.effectiveDefaultState(), QStringLiteral("VIC"));
-        s.DefaultState = QStringLiteral("WA");
-        QCOMPARE(s.effectiveDefaultState(), QStringLiteral("WA"));
+        s.DefaultState = u"   "_s;
+        QCOMPARE(s.effectiveDefaultState(), u"VIC"_s);
+        s.DefaultState = u"WA"_s;
+        QCOMPARE(s.effectiveDefaultState(), u"WA"_s);
     }
 };
 

@@ -157,7 +157,7 @@ private slots:
         cAppSettings::instance().SaveSettings();
         auto cli = [this](const QStringList &arguments, QByteArray *output) {
             QByteArray errors;
-            const int status = runTool(QStringLiteral(OSTREVAN_CLI_PATH),
+            const int status = runTool(QString::fromUtf8(OSTREVAN_CLI_PATH),
                                        QStringList{u"--settings"_s, m_env->settingsFile(), u"--answer"_s, u"yes"_s}
                                            + arguments,
                                        {}, output, &errors);
@@ -393,7 +393,7 @@ private slots:
                     "('2512RAND', 'SUPER STAR (NZ)', 'Jock', 'Planned')"_s);
         }
         QByteArray output, errors;
-        const int status = runTool(QStringLiteral(OSTREVAN_CLI_PATH),
+        const int status = runTool(QString::fromUtf8(OSTREVAN_CLI_PATH),
                                    {u"--settings"_s, m_env->settingsFile(), u"--answer"_s, u"yes"_s,
                                     u"load-fields"_s, fields(u"2512RAND.DGA"_s), m_env->root() + u"/1111NONE.DGN"_s},
                                    {}, &output, &errors);
@@ -406,7 +406,7 @@ private slots:
         QCOMPARE(count(u"SELECT COUNT(*) FROM Bookings"_s), 1);
 
         // The default answer keeps the acceptances: the weights are left out, and that is no failure.
-        QCOMPARE(runTool(QStringLiteral(OSTREVAN_CLI_PATH),
+        QCOMPARE(runTool(QString::fromUtf8(OSTREVAN_CLI_PATH),
                          {u"--settings"_s, m_env->settingsFile(), u"load-fields"_s, fields(u"2512RAND.DGW"_s)}, {},
                          &output, &errors),
                  0);

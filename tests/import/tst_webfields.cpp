@@ -318,7 +318,7 @@ private slots:
         QProcess cli; // the pages are served by this process: its events keep running while the command waits
         // The calendar's form of the date and the ISO form make the same meeting; a date that is none is refused.
         for (const QString &date : {u"24/May/25"_s, u"2025-05-24"_s, u"2025-13-45"_s}) {
-            cli.start(QStringLiteral(OSTREVAN_CLI_PATH),
+            cli.start(QString::fromUtf8(OSTREVAN_CLI_PATH),
                       {u"download"_s, u"VIC"_s, date, u"Caulfield"_s, kLive, u"Acceptances"_s});
             QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 30000);
             const bool isDate = date != "2025-13-45"_L1;
@@ -330,11 +330,11 @@ private slots:
         QCOMPARE(rows(u"SELECT MeetingCode, MeetingDate FROM Meeting"_s), u"2405CAUL|2025-05-24"_s);
         for (const QStringList &arguments : {QStringList{u"track-alias"_s, u"Sportsbet-Ballarat"_s, u"BALL"_s},
                                              QStringList{u"track-alias"_s}}) {
-            cli.start(QStringLiteral(OSTREVAN_CLI_PATH), arguments);
+            cli.start(QString::fromUtf8(OSTREVAN_CLI_PATH), arguments);
             QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 30000);
             QCOMPARE(cli.readAllStandardOutput(), QByteArray("Sportsbet-Ballarat\tBALL\n"));
         }
-        cli.start(QStringLiteral(OSTREVAN_CLI_PATH), {u"calendar"_s, u"VIC"_s});
+        cli.start(QString::fromUtf8(OSTREVAN_CLI_PATH), {u"calendar"_s, u"VIC"_s});
         QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 30000);
         QCOMPARE(cli.readAllStandardOutput().count('\t'), 6);
     }

@@ -441,7 +441,7 @@ void TestJockeyInvoice::cliNumbersNeverRepeat()
         if (run.withPdf)
             arguments << u"--pdf"_s << pdf;
         QProcess cli;
-        cli.start(QStringLiteral(OSTREVAN_CLI_PATH), arguments);
+        cli.start(QString::fromUtf8(OSTREVAN_CLI_PATH), arguments);
         QVERIFY(cli.waitForFinished(60000));
         QCOMPARE(cli.exitCode(), 0);
         const QString out = QString::fromUtf8(cli.readAllStandardOutput());

@@ -67,7 +67,7 @@ void TestUserGuide::showsEveryPictureOfTheGuide()
     QTemporaryDir root;
     const QDir shared(root.filePath(u"share/ostrevan"_s));
     QVERIFY(QDir().mkpath(shared.filePath(u"guide"_s)));
-    const QDir docs(QStringLiteral(OSTREVAN_DOCS_DIR));
+    const QDir docs(QString::fromUtf8(OSTREVAN_DOCS_DIR));
     QVERIFY(QFile::copy(docs.filePath(u"guide.md"_s), shared.filePath(u"guide.md"_s)));
     const QStringList pictures = QDir(docs.filePath(u"guide"_s)).entryList({u"*.png"_s}, QDir::Files, QDir::Name);
     QVERIFY(!pictures.isEmpty());

@@ -52,7 +52,7 @@ void TestRaceCli::commands()
     environment.insert(u"OSTREVAN_HOME"_s, env.programFolder());
     environment.remove(u"OSTREVAN_SETTINGS"_s);
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(OSTREVAN_CLI_PATH), QStringList{u"--settings"_s, env.settingsFile()} + arguments);
+    process.start(QString::fromUtf8(OSTREVAN_CLI_PATH), QStringList{u"--settings"_s, env.settingsFile()} + arguments);
     QVERIFY(process.waitForFinished(60000));
     QTEST(process.exitCode(), "status");
     QFETCH(QString, out);

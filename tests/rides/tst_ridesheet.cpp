@@ -75,7 +75,7 @@ struct Cli {
 Cli runCli(const QStringList &arguments)
 {
     QProcess process;
-    process.start(QStringLiteral(OSTREVAN_CLI_PATH), arguments);
+    process.start(QString::fromUtf8(OSTREVAN_CLI_PATH), arguments);
     process.waitForFinished(60000);
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts)};
 }

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QWidget>
 
+using namespace Qt::Literals::StringLiterals;
+
 // The Alt+letter keys a window offers (buttons, group boxes, labels with a buddy, its menu bar's
 // menus), each as "letter: caption"; two captions on one letter means neither key works.
 inline QStringList duplicateAccelerators(const QWidget *window)
@@ -38,7 +40,7 @@ inline QStringList duplicateAccelerators(const QWidget *window)
     for (const QChar letter : byLetter.uniqueKeys()) {
         const QStringList captions = byLetter.values(letter);
         if (captions.size() > 1)
-            clashes << QString(letter) + QStringLiteral(": ") + captions.join(QStringLiteral(", "));
+            clashes << QString(letter) + u": "_s + captions.join(u", "_s);
     }
     return clashes;
 }

@@ -8,37 +8,39 @@
 #include <QTcpSocket>
 #include <QThread>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
-const QString kServer = QStringLiteral(OSTREVAN_DATASERVER_PATH);
+const QString kServer = QString::fromUtf8(OSTREVAN_DATASERVER_PATH);
 const char *kTables[] = {"WORKRACE", "RACEMAST", "HORSMAST", "MEETMAST", "Track", "RaceShortCode"};
 } // namespace
 
 QString DataServerProcess::admin(const QStringList &arguments, const QByteArray &input)
 {
     QProcess process;
-    process.start(kServer, arguments + QStringList{QStringLiteral("--db"), m_dbFile});
+    process.start(kServer, arguments + QStringList{u"--db"_s, m_dbFile});
     if (!process.waitForStarted(10000))
-        return QStringLiteral("cannot start ") + kServer;
+        return u"cannot start "_s + kServer;
     if (!input.isEmpty())
         process.write(input);
     process.closeWriteChannel();
     if (!process.waitForFinished(600000))
-        return QStringLiteral("%1 did not finish").arg(arguments.join(QLatin1Char(' ')));
+        return u"%1 did not finish"_s.arg(arguments.join(u' '));
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return arguments.join(QLatin1Char(' ')) + QStringLiteral(": ") + QString::fromLocal8Bit(process.readAllStandardError());
+        return arguments.join(u' ') + u": "_s + QString::fromLocal8Bit(process.readAllStandardError());
     return {};
 }
 
 QString DataServerProcess::build(const QString &csvFolder, const QString &user, const QString &password)
 {
-    QString failure = admin({QStringLiteral("init")});
+    QString failure = admin({u"init"_s});
     for (const char *table : kTables) {
-        const QString csv = csvFolder + QLatin1Char('/') + QLatin1String(table) + QStringLiteral(".csv");
+        const QString csv = csvFolder + u'/' + QLatin1String(table) + u".csv"_s;
         if (failure.isEmpty() && QFileInfo::exists(csv))
-            failure = admin({QStringLiteral("import"), QLatin1String(table), csv});
+            failure = admin({u"import"_s, QLatin1String(table), csv});
     }
     if (failure.isEmpty())
-        failure = admin({QStringLiteral("add-user"), user}, password.toUtf8() + '\n');
+        failure = admin({u"add-user"_s, user}, password.toUtf8() + '\n');
     return failure;
 }
 
@@ -51,9 +53,9 @@ quint16 DataServerProcess::freePort()
 
 QString DataServerProcess::logFile() const
 {
-    if (m_dbFile.startsWith(QStringLiteral("mariadb://")))
-        return QDir::temp().filePath(QStringLiteral("ostrevan-dataserver-%1-%2.log").arg(m_port).arg(quintptr(this)));
-    return m_dbFile + QStringLiteral(".%1-%2.log").arg(m_port).arg(quintptr(this));
+    if (m_dbFile.startsWith(u"mariadb://"_s))
+        return QDir::temp().filePath(u"ostrevan-dataserver-%1-%2.log"_s.arg(m_port).arg(quintptr(this)));
+    return m_dbFile + u".%1-%2.log"_s.arg(m_port).arg(quintptr(this));
 }
 
 QByteArray DataServerProcess::log() const
@@ -66,8 +68,8 @@ bool DataServerProcess::start(const QStringList &extraOptions, quint16 port)
 {
     m_port = port ? port : freePort();
     m_process.setStandardErrorFile(logFile());
-    m_process.start(kServer, QStringList{QStringLiteral("serve"), QStringLiteral("--db"), m_dbFile,
-                                         QStringLiteral("--listen"), host()} + extraOptions);
+    m_process.start(kServer, QStringList{u"serve"_s, u"--db"_s, m_dbFile,
+                                         u"--listen"_s, host()} + extraOptions);
     if (!m_process.waitForStarted(10000))
         return false;
     // Ready once it says so: another server may already answer on a shared port.

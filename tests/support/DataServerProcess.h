@@ -3,6 +3,8 @@
 #include <QProcess>
 #include <QString>
 
+using namespace Qt::Literals::StringLiterals;
+
 // The real data server on a free loopback port, over a database built from CSV files.
 class DataServerProcess
 {
@@ -28,7 +30,7 @@ public:
     qint64 pid() const { return m_process.processId(); }
 
     quint16 port() const { return m_port; }
-    QString host() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+    QString host() const { return u"127.0.0.1:%1"_s.arg(m_port); }
     const QString &dbFile() const { return m_dbFile; }
 
     static quint16 freePort();

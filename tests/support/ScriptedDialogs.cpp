@@ -1,5 +1,7 @@
 #include "ScriptedDialogs.h"
 
+using namespace Qt::Literals::StringLiterals;
+
 ScriptedDialogs::ScriptedDialogs()
 {
     UserDialogs::setInstance(this);
@@ -68,6 +70,6 @@ QStringList ScriptedDialogs::shown() const
 {
     QStringList lines;
     for (const Message &message : messages)
-        lines << message.title + QLatin1Char('|') + message.text;
+        lines << message.title + u'|' + message.text;
     return lines;
 }

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QSqlRecord>
 
+using namespace Qt::Literals::StringLiterals;
+
 TestEnvironment::TestEnvironment()
 {
     Q_ASSERT(m_dir.isValid());
@@ -32,7 +34,7 @@ void TestEnvironment::createDatabase() const
 
 QString TestEnvironment::fixture(const QString &relative)
 {
-    return QStringLiteral(OSTREVAN_FIXTURES_DIR "/") + relative;
+    return QString::fromUtf8(OSTREVAN_FIXTURES_DIR "/") + relative;
 }
 
 QStringList queryRows(const QString &sql, const QVariantList &values)
@@ -43,7 +45,7 @@ QStringList queryRows(const QString &sql, const QVariantList &values)
         QStringList fields;
         for (int i = 0; i < query.query.record().count(); ++i)
             fields << query.value(i).toString();
-        rows << fields.join(QLatin1Char('|'));
+        rows << fields.join(u'|');
     }
     return rows;
 }

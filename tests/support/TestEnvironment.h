@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QVariantList>
 
+using namespace Qt::Literals::StringLiterals;
+
 // Isolates a test from the user's settings, program folder and database: a temporary
 // settings file (OSTREVAN_SETTINGS), program folder (OSTREVAN_HOME) and database folder.
 // The settings record is reset; DBPath points at the database folder.
@@ -16,10 +18,10 @@ public:
     ~TestEnvironment();
 
     QString root() const { return m_dir.path(); }
-    QString settingsFile() const { return m_dir.filePath(QStringLiteral("AppSettings.conf")); }
-    QString programFolder() const { return m_dir.filePath(QStringLiteral("home")); }
-    QString dataFolder() const { return m_dir.filePath(QStringLiteral("data")); }
-    QString databaseFile() const { return dataFolder() + QStringLiteral("/Kelbrin.mdb"); }
+    QString settingsFile() const { return m_dir.filePath(u"AppSettings.conf"_s); }
+    QString programFolder() const { return m_dir.filePath(u"home"_s); }
+    QString dataFolder() const { return m_dir.filePath(u"data"_s); }
+    QString databaseFile() const { return dataFolder() + u"/Kelbrin.mdb"_s; }
 
     // Creates a new database in the data folder (the delivered layout).
     void createDatabase() const;

@@ -4,6 +4,8 @@
 
 #include <QList>
 
+using namespace Qt::Literals::StringLiterals;
+
 // A grid over plain rows that keeps everything the booking operations may change, so tests
 // can compare whole rows before and after. Laid out as the nominations list ("grdNoms": meeting 1,
 // horse 4, jockey 10, race code 11, state 13) or the runners grid (jockey 14, state 16).
@@ -27,13 +29,13 @@ public:
 
     BookingColumns bookingColumns() const override
     {
-        if (m_name == QLatin1String("grdNoms"))
+        if (m_name == "grdNoms"_L1)
             return {4, 10, 13, {}, 0};
         return {4, 14, 16, {15, 17, 19}, 20};
     }
     Nomination nominationOfRow(int row) const override
     {
-        const QString race = m_name == QLatin1String("grdNoms") ? cellText(row, 11) : raceCode;
+        const QString race = m_name == "grdNoms"_L1 ? cellText(row, 11) : raceCode;
         return {cellText(row, 1), race, cellText(row, 4), trainer};
     }
     int columnCount() const override { return m_columns; }

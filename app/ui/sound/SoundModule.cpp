@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QUrl>
 
+using namespace Qt::Literals::StringLiterals;
+
 extern "C" {
 
 // Plays a compiled-in sound (":/sounds/..."); false where the machine has no audio device.
@@ -16,7 +18,7 @@ Q_DECL_EXPORT bool ostrevanPlaySound(const QString &resourcePath, bool async)
     if (QMediaDevices::audioOutputs().isEmpty())
         return false;
     auto *effect = new QSoundEffect(QCoreApplication::instance());
-    effect->setSource(QUrl(QStringLiteral("qrc") + resourcePath));
+    effect->setSource(QUrl(u"qrc"_s + resourcePath));
     QObject::connect(effect, &QSoundEffect::playingChanged, effect, [effect] {
         if (!effect->isPlaying())
             effect->deleteLater();

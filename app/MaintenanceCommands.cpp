@@ -115,14 +115,15 @@ bool restoreBackup(const backups::Backup &backup)
     const QString when = backup.time.toString(u"ddd d MMM yyyy HH:mm"_s);
     QString contents;
     if (backup.meetings >= 0)
-        contents = u" (%1 meetings, %2 bookings)"_s.arg(english.toString(backup.meetings), english.toString(backup.bookings));
+        contents =
+            u" (%1 meetings, %2 bookings)"_s.arg(english.toString(backup.meetings), english.toString(backup.bookings));
     if (!dialogs.askYesNo(QLatin1String(kRestoreTitle),
                           u"Restore the backup of %1%2?\r\rThe database as it is now is kept as a backup first."_s.arg(
                               when, contents)))
         return false;
     try {
-        const QString kept = backups::restore(backup.file, databaseFilePath(), backups::folder(),
-                                              Clock::instance().now());
+        const QString kept =
+            backups::restore(backup.file, databaseFilePath(), backups::folder(), Clock::instance().now());
         QString text = u"The backup of %1 is restored."_s.arg(when);
         if (!kept.isEmpty())
             text += u" The database it replaced is kept as "_s + QFileInfo(kept).fileName() + u'.';
@@ -164,8 +165,10 @@ bool removeUnwantedData()
         Db db = OpenDb();
         Transaction transaction(db);
         db.exec(u"DELETE FROM Meeting WHERE NOT DisplayMeeting"_s);
-        db.exec(u"DELETE FROM Noms WHERE NOT EXISTS (SELECT 1 FROM Meeting WHERE Meeting.MeetingCode = Noms.MeetingCode)"_s);
-        db.exec(u"DELETE FROM Race WHERE NOT EXISTS (SELECT 1 FROM Meeting WHERE Meeting.MeetingCode = Race.MeetingCode)"_s);
+        db.exec(
+            u"DELETE FROM Noms WHERE NOT EXISTS (SELECT 1 FROM Meeting WHERE Meeting.MeetingCode = Noms.MeetingCode)"_s);
+        db.exec(
+            u"DELETE FROM Race WHERE NOT EXISTS (SELECT 1 FROM Meeting WHERE Meeting.MeetingCode = Race.MeetingCode)"_s);
         transaction.commit();
     }
     dialogs.information(u"Process Successfull"_s, u"All Non Current data has been Removed successfully"_s);

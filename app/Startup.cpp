@@ -1,11 +1,11 @@
 #include "Startup.h"
 
+#include "StartupMigration.h"
 #include "bookings/BookingHistory.h"
 #include "bookings/FieldChangeLog.h"
 #include "core/Clock.h"
-#include "core/Paths.h"
 #include "core/PasswordStore.h"
-#include "StartupMigration.h"
+#include "core/Paths.h"
 #include "core/StatusSink.h"
 #include "core/UserDialogs.h"
 #include "core/cAppSettings.h"
@@ -84,10 +84,9 @@ void loadForSplash()
             settings.SaveSettings();
         } catch (const DbError &error) {
             // Left unflagged so that the next start tries again; the current database is untouched.
-            UserDialogs::instance().critical(u"Error"_s,
-                                             u"The previous installation's database could not be "
-                                                            "taken over: "_s
-                                                 + error.message());
+            UserDialogs::instance().critical(u"Error"_s, u"The previous installation's database could not be "
+                                                         "taken over: "_s +
+                                                             error.message());
         }
     }
 }
@@ -142,8 +141,7 @@ Outcome prepareDatabase()
     } catch (const DbError &error) {
         // AppVersion stays where it was, so the upgrade is tried again at the next start.
         UserDialogs::instance().critical(u"Error"_s,
-                                         u"The database could not be brought up to date: "_s
-                                             + error.message());
+                                         u"The database could not be brought up to date: "_s + error.message());
     }
     return Outcome::Ready;
 }

@@ -14,8 +14,8 @@ void loadForSplash();
 
 enum class Outcome {
     Ready,
-    NoDatabase,     // the agent cancelled the database dialog or chose a missing file
-    CompactFailed,  // the critical message was shown
+    NoDatabase,    // the agent cancelled the database dialog or chose a missing file
+    CompactFailed, // the critical message was shown
 };
 
 // The main window's data steps, in order: settings, locating the database and compacting it when

@@ -42,10 +42,8 @@ void runStartupMigration()
         old.exec(u"ATTACH DATABASE ? AS cur"_s, {databaseFilePath()});
         Transaction transaction(old);
         // Trainers of the new installation that the old one lacks; old rows are never changed.
-        const QStringList wanted = {u"TrainerName"_s, u"TrainerLocation"_s,
-                                    u"TrainerMobile"_s, u"TrainerType"_s,
-                                    u"Phone"_s, u"TrainerComments"_s,
-                                    u"IgnoreTrainer"_s};
+        const QStringList wanted = {u"TrainerName"_s, u"TrainerLocation"_s, u"TrainerMobile"_s, u"TrainerType"_s,
+                                    u"Phone"_s,       u"TrainerComments"_s, u"IgnoreTrainer"_s};
         const QSet<QString> oldColumns = columnsOf(old, u"main"_s, u"Trainer"_s);
         const QSet<QString> newColumns = columnsOf(old, u"cur"_s, u"Trainer"_s);
         QStringList shared;
@@ -55,15 +53,15 @@ void runStartupMigration()
         if (shared.contains(u"TrainerName"_s)) {
             const QString list = shared.join(u", "_s);
             old.exec(u"INSERT INTO main.Trainer (%1) SELECT %1 FROM cur.Trainer C "
-                                    "WHERE IFNULL(C.TrainerName, '') <> '' AND NOT EXISTS "
-                                    "(SELECT 1 FROM main.Trainer O WHERE O.TrainerName = C.TrainerName COLLATE NOCASE)"_s
-                         .arg(list));
+                     "WHERE IFNULL(C.TrainerName, '') <> '' AND NOT EXISTS "
+                     "(SELECT 1 FROM main.Trainer O WHERE O.TrainerName = C.TrainerName COLLATE NOCASE)"_s.arg(list));
         }
         if (!old.scalar(u"SELECT 1 FROM main.sqlite_master WHERE type = 'table' AND name = 'BookRate'"_s).isValid()) {
             for (const QString &statement : schema::createStatements())
                 if (statement.startsWith("CREATE TABLE BookRate"_L1))
                     old.exec(statement);
-            old.exec(u"INSERT INTO main.BookRate SELECT State, RaceType, DateEffective, BookingRate FROM cur.BookRate"_s);
+            old.exec(
+                u"INSERT INTO main.BookRate SELECT State, RaceType, DateEffective, BookingRate FROM cur.BookRate"_s);
         }
         transaction.commit();
         old.exec(u"DETACH DATABASE cur"_s);

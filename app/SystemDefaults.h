@@ -12,9 +12,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace systemdefaults {
 
 inline const QString kEmptyAbn = u"__-___-___-___"_s;
-inline const QString kStates[] = {u"VIC"_s, u"QLD"_s, u"NSW"_s,
-                                  u"TAS"_s, u"SA"_s,  u"WA"_s,
-                                  u"NT"_s,  u"ACT"_s};
+inline const QString kStates[] = {u"VIC"_s, u"QLD"_s, u"NSW"_s, u"TAS"_s, u"SA"_s, u"WA"_s, u"NT"_s, u"ACT"_s};
 
 struct Values {
     QString dbPath;

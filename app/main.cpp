@@ -1,8 +1,8 @@
+#include "app/Startup.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/SoundPlayer.h"
 #include "app/ui/SplashWindow.h"
 #include "app/ui/WidgetDialogs.h"
-#include "app/Startup.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -72,8 +72,8 @@ void append(Db &db, const std::optional<Booking> &before, const std::optional<Bo
             "StateBefore, StateAfter, ConfirmedBefore, ConfirmedAfter, Source) "
             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
             {Clock::instance().now().toString(u"yyyy-MM-dd HH:mm:ss"_s), now.meetingCode, now.raceCode, now.horse,
-             now.trainer, text(before, &Booking::jockey), text(after, &Booking::jockey),
-             text(before, &Booking::state), text(after, &Booking::state),
+             now.trainer, text(before, &Booking::jockey), text(after, &Booking::jockey), text(before, &Booking::state),
+             text(after, &Booking::state),
              confirmedValue(before ? std::optional<bool>(before->confirmed) : std::nullopt),
              confirmedValue(after ? std::optional<bool>(after->confirmed) : std::nullopt), sourceText(source)});
 }
@@ -120,10 +120,10 @@ QList<Entry> entries(const Filter &filter)
     QueryResult result = OpenQuery(sql, values);
     while (result.next()) {
         const QSqlQuery &q = result.query;
-        found << Entry{q.value(0).toLongLong(),   q.value(1).toString(),  q.value(2).toString(),
-                       q.value(3).toString(),     q.value(4).toString(),  q.value(5).toString(),
-                       q.value(6).toString(),     q.value(7).toString(),  q.value(8).toString(),
-                       q.value(9).toString(),     confirmedOf(q.value(10)), confirmedOf(q.value(11)),
+        found << Entry{q.value(0).toLongLong(), q.value(1).toString(),    q.value(2).toString(),
+                       q.value(3).toString(),   q.value(4).toString(),    q.value(5).toString(),
+                       q.value(6).toString(),   q.value(7).toString(),    q.value(8).toString(),
+                       q.value(9).toString(),   confirmedOf(q.value(10)), confirmedOf(q.value(11)),
                        q.value(12).toString()};
     }
     return found;

@@ -5,10 +5,10 @@
 #include "BookingUndo.h"
 #include "DoubleBooking.h"
 #include "ListRows.h"
-#include "roster/StoredColor.h"
 #include "core/UserDialogs.h"
 #include "db/Database.h"
 #include "roster/RiderName.h"
+#include "roster/StoredColor.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -77,7 +77,8 @@ namespace {
 QList<Booking> bookingsWhere(Db &db, const QString &condition, const QVariantList &values)
 {
     QSqlQuery query = db.exec(u"SELECT rowid, MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, "
-                              "Confirmed FROM Bookings WHERE "_s + condition + u" ORDER BY rowid"_s,
+                              "Confirmed FROM Bookings WHERE "_s +
+                                  condition + u" ORDER BY rowid"_s,
                               values);
     QList<Booking> found;
     while (query.next())
@@ -97,8 +98,9 @@ std::optional<Booking> findBooking(Db &db, const QString &meetingCode, const QSt
 
 std::optional<Booking> findBookingOf(Db &db, const QString &meetingCode, const QString &horse, const QString &jockey)
 {
-    const QList<Booking> found = bookingsWhere(db, u"MeetingCode = ? AND Horse = ? AND TRIM(Jockey) = ? COLLATE NOCASE"_s,
-                                               {meetingCode, horse, jockey.trimmed()});
+    const QList<Booking> found =
+        bookingsWhere(db, u"MeetingCode = ? AND Horse = ? AND TRIM(Jockey) = ? COLLATE NOCASE"_s,
+                      {meetingCode, horse, jockey.trimmed()});
     return found.isEmpty() ? std::nullopt : std::optional<Booking>(found.first());
 }
 
@@ -313,11 +315,12 @@ void FollowNominationRaceCodes(Db &db, const QString &meetingCode)
     const bookinghistory::SourceScope reload(bookinghistory::Source::FieldReload);
     const QString nominated = u"(SELECT N.RaceCode FROM Noms N WHERE N.MeetingCode = Bookings.MeetingCode "
                               "AND N.Horse = Bookings.Horse ORDER BY N.RaceNumber LIMIT 1)"_s;
-    QSqlQuery moved = db.exec(u"SELECT rowid, "_s + nominated + u" FROM Bookings WHERE MeetingCode = ? "
-                              "AND EXISTS (SELECT 1 FROM Noms N WHERE N.MeetingCode = Bookings.MeetingCode "
-                              "AND N.Horse = Bookings.Horse) AND NOT EXISTS (SELECT 1 FROM Noms N WHERE "
-                              "N.MeetingCode = Bookings.MeetingCode AND N.Horse = Bookings.Horse "
-                              "AND N.RaceCode = Bookings.RaceCode)"_s,
+    QSqlQuery moved = db.exec(u"SELECT rowid, "_s + nominated +
+                                  u" FROM Bookings WHERE MeetingCode = ? "
+                                  "AND EXISTS (SELECT 1 FROM Noms N WHERE N.MeetingCode = Bookings.MeetingCode "
+                                  "AND N.Horse = Bookings.Horse) AND NOT EXISTS (SELECT 1 FROM Noms N WHERE "
+                                  "N.MeetingCode = Bookings.MeetingCode AND N.Horse = Bookings.Horse "
+                                  "AND N.RaceCode = Bookings.RaceCode)"_s,
                               {meetingCode});
     QHash<qint64, QString> raceCodes;
     while (moved.next())

@@ -1,8 +1,8 @@
 #include "BookingPickLists.h"
 
 #include "BookingOperations.h"
-#include "roster/StoredColor.h"
 #include "db/Database.h"
+#include "roster/StoredColor.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -29,9 +29,8 @@ QStringList jockeyComboItems(const QList<JockeyPickItem> &jockeys)
 
 QStringList LoadRaceTypes(const QString &meetType)
 {
-    const QString sql = meetType == "M"_L1
-        ? u"SELECT RaceType FROM RaceType WHERE MetroOrder > 0 ORDER BY MetroOrder"_s
-        : u"SELECT RaceType FROM RaceType WHERE ProvOrder > 0 ORDER BY ProvOrder"_s;
+    const QString sql = meetType == "M"_L1 ? u"SELECT RaceType FROM RaceType WHERE MetroOrder > 0 ORDER BY MetroOrder"_s
+                                           : u"SELECT RaceType FROM RaceType WHERE ProvOrder > 0 ORDER BY ProvOrder"_s;
     QStringList types;
     QueryResult rows = OpenQuery(sql);
     while (rows.next())

@@ -62,8 +62,7 @@ QString horsesOf(const QList<BookingUndo::Change> &changes)
 
 BookingUndo::BookingUndo(Reader reader, Writer writer, QObject *parent)
     : QObject(parent), m_reader(std::move(reader)), m_writer(std::move(writer))
-{
-}
+{}
 
 BookingUndo &BookingUndo::session()
 {
@@ -156,10 +155,9 @@ bool BookingUndo::apply(const QList<Change> &changes, bool undoing)
     }
     const QString verb = undoing ? u"Undo"_s : u"Redo"_s;
     if (!changedSince.isEmpty() &&
-        !UserDialogs::instance().askYesNo(verb,
-                                          u"The booking has been changed since: "_s + changedSince.join(u' ') +
-                                              u"\r%1 anyway?"_s.arg(verb),
-                                          UserDialogs::Icon::Question, UserDialogs::Answer::No))
+        !UserDialogs::instance().askYesNo(
+            verb, u"The booking has been changed since: "_s + changedSince.join(u' ') + u"\r%1 anyway?"_s.arg(verb),
+            UserDialogs::Icon::Question, UserDialogs::Answer::No))
         return false;
 
     const bookinghistory::SourceScope source(bookinghistory::Source::Undo);

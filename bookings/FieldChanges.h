@@ -34,8 +34,6 @@ struct Runner {
     QString raceCode;
 };
 
-
-
 // A booking of the meeting with its jockey's name and riding weight (empty and 0 for a booking
 // that names no jockey). It belongs to the entry of its race code (a horse may be entered in two
 // races of a meeting); without a code, to the horse's first entry.

@@ -10,9 +10,9 @@
 
 struct ListCell {
     QString text;
-    QColor fore; // invalid: the list's default
-    QColor back; // invalid: the list's default
-    int icon = 0; // index in the window's image list, 0 for none
+    QColor fore;   // invalid: the list's default
+    QColor back;   // invalid: the list's default
+    int icon = 0;  // index in the window's image list, 0 for none
     QVariant font; // a QFont set by a window (the highlighted icon jockey), else none
 };
 

@@ -4,13 +4,13 @@
 #include "BookingGrid.h"
 #include "BookingOperations.h"
 #include "BookingPickLists.h"
-#include "roster/ManagedJockeys.h"
-#include "roster/StoredColor.h"
 #include "core/MonthNames.h"
 #include "core/TextRules.h"
 #include "db/Database.h"
 #include "formdata/HorseForm.h"
 #include "people/TrainerRecord.h"
+#include "roster/ManagedJockeys.h"
+#include "roster/StoredColor.h"
 
 #include <QColor>
 #include <QDate>
@@ -49,8 +49,11 @@ ListRow finished(ListRow row)
 
 QList<ListColumn> meetingColumns()
 {
-    return {{u"Meeting"_s, u"Meeting"_s, 80}, {u"Level"_s, u"Level"_s, 40}, {u"Name"_s, u"Name"_s, 110},
-            {u"Date"_s, u"Date"_s, 80}, {u"State"_s, u"State"_s, 45}};
+    return {{u"Meeting"_s, u"Meeting"_s, 80},
+            {u"Level"_s, u"Level"_s, 40},
+            {u"Name"_s, u"Name"_s, 110},
+            {u"Date"_s, u"Date"_s, 80},
+            {u"State"_s, u"State"_s, 45}};
 }
 
 QList<ListColumn> jockeyColumns()
@@ -60,12 +63,9 @@ QList<ListColumn> jockeyColumns()
 
 QList<ListColumn> trainerColumns()
 {
-    return {{u"Trainer"_s, u"Trainer"_s, 130},
-            {u"Runners"_s, u"Rnrs"_s, 30, false, true},
-            {u"Races"_s, u"Race"_s, 30, false, true},
-            {u"Icon1"_s, QString(), 15, false, true},
-            {u"Icon2"_s, QString(), 15, false, true},
-            {u"IgnTrainer"_s, QString(), 0, true}};
+    return {{u"Trainer"_s, u"Trainer"_s, 130},        {u"Runners"_s, u"Rnrs"_s, 30, false, true},
+            {u"Races"_s, u"Race"_s, 30, false, true}, {u"Icon1"_s, QString(), 15, false, true},
+            {u"Icon2"_s, QString(), 15, false, true}, {u"IgnTrainer"_s, QString(), 0, true}};
 }
 
 BookingColumns noms::nominationBookingColumns()
@@ -174,8 +174,8 @@ QHash<QString, int> bestPlacingByTrainer(Db &db, const QString &jockeyInList)
     QHash<QString, int> best;
     if (jockeyInList.isEmpty())
         return best;
-    QSqlQuery query = db.exec("SELECT TrainerName, Min(FinishPos) FROM RaceStats WHERE Jockey COLLATE NOCASE IN "_L1
-                              + jockeyInList + " AND FinishPos IS NOT NULL GROUP BY TrainerName"_L1);
+    QSqlQuery query = db.exec("SELECT TrainerName, Min(FinishPos) FROM RaceStats WHERE Jockey COLLATE NOCASE IN "_L1 +
+                              jockeyInList + " AND FinishPos IS NOT NULL GROUP BY TrainerName"_L1);
     while (query.next()) {
         const QString key = query.value(0).toString().toLower();
         const int placing = query.value(1).toInt();
@@ -325,10 +325,10 @@ NominationsResult loadNominations(const QString &trainer, const ListFilter &filt
     Db db = OpenDb();
     const Condition condition = nominationCondition(filter, u"N"_s);
     QString sql = "SELECT N.MeetingCode, N.RaceNumber, N.Form, N.Horse, N.Weight, N.Rating, N.Class, N.Jockey, "
-                  "N.RaceCode, N.EorB, N.TrainerLocation, N.Phone, "_L1
-        + BestHorsePositionColumn(u"N"_s)
-        + ", M.MeetingDate, M.MeetingLocation, M.State FROM Noms N LEFT JOIN Meeting M "
-          "ON N.MeetingCode = M.MeetingCode WHERE N.TrainerName = ?"_L1;
+                  "N.RaceCode, N.EorB, N.TrainerLocation, N.Phone, "_L1 +
+                  BestHorsePositionColumn(u"N"_s) +
+                  ", M.MeetingDate, M.MeetingLocation, M.State FROM Noms N LEFT JOIN Meeting M "
+                  "ON N.MeetingCode = M.MeetingCode WHERE N.TrainerName = ?"_L1;
     QVariantList values{trainer};
     if (!condition.sql.isEmpty()) {
         sql += " AND "_L1 + condition.sql;
@@ -337,7 +337,8 @@ NominationsResult loadNominations(const QString &trainer, const ListFilter &filt
     sql += " ORDER BY N.MeetingCode, N.RaceNumber, N.Horse"_L1;
 
     QSqlQuery booking(db.handle());
-    if (!booking.prepare(u"SELECT B.Jockey, B.BookingSelection, B.Confirmed, J.JockeyColor, "_s + bookedRaceSql(u"B"_s) +
+    if (!booking.prepare(u"SELECT B.Jockey, B.BookingSelection, B.Confirmed, J.JockeyColor, "_s +
+                         bookedRaceSql(u"B"_s) +
                          u" FROM Bookings B LEFT JOIN Jockey J ON B.Jockey = J.Jockey "
                          "WHERE B.MeetingCode = ? AND B.Horse = ?"_s))
         throw DbError(booking.lastError().text());
@@ -424,8 +425,8 @@ QList<TextRun> raceDetails(const QString &meetingCode, int raceNumber)
     QList<TextRun> runs;
     const TextRun plain;
     Db db = OpenDb();
-    QSqlQuery meeting = db.exec(u"SELECT MeetingLocation, State, MeetingDetails FROM Meeting WHERE MeetingCode = ?"_s,
-                                {meetingCode});
+    QSqlQuery meeting =
+        db.exec(u"SELECT MeetingLocation, State, MeetingDetails FROM Meeting WHERE MeetingCode = ?"_s, {meetingCode});
     if (meeting.next()) {
         runs.append({meeting.value(0).toString(), 14, true, kBlue});
         runs.append({"\n     "_L1 + meeting.value(1).toString() + "\n     "_L1 + meeting.value(2).toString() + u'\n',

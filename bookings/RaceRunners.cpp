@@ -2,10 +2,10 @@
 
 #include "BookedEntry.h"
 #include "BookingOperations.h"
-#include "roster/StoredColor.h"
 #include "WeightCalculation.h"
 #include "core/Clock.h"
 #include "db/Database.h"
+#include "roster/StoredColor.h"
 
 #include <QDate>
 #include <QRegularExpression>

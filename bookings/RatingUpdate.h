@@ -12,7 +12,7 @@ std::optional<QString> parseVicRating(const QString &page);
 
 struct RatingUpdateResult {
     int updated = 0;
-    QStringList skipped; // "HORSE: why"
+    QStringList skipped;  // "HORSE: why"
     bool stopped = false; // the rating site could not be reached: the runners after it were not asked
 };
 

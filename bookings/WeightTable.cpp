@@ -99,9 +99,11 @@ QList<WeightRow> parseCsv(const QByteArray &bytes, const QString &fileName)
         }
         try {
             const WeightRow row = readRow(*fields);
-            const QString key = row.meetType.toUpper() + u'|' + row.raceType.toUpper() + u'|' + QString::number(row.rating);
+            const QString key =
+                row.meetType.toUpper() + u'|' + row.raceType.toUpper() + u'|' + QString::number(row.rating);
             if (keys.contains(key))
-                throw QString(u"a second weight for %1, %2, rating %3"_s.arg(row.meetType, row.raceType).arg(row.rating));
+                throw QString(
+                    u"a second weight for %1, %2, rating %3"_s.arg(row.meetType, row.raceType).arg(row.rating));
             keys.insert(key);
             rows << row;
         } catch (const QString &why) {
@@ -147,8 +149,8 @@ std::optional<int> chooseAndImportWeightTable()
         return std::nullopt;
     try {
         const int count = importWeightTable(path);
-        dialogs.information(kImportTitle, u"%1 rating weights imported from %2."_s.arg(count).arg(
-                                              QDir::toNativeSeparators(path)));
+        dialogs.information(kImportTitle,
+                            u"%1 rating weights imported from %2."_s.arg(count).arg(QDir::toNativeSeparators(path)));
         return count;
     } catch (const ImportError &error) {
         dialogs.critical(u"Error"_s, error.message() + u"\nNothing was imported."_s);

@@ -37,8 +37,8 @@ inline QString compactDate(const QDate &date)
 {
     if (!date.isValid())
         return QString();
-    return QString::number(date.year()).rightJustified(4, u'0') + abbreviation(date.month())
-           + QString::number(date.day()).rightJustified(2, u'0');
+    return QString::number(date.year()).rightJustified(4, u'0') + abbreviation(date.month()) +
+           QString::number(date.day()).rightJustified(2, u'0');
 }
 
 } // namespace monthnames

@@ -21,8 +21,7 @@ QString sharedDataFolder(const QString &programDir)
     const QString besideProgram = QDir::cleanPath(programDir + u"/../share/ostrevan"_s);
     if (QFileInfo(besideProgram).isDir())
         return besideProgram;
-    return QStandardPaths::locate(QStandardPaths::GenericDataLocation, u"ostrevan"_s,
-                                  QStandardPaths::LocateDirectory);
+    return QStandardPaths::locate(QStandardPaths::GenericDataLocation, u"ostrevan"_s, QStandardPaths::LocateDirectory);
 }
 
 QString sharedDataFolder()

@@ -18,7 +18,7 @@ public:
 
     struct FileRequest {
         QString title;
-        QString filter;      // "Description|pattern|Description|pattern" as the system writes it
+        QString filter; // "Description|pattern|Description|pattern" as the system writes it
         QString startFolder;
         bool multiSelect = false;
         QString suggestedName; // save dialogs only

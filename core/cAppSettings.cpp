@@ -24,8 +24,16 @@ struct Entry {
     Field field;
 };
 
-#define TEXT(name) Entry{#name, &cAppSettings::name}
-#define NUM(name) Entry{#name, &cAppSettings::name}
+#define TEXT(name)                                                                                                     \
+    Entry                                                                                                              \
+    {                                                                                                                  \
+#name, &cAppSettings::name                                                                                     \
+    }
+#define NUM(name)                                                                                                      \
+    Entry                                                                                                              \
+    {                                                                                                                  \
+#name, &cAppSettings::name                                                                                     \
+    }
 
 // Load order. Save order differs in two places (see saveOrder()).
 const Entry kLoadOrder[] = {
@@ -150,7 +158,10 @@ bool convert(const QVariant &stored, Currency &out)
     return true;
 }
 
-QString toStoredText(const QString &value) { return value; }
+QString toStoredText(const QString &value)
+{
+    return value;
+}
 QString toStoredText(Currency value)
 {
     // A point whatever the locale: the amount reads back under any of them.
@@ -159,8 +170,14 @@ QString toStoredText(Currency value)
     return QString::fromLatin1(cents < 0 ? "-" : "") + QString::number(magnitude / 100) + u'.' +
            QString::number(magnitude % 100).rightJustified(2, u'0');
 }
-QString toStoredText(qint32 value) { return QString::number(value); }
-QString toStoredText(bool value) { return value ? u"True"_s : u"False"_s; }
+QString toStoredText(qint32 value)
+{
+    return QString::number(value);
+}
+QString toStoredText(bool value)
+{
+    return value ? u"True"_s : u"False"_s;
+}
 QString toStoredText(float value)
 {
     // Shortest text that reads back as the same float: 2.617 stays "2.617".
@@ -195,9 +212,8 @@ void tellUnreadable(const QStringList &unreadable)
         return;
     UserDialogs::instance().message(
         u"Settings Error"_s,
-        u"These stored settings cannot be read and were left out; the others were loaded:\n"_s
-            + untold.join(u'\n')
-            + u"\nEach keeps its stored text until it is set again."_s,
+        u"These stored settings cannot be read and were left out; the others were loaded:\n"_s + untold.join(u'\n') +
+            u"\nEach keeps its stored text until it is set again."_s,
         UserDialogs::Icon::Exclamation);
 }
 

@@ -10,8 +10,7 @@ using namespace Qt::Literals::StringLiterals;
 
 RegistryError::RegistryError(QString source, QString description)
     : std::runtime_error(description.toStdString()), m_source(std::move(source)), m_description(std::move(description))
-{
-}
+{}
 
 cRegistry::cRegistry() = default;
 cRegistry::~cRegistry() = default;
@@ -42,8 +41,7 @@ QString cRegistry::storeLocation(const QString &sectionKey)
         if (!overridden.isEmpty())
             return overridden;
     }
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' + relative
-           + u".conf"_s;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' + relative + u".conf"_s;
 #endif
 }
 
@@ -93,8 +91,8 @@ QVariant cRegistry::value()
 void cRegistry::fail(const QVariant &value) const
 {
     const QString source = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() + u".cRegistry"_s;
-    throw RegistryError(source, u"Failed to set registry value Key: '%1',Section:'%2',Key: '%3' to value: '%4'"_s
-                                    .arg(QString::number(m_classKey), m_sectionKey, m_valueKey, value.toString()));
+    throw RegistryError(source, u"Failed to set registry value Key: '%1',Section:'%2',Key: '%3' to value: '%4'"_s.arg(
+                                    QString::number(m_classKey), m_sectionKey, m_valueKey, value.toString()));
 }
 
 void cRegistry::setValue(const QVariant &value)

@@ -32,9 +32,9 @@ int init(const std::string &dbPath, std::ostream &out, std::ostream &err)
         return 1;
     std::string error;
     char *msg = nullptr;
-    bool ok = sqlite3_exec(db, "BEGIN", nullptr, nullptr, &msg) == SQLITE_OK
-        && sqlite3_exec(db, formschema::kCreateSql, nullptr, nullptr, &msg) == SQLITE_OK
-        && sqlite3_exec(db, formschema::kIndexSql, nullptr, nullptr, &msg) == SQLITE_OK;
+    bool ok = sqlite3_exec(db, "BEGIN", nullptr, nullptr, &msg) == SQLITE_OK &&
+              sqlite3_exec(db, formschema::kCreateSql, nullptr, nullptr, &msg) == SQLITE_OK &&
+              sqlite3_exec(db, formschema::kIndexSql, nullptr, nullptr, &msg) == SQLITE_OK;
     if (ok)
         ok = CredentialStore::createTable(db, error);
     else
@@ -51,8 +51,7 @@ int init(const std::string &dbPath, std::ostream &out, std::ostream &err)
     return ok ? 0 : 1;
 }
 
-int addUser(const std::string &dbPath, const std::string &user, std::istream &in, std::ostream &out,
-            std::ostream &err)
+int addUser(const std::string &dbPath, const std::string &user, std::istream &in, std::ostream &out, std::ostream &err)
 {
     if (user.empty()) {
         err << "add-user: a user name is needed\n";

@@ -7,7 +7,6 @@
 namespace admincommands {
 
 int init(const std::string &dbPath, std::ostream &out, std::ostream &err);
-int addUser(const std::string &dbPath, const std::string &user, std::istream &in, std::ostream &out,
-            std::ostream &err);
+int addUser(const std::string &dbPath, const std::string &user, std::istream &in, std::ostream &out, std::ostream &err);
 
 } // namespace admincommands

@@ -4,10 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-AnswerWriter::AnswerWriter(const QueryLimits &limits)
-    : m_limits(limits)
-{
-}
+AnswerWriter::AnswerWriter(const QueryLimits &limits) : m_limits(limits) {}
 
 void AnswerWriter::separate()
 {

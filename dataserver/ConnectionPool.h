@@ -10,8 +10,7 @@
 // At most `size` queries at once over connections of type T, which are kept between queries. take() waits for
 // a free place and hands over a kept connection, or null when the caller has to open one; give() hands it back
 // (null when it was lost) and frees the place.
-template <class T>
-class ConnectionPool
+template <class T> class ConnectionPool
 {
 public:
     explicit ConnectionPool(size_t size) : m_size(std::max<size_t>(1, size)) {}

@@ -11,8 +11,7 @@
 
 namespace {
 
-std::vector<unsigned char> pbkdf2(const std::string &password, const unsigned char *salt, int saltLen,
-                                  int iterations)
+std::vector<unsigned char> pbkdf2(const std::string &password, const unsigned char *salt, int saltLen, int iterations)
 {
     std::vector<unsigned char> out(32);
     PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()), salt, saltLen, iterations, EVP_sha256(),
@@ -23,8 +22,7 @@ std::vector<unsigned char> pbkdf2(const std::string &password, const unsigned ch
 } // namespace
 
 CredentialStore::CredentialStore(std::string dbPath, std::chrono::milliseconds maxWait)
-    : m_dbPath(std::move(dbPath))
-    , m_maxWait(maxWait)
+    : m_dbPath(std::move(dbPath)), m_maxWait(maxWait)
 {
     RAND_bytes(m_cacheKey.data(), static_cast<int>(m_cacheKey.size()));
     for (int i = 0; i < kConcurrentHashes; ++i)
@@ -223,8 +221,8 @@ CredentialStore::Result CredentialStore::slowCheck(const Waiting &w)
     const StoredHash stored = lookUp(w.user);
     const std::vector<unsigned char> computed =
         pbkdf2(w.password, stored.salt.data(), static_cast<int>(stored.salt.size()), stored.iterations);
-    const bool match = stored.found && stored.hash.size() == computed.size()
-        && CRYPTO_memcmp(stored.hash.data(), computed.data(), computed.size()) == 0;
+    const bool match = stored.found && stored.hash.size() == computed.size() &&
+                       CRYPTO_memcmp(stored.hash.data(), computed.data(), computed.size()) == 0;
     if (!match) {
         noteFailure(w.user, w.client, stored.found);
         return Result::Wrong;
@@ -273,8 +271,8 @@ void CredentialStore::hashLoop()
             if (!maySuspect && suspect(m_waiting[i], now))
                 continue;
             const int candidate = score(m_waiting[i], now);
-            if (best < 0 || candidate < bestScore
-                || (candidate == bestScore && m_waiting[i].order > m_waiting[size_t(best)].order)) {
+            if (best < 0 || candidate < bestScore ||
+                (candidate == bestScore && m_waiting[i].order > m_waiting[size_t(best)].order)) {
                 best = long(i);
                 bestScore = candidate;
             }
@@ -302,8 +300,9 @@ void CredentialStore::hashLoop()
 
 bool CredentialStore::createTable(sqlite3 *db, std::string &error)
 {
-    const std::string sql = std::string("CREATE TABLE IF NOT EXISTS ") + kUsersTable
-        + " (Name TEXT PRIMARY KEY NOT NULL, Salt BLOB NOT NULL, Hash BLOB NOT NULL, Iterations INTEGER NOT NULL)";
+    const std::string sql =
+        std::string("CREATE TABLE IF NOT EXISTS ") + kUsersTable +
+        " (Name TEXT PRIMARY KEY NOT NULL, Salt BLOB NOT NULL, Hash BLOB NOT NULL, Iterations INTEGER NOT NULL)";
     char *msg = nullptr;
     if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &msg) != SQLITE_OK) {
         error = msg ? msg : "cannot create the users table";
@@ -313,8 +312,7 @@ bool CredentialStore::createTable(sqlite3 *db, std::string &error)
     return true;
 }
 
-bool CredentialStore::setPassword(sqlite3 *db, const std::string &user, const std::string &password,
-                                  std::string &error)
+bool CredentialStore::setPassword(sqlite3 *db, const std::string &user, const std::string &password, std::string &error)
 {
     if (!createTable(db, error))
         return false;
@@ -324,8 +322,8 @@ bool CredentialStore::setPassword(sqlite3 *db, const std::string &user, const st
         return false;
     }
     const std::vector<unsigned char> hash = pbkdf2(password, salt, sizeof salt, kIterations);
-    const std::string sql = std::string("INSERT OR REPLACE INTO ") + kUsersTable
-        + " (Name, Salt, Hash, Iterations) VALUES (?, ?, ?, ?)";
+    const std::string sql =
+        std::string("INSERT OR REPLACE INTO ") + kUsersTable + " (Name, Salt, Hash, Iterations) VALUES (?, ?, ?, ?)";
     sqlite3_stmt *stmt = nullptr;
     bool ok = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK;
     if (ok) {

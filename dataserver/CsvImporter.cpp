@@ -86,7 +86,8 @@ bool isWholeNumber(const std::string &v)
     size_t i = (v[0] == '-' || v[0] == '+') ? 1 : 0;
     if (i >= v.size() || v.size() > 18)
         return false;
-    return std::all_of(v.begin() + static_cast<long>(i), v.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+    return std::all_of(v.begin() + static_cast<long>(i), v.end(),
+                       [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
 }
 
 bool digitsAt(const std::string &v, size_t from, size_t count)
@@ -135,8 +136,8 @@ bool normaliseDate(std::string &v, bool allowTime)
         return false;
     if (v.size() == 10)
         return true;
-    return allowTime && v.size() == 19 && v[10] == ' ' && digitsAt(v, 11, 2) && v[13] == ':' && digitsAt(v, 14, 2)
-        && v[16] == ':' && digitsAt(v, 17, 2);
+    return allowTime && v.size() == 19 && v[10] == ' ' && digitsAt(v, 11, 2) && v[13] == ':' && digitsAt(v, 14, 2) &&
+           v[16] == ':' && digitsAt(v, 17, 2);
 }
 
 enum class ColumnKind { Text, Integer, Numeric, Date, DateTime };
@@ -242,8 +243,8 @@ int CsvImporter::run(const std::string &dbPath, const std::string &tableArg, con
         const auto it = std::find_if(columns.begin(), columns.end(),
                                      [&](const Column &c) { return strcasecmp(c.name.c_str(), name.c_str()) == 0; });
         if (it == columns.end()) {
-            err << "import: " << csvPath << ": line " << records[0].line << ": " << table << " has no column \""
-                << name << "\"; nothing imported\n";
+            err << "import: " << csvPath << ": line " << records[0].line << ": " << table << " has no column \"" << name
+                << "\"; nothing imported\n";
             return 1;
         }
         if (std::find(mapping.begin(), mapping.end(), &*it) != mapping.end()) {

@@ -9,6 +9,6 @@
 class CsvImporter
 {
 public:
-    static int run(const std::string &dbPath, const std::string &table, const std::string &csvPath,
-                   std::ostream &out, std::ostream &err);
+    static int run(const std::string &dbPath, const std::string &table, const std::string &csvPath, std::ostream &out,
+                   std::ostream &err);
 };

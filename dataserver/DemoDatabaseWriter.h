@@ -13,7 +13,8 @@
 
 namespace demo {
 
-class Statement {
+class Statement
+{
 public:
     Statement(sqlite3 *db, const char *sql)
     {
@@ -111,7 +112,8 @@ struct Batch {
     std::vector<RunRow> runs;
 };
 
-class RowWriter {
+class RowWriter
+{
 public:
     explicit RowWriter(sqlite3 *db)
         : m_run(db, "INSERT INTO WORKRACE (WRaceDate, WRaceNo, WHorse, WTrack, WWgtChar, WApClaim, WBeatMar, "

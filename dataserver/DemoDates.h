@@ -35,7 +35,10 @@ inline Civil civilFromDays(int z)
     return {yoe + era * 400 + (m <= 2), m, d};
 }
 
-inline int weekday(int day) { return ((day % 7) + 11) % 7; } // 0 = Sunday
+inline int weekday(int day)
+{
+    return ((day % 7) + 11) % 7;
+} // 0 = Sunday
 
 // Horses age on 1 August.
 inline int seasonYear(int day)

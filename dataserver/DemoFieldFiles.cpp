@@ -13,7 +13,7 @@ namespace demo {
 struct FieldEntry {
     std::uint32_t horse = 0;
     int weight2 = 0;
-    int rank = 0;   // ballot order
+    int rank = 0; // ballot order
     int barrier = 0;
     int jockey = -1;
     int number = 0;
@@ -52,18 +52,38 @@ std::string conditionsText(const RacePlan &p)
 {
     std::string cls;
     switch (p.kind) {
-    case ClassKind::Maiden: cls = "Maiden"; break;
-    case ClassKind::ClassN: cls = "Class " + std::to_string(p.level); break;
-    case ClassKind::Benchmark: cls = "Benchmark " + std::to_string(p.level); break;
-    case ClassKind::Quality: cls = "Quality"; break;
-    case ClassKind::Open: cls = "Open"; break;
-    case ClassKind::Listed: cls = "Listed Race"; break;
-    case ClassKind::Group3: cls = "Group 3"; break;
-    case ClassKind::Group2: cls = "Group 2"; break;
-    case ClassKind::Group1: cls = "Group 1"; break;
+    case ClassKind::Maiden:
+        cls = "Maiden";
+        break;
+    case ClassKind::ClassN:
+        cls = "Class " + std::to_string(p.level);
+        break;
+    case ClassKind::Benchmark:
+        cls = "Benchmark " + std::to_string(p.level);
+        break;
+    case ClassKind::Quality:
+        cls = "Quality";
+        break;
+    case ClassKind::Open:
+        cls = "Open";
+        break;
+    case ClassKind::Listed:
+        cls = "Listed Race";
+        break;
+    case ClassKind::Group3:
+        cls = "Group 3";
+        break;
+    case ClassKind::Group2:
+        cls = "Group 2";
+        break;
+    case ClassKind::Group1:
+        cls = "Group 1";
+        break;
     }
-    const std::string weights = p.wgtType == "HCP" ? "Handicap" : p.wgtType == "SW" ? "Set Weights"
-                              : p.wgtType == "SWP" ? "Set Weights and Penalties" : "Weight for Age";
+    const std::string weights = p.wgtType == "HCP"   ? "Handicap"
+                                : p.wgtType == "SW"  ? "Set Weights"
+                                : p.wgtType == "SWP" ? "Set Weights and Penalties"
+                                                     : "Weight for Age";
     return cls + ", " + weights + ".";
 }
 
@@ -206,21 +226,22 @@ std::vector<FieldMeeting> Generator::planFieldWeek()
 // One field file: the meeting's header, then each race and its horses as far as the stage lists them.
 long long Generator::writeFieldFile(std::ostream &out, const FieldMeeting &fm, int level)
 {
-    static const char *const kDayNames[] = {"SUNDAY", "MONDAY", "TUESDAY", "WEDNESDAY", "THURSDAY", "FRIDAY",
-                                            "SATURDAY"};
+    static const char *const kDayNames[] = {"SUNDAY",   "MONDAY", "TUESDAY", "WEDNESDAY",
+                                            "THURSDAY", "FRIDAY", "SATURDAY"};
     static const char *const kLevelWords[] = {"NOMINATIONS", "WEIGHTS", "ACCEPTANCES"};
     const Meeting &m = fm.meeting;
     const auto &track = dd::kTracks[m.track];
     const Civil c = civilFromDays(m.day);
-    const char *typeWord = track.type == 'M' ? "Metropolitan Meeting"
-                                             : track.type == 'P' ? "Provincial Meeting" : "Country Meeting";
+    const char *typeWord = track.type == 'M'   ? "Metropolitan Meeting"
+                           : track.type == 'P' ? "Provincial Meeting"
+                                               : "Country Meeting";
     long long lines = 0;
     char dateText[40]; // room for any int, as above
     std::snprintf(dateText, sizeof dateText, "%02d/%02d/%02d", c.d, c.m, c.y % 100);
     // Meeting header: f3 ends with the date, f6 + f7 describe the meeting, f8 is the venue.
     out << "0000000" << track.code << '<' << track.state << '<' << kLevelWords[level] << '<'
-        << kDayNames[weekday(m.day)] << ' ' << dateText << '<' << (m.night ? "NIGHT" : "DAY") << '<'
-        << fm.races.size() << '<' << track.club << '<' << typeWord << '<' << track.locat << "\r\n";
+        << kDayNames[weekday(m.day)] << ' ' << dateText << '<' << (m.night ? "NIGHT" : "DAY") << '<' << fm.races.size()
+        << '<' << track.club << '<' << typeWord << '<' << track.locat << "\r\n";
     ++lines;
     int raceNo = 0;
     for (const FieldRace &fr : fm.races) {
@@ -236,18 +257,23 @@ long long Generator::writeFieldFile(std::ostream &out, const FieldMeeting &fm, i
         char timeText[24];
         std::snprintf(timeText, sizeof timeText, "%d.%02d", hour, minute);
         const bool full = level == 2 && fr.emergencies > 0;
-        out << rn << "00100" << p.name << '<' << raceNo << '<' << timeText << '<' << (pm ? "P.M." : "A.M.")
-            << '<' << p.distance << " METRES" << '<' << (p.claims ? "C" : "") << '<' << p.className << '<'
-            << (p.ageRestr == 2 ? "2YO" : p.ageRestr == 3 ? "3YO" : "3U") << '<' << (p.fillies ? "F&M" : "")
-            << '<' << p.wgtType << '<' << p.value << '<' << formatMoney(p.value) << "<<<<<<" << p.className
-            << '<' << p.distance << '<' << fr.fieldLimit << '<' << (full ? fr.emergencies : 0) << "\r\n";
-        out << rn << "00200" << "Of " << formatMoney(p.value) << ". "
-            << (p.ageRestr == 2 ? "For Two-Years-Old. " : p.ageRestr == 3 ? "For Three-Years-Old. "
-                                                                           : "For Three-Years-Old and Upwards. ")
+        out << rn << "00100" << p.name << '<' << raceNo << '<' << timeText << '<' << (pm ? "P.M." : "A.M.") << '<'
+            << p.distance << " METRES" << '<' << (p.claims ? "C" : "") << '<' << p.className << '<'
+            << (p.ageRestr == 2   ? "2YO"
+                : p.ageRestr == 3 ? "3YO"
+                                  : "3U")
+            << '<' << (p.fillies ? "F&M" : "") << '<' << p.wgtType << '<' << p.value << '<' << formatMoney(p.value)
+            << "<<<<<<" << p.className << '<' << p.distance << '<' << fr.fieldLimit << '<'
+            << (full ? fr.emergencies : 0) << "\r\n";
+        out << rn << "00200"
+            << "Of " << formatMoney(p.value) << ". "
+            << (p.ageRestr == 2   ? "For Two-Years-Old. "
+                : p.ageRestr == 3 ? "For Three-Years-Old. "
+                                  : "For Three-Years-Old and Upwards. ")
             << (p.fillies ? "Fillies and Mares. " : "") << conditionsText(p) << " Minimum weight " << p.limitWeight
-            << "kg." << "\r\n";
-        out << rn << "00210" << (p.claims ? "Apprentices can claim." : "No Allowances for apprentices.")
+            << "kg."
             << "\r\n";
+        out << rn << "00210" << (p.claims ? "Apprentices can claim." : "No Allowances for apprentices.") << "\r\n";
         lines += 3;
 
         // Horses in the order the file lists them: nominations by name, the others by weight.
@@ -310,11 +336,11 @@ long long Generator::writeFieldFile(std::ostream &out, const FieldMeeting &fm, i
                 std::snprintf(claimText, sizeof claimText, "%d%s", claim / 10, claim % 10 ? ".5" : "");
             const std::string classText = h.rating == 0 ? ">" : "C" + std::to_string(std::min<int>(h.wins, 6));
             out << prefix << "400" << number << '<' << h.runs << '<'
-                << (level == 2 && e->barrier ? std::to_string(e->barrier) : "") << '<' << weight << '<'
-                << claimText << '<' << dd::kColours[h.colour] << '<' << h.sexAt(m.day) << '<' << h.age(m.day)
-                << '<' << "" << '<' << "" << '<' << "" << '<' << "" << '<' << dobText << '<' << name << '<'
-                << h.formText() << '<' << jockey << '<' << claimText << '<' << ballot << '<' << classText
-                << '<' << (h.rating ? std::to_string(h.rating) : "0") << "\r\n";
+                << (level == 2 && e->barrier ? std::to_string(e->barrier) : "") << '<' << weight << '<' << claimText
+                << '<' << dd::kColours[h.colour] << '<' << h.sexAt(m.day) << '<' << h.age(m.day) << '<' << "" << '<'
+                << "" << '<' << "" << '<' << "" << '<' << dobText << '<' << name << '<' << h.formText() << '<' << jockey
+                << '<' << claimText << '<' << ballot << '<' << classText << '<'
+                << (h.rating ? std::to_string(h.rating) : "0") << "\r\n";
             std::string damSire = m_sires[h.damSire];
             out << prefix << "500" << m_sires[h.sire] << '<' << h.dam << '<' << damSire << "\r\n";
             // Owners are derived from the horse so that every stage of the field agrees.
@@ -322,8 +348,9 @@ long long Generator::writeFieldFile(std::ostream &out, const FieldMeeting &fm, i
             std::string owners;
             const int nOwners = 1 + int(own.below(4));
             if (own.chance(0.2)) {
-                owners = std::string(own.pick(dd::kOwnerWords)) + " Racing (Mgr: " +
-                         std::string(own.pick(dd::kMaleFirst)).substr(0, 1) + " " + own.pick(dd::kSurnames) + ")";
+                owners = std::string(own.pick(dd::kOwnerWords)) +
+                         " Racing (Mgr: " + std::string(own.pick(dd::kMaleFirst)).substr(0, 1) + " " +
+                         own.pick(dd::kSurnames) + ")";
             } else {
                 for (int o = 0; o < nOwners; ++o) {
                     if (o)

@@ -55,8 +55,15 @@ bool Generator::run(sqlite3 *db, const std::string &fieldsDir, std::ostream &err
             std::vector<RacePlan> plans = planRaces(m, false);
             // The going for the day, and the rail.
             const double g = m_rng.unit();
-            char cond = wetSeason ? (g < 0.45 ? 'G' : g < 0.7 ? 'D' : g < 0.85 ? 'S' : 'H')
-                                  : (g < 0.08 ? 'F' : g < 0.72 ? 'G' : g < 0.88 ? 'D' : g < 0.95 ? 'S' : 'H');
+            char cond = wetSeason ? (g < 0.45   ? 'G'
+                                     : g < 0.7  ? 'D'
+                                     : g < 0.85 ? 'S'
+                                                : 'H')
+                                  : (g < 0.08   ? 'F'
+                                     : g < 0.72 ? 'G'
+                                     : g < 0.88 ? 'D'
+                                     : g < 0.95 ? 'S'
+                                                : 'H');
             const bool synthetic = (std::strcmp(track.code, "PAKE") == 0 || std::strcmp(track.code, "GEEL") == 0 ||
                                     std::strcmp(track.code, "CRAN") == 0 || std::strcmp(track.code, "BALL") == 0) &&
                                    m_rng.chance(0.2);
@@ -76,8 +83,8 @@ bool Generator::run(sqlite3 *db, const std::string &fieldsDir, std::ostream &err
                 rides += int(fields.back().size());
             }
             const std::vector<std::uint32_t> jockeyPool = meetingJockeys(state, type, day, rides, false);
-            m_batch.meets.push_back({m_dates[std::size_t(day - m_first)].c_str(), track.code, track.state,
-                                     track.club, {type, 0}});
+            m_batch.meets.push_back(
+                {m_dates[std::size_t(day - m_first)].c_str(), track.code, track.state, track.club, {type, 0}});
             ++m_meetCount;
 
             for (std::size_t ri = 0; ri < plans.size(); ++ri) {
@@ -128,8 +135,8 @@ bool Generator::run(sqlite3 *db, const std::string &fieldsDir, std::ostream &err
         if (m_batch.runs.size() >= 20000 || day + 1 == m_until)
             writer.submit(std::exchange(m_batch, Batch{}));
         if (days > 0 && (day - m_first + 1) * 10 >= nextReport * days) {
-            m_progress << "generate-demo: " << nextReport * 10 << "% to " << m_dates[std::size_t(day - m_first)]
-                       << ": " << m_meetCount << " meetings, " << m_raceCount << " races, " << m_runCount << " runs, "
+            m_progress << "generate-demo: " << nextReport * 10 << "% to " << m_dates[std::size_t(day - m_first)] << ": "
+                       << m_meetCount << " meetings, " << m_raceCount << " races, " << m_runCount << " runs, "
                        << m_horses.size() << " horses\n";
             m_progress.flush();
             while (nextReport * days <= (day - m_first + 1) * 10)
@@ -144,9 +151,9 @@ bool Generator::run(sqlite3 *db, const std::string &fieldsDir, std::ostream &err
 
     if (!writeHorses(db, errors))
         return false;
-    m_progress << "generate-demo: history " << m_dates.front() << " to " << isoDate(m_until - 1) << ": "
-               << m_meetCount << " meetings, " << m_raceCount << " races, " << m_runCount << " runs, "
-               << m_horses.size() << " horses (" << m_created << " entered on demand)\n";
+    m_progress << "generate-demo: history " << m_dates.front() << " to " << isoDate(m_until - 1) << ": " << m_meetCount
+               << " meetings, " << m_raceCount << " races, " << m_runCount << " runs, " << m_horses.size()
+               << " horses (" << m_created << " entered on demand)\n";
 
     if (!fieldsDir.empty())
         return writeFields(fieldsDir, errors);
@@ -217,7 +224,8 @@ int generateDemo(const DemoOptions &options, std::ostream &progress, std::ostrea
         sqlite3_finalize(stmt);
     }
     // A new file gets larger pages (faster bulk load and index build); an existing one keeps its own.
-    bool ok = exec(db, "PRAGMA page_size=16384;", errors) && exec(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA cache_size=-64000;", errors);
+    bool ok = exec(db, "PRAGMA page_size=16384;", errors) &&
+              exec(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA cache_size=-64000;", errors);
     // The form tables are rebuilt from scratch; other tables in the file (users) are left alone.
     std::string drop = "BEGIN;";
     for (const char *table : formschema::kFormTables)

@@ -73,7 +73,7 @@ void Generator::createTrainers()
             }
             // Big stables near the metropolitan tracks, small ones in the country.
             const int town = towns[i < count / 5 ? std::min<std::size_t>(m_rng.below(4), towns.size() - 1)
-                                                  : m_rng.below(std::uint32_t(towns.size()))];
+                                                 : m_rng.below(std::uint32_t(towns.size()))];
             tr.location = properCase(dd::kTracks[town].locat);
             char phone[32];
             if (m_rng.chance(0.6))

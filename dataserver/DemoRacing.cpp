@@ -10,10 +10,10 @@ namespace demo {
 namespace {
 
 // Price ladder for starting prices.
-const double kPrices[] = {1.2,  1.3,  1.4,  1.5,  1.6,  1.7,  1.8,  1.9,  2.0,  2.1,  2.2,  2.3,  2.4,
-                          2.5,  2.6,  2.8,  3.0,  3.2,  3.4,  3.5,  3.8,  4.0,  4.2,  4.4,  4.6,  4.8,
-                          5.0,  5.5,  6.0,  6.5,  7.0,  7.5,  8.0,  8.5,  9.0,  9.5,  10.0, 11.0, 12.0,
-                          13.0, 14.0, 15.0, 16.0, 17.0, 18.0, 19.0, 20.0, 21.0, 26.0, 31.0, 41.0, 51.0,
+const double kPrices[] = {1.2,  1.3,  1.4,  1.5,   1.6,   1.7,   1.8,   1.9,   2.0,   2.1,  2.2,  2.3,  2.4,
+                          2.5,  2.6,  2.8,  3.0,   3.2,   3.4,   3.5,   3.8,   4.0,   4.2,  4.4,  4.6,  4.8,
+                          5.0,  5.5,  6.0,  6.5,   7.0,   7.5,   8.0,   8.5,   9.0,   9.5,  10.0, 11.0, 12.0,
+                          13.0, 14.0, 15.0, 16.0,  17.0,  18.0,  19.0,  20.0,  21.0,  26.0, 31.0, 41.0, 51.0,
                           61.0, 71.0, 81.0, 101.0, 126.0, 151.0, 201.0, 251.0, 301.0, 501.0};
 
 double ladderPrice(double raw)
@@ -170,15 +170,22 @@ std::vector<RacePlan> Generator::planRaces(const Meeting &m, bool forceFeature)
     };
     std::vector<Choice> menu;
     if (saturdayMetro && std::strcmp(track.state, "TAS") != 0 && std::strcmp(track.state, "NT") != 0) {
-        menu = {{ClassKind::Maiden, 0, 4},       {ClassKind::Benchmark, 70, 6},   {ClassKind::Benchmark, 78, 14},
-                {ClassKind::Benchmark, 84, 14},  {ClassKind::Benchmark, 90, 9},   {ClassKind::Benchmark, 100, 4},
-                {ClassKind::Quality, 0, 6},      {ClassKind::Open, 0, 3},         {ClassKind::Listed, 0, carnival ? 10 : 5},
-                {ClassKind::Group3, 0, carnival ? 8 : 3}, {ClassKind::Group2, 0, carnival ? 5 : 1},
+        menu = {{ClassKind::Maiden, 0, 4},
+                {ClassKind::Benchmark, 70, 6},
+                {ClassKind::Benchmark, 78, 14},
+                {ClassKind::Benchmark, 84, 14},
+                {ClassKind::Benchmark, 90, 9},
+                {ClassKind::Benchmark, 100, 4},
+                {ClassKind::Quality, 0, 6},
+                {ClassKind::Open, 0, 3},
+                {ClassKind::Listed, 0, carnival ? 10 : 5},
+                {ClassKind::Group3, 0, carnival ? 8 : 3},
+                {ClassKind::Group2, 0, carnival ? 5 : 1},
                 {ClassKind::Group1, 0, carnival ? 4 : 0}};
     } else if (type == 'M') {
-        menu = {{ClassKind::Maiden, 0, 18},     {ClassKind::ClassN, 1, 10},     {ClassKind::ClassN, 2, 5},
-                {ClassKind::ClassN, 3, 5},      {ClassKind::Benchmark, 64, 14}, {ClassKind::Benchmark, 70, 14},
-                {ClassKind::Benchmark, 72, 6},  {ClassKind::Benchmark, 78, 10}, {ClassKind::Benchmark, 84, 3}};
+        menu = {{ClassKind::Maiden, 0, 18},    {ClassKind::ClassN, 1, 10},     {ClassKind::ClassN, 2, 5},
+                {ClassKind::ClassN, 3, 5},     {ClassKind::Benchmark, 64, 14}, {ClassKind::Benchmark, 70, 14},
+                {ClassKind::Benchmark, 72, 6}, {ClassKind::Benchmark, 78, 10}, {ClassKind::Benchmark, 84, 3}};
     } else if (type == 'P') {
         menu = {{ClassKind::Maiden, 0, 25},     {ClassKind::ClassN, 1, 15},     {ClassKind::ClassN, 2, 8},
                 {ClassKind::ClassN, 3, 5},      {ClassKind::Benchmark, 58, 12}, {ClassKind::Benchmark, 64, 15},
@@ -277,10 +284,12 @@ std::vector<RacePlan> Generator::planRaces(const Meeting &m, bool forceFeature)
             p.name = std::string(word) + " " + terms + "OPEN HANDICAP";
             break;
         default: {
-            p.className = p.kind == ClassKind::Listed ? "LR" : p.kind == ClassKind::Group3 ? "G3"
-                                                          : p.kind == ClassKind::Group2 ? "G2" : "G1";
-            p.wgtType = p.kind == ClassKind::Group1 ? (m_rng.chance(0.6) ? "WFA" : "SW")
-                                                    : (m_rng.chance(0.5) ? "SWP" : "HCP");
+            p.className = p.kind == ClassKind::Listed   ? "LR"
+                          : p.kind == ClassKind::Group3 ? "G3"
+                          : p.kind == ClassKind::Group2 ? "G2"
+                                                        : "G1";
+            p.wgtType =
+                p.kind == ClassKind::Group1 ? (m_rng.chance(0.6) ? "WFA" : "SW") : (m_rng.chance(0.5) ? "SWP" : "HCP");
             const double n = m_rng.unit();
             if (p.ageRestr == 3 && p.distance == 1600)
                 p.name = feature + " GUINEAS";
@@ -297,18 +306,29 @@ std::vector<RacePlan> Generator::planRaces(const Meeting &m, bool forceFeature)
             break;
         }
         }
-        p.claims = p.kind <= ClassKind::Open && !(type == 'M' && m.saturday && p.kind >= ClassKind::Benchmark &&
-                                                   p.level >= 90);
+        p.claims = p.kind <= ClassKind::Open &&
+                   !(type == 'M' && m.saturday && p.kind >= ClassKind::Benchmark && p.level >= 90);
         // Prize money by meeting type and class.
         double value;
         if (saturdayMetro) {
             switch (p.kind) {
-            case ClassKind::Group1: value = m_rng.pick({500000, 750000, 1000000, 1000000, 1500000, 3000000}); break;
-            case ClassKind::Group2: value = 300000; break;
-            case ClassKind::Group3: value = 200000; break;
-            case ClassKind::Listed: value = 160000; break;
-            case ClassKind::Maiden: value = 75000; break;
-            default: value = p.level >= 84 || p.kind >= ClassKind::Quality ? 150000 : 125000;
+            case ClassKind::Group1:
+                value = m_rng.pick({500000, 750000, 1000000, 1000000, 1500000, 3000000});
+                break;
+            case ClassKind::Group2:
+                value = 300000;
+                break;
+            case ClassKind::Group3:
+                value = 200000;
+                break;
+            case ClassKind::Listed:
+                value = 160000;
+                break;
+            case ClassKind::Maiden:
+                value = 75000;
+                break;
+            default:
+                value = p.level >= 84 || p.kind >= ClassKind::Quality ? 150000 : 125000;
             }
         } else if (type == 'M') {
             value = p.kind == ClassKind::Maiden ? 40000 : 50000 + 500 * std::max(0, p.level - 64);
@@ -347,8 +367,8 @@ bool Generator::eligible(const Horse &h, const RacePlan &p, int day) const
     return true;
 }
 
-std::vector<std::uint32_t> Generator::selectHorses(const RacePlan &p, int state, int day, int wanted,
-                                                   bool future, int raceStamp)
+std::vector<std::uint32_t> Generator::selectHorses(const RacePlan &p, int state, int day, int wanted, bool future,
+                                                   int raceStamp)
 {
     std::vector<std::uint32_t> chosen;
     auto tryBands = [&](int lo, int hi, int ratingLo, int ratingHi, int maxTries) {
@@ -447,7 +467,8 @@ std::vector<std::uint32_t> Generator::meetingJockeys(int state, char type, int d
 {
     const auto &pool = m_jockeysByState[state];
     const int wanted = std::min<int>(int(pool.size()), rides / 5 + 4);
-    const std::size_t start = type == 'M' ? 0 : std::size_t(m_rng.below(std::uint32_t(pool.size() * (type == 'P' ? 0.5 : 0.85))));
+    const std::size_t start =
+        type == 'M' ? 0 : std::size_t(m_rng.below(std::uint32_t(pool.size() * (type == 'P' ? 0.5 : 0.85))));
     std::vector<std::uint32_t> out;
     for (int pass = 0; pass < 2 && int(out.size()) < wanted; ++pass)
         for (std::size_t k = 0; k < pool.size() && int(out.size()) < wanted; ++k) {
@@ -596,8 +617,10 @@ void Generator::afterRun(Runner &r, int day, int fieldSize)
             h.rating = std::int16_t(std::max(35, h.rating - 1));
     }
     const double g = m_rng.unit();
-    h.nextReady = day + (g < 0.1 ? 7 : g < 0.4 ? m_rng.range(10, 14) : g < 0.8 ? m_rng.range(15, 21)
-                                                                          : m_rng.range(22, 35));
+    h.nextReady = day + (g < 0.1   ? 7
+                         : g < 0.4 ? m_rng.range(10, 14)
+                         : g < 0.8 ? m_rng.range(15, 21)
+                                   : m_rng.range(22, 35));
     if (--h.prepLeft <= 0)
         sendToSpell(id, day);
     else

@@ -7,7 +7,8 @@ namespace demo {
 
 // xoshiro256** seeded by splitmix64, with no library distributions: the same seed gives the same
 // numbers with every compiler and C library.
-class Rng {
+class Rng
+{
 public:
     explicit Rng(std::uint64_t seed)
     {
@@ -39,8 +40,7 @@ public:
     bool chance(double p) { return unit() < p; }
     // Approximately standard normal (Irwin-Hall of four uniforms), free of libm differences.
     double normal() { return (unit() + unit() + unit() + unit() - 2.0) * 1.7320508075688772; }
-    template <class T, std::size_t N>
-    const T &pick(const T (&items)[N]) { return items[below(std::uint32_t(N))]; }
+    template <class T, std::size_t N> const T &pick(const T (&items)[N]) { return items[below(std::uint32_t(N))]; }
 
 private:
     static std::uint64_t rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }

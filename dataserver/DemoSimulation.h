@@ -113,7 +113,6 @@ struct Horse {
     }
 };
 
-
 inline constexpr const char *kSuffixes[] = {"", "(NZ)", "(IRE)", "(GB)", "(USA)", "(FR)", "(JPN)"};
 
 enum class ClassKind { Maiden, ClassN, Benchmark, Quality, Open, Listed, Group3, Group2, Group1 };
@@ -172,13 +171,13 @@ struct FieldMeeting;
 // DemoPopulation.cpp (people and horses), DemoRacing.cpp (calendar, programmes, races),
 // DemoDatabaseWriter.cpp (rows of the history), DemoFieldFiles.cpp (the coming week's fields)
 // and DemoGenerator.cpp (the day-by-day loop).
-class Generator {
+class Generator
+{
 public:
     Generator(const DemoOptions &options, int firstDay, int untilDay, std::ostream &progress)
         : m_rng(options.seed * 0x2545F4914F6CDD1DULL + 0x1234567ULL), m_first(firstDay), m_until(untilDay),
           m_progress(progress)
-    {
-    }
+    {}
 
     bool run(sqlite3 *db, const std::string &fieldsDir, std::ostream &errors);
 
@@ -205,8 +204,8 @@ private:
     std::vector<RacePlan> planRaces(const Meeting &m, bool forceFeature);
     void classWindow(RacePlan &p, char type) const;
     bool eligible(const Horse &h, const RacePlan &p, int day) const;
-    std::vector<std::uint32_t> selectHorses(const RacePlan &p, int state, int day, int wanted,
-                                            bool future, int raceStamp);
+    std::vector<std::uint32_t> selectHorses(const RacePlan &p, int state, int day, int wanted, bool future,
+                                            int raceStamp);
     std::vector<std::uint32_t> meetingJockeys(int state, char type, int day, int rides, bool future);
     void assignWeights(std::vector<Runner> &runners, const RacePlan &p, int day);
     void runRace(std::vector<Runner> &runners, const RacePlan &p, int day, char cond);
@@ -237,7 +236,7 @@ private:
     std::deque<std::string> m_nameStore;
     std::vector<std::uint32_t> m_buckets[kStateCount][kBandCount];
     std::vector<std::vector<std::uint32_t>> m_returns; // spell returns by day offset
-    std::vector<std::string> m_dates;                 // 'YYYY-MM-DD' by day offset
+    std::vector<std::string> m_dates;                  // 'YYYY-MM-DD' by day offset
 
     Batch m_batch;
     long long m_runCount = 0;

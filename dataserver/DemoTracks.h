@@ -6,12 +6,12 @@
 namespace demodata {
 
 struct TrackDef {
-    const char *code;   // TrackCode: meeting codes and field-file names are 'ddmm' + code
+    const char *code; // TrackCode: meeting codes and field-file names are 'ddmm' + code
     const char *club;
     const char *state;
-    char type;          // 'M' metropolitan, 'P' provincial, 'C' country
-    const char *locat;  // TrackLocat, the venue in capitals as the web importers look it up
-    int weight;         // relative number of meetings among tracks of the same type
+    char type;         // 'M' metropolitan, 'P' provincial, 'C' country
+    const char *locat; // TrackLocat, the venue in capitals as the web importers look it up
+    int weight;        // relative number of meetings among tracks of the same type
     int fieldLimit;
 };
 
@@ -141,26 +141,11 @@ inline constexpr int kStateShare[] = {240, 290, 220, 70, 100, 45, 15, 20};
 inline constexpr const char *kAreaCode[] = {"03", "02", "07", "08", "08", "03", "08", "02"};
 
 inline constexpr const char *kShortCodes[][2] = {
-    {"MAIDEN", "MDN"},
-    {"BENCHMARK", "BM"},
-    {"HANDICAP", "HCP"},
-    {"FILLIES AND MARES", "F&M"},
-    {"SET WEIGHTS", "SW"},
-    {"WEIGHT FOR AGE", "WFA"},
-    {"CLASS", "CL"},
-    {"PLATE", "PLT"},
-    {"QUALITY", "QLTY"},
-    {"STAKES", "STKS"},
-    {"RESTRICTED", "RST"},
-    {"TWO-YEAR-OLD", "2YO"},
-    {"THREE-YEAR-OLD", "3YO"},
-    {"OPEN", "OPN"},
-    {"APPRENTICE", "APP"},
-    {"WELTER", "WLTR"},
-    {"HIGHWEIGHT", "HWT"},
-    {"GUINEAS", "GNS"},
-    {"CUP", "CUP"},
-    {"SPRINT", "SPR"},
+    {"MAIDEN", "MDN"},         {"BENCHMARK", "BM"},       {"HANDICAP", "HCP"},   {"FILLIES AND MARES", "F&M"},
+    {"SET WEIGHTS", "SW"},     {"WEIGHT FOR AGE", "WFA"}, {"CLASS", "CL"},       {"PLATE", "PLT"},
+    {"QUALITY", "QLTY"},       {"STAKES", "STKS"},        {"RESTRICTED", "RST"}, {"TWO-YEAR-OLD", "2YO"},
+    {"THREE-YEAR-OLD", "3YO"}, {"OPEN", "OPN"},           {"APPRENTICE", "APP"}, {"WELTER", "WLTR"},
+    {"HIGHWEIGHT", "HWT"},     {"GUINEAS", "GNS"},        {"CUP", "CUP"},        {"SPRINT", "SPR"},
     {"MILE", "MILE"},
 };
 

@@ -227,13 +227,13 @@ bool registerAll(sqlite3 *db)
         void (*fn)(sqlite3_context *, int, sqlite3_value **);
     };
     const Def defs[] = {
-        {"dec", 1, decFunction},          {"dec", 2, decFunction},         {"dec", 3, decFunction},
-        {"instr", 2, instrFunction},      {"concat", -1, concatFunction},  {"leftstr", 2, leftFunction},
-        {"rightstr", 2, rightFunction},   {"ucase", 1, ucaseFunction},     {"lcase", 1, lcaseFunction},
+        {"dec", 1, decFunction},        {"dec", 2, decFunction},        {"dec", 3, decFunction},
+        {"instr", 2, instrFunction},    {"concat", -1, concatFunction}, {"leftstr", 2, leftFunction},
+        {"rightstr", 2, rightFunction}, {"ucase", 1, ucaseFunction},    {"lcase", 1, lcaseFunction},
     };
     for (const Def &d : defs) {
-        if (sqlite3_create_function_v2(db, d.name, d.args, flags, nullptr, d.fn, nullptr, nullptr, nullptr)
-            != SQLITE_OK)
+        if (sqlite3_create_function_v2(db, d.name, d.args, flags, nullptr, d.fn, nullptr, nullptr, nullptr) !=
+            SQLITE_OK)
             return false;
     }
     return true;

@@ -15,7 +15,7 @@ struct QueryLimits {
 
 struct QueryOutcome {
     bool ok = false;
-    std::string body;      // the answer text, or one "Error: …" line
+    std::string body; // the answer text, or one "Error: …" line
     long long rows = 0;
     std::string errorKind; // short tag for the access log: refused, timeout, sql, rows, bytes, database
 };

@@ -123,8 +123,8 @@ inline constexpr RowKey kRowKeys[] = {
 inline std::vector<std::string> tieBreakColumns(const std::string &table, const std::string &sortColumn)
 {
     const auto same = [](const std::string &a, const char *b) {
-        return a.size() == std::strlen(b)
-            && std::equal(a.begin(), a.end(), b, [](char x, char y) { return std::tolower(x) == std::tolower(y); });
+        return a.size() == std::strlen(b) &&
+               std::equal(a.begin(), a.end(), b, [](char x, char y) { return std::tolower(x) == std::tolower(y); });
     };
     std::vector<std::string> out;
     for (const RowKey &key : kRowKeys) {

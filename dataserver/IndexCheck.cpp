@@ -56,8 +56,9 @@ std::vector<Index> needed(bool mariadb)
         for (const mariadbschema::Table &t : mariadbschema::kTables) {
             for (const char *index : t.indexes) {
                 if (index)
-                    out.push_back({upper(t.name), columnList(index),
-                                   t.name + std::string(" ") + std::string(index).substr(std::string(index).find('('))});
+                    out.push_back(
+                        {upper(t.name), columnList(index),
+                         t.name + std::string(" ") + std::string(index).substr(std::string(index).find('('))});
             }
         }
         return out;
@@ -102,8 +103,9 @@ bool existing(sqlite3 *db, std::vector<Index> &out, std::string &error)
 
 bool existing(st_mysql *db, std::vector<Index> &out, std::string &error)
 {
-    const std::string sql = "SELECT TABLE_NAME, INDEX_NAME, COLUMN_NAME, COLLATION = 'D' FROM information_schema.STATISTICS "
-                            "WHERE TABLE_SCHEMA = DATABASE() ORDER BY TABLE_NAME, INDEX_NAME, SEQ_IN_INDEX";
+    const std::string sql =
+        "SELECT TABLE_NAME, INDEX_NAME, COLUMN_NAME, COLLATION = 'D' FROM information_schema.STATISTICS "
+        "WHERE TABLE_SCHEMA = DATABASE() ORDER BY TABLE_NAME, INDEX_NAME, SEQ_IN_INDEX";
     if (mysql_real_query(db, sql.data(), sql.size()) != 0) {
         error = mysql_error(db);
         return false;
@@ -127,8 +129,8 @@ std::vector<std::string> missing(const std::vector<Index> &needed, const std::ve
     std::vector<std::string> out;
     for (const Index &want : needed) {
         const bool found = std::any_of(existing.begin(), existing.end(), [&want](const Index &have) {
-            return have.table == want.table && have.columns.size() >= want.columns.size()
-                && std::equal(want.columns.begin(), want.columns.end(), have.columns.begin());
+            return have.table == want.table && have.columns.size() >= want.columns.size() &&
+                   std::equal(want.columns.begin(), want.columns.end(), have.columns.begin());
         });
         if (!found)
             out.push_back(want.text);

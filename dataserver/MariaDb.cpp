@@ -3,8 +3,8 @@
 #include "MariaDbDialect.h"
 #include "QueryString.h"
 
-#include <mysql.h>
 #include <errmsg.h>
+#include <mysql.h>
 
 #include <algorithm>
 #include <chrono>
@@ -22,9 +22,9 @@ constexpr unsigned kTableDenied = 1142;
 
 bool connectionLost(unsigned code)
 {
-    return code == CR_SERVER_GONE_ERROR || code == CR_SERVER_LOST || code == CR_CONNECTION_ERROR
-        || code == CR_CONN_HOST_ERROR || code == 1927 /* ER_CONNECTION_KILLED */
-        || code == 4031 /* ER_CLIENT_INTERACTION_TIMEOUT */ || code == 1053 /* ER_SERVER_SHUTDOWN */;
+    return code == CR_SERVER_GONE_ERROR || code == CR_SERVER_LOST || code == CR_CONNECTION_ERROR ||
+           code == CR_CONN_HOST_ERROR || code == 1927 /* ER_CONNECTION_KILLED */
+           || code == 4031 /* ER_CLIENT_INTERACTION_TIMEOUT */ || code == 1053 /* ER_SERVER_SHUTDOWN */;
 }
 
 std::string quoted(const std::string &message)
@@ -211,16 +211,19 @@ std::unique_ptr<MariaDbConnection> MariaDbConnection::open(const MariaDbAddress 
         error = mysql_error(conn->m_db);
         return nullptr;
     }
-    const std::string mode = purpose == Purpose::Serve ? "NO_BACKSLASH_ESCAPES,NO_ENGINE_SUBSTITUTION"
-                                                       : "NO_BACKSLASH_ESCAPES,NO_ENGINE_SUBSTITUTION,STRICT_ALL_TABLES";
-    if (!conn->exec("SET SESSION sql_mode = '" + mode + "', collation_connection = 'utf8mb4_general_ci'"
-                    ", group_concat_max_len = " + std::to_string(kMaxValueBytes), error))
+    const std::string mode = purpose == Purpose::Serve
+                                 ? "NO_BACKSLASH_ESCAPES,NO_ENGINE_SUBSTITUTION"
+                                 : "NO_BACKSLASH_ESCAPES,NO_ENGINE_SUBSTITUTION,STRICT_ALL_TABLES";
+    if (!conn->exec("SET SESSION sql_mode = '" + mode +
+                        "', collation_connection = 'utf8mb4_general_ci'"
+                        ", group_concat_max_len = " +
+                        std::to_string(kMaxValueBytes),
+                    error))
         return nullptr;
     // The enrichment's list of 150 horses would cost an index dive per name when planning: the index
     // statistics are as good a guide for lists longer than ten.
-    if (purpose == Purpose::Serve
-        && (!conn->exec("SET SESSION TRANSACTION READ ONLY", error)
-            || !conn->exec("SET SESSION eq_range_index_dive_limit = 10", error)))
+    if (purpose == Purpose::Serve && (!conn->exec("SET SESSION TRANSACTION READ ONLY", error) ||
+                                      !conn->exec("SET SESSION eq_range_index_dive_limit = 10", error)))
         return nullptr;
     return conn;
 }
@@ -248,8 +251,9 @@ bool MariaDbConnection::applyLimits(const QueryLimits &limits, std::string &erro
     // One row past the cap is fetched so that "too many rows" can be told from "exactly the cap".
     // MariaDB stops a recursive query quietly after max_recursive_iterations; the SQLite backend lets it run
     // into the time limit, and so does this one.
-    const std::string sql = "SET SESSION max_statement_time = " + std::to_string(limits.timeoutMs / 1000.0)
-        + ", sql_select_limit = " + std::to_string(limits.maxRows + 1) + ", max_recursive_iterations = 100000000";
+    const std::string sql = "SET SESSION max_statement_time = " + std::to_string(limits.timeoutMs / 1000.0) +
+                            ", sql_select_limit = " + std::to_string(limits.maxRows + 1) +
+                            ", max_recursive_iterations = 100000000";
     if (!exec(sql, error))
         return false;
     m_timeoutMs = limits.timeoutMs;
@@ -258,10 +262,8 @@ bool MariaDbConnection::applyLimits(const QueryLimits &limits, std::string &erro
 }
 
 MariaDbBackend::MariaDbBackend(MariaDbAddress address, size_t connections)
-    : m_address(std::move(address))
-    , m_pool(connections)
-{
-}
+    : m_address(std::move(address)), m_pool(connections)
+{}
 
 MariaDbBackend::~MariaDbBackend() = default;
 
@@ -269,7 +271,8 @@ MariaDbStatement MariaDbBackend::translate(const std::string &clientSql)
 {
     {
         std::lock_guard lock(m_keptMutex);
-        const auto kept = std::find_if(m_kept.begin(), m_kept.end(), [&](const auto &k) { return k.first == clientSql; });
+        const auto kept =
+            std::find_if(m_kept.begin(), m_kept.end(), [&](const auto &k) { return k.first == clientSql; });
         if (kept != m_kept.end()) {
             std::rotate(m_kept.begin(), kept, kept + 1);
             return m_kept.front().second;

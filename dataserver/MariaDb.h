@@ -30,8 +30,8 @@ class MariaDbConnection
 public:
     enum class Purpose { Serve, Load };
     // readTimeoutS > 0: a result that does not arrive within that many seconds ends the connection.
-    static std::unique_ptr<MariaDbConnection> open(const MariaDbAddress &address, Purpose purpose,
-                                                   std::string &error, unsigned readTimeoutS = 0);
+    static std::unique_ptr<MariaDbConnection> open(const MariaDbAddress &address, Purpose purpose, std::string &error,
+                                                   unsigned readTimeoutS = 0);
     ~MariaDbConnection();
     MariaDbConnection(const MariaDbConnection &) = delete;
     MariaDbConnection &operator=(const MariaDbConnection &) = delete;

@@ -48,7 +48,7 @@ Seq framed(const Seq &seq, const Seq &frame)
 // (SELECT items FROM t [a] [WHERE c] ORDER BY k [ASC|DESC] LIMIT n), items holding an aggregate.
 struct LimitedAggregate {
     Seq items, from, cond, key;
-    std::string table; // t as written
+    std::string table;     // t as written
     std::string keyColumn; // k's last name, when k ends in one
     bool descending = false;
     long long n = 0;
@@ -74,8 +74,8 @@ std::optional<LimitedAggregate> matchLimitedAggregate(const Seq &inner)
         return std::nullopt;
     const size_t first = clauses->select;
     const long fromAt = clauses->from, whereAt = clauses->where, orderAt = clauses->order, limitAt = clauses->limit;
-    if (fromAt < 0 || orderAt < 0 || limitAt < orderAt || whereAt > orderAt
-        || !containsCall(inner, first + 1, size_t(fromAt), kAggregates))
+    if (fromAt < 0 || orderAt < 0 || limitAt < orderAt || whereAt > orderAt ||
+        !containsCall(inner, first + 1, size_t(fromAt), kAggregates))
         return std::nullopt;
     const size_t byAt = nextSig(inner, size_t(orderAt) + 1);
     if (byAt >= inner.size() || !isWord(inner[byAt], "BY"))
@@ -91,8 +91,8 @@ std::optional<LimitedAggregate> matchLimitedAggregate(const Seq &inner)
     if (a.key.empty() || std::any_of(a.key.begin(), a.key.end(), [](const Node &n) { return isPunct(n, ","); }))
         return std::nullopt;
     const size_t countAt = nextSig(inner, size_t(limitAt) + 1);
-    if (countAt >= inner.size() || inner[countAt].group || inner[countAt].tok.kind != Kind::Number
-        || nextSig(inner, countAt + 1) < inner.size())
+    if (countAt >= inner.size() || inner[countAt].group || inner[countAt].tok.kind != Kind::Number ||
+        nextSig(inner, countAt + 1) < inner.size())
         return std::nullopt;
     try {
         a.n = std::stoll(inner[countAt].tok.text);
@@ -195,10 +195,10 @@ bool isColumnOf(const std::string &table, const std::string &name)
 // not would be an outer column, which the joined form cannot see.
 bool onlyColumnsOf(const Seq &seq, const std::string &table)
 {
-    static const char *const syntax[] = {"CASE", "WHEN", "THEN", "ELSE", "END", "AND", "OR", "NOT", "XOR", "IS",
-                                         "NULL", "IN", "LIKE", "BETWEEN", "AS", "DIV", "MOD", "TRUE", "FALSE",
-                                         "DECIMAL", "DEC", "NUMERIC", "FIXED", "SIGNED", "UNSIGNED", "INTEGER",
-                                         "INT", "CHAR", "DOUBLE", "FLOAT", "DATE", "DATETIME", "BINARY"};
+    static const char *const syntax[] = {
+        "CASE",  "WHEN",   "THEN",     "ELSE",    "END", "AND",  "OR",     "NOT",   "XOR",     "IS",       "NULL",
+        "IN",    "LIKE",   "BETWEEN",  "AS",      "DIV", "MOD",  "TRUE",   "FALSE", "DECIMAL", "DEC",      "NUMERIC",
+        "FIXED", "SIGNED", "UNSIGNED", "INTEGER", "INT", "CHAR", "DOUBLE", "FLOAT", "DATE",    "DATETIME", "BINARY"};
     for (size_t i = 0; i < seq.size(); ++i) {
         if (seq[i].group) {
             if (!onlyColumnsOf(seq[i].kids, table))
@@ -212,9 +212,9 @@ bool onlyColumnsOf(const Seq &seq, const std::string &table)
         const bool call = next < seq.size() && seq[next].group;
         const bool qualifier = next < seq.size() && isPunct(seq[next], ".");
         const bool qualified = before >= 0 && isPunct(seq[size_t(before)], ".");
-        if (call || qualifier || isColumnOf(table, seq[i].tok.text)
-            || (!qualified && std::any_of(std::begin(syntax), std::end(syntax),
-                                          [&](const char *w) { return isWord(seq[i], w); })))
+        if (call || qualifier || isColumnOf(table, seq[i].tok.text) ||
+            (!qualified &&
+             std::any_of(std::begin(syntax), std::end(syntax), [&](const char *w) { return isWord(seq[i], w); })))
             continue;
         return false;
     }
@@ -252,9 +252,9 @@ std::vector<Seq> split(const Seq &seq, size_t from, size_t to, const char *at)
 
 bool isJoinWord(const Node &n)
 {
-    return isWord(n, "JOIN") || isWord(n, "LEFT") || isWord(n, "RIGHT") || isWord(n, "OUTER") || isWord(n, "INNER")
-        || isWord(n, "CROSS") || isWord(n, "NATURAL") || isWord(n, "STRAIGHT_JOIN") || isWord(n, "FULL")
-        || isPunct(n, ",");
+    return isWord(n, "JOIN") || isWord(n, "LEFT") || isWord(n, "RIGHT") || isWord(n, "OUTER") || isWord(n, "INNER") ||
+           isWord(n, "CROSS") || isWord(n, "NATURAL") || isWord(n, "STRAIGHT_JOIN") || isWord(n, "FULL") ||
+           isPunct(n, ",");
 }
 
 // Lists that restrict the rows of a FROM clause: "[INNER] JOIN (SELECT … c … FROM … WHERE c IN (…) …) j
@@ -290,24 +290,24 @@ std::map<std::string, Node> restrictions(const Seq &top, size_t fromAt, size_t f
         if (where == kids.end() || from == kids.end() || from > where)
             continue;
         auto whereEnd = where + 1;
-        while (whereEnd != kids.end() && !isWord(*whereEnd, "GROUP") && !isWord(*whereEnd, "ORDER")
-               && !isWord(*whereEnd, "LIMIT") && !isWord(*whereEnd, "HAVING"))
+        while (whereEnd != kids.end() && !isWord(*whereEnd, "GROUP") && !isWord(*whereEnd, "ORDER") &&
+               !isWord(*whereEnd, "LIMIT") && !isWord(*whereEnd, "HAVING"))
             ++whereEnd;
         const Seq whereClause(where + 1, whereEnd);
         const auto cond = significant(whereClause);
-        if (cond.size() != 3 || !isName(*cond[0]) || !isWord(*cond[1], "IN") || !cond[2]->group
-            || !std::all_of(cond[2]->kids.begin(), cond[2]->kids.end(), [](const Node &n) {
-                   return isSpace(n) || isPunct(n, ",") || (!n.group && n.tok.kind == Kind::String);
-               }))
+        if (cond.size() != 3 || !isName(*cond[0]) || !isWord(*cond[1], "IN") || !cond[2]->group ||
+            !std::all_of(cond[2]->kids.begin(), cond[2]->kids.end(), [](const Node &n) {
+                return isSpace(n) || isPunct(n, ",") || (!n.group && n.tok.kind == Kind::String);
+            }))
             continue;
         const std::string listed = upper(cond[0]->tok.text);
         std::string exposed; // the name j gives the listed column
         const size_t selectAt = nextSig(kids, 0);
         for (const Seq &item : split(kids, selectAt + 1, size_t(from - kids.begin()), ",")) {
             const auto nodes = significant(item);
-            if (!nodes.empty() && isName(*nodes[0]) && upper(nodes[0]->tok.text) == listed
-                && (nodes.size() == 1 || (nodes.size() == 2 && isName(*nodes[1]))
-                    || (nodes.size() == 3 && isWord(*nodes[1], "AS") && isName(*nodes[2]))))
+            if (!nodes.empty() && isName(*nodes[0]) && upper(nodes[0]->tok.text) == listed &&
+                (nodes.size() == 1 || (nodes.size() == 2 && isName(*nodes[1])) ||
+                 (nodes.size() == 3 && isWord(*nodes[1], "AS") && isName(*nodes[2]))))
                 exposed = upper(nodes.back()->tok.text);
         }
         if (exposed.empty())
@@ -358,9 +358,8 @@ std::optional<Correlated> correlated(const Seq &inner)
         c.innerColumn = eq->second.name, c.outer = eq->first;
     else
         return std::nullopt;
-    if (reachesOut(a->items, c.innerName) || reachesOut(a->key, c.innerName)
-        || !onlyColumnsOf(a->items, a->table) || !onlyColumnsOf(a->key, a->table)
-        || !isColumnOf(a->table, c.innerColumn))
+    if (reachesOut(a->items, c.innerName) || reachesOut(a->key, c.innerName) || !onlyColumnsOf(a->items, a->table) ||
+        !onlyColumnsOf(a->key, a->table) || !isColumnOf(a->table, c.innerColumn))
         return std::nullopt;
     return c;
 }
@@ -449,9 +448,9 @@ void decorrelateLimitedAggregates(Seq &top)
             return;
         if (fromAt == top.size() && isWord(top[i], "FROM"))
             fromAt = i;
-        else if (fromAt < top.size() && fromEnd == top.size()
-                 && (isWord(top[i], "WHERE") || isWord(top[i], "GROUP") || isWord(top[i], "HAVING")
-                     || isWord(top[i], "ORDER") || isWord(top[i], "LIMIT") || isWord(top[i], "WINDOW")))
+        else if (fromAt < top.size() && fromEnd == top.size() &&
+                 (isWord(top[i], "WHERE") || isWord(top[i], "GROUP") || isWord(top[i], "HAVING") ||
+                  isWord(top[i], "ORDER") || isWord(top[i], "LIMIT") || isWord(top[i], "WINDOW")))
             fromEnd = i;
     }
     if (fromAt == top.size())
@@ -472,8 +471,8 @@ void decorrelateLimitedAggregates(Seq &top)
         const auto c = correlated(top[i].kids);
         if (!c || !lists.count(key(c->outer)))
             continue;
-        std::string signature = c->aggregate.table + '|' + c->innerAlias + '|' + upper(c->innerColumn) + '|'
-            + key(c->outer) + '|' + std::to_string(c->aggregate.n);
+        std::string signature = c->aggregate.table + '|' + c->innerAlias + '|' + upper(c->innerColumn) + '|' +
+                                key(c->outer) + '|' + std::to_string(c->aggregate.n);
         render(c->aggregate.order(), signature, {});
         auto it = std::find_if(joined.begin(), joined.end(), [&](const Joined &j) { return j.signature == signature; });
         if (it == joined.end())
@@ -509,8 +508,8 @@ void decorrelateLimitedAggregates(Seq &top)
         }
         grouped.push_back(word(" FROM "));
         grouped.push_back(group(std::move(numbered)));
-        grouped.push_back(word(" AS " + c.innerAlias + " WHERE __rn <= " + std::to_string(c.aggregate.n)
-                               + " GROUP BY " + c.innerColumn));
+        grouped.push_back(word(" AS " + c.innerAlias + " WHERE __rn <= " + std::to_string(c.aggregate.n) +
+                               " GROUP BY " + c.innerColumn));
 
         tail.push_back(word(" LEFT JOIN "));
         tail.push_back(group(std::move(grouped)));

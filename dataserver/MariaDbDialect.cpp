@@ -24,7 +24,6 @@ constexpr LexOptions kLex{.collapseSpace = true,
                           .nullSafeEquals = true};
 constexpr RenderOptions kRender{.identQuote = '`', .blankAfterMinus = true};
 
-
 // Thrown by the walks below; caught once in prepareForMariaDb.
 struct Refusal {
     std::string kind, why;
@@ -67,42 +66,46 @@ Seq parse(const std::string &text)
 // Words that end a FROM clause at their own bracket level.
 bool endsFrom(const Node &n)
 {
-    return isWord(n, "WHERE") || isWord(n, "GROUP") || isWord(n, "HAVING") || isWord(n, "ORDER")
-        || isWord(n, "LIMIT") || isWord(n, "UNION") || isWord(n, "EXCEPT") || isWord(n, "INTERSECT")
-        || isWord(n, "WINDOW") || isWord(n, "SELECT");
+    return isWord(n, "WHERE") || isWord(n, "GROUP") || isWord(n, "HAVING") || isWord(n, "ORDER") ||
+           isWord(n, "LIMIT") || isWord(n, "UNION") || isWord(n, "EXCEPT") || isWord(n, "INTERSECT") ||
+           isWord(n, "WINDOW") || isWord(n, "SELECT");
 }
 
 bool isForbiddenWord(const Node &n)
 {
-    return n.tok.kind == Kind::Word
-        && inList(n.tok.text, {"INSERT", "UPDATE", "DELETE", "INTO", "OUTFILE", "DUMPFILE", "LOAD", "HANDLER",
-                               "CALL", "LOCK", "UNLOCK", "PROCEDURE", "GRANT", "REVOKE", "CREATE", "DROP", "ALTER",
-                               "TRUNCATE", "RENAME", "KILL", "SHUTDOWN", "PREPARE", "EXECUTE", "DEALLOCATE",
-                               "FLUSH", "INSTALL", "UNINSTALL", "SHOW", "SET", "USE", "DO", "BEGIN", "COMMIT",
-                               "ROLLBACK", "SAVEPOINT", "XA", "ANALYZE", "EXPLAIN", "DESCRIBE", "OPTIMIZE",
-                               "REPAIR", "CHECKSUM", "BACKUP", "RESET", "PURGE", "SIGNAL", "RESIGNAL"});
+    return n.tok.kind == Kind::Word &&
+           inList(n.tok.text,
+                  {"INSERT", "UPDATE",   "DELETE",    "INTO",      "OUTFILE",  "DUMPFILE", "LOAD",     "HANDLER",
+                   "CALL",   "LOCK",     "UNLOCK",    "PROCEDURE", "GRANT",    "REVOKE",   "CREATE",   "DROP",
+                   "ALTER",  "TRUNCATE", "RENAME",    "KILL",      "SHUTDOWN", "PREPARE",  "EXECUTE",  "DEALLOCATE",
+                   "FLUSH",  "INSTALL",  "UNINSTALL", "SHOW",      "SET",      "USE",      "DO",       "BEGIN",
+                   "COMMIT", "ROLLBACK", "SAVEPOINT", "XA",        "ANALYZE",  "EXPLAIN",  "DESCRIBE", "OPTIMIZE",
+                   "REPAIR", "CHECKSUM", "BACKUP",    "RESET",     "PURGE",    "SIGNAL",   "RESIGNAL"});
 }
 
 // Functions a read-only report may call; SLEEP, BENCHMARK, LOAD_FILE, GET_LOCK, USER() … are not among them.
 bool isAllowedFunction(const std::string &name)
 {
-    return inList(name, {"COUNT", "MIN", "MAX", "AVG", "SUM", "GROUP_CONCAT", "ABS", "ROUND", "UPPER", "LOWER",
-                         "UCASE", "LCASE", "LENGTH", "CHAR_LENGTH", "SUBSTR", "SUBSTRING", "MID", "COALESCE",
-                         "IFNULL", "NULLIF", "IF", "REPLACE", "TRIM", "LTRIM", "RTRIM", "DATE", "TIME", "YEAR",
-                         "MONTH", "DAY", "DAYOFMONTH", "DAYOFWEEK", "DATE_FORMAT", "DATEDIFF", "DATE_ADD",
-                         "DATE_SUB", "CURDATE", "CONCAT", "CONCAT_WS", "LEFT", "RIGHT", "INSTR", "LOCATE",
-                         "CAST", "CONVERT", "FLOOR", "CEIL", "CEILING", "SIGN", "TRUNCATE", "MOD", "GREATEST",
-                         "LEAST", "LPAD", "RPAD", "REVERSE", "STRCMP", "FIELD"});
+    return inList(
+        name, {"COUNT",       "MIN",      "MAX",      "AVG",      "SUM",     "GROUP_CONCAT", "ABS",        "ROUND",
+               "UPPER",       "LOWER",    "UCASE",    "LCASE",    "LENGTH",  "CHAR_LENGTH",  "SUBSTR",     "SUBSTRING",
+               "MID",         "COALESCE", "IFNULL",   "NULLIF",   "IF",      "REPLACE",      "TRIM",       "LTRIM",
+               "RTRIM",       "DATE",     "TIME",     "YEAR",     "MONTH",   "DAY",          "DAYOFMONTH", "DAYOFWEEK",
+               "DATE_FORMAT", "DATEDIFF", "DATE_ADD", "DATE_SUB", "CURDATE", "CONCAT",       "CONCAT_WS",  "LEFT",
+               "RIGHT",       "INSTR",    "LOCATE",   "CAST",     "CONVERT", "FLOOR",        "CEIL",       "CEILING",
+               "SIGN",        "TRUNCATE", "MOD",      "GREATEST", "LEAST",   "LPAD",         "RPAD",       "REVERSE",
+               "STRCMP",      "FIELD"});
 }
 
 // Keywords and type names that may stand before a bracket without being a call.
 bool isKeywordBeforeGroup(const std::string &w)
 {
-    return inList(w, {"IN", "EXISTS", "AS", "FROM", "JOIN", "ON", "AND", "OR", "NOT", "XOR", "SELECT", "WHERE",
-                      "WHEN", "THEN", "ELSE", "BY", "USING", "ALL", "ANY", "SOME", "UNION", "EXCEPT",
-                      "INTERSECT", "HAVING", "IS", "LIKE", "BETWEEN", "DISTINCT", "CASE", "DIV", "ASC",
-                      "DESC", "INTERVAL", "RECURSIVE", "DECIMAL", "DEC", "NUMERIC", "FIXED", "CHAR", "VARCHAR",
-                      "DOUBLE", "FLOAT", "SIGNED", "UNSIGNED", "INTEGER", "INT", "BINARY", "WITH", "LIMIT"});
+    return inList(
+        w, {"IN",     "EXISTS", "AS",        "FROM",      "JOIN",    "ON",   "AND",     "OR",       "NOT",  "XOR",
+            "SELECT", "WHERE",  "WHEN",      "THEN",      "ELSE",    "BY",   "USING",   "ALL",      "ANY",  "SOME",
+            "UNION",  "EXCEPT", "INTERSECT", "HAVING",    "IS",      "LIKE", "BETWEEN", "DISTINCT", "CASE", "DIV",
+            "ASC",    "DESC",   "INTERVAL",  "RECURSIVE", "DECIMAL", "DEC",  "NUMERIC", "FIXED",    "CHAR", "VARCHAR",
+            "DOUBLE", "FLOAT",  "SIGNED",    "UNSIGNED",  "INTEGER", "INT",  "BINARY",  "WITH",     "LIMIT"});
 }
 
 // One common table expression of a leading WITH list: "name [(columns)] AS (body)".
@@ -156,8 +159,8 @@ const char *canonicalFormTable(const std::string &name)
 }
 
 // MariaDB's table names follow the file system's case; the SQLite backend's do not: form table names are
-// written as the schema spells them. A CTE name covers only the query it belongs to: the rest of that query and its subqueries, and the
-// bodies defined after it (all of them under RECURSIVE); never the query around it. Function names
+// written as the schema spells them. A CTE name covers only the query it belongs to: the rest of that query and its
+// subqueries, and the bodies defined after it (all of them under RECURSIVE); never the query around it. Function names
 // are a name space of their own: a CTE never makes a function callable.
 void check(Seq &seq, Context context, const std::set<std::string> &outerCtes)
 {
@@ -245,9 +248,9 @@ void checkStatement(Seq &seq)
     if (!isWord(seq[first], "SELECT") && !isWord(seq[first], "WITH") && !seq[first].group) {
         const Node &n = seq[first];
         // A word that starts no statement at all is a syntax error, as SQLite reports it.
-        if (n.tok.kind == Kind::Word && !isForbiddenWord(n)
-            && !inList(n.tok.text, {"PRAGMA", "ATTACH", "DETACH", "VACUUM", "REINDEX", "REPLACE", "VALUES", "TABLE",
-                                    "END", "START", "RELEASE", "HELP", "GET", "CHECK", "CACHE"}))
+        if (n.tok.kind == Kind::Word && !isForbiddenWord(n) &&
+            !inList(n.tok.text, {"PRAGMA", "ATTACH", "DETACH", "VACUUM", "REINDEX", "REPLACE", "VALUES", "TABLE", "END",
+                                 "START", "RELEASE", "HELP", "GET", "CHECK", "CACHE"}))
             throw Refusal{"sql", "near \"" + n.tok.text + "\": syntax error"};
         refuse("only a SELECT over the form tables is allowed");
     }
@@ -271,8 +274,8 @@ void transform(Seq &seq, bool parentIsIn)
             normaliseDate(n.tok.text);
             const long before = prevSig(seq, long(i) - 1);
             const size_t after = nextSig(seq, i + 1);
-            if (parentIsIn || (before >= 0 && isComparison(seq[size_t(before)]))
-                || (after < seq.size() && isComparison(seq[after])))
+            if (parentIsIn || (before >= 0 && isComparison(seq[size_t(before)])) ||
+                (after < seq.size() && isComparison(seq[after])))
                 trimTrailingBlanks(n.tok.text);
         } else if (isWord(n, "CAST")) {
             // The answer keeps the decimals the client asked for; MariaDB would print a DECIMAL the same
@@ -285,9 +288,8 @@ void transform(Seq &seq, bool parentIsIn)
             for (size_t k = 0; k < kids.size(); ++k) {
                 if (isWord(kids[k], "AS")) {
                     const size_t t = nextSig(kids, k + 1);
-                    if (t < kids.size()
-                        && (isWord(kids[t], "DECIMAL") || isWord(kids[t], "DEC") || isWord(kids[t], "NUMERIC")
-                            || isWord(kids[t], "FIXED")))
+                    if (t < kids.size() && (isWord(kids[t], "DECIMAL") || isWord(kids[t], "DEC") ||
+                                            isWord(kids[t], "NUMERIC") || isWord(kids[t], "FIXED")))
                         asAt = long(k);
                 }
             }

@@ -82,8 +82,8 @@ bool createIndexes(MariaDbConnection &db, const Table &t, std::string &error)
             break;
         const std::string text = index;
         const size_t blank = text.find(' ');
-        if (!db.exec("CREATE INDEX IF NOT EXISTS " + text.substr(0, blank) + " ON " + quoteIdent(t.name)
-                         + text.substr(blank),
+        if (!db.exec("CREATE INDEX IF NOT EXISTS " + text.substr(0, blank) + " ON " + quoteIdent(t.name) +
+                         text.substr(blank),
                      error))
             return false;
     }
@@ -119,8 +119,8 @@ std::string realText(double v, bool asText)
 bool copyTable(sqlite3 *src, MariaDbConnection &db, const Table &t, long long &rows, std::string &error)
 {
     sqlite3_stmt *stmt = nullptr;
-    if (sqlite3_prepare_v2(src, ("SELECT * FROM \"" + std::string(t.name) + "\"").c_str(), -1, &stmt, nullptr)
-        != SQLITE_OK) {
+    if (sqlite3_prepare_v2(src, ("SELECT * FROM \"" + std::string(t.name) + "\"").c_str(), -1, &stmt, nullptr) !=
+        SQLITE_OK) {
         error = sqlite3_errmsg(src);
         return false;
     }
@@ -154,7 +154,7 @@ bool copyTable(sqlite3 *src, MariaDbConnection &db, const Table &t, long long &r
                 break;
             case SQLITE_INTEGER:
                 sql += asText[static_cast<size_t>(c)] ? "'" + std::to_string(sqlite3_column_int64(stmt, c)) + "'"
-                                                     : std::to_string(sqlite3_column_int64(stmt, c));
+                                                      : std::to_string(sqlite3_column_int64(stmt, c));
                 break;
             case SQLITE_FLOAT:
                 sql += realText(sqlite3_column_double(stmt, c), asText[static_cast<size_t>(c)]);
@@ -164,8 +164,8 @@ bool copyTable(sqlite3 *src, MariaDbConnection &db, const Table &t, long long &r
                                         static_cast<size_t>(sqlite3_column_bytes(stmt, c)));
                 // SQLite keeps such a value as text; a MariaDB number column cannot hold it.
                 if (asNumber[static_cast<size_t>(c)]) {
-                    error = std::string(sqlite3_column_name(stmt, c)) + " \"" + value + "\" in data row "
-                        + std::to_string(rows + 1) + " is not a number";
+                    error = std::string(sqlite3_column_name(stmt, c)) + " \"" + value + "\" in data row " +
+                            std::to_string(rows + 1) + " is not a number";
                     return false;
                 }
                 sql += quoteText(value.data(), value.size());
@@ -246,8 +246,8 @@ int init(const std::string &address, std::ostream &out, std::ostream &err)
             return 1;
         }
     }
-    out << "initialised " << address.substr(0, address.find("://") + 3)
-        << address.substr(address.rfind('@') + 1) << '\n';
+    out << "initialised " << address.substr(0, address.find("://") + 3) << address.substr(address.rfind('@') + 1)
+        << '\n';
     return 0;
 }
 
@@ -278,8 +278,8 @@ int import(const std::string &address, const std::string &table, const std::stri
         }
     }
     // Into an empty table the indexes are built after the data, once.
-    ok = ok && (existing || dropIndexes(*db, *t, error)) && copyTable(src, *db, *t, rows, error)
-        && createIndexes(*db, *t, error);
+    ok = ok && (existing || dropIndexes(*db, *t, error)) && copyTable(src, *db, *t, rows, error) &&
+         createIndexes(*db, *t, error);
     sqlite3_close_v2(src);
     if (!ok) {
         db->exec("ROLLBACK", error);
@@ -307,8 +307,8 @@ int generateDemo(const std::string &address, DemoOptions options, std::ostream &
     bool ok = true;
     for (const Table &t : mariadbschema::kTables) {
         long long rows = 0;
-        ok = db->exec("DROP TABLE IF EXISTS " + quoteIdent(t.name), error) && db->exec(createSql(t), error)
-            && copyTable(src, *db, t, rows, error) && createIndexes(*db, t, error);
+        ok = db->exec("DROP TABLE IF EXISTS " + quoteIdent(t.name), error) && db->exec(createSql(t), error) &&
+             copyTable(src, *db, t, rows, error) && createIndexes(*db, t, error);
         if (!ok)
             break;
         out << "loaded " << rows << " rows into " << t.name << '\n';

@@ -41,10 +41,12 @@ public:
     {
     public:
         Ticket(QueryAdmission &owner, std::string user, std::string group)
-            : m_owner(&owner), m_user(std::move(user)), m_group(std::move(group)) {}
+            : m_owner(&owner), m_user(std::move(user)), m_group(std::move(group))
+        {}
         Ticket(Ticket &&other) noexcept
             : m_owner(std::exchange(other.m_owner, nullptr)), m_user(std::move(other.m_user)),
-              m_group(std::move(other.m_group)) {}
+              m_group(std::move(other.m_group))
+        {}
         Ticket(const Ticket &) = delete;
         Ticket &operator=(const Ticket &) = delete;
         Ticket &operator=(Ticket &&) = delete;

@@ -31,15 +31,16 @@ bool isFormTable(const char *name)
 // SQLite's own functions that a read-only report may use; everything else (randomblob, zeroblob, printf,
 // load_extension, sqlite_* introspection …) is refused.
 constexpr const char *kAllowedFunctions[] = {
-    "count", "min", "max", "avg", "sum", "total", "group_concat", "abs", "round", "upper", "lower", "length",
-    "substr", "substring", "coalesce", "ifnull", "nullif", "iif", "replace", "trim", "ltrim", "rtrim", "date",
-    "time", "datetime", "julianday", "strftime", "like", "typeof", "sign", "floor", "ceil", "ceiling", "unicode"};
+    "count",   "min",    "max",    "avg",    "sum",       "total",    "group_concat", "abs",       "round",
+    "upper",   "lower",  "length", "substr", "substring", "coalesce", "ifnull",       "nullif",    "iif",
+    "replace", "trim",   "ltrim",  "rtrim",  "date",      "time",     "datetime",     "julianday", "strftime",
+    "like",    "typeof", "sign",   "floor",  "ceil",      "ceiling",  "unicode"};
 
 bool isAllowedFunction(const char *name)
 {
     return std::any_of(std::begin(kAllowedFunctions), std::end(kAllowedFunctions),
-                       [&](const char *f) { return equalsNoCase(f, name); })
-        || std::any_of(std::begin(dialectfunctions::kNames), std::end(dialectfunctions::kNames),
+                       [&](const char *f) { return equalsNoCase(f, name); }) ||
+           std::any_of(std::begin(dialectfunctions::kNames), std::end(dialectfunctions::kNames),
                        [&](const char *f) { return equalsNoCase(f, name); });
 }
 
@@ -96,8 +97,7 @@ std::unique_ptr<QueryConnection> QueryConnection::open(const std::string &path, 
         return 0;
     };
     if (sqlite3_exec(db, "SELECT name FROM sqlite_schema WHERE type IN ('table', 'view')", collect,
-                     &conn->m_schemaTables, &msg)
-        != SQLITE_OK) {
+                     &conn->m_schemaTables, &msg) != SQLITE_OK) {
         error = msg ? msg : "cannot read the database";
         sqlite3_free(msg);
         return nullptr;
@@ -138,8 +138,7 @@ void QueryConnection::configureEngine()
     sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
 }
 
-int QueryConnection::authorize(void *selfPtr, int action, const char *a3, const char *a4, const char *a5,
-                               const char *)
+int QueryConnection::authorize(void *selfPtr, int action, const char *a3, const char *a4, const char *a5, const char *)
 {
     auto *self = static_cast<QueryConnection *>(selfPtr);
     switch (action) {
@@ -189,8 +188,8 @@ sqlite3_stmt *QueryConnection::prepare(const std::string &clientSql, std::string
         return refuse("refused", tooComplex);
     sqlite3_stmt *stmt = nullptr;
     const char *tail = nullptr;
-    const int rc = sqlite3_prepare_v3(m_db, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
-                                      &stmt, &tail);
+    const int rc =
+        sqlite3_prepare_v3(m_db, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &stmt, &tail);
     struct Finalizer {
         sqlite3_stmt *&s;
         ~Finalizer() { sqlite3_finalize(s); }
@@ -227,7 +226,8 @@ QueryOutcome QueryConnection::run(const std::string &clientSql, const QueryLimit
     m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limits.timeoutMs);
 
     sqlite3_stmt *stmt = nullptr;
-    const auto kept = std::find_if(m_kept.begin(), m_kept.end(), [&](const Kept &k) { return k.clientSql == clientSql; });
+    const auto kept =
+        std::find_if(m_kept.begin(), m_kept.end(), [&](const Kept &k) { return k.clientSql == clientSql; });
     if (kept != m_kept.end()) {
         std::rotate(m_kept.begin(), kept, kept + 1);
         stmt = m_kept.front().stmt;

@@ -119,7 +119,7 @@ int listenSocket(const std::string &host, int port, int &boundPort)
 // One open connection: its socket, and since when it has been waiting for the rest of a request.
 struct QueryServer::Connection {
     int fd = -1;
-    std::string group; // the address it is counted by
+    std::string group;                        // the address it is counted by
     std::atomic<long long> receivingSince{0}; // steady ms; 0 while a request is answered
 };
 
@@ -172,8 +172,8 @@ struct Callbacks {
     static enum MHD_Result respond(Request &req)
     {
         // The answer lives in the request, which the engine keeps until the response has gone out.
-        MHD_Response *response = MHD_create_response_from_buffer(req.answer.size(), req.answer.data(),
-                                                                  MHD_RESPMEM_PERSISTENT);
+        MHD_Response *response =
+            MHD_create_response_from_buffer(req.answer.size(), req.answer.data(), MHD_RESPMEM_PERSISTENT);
         if (!response)
             return MHD_NO;
         MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, kPlain);
@@ -182,8 +182,8 @@ struct Callbacks {
         return queued;
     }
 
-    static enum MHD_Result onRequest(void *cls, MHD_Connection *c, const char *url, const char *method,
-                                     const char *, const char *uploadData, size_t *uploadSize, void **reqCls)
+    static enum MHD_Result onRequest(void *cls, MHD_Connection *c, const char *url, const char *method, const char *,
+                                     const char *uploadData, size_t *uploadSize, void **reqCls)
     {
         auto *req = static_cast<Request *>(*reqCls);
         if (!req) {
@@ -257,8 +257,7 @@ struct Callbacks {
             const MHD_ConnectionInfo *peer = MHD_get_connection_info(c, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
             conn->group = addressGroup(peer ? peer->client_addr : nullptr);
             // Two threads may both have let one address's last place in: the later one is ended at once.
-            if (server->m_connectionsPerAddress.enter(conn->group) > server->m_options.maxPerAddress
-                && conn->fd >= 0)
+            if (server->m_connectionsPerAddress.enter(conn->group) > server->m_options.maxPerAddress && conn->fd >= 0)
                 shutdown(conn->fd, SHUT_RDWR);
             server->m_connections.insert(conn);
             *socketContext = conn;
@@ -274,15 +273,13 @@ struct Callbacks {
 };
 
 QueryServer::QueryServer(ServerOptions options)
-    : m_options(std::move(options))
-    , m_credentials(m_options.usersPath.empty() ? m_options.dbPath : m_options.usersPath,
-                    std::chrono::milliseconds(m_options.requestTimeoutMs))
-    , m_admission(m_options.maxQueriesPerUser > 0 ? m_options.maxQueriesPerUser : std::max(1, m_options.threads / 2),
+    : m_options(std::move(options)), m_credentials(m_options.usersPath.empty() ? m_options.dbPath : m_options.usersPath,
+                                                   std::chrono::milliseconds(m_options.requestTimeoutMs)),
+      m_admission(m_options.maxQueriesPerUser > 0 ? m_options.maxQueriesPerUser : std::max(1, m_options.threads / 2),
                   m_options.maxQueriesPerAddress > 0 ? m_options.maxQueriesPerAddress
-                                                     : std::max(1, m_options.threads / 2))
-    , m_queries(FormBackend::create(m_options.dbPath, static_cast<size_t>(std::max(1, m_options.threads))))
-{
-}
+                                                     : std::max(1, m_options.threads / 2)),
+      m_queries(FormBackend::create(m_options.dbPath, static_cast<size_t>(std::max(1, m_options.threads))))
+{}
 
 QueryServer::~QueryServer()
 {
@@ -380,8 +377,8 @@ void QueryServer::reapSlowRequests()
 std::string QueryServer::clientAddress(MHD_Connection *connection, const std::string &peer) const
 {
     const auto trusted = [this](const std::string &a) {
-        return std::find(m_options.trustedProxies.begin(), m_options.trustedProxies.end(), a)
-            != m_options.trustedProxies.end();
+        return std::find(m_options.trustedProxies.begin(), m_options.trustedProxies.end(), a) !=
+               m_options.trustedProxies.end();
     };
     if (!trusted(peer))
         return peer;
@@ -485,8 +482,8 @@ void QueryServer::log(const Request &req, long long rows, const std::string &sta
     std::string peer = printable(req.client);
     if (req.client != req.peer)
         peer += " via=" + printable(req.peer);
-    const std::string line = nowText() + " peer=" + peer + " user=" + printable(req.user) + " ms="
-        + std::to_string(ms) + " rows=" + std::to_string(rows) + ' ' + status + '\n';
+    const std::string line = nowText() + " peer=" + peer + " user=" + printable(req.user) +
+                             " ms=" + std::to_string(ms) + " rows=" + std::to_string(rows) + ' ' + status + '\n';
     std::lock_guard lock(m_logMutex);
     std::cerr << line << std::flush;
 }

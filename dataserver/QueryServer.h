@@ -17,11 +17,11 @@ struct MHD_Daemon;
 struct MHD_Connection;
 
 struct ServerOptions {
-    std::string dbPath;       // a SQLite file or a mariadb:// address
-    std::string usersPath;    // the SQLite file of the query users; empty: dbPath
+    std::string dbPath;          // a SQLite file or a mariadb:// address
+    std::string usersPath;       // the SQLite file of the query users; empty: dbPath
     std::string tlsCert, tlsKey; // PEM files; both set: the server speaks HTTPS only
     std::string host = "127.0.0.1";
-    int port = 8080;          // 0: any free port (printed when listening)
+    int port = 8080; // 0: any free port (printed when listening)
     int threads = 8;
     QueryLimits limits;
     // What a stranger can hold: open connections in all, and from one address (an IPv6 /64); the time from

@@ -103,8 +103,8 @@ void breakTies(Seq &inner, size_t orderAt, size_t limitAt, const std::string &ta
             return;
     }
     const Node &column = inner[static_cast<size_t>(keyEnd)];
-    if (keyEnd <= static_cast<long>(byAt) || column.group
-        || (column.tok.kind != Kind::Word && column.tok.kind != Kind::Ident))
+    if (keyEnd <= static_cast<long>(byAt) || column.group ||
+        (column.tok.kind != Kind::Word && column.tok.kind != Kind::Ident))
         return;
     Seq extra;
     for (const std::string &tie : formschema::tieBreakColumns(table, column.tok.text))
@@ -182,8 +182,8 @@ void transform(Seq &seq, bool parentIsIn)
             // MySQL's PAD SPACE collations ignore trailing blanks when comparing.
             const long before = prevSig(seq, static_cast<long>(i) - 1);
             const size_t after = nextSig(seq, i + 1);
-            if (parentIsIn || (before >= 0 && isComparison(seq[static_cast<size_t>(before)]))
-                || (after < seq.size() && isComparison(seq[after])))
+            if (parentIsIn || (before >= 0 && isComparison(seq[static_cast<size_t>(before)])) ||
+                (after < seq.size() && isComparison(seq[after])))
                 trimTrailingBlanks(n.tok.text);
             break;
         }
@@ -211,8 +211,8 @@ void transform(Seq &seq, bool parentIsIn)
                 const size_t a = next;
                 const size_t comma = nextSig(seq, a + 1);
                 const size_t b = nextSig(seq, comma + 1);
-                if (b < seq.size() && !seq[a].group && seq[a].tok.kind == Kind::Number && isPunct(seq[comma], ",")
-                    && !seq[b].group && seq[b].tok.kind == Kind::Number) {
+                if (b < seq.size() && !seq[a].group && seq[a].tok.kind == Kind::Number && isPunct(seq[comma], ",") &&
+                    !seq[b].group && seq[b].tok.kind == Kind::Number) {
                     const std::string offset = seq[a].tok.text;
                     seq[a].tok.text = seq[b].tok.text;
                     seq[comma] = space();

@@ -108,8 +108,9 @@ Lexed tokenize(const std::string &s, const LexOptions &options)
             return stop(Fault::TooComplex, i, "query too complex: more than " + std::to_string(kMaxTokens) + " tokens");
         const unsigned char c = static_cast<unsigned char>(s[i]);
         const size_t start = i;
-        const bool dashComment = c == '-' && s.compare(i, 2, "--") == 0
-            && (!options.dashCommentNeedsBlank || i + 2 == s.size() || static_cast<unsigned char>(s[i + 2]) <= ' ');
+        const bool dashComment =
+            c == '-' && s.compare(i, 2, "--") == 0 &&
+            (!options.dashCommentNeedsBlank || i + 2 == s.size() || static_cast<unsigned char>(s[i + 2]) <= ' ');
         if (std::isspace(c)) {
             while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i])))
                 ++i;
@@ -155,8 +156,9 @@ Lexed tokenize(const std::string &s, const LexOptions &options)
             out.push_back({Kind::Word, s.substr(start, i - start)});
         } else if (c == '(') {
             if (++depth > kMaxNesting)
-                return stop(Fault::TooComplex, i, "query too complex: brackets nested deeper than "
-                                                      + std::to_string(kMaxNesting) + " levels");
+                return stop(Fault::TooComplex, i,
+                            "query too complex: brackets nested deeper than " + std::to_string(kMaxNesting) +
+                                " levels");
             out.push_back({Kind::Open, "("});
             ++i;
         } else if (c == ')') {
@@ -269,8 +271,8 @@ std::optional<SimpleSelect> simpleSelect(const Seq &seq)
         return std::nullopt;
     for (size_t i = s.select + 1; i < seq.size(); ++i) {
         const Node &n = seq[i];
-        if (isWord(n, "GROUP") || isWord(n, "HAVING") || isWord(n, "UNION") || isWord(n, "EXCEPT")
-            || isWord(n, "INTERSECT") || isWord(n, "JOIN") || isWord(n, "DISTINCT") || isWord(n, "WINDOW"))
+        if (isWord(n, "GROUP") || isWord(n, "HAVING") || isWord(n, "UNION") || isWord(n, "EXCEPT") ||
+            isWord(n, "INTERSECT") || isWord(n, "JOIN") || isWord(n, "DISTINCT") || isWord(n, "WINDOW"))
             return std::nullopt;
         if (isWord(n, "FROM") && s.from < 0)
             s.from = static_cast<long>(i);

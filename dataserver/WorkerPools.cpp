@@ -1,10 +1,6 @@
 #include "WorkerPools.h"
 
-QueryConnectionPool::QueryConnectionPool(std::string dbPath, size_t size)
-    : m_dbPath(std::move(dbPath))
-    , m_pool(size)
-{
-}
+QueryConnectionPool::QueryConnectionPool(std::string dbPath, size_t size) : m_dbPath(std::move(dbPath)), m_pool(size) {}
 
 QueryOutcome QueryConnectionPool::run(const std::string &sql, const QueryLimits &limits)
 {

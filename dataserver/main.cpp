@@ -17,13 +17,13 @@
 #include <iostream>
 #include <map>
 #include <pthread.h>
+#include <sstream>
+#include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sstream>
 #include <termios.h>
-#include <unistd.h>
-#include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -150,11 +150,13 @@ void warnOfMissingIndexes(bool mariadb, const std::vector<indexcheck::Index> &ex
     const std::vector<std::string> missing = indexcheck::missing(indexcheck::needed(mariadb), existing);
     if (missing.empty())
         return;
-    std::cerr << "serve: warning: the form database lacks indexes that the client's queries need, so they will be slow:";
+    std::cerr
+        << "serve: warning: the form database lacks indexes that the client's queries need, so they will be slow:";
     for (size_t i = 0; i < missing.size(); ++i)
         std::cerr << (i ? "; " : " ") << missing[i];
-    std::cerr << "\nserve: to build them, run once with an account that may create indexes: ostrevan-dataserver init --db "
-              << db << '\n';
+    std::cerr
+        << "\nserve: to build them, run once with an account that may create indexes: ostrevan-dataserver init --db "
+        << db << '\n';
 }
 
 // The users file must be there; MariaDB may still be starting: until it answers, queries get "Error:".
@@ -165,8 +167,9 @@ bool checkMariaDb(const ServerOptions &opt)
         return false;
     }
     sqlite3 *users = nullptr;
-    const bool usersOk = sqlite3_open_v2(opt.usersPath.c_str(), &users, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK
-        && sqlite3_exec(users, "SELECT count(*) FROM ServerUsers", nullptr, nullptr, nullptr) == SQLITE_OK;
+    const bool usersOk =
+        sqlite3_open_v2(opt.usersPath.c_str(), &users, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_exec(users, "SELECT count(*) FROM ServerUsers", nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close_v2(users);
     if (!usersOk) {
         std::cerr << "serve: " << opt.usersPath << " holds no users (make it with init and add-user)\n";
@@ -214,15 +217,14 @@ int serve(const Args &args)
               bytes = static_cast<long long>(opt.limits.maxBytes), connections = opt.maxConnections,
               perAddress = opt.maxPerAddress, requestTimeout = opt.requestTimeoutMs, queriesPerUser = 0,
               queriesPerAddress = 0;
-    for (const NumberOption &o : {NumberOption{"threads", 1, 256, &threads},
-                                  NumberOption{"query-timeout-ms", 10, 600000, &timeout},
-                                  NumberOption{"max-rows", 1, 100000000, &rows},
-                                  NumberOption{"max-bytes", 1024, 1LL << 31, &bytes},
-                                  NumberOption{"max-connections", 1, 60000, &connections},
-                                  NumberOption{"max-per-address", 1, 60000, &perAddress},
-                                  NumberOption{"request-timeout-ms", 100, 600000, &requestTimeout},
-                                  NumberOption{"max-queries-per-user", 1, 256, &queriesPerUser},
-                                  NumberOption{"max-queries-per-address", 1, 256, &queriesPerAddress}}) {
+    for (const NumberOption &o :
+         {NumberOption{"threads", 1, 256, &threads}, NumberOption{"query-timeout-ms", 10, 600000, &timeout},
+          NumberOption{"max-rows", 1, 100000000, &rows}, NumberOption{"max-bytes", 1024, 1LL << 31, &bytes},
+          NumberOption{"max-connections", 1, 60000, &connections},
+          NumberOption{"max-per-address", 1, 60000, &perAddress},
+          NumberOption{"request-timeout-ms", 100, 600000, &requestTimeout},
+          NumberOption{"max-queries-per-user", 1, 256, &queriesPerUser},
+          NumberOption{"max-queries-per-address", 1, 256, &queriesPerAddress}}) {
         const auto it = args.options.find(o.name);
         if (it == args.options.end())
             continue;
@@ -274,8 +276,8 @@ int serve(const Args &args)
     } else {
         sqlite3 *db = nullptr;
         std::vector<indexcheck::Index> indexes;
-        if (sqlite3_open_v2(opt.dbPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK
-            && indexcheck::existing(db, indexes, error))
+        if (sqlite3_open_v2(opt.dbPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+            indexcheck::existing(db, indexes, error))
             warnOfMissingIndexes(false, indexes, opt.dbPath);
         sqlite3_close_v2(db);
     }
@@ -331,9 +333,11 @@ int main(int argc, char **argv)
         return 2;
     }
     if (command == "serve") {
-        if (!checkOptions(args, {"db", "listen", "threads", "query-timeout-ms", "max-rows", "max-bytes", "tls-cert", "tls-key", "users",
-                                  "max-connections", "max-per-address", "request-timeout-ms", "trusted-proxy",
-                                  "max-queries-per-user", "max-queries-per-address"}, 0, error)) {
+        if (!checkOptions(args,
+                          {"db", "listen", "threads", "query-timeout-ms", "max-rows", "max-bytes", "tls-cert",
+                           "tls-key", "users", "max-connections", "max-per-address", "request-timeout-ms",
+                           "trusted-proxy", "max-queries-per-user", "max-queries-per-address"},
+                          0, error)) {
             std::cerr << "serve: " << error << '\n';
             return 2;
         }

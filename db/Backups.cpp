@@ -46,8 +46,8 @@ void onlineCopy(const QString &from, const QString &to)
     if (sqlite3_open_v2(from.toUtf8().constData(), &source, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
         throw DbError(u"cannot open %1: %2"_s.arg(QDir::toNativeSeparators(from), sqliteError(source)));
     sqlite3_busy_timeout(source, 5000);
-    if (sqlite3_open_v2(to.toUtf8().constData(), &target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
-        != SQLITE_OK)
+    if (sqlite3_open_v2(to.toUtf8().constData(), &target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK)
         throw DbError(u"cannot write %1: %2"_s.arg(QDir::toNativeSeparators(to), sqliteError(target)));
     sqlite3_backup *backup = sqlite3_backup_init(target, "main", source, "main");
     if (!backup)
@@ -204,8 +204,8 @@ bool dueAtExit(const QString &database, const QString &inFolder)
 QString restore(const QString &backupFile, const QString &database, const QString &keepIn, const QDateTime &now)
 {
     if (const QString fault = incompleteDatabaseFault(backupFile); !fault.isEmpty())
-        throw DbError(u"%1 cannot be restored: %2. Nothing was changed."_s
-                          .arg(QDir::toNativeSeparators(backupFile), fault));
+        throw DbError(
+            u"%1 cannot be restored: %2. Nothing was changed."_s.arg(QDir::toNativeSeparators(backupFile), fault));
     QString keptAs;
     if (QFileInfo::exists(database))
         keptAs = make(database, keepIn, now);
@@ -213,8 +213,8 @@ QString restore(const QString &backupFile, const QString &database, const QStrin
     const QString incoming = database + u".restoring"_s;
     QFile::remove(incoming);
     if (!QFile::copy(backupFile, incoming))
-        throw DbError(u"cannot copy %1 beside the database. Nothing was changed."_s
-                          .arg(QDir::toNativeSeparators(backupFile)));
+        throw DbError(
+            u"cannot copy %1 beside the database. Nothing was changed."_s.arg(QDir::toNativeSeparators(backupFile)));
     // A journal left beside the old file would be played back into the restored one.
     for (const char *suffix : {"-journal", "-wal", "-shm"})
         QFile::remove(database + QLatin1String(suffix));

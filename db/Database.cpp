@@ -73,8 +73,7 @@ Db::Db(const QString &filePath, bool mustExist) : m_connection(nextConnectionNam
 Db::Db(Db &&other) noexcept
     : m_connection(std::exchange(other.m_connection, QString())), m_filePath(other.m_filePath),
       m_db(std::exchange(other.m_db, QSqlDatabase()))
-{
-}
+{}
 
 Db::~Db()
 {
@@ -159,17 +158,14 @@ QString SqlQuoteForUrl(QString &text)
 QString sqliteTypeFor(const QString &typeText)
 {
     const QString type = typeText.trimmed().toUpper();
-    if (type.startsWith("TEXT"_L1) || type.startsWith("CHAR"_L1)
-        || type.startsWith("VARCHAR"_L1) || type == "MEMO"_L1)
+    if (type.startsWith("TEXT"_L1) || type.startsWith("CHAR"_L1) || type.startsWith("VARCHAR"_L1) || type == "MEMO"_L1)
         return u"TEXT"_s;
     if (type == "DATE"_L1 || type == "DATETIME"_L1 || type == "TIME"_L1)
         return u"TEXT"_s;
-    if (type == "SINGLE"_L1 || type == "DOUBLE"_L1 || type == "FLOAT"_L1
-        || type == "REAL"_L1)
+    if (type == "SINGLE"_L1 || type == "DOUBLE"_L1 || type == "FLOAT"_L1 || type == "REAL"_L1)
         return u"REAL"_s;
-    if (type == "LONG"_L1 || type == "INTEGER"_L1 || type == "BYTE"_L1
-        || type == "SHORT"_L1 || type == "YESNO"_L1 || type == "YES/NO"_L1
-        || type == "BIT"_L1 || type == "COUNTER"_L1)
+    if (type == "LONG"_L1 || type == "INTEGER"_L1 || type == "BYTE"_L1 || type == "SHORT"_L1 || type == "YESNO"_L1 ||
+        type == "YES/NO"_L1 || type == "BIT"_L1 || type == "COUNTER"_L1)
         return u"INTEGER"_s;
     if (type == "CURRENCY"_L1 || type == "NUMERIC"_L1 || type == "DECIMAL"_L1)
         return u"NUMERIC"_s;
@@ -230,8 +226,7 @@ QStringList columnDefinitions(const QString &createSql)
 // The collation each column declares ("NOCASE"), by column name.
 QMap<QString, QString> declaredCollations(Db &db, const QString &table)
 {
-    static const QRegularExpression collate(u"\\bCOLLATE\\s+(\\w+)"_s,
-                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression collate(u"\\bCOLLATE\\s+(\\w+)"_s, QRegularExpression::CaseInsensitiveOption);
     QMap<QString, QString> collations;
     const QString sql =
         db.scalar(u"SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?"_s, {table}).toString();
@@ -251,8 +246,7 @@ QList<Column> columnsOf(Db &db, const QString &table)
 {
     QList<Column> columns;
     const QMap<QString, QString> collations = declaredCollations(db, table);
-    QSqlQuery info = db.exec(u"SELECT name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?)"_s,
-                             {table});
+    QSqlQuery info = db.exec(u"SELECT name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?)"_s, {table});
     while (info.next()) {
         const QString name = info.value(0).toString();
         columns.append({name, info.value(1).toString(), info.value(2).toBool(), info.value(3), info.value(4).toInt(),
@@ -286,9 +280,8 @@ void rebuildTable(Db &db, const QString &table, const QList<Column> &columns, bo
     if (!keyColumns.isEmpty())
         definitions << u"PRIMARY KEY ("_s + keyColumns.values().join(u", "_s) + u')';
     QStringList indexes;
-    QSqlQuery indexQuery = db.exec(
-        u"SELECT sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ? AND sql IS NOT NULL"_s,
-        {table});
+    QSqlQuery indexQuery =
+        db.exec(u"SELECT sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ? AND sql IS NOT NULL"_s, {table});
     while (indexQuery.next())
         indexes << indexQuery.value(0).toString();
 
@@ -296,9 +289,8 @@ void rebuildTable(Db &db, const QString &table, const QList<Column> &columns, bo
     db.exec(u"PRAGMA legacy_alter_table = ON"_s);
     Transaction transaction(db);
     db.exec(u"CREATE TABLE "_s + work + u" ("_s + definitions.join(u", "_s) + ')');
-    db.exec(u"INSERT %1INTO %2 SELECT %3 FROM %4 ORDER BY rowid"_s
-                .arg(firstOfDuplicates ? u"OR IGNORE "_s : QString(), work,
-                     names.join(u", "_s), quoteIdentifier(table)));
+    db.exec(u"INSERT %1INTO %2 SELECT %3 FROM %4 ORDER BY rowid"_s.arg(
+        firstOfDuplicates ? u"OR IGNORE "_s : QString(), work, names.join(u", "_s), quoteIdentifier(table)));
     db.exec(u"DROP TABLE "_s + quoteIdentifier(table));
     db.exec(u"ALTER TABLE "_s + work + u" RENAME TO "_s + quoteIdentifier(table));
     for (const QString &index : std::as_const(indexes))
@@ -330,7 +322,8 @@ void makeColumnsCaseBlind(const QStringList &columnNames)
 {
     Db db = OpenDb();
     QStringList tables;
-    QSqlQuery list = db.exec(u"SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' ORDER BY name"_s);
+    QSqlQuery list =
+        db.exec(u"SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' ORDER BY name"_s);
     while (list.next())
         tables << list.value(0).toString();
     for (const QString &table : std::as_const(tables)) {
@@ -363,7 +356,8 @@ bool passesChecks(const QString &filePath, QString *why, QMap<QString, qint64> *
         }
         if (rowCounts) {
             QStringList tables;
-            QSqlQuery list = db.exec(u"SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' ORDER BY name"_s);
+            QSqlQuery list = db.exec(
+                u"SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' ORDER BY name"_s);
             while (list.next())
                 tables << list.value(0).toString();
             for (const QString &table : std::as_const(tables))
@@ -380,7 +374,8 @@ bool passesChecks(const QString &filePath, QString *why, QMap<QString, qint64> *
 bool replaceFile(const QString &from, const QString &to, QString *why)
 {
     std::error_code code;
-    std::filesystem::rename(std::filesystem::path(from.toStdU16String()), std::filesystem::path(to.toStdU16String()), code);
+    std::filesystem::rename(std::filesystem::path(from.toStdU16String()), std::filesystem::path(to.toStdU16String()),
+                            code);
     if (code && why)
         *why = QString::fromStdString(code.message());
     return !code;
@@ -431,9 +426,8 @@ QString incompleteDatabaseFault(const QString &work)
         for (const QString &statement : schema::createStatements()) {
             const QRegularExpressionMatch match = table.match(statement);
             const QString name = match.captured(2);
-            if (!name.isEmpty() && match.captured(1).isEmpty() && !optional.contains(name)
-                && !db.scalar(u"SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"_s, {name})
-                        .isValid())
+            if (!name.isEmpty() && match.captured(1).isEmpty() && !optional.contains(name) &&
+                !db.scalar(u"SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"_s, {name}).isValid())
                 missing << name;
         }
     } catch (const DbError &error) {
@@ -479,10 +473,10 @@ bool recoverInterruptedCompaction(const QString &folder, QString *note)
         return replaceFile(work, database, note);
     const QString aside = setAside(work);
     if (note) {
-        *note = u"%1 is missing, and the compaction's work file beside it was not put in its place: %2. "_s
-                    .arg(QDir::toNativeSeparators(database), fault)
-            + (aside.isEmpty() ? u"It is left as it was."_s
-                               : u"It is kept as %1."_s.arg(QDir::toNativeSeparators(aside)));
+        *note = u"%1 is missing, and the compaction's work file beside it was not put in its place: %2. "_s.arg(
+                    QDir::toNativeSeparators(database), fault) +
+                (aside.isEmpty() ? u"It is left as it was."_s
+                                 : u"It is kept as %1."_s.arg(QDir::toNativeSeparators(aside)));
     }
     return false;
 }

@@ -61,10 +61,10 @@ QStringList createStatements()
         u"CREATE INDEX RaceStatsByJockeyDate ON RaceStats (Jockey COLLATE NOCASE, RaceDate)"_s,
         // The best placings of the lists compare horse, trainer and jockey names without case.
         u"CREATE INDEX RaceStatsByHorseNoCase ON RaceStats (Horse COLLATE NOCASE, Jockey COLLATE NOCASE, "
-                       "FinishPos)"_s,
+        "FinishPos)"_s,
         // The lists and the race window look the best placings of trainers up by name without case.
         u"CREATE INDEX RaceStatsByTrainerNoCase ON RaceStats (TrainerName COLLATE NOCASE, "
-                       "Jockey COLLATE NOCASE, FinishPos)"_s,
+        "Jockey COLLATE NOCASE, FinishPos)"_s,
         u"CREATE TABLE RaceType (RaceType TEXT, MetroOrder INTEGER DEFAULT 0, ProvOrder INTEGER DEFAULT 0)"_s,
         u"CREATE TABLE RBHTable (MeetType TEXT, RaceType TEXT, Rating INTEGER, Weight REAL)"_s,
         u"CREATE TABLE BookRate (State TEXT, RaceType TEXT(1), DateEffective TEXT, BookingRate NUMERIC)"_s,
@@ -117,10 +117,10 @@ QStringList referenceRowStatements()
         int metro;
         int prov;
     } raceTypes[] = {
-        {"MDN M", 1, 0},   {"CL1 M", 2, 0},  {"CL2 M", 3, 0},    {"CL3 M", 4, 0},  {"CL6 M", 5, 0},
-        {"BM70 M", 6, 0},  {"BM78 M", 7, 0}, {"BM84 M", 8, 0},   {"OPN M", 9, 0},  {"F&M BM78 M", 10, 0},
-        {"1MWLY M", 11, 0}, {"MDN P", 0, 1}, {"CL1 P", 0, 2},    {"BM58 P", 0, 3}, {"BM64 P", 0, 4},
-        {"BM70 P", 0, 5},  {"F&M BM64 P", 0, 6}, {"OPN P", 0, 7},
+        {"MDN M", 1, 0},    {"CL1 M", 2, 0},      {"CL2 M", 3, 0},  {"CL3 M", 4, 0},  {"CL6 M", 5, 0},
+        {"BM70 M", 6, 0},   {"BM78 M", 7, 0},     {"BM84 M", 8, 0}, {"OPN M", 9, 0},  {"F&M BM78 M", 10, 0},
+        {"1MWLY M", 11, 0}, {"MDN P", 0, 1},      {"CL1 P", 0, 2},  {"BM58 P", 0, 3}, {"BM64 P", 0, 4},
+        {"BM70 P", 0, 5},   {"F&M BM64 P", 0, 6}, {"OPN P", 0, 7},
     };
     for (const auto &row : raceTypes)
         statements << u"INSERT INTO RaceType (RaceType, MetroOrder, ProvOrder) VALUES ('%1', %2, %3)"_s
@@ -132,8 +132,7 @@ QStringList referenceRowStatements()
                                "Subject To Weight"};
     int sequence = 1;
     for (const char *text : templates)
-        statements << u"INSERT INTO BookingTemplate (Sequence, Template) VALUES (%1, '%2')"_s
-                          .arg(sequence++)
+        statements << u"INSERT INTO BookingTemplate (Sequence, Template) VALUES (%1, '%2')"_s.arg(sequence++)
                           .arg(QLatin1String(text));
 
     return statements;
@@ -146,9 +145,7 @@ QStringList addedTables()
 
 QStringList caseBlindColumns()
 {
-    return {u"TrainerName"_s, u"Jockey"_s,      u"Horse"_s,
-            u"FullName"_s,    u"Template"_s,    u"MeetingCode"_s,
-            u"RaceCode"_s};
+    return {u"TrainerName"_s, u"Jockey"_s, u"Horse"_s, u"FullName"_s, u"Template"_s, u"MeetingCode"_s, u"RaceCode"_s};
 }
 
 QString trackAliasStatement()
@@ -157,7 +154,7 @@ QString trackAliasStatement()
     // to which track such a venue is, kept for its later meetings. An empty TrackCode means the
     // venue has no track (the meeting keeps a code made from the venue).
     return u"CREATE TABLE IF NOT EXISTS TrackAlias (Venue TEXT NOT NULL COLLATE NOCASE PRIMARY KEY, "
-                          "TrackCode TEXT)"_s;
+           "TrackCode TEXT)"_s;
 }
 
 void createDatabase(const QString &filePath)

@@ -4,8 +4,9 @@
 #include <QStringList>
 
 // The layout of a new database: every table and field, the ByTrainer index, the two views
-// and the reference words (race types, booking templates); no figures, which come from the agent. Field kinds: dates are TEXT 'YYYY-MM-DD' (date-times with
-// ' HH:MM:SS'), yes/no INTEGER 0/1, nomination weights INTEGER tenths of a kilogram, money NUMERIC.
+// and the reference words (race types, booking templates); no figures, which come from the agent. Field kinds: dates
+// are TEXT 'YYYY-MM-DD' (date-times with ' HH:MM:SS'), yes/no INTEGER 0/1, nomination weights INTEGER tenths of a
+// kilogram, money NUMERIC.
 namespace schema {
 
 // Statements that create the tables, index and views, in order.

@@ -22,8 +22,7 @@ bool below(float threshold)
 }
 
 // True when the step ran without an error.
-template <typename Step>
-bool ignoringErrors(Step step)
+template <typename Step> bool ignoringErrors(Step step)
 {
     try {
         step();
@@ -58,16 +57,14 @@ bool checkLayout()
     whole &= ignoringErrors([] { OpenDb().exec(schema::trackAliasStatement()); });
     whole &= ignoringErrors([] {
         Db db = OpenDb();
-        if (!db.scalar(u"SELECT 1 FROM pragma_table_info('Noms') WHERE name = 'LastStartWeight'"_s)
-                 .isValid())
+        if (!db.scalar(u"SELECT 1 FROM pragma_table_info('Noms') WHERE name = 'LastStartWeight'"_s).isValid())
             db.exec(u"ALTER TABLE Noms ADD COLUMN LastStartWeight REAL"_s);
     });
     // The jockey a load last compared each booking with (empty until one has): a booking made
     // since is new to the change review.
     whole &= ignoringErrors([] {
         Db db = OpenDb();
-        if (!db.scalar(u"SELECT 1 FROM pragma_table_info('Bookings') WHERE name = 'ReviewedJockey'"_s)
-                 .isValid())
+        if (!db.scalar(u"SELECT 1 FROM pragma_table_info('Bookings') WHERE name = 'ReviewedJockey'"_s).isValid())
             db.exec(u"ALTER TABLE Bookings ADD COLUMN ReviewedJockey TEXT COLLATE NOCASE"_s);
     });
     // Meetings whose codes differ only in case ("2512rand" loaded after "2512RAND") are one meeting:
@@ -76,12 +73,12 @@ bool checkLayout()
     whole &= ignoringErrors([] {
         Db db = OpenDb();
         Transaction transaction(db);
-        const QString olderTwins = u"SELECT M.MeetingCode FROM Meeting M WHERE EXISTS (SELECT 1 FROM Meeting L "
+        const QString olderTwins =
+            u"SELECT M.MeetingCode FROM Meeting M WHERE EXISTS (SELECT 1 FROM Meeting L "
             "WHERE L.MeetingCode = M.MeetingCode COLLATE NOCASE AND L.MeetingCode <> M.MeetingCode COLLATE BINARY "
             "AND L.rowid > M.rowid)"_s;
         for (const char *table : {"Noms", "Race", "Meeting"})
-            db.exec(u"DELETE FROM %1 WHERE MeetingCode COLLATE BINARY IN (%2)"_s
-                        .arg(QLatin1String(table), olderTwins));
+            db.exec(u"DELETE FROM %1 WHERE MeetingCode COLLATE BINARY IN (%2)"_s.arg(QLatin1String(table), olderTwins));
         transaction.commit();
     });
     // ---- end of the venue, weight and code steps ----
@@ -97,8 +94,7 @@ bool checkLayout()
             for (const QString &statement : schema::createStatements()) {
                 if (!statement.startsWith(create))
                     continue;
-                const QString ifMissing =
-                    u"CREATE TABLE IF NOT EXISTS "_s + statement.mid(qstrlen("CREATE TABLE "));
+                const QString ifMissing = u"CREATE TABLE IF NOT EXISTS "_s + statement.mid(qstrlen("CREATE TABLE "));
                 whole &= ignoringErrors([&] { db.exec(ifMissing); });
             }
         }

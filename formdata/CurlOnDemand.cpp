@@ -23,8 +23,7 @@ struct Curl {
     void (*slistFreeAll)(curl_slist *) = nullptr;
 };
 
-template <typename Function>
-bool resolve(void *library, const char *name, Function &function)
+template <typename Function> bool resolve(void *library, const char *name, Function &function)
 {
     function = reinterpret_cast<Function>(dlsym(library, name));
     return function != nullptr;

@@ -21,8 +21,8 @@ QString horseSearchSql(const QString &typed)
 {
     QString text = typed.toUpper();
     // The blank before the credentials that the address appends is part of the query text.
-    return u"SELECT * From HORSMAST where Instr(HHORSE,'"_s + SqlQuoteForUrl(text)
-        + u"') and hWinage > 0 order by HWinAge, hhorse LIMIT 0,30 "_s;
+    return u"SELECT * From HORSMAST where Instr(HHORSE,'"_s + SqlQuoteForUrl(text) +
+           u"') and hWinage > 0 order by HWinAge, hhorse LIMIT 0,30 "_s;
 }
 
 QList<HorseRow> parseHorses(const QString &answer)
@@ -70,8 +70,8 @@ QString ratingSearchAddress()
 
 QString ratingSearchBody(const QString &horse)
 {
-    return u"lstStates=VIC&lstRType=1&txtHorseName="_s + QString(horse).replace(u' ', u'+')
-        + u"&btnHorseName=Search&hdnStateIndex="_s;
+    return u"lstStates=VIC&lstRType=1&txtHorseName="_s + QString(horse).replace(u' ', u'+') +
+           u"&btnHorseName=Search&hdnStateIndex="_s;
 }
 
 QString detailsLink(const QString &listPage)

@@ -94,12 +94,12 @@ QString whereText(Mode mode, const QString &horse, const QString &jockey, const 
     case Mode::HorseJockey:
         return u"A.WHorse= '"_s + quotedName(horse, true) + u'\'' + u"and A.WJockey in "_s + iconJockeyList;
     case Mode::Trainer:
-        return u"(A.WTrainer = '"_s + quotedName(trainer, true) + u'\''
-            + (otherTrainer ? u"or A.WTrainer = '"_s + quotedName(formTrainer, false) + u"')"_s : u")"_s);
+        return u"(A.WTrainer = '"_s + quotedName(trainer, true) + u'\'' +
+               (otherTrainer ? u"or A.WTrainer = '"_s + quotedName(formTrainer, false) + u"')"_s : u")"_s);
     case Mode::TrainerJockey:
-        return u"(A.WTrainer = '"_s + quotedName(trainer, true) + u'\''
-            + (otherTrainer ? u" or A.WTrainer = '"_s + quotedName(formTrainer, false) + u"')"_s : u")"_s)
-            + u" and A.WJockey in "_s + iconJockeyList;
+        return u"(A.WTrainer = '"_s + quotedName(trainer, true) + u'\'' +
+               (otherTrainer ? u" or A.WTrainer = '"_s + quotedName(formTrainer, false) + u"')"_s : u")"_s) +
+               u" and A.WJockey in "_s + iconJockeyList;
     case Mode::Jockey: {
         // Only the quotes are doubled here.
         return u"A.WJockey= '"_s + SqlQuote(jockey.toUpper()) + u'\'';
@@ -112,13 +112,13 @@ QString whereText(Mode mode, const QString &horse, const QString &jockey, const 
 
 QString statsSql(const QString &where)
 {
-    return u"SELECT A.*, R.*, W.WHorse as Winner, S.WHorse as 2nd, T.WHORSE  as 3rd "_s
-        + u" FROM WORKRACE A INNER JOIN RACEMAST R ON A.WRaceDate = R.RDate AND A.WTrack = R.RTrack AND A.WRaceNo = R.RRaceNo"_s
-        + u" INNER JOIN WORKRACE W ON A.WRaceDate = W.WRaceDate AND A.WRaceNo = W.WRaceNo AND A.WTrack = W.WTrack AND W.WFinPosn =1"_s
-        + u" LEFT OUTER JOIN WORKRACE S ON A.WRaceDate = S.WRaceDate AND A.WRaceNo = S.WRaceNo AND A.WTrack = S.WTrack AND S.WFinPosn =2"_s
-        + u" LEFT OUTER JOIN WORKRACE T ON A.WRaceDate = T.WRaceDate AND A.WRaceNo = T.WRaceNo AND A.WTrack = T.WTrack "_s
-        + u"AND T.WFinPosn =3 WHERE "_s + where
-        + u" ORDER BY A.WRaceDate DESC, A.WTrack, A.WRaceNo, A.WHorse LIMIT 0,90"_s;
+    return u"SELECT A.*, R.*, W.WHorse as Winner, S.WHorse as 2nd, T.WHORSE  as 3rd "_s +
+           u" FROM WORKRACE A INNER JOIN RACEMAST R ON A.WRaceDate = R.RDate AND A.WTrack = R.RTrack AND A.WRaceNo = R.RRaceNo"_s +
+           u" INNER JOIN WORKRACE W ON A.WRaceDate = W.WRaceDate AND A.WRaceNo = W.WRaceNo AND A.WTrack = W.WTrack AND W.WFinPosn =1"_s +
+           u" LEFT OUTER JOIN WORKRACE S ON A.WRaceDate = S.WRaceDate AND A.WRaceNo = S.WRaceNo AND A.WTrack = S.WTrack AND S.WFinPosn =2"_s +
+           u" LEFT OUTER JOIN WORKRACE T ON A.WRaceDate = T.WRaceDate AND A.WRaceNo = T.WRaceNo AND A.WTrack = T.WTrack "_s +
+           u"AND T.WFinPosn =3 WHERE "_s + where +
+           u" ORDER BY A.WRaceDate DESC, A.WTrack, A.WRaceNo, A.WHorse LIMIT 0,90"_s;
 }
 
 StatsRequest prepareRequest(StatsHandOver &values, const QString &managedJockeys)
@@ -222,8 +222,7 @@ QString text(QStringView field)
 }
 
 // A row's fields are answer pieces or views into the answer text; both read alike.
-template<typename Fields>
-RunRow makeRow(const Fields &f)
+template <typename Fields> RunRow makeRow(const Fields &f)
 {
     RunRow row;
     auto at = [&f](int i) { return i < f.size() ? text(f.at(i)) : QString(); };
@@ -266,8 +265,7 @@ RunRow makeRow(const Fields &f)
 
 namespace {
 
-template<typename Fields>
-QString fieldText(const Fields &fields, int i)
+template <typename Fields> QString fieldText(const Fields &fields, int i)
 {
     return i < fields.size() ? text(fields.at(i)) : QString();
 }
@@ -303,8 +301,7 @@ void setPlacingCells(RunRow &run, const Placings &placings)
 // The query joins each run to its first, second and third placegetters, so a dead heat for any
 // placing answers the run once per combination of them. Every answer row of the same run (date,
 // track, race and horse) is folded into one run row, whatever order the rows come in.
-template<typename Rows>
-QList<RunRow> fold(const Rows &answerRows)
+template <typename Rows> QList<RunRow> fold(const Rows &answerRows)
 {
     QList<RunRow> runs;
     QList<Placings> placings;
@@ -313,8 +310,8 @@ QList<RunRow> fold(const Rows &answerRows)
     for (const auto &fields : answerRows) {
         if (fields.size() < 3)
             continue;
-        const QString key = (fieldText(fields, 0) + u'|' + fieldText(fields, 3) + u'|' + fieldText(fields, 1) + u'|'
-                             + fieldText(fields, 2))
+        const QString key = (fieldText(fields, 0) + u'|' + fieldText(fields, 3) + u'|' + fieldText(fields, 1) + u'|' +
+                             fieldText(fields, 2))
                                 .toUpper();
         auto found = runIndex.constFind(key);
         if (found == runIndex.cend()) {
@@ -367,8 +364,8 @@ void Counter::add(int position)
 
 QString Counter::text() const
 {
-    return QString::number(starts) + u':' + QString::number(wins) + u'-' + QString::number(seconds) + u'-'
-        + QString::number(thirds);
+    return QString::number(starts) + u':' + QString::number(wins) + u'-' + QString::number(seconds) + u'-' +
+           QString::number(thirds);
 }
 
 QString OrdinalSuffix(int n)

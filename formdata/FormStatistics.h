@@ -31,19 +31,45 @@ Mode modeFromText(const QString &text);
 
 // The grid columns, numbered from 1 in grid order.
 enum Column {
-    FP = 1, RaceDate, Horse, FinishPosition, WeightCarried, AllowanceClaimed, Margin, Track, Distance, Class,
-    Jockey, Trainer, Barrier, TrackCondition, RaceTime, Sectional800400, SP, Winner, Second, Third, RaceNo,
-    Starters, PrizeWon, Prizemoney, LimitWeight, Last600, Filesource, RaceName, Spell,
+    FP = 1,
+    RaceDate,
+    Horse,
+    FinishPosition,
+    WeightCarried,
+    AllowanceClaimed,
+    Margin,
+    Track,
+    Distance,
+    Class,
+    Jockey,
+    Trainer,
+    Barrier,
+    TrackCondition,
+    RaceTime,
+    Sectional800400,
+    SP,
+    Winner,
+    Second,
+    Third,
+    RaceNo,
+    Starters,
+    PrizeWon,
+    Prizemoney,
+    LimitWeight,
+    Last600,
+    Filesource,
+    RaceName,
+    Spell,
     ColumnCount = Spell
 };
 
 struct ColumnSpec {
     QString key;
     QString caption;
-    int width = 0;            // pixels; 0 automatic
+    int width = 0; // pixels; 0 automatic
     Qt::Alignment headerAlign;
     bool hidden = false;
-    bool numeric = false;     // right-aligned cells
+    bool numeric = false; // right-aligned cells
     bool descendingFirst = false;
 };
 // The columns in grid order (index 0 is column 1).
@@ -77,7 +103,7 @@ struct RunRow {
     QDate date;
     int position = 0;
     QChar condition;
-    QString rowText;   // "Freshen(45d)" / "Spell(10w)" or empty
+    QString rowText;    // "Freshen(45d)" / "Spell(10w)" or empty
     bool spell = false; // the row text is a spell (61 days or more)
     QString cell(int column) const { return cells.at(column - 1); }
 };

@@ -4,11 +4,11 @@
 #include "RemoteQuery.h"
 #include "core/TextRules.h"
 #include "core/UserDialogs.h"
-#include "roster/ManagedJockeys.h"
 #include "db/Database.h"
+#include "roster/ManagedJockeys.h"
 
-#include <QDate>
 #include <QCursor>
+#include <QDate>
 #include <QGuiApplication>
 #include <QSet>
 #include <QUrl>
@@ -55,9 +55,8 @@ QVariant horseType(const QString &sex, const QString &age)
 
 // nameBeforeBracket in SQL. The server compares names without regard to case or trailing blanks
 // ("NAME (NZ)" leaves "NAME "), and so must the local match.
-const QString kLocalMatchKey =
-    u"rtrim(iif(instr(trim(Horse),'(')>1,substr(Horse,1,instr(Horse,'(')-1),Horse))"
-                   " = rtrim(?) COLLATE NOCASE"_s;
+const QString kLocalMatchKey = u"rtrim(iif(instr(trim(Horse),'(')>1,substr(Horse,1,instr(Horse,'(')-1),Horse))"
+                               " = rtrim(?) COLLATE NOCASE"_s;
 
 } // namespace
 
@@ -69,17 +68,16 @@ QString horseFormSql(const QStringList &quotedKeys)
     if (!horseList.isEmpty())
         horseList += u')';
 
-    return u"Select W.WHORSE,W.wJockey,W.wRaceDate,W.WWgtChar,RClass,HWinAge,HWinSex,RValue,W.WWghtRat, "_s
-        + u"(Select CAST(AVG(CASE WHEN WBeatMar = 'WON' THEN 0 WHEN WBeatMar = 'DIS' THEN 20 WHEN "
-                         "WBeatMar > 20 THEN 20 ELSE WBeatMar END)As Decimal(3,1)) "_s
-        + u"FROM WORKRACE WHERE W.WHorse = WHorse ORDER BY WRaceDate DESC Limit 10) as AvgMar, "_s
-        + u"(SELECT CAST( Avg(WMoneyWon) AS DECIMAL( 12, 0 ) )  FROM WORKRACE WHERE "_s
-        + u"WHorse=W.WHORSE ORDER BY WRaceDate DESC Limit 10) AS AvgWin, W.WTrainer, W800400,RSecTime "_s
-        + u"From WORKRACE W JOIN "_s
-        + u"(SELECT WHorse, Max(wRaceDate) as LastDate from WORKRACE where Whorse in "_s + horseList
-        + u" GROUP BY WHorse) AS j ON W.WHorse = j.WHorse and W.WRaceDate = LastDate "_s
-        + u"JOIN RACEMAST on WRaceDate=RDate and rRaceNo = W.WRaceNo and rTrack=W.wTrack "_s
-        + u"JOIN HORSMAST on HHorse = W.WHORSE"_s + u" Order by W.WHORSE"_s;
+    return u"Select W.WHORSE,W.wJockey,W.wRaceDate,W.WWgtChar,RClass,HWinAge,HWinSex,RValue,W.WWghtRat, "_s +
+           u"(Select CAST(AVG(CASE WHEN WBeatMar = 'WON' THEN 0 WHEN WBeatMar = 'DIS' THEN 20 WHEN "
+           "WBeatMar > 20 THEN 20 ELSE WBeatMar END)As Decimal(3,1)) "_s +
+           u"FROM WORKRACE WHERE W.WHorse = WHorse ORDER BY WRaceDate DESC Limit 10) as AvgMar, "_s +
+           u"(SELECT CAST( Avg(WMoneyWon) AS DECIMAL( 12, 0 ) )  FROM WORKRACE WHERE "_s +
+           u"WHorse=W.WHORSE ORDER BY WRaceDate DESC Limit 10) AS AvgWin, W.WTrainer, W800400,RSecTime "_s +
+           u"From WORKRACE W JOIN "_s + u"(SELECT WHorse, Max(wRaceDate) as LastDate from WORKRACE where Whorse in "_s +
+           horseList + u" GROUP BY WHorse) AS j ON W.WHorse = j.WHorse and W.WRaceDate = LastDate "_s +
+           u"JOIN RACEMAST on WRaceDate=RDate and rRaceNo = W.WRaceNo and rTrack=W.wTrack "_s +
+           u"JOIN HORSMAST on HHorse = W.WHORSE"_s + u" Order by W.WHORSE"_s;
 }
 
 // Splits the horse list so that each query's address stays within kMaxAddressBytes once encoded.
@@ -100,7 +98,6 @@ QList<QStringList> horseBatches(const QStringList &quotedKeys)
     return batches;
 }
 
-
 HorseFormResult FetchHorseForm(const QString &meetingCode, qint16 raceNumber)
 {
     showBusyPointer();
@@ -115,8 +112,7 @@ HorseFormResult FetchHorseForm(const QString &meetingCode, qint16 raceNumber)
 
     QStringList keys;
     {
-        QueryResult horses = OpenQuery(u"SELECT Horse FROM Noms WHERE MeetingCode = ?"_s + raceFilter,
-                                       filterValues);
+        QueryResult horses = OpenQuery(u"SELECT Horse FROM Noms WHERE MeetingCode = ?"_s + raceFilter, filterValues);
         QSet<QString> seen;
         while (horses.next()) {
             const QString key = SqlQuote(nameBeforeBracket(horses.value(0).toString()));
@@ -148,9 +144,11 @@ HorseFormResult FetchHorseForm(const QString &meetingCode, qint16 raceNumber)
     Db db = OpenDb();
     Transaction transaction(db);
     // The last start's weight has a column of its own: LastWeight holds the weight calculation's figure.
-    const QString update = u"UPDATE Noms SET LastJockey = ?, LastRode = ?, LastRaceClass = ?, LastStartWeight = ?, HorseType = ?, "
+    const QString update =
+        u"UPDATE Noms SET LastJockey = ?, LastRode = ?, LastRaceClass = ?, LastStartWeight = ?, HorseType = ?, "
         "LastRaceValue = ?, WgtRat = ?, LastMargin = ?, AvgWin = ?, FormTrainer = ?, W800400 = ?, RSecTime = ? "
-        "WHERE MeetingCode = ?"_s + raceFilter + u" AND "_s + kLocalMatchKey;
+        "WHERE MeetingCode = ?"_s +
+        raceFilter + u" AND "_s + kLocalMatchKey;
     for (const QStringList &row : *rows) {
         const QString horse = row.value(ColHorse);
         if (row.size() < ColumnCount) {
@@ -158,8 +156,7 @@ HorseFormResult FetchHorseForm(const QString &meetingCode, qint16 raceNumber)
             continue;
         }
         if (holdsNul(row)) {
-            result.skipped << QString(horse).replace(QChar(u'\0'), "\\0"_L1) +
-                                  u": a value holds a NUL character"_s;
+            result.skipped << QString(horse).replace(QChar(u'\0'), "\\0"_L1) + u": a value holds a NUL character"_s;
             continue;
         }
         const QDate raced = serverDate(row.at(ColRaceDate));
@@ -209,19 +206,16 @@ QString BestHorsePositionColumn(const QString &alias, const QString &jockeyInLis
 {
     if (jockeyInList.isEmpty())
         return u"0 as BestHPosn"_s;
-    return u"(SELECT Min(FinishPos) from Racestats where Racestats.Horse ="_s + alias
-        + u".HorseName COLLATE NOCASE and Racestats.Jockey COLLATE NOCASE in "_s + jockeyInList
-        + u") as BestHPosn"_s;
+    return u"(SELECT Min(FinishPos) from Racestats where Racestats.Horse ="_s + alias +
+           u".HorseName COLLATE NOCASE and Racestats.Jockey COLLATE NOCASE in "_s + jockeyInList + u") as BestHPosn"_s;
 }
 
 QString BestTrainerPositionColumn(const QString &alias, const QString &jockeyInList)
 {
     if (jockeyInList.isEmpty())
         return u"0 as BestPosn"_s;
-    return u"(SELECT Min(FinishPos) from Racestats where "_s
-        + u" Racestats.Trainername ="_s + alias
-        + u".FormTrainer COLLATE NOCASE and Racestats.Jockey COLLATE NOCASE in "_s + jockeyInList
-        + u") as BestPosn"_s;
+    return u"(SELECT Min(FinishPos) from Racestats where "_s + u" Racestats.Trainername ="_s + alias +
+           u".FormTrainer COLLATE NOCASE and Racestats.Jockey COLLATE NOCASE in "_s + jockeyInList + u") as BestPosn"_s;
 }
 
 QString BestHorsePositionColumn(const QString &alias)

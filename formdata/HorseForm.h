@@ -7,10 +7,10 @@
 // Noms rows; and the best-position columns that nomination lists add to their queries.
 
 struct HorseFormResult {
-    bool answered = false;   // false: the query failed (message shown), nothing was written
-    int horsesInAnswer = 0;  // answer rows the server sent
-    int nomsUpdated = 0;     // Noms rows written
-    QStringList skipped;     // answer rows that could not be used: "HORSE: why"
+    bool answered = false;  // false: the query failed (message shown), nothing was written
+    int horsesInAnswer = 0; // answer rows the server sent
+    int nomsUpdated = 0;    // Noms rows written
+    QStringList skipped;    // answer rows that could not be used: "HORSE: why"
 };
 
 // Fetches the form of every horse of the meeting (raceNumber 0) or of one race and writes it

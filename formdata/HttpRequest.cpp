@@ -43,17 +43,15 @@ bool isCannotConnect(CURLcode code)
 
 QString cannotConnectText(const QString &address)
 {
-    return kErrorPrefix + u" 12029 "_s + u"Connection to Server cannot be "_s
-        + u"Established."_s + u'\r'
-        + u"Check internet Connection, the server you are connecting to may have a problem."_s
-        + u'\r' + address.left(50);
+    return kErrorPrefix + u" 12029 "_s + u"Connection to Server cannot be "_s + u"Established."_s + u'\r' +
+           u"Check internet Connection, the server you are connecting to may have a problem."_s + u'\r' +
+           address.left(50);
 }
 
 QString timedOutText(const QString &address)
 {
-    return kErrorPrefix + u" Internert Connection has Timed out. Check internet connection. "_s
-        + u'\r' + u"May Mean Website server is down."_s + u'\r'
-        + address.left(50);
+    return kErrorPrefix + u" Internert Connection has Timed out. Check internet connection. "_s + u'\r' +
+           u"May Mean Website server is down."_s + u'\r' + address.left(50);
 }
 
 QString sizeText(qint64 bytes)
@@ -69,8 +67,7 @@ QString tooLargeText(const QString &address)
 {
     return kErrorPrefix +
            u" The answer is larger than %1, the most an answer may be; reading stopped "
-                          "there and nothing of it was used."_s
-               .arg(sizeText(g_answerLimit)) +
+           "there and nothing of it was used."_s.arg(sizeText(g_answerLimit)) +
            u'\r' + address.left(50);
 }
 
@@ -251,20 +248,19 @@ QString siteRoot(const QString &host)
 
 QString httpCutOffText(const QString &why, const QString &address)
 {
-    return kErrorPrefix + u" The answer was cut off (%1); nothing of it was used."_s.arg(why) +
-           u'\r' + address.left(50);
+    return kErrorPrefix + u" The answer was cut off (%1); nothing of it was used."_s.arg(why) + u'\r' +
+           address.left(50);
 }
 
 bool isUnreachableAnswer(const QString &answer)
 {
-    return answer.startsWith(cannotConnectText({}).left(12)) || answer.startsWith(timedOutText({}).left(30))
-        || answer.startsWith(kErrorPrefix + u" 0 "_s);
+    return answer.startsWith(cannotConnectText({}).left(12)) || answer.startsWith(timedOutText({}).left(30)) ||
+           answer.startsWith(kErrorPrefix + u" 0 "_s);
 }
 
 bool isServerErrorPage(const QString &answer)
 {
-    return answer.startsWith(kErrorPrefix) || answer.startsWith("Statem"_L1)
-        || answer.mid(10, 7) == "Warning"_L1;
+    return answer.startsWith(kErrorPrefix) || answer.startsWith("Statem"_L1) || answer.mid(10, 7) == "Warning"_L1;
 }
 
 QString HttpRequest(const QString &address, const QString &method, const QString &body)
@@ -358,8 +354,7 @@ QString send(const QString &address, const QString &method, const QString &body,
     if (t.status == 0)
         return kErrorPrefix + u" 0 "_s + why;
     if (t.status != 200) {
-        return kErrorPrefix + u' ' + QString::number(t.status) + u' '
-            + QString::fromLatin1(t.reason);
+        return kErrorPrefix + u' ' + QString::number(t.status) + u' ' + QString::fromLatin1(t.reason);
     }
     // A connection that ended before the body did (a reset, a close before the last chunk, fewer bytes
     // than the Content-Length named) is a failed request: a part of an answer must never pass for the

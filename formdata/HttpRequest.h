@@ -15,8 +15,7 @@ using namespace Qt::Literals::StringLiterals;
 // an answer cut off by a network error or a closed connection, an answer larger than
 // httpAnswerLimit()). A status-200 page that is a server-side error or warning is shown here
 // (critical message) and gives an empty answer.
-QString HttpRequest(const QString &address, const QString &method = u"GET"_s,
-                    const QString &body = {});
+QString HttpRequest(const QString &address, const QString &method = u"GET"_s, const QString &body = {});
 // The same; *errorPageShown tells the caller that the empty answer stands for a server error
 // page that has already been shown, not for a query without rows.
 QString HttpRequest(const QString &address, const QString &method, const QString &body, bool *errorPageShown);

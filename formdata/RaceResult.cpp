@@ -17,19 +17,19 @@ namespace raceresult {
 
 QString headerSql(const QString &date, const QString &track, const QString &raceNo)
 {
-    return u"SELECT MClub, MMetType, MState, RDistance, RRaceName, RClass, RSecTime, RTrCond, "_s
-        + u"RLimWgt, RValue FROM MEETMAST M, RACEMAST R "_s + u"WHERE M.MDate = R.RDate AND M.MTrack = R.RTrack "_s
-        + u"AND RDate = '"_s + SqlQuote(date) + u"' "_s + u"AND RTrack = '"_s + SqlQuote(track) + u"' "_s
-        + u"AND RRaceNo = '"_s + SqlQuote(raceNo) + u"' "_s;
+    return u"SELECT MClub, MMetType, MState, RDistance, RRaceName, RClass, RSecTime, RTrCond, "_s +
+           u"RLimWgt, RValue FROM MEETMAST M, RACEMAST R "_s + u"WHERE M.MDate = R.RDate AND M.MTrack = R.RTrack "_s +
+           u"AND RDate = '"_s + SqlQuote(date) + u"' "_s + u"AND RTrack = '"_s + SqlQuote(track) + u"' "_s +
+           u"AND RRaceNo = '"_s + SqlQuote(raceNo) + u"' "_s;
 }
 
 QString runnersSql(const QString &date, const QString &track, const QString &raceNo)
 {
-    return u"SELECT WFinPosn, WHorse, WBeatMar, WJockey, WBarPosn, WWgtChar, WApClaim, W800400, WTrainer, "_s
-        + u"WBookPrice, WMoneyWon, HWinAge, HWinSex, HSireWin, HDamWin "_s
-        + u"FROM WORKRACE W LEFT JOIN HORSMAST H ON W.WHorse = H.HHorse "_s + u"WHERE WRaceDate = '"_s
-        + SqlQuote(date) + u"' "_s + u"AND WTrack = '"_s + SqlQuote(track) + u"' "_s + u"AND WRaceNo = '"_s
-        + SqlQuote(raceNo) + u"' "_s;
+    return u"SELECT WFinPosn, WHorse, WBeatMar, WJockey, WBarPosn, WWgtChar, WApClaim, W800400, WTrainer, "_s +
+           u"WBookPrice, WMoneyWon, HWinAge, HWinSex, HSireWin, HDamWin "_s +
+           u"FROM WORKRACE W LEFT JOIN HORSMAST H ON W.WHorse = H.HHorse "_s + u"WHERE WRaceDate = '"_s +
+           SqlQuote(date) + u"' "_s + u"AND WTrack = '"_s + SqlQuote(track) + u"' "_s + u"AND WRaceNo = '"_s +
+           SqlQuote(raceNo) + u"' "_s;
 }
 
 namespace {
@@ -67,8 +67,7 @@ QString valueText(const QString &value)
 
 QStringList Header::fields() const
 {
-    return {txtMeetDesc, txtMeetType, txtMeetState, txtRaceDesc, txtRaceClass,
-            txtSec,      txtCond,     txtLimWeight, txtValue};
+    return {txtMeetDesc, txtMeetType, txtMeetState, txtRaceDesc, txtRaceClass, txtSec, txtCond, txtLimWeight, txtValue};
 }
 
 std::optional<Header> parseHeader(const QString &answer, const QString &date, const QString &track,
@@ -80,8 +79,8 @@ std::optional<Header> parseHeader(const QString &answer, const QString &date, co
     const QStringList f = splitAnswerFields(splitAnswerRows(answer).first());
     Header h;
     const QDate day = QDate::fromString(date, u"yyyy/MM/dd"_s);
-    h.txtMeetDesc = u' ' + track + u' ' + (day.isValid() ? day.toString(u"dd/MM/yyyy"_s) : date) + u" - "_s
-        + f.value(0);
+    h.txtMeetDesc =
+        u' ' + track + u' ' + (day.isValid() ? day.toString(u"dd/MM/yyyy"_s) : date) + u" - "_s + f.value(0);
     h.txtMeetType = meetTypeText(f.value(1));
     h.txtMeetState = f.value(2);
     h.txtRaceDesc = raceNo.leftJustified(5, u' ') + f.value(3).leftJustified(8, u' ') + f.value(4);
@@ -123,7 +122,8 @@ QList<Runner> parseRunners(const QString &answer, const QString &horse)
         Runner runner;
         for (int i = 0; i <= 10; ++i) {
             runner.cells[i] = properCase(f.at(i)).trimmed();
-            if (runner.boldFrom == 0 && !horse.isEmpty() && f.at(i).trimmed().compare(horse.trimmed(), Qt::CaseInsensitive) == 0)
+            if (runner.boldFrom == 0 && !horse.isEmpty() &&
+                f.at(i).trimmed().compare(horse.trimmed(), Qt::CaseInsensitive) == 0)
                 runner.boldFrom = i + 1;
         }
         runner.cells[11] = QString(f.at(11) + u' ' + f.at(12)).trimmed();
@@ -139,19 +139,18 @@ QList<Runner> parseRunners(const QString &answer, const QString &horse)
 const QList<ColumnSpec> &columns()
 {
     static const QList<ColumnSpec> specs{
-        {u"Position"_s, u"Posn"_s, 45, true},          {u"Horse"_s, u"Horse"_s, 120, false},
-        {u"Margin"_s, u"Margin"_s, 70, true},          {u"Jockey"_s, u"Jockey"_s, 100, false},
-        {u"Barrier"_s, u"Bar"_s, 35, true},            {u"Weight carried"_s, u"Wgt"_s, 35, true},
-        {u"Allowance claimed"_s, u"Clm"_s, 35, true},  {u"800 400"_s, u"800/400"_s, 60, false},
-        {u"Trainer"_s, u"Trainer"_s, 115, false},      {u"Book"_s, u"Book"_s, 55, false},
-        {u"Prizemoney"_s, u"Money"_s, 50, true},       {u"Type"_s, u"Type"_s, 65, false},
+        {u"Position"_s, u"Posn"_s, 45, true},         {u"Horse"_s, u"Horse"_s, 120, false},
+        {u"Margin"_s, u"Margin"_s, 70, true},         {u"Jockey"_s, u"Jockey"_s, 100, false},
+        {u"Barrier"_s, u"Bar"_s, 35, true},           {u"Weight carried"_s, u"Wgt"_s, 35, true},
+        {u"Allowance claimed"_s, u"Clm"_s, 35, true}, {u"800 400"_s, u"800/400"_s, 60, false},
+        {u"Trainer"_s, u"Trainer"_s, 115, false},     {u"Book"_s, u"Book"_s, 55, false},
+        {u"Prizemoney"_s, u"Money"_s, 50, true},      {u"Type"_s, u"Type"_s, 65, false},
         {u"Sire Dame"_s, u"Sire/Dame"_s, 80, false},
     };
     return specs;
 }
 
-std::optional<Result> OpenResult(const QString &date, const QString &track, const QString &raceNo,
-                                 const QString &horse)
+std::optional<Result> OpenResult(const QString &date, const QString &track, const QString &raceNo, const QString &horse)
 {
     auto failed = [](const QString &answer) {
         if (answer.startsWith("Error:"_L1)) {

@@ -16,8 +16,7 @@ QString headerSql(const QString &date, const QString &track, const QString &race
 QString runnersSql(const QString &date, const QString &track, const QString &raceNo);
 
 struct Header {
-    QString txtMeetDesc, txtMeetType, txtMeetState, txtRaceDesc, txtRaceClass, txtSec, txtCond, txtLimWeight,
-        txtValue;
+    QString txtMeetDesc, txtMeetType, txtMeetState, txtRaceDesc, txtRaceClass, txtSec, txtCond, txtLimWeight, txtValue;
     // The fields in window order, for one-line output.
     QStringList fields() const;
 };
@@ -33,7 +32,7 @@ QString valueText(const QString &value);
 constexpr int kColumns = 13;
 struct Runner {
     std::array<QString, kColumns> cells; // index 0 is column 1
-    int boldFrom = 0;                     // first bold column (1-based, up to 11); 0 none
+    int boldFrom = 0;                    // first bold column (1-based, up to 11); 0 none
     bool bold(int column) const { return boldFrom > 0 && column >= boldFrom && column <= 11; }
 };
 // Rows in finishing order (a dead heat's runners in answer order, unplaced and scratched runners

@@ -65,14 +65,12 @@ QString dataServerAddress(const QString &sql)
     const QueryCredentials &credentials = QueryCredentials::current();
     // "host:port" is plain HTTP as it always was; a setting with its own scheme (https://) keeps it.
     QString server = cAppSettings::instance().DataServer;
-    if (!server.startsWith("http://"_L1, Qt::CaseInsensitive)
-        && !server.startsWith("https://"_L1, Qt::CaseInsensitive))
+    if (!server.startsWith("http://"_L1, Qt::CaseInsensitive) && !server.startsWith("https://"_L1, Qt::CaseInsensitive))
         server.prepend("http://"_L1);
     while (server.endsWith(u'/'))
         server.chop(1);
-    return server + u"/SQLQuery.php?sqlquery="_s
-        + text + u"&username="_s + encodedCredential(credentials.userName) + u"&userpass="_s
-        + encodedCredential(credentials.password);
+    return server + u"/SQLQuery.php?sqlquery="_s + text + u"&username="_s + encodedCredential(credentials.userName) +
+           u"&userpass="_s + encodedCredential(credentials.password);
 }
 
 QString DataServerRequest(const QString &sql)
@@ -92,8 +90,7 @@ QString DataServerRequest(const QString &sql, bool *errorPageShown)
     const QString address = dataServerAddress(sql);
     QString answer = HttpRequest(address, u"GET"_s, {}, &errorPage);
     // Every row ends with its terminator: an answer that stops anywhere else was cut off on the way.
-    if (!errorPage && !answer.isEmpty() && !answer.startsWith("Error:"_L1) &&
-        !answer.endsWith(kRowSeparator))
+    if (!errorPage && !answer.isEmpty() && !answer.startsWith("Error:"_L1) && !answer.endsWith(kRowSeparator))
         answer = httpCutOffText(u"it ends in the middle of a row"_s, address);
     if (errorPageShown)
         *errorPageShown = errorPage;
@@ -136,8 +133,8 @@ std::optional<QList<QStringList>> DataServerRows(const QString &sql)
 
 QString LookUpTrack(const QString &location)
 {
-    const QString sql = u"SELECT TrackCode, TrackClub, State, MeetType FROM Track WHERE TrackLocat = '"_s
-        + location.toUpper() + u'\'';
+    const QString sql =
+        u"SELECT TrackCode, TrackClub, State, MeetType FROM Track WHERE TrackLocat = '"_s + location.toUpper() + u'\'';
     bool errorPageShown = false;
     const QString answer = DataServerRequest(sql, &errorPageShown);
     if (answer.startsWith("Error:"_L1)) {

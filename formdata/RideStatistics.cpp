@@ -126,21 +126,20 @@ RaceKey raceKey(const RideValues &values)
 // The same ride: the same race and horse, track and horse compared without case as the index finds them.
 bool sameRide(const RideValues &a, const RideValues &b)
 {
-    return a.at(2).toString().compare(b.at(2).toString(), Qt::CaseInsensitive) == 0
-        && a.at(3).toString().compare(b.at(3).toString(), Qt::CaseInsensitive) == 0;
+    return a.at(2).toString().compare(b.at(2).toString(), Qt::CaseInsensitive) == 0 &&
+           a.at(3).toString().compare(b.at(3).toString(), Qt::CaseInsensitive) == 0;
 }
 
 class RideWriter
 {
 public:
     explicit RideWriter(Db &db)
-        : m_insert(prepared(db, u"INSERT INTO RaceStats (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s
-                                    .arg(QLatin1String(kRideColumns))))
-        , m_update(prepared(db, u"UPDATE RaceStats SET RaceDate = ?, RaceNumber = ?, TrackCode = ?, "
-                                               "Horse = ?, FinishPos = ?, Jockey = ?, PrizeMoney = ?, "
-                                               "TrainerName = ?, State = ? WHERE rowid = ?"_s))
-    {
-    }
+        : m_insert(prepared(
+              db, u"INSERT INTO RaceStats (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s.arg(QLatin1String(kRideColumns)))),
+          m_update(prepared(db, u"UPDATE RaceStats SET RaceDate = ?, RaceNumber = ?, TrackCode = ?, "
+                                "Horse = ?, FinishPos = ?, Jockey = ?, PrizeMoney = ?, "
+                                "TrainerName = ?, State = ? WHERE rowid = ?"_s))
+    {}
     void insert(const RideValues &values) { write(m_insert, values, {}); }
     void update(const RideValues &values, const QVariant &rowid) { write(m_update, values, rowid); }
 
@@ -172,8 +171,8 @@ void storeCareer(Db &db, const QString &jockey, const QList<RideValues> &rides, 
     stored.reserve(rides.size());
     byRace.reserve(rides.size());
     // Names compare without regard to case, as the agent types them and the server holds them in capitals.
-    QSqlQuery read = prepared(db, u"SELECT rowid, %1 FROM RaceStats WHERE Jockey = ? COLLATE NOCASE"_s
-                                      .arg(QLatin1String(kRideColumns)));
+    QSqlQuery read = prepared(
+        db, u"SELECT rowid, %1 FROM RaceStats WHERE Jockey = ? COLLATE NOCASE"_s.arg(QLatin1String(kRideColumns)));
     read.bindValue(0, jockey);
     execOrThrow(read);
     while (read.next()) {
@@ -223,9 +222,9 @@ void storeCareer(Db &db, const QString &jockey, const QList<RideValues> &rides, 
 void storeChanges(Db &db, const QList<RideValues> &rides, RideDownloadResult &result)
 {
     // RaceDate and RaceNumber lead the RaceStatsByRide index, so each find touches a handful of rows.
-    QSqlQuery find = prepared(db, u"SELECT rowid, %1 FROM RaceStats WHERE RaceDate = ? AND RaceNumber = ? "
-                                                 "AND TrackCode = ? COLLATE NOCASE AND Horse = ? COLLATE NOCASE LIMIT 1"_s
-                                      .arg(QLatin1String(kRideColumns)));
+    QSqlQuery find = prepared(
+        db, u"SELECT rowid, %1 FROM RaceStats WHERE RaceDate = ? AND RaceNumber = ? "
+            "AND TrackCode = ? COLLATE NOCASE AND Horse = ? COLLATE NOCASE LIMIT 1"_s.arg(QLatin1String(kRideColumns)));
     RideWriter writer(db);
     for (const RideValues &ride : rides) {
         for (int i = 0; i < 4; ++i)
@@ -249,12 +248,11 @@ void storeChanges(Db &db, const QList<RideValues> &rides, RideDownloadResult &re
 
 QString jockeyRidesSql(const QString &jockey, bool fullReload, const QDateTime &since)
 {
-    QString sql = u"SELECT WRaceDate, WRaceNo, WTrack, WHorse, WFinPosn, WJockey, WMoneyWon, Wtrainer, mState "_s
-        + u"from WORKRACE, MEETMAST "_s + u" WHERE WJockey= '"_s + SqlQuote(jockey).toUpper()
-        + u"' and wRaceDate=mDate and WTrack=mTrack"_s;
+    QString sql = u"SELECT WRaceDate, WRaceNo, WTrack, WHorse, WFinPosn, WJockey, WMoneyWon, Wtrainer, mState "_s +
+                  u"from WORKRACE, MEETMAST "_s + u" WHERE WJockey= '"_s + SqlQuote(jockey).toUpper() +
+                  u"' and wRaceDate=mDate and WTrack=mTrack"_s;
     if (!fullReload)
-        sql += u" and DateUpdated >= '"_s + since.toString(u"yyyy-MM-dd HH:mm:ss"_s)
-            + u'\'';
+        sql += u" and DateUpdated >= '"_s + since.toString(u"yyyy-MM-dd HH:mm:ss"_s) + u'\'';
     return sql;
 }
 

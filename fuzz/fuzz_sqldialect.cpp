@@ -16,8 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         __builtin_trap();
     // The MariaDB check either passes a statement or says why not, never both, never neither.
     const MariaDbStatement statement = prepareForMariaDb(text);
-    if (statement.ok == statement.sql.empty() || statement.ok != statement.error.empty()
-        || statement.ok != statement.errorKind.empty())
+    if (statement.ok == statement.sql.empty() || statement.ok != statement.error.empty() ||
+        statement.ok != statement.errorKind.empty())
         __builtin_trap();
     return 0;
 }

@@ -2,11 +2,11 @@
 
 #include "FieldFileParser.h"
 #include "FieldStages.h"
+#include "bookings/BookingOperations.h"
+#include "bookings/FieldChangeLog.h"
 #include "core/Sound.h"
 #include "core/UserDialogs.h"
 #include "core/cAppSettings.h"
-#include "bookings/BookingOperations.h"
-#include "bookings/FieldChangeLog.h"
 #include "db/Database.h"
 #include "formdata/RemoteQuery.h"
 
@@ -66,8 +66,8 @@ void store(Db &db, const FieldFile &file, std::optional<TrackInfo> track, FieldF
 {
     const FieldMeeting &meeting = file.meeting;
     if (!track) {
-        QSqlQuery previous = db.exec(u"SELECT State, MeetType FROM Meeting WHERE MeetingCode = ?"_s,
-                                     {meeting.meetingCode});
+        QSqlQuery previous =
+            db.exec(u"SELECT State, MeetType FROM Meeting WHERE MeetingCode = ?"_s, {meeting.meetingCode});
         track = previous.next() ? TrackInfo{previous.value(0).toString(), previous.value(1).toString()} : TrackInfo{};
     }
     for (const char *table : {"Noms", "Race", "Meeting"})
@@ -75,8 +75,8 @@ void store(Db &db, const FieldFile &file, std::optional<TrackInfo> track, FieldF
 
     db.exec(u"INSERT INTO Meeting (MeetingCode, MeetingLocation, MeetingDetails, MeetingLevel, MeetingDate, "
             "DisplayMeeting, State, MeetType) VALUES (?, ?, ?, ?, ?, 1, ?, ?)"_s,
-            {meeting.meetingCode, meeting.location, meeting.details, meeting.level,
-             meeting.date.toString(Qt::ISODate), track->state, track->meetType});
+            {meeting.meetingCode, meeting.location, meeting.details, meeting.level, meeting.date.toString(Qt::ISODate),
+             track->state, track->meetType});
 
     Prepared insertRace(db, u"INSERT INTO Race (MeetingCode, RaceCode, RaceNumber, RaceDetails, RaceDistance, "
                             "RaceTime, ApprClaim) VALUES (?, ?, ?, ?, ?, ?, ?)"_s);
@@ -93,11 +93,28 @@ void store(Db &db, const FieldFile &file, std::optional<TrackInfo> track, FieldF
                              "Blood3, Owners, HorseDOB, Ballot, Barrier, EntryNo, EorB) "
                              "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s);
     for (const FieldHorse &h : file.horses) {
-        insertHorse.run({meeting.meetingCode, h.raceCode, h.raceNumber, h.horse, h.horseName, h.trainerName,
-                         h.trainerLocation, h.phone, optionalText(h.classText), h.form, h.weightTenths,
-                         optionalText(h.rating), h.jockey, h.horseType, h.blood1, h.blood2, h.blood3, h.owners,
+        insertHorse.run({meeting.meetingCode,
+                         h.raceCode,
+                         h.raceNumber,
+                         h.horse,
+                         h.horseName,
+                         h.trainerName,
+                         h.trainerLocation,
+                         h.phone,
+                         optionalText(h.classText),
+                         h.form,
+                         h.weightTenths,
+                         optionalText(h.rating),
+                         h.jockey,
+                         h.horseType,
+                         h.blood1,
+                         h.blood2,
+                         h.blood3,
+                         h.owners,
                          h.dob.isValid() ? QVariant(h.dob.toString(Qt::ISODate)) : nullText(),
-                         h.ballot ? QVariant(*h.ballot) : QVariant(QMetaType::fromType<int>()), h.barrier, h.entryNo,
+                         h.ballot ? QVariant(*h.ballot) : QVariant(QMetaType::fromType<int>()),
+                         h.barrier,
+                         h.entryNo,
                          h.eorB});
         ++result.horses;
     }
@@ -184,8 +201,7 @@ struct FieldFileLoader::Batch {
         return *db;
     }
 
-    template <typename Step>
-    static void ignoreErrors(Step step)
+    template <typename Step> static void ignoreErrors(Step step)
     {
         try {
             step();
@@ -324,9 +340,9 @@ QString FieldFileLoader::loadSummary(const QList<FieldFileLoadResult> &results)
     auto count = [&english](qsizetype n, const QString &one, const QString &many) -> QString {
         return english.toString(n) + u' ' + (n == 1 ? one : many);
     };
-    QString line = u"Loaded %1: %2, %3"_s.arg(count(loaded, u"file"_s, u"files"_s),
-                                             count(horses, u"horse"_s, u"horses"_s),
-                                             count(skipped, u"line skipped"_s, u"lines skipped"_s));
+    QString line =
+        u"Loaded %1: %2, %3"_s.arg(count(loaded, u"file"_s, u"files"_s), count(horses, u"horse"_s, u"horses"_s),
+                                   count(skipped, u"line skipped"_s, u"lines skipped"_s));
     QStringList leftOut;
     QStringList failed;
     for (const FieldFileLoadResult &result : results) {

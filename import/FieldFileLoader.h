@@ -17,13 +17,13 @@ struct FieldFileLoadResult {
     bool loaded = false;
     QString meetingCode;
     QString level;
-    int races = 0;  // races stored
-    int horses = 0; // nominations stored
-    int skippedLines = 0; // records that could not be read and were left out
-    int emptiedValues = 0; // values that could not be read and were left empty
+    int races = 0;               // races stored
+    int horses = 0;              // nominations stored
+    int skippedLines = 0;        // records that could not be read and were left out
+    int emptiedValues = 0;       // values that could not be read and were left empty
     fieldchanges::Count changes; // recorded for review, against the meeting's field it replaced
-    QString error;  // the text shown when the file was not loaded
-    QString leftOut; // why the agent kept the meeting's later field, when the file was left out for it
+    QString error;               // the text shown when the file was not loaded
+    QString leftOut;             // why the agent kept the meeting's later field, when the file was left out for it
 };
 
 // State and meeting type of a track from the data server.

@@ -16,10 +16,10 @@ constexpr QChar kCr = u'\r';
 
 // Windows-1252 differs from Latin-1 only in 0x80–0x9F; the five unassigned bytes keep their
 // Latin-1 (C1) meaning, as Windows itself decodes them.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D,
-    0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A,
-    0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 // Whole number with nothing else but surrounding blanks.
 // The record kinds, by the text comparisons of columns 1-2, 3-6 and 5-7 (in this order).
@@ -151,7 +151,9 @@ private:
     {
         const std::optional<int> value = wholeNumber(text.mid(from - 1, length));
         if (!value)
-            fail(u"columns %1-%2 (%3) are not a whole number"_s.arg(from).arg(from + length - 1).arg(QLatin1String(what)));
+            fail(u"columns %1-%2 (%3) are not a whole number"_s.arg(from)
+                     .arg(from + length - 1)
+                     .arg(QLatin1String(what)));
         return *value;
     }
 
@@ -260,7 +262,7 @@ private:
         m_haveHorse = false;
         m_file.skipped.append({m_horse.line, u"the horse %1 has no trainer (\"700\") record"_s.arg(m_horse.horse), 0});
         std::stable_sort(m_file.skipped.begin(), m_file.skipped.end(),
-                  [](const SkippedLine &a, const SkippedLine &b) { return a.line < b.line; });
+                         [](const SkippedLine &a, const SkippedLine &b) { return a.line < b.line; });
     }
 
     // Class, rating and age start empty for every horse: a record that leaves them out means
@@ -318,9 +320,9 @@ private:
             else
                 leaveEmpty(19, "rating", rating);
         }
-        h.eorB = FieldFileParser::ballotMarker(fields.at(9), h.ballotText, m_file.meeting.level, race.fieldLimit,
-                                               race.total)
-                     .value_or(QString());
+        h.eorB =
+            FieldFileParser::ballotMarker(fields.at(9), h.ballotText, m_file.meeting.level, race.fieldLimit, race.total)
+                .value_or(QString());
         m_horse = h;
         m_haveHorse = true;
     }
@@ -433,11 +435,11 @@ FieldFile FieldFileParser::parse(const QByteArray &bytes, const QString &display
             ++lineNumber;
             start = i + 1;
         } else if ((byte < 0x20 && byte != '\t' && byte != '\r') || byte == 0x7f) {
-            throw FieldFileError(u"%1, line %2: binary data (byte 0x%3 at column %4), not a field file"_s
-                                     .arg(displayName)
-                                     .arg(lineNumber)
-                                     .arg(uint(byte), 2, 16, QChar(u'0'))
-                                     .arg(qlonglong(i - start + 1)));
+            throw FieldFileError(
+                u"%1, line %2: binary data (byte 0x%3 at column %4), not a field file"_s.arg(displayName)
+                    .arg(lineNumber)
+                    .arg(uint(byte), 2, 16, QChar(u'0'))
+                    .arg(qlonglong(i - start + 1)));
         }
     }
 
@@ -479,8 +481,8 @@ std::optional<int> FieldFileParser::weightTenths(const QString &text)
     const bool half = weight.endsWith(u'|');
     const QString kilograms = half ? weight.chopped(1) : weight;
     // The format's two characters of kilograms ("5" reads as 50, as that rule gives).
-    const bool format = (kilograms.size() == 2 || (kilograms.size() == 1 && !half))
-                        && std::all_of(kilograms.cbegin(), kilograms.cend(), [](QChar c) { return c.isDigit(); });
+    const bool format = (kilograms.size() == 2 || (kilograms.size() == 1 && !half)) &&
+                        std::all_of(kilograms.cbegin(), kilograms.cend(), [](QChar c) { return c.isDigit(); });
     if (format)
         return QString(kilograms + (half ? u'5' : u'0')).toInt();
     // Otherwise kilograms as a number ("55.5", "56kg"), when they are a rider's weight at all.
@@ -538,8 +540,8 @@ QDate FieldFileParser::parseDate(const QString &text, const QString &order)
     return QDate(fullYear, *month, *day);
 }
 
-std::optional<QString> FieldFileParser::ballotMarker(const QString &marker, const QString &ballot,
-                                                     const QString &level, int fieldLimit, int total)
+std::optional<QString> FieldFileParser::ballotMarker(const QString &marker, const QString &ballot, const QString &level,
+                                                     int fieldLimit, int total)
 {
     if (!marker.isEmpty())
         return marker;

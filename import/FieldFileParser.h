@@ -39,11 +39,11 @@ struct FieldRace {
     int raceNumber = 0;
     QString raceCode; // at most 20 characters
     int distance = 0;
-    QString details;  // race conditions joined by carriage returns
-    QTime time;       // kUnknownRaceTime when the file gives none
+    QString details; // race conditions joined by carriage returns
+    QTime time;      // kUnknownRaceTime when the file gives none
     bool apprClaim = false;
     int fieldLimit = 0;
-    int total = 0;    // field limit plus emergencies, 0 when either is missing
+    int total = 0;       // field limit plus emergencies, 0 when either is missing
     bool stored = false; // a race without a horse-level line is not stored
 };
 
@@ -65,7 +65,7 @@ struct FieldHorse {
     QString horseType;
     QString blood1, blood2, blood3;
     QString owners;
-    QDate dob;         // invalid when the file gives none
+    QDate dob; // invalid when the file gives none
     QString ballotText;
     std::optional<int> ballot;
     int barrier = 0;
@@ -83,16 +83,16 @@ struct SkippedLine {
 // A secondary value that could not be read: the record is kept with this value left empty.
 struct EmptiedValue {
     int line = 0;
-    int field = 0;   // the record's field number, from 0
-    QString what;    // "rating", "date of birth" …
-    QString value;   // as the file has it
+    int field = 0; // the record's field number, from 0
+    QString what;  // "rating", "date of birth" …
+    QString value; // as the file has it
 };
 
 struct FieldFile {
     FieldMeeting meeting;
     QList<FieldRace> races;
     QList<FieldHorse> horses;
-    QList<SkippedLine> skipped; // in line order
+    QList<SkippedLine> skipped;  // in line order
     QList<EmptiedValue> emptied; // in line order
 };
 
@@ -136,8 +136,8 @@ public:
     static QDate parseDate(const QString &text, const QString &order);
     // Emergency/balloted marker of an acceptance from its ballot order.
     // nullopt when the ballot order is not a number.
-    static std::optional<QString> ballotMarker(const QString &marker, const QString &ballot, const QString &level, int fieldLimit,
-                                int total);
+    static std::optional<QString> ballotMarker(const QString &marker, const QString &ballot, const QString &level,
+                                               int fieldLimit, int total);
 
     static inline const QTime kUnknownRaceTime{0, 1, 0};
 };

@@ -86,8 +86,8 @@ std::optional<Track> lookUpTrack(const QString &venue)
 Track trackByCode(const QString &code)
 {
     QString quoted = code;
-    const auto rows = DataServerRows(u"SELECT TrackCode, TrackClub, State, MeetType FROM Track WHERE TrackCode = '"_s
-                                     + SqlQuoteForUrl(quoted) + u'\'');
+    const auto rows = DataServerRows(u"SELECT TrackCode, TrackClub, State, MeetType FROM Track WHERE TrackCode = '"_s +
+                                     SqlQuoteForUrl(quoted) + u'\'');
     if (rows && !rows->isEmpty())
         return trackOfRow(rows->first());
     return Track{code, {}, {}, {}};
@@ -264,8 +264,8 @@ QString WebFieldDownloader::racebookFormUrl(const QString &date, const QString &
 QString WebFieldDownloader::raceFormUrl(const QString &date, const QString &state, const QString &location,
                                         int raceNumber)
 {
-    return racingRoot() + u"/FreeFields/Nominations_Form.aspx?Key="_s + date + u',' + state + u',' + location
-        + u"&recentform=Y#race"_s + QString::number(raceNumber);
+    return racingRoot() + u"/FreeFields/Nominations_Form.aspx?Key="_s + date + u',' + state + u',' + location +
+           u"&recentform=Y#race"_s + QString::number(raceNumber);
 }
 
 QString WebFieldDownloader::fetchPage(const QString &url)
@@ -382,11 +382,13 @@ WebMeetingResult WebFieldDownloader::downloadMeeting(const QString &state, const
         Db db = OpenDb();
         Transaction transaction(db);
         const fieldchanges::Field before = fieldchangelog::readField(db, code);
-        const QVariantList values{
-            entry.meeting, date.toString(Qt::ISODate),           details,
-            level,         track && !track->state.isEmpty() ? track->state : calendarState,
-            track ? track->meetType : QString(),
-            code};
+        const QVariantList values{entry.meeting,
+                                  date.toString(Qt::ISODate),
+                                  details,
+                                  level,
+                                  track && !track->state.isEmpty() ? track->state : calendarState,
+                                  track ? track->meetType : QString(),
+                                  code};
         db.exec(u"UPDATE Meeting SET MeetingRSBCode = '', MeetingLocation = ?, MeetingDate = ?, MeetingDetails = ?, "
                 "DisplayMeeting = 1, MeetingLevel = ?, State = ?, MeetType = ? WHERE MeetingCode = ?"_s,
                 values);
@@ -450,7 +452,7 @@ DownloadSummary WebFieldDownloader::summarise(const QList<WebMeetingResult> &res
         const QString name = result.entry.meeting + u" ("_s + result.entry.date + u')';
         if (result.loaded) {
             stored << u"  %1: %2 races, %3 runners"_s.arg(name, english.toString(result.races),
-                                                         english.toString(result.runners));
+                                                          english.toString(result.runners));
             races += result.races;
             runners += result.runners;
         } else {

@@ -26,10 +26,10 @@ struct WebMeetingResult {
     QString meetingCode;
     int races = 0;
     int runners = 0;
-    QString error;              // why the meeting kept its earlier fields
-    QString leftOut;            // why the agent kept the meeting's later field, when it was left out for it
-    QStringList scratchedRides; // bookings on horses the page lists as scratched
-    bool trackUnknown = false;  // no track for the venue: the meeting code is made from the venue
+    QString error;               // why the meeting kept its earlier fields
+    QString leftOut;             // why the agent kept the meeting's later field, when it was left out for it
+    QStringList scratchedRides;  // bookings on horses the page lists as scratched
+    bool trackUnknown = false;   // no track for the venue: the meeting code is made from the venue
     fieldchanges::Count changes; // recorded for review, against the meeting's field it replaced
 };
 

@@ -92,10 +92,7 @@ QString phaseOfLink(const QString &link)
 {
     const qsizetype at = link.indexOf("/FreeFields"_L1);
     const QString kind = at < 0 ? QString() : link.mid(at + 12, 3);
-    return kind == "Nom"_L1   ? kNominations
-           : kind == "Wei"_L1 ? kWeights
-           : kind == "Acc"_L1 ? kAcceptances
-                                          : QString();
+    return kind == "Nom"_L1 ? kNominations : kind == "Wei"_L1 ? kWeights : kind == "Acc"_L1 ? kAcceptances : QString();
 }
 
 // True when the element's class or id holds the marker (any case, also as part of a longer name).
@@ -245,7 +242,7 @@ QList<CalendarEntry> parseStateList(const QString &html, bool allPhases)
             const QString phase = kind == "DGN"_L1   ? kNominations
                                   : kind == "DGW"_L1 ? kWeights
                                   : kind == "DFA"_L1 ? kAcceptances
-                                                                 : QString();
+                                                     : QString();
             if (!phase.isEmpty())
                 entries << CalendarEntry{date, meeting, phase, link};
         }
@@ -418,8 +415,7 @@ QList<WebRace> parseStateListPage(const QString &html, const QString &phase)
                     info << cellText(cell);
                 if (H::attribute(cell, "width").trimmed() == "70%"_L1)
                     race.title = cellText(cell);
-                else if (H::attribute(cell, "align").trimmed().compare("right"_L1, Qt::CaseInsensitive) ==
-                             0 &&
+                else if (H::attribute(cell, "align").trimmed().compare("right"_L1, Qt::CaseInsensitive) == 0 &&
                          !afterDistance) {
                     race.distance = leadingWholeNumber(cellText(cell)).value_or(0);
                     afterDistance = true;
@@ -510,11 +506,9 @@ void parseWaRacePage(const QString &html, WebRace &race)
 
 QString stateCode(const QString &state)
 {
-    static const QHash<QString, QString> kCodes = {
-        {u"VIC"_s, u"1"_s}, {u"NSW"_s, u"2"_s},
-        {u"SA"_s, u"3"_s},  {u"TAS"_s, u"4"_s},
-        {u"QLD"_s, u"5"_s}, {u"WA"_s, u"6"_s},
-        {u"NT"_s, u"8"_s},  {u"ACT"_s, u"10"_s}};
+    static const QHash<QString, QString> kCodes = {{u"VIC"_s, u"1"_s}, {u"NSW"_s, u"2"_s}, {u"SA"_s, u"3"_s},
+                                                   {u"TAS"_s, u"4"_s}, {u"QLD"_s, u"5"_s}, {u"WA"_s, u"6"_s},
+                                                   {u"NT"_s, u"8"_s},  {u"ACT"_s, u"10"_s}};
     return kCodes.value(state, u"9"_s);
 }
 
@@ -532,8 +526,7 @@ namespace {
 // Day, month (a name or its number) and year, wherever they stand in a cell's text.
 QRegularExpressionMatch matchDate(const QString &text)
 {
-    static const QRegularExpression kParts(
-        u"(\\d{1,2})[/\\- ]([A-Za-z]{3,}|\\d{1,2})[/\\- ,]+(\\d{2,4})"_s);
+    static const QRegularExpression kParts(u"(\\d{1,2})[/\\- ]([A-Za-z]{3,}|\\d{1,2})[/\\- ,]+(\\d{2,4})"_s);
     return kParts.match(text.simplified());
 }
 
@@ -568,9 +561,8 @@ QString calendarKeyDate(const QString &key)
     const QDate date(m.captured(1).toInt(), monthnames::monthNumber(m.captured(2)), m.captured(3).toInt());
     if (!date.isValid())
         return {};
-    return QString::number(date.day()).rightJustified(2, u'0') + u'/'
-           + monthnames::abbreviation(date.month()) + u'/'
-           + QString::number(date.year() % 100).rightJustified(2, u'0');
+    return QString::number(date.day()).rightJustified(2, u'0') + u'/' + monthnames::abbreviation(date.month()) + u'/' +
+           QString::number(date.year() % 100).rightJustified(2, u'0');
 }
 
 QString shortCode(const QString &title, const QStringList &terms)

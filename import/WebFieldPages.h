@@ -80,8 +80,8 @@ QString dateText(const QString &text);      // the date within a cell: "13-Sept-
 QString calendarKeyDate(const QString &key);
 QString shortCode(const QString &title, const QStringList &terms); // terms "RaceTerm|ShtTerm"
 QString raceCode(int distance, const QString &shortCode);
-QString jockeyName(const QString &cell); // claim cut to its first figure, 30 characters
-QTime raceTime(const QString &text);   // "5:30PM" → 17:30; other text → 00:00:00
+QString jockeyName(const QString &cell);      // claim cut to its first figure, 30 characters
+QTime raceTime(const QString &text);          // "5:30PM" → 17:30; other text → 00:00:00
 QTime stateListRaceTime(const QString &text); // the state list's "2:30" → 14:30, "11:30" and "12:30" as written
 
 } // namespace webpages

@@ -172,9 +172,9 @@ std::optional<CellError> conflictingRow(const GridTable &table, const GridRow &r
                                   {state, raceType, date, row.rowid});
     if (!other.next())
         return std::nullopt;
-    return CellError{2, u"There is already a booking rate for %1, race type %2, effective %3; the invoice could "
-                        "charge only one of them. Change that row instead."_s.arg(state, raceType,
-                                                                                    displayText(Kind::Date, date))};
+    return CellError{
+        2, u"There is already a booking rate for %1, race type %2, effective %3; the invoice could "
+           "charge only one of them. Change that row instead."_s.arg(state, raceType, displayText(Kind::Date, date))};
 }
 
 qint64 storeRow(const GridTable &table, const GridRow &row)

@@ -326,14 +326,14 @@ QString InvoiceReport::csvText() const
 {
     // Whose invoice it is comes first, so that the file stands on its own in the books.
     const JockeyInvoice &invoice = m_invoice;
-    QStringList lines{u"Business,"_s + csvField(invoice.particulars.company),
-                      u"ABN,"_s + invoice.abnText,
-                      u"Jockey,"_s + csvField(recipientName(invoice)),
-                      u"Period,%1 to %2"_s.arg(invoice.period.start.toString(Qt::ISODate),
-                                               invoice.period.end.toString(Qt::ISODate)),
-                      u"%1 No.,"_s.arg(invoice.heading) + csvField(invoice.particulars.invoiceNumber),
-                      u"Date of issue,"_s + invoice.particulars.issued.toString(Qt::ISODate),
-                      QString()};
+    QStringList lines{
+        u"Business,"_s + csvField(invoice.particulars.company),
+        u"ABN,"_s + invoice.abnText,
+        u"Jockey,"_s + csvField(recipientName(invoice)),
+        u"Period,%1 to %2"_s.arg(invoice.period.start.toString(Qt::ISODate), invoice.period.end.toString(Qt::ISODate)),
+        u"%1 No.,"_s.arg(invoice.heading) + csvField(invoice.particulars.invoiceNumber),
+        u"Date of issue,"_s + invoice.particulars.issued.toString(Qt::ISODate),
+        QString()};
     QStringList heads;
     for (const Column &column : kColumns)
         heads << QLatin1String(column.head);

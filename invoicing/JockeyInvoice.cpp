@@ -63,8 +63,8 @@ void addExtraCharge(QList<InvoiceFooterLine> &lines, const QString &key, const Q
     if (amount.isZero())
         return;
     const QString label = text.trimmed().isEmpty() ? fallback : text;
-    lines << InvoiceFooterLine{key, amount < Currency() ? label + u" (credit)"_s : label, amount.toDisplay(), {}, {},
-                               false, true};
+    lines << InvoiceFooterLine{
+        key, amount < Currency() ? label + u" (credit)"_s : label, amount.toDisplay(), {}, {}, false, true};
 }
 
 // A count box: empty (nullopt, the line is hidden) or a whole number of at least 0; false otherwise.
@@ -305,8 +305,7 @@ void computeFigures(JockeyInvoice &invoice, const InvoiceCharges &charges)
     // Every printed amount is in cents and the next one is worked out from it as printed, so the
     // lines add up to the total on the page.
     invoice.jockeyCommission = invoice.prizeMoney.times(5, 100).roundedToCents();
-    invoice.managerCommission =
-        invoice.jockeyCommission.times(rate.numerator, rate.denominator * 100).roundedToCents();
+    invoice.managerCommission = invoice.jockeyCommission.times(rate.numerator, rate.denominator * 100).roundedToCents();
     invoice.bookingFee = (invoice.atCommissionRate ? invoice.bookValue.times(rate.numerator, rate.denominator * 100)
                                                    : jockey.manBookFee.times(invoice.rideCount))
                              .roundedToCents();

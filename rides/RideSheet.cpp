@@ -92,7 +92,7 @@ namespace ridesheet {
 
 QStringList columnHeads(bool withJockey)
 {
-    QStringList heads{u"Meeting"_s, u"State"_s,  u"Race"_s,  u"Time"_s,    u"Horse"_s,   u"Barrier"_s,
+    QStringList heads{u"Meeting"_s, u"State"_s,   u"Race"_s,  u"Time"_s,    u"Horse"_s,  u"Barrier"_s,
                       u"Weight"_s,  u"Trainer"_s, u"Phone"_s, u"Booking"_s, u"Warning"_s};
     if (withJockey)
         heads.prepend(u"Jockey"_s);
@@ -119,15 +119,15 @@ QStringList cells(const Ride &ride, bool withJockey)
 
 QTimeZone stateTimeZone(const QString &state)
 {
-    static const QHash<QString, QByteArray> zones{
-        {u"VIC"_s, "Australia/Melbourne"}, {u"NSW"_s, "Australia/Sydney"},  {u"ACT"_s, "Australia/Sydney"},
-        {u"TAS"_s, "Australia/Hobart"},    {u"QLD"_s, "Australia/Brisbane"}, {u"NT"_s, "Australia/Darwin"},
-        {u"WA"_s, "Australia/Perth"},      {u"SA"_s, "Australia/Adelaide"}};
+    static const QHash<QString, QByteArray> zones{{u"VIC"_s, "Australia/Melbourne"}, {u"NSW"_s, "Australia/Sydney"},
+                                                  {u"ACT"_s, "Australia/Sydney"},    {u"TAS"_s, "Australia/Hobart"},
+                                                  {u"QLD"_s, "Australia/Brisbane"},  {u"NT"_s, "Australia/Darwin"},
+                                                  {u"WA"_s, "Australia/Perth"},      {u"SA"_s, "Australia/Adelaide"}};
     const QString code = state.trimmed().toUpper();
     if (zones.contains(code))
         return QTimeZone(zones.value(code));
-    return QTimeZone(zones.value(cAppSettings::instance().effectiveDefaultState().trimmed().toUpper(),
-                                 "Australia/Melbourne"));
+    return QTimeZone(
+        zones.value(cAppSettings::instance().effectiveDefaultState().trimmed().toUpper(), "Australia/Melbourne"));
 }
 
 QList<Ride> readRides(const QString &jockey, const QDate &first, int days)

@@ -12,24 +12,24 @@
 struct Ride {
     QString jockey;
     QDate date;
-    QTime localTime;  // the meeting's own clock; invalid when the field gives no time
-    QDateTime start;  // the same moment in UTC; invalid when the time is not known
+    QTime localTime; // the meeting's own clock; invalid when the field gives no time
+    QDateTime start; // the same moment in UTC; invalid when the time is not known
     QString meetingCode;
     QString location;
     QString state;
     int raceNumber = 0;
     QString horse;
-    int barrier = 0;       // 0: not drawn yet
-    int weightTenths = 0;  // 0: not weighted yet
-    QString claim;         // the booked rider's apprentice claim as the field writes it ("2", "1.5"), or empty
+    int barrier = 0;      // 0: not drawn yet
+    int weightTenths = 0; // 0: not weighted yet
+    QString claim;        // the booked rider's apprentice claim as the field writes it ("2", "1.5"), or empty
     QString trainer;
     QString phone;
     QString bookingState;
     QStringList warnings;
 
-    QString timeText() const;     // "HH:MM", empty when unknown
-    QString weightText() const;   // "56.5", "56.5 (a2)", empty when not weighted
-    QString warningText() const;  // the warnings joined by "; "
+    QString timeText() const;    // "HH:MM", empty when unknown
+    QString weightText() const;  // "56.5", "56.5 (a2)", empty when not weighted
+    QString warningText() const; // the warnings joined by "; "
 };
 
 namespace ridesheet {

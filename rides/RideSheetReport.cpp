@@ -31,8 +31,7 @@ QString daysText(const QDate &first, int days)
 
 RideSheetReport::RideSheetReport(QList<Ride> rides, QString company, QDate first, int days)
     : m_rides(std::move(rides)), m_company(std::move(company)), m_first(first), m_days(std::max(1, days))
-{
-}
+{}
 
 RideSheetReport::~RideSheetReport() = default;
 

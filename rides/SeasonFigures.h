@@ -16,8 +16,8 @@ struct MonthFigures {
     Currency prizeMoney;
 
     double strikeRate() const { return rides > 0 ? 100.0 * wins / rides : 0.0; }
-    QString strikeRateText() const;  // "12.5"
-    QString prizeMoneyText() const;  // "1234.50"
+    QString strikeRateText() const; // "12.5"
+    QString prizeMoneyText() const; // "1234.50"
 };
 
 namespace season {

@@ -10,9 +10,7 @@ QString plainRiderName(const QString &fieldRider)
 {
     QString name = nameBeforeBracket(fieldRider).simplified();
 
-    static const QStringList titles = {u"Ms"_s,  u"Miss"_s,  u"Mrs"_s,
-                                       u"Mr"_s,  u"Mx"_s,    u"Dr"_s,
-                                       u"Sir"_s, u"Master"_s};
+    static const QStringList titles = {u"Ms"_s, u"Miss"_s, u"Mrs"_s, u"Mr"_s, u"Mx"_s, u"Dr"_s, u"Sir"_s, u"Master"_s};
     const qsizetype blank = name.indexOf(u' ');
     if (blank > 0) {
         QString first = name.left(blank);

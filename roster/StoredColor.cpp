@@ -12,7 +12,8 @@ qint64 leadingNumber(const QString &text)
     const QString trimmed = text.trimmed();
     if (trimmed.startsWith("&H"_L1, Qt::CaseInsensitive)) {
         qsizetype end = 2;
-        while (end < trimmed.size() && end < 10 && std::isxdigit(static_cast<unsigned char>(trimmed.at(end).toLatin1())))
+        while (end < trimmed.size() && end < 10 &&
+               std::isxdigit(static_cast<unsigned char>(trimmed.at(end).toLatin1())))
             ++end;
         bool ok = false;
         const quint64 value = trimmed.mid(2, end - 2).toULongLong(&ok, 16);

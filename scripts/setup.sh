@@ -13,7 +13,7 @@ packages=(build-essential cmake ninja-build pkg-config
           libsqlite3-dev sqlite3 libmicrohttpd-dev libcpp-httplib-dev libssl-dev zlib1g-dev libbrotli-dev openssl
           poppler-utils fonts-dejavu-core qtkeychain-qt6-dev qt6-webengine-dev libxml2-dev libcurl4-openssl-dev
           libsecret-1-0 gnome-keyring dbus-daemon
-          mariadb-server-core mariadb-client libmariadb-dev)
+          mariadb-server-core mariadb-client libmariadb-dev clang-format-14 git)
 bash "$here/scripts/install-packages.sh" "${packages[@]}"
 
 if [ ! -f "$build/build.ninja" ]; then

@@ -42,9 +42,8 @@ int backupsCommand(const QStringList &arguments, CliDialogs &)
     cli::loadSettings();
     for (const backups::Backup &backup : backups::list(backups::folder())) {
         const auto count = [](int n) { return n < 0 ? u"?"_s : QString::number(n); };
-        cli::out(QStringList{QDir::toNativeSeparators(backup.file),
-                             backup.time.toString(u"yyyy-MM-dd HH:mm:ss"_s), QString::number(backup.size),
-                             count(backup.meetings), count(backup.bookings)}
+        cli::out(QStringList{QDir::toNativeSeparators(backup.file), backup.time.toString(u"yyyy-MM-dd HH:mm:ss"_s),
+                             QString::number(backup.size), count(backup.meetings), count(backup.bookings)}
                      .join(u'\t'));
     }
     return 0;

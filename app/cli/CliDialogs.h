@@ -9,8 +9,7 @@ class CliDialogs final : public UserDialogs
 public:
     explicit CliDialogs(bool answerYes) : m_answerYes(answerYes) {}
 
-    Answer ask(const QString &title, const QString &text, Icon icon, Buttons buttons,
-                   Answer defaultAnswer) override;
+    Answer ask(const QString &title, const QString &text, Icon icon, Buttons buttons, Answer defaultAnswer) override;
     QStringList openFiles(const FileRequest &) override { return m_files; }
     QString saveFile(const FileRequest &) override { return m_files.value(0); }
     std::optional<QColor> pickColor(const QColor &, const QString &) override { return std::nullopt; }

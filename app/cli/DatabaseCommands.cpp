@@ -23,8 +23,7 @@ int initCommand(const QStringList &, CliDialogs &dialogs)
     const cAppSettings &settings = cAppSettings::instance();
     const QFileInfo folder(settings.DBPath);
     if (!folder.isDir()) {
-        dialogs.critical(u"Error"_s,
-                         u"The database folder %1 does not exist."_s.arg(settings.DBPath));
+        dialogs.critical(u"Error"_s, u"The database folder %1 does not exist."_s.arg(settings.DBPath));
         return 1;
     }
     const QString path = databaseFilePath();
@@ -43,7 +42,8 @@ int upgradeCommand(const QStringList &, CliDialogs &dialogs)
     const float before = settings.AppVersion;
     if (!runGuarded([&] { UpgradeSchema(); }, dialogs))
         return 1;
-    cli::out(u"AppVersion %1 -> %2"_s.arg(QString::number(before, 'g', 6), QString::number(settings.AppVersion, 'g', 6)));
+    cli::out(
+        u"AppVersion %1 -> %2"_s.arg(QString::number(before, 'g', 6), QString::number(settings.AppVersion, 'g', 6)));
     return 0;
 }
 
@@ -57,16 +57,20 @@ int compactCommand(const QStringList &, CliDialogs &dialogs)
         return 1;
     }
     if (!CompactDb()) {
-        dialogs.message(u"Critical Error"_s, QLatin1String(startup::kCompactFailedText),
-                        UserDialogs::Icon::Critical);
+        dialogs.message(u"Critical Error"_s, QLatin1String(startup::kCompactFailedText), UserDialogs::Icon::Critical);
         return 1;
     }
     cli::out(u"Compacted %1"_s.arg(QDir::toNativeSeparators(databaseFilePath())));
     return 0;
 }
 
-const cli::Registration init("init", "init                      create the database in DBPath when it is missing; print its path", initCommand);
-const cli::Registration upgrade("upgrade", "upgrade                   bring the database up to date; print the old and new AppVersion", upgradeCommand);
-const cli::Registration compact("compact", "compact                   compact the database (exit 1 when it fails)", compactCommand);
+const cli::Registration
+    init("init", "init                      create the database in DBPath when it is missing; print its path",
+         initCommand);
+const cli::Registration
+    upgrade("upgrade", "upgrade                   bring the database up to date; print the old and new AppVersion",
+            upgradeCommand);
+const cli::Registration compact("compact", "compact                   compact the database (exit 1 when it fails)",
+                                compactCommand);
 
 } // namespace

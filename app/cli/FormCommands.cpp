@@ -1,11 +1,11 @@
 // ostrevan-cli: form statistics, race results and the horse search, one tab-separated line each.
 #include "CliCommands.h"
 #include "CliDialogs.h"
-#include "roster/ManagedJockeys.h"
 #include "db/Database.h"
 #include "formdata/FormLookups.h"
 #include "formdata/FormStatistics.h"
 #include "formdata/RaceResult.h"
+#include "roster/ManagedJockeys.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -68,9 +68,9 @@ int formCommand(const QStringList &arguments, CliDialogs &)
         QStringList fields;
         for (int c = 1; c < formstats::Spell; ++c) {
             const formstats::ColumnSpec &column = formstats::columns().at(c - 1);
-            const bool shown = !column.hidden && !(c == formstats::Horse && !request.showHorse)
-                && !(c == formstats::Jockey && !request.showJockey)
-                && !(c == formstats::Trainer && !request.showTrainer);
+            const bool shown = !column.hidden && !(c == formstats::Horse && !request.showHorse) &&
+                               !(c == formstats::Jockey && !request.showJockey) &&
+                               !(c == formstats::Trainer && !request.showTrainer);
             if (shown)
                 fields << run.cell(c);
         }
@@ -125,11 +125,11 @@ const cli::Registration form("form",
                              "form MODE NAME [--form-trainer NAME]  runs and summary (MODE horse, jockey, trainer, "
                              "horse/jockey, trainer/jockey)",
                              formCommand);
-const cli::Registration result("result",
-                               "result YYYY/MM/DD TRACK RACE [HORSE]  race header and finishing order (HORSE's line ends "
-                               "with *)",
-                               resultCommand);
-const cli::Registration findHorse("find-horse", "find-horse TEXT   horses whose name contains TEXT",
-                                  findHorseCommand);
+const cli::Registration
+    result("result",
+           "result YYYY/MM/DD TRACK RACE [HORSE]  race header and finishing order (HORSE's line ends "
+           "with *)",
+           resultCommand);
+const cli::Registration findHorse("find-horse", "find-horse TEXT   horses whose name contains TEXT", findHorseCommand);
 
 } // namespace

@@ -51,8 +51,7 @@ int downloadRidesCommand(const QStringList &arguments, CliDialogs &dialogs)
                        }
                        for (const QString &skipped : result.skipped)
                            cli::err(u"skipped %1"_s.arg(skipped));
-                       cli::out(u"%1: %2 rows received, %3 added, %4 updated"_s
-                                    .arg(entry.jockey)
+                       cli::out(u"%1: %2 rows received, %3 added, %4 updated"_s.arg(entry.jockey)
                                     .arg(result.received)
                                     .arg(result.added)
                                     .arg(result.updated));
@@ -86,8 +85,7 @@ int enrichCommand(const QStringList &arguments, CliDialogs &dialogs)
                        return 1;
                    for (const QString &skipped : result.skipped)
                        cli::err(skippedFormLine(skipped));
-                   cli::out(u"%1 horses in the answer, %2 nominations updated"_s
-                                .arg(result.horsesInAnswer)
+                   cli::out(u"%1 horses in the answer, %2 nominations updated"_s.arg(result.horsesInAnswer)
                                 .arg(result.nomsUpdated));
                    return 0;
                },

@@ -24,15 +24,12 @@ int loadFieldsCommand(const QStringList &arguments, CliDialogs &)
         changes.onBooked += result.changes.onBooked;
         const QString name = QDir::toNativeSeparators(result.path);
         if (result.loaded) {
-            cli::out(u"%1: meeting %2, level %3, %4 races, %5 horses%6"_s
-                         .arg(name, result.meetingCode, result.level)
-                         .arg(result.races)
-                         .arg(result.horses)
-                         .arg((result.skippedLines ? u", %1 lines skipped"_s.arg(result.skippedLines)
-                                                   : QString())
-                              + (result.emptiedValues
-                                     ? u", %1 values left empty"_s.arg(result.emptiedValues)
-                                     : QString())));
+            cli::out(
+                u"%1: meeting %2, level %3, %4 races, %5 horses%6"_s.arg(name, result.meetingCode, result.level)
+                    .arg(result.races)
+                    .arg(result.horses)
+                    .arg((result.skippedLines ? u", %1 lines skipped"_s.arg(result.skippedLines) : QString()) +
+                         (result.emptiedValues ? u", %1 values left empty"_s.arg(result.emptiedValues) : QString())));
         } else if (!result.leftOut.isEmpty()) {
             cli::out(u"%1: left out (%2)"_s.arg(name, result.leftOut));
         } else {

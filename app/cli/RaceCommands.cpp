@@ -76,12 +76,10 @@ int meetingReportCommand(const QStringList &arguments, CliDialogs &dialogs)
                        return 1;
                    }
                    if (!meetingreport::writePdf(report, pdf)) {
-                       dialogs.critical(u"Error"_s,
-                                        u"The PDF file could not be written: %1"_s.arg(pdf));
+                       dialogs.critical(u"Error"_s, u"The PDF file could not be written: %1"_s.arg(pdf));
                        return 1;
                    }
-                   cli::out(u"%1: %2 runners in %3 races, %4 pages"_s
-                                .arg(QFileInfo(pdf).absoluteFilePath())
+                   cli::out(u"%1: %2 runners in %3 races, %4 pages"_s.arg(QFileInfo(pdf).absoluteFilePath())
                                 .arg(report.lineCount())
                                 .arg(report.groups.size())
                                 .arg(meetingreport::pageCount(report)));

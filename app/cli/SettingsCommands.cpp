@@ -10,8 +10,7 @@ namespace {
 
 bool isSet(const QString &value)
 {
-    return !value.isEmpty() && value != "0"_L1 && value != "0.00"_L1
-        && value != "False"_L1;
+    return !value.isEmpty() && value != "0"_L1 && value != "0.00"_L1 && value != "False"_L1;
 }
 
 // The password the program uses may live in the keychain, its settings field then empty.
@@ -43,8 +42,7 @@ int assign(const QStringList &arguments, CliDialogs &dialogs, bool onlyWhenEmpty
             continue;
         }
         if (!settings.setFromText(name, arguments.at(i + 1))) {
-            dialogs.critical(u"Settings Error"_s,
-                             u"%1 cannot take the value %2"_s.arg(name, arguments.at(i + 1)));
+            dialogs.critical(u"Settings Error"_s, u"%1 cannot take the value %2"_s.arg(name, arguments.at(i + 1)));
             return 2;
         }
     }

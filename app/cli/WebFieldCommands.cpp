@@ -28,8 +28,7 @@ QString calendarDate(const QString &text)
     const QDate date(iso.captured(1).toInt(), iso.captured(2).toInt(), iso.captured(3).toInt());
     if (!date.isValid())
         return {};
-    return u"%1/%2/%3"_s
-        .arg(date.day(), 2, 10, QChar(u'0'))
+    return u"%1/%2/%3"_s.arg(date.day(), 2, 10, QChar(u'0'))
         .arg(QLatin1String(kMonths[date.month() - 1]))
         .arg(date.year());
 }
@@ -58,8 +57,7 @@ int calendarCommand(const QStringList &arguments, CliDialogs &)
     QStringList positional;
     bool allPhases = false;
     bool otherSource = false;
-    if (!readArguments(u"calendar"_s, arguments, positional, allPhases, otherSource) ||
-        positional.size() != 1) {
+    if (!readArguments(u"calendar"_s, arguments, positional, allPhases, otherSource) || positional.size() != 1) {
         cli::err(u"usage: calendar STATE [--all-phases] [--other-source]"_s);
         return 2;
     }
@@ -76,16 +74,14 @@ int downloadCommand(const QStringList &arguments, CliDialogs &)
     QStringList positional;
     bool allPhases = false;
     bool otherSource = false;
-    if (!readArguments(u"download"_s, arguments, positional, allPhases, otherSource) ||
-        positional.size() != 5) {
+    if (!readArguments(u"download"_s, arguments, positional, allPhases, otherSource) || positional.size() != 5) {
         cli::err(u"usage: download STATE DATE MEETING LINK PHASE [--other-source]"_s);
         return 2;
     }
     const QString date = calendarDate(positional.at(1));
     if (date.isEmpty()) {
         cli::err(u"download: the date \"%1\" cannot be read; give it as YYYY-MM-DD (2025-05-23) "
-                                "or as the calendar shows it (23/May/25)"_s
-                     .arg(positional.at(1)));
+                 "or as the calendar shows it (23/May/25)"_s.arg(positional.at(1)));
         return 2;
     }
     const CalendarEntry entry{date, positional.at(2), positional.at(4), positional.at(3)};
@@ -103,8 +99,8 @@ int downloadCommand(const QStringList &arguments, CliDialogs &)
     cli::out(u"%1: %2 races, %3 runners"_s.arg(result.meetingCode).arg(result.races).arg(result.runners));
     if (result.trackUnknown)
         cli::err(u"No track: the venue \"%1\" has no track on the data server and no alias; its meeting "
-                                "code %2 is made from the venue (ostrevan-cli track-alias \"%1\" CODE sets one)"_s
-                     .arg(entry.meeting, result.meetingCode));
+                 "code %2 is made from the venue (ostrevan-cli track-alias \"%1\" CODE sets one)"_s.arg(
+                     entry.meeting, result.meetingCode));
     cli::printChanges(result.changes);
     return 0;
 }

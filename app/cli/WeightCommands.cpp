@@ -29,9 +29,10 @@ int importWeightsCommand(const QStringList &arguments, CliDialogs &dialogs)
     return 1;
 }
 
-const cli::Registration importWeights("import-weights",
-                                      "import-weights FILE.csv   replace the rating-to-weight table with the file's rows "
-                                      "(MeetType,RaceType,Rating,Weight)",
-                                      importWeightsCommand);
+const cli::Registration
+    importWeights("import-weights",
+                  "import-weights FILE.csv   replace the rating-to-weight table with the file's rows "
+                  "(MeetType,RaceType,Rating,Weight)",
+                  importWeightsCommand);
 
 } // namespace

@@ -23,7 +23,8 @@ const char *kUsage = "usage: ostrevan-cli [--settings FILE] [--answer yes|no] CO
 int main(int argc, char *argv[])
 {
     // A PDF needs fonts, so a GUI application (offscreen: no display needed); other commands stay without.
-    const bool drawsPdf = std::any_of(argv + 1, argv + argc, [](const char *a) { return std::strcmp(a, "--pdf") == 0; });
+    const bool drawsPdf =
+        std::any_of(argv + 1, argv + argc, [](const char *a) { return std::strcmp(a, "--pdf") == 0; });
     if (drawsPdf && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const std::unique_ptr<QCoreApplication> app(drawsPdf ? new QGuiApplication(argc, argv)

@@ -56,8 +56,7 @@ AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent)
 QString AboutDialog::systemInfoTool()
 {
 #ifdef Q_OS_WIN
-    const QSettings shared(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"_s,
-                           QSettings::NativeFormat);
+    const QSettings shared(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"_s, QSettings::NativeFormat);
     QString path = shared.value(u"PATH"_s).toString();
     if (path.isEmpty()) {
         const QSettings location(u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location"_s,
@@ -83,6 +82,5 @@ void AboutDialog::startSysInfo()
     const QString tool = systemInfoTool();
     if (tool.isEmpty() || !QProcess::startDetached(tool, {}))
         UserDialogs::instance().message(u"About "_s + kApplicationTitle,
-                                        u"System Information Is Unavailable At This Time"_s,
-                                        UserDialogs::Icon::None);
+                                        u"System Information Is Unavailable At This Time"_s, UserDialogs::Icon::None);
 }

@@ -25,8 +25,7 @@ BackupsDialog::BackupsDialog(QWidget *parent) : QDialog(parent)
     layout->addWidget(where);
     grdBackups = new QTableWidget(0, 4, this);
     grdBackups->setObjectName(u"grdBackups"_s);
-    grdBackups->setHorizontalHeaderLabels(
-        {u"Time"_s, u"Size"_s, u"Meetings"_s, u"Bookings"_s});
+    grdBackups->setHorizontalHeaderLabels({u"Time"_s, u"Size"_s, u"Meetings"_s, u"Bookings"_s});
     grdBackups->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdBackups->setSelectionMode(QAbstractItemView::SingleSelection);
     grdBackups->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -10,9 +10,9 @@
 
 #include <QAction>
 #include <QItemSelectionModel>
-#include <QUrl>
 #include <QPushButton>
 #include <QTableView>
+#include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -38,8 +38,7 @@ QString listedTrainer(MainWindow *window)
 }
 
 // Enables a pop-up item and runs `open` with the name it acts on, when there is one.
-template<typename Name, typename Open>
-void wireItem(MainWindow *window, QAction *action, Name name, Open open)
+template <typename Name, typename Open> void wireItem(MainWindow *window, QAction *action, Name name, Open open)
 {
     action->setEnabled(true);
     QObject::connect(action, &QAction::triggered, window, [window, name, open] {
@@ -60,9 +59,8 @@ void openMeetingForms(MainWindow *window)
     for (const QModelIndex &index : std::as_const(rows)) {
         const int row = index.row() + 1;
         FrmBrowse::showPage(window, kRacebookTitle,
-                            QUrl(WebFieldDownloader::racebookFormUrl(meetings->cellText(row, 4),
-                                                                     meetings->cellText(row, 5),
-                                                                     meetings->cellText(row, 3))));
+                            QUrl(WebFieldDownloader::racebookFormUrl(
+                                meetings->cellText(row, 4), meetings->cellText(row, 5), meetings->cellText(row, 3))));
     }
 }
 
@@ -74,10 +72,10 @@ void openRaceForm(MainWindow *window)
         return;
     using namespace mainlists::noms;
     const ListModel *noms = window->nomsModel();
-    FrmBrowse::showPage(window, kRacebookTitle,
-                        QUrl(WebFieldDownloader::raceFormUrl(noms->cellText(row, Date), noms->cellText(row, State),
-                                                             noms->cellText(row, Name),
-                                                             noms->cellText(row, Race).trimmed().toInt())));
+    FrmBrowse::showPage(
+        window, kRacebookTitle,
+        QUrl(WebFieldDownloader::raceFormUrl(noms->cellText(row, Date), noms->cellText(row, State),
+                                             noms->cellText(row, Name), noms->cellText(row, Race).trimmed().toInt())));
 }
 
 void wireAction(MainWindow *window, QAction *action, void (*open)(MainWindow *))
@@ -100,10 +98,12 @@ void wireFormWindows(MainWindow *window, const MainWindowCommands &commands)
     wireItem(window, commands.MnuHorseForm, nominatedHorse, [](QWidget *w, const QString &h) { openHorseForm(w, h); });
     wireItem(window, commands.mnuVicRatings, nominatedHorse, showRating);
     wireItem(window, commands.mnuRego, nominatedHorse, showRegistration);
-    wireItem(window, commands.mnuTrainerStats, listedTrainer, [](QWidget *w, const QString &t) { openTrainerForm(w, t); });
+    wireItem(window, commands.mnuTrainerStats, listedTrainer,
+             [](QWidget *w, const QString &t) { openTrainerForm(w, t); });
     wireItem(window, commands.MnuTrainJockForm, listedTrainer,
              [](QWidget *w, const QString &t) { openTrainerJockeyForm(w, t); });
-    wireItem(window, commands.mnuPrvRides, [](MainWindow *w) { return w->selectedJockey(); }, openJockeyForm);
+    wireItem(
+        window, commands.mnuPrvRides, [](MainWindow *w) { return w->selectedJockey(); }, openJockeyForm);
     wireAction(window, commands.mnuMeetingForm, openMeetingForms);
     wireAction(window, commands.mnuNomsRBForm, openRaceForm);
 }

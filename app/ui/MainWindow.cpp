@@ -4,34 +4,33 @@
 #include "MainWindow.h"
 
 #include "AboutDialog.h"
+#include "ChangesCommands.h"
 #include "FormEntryPoints.h"
 #include "MainWindowCommands.h"
-#include "ChangesCommands.h"
 #include "RideSheetCommands.h"
 #include "SetupCommands.h"
 #include "UserGuide.h"
 #include "app/BackgroundJob.h"
 #include "app/RideRefresh.h"
 #include "app/Startup.h"
-#include "core/Clock.h"
-#include "db/Backups.h"
-#include "db/DbGuard.h"
 #include "bookings/BookingPickLists.h"
 #include "bookings/ui/ListModel.h"
 #include "bookings/ui/ListViews.h"
+#include "core/Clock.h"
 #include "core/StatusSink.h"
 #include "core/Version.h"
 #include "core/cAppSettings.h"
 #include "core/ui/HeaderLayout.h"
 #include "core/ui/ReadOnlyGrid.h"
+#include "db/Backups.h"
+#include "db/DbGuard.h"
 
 #include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QWindow>
-#include <QCloseEvent>
-#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -48,6 +47,7 @@
 #include <QTableView>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <QWindow>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -376,8 +376,8 @@ void MainWindow::restoreTrainerSort()
     if (const auto key = layout::parseSortKey(settings.MainTrainerSortKey)) {
         if (key->column >= 1 && key->column <= m_trainers->columnCount()) {
             m_trainers->sortByColumn(key->column, key->ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
-            grdNames->horizontalHeader()->setSortIndicator(key->column - 1, key->ascending ? Qt::AscendingOrder
-                                                                                           : Qt::DescendingOrder);
+            grdNames->horizontalHeader()->setSortIndicator(key->column - 1,
+                                                           key->ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
         }
     }
 }
@@ -385,7 +385,8 @@ void MainWindow::restoreTrainerSort()
 void MainWindow::restoreLayout()
 {
     const cAppSettings &settings = cAppSettings::instance();
-    applyPlacement(this, {settings.MainLeft, settings.MainTop, settings.MainWidth, settings.MainHeight, settings.MainMax});
+    applyPlacement(this,
+                   {settings.MainLeft, settings.MainTop, settings.MainWidth, settings.MainHeight, settings.MainMax});
     applyHeaderLayout(grdNames->horizontalHeader(), settings.MainTrainerOrder, settings.MainTrainerWidth);
     applyHeaderLayout(grdNoms->horizontalHeader(), settings.MainNomsOrder, settings.MainNomsWidth);
 }
@@ -398,7 +399,8 @@ void MainWindow::fitDefaultLayout()
     const QFontMetrics metrics(grdNoms->font());
     const int margin = 2 * grdNoms->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
     const auto sampleWidth = [&metrics, margin](QTableView *grid, int column, const QString &sample) {
-        return std::max(metrics.horizontalAdvance(sample) + margin, grid->horizontalHeader()->sectionSizeHint(column - 1));
+        return std::max(metrics.horizontalAdvance(sample) + margin,
+                        grid->horizontalHeader()->sectionSizeHint(column - 1));
     };
     const auto widen = [&sampleWidth](QTableView *grid, int column, const QString &sample) {
         QHeaderView *header = grid->horizontalHeader();
@@ -423,14 +425,13 @@ void MainWindow::fitDefaultLayout()
     int column = 1;
     for (const char *sample : {"0000MMMM", "Level", "CANTERBURY PARK", "2026Dec28", "State"})
         meetingsWidth += sampleWidth(grdMeeting, column++, QLatin1String(sample));
-    const QList<int> sizes{meetingsWidth, needs(grdNames, QString()),
-                           needs(grdNoms, u"Trainer To Confirm"_s)};
+    const QList<int> sizes{meetingsWidth, needs(grdNames, QString()), needs(grdNoms, u"Trainer To Confirm"_s)};
     splitMain->setSizes(sizes);
     if (cAppSettings::instance().MainWidth > 0)
         return;
     const QMargins margins = centralWidget()->layout() ? centralWidget()->layout()->contentsMargins() : QMargins();
-    const int wanted = sizes.at(0) + sizes.at(1) + sizes.at(2) + 2 * splitMain->handleWidth() + margins.left() +
-                       margins.right() + 8;
+    const int wanted =
+        sizes.at(0) + sizes.at(1) + sizes.at(2) + 2 * splitMain->handleWidth() + margins.left() + margins.right() + 8;
     const int room = screen() ? screen()->availableGeometry().width() - 20 : wanted;
     resize(std::max(width(), std::min(wanted, room)), height());
 }
@@ -468,8 +469,7 @@ void MainWindow::showStatus(const QString &text)
 
 void MainWindow::showListCounts(const QString &what)
 {
-    statusBar()->showMessage(u"%1: %2 meetings, %3 trainers, %4 jockeys"_s
-                                 .arg(what)
+    statusBar()->showMessage(u"%1: %2 meetings, %3 trainers, %4 jockeys"_s.arg(what)
                                  .arg(m_meetings->rowCount())
                                  .arg(m_trainers->rowCount())
                                  .arg(m_jockeys->rowCount()));

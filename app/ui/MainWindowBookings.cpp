@@ -110,9 +110,8 @@ void MainWindow::reportBooking(int row, const QString &before)
         return;
     using namespace mainlists::noms;
     const QString state = m_noms->cellText(row, mainlists::noms::Booking);
-    const QString ride = u"%1 (%2 race %3)"_s
-                             .arg(m_noms->cellText(row, Horse).trimmed(), m_noms->cellText(row, Meeting),
-                                  m_noms->cellText(row, Race).trimmed());
+    const QString ride = u"%1 (%2 race %3)"_s.arg(
+        m_noms->cellText(row, Horse).trimmed(), m_noms->cellText(row, Meeting), m_noms->cellText(row, Race).trimmed());
     const QString jockey = m_noms->cellText(row, Jockey);
     if (state.isEmpty())
         ::showStatus(u"Booking removed: "_s + ride);
@@ -127,8 +126,8 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     if (watched == grdNoms && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         const QModelIndex current = grdNoms->currentIndex();
-        const bool request = key->key() == Qt::Key_F2 || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
-            || key->key() == Qt::Key_Space || (!key->text().isEmpty() && key->text().at(0).isPrint());
+        const bool request = key->key() == Qt::Key_F2 || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                             key->key() == Qt::Key_Space || (!key->text().isEmpty() && key->text().at(0).isPrint());
         if (request && current.isValid()) {
             runGuarded([&] { editRequest(current.row() + 1, current.column() + 1); });
             return true;

@@ -4,8 +4,8 @@
 #include "MainWindow.h"
 #include "app/MaintenanceCommands.h"
 #include "bookings/BookingGestures.h"
-#include "bookings/WeightTable.h"
 #include "bookings/BookingUndo.h"
+#include "bookings/WeightTable.h"
 #include "bookings/ui/FrmBookingHistory.h"
 #include "bookings/ui/FrmRace.h"
 #include "bookings/ui/ListModel.h"
@@ -17,13 +17,13 @@
 #include "invoicing/ui/frmSelectDate.h"
 
 #include <QAbstractItemModel>
-#include <QItemSelectionModel>
-#include <QPushButton>
 #include <QAction>
 #include <QApplication>
 #include <QFont>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTableView>
 #include <QTextEdit>
 
@@ -124,14 +124,14 @@ void MainWindowCommands::buildPopups()
     addItem(MnuPUNoms, "mnuJockeystats", u"&Jockey Stats"_s, false);
     mnuRego = addItem(MnuPUNoms, "mnuRego", u"Re&go Search"_s, false);
     addItem(MnuPUNoms, "mnuVideoForm", u"V&ideo Form"_s, false);
-    m_updateStatus = addItem(MnuPUNoms, "mnuUpdateStatus", maintenance::remainingStatusCaption(QString()),
-                             true);
+    m_updateStatus = addItem(MnuPUNoms, "mnuUpdateStatus", maintenance::remainingStatusCaption(QString()), true);
     m_updateStatus->setVisible(false);
     connect(m_updateStatus, &QAction::triggered, this, &MainWindowCommands::setRemainingStatus);
     connect(addItem(MnuPUNoms, "mnuNomsHistory", u"Booking &History"_s, true), &QAction::triggered, this, [this] {
         const int row = m_window->grdNoms->currentIndex().row() + 1;
         if (row >= 1)
-            FrmBookingHistory::showFor(m_window, {.horse = m_window->nomsModel()->cellText(row, mainlists::noms::Horse)});
+            FrmBookingHistory::showFor(m_window,
+                                       {.horse = m_window->nomsModel()->cellText(row, mainlists::noms::Horse)});
     });
 
     mnuPUNames = makePopup(m_window, "mnuPUNames");
@@ -144,8 +144,8 @@ void MainWindowCommands::buildPopups()
     MnuPuJockey = makePopup(m_window, "MnuPuJockey");
     mnuPrvRides = addItem(MnuPuJockey, "mnuPrvRides", u"&Previous Rides"_s, false);
     addItem(MnuPuJockey, "MnuJockStrike", u"Jockey Stri&ke rate"_s, false);
-    connect(addItem(MnuPuJockey, "mnuTrnJockStrk", u"&Trainer Jockey Strike Rate"_s, true), &QAction::triggered,
-            this, &MainWindowCommands::trainerJockeyStrikeRate);
+    connect(addItem(MnuPuJockey, "mnuTrnJockStrk", u"&Trainer Jockey Strike Rate"_s, true), &QAction::triggered, this,
+            &MainWindowCommands::trainerJockeyStrikeRate);
     connect(addItem(MnuPuJockey, "mnuRldJokDta", u"Re&load Jockey Form Data"_s, true), &QAction::triggered, this,
             &MainWindowCommands::reloadJockeyFormData);
     connect(addItem(MnuPuJockey, "mnuSelJckIcn", u"Select Jockey for &Icons"_s, true), &QAction::triggered, this,

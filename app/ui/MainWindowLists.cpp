@@ -195,9 +195,8 @@ void MainWindow::refresh()
 {
     m_meetingsFilter = selectedMeetingCodes();
     // The list says when it is narrowed to some meetings.
-    lblTrainers->setText(m_meetingsFilter.isEmpty()
-                             ? u"Trainers"_s
-                             : u"Trainers of "_s + m_meetingsFilter.join(u", "_s));
+    lblTrainers->setText(m_meetingsFilter.isEmpty() ? u"Trainers"_s
+                                                    : u"Trainers of "_s + m_meetingsFilter.join(u", "_s));
     // Nothing is chosen any more, so the same trainer can be chosen again.
     m_chosenTrainer.clear();
     reloadTrainers();
@@ -222,8 +221,7 @@ bool MainWindow::chooseTrainer(int row)
     m_raceMeeting.clear();
     m_raceNumber = -1;
     if (isIgnoredTrainer(row)) {
-        UserDialogs::instance().message(u"Error"_s,
-                                        u"Trainer set to ignore cannot make bookings"_s,
+        UserDialogs::instance().message(u"Error"_s, u"Trainer set to ignore cannot make bookings"_s,
                                         UserDialogs::Icon::Critical);
         // The highlight goes back to the trainer whose nominations are still shown.
         highlightChosenTrainer();
@@ -296,7 +294,7 @@ void MainWindow::saveContact(mainlists::ContactField field)
         mainlists::saveTrainerContact(m_chosenTrainer, field,
                                       {false, txtTrainLocation->text(), TxtTrainPhone->text(), txtTrainMobile->text()});
         const QString what = field == mainlists::ContactField::Location ? u"location"_s
-            : field == mainlists::ContactField::Phone                  ? u"phone"_s
+                             : field == mainlists::ContactField::Phone  ? u"phone"_s
                                                                         : u"mobile"_s;
         ::showStatus(u"Saved %1's %2"_s.arg(m_chosenTrainer.trimmed(), what));
     });
@@ -332,10 +330,8 @@ void MainWindow::addData()
             progress->setMinimumDuration(0);
         }
         progress->setValue(index);
-        progress->setLabelText(u"Loading %1\nfile %2 of %3"_s
-                                   .arg(QFileInfo(path).fileName())
-                                   .arg(index + 1)
-                                   .arg(total));
+        progress->setLabelText(
+            u"Loading %1\nfile %2 of %3"_s.arg(QFileInfo(path).fileName()).arg(index + 1).arg(total));
         return !progress->wasCanceled();
     };
     runGuarded([&] {

@@ -40,7 +40,8 @@ RideSheetCommands::RideSheetCommands(MainWindow *window, const MainWindowCommand
     QMenu *popup = commands.MnuPuJockey;
     popup->addSeparator();
     mnuJockeyRideSheet = addItem(popup, "mnuJockeyRideSheet", u"Rides for the &Day"_s);
-    connect(mnuJockeyRideSheet, &QAction::triggered, this, [this] { FrmRideSheet::showFor(m_window, selectedJockey()); });
+    connect(mnuJockeyRideSheet, &QAction::triggered, this,
+            [this] { FrmRideSheet::showFor(m_window, selectedJockey()); });
     mnuJockeySeason = addItem(popup, "mnuJockeySeason", u"&Season at a Glance"_s);
     connect(mnuJockeySeason, &QAction::triggered, this, [this] { FrmSeason::showFor(m_window, selectedJockey()); });
 }

@@ -23,8 +23,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-SetupCommands::SetupCommands(MainWindow *window, const MainWindowCommands &commands)
-    : QObject(window), m_window(window)
+SetupCommands::SetupCommands(MainWindow *window, const MainWindowCommands &commands) : QObject(window), m_window(window)
 {
     setObjectName(u"setupCommands"_s);
     auto wire = [this](QAction *action, void (SetupCommands::*slot)()) {

@@ -1,8 +1,8 @@
 #include "SplashWindow.h"
 
 #include "MainWindow.h"
-#include "core/Sound.h"
 #include "app/Startup.h"
+#include "core/Sound.h"
 #include "core/Version.h"
 
 #include <QApplication>

@@ -4,13 +4,13 @@
 #include <QColorDialog>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QPushButton>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
@@ -23,17 +23,27 @@ QWidget *parentWindow()
 } // namespace
 
 UserDialogs::Answer WidgetDialogs::ask(const QString &title, const QString &text, Icon icon, Buttons buttons,
-                                           Answer defaultAnswer)
+                                       Answer defaultAnswer)
 {
     QMessageBox box(parentWindow());
     box.setWindowTitle(title);
     box.setText(text);
     switch (icon) {
-    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case Icon::Question: box.setIcon(QMessageBox::Question); break;
-    case Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case Icon::Information: box.setIcon(QMessageBox::Information); break;
-    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case Icon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case Icon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Icon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Icon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
     }
     if (buttons == Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

@@ -8,8 +8,7 @@ class QWidget;
 class WidgetDialogs final : public UserDialogs
 {
 public:
-    Answer ask(const QString &title, const QString &text, Icon icon, Buttons buttons,
-                   Answer defaultAnswer) override;
+    Answer ask(const QString &title, const QString &text, Icon icon, Buttons buttons, Answer defaultAnswer) override;
     QStringList openFiles(const FileRequest &request) override;
     QString saveFile(const FileRequest &request) override;
     std::optional<QColor> pickColor(const QColor &initial, const QString &title) override;

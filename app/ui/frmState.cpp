@@ -116,12 +116,10 @@ void frmState::browse()
 
 bool frmState::change()
 {
-    const systemdefaults::Values values{txtDBPath->text(),       txtDataServer->text(),
-                                        txtUser->text(),         txtUserPass->text(),
-                                        txtCompanyName->text(),  meABN->displayText(),
-                                        chkGST->isChecked(),     mebNextInvoiceNumber->text(),
-                                        cmbState->currentText(), chkAlwCalcWeights->isChecked(),
-                                        txtBackupPath->text()};
+    const systemdefaults::Values values{
+        txtDBPath->text(),       txtDataServer->text(),          txtUser->text(),      txtUserPass->text(),
+        txtCompanyName->text(),  meABN->displayText(),           chkGST->isChecked(),  mebNextInvoiceNumber->text(),
+        cmbState->currentText(), chkAlwCalcWeights->isChecked(), txtBackupPath->text()};
     if (const std::optional<systemdefaults::Problem> problem = systemdefaults::check(values)) {
         UserDialogs::instance().critical(problem->title, problem->text);
         switch (problem->field) {

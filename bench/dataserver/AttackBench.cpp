@@ -256,7 +256,8 @@ int main(int argc, char **argv)
                 const int fd = connectLoopback(port);
                 connects[c].push_back(msSince(t));
                 if (fd >= 0) {
-                    const std::string req = "GET " + kQuery + kPass + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+                    const std::string req =
+                        "GET " + kQuery + kPass + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
                     send(fd, req.data(), req.size(), 0);
                     char buf[512];
                     while (recv(fd, buf, sizeof buf, 0) > 0) {

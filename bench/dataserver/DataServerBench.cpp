@@ -18,10 +18,10 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <ctime>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -98,9 +98,11 @@ bool loadSample(const std::string &dbPath, Sample &s)
     sqlite3 *db = nullptr;
     if (sqlite3_open_v2(dbPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
         return false;
-    s.horses = column(db, "SELECT DISTINCT WHorse FROM WORKRACE WHERE WRaceDate >= (SELECT date(max(WRaceDate), '-90 days') "
-                          "FROM WORKRACE) ORDER BY random() LIMIT 2000");
-    s.jockeys = column(db, "SELECT WJockey FROM WORKRACE GROUP BY WJockey HAVING count(*) > 50 ORDER BY random() LIMIT 300");
+    s.horses =
+        column(db, "SELECT DISTINCT WHorse FROM WORKRACE WHERE WRaceDate >= (SELECT date(max(WRaceDate), '-90 days') "
+                   "FROM WORKRACE) ORDER BY random() LIMIT 2000");
+    s.jockeys =
+        column(db, "SELECT WJockey FROM WORKRACE GROUP BY WJockey HAVING count(*) > 50 ORDER BY random() LIMIT 300");
     s.trainers = column(db, "SELECT WTrainer FROM WORKRACE GROUP BY WTrainer HAVING count(*) > 50 ORDER BY random() "
                             "LIMIT 300");
     s.locations = column(db, "SELECT TrackLocat FROM Track");
@@ -109,8 +111,7 @@ bool loadSample(const std::string &dbPath, Sample &s)
     s.workraceRows = counts.empty() ? 0 : std::stoll(counts[0]);
     sqlite3_stmt *stmt = nullptr;
     if (sqlite3_prepare_v2(db, "SELECT RDate, RTrack, RRaceNo FROM RACEMAST ORDER BY random() LIMIT 500", -1, &stmt,
-                           nullptr)
-        == SQLITE_OK) {
+                           nullptr) == SQLITE_OK) {
         while (sqlite3_step(stmt) == SQLITE_ROW) {
             std::string date = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0));
             std::replace(date.begin(), date.end(), '-', '/'); // the statistics window's format
@@ -138,12 +139,15 @@ std::string trackSql(const std::string &location)
 std::string formStatsSql(const std::string &where)
 {
     return "SELECT A.*, R.*, W.WHorse as Winner, S.WHorse as 2nd, T.WHORSE  as 3rd "
-           " FROM WORKRACE A INNER JOIN RACEMAST R ON A.WRaceDate = R.RDate AND A.WTrack = R.RTrack AND A.WRaceNo = R.RRaceNo"
-           " INNER JOIN WORKRACE W ON A.WRaceDate = W.WRaceDate AND A.WRaceNo = W.WRaceNo AND A.WTrack = W.WTrack AND W.WFinPosn =1"
-           " LEFT OUTER JOIN WORKRACE S ON A.WRaceDate = S.WRaceDate AND A.WRaceNo = S.WRaceNo AND A.WTrack = S.WTrack AND S.WFinPosn =2"
+           " FROM WORKRACE A INNER JOIN RACEMAST R ON A.WRaceDate = R.RDate AND A.WTrack = R.RTrack AND A.WRaceNo = "
+           "R.RRaceNo"
+           " INNER JOIN WORKRACE W ON A.WRaceDate = W.WRaceDate AND A.WRaceNo = W.WRaceNo AND A.WTrack = W.WTrack AND "
+           "W.WFinPosn =1"
+           " LEFT OUTER JOIN WORKRACE S ON A.WRaceDate = S.WRaceDate AND A.WRaceNo = S.WRaceNo AND A.WTrack = S.WTrack "
+           "AND S.WFinPosn =2"
            " LEFT OUTER JOIN WORKRACE T ON A.WRaceDate = T.WRaceDate AND A.WRaceNo = T.WRaceNo AND A.WTrack = T.WTrack "
-           "AND T.WFinPosn =3 WHERE "
-        + where + " ORDER BY A.WRaceDate DESC, A.WTrack, A.WRaceNo, A.WHorse LIMIT 0,90";
+           "AND T.WFinPosn =3 WHERE " +
+           where + " ORDER BY A.WRaceDate DESC, A.WTrack, A.WRaceNo, A.WHorse LIMIT 0,90";
 }
 
 std::string enrichmentSql(const std::vector<std::string> &horses)
@@ -153,25 +157,26 @@ std::string enrichmentSql(const std::vector<std::string> &horses)
         list += (list.empty() ? "( '" : ", '") + sqlQuote(h) + "'";
     list += ")";
     return "Select W.WHORSE,W.wJockey,W.wRaceDate,W.WWgtChar,RClass,HWinAge,HWinSex,RValue,W.WWghtRat, "
-           "(Select CAST(AVG(CASE WHEN WBeatMar = 'WON' THEN 0 WHEN WBeatMar = 'DIS' THEN 20 WHEN WBeatMar > 20 THEN 20 ELSE WBeatMar END)As Decimal(3,1)) "
+           "(Select CAST(AVG(CASE WHEN WBeatMar = 'WON' THEN 0 WHEN WBeatMar = 'DIS' THEN 20 WHEN WBeatMar > 20 THEN "
+           "20 ELSE WBeatMar END)As Decimal(3,1)) "
            "FROM WORKRACE WHERE W.WHorse = WHorse ORDER BY WRaceDate DESC Limit 10) as AvgMar, "
            "(SELECT CAST( Avg(WMoneyWon) AS DECIMAL( 5, 0 ) )  FROM WORKRACE WHERE "
            "WHorse=W.WHORSE ORDER BY WRaceDate DESC Limit 10) AS AvgWin, W.WTrainer, W800400,RSecTime "
            "From WORKRACE W JOIN "
-           "(SELECT WHorse, Max(wRaceDate) as LastDate from WORKRACE where Whorse in "
-        + list
-        + " GROUP BY WHorse) AS j ON W.WHorse = j.WHorse and W.WRaceDate = LastDate "
-          "JOIN RACEMAST on WRaceDate=RDate and rRaceNo = W.WRaceNo and rTrack=W.wTrack "
-          "JOIN HORSMAST on HHorse = W.WHORSE"
-          " Order by W.WHORSE";
+           "(SELECT WHorse, Max(wRaceDate) as LastDate from WORKRACE where Whorse in " +
+           list +
+           " GROUP BY WHorse) AS j ON W.WHorse = j.WHorse and W.WRaceDate = LastDate "
+           "JOIN RACEMAST on WRaceDate=RDate and rRaceNo = W.WRaceNo and rTrack=W.wTrack "
+           "JOIN HORSMAST on HHorse = W.WHORSE"
+           " Order by W.WHORSE";
 }
 
 std::string jockeyRidesSql(const std::string &jockey)
 {
     return "SELECT WRaceDate, WRaceNo, WTrack, WHorse, WFinPosn, WJockey, WMoneyWon, Wtrainer, mState "
            "from WORKRACE, MEETMAST "
-           " WHERE WJockey= '"
-        + sqlQuote(jockey) + "' and wRaceDate=mDate and WTrack=mTrack";
+           " WHERE WJockey= '" +
+           sqlQuote(jockey) + "' and wRaceDate=mDate and WTrack=mTrack";
 }
 
 std::string resultHeaderSql(const Sample::Race &r)
@@ -179,8 +184,8 @@ std::string resultHeaderSql(const Sample::Race &r)
     return "SELECT MClub, MMetType, MState, RDistance, RRaceName, RClass, RSecTime, RTrCond, "
            "RLimWgt, RValue FROM MEETMAST M, RACEMAST R "
            "WHERE M.MDate = R.RDate AND M.MTrack = R.RTrack "
-           "AND RDate = '"
-        + r.date + "' AND RTrack = '" + r.track + "' AND RRaceNo = '" + r.no + "' ";
+           "AND RDate = '" +
+           r.date + "' AND RTrack = '" + r.track + "' AND RRaceNo = '" + r.no + "' ";
 }
 
 std::string resultRunnersSql(const Sample::Race &r)
@@ -188,16 +193,16 @@ std::string resultRunnersSql(const Sample::Race &r)
     return "SELECT WFinPosn, WHorse, WBeatMar, WJockey, WBarPosn, WWgtChar, WApClaim, W800400, WTrainer, "
            "WBookPrice, WMoneyWon, HWinAge, HWinSex, HSireWin, HDamWin "
            "FROM WORKRACE W LEFT JOIN HORSMAST H ON W.WHorse = H.HHorse "
-           "WHERE WRaceDate = '"
-        + r.date + "' AND WTrack = '" + r.track + "' AND WRaceNo = '" + r.no + "' ";
+           "WHERE WRaceDate = '" +
+           r.date + "' AND WTrack = '" + r.track + "' AND WRaceNo = '" + r.no + "' ";
 }
 
 std::string horseSearchSql(const std::string &text)
 {
     std::string upper = text;
     std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
-    return "SELECT * From HORSMAST where Instr(HHORSE,'" + sqlQuote(upper)
-        + "') and hWinage > 0 order by HWinAge, hhorse LIMIT 0,30 ";
+    return "SELECT * From HORSMAST where Instr(HHORSE,'" + sqlQuote(upper) +
+           "') and hWinage > 0 order by HWinAge, hhorse LIMIT 0,30 ";
 }
 
 struct Timed {
@@ -245,8 +250,8 @@ Stats summarise(std::vector<Timed> samples)
     double sum = 0;
     for (double v : ms)
         sum += v;
-    return {pct(0.5), pct(0.95), pct(0.99), ms.empty() ? 0 : ms.back(), ms.empty() ? 0 : sum / ms.size(), ms.size(),
-            failures};
+    return {pct(0.5),  pct(0.95), pct(0.99), ms.empty() ? 0 : ms.back(), ms.empty() ? 0 : sum / ms.size(),
+            ms.size(), failures};
 }
 
 void printStats(const char *name, const Stats &s)
@@ -330,7 +335,6 @@ ServerChild startServer(const std::string &server, const std::string &db, int th
     return child;
 }
 
-
 // A plain synthetic history with realistic volumes (about 200,000 runs a year), for developing the benchmark
 // when no demo database is at hand. Names are syllable pairs so that text searches behave like real ones.
 bool synthesize(const std::string &server, const std::string &dbPath, int years)
@@ -341,16 +345,18 @@ bool synthesize(const std::string &server, const std::string &dbPath, int years)
     sqlite3 *db = nullptr;
     if (sqlite3_open(dbPath.c_str(), &db) != SQLITE_OK)
         return false;
-    const char *syl[] = {"GREEN", "RED", "SIL", "VER", "STAR", "DARK", "MOON", "KING", "LADY", "ROCK", "WIND", "FIRE",
-                         "GOLD", "BLUE", "STORM", "RIVER", "SHADOW", "LIGHT", "NIGHT", "DANCE", "MIST", "FLASH", "ZARA",
-                         "OAK", "BAY", "COAST", "PRINCE", "BELLE", "ROSE", "HILL", "SUN", "ECHO", "NOVA", "VALE"};
+    const char *syl[] = {"GREEN", "RED",   "SIL",  "VER",   "STAR", "DARK",  "MOON",  "KING",   "LADY",
+                         "ROCK",  "WIND",  "FIRE", "GOLD",  "BLUE", "STORM", "RIVER", "SHADOW", "LIGHT",
+                         "NIGHT", "DANCE", "MIST", "FLASH", "ZARA", "OAK",   "BAY",   "COAST",  "PRINCE",
+                         "BELLE", "ROSE",  "HILL", "SUN",   "ECHO", "NOVA",  "VALE"};
     const int nSyl = sizeof syl / sizeof *syl;
     std::mt19937 rng(2024);
     const int days = years * 365;
     const int horses = years * 9000 + 20000;
     const int jockeys = 600, trainers = 1300, tracks = 150;
     auto horseName = [&](int h) {
-        return std::string(syl[h % nSyl]) + " " + syl[(h / nSyl) % nSyl] + (h / (nSyl * nSyl) ? " " + std::to_string(h / (nSyl * nSyl)) : "");
+        return std::string(syl[h % nSyl]) + " " + syl[(h / nSyl) % nSyl] +
+               (h / (nSyl * nSyl) ? " " + std::to_string(h / (nSyl * nSyl)) : "");
     };
     auto zipf = [&](int n) { // busy riders and stables get most of the rides
         const double u = std::uniform_real_distribution<double>(0, 1)(rng);
@@ -361,22 +367,35 @@ bool synthesize(const std::string &server, const std::string &dbPath, int years)
     sqlite3_stmt *t = nullptr, *m = nullptr, *r = nullptr, *w = nullptr, *h = nullptr;
     sqlite3_prepare_v2(db, "INSERT INTO Track VALUES (?,?,?,?,?)", -1, &t, nullptr);
     sqlite3_prepare_v2(db, "INSERT INTO MEETMAST VALUES (?,?,?,?,?)", -1, &m, nullptr);
-    sqlite3_prepare_v2(db, "INSERT INTO RACEMAST VALUES (?,?,?,'3YO+',?,'',?,?,?,'HCP','TURF','TRUE',?,?,?,'14:00',"
-                           "'1:10.50','47.10','23.40',?)", -1, &r, nullptr);
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO RACEMAST VALUES (?,?,?,'3YO+',?,'',?,?,?,'HCP','TURF','TRUE',?,?,?,'14:00',"
+                       "'1:10.50','47.10','23.40',?)",
+                       -1, &r, nullptr);
     sqlite3_prepare_v2(db, "INSERT INTO WORKRACE VALUES (?,?,?,?,?,NULL,?,?,?,?,?,?,?,?,?,?)", -1, &w, nullptr);
     sqlite3_prepare_v2(db, "INSERT INTO HORSMAST VALUES (?,?,?,?,?,?,?)", -1, &h, nullptr);
-    auto text = [](sqlite3_stmt *s, int i, const std::string &v) { sqlite3_bind_text(s, i, v.c_str(), -1, SQLITE_TRANSIENT); };
+    auto text = [](sqlite3_stmt *s, int i, const std::string &v) {
+        sqlite3_bind_text(s, i, v.c_str(), -1, SQLITE_TRANSIENT);
+    };
     auto trackCode = [](int k) { return "T" + std::to_string(100 + k); };
     for (int k = 0; k < tracks; ++k) {
-        text(t, 1, trackCode(k)); text(t, 2, std::string(syl[k % nSyl]) + " TURF CLUB"); text(t, 3, states[k % 6]);
-        text(t, 4, k < 12 ? "M" : (k < 50 ? "P" : "C")); text(t, 5, std::string(syl[k % nSyl]) + " " + syl[(k / nSyl + 3) % nSyl] + " PARK");
-        sqlite3_step(t); sqlite3_reset(t);
+        text(t, 1, trackCode(k));
+        text(t, 2, std::string(syl[k % nSyl]) + " TURF CLUB");
+        text(t, 3, states[k % 6]);
+        text(t, 4, k < 12 ? "M" : (k < 50 ? "P" : "C"));
+        text(t, 5, std::string(syl[k % nSyl]) + " " + syl[(k / nSyl + 3) % nSyl] + " PARK");
+        sqlite3_step(t);
+        sqlite3_reset(t);
     }
     for (int k = 0; k < horses; ++k) {
-        text(h, 1, horseName(k)); text(h, 2, "2015-09-01"); text(h, 3, std::string(syl[(k + 5) % nSyl]) + " SIRE");
-        text(h, 4, std::string(syl[(k + 9) % nSyl]) + " DAM"); sqlite3_bind_int(h, 5, 2 + k % 7);
-        text(h, 6, k % 3 ? "G" : "M"); text(h, 7, "TRAINER " + std::to_string(k % trainers));
-        sqlite3_step(h); sqlite3_reset(h);
+        text(h, 1, horseName(k));
+        text(h, 2, "2015-09-01");
+        text(h, 3, std::string(syl[(k + 5) % nSyl]) + " SIRE");
+        text(h, 4, std::string(syl[(k + 9) % nSyl]) + " DAM");
+        sqlite3_bind_int(h, 5, 2 + k % 7);
+        text(h, 6, k % 3 ? "G" : "M");
+        text(h, 7, "TRAINER " + std::to_string(k % trainers));
+        sqlite3_step(h);
+        sqlite3_reset(h);
     }
     const char *conds = "GGGGDDSHF";
     std::time_t base = std::time(nullptr) - static_cast<std::time_t>(days) * 86400;
@@ -394,28 +413,50 @@ bool synthesize(const std::string &server, const std::string &dbPath, int years)
         std::sort(meetingTracks.begin(), meetingTracks.end());
         meetingTracks.erase(std::unique(meetingTracks.begin(), meetingTracks.end()), meetingTracks.end());
         for (int trk : meetingTracks) {
-            text(m, 1, date); text(m, 2, trackCode(trk)); text(m, 3, states[trk % 6]);
-            text(m, 4, std::string(syl[trk % nSyl]) + " TURF CLUB"); text(m, 5, trk < 12 ? "M" : "C");
-            sqlite3_step(m); sqlite3_reset(m);
+            text(m, 1, date);
+            text(m, 2, trackCode(trk));
+            text(m, 3, states[trk % 6]);
+            text(m, 4, std::string(syl[trk % nSyl]) + " TURF CLUB");
+            text(m, 5, trk < 12 ? "M" : "C");
+            sqlite3_step(m);
+            sqlite3_reset(m);
             for (int race = 1; race <= 8; ++race) {
                 const int starters = 6 + static_cast<int>(rng() % 9);
-                text(r, 1, date); text(r, 2, trackCode(trk)); sqlite3_bind_int(r, 3, race);
+                text(r, 1, date);
+                text(r, 2, trackCode(trk));
+                sqlite3_bind_int(r, 3, race);
                 sqlite3_bind_int(r, 4, 1000 + 200 * static_cast<int>(rng() % 8));
-                text(r, 5, std::string(1, conds[rng() % 9])); text(r, 6, "BM" + std::to_string(50 + 5 * (rng() % 8)));
-                text(r, 7, "SYNTHETIC HANDICAP"); sqlite3_bind_double(r, 8, 58); sqlite3_bind_int(r, 9, starters);
-                sqlite3_bind_int(r, 10, 20000 + 5000 * static_cast<int>(rng() % 20)); text(r, 11, "35.10");
-                sqlite3_step(r); sqlite3_reset(r);
+                text(r, 5, std::string(1, conds[rng() % 9]));
+                text(r, 6, "BM" + std::to_string(50 + 5 * (rng() % 8)));
+                text(r, 7, "SYNTHETIC HANDICAP");
+                sqlite3_bind_double(r, 8, 58);
+                sqlite3_bind_int(r, 9, starters);
+                sqlite3_bind_int(r, 10, 20000 + 5000 * static_cast<int>(rng() % 20));
+                text(r, 11, "35.10");
+                sqlite3_step(r);
+                sqlite3_reset(r);
                 for (int p = 1; p <= starters; ++p) {
                     const int horse = activeLow + static_cast<int>(rng() % 20000);
-                    text(w, 1, date); sqlite3_bind_int(w, 2, race); text(w, 3, horseName(horse));
-                    text(w, 4, trackCode(trk)); sqlite3_bind_double(w, 5, 54 + (rng() % 10) / 2.0);
-                    if (p == 1) text(w, 6, "WON"); else sqlite3_bind_double(w, 6, (rng() % 100) / 4.0);
+                    text(w, 1, date);
+                    sqlite3_bind_int(w, 2, race);
+                    text(w, 3, horseName(horse));
+                    text(w, 4, trackCode(trk));
+                    sqlite3_bind_double(w, 5, 54 + (rng() % 10) / 2.0);
+                    if (p == 1)
+                        text(w, 6, "WON");
+                    else
+                        sqlite3_bind_double(w, 6, (rng() % 100) / 4.0);
                     text(w, 7, "J JOCKEY" + std::to_string(zipf(jockeys)));
-                    sqlite3_bind_int(w, 8, p <= 3 ? 10000 / p : 0); sqlite3_bind_int(w, 9, p);
-                    sqlite3_bind_int(w, 10, p); sqlite3_bind_double(w, 11, 2 + rng() % 30);
-                    sqlite3_bind_int(w, 12, 50 + static_cast<int>(rng() % 40)); text(w, 13, "0503");
-                    text(w, 14, stamp); text(w, 15, "TRAINER " + std::to_string(zipf(trainers)));
-                    sqlite3_step(w); sqlite3_reset(w);
+                    sqlite3_bind_int(w, 8, p <= 3 ? 10000 / p : 0);
+                    sqlite3_bind_int(w, 9, p);
+                    sqlite3_bind_int(w, 10, p);
+                    sqlite3_bind_double(w, 11, 2 + rng() % 30);
+                    sqlite3_bind_int(w, 12, 50 + static_cast<int>(rng() % 40));
+                    text(w, 13, "0503");
+                    text(w, 14, stamp);
+                    text(w, 15, "TRAINER " + std::to_string(zipf(trainers)));
+                    sqlite3_step(w);
+                    sqlite3_reset(w);
                 }
             }
         }
@@ -440,16 +481,23 @@ Kinds queryKinds(const Sample &sample)
 {
     std::mt19937 rng(5);
     Kinds kinds = {{"floor: SELECT 1", {}},
-        {"track look-up", {}}, {"form statistics, horse", {}}, {"form statistics, jockey", {}},
-        {"form statistics, trainer", {}}, {"enrichment, 150 horses", {}}, {"ride history, busiest jockeys", {}},
-        {"race result, runners", {}}, {"horse search", {}}};
+                   {"track look-up", {}},
+                   {"form statistics, horse", {}},
+                   {"form statistics, jockey", {}},
+                   {"form statistics, trainer", {}},
+                   {"enrichment, 150 horses", {}},
+                   {"ride history, busiest jockeys", {}},
+                   {"race result, runners", {}},
+                   {"horse search", {}}};
     for (int i = 0; i < 300; ++i) {
         kinds[0].second.push_back("SELECT 1");
         kinds[1].second.push_back(trackSql(sample.locations[rng() % sample.locations.size()]));
     }
     for (int i = 0; i < 100; ++i) {
-        kinds[2].second.push_back(formStatsSql("A.WHorse= '" + sqlQuote(sample.horses[rng() % sample.horses.size()]) + "'"));
-        kinds[3].second.push_back(formStatsSql("A.WJockey= '" + sqlQuote(sample.jockeys[rng() % sample.jockeys.size()]) + "'"));
+        kinds[2].second.push_back(
+            formStatsSql("A.WHorse= '" + sqlQuote(sample.horses[rng() % sample.horses.size()]) + "'"));
+        kinds[3].second.push_back(
+            formStatsSql("A.WJockey= '" + sqlQuote(sample.jockeys[rng() % sample.jockeys.size()]) + "'"));
         kinds[4].second.push_back(
             formStatsSql("(A.WTrainer = '" + sqlQuote(sample.trainers[rng() % sample.trainers.size()]) + "')"));
         kinds[7].second.push_back(resultRunnersSql(sample.races[rng() % sample.races.size()]));
@@ -539,8 +587,9 @@ void latencyTable(const std::string &db, const Kinds &kinds, const std::vector<s
         clients.push_back(keptAliveClient(s.second));
         timedGet(*clients.back(), "SELECT 1"); // the password check
     }
-    std::printf("\nLatency, one kept-alive client: medians in ms; ratio = HTTP / (in-process + floor)\n| %-30s | %10s |",
-                "query kind", "in-process");
+    std::printf(
+        "\nLatency, one kept-alive client: medians in ms; ratio = HTTP / (in-process + floor)\n| %-30s | %10s |",
+        "query kind", "in-process");
     for (const auto &s : servers)
         std::printf(" %10s | %6s |", s.first.c_str(), "ratio");
     std::printf("\n|%s|------------|", std::string(32, '-').c_str());
@@ -593,7 +642,8 @@ void latencyTable(const std::string &db, const Kinds &kinds, const std::vector<s
             used += std::snprintf(line + used, sizeof line - static_cast<size_t>(used), " %10.3f |", cpu.back());
         }
         if (servers.size() == 2)
-            std::snprintf(line + used, sizeof line - static_cast<size_t>(used), " %7.2f |", cpu[1] / std::max(cpu[0], 1e-9));
+            std::snprintf(line + used, sizeof line - static_cast<size_t>(used), " %7.2f |",
+                          cpu[1] / std::max(cpu[0], 1e-9));
         cpuLines.push_back(line);
     }
     std::printf("\nProcessor time per query in ms (server process, and MariaDB's own where it serves)\n| %-30s |",
@@ -633,8 +683,8 @@ int main(int argc, char **argv)
     }
 
     {
-        const std::string cmd = "echo '" + std::string(kPass) + "' | '" + server + "' add-user " + kUser + " --db '" + db
-            + "' > /dev/null";
+        const std::string cmd =
+            "echo '" + std::string(kPass) + "' | '" + server + "' add-user " + kUser + " --db '" + db + "' > /dev/null";
         if (std::system(cmd.c_str()) != 0) {
             std::cerr << "cannot add the bench user\n";
             return 1;
@@ -722,83 +772,84 @@ int main(int argc, char **argv)
     // The same queries (same seed) on each backend in turn; the answers' digests by query kind.
     using Answers = std::map<std::string, std::vector<size_t>>;
     const auto measureKinds = [&](int port, const char *backend) {
-    Answers answers;
-    const auto report = [&answers](const char *name, const std::vector<Timed> &samples) {
-        printStats(name, summarise(samples));
-        for (const Timed &t : samples)
-            answers[name].push_back(t.digest);
-    };
-    std::printf("\n%s backend\n", backend);
-    auto client = [port] {
-        auto c = std::make_unique<httplib::Client>("127.0.0.1", port);
-        c->set_url_encode(false);
-        c->set_keep_alive(true);
-        c->set_tcp_nodelay(true);
-        c->set_read_timeout(60, 0);
-        return c;
-    };
-    std::printf("| %-44s | %5s | %8s | %8s | %8s | %8s | %s |\n", "query (one client, ms)", "n", "p50", "p95", "p99",
-                "max", "fail");
-    std::printf("|%s|-------|----------|----------|----------|----------|---|\n", std::string(46, '-').c_str());
-    auto cli = client();
-    std::mt19937 rng(11);
-    std::vector<Timed> horse, jockey, trainer, all;
-    for (int i = 0; i < 200; ++i) {
-        horse.push_back(timedGet(*cli, formStatsSql("A.WHorse= '" + sqlQuote(sample.horses[rng() % sample.horses.size()])
-                                                    + "'")));
-        jockey.push_back(timedGet(*cli, formStatsSql("A.WJockey= '" + sqlQuote(sample.jockeys[rng() % sample.jockeys.size()])
-                                                     + "'")));
-        trainer.push_back(timedGet(
-            *cli, formStatsSql("(A.WTrainer = '" + sqlQuote(sample.trainers[rng() % sample.trainers.size()]) + "')")));
-    }
-    all = horse;
-    all.insert(all.end(), jockey.begin(), jockey.end());
-    all.insert(all.end(), trainer.begin(), trainer.end());
-    report("form statistics, horse (LIMIT 0,90)", horse);
-    report("form statistics, jockey (LIMIT 0,90)", jockey);
-    report("form statistics, trainer (LIMIT 0,90)", trainer);
-    printStats("form statistics, all three modes", summarise(all));
-
-    std::vector<Timed> enrich;
-    size_t enrichRows = 0;
-    for (int i = 0; i < 50; ++i) {
-        std::vector<std::string> horses;
-        for (int k = 0; k < 150; ++k)
-            horses.push_back(sample.horses[rng() % sample.horses.size()]);
-        enrich.push_back(timedGet(*cli, enrichmentSql(horses)));
-        enrichRows += enrich.back().rows;
-    }
-    report("enrichment, 150 horses", enrich);
-
-    std::vector<Timed> history;
-    size_t historyRows = 0;
-    for (int round = 0; round < 3; ++round) {
-        for (const auto &j : sample.busiestJockeys) {
-            history.push_back(timedGet(*cli, jockeyRidesSql(j)));
-            historyRows = std::max(historyRows, history.back().rows);
+        Answers answers;
+        const auto report = [&answers](const char *name, const std::vector<Timed> &samples) {
+            printStats(name, summarise(samples));
+            for (const Timed &t : samples)
+                answers[name].push_back(t.digest);
+        };
+        std::printf("\n%s backend\n", backend);
+        auto client = [port] {
+            auto c = std::make_unique<httplib::Client>("127.0.0.1", port);
+            c->set_url_encode(false);
+            c->set_keep_alive(true);
+            c->set_tcp_nodelay(true);
+            c->set_read_timeout(60, 0);
+            return c;
+        };
+        std::printf("| %-44s | %5s | %8s | %8s | %8s | %8s | %s |\n", "query (one client, ms)", "n", "p50", "p95",
+                    "p99", "max", "fail");
+        std::printf("|%s|-------|----------|----------|----------|----------|---|\n", std::string(46, '-').c_str());
+        auto cli = client();
+        std::mt19937 rng(11);
+        std::vector<Timed> horse, jockey, trainer, all;
+        for (int i = 0; i < 200; ++i) {
+            horse.push_back(timedGet(
+                *cli, formStatsSql("A.WHorse= '" + sqlQuote(sample.horses[rng() % sample.horses.size()]) + "'")));
+            jockey.push_back(timedGet(
+                *cli, formStatsSql("A.WJockey= '" + sqlQuote(sample.jockeys[rng() % sample.jockeys.size()]) + "'")));
+            trainer.push_back(timedGet(
+                *cli,
+                formStatsSql("(A.WTrainer = '" + sqlQuote(sample.trainers[rng() % sample.trainers.size()]) + "')")));
         }
-    }
-    report("full ride history, 5 busiest jockeys", history);
+        all = horse;
+        all.insert(all.end(), jockey.begin(), jockey.end());
+        all.insert(all.end(), trainer.begin(), trainer.end());
+        report("form statistics, horse (LIMIT 0,90)", horse);
+        report("form statistics, jockey (LIMIT 0,90)", jockey);
+        report("form statistics, trainer (LIMIT 0,90)", trainer);
+        printStats("form statistics, all three modes", summarise(all));
 
-    std::vector<Timed> result;
-    for (int i = 0; i < 200; ++i) {
-        const auto &race = sample.races[rng() % sample.races.size()];
-        Timed h = timedGet(*cli, resultHeaderSql(race));
-        const Timed r = timedGet(*cli, resultRunnersSql(race));
-        h.ms += r.ms;
-        h.ok = h.ok && r.ok && h.rows == 1;
-        h.digest = h.digest * 31 + r.digest;
-        result.push_back(h);
-    }
-    report("race result, header + runners", result);
+        std::vector<Timed> enrich;
+        size_t enrichRows = 0;
+        for (int i = 0; i < 50; ++i) {
+            std::vector<std::string> horses;
+            for (int k = 0; k < 150; ++k)
+                horses.push_back(sample.horses[rng() % sample.horses.size()]);
+            enrich.push_back(timedGet(*cli, enrichmentSql(horses)));
+            enrichRows += enrich.back().rows;
+        }
+        report("enrichment, 150 horses", enrich);
 
-    std::vector<Timed> search;
-    for (const auto &text : sample.searchTexts)
-        search.push_back(timedGet(*cli, horseSearchSql(text)));
-    report("horse search (Instr, LIMIT 0,30)", search);
-    std::printf("\nenrichment answered %.0f horses per query on average; longest ride history %zu rows\n",
-                static_cast<double>(enrichRows) / enrich.size(), historyRows);
-    return answers;
+        std::vector<Timed> history;
+        size_t historyRows = 0;
+        for (int round = 0; round < 3; ++round) {
+            for (const auto &j : sample.busiestJockeys) {
+                history.push_back(timedGet(*cli, jockeyRidesSql(j)));
+                historyRows = std::max(historyRows, history.back().rows);
+            }
+        }
+        report("full ride history, 5 busiest jockeys", history);
+
+        std::vector<Timed> result;
+        for (int i = 0; i < 200; ++i) {
+            const auto &race = sample.races[rng() % sample.races.size()];
+            Timed h = timedGet(*cli, resultHeaderSql(race));
+            const Timed r = timedGet(*cli, resultRunnersSql(race));
+            h.ms += r.ms;
+            h.ok = h.ok && r.ok && h.rows == 1;
+            h.digest = h.digest * 31 + r.digest;
+            result.push_back(h);
+        }
+        report("race result, header + runners", result);
+
+        std::vector<Timed> search;
+        for (const auto &text : sample.searchTexts)
+            search.push_back(timedGet(*cli, horseSearchSql(text)));
+        report("horse search (Instr, LIMIT 0,30)", search);
+        std::printf("\nenrichment answered %.0f horses per query on average; longest ride history %zu rows\n",
+                    static_cast<double>(enrichRows) / enrich.size(), historyRows);
+        return answers;
     };
     const Answers onSqlite = measureKinds(child.port, "SQLite");
     if (opt.count("mariadb")) {
@@ -840,11 +891,20 @@ int main(int argc, char **argv)
             while (Clock::now() < soakEnd) {
                 std::string sql;
                 switch (r() % 5) {
-                case 0: sql = trackSql(sample.locations[r() % sample.locations.size()]); break;
-                case 1: sql = formStatsSql("A.WHorse= '" + sqlQuote(sample.horses[r() % sample.horses.size()]) + "'"); break;
-                case 2: sql = formStatsSql("A.WJockey= '" + sqlQuote(sample.jockeys[r() % sample.jockeys.size()]) + "'"); break;
-                case 3: sql = resultRunnersSql(sample.races[r() % sample.races.size()]); break;
-                default: sql = horseSearchSql(sample.searchTexts[r() % sample.searchTexts.size()]);
+                case 0:
+                    sql = trackSql(sample.locations[r() % sample.locations.size()]);
+                    break;
+                case 1:
+                    sql = formStatsSql("A.WHorse= '" + sqlQuote(sample.horses[r() % sample.horses.size()]) + "'");
+                    break;
+                case 2:
+                    sql = formStatsSql("A.WJockey= '" + sqlQuote(sample.jockeys[r() % sample.jockeys.size()]) + "'");
+                    break;
+                case 3:
+                    sql = resultRunnersSql(sample.races[r() % sample.races.size()]);
+                    break;
+                default:
+                    sql = horseSearchSql(sample.searchTexts[r() % sample.searchTexts.size()]);
                 }
                 (timedGet(*c, sql).ok ? soakDone : soakFailed)++;
             }
@@ -859,8 +919,8 @@ int main(int argc, char **argv)
     }
     for (auto &th : pool)
         th.join();
-    std::printf("\n%ld queries, %ld failures; total RSS including the mapped database file %.0f MiB\n",
-                soakDone.load(), soakFailed.load(), rssKb(child.pid, "VmRSS:") / 1024.0);
+    std::printf("\n%ld queries, %ld failures; total RSS including the mapped database file %.0f MiB\n", soakDone.load(),
+                soakFailed.load(), rssKb(child.pid, "VmRSS:") / 1024.0);
 
     kill(child.pid, SIGTERM);
     int status = 0;

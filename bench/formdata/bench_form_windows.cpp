@@ -19,9 +19,9 @@
 #include "formdata/ui/frmRaceResult.h"
 
 #include <QApplication>
-#include <QPushButton>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -124,45 +124,52 @@ int main(int argc, char *argv[])
     const QString jockey =
         firstRow(dbFile, u"SELECT WJockey FROM WORKRACE GROUP BY WJockey ORDER BY count(*) DESC LIMIT 1"_s).value(0);
     const QStringList race = firstRow(
-        dbFile, u"SELECT replace(WRaceDate, '-', '/'), WTrack, WRaceNo, WHorse FROM WORKRACE WHERE WJockey = '"_s
-                    + jockey.toUpper().replace(u"'"_s, u"''"_s) + u"' ORDER BY WRaceDate DESC LIMIT 1"_s);
+        dbFile, u"SELECT replace(WRaceDate, '-', '/'), WTrack, WRaceNo, WHorse FROM WORKRACE WHERE WJockey = '"_s +
+                    jockey.toUpper().replace(u"'"_s, u"''"_s) + u"' ORDER BY WRaceDate DESC LIMIT 1"_s);
     std::printf("busiest jockey %s; race %s\n", qPrintable(jockey), qPrintable(race.join(u' ')));
 
     bool ok = true;
     int shownRuns = 0;
-    ok &= report("statistics window, busiest jockey (open, query, fill)", timeRuns(runs, [&] {
-                     StatsHandOver::instance() = {u"jockey"_s, {}, jockey, {}, {}};
-                     FrmRaceStats window;
-                     window.load();
-                     window.show();
-                     QApplication::processEvents();
-                     shownRuns = window.runsModel()->rowCount();
-                 }),
+    ok &= report("statistics window, busiest jockey (open, query, fill)",
+                 timeRuns(runs,
+                          [&] {
+                              StatsHandOver::instance() = {u"jockey"_s, {}, jockey, {}, {}};
+                              FrmRaceStats window;
+                              window.load();
+                              window.show();
+                              QApplication::processEvents();
+                              shownRuns = window.runsModel()->rowCount();
+                          }),
                  100);
     std::printf("  runs shown: %d\n", shownRuns);
 
     int runners = 0;
-    ok &= report("race result (two queries, fill)", timeRuns(runs, [&] {
-                     const auto result = raceresult::OpenResult(race.value(0), race.value(1), race.value(2), race.value(3));
-                     frmRaceResult window;
-                     if (result)
-                         window.fill(*result);
-                     window.show();
-                     QApplication::processEvents();
-                     runners = window.grdResults->rowCount();
-                 }),
+    ok &= report("race result (two queries, fill)",
+                 timeRuns(runs,
+                          [&] {
+                              const auto result =
+                                  raceresult::OpenResult(race.value(0), race.value(1), race.value(2), race.value(3));
+                              frmRaceResult window;
+                              if (result)
+                                  window.fill(*result);
+                              window.show();
+                              QApplication::processEvents();
+                              runners = window.grdResults->rowCount();
+                          }),
                  50);
     std::printf("  runners shown: %d\n", runners);
 
     int horses = 0;
-    ok &= report("horse search \"green\" (query, fill)", timeRuns(runs, [&] {
-                     FrmSelHorse window;
-                     window.txtHorse->setText(u"green"_s);
-                     window.show();
-                     window.cmdSeachHorse->click();
-                     QApplication::processEvents();
-                     horses = window.grdSelHorse->rowCount();
-                 }),
+    ok &= report("horse search \"green\" (query, fill)",
+                 timeRuns(runs,
+                          [&] {
+                              FrmSelHorse window;
+                              window.txtHorse->setText(u"green"_s);
+                              window.show();
+                              window.cmdSeachHorse->click();
+                              QApplication::processEvents();
+                              horses = window.grdSelHorse->rowCount();
+                          }),
                  100);
     std::printf("  horses found: %d\n", horses);
 

@@ -18,8 +18,8 @@
 #include <QTextStream>
 
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -54,9 +54,9 @@ bool writeHistory(const QString &folder)
                 const int jockey = (runner == 0 && race != kRacesPerDay) ? 0 : 1 + (runner + race) % 4;
                 const int finish = 1 + (runner + day + race) % kRunnersPerRace;
                 w << date << ',' << race << ",HORSE " << (day * 7 + race * 3 + runner) % 3000 << ',' << kTracks[track]
-                  << ",57,," << (finish == 1 ? "WON" : QString::number(finish * 0.7, 'f', 1)) << ','
-                  << kJockeys[jockey] << ',' << (finish == 1 ? 30000 : 10000 / finish) << ',' << runner + 1 << ','
-                  << finish << ",4.5,70,0302," << date << " 18:00:00,TRAINER " << (day + runner) % 150 << '\n';
+                  << ",57,," << (finish == 1 ? "WON" : QString::number(finish * 0.7, 'f', 1)) << ',' << kJockeys[jockey]
+                  << ',' << (finish == 1 ? 30000 : 10000 / finish) << ',' << runner + 1 << ',' << finish
+                  << ",4.5,70,0302," << date << " 18:00:00,TRAINER " << (day + runner) % 150 << '\n';
             }
         }
     }
@@ -144,9 +144,10 @@ int main(int argc, char *argv[])
     OpenDb().exec(u"INSERT INTO Jockey (Jockey) VALUES ('J Smith')"_s);
     // The other managed jockeys' rides of a season, which every write also has to find its place among.
     OpenDb().exec(u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 39999) "
-        "INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, PrizeMoney, TrainerName, State) "
-        "SELECT 'OTHER ' || (i % 19), date('2015-01-01', '+' || (i / 20) || ' days'), 1 + i % 8, 'SALE', "
-        "'HORSE ' || (i % 2999), 1 + i % 12, 1000, 'TRAINER ' || (i % 150), 'VIC' FROM n"_s);
+                  "INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, PrizeMoney, "
+                  "TrainerName, State) "
+                  "SELECT 'OTHER ' || (i % 19), date('2015-01-01', '+' || (i / 20) || ' days'), 1 + i % 8, 'SALE', "
+                  "'HORSE ' || (i % 2999), 1 + i % 12, 1000, 'TRAINER ' || (i % 150), 'VIC' FROM n"_s);
 
     // Each run times the answer alone (the floor that storing is measured against) beside the downloads that
     // store it, so that other work on the machine weighs on both alike.
@@ -179,7 +180,7 @@ int main(int argc, char *argv[])
         // One ride in a hundred differs from the server's (a corrected placing): those are rewritten.
         Db db = OpenDb();
         db.exec(u"UPDATE RaceStats SET FinishPos = FinishPos + 10 WHERE Jockey = 'J SMITH' "
-                               "AND rowid % 100 = 0"_s);
+                "AND rowid % 100 = 0"_s);
         changedRides = db.scalar(u"SELECT changes()"_s).toInt();
         timer.restart();
         const RideDownloadResult corrected = DownloadJockeyRides(jockey, true, kRideStatsFloor);
@@ -190,7 +191,7 @@ int main(int argc, char *argv[])
         // Every ride sent again through the incremental path, the same corrections to make: each one is found
         // by its race and compared.
         db.exec(u"UPDATE RaceStats SET FinishPos = FinishPos + 10 WHERE Jockey = 'J SMITH' "
-                               "AND rowid % 100 = 0"_s);
+                "AND rowid % 100 = 0"_s);
         timer.restart();
         const RideDownloadResult again = DownloadJockeyRides(jockey, false, kRideStatsFloor);
         timer.stop(incremental);

@@ -5,9 +5,9 @@
 // week's fields loaded by ostrevan-cli (acceptances for the next three days, weights after them, then
 // nominations), two managed jockeys with their rides downloaded from the server, riding fees, bookings and
 // the example rating-to-weight table. For the changes after a reload, a few horses of a meeting loaded at
-// weights are booked and its acceptances loaded through the main window. Every window is opened through the entry point the program itself
-// uses (a menu action, an open function) and grabbed once it shows; a window that runs modally is closed
-// after its picture. A new window is one more entry in pictures().
+// weights are booked and its acceptances loaded through the main window. Every window is opened through the entry point
+// the program itself uses (a menu action, an open function) and grabbed once it shows; a window that runs modally is
+// closed after its picture. A new window is one more entry in pictures().
 //   guide_picture_maker [FOLDER [NAME...]]   (default: the current folder, every picture)
 #include "app/Startup.h"
 #include "app/ui/MainWindow.h"
@@ -246,8 +246,8 @@ QString bookForReload(const QString &fieldsFolder)
     };
     QString meeting, acceptances;
     QHash<QString, QString> riders;
-    for (const QString &code : queryRows(
-             u"SELECT MeetingCode FROM Meeting WHERE MeetingLevel = 'WGT' ORDER BY MeetingDate, MeetingCode"_s)) {
+    for (const QString &code :
+         queryRows(u"SELECT MeetingCode FROM Meeting WHERE MeetingLevel = 'WGT' ORDER BY MeetingDate, MeetingCode"_s)) {
         const QString file = QDir(fieldsFolder).filePath(code + u".DGA"_s);
         if (!QFile::exists(file))
             continue;
@@ -265,8 +265,8 @@ QString bookForReload(const QString &fieldsFolder)
     QString ownRide, notAccepted;
     QStringList bookings; // "horse|jockey"
     int others = 0;
-    for (const QString &row : queryRows(u"SELECT Horse FROM Noms WHERE MeetingCode = ? ORDER BY RaceNumber, rowid"_s,
-                                        {meeting})) {
+    for (const QString &row :
+         queryRows(u"SELECT Horse FROM Noms WHERE MeetingCode = ? ORDER BY RaceNumber, rowid"_s, {meeting})) {
         const QString horse = row.section(u'|', 0, 0);
         const auto rider = riders.constFind(horse.toUpper());
         if (rider == riders.constEnd()) {
@@ -364,11 +364,12 @@ QImage take(const Picture &picture)
 // reload for the changes books more horses, and the pictures after it show the same meeting.
 QString bookedRace()
 {
-    static const QString race = queryRows(u"SELECT B.MeetingCode, N.RaceNumber FROM Bookings B JOIN Noms N ON N.MeetingCode = B.MeetingCode "
-                     "AND N.Horse = B.Horse JOIN Meeting M ON M.MeetingCode = B.MeetingCode "
-                     "WHERE B.Jockey IS NOT NULL AND M.MeetingLevel = 'ACP' "
-                     "GROUP BY B.MeetingCode, N.RaceNumber ORDER BY count(*) DESC, M.MeetingDate, 1, 2 LIMIT 1"_s)
-        .value(0);
+    static const QString race =
+        queryRows(u"SELECT B.MeetingCode, N.RaceNumber FROM Bookings B JOIN Noms N ON N.MeetingCode = B.MeetingCode "
+                  "AND N.Horse = B.Horse JOIN Meeting M ON M.MeetingCode = B.MeetingCode "
+                  "WHERE B.Jockey IS NOT NULL AND M.MeetingLevel = 'ACP' "
+                  "GROUP BY B.MeetingCode, N.RaceNumber ORDER BY count(*) DESC, M.MeetingDate, 1, 2 LIMIT 1"_s)
+            .value(0);
     return race;
 }
 
@@ -417,8 +418,8 @@ QString horseWithHistory()
     Db db = OpenDb();
     for (const auto &step : steps) {
         clock.set(demoClock.now().addSecs(step.minutes * 60));
-        const Booking after{0, nomination.at(0), nomination.at(1), nomination.at(2), nomination.at(3),
-                            step.jockey, step.state, step.confirmed};
+        const Booking after{0,           nomination.at(0), nomination.at(1), nomination.at(2), nomination.at(3),
+                            step.jockey, step.state,       step.confirmed};
         bookinghistory::append(db, before, after, step.source);
         before = after;
     }
@@ -459,9 +460,7 @@ QWidget *reloadAndShowChanges(MainWindow *main, ScriptedDialogs &dialogs, const 
 QList<Picture> pictures(const QPointer<MainWindow> &main, ScriptedDialogs &dialogs, const QString &fieldsFolder)
 {
     const auto trigger = [main](const char *action) {
-        return [main, action] {
-            drive::trigger(main, QLatin1String(action));
-        };
+        return [main, action] { drive::trigger(main, QLatin1String(action)); };
     };
     const auto openRace = [main] {
         const QString race = bookedRace();

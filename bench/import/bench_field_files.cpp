@@ -154,10 +154,29 @@ double floorLoad(const QStringList &files, const QString &dataFolder, int *horse
             run(race, {m.meetingCode, r.raceCode, r.raceNumber, r.details, r.distance, r.time.toString(u"HH:mm:ss"_s),
                        r.apprClaim ? 1 : 0});
         for (const FieldHorse &h : file.horses)
-            run(horse, {m.meetingCode, h.raceCode, h.raceNumber, h.horse, h.horseName, h.trainerName,
-                        h.trainerLocation, h.phone, h.classText.value_or(QString()), h.form, h.weightTenths,
-                        h.rating.value_or(QString()), h.jockey, h.horseType, h.blood1, h.blood2, h.blood3, h.owners,
-                        h.dob.toString(Qt::ISODate), h.ballot.value_or(0), h.barrier, h.entryNo, h.eorB});
+            run(horse, {m.meetingCode,
+                        h.raceCode,
+                        h.raceNumber,
+                        h.horse,
+                        h.horseName,
+                        h.trainerName,
+                        h.trainerLocation,
+                        h.phone,
+                        h.classText.value_or(QString()),
+                        h.form,
+                        h.weightTenths,
+                        h.rating.value_or(QString()),
+                        h.jockey,
+                        h.horseType,
+                        h.blood1,
+                        h.blood2,
+                        h.blood3,
+                        h.owners,
+                        h.dob.toString(Qt::ISODate),
+                        h.ballot.value_or(0),
+                        h.barrier,
+                        h.entryNo,
+                        h.eorB});
         *horses += int(file.horses.size());
     }
     transaction.commit();
@@ -218,8 +237,8 @@ int main(int argc, char **argv)
     // Five weeks of history; the field files are those of the week after it.
     const QString serverDb = dir.filePath(u"demo.db"_s);
     if (!runTool({u"generate-demo"_s, u"--seed"_s, u"7"_s, u"--years"_s, u"0.1"_s, u"--until"_s, u"2024-06-01"_s,
-                  u"--fields-dir"_s, fieldsFolder, u"--db"_s, serverDb})
-        || !runTool({u"add-user"_s, u"bench"_s, u"--db"_s, serverDb}, "bench\n"))
+                  u"--fields-dir"_s, fieldsFolder, u"--db"_s, serverDb}) ||
+        !runTool({u"add-user"_s, u"bench"_s, u"--db"_s, serverDb}, "bench\n"))
         return 1;
     QProcess server;
     const int port = startServer(server, serverDb);

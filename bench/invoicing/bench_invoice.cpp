@@ -40,9 +40,10 @@ void seedYear(const QString &file)
                         {QLatin1String(state), QLatin1String(type), u"%1-07-01"_s.arg(year),
                          20 + year - 2019 + (type[0] == 'J' ? 5 : 0)});
     db.exec(u"INSERT INTO Jockey (Jockey, FullName, ManagerRate, ManBookFee, ScratchFee, TrialFee, "
-                           "InvoicePeriod, LastInvoiceDate) VALUES ('BUSY JOCKEY', 'Busy Jockey', 12.5, 0, 20, 15, "
-                           "'MT', '2023-12-31')"_s);
-    const QString rides = u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < %1) "
+            "InvoicePeriod, LastInvoiceDate) VALUES ('BUSY JOCKEY', 'Busy Jockey', 12.5, 0, 20, 15, "
+            "'MT', '2023-12-31')"_s);
+    const QString rides =
+        u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < %1) "
         "INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, PrizeMoney, TrainerName, "
         "State) SELECT %2, date('2024-01-01', printf('+%d days', i % 366)), i % 10 + 1, printf('TRK%d', i % 40), "
         "printf('Horse %d', i), i % 14 + 1, CASE WHEN i % 14 < 3 THEN 1000 + (i * 37) % 90000 ELSE 0 END, "
@@ -95,8 +96,7 @@ int main(int argc, char **argv)
     const InvoiceJockey jockey = *readInvoiceJockey(u"BUSY JOCKEY"_s);
     const InvoicePeriod year{QDate(2024, 1, 1), QDate(2024, 12, 31)};
     QString message;
-    const InvoiceCharges charges = *parseCharges(u"3"_s, u"2"_s, u"Travel"_s,
-                                                 u"120"_s, {}, u"0"_s, &message);
+    const InvoiceCharges charges = *parseCharges(u"3"_s, u"2"_s, u"Travel"_s, u"120"_s, {}, u"0"_s, &message);
     JockeyInvoice invoice;
     const Timing figures =
         measure([&] { invoice = computeJockeyInvoice(jockey, year, charges, currentParticulars()); });

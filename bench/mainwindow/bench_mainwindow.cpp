@@ -5,13 +5,13 @@
 #include "support/TestEnvironment.h"
 #include "support/WidgetDriver.h"
 
-#include "core/cAppSettings.h"
+#include "SeasonData.h"
 #include "app/ui/MainWindow.h"
 #include "bookings/BookingPickLists.h"
 #include "bookings/MainLists.h"
 #include "bookings/ui/ListModel.h"
+#include "core/cAppSettings.h"
 #include "db/Database.h"
-#include "SeasonData.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -107,8 +107,9 @@ int main(int argc, char **argv)
     figures << time("\"&Refresh\" with 20 chosen meetings and 45.0 kg", 300, [window](int run) {
         window->grdMeeting->clearSelection();
         for (int i = 0; i < 20; ++i)
-            window->grdMeeting->selectionModel()->select(window->meetingModel()->index((run * 20 + i * 7) % kMeetings, 0),
-                                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            window->grdMeeting->selectionModel()->select(
+                window->meetingModel()->index((run * 20 + i * 7) % kMeetings, 0),
+                QItemSelectionModel::Select | QItemSelectionModel::Rows);
         window->txtWeight->setText(u"45.0"_s);
         window->cmdReload->click();
     });

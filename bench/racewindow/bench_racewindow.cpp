@@ -7,13 +7,13 @@
 #include "support/TestEnvironment.h"
 #include "support/WidgetDriver.h"
 
-#include "roster/ManagedJockeys.h"
 #include "bookings/MeetingReport.h"
 #include "bookings/WeightCalculation.h"
 #include "bookings/ui/FrmRace.h"
 #include "bookings/ui/RunnerModel.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
+#include "roster/ManagedJockeys.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -36,27 +36,25 @@ void seedMeeting(const QString &file)
     Db db(file);
     Transaction transaction(db);
     db.exec(u"INSERT INTO Meeting (MeetingCode, MeetingLocation, MeetingLevel, MeetingDate, State, "
-                           "DisplayMeeting, MeetingDetails, MeetType) VALUES (?, 'Flemington', 'ACP', '2024-03-09', "
-                           "'VIC', 1, 'Good 4', 'M')"_s,
+            "DisplayMeeting, MeetingDetails, MeetType) VALUES (?, 'Flemington', 'ACP', '2024-03-09', "
+            "'VIC', 1, 'Good 4', 'M')"_s,
             {kMeeting});
-    const QString counter =
-        u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < %1) "_s;
+    const QString counter = u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < %1) "_s;
     db.exec(counter.arg(12) +
             u"INSERT INTO Race (MeetingCode, RaceCode, RaceNumber, RaceDetails, RaceDistance, RaceTime, "
-                           "ApprClaim) SELECT 'BIG1212', printf('%d BM78', 1000 + i * 100), i + 1, 'Benchmark 78', "
-                           "1000 + i * 100, printf('%02d:%02d:00', 12 + i / 2, (i % 2) * 30), i % 2 FROM n"_s);
+            "ApprClaim) SELECT 'BIG1212', printf('%d BM78', 1000 + i * 100), i + 1, 'Benchmark 78', "
+            "1000 + i * 100, printf('%02d:%02d:00', 12 + i / 2, (i % 2) * 30), i % 2 FROM n"_s);
     db.exec(counter.arg(200) +
             u"INSERT INTO Noms (MeetingCode, RaceCode, RaceNumber, Horse, HorseName, TrainerName, Class, "
-                           "Form, Weight, Rating, Jockey, HorseType, Barrier, EorB, EntryNo, LastJockey, LastRode, "
-                           "LastRaceClass, FormTrainer) SELECT 'BIG1212', printf('%d BM78', 1000 + (i % 12) * 100), "
-                           "i % 12 + 1, printf('Horse %d', i * 499), printf('Horse %d', i * 499), "
-                           "printf('Trainer %d', i * 7), 'BM78', 'x123', 540 + i % 40, CAST(60 + i % 30 AS TEXT), "
-                           "'', CASE i % 3 WHEN 0 THEN 'Mare' ELSE 'Gelding' END, i / 12 + 1, '', i / 12 + 1, "
-                           "printf('Jockey %d', i % 20), '2024-02-01', 'BM70', printf('Trainer %d', i * 7) FROM n"_s);
-    db.exec(
-        u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, "
-                       "Confirmed) SELECT MeetingCode, RaceCode, Horse, TrainerName, printf('Jockey %d', rowid % 20), "
-                       "'Planned', rowid % 2 FROM Noms WHERE MeetingCode = 'BIG1212' AND rowid % 4 = 0"_s);
+            "Form, Weight, Rating, Jockey, HorseType, Barrier, EorB, EntryNo, LastJockey, LastRode, "
+            "LastRaceClass, FormTrainer) SELECT 'BIG1212', printf('%d BM78', 1000 + (i % 12) * 100), "
+            "i % 12 + 1, printf('Horse %d', i * 499), printf('Horse %d', i * 499), "
+            "printf('Trainer %d', i * 7), 'BM78', 'x123', 540 + i % 40, CAST(60 + i % 30 AS TEXT), "
+            "'', CASE i % 3 WHEN 0 THEN 'Mare' ELSE 'Gelding' END, i / 12 + 1, '', i / 12 + 1, "
+            "printf('Jockey %d', i % 20), '2024-02-01', 'BM70', printf('Trainer %d', i * 7) FROM n"_s);
+    db.exec(u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, "
+            "Confirmed) SELECT MeetingCode, RaceCode, Horse, TrainerName, printf('Jockey %d', rowid % 20), "
+            "'Planned', rowid % 2 FROM Noms WHERE MeetingCode = 'BIG1212' AND rowid % 4 = 0"_s);
     transaction.commit();
 }
 
@@ -119,12 +117,12 @@ int main(int argc, char **argv)
     raceView.show();
     QApplication::processEvents();
     std::printf("race view race 1 runners: %d\n", raceView.runners()->runnerCount());
-    figures << time("switch race in race view", 50, [&raceView](int run) { drive::clickCell(raceView.grdRaces, run % 12 + 1, 1); });
+    figures << time("switch race in race view", 50,
+                    [&raceView](int run) { drive::clickCell(raceView.grdRaces, run % 12 + 1, 1); });
 
     CalculateWeights(kMeeting, 1, u"BM78 M"_s, u"BM78"_s); // warm-up
-    figures << time("weight calculation for a race", 20, [](int run) {
-        CalculateWeights(kMeeting, run % 12 + 1, u"BM78 M"_s, u"BM78"_s);
-    });
+    figures << time("weight calculation for a race", 20,
+                    [](int run) { CalculateWeights(kMeeting, run % 12 + 1, u"BM78 M"_s, u"BM78"_s); });
 
     const QString pdf = env.root() + u"/meeting.pdf"_s;
     figures << time("meeting report to PDF", 1000,

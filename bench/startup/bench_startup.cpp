@@ -74,8 +74,7 @@ Launch launch(const QString &program, const QProcessEnvironment &environment, in
     return result;
 }
 
-template<typename T>
-T median(QList<T> values)
+template <typename T> T median(QList<T> values)
 {
     std::sort(values.begin(), values.end());
     return values.isEmpty() ? T() : values.at(values.size() / 2);
@@ -95,8 +94,7 @@ int main(int argc, char **argv)
     env.createDatabase();
     season::seedSeason(env.databaseFile());
     DataServerProcess server(env.root() + u"/form.db"_s);
-    const QString failure =
-        server.build(TestEnvironment::fixture(u"formdata"_s), u"agent"_s, u"pw"_s);
+    const QString failure = server.build(TestEnvironment::fixture(u"formdata"_s), u"agent"_s, u"pw"_s);
     if (!failure.isEmpty() || !server.start()) {
         std::fprintf(stderr, "data server: %s\n", qPrintable(failure));
         return 1;
@@ -167,8 +165,8 @@ int main(int argc, char **argv)
     const double upRatio = median(up) / floorMs;
     const double downRatio = median(down) / floorMs;
     std::printf("\n%-34s %10s %8s %10s %12s\n", "median of runs", "shown ms", "ratio", "ready ms", "peak MiB");
-    std::printf("%-34s %10lld %8s %10s %12.1f\n", "plain Qt program", static_cast<long long>(median(plain)), "1.00",
-                "", median(plainMemory));
+    std::printf("%-34s %10lld %8s %10s %12.1f\n", "plain Qt program", static_cast<long long>(median(plain)), "1.00", "",
+                median(plainMemory));
     std::printf("%-34s %10lld %8.2f %10lld %12.1f\n", "ostrevan, form server up", static_cast<long long>(median(up)),
                 upRatio, static_cast<long long>(median(upReady)), median(upMemory));
     std::printf("%-34s %10lld %8.2f %10lld %12.1f\n", "ostrevan, form server out of reach",

@@ -24,8 +24,8 @@ QPointer<FrmBookingHistory> &theWindow()
     return window;
 }
 
-const QStringList kHeads{u"Time"_s,   u"Meeting"_s, u"Race"_s,      u"Horse"_s,  u"Trainer"_s,
-                         u"Change"_s, u"Jockey"_s,  u"State"_s,     u"Confirmed"_s, u"From"_s};
+const QStringList kHeads{u"Time"_s,   u"Meeting"_s, u"Race"_s,  u"Horse"_s,     u"Trainer"_s,
+                         u"Change"_s, u"Jockey"_s,  u"State"_s, u"Confirmed"_s, u"From"_s};
 
 // "before → after"; a booking made shows what it was made with, one removed what it held.
 QString fromTo(const bookinghistory::Entry &entry, const QString &before, const QString &after)
@@ -109,7 +109,8 @@ void FrmBookingHistory::reload()
     }
     grdHistory->resizeColumnsToContents();
     grdHistory->scrollToBottom();
-    lblFilter->setText(!m_filter.horse.isEmpty()   ? u"Every change of %1's bookings, oldest first."_s.arg(m_filter.horse)
-                       : !m_filter.jockey.isEmpty() ? u"Every change of %1's bookings, oldest first."_s.arg(m_filter.jockey)
-                                                    : u"Every change of the bookings, oldest first."_s);
+    lblFilter->setText(!m_filter.horse.isEmpty() ? u"Every change of %1's bookings, oldest first."_s.arg(m_filter.horse)
+                       : !m_filter.jockey.isEmpty()
+                           ? u"Every change of %1's bookings, oldest first."_s.arg(m_filter.jockey)
+                           : u"Every change of the bookings, oldest first."_s);
 }

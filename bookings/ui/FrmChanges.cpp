@@ -3,12 +3,12 @@
 #include "FrmRace.h"
 #include "bookings/BookingUndo.h"
 #include "bookings/RaceRunners.h"
-#include "roster/StoredColor.h"
 #include "core/Clock.h"
 #include "core/UserDialogs.h"
 #include "core/ui/BusyPointer.h"
 #include "db/Database.h"
 #include "db/DbGuard.h"
+#include "roster/StoredColor.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

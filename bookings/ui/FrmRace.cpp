@@ -13,7 +13,6 @@
 #include "bookings/BookingOperations.h"
 #include "bookings/BookingPickLists.h"
 #include "bookings/RaceRunners.h"
-#include "roster/StoredColor.h"
 #include "bookings/WeightCalculation.h"
 #include "core/Sound.h"
 #include "core/cAppSettings.h"
@@ -21,6 +20,7 @@
 #include "core/ui/HeaderLayout.h"
 #include "formdata/ui/FormWindows.h"
 #include "roster/ManagedJockeys.h"
+#include "roster/StoredColor.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -99,7 +99,6 @@ QAction *addItem(QMenu *menu, const QString &caption, const QString &tip, const 
     action->setEnabled(enabled);
     return action;
 }
-
 
 } // namespace
 
@@ -294,8 +293,8 @@ void FrmRace::buildMenus()
     QAction *select =
         addItem(jockeyMenu, u"Select Jockey for Icons"_s, u"Display Tainers Form"_s, u"SelJockeyIcon"_s, true, 8);
     connect(select, &QAction::triggered, this, [this, jockeyRow] { selectJockeyForIcons(jockeyRow()); });
-    QAction *history = addItem(jockeyMenu, u"Booking &History"_s, u"Every change of the jockey's bookings"_s,
-                               u"History"_s, true, 0);
+    QAction *history =
+        addItem(jockeyMenu, u"Booking &History"_s, u"Every change of the jockey's bookings"_s, u"History"_s, true, 0);
     connect(history, &QAction::triggered, this, [this, jockeyRow] {
         if (jockeyRow() > 0)
             FrmBookingHistory::showFor(this, {.jockey = m_jockeys->cellText(jockeyRow(), 1)});
@@ -459,8 +458,9 @@ void FrmRace::updateWeightControls()
     // In meeting view the weights are those of the race shown in the header (the runner last clicked);
     // before one is, there is no race to weigh.
     const QString unavailable = m_meetingView && m_race <= 0
-        ? u"Choose a runner to show its race first"_s
-        : weightCalculationUnavailable(lblState->text(), lblRaceTxt->text(), cAppSettings::instance().AlwCalcWeights);
+                                    ? u"Choose a runner to show its race first"_s
+                                    : weightCalculationUnavailable(lblState->text(), lblRaceTxt->text(),
+                                                                   cAppSettings::instance().AlwCalcWeights);
     const bool weights = unavailable.isEmpty();
     cmdCalcWgts->setEnabled(weights);
     cmdCalcWgts->setToolTip(unavailable);

@@ -72,8 +72,8 @@ QString FrmRace::raceCodeOfRow(int row) const
 int FrmRace::rowOfHorse(const QString &horse, int race) const
 {
     for (int r = 1; r <= m_runners->rowCount(); ++r) {
-        if (!m_runners->isGroupRow(r) && m_runners->cellText(r, col::Horse) == horse
-            && (race == 0 || m_runners->raceOfRow(r) == race))
+        if (!m_runners->isGroupRow(r) && m_runners->cellText(r, col::Horse) == horse &&
+            (race == 0 || m_runners->raceOfRow(r) == race))
             return r;
     }
     return 0;

@@ -73,8 +73,7 @@ QPixmap tick()
 }
 
 // The pop-up menus' pictures: a plain shape on the small canvas, drawn by `paint`.
-template<typename Paint>
-QPixmap drawn(Paint paint)
+template <typename Paint> QPixmap drawn(Paint paint)
 {
     QPixmap pixmap = canvas();
     QPainter p(&pixmap);

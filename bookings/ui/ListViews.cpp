@@ -59,13 +59,8 @@ void startJockeyDrag(QTableView *grid, int row)
     drag->exec(Qt::CopyAction);
 }
 
-JockeyDragDrop::JockeyDragDrop(QTableView *source, QTableView *target, StartDrag startDrag, Drop drop,
-                               QObject *parent)
-    : QObject(parent)
-    , m_source(source)
-    , m_target(target)
-    , m_startDrag(std::move(startDrag))
-    , m_drop(std::move(drop))
+JockeyDragDrop::JockeyDragDrop(QTableView *source, QTableView *target, StartDrag startDrag, Drop drop, QObject *parent)
+    : QObject(parent), m_source(source), m_target(target), m_startDrag(std::move(startDrag)), m_drop(std::move(drop))
 {
     source->viewport()->installEventFilter(this);
     target->viewport()->installEventFilter(this);
@@ -82,8 +77,8 @@ bool JockeyDragDrop::eventFilter(QObject *watched, QEvent *event)
             m_pressedAt = mouse->position().toPoint();
         } else if (event->type() == QEvent::MouseMove && m_pressedRow > 0) {
             const auto *mouse = static_cast<QMouseEvent *>(event);
-            if ((mouse->buttons() & Qt::LeftButton)
-                && (mouse->position().toPoint() - m_pressedAt).manhattanLength() >= QApplication::startDragDistance()) {
+            if ((mouse->buttons() & Qt::LeftButton) &&
+                (mouse->position().toPoint() - m_pressedAt).manhattanLength() >= QApplication::startDragDistance()) {
                 const int row = m_pressedRow;
                 m_pressedRow = -1;
                 m_startDrag(row);
@@ -95,8 +90,8 @@ bool JockeyDragDrop::eventFilter(QObject *watched, QEvent *event)
     } else if (watched == m_target->viewport()) {
         if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
             auto *drag = static_cast<QDropEvent *>(event);
-            if (drag->mimeData()->hasFormat(ListModel::jockeyMimeType())
-                && m_target->indexAt(drag->position().toPoint()).isValid())
+            if (drag->mimeData()->hasFormat(ListModel::jockeyMimeType()) &&
+                m_target->indexAt(drag->position().toPoint()).isValid())
                 drag->acceptProposedAction();
             else if (event->type() == QEvent::DragEnter)
                 drag->acceptProposedAction(); // keep receiving moves; a drop outside a cell does nothing

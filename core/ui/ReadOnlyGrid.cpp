@@ -26,8 +26,7 @@ protected:
         if (event->type() != QEvent::KeyPress)
             return false;
         const auto *key = static_cast<QKeyEvent *>(event);
-        if ((key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) ||
-            !(key->modifiers() & Qt::ControlModifier))
+        if ((key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) || !(key->modifiers() & Qt::ControlModifier))
             return false;
         // Ctrl+Tab is what leaves a grid elsewhere: treat it as a plain Tab, which leaves this one.
         const bool back = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);

@@ -3,10 +3,10 @@
 #include "FrmBrowse.h"
 #include "FrmRaceStats.h"
 #include "FrmSelHorse.h"
-#include "frmRaceResult.h"
 #include "core/ui/BusyPointer.h"
 #include "formdata/FormLookups.h"
 #include "formdata/FormStatistics.h"
+#include "frmRaceResult.h"
 
 #include <QUrl>
 

@@ -27,8 +27,7 @@ FrmBrowse::Presenter &presenter()
 
 // The browser engine lives in a module loaded on the first page: loading it costs about as much
 // as the rest of launching. Without the module, pages open in the system browser.
-struct WebModule
-{
+struct WebModule {
     QWidget *(*create)(QWidget *parent) = nullptr;
     void (*navigate)(QWidget *view, const QUrl &url) = nullptr;
 };
@@ -59,7 +58,8 @@ const WebModule &webModule()
             }
             QLibrary library(path);
             if (!library.load()) {
-                qWarning("The browser module %s does not load: %s", qPrintable(path), qPrintable(library.errorString()));
+                qWarning("The browser module %s does not load: %s", qPrintable(path),
+                         qPrintable(library.errorString()));
                 continue;
             }
             found.create = reinterpret_cast<decltype(found.create)>(library.resolve("ostrevanCreateWebView"));

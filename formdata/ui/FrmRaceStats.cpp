@@ -1,13 +1,13 @@
 #include "FrmRaceStats.h"
 
 #include "FormWindows.h"
-#include "roster/ManagedJockeys.h"
 #include "core/Sound.h"
 #include "core/cAppSettings.h"
 #include "core/ui/BusyPointer.h"
 #include "core/ui/HeaderLayout.h"
 #include "core/ui/ReadOnlyGrid.h"
 #include "formdata/FormText.h"
+#include "roster/ManagedJockeys.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -50,14 +50,14 @@ StoredGridWindow familyOf(Mode mode)
     switch (mode) {
     case Mode::Trainer:
     case Mode::TrainerJockey:
-        return {&s.StatTrainerOrder, &s.StatTrainerWidth, &s.FrmTrainerLeft, &s.FrmTrainerTop, &s.FrmTrainerWidth,
-                &s.FrmTrainerHeight, &s.FrmTrainerMax};
+        return {&s.StatTrainerOrder, &s.StatTrainerWidth, &s.FrmTrainerLeft, &s.FrmTrainerTop,
+                &s.FrmTrainerWidth,  &s.FrmTrainerHeight, &s.FrmTrainerMax};
     case Mode::Jockey:
-        return {&s.StatJockeyOrder, &s.StatJockeyWidth, &s.FrmJockeyLeft, &s.FrmJockeyTop, &s.FrmJockeyWidth,
-                &s.FrmJockeyHeight, &s.FrmJockeyMax};
+        return {&s.StatJockeyOrder, &s.StatJockeyWidth, &s.FrmJockeyLeft, &s.FrmJockeyTop,
+                &s.FrmJockeyWidth,  &s.FrmJockeyHeight, &s.FrmJockeyMax};
     default:
-        return {&s.StatHorseOrder, &s.StatHorseWidth, &s.FrmHorseLeft, &s.FrmHorseTop, &s.FrmHorseWidth,
-                &s.FrmHorseHeight, &s.FrmHorseMax};
+        return {&s.StatHorseOrder, &s.StatHorseWidth, &s.FrmHorseLeft, &s.FrmHorseTop,
+                &s.FrmHorseWidth,  &s.FrmHorseHeight, &s.FrmHorseMax};
     }
 }
 
@@ -150,8 +150,7 @@ FrmRaceStats::FrmRaceStats(QWidget *parent) : QDialog(parent)
     connect(cmdExit, &QPushButton::clicked, this, &QDialog::accept);
     connect(grdStats->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int section) { sortByColumn(section + 1); });
-    connect(grdStats, &QTableView::doubleClicked, this,
-            [this](const QModelIndex &index) { openRun(index.row() + 1); });
+    connect(grdStats, &QTableView::doubleClicked, this, [this](const QModelIndex &index) { openRun(index.row() + 1); });
     buildColumns();
 }
 
@@ -211,7 +210,7 @@ void FrmRaceStats::fill(const QList<RunRow> &runs)
         for (int c = 1; c <= ColumnCount; ++c) {
             auto *item = new QStandardItem(c == Spell ? run.rowText : run.cell(c));
             item->setData(sortKey(c, run), kSortRole);
-            item->setTextAlignment(c == FP ? Qt::AlignCenter
+            item->setTextAlignment(c == FP                   ? Qt::AlignCenter
                                    : specs.at(c - 1).numeric ? Qt::AlignRight | Qt::AlignVCenter
                                                              : Qt::AlignLeft | Qt::AlignVCenter);
             if (color.isValid())
@@ -255,10 +254,9 @@ void FrmRaceStats::fillSummary()
 {
     const QStringList labels = summaryLabels();
     const QStringList values = summaryValues(m_summary);
-    const QList<QColor> backs{kSummaryBlue,           kSummaryBlue,           kSummaryBlue,
-                              kSummaryBlue,           kSummaryBlue,           conditionColor(u'F'),
-                              conditionColor(u'G'),   conditionColor(u'D'),   conditionColor(u'S'),
-                              conditionColor(u'H')};
+    const QList<QColor> backs{kSummaryBlue,         kSummaryBlue,         kSummaryBlue,         kSummaryBlue,
+                              kSummaryBlue,         conditionColor(u'F'), conditionColor(u'G'), conditionColor(u'D'),
+                              conditionColor(u'S'), conditionColor(u'H')};
     for (int c = 0; c < labels.size(); ++c) {
         auto *label = new QTableWidgetItem(labels.at(c));
         label->setForeground(Qt::white);

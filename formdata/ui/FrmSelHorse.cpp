@@ -27,8 +27,8 @@ struct Column {
 const QList<Column> &gridColumns()
 {
     static const QList<Column> columns{
-        {u"Horse"_s, 130, Qt::AlignLeft}, {u"DoB"_s, 70, Qt::AlignHCenter}, {u"Sire"_s, 130, Qt::AlignLeft},
-        {u"Dam"_s, 130, Qt::AlignLeft},   {u"Age"_s, 40, Qt::AlignHCenter}, {u"Sex"_s, 20, Qt::AlignLeft},
+        {u"Horse"_s, 130, Qt::AlignLeft},   {u"DoB"_s, 70, Qt::AlignHCenter}, {u"Sire"_s, 130, Qt::AlignLeft},
+        {u"Dam"_s, 130, Qt::AlignLeft},     {u"Age"_s, 40, Qt::AlignHCenter}, {u"Sex"_s, 20, Qt::AlignLeft},
         {u"Trainer"_s, 100, Qt::AlignLeft},
     };
     return columns;

@@ -6,9 +6,9 @@
 #include "core/ui/HeaderLayout.h"
 #include "core/ui/ReadOnlyGrid.h"
 
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -100,7 +100,7 @@ frmRaceResult::frmRaceResult(QWidget *parent) : QDialog(parent)
     for (int c = 0; c < specs.size(); ++c) {
         auto *item = new QTableWidgetItem(specs.at(c).caption);
         item->setTextAlignment(c == 1 || c == 3 || (c >= 8 && c != 10) ? Qt::AlignLeft | Qt::AlignVCenter
-                                                                      : Qt::AlignCenter);
+                                                                       : Qt::AlignCenter);
         grdResults->setHorizontalHeaderItem(c, item);
         grdResults->horizontalHeader()->resizeSection(c, specs.at(c).width);
     }

@@ -26,7 +26,7 @@ public:
     // The "Use other source for Noms" choice, kept for the program's run.
     static bool &otherSourceFlag();
 
-    void setState(const QString &state); // counts as choosing it: the list is refreshed
+    void setState(const QString &state);  // counts as choosing it: the list is refreshed
     QList<CalendarEntry> entries() const; // the grid's rows, in their shown order
 
     QComboBox *cmbState;
@@ -36,7 +36,8 @@ public:
     QPushButton *cmdDownload;
     QTableWidget *grdMeeting;
 
-    static inline const QString kHelpText = u"Use the Mouse to select Meetings to be downloaded. Hold Down the shift Key to select a Range of meetings, "
+    static inline const QString kHelpText =
+        u"Use the Mouse to select Meetings to be downloaded. Hold Down the shift Key to select a Range of meetings, "
         "Ust the Ctrl Key to Select Multiple Meetings"_s;
 
 protected:

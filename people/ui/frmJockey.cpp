@@ -2,13 +2,13 @@
 
 #include "frmSelJockey.h"
 
-#include "roster/StoredColor.h"
 #include "core/Clock.h"
 #include "core/UserDialogs.h"
 #include "core/ui/BusyPointer.h"
 #include "core/ui/DateBox.h"
 #include "db/Database.h"
 #include "db/DbGuard.h"
+#include "roster/StoredColor.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -105,10 +105,10 @@ void frmJockey::buildWidgets()
 
     // Tab follows the screen: down the left column, each button right after the box it acts on.
     // (Created order put Search and Select Color between Riding Weight and the fees.)
-    QWidget *chain[] = {txtFields[0],  cmdSeachJockey, txtFields[1], txtFields[2], cmdSelColor, txtFields[4],
-                        txtRidewgt,    mebFields[0],   mebFields[1], mebFields[2], mebFields[3], vblcInvPer,
-                        dtpLast,       cmdPrevious,    cmdNext,      cmdAdd,       cmdUpdate,   cmdDelete,
-                        cmdClose};
+    QWidget *chain[] = {txtFields[0], cmdSeachJockey, txtFields[1], txtFields[2], cmdSelColor,
+                        txtFields[4], txtRidewgt,     mebFields[0], mebFields[1], mebFields[2],
+                        mebFields[3], vblcInvPer,     dtpLast,      cmdPrevious,  cmdNext,
+                        cmdAdd,       cmdUpdate,      cmdDelete,    cmdClose};
     for (size_t i = 1; i < std::size(chain); ++i)
         setTabOrder(chain[i - 1], chain[i]);
 

@@ -7,8 +7,8 @@
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
-#include <QPushButton>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 

@@ -50,7 +50,8 @@ FrmRideSheet::FrmRideSheet(const QString &jockey, QWidget *parent) : QDialog(par
     });
     chooseJockey(jockey);
     connect(cmbJockey, &QComboBox::currentIndexChanged, this, [this] {
-        runGuarded([this] { dtpDate->setDate(ridesheet::nextDayWithRides(chosenJockey(), Clock::instance().today())); });
+        runGuarded(
+            [this] { dtpDate->setDate(ridesheet::nextDayWithRides(chosenJockey(), Clock::instance().today())); });
         reload();
     });
     connect(dtpDate, &QDateEdit::dateChanged, this, &FrmRideSheet::reload);

@@ -40,13 +40,17 @@ QPointer<FrmSeason> &theWindow()
     return window;
 }
 
-const QStringList kHeads{u"Month"_s, u"Rides"_s,       u"Wins"_s,        u"Seconds"_s,
+const QStringList kHeads{u"Month"_s,  u"Rides"_s,       u"Wins"_s,         u"Seconds"_s,
                          u"Thirds"_s, u"Prize Money"_s, u"Strike Rate %"_s};
 
 QStringList monthCells(const MonthFigures &month)
 {
-    return {month.month.toString(u"MMM yyyy"_s), QString::number(month.rides),  QString::number(month.wins),
-            QString::number(month.seconds),      QString::number(month.thirds), month.prizeMoney.toDisplay(),
+    return {month.month.toString(u"MMM yyyy"_s),
+            QString::number(month.rides),
+            QString::number(month.wins),
+            QString::number(month.seconds),
+            QString::number(month.thirds),
+            month.prizeMoney.toDisplay(),
             month.strikeRateText()};
 }
 
@@ -236,9 +240,8 @@ void FrmSeason::paintPage(QPainter &painter, const QRect &page)
     painter.drawText(QRect(page.left(), page.top(), page.width(), headingHeight), Qt::AlignLeft,
                      cAppSettings::instance().Companyname);
     painter.restore();
-    const QString title = u"%1: the season from %2 to %3"_s.arg(cmbJockey->currentText(),
-                                                                 dtpFrom->date().toString(u"d MMMM yyyy"_s),
-                                                                 dtpTo->date().toString(u"d MMMM yyyy"_s));
+    const QString title = u"%1: the season from %2 to %3"_s.arg(
+        cmbJockey->currentText(), dtpFrom->date().toString(u"d MMMM yyyy"_s), dtpTo->date().toString(u"d MMMM yyyy"_s));
     int y = page.top() + headingHeight + line / 2;
     painter.drawText(QRect(page.left(), y, page.width(), line), Qt::AlignLeft, title);
     y += line * 2;

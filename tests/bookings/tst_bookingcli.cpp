@@ -52,7 +52,8 @@ Run TestBookingCli::cli(const QStringList &arguments) const
     environment.insert(u"OSTREVAN_HOME"_s, m_env->programFolder());
     environment.remove(u"OSTREVAN_SETTINGS"_s);
     process.setProcessEnvironment(environment);
-    process.start(QString::fromUtf8(OSTREVAN_CLI_PATH), QStringList{u"--settings"_s, m_env->settingsFile()} + arguments);
+    process.start(QString::fromUtf8(OSTREVAN_CLI_PATH),
+                  QStringList{u"--settings"_s, m_env->settingsFile()} + arguments);
     if (!process.waitForFinished(60000))
         return {};
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),

@@ -80,10 +80,10 @@ private slots:
         QTest::newRow("all, oldest first") << QStringList{} << QStringList{made, replaced, other, removed};
         QTest::newRow("horse, any case") << QStringList{u"--horse"_s, u"O'REILLY'S STAR"_s}
                                          << QStringList{made, replaced, removed};
-        QTest::newRow("jockey before or after") << QStringList{u"--jockey"_s, u"e lang"_s}
-                                                << QStringList{made, replaced};
-        QTest::newRow("meeting and since") << QStringList{u"--meeting"_s, u"0312flem"_s, u"--since"_s, u"2026-12-02"_s}
-                                           << QStringList{removed};
+        QTest::newRow("jockey before or after")
+            << QStringList{u"--jockey"_s, u"e lang"_s} << QStringList{made, replaced};
+        QTest::newRow("meeting and since")
+            << QStringList{u"--meeting"_s, u"0312flem"_s, u"--since"_s, u"2026-12-02"_s} << QStringList{removed};
     }
     void filters()
     {
@@ -94,8 +94,8 @@ private slots:
         const Booking lang{0, kMeeting, u"1200 MDN"_s, kHorse, u"D O'Hayes"_s, u"E Lang"_s, u"Planned"_s, false};
         Booking mcEvoy = lang;
         mcEvoy.jockey = u"K McEvoy"_s;
-        const Booking mist{0, u"0412RAND"_s, u"1400 BM64"_s, u"Winter Mist"_s, u"L Freedman"_s, u"K McEvoy"_s,
-                           u"Confirmed"_s, true};
+        const Booking mist{
+            0, u"0412RAND"_s, u"1400 BM64"_s, u"Winter Mist"_s, u"L Freedman"_s, u"K McEvoy"_s, u"Confirmed"_s, true};
         // Appended out of time order on purpose: the history reads by time.
         {
             Db db = OpenDb();
@@ -123,7 +123,8 @@ private slots:
         seed::seedLists(m_env->databaseFile());
         auto cli = [this](const QStringList &arguments) {
             QProcess process;
-            process.start(QString::fromUtf8(OSTREVAN_CLI_PATH), QStringList{u"--settings"_s, m_env->settingsFile()} + arguments);
+            process.start(QString::fromUtf8(OSTREVAN_CLI_PATH),
+                          QStringList{u"--settings"_s, m_env->settingsFile()} + arguments);
             process.waitForFinished(60000);
             return QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
         };
@@ -171,12 +172,12 @@ private slots:
         gesture(undo, Source::MainWindow, [](auto &b) { b->state = u"Trainer To Confirm"_s; });
         QVERIFY(!undo.canRedo());
         QVERIFY(dialogs.messages.isEmpty());
-        QCOMPARE(history(), (QStringList{u"|E Lang||Planned||0|main window"_s, u"E Lang|K McEvoy|Planned|Planned|0|0|race window"_s,
+        QCOMPARE(history(), (QStringList{u"|E Lang||Planned||0|main window"_s,
+                                         u"E Lang|K McEvoy|Planned|Planned|0|0|race window"_s,
                                          u"K McEvoy|K McEvoy|Planned|Confirmed|0|1|main window"_s,
                                          u"K McEvoy|K McEvoy|Confirmed|Planned|1|0|undo"_s,
-                                         u"K McEvoy|E Lang|Planned|Planned|0|0|undo"_s,
-                                         u"E Lang||Planned||0||undo"_s, u"|E Lang||Planned||0|undo"_s,
-                                         u"E Lang|K McEvoy|Planned|Planned|0|0|undo"_s,
+                                         u"K McEvoy|E Lang|Planned|Planned|0|0|undo"_s, u"E Lang||Planned||0||undo"_s,
+                                         u"|E Lang||Planned||0|undo"_s, u"E Lang|K McEvoy|Planned|Planned|0|0|undo"_s,
                                          u"K McEvoy|K McEvoy|Planned|Trainer To Confirm|0|0|main window"_s}));
     }
 
@@ -208,8 +209,9 @@ private slots:
         if (yes)
             dialogs.answerYes();
         QCOMPARE(undo.undo(), yes);
-        QCOMPARE(dialogs.shown(), QStringList{u"Undo|The booking has been changed since: O'Reilly's Star is now R King, "
-                                              "Planned.\rUndo anyway?"_s});
+        QCOMPARE(dialogs.shown(),
+                 QStringList{u"Undo|The booking has been changed since: O'Reilly's Star is now R King, "
+                             "Planned.\rUndo anyway?"_s});
         QCOMPARE(row(), expected);
         QCOMPARE(undo.canRedo(), yes);
         QCOMPARE(history().last().endsWith(u"|undo"_s), yes);

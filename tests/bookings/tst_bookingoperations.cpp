@@ -4,9 +4,9 @@
 #include "bookings/BookingOperations.h"
 #include "bookings/BookingPickLists.h"
 #include "bookings/RaceRunners.h"
-#include "roster/StoredColor.h"
 #include "db/Database.h"
 #include "roster/ManagedJockeys.h"
+#include "roster/StoredColor.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 

@@ -24,14 +24,14 @@ private slots:
         QTest::addColumn<QStringList>("bookings");
         QTest::addColumn<QString>("seen");
         QTest::addColumn<QStringList>("messages");
-        const QString question = u"Confirm Removal|Remove the bookings of these 2 horses?\r\r"
-                                 "O'REILLY'S STAR (E Lang), 0710FLEM race 1\rCHÂTEAU ROUGE (J O'Connor), 0710FLEM race 3"_s;
+        const QString question =
+            u"Confirm Removal|Remove the bookings of these 2 horses?\r\r"
+            "O'REILLY'S STAR (E Lang), 0710FLEM race 1\rCHÂTEAU ROUGE (J O'Connor), 0710FLEM race 3"_s;
         QTest::newRow("remove, answered no")
-            << u"cmdRemoveBooking"_s << false
-            << QStringList{u"CHÂTEAU ROUGE"_s, u"O'Reilly's Star"_s, u"SNOW FIELD"_s} << u"0000"_s
-            << QStringList{question};
-        QTest::newRow("remove, answered yes") << u"cmdRemoveBooking"_s << true << QStringList{u"SNOW FIELD"_s}
-                                              << u"1011"_s << QStringList{question};
+            << u"cmdRemoveBooking"_s << false << QStringList{u"CHÂTEAU ROUGE"_s, u"O'Reilly's Star"_s, u"SNOW FIELD"_s}
+            << u"0000"_s << QStringList{question};
+        QTest::newRow("remove, answered yes")
+            << u"cmdRemoveBooking"_s << true << QStringList{u"SNOW FIELD"_s} << u"1011"_s << QStringList{question};
         QTest::newRow("keep") << u"cmdKeep"_s << false
                               << QStringList{u"CHÂTEAU ROUGE"_s, u"O'Reilly's Star"_s, u"SNOW FIELD"_s} << u"1111"_s
                               << QStringList{};

@@ -30,29 +30,24 @@ const QList<BookedHorse> kBookings = {{u"O'REILLY'S STAR"_s, u"E Lang"_s, u"Emil
                                       {u"SUNLINE'S GIFT"_s, u"K McEvoy"_s, u"Kerrin McEvoy"_s, 55.0},
                                       {u"BRAVE HEART (NZ)"_s, u"E Lang"_s, u"Emily Lang"_s, 54.0}};
 
-const Field kNominations = field(u"NOM"_s, {u"1;00:01:00;O'REILLY'S STAR;;0;0;"_s,
-                                            u"2;00:01:00;CHÂTEAU ROUGE;;0;0;"_s,
-                                            u"3;00:01:00;SUNLINE'S GIFT;;0;0;"_s,
-                                            u"3;00:01:00;WINTER MIST;;0;0;"_s,
-                                            u"3;00:01:00;NOBODY'S FOOL;;0;0;"_s,
-                                            u"4;00:01:00;BRAVE HEART (NZ);;0;0;"_s});
-const Field kWeights = field(u"WGT"_s, {u"1;12:30:00;O'REILLY'S STAR;;560;0;"_s,
-                                        u"2;13:05:00;CHÂTEAU ROUGE;;550;0;"_s,
-                                        u"3;13:40:00;SUNLINE'S GIFT;;570;0;"_s,
-                                        u"3;13:40:00;WINTER MIST;;540;0;"_s,
-                                        u"3;13:40:00;NOBODY'S FOOL;;545;0;"_s,
-                                        u"4;;BRAVE HEART (NZ);;585;0;"_s});
-const Field kAcceptances = field(u"ACP"_s, {u"1;12:30:00;O'Reilly's Star;J Smith (a2);560;4;"_s,
-                                            u"3;13:40:00;SUNLINE'S GIFT;Mr Kerrin McEvoy;580;7;"_s,
-                                            u"3;13:40:00;WINTER MIST;Miss Rachel King;540;0;"_s,
-                                            u"3;13:40:00;NOBODY'S FOOL;T Berry;545;3;"_s,
-                                            u"5;14:05:00;BRAVE HEART (NZ);Ms EMILY LANG;585;2;"_s});
+const Field kNominations =
+    field(u"NOM"_s, {u"1;00:01:00;O'REILLY'S STAR;;0;0;"_s, u"2;00:01:00;CHÂTEAU ROUGE;;0;0;"_s,
+                     u"3;00:01:00;SUNLINE'S GIFT;;0;0;"_s, u"3;00:01:00;WINTER MIST;;0;0;"_s,
+                     u"3;00:01:00;NOBODY'S FOOL;;0;0;"_s, u"4;00:01:00;BRAVE HEART (NZ);;0;0;"_s});
+const Field kWeights = field(u"WGT"_s, {u"1;12:30:00;O'REILLY'S STAR;;560;0;"_s, u"2;13:05:00;CHÂTEAU ROUGE;;550;0;"_s,
+                                        u"3;13:40:00;SUNLINE'S GIFT;;570;0;"_s, u"3;13:40:00;WINTER MIST;;540;0;"_s,
+                                        u"3;13:40:00;NOBODY'S FOOL;;545;0;"_s, u"4;;BRAVE HEART (NZ);;585;0;"_s});
+const Field kAcceptances =
+    field(u"ACP"_s,
+          {u"1;12:30:00;O'Reilly's Star;J Smith (a2);560;4;"_s, u"3;13:40:00;SUNLINE'S GIFT;Mr Kerrin McEvoy;580;7;"_s,
+           u"3;13:40:00;WINTER MIST;Miss Rachel King;540;0;"_s, u"3;13:40:00;NOBODY'S FOOL;T Berry;545;3;"_s,
+           u"5;14:05:00;BRAVE HEART (NZ);Ms EMILY LANG;585;2;"_s});
 
 QStringList texts(const QList<Change> &changes)
 {
     QStringList lines;
     for (const Change &c : changes)
-        lines << QStringList{QString::number(c.raceNumber), c.horse, c.kind, c.before, c.after, c.jockey,
+        lines << QStringList{QString::number(c.raceNumber),       c.horse, c.kind, c.before, c.after, c.jockey,
                              c.booked ? u"booked"_s : u"ridden"_s}
                      .join(u'|');
     return lines;
@@ -75,12 +70,11 @@ private slots:
         QTest::addColumn<QStringList>("expected");
 
         QTest::newRow("first load of the meeting") << Field{} << kNominations << QStringList{};
-        QTest::newRow("weights allotted")
-            << kNominations << kWeights
-            << QStringList{u"1|O'REILLY'S STAR|weight||56.0 kg|E Lang|booked"_s,
-                           u"2|CHÂTEAU ROUGE|weight||55.0 kg|J O'Connor|booked"_s,
-                           u"3|SUNLINE'S GIFT|weight||57.0 kg|K McEvoy|booked"_s,
-                           u"4|BRAVE HEART (NZ)|weight||58.5 kg|E Lang|booked"_s};
+        QTest::newRow("weights allotted") << kNominations << kWeights
+                                          << QStringList{u"1|O'REILLY'S STAR|weight||56.0 kg|E Lang|booked"_s,
+                                                         u"2|CHÂTEAU ROUGE|weight||55.0 kg|J O'Connor|booked"_s,
+                                                         u"3|SUNLINE'S GIFT|weight||57.0 kg|K McEvoy|booked"_s,
+                                                         u"4|BRAVE HEART (NZ)|weight||58.5 kg|E Lang|booked"_s};
         QTest::newRow("the same weights again") << kWeights << kWeights << QStringList{};
         QTest::newRow("acceptances")
             << kWeights << kAcceptances
@@ -95,10 +89,10 @@ private slots:
         // The swapped rider stays swapped (said once); the ridden horse's barrier now counts.
         QTest::newRow("acceptances reloaded late")
             << kAcceptances
-            << field(u"ACP"_s, {u"1;12:30:00;O'REILLY'S STAR;J SMITH;560;4;E"_s,
-                                u"3;13:40:00;SUNLINE'S GIFT;Kerrin McEvoy;545;7;"_s,
-                                u"3;13:40:00;WINTER MIST;Rachel King;540;9;"_s,
-                                u"3;13:40:00;NOBODY'S FOOL;T Berry;545;3;"_s},
+            << field(u"ACP"_s,
+                     {u"1;12:30:00;O'REILLY'S STAR;J SMITH;560;4;E"_s,
+                      u"3;13:40:00;SUNLINE'S GIFT;Kerrin McEvoy;545;7;"_s,
+                      u"3;13:40:00;WINTER MIST;Rachel King;540;9;"_s, u"3;13:40:00;NOBODY'S FOOL;T Berry;545;3;"_s},
                      {u"Brave Heart (NZ)"_s})
             << QStringList{u"1|O'REILLY'S STAR|emergency or ballot||emergency|E Lang|booked"_s,
                            u"3|SUNLINE'S GIFT|weight|58.0 kg|54.5 kg|K McEvoy|booked"_s,
@@ -125,12 +119,12 @@ private slots:
         QTest::newRow("weights name another rider") << u"WGT"_s << u"B Rawiller"_s << 0 << QStringList{kRiderChanged};
         QTest::newRow("nominations name nobody") << u"NOM"_s << QString() << 0 << QStringList{};
         QTest::newRow("booked rider with a claim") << u"ACP"_s << u" Emily Lang (a3)"_s << 0 << QStringList{};
-        QTest::newRow("booked rider in capitals with a title") << u"ACP"_s << u"MS. EMILY  LANG"_s << 0
-                                                               << QStringList{};
-        QTest::newRow("another rider, weight ignored") << u"ACP"_s << u"T Nugent (a2)"_s << 500
-                                                       << QStringList{kWeight, kRiderChanged};
-        QTest::newRow("below the riding weight") << u"ACP"_s << u"Emily Lang"_s << 540
-                                                 << QStringList{kWeight, kRiderTooHeavy};
+        QTest::newRow("booked rider in capitals with a title")
+            << u"ACP"_s << u"MS. EMILY  LANG"_s << 0 << QStringList{};
+        QTest::newRow("another rider, weight ignored")
+            << u"ACP"_s << u"T Nugent (a2)"_s << 500 << QStringList{kWeight, kRiderChanged};
+        QTest::newRow("below the riding weight")
+            << u"ACP"_s << u"Emily Lang"_s << 540 << QStringList{kWeight, kRiderTooHeavy};
         QTest::newRow("at the riding weight") << u"ACP"_s << u"Emily Lang"_s << 545 << QStringList{kWeight};
     }
     void riderRules()

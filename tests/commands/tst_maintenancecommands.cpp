@@ -91,8 +91,10 @@ void TestMaintenanceCommands::cleanup()
 void TestMaintenanceCommands::fillMeetings()
 {
     Db db = OpenDb();
-    db.exec(u"INSERT INTO Meeting (MeetingCode, MeetingLocation, DisplayMeeting) VALUES ('0312FLEM', 'Flemington', 1)"_s);
-    db.exec(u"INSERT INTO Meeting (MeetingCode, MeetingLocation, DisplayMeeting) VALUES ('2811CAUL', 'Caulfield', 0)"_s);
+    db.exec(
+        u"INSERT INTO Meeting (MeetingCode, MeetingLocation, DisplayMeeting) VALUES ('0312FLEM', 'Flemington', 1)"_s);
+    db.exec(
+        u"INSERT INTO Meeting (MeetingCode, MeetingLocation, DisplayMeeting) VALUES ('2811CAUL', 'Caulfield', 0)"_s);
     for (const QString &code : {u"0312FLEM"_s, u"2811CAUL"_s, u"0101GONE"_s}) {
         db.exec(u"INSERT INTO Race (MeetingCode, RaceCode, RaceNumber) VALUES (?, '1200 MDN', 1)"_s, {code});
         db.exec(u"INSERT INTO Noms (MeetingCode, RaceCode, RaceNumber, Horse, TrainerName) "
@@ -107,10 +109,10 @@ void TestMaintenanceCommands::fillMeetings()
 
 void TestMaintenanceCommands::backup_data()
 {
-    QTest::addColumn<QString>("target");     // relative to the test root; "<db>" the working file; "" cancels
+    QTest::addColumn<QString>("target");      // relative to the test root; "<db>" the working file; "" cancels
     QTest::addColumn<bool>("existingTarget"); // a stale file already lies at the target
     QTest::addColumn<int>("outcome");
-    QTest::addColumn<QString>("message");    // "title|text", %1 the chosen file
+    QTest::addColumn<QString>("message");          // "title|text", %1 the chosen file
     QTest::addColumn<QString>("rememberedFolder"); // relative to the test root; "-" unchanged
 
     const QString done = u"Backup Complete|Backup of Ostrevan Database Completed to Location: %1"_s;
@@ -119,8 +121,8 @@ void TestMaintenanceCommands::backup_data()
         << u"Backup error|Error You cannot backup to the same location and name as application %1"_s << u"data"_s;
     QTest::newRow("another folder") << u"backups/Kelbrin.mdb"_s << false << int(BackupOutcome::Done) << done
                                     << u"backups"_s;
-    QTest::newRow("over an older backup") << u"backups/Kelbrin.mdb"_s << true << int(BackupOutcome::Done) << done
-                                          << u"backups"_s;
+    QTest::newRow("over an older backup")
+        << u"backups/Kelbrin.mdb"_s << true << int(BackupOutcome::Done) << done << u"backups"_s;
     QTest::newRow("folder missing") << u"nowhere/Kelbrin.mdb"_s << false << int(BackupOutcome::Failed)
                                     << u"Backup error|"_s << u"nowhere"_s;
     QTest::newRow("cancelled") << QString() << false << int(BackupOutcome::Cancelled) << QString() << u"-"_s;
@@ -285,7 +287,7 @@ void TestMaintenanceCommands::setRemainingStates()
     QCOMPARE(grid.cellText(3, 13), u"Trial Fri"_s);
     QCOMPARE(grid.cellText(4, 13), u"Gallops"_s);
     QCOMPARE(queryRows(u"SELECT MeetingCode || '|' || RaceCode || '|' || Horse || '|' || TrainerName || '|' || "
-                    "BookingSelection FROM Bookings ORDER BY rowid"_s),
+                       "BookingSelection FROM Bookings ORDER BY rowid"_s),
              (QStringList{u"0312FLEM|1200 MDN|Planned Horse|D O'Hayes|Planned"_s,
                           u"0312FLEM|1200 MDN|Free Horse|D O'Hayes|Trial Fri"_s,
                           u"0312FLEM|1600 HCP|O'Reilly's Star|D O'Hayes|Trial Fri"_s}));
@@ -323,7 +325,8 @@ void TestMaintenanceCommands::iconJockey()
     QCOMPARE(result.value_or(QString()), highlight);
     QCOMPARE(ManagedJockeys::IconJockeyList(), list);
     QCOMPARE(ManagedJockeys::IconJockey(), iconJockey);
-    QCOMPARE(m_dialogs->shown(), chosen ? QStringList() : QStringList{u"Select a Jockey|Jockey Must be Seleted for Icons."_s});
+    QCOMPARE(m_dialogs->shown(),
+             chosen ? QStringList() : QStringList{u"Select a Jockey|Jockey Must be Seleted for Icons."_s});
 }
 
 void TestMaintenanceCommands::strikeRateNeedsAJockey()

@@ -1,9 +1,9 @@
-#include "core/DebugMode.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/MainWindowCommands.h"
 #include "bookings/BookingGrid.h"
 #include "bookings/MainLists.h"
 #include "bookings/ui/ListModel.h"
+#include "core/DebugMode.h"
 #include "db/Database.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
@@ -115,7 +115,8 @@ void TestMainWindowCommands::tabLeavesTheLists()
     seedNominations();
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window));
-    for (const Qt::KeyboardModifiers modifiers : {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::ControlModifier)}) {
+    for (const Qt::KeyboardModifiers modifiers :
+         {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::ControlModifier)}) {
         m_window->grdNames->setFocus();
         m_window->grdNames->setCurrentIndex(m_window->grdNames->model()->index(0, 0));
         const QString trainer = m_window->chosenTrainer();
@@ -213,13 +214,15 @@ void TestMainWindowCommands::seedNominations()
         Db db = OpenDb();
         db.exec(u"INSERT INTO Meeting (MeetingCode, MeetingLocation, MeetingLevel, MeetingDate, DisplayMeeting, State) "
                 "VALUES ('0312FLEM', 'Flemington', 'ACP', '2026-12-03', 1, 'VIC')"_s);
-        db.exec(u"INSERT INTO Race (MeetingCode, RaceCode, RaceNumber, RaceDetails) VALUES ('0312FLEM', '1200 MDN', 1, 'Maiden')"_s);
+        db.exec(
+            u"INSERT INTO Race (MeetingCode, RaceCode, RaceNumber, RaceDetails) VALUES ('0312FLEM', '1200 MDN', 1, 'Maiden')"_s);
         db.exec(u"INSERT INTO Jockey (Jockey, FullName, JockeyColor) VALUES ('J SMITH', 'John Smith', '65535')"_s);
         for (const char *horse : {"Alpha", "Bravo", "Charlie", "Delta"})
             db.exec(u"INSERT INTO Noms (MeetingCode, RaceCode, RaceNumber, Horse, HorseName, TrainerName, Weight) "
                     "VALUES ('0312FLEM', '1200 MDN', 1, ?, ?, 'D Hayes', 560)"_s,
                     {QLatin1String(horse), QLatin1String(horse)});
-        db.exec(u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, Confirmed) VALUES "
+        db.exec(u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, "
+                u"Confirmed) VALUES "
                 "('0312FLEM', '1200 MDN', 'Alpha', 'D Hayes', NULL, 'Gallops Tue', 0), "
                 "('0312FLEM', '1200 MDN', 'Charlie', 'D Hayes', 'J SMITH', 'Planned', 0), "
                 "('0312FLEM', '1200 MDN', 'Delta', 'D Hayes', 'J SMITH', 'Confirmed', 1)"_s);

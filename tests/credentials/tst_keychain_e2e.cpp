@@ -1,11 +1,11 @@
 // The data-server account with its password in a real secret service (gnome-keyring in a D-Bus session of
 // the test's own, see with-secret-service.sh): the settings store's password moves into the keychain once,
 // and then every command and the windows send the keychain's password.
-#include "support/DataServerProcess.h"
-#include "support/TestEnvironment.h"
 #include "core/PasswordStore.h"
 #include "core/QueryCredentials.h"
 #include "core/cAppSettings.h"
+#include "support/DataServerProcess.h"
+#include "support/TestEnvironment.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -60,7 +60,8 @@ void TestKeychain::initTestCase()
     if (!missing.isEmpty())
         QSKIP(qPrintable(u"no secret service to test against: "_s + missing));
     // Only in the home of with-secret-service.sh: never the user's own settings and keyring.
-    if (qEnvironmentVariable("OSTREVAN_TEST_HOME").isEmpty() || qEnvironmentVariable("OSTREVAN_TEST_HOME") != QDir::homePath())
+    if (qEnvironmentVariable("OSTREVAN_TEST_HOME").isEmpty() ||
+        qEnvironmentVariable("OSTREVAN_TEST_HOME") != QDir::homePath())
         QSKIP("run through ctest, which gives it a home and a secret service of its own");
     m_server = std::make_unique<DataServerProcess>(m_serverDir.filePath(u"form.db"_s));
     const QString failure = m_server->build(TestEnvironment::fixture(u"formdata"_s), u"agent"_s, kPassword);
@@ -72,8 +73,8 @@ void TestKeychain::initTestCase()
     QVERIFY2(passwordstore::keychainWanted(), "the keychain is not in play");
 
     // Set up as an older installation left it: the password in the settings file.
-    QCOMPARE(cli({u"settings-set"_s, u"DBPath"_s, m_env->dataFolder(), u"DataServer"_s, m_server->host(),
-                   u"UserName"_s, u"agent"_s, u"UserPass"_s, kPassword}),
+    QCOMPARE(cli({u"settings-set"_s, u"DBPath"_s, m_env->dataFolder(), u"DataServer"_s, m_server->host(), u"UserName"_s,
+                  u"agent"_s, u"UserPass"_s, kPassword}),
              QString());
     QCOMPARE(storedSetting(u"UserPass"_s), kPassword);
 

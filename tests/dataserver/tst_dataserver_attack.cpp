@@ -1,6 +1,7 @@
 // The data server under attack, as a stranger on the network would try it: hostile query texts, sockets
 // that never finish their request, header floods, Range requests, floods of wrong passwords from many
-// addresses, and one account's slow queries. The real program on loopback; the 127.0.0.0/8 addresses stand for different machines.
+// addresses, and one account's slow queries. The real program on loopback; the 127.0.0.0/8 addresses stand for
+// different machines.
 
 #include "support/DataServerProcess.h"
 
@@ -39,7 +40,8 @@ QByteArray form(const QByteArray &sql, const QByteArray &pass, bool encode = tru
 // One request (a text/plain POST, or a GET); the event loop runs meanwhile, so slow sockets keep talking.
 QByteArray send(QNetworkAccessManager &nam, const QString &host, const QByteArray &query, bool post = false)
 {
-    QNetworkRequest request(QUrl(u"http://"_s + host + u"/SQLQuery.php"_s + (post ? QString() : u"?"_s + QString::fromLatin1(query))));
+    QNetworkRequest request(
+        QUrl(u"http://"_s + host + u"/SQLQuery.php"_s + (post ? QString() : u"?"_s + QString::fromLatin1(query))));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("text/plain"));
     std::unique_ptr<QNetworkReply> reply(post ? nam.post(request, query) : nam.get(request));
     QSignalSpy finished(reply.get(), &QNetworkReply::finished);
@@ -56,7 +58,8 @@ QByteArray rawGet(const QString &from, quint16 port, const QByteArray &query, co
     socket.connectToHost(QHostAddress::LocalHost, port);
     if (!socket.waitForConnected(5000))
         return "(no connection)";
-    socket.write("GET /SQLQuery.php?" + query + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n" + extraHeaders + "\r\n");
+    socket.write("GET /SQLQuery.php?" + query + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n" + extraHeaders +
+                 "\r\n");
     QByteArray reply;
     QElapsedTimer timer;
     timer.start();
@@ -112,14 +115,14 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         m_server = std::make_unique<DataServerProcess>(m_dir.filePath(u"form.db"_s));
-        const QString failure = m_server->build(QString::fromUtf8(OSTREVAN_FIXTURES_DIR "/dataserver"), QString::fromLatin1(kUser),
-                                                QString::fromLatin1(m_pass));
+        const QString failure = m_server->build(QString::fromUtf8(OSTREVAN_FIXTURES_DIR "/dataserver"),
+                                                QString::fromLatin1(kUser), QString::fromLatin1(m_pass));
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
         QVERIFY(m_server->admin({u"add-user"_s, u"clerk"_s}, "Caulfield1\n").isEmpty());
         // Small bounds, so that a test can reach them: 64 connections, 16 from one address, 3 s per request, one
         // query running per account and per address (the default with two threads).
-        QVERIFY(m_server->start({u"--threads"_s, u"2"_s, u"--max-connections"_s, u"64"_s, u"--max-per-address"_s, u"16"_s,
-                                 u"--request-timeout-ms"_s, u"3000"_s, u"--trusted-proxy"_s, u"127.0.0.9"_s,
+        QVERIFY(m_server->start({u"--threads"_s, u"2"_s, u"--max-connections"_s, u"64"_s, u"--max-per-address"_s,
+                                 u"16"_s, u"--request-timeout-ms"_s, u"3000"_s, u"--trusted-proxy"_s, u"127.0.0.9"_s,
                                  u"--query-timeout-ms"_s, u"3000"_s}));
         QCOMPARE(send(m_nam, m_server->host(), form(kCountTracks, m_pass)), QByteArray("4<br>\n"));
     }
@@ -128,12 +131,15 @@ private slots:
     {
         QTest::addColumn<QByteArray>("sql");
         QTest::addColumn<QByteArray>("expectedStart");
-        QTest::newRow("20,000 nested brackets")
-            << "select " + QByteArray(20000, '(') + "1" + QByteArray(20000, ')') << QByteArray("Error: query too complex");
-        QTest::newRow("users counted") << QByteArray("SELECT count(*) FROM ServerUsers") << QByteArray("Error: statement refused");
-        QTest::newRow("schema probed") << QByteArray("SELECT 1 FROM sqlite_master") << QByteArray("Error: statement refused");
+        QTest::newRow("20,000 nested brackets") << "select " + QByteArray(20000, '(') + "1" + QByteArray(20000, ')')
+                                                << QByteArray("Error: query too complex");
+        QTest::newRow("users counted") << QByteArray("SELECT count(*) FROM ServerUsers")
+                                       << QByteArray("Error: statement refused");
+        QTest::newRow("schema probed") << QByteArray("SELECT 1 FROM sqlite_master")
+                                       << QByteArray("Error: statement refused");
         QTest::newRow("backslash ends no string")
-            << QByteArray("SELECT count(*) FROM WORKRACE WHERE WHorse = 'NO SUCH\\'' OR 1=1 --'") << QByteArray("0<br>\n");
+            << QByteArray("SELECT count(*) FROM WORKRACE WHERE WHorse = 'NO SUCH\\'' OR 1=1 --'")
+            << QByteArray("0<br>\n");
     }
 
     void hostileQueries()
@@ -149,7 +155,8 @@ private slots:
     void passwordChangeNeedsNoRestart()
     {
         QVERIFY(m_server->admin({u"add-user"_s, QString::fromLatin1(kUser)}, "Oaks2025\n").isEmpty());
-        QVERIFY(send(m_nam, m_server->host(), form(kCountTracks, m_pass)).startsWith("Error: bad user name or password"));
+        QVERIFY(
+            send(m_nam, m_server->host(), form(kCountTracks, m_pass)).startsWith("Error: bad user name or password"));
         m_pass = "Oaks2025";
         QCOMPARE(send(m_nam, m_server->host(), form(kCountTracks, m_pass)), QByteArray("4<br>\n"));
     }
@@ -230,15 +237,14 @@ private slots:
         QTest::addColumn<QByteArray>("checkForwardedFor");
         QTest::addColumn<QByteArray>("checkUser");
         QTest::addColumn<bool>("coolingOff");
-        QTest::newRow("same user, same address") << u"127.0.0.4"_s << QByteArray() << u"127.0.0.4"_s << QByteArray()
-                                                 << kUser << true;
-        QTest::newRow("other user, same address") << u"127.0.0.5"_s << QByteArray() << u"127.0.0.5"_s << QByteArray()
-                                                  << QByteArray("clerk") << false;
-        QTest::newRow("same user, other address") << u"127.0.0.6"_s << QByteArray() << u"127.0.0.7"_s << QByteArray()
-                                                  << kUser << false;
-        QTest::newRow("behind the balancer, other client")
-            << u"127.0.0.9"_s << QByteArray("10.0.0.1") << u"127.0.0.9"_s << QByteArray("192.0.2.7, 10.0.0.2") << kUser
-            << false;
+        QTest::newRow("same user, same address")
+            << u"127.0.0.4"_s << QByteArray() << u"127.0.0.4"_s << QByteArray() << kUser << true;
+        QTest::newRow("other user, same address")
+            << u"127.0.0.5"_s << QByteArray() << u"127.0.0.5"_s << QByteArray() << QByteArray("clerk") << false;
+        QTest::newRow("same user, other address")
+            << u"127.0.0.6"_s << QByteArray() << u"127.0.0.7"_s << QByteArray() << kUser << false;
+        QTest::newRow("behind the balancer, other client") << u"127.0.0.9"_s << QByteArray("10.0.0.1") << u"127.0.0.9"_s
+                                                           << QByteArray("192.0.2.7, 10.0.0.2") << kUser << false;
         QTest::newRow("behind the balancer, same client")
             << u"127.0.0.9"_s << QByteArray("10.0.0.3") << u"127.0.0.9"_s << QByteArray("10.0.0.3") << kUser << true;
         QTest::newRow("forwarding from an untrusted address means nothing")
@@ -257,12 +263,13 @@ private slots:
             return xff.isEmpty() ? QByteArray() : "X-Forwarded-For: " + xff + "\r\n";
         };
         for (int i = 0; i < 5; ++i) {
-            const QByteArray answer = rawGet(failFrom, m_server->port(), form(kCountTracks, "guess"), header(failForwardedFor));
+            const QByteArray answer =
+                rawGet(failFrom, m_server->port(), form(kCountTracks, "guess"), header(failForwardedFor));
             QVERIFY2(answer.startsWith("Error: bad user name or password"), answer.constData());
         }
         const QByteArray password = checkUser == kUser ? m_pass : QByteArray("Caulfield1");
-        const QByteArray query = "sqlquery=" + QUrl::toPercentEncoding(kCountTracks) + "&username=" + checkUser
-            + "&userpass=" + password;
+        const QByteArray query =
+            "sqlquery=" + QUrl::toPercentEncoding(kCountTracks) + "&username=" + checkUser + "&userpass=" + password;
         const QByteArray answer = rawGet(checkFrom, m_server->port(), query, header(checkForwardedFor));
         QCOMPARE(answer.startsWith("Error: too many failed logins"), coolingOff);
         if (!coolingOff)
@@ -273,17 +280,19 @@ private slots:
     // "busy" at once, and another account at another address is answered as usual; then the places are free.
     void slowQueriesHoldOnlyTheirAccountsShare()
     {
-        const QByteArray slow = form("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c) SELECT count(*) FROM c", m_pass);
+        const QByteArray slow =
+            form("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c) SELECT count(*) FROM c", m_pass);
         const auto asUser = [this](const QByteArray &user) -> QByteArray {
-            return "sqlquery=" + QUrl::toPercentEncoding(kCountTracks) + "&username=" + user + "&userpass="
-                + (user == kUser ? m_pass : QByteArray("Caulfield1"));
+            return "sqlquery=" + QUrl::toPercentEncoding(kCountTracks) + "&username=" + user +
+                   "&userpass=" + (user == kUser ? m_pass : QByteArray("Caulfield1"));
         };
         struct Case {
             QString from;
             QByteArray user, expected;
         };
         const QByteArray busy = "Error: too many queries running for this user or address; try again later\n";
-        const Case cases[] = {{u"127.0.4.2"_s, kUser, busy}, {u"127.0.4.1"_s, "clerk", busy}, {u"127.0.4.3"_s, "clerk", "4<br>\n"}};
+        const Case cases[] = {
+            {u"127.0.4.2"_s, kUser, busy}, {u"127.0.4.1"_s, "clerk", busy}, {u"127.0.4.3"_s, "clerk", "4<br>\n"}};
         // Every login is checked beforehand, so that no slow hash stands in the timings.
         for (const Case &c : cases)
             QCOMPARE(rawGet(c.from, m_server->port(), asUser(c.user)), QByteArray("4<br>\n"));
@@ -299,8 +308,10 @@ private slots:
             QElapsedTimer timer;
             timer.start();
             const QByteArray answer = rawGet(c.from, m_server->port(), asUser(c.user));
-            const QString what = u"%1 from %2 after %3 ms: "_s.arg(QString::fromLatin1(c.user), c.from).arg(timer.elapsed());
-            QVERIFY2(answer == c.expected && timer.elapsed() < 1000 && !slowDone, qPrintable(what + QString::fromLatin1(answer)));
+            const QString what =
+                u"%1 from %2 after %3 ms: "_s.arg(QString::fromLatin1(c.user), c.from).arg(timer.elapsed());
+            QVERIFY2(answer == c.expected && timer.elapsed() < 1000 && !slowDone,
+                     qPrintable(what + QString::fromLatin1(answer)));
         }
         running.join();
         QVERIFY2(slowAnswer.startsWith("Error: time limit"), slowAnswer.constData());

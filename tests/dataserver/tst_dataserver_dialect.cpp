@@ -54,8 +54,9 @@ private slots:
         QTest::newRow("equals and raw ampersand stay in the sql")
             << QByteArray("sqlquery=SELECT * FROM t WHERE a = 'B & C' AND b=%26&username=bob&userpass=x")
             << QByteArray("SELECT * FROM t WHERE a = 'B & C' AND b=&") << QByteArray("bob");
-        QTest::newRow("repeated key, last wins") << QByteArray("sqlquery=S &username=a&userpass=p&username=b&userpass=p")
-                                                  << QByteArray("S ") << QByteArray("b");
+        QTest::newRow("repeated key, last wins")
+            << QByteArray("sqlquery=S &username=a&userpass=p&username=b&userpass=p") << QByteArray("S ")
+            << QByteArray("b");
         QTest::newRow("stray percent") << QByteArray("sqlquery=100%+%zz%4&username=u") << QByteArray("100% %zz%4")
                                        << QByteArray("u");
     }
@@ -75,12 +76,13 @@ private slots:
     {
         QTest::addColumn<QByteArray>("sql");
         QTest::addColumn<bool>("allowed");
-        QTest::newRow("cte named after a function") << QByteArray("WITH LOAD_FILE AS (SELECT 1) SELECT LOAD_FILE('/etc/passwd')")
-                                                    << false;
+        QTest::newRow("cte named after a function")
+            << QByteArray("WITH LOAD_FILE AS (SELECT 1) SELECT LOAD_FILE('/etc/passwd')") << false;
         QTest::newRow("cte with columns named after a function")
             << QByteArray("WITH sleep(x) AS (SELECT 1) SELECT x FROM sleep WHERE sleep(5) = 0") << false;
         QTest::newRow("cte name outside its subquery")
-            << QByteArray("SELECT * FROM secret_notes WHERE EXISTS (WITH secret_notes AS (SELECT 1) SELECT 1 FROM secret_notes)")
+            << QByteArray("SELECT * FROM secret_notes WHERE EXISTS (WITH secret_notes AS (SELECT 1) SELECT 1 FROM "
+                          "secret_notes)")
             << false;
         QTest::newRow("cte name outside its sibling")
             << QByteArray("SELECT (WITH s AS (SELECT 1) SELECT 1 FROM s), (SELECT 1 FROM s)") << false;
@@ -88,12 +90,16 @@ private slots:
             << QByteArray("WITH a AS (SELECT * FROM b), b AS (SELECT 1) SELECT * FROM a") << false;
         QTest::newRow("cte over a form table")
             << QByteArray("WITH last AS (SELECT WHorse, max(WRaceDate) d FROM WORKRACE GROUP BY WHorse) "
-                          "SELECT * FROM last l JOIN HORSMAST h ON h.HHorse = l.WHorse") << true;
-        QTest::newRow("earlier cte in a later body, and in a subquery")
-            << QByteArray("WITH a(n) AS (SELECT 1), b AS (SELECT n FROM a) SELECT * FROM b WHERE n IN (SELECT n FROM a)")
+                          "SELECT * FROM last l JOIN HORSMAST h ON h.HHorse = l.WHorse")
             << true;
-        QTest::newRow("recursive cte") << QByteArray("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 3) "
-                                                     "SELECT count(*) FROM c") << true;
+        QTest::newRow("earlier cte in a later body, and in a subquery")
+            << QByteArray(
+                   "WITH a(n) AS (SELECT 1), b AS (SELECT n FROM a) SELECT * FROM b WHERE n IN (SELECT n FROM a)")
+            << true;
+        QTest::newRow("recursive cte")
+            << QByteArray("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 3) "
+                          "SELECT count(*) FROM c")
+            << true;
     }
 
     void mariaDbCteNames()
@@ -114,11 +120,11 @@ private slots:
         QTest::newRow("tables in any case") << QByteArray("select hhorse from horsmast, TRACK where TrackCode = 'X'")
                                             << QByteArray("select hhorse from HORSMAST, Track where TrackCode = 'X'");
         QTest::newRow("function in mixed case") << QByteArray("SELECT sLeEp(1)") << QByteArray();
-        QTest::newRow("allowed function in lower case") << QByteArray("select upper(hhorse) from HorsMast")
-                                                        << QByteArray("select upper(hhorse) from HORSMAST");
+        QTest::newRow("allowed function in lower case")
+            << QByteArray("select upper(hhorse) from HorsMast") << QByteArray("select upper(hhorse) from HORSMAST");
         QTest::newRow("statement word in lower case") << QByteArray("drop table WORKRACE") << QByteArray();
-        QTest::newRow("accented look-alike is another table") << QByteArray("SELECT 1 FROM WORKRAC\xc3\x89")
-                                                               << QByteArray();
+        QTest::newRow("accented look-alike is another table")
+            << QByteArray("SELECT 1 FROM WORKRAC\xc3\x89") << QByteArray();
     }
 
     void mariaDbWordCase()
@@ -135,14 +141,14 @@ private slots:
     void mariaDbPassword_data()
     {
         QTest::addColumn<QString>("address");
-        QTest::addColumn<QByteArray>("file"); // OSTREVAN_DB_PASSWORD_FILE's content; "-": names no file there is
+        QTest::addColumn<QByteArray>("file");     // OSTREVAN_DB_PASSWORD_FILE's content; "-": names no file there is
         QTest::addColumn<QByteArray>("variable"); // OSTREVAN_DB_PASSWORD
-        QTest::addColumn<QString>("expected"); // the password, or "error"
+        QTest::addColumn<QString>("expected");    // the password, or "error"
         const QString bare = u"mariadb://reader@localhost/form"_s;
-        QTest::newRow("in the address") << u"mariadb://reader:p%40ss@db/form"_s << QByteArray("x")
-                                        << QByteArray("y") << u"p@ss"_s;
-        QTest::newRow("file's first line") << bare << QByteArray("s3cret\r\nsecond\n") << QByteArray("y")
-                                           << u"s3cret"_s;
+        QTest::newRow("in the address") << u"mariadb://reader:p%40ss@db/form"_s << QByteArray("x") << QByteArray("y")
+                                        << u"p@ss"_s;
+        QTest::newRow("file's first line")
+            << bare << QByteArray("s3cret\r\nsecond\n") << QByteArray("y") << u"s3cret"_s;
         QTest::newRow("variable") << bare << QByteArray() << QByteArray("from env") << u"from env"_s;
         QTest::newRow("no such file") << bare << QByteArray("-") << QByteArray("y") << u"error"_s;
     }
@@ -155,7 +161,9 @@ private slots:
         QFETCH(QString, expected);
         QTemporaryFile written;
         QVERIFY(written.open() && written.write(file) == file.size() && written.flush());
-        qputenv("OSTREVAN_DB_PASSWORD_FILE", file.isEmpty() ? QByteArray() : file == "-" ? QByteArray("/no/such/file") : written.fileName().toLocal8Bit());
+        qputenv("OSTREVAN_DB_PASSWORD_FILE", file.isEmpty() ? QByteArray()
+                                             : file == "-"  ? QByteArray("/no/such/file")
+                                                            : written.fileName().toLocal8Bit());
         qputenv("OSTREVAN_DB_PASSWORD", variable);
         MariaDbAddress parsed;
         std::string error;

@@ -7,7 +7,6 @@
 #include "formdata/RideStatistics.h"
 #include "support/DataServerProcess.h"
 
-#include <QTcpServer>
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -18,6 +17,7 @@
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -46,12 +46,12 @@ QString sqlQuoteForUrl(const QString &s)
 QString formStatsSql(const QString &where)
 {
     return u"SELECT A.*, R.*, W.WHorse as Winner, S.WHorse as 2nd, T.WHORSE  as 3rd "_s
-        u" FROM WORKRACE A INNER JOIN RACEMAST R ON A.WRaceDate = R.RDate AND A.WTrack = R.RTrack AND A.WRaceNo = R.RRaceNo"_s
-        u" INNER JOIN WORKRACE W ON A.WRaceDate = W.WRaceDate AND A.WRaceNo = W.WRaceNo AND A.WTrack = W.WTrack AND W.WFinPosn =1"_s
-        u" LEFT OUTER JOIN WORKRACE S ON A.WRaceDate = S.WRaceDate AND A.WRaceNo = S.WRaceNo AND A.WTrack = S.WTrack AND S.WFinPosn =2"_s
-        u" LEFT OUTER JOIN WORKRACE T ON A.WRaceDate = T.WRaceDate AND A.WRaceNo = T.WRaceNo AND A.WTrack = T.WTrack "_s
-        u"AND T.WFinPosn =3 WHERE "_s
-        + where + u" ORDER BY A.WRaceDate DESC, A.WTrack, A.WRaceNo, A.WHorse LIMIT 0,90"_s;
+           u" FROM WORKRACE A INNER JOIN RACEMAST R ON A.WRaceDate = R.RDate AND A.WTrack = R.RTrack AND A.WRaceNo = R.RRaceNo"_s
+           u" INNER JOIN WORKRACE W ON A.WRaceDate = W.WRaceDate AND A.WRaceNo = W.WRaceNo AND A.WTrack = W.WTrack AND W.WFinPosn =1"_s
+           u" LEFT OUTER JOIN WORKRACE S ON A.WRaceDate = S.WRaceDate AND A.WRaceNo = S.WRaceNo AND A.WTrack = S.WTrack AND S.WFinPosn =2"_s
+           u" LEFT OUTER JOIN WORKRACE T ON A.WRaceDate = T.WRaceDate AND A.WRaceNo = T.WRaceNo AND A.WTrack = T.WTrack "_s
+           u"AND T.WFinPosn =3 WHERE "_s +
+           where + u" ORDER BY A.WRaceDate DESC, A.WTrack, A.WRaceNo, A.WHorse LIMIT 0,90"_s;
 }
 
 QString resultHeaderSql(const QString &date, const QString &track, const QString &raceNo)
@@ -59,8 +59,8 @@ QString resultHeaderSql(const QString &date, const QString &track, const QString
     return u"SELECT MClub, MMetType, MState, RDistance, RRaceName, RClass, RSecTime, RTrCond, "_s
            u"RLimWgt, RValue FROM MEETMAST M, RACEMAST R "_s
            u"WHERE M.MDate = R.RDate AND M.MTrack = R.RTrack "_s
-           u"AND RDate = '"_s + date + u"' "_s + u"AND RTrack = '"_s + track + u"' "_s + u"AND RRaceNo = '"_s + raceNo
-        + u"' "_s;
+           u"AND RDate = '"_s +
+           date + u"' "_s + u"AND RTrack = '"_s + track + u"' "_s + u"AND RRaceNo = '"_s + raceNo + u"' "_s;
 }
 
 QString resultRunnersSql(const QString &date, const QString &track, const QString &raceNo)
@@ -68,8 +68,8 @@ QString resultRunnersSql(const QString &date, const QString &track, const QStrin
     return u"SELECT WFinPosn, WHorse, WBeatMar, WJockey, WBarPosn, WWgtChar, WApClaim, W800400, WTrainer, "_s
            u"WBookPrice, WMoneyWon, HWinAge, HWinSex, HSireWin, HDamWin "_s
            u"FROM WORKRACE W LEFT JOIN HORSMAST H ON W.WHorse = H.HHorse "_s
-           u"WHERE WRaceDate = '"_s + date + u"' "_s + u"AND WTrack = '"_s + track + u"' "_s + u"AND WRaceNo = '"_s
-        + raceNo + u"' "_s;
+           u"WHERE WRaceDate = '"_s +
+           date + u"' "_s + u"AND WTrack = '"_s + track + u"' "_s + u"AND WRaceNo = '"_s + raceNo + u"' "_s;
 }
 
 QByteArray fileHash(const QString &path)
@@ -82,8 +82,8 @@ QByteArray fileHash(const QString &path)
 
 QString address(const DataServerProcess &server, const QString &sql)
 {
-    return u"http://"_s + server.host() + u"/SQLQuery.php?sqlquery="_s + sql + u"&username="_s + kUser
-        + u"&userpass="_s + kPass;
+    return u"http://"_s + server.host() + u"/SQLQuery.php?sqlquery="_s + sql + u"&username="_s + kUser +
+           u"&userpass="_s + kPass;
 }
 
 // Sends GET requests the way the desktop client does (the address string handed to QUrl as it stands).
@@ -100,7 +100,8 @@ QList<QByteArray> getAll(const QStringList &addresses, int timeoutMs = 30000)
         QNetworkReply *reply = managers.back()->get(request);
         QObject::connect(reply, &QNetworkReply::finished, &loop, [&answers, &pending, &loop, reply, i] {
             const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-            answers[i] = status == 200 ? reply->readAll() : "HTTP " + QByteArray::number(status) + ' ' + reply->readAll();
+            answers[i] =
+                status == 200 ? reply->readAll() : "HTTP " + QByteArray::number(status) + ' ' + reply->readAll();
             reply->deleteLater();
             if (--pending == 0)
                 loop.quit();
@@ -134,7 +135,8 @@ public:
         install.start(u"mariadb-install-db"_s, {u"--no-defaults"_s, u"--auth-root-authentication-method=normal"_s,
                                                 u"--user=root"_s, u"--datadir="_s + dir + u"/data"_s});
         if (!install.waitForFinished(120000) || install.exitCode() != 0)
-            return u"mariadb-install-db failed (is mariadb-server-core installed?): "_s + install.readAllStandardError();
+            return u"mariadb-install-db failed (is mariadb-server-core installed?): "_s +
+                   install.readAllStandardError();
         if (!launch())
             return u"mariadbd did not start: "_s + QString::fromUtf8(server.readAllStandardError());
         return sql(u"DROP USER IF EXISTS ''@'localhost'; CREATE DATABASE form; "
@@ -144,9 +146,10 @@ public:
 
     bool launch()
     {
-        server.start(u"/usr/sbin/mariadbd"_s, {u"--no-defaults"_s, u"--user=root"_s, u"--datadir="_s + m_dir + u"/data"_s,
-                                               u"--socket="_s + m_dir + u"/sock"_s, u"--port="_s + QString::number(port),
-                                               u"--bind-address=127.0.0.1"_s, u"--max-allowed-packet=256K"_s});
+        server.start(u"/usr/sbin/mariadbd"_s,
+                     {u"--no-defaults"_s, u"--user=root"_s, u"--datadir="_s + m_dir + u"/data"_s,
+                      u"--socket="_s + m_dir + u"/sock"_s, u"--port="_s + QString::number(port),
+                      u"--bind-address=127.0.0.1"_s, u"--max-allowed-packet=256K"_s});
         for (int i = 0; i < 100; ++i) {
             if (sql(u"SELECT 1"_s).isEmpty())
                 return true;
@@ -165,13 +168,14 @@ public:
     QString sql(const QString &statements, QByteArray *out = nullptr)
     {
         QProcess p;
-        p.start(u"mariadb"_s, {u"--no-defaults"_s, u"-uroot"_s, u"--socket="_s + m_dir + u"/sock"_s, u"-N"_s,
-                               u"-e"_s, statements});
+        p.start(u"mariadb"_s,
+                {u"--no-defaults"_s, u"-uroot"_s, u"--socket="_s + m_dir + u"/sock"_s, u"-N"_s, u"-e"_s, statements});
         p.waitForFinished(30000);
         if (out)
             *out = p.readAllStandardOutput();
-        return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 ? QString()
-                                                                             : QString::fromUtf8(p.readAllStandardError() + "?");
+        return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0
+                   ? QString()
+                   : QString::fromUtf8(p.readAllStandardError() + "?");
     }
 
     QString address(const QString &account) const
@@ -211,10 +215,7 @@ private:
         return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     }
 
-    QString fixture(const QString &name) const
-    {
-        return QString::fromUtf8(DATASERVER_FIXTURES) + u"/"_s + name;
-    }
+    QString fixture(const QString &name) const { return QString::fromUtf8(DATASERVER_FIXTURES) + u"/"_s + name; }
 
     // The form tables' fingerprint: the file's hash, or MariaDB's table checksums.
     QByteArray formState()
@@ -251,9 +252,11 @@ private slots:
             for (const QString &name : kTables) // the README's grants: nothing but SELECT on the six tables
                 QCOMPARE(m_maria.sql(u"GRANT SELECT ON form."_s + name + u" TO reader@'%'"_s), QString());
             // ... and wider ones the server's own check must hold against.
-            QCOMPARE(m_maria.sql(u"CREATE TABLE form.secret_notes (Note TEXT); INSERT INTO form.secret_notes VALUES ('pin 4321'); "
-                                 u"GRANT SELECT ON form.secret_notes TO reader@'%'; GRANT FILE ON *.* TO reader@'%'"_s),
-                     QString());
+            QCOMPARE(
+                m_maria.sql(
+                    u"CREATE TABLE form.secret_notes (Note TEXT); INSERT INTO form.secret_notes VALUES ('pin 4321'); "
+                    u"GRANT SELECT ON form.secret_notes TO reader@'%'; GRANT FILE ON *.* TO reader@'%'"_s),
+                QString());
             m_server.setDatabase(m_maria.socketAddress(u"reader:read-pw"_s));
             m_capped.setDatabase(m_maria.address(u"reader:read-pw"_s));
             users = QStringList{u"--users"_s, m_db};
@@ -269,7 +272,8 @@ private slots:
         m_dbHashBefore = formState();
         // The concurrent clients below are all one account at one address: its caps stand aside for them.
         const QStringList uncapped = {u"--max-queries-per-user"_s, u"64"_s, u"--max-queries-per-address"_s, u"64"_s};
-        QVERIFY(m_server.start(users + uncapped + QStringList{u"--threads"_s, u"4"_s, u"--query-timeout-ms"_s, u"3000"_s}));
+        QVERIFY(
+            m_server.start(users + uncapped + QStringList{u"--threads"_s, u"4"_s, u"--query-timeout-ms"_s, u"3000"_s}));
         QVERIFY(m_capped.start(users + QStringList{u"--max-rows"_s, u"10"_s, u"--max-bytes"_s, u"1024"_s}));
     }
 
@@ -301,8 +305,8 @@ private slots:
         QTest::newRow("decimal of a real rounds its shortest digits")
             << u"SELECT CAST(3.95e0 AS DECIMAL(3,1)), CAST(AVG(WBeatMar) AS DECIMAL(4,2)) FROM WORKRACE WHERE WBeatMar < 'A'"_s
             << QByteArray("4.0|4.80<br>\n");
-        QTest::newRow("aggregate real without .0") << u"SELECT Max(RLimWgt), Min(RLimWgt), Avg(RStarters) FROM RACEMAST"_s
-                                                   << QByteArray("58|54.5|3.75<br>\n");
+        QTest::newRow("aggregate real without .0")
+            << u"SELECT Max(RLimWgt), Min(RLimWgt), Avg(RStarters) FROM RACEMAST"_s << QByteArray("58|54.5|3.75<br>\n");
         QTest::newRow("several rows, text order ignores case")
             << u"SELECT HHorse FROM HORSMAST WHERE HHorse > 'g' ORDER BY HHorse Limit 3"_s
             << QByteArray("GREEN FLASH<br>\nGreen Valley<br>\nGREENWOOD<br>\n");
@@ -332,8 +336,8 @@ private slots:
         QTest::addColumn<QByteArray>("expected");
 
         QTest::newRow("track by location")
-            << u"SELECT TrackCode, TrackClub, State, MeetType FROM Track WHERE TrackLocat = '"_s
-                   + sqlQuoteForUrl(u"King's Park"_s.toUpper()) + u"'"_s
+            << u"SELECT TrackCode, TrackClub, State, MeetType FROM Track WHERE TrackLocat = '"_s +
+                   sqlQuoteForUrl(u"King's Park"_s.toUpper()) + u"'"_s
             << QByteArray("KPRK|Kings Park Club, Turf & Co|WA|P<br>\n");
         QTest::newRow("race short codes") << u"SELECT RaceTerm, ShtTerm FROM RaceShortCode"_s
                                           << QByteArray("HANDICAP|HCP<br>\nMAIDEN|MDN<br>\nBENCHMARK|BM<br>\n");
@@ -341,10 +345,11 @@ private slots:
         // outside, and so does its ARAT run (DIS, $50,000), tied on date with its tenth: ties go by track, then race.
         QTest::newRow("enrichment")
             << horseFormSql({u"GREEN FLASH"_s, u"RED ROVER"_s, u"NOSUCH HORSE"_s, u"BLUE MOON "_s, u"DARK STAR"_s})
-            << QByteArray("BLUE MOON|L NGUYEN|2024-03-16|55|GRP1|4|F|1000000|66|8.8|4167|P MOODY|0909|35.20<br>\n"
-                          "DARK STAR|L NGUYEN|2024-05-20|54|CL.1|7|G|25000|61|10.4|2000|P MOODY|0302|33.75<br>\n"
-                          "GREEN FLASH|K O'BRIEN|2024-05-20|60|CL.1|5|G|25000|77|1.1|16750|T WATERS|0606|33.75<br>\n"
-                          "RED ROVER|K O'BRIEN|2024-02-10|57|BM70|6|G|80000|70|1.8|2400|SMITH & JONES|0606|36.05<br>\n");
+            << QByteArray(
+                   "BLUE MOON|L NGUYEN|2024-03-16|55|GRP1|4|F|1000000|66|8.8|4167|P MOODY|0909|35.20<br>\n"
+                   "DARK STAR|L NGUYEN|2024-05-20|54|CL.1|7|G|25000|61|10.4|2000|P MOODY|0302|33.75<br>\n"
+                   "GREEN FLASH|K O'BRIEN|2024-05-20|60|CL.1|5|G|25000|77|1.1|16750|T WATERS|0606|33.75<br>\n"
+                   "RED ROVER|K O'BRIEN|2024-02-10|57|BM70|6|G|80000|70|1.8|2400|SMITH & JONES|0606|36.05<br>\n");
         QTest::newRow("jockey rides, since")
             << jockeyRidesSql(u"K O'Brien"_s, false, QDateTime(QDate(2024, 3, 17), QTime(8, 0)))
             << QByteArray("2024-03-16|2|RAND|SILVER ARROW|1|K O'BRIEN|60000|SMITH & JONES|NSW<br>\n"
@@ -359,15 +364,15 @@ private slots:
                           "3|GREEN FLASH|1.2|K O'BRIEN|6|60||0606|T WATERS|1.9|2000|5|G|FLASHY|GREEN LADY<br>\n"
                           "4|UNKNOWN HORSE|2|M ZAHRA|5|53|||P MOODY|50|0||||<br>\n");
         // The search window appends the credentials to its SQL itself; the transport then adds them again.
-        QTest::newRow("horse search")
-            << u"SELECT * From HORSMAST where Instr(HHORSE,'"_s + sqlQuoteForUrl(u"green"_s.toUpper())
-                   + u"') and hWinage > 0 order by HWinAge, hhorse LIMIT 0,30 &username="_s + kUser + u"&userpass="_s
-                   + kPass
-            << QByteArray("EVERGREEN|2020-08-15|EVERMORE|GREENIE|4|M|SMITH & JONES<br>\n"
-                          "Green Valley|2020-01-01|VALLEY|GREENISH|4|M|P MOODY<br>\n"
-                          "GREEN FLASH|2019-09-01|FLASHY|GREEN LADY|5|G|T WATERS<br>\n");
-        QTest::newRow("jockey picker") << u"SELECT WJockey From WORKRACE where INSTR(WJockey,'"_s + u"SMITH"_s
-                                              + u"') Group by WJockey"_s
+        QTest::newRow("horse search") << u"SELECT * From HORSMAST where Instr(HHORSE,'"_s +
+                                             sqlQuoteForUrl(u"green"_s.toUpper()) +
+                                             u"') and hWinage > 0 order by HWinAge, hhorse LIMIT 0,30 &username="_s +
+                                             kUser + u"&userpass="_s + kPass
+                                      << QByteArray("EVERGREEN|2020-08-15|EVERMORE|GREENIE|4|M|SMITH & JONES<br>\n"
+                                                    "Green Valley|2020-01-01|VALLEY|GREENISH|4|M|P MOODY<br>\n"
+                                                    "GREEN FLASH|2019-09-01|FLASHY|GREEN LADY|5|G|T WATERS<br>\n");
+        QTest::newRow("jockey picker") << u"SELECT WJockey From WORKRACE where INSTR(WJockey,'"_s + u"SMITH"_s +
+                                              u"') Group by WJockey"_s
                                        << QByteArray("J SMITH<br>\n");
     }
 
@@ -385,9 +390,10 @@ private slots:
         QTest::addColumn<QString>("where");
         QTest::addColumn<int>("rows");
         QTest::addColumn<QString>("firstRow");
-        const QString raceD = u"2024-05-20|5|GREEN FLASH|BALL|60||1.2|K O'BRIEN|2000|6|3|1.9|77|0606|2024-05-21 07:30:00|"
-                              u"T WATERS|2024-05-20|BALL|5||1000|F|D|CL.1|CLASS 1 HANDICAP|HCP|TURF||58|4|25000|16:20|"
-                              u"0:59.90|||33.75|EVERGREEN|DARK STAR|GREEN FLASH"_s;
+        const QString raceD =
+            u"2024-05-20|5|GREEN FLASH|BALL|60||1.2|K O'BRIEN|2000|6|3|1.9|77|0606|2024-05-21 07:30:00|"
+            u"T WATERS|2024-05-20|BALL|5||1000|F|D|CL.1|CLASS 1 HANDICAP|HCP|TURF||58|4|25000|16:20|"
+            u"0:59.90|||33.75|EVERGREEN|DARK STAR|GREEN FLASH"_s;
         QTest::newRow("horse") << u"A.WHorse= '"_s + u"GREEN FLASH"_s + u"'"_s << 5 << raceD;
         QTest::newRow("horse/jockey") << u"A.WHorse= 'GREEN FLASH'and A.WJockey in ( 'K O''BRIEN')"_s << 1 << raceD;
         QTest::newRow("trainer with ampersand")
@@ -436,7 +442,8 @@ private slots:
         QTest::newRow("transaction") << u"BEGIN"_s << refused;
         QTest::newRow("vacuum into") << u"VACUUM INTO '/tmp/copy.db'"_s << refused;
         QTest::newRow("users table") << u"SELECT * FROM ServerUsers"_s << refused;
-        QTest::newRow("users table via cte") << u"WITH u AS (SELECT Name FROM ServerUsers) SELECT * FROM u"_s << refused;
+        QTest::newRow("users table via cte")
+            << u"WITH u AS (SELECT Name FROM ServerUsers) SELECT * FROM u"_s << refused;
         const QString reader = kMariaDb ? u"LOAD_FILE"_s : u"load_extension"_s; // a function each engine has
         QTest::newRow("cte named after a function")
             << u"WITH "_s + reader + u" AS (SELECT 1) SELECT "_s + reader + u"('/etc/hostname')"_s << refused;
@@ -449,19 +456,22 @@ private slots:
         QTest::newRow("writable cte") << u"WITH x AS (SELECT 1) DELETE FROM Track"_s << refused;
         QTest::newRow("randomblob") << u"SELECT length(randomblob(500000000))"_s << refused;
         QTest::newRow("printf") << u"SELECT printf('%.*c', 100000000, 'x')"_s << refused;
-        QTest::newRow("huge replace") << u"SELECT replace(replace(replace(replace(replace(replace('xxxxxxxxxx','x','xxxxxxxxxx'),"
-                                         u"'x','xxxxxxxxxx'),'x','xxxxxxxxxx'),'x','xxxxxxxxxx'),'x','xxxxxxxxxx'),'x','xxxxxxxxxx')"_s
-                                      << u"Error: string or blob too big"_s;
+        QTest::newRow("huge replace")
+            << u"SELECT replace(replace(replace(replace(replace(replace('xxxxxxxxxx','x','xxxxxxxxxx'),"
+               u"'x','xxxxxxxxxx'),'x','xxxxxxxxxx'),'x','xxxxxxxxxx'),'x','xxxxxxxxxx'),'x','xxxxxxxxxx')"_s
+            << u"Error: string or blob too big"_s;
         QTest::newRow("never-ending cte")
             << u"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x%2B1 FROM c) SELECT count(*) FROM c"_s
             << u"Error: time limit"_s;
-        QTest::newRow("cross join") << u"SELECT count(*) FROM WORKRACE a, WORKRACE b, WORKRACE c, WORKRACE d, WORKRACE e, WORKRACE f"_s
-                                    << u"Error: time limit"_s;
-        QTest::newRow("bare current_user") << u"SELECT CURRENT_USER FROM Track"_s
-                                           << u"Error: no such column: CURRENT_USER"_s;
+        QTest::newRow("cross join")
+            << u"SELECT count(*) FROM WORKRACE a, WORKRACE b, WORKRACE c, WORKRACE d, WORKRACE e, WORKRACE f"_s
+            << u"Error: time limit"_s;
+        QTest::newRow("bare current_user")
+            << u"SELECT CURRENT_USER FROM Track"_s << u"Error: no such column: CURRENT_USER"_s;
         QTest::newRow("group_concat past the value bound")
             << u"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x%2B1 FROM c WHERE x < 6000) "
-               "SELECT length(group_concat('"_s + QString(200, u'x') + u"')) FROM c"_s
+               "SELECT length(group_concat('"_s +
+                   QString(200, u'x') + u"')) FROM c"_s
             << u"Error: string or blob too big"_s;
         QTest::newRow("syntax") << u"SELEC * FROM Track"_s << u"Error: near \"SELEC\": syntax error"_s;
     }
@@ -496,7 +506,8 @@ private slots:
         QTest::newRow("raw ampersand in literal")
             << u"sqlquery=SELECT count(*) FROM WORKRACE WHERE WTrainer = 'SMITH & JONES'&username=agent&userpass=Derby2024"_s
             << u"16<br>"_s;
-        QTest::newRow("stray percent") << u"sqlquery=SELECT '100%'&username=agent&userpass=Derby2024"_s << u"100%<br>"_s;
+        QTest::newRow("stray percent") << u"sqlquery=SELECT '100%'&username=agent&userpass=Derby2024"_s
+                                       << u"100%<br>"_s;
         QTest::newRow("not utf-8") << u"sqlquery=SELECT '%FF%FE'&username=agent&userpass=Derby2024"_s
                                    << u"Error: the request is not valid UTF-8"_s;
         QTest::newRow("nul") << u"sqlquery=SELECT 1%00; DROP TABLE Track&username=agent&userpass=Derby2024"_s
@@ -518,8 +529,9 @@ private slots:
         QTest::addColumn<QString>("expectedStart");
         QTest::newRow("within caps") << u"SELECT count(*) FROM WORKRACE"_s << u"26<br>"_s;
         QTest::newRow("too many rows") << u"SELECT WHorse FROM WORKRACE"_s << u"Error: too many rows"_s;
-        QTest::newRow("too many bytes") << u"SELECT A.*, R.* FROM WORKRACE A JOIN RACEMAST R ON A.WRaceDate = R.RDate LIMIT 9"_s
-                                        << u"Error: answer too large"_s;
+        QTest::newRow("too many bytes")
+            << u"SELECT A.*, R.* FROM WORKRACE A JOIN RACEMAST R ON A.WRaceDate = R.RDate LIMIT 9"_s
+            << u"Error: answer too large"_s;
     }
 
     void caps()
@@ -536,7 +548,8 @@ private slots:
         const QByteArray expected = get(enrichment);
         QVERIFY(expected.startsWith("GREEN FLASH|"));
         QStringList addresses;
-        addresses << address(m_server, u"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x%2B1 FROM c) SELECT count(*) FROM c"_s);
+        addresses << address(
+            m_server, u"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x%2B1 FROM c) SELECT count(*) FROM c"_s);
         for (int i = 0; i < 20; ++i)
             addresses << enrichment;
         QElapsedTimer timer;
@@ -581,9 +594,10 @@ private slots:
         if (kMariaDb) {
             DataServerProcess loader(m_maria.address(u"loader:load-pw"_s));
             QCOMPARE(loader.admin({u"import"_s, u"WORKRACE"_s, csv.fileName()}), QString());
-            QCOMPARE(m_maria.sql(u"SELECT WBookPrice FROM form.WORKRACE WHERE WRaceDate = '2024-02-03' ORDER BY WHorse"_s,
-                                 &stored),
-                     QString());
+            QCOMPARE(
+                m_maria.sql(u"SELECT WBookPrice FROM form.WORKRACE WHERE WRaceDate = '2024-02-03' ORDER BY WHorse"_s,
+                            &stored),
+                QString());
             QCOMPARE(m_maria.sql(u"DELETE FROM form.WORKRACE WHERE WRaceDate = '2024-02-03'"_s), QString());
         } else {
             const QString db = m_dir.filePath(u"money.db"_s);
@@ -615,8 +629,9 @@ private slots:
         for (const QString &query : queries)
             single << get(query);
         DataServerProcess second(m_maria.address(u"reader:read-pw"_s));
-        QVERIFY(second.start({u"--users"_s, m_db, u"--max-queries-per-user"_s, u"64"_s, u"--max-queries-per-address"_s, u"64"_s},
-                             m_server.port()));
+        QVERIFY(second.start(
+            {u"--users"_s, m_db, u"--max-queries-per-user"_s, u"64"_s, u"--max-queries-per-address"_s, u"64"_s},
+            m_server.port()));
         QStringList mixed;
         for (int i = 0; i < 30; ++i)
             mixed << queries[i % 3];
@@ -624,7 +639,7 @@ private slots:
         for (int i = 0; i < answers.size(); ++i)
             QCOMPARE(answers[i], single[i % 3]);
         QVERIFY(second.log().contains(" ok\n")); // it did serve some of them
-        QCOMPARE(second.stop(), 0); // stopping one loses nothing
+        QCOMPARE(second.stop(), 0);              // stopping one loses nothing
         QCOMPARE(get(form), expected);
         m_maria.stop();
         QVERIFY(get(form).startsWith("Error: form database unavailable"));
@@ -638,7 +653,8 @@ private slots:
         QCOMPARE(runAdmin({u"init"_s, u"--db"_s, db}), 0);
         QCOMPARE(runAdmin({u"import"_s, u"WORKRACE"_s, fixture(u"WORKRACE.csv"_s), u"--db"_s, db}), 0);
         QByteArray errors;
-        QCOMPARE(runAdmin({u"import"_s, u"WORKRACE"_s, fixture(u"WORKRACE_badrow.csv"_s), u"--db"_s, db}, {}, &errors), 1);
+        QCOMPARE(runAdmin({u"import"_s, u"WORKRACE"_s, fixture(u"WORKRACE_badrow.csv"_s), u"--db"_s, db}, {}, &errors),
+                 1);
         QVERIFY2(errors.contains("line 5: WRaceNo \"x3\" is not a whole number"), errors.constData());
         QVERIFY(errors.contains("nothing imported"));
         QCOMPARE(runAdmin({u"import"_s, u"NOSUCH"_s, fixture(u"Track.csv"_s), u"--db"_s, db}, {}, &errors), 2);
@@ -682,8 +698,9 @@ private slots:
             db = m_maria.socketAddress(u"reader:read-pw"_s);
             loaderDb = m_maria.address(u"loader:load-pw"_s);
             users = QStringList{u"--users"_s, m_db};
-            QCOMPARE(m_maria.sql(u"DROP INDEX WorkraceJockeyForm ON form.WORKRACE; DROP INDEX TrackCode ON form.Track"_s),
-                     QString());
+            QCOMPARE(
+                m_maria.sql(u"DROP INDEX WorkraceJockeyForm ON form.WORKRACE; DROP INDEX TrackCode ON form.Track"_s),
+                QString());
         } else {
             QVERIFY(QFile::copy(m_db, db));
             QSqlDatabase sql = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"noindex"_s);

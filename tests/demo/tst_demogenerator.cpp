@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
-#include <utility>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -16,14 +15,15 @@
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
 const QString kUntil = u"2024-06-15"_s; // a Saturday, so the week of fields holds a metropolitan Saturday
-const QStringList kTables = {u"WORKRACE"_s, u"RACEMAST"_s, u"HORSMAST"_s, u"MEETMAST"_s, u"Track"_s,
-                             u"RaceShortCode"_s};
+const QStringList kTables = {u"WORKRACE"_s, u"RACEMAST"_s, u"HORSMAST"_s,
+                             u"MEETMAST"_s, u"Track"_s,    u"RaceShortCode"_s};
 
 // A field file's records split the way the loader splits them: fixed columns first, then fields
 // separated by '<'. Each entry is the record type ("000" header, "400" horse, ...) and its fields.
@@ -52,7 +52,8 @@ QString historyJockey(const QString &fullName)
 
 } // namespace
 
-class TestDemoGenerator : public QObject {
+class TestDemoGenerator : public QObject
+{
     Q_OBJECT
 
 private:

@@ -47,7 +47,10 @@ public:
     }
     void setSilent(bool silent) { m_silent = silent; }
     // Requests whose path begins with `pathPrefix` get this response instead.
-    void setPrefixRoute(const QByteArray &pathPrefix, const Response &response) { m_prefixRoutes.insert(pathPrefix, response); }
+    void setPrefixRoute(const QByteArray &pathPrefix, const Response &response)
+    {
+        m_prefixRoutes.insert(pathPrefix, response);
+    }
     // Serves `body` at one path and query (once routes are set, other paths get 404); the first
     // `failures` requests for it get 500.
     void setRoute(const QString &pathAndQuery, const QByteArray &body, int failures = 0, Fault fault = Fault::None)

@@ -8,19 +8,19 @@
 #include "core/Clock.h"
 #include "core/QueryCredentials.h"
 #include "core/cAppSettings.h"
-#include "people/JockeyRecord.h"
-#include "roster/ManagedJockeys.h"
 #include "db/Database.h"
 #include "formdata/HorseForm.h"
 #include "formdata/RemoteQuery.h"
 #include "formdata/RideStatistics.h"
+#include "people/JockeyRecord.h"
+#include "roster/ManagedJockeys.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
-#include <QSqlRecord>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -77,8 +77,7 @@ private:
 void TestFormDataE2e::initTestCase()
 {
     m_server = std::make_unique<DataServerProcess>(m_serverDir.filePath(u"form.db"_s));
-    const QString failure = m_server->build(TestEnvironment::fixture(u"formdata"_s),
-                                            u"agent"_s, u"s3cret+&#"_s);
+    const QString failure = m_server->build(TestEnvironment::fixture(u"formdata"_s), u"agent"_s, u"s3cret+&#"_s);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
     QVERIFY(m_server->start());
 }
@@ -120,7 +119,7 @@ void TestFormDataE2e::addNom(const QString &meeting, int race, const QString &ho
 {
     Db db = OpenDb();
     db.exec(u"INSERT INTO Noms (MeetingCode, RaceNumber, Horse, HorseName, LastJockey, AvgWin) "
-                           "VALUES (?, ?, ?, ?, 'Before', 1)"_s,
+            "VALUES (?, ?, ?, ?, 'Before', 1)"_s,
             {meeting, race, horse, horse});
 }
 
@@ -131,15 +130,15 @@ void TestFormDataE2e::queriesTravelIntact_data()
     // '+' must not arrive as a blank, '#' must not end the address; quotes, '<', '>' and '"' go as they are.
     QTest::newRow("plus and comparisons")
         << u"SELECT HHorse, HWinAge + 1 FROM HORSMAST WHERE HWinAge < 6 AND HWinAge > 3 "
-                          "AND HHorse <> 'A+B#C' AND HHorse <> \"X Y\" ORDER BY HHorse"_s
+           "AND HHorse <> 'A+B#C' AND HHorse <> \"X Y\" ORDER BY HHorse"_s
         << QStringList{u"BLUE MOON|5"_s, u"GREEN FLASH|6"_s};
     QString location = u"KING'S PARK"_s;
-    QTest::newRow("quoted location") << u"SELECT TrackCode FROM Track WHERE TrackLocat = '"_s
-            + SqlQuoteForUrl(location) + u'\''
+    QTest::newRow("quoted location") << u"SELECT TrackCode FROM Track WHERE TrackLocat = '"_s +
+                                            SqlQuoteForUrl(location) + u'\''
                                      << QStringList{u"KPRK"_s};
     QString trainer = u"SMITH & JONES"_s;
-    QTest::newRow("ampersand") << u"SELECT DISTINCT WHorse FROM WORKRACE WHERE WTrainer = '"_s
-            + SqlQuoteForUrl(trainer) + u'\''
+    QTest::newRow("ampersand") << u"SELECT DISTINCT WHorse FROM WORKRACE WHERE WTrainer = '"_s +
+                                      SqlQuoteForUrl(trainer) + u'\''
                                << QStringList{u"RED ROVER"_s};
     QTest::newRow("no rows") << u"SELECT HHorse FROM HORSMAST WHERE HHorse = 'NOBODY'"_s << QStringList{};
 }
@@ -173,7 +172,7 @@ void TestFormDataE2e::serverErrorsAreShownOnce()
     // A refused query must not cost the jockey his rides or move his stamp.
     Db db = OpenDb();
     db.exec(u"INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse) "
-                           "VALUES ('J SMITH', '2023-01-01', 1, 'FLEM', 'OLD HORSE')"_s);
+            "VALUES ('J SMITH', '2023-01-01', 1, 'FLEM', 'OLD HORSE')"_s);
     QVERIFY(!DownloadJockeyRides(u"J Smith"_s, true, kRideStatsFloor).answered);
     QCOMPARE(db.scalar(u"SELECT COUNT(*) FROM RaceStats"_s).toInt(), 1);
     QVERIFY(db.scalar(u"SELECT DateLastStats FROM Jockey WHERE Jockey = 'J Smith'"_s).isNull());
@@ -188,16 +187,12 @@ void TestFormDataE2e::enrichesMeetingOrRace_data()
     const QString blue = u"M Zahra|2024-02-10|BM70|55|F 4|80000|60|20|0|P MOODY||36.05"_s;
     const QString untouched = u"Before||||||||1|||"_s;
     QTest::newRow("whole meeting") << 0
-                                   << QStringList{u"1|GREEN FLASH (NZ)|"_s + green,
-                                                  u"1|RED ROVER|"_s + red,
-                                                  u"2|GREEN FLASH|"_s + green,
-                                                  u"2|UNKNOWN HORSE|"_s + untouched,
+                                   << QStringList{u"1|GREEN FLASH (NZ)|"_s + green, u"1|RED ROVER|"_s + red,
+                                                  u"2|GREEN FLASH|"_s + green, u"2|UNKNOWN HORSE|"_s + untouched,
                                                   u"3|Blue Moon|"_s + blue};
     QTest::newRow("race 2 only") << 2
-                                 << QStringList{u"1|GREEN FLASH (NZ)|"_s + untouched,
-                                                u"1|RED ROVER|"_s + untouched,
-                                                u"2|GREEN FLASH|"_s + green,
-                                                u"2|UNKNOWN HORSE|"_s + untouched,
+                                 << QStringList{u"1|GREEN FLASH (NZ)|"_s + untouched, u"1|RED ROVER|"_s + untouched,
+                                                u"2|GREEN FLASH|"_s + green, u"2|UNKNOWN HORSE|"_s + untouched,
                                                 u"3|Blue Moon|"_s + untouched};
 }
 
@@ -216,30 +211,27 @@ void TestFormDataE2e::enrichesMeetingOrRace()
     QVERIFY(result.answered);
     QVERIFY(result.skipped.isEmpty());
     QCOMPARE(result.nomsUpdated, race == 0 ? 4 : 1);
-    const QString columns = u"RaceNumber, Horse, LastJockey, LastRode, LastRaceClass, LastStartWeight, HorseType, LastRaceValue, WgtRat, "
+    const QString columns =
+        u"RaceNumber, Horse, LastJockey, LastRode, LastRaceClass, LastStartWeight, HorseType, LastRaceValue, WgtRat, "
         "LastMargin, AvgWin, FormTrainer, W800400, RSecTime"_s;
-    QCOMPARE(queryRows(u"SELECT "_s + columns
-                    + u" FROM Noms WHERE MeetingCode = '0604FLEM' ORDER BY RaceNumber, Horse"_s),
-             expected);
+    QCOMPARE(
+        queryRows(u"SELECT "_s + columns + u" FROM Noms WHERE MeetingCode = '0604FLEM' ORDER BY RaceNumber, Horse"_s),
+        expected);
     // The other meeting's nomination of the same horse is not touched.
-    QCOMPARE(queryRows(u"SELECT LastJockey FROM Noms WHERE MeetingCode = '0704RAND'"_s),
-             QStringList{u"Before"_s});
+    QCOMPARE(queryRows(u"SELECT LastJockey FROM Noms WHERE MeetingCode = '0704RAND'"_s), QStringList{u"Before"_s});
     QVERIFY(m_dialogs->messages.isEmpty());
 
     // A cup horse's average prize money is stored whole, far past five digits.
     if (race == 0) {
-        writeServer(
-            u"INSERT INTO HORSMAST (HHorse, HWinAge, HWinSex) VALUES ('GOLDEN MILLION', 5, 'H')"_s);
+        writeServer(u"INSERT INTO HORSMAST (HHorse, HWinAge, HWinSex) VALUES ('GOLDEN MILLION', 5, 'H')"_s);
         writeServer(u"INSERT INTO RACEMAST (RDate, RTrack, RRaceNo, RClass, RValue) "
-                                   "VALUES ('2024-11-05', 'FLEM', 7, 'G1', 8000000)"_s);
-        writeServer(
-            u"INSERT INTO WORKRACE (WRaceDate, WRaceNo, WHorse, WTrack, WMoneyWon, DateUpdated) "
-                           "VALUES ('2024-11-05', 7, 'GOLDEN MILLION', 'FLEM', 4400000, '2024-11-06 09:00:00'), "
-                           "('2024-10-19', 9, 'GOLDEN MILLION', 'CAUL', 100001, '2024-10-20 09:00:00')"_s);
+                    "VALUES ('2024-11-05', 'FLEM', 7, 'G1', 8000000)"_s);
+        writeServer(u"INSERT INTO WORKRACE (WRaceDate, WRaceNo, WHorse, WTrack, WMoneyWon, DateUpdated) "
+                    "VALUES ('2024-11-05', 7, 'GOLDEN MILLION', 'FLEM', 4400000, '2024-11-06 09:00:00'), "
+                    "('2024-10-19', 9, 'GOLDEN MILLION', 'CAUL', 100001, '2024-10-20 09:00:00')"_s);
         addNom(u"0511FLEM"_s, 7, u"GOLDEN MILLION"_s);
         QVERIFY(FetchHorseForm(u"0511FLEM"_s, 0).answered);
-        QCOMPARE(queryRows(u"SELECT AvgWin FROM Noms WHERE MeetingCode = '0511FLEM'"_s),
-                 QStringList{u"2250001"_s});
+        QCOMPARE(queryRows(u"SELECT AvgWin FROM Noms WHERE MeetingCode = '0511FLEM'"_s), QStringList{u"2250001"_s});
     }
 }
 
@@ -256,18 +248,14 @@ void TestFormDataE2e::bestPositionColumns()
     QVERIFY(FetchHorseForm(u"0604FLEM"_s, 0).answered);
 
     const auto positions = [](const QString &jockeys) {
-        return queryRows(u"SELECT N.Horse, "_s + BestHorsePositionColumn(u"N"_s, jockeys)
-                      + u", "_s + BestTrainerPositionColumn(u"N"_s, jockeys)
-                      + u" FROM Noms N ORDER BY N.Horse"_s);
+        return queryRows(u"SELECT N.Horse, "_s + BestHorsePositionColumn(u"N"_s, jockeys) + u", "_s +
+                         BestTrainerPositionColumn(u"N"_s, jockeys) + u" FROM Noms N ORDER BY N.Horse"_s);
     };
     const QString both = BuildJockeyInList({u"J Smith"_s, u"K O'Brien"_s});
-    QCOMPARE(positions(both), (QStringList{u"BLUE MOON||"_s, u"GREEN FLASH|1|1"_s,
-                                           u"RED ROVER|1|1"_s}));
+    QCOMPARE(positions(both), (QStringList{u"BLUE MOON||"_s, u"GREEN FLASH|1|1"_s, u"RED ROVER|1|1"_s}));
     QCOMPARE(positions(ManagedJockeys::singleJockeyList(u"K O'Brien"_s)),
-             (QStringList{u"BLUE MOON||"_s, u"GREEN FLASH|2|2"_s,
-                          u"RED ROVER|1|1"_s}));
-    QCOMPARE(positions(QString()), (QStringList{u"BLUE MOON|0|0"_s, u"GREEN FLASH|0|0"_s,
-                                                u"RED ROVER|0|0"_s}));
+             (QStringList{u"BLUE MOON||"_s, u"GREEN FLASH|2|2"_s, u"RED ROVER|1|1"_s}));
+    QCOMPARE(positions(QString()), (QStringList{u"BLUE MOON|0|0"_s, u"GREEN FLASH|0|0"_s, u"RED ROVER|0|0"_s}));
 }
 
 // J Smith's rows before a full download; the server holds his two rides (first one below as stored).
@@ -279,15 +267,16 @@ void TestFormDataE2e::fullDownloadWritesOnlyChanges_data()
     QTest::addColumn<QStringList>("writes");
     const QString first = u"('J SMITH', '2024-01-06', 1, 'FLEM', 'GREEN FLASH', 1, 30000, 'T O''SULLIVAN', 'VIC')"_s;
     const QString second = u"('J SMITH', '2024-02-10', 3, 'RAND', 'GREEN FLASH', 2, 15000, 'T O''SULLIVAN', 'NSW')"_s;
-    QTest::newRow("another career") << u"('J SMITH', '2023-01-01', 1, 'FLEM', 'GONE HORSE', 1, 0, NULL, NULL)"_s
-                                    << 2 << 0 << QStringList{u"delete"_s, u"insert"_s, u"insert"_s};
+    QTest::newRow("another career") << u"('J SMITH', '2023-01-01', 1, 'FLEM', 'GONE HORSE', 1, 0, NULL, NULL)"_s << 2
+                                    << 0 << QStringList{u"delete"_s, u"insert"_s, u"insert"_s};
     QTest::newRow("unchanged") << first + u", "_s + second << 0 << 0 << QStringList{};
     QTest::newRow("placing corrected") << QString(first).replace(u"', 1, 30000"_s, u"', 3, 30000"_s) + u", "_s + second
                                        << 0 << 1 << QStringList{u"update"_s};
-    QTest::newRow("horse typed in lower case") << QString(first).replace(u"GREEN FLASH"_s, u"Green Flash"_s) + u", "_s
-            + second << 0 << 1 << QStringList{u"update"_s};
-    QTest::newRow("trainer lost") << first + u", "_s + QString(second).replace(u"'T O''SULLIVAN'"_s, u"NULL"_s) << 0 << 1
-                                  << QStringList{u"update"_s};
+    QTest::newRow("horse typed in lower case")
+        << QString(first).replace(u"GREEN FLASH"_s, u"Green Flash"_s) + u", "_s + second << 0 << 1
+        << QStringList{u"update"_s};
+    QTest::newRow("trainer lost") << first + u", "_s + QString(second).replace(u"'T O''SULLIVAN'"_s, u"NULL"_s) << 0
+                                  << 1 << QStringList{u"update"_s};
     QTest::newRow("one ride twice") << first + u", "_s + first + u", "_s + second << 0 << 0 << QStringList{u"delete"_s};
 }
 
@@ -299,11 +288,14 @@ void TestFormDataE2e::fullDownloadWritesOnlyChanges()
     QFETCH(QStringList, writes);
     Db db = OpenDb();
     db.exec(u"INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, PrizeMoney, "
-            "TrainerName, State) VALUES "_s + stored + u", ('K O''BRIEN', '2023-01-01', 2, 'FLEM', 'KEPT HORSE', NULL, "
+            "TrainerName, State) VALUES "_s +
+            stored +
+            u", ('K O''BRIEN', '2023-01-01', 2, 'FLEM', 'KEPT HORSE', NULL, "
             "NULL, NULL, NULL)"_s);
     db.exec(u"CREATE TABLE Writes (Kind TEXT)"_s);
     for (const QString &kind : {u"insert"_s, u"update"_s, u"delete"_s})
-        db.exec(u"CREATE TRIGGER Count%1 AFTER %1 ON RaceStats BEGIN INSERT INTO Writes VALUES ('%1'); END"_s.arg(kind));
+        db.exec(
+            u"CREATE TRIGGER Count%1 AFTER %1 ON RaceStats BEGIN INSERT INTO Writes VALUES ('%1'); END"_s.arg(kind));
 
     const RideDownloadResult result = DownloadJockeyRides(u"J Smith"_s, true, kRideStatsFloor);
     QVERIFY(result.answered);
@@ -324,21 +316,20 @@ void TestFormDataE2e::incrementalDownloadUpdatesInPlace()
     // K O'Brien has never been downloaded: the refresh asks from the floor date and gets every ride.
     RecordingStatus status;
     RefreshAllJockeyRides();
-    QCOMPARE(status.texts, (QStringList{u"Loading Jockey data for J Smith"_s,
-                                        u"Loading Jockey data for K O'Brien"_s}));
+    QCOMPARE(status.texts, (QStringList{u"Loading Jockey data for J Smith"_s, u"Loading Jockey data for K O'Brien"_s}));
     QCOMPARE(queryRows(u"SELECT Jockey, COUNT(*) FROM RaceStats GROUP BY Jockey ORDER BY Jockey"_s),
              (QStringList{u"J SMITH|2"_s, u"K O'BRIEN|3"_s}));
 
     // The server corrects a prize and adds a ride after the stamp; older rows are not sent again.
     writeServer(u"UPDATE WORKRACE SET WMoneyWon = 31000, DateUpdated = '2025-01-02 08:00:00' "
-                               "WHERE WHorse = 'GREEN FLASH' AND WRaceDate = '2024-01-06'"_s);
+                "WHERE WHorse = 'GREEN FLASH' AND WRaceDate = '2024-01-06'"_s);
     writeServer(u"INSERT INTO WORKRACE (WRaceDate, WRaceNo, WHorse, WTrack, WJockey, WMoneyWon, WFinPosn, "
-                               "DateUpdated, WTrainer) VALUES ('2024-03-16', 5, 'BLUE MOON', 'BALL', 'J SMITH', 500, 3, "
-                               "'2025-01-02 08:00:00', 'P MOODY')"_s);
+                "DateUpdated, WTrainer) VALUES ('2024-03-16', 5, 'BLUE MOON', 'BALL', 'J SMITH', 500, 3, "
+                "'2025-01-02 08:00:00', 'P MOODY')"_s);
     m_clock.set(at("2025-01-03 07:30:00"));
     const RideDownloadResult result = DownloadJockeyRides(u"J Smith"_s, false, at("2025-01-01 10:00:00"));
     writeServer(u"UPDATE WORKRACE SET WMoneyWon = 30000, DateUpdated = '2024-01-07 09:00:00' "
-                               "WHERE WHorse = 'GREEN FLASH' AND WRaceDate = '2024-01-06'"_s);
+                "WHERE WHorse = 'GREEN FLASH' AND WRaceDate = '2024-01-06'"_s);
     writeServer(u"DELETE FROM WORKRACE WHERE WHorse = 'BLUE MOON' AND WJockey = 'J SMITH'"_s);
 
     QVERIFY(result.answered);
@@ -346,9 +337,8 @@ void TestFormDataE2e::incrementalDownloadUpdatesInPlace()
     QCOMPARE(result.updated, 1);
     QCOMPARE(result.added, 1);
     QCOMPARE(queryRows(u"SELECT RaceDate, Horse, PrizeMoney, State FROM RaceStats WHERE Jockey = 'J SMITH' "
-                                   "ORDER BY RaceDate"_s),
-             (QStringList{u"2024-01-06|GREEN FLASH|31000|VIC"_s,
-                          u"2024-02-10|GREEN FLASH|15000|NSW"_s,
+                       "ORDER BY RaceDate"_s),
+             (QStringList{u"2024-01-06|GREEN FLASH|31000|VIC"_s, u"2024-02-10|GREEN FLASH|15000|NSW"_s,
                           u"2024-03-16|BLUE MOON|500|VIC"_s}));
     QCOMPARE(queryRows(u"SELECT Jockey, DateLastStats FROM Jockey ORDER BY Jockey"_s),
              (QStringList{u"J Smith|2025-01-03 07:30:00"_s, u"K O'Brien|2025-01-01 10:00:00"_s}));
@@ -376,8 +366,7 @@ void TestFormDataE2e::connectionErrorChangesNothing()
     }
     QCOMPARE(queryRows(u"SELECT COUNT(*) FROM RaceStats"_s), QStringList{u"2"_s});
     QCOMPARE(queryRows(u"SELECT Jockey, DateLastStats FROM Jockey ORDER BY Jockey"_s),
-             (QStringList{u"J Smith|2025-01-01 10:00:00"_s, u"K O'Brien|"_s,
-                          u"Ms Emily Lang|"_s, u"T Dé Vries|"_s}));
+             (QStringList{u"J Smith|2025-01-01 10:00:00"_s, u"K O'Brien|"_s, u"Ms Emily Lang|"_s, u"T Dé Vries|"_s}));
     QCOMPARE(queryRows(u"SELECT LastJockey FROM Noms"_s), QStringList{u"Before"_s});
 
     // The command line's download for every jockey likewise.
@@ -394,9 +383,12 @@ void TestFormDataE2e::rideRefreshInTheBackground_data()
 {
     QTest::addColumn<QString>("server");
     QTest::addColumn<QString>("outcome"); // how the status line begins
-    QTest::newRow("answers") << "up" << "Rides: 2 jockeys up to date";
-    QTest::newRow("out of reach") << "unreachable" << "Rides not refreshed: the form server cannot be reached";
-    QTest::newRow("login refused") << "wrong password" << "Rides not refreshed: ";
+    QTest::newRow("answers") << "up"
+                             << "Rides: 2 jockeys up to date";
+    QTest::newRow("out of reach") << "unreachable"
+                                  << "Rides not refreshed: the form server cannot be reached";
+    QTest::newRow("login refused") << "wrong password"
+                                   << "Rides not refreshed: ";
 }
 
 // The refresh after start-up on its own thread: one status line, never a box, stamps only for what arrived.
@@ -428,9 +420,9 @@ void TestFormDataE2e::renamedJockeyDownloadsWhole()
     // Kept misspelt and downloaded since: the server's rides under the right name all predate the mark.
     Db db = OpenDb();
     db.exec(u"UPDATE Jockey SET Jockey = 'J Smiht', DateLastStats = '2025-01-01 09:00:00' "
-                           "WHERE Jockey = 'J Smith'"_s);
+            "WHERE Jockey = 'J Smith'"_s);
     db.exec(u"INSERT INTO FieldChange (ChangedAt, MeetingCode, Horse, ChangeKind, Jockey, Booked) "
-                           "VALUES ('2025-01-01 09:00:00', '0604FLEM', 'GREEN FLASH', 'weight', 'J Smiht', 1)"_s);
+            "VALUES ('2025-01-01 09:00:00', '0604FLEM', 'GREEN FLASH', 'weight', 'J Smiht', 1)"_s);
     JockeyRecord record = jockeys::loadJockeys(u"J Smiht"_s).value(0);
     record.jockey = u"J Smith"_s;
     jockeys::updateJockey(u"J Smiht"_s, record);
@@ -446,15 +438,14 @@ void TestFormDataE2e::backslashNameRoundTrips()
     // A backslash is an ordinary character, so the name reaches the server and comes back as it is.
     const QString named = u"BACK\\SLASH'S"_s;
     writeServer(u"INSERT INTO WORKRACE (WRaceDate, WRaceNo, WHorse, WTrack, WJockey, WTrainer) "
-                               "VALUES ('2024-01-06', 1, 'BACK\\SLASH''S', 'FLEM', 'Z BACK', 'T BACK')"_s);
+                "VALUES ('2024-01-06', 1, 'BACK\\SLASH''S', 'FLEM', 'Z BACK', 'T BACK')"_s);
     writeServer(u"INSERT INTO HORSMAST (HHorse, HWinAge, HWinSex) VALUES ('BACK\\SLASH''S', 4, 'F')"_s);
     addNom(u"0604FLEM"_s, 1, named);
     const HorseFormResult result = FetchHorseForm(u"0604FLEM"_s, 0);
     writeServer(u"DELETE FROM WORKRACE WHERE WJockey = 'Z BACK'"_s);
     writeServer(u"DELETE FROM HORSMAST WHERE HWinSex = 'F' AND HWinAge = 4"_s);
     QVERIFY(result.answered);
-    QCOMPARE(queryRows(u"SELECT Horse, LastJockey, FormTrainer FROM Noms"_s),
-             QStringList{named + u"|Z Back|T BACK"_s});
+    QCOMPARE(queryRows(u"SELECT Horse, LastJockey, FormTrainer FROM Noms"_s), QStringList{named + u"|Z Back|T BACK"_s});
 }
 
 void TestFormDataE2e::ridesOverTls_data()
@@ -482,8 +473,7 @@ void TestFormDataE2e::ridesOverTls()
         QVERIFY(openssl.waitForFinished(60000) && openssl.exitCode() == 0);
     }
     DataServerProcess tls(m_server->dbFile());
-    QVERIFY(tls.start({u"--tls-cert"_s, dir + u"tls.pem"_s, u"--tls-key"_s,
-                       dir + u"tls.key"_s}));
+    QVERIFY(tls.start({u"--tls-cert"_s, dir + u"tls.pem"_s, u"--tls-key"_s, dir + u"tls.key"_s}));
     cAppSettings::instance().DataServer = u"https://"_s + tls.host();
     cAppSettings::instance().DataServerCaFile = trustCa ? dir + u"ca.pem"_s : QString();
     const RideDownloadResult result = DownloadJockeyRides(u"J Smith"_s, true, kRideStatsFloor);

@@ -57,14 +57,14 @@ void TestFormStatistics::summary_data()
     QTest::addColumn<QStringList>("runs"); // "date position condition", newest first
     QTest::addColumn<QString>("rowTexts");
     QTest::addColumn<QString>("line");
-    QTest::newRow("45 days freshen") << u"horse"_s << QStringList{u"2024-03-16 1 G"_s, u"2024-01-31 2 G"_s}
-                                     << u"Freshen(45d)|"_s
-                                     << u"Career 2:1-1-0, This Prep 2:1-1-0, Last Start 1st, 1st Up 0:0-0-0, 2nd Up "
-                                        "0:0-0-0, Fast 0:0-0-0, Good 2:1-1-0, Dead 0:0-0-0, Slow 0:0-0-0, Heavy 0:0-0-0"_s;
-    QTest::newRow("70 days spell") << u"horse"_s << QStringList{u"2024-03-16 3 H"_s, u"2024-01-06 1 S"_s}
-                                   << u"Spell(10w)|"_s
-                                   << u"Career 2:1-0-1, This Prep 1:0-0-1, Last Start 3rd, 1st Up 1:0-0-1, 2nd Up "
-                                      "0:0-0-0, Fast 0:0-0-0, Good 0:0-0-0, Dead 0:0-0-0, Slow 1:1-0-0, Heavy 1:0-0-1"_s;
+    QTest::newRow("45 days freshen")
+        << u"horse"_s << QStringList{u"2024-03-16 1 G"_s, u"2024-01-31 2 G"_s} << u"Freshen(45d)|"_s
+        << u"Career 2:1-1-0, This Prep 2:1-1-0, Last Start 1st, 1st Up 0:0-0-0, 2nd Up "
+           "0:0-0-0, Fast 0:0-0-0, Good 2:1-1-0, Dead 0:0-0-0, Slow 0:0-0-0, Heavy 0:0-0-0"_s;
+    QTest::newRow("70 days spell")
+        << u"horse"_s << QStringList{u"2024-03-16 3 H"_s, u"2024-01-06 1 S"_s} << u"Spell(10w)|"_s
+        << u"Career 2:1-0-1, This Prep 1:0-0-1, Last Start 3rd, 1st Up 1:0-0-1, 2nd Up "
+           "0:0-0-0, Fast 0:0-0-0, Good 0:0-0-0, Dead 0:0-0-0, Slow 1:1-0-0, Heavy 1:0-0-1"_s;
     QTest::newRow("second up, prep ends at the spell")
         << u"horse"_s
         << QStringList{u"2024-04-01 2 D"_s, u"2024-03-16 1 G"_s, u"2024-01-06 4 F"_s, u"2023-12-20 11 F"_s}
@@ -77,11 +77,11 @@ void TestFormStatistics::summary_data()
         << u"Freshen(45d)||Spell(8w)|"_s
         << u"Career 4:1-1-1, This Prep 3:1-1-1, Last Start 3rd, 1st Up 1:0-1-0, 2nd Up 1:1-0-0, Fast 0:0-0-0, Good "
            "4:1-1-1, Dead 0:0-0-0, Slow 0:0-0-0, Heavy 0:0-0-0"_s;
-    QTest::newRow("other modes see no spells") << u"jockey"_s << QStringList{u"2024-03-16 21 G"_s, u"2024-01-06 1 X"_s}
-                                               << u"|"_s
-                                               << u"Career 2:1-0-0, This Prep 2:1-0-0, Last Start 21st, 1st Up 0:0-0-0, "
-                                                  "2nd Up 0:0-0-0, Fast 0:0-0-0, Good 1:0-0-0, Dead 0:0-0-0, Slow "
-                                                  "0:0-0-0, Heavy 0:0-0-0"_s;
+    QTest::newRow("other modes see no spells")
+        << u"jockey"_s << QStringList{u"2024-03-16 21 G"_s, u"2024-01-06 1 X"_s} << u"|"_s
+        << u"Career 2:1-0-0, This Prep 2:1-0-0, Last Start 21st, 1st Up 0:0-0-0, "
+           "2nd Up 0:0-0-0, Fast 0:0-0-0, Good 1:0-0-0, Dead 0:0-0-0, Slow "
+           "0:0-0-0, Heavy 0:0-0-0"_s;
 }
 
 void TestFormStatistics::summary()
@@ -106,10 +106,9 @@ void TestFormStatistics::ordinalSuffix_data()
 {
     QTest::addColumn<int>("n");
     QTest::addColumn<QString>("suffix");
-    const QList<std::pair<int, const char *>> cases{{0, ""},     {-1, ""},    {1, "st"},   {2, "nd"},  {3, "rd"},
-                                                   {4, "th"},   {11, "th"},  {12, "th"},  {13, "th"}, {20, "th"},
-                                                   {21, "st"},  {22, "nd"},  {23, "rd"},  {24, "th"}, {30, "th"},
-                                                   {111, "st"}, {112, "nd"}};
+    const QList<std::pair<int, const char *>> cases{
+        {0, ""},    {-1, ""},   {1, "st"},  {2, "nd"},  {3, "rd"},  {4, "th"},  {11, "th"},  {12, "th"}, {13, "th"},
+        {20, "th"}, {21, "st"}, {22, "nd"}, {23, "rd"}, {24, "th"}, {30, "th"}, {111, "st"}, {112, "nd"}};
     for (const auto &[n, suffix] : cases)
         QTest::addRow("%d", n) << n << QString::fromLatin1(suffix);
 }
@@ -131,9 +130,10 @@ void TestFormStatistics::deadHeats_data()
                                           u"2025-06-21;EAGLE FARM;7;ZARA'S GIFT;1;CÔTE D'OR;;MR BOJANGLES"_s}
                            << QStringList{u"Côte D'or|=Zara's Gift|Mr Bojangles"_s} << u"1:1-0-0"_s;
     // The two backends may answer a tie in either order: the folded run is the same.
-    QTest::newRow("first, the other order") << QStringList{u"2025-06-21;EAGLE FARM;7;ZARA'S GIFT;1;CÔTE D'OR;;MR BOJANGLES"_s,
-                                                           u"2025-06-21;EAGLE FARM;7;ZARA'S GIFT;1;ZARA'S GIFT;;MR BOJANGLES"_s}
-                                            << QStringList{u"Côte D'or|=Zara's Gift|Mr Bojangles"_s} << u"1:1-0-0"_s;
+    QTest::newRow("first, the other order")
+        << QStringList{u"2025-06-21;EAGLE FARM;7;ZARA'S GIFT;1;CÔTE D'OR;;MR BOJANGLES"_s,
+                       u"2025-06-21;EAGLE FARM;7;ZARA'S GIFT;1;ZARA'S GIFT;;MR BOJANGLES"_s}
+        << QStringList{u"Côte D'or|=Zara's Gift|Mr Bojangles"_s} << u"1:1-0-0"_s;
     QTest::newRow("second") << QStringList{u"2025-07-05;RANDWICK;3;SUNLINE;2;DANCE HERO;SUNLINE;"_s,
                                            u"2025-07-05;RANDWICK;3;SUNLINE;2;DANCE HERO;KEEP QUIET;"_s}
                             << QStringList{u"Dance Hero|Keep Quiet|=Sunline"_s} << u"1:0-1-0"_s;
@@ -143,10 +143,11 @@ void TestFormStatistics::deadHeats_data()
                        u"2025-01-02;ASCOT;1;NO FUSS;7;ALPINE;BOLT;CAPTAIN"_s,
                        u"2025-09-13;FLEMINGTON;8;NO FUSS;3;ALPINE;BOLT;NO FUSS"_s}
         << QStringList{u"Alpine|Bolt|No Fuss =Ziggy"_s, u"Alpine|Bolt|Captain"_s} << u"2:0-0-1"_s;
-    QTest::newRow("first and third")
-        << QStringList{u"2025-12-26;MORPHETTVILLE;5;TÉA;4;ABE;;CAL"_s, u"2025-12-26;MORPHETTVILLE;5;TÉA;4;ABE;;DEE"_s,
-                       u"2025-12-26;MORPHETTVILLE;5;TÉA;4;BEN;;CAL"_s, u"2025-12-26;MORPHETTVILLE;5;TÉA;4;BEN;;DEE"_s}
-        << QStringList{u"Abe|=Ben|Cal =Dee"_s} << u"1:0-0-0"_s;
+    QTest::newRow("first and third") << QStringList{u"2025-12-26;MORPHETTVILLE;5;TÉA;4;ABE;;CAL"_s,
+                                                    u"2025-12-26;MORPHETTVILLE;5;TÉA;4;ABE;;DEE"_s,
+                                                    u"2025-12-26;MORPHETTVILLE;5;TÉA;4;BEN;;CAL"_s,
+                                                    u"2025-12-26;MORPHETTVILLE;5;TÉA;4;BEN;;DEE"_s}
+                                     << QStringList{u"Abe|=Ben|Cal =Dee"_s} << u"1:0-0-0"_s;
     // Two runs without a second placegetter are two runs, not a dead heat.
     QTest::newRow("no second in two races")
         << QStringList{u"2025-03-08;BELMONT;2;KAI;1;KAI;;"_s, u"2025-02-08;BELMONT;2;KAI;1;KAI;;"_s, u"short"_s}
@@ -198,9 +199,9 @@ void TestFormStatistics::whereTexts_data()
                                         << u"Blue|All Managed Jockeys|"_s;
     QTest::newRow("trainer, same form name") << u"trainer"_s << u"t o'sullivan"_s << u"T O'SULLIVAN"_s << u""_s
                                              << u"(A.WTrainer = 'T O''SULLIVAN')"_s << u"||"_s;
-    QTest::newRow("trainer, other form name") << u"trainer"_s << u"Smith & Jones"_s << u"Smith&Jones"_s << u""_s
-                                              << u"(A.WTrainer = 'SMITH %26 JONES'or A.WTrainer = 'Smith%26Jones')"_s
-                                              << u"||"_s;
+    QTest::newRow("trainer, other form name")
+        << u"trainer"_s << u"Smith & Jones"_s << u"Smith&Jones"_s << u""_s
+        << u"(A.WTrainer = 'SMITH %26 JONES'or A.WTrainer = 'Smith%26Jones')"_s << u"||"_s;
     QTest::newRow("trainer and jockeys, other form name")
         << u"trainer/jockey"_s << u"P Moody"_s << u"PETER MOODY"_s << u"( 'A', 'B')"_s
         << u"(A.WTrainer = 'P MOODY' or A.WTrainer = 'PETER MOODY') and A.WJockey in ( 'A', 'B')"_s
@@ -218,8 +219,9 @@ void TestFormStatistics::whereTexts()
     QFETCH(QString, formTrainer);
     QFETCH(QString, jockeys);
     StatsHandOver values{mode, QString(), QString(), QString(), formTrainer};
-    (mode.startsWith(u"horse"_s) ? values.StatsHorse : mode == "jockey"_L1 ? values.StatsJockey : values.StatsTrainer) =
-        name;
+    (mode.startsWith(u"horse"_s) ? values.StatsHorse
+     : mode == "jockey"_L1       ? values.StatsJockey
+                                 : values.StatsTrainer) = name;
     const StatsRequest request = prepareRequest(values, jockeys);
     QTEST(request.where, "where");
     QVERIFY(request.sql.contains(u"AND T.WFinPosn =3 WHERE "_s + request.where + u" ORDER BY A.WRaceDate DESC"_s));
@@ -233,14 +235,15 @@ void TestFormStatistics::resultHeader_data()
     QTest::newRow("metro, class point")
         << u"Victoria Racing Club|M|VIC|1200|MAIDEN PLATE|BM.70|34.50|G|54.5|50000<br>\n"_s
         << u" FLEM 06/01/2024 - Victoria Racing Club| Metro|VIC|3    1200    MAIDEN PLATE|BM70|34.50|Good|54.5|$ 50,000.00"_s;
-    QTest::newRow("provincial, heavy") << u"Club|P|NSW|1000|X|CL.1.A|1|H|58|1234.5<br>\n"_s
-                                       << u" FLEM 06/01/2024 - Club| Provincial|NSW|3    1000    X|CL1A|1|Heavy|58|$ 1,234.50"_s;
+    QTest::newRow("provincial, heavy")
+        << u"Club|P|NSW|1000|X|CL.1.A|1|H|58|1234.5<br>\n"_s
+        << u" FLEM 06/01/2024 - Club| Provincial|NSW|3    1000    X|CL1A|1|Heavy|58|$ 1,234.50"_s;
     QTest::newRow("country") << u"Club|C|NSW|1000|X|C|1|F|58|0<br>\n"_s
                              << u" FLEM 06/01/2024 - Club| Country|NSW|3    1000    X|C|1|Fast|58|$ 0.00"_s;
     QTest::newRow("empty type") << u"Club||NSW|1000|X|C|1|S|58|0<br>\n"_s
                                 << u" FLEM 06/01/2024 - Club|Unknown|NSW|3    1000    X|C|1|Slow|58|$ 0.00"_s;
-    QTest::newRow("other type, other condition") << u"Club|Q|NSW|1000|X|C|1|Z|58|0<br>\n"_s
-                                                 << u" FLEM 06/01/2024 - Club||NSW|3    1000    X|C|1||58|$ 0.00"_s;
+    QTest::newRow("other type, other condition")
+        << u"Club|Q|NSW|1000|X|C|1|Z|58|0<br>\n"_s << u" FLEM 06/01/2024 - Club||NSW|3    1000    X|C|1||58|$ 0.00"_s;
     QTest::newRow("no row") << u""_s << u"none"_s;
 }
 
@@ -266,8 +269,8 @@ void TestFormStatistics::resultRunners()
     QStringList order;
     for (const raceresult::Runner &runner : runners)
         order << runner.cells.at(1);
-    QCOMPARE(order, (QStringList{u"Green Flash"_s, u"Red Rover"_s, u"Ziggy"_s, u"Alpha"_s, u"Late Mail"_s,
-                                 u"No Show"_s}));
+    QCOMPARE(order,
+             (QStringList{u"Green Flash"_s, u"Red Rover"_s, u"Ziggy"_s, u"Alpha"_s, u"Late Mail"_s, u"No Show"_s}));
     QCOMPARE(runners.at(0).cells.at(11), u"5 G"_s);
     QCOMPARE(runners.at(0).cells.at(12), u"Flashy/Green Lady"_s);
     QCOMPARE(runners.at(0).boldFrom, 0);
@@ -275,8 +278,8 @@ void TestFormStatistics::resultRunners()
     QVERIFY(!runners.at(1).bold(1) && runners.at(1).bold(2) && runners.at(1).bold(11) && !runners.at(1).bold(12));
     // Sorting by a column: placings before the rest, numbers as numbers.
     const auto sortsBefore = [](int column, const QString &a, const QString &b) {
-        return QVariant::compare(raceresult::sortKey(column, a), raceresult::sortKey(column, b))
-            == QPartialOrdering::Less;
+        return QVariant::compare(raceresult::sortKey(column, a), raceresult::sortKey(column, b)) ==
+               QPartialOrdering::Less;
     };
     QVERIFY(sortsBefore(1, u"3"_s, u"12"_s) && sortsBefore(1, u"12"_s, u"0"_s) && sortsBefore(1, u"12"_s, u"SCR"_s));
     QVERIFY(sortsBefore(6, u"9.5"_s, u"54"_s) && sortsBefore(2, u"alpha"_s, u"Ziggy"_s));
@@ -311,7 +314,8 @@ void TestFormStatistics::ratingWalk()
     site.setPrefixRoute("/publishing/RBH/pgFindHorse.asp",
                         {status, "OK", listPage, "text/html", {}, moved ? "/new/pgFindHorse.asp" : ""});
     site.setPrefixRoute("/new/", {200, "OK", listPage, "text/html"});
-    site.setPrefixRoute("/Publishing/RBH/pgHorseDetails.asp?id=2", {200, "OK", "<html>details of 2</html>", "text/html"});
+    site.setPrefixRoute("/Publishing/RBH/pgHorseDetails.asp?id=2",
+                        {200, "OK", "<html>details of 2</html>", "text/html"});
     cAppSettings::instance().RatingHost = u"http://"_s + site.host();
     const QString page = lookups::ratingLookUp(u"Green Flash"_s);
     QTEST(page, "page");

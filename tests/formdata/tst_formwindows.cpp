@@ -19,12 +19,12 @@
 #include "formdata/ui/frmRaceResult.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableWidget>
-#include <QHeaderView>
 #include <QtTest>
 
 #include <functional>
@@ -35,8 +35,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 // Runs `check` on the next modal window of type T once it is up, then closes it.
-template<typename T>
-void onNextModal(std::function<void(T *)> check, bool *seen)
+template <typename T> void onNextModal(std::function<void(T *)> check, bool *seen)
 {
     auto *timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, [timer, check, seen] {
@@ -99,10 +98,12 @@ void TestFormWindows::init()
     m_env->createDatabase();
     {
         Db db(m_env->databaseFile());
-        seed::exec(db, u"INSERT INTO Meeting (MeetingCode, MeetingLocation, MeetingLevel, MeetingDate, State, "
-                       "DisplayMeeting, MeetType) VALUES ('MEL0106', 'Flemington', 'ACP', '2025-01-06', 'VIC', 1, 'M')"_s);
+        seed::exec(db,
+                   u"INSERT INTO Meeting (MeetingCode, MeetingLocation, MeetingLevel, MeetingDate, State, "
+                   "DisplayMeeting, MeetType) VALUES ('MEL0106', 'Flemington', 'ACP', '2025-01-06', 'VIC', 1, 'M')"_s);
         seed::addNom(db, u"MEL0106"_s, 1, u"GREEN FLASH"_s, u"T O'Sullivan"_s, 580);
-        seed::exec(db, u"INSERT INTO Jockey (Jockey, FullName, JockeyColor, Ridewgt) VALUES ('J Smith', 'J', '0', 53)"_s);
+        seed::exec(db,
+                   u"INSERT INTO Jockey (Jockey, FullName, JockeyColor, Ridewgt) VALUES ('J Smith', 'J', '0', 53)"_s);
     }
     cAppSettings &settings = cAppSettings::instance();
     settings.DataServer = m_server->host();
@@ -138,9 +139,10 @@ void TestFormWindows::listGesturesOpenStatistics_data()
     QTest::newRow("nominations: best-placing icon")
         << u"icon5"_s << u"Racing Statistics for Horse GREEN FLASH  &  Jockey : J Smith"_s << 2
         << u"2:1-1-0 2:1-1-0 2nd 0:0-0-0 0:0-0-0 0:0-0-0 1:1-0-0 0:0-0-0 0:0-0-0 1:0-1-0"_s;
-    QTest::newRow("trainers: Trainer Stats") << u"mnuTrainerStats"_s << u"Racing Statistics for Trainer T O'Sullivan"_s
-                                             << 3 << u"3:1-2-0 3:1-2-0 2nd 0:0-0-0 0:0-0-0 0:0-0-0 1:1-0-0 0:0-0-0 "
-                                                     "1:0-1-0 1:0-1-0"_s;
+    QTest::newRow("trainers: Trainer Stats")
+        << u"mnuTrainerStats"_s << u"Racing Statistics for Trainer T O'Sullivan"_s << 3
+        << u"3:1-2-0 3:1-2-0 2nd 0:0-0-0 0:0-0-0 0:0-0-0 1:1-0-0 0:0-0-0 "
+           "1:0-1-0 1:0-1-0"_s;
     QTest::newRow("trainers: best-placing icon")
         << u"icon4"_s << u"Racing Statistics for Trainer T O'Sullivan  &  Jockey : J Smith"_s << 2
         << u"2:1-1-0 2:1-1-0 2nd 0:0-0-0 0:0-0-0 0:0-0-0 1:1-0-0 0:0-0-0 0:0-0-0 1:0-1-0"_s;
@@ -240,8 +242,8 @@ void TestFormWindows::findHorseSearchesAndOpensForm()
             search->txtHorse->setText(u"green"_s);
             search->cmdSeachHorse->click();
             QCOMPARE(search->grdSelHorse->item(0, 0)->text(), u"Green Flash"_s);
-            onNextModal<FrmRaceStats>(
-                [](FrmRaceStats *stats) { QCOMPARE(stats->runsModel()->rowCount(), 3); }, &formSeen);
+            onNextModal<FrmRaceStats>([](FrmRaceStats *stats) { QCOMPARE(stats->runsModel()->rowCount(), 3); },
+                                      &formSeen);
             drive::doubleClickCell(search->grdSelHorse, 1, 1);
         },
         &searchSeen);
@@ -257,16 +259,18 @@ void TestFormWindows::lookUpsShowTheirPages()
     cAppSettings::instance().RatingHost = site.url(u"/"_s); // a setting that names its scheme
     cAppSettings::instance().RegistrationHost = u"rego.test"_s;
     QStringList shown;
-    FrmBrowse::setPresenter([&shown](const QString &caption, const QUrl &url) {
-        shown << caption + u' ' + url.toString();
-    });
+    FrmBrowse::setPresenter(
+        [&shown](const QString &caption, const QUrl &url) { shown << caption + u' ' + url.toString(); });
     m_window->grdNoms->setCurrentIndex(m_window->nomsModel()->index(0, 0));
     drive::trigger(m_window, u"mnuRego"_s);
     drive::trigger(m_window, u"mnuVicRatings"_s);
     FrmBrowse::setPresenter({});
     const QString display = QDir(m_env->programFolder()).filePath(u"display.html"_s);
-    QCOMPARE(shown, QStringList({u"Registration Search - GREEN FLASH https://rego.test/FreeServices/HorseSearch.aspx?key=GREEN FLASH"_s,
-                                 u"RBH Vic Rating "_s + QUrl::fromLocalFile(display).toString()}));
+    QCOMPARE(
+        shown,
+        QStringList(
+            {u"Registration Search - GREEN FLASH https://rego.test/FreeServices/HorseSearch.aspx?key=GREEN FLASH"_s,
+             u"RBH Vic Rating "_s + QUrl::fromLocalFile(display).toString()}));
     QFile page(display);
     QVERIFY(page.open(QIODevice::ReadOnly));
     QCOMPARE(page.readAll(), QByteArray("<html>GREEN FLASH rating</html>"));
@@ -285,7 +289,8 @@ void TestFormWindows::browserWindowLoadsItsEngineAndShowsThePage()
     QVERIFY(!engineLoaded());
     qputenv("OSTREVAN_WEBVIEW_MODULE", OSTREVAN_WEBVIEW_PATH);
     FixtureHttpServer site;
-    site.setResponse({200, "OK", "<html><head><title>GREEN FLASH</title></head><body>rated 84</body></html>", "text/html"});
+    site.setResponse(
+        {200, "OK", "<html><head><title>GREEN FLASH</title></head><body>rated 84</body></html>", "text/html"});
     FrmBrowse window;
     QVERIFY(FrmBrowse::canShowPages());
     QVERIFY(engineLoaded());
@@ -302,7 +307,8 @@ void TestFormWindows::cliPrintsTheSameCore()
 {
     auto run = [this](const QStringList &arguments) {
         QProcess cli;
-        cli.start(QString::fromUtf8(OSTREVAN_CLI_PATH), QStringList{u"--settings"_s, m_env->settingsFile()} + arguments);
+        cli.start(QString::fromUtf8(OSTREVAN_CLI_PATH),
+                  QStringList{u"--settings"_s, m_env->settingsFile()} + arguments);
         cli.waitForFinished(30000);
         return QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     };

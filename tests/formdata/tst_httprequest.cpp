@@ -49,7 +49,8 @@ private slots:
         QStringList joined;
         for (const QStringList &batch : batches) {
             QVERIFY(!batch.isEmpty());
-            QVERIFY(QUrl(dataServerAddress(horseFormSql(batch)), QUrl::TolerantMode).toEncoded().size() <= kMaxAddressBytes);
+            QVERIFY(QUrl(dataServerAddress(horseFormSql(batch)), QUrl::TolerantMode).toEncoded().size() <=
+                    kMaxAddressBytes);
             joined << batch;
         }
         QCOMPARE(joined, keys);
@@ -94,15 +95,15 @@ QByteArray ridesAnswer()
     static const char *const horses[] = {"O'REILLY'S PRIDE", "BELLE \xc3\x89POQUE", "SIR LANCELOT (NZ)", "GREEN FLASH"};
     QByteArray answer;
     for (int i = 0; i < 1200; ++i) {
-        answer += u"2024-%1-%2|%3|%4|%5 %6|%7|J SMITH|%8|C MAHER & D EUSTACE|VIC<br>\n"_s
-                      .arg(i % 12 + 1, 2, 10, QChar(u'0'))
-                      .arg(i % 28 + 1, 2, 10, QChar(u'0'))
-                      .arg(i % 10 + 1)
-                      .arg(QLatin1String(tracks[i % 6]), QString::fromUtf8(horses[i % 4]))
-                      .arg(i)
-                      .arg(i % 14 + 1)
-                      .arg(i % 5 == 0 ? 55000 : 1250)
-                      .toUtf8();
+        answer +=
+            u"2024-%1-%2|%3|%4|%5 %6|%7|J SMITH|%8|C MAHER & D EUSTACE|VIC<br>\n"_s.arg(i % 12 + 1, 2, 10, QChar(u'0'))
+                .arg(i % 28 + 1, 2, 10, QChar(u'0'))
+                .arg(i % 10 + 1)
+                .arg(QLatin1String(tracks[i % 6]), QString::fromUtf8(horses[i % 4]))
+                .arg(i)
+                .arg(i % 14 + 1)
+                .arg(i % 5 == 0 ? 55000 : 1250)
+                .toUtf8();
     }
     return answer;
 }
@@ -123,8 +124,7 @@ void TestHttpRequest::answersThatDidNotArriveWholeFail_data()
     QTest::newRow("chunks without the last") << Fault::UnendedChunks << rides << u"cut off"_s;
     QTest::newRow("reset mid-body") << Fault::ResetMidBody << rides << u"cut off"_s;
     QTest::newRow("endless") << Fault::Endless << rides << u"larger than 256 KB"_s;
-    QTest::newRow("declared larger than the limit")
-        << Fault::None << rides + rides + rides << u"larger than 256 KB"_s;
+    QTest::newRow("declared larger than the limit") << Fault::None << rides + rides + rides << u"larger than 256 KB"_s;
 }
 
 void TestHttpRequest::answersThatDidNotArriveWholeFail()
@@ -141,8 +141,7 @@ void TestHttpRequest::answersThatDidNotArriveWholeFail()
     if (because.isEmpty()) {
         QCOMPARE(answer, QString::fromUtf8(body));
     } else {
-        QVERIFY2(answer.startsWith(u"Error: "_s) && answer.contains(because),
-                 qPrintable(answer.left(200)));
+        QVERIFY2(answer.startsWith(u"Error: "_s) && answer.contains(because), qPrintable(answer.left(200)));
         QVERIFY(!answer.contains(u"<br>"_s));
     }
     QVERIFY(dialogs.messages.isEmpty());
@@ -194,9 +193,8 @@ void TestHttpRequest::ridesAreStoredOnlyFromWholeAnswers()
         Db db = OpenDb();
         db.exec(u"INSERT INTO Jockey (Jockey, DateLastStats) VALUES ('J Smith', '2025-01-06 08:00:00')"_s);
         // A ride the server has since corrected (its prize money).
-        db.exec(
-            u"INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, "
-                           "PrizeMoney) VALUES ('J SMITH', '2024-01-01', 1, 'FLEM', 'O''REILLY''S PRIDE 0', 1, 0)"_s);
+        db.exec(u"INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, "
+                "PrizeMoney) VALUES ('J SMITH', '2024-01-01', 1, 'FLEM', 'O''REILLY''S PRIDE 0', 1, 0)"_s);
     }
     const auto stored = []() -> QString {
         return queryRows(u"SELECT COUNT(*), SUM(PrizeMoney) FROM RaceStats"_s).first() + u'|' +
@@ -206,8 +204,7 @@ void TestHttpRequest::ridesAreStoredOnlyFromWholeAnswers()
     const QByteArray rides = ridesAnswer();
     server.setBody(rides + badRide, fault);
 
-    const RideDownloadResult spoilt =
-        DownloadJockeyRides(u"J Smith"_s, false, jockeyDownloadDates().first().since);
+    const RideDownloadResult spoilt = DownloadJockeyRides(u"J Smith"_s, false, jockeyDownloadDates().first().since);
     if (badRide.isEmpty()) {
         QVERIFY(!spoilt.answered);
         QCOMPARE(stored(), before);
@@ -220,8 +217,7 @@ void TestHttpRequest::ridesAreStoredOnlyFromWholeAnswers()
     }
 
     server.setBody(rides);
-    const RideDownloadResult whole =
-        DownloadJockeyRides(u"J Smith"_s, false, jockeyDownloadDates().first().since);
+    const RideDownloadResult whole = DownloadJockeyRides(u"J Smith"_s, false, jockeyDownloadDates().first().since);
     QVERIFY(whole.answered && whole.skipped.isEmpty());
     QCOMPARE(stored(), u"1200|14400000|2025-03-04 07:30:00"_s);
     for (const QByteArray &request : std::as_const(server.requests))
@@ -234,11 +230,9 @@ void TestHttpRequest::splitsAnswers_data()
     QTest::addColumn<QStringList>("rows");
     QTest::newRow("no rows") << QString() << QStringList{QString()};
     QTest::newRow("one row") << u"A|B<br>\n"_s << QStringList{u"A|B"_s, QString()};
-    QTest::newRow("two rows") << u"A|<br>\n|B<br>\n"_s
-                              << QStringList{u"A|"_s, u"|B"_s, QString()};
+    QTest::newRow("two rows") << u"A|<br>\n|B<br>\n"_s << QStringList{u"A|"_s, u"|B"_s, QString()};
     QTest::newRow("no final separator") << u"A<br>\nB"_s << QStringList{u"A"_s, u"B"_s};
-    QTest::newRow("br alone is no separator") << u"A<br>B<br>\n"_s
-                                              << QStringList{u"A<br>B"_s, QString()};
+    QTest::newRow("br alone is no separator") << u"A<br>B<br>\n"_s << QStringList{u"A<br>B"_s, QString()};
 }
 
 void TestHttpRequest::splitsAnswers()
@@ -275,8 +269,8 @@ void TestHttpRequest::errorPages()
     QCOMPARE(shown, isErrorPage);
     if (isErrorPage) {
         QCOMPARE(answer, QString());
-        QCOMPARE(dialogs.shown(), QStringList{u"Connection error, Please Check Internet Connection|"_s
-                                              + QString::fromUtf8(body).left(120)});
+        QCOMPARE(dialogs.shown(), QStringList{u"Connection error, Please Check Internet Connection|"_s +
+                                              QString::fromUtf8(body).left(120)});
     } else {
         QCOMPARE(answer, QString::fromUtf8(body));
         QVERIFY(dialogs.messages.isEmpty());
@@ -306,12 +300,11 @@ void TestHttpRequest::otherStatuses()
 void TestHttpRequest::refusedConnection()
 {
     ScriptedDialogs dialogs;
-    const QString address = u"http://127.0.0.1:%1/SQLQuery.php?sqlquery=SELECT 1"_s
-                                .arg(DataServerProcess::freePort());
+    const QString address = u"http://127.0.0.1:%1/SQLQuery.php?sqlquery=SELECT 1"_s.arg(DataServerProcess::freePort());
     QCOMPARE(HttpRequest(address),
              u"Error: 12029 Connection to Server cannot be Established.\r"
-                            "Check internet Connection, the server you are connecting to may have a problem.\r"_s
-                 + address.left(50));
+             "Check internet Connection, the server you are connecting to may have a problem.\r"_s +
+                 address.left(50));
     QVERIFY(dialogs.messages.isEmpty());
 }
 
@@ -326,8 +319,8 @@ void TestHttpRequest::timesOut()
     const QString answer = HttpRequest(address);
     QVERIFY2(elapsed.elapsed() >= 1000 && elapsed.elapsed() < 10000, qPrintable(QString::number(elapsed.elapsed())));
     QCOMPARE(answer, u"Error: Internert Connection has Timed out. Check internet connection. \r"
-                                    "May Mean Website server is down.\r"_s
-                         + address.left(50));
+                     "May Mean Website server is down.\r"_s +
+                         address.left(50));
     QCOMPARE(server.requests.size(), 1);
 }
 
@@ -336,8 +329,7 @@ void TestHttpRequest::sendsHeadersAndBody()
     FixtureHttpServer server;
     server.setBody("fine");
     QCOMPARE(HttpRequest(server.url(u"/get?a=1"_s)), u"fine"_s);
-    QCOMPARE(HttpRequest(server.url(u"/post"_s), u"POST"_s, u"x=1&y=two"_s),
-             u"fine"_s);
+    QCOMPARE(HttpRequest(server.url(u"/post"_s), u"POST"_s, u"x=1&y=two"_s), u"fine"_s);
     QCOMPARE(server.requests.size(), 2);
     const QByteArray get = server.requests.at(0);
     QVERIFY(get.startsWith("GET /get?a=1 HTTP/1.1\r\n"));
@@ -418,14 +410,11 @@ void TestHttpRequest::enrichmentSkipsRowsItCannotUse()
     QStringList skippedHorses;
     for (const QString &skipped : result.skipped)
         skippedHorses << skipped.section(u':', 0, 0);
-    QCOMPARE(skippedHorses, (QStringList{u"BRAVO"_s, u"CHARLIE"_s, u"ECHO"_s,
-                                         u"FOXTROT"_s, u"GOLF"_s}));
+    QCOMPARE(skippedHorses, (QStringList{u"BRAVO"_s, u"CHARLIE"_s, u"ECHO"_s, u"FOXTROT"_s, u"GOLF"_s}));
 
-    QCOMPARE(
-        queryRows(u"SELECT Horse, LastJockey, LastRaceClass, RSecTime FROM Noms ORDER BY Horse"_s),
-        (QStringList{u"ALPHA|J Smith|BM64|34.56"_s, u"BRAVO|Old||"_s,
-                     u"CHARLIE|Old||"_s, u"DELTA|M Zahra|MDN|35.1"_s,
-                     u"ECHO|Old||"_s, u"FOXTROT|Old||"_s, u"GOLF|Old||"_s}));
+    QCOMPARE(queryRows(u"SELECT Horse, LastJockey, LastRaceClass, RSecTime FROM Noms ORDER BY Horse"_s),
+             (QStringList{u"ALPHA|J Smith|BM64|34.56"_s, u"BRAVO|Old||"_s, u"CHARLIE|Old||"_s,
+                          u"DELTA|M Zahra|MDN|35.1"_s, u"ECHO|Old||"_s, u"FOXTROT|Old||"_s, u"GOLF|Old||"_s}));
     QVERIFY(dialogs.messages.isEmpty());
     // The one query names each horse once, by its match key.
     QCOMPARE(server.requests.size(), 1);

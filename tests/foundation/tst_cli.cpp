@@ -64,8 +64,7 @@ private slots:
         Result upgrade = runCli(env, {u"upgrade"_s});
         QCOMPARE(upgrade.status, 0);
         QCOMPARE(upgrade.out.trimmed(), u"AppVersion 0 -> 2.7"_s);
-        QCOMPARE(QSettings(env.settingsFile(), QSettings::IniFormat).value(u"AppVersion"_s).toString(),
-                 u"2.7"_s);
+        QCOMPARE(QSettings(env.settingsFile(), QSettings::IniFormat).value(u"AppVersion"_s).toString(), u"2.7"_s);
 
         {
             Db db(env.databaseFile());
@@ -95,8 +94,9 @@ private slots:
         TestEnvironment env;
         writeDbPath(env, env.dataFolder());
         env.createDatabase();
-        const Result example = runCli(env, {u"import-weights"_s,
-                                            QString::fromUtf8(OSTREVAN_FIXTURES_DIR "/../../resources/weights-example.csv")});
+        const Result example =
+            runCli(env, {u"import-weights"_s,
+                         QString::fromUtf8(OSTREVAN_FIXTURES_DIR "/../../resources/weights-example.csv")});
         QCOMPARE(example.status, 0);
         QVERIFY2(example.out.contains(u": 18 rating weights imported"_s), qPrintable(example.out));
         QFile bad(env.root() + u"/bad.csv"_s);
@@ -119,7 +119,8 @@ private slots:
         file.close();
         Result compact = runCli(env, {u"compact"_s});
         QCOMPARE(compact.status, 1);
-        QVERIFY(compact.err.contains("Critical Error: Database damaged or being used by another program, please contact Vantrell Support."_L1));
+        QVERIFY(compact.err.contains(
+            "Critical Error: Database damaged or being used by another program, please contact Vantrell Support."_L1));
     }
 
     // A day's sequence: a backup, a booking deleted by mistake, the backup restored; refused files change nothing.
@@ -129,8 +130,10 @@ private slots:
         writeDbPath(env, env.dataFolder());
         QCOMPARE(runCli(env, {u"init"_s}).status, 0);
         Db(env.databaseFile()).exec(u"INSERT INTO Meeting (MeetingCode) VALUES ('0712FLEM')"_s);
-        Db(env.databaseFile()).exec(u"INSERT INTO Bookings (MeetingCode, Horse, Jockey, BookingSelection) VALUES ('0712FLEM', 'RED ROVER', "
-            "'J Smith', 'Planned')"_s);
+        Db(env.databaseFile())
+            .exec(
+                u"INSERT INTO Bookings (MeetingCode, Horse, Jockey, BookingSelection) VALUES ('0712FLEM', 'RED ROVER', "
+                "'J Smith', 'Planned')"_s);
         const QString folder = env.dataFolder() + u"/Backups"_s;
         // A backup killed midway left its part behind: never listed, cleared by the next backup.
         QDir().mkpath(folder);
@@ -162,8 +165,8 @@ private slots:
         damaged.close();
         Db(env.root() + u"/foreign.mdb"_s, false).exec(u"CREATE TABLE Notes (Text TEXT)"_s);
         const QByteArray before = fileHash(env.databaseFile());
-        for (const QString &refused : QStringList{damaged.fileName(), env.root() + u"/foreign.mdb"_s,
-                                                  env.root() + u"/none.mdb"_s}) {
+        for (const QString &refused :
+             QStringList{damaged.fileName(), env.root() + u"/foreign.mdb"_s, env.root() + u"/none.mdb"_s}) {
             const Result restore = runCli(env, {u"restore"_s, refused});
             QCOMPARE(restore.status, 1);
             QVERIFY2(restore.err.startsWith("Restore: "_L1), qPrintable(restore.err));
@@ -173,8 +176,7 @@ private slots:
 
         const Result restore = runCli(env, {u"restore"_s, QFileInfo(made).fileName()});
         QCOMPARE(restore.status, 0);
-        QCOMPARE(Db(env.databaseFile()).scalar(u"SELECT Jockey FROM Bookings"_s).toString(),
-                 u"J Smith"_s);
+        QCOMPARE(Db(env.databaseFile()).scalar(u"SELECT Jockey FROM Bookings"_s).toString(), u"J Smith"_s);
         // The file it replaced, without the booking, is the newest backup now.
         const QStringList after = runCli(env, {u"backups"_s}).out.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(after.size(), 2);
@@ -195,14 +197,11 @@ private slots:
     void settingsCommands()
     {
         TestEnvironment env;
-        QCOMPARE(runCli(env, {u"settings-set"_s, u"UserName"_s, u"agent"_s,
-                              u"MainMax"_s, u"True"_s}).status, 0);
-        Result defaulted = runCli(env, {u"settings-default"_s, u"UserName"_s,
-                                        u"demo"_s, u"UserPass"_s, u"demo"_s});
+        QCOMPARE(runCli(env, {u"settings-set"_s, u"UserName"_s, u"agent"_s, u"MainMax"_s, u"True"_s}).status, 0);
+        Result defaulted = runCli(env, {u"settings-default"_s, u"UserName"_s, u"demo"_s, u"UserPass"_s, u"demo"_s});
         QCOMPARE(defaulted.status, 0);
         QCOMPARE(defaulted.out, u"UserName left alone: it already has a value\n"_s);
-        Result get = runCli(env, {u"settings-get"_s, u"UserName"_s, u"UserPass"_s,
-                                  u"MainMax"_s});
+        Result get = runCli(env, {u"settings-get"_s, u"UserName"_s, u"UserPass"_s, u"MainMax"_s});
         QCOMPARE(get.out, u"UserName=agent\nUserPass=demo\nMainMax=True\n"_s);
         QCOMPARE(runCli(env, {u"settings-set"_s, u"MainLeft"_s, u"wide"_s}).status, 2);
         QCOMPARE(runCli(env, {u"settings-get"_s, u"NoSuchThing"_s}).status, 2);

@@ -1,8 +1,8 @@
+#include "core/cAppSettings.h"
 #include "db/Backups.h"
 #include "db/Compaction.h"
 #include "db/Database.h"
 #include "db/Schema.h"
-#include "core/cAppSettings.h"
 #include "support/TestEnvironment.h"
 
 #include <QCryptographicHash>
@@ -32,7 +32,8 @@ void seed(const QString &path)
     for (int i = 0; i < 500; ++i)
         db.exec(u"INSERT INTO Noms (MeetingCode, RaceNumber, Horse, TrainerName, Weight) VALUES (?, ?, ?, ?, ?)"_s,
                 {u"1412FLEM"_s, i % 9 + 1, u"HORSE %1"_s.arg(i), u"O'Brien"_s, 560});
-    db.exec(u"INSERT INTO Bookings (MeetingCode, Horse, Jockey, BookingSelection) VALUES ('1412FLEM', 'HORSE 1', 'J SMITH', 'Planned')"_s);
+    db.exec(
+        u"INSERT INTO Bookings (MeetingCode, Horse, Jockey, BookingSelection) VALUES ('1412FLEM', 'HORSE 1', 'J SMITH', 'Planned')"_s);
     t.commit();
     // Leave free pages behind so that compaction has something to do.
     db.exec(u"DELETE FROM Noms WHERE RaceNumber > 5"_s);
@@ -71,10 +72,14 @@ private slots:
     {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("expectedFolder");
-        QTest::newRow("plain") << "/data/racing" << "/data/racing";
-        QTest::newRow("trailing slash") << "/data/racing/" << "/data/racing";
-        QTest::newRow("trailing backslash") << "/data/racing\\" << "/data/racing";
-        QTest::newRow("empty is program folder") << "" << "<home>";
+        QTest::newRow("plain") << "/data/racing"
+                               << "/data/racing";
+        QTest::newRow("trailing slash") << "/data/racing/"
+                                        << "/data/racing";
+        QTest::newRow("trailing backslash") << "/data/racing\\"
+                                            << "/data/racing";
+        QTest::newRow("empty is program folder") << ""
+                                                 << "<home>";
     }
 
     void pathRules()
@@ -94,10 +99,18 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("quoted");
         QTest::addColumn<QString>("forUrl");
-        QTest::newRow("apostrophe") << "O'Brien" << "O''Brien" << "O''Brien";
-        QTest::newRow("ampersand") << "A & B's" << "A & B''s" << "A %26 B''s";
-        QTest::newRow("plain") << "FLEMINGTON" << "FLEMINGTON" << "FLEMINGTON";
-        QTest::newRow("empty") << "" << "" << "";
+        QTest::newRow("apostrophe") << "O'Brien"
+                                    << "O''Brien"
+                                    << "O''Brien";
+        QTest::newRow("ampersand") << "A & B's"
+                                   << "A & B''s"
+                                   << "A %26 B''s";
+        QTest::newRow("plain") << "FLEMINGTON"
+                               << "FLEMINGTON"
+                               << "FLEMINGTON";
+        QTest::newRow("empty") << ""
+                               << ""
+                               << "";
     }
 
     void quoting()
@@ -116,20 +129,31 @@ private slots:
         TestEnvironment env;
         env.createDatabase();
         Db db(env.databaseFile());
-        const QStringList expected = {u"Meeting"_s, u"Race"_s, u"Noms"_s,
-                                      u"Bookings"_s, u"Jockey"_s, u"Trainer"_s,
-                                      u"RaceStats"_s, u"RaceType"_s, u"RBHTable"_s,
-                                      u"BookRate"_s, u"BookingTemplate"_s,
-                                      u"qryMeetingView"_s, u"qryJockeyInvoice"_s,
+        const QStringList expected = {u"Meeting"_s,
+                                      u"Race"_s,
+                                      u"Noms"_s,
+                                      u"Bookings"_s,
+                                      u"Jockey"_s,
+                                      u"Trainer"_s,
+                                      u"RaceStats"_s,
+                                      u"RaceType"_s,
+                                      u"RBHTable"_s,
+                                      u"BookRate"_s,
+                                      u"BookingTemplate"_s,
+                                      u"qryMeetingView"_s,
+                                      u"qryJockeyInvoice"_s,
                                       u"ByTrainer"_s};
         for (const QString &name : expected)
             QVERIFY2(db.scalar(u"SELECT 1 FROM sqlite_master WHERE name = ?"_s, {name}).isValid(), qPrintable(name));
-        for (const char *column : {"TrainerLocation", "Phone", "LastMargin", "WgtRat", "AvgWin", "FormTrainer", "W800400", "RSecTime"})
-            QVERIFY2(db.scalar(u"SELECT 1 FROM pragma_table_info('Noms') WHERE name = ?"_s, {QLatin1String(column)}).isValid(), column);
+        for (const char *column :
+             {"TrainerLocation", "Phone", "LastMargin", "WgtRat", "AvgWin", "FormTrainer", "W800400", "RSecTime"})
+            QVERIFY2(db.scalar(u"SELECT 1 FROM pragma_table_info('Noms') WHERE name = ?"_s, {QLatin1String(column)})
+                         .isValid(),
+                     column);
         // Words, yes; invented money and weights, no.
         for (const char *table : {"RaceType", "RBHTable", "BookingTemplate", "BookRate"})
-            QVERIFY2((db.scalar(u"SELECT COUNT(*) FROM "_s + QLatin1String(table)).toInt() > 0)
-                         == (qstrcmp(table, "RaceType") == 0 || qstrcmp(table, "BookingTemplate") == 0),
+            QVERIFY2((db.scalar(u"SELECT COUNT(*) FROM "_s + QLatin1String(table)).toInt() > 0) ==
+                         (qstrcmp(table, "RaceType") == 0 || qstrcmp(table, "BookingTemplate") == 0),
                      table);
         // Creating over an existing file is refused.
         QVERIFY_THROWS_EXCEPTION(DbError, schema::createDatabase(env.databaseFile()));
@@ -140,11 +164,16 @@ private slots:
         QTest::addColumn<QString>("raceDate");
         QTest::addColumn<QString>("state");
         QTest::addColumn<QVariant>("rate");
-        QTest::newRow("before any rate") << "2019-01-01" << "VIC" << QVariant();
-        QTest::newRow("first rate") << "2023-06-30" << "VIC" << QVariant(25);
-        QTest::newRow("on the change day") << "2024-07-01" << "VIC" << QVariant(30);
-        QTest::newRow("after") << "2025-01-01" << "VIC" << QVariant(30);
-        QTest::newRow("other state") << "2025-01-01" << "NSW" << QVariant(25);
+        QTest::newRow("before any rate") << "2019-01-01"
+                                         << "VIC" << QVariant();
+        QTest::newRow("first rate") << "2023-06-30"
+                                    << "VIC" << QVariant(25);
+        QTest::newRow("on the change day") << "2024-07-01"
+                                           << "VIC" << QVariant(30);
+        QTest::newRow("after") << "2025-01-01"
+                               << "VIC" << QVariant(30);
+        QTest::newRow("other state") << "2025-01-01"
+                                     << "NSW" << QVariant(25);
     }
 
     void jockeyInvoiceTakesTheRateInForceOnTheDay()
@@ -156,9 +185,9 @@ private slots:
         env.createDatabase();
         Db db(env.databaseFile());
         db.exec(u"INSERT INTO BookRate VALUES ('VIC', 'R', '2024-07-01', 30), ('VIC', 'J', '2024-07-01', 99), "
-                               "('VIC', 'R', '2020-07-01', 25), ('NSW', 'R', '2020-07-01', 25)"_s);
+                "('VIC', 'R', '2020-07-01', 25), ('NSW', 'R', '2020-07-01', 25)"_s);
         db.exec(u"INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, PrizeMoney, State) "
-                               "VALUES ('J SMITH', ?, 3, 'FLEM', 'ALPHA', 1, 42000, ?)"_s,
+                "VALUES ('J SMITH', ?, 3, 'FLEM', 'ALPHA', 1, 42000, ?)"_s,
                 {raceDate, state});
         const QVariant actual = db.scalar(u"SELECT BookingRate FROM qryJockeyInvoice"_s);
         if (rate.isValid())
@@ -173,10 +202,22 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("declared");
-        QTest::newRow("alter existing text to real") << "Noms" << "LastMargin" << "Single" << "REAL";
-        QTest::newRow("alter existing to text") << "Noms" << "Rating" << "Text(10)" << "TEXT";
-        QTest::newRow("add missing") << "Noms" << "NewField" << "Long" << "INTEGER";
-        QTest::newRow("add date") << "Jockey" << "SomeDate" << "Date" << "TEXT";
+        QTest::newRow("alter existing text to real") << "Noms"
+                                                     << "LastMargin"
+                                                     << "Single"
+                                                     << "REAL";
+        QTest::newRow("alter existing to text") << "Noms"
+                                                << "Rating"
+                                                << "Text(10)"
+                                                << "TEXT";
+        QTest::newRow("add missing") << "Noms"
+                                     << "NewField"
+                                     << "Long"
+                                     << "INTEGER";
+        QTest::newRow("add date") << "Jockey"
+                                  << "SomeDate"
+                                  << "Date"
+                                  << "TEXT";
     }
 
     void addOrAlterColumn()
@@ -195,7 +236,8 @@ private slots:
         const qint64 nomsBefore = count(env.databaseFile(), u"Noms"_s);
         AddOrAlterColumn(table, field, type);
         Db db(env.databaseFile());
-        QCOMPARE(db.scalar(u"SELECT type FROM pragma_table_info(?) WHERE name = ?"_s, {table, field}).toString(), declared);
+        QCOMPARE(db.scalar(u"SELECT type FROM pragma_table_info(?) WHERE name = ?"_s, {table, field}).toString(),
+                 declared);
         QCOMPARE(count(env.databaseFile(), u"Noms"_s), nomsBefore);
         QCOMPARE(db.scalar(u"SELECT COUNT(*) FROM Noms WHERE TrainerName = 'O''Brien'"_s).toLongLong(), nomsBefore);
         // Keys and indexes survive a rebuild.
@@ -268,11 +310,16 @@ private slots:
     {
         QTest::addColumn<QString>("workFile");
         QTest::addColumn<QString>("fault"); // what the note names; empty: the work file is installed
-        QTest::newRow("complete") << "complete" << "";
-        QTest::newRow("hot journal") << "hot journal" << "journal beside it";
-        QTest::newRow("cut short") << "cut short" << "not written to the end";
-        QTest::newRow("not a database") << "text" << "not a database";
-        QTest::newRow("another program's") << "foreign" << "lacks the tables Meeting, Race, Noms";
+        QTest::newRow("complete") << "complete"
+                                  << "";
+        QTest::newRow("hot journal") << "hot journal"
+                                     << "journal beside it";
+        QTest::newRow("cut short") << "cut short"
+                                   << "not written to the end";
+        QTest::newRow("not a database") << "text"
+                                        << "not a database";
+        QTest::newRow("another program's") << "foreign"
+                                           << "lacks the tables Meeting, Race, Noms";
     }
 
     void interruptedCompaction()
@@ -317,8 +364,7 @@ private slots:
         const QStringList aside = QDir(env.dataFolder()).entryList({u"temp-incomplete-*.mdb"_s});
         QCOMPARE(aside.size(), 1);
         QVERIFY(note.contains(aside.first()));
-        QCOMPARE(QFile::exists(env.dataFolder() + u'/' + aside.first() + u"-journal"_s),
-                 workFile == "hot journal"_L1);
+        QCOMPARE(QFile::exists(env.dataFolder() + u'/' + aside.first() + u"-journal"_s), workFile == "hot journal"_L1);
         // A compaction asked for afterwards refuses, names why, and makes nothing.
         QString why;
         QVERIFY(!compactDatabaseIn(env.dataFolder(), &why));

@@ -71,10 +71,22 @@ private slots:
         QTest::addColumn<QString>("widths");
         QTest::addColumn<QString>("expectedOrder");
         QTest::addColumn<QString>("expectedWidths");
-        QTest::newRow("permutation") << "2,3,1,4" << "50,60,70,80" << "2,3,1,4" << "50,60,70,80";
-        QTest::newRow("widths with gaps keep the rest") << "" << "120,,80" << "1,2,3,4" << "120,100,80,100";
-        QTest::newRow("reverse") << "4,3,2,1" << "" << "4,3,2,1" << "100,100,100,100";
-        QTest::newRow("short order list") << "2,1" << "" << "2,1,3,4" << "100,100,100,100";
+        QTest::newRow("permutation") << "2,3,1,4"
+                                     << "50,60,70,80"
+                                     << "2,3,1,4"
+                                     << "50,60,70,80";
+        QTest::newRow("widths with gaps keep the rest") << ""
+                                                        << "120,,80"
+                                                        << "1,2,3,4"
+                                                        << "120,100,80,100";
+        QTest::newRow("reverse") << "4,3,2,1"
+                                 << ""
+                                 << "4,3,2,1"
+                                 << "100,100,100,100";
+        QTest::newRow("short order list") << "2,1"
+                                          << ""
+                                          << "2,1,3,4"
+                                          << "100,100,100,100";
     }
 
     void headerLayoutRoundTrips()

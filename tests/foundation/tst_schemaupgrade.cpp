@@ -11,10 +11,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QStringList kUpgradeColumns = {u"Jockey.InvoicePeriod"_s, u"Jockey.LastInvoiceDate"_s,
-                                     u"Noms.LastMargin"_s,      u"Noms.WgtRat"_s,
-                                     u"Noms.AvgWin"_s,          u"Noms.FormTrainer"_s,
-                                     u"Noms.W800400"_s,         u"Noms.RSecTime"_s};
+const QStringList kUpgradeColumns = {
+    u"Jockey.InvoicePeriod"_s, u"Jockey.LastInvoiceDate"_s, u"Noms.LastMargin"_s, u"Noms.WgtRat"_s,
+    u"Noms.AvgWin"_s,          u"Noms.FormTrainer"_s,       u"Noms.W800400"_s,    u"Noms.RSecTime"_s};
 
 // The oldest layout: none of the columns that later versions added, and no ByTrainer index.
 void makeLegacyLayout(const QString &path, const QStringList &keep = {})
@@ -134,18 +133,22 @@ private slots:
             db.exec(u"DROP TABLE FieldChange"_s);
             // The duplicate of RaceStatsByTrainerNoCase that older files carry.
             db.exec(u"CREATE INDEX RaceStatsByTrainerPlacing ON RaceStats (TrainerName, "
-                                   "Jockey COLLATE NOCASE, FinishPos)"_s);
+                    "Jockey COLLATE NOCASE, FinishPos)"_s);
             db.exec(u"DROP TABLE BookingLog"_s);
         }
         cAppSettings::instance().AppVersion = version::asNumber();
         UpgradeSchema();
         Db db(env.databaseFile());
         for (const char *name : {"FieldChange", "BookingLog"})
-            QVERIFY2(db.scalar(u"SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"_s,
-                               {QLatin1String(name)}).isValid(), name);
+            QVERIFY2(
+                db.scalar(u"SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"_s, {QLatin1String(name)})
+                    .isValid(),
+                name);
         for (const char *name : {"NomsByTrainerList", "RaceStatsByRide", "FieldChangeByTime", "BookingLogByHorse"})
-            QVERIFY2(db.scalar(u"SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?"_s,
-                               {QLatin1String(name)}).isValid(), name);
+            QVERIFY2(
+                db.scalar(u"SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?"_s, {QLatin1String(name)})
+                    .isValid(),
+                name);
         QVERIFY(!db.scalar(u"SELECT 1 FROM sqlite_master WHERE name = 'RaceStatsByTrainerPlacing'"_s).isValid());
     }
 
@@ -178,17 +181,15 @@ private slots:
             db.exec(u"PRAGMA user_version = %1"_s.arg(stored));
         }
         UpgradeSchema();
-        QCOMPARE(Db(env.databaseFile())
-                     .scalar(u"SELECT 1 FROM sqlite_master WHERE name = 'NomsByTrainerList'"_s)
-                     .isValid(),
-                 checked);
+        QCOMPARE(
+            Db(env.databaseFile()).scalar(u"SELECT 1 FROM sqlite_master WHERE name = 'NomsByTrainerList'"_s).isValid(),
+            checked);
         QCOMPARE(stampOf(), stamp);
         // A file that an older version's steps changed is checked whatever its stamp.
         cAppSettings::instance().AppVersion = 2.6f;
         UpgradeSchema();
-        QVERIFY(Db(env.databaseFile())
-                    .scalar(u"SELECT 1 FROM sqlite_master WHERE name = 'NomsByTrainerList'"_s)
-                    .isValid());
+        QVERIFY(
+            Db(env.databaseFile()).scalar(u"SELECT 1 FROM sqlite_master WHERE name = 'NomsByTrainerList'"_s).isValid());
     }
 
     // Files of older versions compared names with case; the upgrade makes them case-blind once.
@@ -220,13 +221,13 @@ private slots:
             db.exec(u"CREATE TABLE Meeting (MeetingCode TEXT NOT NULL PRIMARY KEY, MeetingLevel TEXT)"_s);
             db.exec(u"CREATE TABLE Race (MeetingCode TEXT NOT NULL, RaceCode TEXT, RaceNumber INTEGER)"_s);
             db.exec(u"CREATE TABLE Noms (MeetingCode TEXT NOT NULL, RaceCode TEXT, Horse TEXT, "
-                                   "LastWeight REAL)"_s);
+                    "LastWeight REAL)"_s);
             db.exec(u"CREATE TABLE Bookings (MeetingCode TEXT NOT NULL, RaceCode TEXT, Horse TEXT)"_s);
             db.exec(u"INSERT INTO Meeting VALUES ('2512RAND', 'WGT'), ('2512rand', 'ACP'), "
-                                   "('2612MOON', 'NOM')"_s);
+                    "('2612MOON', 'NOM')"_s);
             db.exec(u"INSERT INTO Race VALUES ('2512RAND', '1200 BM72', 1), ('2512rand', '1200 BM72', 1)"_s);
             db.exec(u"INSERT INTO Noms VALUES ('2512RAND', '1200 BM72', 'OLD ONE', 56), "
-                                   "('2512rand', '1200 BM72', 'NEW ONE', 57), ('2612MOON', '1000 MDN', 'MOON', 0)"_s);
+                    "('2512rand', '1200 BM72', 'NEW ONE', 57), ('2612MOON', '1000 MDN', 'MOON', 0)"_s);
             db.exec(u"INSERT INTO Bookings VALUES ('2512RAND', '1200 bm72', 'NEW ONE')"_s);
         }
         cAppSettings::instance().AppVersion = version::asNumber();
@@ -234,17 +235,18 @@ private slots:
         UpgradeSchema(); // nothing left to change the second time
         Db db(env.databaseFile());
         QCOMPARE(db.scalar(u"SELECT group_concat(MeetingCode || ':' || MeetingLevel, ' ') FROM "
-                                          "(SELECT * FROM Meeting ORDER BY MeetingCode)"_s).toString(),
-                 u"2512rand:ACP 2612MOON:NOM"_s);
-        QCOMPARE(db.scalar(u"SELECT group_concat(Horse, ' ') FROM Noms WHERE MeetingCode = '2512RAND'"_s)
+                           "(SELECT * FROM Meeting ORDER BY MeetingCode)"_s)
                      .toString(),
+                 u"2512rand:ACP 2612MOON:NOM"_s);
+        QCOMPARE(db.scalar(u"SELECT group_concat(Horse, ' ') FROM Noms WHERE MeetingCode = '2512RAND'"_s).toString(),
                  u"NEW ONE"_s);
         QCOMPARE(db.scalar(u"SELECT COUNT(*) FROM Race"_s).toInt(), 1);
         QCOMPARE(db.scalar(u"SELECT COUNT(*) FROM Bookings B JOIN Noms N ON N.MeetingCode = B.MeetingCode "
-                                          "AND N.RaceCode = B.RaceCode AND N.Horse = B.Horse"_s).toInt(), 1);
+                           "AND N.RaceCode = B.RaceCode AND N.Horse = B.Horse"_s)
+                     .toInt(),
+                 1);
         db.exec(u"INSERT INTO TrackAlias (Venue, TrackCode) VALUES ('Sportsbet-Ballarat', 'BALL')"_s);
-        QCOMPARE(db.scalar(u"SELECT TrackCode FROM TrackAlias WHERE Venue = 'SPORTSBET-BALLARAT'"_s)
-                     .toString(),
+        QCOMPARE(db.scalar(u"SELECT TrackCode FROM TrackAlias WHERE Venue = 'SPORTSBET-BALLARAT'"_s).toString(),
                  u"BALL"_s);
         QCOMPARE(db.scalar(u"SELECT COUNT(LastStartWeight) FROM Noms"_s).toInt(), 0);
     }

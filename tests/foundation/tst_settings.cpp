@@ -104,21 +104,35 @@ private slots:
         QTest::addColumn<bool>("loads");
         QTest::addColumn<QString>("expected"); // the field as text after the load
 
-        QTest::newRow("bool True") << "MainMax" << "True" << true << "true";
-        QTest::newRow("bool false lower") << "MainMax" << "false" << true << "false";
-        QTest::newRow("bool numeric non-zero") << "MainMax" << "-1" << true << "true";
-        QTest::newRow("bool numeric zero") << "MainMax" << "0" << true << "false";
-        QTest::newRow("bool garbage") << "MainMax" << "maybe" << false << "false";
-        QTest::newRow("int") << "MainLeft" << "640" << true << "640";
-        QTest::newRow("int rounds decimals") << "MainLeft" << "12.6" << true << "13";
-        QTest::newRow("int not numeric") << "MainLeft" << "wide" << false << "0";
-        QTest::newRow("int too large") << "MainLeft" << "99999999999" << false << "0";
-        QTest::newRow("float") << "AppVersion" << "2.66" << true << "2.66";
-        QTest::newRow("float not numeric") << "AppVersion" << "two" << false << "0";
+        QTest::newRow("bool True") << "MainMax"
+                                   << "True" << true << "true";
+        QTest::newRow("bool false lower") << "MainMax"
+                                          << "false" << true << "false";
+        QTest::newRow("bool numeric non-zero") << "MainMax"
+                                               << "-1" << true << "true";
+        QTest::newRow("bool numeric zero") << "MainMax"
+                                           << "0" << true << "false";
+        QTest::newRow("bool garbage") << "MainMax"
+                                      << "maybe" << false << "false";
+        QTest::newRow("int") << "MainLeft"
+                             << "640" << true << "640";
+        QTest::newRow("int rounds decimals") << "MainLeft"
+                                             << "12.6" << true << "13";
+        QTest::newRow("int not numeric") << "MainLeft"
+                                         << "wide" << false << "0";
+        QTest::newRow("int too large") << "MainLeft"
+                                       << "99999999999" << false << "0";
+        QTest::newRow("float") << "AppVersion"
+                               << "2.66" << true << "2.66";
+        QTest::newRow("float not numeric") << "AppVersion"
+                                           << "two" << false << "0";
         // Extra charges were whole dollars once and are cents now; both read as meant.
-        QTest::newRow("whole dollars") << "ExtChgVal1" << "13" << true << "1300";
-        QTest::newRow("dollars and cents") << "ExtChgVal1" << "12.50" << true << "1250";
-        QTest::newRow("amount in words") << "ExtChgVal1" << "ten" << false << "0";
+        QTest::newRow("whole dollars") << "ExtChgVal1"
+                                       << "13" << true << "1300";
+        QTest::newRow("dollars and cents") << "ExtChgVal1"
+                                           << "12.50" << true << "1250";
+        QTest::newRow("amount in words") << "ExtChgVal1"
+                                         << "ten" << false << "0";
     }
 
     void storedTextConverts()
@@ -160,10 +174,22 @@ private slots:
         QTest::addColumn<QString>("line");   // as it stands in the file
         QTest::addColumn<QString>("stored"); // the text the store keeps
         QTest::addColumn<QString>("assigned");
-        QTest::newRow("decimal comma") << "AppVersion" << "AppVersion=\"2,7\"" << "2,7" << "2.7";
-        QTest::newRow("unquoted comma") << "AppVersion" << "AppVersion=2,617" << "2,617" << "2.617";
-        QTest::newRow("flag in words") << "Upgraded" << "Upgraded=Yes please" << "Yes please" << "True";
-        QTest::newRow("number in words") << "NextInvoiceNumber" << "NextInvoiceNumber=fifty" << "fifty" << "51";
+        QTest::newRow("decimal comma") << "AppVersion"
+                                       << "AppVersion=\"2,7\""
+                                       << "2,7"
+                                       << "2.7";
+        QTest::newRow("unquoted comma") << "AppVersion"
+                                        << "AppVersion=2,617"
+                                        << "2,617"
+                                        << "2.617";
+        QTest::newRow("flag in words") << "Upgraded"
+                                       << "Upgraded=Yes please"
+                                       << "Yes please"
+                                       << "True";
+        QTest::newRow("number in words") << "NextInvoiceNumber"
+                                         << "NextInvoiceNumber=fifty"
+                                         << "fifty"
+                                         << "51";
     }
 
     void oneUnreadableValueIsLeftAlone()
@@ -224,11 +250,16 @@ private slots:
     {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("variable") << "%OSTREVAN_TEST_DIR%\\Racing" << "C:\\Users\\agent\\Racing";
-        QTest::newRow("two variables") << "%OSTREVAN_TEST_DIR%%OSTREVAN_TEST_DIR%" << "C:\\Users\\agentC:\\Users\\agent";
-        QTest::newRow("unknown stays") << "%NO_SUCH_VARIABLE_X%\\a" << "%NO_SUCH_VARIABLE_X%\\a";
-        QTest::newRow("one percent") << "100% sure" << "100% sure";
-        QTest::newRow("percent then variable") << "5% of %OSTREVAN_TEST_DIR%" << "5% of C:\\Users\\agent";
+        QTest::newRow("variable") << "%OSTREVAN_TEST_DIR%\\Racing"
+                                  << "C:\\Users\\agent\\Racing";
+        QTest::newRow("two variables") << "%OSTREVAN_TEST_DIR%%OSTREVAN_TEST_DIR%"
+                                       << "C:\\Users\\agentC:\\Users\\agent";
+        QTest::newRow("unknown stays") << "%NO_SUCH_VARIABLE_X%\\a"
+                                       << "%NO_SUCH_VARIABLE_X%\\a";
+        QTest::newRow("one percent") << "100% sure"
+                                     << "100% sure";
+        QTest::newRow("percent then variable") << "5% of %OSTREVAN_TEST_DIR%"
+                                               << "5% of C:\\Users\\agent";
     }
 
     void twoPercentSignsExpandEnvironment()

@@ -1,12 +1,12 @@
-#include "core/Clock.h"
-#include "core/QueryCredentials.h"
 #include "app/Startup.h"
-#include "core/Version.h"
-#include "core/cAppSettings.h"
 #include "app/ui/AboutDialog.h"
 #include "app/ui/BackupsDialog.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/SplashWindow.h"
+#include "core/Clock.h"
+#include "core/QueryCredentials.h"
+#include "core/Version.h"
+#include "core/cAppSettings.h"
 #include "db/Backups.h"
 #include "db/Database.h"
 #include "db/Schema.h"
@@ -18,10 +18,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
-#include <QTableWidget>
-#include <QThread>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QTest>
+#include <QThread>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -62,18 +62,20 @@ private slots:
         // Changes are kept 90 days: on 30 June, those made before 1 April go.
         const FixedClock clock(QDateTime(QDate(2026, 6, 30), QTime(7, 30)));
         Clock::setInstance(&clock);
-        Db(env.databaseFile()).exec(u"INSERT INTO FieldChange (ChangedAt, MeetingCode, Horse, ChangeKind) VALUES "
-            "('2026-03-31 18:00:00', '0404RAND', 'OLD NEWS', 'barrier'), ('2026-04-01 08:00:00', '0404RAND', "
-            "'STILL FRESH', 'weight')"_s);
+        Db(env.databaseFile())
+            .exec(u"INSERT INTO FieldChange (ChangedAt, MeetingCode, Horse, ChangeKind) VALUES "
+                  "('2026-03-31 18:00:00', '0404RAND', 'OLD NEWS', 'barrier'), ('2026-04-01 08:00:00', '0404RAND', "
+                  "'STILL FRESH', 'weight')"_s);
         // The booking history is kept two years.
-        Db(env.databaseFile()).exec(u"INSERT INTO BookingLog (LoggedAt, MeetingCode, Horse, Source) VALUES ('2024-06-29 23:00:00', '0404RAND', "
-            "'LONG AGO', 'undo'), ('2024-06-30 08:00:00', '0404RAND', 'TWO YEARS', 'undo')"_s);
+        Db(env.databaseFile())
+            .exec(u"INSERT INTO BookingLog (LoggedAt, MeetingCode, Horse, Source) VALUES ('2024-06-29 23:00:00', "
+                  u"'0404RAND', "
+                  "'LONG AGO', 'undo'), ('2024-06-30 08:00:00', '0404RAND', 'TWO YEARS', 'undo')"_s);
         QCOMPARE(startup::prepareDatabase(), startup::Outcome::Ready);
         Clock::setInstance(nullptr);
         QCOMPARE(queryRows(u"SELECT Horse FROM FieldChange"_s), QStringList{u"STILL FRESH"_s});
         QCOMPARE(queryRows(u"SELECT Horse FROM BookingLog"_s), QStringList{u"TWO YEARS"_s});
-        QCOMPARE(status.texts, (QStringList{u"Loading Application Settings"_s,
-                                            u"Compact The Database"_s,
+        QCOMPARE(status.texts, (QStringList{u"Loading Application Settings"_s, u"Compact The Database"_s,
                                             u"Checking Database for Updates"_s}));
         // The credentials come after the window: the keychain may take seconds to answer.
         QVERIFY(QueryCredentials::current().password.isEmpty());
@@ -122,8 +124,7 @@ private slots:
                          .scalar(u"SELECT 1 FROM sqlite_master WHERE name = 'RaceType'"_s)
                          .isValid(),
                      choice == "new"_L1);
-        }
-        else
+        } else
             QVERIFY(dialogs.messages.isEmpty()); // ends silently
         QVERIFY(!QFile::exists(env.root() + u"/nowhere/Kelbrin.mdb"_s));
     }
@@ -158,7 +159,7 @@ private slots:
         {
             Db old(previous + u"/Kelbrin.mdb"_s, false);
             old.exec(u"CREATE TABLE Trainer (TrainerName TEXT, TrainerLocation TEXT, Phone TEXT, "
-                                    "TrainerMobile TEXT, TrainerComments TEXT, IgnoreTrainer INTEGER, TrainerType TEXT)"_s);
+                     "TrainerMobile TEXT, TrainerComments TEXT, IgnoreTrainer INTEGER, TrainerType TEXT)"_s);
             old.exec(u"INSERT INTO Trainer (TrainerName, Phone) VALUES ('SHARED', 'old phone'), ('OLD ONLY', '1')"_s);
         }
         cAppSettings::instance().DBPath.clear();
@@ -173,20 +174,17 @@ private slots:
         {
             Db db(delivered);
             db.exec(u"INSERT INTO BookRate (State, RaceType, DateEffective, BookingRate) "
-                                   "VALUES ('VIC', 'M', '2025-07-01', 40)"_s);
+                    "VALUES ('VIC', 'M', '2025-07-01', 40)"_s);
         }
 
         startup::loadForSplash();
         QVERIFY(cAppSettings::instance().AlreadyUpgraded);
         // The old rows as they were, plus the new installation's trainers and rates the old one lacked.
-        QCOMPARE(trainerNames(delivered),
-                 (QStringList{u"NEW ONLY"_s, u"OLD ONLY"_s, u"SHARED"_s}));
+        QCOMPARE(trainerNames(delivered), (QStringList{u"NEW ONLY"_s, u"OLD ONLY"_s, u"SHARED"_s}));
         {
             Db db(delivered);
-            QCOMPARE(db.scalar(u"SELECT Phone FROM Trainer WHERE TrainerName = 'SHARED'"_s).toString(),
-                     u"old phone"_s);
-            QCOMPARE(db.scalar(u"SELECT State || RaceType || BookingRate FROM BookRate"_s).toString(),
-                     u"VICM40"_s);
+            QCOMPARE(db.scalar(u"SELECT Phone FROM Trainer WHERE TrainerName = 'SHARED'"_s).toString(), u"old phone"_s);
+            QCOMPARE(db.scalar(u"SELECT State || RaceType || BookingRate FROM BookRate"_s).toString(), u"VICM40"_s);
         }
         QVERIFY(!QFile::exists(env.programFolder() + u"/oldKelbrin.mdb"_s));
 
@@ -299,8 +297,9 @@ private slots:
             QCOMPARE(startup::backupAfterStartUp(env.databaseFile(), folder, clock.now()), QString());
             QThread::msleep(20); // a change after the backup has a later time on any file system
             for (int i = 0; i < changes; ++i)
-                Db(env.databaseFile()).exec(u"INSERT INTO Trainer (TrainerName) VALUES (?)"_s,
-                                            {u"T%1"_s.arg(clock.now().toSecsSinceEpoch() + i)});
+                Db(env.databaseFile())
+                    .exec(u"INSERT INTO Trainer (TrainerName) VALUES (?)"_s,
+                          {u"T%1"_s.arg(clock.now().toSecsSinceEpoch() + i)});
             startup::finishSession();
         };
         const auto newest = [&folder] {
@@ -332,8 +331,10 @@ private slots:
         TestEnvironment env;
         env.createDatabase();
         ScriptedDialogs dialogs;
-        Db(env.databaseFile()).exec(u"INSERT INTO Bookings (MeetingCode, Horse, Jockey, BookingSelection) VALUES ('0712FLEM', 'RED ROVER', "
-            "'J Smith', 'Planned')"_s);
+        Db(env.databaseFile())
+            .exec(
+                u"INSERT INTO Bookings (MeetingCode, Horse, Jockey, BookingSelection) VALUES ('0712FLEM', 'RED ROVER', "
+                "'J Smith', 'Planned')"_s);
         BackupsDialog window;
         QCOMPARE(window.grdBackups->rowCount(), 0);
         QVERIFY(!window.cmdRestore->isEnabled());

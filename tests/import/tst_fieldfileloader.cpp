@@ -68,8 +68,8 @@ private:
     QString meetingRow(const QString &code)
     {
         Db db = OpenDb();
-        QSqlQuery q = db.exec(u"SELECT MeetingLevel, State, MeetType, MeetingDate FROM Meeting WHERE MeetingCode = ?"_s,
-                              {code});
+        QSqlQuery q =
+            db.exec(u"SELECT MeetingLevel, State, MeetType, MeetingDate FROM Meeting WHERE MeetingCode = ?"_s, {code});
         if (!q.next())
             return {};
         return QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString()}
@@ -110,8 +110,8 @@ private slots:
     {
         int listsRead = 0;
         const qsizetype requestsBefore = m_server.log().count(" user=");
-        const auto results = FieldFileLoader::loadFiles({fields(u"2512RAND.DGW"_s), fields(u"2512RAND.DGW"_s)},
-                                                        [&] { ++listsRead; });
+        const auto results =
+            FieldFileLoader::loadFiles({fields(u"2512RAND.DGW"_s), fields(u"2512RAND.DGW"_s)}, [&] { ++listsRead; });
         // One look-up for the batch's one track; afterwards the file is in its usual journal mode, with
         // nothing left beside it.
         QCOMPARE(m_server.log().count(" user=") - requestsBefore, 1);
@@ -157,10 +157,10 @@ private slots:
         cAppSettings::instance().SaveSettings();
         auto cli = [this](const QStringList &arguments, QByteArray *output) {
             QByteArray errors;
-            const int status = runTool(QString::fromUtf8(OSTREVAN_CLI_PATH),
-                                       QStringList{u"--settings"_s, m_env->settingsFile(), u"--answer"_s, u"yes"_s}
-                                           + arguments,
-                                       {}, output, &errors);
+            const int status =
+                runTool(QString::fromUtf8(OSTREVAN_CLI_PATH),
+                        QStringList{u"--settings"_s, m_env->settingsFile(), u"--answer"_s, u"yes"_s} + arguments, {},
+                        output, &errors);
             return errors.isEmpty() ? status : -2;
         };
         auto stage = [](const QString &extension) { return fields(u"changes/1503RAND."_s + extension); };
@@ -184,9 +184,9 @@ private slots:
         QVERIFY2(output.endsWith("Changes: 8 (7 on booked horses)\n"), output.constData());
         QCOMPARE(count(u"SELECT COUNT(*) FROM Bookings"_s), 4);
 
-        QCOMPARE(cli({u"changes"_s, u"--meeting"_s, u"1503rand"_s, u"--unseen"_s, u"--since"_s, u"2025-03-01"_s},
-                     &output),
-                 0);
+        QCOMPARE(
+            cli({u"changes"_s, u"--meeting"_s, u"1503rand"_s, u"--unseen"_s, u"--since"_s, u"2025-03-01"_s}, &output),
+            0);
         QStringList lines; // without the id and the time
         QString riderChanged;
         for (const QByteArray &line : output.trimmed().split('\n')) {
@@ -197,15 +197,16 @@ private slots:
                 riderChanged = fields.at(0);
         }
         QCOMPARE(lines.size(), 12);
-        QCOMPARE(lines.mid(4),
-                 (QStringList{u"1503RAND|1|O'REILLY'S STAR|barrier||4|E Lang"_s,
-                              u"1503RAND|1|O'REILLY'S STAR|rider changed||J Smith (a2)|E Lang"_s,
-                              u"1503RAND|1|WINTER MIST|managed jockey named||Ms Rachel King|R King"_s,
-                              u"1503RAND|2|SUNLINE'S GIFT|barrier||7|K McEvoy"_s,
-                              u"1503RAND|2|SUNLINE'S GIFT|weight|57.0 kg|58.0 kg|K McEvoy"_s,
-                              u"1503RAND|4|BRAVE HEART (NZ)|race moved|race 3, 15:15|race 4, 15:15|E Lang"_s,
-                              u"1503RAND|4|BRAVE HEART (NZ)|barrier||2|E Lang"_s,
-                              u"1503RAND|2|GONE FISHIN'|scratched or gone|race 2, 14:05|not in the field|J O'Connor"_s}));
+        QCOMPARE(
+            lines.mid(4),
+            (QStringList{u"1503RAND|1|O'REILLY'S STAR|barrier||4|E Lang"_s,
+                         u"1503RAND|1|O'REILLY'S STAR|rider changed||J Smith (a2)|E Lang"_s,
+                         u"1503RAND|1|WINTER MIST|managed jockey named||Ms Rachel King|R King"_s,
+                         u"1503RAND|2|SUNLINE'S GIFT|barrier||7|K McEvoy"_s,
+                         u"1503RAND|2|SUNLINE'S GIFT|weight|57.0 kg|58.0 kg|K McEvoy"_s,
+                         u"1503RAND|4|BRAVE HEART (NZ)|race moved|race 3, 15:15|race 4, 15:15|E Lang"_s,
+                         u"1503RAND|4|BRAVE HEART (NZ)|barrier||2|E Lang"_s,
+                         u"1503RAND|2|GONE FISHIN'|scratched or gone|race 2, 14:05|not in the field|J O'Connor"_s}));
 
         QCOMPARE(cli({u"changes"_s, u"--remove-booking"_s, riderChanged}, &output), 0);
         QCOMPARE(queryRows(u"SELECT Horse FROM Bookings ORDER BY Horse"_s),
@@ -394,8 +395,8 @@ private slots:
         }
         QByteArray output, errors;
         const int status = runTool(QString::fromUtf8(OSTREVAN_CLI_PATH),
-                                   {u"--settings"_s, m_env->settingsFile(), u"--answer"_s, u"yes"_s,
-                                    u"load-fields"_s, fields(u"2512RAND.DGA"_s), m_env->root() + u"/1111NONE.DGN"_s},
+                                   {u"--settings"_s, m_env->settingsFile(), u"--answer"_s, u"yes"_s, u"load-fields"_s,
+                                    fields(u"2512RAND.DGA"_s), m_env->root() + u"/1111NONE.DGN"_s},
                                    {}, &output, &errors);
         QCOMPARE(status, 1);
         QVERIFY2(output.contains("2512RAND.DGA: meeting 2512RAND, level ACP, 1 races, 7 horses"), output.constData());

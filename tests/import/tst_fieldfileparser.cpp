@@ -18,18 +18,18 @@ QByteArray header()
 QByteArray race(int number, const QByteArray &limit = "14", const QByteArray &emergencies = "4",
                 const QByteArray &time = "2.45", const QByteArray &amPm = "P.M.")
 {
-    return QByteArray::number(number).rightJustified(2, '0') + "00100NAME<1<" + time + '<' + amPm
-           + "<1200 METRES<C<BM72<3U<<HCP<1<$1<<<<<<BM72<1200<" + limit + '<' + emergencies + "\r\n";
+    return QByteArray::number(number).rightJustified(2, '0') + "00100NAME<1<" + time + '<' + amPm +
+           "<1200 METRES<C<BM72<3U<<HCP<1<$1<<<<<<BM72<1200<" + limit + '<' + emergencies + "\r\n";
 }
 
 // A horse's four records; `extra` replaces the fields after the ballot (class, rating).
 QByteArray horse(int raceNo, int horseNo, const QByteArray &name, const QByteArray &ballot = "",
                  const QByteArray &marker = "", const QByteArray &weight = "56", const QByteArray &extra = "<C1<70")
 {
-    const QByteArray prefix = QByteArray::number(raceNo).rightJustified(2, '0')
-                              + QByteArray::number(horseNo).rightJustified(2, '0');
-    return prefix + "4001<1<<" + weight + "<<BAY<G<4<<" + marker + "<<<01/01/2004<" + name + "<x1<J Doe<<" + ballot
-           + extra + "\r\n" + prefix + "500S<D<DS\r\n" + prefix + "600O\r\n" + prefix + "700T<L<P\r\n";
+    const QByteArray prefix =
+        QByteArray::number(raceNo).rightJustified(2, '0') + QByteArray::number(horseNo).rightJustified(2, '0');
+    return prefix + "4001<1<<" + weight + "<<BAY<G<4<<" + marker + "<<<01/01/2004<" + name + "<x1<J Doe<<" + ballot +
+           extra + "\r\n" + prefix + "500S<D<DS\r\n" + prefix + "600O\r\n" + prefix + "700T<L<P\r\n";
 }
 
 } // namespace
@@ -46,17 +46,16 @@ private slots:
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("track");
         QTest::addColumn<QString>("level");
-        QTest::newRow("windows path") << u"C:\\Fields\\20081225RAND.DGW"_s << true << u"20081225RAND"_s
-                                      << u"1225RAND"_s << u"WGT"_s;
-        QTest::newRow("lower case extension") << u"/f/20081225RAND.dgw"_s << true << u"20081225RAND"_s
-                                              << u"1225RAND"_s << u"N/A"_s;
+        QTest::newRow("windows path") << u"C:\\Fields\\20081225RAND.DGW"_s << true << u"20081225RAND"_s << u"1225RAND"_s
+                                      << u"WGT"_s;
+        QTest::newRow("lower case extension")
+            << u"/f/20081225RAND.dgw"_s << true << u"20081225RAND"_s << u"1225RAND"_s << u"N/A"_s;
         QTest::newRow("DFN") << u"2512RAND.DFN"_s << true << u"2512RAND"_s << u"RAND"_s << u"NOM"_s;
         QTest::newRow("DNP") << u"2512RAND.DNP"_s << true << u"2512RAND"_s << u"RAND"_s << u"NOM"_s;
         QTest::newRow("DNW") << u"2512RAND.DNW"_s << true << u"2512RAND"_s << u"RAND"_s << u"WGT"_s;
         QTest::newRow("DFA") << u"2512RAND.DFA"_s << true << u"2512RAND"_s << u"RAND"_s << u"ACP"_s;
         QTest::newRow("DNA") << u"2512RAND.DNA"_s << true << u"2512RAND"_s << u"RAND"_s << u"ACP"_s;
-        QTest::newRow("blanks trimmed") << u"/f/ 2512RAND .DGA "_s << true << u"2512RAND"_s << u"RAND"_s
-                                        << u"ACP"_s;
+        QTest::newRow("blanks trimmed") << u"/f/ 2512RAND .DGA "_s << true << u"2512RAND"_s << u"RAND"_s << u"ACP"_s;
         QTest::newRow("last dot") << u"/f.d/2512.RAND.DGN"_s << true << u"2512.RAND"_s << u".RAND"_s << u"NOM"_s;
         QTest::newRow("no dot") << u"/f.d/2512RAND"_s << false << QString() << QString() << QString();
         QTest::newRow("leading dot") << u"/f/.DGN"_s << false << QString() << QString() << QString();
@@ -131,22 +130,22 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("14+4 inside") << u"ACP"_s << QByteArray("14") << QByteArray("4") << QByteArray("14")
                                      << QByteArray() << QString();
-        QTest::newRow("14+4 first emergency") << u"ACP"_s << QByteArray("14") << QByteArray("4")
-                                              << QByteArray("15") << QByteArray() << u"E"_s;
-        QTest::newRow("14+4 last emergency") << u"ACP"_s << QByteArray("14") << QByteArray("4")
-                                             << QByteArray("18") << QByteArray() << u"E"_s;
+        QTest::newRow("14+4 first emergency")
+            << u"ACP"_s << QByteArray("14") << QByteArray("4") << QByteArray("15") << QByteArray() << u"E"_s;
+        QTest::newRow("14+4 last emergency")
+            << u"ACP"_s << QByteArray("14") << QByteArray("4") << QByteArray("18") << QByteArray() << u"E"_s;
         QTest::newRow("14+4 balloted") << u"ACP"_s << QByteArray("14") << QByteArray("4") << QByteArray("19")
                                        << QByteArray() << u"B"_s;
         QTest::newRow("equal sign") << u"ACP"_s << QByteArray("14") << QByteArray("4") << QByteArray("16=")
                                     << QByteArray() << u"E"_s;
-        QTest::newRow("14+0 all emergencies") << u"ACP"_s << QByteArray("14") << QByteArray("0")
-                                              << QByteArray("40") << QByteArray() << u"E"_s;
+        QTest::newRow("14+0 all emergencies")
+            << u"ACP"_s << QByteArray("14") << QByteArray("0") << QByteArray("40") << QByteArray() << u"E"_s;
         QTest::newRow("no limit") << u"ACP"_s << QByteArray() << QByteArray() << QByteArray("40") << QByteArray()
                                   << QString();
         QTest::newRow("weights level") << u"WGT"_s << QByteArray("14") << QByteArray("4") << QByteArray("19")
                                        << QByteArray() << QString();
-        QTest::newRow("field marker wins") << u"ACP"_s << QByteArray("14") << QByteArray("4") << QByteArray("1")
-                                           << QByteArray("S") << u"S"_s;
+        QTest::newRow("field marker wins")
+            << u"ACP"_s << QByteArray("14") << QByteArray("4") << QByteArray("1") << QByteArray("S") << u"S"_s;
     }
     void markers()
     {
@@ -155,17 +154,17 @@ private slots:
         QFETCH(QByteArray, emergencies);
         QFETCH(QByteArray, ballot);
         QFETCH(QByteArray, marker);
-        const FieldFile file = FieldFileParser::parse(header() + race(1, limit, emergencies)
-                                                          + horse(1, 1, "A", ballot, marker),
-                                                      u"x"_s, {u"2512RAND"_s, u"RAND"_s, level});
+        const FieldFile file =
+            FieldFileParser::parse(header() + race(1, limit, emergencies) + horse(1, 1, "A", ballot, marker), u"x"_s,
+                                   {u"2512RAND"_s, u"RAND"_s, level});
         QCOMPARE(file.horses.size(), 1);
         QTEST(file.horses.at(0).eorB, "expected");
     }
 
     void entryNumbers()
     {
-        const QByteArray bytes = header() + race(1) + horse(1, 98, "A") + horse(1, 99, "B") + horse(1, 0, "C")
-                                 + horse(1, 1, "D") + race(2) + horse(2, 1, "E") + horse(2, 0, "F");
+        const QByteArray bytes = header() + race(1) + horse(1, 98, "A") + horse(1, 99, "B") + horse(1, 0, "C") +
+                                 horse(1, 1, "D") + race(2) + horse(2, 1, "E") + horse(2, 0, "F");
         const FieldFile file = FieldFileParser::parse(bytes, u"x"_s, kAcp);
         QList<int> entries;
         for (const FieldHorse &h : file.horses)
@@ -213,7 +212,7 @@ private slots:
         QCOMPARE(star.owners, u"J Smith & K Brown"_s);
         const FieldHorse &grace = file.horses.at(1);
         QCOMPARE(grace.horse, u"Miss Gr\u2019s"_s); // byte 0x92 of the code page
-        QVERIFY(!grace.classText);                   // ">" means none
+        QVERIFY(!grace.classText);                  // ">" means none
         QCOMPARE(grace.rating.value_or(u"-"_s), u"0"_s);
         QCOMPARE(grace.blood1, u"FASTNET ROCK"_s);
         QCOMPARE(grace.owners, QString()); // owners are not carried over from the horse before
@@ -225,7 +224,7 @@ private slots:
     void badInput_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("horses"); // -1: refused
+        QTest::addColumn<int>("horses");      // -1: refused
         QTest::addColumn<QString>("message"); // the refusal, or the first line left out
         QTest::newRow("truncated") << header() + race(1) + "0101\r\n" + horse(1, 1, "A") << 1
                                    << u"line 3: the line is truncated"_s;
@@ -236,12 +235,11 @@ private slots:
         QTest::newRow("trainer before its horse")
             << header() + race(1) + "0101700T<L<P\r\n" + horse(1, 1, "A").replace("0101700T<L<P\r\n", "") << 0
             << u"line 3: a trainer record without a horse record"_s;
-        QTest::newRow("header without date")
-            << QByteArray("0000000RAND<NSW<ACP<THURSDAY<DAY<1<Club<Type<RANDWICK\r\n") << -1
-            << u"bad.DGA: no meeting header line"_s;
+        QTest::newRow("header without date") << QByteArray("0000000RAND<NSW<ACP<THURSDAY<DAY<1<Club<Type<RANDWICK\r\n")
+                                             << -1 << u"bad.DGA: no meeting header line"_s;
         QTest::newRow("binary") << header() + QByteArray("01\x00\x01", 4) << -1 << u"bad.DGA, line 2: binary data"_s;
-        QTest::newRow("other kind of file") << QByteArray("<html><body>Not found</body></html>\r\n") << -1
-                                            << u"bad.DGA: no meeting header line"_s;
+        QTest::newRow("other kind of file")
+            << QByteArray("<html><body>Not found</body></html>\r\n") << -1 << u"bad.DGA: no meeting header line"_s;
     }
     void badInput()
     {
@@ -297,20 +295,19 @@ private slots:
                                  << u"560|70|bay g 5|2004-01-01|15|0|E"_s << QString();
         QTest::newRow("weight 55.5") << QByteArray("<<56<<") << QByteArray("<<55.5<<")
                                      << u"555|70|bay g 4|2004-01-01|15|0|E"_s << QString();
-        QTest::newRow("ISO date of birth") << dob << QByteArray("<2004-01-01<")
-                                           << u"560|70|bay g 4|2004-01-01|15|0|E"_s << QString();
-        QTest::newRow("date of birth in words") << dob << QByteArray("<Jan 2004<")
-                                                << u"560|70|bay g 4||15|0|E"_s
-                                                << u"3:12:date of birth:Jan 2004"_s;
+        QTest::newRow("ISO date of birth")
+            << dob << QByteArray("<2004-01-01<") << u"560|70|bay g 4|2004-01-01|15|0|E"_s << QString();
+        QTest::newRow("date of birth in words")
+            << dob << QByteArray("<Jan 2004<") << u"560|70|bay g 4||15|0|E"_s << u"3:12:date of birth:Jan 2004"_s;
         QTest::newRow("weight 560") << QByteArray("<<56<<") << QByteArray("<<560<<")
                                     << u"0|70|bay g 4|2004-01-01|15|0|E"_s << u"3:3:weight:560"_s;
         QTest::newRow("rating n/a") << QByteArray("<C1<70") << QByteArray("<C1<n/a")
                                     << u"560|-|bay g 4|2004-01-01|15|0|E"_s << u"3:19:rating:n/a"_s;
         QTest::newRow("age unknown") << QByteArray("<G<4<") << QByteArray("<G<?<")
                                      << u"560|70|bay g |2004-01-01|15|0|E"_s << u"3:7:age:?"_s;
-        QTest::newRow("age past any horse's") << QByteArray("<G<4<") << QByteArray("<G<55555555555555555555555555555<")
-                                              << u"560|70|bay g |2004-01-01|15|0|E"_s
-                                              << u"3:7:age:55555555555555555555555555555"_s;
+        QTest::newRow("age past any horse's")
+            << QByteArray("<G<4<") << QByteArray("<G<55555555555555555555555555555<")
+            << u"560|70|bay g |2004-01-01|15|0|E"_s << u"3:7:age:55555555555555555555555555555"_s;
         QTest::newRow("ballot x15") << QByteArray("<<15<C1") << QByteArray("<<x15<C1")
                                     << u"560|70|bay g 4|2004-01-01|-|0|"_s << u"3:17:ballot order:x15"_s;
         QTest::newRow("barrier b1") << QByteArray("4001<1<<") << QByteArray("4001<1<b1<")
@@ -324,8 +321,8 @@ private slots:
         QFETCH(QString, emptied);
         QByteArray odd = horse(1, 1, "A", "15");
         QVERIFY(odd.contains(from));
-        const FieldFile file = FieldFileParser::parse(header() + race(1) + odd.replace(from, to) + horse(1, 2, "B"),
-                                                      u"x"_s, kAcp);
+        const FieldFile file =
+            FieldFileParser::parse(header() + race(1) + odd.replace(from, to) + horse(1, 2, "B"), u"x"_s, kAcp);
         QCOMPARE(file.horses.size(), 2);
         QVERIFY(file.skipped.isEmpty());
         const FieldHorse &h = file.horses.at(0);

@@ -19,9 +19,9 @@
 #include "support/WidgetDriver.h"
 
 #include <QCheckBox>
-#include <QLineEdit>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSqlRecord>
 #include <QTableWidget>
@@ -263,11 +263,14 @@ private slots:
     void dataServerDownStillDownloads()
     {
         cAppSettings::instance().DataServer = u"127.0.0.1:1"_s;
-        const auto results = WebFieldDownloader::downloadMeetings(
-            u"VIC"_s, {{u"24/May/25"_s, u"Caulfield"_s, u"Acceptances"_s, kLive},
-                       {u"23/May/25"_s, u"Flemington"_s, u"Weights"_s, kFlem}}, false);
+        const auto results =
+            WebFieldDownloader::downloadMeetings(u"VIC"_s,
+                                                 {{u"24/May/25"_s, u"Caulfield"_s, u"Acceptances"_s, kLive},
+                                                  {u"23/May/25"_s, u"Flemington"_s, u"Weights"_s, kFlem}},
+                                                 false);
         QVERIFY(results.size() == 2 && results.at(0).loaded && results.at(1).loaded);
-        QCOMPARE(rows(u"SELECT MeetingCode, State FROM Meeting ORDER BY MeetingCode"_s), u"2305FLEM|VIC;2405CAUL|VIC"_s);
+        QCOMPARE(rows(u"SELECT MeetingCode, State FROM Meeting ORDER BY MeetingCode"_s),
+                 u"2305FLEM|VIC;2405CAUL|VIC"_s);
         // Track, short codes and form all fail: the batch says so once.
         QCOMPARE(m_dialogs->messages.size(), 1);
         QCOMPARE(m_dialogs->messages.at(0).title, u"Connection error"_s);
@@ -323,13 +326,15 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 30000);
             const bool isDate = date != "2025-13-45"_L1;
             QCOMPARE(cli.exitCode(), isDate ? 0 : 2);
-            QCOMPARE(cli.readAllStandardOutput(), isDate ? QByteArray("2405CAUL: 2 races, 3 runners\nChanges: 0 (0 on booked horses)\n") : QByteArray());
+            QCOMPARE(cli.readAllStandardOutput(),
+                     isDate ? QByteArray("2405CAUL: 2 races, 3 runners\nChanges: 0 (0 on booked horses)\n")
+                            : QByteArray());
             QVERIFY(cli.readAllStandardError().contains(isDate ? "No track: the venue \"Caulfield\" has no track"
                                                                : "YYYY-MM-DD"));
         }
         QCOMPARE(rows(u"SELECT MeetingCode, MeetingDate FROM Meeting"_s), u"2405CAUL|2025-05-24"_s);
-        for (const QStringList &arguments : {QStringList{u"track-alias"_s, u"Sportsbet-Ballarat"_s, u"BALL"_s},
-                                             QStringList{u"track-alias"_s}}) {
+        for (const QStringList &arguments :
+             {QStringList{u"track-alias"_s, u"Sportsbet-Ballarat"_s, u"BALL"_s}, QStringList{u"track-alias"_s}}) {
             cli.start(QString::fromUtf8(OSTREVAN_CLI_PATH), arguments);
             QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 30000);
             QCOMPARE(cli.readAllStandardOutput(), QByteArray("Sportsbet-Ballarat\tBALL\n"));
@@ -493,7 +498,8 @@ private slots:
         trackalias::set(u"Aquis Park Gold Coast"_s, u"GCST"_s);
         m_dialogs->answerYes();
         QCOMPARE(WebFieldDownloader::downloadMeeting(u"QLD"_s, sponsored, false).meetingCode, u"2106GCST"_s);
-        QVERIFY(m_dialogs->messages.first().text.endsWith(u"Move 2106AQUI, with its bookings and changes, to 2106GCST?"_s));
+        QVERIFY(
+            m_dialogs->messages.first().text.endsWith(u"Move 2106AQUI, with its bookings and changes, to 2106GCST?"_s));
         const QString everything = u"SELECT (SELECT group_concat(MeetingCode || ' ' || MeetingLevel) FROM Meeting), "
                                    "(SELECT group_concat(MeetingCode || ' ' || Horse) FROM Bookings), "
                                    "(SELECT group_concat(DISTINCT MeetingCode) FROM FieldChange), "

@@ -1,6 +1,6 @@
 #include "core/Clock.h"
-#include "core/ui/DateBox.h"
 #include "core/cAppSettings.h"
+#include "core/ui/DateBox.h"
 #include "db/Database.h"
 #include "invoicing/InvoiceReport.h"
 #include "invoicing/ui/frmSelectDate.h"
@@ -304,9 +304,9 @@ void TestJockeyInvoice::window_data()
         << true << u"2024-03-31"_s;
     QTest::newRow("Escape with nothing made asks nothing")
         << jan31 << feb1 << feb29 << u"5"_s << QString() << true << true << QString() << false << jan31;
-    QTest::newRow("end before start refused") << jan31 << feb1 << day("2024-01-15") << u"5"_s << u"csv"_s << true
-                                              << true << u"The End Date must not be before the Start Date"_s << false
-                                              << jan31;
+    QTest::newRow("end before start refused")
+        << jan31 << feb1 << day("2024-01-15") << u"5"_s << u"csv"_s << true << true
+        << u"The End Date must not be before the Start Date"_s << false << jan31;
     QTest::newRow("empty extra charge refused") << jan31 << feb1 << feb29 << QString() << u"csv"_s << true << true
                                                 << u"Extra Charge 1 is not a valid numeric"_s << false << jan31;
     QTest::newRow("settings not saved: nothing moves")
@@ -385,7 +385,7 @@ void TestJockeyInvoice::saveExtras_data()
     QTest::addColumn<QString>("amount1");
     QTest::addColumn<QString>("amount2");
     QTest::addColumn<QString>("message"); // empty: stored
-    QTest::addColumn<qint64>("stored1"); // cents
+    QTest::addColumn<qint64>("stored1");  // cents
     QTest::addColumn<qint64>("stored2");
     QTest::addColumn<QString>("shown1"); // by the next invoice window
     QTest::newRow("cents kept") << u"12.50"_s << u"$3"_s << QString() << qint64(1250) << qint64(300) << u"$12.50"_s;
@@ -393,10 +393,9 @@ void TestJockeyInvoice::saveExtras_data()
                                       << u"$1,012.61"_s;
     QTest::newRow("first not numeric") << u"abc"_s << u"3"_s << extraChargeMessage(1) << qint64(0) << qint64(0)
                                        << u"$0.00"_s;
-    QTest::newRow("second not numeric")
-        << u"1"_s << u"x2"_s << extraChargeMessage(2) << qint64(0) << qint64(0) << u"$0.00"_s;
-    QTest::newRow("a credit is kept") << u"-2.50"_s << u"0"_s << QString() << qint64(-250) << qint64(0)
-                                      << u"-$2.50"_s;
+    QTest::newRow("second not numeric") << u"1"_s << u"x2"_s << extraChargeMessage(2) << qint64(0) << qint64(0)
+                                        << u"$0.00"_s;
+    QTest::newRow("a credit is kept") << u"-2.50"_s << u"0"_s << QString() << qint64(-250) << qint64(0) << u"-$2.50"_s;
 }
 
 void TestJockeyInvoice::saveExtras()

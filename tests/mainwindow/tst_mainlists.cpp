@@ -71,16 +71,15 @@ void TestMainLists::trainerCounts_data()
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QStringList>("expected"); // "trainer runners races"
 
-    QTest::newRow("three runners in two races") << QStringList{u"A|1"_s, u"A|1"_s, u"A|2"_s}
-                                                << QStringList{u"A 3 2"_s};
+    QTest::newRow("three runners in two races") << QStringList{u"A|1"_s, u"A|1"_s, u"A|2"_s} << QStringList{u"A 3 2"_s};
     QTest::newRow("each trainer starts afresh")
         << QStringList{u"A|4"_s, u"B|4"_s, u"C|1"_s, u"C|1"_s} << QStringList{u"A 1 1"_s, u"B 1 1"_s, u"C 2 1"_s};
-    QTest::newRow("same race number in the next meeting counts once") << QStringList{u"A|3"_s, u"A|3"_s}
-                                                                      << QStringList{u"A 2 1"_s};
+    QTest::newRow("same race number in the next meeting counts once")
+        << QStringList{u"A|3"_s, u"A|3"_s} << QStringList{u"A 2 1"_s};
     QTest::newRow("back to an earlier race number counts again")
         << QStringList{u"A|1"_s, u"A|2"_s, u"A|1"_s} << QStringList{u"A 3 3"_s};
-    QTest::newRow("spellings of one trainer make one line") << QStringList{u"A B|1"_s, u"a b|2"_s}
-                                                            << QStringList{u"A B 2 2"_s};
+    QTest::newRow("spellings of one trainer make one line")
+        << QStringList{u"A B|1"_s, u"a b|2"_s} << QStringList{u"A B 2 2"_s};
     QTest::newRow("no rows") << QStringList() << QStringList();
 }
 
@@ -103,14 +102,13 @@ void TestMainLists::trainersUnderFilter_data()
     QTest::addColumn<QStringList>("meetings");
     QTest::addColumn<QStringList>("expected");
 
-    const QStringList all{u"A Lone 1 1"_s,    u"Hidden Only 1 1"_s, u"J Smith 3 2"_s,
-                          u"Multi 2 1"_s,     u"P O'Brien 1 1"_s,   u"Z Ignored 1 1"_s};
+    const QStringList all{u"A Lone 1 1"_s, u"Hidden Only 1 1"_s, u"J Smith 3 2"_s,
+                          u"Multi 2 1"_s,  u"P O'Brien 1 1"_s,   u"Z Ignored 1 1"_s};
     QTest::newRow("no filter: every trainer") << 0.0 << QStringList() << all;
     QTest::newRow("41.0 alone is below the gate") << 41.0 << QStringList() << all;
     QTest::newRow("45.0 keeps heavy and unweighted runners")
         << 45.0 << QStringList()
-        << QStringList{u"Hidden Only 1 1"_s, u"J Smith 3 2"_s, u"Multi 1 1"_s, u"P O'Brien 1 1"_s,
-                       u"Z Ignored 1 1"_s};
+        << QStringList{u"Hidden Only 1 1"_s, u"J Smith 3 2"_s, u"Multi 1 1"_s, u"P O'Brien 1 1"_s, u"Z Ignored 1 1"_s};
     QTest::newRow("Flemington only") << 0.0 << QStringList{u"MEL0106"_s}
                                      << QStringList{u"A Lone 1 1"_s, u"J Smith 3 2"_s, u"Multi 1 1"_s};
     QTest::newRow("Flemington at 43.0") << 43.0 << QStringList{u"MEL0106"_s}
@@ -230,7 +228,7 @@ void TestMainLists::nominations()
     QCOMPARE(obrien.rows.at(0).cell(noms::Icon1).icon, kPlacedIcon);
 
     // The filter applies to the nominations too.
-    QCOMPARE(loadNominations(u"J Smith"_s, {{}, 54.5}).rows.size(), 2);                    // Alpha and unweighted Charlie
+    QCOMPARE(loadNominations(u"J Smith"_s, {{}, 54.5}).rows.size(), 2); // Alpha and unweighted Charlie
     QCOMPARE(loadNominations(u"Multi"_s, {{u"CAU0107"_s}, 0}).rows.size(), 1);
 }
 

@@ -1,16 +1,16 @@
 #include "MainWindowSeed.h"
 
-#include "core/Sound.h"
 #include "app/Startup.h"
-#include "core/cAppSettings.h"
-#include "core/ui/HeaderLayout.h"
 #include "app/ui/MainWindow.h"
 #include "bookings/BookingOperations.h"
 #include "bookings/MainLists.h"
-#include "roster/StoredColor.h"
-#include "bookings/ui/ListModel.h"
 #include "bookings/ui/FrmRace.h"
+#include "bookings/ui/ListModel.h"
+#include "core/Sound.h"
+#include "core/cAppSettings.h"
+#include "core/ui/HeaderLayout.h"
 #include "formdata/ui/FrmBrowse.h"
+#include "roster/StoredColor.h"
 #include "support/Accelerators.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
@@ -309,7 +309,8 @@ void TestMainWindow::nominationShowsItsRace()
     chooseTrainer(u"J Smith"_s);
     clickCell(m_window->grdNoms, nomRow(u"Alpha"_s), noms::Horse);
     const QString text = m_window->txtRace->toPlainText();
-    QVERIFY2(text.startsWith(u"Flemington\n     VIC\n     Good 4, rail true\nRace :1     01:05 PM"_s), qPrintable(text));
+    QVERIFY2(text.startsWith(u"Flemington\n     VIC\n     Good 4, rail true\nRace :1     01:05 PM"_s),
+             qPrintable(text));
     QVERIFY(text.contains(u"Apprentices can claim."_s));
     QTextCursor cursor(m_window->txtRace->document());
     cursor.setPosition(1);
@@ -322,7 +323,8 @@ void TestMainWindow::detailsAndFormOpenWhatIsShown()
     cAppSettings::instance().RacingHost = u"http://127.0.0.1:9"_s;
     cAppSettings::instance().SaveSettings();
     QStringList pages;
-    FrmBrowse::setPresenter([&pages](const QString &caption, const QUrl &url) { pages << caption + u'|' + url.toString(); });
+    FrmBrowse::setPresenter(
+        [&pages](const QString &caption, const QUrl &url) { pages << caption + u'|' + url.toString(); });
     QVERIFY(openWindow());
     chooseTrainer(u"J Smith"_s);
     const int charlie = nomRow(u"Charlie"_s);
@@ -357,8 +359,8 @@ void TestMainWindow::dropJockey_data()
     QTest::addColumn<QString>("storedJockey");
     QTest::addColumn<QString>("storedState");
 
-    QTest::newRow("onto a state without jockey") << u"Charlie"_s << u"Bob Roe"_s << -1 << 0 << u"Bob Roe"_s
-                                                 << u"Ring Trainer"_s;
+    QTest::newRow("onto a state without jockey")
+        << u"Charlie"_s << u"Bob Roe"_s << -1 << 0 << u"Bob Roe"_s << u"Ring Trainer"_s;
     // Bob Roe already rides Bravo in the same race: replacing asks, and so does the double booking.
     QTest::newRow("a second jockey, Yes") << u"Alpha"_s << u"Bob Roe"_s << 1 << 2 << u"Bob Roe"_s << u"Planned"_s;
     QTest::newRow("outside any cell") << QString() << u"Bob Roe"_s << -1 << 0 << QString() << QString();

@@ -10,12 +10,11 @@
 #include "app/ui/frmState.h"
 #include "bookings/BookingPickLists.h"
 #include "bookings/MainLists.h"
-#include "roster/StoredColor.h"
 #include "bookings/ui/ListModel.h"
 #include "core/QueryCredentials.h"
 #include "core/TypedDate.h"
-#include "core/ui/DateBox.h"
 #include "core/cAppSettings.h"
+#include "core/ui/DateBox.h"
 #include "db/Database.h"
 #include "formdata/RemoteQuery.h"
 #include "invoicing/BookRates.h"
@@ -26,6 +25,7 @@
 #include "people/ui/frmEditTrainer.h"
 #include "people/ui/frmJockey.h"
 #include "people/ui/frmSelJockey.h"
+#include "roster/StoredColor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -419,8 +419,8 @@ void TestEditors::rateAndTemplateThroughTheGrids()
     QVERIFY(rates.lstType->isVisible());
     // The picker offers only types a row may hold.
     for (int i = 0; i < rates.lstType->count(); ++i)
-        QVERIFY(!ratetables::checkRow(ratetables::bookRateTable(), {u"WA"_s, rates.lstType->item(i)->text(),
-                                                                    u"1/7/26"_s, u"5"_s}));
+        QVERIFY(!ratetables::checkRow(ratetables::bookRateTable(),
+                                      {u"WA"_s, rates.lstType->item(i)->text(), u"1/7/26"_s, u"5"_s}));
     const QList<QListWidgetItem *> racesType = rates.lstType->findItems(u"R"_s, Qt::MatchExactly);
     QCOMPARE(racesType.size(), 1);
     drive::clickCell(rates.lstType, rates.lstType->row(racesType.first()) + 1, 1);

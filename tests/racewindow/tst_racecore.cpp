@@ -168,8 +168,8 @@ void TestRaceCore::ratingsStopWhenTheSiteIsDown()
     QCOMPARE(asked.size(), 2);
     QCOMPARE(result.updated, 1);
     QVERIFY(result.stopped);
-    QueryResult rating = OpenQuery(u"SELECT Rating FROM Noms WHERE MeetingCode = 'MEL0106' AND Horse = ?"_s,
-                                   {asked.first()});
+    QueryResult rating =
+        OpenQuery(u"SELECT Rating FROM Noms WHERE MeetingCode = 'MEL0106' AND Horse = ?"_s, {asked.first()});
     QVERIFY(rating.next());
     QCOMPARE(rating.value(0).toString(), u"81"_s);
 }
@@ -242,8 +242,9 @@ void TestRaceCore::reportRowsAndPages()
         // with a long name that the field no longer lists.
         db.exec(u"UPDATE Jockey SET FullName = '' WHERE Jockey = 'Jane Doe'"_s);
         db.exec(u"UPDATE Noms SET LastJockey = 'N Klein' WHERE Horse = 'Alpha'"_s);
-        db.exec(u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, "
-                "Confirmed) VALUES ('MEL0106', '1600 HCP', 'BOUNDLESS FERENGIS', 'J Smith', 'Bob Roe', 'Confirmed', 1)"_s);
+        db.exec(
+            u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, "
+            "Confirmed) VALUES ('MEL0106', '1600 HCP', 'BOUNDLESS FERENGIS', 'J Smith', 'Bob Roe', 'Confirmed', 1)"_s);
         // A sponsor's long race name ends in "Field Lim": it must not run into the distance.
         db.exec(u"UPDATE Race SET RaceDistance = 2000, RaceDetails = 'The Schweppes O''Brien Kelly Plate, "
                 "Benchmark 64 Handicap, Apprentices Field Lim' WHERE MeetingCode = 'MEL0106' AND RaceNumber = 1"_s);

@@ -1,24 +1,23 @@
 #include "MainWindowSeed.h"
 #include "bookings/BookingOperations.h"
-#include "roster/ManagedJockeys.h"
-#include "roster/StoredColor.h"
 #include "bookings/ui/FrmRace.h"
 #include "bookings/ui/ListModel.h"
 #include "bookings/ui/RunnerModel.h"
 #include "core/ColumnLayout.h"
 #include "core/cAppSettings.h"
+#include "roster/ManagedJockeys.h"
+#include "roster/StoredColor.h"
 #include "support/Accelerators.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 #include "support/WidgetDriver.h"
 
 #include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QSplitter>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTableView>
 #include <QTest>
 

@@ -20,15 +20,15 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QSpinBox>
 #include <QFile>
 #include <QPainter>
-#include <QPointer>
 #include <QPdfWriter>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTest>
@@ -47,8 +47,9 @@ void exec(const QString &sql, const QVariantList &values = {})
 
 void addMeeting(const QString &code, const QString &location, const QString &state, const QString &date)
 {
-    exec(u"INSERT INTO Meeting (MeetingCode, MeetingLocation, MeetingLevel, MeetingDate, State) VALUES (?,?,'ACP',?,?)"_s,
-         {code, location, date, state});
+    exec(
+        u"INSERT INTO Meeting (MeetingCode, MeetingLocation, MeetingLevel, MeetingDate, State) VALUES (?,?,'ACP',?,?)"_s,
+        {code, location, date, state});
 }
 
 // A race with one nominated horse booked for the jockey; an empty rider leaves the horse out of the field.
@@ -125,17 +126,39 @@ private slots:
         QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("date");
         QTest::addColumn<QString>("utc"); // of a race at 12:30 on the meeting's clock
-        QTest::newRow("VIC summer") << "VIC" << "2026-01-03" << "2026-01-03T01:30:00Z";
-        QTest::newRow("VIC last day of daylight time") << "VIC" << "2026-04-04" << "2026-04-04T01:30:00Z";
-        QTest::newRow("VIC first day of standard time") << "VIC" << "2026-04-05" << "2026-04-05T02:30:00Z";
-        QTest::newRow("NSW first day of daylight time") << "NSW" << "2026-10-04" << "2026-10-04T01:30:00Z";
-        QTest::newRow("ACT keeps Sydney's clock") << "ACT" << "2026-01-03" << "2026-01-03T01:30:00Z";
-        QTest::newRow("TAS summer") << "TAS" << "2026-01-03" << "2026-01-03T01:30:00Z";
-        QTest::newRow("QLD keeps no daylight time") << "QLD" << "2026-01-03" << "2026-01-03T02:30:00Z";
-        QTest::newRow("SA half an hour off") << "SA" << "2026-01-03" << "2026-01-03T02:00:00Z";
-        QTest::newRow("NT") << "NT" << "2026-01-03" << "2026-01-03T03:00:00Z";
-        QTest::newRow("WA") << "WA" << "2026-01-03" << "2026-01-03T04:30:00Z";
-        QTest::newRow("WA winter") << "WA" << "2026-07-04" << "2026-07-04T04:30:00Z";
+        QTest::newRow("VIC summer") << "VIC"
+                                    << "2026-01-03"
+                                    << "2026-01-03T01:30:00Z";
+        QTest::newRow("VIC last day of daylight time") << "VIC"
+                                                       << "2026-04-04"
+                                                       << "2026-04-04T01:30:00Z";
+        QTest::newRow("VIC first day of standard time") << "VIC"
+                                                        << "2026-04-05"
+                                                        << "2026-04-05T02:30:00Z";
+        QTest::newRow("NSW first day of daylight time") << "NSW"
+                                                        << "2026-10-04"
+                                                        << "2026-10-04T01:30:00Z";
+        QTest::newRow("ACT keeps Sydney's clock") << "ACT"
+                                                  << "2026-01-03"
+                                                  << "2026-01-03T01:30:00Z";
+        QTest::newRow("TAS summer") << "TAS"
+                                    << "2026-01-03"
+                                    << "2026-01-03T01:30:00Z";
+        QTest::newRow("QLD keeps no daylight time") << "QLD"
+                                                    << "2026-01-03"
+                                                    << "2026-01-03T02:30:00Z";
+        QTest::newRow("SA half an hour off") << "SA"
+                                             << "2026-01-03"
+                                             << "2026-01-03T02:00:00Z";
+        QTest::newRow("NT") << "NT"
+                            << "2026-01-03"
+                            << "2026-01-03T03:00:00Z";
+        QTest::newRow("WA") << "WA"
+                            << "2026-01-03"
+                            << "2026-01-03T04:30:00Z";
+        QTest::newRow("WA winter") << "WA"
+                                   << "2026-07-04"
+                                   << "2026-07-04T04:30:00Z";
     }
     void startsAtItsStatesInstant()
     {
@@ -158,19 +181,39 @@ private slots:
         QTest::addColumn<QString>("marker");
         QTest::addColumn<QString>("weightText");
         QTest::addColumn<QString>("warning");
-        QTest::newRow("named by full name") << "John Smith" << 560 << "" << "56.0" << "";
-        QTest::newRow("named by title and case") << "MR JOHN SMITH" << 550 << "" << "55.0" << "";
-        QTest::newRow("named by the booked name") << "J Smith" << 560 << "" << "56.0" << "";
-        QTest::newRow("nobody named yet") << "" << 0 << "" << "" << "";
-        QTest::newRow("another rider") << "Kate Rowe" << 560 << "" << "56.0" << "field names Kate Rowe";
-        QTest::newRow("heavier than the weight") << "John Smith" << 545 << "" << "54.5"
+        QTest::newRow("named by full name") << "John Smith" << 560 << ""
+                                            << "56.0"
+                                            << "";
+        QTest::newRow("named by title and case") << "MR JOHN SMITH" << 550 << ""
+                                                 << "55.0"
+                                                 << "";
+        QTest::newRow("named by the booked name") << "J Smith" << 560 << ""
+                                                  << "56.0"
+                                                  << "";
+        QTest::newRow("nobody named yet") << "" << 0 << ""
+                                          << ""
+                                          << "";
+        QTest::newRow("another rider") << "Kate Rowe" << 560 << ""
+                                       << "56.0"
+                                       << "field names Kate Rowe";
+        QTest::newRow("heavier than the weight") << "John Smith" << 545 << ""
+                                                 << "54.5"
                                                  << "rides 55.0 kg, over the weight";
-        QTest::newRow("a claim takes the weight under") << "John Smith (a2)" << 565 << "" << "56.5 (a2)"
+        QTest::newRow("a claim takes the weight under") << "John Smith (a2)" << 565 << ""
+                                                        << "56.5 (a2)"
                                                         << "rides 55.0 kg, over the weight";
-        QTest::newRow("a claim that leaves room") << "John Smith (a1.5)" << 580 << "" << "58.0 (a1.5)" << "";
-        QTest::newRow("emergency") << "John Smith" << 560 << "E" << "56.0" << "emergency";
-        QTest::newRow("balloted out") << "John Smith" << 560 << "B" << "56.0" << "balloted out";
-        QTest::newRow("scratched in the field") << "John Smith" << 560 << "S" << "56.0" << "scratched";
+        QTest::newRow("a claim that leaves room") << "John Smith (a1.5)" << 580 << ""
+                                                  << "58.0 (a1.5)"
+                                                  << "";
+        QTest::newRow("emergency") << "John Smith" << 560 << "E"
+                                   << "56.0"
+                                   << "emergency";
+        QTest::newRow("balloted out") << "John Smith" << 560 << "B"
+                                      << "56.0"
+                                      << "balloted out";
+        QTest::newRow("scratched in the field") << "John Smith" << 560 << "S"
+                                                << "56.0"
+                                                << "scratched";
     }
     void warnings()
     {
@@ -206,7 +249,7 @@ private slots:
         const QString dir = m_env->root() + u'/';
         const QStringList settings{u"--settings"_s, m_env->settingsFile()};
         const Cli first = runCli(settings + QStringList{u"ride-sheet"_s, u"john smith"_s, u"--date"_s, u"2026-01-03"_s,
-                                                         u"--ics"_s, dir + u"1.ics"_s, u"--pdf"_s, dir + u"1.pdf"_s});
+                                                        u"--ics"_s, dir + u"1.ics"_s, u"--pdf"_s, dir + u"1.pdf"_s});
         QCOMPARE(first.status, 0);
         // Start order on one clock: 13:15 in Queensland comes before 14:30 in Victoria, 13:50 after it.
         const QStringList expected{
@@ -218,9 +261,8 @@ private slots:
         QCOMPARE(first.lines, expected);
 
         const QStringList calendar = unfolded(dir + u"1.ics"_s);
-        QCOMPARE(valuesOf(calendar, u"DTSTART"_s),
-                 (QStringList{u"20260103T031500Z"_s, u"20260103T033000Z"_s, u"20260103T035000Z"_s,
-                              u"20260103T044000Z"_s}));
+        QCOMPARE(valuesOf(calendar, u"DTSTART"_s), (QStringList{u"20260103T031500Z"_s, u"20260103T033000Z"_s,
+                                                                u"20260103T035000Z"_s, u"20260103T044000Z"_s}));
         QCOMPARE(valuesOf(calendar, u"DTEND"_s).value(1), u"20260103T034000Z"_s);
         QCOMPARE(valuesOf(calendar, u"SUMMARY"_s).value(1), u"R5 FLYER (barrier 3\\, 56.5 kg)"_s);
         QCOMPARE(valuesOf(calendar, u"SUMMARY"_s).value(2), u"R3 BRIS\\, BOY (barrier 7\\, 54.0 kg)"_s);
@@ -229,8 +271,8 @@ private slots:
 
         // The same bookings keep their UIDs in a later file; a race put back moves its event instead of doubling it.
         exec(u"UPDATE Race SET RaceTime = '16:20:00' WHERE MeetingCode = '0301FLEM' AND RaceNumber = 5"_s);
-        QCOMPARE(runCli(settings + QStringList{u"ride-sheet"_s, u"J SMITH"_s, u"--date"_s, u"2026-01-03"_s,
-                                                u"--ics"_s, dir + u"2.ics"_s})
+        QCOMPARE(runCli(settings + QStringList{u"ride-sheet"_s, u"J SMITH"_s, u"--date"_s, u"2026-01-03"_s, u"--ics"_s,
+                                               dir + u"2.ics"_s})
                      .status,
                  0);
         const QStringList again = unfolded(dir + u"2.ics"_s);
@@ -256,7 +298,7 @@ private slots:
         // Every jockey: K ROWE's ride follows J SMITH's; one page each.
         exec(u"UPDATE Race SET RaceTime = '00:01:00' WHERE MeetingCode = '0301EAGL' AND RaceNumber = 6"_s);
         const Cli all = runCli(settings + QStringList{u"ride-sheet"_s, u"--all"_s, u"--date"_s, u"2026-01-03"_s,
-                                                       u"--pdf"_s, dir + u"all.pdf"_s, u"--ics"_s, dir + u"all.ics"_s});
+                                                      u"--pdf"_s, dir + u"all.pdf"_s, u"--ics"_s, dir + u"all.ics"_s});
         QCOMPARE(all.lines.size(), 5);
         QCOMPARE(valuesOf(unfolded(dir + u"all.ics"_s), u"DTSTART;VALUE=DATE"_s), QStringList{u"20260103"_s});
         if (const QString pdfinfo = QStandardPaths::findExecutable(u"pdfinfo"_s); !pdfinfo.isEmpty()) {
@@ -310,7 +352,7 @@ private slots:
         const QByteArray line = "DESCRIPTION:" + ridecalendar::escapeText(text).toUtf8();
         const QByteArray folded = ridecalendar::foldLine(line);
         for (const QByteArray &part : folded.split('\n')) {
-            QVERIFY(part.size() <= 76); // 75 octets and the CR
+            QVERIFY(part.size() <= 76);                        // 75 octets and the CR
             QVERIFY(QString::fromUtf8(part).toUtf8() == part); // no character cut in two
         }
         QCOMPARE(QByteArray(folded).replace("\r\n ", ""), line);
@@ -322,12 +364,11 @@ private slots:
     // Rides counted by hand: a month without rides, a ride of another jockey, one outside the dates.
     void seasonByMonth()
     {
-        const char *rides[][4] = {
-            {"J SMITH", "2025-11-02", "1", "12000.50"}, {"j smith", "2025-11-09", "2", "3000"},
-            {"J SMITH", "2025-11-30", "9", "0"},        {"J SMITH", "2026-01-04", "3", "1500"},
-            {"J SMITH", "2026-01-18", "1", "8000"},     {"J SMITH", "2026-01-25", "1", "7000"},
-            {"K ROWE", "2025-11-02", "1", "50000"},     {"J SMITH", "2026-02-01", "1", "9999"},
-            {"J SMITH", "2025-10-31", "1", "9999"}};
+        const char *rides[][4] = {{"J SMITH", "2025-11-02", "1", "12000.50"}, {"j smith", "2025-11-09", "2", "3000"},
+                                  {"J SMITH", "2025-11-30", "9", "0"},        {"J SMITH", "2026-01-04", "3", "1500"},
+                                  {"J SMITH", "2026-01-18", "1", "8000"},     {"J SMITH", "2026-01-25", "1", "7000"},
+                                  {"K ROWE", "2025-11-02", "1", "50000"},     {"J SMITH", "2026-02-01", "1", "9999"},
+                                  {"J SMITH", "2025-10-31", "1", "9999"}};
         for (const auto &ride : rides)
             exec(u"INSERT INTO RaceStats (Jockey, RaceDate, RaceNumber, TrackCode, Horse, FinishPos, PrizeMoney) "
                  "VALUES (?, ?, 1, 'FLEM', 'H', ?, ?)"_s,
@@ -335,8 +376,9 @@ private slots:
         const Cli season = runCli({u"--settings"_s, m_env->settingsFile(), u"season"_s, u"J SMITH"_s, u"--from"_s,
                                    u"2025-11-01"_s, u"--to"_s, u"2026-01-31"_s});
         QCOMPARE(season.status, 0);
-        QCOMPARE(season.lines, (QStringList{u"2025-11\t3\t1\t1\t0\t15000.50\t33.3"_s, u"2025-12\t0\t0\t0\t0\t0.00\t0.0"_s,
-                                            u"2026-01\t3\t2\t0\t1\t16500.00\t66.7"_s}));
+        QCOMPARE(season.lines,
+                 (QStringList{u"2025-11\t3\t1\t1\t0\t15000.50\t33.3"_s, u"2025-12\t0\t0\t0\t0\t0.00\t0.0"_s,
+                              u"2026-01\t3\t2\t0\t1\t16500.00\t66.7"_s}));
 
         // The window's default is the twelve months to today; its chart has the two bar sets and the line.
         FixedClock clock(QDateTime(QDate(2026, 1, 20), QTime(9, 0)));
@@ -406,8 +448,8 @@ private slots:
         QVERIFY(main->load());
         QVERIFY(main->findChild<QAction *>(u"mnuRideSheet"_s) && main->findChild<QAction *>(u"mnuSeason"_s));
         QCOMPARE(duplicateAccelerators(main), QStringList()); // the Jockeys menu takes a free key
-        const QModelIndexList rows = main->grdJockey->model()->match(main->grdJockey->model()->index(0, 0),
-                                                                     Qt::DisplayRole, u"K ROWE"_s);
+        const QModelIndexList rows =
+            main->grdJockey->model()->match(main->grdJockey->model()->index(0, 0), Qt::DisplayRole, u"K ROWE"_s);
         QCOMPARE(rows.size(), 1);
         main->grdJockey->selectRow(rows.first().row());
         drive::trigger(main, u"mnuJockeyRideSheet"_s);

@@ -68,8 +68,7 @@ bool DataServerProcess::start(const QStringList &extraOptions, quint16 port)
 {
     m_port = port ? port : freePort();
     m_process.setStandardErrorFile(logFile());
-    m_process.start(kServer, QStringList{u"serve"_s, u"--db"_s, m_dbFile,
-                                         u"--listen"_s, host()} + extraOptions);
+    m_process.start(kServer, QStringList{u"serve"_s, u"--db"_s, m_dbFile, u"--listen"_s, host()} + extraOptions);
     if (!m_process.waitForStarted(10000))
         return false;
     // Ready once it says so: another server may already answer on a shared port.

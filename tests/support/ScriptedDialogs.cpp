@@ -13,7 +13,7 @@ ScriptedDialogs::~ScriptedDialogs()
 }
 
 UserDialogs::Answer ScriptedDialogs::ask(const QString &title, const QString &text, Icon icon, Buttons buttons,
-                                             Answer defaultAnswer)
+                                         Answer defaultAnswer)
 {
     messages.append({title, text, icon, buttons, defaultAnswer});
     if (buttons == Buttons::Ok)

@@ -21,8 +21,7 @@ public:
     ScriptedDialogs();
     ~ScriptedDialogs() override;
 
-    Answer ask(const QString &title, const QString &text, Icon icon, Buttons buttons,
-                   Answer defaultAnswer) override;
+    Answer ask(const QString &title, const QString &text, Icon icon, Buttons buttons, Answer defaultAnswer) override;
     QStringList openFiles(const FileRequest &request) override;
     QString saveFile(const FileRequest &request) override;
     std::optional<QColor> pickColor(const QColor &initial, const QString &title) override;

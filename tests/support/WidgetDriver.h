@@ -20,7 +20,7 @@
 namespace drive {
 
 // A missing widget is a fault of the window, not a failed check: the suite stops and names it.
-template<typename T> T *named(const QObject *window, const QString &name)
+template <typename T> T *named(const QObject *window, const QString &name)
 {
     T *found = window->findChild<T *>(name);
     if (!found)

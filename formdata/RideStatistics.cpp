@@ -15,6 +15,7 @@
 #include <QSqlQuery>
 
 #include <algorithm>
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -156,60 +157,89 @@ private:
     QSqlQuery m_update;
 };
 
-// A full reload leaves the jockey's rows exactly as the answer has them, but a season's reload changes a
-// handful of rides in thousands: only those are written, so the table's indexes are touched for them alone.
-void storeCareer(Db &db, const QString &jockey, const QList<RideValues> &rides, RideDownloadResult &result)
+// The jockey's stored rides, read once and paired with the rides of an answer in memory: a season's answer
+// changes a handful of rides in thousands, and only those are written, so the table's indexes are touched
+// for them alone.
+class StoredCareer
 {
+public:
     struct Stored {
         QVariant rowid;
         RideValues values;
         bool claimed = false;
     };
-    QList<Stored> stored;
-    QMultiHash<RaceKey, qsizetype> byRace;
-    // A reload mostly finds as many rides as it brings.
-    stored.reserve(rides.size());
-    byRace.reserve(rides.size());
-    // Names compare without regard to case, as the agent types them and the server holds them in capitals.
-    QSqlQuery read = prepared(
-        db, u"SELECT rowid, %1 FROM RaceStats WHERE Jockey = ? COLLATE NOCASE"_s.arg(QLatin1String(kRideColumns)));
-    read.bindValue(0, jockey);
-    execOrThrow(read);
-    while (read.next()) {
-        Stored row{read.value(0), storedRide(read)};
-        byRace.insert(raceKey(row.values), stored.size());
-        stored.append(std::move(row));
+
+    StoredCareer(Db &db, const QString &jockey, qsizetype expected)
+    {
+        m_stored.reserve(expected);
+        m_byRace.reserve(expected);
+        // Names compare without regard to case, as the agent types them and the server holds them in capitals.
+        QSqlQuery read = prepared(
+            db, u"SELECT rowid, %1 FROM RaceStats WHERE Jockey = ? COLLATE NOCASE"_s.arg(QLatin1String(kRideColumns)));
+        read.bindValue(0, jockey);
+        execOrThrow(read);
+        while (read.next()) {
+            Stored row{read.value(0), storedRide(read)};
+            m_byRace.insert(raceKey(row.values), m_stored.size());
+            m_stored.append(std::move(row));
+        }
     }
 
-    RideWriter writer(db);
-    for (const RideValues &ride : rides) {
-        // An identical stored row is kept; else the first unclaimed one of the same ride is rewritten.
-        Stored *same = nullptr;
+    // Claims the stored row `ride` pairs with: an identical one (then `identical`), else the first unclaimed
+    // one of the same ride; nullptr when there is none.
+    Stored *claim(const RideValues &ride, bool &identical)
+    {
         Stored *other = nullptr;
-        const auto candidates = byRace.equal_range(raceKey(ride));
-        for (auto it = candidates.first; it != candidates.second && !same; ++it) {
-            Stored &candidate = stored[*it];
+        const auto candidates = m_byRace.equal_range(raceKey(ride));
+        for (auto it = candidates.first; it != candidates.second; ++it) {
+            Stored &candidate = m_stored[*it];
             if (candidate.claimed || !sameRide(candidate.values, ride))
                 continue;
-            if (sameValues(candidate.values, ride))
-                same = &candidate;
-            else if (!other)
+            if (sameValues(candidate.values, ride)) {
+                candidate.claimed = identical = true;
+                return &candidate;
+            }
+            if (!other)
                 other = &candidate;
         }
-        if (same) {
-            same->claimed = true;
-        } else if (other) {
+        identical = false;
+        if (other)
             other->claimed = true;
-            writer.update(ride, other->rowid);
-            ++result.updated;
-        } else {
+        return other;
+    }
+
+    const QList<Stored> &rows() const { return m_stored; }
+
+private:
+    QList<Stored> m_stored;
+    QMultiHash<RaceKey, qsizetype> m_byRace;
+};
+
+// Writes `ride` over the stored row it pairs with, when it differs; returns false when it pairs with none.
+bool storePaired(StoredCareer &career, RideWriter &writer, const RideValues &ride, RideDownloadResult &result)
+{
+    bool identical = false;
+    const StoredCareer::Stored *paired = career.claim(ride, identical);
+    if (paired && !identical) {
+        writer.update(ride, paired->rowid);
+        ++result.updated;
+    }
+    return paired != nullptr;
+}
+
+// A full reload leaves the jockey's rows exactly as the answer has them.
+void storeCareer(Db &db, const QString &jockey, const QList<RideValues> &rides, RideDownloadResult &result)
+{
+    StoredCareer career(db, jockey, rides.size());
+    RideWriter writer(db);
+    for (const RideValues &ride : rides) {
+        if (!storePaired(career, writer, ride, result)) {
             writer.insert(ride);
             ++result.added;
         }
     }
-
     QSqlQuery remove = prepared(db, u"DELETE FROM RaceStats WHERE rowid = ?"_s);
-    for (const Stored &row : stored) {
+    for (const StoredCareer::Stored &row : career.rows()) {
         if (row.claimed)
             continue;
         remove.bindValue(0, row.rowid);
@@ -217,16 +247,24 @@ void storeCareer(Db &db, const QString &jockey, const QList<RideValues> &rides, 
     }
 }
 
-// The rides the server changed since the last download: each found by race and horse and rewritten when it
-// differs, or added.
-void storeChanges(Db &db, const QList<RideValues> &rides, RideDownloadResult &result)
+// The rides the server changed since the last download: each rewritten over the stored row of the same race
+// and horse when it differs, or added. A long answer (the server may send every ride again) is paired with the
+// jockey's stored rides in memory first; a ride stored under another rider is then found by the race.
+void storeChanges(Db &db, const QString &jockey, const QList<RideValues> &rides, RideDownloadResult &result)
 {
+    // Reading the career costs about as much as a few hundred look-ups.
+    constexpr qsizetype kPairInMemoryFrom = 256;
+    std::optional<StoredCareer> career;
+    if (rides.size() >= kPairInMemoryFrom)
+        career.emplace(db, jockey, rides.size());
     // RaceDate and RaceNumber lead the RaceStatsByRide index, so each find touches a handful of rows.
     QSqlQuery find = prepared(
         db, u"SELECT rowid, %1 FROM RaceStats WHERE RaceDate = ? AND RaceNumber = ? "
             "AND TrackCode = ? COLLATE NOCASE AND Horse = ? COLLATE NOCASE LIMIT 1"_s.arg(QLatin1String(kRideColumns)));
     RideWriter writer(db);
     for (const RideValues &ride : rides) {
+        if (career && storePaired(*career, writer, ride, result))
+            continue;
         for (int i = 0; i < 4; ++i)
             find.bindValue(i, ride.at(i));
         execOrThrow(find);
@@ -290,7 +328,7 @@ RideDownloadResult DownloadJockeyRides(const QString &jockey, bool fullReload, c
     if (fullReload)
         storeCareer(db, jockey, rides, result);
     else
-        storeChanges(db, rides, result);
+        storeChanges(db, jockey, rides, result);
 
     // The mark moves with the rides it covers, and only past a complete answer: a refused ride is
     // asked for again by the next incremental download.

@@ -55,6 +55,7 @@ private slots:
     void fullDownloadWritesOnlyChanges_data();
     void fullDownloadWritesOnlyChanges();
     void incrementalDownloadUpdatesInPlace();
+    void longIncrementalAnswerWritesOnlyChanges();
     void connectionErrorChangesNothing();
     void rideRefreshInTheBackground_data();
     void rideRefreshInTheBackground();
@@ -343,6 +344,30 @@ void TestFormDataE2e::incrementalDownloadUpdatesInPlace()
     QCOMPARE(queryRows(u"SELECT Jockey, DateLastStats FROM Jockey ORDER BY Jockey"_s),
              (QStringList{u"J Smith|2025-01-03 07:30:00"_s, u"K O'Brien|2025-01-01 10:00:00"_s}));
     QVERIFY(m_dialogs->messages.isEmpty());
+}
+
+// The server may send a whole career again as changed: the answer is then paired with the stored rides in
+// memory, and a ride stored under another rider is still found by its race.
+void TestFormDataE2e::longIncrementalAnswerWritesOnlyChanges()
+{
+    writeServer(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+                "INSERT INTO WORKRACE (WRaceDate, WRaceNo, WHorse, WTrack, WJockey, WMoneyWon, WFinPosn, DateUpdated, "
+                "WTrainer) SELECT '2024-02-10', 100 + i, 'HORSE ' || i, 'RAND', 'J SMITH', 100, 4, "
+                "'2025-01-02 08:00:00', 'P MOODY' FROM n"_s);
+    const QDateTime since = at("2025-01-01 10:00:00");
+    const RideDownloadResult first = DownloadJockeyRides(u"J Smith"_s, false, since);
+    QCOMPARE(std::pair(first.added, first.updated), std::pair(300, 0));
+
+    // One prize corrected, one ride stored under another rider: the rest is sent again unchanged.
+    writeServer(u"UPDATE WORKRACE SET WMoneyWon = 250 WHERE WHorse = 'HORSE 7'"_s);
+    OpenDb().exec(u"UPDATE RaceStats SET Jockey = 'K O''BRIEN' WHERE Horse = 'HORSE 9'"_s);
+    const RideDownloadResult again = DownloadJockeyRides(u"J Smith"_s, false, since);
+    writeServer(u"DELETE FROM WORKRACE WHERE WHorse LIKE 'HORSE %'"_s);
+    QCOMPARE(again.received, 300);
+    QCOMPARE(std::pair(again.added, again.updated), std::pair(0, 2));
+    QCOMPARE(queryRows(u"SELECT COUNT(*), SUM(PrizeMoney), COUNT(DISTINCT Jockey) FROM RaceStats "
+                       "WHERE Horse LIKE 'HORSE %'"_s),
+             QStringList{u"300|30150|1"_s});
 }
 
 void TestFormDataE2e::connectionErrorChangesNothing()

@@ -2,18 +2,13 @@
 #include "core/cAppSettings.h"
 #include "support/TestEnvironment.h"
 
-#include <QProcess>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Run = TestEnvironment::CliRun;
 
 // Alpha (Jane Doe, planned) and Bravo (Bob Roe, confirmed) run in race 1 at 13:05; Charlie (a state,
 // no jockey) in race 2, time unknown; Golf (44 kg) and Foxtrot (42 kg, the field names K Field) in race 3.
@@ -47,17 +42,7 @@ void TestBookingCli::init()
 
 Run TestBookingCli::cli(const QStringList &arguments) const
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"OSTREVAN_HOME"_s, m_env->programFolder());
-    environment.remove(u"OSTREVAN_SETTINGS"_s);
-    process.setProcessEnvironment(environment);
-    process.start(QString::fromUtf8(OSTREVAN_CLI_PATH),
-                  QStringList{u"--settings"_s, m_env->settingsFile()} + arguments);
-    if (!process.waitForFinished(60000))
-        return {};
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return m_env->runCli(arguments);
 }
 
 void TestBookingCli::commands_data()

@@ -10,7 +10,6 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
-#include <QProcess>
 #include <QTest>
 
 #include <memory>
@@ -109,25 +108,16 @@ private slots:
             const bookinghistory::SourceScope commandLine(Source::CommandLine);
             bookinghistory::append(db, std::nullopt, mist);
         }
-        QProcess cli;
-        cli.start(QString::fromUtf8(OSTREVAN_CLI_PATH),
-                  QStringList{u"--settings"_s, m_env->settingsFile(), u"booking-history"_s} + arguments);
-        QVERIFY(cli.waitForFinished(60000));
-        QCOMPARE(cli.exitCode(), 0);
-        QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts), expected);
+        const TestEnvironment::CliRun run = m_env->runCli(QStringList{u"booking-history"_s} + arguments);
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.outLines(), expected);
     }
 
     // A booking's life from the command line, in the history in order.
     void lifeFromTheCommandLine()
     {
         seed::seedLists(m_env->databaseFile());
-        auto cli = [this](const QStringList &arguments) {
-            QProcess process;
-            process.start(QString::fromUtf8(OSTREVAN_CLI_PATH),
-                          QStringList{u"--settings"_s, m_env->settingsFile()} + arguments);
-            process.waitForFinished(60000);
-            return QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-        };
+        auto cli = [this](const QStringList &arguments) { return m_env->runCli(arguments).outLines(); };
         cli({u"--answer"_s, u"yes"_s, u"book"_s, u"MEL0106"_s, u"3"_s, u"Golf"_s, u"Jane Doe"_s});
         cli({u"confirm"_s, u"MEL0106"_s, u"Golf"_s});
         cli({u"--answer"_s, u"yes"_s, u"unbook"_s, u"MEL0106"_s, u"Golf"_s});

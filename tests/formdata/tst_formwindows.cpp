@@ -305,13 +305,7 @@ void TestFormWindows::browserWindowLoadsItsEngineAndShowsThePage()
 
 void TestFormWindows::cliPrintsTheSameCore()
 {
-    auto run = [this](const QStringList &arguments) {
-        QProcess cli;
-        cli.start(QString::fromUtf8(OSTREVAN_CLI_PATH),
-                  QStringList{u"--settings"_s, m_env->settingsFile()} + arguments);
-        cli.waitForFinished(30000);
-        return QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    };
+    auto run = [this](const QStringList &arguments) { return m_env->runCli(arguments).outLines(); };
     const QStringList form = run({u"form"_s, u"horse"_s, u"green flash (nz)"_s});
     QCOMPARE(form.size(), 4);
     QCOMPARE(form.at(0), u"16/03/24\t2-2\t60kg\t\t1.2\tBALL\t1000\tCL1 HANDICAP\tK O'brien\t1\tS\t16:20\t6,6\t2.2\t"

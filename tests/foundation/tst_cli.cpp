@@ -3,7 +3,6 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTest>
@@ -12,25 +11,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Result {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-Result runCli(const TestEnvironment &env, const QStringList &arguments)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"OSTREVAN_HOME"_s, env.programFolder());
-    environment.remove(u"OSTREVAN_SETTINGS"_s);
-    process.setProcessEnvironment(environment);
-    process.start(QString::fromUtf8(OSTREVAN_CLI_PATH), QStringList{u"--settings"_s, env.settingsFile()} + arguments);
-    if (!process.waitForFinished(60000))
-        return {};
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
+using Result = TestEnvironment::CliRun;
 
 QByteArray fileHash(const QString &path)
 {
@@ -56,12 +37,12 @@ private slots:
     {
         TestEnvironment env;
         writeDbPath(env, env.dataFolder());
-        Result init = runCli(env, {u"init"_s});
+        Result init = env.runCli({u"init"_s});
         QCOMPARE(init.status, 0);
         QCOMPARE(init.out.trimmed(), env.databaseFile());
         QVERIFY(QFile::exists(env.databaseFile()));
 
-        Result upgrade = runCli(env, {u"upgrade"_s});
+        Result upgrade = env.runCli({u"upgrade"_s});
         QCOMPARE(upgrade.status, 0);
         QCOMPARE(upgrade.out.trimmed(), u"AppVersion 0 -> 2.7"_s);
         QCOMPARE(QSettings(env.settingsFile(), QSettings::IniFormat).value(u"AppVersion"_s).toString(), u"2.7"_s);
@@ -70,12 +51,12 @@ private slots:
             Db db(env.databaseFile());
             db.exec(u"INSERT INTO Trainer (TrainerName) VALUES ('O''Brien')"_s);
         }
-        Result compact = runCli(env, {u"compact"_s});
+        Result compact = env.runCli({u"compact"_s});
         QCOMPARE(compact.status, 0);
         Db db(env.databaseFile());
         QCOMPARE(db.scalar(u"SELECT TrainerName FROM Trainer"_s).toString(), u"O'Brien"_s);
         // init on an existing database keeps it.
-        QCOMPARE(runCli(env, {u"init"_s}).status, 0);
+        QCOMPARE(env.runCli({u"init"_s}).status, 0);
         QCOMPARE(db.scalar(u"SELECT COUNT(*) FROM Trainer"_s).toInt(), 1);
     }
 
@@ -94,16 +75,15 @@ private slots:
         TestEnvironment env;
         writeDbPath(env, env.dataFolder());
         env.createDatabase();
-        const Result example =
-            runCli(env, {u"import-weights"_s,
-                         QString::fromUtf8(OSTREVAN_FIXTURES_DIR "/../../resources/weights-example.csv")});
+        const Result example = env.runCli(
+            {u"import-weights"_s, QString::fromUtf8(OSTREVAN_FIXTURES_DIR "/../../resources/weights-example.csv")});
         QCOMPARE(example.status, 0);
         QVERIFY2(example.out.contains(u": 18 rating weights imported"_s), qPrintable(example.out));
         QFile bad(env.root() + u"/bad.csv"_s);
         QVERIFY(bad.open(QIODevice::WriteOnly));
         bad.write("MeetType,RaceType,Rating,Weight\r\nM,BM78 M,70,56.5\r\n" + rows);
         bad.close();
-        const Result refused = runCli(env, {u"import-weights"_s, bad.fileName()});
+        const Result refused = env.runCli({u"import-weights"_s, bad.fileName()});
         QCOMPARE(refused.status, 1);
         QVERIFY2(refused.err.startsWith(u"Error: bad.csv, "_s + error), qPrintable(refused.err));
         QCOMPARE(Db(env.databaseFile()).scalar(u"SELECT COUNT(*) FROM RBHTable"_s).toInt(), 18);
@@ -117,7 +97,7 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(QByteArray(2048, 'z'));
         file.close();
-        Result compact = runCli(env, {u"compact"_s});
+        Result compact = env.runCli({u"compact"_s});
         QCOMPARE(compact.status, 1);
         QVERIFY(compact.err.contains(
             "Critical Error: Database damaged or being used by another program, please contact Vantrell Support."_L1));
@@ -128,7 +108,7 @@ private slots:
     {
         TestEnvironment env;
         writeDbPath(env, env.dataFolder());
-        QCOMPARE(runCli(env, {u"init"_s}).status, 0);
+        QCOMPARE(env.runCli({u"init"_s}).status, 0);
         Db(env.databaseFile()).exec(u"INSERT INTO Meeting (MeetingCode) VALUES ('0712FLEM')"_s);
         Db(env.databaseFile())
             .exec(
@@ -141,13 +121,13 @@ private slots:
         QVERIFY(part.open(QIODevice::WriteOnly));
         part.write("SQLite format 3");
         part.close();
-        const Result backup = runCli(env, {u"backup"_s});
+        const Result backup = env.runCli({u"backup"_s});
         QCOMPARE(backup.status, 0);
         const QString made = backup.out.trimmed();
         QVERIFY2(QFileInfo(made).fileName().contains(QRegularExpression(u"^Kelbrin-\\d{8}-\\d{6}\\.mdb$"_s)),
                  qPrintable(made));
         QVERIFY(!part.exists());
-        const QStringList listed = runCli(env, {u"backups"_s}).out.split(u'\n', Qt::SkipEmptyParts);
+        const QStringList listed = env.runCli({u"backups"_s}).out.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(listed.size(), 1);
         const QStringList fields = listed.first().split(u'\t');
         QCOMPARE(fields.size(), 5);
@@ -167,18 +147,18 @@ private slots:
         const QByteArray before = fileHash(env.databaseFile());
         for (const QString &refused :
              QStringList{damaged.fileName(), env.root() + u"/foreign.mdb"_s, env.root() + u"/none.mdb"_s}) {
-            const Result restore = runCli(env, {u"restore"_s, refused});
+            const Result restore = env.runCli({u"restore"_s, refused});
             QCOMPARE(restore.status, 1);
             QVERIFY2(restore.err.startsWith("Restore: "_L1), qPrintable(restore.err));
             QCOMPARE(fileHash(env.databaseFile()), before);
         }
-        QCOMPARE(runCli(env, {u"backups"_s}).out.count(u'\n'), 1);
+        QCOMPARE(env.runCli({u"backups"_s}).out.count(u'\n'), 1);
 
-        const Result restore = runCli(env, {u"restore"_s, QFileInfo(made).fileName()});
+        const Result restore = env.runCli({u"restore"_s, QFileInfo(made).fileName()});
         QCOMPARE(restore.status, 0);
         QCOMPARE(Db(env.databaseFile()).scalar(u"SELECT Jockey FROM Bookings"_s).toString(), u"J Smith"_s);
         // The file it replaced, without the booking, is the newest backup now.
-        const QStringList after = runCli(env, {u"backups"_s}).out.split(u'\n', Qt::SkipEmptyParts);
+        const QStringList after = env.runCli({u"backups"_s}).out.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(after.size(), 2);
         QVERIFY2(restore.out.contains(after.first().section(u'\t', 0, 0)), qPrintable(restore.out));
         QCOMPARE(after.first().section(u'\t', 3), u"1\t0"_s);
@@ -188,7 +168,7 @@ private slots:
     {
         TestEnvironment env;
         writeDbPath(env, env.root() + u"/no/such/folder"_s);
-        Result init = runCli(env, {u"init"_s});
+        Result init = env.runCli({u"init"_s});
         QCOMPARE(init.status, 1);
         QVERIFY(init.err.contains("does not exist"_L1));
         QVERIFY(!QFile::exists(env.root() + u"/no"_s));
@@ -197,21 +177,21 @@ private slots:
     void settingsCommands()
     {
         TestEnvironment env;
-        QCOMPARE(runCli(env, {u"settings-set"_s, u"UserName"_s, u"agent"_s, u"MainMax"_s, u"True"_s}).status, 0);
-        Result defaulted = runCli(env, {u"settings-default"_s, u"UserName"_s, u"demo"_s, u"UserPass"_s, u"demo"_s});
+        QCOMPARE(env.runCli({u"settings-set"_s, u"UserName"_s, u"agent"_s, u"MainMax"_s, u"True"_s}).status, 0);
+        Result defaulted = env.runCli({u"settings-default"_s, u"UserName"_s, u"demo"_s, u"UserPass"_s, u"demo"_s});
         QCOMPARE(defaulted.status, 0);
         QCOMPARE(defaulted.out, u"UserName left alone: it already has a value\n"_s);
-        Result get = runCli(env, {u"settings-get"_s, u"UserName"_s, u"UserPass"_s, u"MainMax"_s});
+        Result get = env.runCli({u"settings-get"_s, u"UserName"_s, u"UserPass"_s, u"MainMax"_s});
         QCOMPARE(get.out, u"UserName=agent\nUserPass=demo\nMainMax=True\n"_s);
-        QCOMPARE(runCli(env, {u"settings-set"_s, u"MainLeft"_s, u"wide"_s}).status, 2);
-        QCOMPARE(runCli(env, {u"settings-get"_s, u"NoSuchThing"_s}).status, 2);
+        QCOMPARE(env.runCli({u"settings-set"_s, u"MainLeft"_s, u"wide"_s}).status, 2);
+        QCOMPARE(env.runCli({u"settings-get"_s, u"NoSuchThing"_s}).status, 2);
     }
 
     void unknownCommandAndBadAnswer()
     {
         TestEnvironment env;
-        QCOMPARE(runCli(env, {u"frobnicate"_s}).status, 2);
-        QCOMPARE(runCli(env, {u"--answer"_s, u"maybe"_s, u"init"_s}).status, 2);
+        QCOMPARE(env.runCli({u"frobnicate"_s}).status, 2);
+        QCOMPARE(env.runCli({u"--answer"_s, u"maybe"_s, u"init"_s}).status, 2);
     }
 };
 

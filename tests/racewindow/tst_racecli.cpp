@@ -2,7 +2,6 @@
 #include "core/cAppSettings.h"
 #include "support/TestEnvironment.h"
 
-#include <QProcess>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -47,16 +46,10 @@ void TestRaceCli::commands()
     cAppSettings::instance().SaveSettings();
     for (QString &argument : arguments)
         argument = argument.arg(env.root());
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"OSTREVAN_HOME"_s, env.programFolder());
-    environment.remove(u"OSTREVAN_SETTINGS"_s);
-    process.setProcessEnvironment(environment);
-    process.start(QString::fromUtf8(OSTREVAN_CLI_PATH), QStringList{u"--settings"_s, env.settingsFile()} + arguments);
-    QVERIFY(process.waitForFinished(60000));
-    QTEST(process.exitCode(), "status");
+    const TestEnvironment::CliRun run = env.runCli(arguments);
+    QTEST(run.status, "status");
     QFETCH(QString, out);
-    QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()).left(out.arg(env.root()).size()), out.arg(env.root()));
+    QCOMPARE(run.out.left(out.arg(env.root()).size()), out.arg(env.root()));
 }
 
 QTEST_MAIN(TestRaceCli)

@@ -5,6 +5,7 @@
 #include "db/Schema.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QSqlRecord>
 
 using namespace Qt::Literals::StringLiterals;
@@ -35,6 +36,20 @@ void TestEnvironment::createDatabase() const
 QString TestEnvironment::fixture(const QString &relative)
 {
     return QString::fromUtf8(OSTREVAN_FIXTURES_DIR "/") + relative;
+}
+
+TestEnvironment::CliRun TestEnvironment::runCli(const QStringList &arguments) const
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"OSTREVAN_HOME"_s, programFolder());
+    environment.remove(u"OSTREVAN_SETTINGS"_s);
+    process.setProcessEnvironment(environment);
+    process.start(QString::fromUtf8(OSTREVAN_CLI_PATH), QStringList{u"--settings"_s, settingsFile()} + arguments);
+    if (!process.waitForFinished(60000))
+        return {};
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 QStringList queryRows(const QString &sql, const QVariantList &values)

@@ -28,6 +28,16 @@ public:
 
     static QString fixture(const QString &relative);
 
+    // What a run of ostrevan-cli on this environment's settings and program folder did; status -1 when it
+    // did not finish within a minute.
+    struct CliRun {
+        int status = -1;
+        QString out;
+        QString err;
+        QStringList outLines() const { return out.split(u'\n', Qt::SkipEmptyParts); }
+    };
+    CliRun runCli(const QStringList &arguments) const;
+
 private:
     QTemporaryDir m_dir;
 };

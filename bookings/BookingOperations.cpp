@@ -88,6 +88,14 @@ QList<Booking> bookingsWhere(Db &db, const QString &condition, const QVariantLis
     return found;
 }
 
+// The booking a nomination holds, or a new one for its horse with `state` and no jockey.
+Booking bookingOrNew(const std::optional<Booking> &booking, const Nomination &nomination, const QString &state)
+{
+    if (booking)
+        return *booking;
+    return {0, nomination.meetingCode, nomination.raceCode, nomination.horse, nomination.trainer, {}, state, false};
+}
+
 } // namespace
 
 std::optional<Booking> findBooking(Db &db, const QString &meetingCode, const QString &horse)
@@ -176,14 +184,7 @@ bool BookJockey(const Nomination &nomination, const QString &jockey)
         !confirmClashingRide(db, jockey, nomination.meetingCode, nomination.horse))
         return false;
     // A new jockey takes over the ride; the booking's state and confirmation stay.
-    Booking after = booking ? *booking : Booking{0,
-                                                 nomination.meetingCode,
-                                                 nomination.raceCode,
-                                                 nomination.horse,
-                                                 nomination.trainer,
-                                                 QString(),
-                                                 kPlanned,
-                                                 false};
+    Booking after = bookingOrNew(booking, nomination, kPlanned);
     after.jockey = jockey;
     writeBooking(db, booking, after);
     return true;
@@ -210,14 +211,7 @@ bool SetBookingState(const Nomination &nomination, const QString &state)
     }
     if (booking && booking->state == state && !booking->confirmed)
         return false;
-    Booking after = booking ? *booking : Booking{0,
-                                                 nomination.meetingCode,
-                                                 nomination.raceCode,
-                                                 nomination.horse,
-                                                 nomination.trainer,
-                                                 QString(),
-                                                 QString(),
-                                                 false};
+    Booking after = bookingOrNew(booking, nomination, {});
     after.state = state;
     after.confirmed = false;
     writeBooking(db, booking, after);

@@ -55,8 +55,6 @@ QStringList createStatements()
             Jockey TEXT COLLATE NOCASE, RaceDate TEXT, RaceNumber INTEGER, TrackCode TEXT, Horse TEXT COLLATE NOCASE,
             FinishPos INTEGER, PrizeMoney NUMERIC, TrainerName TEXT COLLATE NOCASE, State TEXT))"_s,
         u"CREATE INDEX ByTrainer ON RaceStats (TrainerName, RaceDate DESC)"_s,
-        u"CREATE INDEX RaceStatsByRide ON RaceStats (RaceDate, RaceNumber, TrackCode, Horse)"_s,
-        u"CREATE INDEX RaceStatsByJockey ON RaceStats (Jockey, Horse)"_s,
         // A jockey's rides of an invoice period, names compared without case.
         u"CREATE INDEX RaceStatsByJockeyDate ON RaceStats (Jockey COLLATE NOCASE, RaceDate)"_s,
         // The best placings of the lists compare horse, trainer and jockey names without case.

@@ -98,9 +98,11 @@ bool checkLayout()
                 whole &= ignoringErrors([&] { db.exec(ifMissing); });
             }
         }
-        // Older files carry a second index identical to RaceStatsByTrainerNoCase (the column compares without
-        // case already), which every ride stored had to update as well.
-        whole &= ignoringErrors([&] { db.exec(u"DROP INDEX IF EXISTS RaceStatsByTrainerPlacing"_s); });
+        // Older files carry indexes that every ride stored had to update and no query needs: a second copy of
+        // RaceStatsByTrainerNoCase (the column compares without case already), and two that the indexes led by
+        // the horse and by the jockey serve as well.
+        for (const char *unused : {"RaceStatsByTrainerPlacing", "RaceStatsByRide", "RaceStatsByJockey"})
+            whole &= ignoringErrors([&] { db.exec(u"DROP INDEX IF EXISTS "_s + QLatin1String(unused)); });
         // Indexes the lists rely on for speed, which files made by older versions lack; cheap when present.
         for (const QString &statement : schema::createStatements()) {
             if (!statement.startsWith("CREATE INDEX "_L1) || statement.contains(" ByTrainer "_L1))

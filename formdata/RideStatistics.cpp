@@ -257,16 +257,17 @@ void storeChanges(Db &db, const QString &jockey, const QList<RideValues> &rides,
     std::optional<StoredCareer> career;
     if (rides.size() >= kPairInMemoryFrom)
         career.emplace(db, jockey, rides.size());
-    // RaceDate and RaceNumber lead the RaceStatsByRide index, so each find touches a handful of rows.
+    // The horse leads RaceStatsByHorseNoCase, so each find reads the horse's few rides.
     QSqlQuery find = prepared(
-        db, u"SELECT rowid, %1 FROM RaceStats WHERE RaceDate = ? AND RaceNumber = ? "
-            "AND TrackCode = ? COLLATE NOCASE AND Horse = ? COLLATE NOCASE LIMIT 1"_s.arg(QLatin1String(kRideColumns)));
+        db, u"SELECT rowid, %1 FROM RaceStats WHERE Horse = ? COLLATE NOCASE AND RaceDate = ? AND RaceNumber = ? "
+            "AND TrackCode = ? COLLATE NOCASE LIMIT 1"_s.arg(QLatin1String(kRideColumns)));
     RideWriter writer(db);
     for (const RideValues &ride : rides) {
         if (career && storePaired(*career, writer, ride, result))
             continue;
-        for (int i = 0; i < 4; ++i)
-            find.bindValue(i, ride.at(i));
+        find.bindValue(0, ride.at(3));
+        for (int i = 0; i < 3; ++i)
+            find.bindValue(i + 1, ride.at(i));
         execOrThrow(find);
         const bool found = find.next();
         const QVariant existing = found ? find.value(0) : QVariant();

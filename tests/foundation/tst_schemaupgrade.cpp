@@ -129,11 +129,13 @@ private slots:
         {
             Db db(env.databaseFile());
             db.exec(u"DROP INDEX NomsByTrainerList"_s);
-            db.exec(u"DROP INDEX RaceStatsByRide"_s);
+            db.exec(u"DROP INDEX RaceStatsByHorseNoCase"_s);
             db.exec(u"DROP TABLE FieldChange"_s);
-            // The duplicate of RaceStatsByTrainerNoCase that older files carry.
+            // The indexes older files carry that no query needs.
             db.exec(u"CREATE INDEX RaceStatsByTrainerPlacing ON RaceStats (TrainerName, "
                     "Jockey COLLATE NOCASE, FinishPos)"_s);
+            db.exec(u"CREATE INDEX RaceStatsByRide ON RaceStats (RaceDate, RaceNumber, TrackCode, Horse)"_s);
+            db.exec(u"CREATE INDEX RaceStatsByJockey ON RaceStats (Jockey, Horse)"_s);
             db.exec(u"DROP TABLE BookingLog"_s);
         }
         cAppSettings::instance().AppVersion = version::asNumber();
@@ -144,12 +146,15 @@ private slots:
                 db.scalar(u"SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"_s, {QLatin1String(name)})
                     .isValid(),
                 name);
-        for (const char *name : {"NomsByTrainerList", "RaceStatsByRide", "FieldChangeByTime", "BookingLogByHorse"})
-            QVERIFY2(
-                db.scalar(u"SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?"_s, {QLatin1String(name)})
-                    .isValid(),
-                name);
-        QVERIFY(!db.scalar(u"SELECT 1 FROM sqlite_master WHERE name = 'RaceStatsByTrainerPlacing'"_s).isValid());
+        const auto hasIndex = [&db](const char *name) {
+            return db.scalar(u"SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?"_s, {QLatin1String(name)})
+                .isValid();
+        };
+        for (const char *name :
+             {"NomsByTrainerList", "RaceStatsByHorseNoCase", "FieldChangeByTime", "BookingLogByHorse"})
+            QVERIFY2(hasIndex(name), name);
+        for (const char *name : {"RaceStatsByTrainerPlacing", "RaceStatsByRide", "RaceStatsByJockey"})
+            QVERIFY2(!hasIndex(name), name);
     }
 
     // A file found whole is stamped with the layout; a start with the same stamp skips the checks,

@@ -250,6 +250,18 @@ QString bookingNow(Db &db, const StoredChange &change)
     return text;
 }
 
+// Whether the jockey's booking of the horse ended since the change was recorded: a booking of that jockey there now
+// was made again afterwards, and is not the one the change was recorded against. The same second counts as after,
+// so that a doubt keeps the booking.
+bool bookingEndedSince(Db &db, const StoredChange &change)
+{
+    return db
+        .scalar(u"SELECT 1 FROM BookingLog WHERE MeetingCode = ? AND Horse = ? AND LoggedAt >= ? AND JockeyBefore = ? "
+                "AND (JockeyAfter IS NULL OR JockeyAfter <> JockeyBefore) LIMIT 1"_s,
+                {change.meetingCode, change.horse, change.changedAt, change.jockey.trimmed()})
+        .isValid();
+}
+
 } // namespace
 
 Removal removeBookings(const QList<qint64> &ids)
@@ -270,8 +282,11 @@ Removal removeBookings(const QList<qint64> &ids)
             continue;
         }
         // Only the booking the change was recorded against: the same jockey's booking of the horse.
-        const std::optional<Booking> booking =
+        std::optional<Booking> booking =
             change.booked ? findBookingOf(db, change.meetingCode, change.horse, change.jockey) : std::nullopt;
+        const bool remade = booking && bookingEndedSince(db, change);
+        if (remade)
+            booking.reset();
         if (booking)
             writeBooking(db, booking, std::nullopt);
         const int deleted = booking ? 1 : 0;
@@ -281,8 +296,10 @@ Removal removeBookings(const QList<qint64> &ids)
             done << change.id;
             continue;
         }
-        const QString recorded = change.booked ? u"was recorded against %1's booking"_s.arg(change.jockey)
-                                               : u"was recorded when the horse was not booked"_s;
+        QString recorded = change.booked ? u"was recorded against %1's booking"_s.arg(change.jockey)
+                                         : u"was recorded when the horse was not booked"_s;
+        if (remade)
+            recorded += u", which was removed and made again since"_s;
         removal.notRemoved << u"Change %1 %2; %3, so nothing was removed."_s.arg(change.id).arg(recorded,
                                                                                                 bookingNow(db, change));
     }

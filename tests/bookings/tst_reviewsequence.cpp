@@ -76,6 +76,15 @@ private slots:
                            "K McEvoy (Planned) in race 1, so nothing was removed."_s,
                            u"Confirm Removal|Change 2 was recorded when the horse was not booked; MIST is booked now "
                            "for R King (Planned) in race 1, so nothing was removed."_s};
+        QTest::newRow("an old change and the same jockey's booking made again since")
+            << QStringList{u"WGT 1:STAR::56"_s,        u"book|STAR|1|E Lang"_s,
+                           u"ACP 1:STAR:B Jones:56"_s, u"state|STAR|1|Remove Booking"_s,
+                           u"book|STAR|1|E Lang"_s,    u"remove|STAR|rider changed"_s}
+            << QStringList{u"1|STAR|rider changed||B Jones|E Lang"_s} << QStringList{u"STAR|1200 R1|E Lang|Planned|0"_s}
+            << QStringList{u"Confirm Removal|Remove Text : Planned\r  from Horse STAR"_s,
+                           u"Confirm Removal|Change 1 was recorded against E Lang's booking, which was removed and "
+                           "made again since; STAR is booked now for E Lang (Planned) in race 1, so nothing was "
+                           "removed."_s};
         QTest::newRow("the booking's own change removes it; a titled jockey too heavy, said once")
             << QStringList{u"WGT 1:STAR::56;2:GRACE::53.5"_s,
                            u"book|STAR|1|E Lang"_s,
@@ -140,7 +149,9 @@ private slots:
                 BookJockey(nomination, v.at(3));
                 dialogs.forgetAnswers();
             } else if (v.at(0) == u"state"_s) {
+                dialogs.answerYes(1); // to removing the booking
                 SetBookingState(nomination, v.at(3));
+                dialogs.forgetAnswers();
             } else if (v.at(0) == u"list"_s) {
                 // What the race window shows in the horse's booking cell, among the messages.
                 for (const racewindow::RunnerLine &line : racewindow::loadRunners(kMeeting, v.at(2).toInt(), {}, {}))

@@ -8,11 +8,10 @@
 #include "core/UserDialogs.h"
 #include "db/Database.h"
 #include "db/DbGuard.h"
+#include "db/NativeStatement.h"
 
 #include <QMultiHash>
 #include <QRegularExpression>
-#include <QSqlError>
-#include <QSqlQuery>
 
 #include <algorithm>
 #include <optional>
@@ -22,21 +21,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 enum Column { ColRaceDate, ColRaceNo, ColTrack, ColHorse, ColFinish, ColJockey, ColMoney, ColTrainer, ColState };
-
-void execOrThrow(QSqlQuery &query)
-{
-    if (!query.exec())
-        throw DbError(query.lastError().text() + u" in "_s + query.lastQuery());
-}
-
-QSqlQuery prepared(Db &db, const QString &sql)
-{
-    QSqlQuery query(db.handle());
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        throw DbError(query.lastError().text() + u" in "_s + sql);
-    return query;
-}
 
 // Most prizes are whole numbers of dollars: those need no pattern to be read as an amount.
 bool onlyDigits(const QString &text)
@@ -49,7 +33,7 @@ using RideValues = QVariantList;
 const char kRideColumns[] = "RaceDate, RaceNumber, TrackCode, Horse, FinishPos, Jockey, PrizeMoney, TrainerName, State";
 
 // The stored ride of a row selected as "rowid, " + kRideColumns.
-RideValues storedRide(const QSqlQuery &query)
+RideValues storedRide(const NativeStatement &query)
 {
     RideValues values;
     values.reserve(9);
@@ -135,26 +119,26 @@ class RideWriter
 {
 public:
     explicit RideWriter(Db &db)
-        : m_insert(prepared(
-              db, u"INSERT INTO RaceStats (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s.arg(QLatin1String(kRideColumns)))),
-          m_update(prepared(db, u"UPDATE RaceStats SET RaceDate = ?, RaceNumber = ?, TrackCode = ?, "
-                                "Horse = ?, FinishPos = ?, Jockey = ?, PrizeMoney = ?, "
-                                "TrainerName = ?, State = ? WHERE rowid = ?"_s))
+        : m_insert(db,
+                   u"INSERT INTO RaceStats (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s.arg(QLatin1String(kRideColumns))),
+          m_update(db, u"UPDATE RaceStats SET RaceDate = ?, RaceNumber = ?, TrackCode = ?, "
+                       "Horse = ?, FinishPos = ?, Jockey = ?, PrizeMoney = ?, "
+                       "TrainerName = ?, State = ? WHERE rowid = ?"_s)
     {}
     void insert(const RideValues &values) { write(m_insert, values, {}); }
     void update(const RideValues &values, const QVariant &rowid) { write(m_update, values, rowid); }
 
 private:
-    static void write(QSqlQuery &query, const RideValues &values, const QVariant &rowid)
+    static void write(NativeStatement &statement, const RideValues &values, const QVariant &rowid)
     {
         for (qsizetype i = 0; i < values.size(); ++i)
-            query.bindValue(int(i), values.at(i));
+            statement.bind(int(i), values.at(i));
         if (rowid.isValid())
-            query.bindValue(int(values.size()), rowid);
-        execOrThrow(query);
+            statement.bind(int(values.size()), rowid);
+        statement.exec();
     }
-    QSqlQuery m_insert;
-    QSqlQuery m_update;
+    NativeStatement m_insert;
+    NativeStatement m_update;
 };
 
 // The jockey's stored rides, read once and paired with the rides of an answer in memory: a season's answer
@@ -174,10 +158,9 @@ public:
         m_stored.reserve(expected);
         m_byRace.reserve(expected);
         // Names compare without regard to case, as the agent types them and the server holds them in capitals.
-        QSqlQuery read = prepared(
+        NativeStatement read(
             db, u"SELECT rowid, %1 FROM RaceStats WHERE Jockey = ? COLLATE NOCASE"_s.arg(QLatin1String(kRideColumns)));
-        read.bindValue(0, jockey);
-        execOrThrow(read);
+        read.bind(0, jockey);
         while (read.next()) {
             Stored row{read.value(0), storedRide(read)};
             m_byRace.insert(raceKey(row.values), m_stored.size());
@@ -238,12 +221,12 @@ void storeCareer(Db &db, const QString &jockey, const QList<RideValues> &rides, 
             ++result.added;
         }
     }
-    QSqlQuery remove = prepared(db, u"DELETE FROM RaceStats WHERE rowid = ?"_s);
+    NativeStatement remove(db, u"DELETE FROM RaceStats WHERE rowid = ?"_s);
     for (const StoredCareer::Stored &row : career.rows()) {
         if (row.claimed)
             continue;
-        remove.bindValue(0, row.rowid);
-        execOrThrow(remove);
+        remove.bind(0, row.rowid);
+        remove.exec();
     }
 }
 
@@ -258,21 +241,19 @@ void storeChanges(Db &db, const QString &jockey, const QList<RideValues> &rides,
     if (rides.size() >= kPairInMemoryFrom)
         career.emplace(db, jockey, rides.size());
     // The horse leads RaceStatsByHorseNoCase, so each find reads the horse's few rides.
-    QSqlQuery find = prepared(
+    NativeStatement find(
         db, u"SELECT rowid, %1 FROM RaceStats WHERE Horse = ? COLLATE NOCASE AND RaceDate = ? AND RaceNumber = ? "
             "AND TrackCode = ? COLLATE NOCASE LIMIT 1"_s.arg(QLatin1String(kRideColumns)));
     RideWriter writer(db);
     for (const RideValues &ride : rides) {
         if (career && storePaired(*career, writer, ride, result))
             continue;
-        find.bindValue(0, ride.at(3));
+        find.bind(0, ride.at(3));
         for (int i = 0; i < 3; ++i)
-            find.bindValue(i + 1, ride.at(i));
-        execOrThrow(find);
+            find.bind(i + 1, ride.at(i));
         const bool found = find.next();
         const QVariant existing = found ? find.value(0) : QVariant();
         const RideValues stored = found ? storedRide(find) : RideValues();
-        find.finish();
         if (!found) {
             writer.insert(ride);
             ++result.added;

@@ -1,5 +1,6 @@
 #include "MeetingReport.h"
 
+#include "BookedEntry.h"
 #include "MainLists.h"
 #include "core/cAppSettings.h"
 #include "db/Database.h"
@@ -233,19 +234,22 @@ Report buildReport(const QString &meetingCode)
         varData = u"COALESCE(V.Barrier, '') || COALESCE(V.EorB, '')"_s;
     else if (level == "WGT"_L1)
         varData = u"COALESCE(V.Ballot, '') || COALESCE(V.EorB, '')"_s;
-    // The booked jockey by name when the jockey has no full name (never the horse's last rider).
+    // The booked jockey by name when the jockey has no full name (never the horse's last rider), on the entry the
+    // booking belongs to when the horse is entered in two races.
     // A booked horse the field no longer lists is still printed, marked scratched, so that the
     // sheet at the track shows the ride is off.
     QSqlQuery query = db.exec(
         "SELECT V.RaceNumber, V.RaceDetails, V.RaceDistance, V.RaceTime, V.AppClaim, V.Form, V.Horse, V.TrainerName, "
         "V.Weight, V.Rating, "_L1 +
             varData +
-            ", COALESCE(NULLIF(TRIM(J.FullName), ''), B.Jockey), V.BookingSelection, V.TrainerPhone, V.EntryNo, "
+            ", COALESCE(NULLIF(TRIM(J.FullName), ''), B.Jockey), B.BookingSelection, V.TrainerPhone, V.EntryNo, "
             "N.LastJockey, V.EorB "
             "FROM qryMeetingView V LEFT JOIN Noms N ON N.rowid = (SELECT rowid FROM Noms WHERE MeetingCode = "
             "V.MeetingCode AND Horse = V.Horse LIMIT 1) "
             "LEFT JOIN Bookings B ON B.rowid = (SELECT rowid FROM Bookings WHERE MeetingCode = V.MeetingCode "
-            "AND Horse = V.Horse LIMIT 1) LEFT JOIN Jockey J ON J.Jockey = B.Jockey "
+            "AND Horse = V.Horse LIMIT 1) AND V.RaceNumber = "_L1 +
+            bookedRaceSql(u"B"_s) +
+            " LEFT JOIN Jockey J ON J.Jockey = B.Jockey "
             "WHERE V.MeetingCode = ? "
             "UNION ALL SELECT R.RaceNumber, R.RaceDetails, R.RaceDistance, R.RaceTime, R.ApprClaim, '', B.Horse, "
             "B.TrainerName, NULL, NULL, '', COALESCE(NULLIF(TRIM(J.FullName), ''), B.Jockey), B.BookingSelection, "

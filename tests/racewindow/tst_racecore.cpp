@@ -242,6 +242,8 @@ void TestRaceCore::reportRowsAndPages()
         // with a long name that the field no longer lists.
         db.exec(u"UPDATE Jockey SET FullName = '' WHERE Jockey = 'Jane Doe'"_s);
         db.exec(u"UPDATE Noms SET LastJockey = 'N Klein' WHERE Horse = 'Alpha'"_s);
+        // Alpha entered in race 3 too: its booking is race 1's.
+        seed::addNom(db, u"MEL0106"_s, 3, u"Alpha"_s, u"J Smith"_s, 550);
         db.exec(
             u"INSERT INTO Bookings (MeetingCode, RaceCode, Horse, TrainerName, Jockey, BookingSelection, "
             "Confirmed) VALUES ('MEL0106', '1600 HCP', 'BOUNDLESS FERENGIS', 'J Smith', 'Bob Roe', 'Confirmed', 1)"_s);
@@ -254,7 +256,7 @@ void TestRaceCore::reportRowsAndPages()
     QVERIFY(report.found);
     QCOMPARE(report.company, u"Kelly & O'Hara Bookings"_s);
     QCOMPARE(report.groups.size(), 3);
-    QCOMPARE(report.lineCount(), 12); // 5 seeded runners, the 6 added for the weights, the scratched ride
+    QCOMPARE(report.lineCount(), 13); // 6 seeded entries, the 6 added for the weights, the scratched ride
     const meetingreport::Group &race3 = report.groups.at(2);
     QCOMPARE(race3.raceNumber, 3);
     QCOMPARE(race3.time, u"14.10"_s);
@@ -265,6 +267,8 @@ void TestRaceCore::reportRowsAndPages()
     const meetingreport::Line golf = lineOf(u"Golf"_s);
     QCOMPARE(golf.jockey, u"@K Last"_s); // no booking: the last rider, marked
     QCOMPARE(golf.varData, u"4E"_s);     // acceptances: barrier and E/B
+    const meetingreport::Line alphaElsewhere = lineOf(u"Alpha"_s);
+    QCOMPARE(alphaElsewhere.jockey + u'|' + alphaElsewhere.booking, u"@N Klein|"_s);
     const meetingreport::Line scratched = lineOf(u"BOUNDLESS FERENGIS"_s);
     QCOMPARE(scratched.jockey + u'|' + scratched.booking, u"Robert Roe|Scratched"_s);
     QCOMPARE(report.groups.at(0).lines.at(0).jockey, u"Jane Doe"_s); // booked, though without a full name

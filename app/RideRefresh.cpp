@@ -67,6 +67,8 @@ QString refreshAll(const BackgroundJob::Progress &progress)
     } catch (const DbError &error) {
         return QString::fromLatin1(kNotRefreshed).arg(error.message());
     }
+    if (upToDate <= 1)
+        return upToDate == 0 ? QString() : QString::fromLatin1(kOneUpToDate);
     return QString::fromLatin1(kUpToDate).arg(upToDate);
 }
 

@@ -240,6 +240,10 @@ void updateJockey(const QString &originalName, const JockeyRecord &record)
         db.exec(u"UPDATE Bookings SET Jockey = ?, ReviewedJockey = ? WHERE Jockey = ?"_s,
                 {record.jockey, record.jockey, originalName});
         db.exec(u"UPDATE FieldChange SET Jockey = ? WHERE Jockey = ?"_s, {record.jockey, originalName});
+        // The booking history reads under the name the agent corrected, as the bookings and changes do.
+        for (const char *column : {"JockeyBefore", "JockeyAfter"})
+            db.exec(u"UPDATE BookingLog SET %1 = ? WHERE %1 = ?"_s.arg(QLatin1String(column)),
+                    {record.jockey, originalName});
         // The server may hold rides under the new spelling from before the mark: the next download is a full one.
         db.exec(u"UPDATE Jockey SET DateLastStats = NULL WHERE Jockey = ?"_s, {record.jockey});
     }

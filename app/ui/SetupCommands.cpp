@@ -5,6 +5,7 @@
 #include "frmState.h"
 
 #include "bookings/BookingPickLists.h"
+#include "bookings/BookingUndo.h"
 #include "bookings/MainLists.h"
 #include "bookings/ui/ListModel.h"
 #include "core/UserDialogs.h"
@@ -12,6 +13,7 @@
 #include "db/DbGuard.h"
 #include "invoicing/ui/frmBookRate.h"
 #include "invoicing/ui/frmBookingTemplate.h"
+#include "people/JockeyRecord.h"
 #include "people/ui/frmEditTrainer.h"
 #include "people/ui/frmJockey.h"
 
@@ -20,6 +22,8 @@
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QTableView>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -37,10 +41,30 @@ SetupCommands::SetupCommands(MainWindow *window, const MainWindowCommands &comma
     wire(window->mnuSystemSettings, &SetupCommands::systemSettings);
 }
 
+namespace {
+
+QStringList jockeyNames()
+{
+    QStringList names;
+    for (const JockeyRecord &record : jockeys::loadJockeys())
+        names << record.jockey;
+    return names;
+}
+
+} // namespace
+
 void SetupCommands::editJockey()
 {
+    QStringList before;
+    runGuarded([&] { before = jockeyNames(); });
     frmJockey::OpenJockey(m_window);
     runGuarded([&] {
+        // The steps of the undo stack name jockeys as they were: after a rename or a removal, undoing one would
+        // book a name the agent no longer manages.
+        const QStringList after = jockeyNames();
+        if (std::any_of(before.cbegin(), before.cend(),
+                        [&after](const QString &name) { return !after.contains(name, Qt::CaseInsensitive); }))
+            BookingUndo::session().clear();
         m_window->reloadJockeys();
         m_window->showListCounts(u"Jockeys reloaded"_s);
     });

@@ -448,6 +448,8 @@ void TestFormDataE2e::renamedJockeyDownloadsWhole()
             "WHERE Jockey = 'J Smith'"_s);
     db.exec(u"INSERT INTO FieldChange (ChangedAt, MeetingCode, Horse, ChangeKind, Jockey, Booked) "
             "VALUES ('2025-01-01 09:00:00', '0604FLEM', 'GREEN FLASH', 'weight', 'J Smiht', 1)"_s);
+    db.exec(u"INSERT INTO BookingLog (LoggedAt, MeetingCode, Horse, JockeyBefore, JockeyAfter, Source) "
+            "VALUES ('2025-01-01 09:00:00', '0604FLEM', 'GREEN FLASH', 'J Smiht', 'K O''Brien', 'main window')"_s);
     JockeyRecord record = jockeys::loadJockeys(u"J Smiht"_s).value(0);
     record.jockey = u"J Smith"_s;
     jockeys::updateJockey(u"J Smiht"_s, record);
@@ -455,6 +457,7 @@ void TestFormDataE2e::renamedJockeyDownloadsWhole()
     QCOMPARE(queryRows(u"SELECT Jockey, COUNT(*) FROM RaceStats GROUP BY Jockey ORDER BY Jockey"_s),
              (QStringList{u"J SMITH|2"_s, u"K O'BRIEN|3"_s}));
     QCOMPARE(queryRows(u"SELECT Jockey FROM FieldChange"_s), QStringList{u"J Smith"_s});
+    QCOMPARE(queryRows(u"SELECT JockeyBefore, JockeyAfter FROM BookingLog"_s), QStringList{u"J Smith|K O'Brien"_s});
 }
 
 QTEST_MAIN(TestFormDataE2e)

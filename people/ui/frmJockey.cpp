@@ -294,8 +294,11 @@ void frmJockey::showProblem(jockeys::Field field, const QString &message)
     m_grid->getItemPosition(m_grid->indexOf(box), &row, &column, &rowSpan, &columnSpan);
     m_grid->removeWidget(lblProblem);
     m_grid->addWidget(lblProblem, row, 3);
+    // The message widens the window; the boxes keep the width they have instead of shrinking to make room for it.
+    m_grid->setColumnMinimumWidth(column, box->width());
     lblProblem->setText(message);
     lblProblem->show();
+    resize(size().expandedTo(sizeHint()));
     UserDialogs::instance().message(kTitle, message, UserDialogs::Icon::Exclamation);
     box->setFocus();
 }

@@ -13,9 +13,9 @@
 #include "db/DbGuard.h"
 #include "invoicing/ui/frmBookRate.h"
 #include "invoicing/ui/frmBookingTemplate.h"
-#include "people/JockeyRecord.h"
 #include "people/ui/frmEditTrainer.h"
 #include "people/ui/frmJockey.h"
+#include "rides/RideSheet.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -41,27 +41,15 @@ SetupCommands::SetupCommands(MainWindow *window, const MainWindowCommands &comma
     wire(window->mnuSystemSettings, &SetupCommands::systemSettings);
 }
 
-namespace {
-
-QStringList jockeyNames()
-{
-    QStringList names;
-    for (const JockeyRecord &record : jockeys::loadJockeys())
-        names << record.jockey;
-    return names;
-}
-
-} // namespace
-
 void SetupCommands::editJockey()
 {
     QStringList before;
-    runGuarded([&] { before = jockeyNames(); });
+    runGuarded([&] { before = ridesheet::managedJockeys(); });
     frmJockey::OpenJockey(m_window);
     runGuarded([&] {
         // The steps of the undo stack name jockeys as they were: after a rename or a removal, undoing one would
         // book a name the agent no longer manages.
-        const QStringList after = jockeyNames();
+        const QStringList after = ridesheet::managedJockeys();
         if (std::any_of(before.cbegin(), before.cend(),
                         [&after](const QString &name) { return !after.contains(name, Qt::CaseInsensitive); }))
             BookingUndo::session().clear();

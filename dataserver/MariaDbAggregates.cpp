@@ -257,11 +257,18 @@ bool isJoinWord(const Node &n)
            isPunct(n, ",");
 }
 
-// Lists that restrict the rows of a FROM clause: "[INNER] JOIN (SELECT … c … FROM … WHERE c IN (…) …) j
-// ON … X.c2 = j.c …" makes X.c2 one of the list for every row. By "X.C2" upper-cased, the list's bracket.
-std::map<std::string, Node> restrictions(const Seq &top, size_t fromAt, size_t fromEnd)
+// A derived table joined as "[INNER] JOIN (SELECT … c … FROM … WHERE c IN (…) …) j ON … X.c2 = j.c …": it
+// makes X.c2 one of the list for every row.
+struct Restriction {
+    Node list;         // the IN list's bracket
+    size_t derivedAt;  // the derived table's bracket in the statement
+    std::string alias; // j
+};
+
+// The lists that restrict the rows of a FROM clause, by "X.C2" upper-cased.
+std::map<std::string, Restriction> restrictions(const Seq &top, size_t fromAt, size_t fromEnd)
 {
-    std::map<std::string, Node> out;
+    std::map<std::string, Restriction> out;
     for (size_t i = fromAt + 1; i < fromEnd; ++i) {
         const Node &derived = top[i];
         const long before = prevSig(top, long(i) - 1);
@@ -318,7 +325,7 @@ std::map<std::string, Node> restrictions(const Seq &top, size_t fromAt, size_t f
                 continue;
             for (const auto &[mine, theirs] : {*eq, std::make_pair(eq->second, eq->first)}) {
                 if (upper(mine.qualifier) == upper(alias) && upper(mine.name) == exposed && !theirs.qualifier.empty())
-                    out.emplace(key(theirs), *cond[2]);
+                    out.emplace(key(theirs), Restriction{*cond[2], i, alias});
             }
         }
     }
@@ -362,6 +369,48 @@ std::optional<Correlated> correlated(const Seq &inner)
         !onlyColumnsOf(a->key, a->table) || !isColumnOf(a->table, c.innerColumn))
         return std::nullopt;
     return c;
+}
+
+// Whether the restricting derived table is "SELECT c, MAX(k) [AS] m, … FROM t WHERE c IN (…) GROUP BY c" over
+// the table and the column of `c`, k being the key that c's rows are numbered by, newest first: then each MAX(k)
+// is the k of the group's first row, so the grouped window table can carry the derived table's own columns as
+// well, and one pass over the list's rows serves both.
+bool foldable(const Seq &derived, const Correlated &c)
+{
+    const LimitedAggregate &a = c.aggregate;
+    const auto key = significant(a.key);
+    if (!a.descending || key.size() != 1 || upper(key[0]->tok.text) != upper(a.keyColumn) ||
+        upper(a.keyColumn) == upper(c.innerColumn))
+        return false;
+    const auto all = significant(derived);
+    const auto fromAt = std::find_if(all.begin(), all.end(), [](const Node *n) { return isWord(*n, "FROM"); });
+    if (all.empty() || !isWord(*all[0], "SELECT") || all.end() - fromAt != 9)
+        return false;
+    const auto named = [](const Node *n, const std::string &name) { return isName(*n) && upper(n->tok.text) == name; };
+    const std::string column = upper(c.innerColumn);
+    if (!named(fromAt[1], upper(a.table)) || !isWord(*fromAt[2], "WHERE") || !named(fromAt[3], column) ||
+        !isWord(*fromAt[4], "IN") || !isWord(*fromAt[6], "GROUP") || !isWord(*fromAt[7], "BY") ||
+        !named(fromAt[8], column))
+        return false;
+    const size_t itemsEnd =
+        size_t(std::find_if(derived.begin(), derived.end(), [](const Node &n) { return isWord(n, "FROM"); }) -
+               derived.begin());
+    for (const Seq &item : split(derived, nextSig(derived, 0) + 1, itemsEnd, ",")) {
+        auto nodes = significant(item);
+        // An item keeps its own name: "x", "x AS y" or "x y".
+        if (nodes.size() >= 2 && isName(*nodes.back()) && (nodes.size() != 2 || !nodes[1]->group)) {
+            nodes.pop_back();
+            if (isWord(*nodes.back(), "AS"))
+                nodes.pop_back();
+        }
+        const bool listed = nodes.size() == 1 && named(nodes[0], column);
+        const bool newest = nodes.size() == 2 && isWord(*nodes[0], "MAX") && nodes[1]->group &&
+                            significant(nodes[1]->kids).size() == 1 &&
+                            named(significant(nodes[1]->kids)[0], upper(a.keyColumn));
+        if (!listed && !newest)
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -437,6 +486,8 @@ void rewriteLimitedAggregate(Seq &inner)
 //   WHERE __rn <= n GROUP BY c) AS __lK ON __lK.__g = X.c2
 // The inner rows carry only the aggregates' arguments, so an index that holds them answers alone.
 // A value that X.c2 takes is in the list (the inner join says so), so every row finds its group, or no runs.
+// When the restricting derived table only takes the newest key of each value of the list (see foldable), the
+// grouped table takes its place instead, keeping its select items, its alias and its ON.
 void decorrelateLimitedAggregates(Seq &top)
 {
     const size_t first = nextSig(top, 0);
@@ -462,30 +513,43 @@ void decorrelateLimitedAggregates(Seq &top)
     struct Joined {
         Correlated shape;
         std::string signature;
+        std::string name;                  // __lK, or the restricting table's alias when it takes its place
+        const Restriction *into = nullptr; // the restricting table it takes the place of
         std::vector<Seq> values, arguments;
     };
     std::vector<Joined> joined;
+    std::vector<size_t> taken; // restricting tables already replaced
     for (size_t i = first + 1; i < fromAt; ++i) {
         if (!top[i].group)
             continue;
         const auto c = correlated(top[i].kids);
-        if (!c || !lists.count(key(c->outer)))
+        const auto list = c ? lists.find(key(c->outer)) : lists.end();
+        if (list == lists.end())
             continue;
         std::string signature = c->aggregate.table + '|' + c->innerAlias + '|' + upper(c->innerColumn) + '|' +
                                 key(c->outer) + '|' + std::to_string(c->aggregate.n);
         render(c->aggregate.order(), signature, {});
         auto it = std::find_if(joined.begin(), joined.end(), [&](const Joined &j) { return j.signature == signature; });
-        if (it == joined.end())
-            it = joined.insert(joined.end(), Joined{*c, signature, {}});
+        if (it == joined.end()) {
+            Joined j{*c, signature, "__l" + std::to_string(joined.size() + 1)};
+            const Restriction &r = list->second;
+            if (std::find(taken.begin(), taken.end(), r.derivedAt) == taken.end() &&
+                foldable(top[r.derivedAt].kids, *c)) {
+                j.into = &r;
+                j.name = r.alias;
+                taken.push_back(r.derivedAt);
+            }
+            it = joined.insert(joined.end(), std::move(j));
+        }
         it->values.push_back(hoistArguments(c->aggregate.items, it->arguments));
-        top[i] = word("__l" + std::to_string(it - joined.begin() + 1) + ".__v" + std::to_string(it->values.size()));
+        top[i] = word(it->name + ".__v" + std::to_string(it->values.size()));
     }
 
     Seq tail;
     for (size_t k = 0; k < joined.size(); ++k) {
         const Correlated &c = joined[k].shape;
-        const std::string name = "__l" + std::to_string(k + 1);
-        Seq numbered = {word("SELECT " + c.innerColumn)};
+        const std::string &name = joined[k].name;
+        Seq numbered = {word("SELECT " + c.innerColumn + (joined[k].into ? ", " + c.aggregate.keyColumn : ""))};
         for (size_t v = 0; v < joined[k].arguments.size(); ++v) {
             numbered.push_back(word(", "));
             numbered.insert(numbered.end(), joined[k].arguments[v].begin(), joined[k].arguments[v].end());
@@ -498,9 +562,16 @@ void decorrelateLimitedAggregates(Seq &top)
         numbered.push_back(word(" AS __rn "));
         numbered.insert(numbered.end(), c.aggregate.from.begin(), c.aggregate.from.end());
         numbered.push_back(word(" WHERE " + c.innerColumn + " IN "));
-        numbered.push_back(lists.at(key(c.outer)));
+        numbered.push_back(lists.at(key(c.outer)).list);
 
-        Seq grouped = {word("SELECT " + c.innerColumn + " AS __g")};
+        Seq grouped = {word("SELECT ")};
+        if (joined[k].into) { // the restricting table's own items, over the numbered rows
+            const Seq &own = top[joined[k].into->derivedAt].kids;
+            const auto from = std::find_if(own.begin(), own.end(), [](const Node &n) { return isWord(n, "FROM"); });
+            grouped.insert(grouped.end(), own.begin() + long(nextSig(own, 0)) + 1, from);
+        } else {
+            grouped.push_back(word(c.innerColumn + " AS __g"));
+        }
         for (size_t v = 0; v < joined[k].values.size(); ++v) {
             grouped.push_back(word(", "));
             grouped.insert(grouped.end(), joined[k].values[v].begin(), joined[k].values[v].end());
@@ -510,6 +581,10 @@ void decorrelateLimitedAggregates(Seq &top)
         grouped.push_back(group(std::move(numbered)));
         grouped.push_back(word(" AS " + c.innerAlias + " WHERE __rn <= " + std::to_string(c.aggregate.n) +
                                " GROUP BY " + c.innerColumn));
+        if (joined[k].into) {
+            top[joined[k].into->derivedAt].kids = std::move(grouped);
+            continue;
+        }
 
         tail.push_back(word(" LEFT JOIN "));
         tail.push_back(group(std::move(grouped)));

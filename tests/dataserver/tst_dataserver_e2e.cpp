@@ -318,6 +318,13 @@ private slots:
             << u"SELECT HHorse, (SELECT AVG(WMoneyWon) FROM WORKRACE WHERE WHorse = H.HHorse ORDER BY WRaceDate DESC "
                u"LIMIT 10) FROM HORSMAST H WHERE HHorse = 'RED ROVER'"_s
             << QByteArray("RED ROVER|2400<br>\n");
+        // The oldest run joined beside the last ten: its date is not the newest of the ten, unlike the enrichment's.
+        QTest::newRow("first run beside the last ten")
+            << u"SELECT W.WHorse, W.WRaceDate, (SELECT AVG(WMoneyWon) FROM WORKRACE WHERE WHorse = W.WHorse ORDER BY "
+               u"WRaceDate DESC LIMIT 10) FROM WORKRACE W JOIN (SELECT WHorse, Min(WRaceDate) AS FirstDate FROM "
+               u"WORKRACE WHERE WHorse IN ('RED ROVER', 'GREEN FLASH') GROUP BY WHorse) AS j ON W.WHorse = j.WHorse "
+               u"AND W.WRaceDate = FirstDate ORDER BY W.WHorse"_s
+            << QByteArray("GREEN FLASH|2024-01-06|16750<br>\nRED ROVER|2022-03-01|2400<br>\n");
         QTest::newRow("mysql operators, blanks only equal empty")
             << u"SELECT NULL<=>NULL, 1<=>NULL, 1||0, 0&&1, '  ' = ''"_s << QByteArray("1|0|1|0|1<br>\n");
     }

@@ -270,22 +270,22 @@ FieldFileLoadResult FieldFileLoader::loadFile(const QString &path, Batch &batch)
         return refuse(result, skippedText(path, file.skipped));
 
     const QString code = file.meeting.meetingCode;
-    if (file.horses.isEmpty()) {
-        if (const int runners = fieldstages::storedRunners(code); runners > 0)
-            return refuse(result, u"%1 lists races but no horses; %2 keeps its %3 runners."_s.arg(
-                                      QFileInfo(path).fileName(), code, QString::number(runners)));
-    }
-    if (const QString later = fieldstages::laterStoredLevel(code, name->level);
-        !later.isEmpty() && !fieldstages::askToReplace(code, later, name->level, QFileInfo(path).fileName())) {
-        result.leftOut = fieldstages::keptReason(code, later);
-        return result;
-    }
-
-    // The field file is local: without the data server only the state and meeting type are unknown.
-    const std::optional<TrackInfo> track = batch.track(name->trackCode);
-
     try {
+        // The batch's one connection answers the checks too: a connection per file would read the schema again.
         Db &db = batch.connection();
+        if (file.horses.isEmpty()) {
+            if (const int runners = fieldstages::storedRunners(db, code); runners > 0)
+                return refuse(result, u"%1 lists races but no horses; %2 keeps its %3 runners."_s.arg(
+                                          QFileInfo(path).fileName(), code, QString::number(runners)));
+        }
+        if (const QString later = fieldstages::laterStoredLevel(db, code, name->level);
+            !later.isEmpty() && !fieldstages::askToReplace(code, later, name->level, QFileInfo(path).fileName())) {
+            result.leftOut = fieldstages::keptReason(code, later);
+            return result;
+        }
+
+        // The field file is local: without the data server only the state and meeting type are unknown.
+        const std::optional<TrackInfo> track = batch.track(name->trackCode);
         Transaction transaction(db);
         const fieldchanges::Field before = fieldchangelog::readField(db, file.meeting.meetingCode);
         store(db, file, track, result);

@@ -51,15 +51,13 @@ QStringList batchOrder(const QStringList &paths)
     return ordered;
 }
 
-QString laterStoredLevel(const QString &meetingCode, const QString &level)
+QString laterStoredLevel(Db &db, const QString &meetingCode, const QString &level)
 {
     if (rank(level) == 0)
         return {};
     try {
-        QueryResult stored = OpenQuery(u"SELECT MeetingLevel FROM Meeting WHERE MeetingCode = ?"_s, {meetingCode});
-        if (!stored.next())
-            return {};
-        const QString storedLevel = stored.value(0).toString().trimmed();
+        const QString storedLevel =
+            db.scalar(u"SELECT MeetingLevel FROM Meeting WHERE MeetingCode = ?"_s, {meetingCode}).toString().trimmed();
         return rank(storedLevel) > rank(level) ? storedLevel : QString();
     } catch (const DbError &) {
         return {}; // the store that follows meets the same fault and reports it
@@ -78,11 +76,10 @@ QString keptReason(const QString &meetingCode, const QString &storedLevel)
     return u"%1 holds the %2"_s.arg(meetingCode, stageName(storedLevel));
 }
 
-int storedRunners(const QString &meetingCode)
+int storedRunners(Db &db, const QString &meetingCode)
 {
     try {
-        QueryResult count = OpenQuery(u"SELECT COUNT(*) FROM Noms WHERE MeetingCode = ?"_s, {meetingCode});
-        return count.next() ? count.value(0).toInt() : 0;
+        return db.scalar(u"SELECT COUNT(*) FROM Noms WHERE MeetingCode = ?"_s, {meetingCode}).toInt();
     } catch (const DbError &) {
         return 0; // as above
     }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class Db;
+
 using namespace Qt::Literals::StringLiterals;
 
 // A meeting's field grows through three stages: nominations, weights, acceptances. A field of a
@@ -18,7 +20,7 @@ int rank(const QString &level);
 QStringList batchOrder(const QStringList &paths);
 
 // The meeting's stored level when `level` is of an earlier stage, else empty.
-QString laterStoredLevel(const QString &meetingCode, const QString &level);
+QString laterStoredLevel(Db &db, const QString &meetingCode, const QString &level);
 
 // Asks "0912FLEM holds the acceptances; replace them with the weights in 0912FLEM.DGW?" (default
 // No); `source` names where the new field comes from. True when the agent answers Yes.
@@ -27,7 +29,7 @@ bool askToReplace(const QString &meetingCode, const QString &storedLevel, const 
 QString keptReason(const QString &meetingCode, const QString &storedLevel);
 
 // How many runners the meeting's stored field has: a field with none never replaces them.
-int storedRunners(const QString &meetingCode);
+int storedRunners(Db &db, const QString &meetingCode);
 
 inline const QString kReplaceTitle = u"Confirm Replace Field"_s;
 

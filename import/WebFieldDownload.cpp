@@ -363,23 +363,23 @@ WebMeetingResult WebFieldDownloader::downloadMeeting(const QString &state, const
     for (const WebRace &race : std::as_const(races))
         runnersRead += int(std::count_if(race.runners.cbegin(), race.runners.cend(),
                                          [](const WebRunner &runner) { return !runner.scratched; }));
-    if (runnersRead == 0) {
-        if (const int storedRunners = fieldstages::storedRunners(code); storedRunners > 0)
-            return fail(u"the page lists %1 races but no runners, and %2 has %3 runners"_s.arg(
-                QString::number(races.size()), code, QString::number(storedRunners)));
-    }
-    if (const QString later = fieldstages::laterStoredLevel(code, level);
-        !later.isEmpty() && !fieldstages::askToReplace(code, later, level, u"the page of "_s + name)) {
-        result.leftOut = fieldstages::keptReason(code, later);
-        result.error = u"left out: "_s + result.leftOut;
-        return result;
-    }
     const QString calendarState = source == FieldSource::WaClub ? u"WA"_s : state;
     const QString details = QLocale(QLocale::English, QLocale::Australia).toString(date, u"dddd d MMMM yyyy"_s) + u' ' +
                             (track ? track->club : QString());
     Stored stored;
     try {
         Db db = OpenDb();
+        if (runnersRead == 0) {
+            if (const int storedRunners = fieldstages::storedRunners(db, code); storedRunners > 0)
+                return fail(u"the page lists %1 races but no runners, and %2 has %3 runners"_s.arg(
+                    QString::number(races.size()), code, QString::number(storedRunners)));
+        }
+        if (const QString later = fieldstages::laterStoredLevel(db, code, level);
+            !later.isEmpty() && !fieldstages::askToReplace(code, later, level, u"the page of "_s + name)) {
+            result.leftOut = fieldstages::keptReason(code, later);
+            result.error = u"left out: "_s + result.leftOut;
+            return result;
+        }
         Transaction transaction(db);
         const fieldchanges::Field before = fieldchangelog::readField(db, code);
         const QVariantList values{entry.meeting,
